@@ -1,0 +1,1 @@
+// The Windows build takes these services from the platform itself.

@@ -1,0 +1,30 @@
+// Small helpers shared by the tests.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lindar_test {
+
+// A folder for files a test writes; made on first use, unique per process.
+std::string TempDir();
+
+// Deterministic pseudo-random numbers for table and property tests.
+class Rng {
+public:
+    explicit Rng(uint64_t seed) : m_state(seed * 0x9E3779B97F4A7C15ull + 1) {}
+    uint32_t Next()
+    {
+        m_state ^= m_state << 13;
+        m_state ^= m_state >> 7;
+        m_state ^= m_state << 17;
+        return uint32_t(m_state >> 16);
+    }
+    int Range(int lo, int hi) { return lo + int(Next() % uint32_t(hi - lo + 1)); }
+
+private:
+    uint64_t m_state;
+};
+
+}  // namespace lindar_test

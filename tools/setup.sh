@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Installs what the project needs on a Debian machine (run as root) and builds the
+# static i686 libpng and libjpeg the Windows build links against. Idempotent.
+set -euo pipefail
+
+here="$(cd "$(dirname "$0")/.." && pwd)"
+cache="${LINDAR_DEPS:-/var/cache/lindar-deps}"
+
+packages=(
+  build-essential cmake ninja-build ccache pkg-config
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  libpng-dev libjpeg62-turbo-dev zlib1g-dev libpixman-1-dev libgd-dev
+  clang libclang-rt-14-dev
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix libz-mingw-w64-dev
+  wine wine64 wine32:i386 xvfb xauth
+  imagemagick netpbm libtiff-tools giflib-tools libjpeg-turbo-progs python3-pil
+  icoutils ghostscript dpkg-dev
+)
+
+missing() {
+  local p
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+  done
+}
+
+export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+
+# Source entries for `apt-get source`, derived from the machine's own deb entries.
+src=/etc/apt/sources.list.d/lindar-src.sources
+if [ ! -f "$src" ]; then
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ "$f" = "$src" ] && continue
+    grep -q '^Types:.*deb' "$f" || continue
+    sed -e 's/^Types:.*/Types: deb-src/' "$f"
+    echo
+  done > "$src.tmp"
+  if [ -f /etc/apt/sources.list ]; then
+    grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' > /etc/apt/sources.list.d/lindar-src.list || true
+  fi
+  mv "$src.tmp" "$src"
+  updated=0
+fi
+
+need="$(missing)"
+if [ -n "$need" ] || [ "${updated:-1}" = 0 ]; then
+  apt-get update -qq
+fi
+if [ -n "$need" ]; then
+  # shellcheck disable=SC2086
+  apt-get install -y -qq --no-install-recommends $need >/dev/null
+fi
+
+"$here/tools/build-win-deps.sh" "$cache"
