@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+#include "graphics/image.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+constexpr uint32_t kDepths[] = {1, 2, 4, 8, 12, 15, 16, 24, 32};
+
+// What a fill of value must leave in a pixel, as read back by m_pfnGetPixel.
+uint32_t Stored(const CGraphicsImage& image, uint32_t value)
+{
+    std::vector<uint8_t> row(8);
+    image.m_pfnSetPixel(row.data(), 0, value);
+    return image.m_pfnGetPixel(row.data(), 0);
+}
+
+}  // namespace
+
+TEST(ImageFill, NegativeExtentsSpanBackwards)
+{
+    CGraphicsImage image;
+    ASSERT_TRUE(image.Create(8, 10, 10, 0, 0));
+    EXPECT_TRUE(image.FillRect(5, 5, -3, 2, 9));
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            EXPECT_EQ(image.RowAt(y)[x], (y >= 5 && y <= 6 && x >= 3 && x <= 5) ? 9 : 0) << x << "," << y;
+}
+
+TEST(ImageFill, OneBitPartialBytesAndWholeBytes)
+{
+    CGraphicsImage image;
+    ASSERT_TRUE(image.Create(1, 32, 1, 0, 0));
+    EXPECT_TRUE(image.FillRect(3, 0, 18, 1, 1));
+    const uint8_t* row = image.RowAt(0);
+    EXPECT_EQ(row[0], 0x1F);
+    EXPECT_EQ(row[1], 0xFF);
+    EXPECT_EQ(row[2], 0xF8);
+    EXPECT_EQ(row[3], 0x00);
+}
+
+TEST(ImageFill, ClippingAndEmptyRectangles)
+{
+    CGraphicsImage image;
+    EXPECT_FALSE(image.FillRect(0, 0, 1, 1, 0));  // no pixels
+    ASSERT_TRUE(image.Create(32, 4, 4, 0, 0));
+    EXPECT_FALSE(image.FillRect(4, 0, 5, 5, 1));
+    EXPECT_FALSE(image.FillRect(0, 0, 0, 4, 1));
+    EXPECT_FALSE(image.FillRect(-5, 0, 5, 4, 1));
+    // Extreme coordinates and widths neither overflow nor miss the image.
+    EXPECT_FALSE(image.FillRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX, 7));  // ends at -1
+    EXPECT_TRUE(image.FillRect(-10, -10, INT_MAX, INT_MAX, 7));
+    EXPECT_FALSE(image.FillRect(INT_MAX, 0, INT_MAX, 1, 7));
+    EXPECT_TRUE(image.FillRect(INT_MAX, INT_MAX, INT_MIN, INT_MIN, 8));
+    EXPECT_EQ(image.m_pfnGetPixel(image.RowAt(3), 3), 8u);
+    EXPECT_TRUE(image.FillRect(3, 3, INT_MIN, INT_MIN, 9));
+    EXPECT_EQ(image.m_pfnGetPixel(image.RowAt(0), 0), 9u);
+}
+
+// Every depth, many rectangles: the fast fill must equal a pixel-by-pixel
+// reference, and touch nothing outside the rectangle.
+TEST(ImageFill, MatchesPerPixelReferenceAtEveryDepth)
+{
+    lindar_test::Rng rng(42);
+    for (uint32_t bits : kDepths) {
+        SCOPED_TRACE(bits);
+        CGraphicsImage image, reference;
+        ASSERT_TRUE(image.Create(bits, 37, 6, 0, 0));
+        ASSERT_TRUE(reference.Create(bits, 37, 6, 0, 0));
+        for (int pass = 0; pass < 300; ++pass) {
+            const int x = rng.Range(-5, 40), y = rng.Range(-2, 7);
+            const int w = rng.Range(-20, 45), h = rng.Range(-4, 8);
+            const uint32_t value = rng.Next();
+            const bool filled = image.FillRect(x, y, w, h, value);
+            int x0 = x, y0 = y, ww = w, hh = h;
+            if (ww < 0) {
+                x0 += ww + 1;
+                ww = -ww;
+            }
+            if (hh < 0) {
+                y0 += hh + 1;
+                hh = -hh;
+            }
+            bool any = false;
+            for (int yy = std::max(y0, 0); yy < std::min(y0 + hh, 6); ++yy)
+                for (int xx = std::max(x0, 0); xx < std::min(x0 + ww, 37); ++xx) {
+                    reference.m_pfnSetPixel(reference.RowAt(yy), xx, value);
+                    any = true;
+                }
+            ASSERT_EQ(filled, any);
+            for (int yy = 0; yy < 6; ++yy)
+                for (int xx = 0; xx < 37; ++xx)
+                    ASSERT_EQ(image.m_pfnGetPixel(image.RowAt(yy), xx),
+                              reference.m_pfnGetPixel(reference.RowAt(yy), xx))
+                        << "pass " << pass << " at " << xx << "," << yy;
+        }
+        EXPECT_NE(Stored(image, 0xFFFFFFFF), 0u);
+    }
+}
+
+TEST(ImageFill, FifteenBitKeepsTheFlagAndThirtyTwoTheFourthByte)
+{
+    CGraphicsImage image;
+    ASSERT_TRUE(image.Create(15, 3, 1, 0x80FFFFFF, 0));
+    EXPECT_EQ(image.m_pfnGetPixel(image.RowAt(0), 2), 0x80F8F8F8u);
+    ASSERT_TRUE(image.Create(32, 3, 1, 0, 0));
+    EXPECT_TRUE(image.FillRect(0, 0, 3, 1, 0x7F010203));
+    EXPECT_EQ(image.m_pfnGetPixel(image.RowAt(0), 1), 0x7F010203u);
+}
