@@ -81,12 +81,13 @@ TEST(BoundedText, AppendCutsToSizeAndTerminates)
 
 TEST(BoundedText, AppendLeavesABufferWithoutNulAlone)
 {
-    char bytes[6] = {'a', 'b', 'c', 'd', '\0', '#'};
-    EXPECT_EQ(StrAppendBoundedA(bytes, "xy", 4), 4);
-    EXPECT_EQ(std::string(bytes, 6), std::string("abcd\0#", 6));
-    EXPECT_EQ(StrAppendBoundedA(bytes, "xy", 0), 0);
-    EXPECT_EQ(StrAppendBoundedA(bytes, "xy", -1), 0);
-    EXPECT_EQ(std::string(bytes, 6), std::string("abcd\0#", 6));
+    const std::string before("abcd##\0", 7);
+    std::string bytes = before;
+    EXPECT_EQ(StrAppendBoundedA(bytes.data(), "xy", 4), 4);
+    EXPECT_EQ(bytes, before);
+    EXPECT_EQ(StrAppendBoundedA(bytes.data(), "xy", 0), 0);
+    EXPECT_EQ(StrAppendBoundedA(bytes.data(), "xy", -1), 0);
+    EXPECT_EQ(bytes, before);
 }
 
 TEST(BoundedText, PrefixCopiesAtMostNAndReadsNoFurther)
