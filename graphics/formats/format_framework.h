@@ -1,0 +1,111 @@
+// The common frame of the image format classes: the CFormatInfo block
+// (progress callback, its user value, comment), the abstract reader and
+// writer with their virtual operations, load and save by path, and the
+// progress report with its cancel.
+#pragma once
+
+#include "graphics/formats/graphics_exceptions.h"
+#include "graphics/graphics_types.h"
+#include "platform/win32/win.h"
+
+#include <cstdint>
+
+class CBufferedStream;
+class CGraphicsImage;
+
+// Buffer size of the stream that load and save by path open.
+constexpr int32_t kFormatStreamBufferSize = 32768;
+
+// Progress callback, user value and comment of one format object. All fields
+// are public; the comment is set only through SetCommentA / SetCommentW.
+class CFormatInfo {
+public:
+    CFormatInfo() = default;
+    // A copy holds its own copy of the comment (see CopyFrom).
+    CFormatInfo(const CFormatInfo& other);
+    CFormatInfo& operator=(const CFormatInfo& other);
+    ~CFormatInfo();
+
+    // Releases the comment and clears all four fields.
+    void Reset();
+    // Replaces the comment by a heap copy of `text` (null: no comment).
+    // Returns the stored copy, null for a null text or when memory ran out
+    // (then there is no comment).
+    char* SetCommentA(const char* text);
+    // As SetCommentA after narrowing each UTF-16 unit to a byte: units above
+    // 255 become 255, the others their value.
+    char* SetCommentW(const WCHAR* text);
+    // Takes proc, user and a fresh copy of the other's comment (none when it
+    // has none), releasing this block's old comment.
+    void CopyFrom(const CFormatInfo& other);
+
+    GraphicsProgressProc proc = nullptr;
+    uintptr_t user = 0;
+    char* comment = nullptr;       // NUL-terminated, owned; null when none
+    uint32_t commentLength = 0;    // bytes of `comment` with its NUL; 0 when none
+};
+
+// Reports `percent` through info.proc when one is set, passing (&info,
+// info.user, 1, 1, percent, cancel flag cleared before the call); throws
+// EGraphicsAbort when the callback set the flag.
+void ReportFormatProgress(CFormatInfo& info, int percent);
+
+// Throws a format's error; it must not return.
+typedef void (*FormatErrorThrower)();
+
+// A reader of one image format. The derived constructor sets up m_info.
+class CGraphicsReader {
+public:
+    // Virtual slots in this order: destructor, Read, LoadW, LoadA. Readers
+    // with more operations declare them after these.
+    virtual ~CGraphicsReader() = default;
+    // Reads one image from the stream's position into `image`, re-creating it.
+    virtual void Read(CBufferedStream& stream, CGraphicsImage& image) = 0;
+    // Load by path through a kFormatStreamBufferSize stream. These defaults
+    // throw EGraphicsException "Fehler beim Öffnen der Datei" when the path
+    // cannot be opened; formats with their own open error override them with
+    // LoadPathW / LoadPathA.
+    virtual void LoadW(const WCHAR* path, CGraphicsImage& image);
+    virtual void LoadA(const char* path, CGraphicsImage& image);
+
+    CFormatInfo m_info;
+
+protected:
+    // Opens the path for reading (openFailed() throws when that fails, before
+    // Read runs), calls Read and closes the stream, also when Read throws.
+    void LoadPathW(const WCHAR* path, CGraphicsImage& image, FormatErrorThrower openFailed);
+    void LoadPathA(const char* path, CGraphicsImage& image, FormatErrorThrower openFailed);
+    void Progress(int percent) { ReportFormatProgress(m_info, percent); }
+};
+
+// A writer of one image format. The derived constructor sets up m_info.
+class CGraphicsWriter {
+public:
+    // Virtual slots in this order: destructor, Write, SaveW, SaveA. Writers
+    // with more operations declare them after these.
+    virtual ~CGraphicsWriter() = default;
+    // Writes `image` at the stream's position.
+    virtual void Write(CBufferedStream& stream, CGraphicsImage& image) = 0;
+    // Save by path. These defaults throw EGraphicsException "Fehler beim
+    // Erzeugen der Datei" when the file cannot be created or put in place and
+    // "Fehler beim Schreiben" when its data cannot be written out; formats
+    // with their own errors override them with SavePathW / SavePathA.
+    virtual void SaveW(const WCHAR* path, CGraphicsImage& image);
+    virtual void SaveA(const char* path, CGraphicsImage& image);
+
+    CFormatInfo m_info;
+
+protected:
+    // Writes through a kFormatStreamBufferSize stream into a new file beside
+    // the target and puts it in the target's place only when Write returned
+    // and everything reached the disk. On any failure the new file is
+    // removed and an existing target is left as it was: Write's exception
+    // passes on unchanged; createFailed() throws when the file cannot be
+    // created or cannot replace the target, writeFailed() when the final
+    // flush fails.
+    void SavePathW(const WCHAR* path, CGraphicsImage& image, FormatErrorThrower createFailed,
+                   FormatErrorThrower writeFailed);
+    void SavePathA(const char* path, CGraphicsImage& image, FormatErrorThrower createFailed,
+                   FormatErrorThrower writeFailed);
+    void Progress(int percent) { ReportFormatProgress(m_info, percent); }
+};
