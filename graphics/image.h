@@ -81,6 +81,74 @@ public:
     bool FlattenAlphaRect(int x, int y, int width, int height, uint32_t colour);
     bool FlattenAlphaChecker(int x, int y, int width, int height, uint32_t colour1, uint32_t colour2, int n);
 
+    // ---- Depth conversion, scaling and grey images ------------------------
+    // Each makes this image from a source, which may be this image itself,
+    // and answers false with this image empty when the source has no pixels
+    // or a width or height of 0.
+    static constexpr uint32_t RESIZE_SMOOTH = 1;  // average the covered source area
+    static constexpr uint32_t RESIZE_TO_32 = 2;   // 32-bit result
+
+    // True-colour copy at bits (0 means 24; 12 or more): every pixel's colour,
+    // palette sources through their palette (all four bytes).
+    bool ConvertFrom(const CGraphicsImage& source, uint32_t bits);
+    // Nearest colour by ColorDistance, the first of equals winning. spec: the
+    // colour count in bits 0-23 and the depth (1, 2, 4 or 8) in bits 24-31,
+    // 0 for either meaning "derive it". palette: the colours to match, or null
+    // for this image's own palette (the default one of the depth when this
+    // image has none). The matched colours become the result's palette.
+    bool MapToPalette(const CGraphicsImage& source, uint32_t spec, const uint32_t* palette);
+    // Nearest pixel, or with RESIZE_SMOOTH the average of the covered source
+    // area in 1/256 pixel, truncated. The result is 32-bit with RESIZE_TO_32
+    // or a 32-bit source, else 24-bit when smooth, else the source's depth. A
+    // smooth 32-bit result averages the fourth byte when the source's
+    // GetAlphaMode is 2 and otherwise gives every pixel the source's uniform
+    // fourth byte (0 in mode 0, 255 in mode 1). Sizes of 0 answer false.
+    bool Resize(const CGraphicsImage& source, uint32_t width, uint32_t height, uint32_t flags);
+    // Grey g = (76 R + 152 G + 29 B) >> 8. MakeGrey greys the pixels of a
+    // true-colour image and the palette of a palette image.
+    bool GreyCopy(const CGraphicsImage& source);
+    bool MakeGrey();
+    // 8-bit image of grey indices over a grey ramp palette.
+    bool GreyFrom(const CGraphicsImage& source);
+    // 1-bit image: 1 where 76 R + 152 G + 29 B exceeds 32767.
+    bool ThresholdFrom(const CGraphicsImage& source);
+    // 32-bit image of one colour (a COLORREF) whose fourth byte comes from
+    // the 8-bit source: mode 0 the index, 1 255 - index, 2 the blue byte of
+    // the index's palette entry, 3 255 minus that byte.
+    bool CreateAlphaMask(const CGraphicsImage& source, uint32_t mode, COLORREF colour);
+    // 3 x 3 weighted smoothing into a true-colour image of the given depth;
+    // the centre weighs max(strength & 255, 11) - 11.
+    bool SmoothFrom(const CGraphicsImage& source, uint32_t strength, uint32_t bits);
+
+    // ---- Pixel utilities, palette compaction and transforms ---------------
+    // The fourth byte of 32-bit pixels (palette entries at 1 to 8 bits) is
+    // alpha here.
+    bool HasAlpha() const;
+    bool SetAlpha(uint8_t value);
+    // 0 all alpha bytes 0 (and every depth without alpha), 1 all 255, 2 mixed.
+    uint32_t GetAlphaMode() const;
+    // Composes every pixel with alpha below 255 onto the 0x00RRGGBB
+    // background and makes it opaque; 32-bit images only.
+    bool FlattenAlpha(uint32_t background);
+    // Pixels per metre of the header; false (and 0, 0) for an empty image.
+    bool GetResolution(int32_t* x, int32_t* y) const;
+    bool SetResolution(int32_t x, int32_t y);
+    // 8-bit images: merges duplicate palette entries and moves the used
+    // entries down into unused slots, rewriting the pixels.
+    bool CompactPalette();
+    // Moves a rectangle (a negative width or height extends left or up from
+    // x, y) to to x, to y inside this image, clipped at both ends.
+    bool MoveRect(int x, int y, int width, int height, int toX, int toY);
+    static constexpr uint32_t ROTATE_NEAREST = 1;         // no bilinear blend
+    static constexpr uint32_t ROTATE_QUARTER_PIXELS = 2;  // pivot in 1/4 pixel
+    static constexpr uint32_t ROTATE_MAX_SOURCE = 4096;
+    static constexpr uint32_t ROTATE_MAX_RESULT = 8192;
+    // This image becomes the source rotated by angle (1/131072 turn, positive
+    // counter-clockwise) about the pivot, on the background; the pivot then
+    // receives its position in the result.
+    bool RotateFrom(const CGraphicsImage& source, int32_t angle, uint32_t flags, int32_t* pivotX, int32_t* pivotY,
+                    uint32_t background);
+
     // Row y of the picture, 0 at the top.
     uint8_t* RowAt(int y) const { return m_pRow0 - ptrdiff_t(y) * ptrdiff_t(m_nStride); }
     BITMAPINFOHEADER* Header() const { return reinterpret_cast<BITMAPINFOHEADER*>(m_pBitmapInfo); }
@@ -158,3 +226,8 @@ private:
 // Exchange the first and third byte (red and blue) of count pixels.
 void SwapRedBlue32(uint8_t* pixels, int count);
 void SwapRedBlue24(uint8_t* pixels, int count);
+
+// |Δred| + |Δgreen| + |Δblue| and Δred² + Δgreen² + Δblue² of two 0x00RRGGBB
+// colours; the fourth byte never counts.
+int32_t ColorDistance(uint32_t a, uint32_t b);
+int32_t ColorDistanceSquared(uint32_t a, uint32_t b);

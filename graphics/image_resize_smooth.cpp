@@ -1,0 +1,167 @@
+// The averaging scaler. Target pixel (x, y) is the truncated average of the
+// source area it covers, in 1/256 pixel: columns and rows at the ends of the
+// area count with the part of them inside. The weights are products of a
+// column weight and a row weight, so the sum is taken in two exact integer
+// passes: each source row is reduced to the target's columns once, then the
+// covered rows are added with their weights.
+#include <algorithm>
+#include <cstring>
+#include <type_traits>
+#include <vector>
+
+#include "graphics/image_resize.h"
+#include "graphics/pixel_access.h"
+
+namespace graphics_detail {
+namespace {
+
+constexpr uint64_t kSubPixels = 256;
+constexpr uint64_t kMaxChannel = 255;
+
+// The source interval [a, b) one target pixel covers along one direction.
+struct Cell {
+    uint32_t first;  // first source pixel
+    uint32_t count;  // source pixels touched
+    uint32_t w0;     // weight of the first (all of the interval when count is 1)
+    uint32_t wLast;  // weight of the last
+    uint32_t total;  // b - a
+};
+
+// 64-bit bounds: d × S × 256 passes 2^32 for sizes of a few thousand.
+std::vector<Cell> MakeCells(uint32_t sourceSize, uint32_t targetSize)
+{
+    std::vector<Cell> cells(targetSize);
+    const uint64_t end = uint64_t(sourceSize) * kSubPixels;
+    for (uint32_t d = 0; d < targetSize; ++d) {
+        uint64_t a = d * end / targetSize, b = (d + 1) * end / targetSize;
+        if (b - a < kSubPixels) {
+            // At least one whole source pixel, kept inside the source.
+            b = std::min(a + kSubPixels, end);
+            a = b - kSubPixels;
+        }
+        const uint64_t first = a / kSubPixels, last = (b - 1) / kSubPixels;
+        Cell& c = cells[d];
+        c.first = uint32_t(first);
+        c.count = uint32_t(last - first + 1);
+        c.w0 = uint32_t(std::min(b, (first + 1) * kSubPixels) - a);
+        c.wLast = uint32_t(b - std::max(a, last * kSubPixels));
+        c.total = uint32_t(b - a);
+    }
+    return cells;
+}
+
+// One source row (B bytes per pixel) reduced to the target's columns: C
+// weighted channel sums per column. A sum stays below 255 × 2^23.
+template <int B, int C>
+void ReduceRow(const uint8_t* row, const std::vector<Cell>& cells, uint32_t* out)
+{
+    for (const Cell& cell : cells) {
+        const uint8_t* p = row + size_t(cell.first) * B;
+        if (cell.count == 1) {
+            for (int c = 0; c < C; ++c)
+                out[c] = cell.w0 * p[c];
+        } else {
+            uint32_t mid[C] = {};
+            const uint8_t* q = p + B;
+            for (uint32_t i = 2; i < cell.count; ++i, q += B)
+                for (int c = 0; c < C; ++c)
+                    mid[c] += q[c];
+            for (int c = 0; c < C; ++c)
+                out[c] = cell.w0 * p[c] + uint32_t(kSubPixels) * mid[c] + cell.wLast * q[c];
+        }
+        out += C;
+    }
+}
+
+// Reduced rows, keeping the last one made: neighbouring target rows share
+// the source row at their common border.
+template <int B, int C>
+class RowReducer {
+public:
+    RowReducer(const CGraphicsImage& source, bool via32, const std::vector<Cell>& columns)
+        : m_source(source), m_via32(via32), m_columns(columns), m_kept(columns.size() * C),
+          m_work(columns.size() * C)
+    {
+    }
+
+    const uint32_t* Get(uint32_t sy, bool keep)
+    {
+        if (sy == m_keptRow)
+            return m_kept.data();
+        const uint8_t* row = m_source.RowAt(int(sy));
+        row = m_via32 ? m_source.m_pfnRowTo32(row, &m_source) : m_source.m_pfnRowTo24(row, &m_source);
+        ReduceRow<B, C>(row, m_columns, m_work.data());
+        if (!keep)
+            return m_work.data();
+        m_kept.swap(m_work);
+        m_keptRow = sy;
+        return m_kept.data();
+    }
+
+private:
+    const CGraphicsImage& m_source;
+    bool m_via32;
+    const std::vector<Cell>& m_columns;
+    std::vector<uint32_t> m_kept, m_work;
+    int64_t m_keptRow = -1;
+};
+
+template <int B, int C, typename Acc>
+void Average(const CGraphicsImage& source, CGraphicsImage& target, uint8_t uniformFourth)
+{
+    const std::vector<Cell> columns = MakeCells(source.m_nWidth, target.m_nWidth);
+    const std::vector<Cell> rows = MakeCells(source.m_nHeight, target.m_nHeight);
+    RowReducer<B, C> reducer(source, B == 4, columns);
+    const size_t tw = columns.size();
+    std::vector<Acc> acc(tw * C);
+    const int outBytes = target.m_nBitCount == 32 ? 4 : 3;
+
+    for (uint32_t y = 0; y < rows.size(); ++y) {
+        const Cell& ry = rows[y];
+        for (uint32_t i = 0; i < ry.count; ++i) {
+            const Acc wy = i == 0 ? ry.w0 : i + 1 == ry.count ? ry.wLast : uint32_t(kSubPixels);
+            const uint32_t* h = reducer.Get(ry.first + i, i + 1 == ry.count);
+            if (i == 0)
+                for (size_t k = 0; k < tw * C; ++k)
+                    acc[k] = wy * h[k];
+            else
+                for (size_t k = 0; k < tw * C; ++k)
+                    acc[k] += wy * h[k];
+        }
+        uint8_t* to = target.RowAt(int(y));
+        for (size_t x = 0; x < tw; ++x, to += outBytes) {
+            const Acc total = Acc(columns[x].total) * ry.total;
+            for (int c = 0; c < C; ++c)
+                to[c] = uint8_t(acc[x * C + c] / total);
+            if (C == 3 && outBytes == 4)
+                to[3] = uniformFourth;
+        }
+    }
+}
+
+template <int B, int C>
+void AverageSized(const CGraphicsImage& source, CGraphicsImage& target, uint8_t uniformFourth)
+{
+    // Narrow sums while the largest one fits: the common scale factors.
+    const uint64_t maxX = (uint64_t(source.m_nWidth) * kSubPixels + target.m_nWidth - 1) / target.m_nWidth + 1;
+    const uint64_t maxY = (uint64_t(source.m_nHeight) * kSubPixels + target.m_nHeight - 1) / target.m_nHeight + 1;
+    const uint64_t largest = kMaxChannel * std::max(maxX, kSubPixels) * std::max(maxY, kSubPixels);
+    if (largest <= UINT32_MAX)
+        Average<B, C, uint32_t>(source, target, uniformFourth);
+    else
+        Average<B, C, uint64_t>(source, target, uniformFourth);
+}
+
+}  // namespace
+
+void ResizeSmooth(const CGraphicsImage& source, CGraphicsImage& target, bool averageFourth, uint8_t uniformFourth)
+{
+    if (target.m_nBitCount == 32 && averageFourth)
+        AverageSized<4, 4>(source, target, 0);
+    else if (source.m_nBitCount == 24)
+        AverageSized<3, 3>(source, target, uniformFourth);
+    else
+        AverageSized<4, 3>(source, target, uniformFourth);
+}
+
+}  // namespace graphics_detail
