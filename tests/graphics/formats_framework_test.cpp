@@ -6,12 +6,17 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 using namespace lindar_test;
 
@@ -304,6 +309,36 @@ TEST(FormatSave, AFailedSaveKeepsTheOldFileAndLeavesNothingBehind)
     EXPECT_THROW(failing.SaveA(fresh.c_str(), image), EPnmFileWriteError);
     EXPECT_FALSE(std::filesystem::exists(fresh));
 }
+
+#ifndef _WIN32
+// A file size limit makes the disk "full" for this process: Write fits in the
+// stream's buffer, so only the final flush fails.
+TEST(FormatSave, AFailedFinalFlushKeepsTheOldFile)
+{
+    const std::string dir = FreshDir("save_flush");
+    const std::string path = dir + "/map.png";
+    const std::vector<uint8_t> old = {'o', 'l', 'd'};
+    WriteBytes(path, old);
+    CGraphicsImage image;
+    StubWriter writer;
+    writer.data = Pattern(20000, 6);
+
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 1000;
+    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string text = ThrownText<EGraphicsException>([&] { writer.SaveA(path.c_str(), image); });
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(text, "Fehler beim Schreiben");
+    EXPECT_EQ(writer.writes, 1);
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"map.png"});
+}
+#endif
 
 TEST(FormatSave, CreateErrors)
 {
