@@ -36,3 +36,75 @@ void PlotDashed(CGraphicsImage* image, int x, int y, uint32_t colour)
     if (StepPattern(image->m_nDashPattern))
         PlotPixel(image, x, y, colour);
 }
+
+// ---- Brushes ---------------------------------------------------------------
+
+namespace {
+
+struct BrushPoint {
+    int dx, dy;
+};
+
+// Points of each brush, in plotting order.
+constexpr BrushPoint kDot[] = {{0, 0}};
+constexpr BrushPoint kSquare2[] = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
+constexpr BrushPoint kPlus[] = {{0, 0}, {0, -1}, {-1, 0}, {0, 1}, {1, 0}};
+// The 4 x 4 block from (-2, -2) to (1, 1) without its corners.
+constexpr BrushPoint kRound4[] = {{0, 0},  {0, -1},  {-1, 0},  {0, 1},   {1, 0},  {1, -1},
+                                  {0, -2}, {-1, -1}, {-1, -2}, {-2, -1}, {-2, 0}, {-1, 1}};
+constexpr BrushPoint kRound3Rim[] = {{-1, -1}, {-1, 1}, {1, 1}, {1, -1}, {0, -2}, {-2, 0}, {0, 2}, {2, 0}};
+constexpr BrushPoint kBlock3[] = {{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {0, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}};
+constexpr BrushPoint kRound5Rim[] = {{-2, -1}, {-2, 0}, {-2, 1}, {-1, 2}, {0, 2},  {1, 2},
+                                     {2, 1},   {2, 0},  {2, -1}, {1, -2}, {0, -2}, {-1, -2}};
+
+constexpr uint32_t kQuarterMask = 0x3F3F3F;  // each colour byte >> 2
+
+template <size_t N>
+void PlotPoints(CGraphicsImage* image, int x, int y, uint32_t colour, const BrushPoint (&points)[N])
+{
+    for (const BrushPoint& p : points)
+        PlotPixel(image, x + p.dx, y + p.dy, colour);
+}
+
+// Three quarters old plus one quarter new in each colour byte, the fourth
+// byte kept. A palette pixel is an index with no colour to mix, so it takes
+// the colour plainly.
+template <size_t N>
+void BlendPoints(CGraphicsImage* image, int x, int y, uint32_t colour, const BrushPoint (&points)[N])
+{
+    if (!image->m_bTrueColor) {
+        PlotPoints(image, x, y, colour, points);
+        return;
+    }
+    const uint32_t quarter = (colour >> 2) & kQuarterMask;
+    for (const BrushPoint& p : points) {
+        const int px = x + p.dx, py = y + p.dy;
+        if (!Inside(image, px, py))
+            continue;
+        uint8_t* row = image->RowAt(py);
+        const uint32_t old = image->m_pfnGetPixel(row, px);
+        image->m_pfnSetPixel(row, px, old - ((old >> 2) & kQuarterMask) + quarter);
+    }
+}
+
+}  // namespace
+
+void PlotPixelCopy(CGraphicsImage* image, int x, int y, uint32_t colour) { PlotPoints(image, x, y, colour, kDot); }
+
+void PlotSquare2(CGraphicsImage* image, int x, int y, uint32_t colour) { PlotPoints(image, x, y, colour, kSquare2); }
+
+void PlotPlus(CGraphicsImage* image, int x, int y, uint32_t colour) { PlotPoints(image, x, y, colour, kPlus); }
+
+void PlotRound4(CGraphicsImage* image, int x, int y, uint32_t colour) { PlotPoints(image, x, y, colour, kRound4); }
+
+void PlotSoftRound3(CGraphicsImage* image, int x, int y, uint32_t colour)
+{
+    PlotPoints(image, x, y, colour, kPlus);
+    BlendPoints(image, x, y, colour, kRound3Rim);
+}
+
+void PlotSoftRound5(CGraphicsImage* image, int x, int y, uint32_t colour)
+{
+    PlotPoints(image, x, y, colour, kBlock3);
+    BlendPoints(image, x, y, colour, kRound5Rim);
+}

@@ -12,3 +12,16 @@ void PlotPixel(CGraphicsImage* image, int x, int y, uint32_t colour);
 // pixel when the bit rotated out is 0, so a line keeps its rhythm across calls.
 void PlotDotted(CGraphicsImage* image, int x, int y, uint32_t colour);
 void PlotDashed(CGraphicsImage* image, int x, int y, uint32_t colour);
+
+// Brushes: a point widened into a small dot. PlotPixelCopy one pixel,
+// PlotSquare2 the 2 x 2 square right and below, PlotPlus the pixel and its
+// four neighbours, PlotRound4 a 4 x 4 block without corners ending at
+// (x + 1, y + 1). The soft ones plot a plus (PlotSoftRound3) or the 3 x 3
+// block (PlotSoftRound5) and blend a quarter of the colour into the ring
+// around it; on palette images the ring takes the colour plainly.
+void PlotPixelCopy(CGraphicsImage* image, int x, int y, uint32_t colour);
+void PlotSquare2(CGraphicsImage* image, int x, int y, uint32_t colour);
+void PlotPlus(CGraphicsImage* image, int x, int y, uint32_t colour);
+void PlotRound4(CGraphicsImage* image, int x, int y, uint32_t colour);
+void PlotSoftRound3(CGraphicsImage* image, int x, int y, uint32_t colour);
+void PlotSoftRound5(CGraphicsImage* image, int x, int y, uint32_t colour);

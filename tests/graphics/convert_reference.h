@@ -63,9 +63,10 @@ inline void ExpectSamePixels(const CGraphicsImage& actual, const CGraphicsImage&
     for (uint32_t y = 0; y < expected.m_nHeight; ++y)
         for (uint32_t x = 0; x < expected.m_nWidth; ++x)
             ASSERT_EQ(PixelAt(actual, int(x), int(y)), PixelAt(expected, int(x), int(y))) << "at " << x << "," << y;
-    if (palette)
-        for (uint32_t i = 0; i < expected.m_nPaletteSize; ++i)
-            ASSERT_EQ(PaletteAt(actual, i), PaletteAt(expected, i)) << "palette " << i;
+    if (!palette)
+        return;
+    for (uint32_t i = 0; i < expected.m_nPaletteSize; ++i)
+        ASSERT_EQ(PaletteAt(actual, i), PaletteAt(expected, i)) << "palette " << i;
 }
 
 // ConvertFrom by its definition (bits already 12 or more, other than the source's).
