@@ -51,6 +51,24 @@ public:
     // Grey row (76 R + 152 G + 29 B) >> 8 of each pixel through m_pfnGetPixel.
     static uint8_t* ConvertRowToGrey(const uint8_t* row, const CGraphicsImage* image);
 
+    // ---- Lines ----------------------------------------------------------------
+    // Lines step along their major axis with a Bresenham error term; clipping
+    // skips the steps before the image arithmetically. False when the line
+    // lies wholly outside on its minor axis or is clipped away on its major.
+    bool DrawLine(int x1, int y1, int x2, int y2, uint32_t value);
+    // The end point is plotted only when last is non-zero; PlotSoft becomes
+    // PlotPixel at 8 bits or fewer and PlotSoftAlpha at 32 bits.
+    bool DrawLineWithPlot(int x1, int y1, int x2, int y2, uint32_t colour, PixelPlotFn plot, int last);
+    // The plot gets each pixel's row pointer and clips: the line may start two
+    // pixels before the image on its major axis and leave it on its minor.
+    bool DrawLineWithRowPlot(int x1, int y1, int x2, int y2, uint32_t colour, RowPlotFn plot, int last);
+    // Anti-aliased on images deeper than 8 bits unless horizontal or
+    // vertical; otherwise DrawLine with both end points.
+    bool DrawLineSmooth(int x1, int y1, int x2, int y2, uint32_t colour, int last);
+    // Rectangle outlines; a negative width or height extends left or up.
+    bool DrawRect(int x, int y, int width, int height, uint32_t value);
+    bool DrawRectWithPlot(int x, int y, int width, int height, uint32_t colour, PixelPlotFn plot);
+
     // Blits, blends and fills. Rectangles are x, y, width, height; a negative
     // width or height extends left or up.
     bool FillRect(int x, int y, int width, int height, uint32_t value);

@@ -37,6 +37,61 @@ void PlotDashed(CGraphicsImage* image, int x, int y, uint32_t colour)
         PlotPixel(image, x, y, colour);
 }
 
+namespace {
+
+constexpr int kSoftShift = 5;  // weights are in 1/32
+constexpr uint32_t kMaxPaletteBits = 8;
+constexpr int kSoftWeights[3][3] = {{1, 2, 1}, {2, 20, 2}, {1, 2, 1}};
+
+uint32_t BlendSoftChannel(uint32_t old, uint32_t colour, int shift, int w)
+{
+    const uint32_t o = (old >> shift) & 255, c = (colour >> shift) & 255;
+    return ((o * uint32_t(32 - w) + c * uint32_t(w)) >> kSoftShift) << shift;
+}
+
+void PlotSoftWith(CGraphicsImage* image, int x, int y, uint32_t colour, bool alpha)
+{
+    if (!image->m_pBits)
+        return;
+    for (int dy = -1; dy <= 1; ++dy) {
+        const int py = y + dy;
+        if (uint32_t(py) >= image->m_nHeight)
+            continue;
+        uint8_t* row = image->RowAt(py);
+        for (int dx = -1; dx <= 1; ++dx) {
+            const int px = x + dx;
+            if (uint32_t(px) >= image->m_nWidth)
+                continue;
+            const int w = kSoftWeights[dy + 1][dx + 1];
+            uint32_t old = image->m_pfnGetPixel(row, px);
+            if (!image->m_bTrueColor)
+                old = image->GetPaletteRGBA(old, nullptr, nullptr, nullptr, nullptr);
+            uint32_t v = BlendSoftChannel(old, colour, 16, w) | BlendSoftChannel(old, colour, 8, w) |
+                         BlendSoftChannel(old, colour, 0, w);
+            if (alpha)
+                v |= BlendSoftChannel(old, colour, 24, w);
+            image->m_pfnSetPixel(row, px, v);
+        }
+    }
+}
+
+}  // namespace
+
+void PlotSoft(CGraphicsImage* image, int x, int y, uint32_t colour) { PlotSoftWith(image, x, y, colour, false); }
+
+void PlotSoftAlpha(CGraphicsImage* image, int x, int y, uint32_t colour) { PlotSoftWith(image, x, y, colour, true); }
+
+PixelPlotFn ResolveSoftPlot(const CGraphicsImage* image, PixelPlotFn plot)
+{
+    if (plot != PlotSoft)
+        return plot;
+    if (image->m_nBitCount <= kMaxPaletteBits)
+        return PlotPixel;
+    if (image->m_nBitCount == 32)
+        return PlotSoftAlpha;
+    return plot;
+}
+
 // ---- Brushes ---------------------------------------------------------------
 
 namespace {

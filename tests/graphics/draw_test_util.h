@@ -1,0 +1,84 @@
+// Helpers of the line, text and shape tests: pixel access, image comparison
+// and the plain step-by-step line walk that the clipped lines must match.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "graphics/image.h"
+
+namespace draw_test {
+
+inline uint32_t Get(const CGraphicsImage& image, int x, int y) { return image.m_pfnGetPixel(image.RowAt(y), x); }
+inline void Set(CGraphicsImage& image, int x, int y, uint32_t v) { image.m_pfnSetPixel(image.RowAt(y), x, v); }
+
+inline CGraphicsImage Make(uint32_t bits, int width, int height, uint32_t fill = 0)
+{
+    CGraphicsImage image;
+    EXPECT_TRUE(image.Create(bits, width, height, fill));
+    return image;
+}
+
+typedef std::set<std::pair<int, int>> PixelSet;
+
+// Pixels whose value differs from background.
+inline PixelSet Painted(const CGraphicsImage& image, uint32_t background = 0)
+{
+    PixelSet out;
+    for (int y = 0; y < int(image.m_nHeight); ++y)
+        for (int x = 0; x < int(image.m_nWidth); ++x)
+            if (Get(image, x, y) != background)
+                out.insert({x, y});
+    return out;
+}
+
+inline int CountValue(const CGraphicsImage& image, uint32_t value)
+{
+    int n = 0;
+    for (int y = 0; y < int(image.m_nHeight); ++y)
+        for (int x = 0; x < int(image.m_nWidth); ++x)
+            n += Get(image, x, y) == value;
+    return n;
+}
+
+// The window of big at (ox, oy) equals small, pixel for pixel.
+inline ::testing::AssertionResult WindowEquals(const CGraphicsImage& big, int ox, int oy, const CGraphicsImage& small)
+{
+    for (int y = 0; y < int(small.m_nHeight); ++y)
+        for (int x = 0; x < int(small.m_nWidth); ++x)
+            if (Get(big, ox + x, oy + y) != Get(small, x, y))
+                return ::testing::AssertionFailure() << "differs at " << x << "," << y << ": big "
+                                                     << Get(big, ox + x, oy + y) << " small " << Get(small, x, y);
+    return ::testing::AssertionSuccess();
+}
+
+// The line walked step by step exactly as documented, unclipped.
+inline std::vector<std::pair<int64_t, int64_t>> WalkLine(int64_t x1, int64_t y1, int64_t x2, int64_t y2, bool last)
+{
+    const int64_t dx = std::llabs(x2 - x1), dy = std::llabs(y2 - y1);
+    const int sx = x2 < x1 ? -1 : 1, sy = y2 < y1 ? -1 : 1;
+    const bool xMajor = dx >= dy;
+    const int64_t major = xMajor ? dx : dy, minor = xMajor ? dy : dx;
+    int64_t e = (major - minor + 1) / 2, x = x1, y = y1;
+    std::vector<std::pair<int64_t, int64_t>> out;
+    const int64_t count = last ? major + 1 : major;
+    for (int64_t i = 0; i < count; ++i) {
+        out.push_back({x, y});
+        if (e > 0) {
+            e -= minor;
+            (xMajor ? x : y) += xMajor ? sx : sy;
+        } else {
+            x += sx;
+            y += sy;
+            e += major - minor;
+        }
+    }
+    return out;
+}
+
+}  // namespace draw_test
