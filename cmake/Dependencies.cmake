@@ -1,5 +1,13 @@
 # zlib, libpng and libjpeg: Debian's packages natively; on Windows the static
 # i686 builds that tools/build-win-deps.sh leaves in LINDAR_DEPS.
+#
+# libjpeg's `boolean` on Windows: the library is built with libjpeg-turbo's
+# Windows jconfig.h, installed beside jpeglib.h, which makes boolean an
+# unsigned char (as the SDK's rpcndr.h does) and defines HAVE_BOOLEAN so that
+# jmorecfg.h keeps it. Our code therefore sees the type the library was built
+# with whether <windows.h> comes first or not, and needs no HAVE_BOOLEAN of
+# its own. tests/platform/image_libraries_test.cpp checks it: libjpeg refuses
+# structures whose size differs from its own.
 if(WIN32)
   set(LINDAR_DEPS "/var/cache/lindar-deps" CACHE PATH "Static mingw libpng and libjpeg")
   add_library(lindar_zlib INTERFACE)

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# CTest's cross-compiling emulator for the Windows build: runs one program under
+# Wine in a private prefix and passes its exit code through.
+#
+# The prefix is $LINDAR_WINEPREFIX (tools/test.sh sets it), else "wineprefix" in
+# the build folder that holds the program. It is made once with wineboot; ctest
+# may start several tests at once, so a lock guards that.
+set -euo pipefail
+
+# "wine-run.sh --init DIR" only makes the prefix of build folder DIR.
+if [ $# -lt 1 ] || { [ "$1" = --init ] && [ $# -ne 2 ]; }; then
+  echo "usage: wine-run.sh PROGRAM.exe [ARGS...] | wine-run.sh --init BUILD_DIR" >&2
+  exit 2
+fi
+init_only=0
+if [ "$1" = --init ]; then
+  init_only=1
+  exe="$2/CMakeCache.txt"
+else
+  exe="$1"
+  shift
+fi
+
+build_dir_of() {
+  local d
+  d="$(cd "$(dirname "$1")" && pwd)"
+  while [ "$d" != / ] && [ ! -f "$d/CMakeCache.txt" ]; do
+    d="$(dirname "$d")"
+  done
+  [ "$d" = / ] && d="$(cd "$(dirname "$1")" && pwd)"
+  echo "$d"
+}
+
+prefix="${LINDAR_WINEPREFIX:-$(build_dir_of "$exe")/wineprefix}"
+export WINEPREFIX="$prefix"
+export WINEARCH=win32 # the programs are 32-bit; a 32-bit prefix boots faster
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=" # no .NET or Gecko installers at boot
+
+ready="$prefix/.lindar-ready"
+if [ ! -f "$ready" ]; then
+  mkdir -p "$(dirname "$prefix")"
+  exec 9>"$prefix.lock"
+  flock 9
+  if [ ! -f "$ready" ]; then
+    # A prefix without the mark is a boot that was cut short: start afresh.
+    rm -rf "$prefix"
+    wineboot --init </dev/null >/dev/null 2>&1
+    # Let the server write the registry before anyone relies on it (bounded:
+    # a persistent server started by hand would never end).
+    timeout 120 wineserver -w || true
+    touch "$ready"
+  fi
+  flock -u 9
+  exec 9>&-
+fi
+
+[ "$init_only" = 1 ] && exit 0
+exec wine "$exe" "$@"
