@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Builds and tests everything: the native build (build/), its ASan+UBSan twin
+# (build-asan/), the Windows build under Wine (build-win/) and the fuzz targets
+# with clang (build-fuzz/, each run briefly over its seed corpus). Prints one
+# line per build and last "N passed, N failed"; exits non-zero on any failed
+# build or test. A build that fails counts as one failed test.
+set -uo pipefail
+
+here="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$here"
+jobs="$(nproc)"
+
+# One cache for every clone on this machine: paths below the tree are hashed
+# relative to it, so a fresh clone elsewhere hits what an earlier one stored.
+export CCACHE_DIR="${CCACHE_DIR:-/var/cache/lindar-ccache}"
+export CCACHE_BASEDIR="$here"
+export CCACHE_NOHASHDIR=1
+export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-10G}"
+
+# Per-test limit: a hung test (a modal window under Wine, say) fails instead
+# of stalling the run.
+test_timeout=300
+
+passed=0
+failed=0
+summary=()
+
+note() { printf '\n=== %s\n' "$*"; }
+
+# configure NAME DIR TARGET [CMAKE_ARGS...]: configures and builds TARGET in
+# DIR; on failure prints the end of the log and records the build as failed.
+configure_and_build() {
+  local name="$1" dir="$2" target="$3"
+  shift 3
+  local log="$dir/lindar-build.log" start=$SECONDS
+  note "$name: configure and build ($dir)"
+  # A folder made by another generator cannot be reused.
+  if [ -f "$dir/CMakeCache.txt" ] && ! grep -q '^CMAKE_GENERATOR:INTERNAL=Ninja$' "$dir/CMakeCache.txt"; then
+    rm -rf "$dir"
+  fi
+  mkdir -p "$dir"
+  if cmake -S "$here" -B "$dir" -G Ninja "$@" >"$log" 2>&1 &&
+     cmake --build "$dir" -j "$jobs" --target "$target" >>"$log" 2>&1; then
+    echo "built in $((SECONDS - start)) s"
+    return 0
+  fi
+  tail -n 60 "$log"
+  echo "$name: BUILD FAILED (full log: $log)"
+  summary+=("$name: build failed, 0 passed, 1 failed")
+  failed=$((failed + 1))
+  return 1
+}
+
+# run_tests NAME DIR COMMAND...: runs ctest (COMMAND) and counts its results
+# from ctest's own summary; skipped tests count as neither.
+run_tests() {
+  local name="$1" dir="$2"
+  shift 2
+  local log="$dir/lindar-ctest.log" start=$SECONDS rc=0
+  note "$name: tests"
+  "$@" --output-on-failure -j "$jobs" --timeout "$test_timeout" 2>&1 | tee "$log" || rc=$?
+  local line total=0 bad=0 skipped=0
+  line="$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)"
+  if [ -n "$line" ]; then
+    bad="$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")"
+    total="$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")"
+    skipped="$(grep -cE '^[[:space:]]*[0-9]+ - .* \((Skipped|Disabled)\)$' "$log")"
+  elif grep -q 'No tests were found' "$log" && [ "$rc" = 0 ]; then
+    total=0
+  else
+    bad=1 # ctest itself failed before it could report
+  fi
+  [ "$rc" != 0 ] && [ "$bad" = 0 ] && bad=1
+  local good=$((total - bad - skipped))
+  passed=$((passed + good))
+  failed=$((failed + bad))
+  summary+=("$name: $good passed, $bad failed, $skipped skipped ($((SECONDS - start)) s)")
+}
+
+run_start=$SECONDS
+note "setup"
+if ! bash "$here/tools/setup.sh"; then
+  echo "setup failed"
+  echo "0 passed, 1 failed"
+  exit 1
+fi
+ccache -z >/dev/null 2>&1 || true
+
+# Native: the library, its tests and examples with the system g++.
+if configure_and_build native build all; then
+  run_tests native build ctest --test-dir build
+fi
+
+# Native with AddressSanitizer and UndefinedBehaviorSanitizer: tests only.
+if configure_and_build sanitizer build-asan all -DLINDAR_SANITIZE=ON -DLINDAR_EXAMPLES=OFF \
+     -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g" "-DCMAKE_C_FLAGS_DEBUG=-O1 -g"; then
+  ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1" \
+  UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+    run_tests sanitizer build-asan ctest --test-dir build-asan
+fi
+
+# Windows: static i686 mingw, tests under Wine inside one Xvfb.
+if configure_and_build windows build-win all --toolchain "$here/cmake/mingw-i686.cmake"; then
+  run_tests windows build-win bash "$here/tools/wine-ctest.sh" "$here/build-win"
+fi
+
+# Fuzz targets with clang's libFuzzer; each runs briefly over its seeds.
+if CC=clang CXX=clang++ configure_and_build fuzz build-fuzz lindar_fuzzers -DLINDAR_FUZZ=ON -DLINDAR_TESTS=OFF \
+     -DLINDAR_EXAMPLES=OFF; then
+  run_tests fuzz build-fuzz ctest --test-dir build-fuzz
+fi
+
+hits="$(ccache -s 2>/dev/null | awk '/^ *Hits:/ {print $2 " of " $4; exit}')"
+note "summary: $((SECONDS - run_start)) s, ccache hits ${hits:-unknown}"
+printf '%s\n' "${summary[@]}"
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
