@@ -69,6 +69,19 @@ public:
     bool DrawRect(int x, int y, int width, int height, uint32_t value);
     bool DrawRectWithPlot(int x, int y, int width, int height, uint32_t colour, PixelPlotFn plot);
 
+    // ---- Text -----------------------------------------------------------------
+    // Bitmap-font text (graphics/font.h). The font blob is referenced, not owned.
+    static constexpr int MEASURE_ONLY = int(0xBCDEFFFF);  // DrawText's y: measure, draw nothing
+    void SetFont(const uint8_t* font);
+    void SetTextSpacing(int32_t spacing);
+    // which 0: the plot and colour of the glyphs' 0-bits, else of the 1-bits;
+    // a null plot leaves that kind of bit undrawn.
+    void SetTextColor(PixelPlotFn plot, uint32_t colour, int which);
+    // Width of the text in pixels; text is NUL-terminated code page 1252.
+    int DrawText(int x, int y, const char* text);
+    void DrawGlyph(int x, int y, const uint8_t* glyph);
+    void FillTextBackground(int x, int y, int width, int height, PixelPlotFn plot);
+
     // Blits, blends and fills. Rectangles are x, y, width, height; a negative
     // width or height extends left or up.
     bool FillRect(int x, int y, int width, int height, uint32_t value);

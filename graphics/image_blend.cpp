@@ -18,17 +18,6 @@ constexpr uint32_t kColourBytes = 0x00FFFFFF;
 constexpr int kMaxAlpha = 255;
 constexpr int kMaxCheckerShift = 30;  // squares of 2^30 pixels already exceed any image
 
-// Each channel (source × (a + 1) + target × (256 - a)) >> 8. Red and blue
-// share one product: no channel's sum exceeds 255 × 257 < 2^16, so the lanes
-// never carry into each other. a 255 gives the source, a 0 the target.
-inline uint32_t BlendChannels(uint32_t source, uint32_t target, uint32_t a)
-{
-    const uint32_t s = a + 1, t = 256 - a;
-    const uint32_t rb = (((source & 0xFF00FF) * s + (target & 0xFF00FF) * t) >> 8) & 0xFF00FF;
-    const uint32_t g = (((source & 0x00FF00) * s + (target & 0x00FF00) * t) >> 8) & 0x00FF00;
-    return rb | g;
-}
-
 inline uint32_t PaletteColour(const CGraphicsImage& image, uint32_t index)
 {
     uint32_t v;
@@ -74,19 +63,6 @@ void BlendGeneral(const BlitJob& job)
     }
 }
 
-void Blend32To32(const BlitJob& job)
-{
-    for (int row = 0; row < job.height; ++row) {
-        const uint8_t* s = job.source->RowAt(job.sy + row) + 4 * size_t(job.sx);
-        uint8_t* d = job.target->RowAt(job.ty + row) + 4 * size_t(job.tx);
-        for (int i = 0; i < job.width; ++i) {
-            const uint32_t v = Load32(s + 4 * i), old = Load32(d + 4 * i);
-            const uint32_t a = v >> 24;
-            Store32(d + 4 * i, a ? BlendChannels(v, old, a) | kOpaque : old);
-        }
-    }
-}
-
 }  // namespace
 
 bool CGraphicsImage::BlendImage(const CGraphicsImage& source, int x, int y)
@@ -104,9 +80,9 @@ bool CGraphicsImage::BlendImage(const CGraphicsImage& source, int x, int y)
             return false;
         job.source = &*copy;
     }
-    if (source.m_nBitCount == 32 && m_nBitCount == 32 && !GeneralPathOnly())
-        Blend32To32(job);
-    else
+    // The one fast path; it declines without SSE2.
+    const bool fast = source.m_nBitCount == 32 && m_nBitCount == 32 && !GeneralPathOnly() && Blend32Sse2(job);
+    if (!fast)
         BlendGeneral(job);
     return true;
 }

@@ -64,6 +64,29 @@ bool BlitGeneral(const BlitJob& job);
 // Runs the first matching row of the fast-path table.
 void RunBlit(const BlitJob& job);
 
+// SSE2 kernels; they decline on a processor without SSE2.
+bool BlitKeyed32Sse2(const BlitJob& job);  // 32 -> 32, source key only
+bool Blend32Sse2(const BlitJob& job);      // BlendImage 32 -> 32
+
+// Each channel (source × (a + 1) + target × (256 - a)) >> 8. Red and blue
+// share one product: no channel's sum exceeds 255 × 257 < 2^16, so the lanes
+// never carry into each other. a 255 gives the source, a 0 the target.
+inline uint32_t BlendChannels(uint32_t source, uint32_t target, uint32_t a)
+{
+    const uint32_t s = a + 1, t = 256 - a;
+    const uint32_t rb = (((source & 0xFF00FF) * s + (target & 0xFF00FF) * t) >> 8) & 0xFF00FF;
+    const uint32_t g = (((source & 0x00FF00) * s + (target & 0x00FF00) * t) >> 8) & 0x00FF00;
+    return rb | g;
+}
+
+// A 32-bit source pixel blended by its fourth byte onto a 32-bit target:
+// alpha 0 leaves the target, any other alpha gives an opaque pixel.
+inline uint32_t BlendPixel(uint32_t source, uint32_t target)
+{
+    const uint32_t a = source >> 24;
+    return a ? BlendChannels(source, target, a) | 0xFF000000 : target;
+}
+
 // With the switch on every blit and blend takes the general path, so tests
 // can hold the fast paths to it. Starts on when the environment variable
 // LINDAR_BLIT_GENERAL is set to a non-empty value other than "0".

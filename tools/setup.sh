@@ -13,7 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix libz-mingw-w64-dev
   wine wine64 wine32:i386 xvfb xauth
-  imagemagick netpbm libtiff-tools giflib-tools libjpeg-turbo-progs python3-pil
+  imagemagick netpbm libtiff-tools giflib-tools libjpeg-turbo-progs python3-pil fonts-dejavu-core
   icoutils ghostscript dpkg-dev
 )
 
