@@ -119,6 +119,28 @@ TEST(BlitDraw, FastPathsMatchTheGeneralPathForEveryFlagCombination)
             }
 }
 
+// Runs of key pixels, so that whole groups of four take the vector kernel's
+// shortcut next to mixed groups and tails.
+TEST(BlitDraw, RunsOfKeyPixels)
+{
+    Rng rng(23);
+    for (uint32_t sb : {24u, 32u}) {
+        I source, target;
+        MakeRandom(source, sb, 61, 5, rng);
+        MakeRandom(target, 32, 70, 8, rng);
+        const uint32_t key = 0x00FF00FF;
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 61;) {
+                const bool keyed = rng.Next() % 2 != 0;
+                for (int n = rng.Range(1, 9); n > 0 && x < 61; --n, ++x)
+                    if (keyed)
+                        Set(source, x, y, (rng.Next() & 0xFF000000) | key);
+            }
+        for (int x : {0, 1, 2, 3, 9, -3})
+            BothPaths(target, [&](I& t) { return t.DrawImage(source, x, 1, key | I::BLIT_SOURCE_KEY); });
+    }
+}
+
 // One row of four pixels, as colour words (indices for palette depths).
 struct FlagCase {
     const char* what;
