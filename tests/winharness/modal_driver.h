@@ -1,0 +1,72 @@
+// Drives code that runs a modal loop (a dialog, a message box) from inside
+// that loop. A thread-local CBT hook records the dialogs as they are made; a
+// thread timer runs the test's steps in order from within the modal loop;
+// a watchdog closes every recorded dialog and fails the test when the steps
+// do not finish in time, so a stuck dialog never hangs a run.
+//
+//   ModalDriver driver;
+//   driver.Then([](ModalDriver& d) { return d.TopDialog() != nullptr; })
+//         .Then([](ModalDriver& d) { d.Post(IDOK); return true; });
+//   driver.Run([] { MessageBoxA(nullptr, "x", "y", MB_OKCANCEL); });
+//
+// A step that makes a further modal loop must post, not send: steps do not
+// run while another step is still running.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "platform/win32/win.h"
+
+namespace winharness {
+
+class ModalDriver {
+public:
+    // A step answers true when done, false to be retried at the next tick.
+    typedef std::function<bool(ModalDriver&)> Step;
+
+    // After watchdogMs the recorded dialogs are closed and the test fails;
+    // if the thread does not come back to its message loop the process
+    // ends after a further grace period.
+    explicit ModalDriver(DWORD watchdogMs = 5000);
+    ModalDriver(const ModalDriver&) = delete;
+    ModalDriver& operator=(const ModalDriver&) = delete;
+    ~ModalDriver();
+
+    ModalDriver& Then(Step step);
+    // Runs the call with the hook, the timer and the watchdog in place.
+    // Fails the test when the watchdog fired or steps were left over.
+    void Run(const std::function<void()>& modalCall);
+
+    // Dialogs made since Run began, oldest first (handles may be dead).
+    std::vector<HWND> Dialogs() const;
+    // The newest recorded dialog that still exists, or null.
+    HWND TopDialog() const;
+    // Posts WM_COMMAND with the id (IDOK, IDCANCEL, a button) to the top
+    // dialog; false when there is none.
+    bool Post(int commandId) const;
+    bool TimedOut() const { return m_timedOut; }
+
+private:
+    static LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    void OnTick();
+    void CloseAll();
+    void WatchdogThread();
+
+    DWORD m_watchdogMs;
+    std::vector<Step> m_steps;
+    size_t m_next = 0;
+    bool m_inStep = false;
+    DWORD m_start = 0;
+    std::atomic<bool> m_timedOut{false};
+    std::atomic<bool> m_finished{false};
+    mutable std::mutex m_lock;  // the dialog list is read by the watchdog thread
+    std::vector<HWND> m_dialogs;
+    HHOOK m_hook = nullptr;
+    UINT_PTR m_timer = 0;
+};
+
+}  // namespace winharness
