@@ -82,6 +82,39 @@ public:
     void DrawGlyph(int x, int y, const uint8_t* glyph);
     void FillTextBackground(int x, int y, int width, int height, PixelPlotFn plot);
 
+    // ---- Shapes ---------------------------------------------------------------
+    // Angles in 1/131072 turn (graphics/fixed_trig.h), increasing clockwise on
+    // the screen. Arcs run from start to end, the ellipse rotated by rotation.
+    bool DrawArc(int cx, int cy, int rx, int ry, uint32_t colour, int32_t start, int32_t end, int32_t rotation);
+    bool DrawArcWithPlot(int cx, int cy, int rx, int ry, uint32_t colour, PixelPlotFn plot, int32_t start,
+                         int32_t end, int32_t rotation, int last);
+    bool DrawArcSmooth(int cx, int cy, int rx, int ry, uint32_t colour, int32_t start, int32_t end,
+                       int32_t rotation);
+    // Filled ellipse flags: rx, ry as the full width and height instead of
+    // radii; x as the left or right edge instead of the centre; y as the top
+    // or bottom row instead of the centre.
+    static constexpr uint32_t ELLIPSE_FULL_SIZE = 0x01;
+    static constexpr uint32_t ELLIPSE_X_LEFT = 0x04;
+    static constexpr uint32_t ELLIPSE_X_RIGHT = 0x08;
+    static constexpr uint32_t ELLIPSE_Y_TOP = 0x10;
+    static constexpr uint32_t ELLIPSE_Y_BOTTOM = 0x20;
+    bool FillEllipse(int x, int y, int rx, int ry, uint32_t colour, uint32_t flags);
+    bool FillEllipseWithPlot(int x, int y, int rx, int ry, uint32_t colour, RowPlotFn plot, uint32_t flags);
+    bool FillEllipseSmooth(int x, int y, int rx, int ry, uint32_t colour, uint32_t flags);
+    // points: three x, y pairs.
+    bool FillTriangle(const int32_t* points, uint32_t colour);
+    bool FillTriangleWithPlot(const int32_t* points, uint32_t colour, RowPlotFn plot);
+    // points: count x, y pairs of a closed outline, filled even-odd.
+    static constexpr int MAX_POLYGON_POINTS = 64;
+    bool FillPolygon(const int32_t* points, int count, uint32_t colour);
+    bool FillPolygonWithPlot(const int32_t* points, int count, uint32_t colour, RowPlotFn plot);
+    // 4-connected fills. FloodFillEx fills where test answers the reference
+    // (-1: test's answer at the seed), plotting each pixel once.
+    typedef uint32_t (*FloodTestFn)(CGraphicsImage* image, uint8_t* row, int x, int y);
+    static constexpr uint32_t FLOOD_SEED_REFERENCE = 0xFFFFFFFF;
+    bool FloodFill(int x, int y, uint32_t colour);
+    bool FloodFillEx(int x, int y, uint32_t colour, RowPlotFn plot, FloodTestFn test, uint32_t reference);
+
     // Blits, blends and fills. Rectangles are x, y, width, height; a negative
     // width or height extends left or up.
     bool FillRect(int x, int y, int width, int height, uint32_t value);
