@@ -106,14 +106,54 @@ private:
     int64_t m_keptRow = -1;
 };
 
+// Division by a total d that the truncated averages need for every pixel,
+// done as a multiply: with 2^shift > 255 d² and m = ceil(2^shift / d),
+// (n m) >> shift = n / d for every n up to 255 d (the error n / 2^shift stays
+// below 1 / d), and n m stays below 2^64 while d <= 2^24.
+struct Divider {
+    uint64_t m;
+    int shift;
+    explicit Divider(uint64_t d)
+    {
+        shift = 0;
+        while ((uint64_t(1) << shift) <= kMaxChannel * d * d)
+            ++shift;
+        m = ((uint64_t(1) << shift) + d - 1) / d;
+    }
+    uint32_t operator()(uint32_t n) const { return uint32_t((n * m) >> shift); }
+};
+
+constexpr uint64_t kMaxMultiplyTotal = uint64_t(1) << 24;
+
+// The distinct column widths (there are at most three: the two neighbours
+// of S × 256 / T and one whole pixel) and each column's index among them.
+struct WidthClasses {
+    std::vector<uint32_t> widths;
+    std::vector<uint8_t> of;
+    explicit WidthClasses(const std::vector<Cell>& columns) : of(columns.size())
+    {
+        for (size_t x = 0; x < columns.size(); ++x) {
+            size_t k = 0;
+            while (k < widths.size() && widths[k] != columns[x].total)
+                ++k;
+            if (k == widths.size())
+                widths.push_back(columns[x].total);
+            of[x] = uint8_t(k);
+        }
+    }
+};
+
 template <int B, int C, typename Acc>
 void Average(const CGraphicsImage& source, CGraphicsImage& target, uint8_t uniformFourth)
 {
+    constexpr bool kMultiply = std::is_same_v<Acc, uint32_t>;
     const std::vector<Cell> columns = MakeCells(source.m_nWidth, target.m_nWidth);
     const std::vector<Cell> rows = MakeCells(source.m_nHeight, target.m_nHeight);
+    const WidthClasses classes(columns);
     RowReducer<B, C> reducer(source, B == 4, columns);
     const size_t tw = columns.size();
     std::vector<Acc> acc(tw * C);
+    std::vector<Divider> dividers;
     const int outBytes = target.m_nBitCount == 32 ? 4 : 3;
 
     for (uint32_t y = 0; y < rows.size(); ++y) {
@@ -129,10 +169,21 @@ void Average(const CGraphicsImage& source, CGraphicsImage& target, uint8_t unifo
                     acc[k] += wy * h[k];
         }
         uint8_t* to = target.RowAt(int(y));
+        if constexpr (kMultiply) {
+            dividers.clear();
+            for (uint32_t width : classes.widths)
+                dividers.emplace_back(uint64_t(width) * ry.total);
+        }
         for (size_t x = 0; x < tw; ++x, to += outBytes) {
-            const Acc total = Acc(columns[x].total) * ry.total;
-            for (int c = 0; c < C; ++c)
-                to[c] = uint8_t(acc[x * C + c] / total);
+            if constexpr (kMultiply) {
+                const Divider& divide = dividers[classes.of[x]];
+                for (int c = 0; c < C; ++c)
+                    to[c] = uint8_t(divide(acc[x * C + c]));
+            } else {
+                const Acc total = Acc(columns[x].total) * ry.total;
+                for (int c = 0; c < C; ++c)
+                    to[c] = uint8_t(acc[x * C + c] / total);
+            }
             if (C == 3 && outBytes == 4)
                 to[3] = uniformFourth;
         }
@@ -142,11 +193,11 @@ void Average(const CGraphicsImage& source, CGraphicsImage& target, uint8_t unifo
 template <int B, int C>
 void AverageSized(const CGraphicsImage& source, CGraphicsImage& target, uint8_t uniformFourth)
 {
-    // Narrow sums while the largest one fits: the common scale factors.
+    // Narrow sums and multiplies for division while the largest total
+    // allows: every scale factor up to about 16 in both directions.
     const uint64_t maxX = (uint64_t(source.m_nWidth) * kSubPixels + target.m_nWidth - 1) / target.m_nWidth + 1;
     const uint64_t maxY = (uint64_t(source.m_nHeight) * kSubPixels + target.m_nHeight - 1) / target.m_nHeight + 1;
-    const uint64_t largest = kMaxChannel * std::max(maxX, kSubPixels) * std::max(maxY, kSubPixels);
-    if (largest <= UINT32_MAX)
+    if (std::max(maxX, kSubPixels) * std::max(maxY, kSubPixels) <= kMaxMultiplyTotal)
         Average<B, C, uint32_t>(source, target, uniformFourth);
     else
         Average<B, C, uint64_t>(source, target, uniformFourth);

@@ -152,6 +152,16 @@ TEST(Resize, LargeDownscaleMatchesReference)
     ExpectSamePixels(actual, expected);
 }
 
+// Factor 16 both ways: totals of 2^24, the largest divided by multiplying.
+TEST(Resize, LargestNarrowTotalsMatchReference)
+{
+    CGraphicsImage source, actual, expected;
+    MakeRandom(source, 32, 4000, 4000, 21);
+    ASSERT_TRUE(actual.Resize(source, 250, 250, kSmooth));
+    ReferenceResize(source, 250, 250, kSmooth, expected);
+    ExpectSamePixels(actual, expected);
+}
+
 // The fourth byte of a smooth 32-bit result.
 TEST(Resize, SmoothFourthByteFollowsAlphaMode)
 {
