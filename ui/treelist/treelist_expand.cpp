@@ -106,11 +106,15 @@ int TreeListExpand(TreeListData& d, uint32_t h, uint32_t actionWord, bool notify
         if (d.caretItem && !TreeListItemOf(d, d.caretItem)) {
             d.caretItem = 0;
             d.caretColumn = 0;
-        } else if (d.caretItem && d.caretItem != h && TreeListIsInSubtree(d, h, d.caretItem) && item->row != 0) {
-            TreeListSelect(d, h, d.caretColumn, 0);
-            item = TreeListItemOf(d, h, serial);
-            if (!item)
-                return -1;
+        } else if (d.caretItem && d.caretItem != h && TreeListIsInSubtree(d, h, d.caretItem)) {
+            // The caret lost its row when the collapsed item is shown.
+            TreeListEnsureRows(d);
+            if (item->row != 0) {
+                TreeListSelect(d, h, d.caretColumn, 0);
+                item = TreeListItemOf(d, h, serial);
+                if (!item)
+                    return -1;
+            }
         }
     } else {
         item->state |= TVIS_EXPANDEDONCE;

@@ -270,8 +270,8 @@ bool Handle(TreeListData& d, UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         return true;
     case TLM_SETITEMCOLOR: {
         const TLITEMCOLOR* color = reinterpret_cast<const TLITEMCOLOR*>(lParam);
-        result = color ? LRESULT(TreeListSetItemColor(d, Handle(LPARAM(wParam)), color->column, color->color,
-                                                      color->which ? kTreeListColorText : 0))
+        result = color ? LRESULT(int32_t(TreeListSetItemColor(d, Handle(LPARAM(wParam)), color->column, color->color,
+                                                      color->which ? kTreeListColorText : 0)))
                        : -1;
         return true;
     }

@@ -1,0 +1,269 @@
+#include "tests/treelist/treelist_fake_host.h"
+
+#include <cstring>
+
+namespace treelist_test {
+
+namespace {
+
+uint32_t H(HTREEITEM h) { return TreeListHandleOf(h); }
+
+}  // namespace
+
+LRESULT FakeHost::Notify(NMHDR& header)
+{
+    header.hwndFrom = Window();
+    header.idFrom = 7;
+    Sent s{};
+    s.code = header.code;
+    switch (header.code) {
+    case TVN_SELCHANGINGA:
+    case TVN_SELCHANGEDA:
+    case TVN_ITEMEXPANDINGA:
+    case TVN_ITEMEXPANDEDA:
+    case TVN_DELETEITEMA: {
+        const NMTREEVIEWA& nm = reinterpret_cast<const NMTREEVIEWA&>(header);
+        s.action = nm.action;
+        s.oldItem = H(nm.itemOld.hItem);
+        s.newItem = H(nm.itemNew.hItem);
+        s.oldState = nm.itemOld.state;
+        s.newState = nm.itemNew.state;
+        s.oldData = nm.itemOld.lParam;
+        s.newData = nm.itemNew.lParam;
+        s.oldColumn = nm.itemOld.cChildren;
+        s.newColumn = nm.itemNew.cChildren;
+        break;
+    }
+    case TVN_GETDISPINFOA: {
+        const NMTVDISPINFOA& nm = reinterpret_cast<const NMTVDISPINFOA&>(header);
+        s.newItem = H(nm.item.hItem);
+        s.newData = nm.item.lParam;
+        break;
+    }
+    default:
+        break;
+    }
+    sent.push_back(s);
+    return parent ? parent(header) : 0;
+}
+
+void FakeHost::Invalidate(const RECT* rect, bool)
+{
+    if (rect)
+        invalidated.push_back(*rect);
+    else
+        ++wholeInvalidations;
+}
+
+void FakeHost::SetScrollInfo(int bar, const SCROLLINFO& info, bool redraw)
+{
+    scroll[bar] = info;
+    ++scrollSets[bar];
+    redrawnSets[bar] += redraw;
+}
+
+bool FakeHost::GetScrollInfo(int bar, SCROLLINFO& info)
+{
+    info = scroll[bar];
+    return true;
+}
+
+void FakeHost::SetScrollPos(int bar, int pos, bool) { scroll[bar].nPos = pos; }
+
+HWND FakeHost::CreateHeader(int height)
+{
+    headerAlive = true;
+    headerHeight = height;
+    return reinterpret_cast<HWND>(uintptr_t(0x5678));
+}
+
+int FakeHost::HeaderInsertItem(int index, const HDITEMA& item)
+{
+    if (failHeaderInsert || index < 0 || index > int(headerItems.size()))
+        return -1;
+    headerItems.insert(headerItems.begin() + index,
+                       HeaderItem{item.cxy, item.pszText ? item.pszText : "", item.fmt});
+    headerOrder.clear();
+    for (size_t i = 0; i < headerItems.size(); ++i)
+        headerOrder.push_back(int(i));
+    return index;
+}
+
+bool FakeHost::HeaderDeleteItem(int index)
+{
+    if (index < 0 || index >= int(headerItems.size()))
+        return false;
+    headerItems.erase(headerItems.begin() + index);
+    headerOrder.clear();
+    for (size_t i = 0; i < headerItems.size(); ++i)
+        headerOrder.push_back(int(i));
+    return true;
+}
+
+LRESULT FakeHost::HeaderSetItem(int index, const HDITEMA& item)
+{
+    if (index < 0 || index >= int(headerItems.size()))
+        return 0;
+    if (item.mask & HDI_WIDTH)
+        headerItems[size_t(index)].width = item.cxy;
+    return 1;
+}
+
+bool FakeHost::HeaderGetItem(int index, HDITEMA& item)
+{
+    if (index < 0 || index >= int(headerItems.size()))
+        return false;
+    item.cxy = headerItems[size_t(index)].width;
+    return true;
+}
+
+bool FakeHost::HeaderSetOrder(int count, const int* order)
+{
+    headerOrder.assign(order, order + count);
+    return true;
+}
+
+bool FakeHost::HeaderGetOrder(int count, int* order)
+{
+    if (count != int(headerOrder.size()))
+        return false;
+    std::memcpy(order, headerOrder.data(), sizeof(int) * size_t(count));
+    return true;
+}
+
+std::vector<UINT> FakeHost::Codes() const
+{
+    std::vector<UINT> codes;
+    for (const Sent& s : sent)
+        codes.push_back(s.code);
+    return codes;
+}
+
+Control::Control(DWORD style, int width, int height)
+{
+    d = TreeListCreate(&host, style, width, height);
+}
+
+Control::~Control() { DestroyWindow(); }
+
+void Control::DestroyWindow()
+{
+    if (!d || destroying)
+        return;
+    destroying = true;
+    TreeListData* state = d;
+    {
+        TreeListCall call(*state);
+        TreeListDestroy(*state);
+    }
+    d = nullptr;
+    TreeListRelease(state);
+}
+
+LRESULT Control::Send(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    TreeListHandleMessage(*d, message, wParam, lParam, result);
+    return result;
+}
+
+void Control::Pump()
+{
+    if (d && d->updatePosted)
+        Send(TLM_DEFERREDUPDATE);
+}
+
+uint32_t Control::Insert(uint32_t parent, const char* text, uint32_t after, LPARAM data)
+{
+    TVINSERTSTRUCTA ins{};
+    ins.hParent = TreeListHtreeOf(parent ? parent : kTreeListRoot);
+    ins.hInsertAfter = TreeListHtreeOf(after);
+    ins.item.mask = TVIF_TEXT | TVIF_PARAM;
+    ins.item.pszText = const_cast<char*>(text);
+    ins.item.lParam = data;
+    return uint32_t(Send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
+}
+
+uint32_t Control::InsertState(uint32_t parent, const char* text, UINT state, UINT stateMask, UINT extraMask)
+{
+    TVINSERTSTRUCTA ins{};
+    ins.hParent = TreeListHtreeOf(parent ? parent : kTreeListRoot);
+    ins.hInsertAfter = TreeListHtreeOf(kTreeListLast);
+    ins.item.mask = TVIF_TEXT | TVIF_STATE | extraMask;
+    ins.item.pszText = const_cast<char*>(text);
+    ins.item.state = state;
+    ins.item.stateMask = stateMask;
+    return uint32_t(Send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
+}
+
+std::string Control::Text(uint32_t h, int column)
+{
+    TVITEMA tv{};
+    tv.mask = TVIF_TEXT | TVIF_TEXTPTR | (column ? TVIF_SUBITEM : 0);
+    tv.hItem = TreeListHtreeOf(h);
+    tv.cChildren = column;
+    if (!Send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv)))
+        return "<none>";
+    if (tv.pszText == LPSTR_TEXTCALLBACKA)
+        return "<callback>";
+    return tv.pszText;
+}
+
+bool Control::SetText(uint32_t h, const char* text, int column)
+{
+    TVITEMA tv{};
+    tv.mask = TVIF_TEXT | (column ? TVIF_SUBITEM : 0);
+    tv.hItem = TreeListHtreeOf(h);
+    tv.pszText = const_cast<char*>(text);
+    tv.cChildren = column;
+    return Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv)) != 0;
+}
+
+std::vector<uint32_t> Control::Rows()
+{
+    std::vector<uint32_t> rows;
+    const uint32_t n = RowCount();
+    for (uint32_t r = 0; r < n; ++r)
+        rows.push_back(ItemOfRow(r));
+    return rows;
+}
+
+std::vector<uint32_t> Control::Children(uint32_t parent)
+{
+    std::vector<uint32_t> out;
+    for (uint32_t s = parent ? d->items[parent]->firstChild : d->firstRoot; s; s = d->items[s]->nextSibling)
+        out.push_back(s);
+    return out;
+}
+
+std::vector<std::string> Control::ChildTexts(uint32_t parent)
+{
+    std::vector<std::string> out;
+    for (uint32_t h : Children(parent))
+        out.push_back(Text(h));
+    return out;
+}
+
+int Control::InsertColumn(uint32_t index, int width, const char* text, UINT extraMask, int fmt)
+{
+    LVCOLUMNA lv{};
+    lv.mask = LVCF_TEXT | extraMask;
+    if (width >= 0)
+        lv.mask |= LVCF_WIDTH;
+    lv.cx = width;
+    lv.fmt = fmt;
+    lv.pszText = const_cast<char*>(text);
+    return int(Send(TLM_INSERTCOLUMN, index, reinterpret_cast<LPARAM>(&lv)));
+}
+
+::testing::AssertionResult Control::Verify()
+{
+    TreeListCall call(*d);
+    TreeListEnsureRows(*d);
+    std::string why;
+    if (TreeListVerify(*d, &why))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << why;
+}
+
+}  // namespace treelist_test

@@ -1,0 +1,124 @@
+// A fake window for the TreeList core: records what the core asks of its
+// window (notifications, invalidations, scroll bars, header items), keeps a
+// fake clock, and lets a test answer notifications (also re-entrantly).
+#pragma once
+
+#include "ui/treelist/treelist_internal.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace treelist_test {
+
+// A notification as the parent saw it.
+struct Sent {
+    UINT code;
+    UINT action;
+    uint32_t oldItem, newItem;
+    UINT oldState, newState;
+    LPARAM oldData, newData;
+    int oldColumn, newColumn;
+};
+
+class FakeHost : public TreeListHost {
+public:
+    HWND Window() override { return reinterpret_cast<HWND>(uintptr_t(0x1234)); }
+    LRESULT Notify(NMHDR& header) override;
+    void Invalidate(const RECT* rect, bool erase) override;
+    void SetScrollInfo(int bar, const SCROLLINFO& info, bool redraw) override;
+    bool GetScrollInfo(int bar, SCROLLINFO& info) override;
+    void SetScrollPos(int bar, int pos, bool redraw) override;
+    DWORD TickCount() override { return now; }
+    void PostDeferredUpdate() override { ++posts; }
+    COLORREF SysColor(int index) override { return COLORREF(index * 0x010101); }
+    int SystemMetric(int) override { return 17; }
+    int TextHeight() override { return 13; }
+    int MeasureText(const char*, int length, bool bold) override { return length * (bold ? 7 : 6); }
+    HWND CreateHeader(int height) override;
+    void DestroyHeader() override { headerAlive = false; headerItems.clear(); }
+    void MoveHeader(int x, int, int width, int) override { headerX = x, headerWidth = width; }
+    int HeaderInsertItem(int index, const HDITEMA& item) override;
+    bool HeaderDeleteItem(int index) override;
+    LRESULT HeaderSetItem(int index, const HDITEMA& item) override;
+    bool HeaderGetItem(int index, HDITEMA& item) override;
+    bool HeaderSetOrder(int count, const int* order) override;
+    bool HeaderGetOrder(int count, int* order) override;
+    void HeaderSetImageList(HIMAGELIST) override {}
+    void InvalidateHeader() override { ++headerInvalidations; }
+    void HideTooltip() override {}
+    void Released() override { ++releases; }
+
+    struct HeaderItem {
+        int width;
+        std::string text;
+        int fmt;
+    };
+
+    // The parent: answers every notification (default 0).
+    std::function<LRESULT(NMHDR&)> parent;
+    std::vector<Sent> sent;
+    std::vector<RECT> invalidated;
+    int wholeInvalidations = 0;
+    SCROLLINFO scroll[2] = {};
+    int scrollSets[2] = {};
+    int redrawnSets[2] = {};
+    DWORD now = 1000;
+    int posts = 0;
+    bool headerAlive = false;
+    bool failHeaderInsert = false;
+    int headerX = 0, headerWidth = 0, headerHeight = 0;
+    int headerInvalidations = 0;
+    std::vector<HeaderItem> headerItems;
+    std::vector<int> headerOrder;
+    int releases = 0;
+
+    std::vector<UINT> Codes() const;
+    void Clear()
+    {
+        sent.clear();
+        invalidated.clear();
+        wholeInvalidations = 0;
+    }
+};
+
+// One control over a fake host, driven by messages as the window would.
+class Control {
+public:
+    explicit Control(DWORD style = TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, int width = 300,
+                     int height = 200);
+    ~Control();
+
+    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    // WM_DESTROY and WM_NCDESTROY, as DestroyWindow sends them (also from
+    // inside a notification); the control is gone for the test afterwards.
+    void DestroyWindow();
+    // Runs the posted deferred update, as the message loop would.
+    void Pump();
+
+    uint32_t Insert(uint32_t parent, const char* text, uint32_t after = kTreeListLast, LPARAM data = 0);
+    uint32_t InsertState(uint32_t parent, const char* text, UINT state, UINT stateMask, UINT extraMask = 0);
+    std::string Text(uint32_t h, int column = 0);
+    bool SetText(uint32_t h, const char* text, int column = 0);
+    UINT State(uint32_t h) { return UINT(Send(TVM_GETITEMSTATE, h)); }
+    int Expand(uint32_t h, UINT code = TVE_EXPAND) { return int(Send(TVM_EXPAND, code, LPARAM(h))); }
+    bool Delete(uint32_t h) { return Send(TVM_DELETEITEM, 0, LPARAM(h)) != 0; }
+    int Row(uint32_t h) { return int(Send(TLM_GETROWOFITEM, 0, LPARAM(h))); }
+    uint32_t RowCount() { return uint32_t(Send(TLM_GETROWCOUNT)); }
+    uint32_t ItemOfRow(uint32_t row) { return uint32_t(Send(TLM_GETITEMOFROW, 0, LPARAM(row))); }
+    std::vector<uint32_t> Rows();
+    // Children of an item (0 = root level) in sibling order.
+    std::vector<uint32_t> Children(uint32_t parent);
+    std::vector<std::string> ChildTexts(uint32_t parent);
+    int InsertColumn(uint32_t index, int width, const char* text = "c", UINT extraMask = 0, int fmt = 0);
+    // Brings the rows up to date and checks every invariant.
+    ::testing::AssertionResult Verify();
+
+    FakeHost host;
+    TreeListData* d = nullptr;
+    bool destroying = false;
+};
+
+}  // namespace treelist_test

@@ -1,0 +1,167 @@
+// Randomised operation sequences with the invariant checker after every step.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tests/support/test_support.h"
+#include "tests/treelist/treelist_fake_host.h"
+
+using treelist_test::Control;
+
+namespace {
+
+LPARAM P(const void* p) { return reinterpret_cast<LPARAM>(p); }
+
+uint32_t AnyItem(Control& c, lindar_test::Rng& rng)
+{
+    if (c.d->itemCount == 0)
+        return 0;
+    for (;;) {
+        const uint32_t h = 1 + rng.Next() % c.d->itemsSize;
+        if (c.d->items[h])
+            return h;
+    }
+}
+
+int CALLBACK ByData(LPARAM a, LPARAM b, LPARAM) { return a < b ? -1 : a > b; }
+
+void Step(Control& c, lindar_test::Rng& rng, int op)
+{
+    const uint32_t h = AnyItem(c, rng);
+    const uint32_t other = AnyItem(c, rng);
+    switch (op) {
+    case 0:
+    case 1:
+    case 2:
+    case 16:
+    case 17:
+    case 18: {
+        const uint32_t codes[] = {kTreeListLast, kTreeListFirst, kTreeListSort, other, kTreeListPositionFirst + 2};
+        char text[8] = {char('a' + rng.Next() % 26), char('a' + rng.Next() % 26), 0};
+        c.Insert(rng.Next() % 3 ? h : 0, text, codes[rng.Next() % 5], LPARAM(rng.Next() % 100));
+        break;
+    }
+    case 3:
+        if (h)
+            c.Delete(h);
+        break;
+    case 4:
+        if (h)
+            c.Send(TLM_MOVEITEM + rng.Next() % 4, rng.Next() % 8 ? other : kTreeListRoot, h);
+        break;
+    case 5:
+    case 6: {
+        const UINT codes[] = {TVE_EXPAND, TVE_COLLAPSE, TVE_TOGGLE, TVE_EXPAND | TVE_ALLCHILDREN,
+                              TVE_COLLAPSE | TVE_COLLAPSERESET, TVE_EXPAND | TVE_ANCESTORS,
+                              TVE_EXPAND | TVE_DEFERRED};
+        if (h)
+            c.Expand(h, codes[rng.Next() % 7]);
+        break;
+    }
+    case 7: {
+        TVSORTCB sort{};
+        sort.hParent = rng.Next() % 2 ? TVI_ROOT : TreeListHtreeOf(h);
+        sort.lpfnCompare = ByData;
+        c.Send(TVM_SORTCHILDRENCB, rng.Next() % 2, P(&sort));
+        break;
+    }
+    case 8: {
+        if (!h)
+            break;
+        TVITEMA tv{};
+        tv.mask = TVIF_STATE;
+        tv.hItem = TreeListHtreeOf(h);
+        const UINT bits[] = {TVIS_SELECTED, TVIS_EXPANDED, TVIS_HIDDEN, TVIS_BOLD};
+        tv.stateMask = bits[rng.Next() % 4];
+        tv.state = rng.Next() % 2 ? tv.stateMask : 0;
+        c.Send(TVM_SETITEMA, 0, P(&tv));
+        break;
+    }
+    case 9:
+        c.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_HIDDENITEMS, rng.Next() % 2 ? TLS_EX_HIDDENITEMS : 0);
+        break;
+    case 10:
+        c.Send(TVM_SORTCHILDREN, 0, rng.Next() % 2 ? kTreeListRoot : h);
+        break;
+    case 11:
+        c.Pump();
+        break;
+    case 12:
+        if (h)
+            c.Send(TVM_ENSUREVISIBLE, 0, h);
+        break;
+    case 13:
+        if (rng.Next() % 16 == 0)
+            c.Send(TVM_DELETEITEM, 0, kTreeListRoot);
+        break;
+    case 14:
+        if (c.d->columnCount < 6)
+            c.InsertColumn(rng.Next() % 6, 30 + int(rng.Next() % 50));
+        else
+            c.Send(TLM_DELETECOLUMN, 1 + rng.Next() % 5);
+        break;
+    case 15:
+        if (h && c.d->columnCount > 1)
+            c.SetText(h, "cell", int(1 + rng.Next() % (c.d->columnCount - 1)));
+        break;
+    }
+}
+
+class TreeListRandom : public ::testing::TestWithParam<uint64_t> {};
+
+TEST_P(TreeListRandom, InvariantsHoldAfterEveryStep)
+{
+    lindar_test::Rng rng(GetParam());
+    Control c;
+    uint32_t largest = 0;
+    for (int step = 0; step < 4000; ++step) {
+        const int op = int(rng.Next() % 19);
+        Step(c, rng, op);
+        ASSERT_TRUE(c.Verify()) << "step " << step << " op " << op;
+        largest = std::max(largest, c.d->itemCount);
+    }
+    EXPECT_GT(largest, 80u) << "the sequence should grow real trees";
+}
+
+// Rows are brought up to date only every few steps here, so that many
+// changes of every kind pile up before one walk renumbers them.
+TEST_P(TreeListRandom, InvariantsHoldWhenChangesPileUp)
+{
+    lindar_test::Rng rng(GetParam() * 7 + 3);
+    Control c;
+    for (int step = 0; step < 4000; ++step) {
+        const int op = int(rng.Next() % 19);
+        Step(c, rng, op == 11 ? 0 : op);  // no pumping in between
+        if (step % 7 == 6) {
+            ASSERT_TRUE(c.Verify()) << "step " << step << " op " << op;
+        }
+    }
+}
+
+// The same sequences with a parent that acts inside notifications.
+TEST_P(TreeListRandom, InvariantsHoldWithAMeddlingParent)
+{
+    lindar_test::Rng rng(GetParam() * 31 + 5);
+    Control c;
+    int depth = 0;
+    c.host.parent = [&](NMHDR& h) -> LRESULT {
+        if (depth > 2 || rng.Next() % 4)
+            return 0;
+        ++depth;
+        Step(c, rng, int(rng.Next() % 19));
+        --depth;
+        return h.code == TVN_ITEMEXPANDINGA || h.code == TVN_SELCHANGINGA ? LRESULT(rng.Next() % 4 == 0) : 0;
+    };
+    for (int step = 0; step < 1500; ++step) {
+        const int op = int(rng.Next() % 19);
+        Step(c, rng, op);
+        ASSERT_TRUE(c.Verify()) << "step " << step << " op " << op;
+    }
+    c.host.parent = nullptr;
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, TreeListRandom, ::testing::Values(1u, 2u, 3u, 42u, 1234u));
+
+}  // namespace
