@@ -1,0 +1,94 @@
+#include "graphics/formats/format_registry.h"
+
+#include "graphics/formats/jpeg_reader.h"
+#include "graphics/formats/jpeg_writer.h"
+#include "graphics/formats/png_reader.h"
+#include "graphics/formats/png_writer.h"
+#include "graphics/image.h"
+
+#include <iterator>
+
+namespace {
+
+template <class Reader>
+CGraphicsReader* NewReader()
+{
+    return new Reader();
+}
+
+template <class Writer>
+CGraphicsWriter* NewWriter()
+{
+    return new Writer();
+}
+
+// 32-bit images keep their alpha bytes when saved with transparency.
+void PngSaveTransparency(CGraphicsWriter& writer, const CGraphicsImage& image, int32_t setting)
+{
+    if (image.m_nBitCount == 32)
+        static_cast<CPngWriter&>(writer).m_nOptions = setting >= 0 ? kPngOptionAlpha : 0;
+}
+
+// Indexed by FormatId.
+constexpr GraphicsFormat kFormats[kFormatCount] = {
+    {kFormatBmp, "BMP", nullptr, nullptr, nullptr, nullptr},
+    {kFormatJpeg, "JPEG", NewReader<CJpegReader>, NewWriter<CJpegWriter>, nullptr, nullptr},
+    {kFormatGif, "GIF", nullptr, nullptr, nullptr, nullptr},
+    {kFormatPng, "PNG", NewReader<CPngReader>, NewWriter<CPngWriter>, PngSaveTransparency, nullptr},
+    {kFormatTiff, "TIFF", nullptr, nullptr, nullptr, nullptr},
+    {kFormatXpm, "XPM", nullptr, nullptr, nullptr, nullptr},
+    {kFormatXwd, "XWD", nullptr, nullptr, nullptr, nullptr},
+    {kFormatPnm, "PNM", nullptr, nullptr, nullptr, nullptr},
+    {kFormatEps, "EPS", nullptr, nullptr, nullptr, nullptr},
+    {kFormatTls, "TLS", nullptr, nullptr, nullptr, nullptr},
+    {kFormatIcon, "ICO", nullptr, nullptr, nullptr, nullptr},
+};
+
+constexpr bool RowsInOrder()
+{
+    for (int i = 0; i < kFormatCount; ++i)
+        if (kFormats[i].id != i)
+            return false;
+    return true;
+}
+static_assert(RowsInOrder(), "kFormats is indexed by FormatId");
+
+char Upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
+
+bool EqualNoCase(const char* a, const char* b)
+{
+    for (; *a && *b; ++a, ++b)
+        if (Upper(*a) != Upper(*b))
+            return false;
+    return *a == *b;
+}
+
+}  // namespace
+
+const GraphicsExtension kGraphicsExtensions[] = {
+    {".PNG", kFormatPng},  {".GIF", kFormatGif},   {".BMP", kFormatBmp},  {".JPG", kFormatJpeg},
+    {".JPEG", kFormatJpeg}, {".XWD", kFormatXwd},  {".XPM", kFormatXpm},  {".PNM", kFormatPnm},
+    {".TIFF", kFormatTiff}, {".TIF", kFormatTiff}, {".PS", kFormatEps},   {".EPS", kFormatEps},
+    {".PRN", kFormatEps},  {".TLSP", kFormatTls},
+};
+const int kGraphicsExtensionCount = int(std::size(kGraphicsExtensions));
+
+const GraphicsFormat* FindGraphicsFormat(FormatId id)
+{
+    if (id < 0 || id >= kFormatCount)
+        return nullptr;
+    return &kFormats[id];
+}
+
+FormatId FormatForExtension(const char* extension)
+{
+    if (!extension)
+        return kFormatUnknown;
+    for (const GraphicsExtension& e : kGraphicsExtensions)
+        if (EqualNoCase(extension, e.extension))
+            return e.id;
+    return kFormatUnknown;
+}

@@ -1,0 +1,124 @@
+// The example viewer: a known picture appears centred, or with scroll bars
+// when larger than the screen.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "examples/viewer/viewer_frame.h"
+#include "examples/viewer/viewer_load.h"
+#include "tests/support/test_support.h"
+#include "tests/winharness/message_pump.h"
+#include "tests/winharness/screenshot.h"
+
+namespace {
+
+// Quadrants: red top left, green top right, blue bottom left, white bottom right.
+uint32_t QuadrantColour(int x, int y, int width, int height)
+{
+    static const uint32_t colours[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
+    return colours[(y >= height / 2 ? 2 : 0) + (x >= width / 2 ? 1 : 0)];
+}
+
+// A 24-bit bottom-up BMP file of the quadrant picture.
+std::string WriteQuadrantBmp(const char* name, int width, int height)
+{
+    const int stride = (width * 3 + 3) & ~3;
+    std::vector<uint8_t> file(54 + size_t(stride) * size_t(height), 0);
+    const auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            file[at + size_t(i)] = uint8_t(v >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, uint32_t(file.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, uint32_t(width));
+    put32(22, uint32_t(height));
+    file[26] = 1;
+    file[28] = 24;
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = &file[54 + size_t(height - 1 - y) * size_t(stride)];
+        for (int x = 0; x < width; ++x) {
+            const uint32_t c = QuadrantColour(x, y, width, height);
+            row[3 * x] = uint8_t(c);
+            row[3 * x + 1] = uint8_t(c >> 8);
+            row[3 * x + 2] = uint8_t(c >> 16);
+        }
+    }
+    const std::string path = lindar_test::TempDir() + "/" + name;
+    FILE* out = std::fopen(path.c_str(), "wb");
+    std::fwrite(file.data(), 1, file.size(), out);
+    std::fclose(out);
+    return path;
+}
+
+TEST(ViewerTest, ShowsAKnownPictureCentred)
+{
+    CGraphicsImage image;
+    ASSERT_EQ(LoadViewerImage(WriteQuadrantBmp("quadrants.bmp", 60, 40).c_str(), &image), 0);
+    CViewerFrame frame;
+    // A frame wider and taller than the picture: it is centred.
+    ASSERT_TRUE(frame.CreateFrame("quadrants", 300, 200, false));
+    ASSERT_TRUE(frame.ShowImage(image));
+    frame.ShowWindow(SW_SHOWNORMAL);
+    winharness::PumpUntilIdle();
+
+    CBitmapWnd& canvas = frame.Canvas();
+    winharness::Screenshot shot;
+    ASSERT_TRUE(winharness::CaptureWindow(canvas.m_hWnd, &shot));
+    ASSERT_EQ(shot.width, canvas.m_sizeClient.cx);
+    EXPECT_EQ(canvas.m_ptScroll.x, (60 - shot.width) / 2);
+    EXPECT_EQ(canvas.m_ptScroll.y, (40 - shot.height) / 2);
+    const int left = -canvas.m_ptScroll.x;
+    const int top = -canvas.m_ptScroll.y;
+    const int probes[][2] = {{5, 5}, {55, 5}, {5, 35}, {55, 35}, {29, 19}, {30, 20}};
+    for (const auto& p : probes)
+        EXPECT_EQ(shot.At(left + p[0], top + p[1]), QuadrantColour(p[0], p[1], 60, 40)) << p[0] << "," << p[1];
+    const uint32_t margin = (GetRValue(CViewerFrame::kBackground) << 16) | (GetGValue(CViewerFrame::kBackground) << 8) |
+                            GetBValue(CViewerFrame::kBackground);
+    EXPECT_EQ(shot.At(left - 1, top), margin);
+    EXPECT_EQ(shot.At(left + 60, top + 39), margin);
+    EXPECT_EQ(shot.At(left, top + 40), margin);
+    winharness::Screenshot whole;
+    ASSERT_TRUE(winharness::CaptureWindow(frame.m_hWnd, &whole, false));
+    EXPECT_TRUE(winharness::SavePng(whole, lindar_test::TempDir() + "/viewer_quadrants.png"));
+}
+
+TEST(ViewerTest, LargePicturesScroll)
+{
+    CGraphicsImage image;
+    ASSERT_EQ(LoadViewerImage(WriteQuadrantBmp("large.bmp", 3000, 2000).c_str(), &image), 0);
+    CViewerFrame frame;
+    ASSERT_TRUE(frame.CreateFrame("large", 3000, 2000, false));
+    ASSERT_TRUE(frame.ShowImage(image));
+    frame.ShowWindow(SW_SHOWNORMAL);
+    winharness::PumpUntilIdle();
+    CBitmapWnd& canvas = frame.Canvas();
+    const DWORD style = canvas.GetStyle();
+    EXPECT_TRUE(style & WS_HSCROLL);
+    EXPECT_TRUE(style & WS_VSCROLL);
+    EXPECT_TRUE(canvas.ScrollTo(2000, 1500, true));
+    winharness::Screenshot shot;
+    ASSERT_TRUE(winharness::CaptureWindow(canvas.m_hWnd, &shot));
+    const int x = shot.width - 1;
+    const int y = shot.height - 1;
+    EXPECT_EQ(shot.At(x, y), QuadrantColour(canvas.m_ptScroll.x + x, canvas.m_ptScroll.y + y, 3000, 2000));
+    EXPECT_EQ(shot.At(0, 0), QuadrantColour(canvas.m_ptScroll.x, canvas.m_ptScroll.y, 3000, 2000));
+}
+
+TEST(ViewerTest, UnreadableFilesAreReported)
+{
+    CGraphicsImage image;
+    EXPECT_EQ(LoadViewerImage((lindar_test::TempDir() + "/missing.bmp").c_str(), &image), -3);
+    const std::string text = lindar_test::TempDir() + "/not_a_picture.bmp";
+    FILE* out = std::fopen(text.c_str(), "wb");
+    std::fputs("no picture here", out);
+    std::fclose(out);
+    EXPECT_EQ(LoadViewerImage(text.c_str(), &image), -2);
+    EXPECT_EQ(image.m_pBits, nullptr);
+}
+
+}  // namespace

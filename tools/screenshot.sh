@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Shows an image file in the example viewer under Wine on a virtual X display
+# and saves a screenshot of the viewer's window.
+#   bash tools/screenshot.sh FILE OUT.png
+# The Windows build is $LINDAR_WIN_BUILD (default build-win); the viewer is
+# built there first when missing. Wine runs in a prefix of its own inside
+# that build folder, ended with `wineserver -k` when done.
+set -euo pipefail
+
+if [ $# -ne 2 ]; then
+  echo "usage: screenshot.sh FILE OUT.png" >&2
+  exit 2
+fi
+here="$(cd "$(dirname "$0")/.." && pwd)"
+file="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+out="$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
+[ -f "$file" ] || { echo "screenshot.sh: no file $1" >&2; exit 2; }
+build="${LINDAR_WIN_BUILD:-$here/build-win}"
+
+if [ -z "${LINDAR_IN_XVFB:-}" ]; then
+  exe="$build/examples/viewer/viewer.exe"
+  if [ ! -f "$exe" ]; then
+    cmake -S "$here" -B "$build" -G Ninja --toolchain "$here/cmake/mingw-i686.cmake" >/dev/null
+    cmake --build "$build" --target viewer >/dev/null
+  fi
+  exec env LINDAR_IN_XVFB=1 LINDAR_WIN_BUILD="$build" xvfb-run -a -s "-screen 0 1280x1024x24" \
+    bash "$0" "$file" "$out"
+fi
+
+exe="$build/examples/viewer/viewer.exe"
+# Not the tests' prefix: ending this server must not end their programs.
+export LINDAR_WINEPREFIX="$build/wineprefix-screenshot"
+export WINEPREFIX="$LINDAR_WINEPREFIX" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+"$here/tools/wine-run.sh" --init "$build"
+# Without a window manager, windows Wine leaves to one have no frame; Wine
+# draws title bar and borders itself for windows it does not hand over.
+if [ ! -f "$WINEPREFIX/.lindar-unmanaged" ]; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.lindar-unmanaged"
+fi
+
+title="$(basename "$file")"
+winfile="$(winepath -w "$file" 2>/dev/null)"
+wine "$exe" "$winfile" </dev/null >/dev/null 2>&1 &
+viewer=$!
+finish() {
+  kill "$viewer" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
+}
+trap finish EXIT
+
+# The viewer's X window carries the file name as its title.
+window=""
+for _ in $(seq 1 300); do
+  if ! kill -0 "$viewer" 2>/dev/null; then
+    echo "screenshot.sh: the viewer ended without a window (is $1 a picture it reads?)" >&2
+    exit 1
+  fi
+  window="$(xwininfo -root -tree 2>/dev/null | awk -v t="\"$title\":" 'index($0, t) {print $1; exit}')"
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || { echo "screenshot.sh: no viewer window after 30 s" >&2; exit 1; }
+sleep 1 # the first paint
+import -window "$window" "$out"
+echo "$out"
