@@ -1,6 +1,7 @@
 // Alpha of 32-bit pixels (the fourth byte; 32-bit rows have no padding, so
 // the alpha bytes are every fourth byte of the pixel block) and of palette
 // entries: tests, setting, flattening and alpha masks.
+#include <algorithm>
 #include <cstring>
 
 #include "graphics/image.h"
@@ -29,6 +30,34 @@ uint32_t ModeOf(const uint8_t* fourth, size_t count, size_t step)
     for (size_t i = count; i-- > 0;)
         if (fourth[i * step] != last)
             return ALPHA_MIXED;
+    return last == kOpaque ? ALPHA_OPAQUE : ALPHA_CLEAR;
+}
+
+// ModeOf for the alpha bytes of count 32-bit pixels, two pixels per word.
+uint32_t ModeOfPixels(const uint8_t* bits, size_t count)
+{
+    if (count == 0)
+        return ALPHA_CLEAR;
+    const uint8_t last = bits[(count - 1) * 4 + 3];
+    if (last != 0 && last != kOpaque)
+        return ALPHA_MIXED;
+    constexpr uint64_t kAlphas = 0xFF000000FF000000ull;
+    const uint64_t want = last ? kAlphas : 0;
+    constexpr size_t kRun = 512;  // pixels tested between early exits
+    size_t i = 0;
+    for (; i + 1 < count;) {
+        const size_t end = i + std::min(kRun, (count - i) & ~size_t(1));
+        uint64_t diff = 0;
+        for (; i < end; i += 2) {
+            uint64_t pair;
+            std::memcpy(&pair, bits + 4 * i, 8);
+            diff |= pair ^ want;
+        }
+        if (diff & kAlphas)
+            return ALPHA_MIXED;
+    }
+    if (i < count && bits[4 * i + 3] != last)
+        return ALPHA_MIXED;
     return last == kOpaque ? ALPHA_OPAQUE : ALPHA_CLEAR;
 }
 
@@ -61,7 +90,7 @@ uint32_t CGraphicsImage::GetAlphaMode() const
     if (!m_pBits)
         return ALPHA_CLEAR;
     if (m_nBitCount == 32)
-        return ModeOf(m_pBits + 3, m_nImageSize / 4, 4);
+        return ModeOfPixels(m_pBits, m_nImageSize / 4);
     if (m_nBitCount <= 8)
         return ModeOf(&m_pPalette[0].rgbReserved, m_nPaletteSize, 4);
     return ALPHA_CLEAR;

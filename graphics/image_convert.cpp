@@ -72,11 +72,14 @@ bool CGraphicsImage::ConvertFrom(const CGraphicsImage& sourceArg, uint32_t bits)
         return false;
 
     const int w = int(m_nWidth);
+    const DirectRowFn direct = FindDirectRow(source->m_nBitCount, bits);
     const bool via24 = bits == 24 && source->m_nBitCount != 32;
     for (uint32_t y = 0; y < m_nHeight; ++y) {
         const uint8_t* from = source->RowAt(int(y));
         uint8_t* to = RowAt(int(y));
-        if (via24)
+        if (direct)
+            direct(from, to, w, *source);
+        else if (via24)
             std::memcpy(to, source->m_pfnRowTo24(from, source), size_t(w) * 3);
         else
             StoreColourRow(bits, source->m_pfnRowTo32(from, source), to, w);

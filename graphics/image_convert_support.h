@@ -33,4 +33,13 @@ private:
 // m_pfnSetPixel of that depth would write, bytes outside them untouched.
 void StoreColourRow(uint32_t bits, const uint8_t* words, uint8_t* row, int width);
 
+// A row conversion written straight into the target row: width pixels of
+// the source's layout to the target depth, the same pixels as the source's
+// row function for that depth gives.
+typedef void (*DirectRowFn)(const uint8_t* from, uint8_t* to, int width, const CGraphicsImage& source);
+
+// The direct conversion between two depths, or null where ConvertFrom goes
+// through the row functions.
+DirectRowFn FindDirectRow(uint32_t fromBits, uint32_t toBits);
+
 }  // namespace graphics_detail

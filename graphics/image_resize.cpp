@@ -15,10 +15,25 @@ namespace {
 
 // Column picks of one target row, each as a byte offset or pixel index.
 template <int Bytes>
-void Gather(const uint8_t* from, uint8_t* to, const std::vector<uint32_t>& columns)
+void Gather(const uint8_t* from, uint8_t* to, const std::vector<uint32_t>& columnList)
 {
-    const size_t n = columns.size();
-    for (size_t x = 0; x < n; ++x) {
+    // Locals: byte stores may alias the vector's own fields.
+    const uint32_t* columns = columnList.data();
+    const size_t n = columnList.size();
+    size_t x = 0;
+    if constexpr (Bytes == 4) {
+        // Four loads before four stores: the loads of a row's pixels miss
+        // the cache independently.
+        for (; x + 4 <= n; x += 4) {
+            const uint32_t a = Load32(from + size_t(columns[x]) * 4), b = Load32(from + size_t(columns[x + 1]) * 4);
+            const uint32_t c = Load32(from + size_t(columns[x + 2]) * 4), d = Load32(from + size_t(columns[x + 3]) * 4);
+            Store32(to + 4 * x, a);
+            Store32(to + 4 * x + 4, b);
+            Store32(to + 4 * x + 8, c);
+            Store32(to + 4 * x + 12, d);
+        }
+    }
+    for (; x < n; ++x) {
         const uint8_t* p = from + size_t(columns[x]) * Bytes;
         if constexpr (Bytes == 4)
             Store32(to + 4 * x, Load32(p));

@@ -53,23 +53,43 @@ std::vector<Cell> MakeCells(uint32_t sourceSize, uint32_t targetSize)
 // One source row (B bytes per pixel) reduced to the target's columns: C
 // weighted channel sums per column. A sum stays below 255 × 2^23.
 template <int B, int C>
-void ReduceRow(const uint8_t* row, const std::vector<Cell>& cells, uint32_t* out)
+void ReduceRow(const uint8_t* row, const std::vector<Cell>& cellList, uint32_t* out)
 {
-    for (const Cell& cell : cells) {
+    // Up to this many whole pixels inside a cell, 32-bit pixels are summed
+    // two channels to a word (16-bit lanes, 255 × 257 < 65536).
+    constexpr uint32_t kMaxLaneSum = 257;
+    constexpr uint32_t kLanes = 0x00FF00FF;
+    const Cell* cells = cellList.data();
+    const size_t n = cellList.size();
+    for (size_t x = 0; x < n; ++x, out += C) {
+        const Cell cell = cells[x];
         const uint8_t* p = row + size_t(cell.first) * B;
         if (cell.count == 1) {
             for (int c = 0; c < C; ++c)
                 out[c] = cell.w0 * p[c];
+            continue;
+        }
+        uint32_t mid[4] = {};
+        const uint8_t* q = p + B;
+        const uint8_t* last = p + size_t(cell.count - 1) * B;
+        if (B == 4 && cell.count - 2 <= kMaxLaneSum) {
+            uint32_t even = 0, odd = 0;
+            for (; q < last; q += B) {
+                const uint32_t v = Load32(q);
+                even += v & kLanes;
+                odd += (v >> 8) & kLanes;
+            }
+            mid[0] = even & 0xFFFF;
+            mid[1] = odd & 0xFFFF;
+            mid[2] = even >> 16;
+            mid[3] = odd >> 16;
         } else {
-            uint32_t mid[C] = {};
-            const uint8_t* q = p + B;
-            for (uint32_t i = 2; i < cell.count; ++i, q += B)
+            for (; q < last; q += B)
                 for (int c = 0; c < C; ++c)
                     mid[c] += q[c];
-            for (int c = 0; c < C; ++c)
-                out[c] = cell.w0 * p[c] + uint32_t(kSubPixels) * mid[c] + cell.wLast * q[c];
         }
-        out += C;
+        for (int c = 0; c < C; ++c)
+            out[c] = cell.w0 * p[c] + uint32_t(kSubPixels) * mid[c] + cell.wLast * last[c];
     }
 }
 
@@ -169,20 +189,25 @@ void Average(const CGraphicsImage& source, CGraphicsImage& target, uint8_t unifo
                     acc[k] += wy * h[k];
         }
         uint8_t* to = target.RowAt(int(y));
+        // Locals: byte stores may alias the vectors' own fields.
+        const Acc* sums = acc.data();
+        const Cell* cells = columns.data();
+        const uint8_t* classOf = classes.of.data();
         if constexpr (kMultiply) {
             dividers.clear();
             for (uint32_t width : classes.widths)
                 dividers.emplace_back(uint64_t(width) * ry.total);
         }
-        for (size_t x = 0; x < tw; ++x, to += outBytes) {
+        const Divider* divide = dividers.data();
+        for (size_t x = 0; x < tw; ++x, to += outBytes, sums += C) {
             if constexpr (kMultiply) {
-                const Divider& divide = dividers[classes.of[x]];
+                const Divider d = divide[classOf[x]];
                 for (int c = 0; c < C; ++c)
-                    to[c] = uint8_t(divide(acc[x * C + c]));
+                    to[c] = uint8_t(d(sums[c]));
             } else {
-                const Acc total = Acc(columns[x].total) * ry.total;
+                const Acc total = Acc(cells[x].total) * ry.total;
                 for (int c = 0; c < C; ++c)
-                    to[c] = uint8_t(acc[x * C + c] / total);
+                    to[c] = uint8_t(sums[c] / total);
             }
             if (C == 3 && outBytes == 4)
                 to[3] = uniformFourth;

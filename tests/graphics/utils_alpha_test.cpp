@@ -70,6 +70,25 @@ TEST(Alpha, ModeOfPixelsAndPalettes)
     EXPECT_EQ(image.GetAlphaMode(), 0u);
 }
 
+// One differing alpha byte anywhere in a large picture (an odd pixel count).
+TEST(Alpha, ModeFindsOneDifferentPixel)
+{
+    const size_t positions[] = {0, 1, 510, 511, 512, 513, 1500, 3001, 3002};
+    for (uint32_t base : {0u, 255u})
+        for (uint8_t odd : {uint8_t(0), uint8_t(1), uint8_t(254), uint8_t(255)}) {
+            if (odd == base)
+                continue;
+            for (size_t at : positions) {
+                CGraphicsImage image;
+                ASSERT_TRUE(image.Create(32, 1001, 3, (base << 24) | 0x123456, 0));
+                EXPECT_EQ(image.GetAlphaMode(), base ? 1u : 0u);
+                image.m_pBits[4 * at + 3] = odd;
+                EXPECT_EQ(image.GetAlphaMode(), 2u) << base << " " << int(odd) << " at " << at;
+                EXPECT_TRUE(image.HasAlpha());
+            }
+        }
+}
+
 TEST(Alpha, SetAlphaOnlyAtThirtyTwoBits)
 {
     CGraphicsImage image;
