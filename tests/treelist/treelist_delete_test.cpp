@@ -14,6 +14,14 @@ namespace {
 
 LPARAM P(const void* p) { return reinterpret_cast<LPARAM>(p); }
 
+Control* g_control;
+int CALLBACK DestroyingCompare(LPARAM a, LPARAM b, LPARAM)
+{
+    if (g_control->d)
+        g_control->DestroyWindow();
+    return int(b - a);
+}
+
 std::vector<uint32_t> Deleted(const std::vector<Sent>& sent)
 {
     std::vector<uint32_t> out;
@@ -215,18 +223,13 @@ TEST(TreeListReentrancy, DestroyInsideExpandAndSortCallbacks)
         EXPECT_EQ(c->host.releases, 1);
     }
     {
-        static Control* control;
         auto c = std::make_unique<Control>();
-        control = c.get();
+        g_control = c.get();
         for (int i = 0; i < 50; ++i)
             c->Insert(0, "x", kTreeListLast, i);
         TVSORTCB sort{};
         sort.hParent = TVI_ROOT;
-        sort.lpfnCompare = [](LPARAM a, LPARAM b, LPARAM) -> int {
-            if (control->d)
-                control->DestroyWindow();
-            return int(b - a);
-        };
+        sort.lpfnCompare = DestroyingCompare;
         TreeListData* d = c->d;
         LRESULT result = 1;
         TreeListHandleMessage(*d, TVM_SORTCHILDRENCB, 0, P(&sort), result);

@@ -23,6 +23,30 @@ int CALLBACK ByData(LPARAM a, LPARAM b, LPARAM sign)
     return a < b ? -int(sign) : a > b ? int(sign) : 0;
 }
 
+HWND g_seenWindow;
+int CALLBACK Descending(HWND w, HTREEITEM, HTREEITEM, LPARAM x, LPARAM y, LPARAM sign)
+{
+    g_seenWindow = w;
+    return x < y ? int(sign) : x > y ? -int(sign) : 0;
+}
+
+Control* g_control;
+uint32_t g_target;
+int g_refused;
+int CALLBACK MeddlingCompare(LPARAM a, LPARAM b, LPARAM)
+{
+    Control& k = *g_control;
+    g_refused += k.Insert(0, "new") == 0;
+    g_refused += k.Send(TVM_DELETEITEM, 0, g_target) == 0;
+    g_refused += k.Send(TLM_MOVEITEM, k.d->firstRoot, g_target) == 0;
+    g_refused += !k.SetText(g_target, "changed");
+    TVSORTCB nested{};
+    nested.hParent = TVI_ROOT;
+    nested.lpfnCompare = ByData;
+    g_refused += k.Send(TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&nested)) == 0;
+    return a < b ? -1 : a > b;
+}
+
 std::vector<LPARAM> Data(Control& c, uint32_t parent)
 {
     std::vector<LPARAM> out;
@@ -84,16 +108,11 @@ TEST(TreeListSort, CompareFormsAndRecursion)
     EXPECT_EQ(Data(c, a), (std::vector<LPARAM>{3, 4, 5}));
 
     // The TreeList form gets the window, the items and their data.
-    static HWND seenWindow;
-    sort.lpfnCompare = reinterpret_cast<PFNTVCOMPARE>(reinterpret_cast<void (*)()>(
-        +[](HWND w, HTREEITEM, HTREEITEM, LPARAM x, LPARAM y, LPARAM sign) -> int {
-            seenWindow = w;
-            return x < y ? int(sign) : x > y ? -int(sign) : 0;
-        }));
+    sort.lpfnCompare = reinterpret_cast<PFNTVCOMPARE>(reinterpret_cast<void (*)()>(&Descending));
     sort.hParent = TreeListHtreeOf(a);
     EXPECT_EQ(c.Send(TLM_SORTCHILDRENEX, 0, P(&sort)), 1);
     EXPECT_EQ(Data(c, a), (std::vector<LPARAM>{5, 4, 3}));
-    EXPECT_EQ(seenWindow, c.host.Window());
+    EXPECT_EQ(g_seenWindow, c.host.Window());
     EXPECT_TRUE(c.Verify());
 }
 
@@ -128,31 +147,17 @@ TEST(TreeListSort, CollapsedParentChangesNoRows)
 
 TEST(TreeListSort, EverythingElseIsRefusedWhileSorting)
 {
-    static Control* control;
-    static uint32_t target;
-    static int refused;
     Control c;
-    control = &c;
+    g_control = &c;
     for (LPARAM v = 0; v < 20; ++v)
-        target = c.Insert(0, "x", kTreeListLast, 20 - v);
-    refused = 0;
+        g_target = c.Insert(0, "x", kTreeListLast, 20 - v);
+    g_refused = 0;
     TVSORTCB sort{};
     sort.hParent = TVI_ROOT;
-    sort.lpfnCompare = [](LPARAM a, LPARAM b, LPARAM) -> int {
-        Control& k = *control;
-        refused += k.Insert(0, "new") == 0;
-        refused += k.Send(TVM_DELETEITEM, 0, target) == 0;
-        refused += k.Send(TLM_MOVEITEM, k.d->firstRoot, target) == 0;
-        refused += !k.SetText(target, "changed");
-        TVSORTCB nested{};
-        nested.hParent = TVI_ROOT;
-        nested.lpfnCompare = ByData;
-        refused += k.Send(TVM_SORTCHILDRENCB, 0, P(&nested)) == 0;
-        return a < b ? -1 : a > b;
-    };
+    sort.lpfnCompare = MeddlingCompare;
     EXPECT_EQ(c.Send(TVM_SORTCHILDRENCB, 0, P(&sort)), 1);
-    EXPECT_GT(refused, 0);
-    EXPECT_EQ(refused % 5, 0);
+    EXPECT_GT(g_refused, 0);
+    EXPECT_EQ(g_refused % 5, 0);
     EXPECT_EQ(c.Send(TVM_GETCOUNT), 20);
     EXPECT_EQ(Data(c, 0).front(), 1);
     EXPECT_TRUE(c.Verify());
