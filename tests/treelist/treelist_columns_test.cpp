@@ -243,3 +243,22 @@ TEST(TreeListColumns, JoinedMaskNeedsTheOwnPosition)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TreeListColumns, AutomaticFirstColumnWidthFollowsTheTexts)
+{
+    Control c;
+    c.InsertColumn(0, 50);
+    c.InsertColumn(1, 50);
+    c.Send(TLM_OPTION, 15 | kTreeListOptionSet, 10);
+    c.Insert(0, "abcdefghijkl");  // 12 letters of 6 pixels
+    c.Pump();
+    EXPECT_EQ(c.d->columns[0].width, 72 + 19 + 10 + 6);  // text, lines at root, margin, 6
+    EXPECT_EQ(c.host.headerItems[0].width, 107);
+    c.Insert(0, "ab");
+    c.Pump();
+    EXPECT_EQ(c.d->columns[0].width, 107) << "never narrowed";
+}
+
+}  // namespace
