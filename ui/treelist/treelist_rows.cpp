@@ -17,7 +17,6 @@ constexpr int32_t kMinRowHeight = 8;
 constexpr int32_t kMaxRowHeight = 256;
 constexpr int32_t kTextPadding = 3;
 constexpr int32_t kAutoWidthExtra = 6;
-constexpr int kMeasureWidth = 4096;
 
 bool RowValid(const TreeListData& d, uint32_t row)
 {
@@ -223,5 +222,4 @@ void TreeListResize(TreeListData& d, int clientWidth, int clientHeight)
         TreeListRecomputeEdges(d);
     TreeListUpdateHScroll(d, false);
     TreeListPend(d, kPendingVScroll);
-    (void)kMeasureWidth;
 }
