@@ -219,6 +219,11 @@ void BlendRow(const CGraphicsImage& source, CGraphicsImage& target, int ty, int 
 }
 
 #ifdef LINDAR_CONVERT_SSE2
+LINDAR_CONVERT_SSE2 inline __m128i LoadPair(const uint8_t* p)
+{
+    return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+}
+
 // Bilinear for two 32-bit pixels A and B, each given by its top pair
 // (left, right) and bottom pair, in SSE2. Horizontal first: c0 (256 - fx)
 // + c1 fx is at most 65280 and exact in unsigned 16-bit lanes. Then
@@ -230,10 +235,9 @@ LINDAR_CONVERT_SSE2 inline __m128i BilinearPairSse2(const uint8_t* topA, const u
                                                     uint32_t fxB, uint32_t fyB)
 {
     const __m128i zero = _mm_setzero_si128();
-    auto load = [](const uint8_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); };
     // [A left, B left, A right, B right]
-    const __m128i top = _mm_unpacklo_epi32(load(topA), load(topB));
-    const __m128i bottom = _mm_unpacklo_epi32(load(bottomA), load(bottomB));
+    const __m128i top = _mm_unpacklo_epi32(LoadPair(topA), LoadPair(topB));
+    const __m128i bottom = _mm_unpacklo_epi32(LoadPair(bottomA), LoadPair(bottomB));
     __m128i fx = _mm_cvtsi32_si128(int(fxA | (fxB << 16)));
     fx = _mm_unpacklo_epi16(fx, fx);
     fx = _mm_unpacklo_epi32(fx, fx);

@@ -206,15 +206,15 @@ TEST(RotateFrom, LimitsAliasingAndNullPivots)
     EXPECT_EQ(py, ey);
 
     // Pivots far outside: 64-bit corner arithmetic, same picture as a near one.
-    CGraphicsImage far, near;
+    CGraphicsImage distant, nearby;
     MakeRandom(self, 32, 9, 7, 13);
     px = 0x7FFFFFF0, py = -0x7FFFFFF0;
-    ASSERT_TRUE(far.RotateFrom(self, 0x8000, 0, &px, &py, 0));
-    EXPECT_EQ(far.m_nWidth, 7u);
-    EXPECT_EQ(far.m_nHeight, 9u);
+    ASSERT_TRUE(distant.RotateFrom(self, 0x8000, 0, &px, &py, 0));
+    EXPECT_EQ(distant.m_nWidth, 7u);
+    EXPECT_EQ(distant.m_nHeight, 9u);
     int32_t nx = 0, ny = 0;
-    ASSERT_TRUE(near.RotateFrom(self, 0x8000, 0, &nx, &ny, 0));
-    ExpectSamePixels(far, near);
+    ASSERT_TRUE(nearby.RotateFrom(self, 0x8000, 0, &nx, &ny, 0));
+    ExpectSamePixels(distant, nearby);
 }
 
 }  // namespace
