@@ -5,6 +5,7 @@
 #include "graphics/font.h"
 #include "graphics/font_blob.h"
 #include "graphics/image.h"
+#include "graphics/pixel_access.h"
 #include "graphics/plot.h"
 
 namespace {
@@ -36,38 +37,70 @@ int64_t MeasureText(const CGraphicsImage& image, const uint8_t* text)
 
 bool InIntRange(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
 
-// Draws the glyph's 0-bits with plot0 and its 1-bits with plot1 (either may
-// be null), stored row k at picture row y + height - 1 - k.
-void DrawGlyphBits(CGraphicsImage& image, int x, int y, const uint8_t* glyph, PixelPlotFn plot0, PixelPlotFn plot1)
+// Pixel stores of the direct glyph path: in place at 24 and 32 bits, else
+// through the pixel writer.
+template <int Bytes>
+inline void StorePixel(const CGraphicsImage& image, uint8_t* row, int x, uint32_t colour)
+{
+    if constexpr (Bytes == 4)
+        graphics_detail::Store32(row + 4 * x, colour);
+    else if constexpr (Bytes == 3)
+        graphics_detail::Store24(row + 3 * x, colour);
+    else
+        image.m_pfnSetPixel(row, x, colour);
+}
+
+// A glyph wholly inside the image with PlotPixel (or nothing) for both kinds
+// of bit: rows addressed once, bytes without a wanted bit skipped whole.
+template <int Bytes>
+void DrawGlyphDirect(CGraphicsImage& image, int x, int y, const uint8_t* glyph, bool zeros, bool ones)
 {
     const int w = glyph[0], h = glyph[1];
     const int rowBytes = (w + 7) >> 3;
     const uint8_t* bits = glyph + 2;
     const uint32_t c0 = image.m_crText0, c1 = image.m_crText1;
-    const int64_t right = int64_t(x) + w, bottom = int64_t(y) + h;
-    // Inside the image, PlotPixel is the pixel writer on a known row.
-    const bool direct = image.m_pBits && x >= 0 && y >= 0 && right <= int64_t(image.m_nWidth) &&
-                        bottom <= int64_t(image.m_nHeight) && (!plot0 || plot0 == PlotPixel) &&
-                        (!plot1 || plot1 == PlotPixel);
+    uint8_t* row = image.RowAt(y + h - 1);  // stored rows run bottom up
+    for (int k = 0; k < h; ++k, bits += rowBytes, row += image.m_nStride) {
+        for (int byte = 0; byte < rowBytes; ++byte) {
+            const int n = std::min(8, w - byte * 8);
+            const uint32_t valid = (0xFF00u >> n) & 0xFF;  // the byte's top n bits
+            uint32_t ink = zeros ? ~uint32_t(bits[byte]) & valid : 0;
+            uint32_t paper = ones ? uint32_t(bits[byte]) & valid : 0;
+            const int base = x + byte * 8;
+            for (; ink; ink &= ink - 1)
+                StorePixel<Bytes>(image, row, base + 7 - __builtin_ctz(ink), c0);
+            for (; paper; paper &= paper - 1)
+                StorePixel<Bytes>(image, row, base + 7 - __builtin_ctz(paper), c1);
+        }
+    }
+}
+
+// Draws the glyph's 0-bits with plot0 and its 1-bits with plot1 (either may
+// be null), stored row k at picture row y + height - 1 - k.
+void DrawGlyphBits(CGraphicsImage& image, int x, int y, const uint8_t* glyph, PixelPlotFn plot0, PixelPlotFn plot1)
+{
+    const int w = glyph[0], h = glyph[1];
+    const bool inside = image.m_pBits && x >= 0 && y >= 0 && int64_t(x) + w <= int64_t(image.m_nWidth) &&
+                        int64_t(y) + h <= int64_t(image.m_nHeight);
+    if (inside && (!plot0 || plot0 == PlotPixel) && (!plot1 || plot1 == PlotPixel)) {
+        if (image.m_nBitCount == 32)
+            DrawGlyphDirect<4>(image, x, y, glyph, plot0, plot1);
+        else if (image.m_nBitCount == 24)
+            DrawGlyphDirect<3>(image, x, y, glyph, plot0, plot1);
+        else
+            DrawGlyphDirect<0>(image, x, y, glyph, plot0, plot1);
+        return;
+    }
+    const int rowBytes = (w + 7) >> 3;
+    const uint8_t* bits = glyph + 2;
     for (int k = 0; k < h; ++k, bits += rowBytes) {
         const int py = y + h - 1 - k;
-        if (direct) {
-            uint8_t* row = image.RowAt(py);
-            for (int c = 0; c < w; ++c) {
-                const bool one = (bits[c >> 3] >> (7 - (c & 7))) & 1;
-                if (!one && plot0)
-                    image.m_pfnSetPixel(row, x + c, c0);
-                else if (one && plot1)
-                    image.m_pfnSetPixel(row, x + c, c1);
-            }
-            continue;
-        }
         for (int c = 0; c < w; ++c) {
             const bool one = (bits[c >> 3] >> (7 - (c & 7))) & 1;
             if (!one && plot0)
-                plot0(&image, x + c, py, c0);
+                plot0(&image, x + c, py, image.m_crText0);
             else if (one && plot1)
-                plot1(&image, x + c, py, c1);
+                plot1(&image, x + c, py, image.m_crText1);
         }
     }
 }

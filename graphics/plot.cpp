@@ -1,6 +1,7 @@
 #include "graphics/plot.h"
 
 #include "graphics/image.h"
+#include "graphics/pixel_access.h"
 
 namespace {
 
@@ -49,10 +50,46 @@ uint32_t BlendSoftChannel(uint32_t old, uint32_t colour, int shift, int w)
     return ((o * uint32_t(32 - w) + c * uint32_t(w)) >> kSoftShift) << shift;
 }
 
+// The same blend on two channels at once: red and blue, or green and the
+// fourth byte, in 16-bit lanes (255 × 32 cannot carry into the next lane).
+uint32_t BlendSoftLanes(uint32_t old, uint32_t colour, uint32_t w)
+{
+    return (((old & 0x00FF00FF) * (32 - w) + (colour & 0x00FF00FF) * w) >> kSoftShift) & 0x00FF00FF;
+}
+
+uint32_t BlendSoftPixel(uint32_t old, uint32_t colour, uint32_t w, uint32_t keepMask)
+{
+    return BlendSoftLanes(old, colour, w) | ((BlendSoftLanes(old >> 8, colour >> 8, w) << 8) & keepMask);
+}
+
+// 24- and 32-bit images with the whole neighbourhood inside: pixels read and
+// written in place.
+template <int Bytes>
+void PlotSoftDirect(CGraphicsImage* image, int x, int y, uint32_t colour, bool alpha)
+{
+    const uint32_t keep = alpha ? 0xFFFFFF00 : 0x0000FF00;
+    for (int dy = -1; dy <= 1; ++dy) {
+        uint8_t* p = image->RowAt(y + dy) + Bytes * (x - 1);
+        for (int dx = 0; dx < 3; ++dx, p += Bytes) {
+            const uint32_t w = uint32_t(kSoftWeights[dy + 1][dx]);
+            if (Bytes == 4)
+                graphics_detail::Store32(p, BlendSoftPixel(graphics_detail::Load32(p), colour, w, keep));
+            else
+                graphics_detail::Store24(p, BlendSoftPixel(graphics_detail::Load24(p), colour, w, keep));
+        }
+    }
+}
+
 void PlotSoftWith(CGraphicsImage* image, int x, int y, uint32_t colour, bool alpha)
 {
     if (!image->m_pBits)
         return;
+    if (x >= 1 && y >= 1 && uint32_t(x) + 1 < image->m_nWidth && uint32_t(y) + 1 < image->m_nHeight) {
+        if (image->m_nBitCount == 32)
+            return PlotSoftDirect<4>(image, x, y, colour, alpha);
+        if (image->m_nBitCount == 24)
+            return PlotSoftDirect<3>(image, x, y, colour, alpha);
+    }
     for (int dy = -1; dy <= 1; ++dy) {
         const int py = y + dy;
         if (uint32_t(py) >= image->m_nHeight)

@@ -4,6 +4,7 @@
 
 #include "graphics/plot.h"
 #include "tests/graphics/draw_test_util.h"
+#include "tests/support/test_support.h"
 
 using namespace draw_test;
 
@@ -63,6 +64,39 @@ TEST(PlotSoft, FourthByteAndPalettes)
     palette.SetPaletteEntry(0, 0x0000FF);
     PlotSoft(&palette, 1, 1, 0x000000);
     EXPECT_EQ(Get(palette, 0, 0), ((255u * 31) >> 5) & 0xFF);
+}
+
+}  // namespace
+
+namespace {
+
+// Inside the image the 24- and 32-bit soft plots blend in place; held to the
+// documented per-channel formula on random pixels.
+TEST(PlotSoft, InPlaceBlendMatchesTheFormula)
+{
+    lindar_test::Rng rng(21);
+    const int weights[3][3] = {{1, 2, 1}, {2, 20, 2}, {1, 2, 1}};
+    for (uint32_t bits : {24u, 32u}) {
+        for (bool alpha : {false, true}) {
+            CGraphicsImage image = Make(bits, 8, 8, 0);
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 8; ++x)
+                    Set(image, x, y, rng.Next());
+            CGraphicsImage before(image);
+            const uint32_t colour = rng.Next();
+            (alpha ? PlotSoftAlpha : PlotSoft)(&image, 4, 3, colour);
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const uint32_t old = Get(before, 4 + dx, 3 + dy), w = uint32_t(weights[dy + 1][dx + 1]);
+                    uint32_t want = 0;
+                    for (int shift = 0; shift < (alpha ? 32 : 24); shift += 8)
+                        want |= ((((old >> shift) & 255) * (32 - w) + ((colour >> shift) & 255) * w) >> 5) << shift;
+                    if (bits == 24)
+                        want &= 0xFFFFFF;
+                    EXPECT_EQ(Get(image, 4 + dx, 3 + dy), want) << bits << " " << alpha << " " << dx << "," << dy;
+                }
+        }
+    }
 }
 
 }  // namespace

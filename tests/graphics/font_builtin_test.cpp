@@ -141,3 +141,32 @@ INSTANTIATE_TEST_SUITE_P(Fonts, BuiltInFont, ::testing::ValuesIn(kFonts),
                          [](const ::testing::TestParamInfo<BuiltIn>& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+// PlotPixel through a function the direct path does not know: the slow,
+// obviously correct twin of the in-place glyph writer.
+void PlotThrough(CGraphicsImage* image, int x, int y, uint32_t colour) { PlotPixel(image, x, y, colour); }
+
+TEST(BuiltInFontDrawing, DirectWritesEqualPlottedOnes)
+{
+    for (uint32_t bits : {4u, 8u, 12u, 15u, 16u, 24u, 32u}) {
+        for (bool paper : {false, true}) {
+            CGraphicsImage direct = Make(bits, 300, 60, 0), plotted = Make(bits, 300, 60, 0);
+            for (CGraphicsImage* image : {&direct, &plotted}) {
+                const PixelPlotFn plot = image == &direct ? PlotPixel : PlotThrough;
+                image->SetTextColor(plot, 0x3C5A7E, 0);
+                image->SetTextColor(paper ? plot : nullptr, 0xC0E0F0, 1);
+                image->SetFont(kSmallFont);
+                image->DrawText(1, 2, "Größe 25 °C: Übung ÄÖÜ äöü ß Wq|j");
+                image->SetFont(kLargeFont);
+                image->DrawText(3, 20, "Straße Äpfel Öl @ {x} 0123");
+                image->DrawText(-5, 50, "Rand");  // partly outside: the plotted path for both
+            }
+            EXPECT_TRUE(std::memcmp(direct.m_pBits, plotted.m_pBits, direct.m_nImageSize) == 0)
+                << bits << " bits, paper " << paper;
+        }
+    }
+}
+
+}  // namespace
