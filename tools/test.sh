@@ -91,16 +91,19 @@ if configure_and_build native build all; then
   run_tests native build ctest --test-dir build
 fi
 
-# Native with AddressSanitizer and UndefinedBehaviorSanitizer: tests only.
+# Native with AddressSanitizer and UndefinedBehaviorSanitizer: tests only, with
+# asserts. -g1 keeps the line tables the reports need and compiles a third
+# faster than -g.
 if configure_and_build sanitizer build-asan all -DLINDAR_SANITIZE=ON -DLINDAR_EXAMPLES=OFF \
-     -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g" "-DCMAKE_C_FLAGS_DEBUG=-O1 -g"; then
+     -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" "-DCMAKE_C_FLAGS_DEBUG=-O1 -g1"; then
   ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1" \
   UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
     run_tests sanitizer build-asan ctest --test-dir build-asan
 fi
 
 # Windows: static i686 mingw, tests under Wine inside one Xvfb.
-if configure_and_build windows build-win all --toolchain "$here/cmake/mingw-i686.cmake"; then
+if configure_and_build windows build-win all --toolchain "$here/cmake/mingw-i686.cmake" \
+     "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG"; then
   run_tests windows build-win bash "$here/tools/wine-ctest.sh" "$here/build-win"
 fi
 
