@@ -1,0 +1,94 @@
+// PNG and JPEG files made at test time with libpng and libjpeg directly (no
+// files in the tree), memory and file round trips through our classes, and
+// pixel comparisons. Shared by the codec and dispatcher tests and by the
+// fuzz corpus generator.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+class CGraphicsImage;
+class CGraphicsReader;
+class CGraphicsWriter;
+
+namespace codec_test {
+
+using Bytes = std::vector<uint8_t>;
+
+// ------------------------------------------------------------------ PNG --
+
+struct PngRgb {
+    uint8_t red, green, blue;
+};
+
+struct PngSpec {
+    uint32_t width = 1;
+    uint32_t height = 1;
+    int bitDepth = 8;
+    int colorType = 0;  // PNG_COLOR_TYPE_*
+    bool interlace = false;
+    std::vector<PngRgb> palette;
+    std::vector<uint8_t> alpha;  // palette tRNS (not written when empty)
+    std::vector<std::pair<std::string, std::string>> texts;
+    Bytes rows;  // height rows of PngRowBytes() bytes, PNG sample order
+};
+
+size_t PngChannels(int colorType);
+size_t PngRowBytes(const PngSpec& spec);
+// Random rows (palette indexes below the palette size).
+void FillRandomRows(PngSpec& spec, uint64_t seed);
+Bytes EncodePng(const PngSpec& spec);
+
+// Byte offset of the first chunk of this type ("IDAT"...), or 0.
+size_t FindPngChunk(const Bytes& png, const char* type);
+
+// ----------------------------------------------------------------- JPEG --
+
+enum class JpegKind { Grey, Colour, Cmyk };
+
+struct JpegSpec {
+    uint32_t width = 16;
+    uint32_t height = 16;
+    JpegKind kind = JpegKind::Colour;
+    bool progressive = false;
+    bool subsample = true;  // 4:2:0; false: 4:4:4
+    int quality = 90;
+    std::vector<Bytes> comments;
+    Bytes samples;  // width * height * components, RGB / grey / CMYK
+};
+
+int JpegComponents(JpegKind kind);
+// Smooth random samples (JPEG-friendly).
+void FillSamples(JpegSpec& spec, uint64_t seed);
+Bytes EncodeJpeg(const JpegSpec& spec);
+// Decodes with libjpeg's defaults to RGB (or grey) samples; empty on error.
+Bytes DecodeJpegReference(const Bytes& jpeg, uint32_t* width, uint32_t* height, int* components);
+
+// ------------------------------------------------------------- streams --
+
+// Runs reader.Read on a memory stream over the bytes.
+void ReadFromMemory(CGraphicsReader& reader, const Bytes& bytes, CGraphicsImage& image);
+// Writes with writer.Write into a file in the test folder, returns its bytes.
+Bytes WriteToBytes(CGraphicsWriter& writer, CGraphicsImage& image, const std::string& name);
+
+std::string TempFile(const std::string& name);
+void WriteFile(const std::string& path, const Bytes& bytes);
+Bytes ReadFile(const std::string& path);
+
+// --------------------------------------------------------------- pixels --
+
+// The 0x00RRGGBB colour (with the fourth byte for 32-bit pixels and
+// palette entries) of a pixel.
+uint32_t ColourAt(const CGraphicsImage& image, int x, int y);
+// Count of pixels whose colours differ (fourth bytes compared when
+// withFourth); -1 when the sizes differ.
+int64_t CountDifferentPixels(const CGraphicsImage& a, const CGraphicsImage& b, bool withFourth);
+// Largest difference of a colour channel between an image and RGB samples.
+int MaxChannelDifference(const CGraphicsImage& image, const Bytes& rgb);
+
+// An image of the depth with random pixels (and palette for 1 to 8 bits).
+void MakeRandomImage(CGraphicsImage& image, uint32_t bits, uint32_t width, uint32_t height, uint64_t seed);
+
+}  // namespace codec_test

@@ -1,0 +1,332 @@
+// CJpegReader and CJpegWriter: decodes equal libjpeg's own, comments, the
+// error codes of damaged and unsupported files, quality and grey output.
+#include "graphics/formats/jpeg_reader.h"
+#include "graphics/formats/jpeg_writer.h"
+#include "graphics/image.h"
+#include "system/buffered_stream.h"
+#include "tests/graphics/codec_test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+using namespace codec_test;
+
+namespace {
+
+TEST(JpegReader, DecodesAsLibjpegDoes)
+{
+    const struct {
+        const char* name;
+        JpegKind kind;
+        bool progressive;
+        bool subsample;
+        uint32_t width, height;
+    } cases[] = {
+        {"grey", JpegKind::Grey, false, false, 19, 13},
+        {"colour 4:2:0", JpegKind::Colour, false, true, 33, 17},
+        {"colour 4:4:4", JpegKind::Colour, false, false, 8, 8},
+        {"progressive colour", JpegKind::Colour, true, true, 40, 25},
+        {"progressive grey", JpegKind::Grey, true, false, 7, 30},
+    };
+    uint64_t seed = 20;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        JpegSpec spec;
+        spec.kind = c.kind;
+        spec.progressive = c.progressive;
+        spec.subsample = c.subsample;
+        spec.width = c.width;
+        spec.height = c.height;
+        FillSamples(spec, ++seed);
+        const Bytes jpeg = EncodeJpeg(spec);
+        uint32_t w = 0, h = 0;
+        int components = 0;
+        Bytes reference = DecodeJpegReference(jpeg, &w, &h, &components);
+        ASSERT_FALSE(reference.empty());
+        if (components == 1) {  // grey: every sample in all three bytes
+            Bytes rgb;
+            for (uint8_t v : reference)
+                rgb.insert(rgb.end(), {v, v, v});
+            reference.swap(rgb);
+        }
+        CJpegReader reader;
+        CGraphicsImage image;
+        ReadFromMemory(reader, jpeg, image);
+        ASSERT_EQ(image.m_nBitCount, 24u);
+        ASSERT_EQ(image.m_nWidth, w);
+        ASSERT_EQ(image.m_nHeight, h);
+        EXPECT_EQ(MaxChannelDifference(image, reference), 0);
+        EXPECT_EQ(reader.m_info.comment, nullptr);
+    }
+}
+
+void ExpectJpegError(const Bytes& bytes, int code, const char* what)
+{
+    SCOPED_TRACE(what);
+    CJpegReader reader;
+    reader.m_info.SetCommentA("old");
+    CGraphicsImage image;
+    try {
+        ReadFromMemory(reader, bytes, image);
+        ADD_FAILURE() << "read";
+    } catch (const EJpegError& e) {
+        EXPECT_EQ(e.text, "Fehler " + std::to_string(code) + " beim Laden der Jpeg Datei");
+        EXPECT_EQ(e.code, 0);
+    }
+    EXPECT_EQ(reader.m_info.comment, nullptr);
+}
+
+TEST(JpegReader, DamagedAndUnsupportedFiles)
+{
+    JpegSpec colour;
+    colour.width = 64;
+    colour.height = 64;
+    FillSamples(colour, 30);
+    colour.comments = {{'x', 'y'}};
+    const Bytes good = EncodeJpeg(colour);
+
+    JpegSpec cmyk = colour;
+    cmyk.kind = JpegKind::Cmyk;
+    FillSamples(cmyk, 31);
+
+    ExpectJpegError(EncodeJpeg(cmyk), 67, "CMYK");
+    ExpectJpegError({}, 42, "empty");
+    ExpectJpegError(Bytes(good.begin(), good.begin() + long(good.size() / 2)), 120, "cut in the scan");
+    ExpectJpegError(Bytes(good.begin(), good.end() - 2), 120, "no end marker");
+    ExpectJpegError(Bytes(good.begin(), good.begin() + 20), 120, "cut in the header");
+    Bytes notJpeg = good;
+    notJpeg[1] = 0x00;
+    ExpectJpegError(notJpeg, 53, "no start marker");
+}
+
+TEST(JpegReader, CommentMarkersJoinInFileOrder)
+{
+    const struct {
+        std::vector<Bytes> markers;
+        const char* comment;
+    } cases[] = {
+        {{}, nullptr},
+        {{{'a', 'b'}, {'c', 'd'}}, "abcd"},
+        {{{'N', ' ', '4', '8', 0}}, "N 48"},
+        {{{}, {'x'}}, nullptr},  // the first marker has no data
+        {{{0xC4, 0xDC}}, "\xC4\xDC"},
+    };
+    for (const auto& c : cases) {
+        JpegSpec spec;
+        spec.comments = c.markers;
+        FillSamples(spec, 40);
+        CJpegReader reader;
+        CGraphicsImage image;
+        ReadFromMemory(reader, EncodeJpeg(spec), image);
+        if (c.comment)
+            EXPECT_STREQ(reader.m_info.comment, c.comment);
+        else
+            EXPECT_EQ(reader.m_info.comment, nullptr);
+    }
+}
+
+void CancelAtHalf(void*, uintptr_t, int, int, int percent, unsigned char* cancel)
+{
+    *cancel = percent >= 50;
+}
+
+TEST(JpegReader, CancelIsJpegAbort)
+{
+    JpegSpec spec;
+    spec.height = 40;
+    FillSamples(spec, 41);
+    CJpegReader reader;
+    reader.m_info.proc = CancelAtHalf;
+    CGraphicsImage image;
+    try {
+        ReadFromMemory(reader, EncodeJpeg(spec), image);
+        ADD_FAILURE() << "not cancelled";
+    } catch (const EJpegAbort& e) {
+        EXPECT_STREQ(e.text, "Benutzer Abbruch");
+        EXPECT_EQ(e.code, 0);
+    }
+}
+
+// ---------------------------------------------------------------- writer --
+
+TEST(JpegWriter, QualityAndGreySettings)
+{
+    CJpegWriter writer;
+    EXPECT_EQ(writer.GetQuality(), 75u);
+    EXPECT_EQ(writer.GetGrey(), 0);
+    const uint32_t cases[][2] = {{0, 1}, {1, 1}, {50, 50}, {100, 100}, {101, 100}, {250, 100}, {0xFFFFFFFF, 100}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(writer.SetQuality(c[0]), c[1]);
+        EXPECT_EQ(writer.GetQuality(), c[1]);
+    }
+    EXPECT_EQ(writer.SetGrey(7), 7);
+    EXPECT_EQ(writer.GetGrey(), 7);
+
+    writer.m_info.SetCommentA("kopie");
+    CJpegWriter copy(writer);
+    EXPECT_EQ(copy.GetQuality(), 100u);
+    EXPECT_EQ(copy.GetGrey(), 7);
+    ASSERT_NE(copy.m_info.comment, nullptr);
+    EXPECT_NE(copy.m_info.comment, writer.m_info.comment);
+    EXPECT_STREQ(copy.m_info.comment, "kopie");
+}
+
+// Offset of the first marker of this code after SOI, or 0.
+size_t FindMarker(const Bytes& jpeg, uint8_t code)
+{
+    for (size_t i = 2; i + 1 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == code)
+            return i;
+    return 0;
+}
+
+TEST(JpegWriter, CommentMarkerKeepsItsNul)
+{
+    CGraphicsImage image;
+    MakeRandomImage(image, 24, 8, 8, 1);
+    CJpegWriter writer;
+    writer.m_info.SetCommentA("abc");
+    const Bytes jpeg = WriteToBytes(writer, image, "comment.jpg");
+    const size_t com = FindMarker(jpeg, 0xFE);
+    ASSERT_GT(com, 0u);
+    EXPECT_EQ(jpeg[com + 2] << 8 | jpeg[com + 3], 2 + 4);
+    EXPECT_EQ(std::memcmp(jpeg.data() + com + 4, "abc", 4), 0);
+
+    CJpegReader reader;
+    CGraphicsImage back;
+    ReadFromMemory(reader, jpeg, back);
+    EXPECT_STREQ(reader.m_info.comment, "abc");
+    EXPECT_EQ(reader.m_info.commentLength, 4u);
+
+    CJpegWriter plain;
+    EXPECT_EQ(FindMarker(WriteToBytes(plain, image, "plain.jpg"), 0xFE), 0u);
+}
+
+// Blocks of 16 x 16 pixels (one 4:2:0 unit each) of one colour: at quality 100
+// their inner pixels come back within a step or two; chroma is smoothed
+// across the block edges.
+constexpr int kBlock = 16;
+constexpr int kBlocksX = 4;
+constexpr int kBlocksY = 2;
+
+void MakeBlocks(CGraphicsImage& image, uint32_t bits)
+{
+    ASSERT_TRUE(image.Create(bits, kBlock * kBlocksX, kBlock * kBlocksY));
+    const uint32_t colours[] = {0xFF0000, 0x00FF00, 0x0000FF, 0x808080, 0x123456, 0xFFFFFF, 0x000000, 0xC08040};
+    for (int y = 0; y < kBlock * kBlocksY; ++y)
+        for (int x = 0; x < kBlock * kBlocksX; ++x)
+            image.m_pfnSetPixel(image.RowAt(y), x,
+                                image.m_pfnColorToPixel(colours[(y / kBlock) * kBlocksX + x / kBlock]) |
+                                    (bits == 32 ? 0x7F000000 : 0));
+}
+
+bool Inner(int x, int y)
+{
+    return x % kBlock >= 4 && x % kBlock < kBlock - 4 && y % kBlock >= 4 && y % kBlock < kBlock - 4;
+}
+
+TEST(JpegWriter, ColourRoundTripOfEveryTrueColourDepth)
+{
+    for (uint32_t bits : {12u, 15u, 16u, 24u, 32u}) {
+        SCOPED_TRACE(testing::Message() << bits << " bits");
+        CGraphicsImage image;
+        MakeBlocks(image, bits);
+        CJpegWriter writer;
+        writer.SetQuality(100);
+        const Bytes jpeg = WriteToBytes(writer, image, "colour.jpg");
+        CJpegReader reader;
+        CGraphicsImage back;
+        ReadFromMemory(reader, jpeg, back);
+        ASSERT_EQ(back.m_nBitCount, 24u);
+        int worst = 0;
+        for (int y = 0; y < kBlock * kBlocksY; ++y)
+            for (int x = 0; x < kBlock * kBlocksX; ++x) {
+                if (!Inner(x, y))
+                    continue;
+                const uint32_t a = ColourAt(image, x, y), b = ColourAt(back, x, y);
+                for (int shift : {0, 8, 16})
+                    worst = std::max(worst, std::abs(int((a >> shift) & 255) - int((b >> shift) & 255)));
+            }
+        EXPECT_LE(worst, 3);
+    }
+}
+
+TEST(JpegWriter, GreyOutputUsesItsWeights)
+{
+    CGraphicsImage image;
+    MakeBlocks(image, 24);
+    CJpegWriter writer;
+    writer.SetQuality(100);
+    writer.SetGrey(1);
+    const Bytes jpeg = WriteToBytes(writer, image, "grey.jpg");
+    const size_t sof = FindMarker(jpeg, 0xC0);
+    ASSERT_GT(sof, 0u);
+    EXPECT_EQ(jpeg[sof + 9], 1);  // one component
+
+    CJpegReader reader;
+    CGraphicsImage back;
+    ReadFromMemory(reader, jpeg, back);
+    for (int y = 0; y < kBlock * kBlocksY; y += 5)
+        for (int x = 0; x < kBlock * kBlocksX; x += 3) {
+            const uint32_t c = ColourAt(image, x, y);
+            const int grey = int((77 * ((c >> 16) & 255) + 151 * ((c >> 8) & 255) + 29 * (c & 255)) >> 8);
+            const uint32_t read = ColourAt(back, x, y);
+            EXPECT_EQ(read, (read & 255) * 0x010101);
+            EXPECT_NEAR(int(read & 255), grey, 1) << x << "," << y;
+        }
+}
+
+TEST(JpegWriter, Failures)
+{
+    CJpegWriter writer;
+    CGraphicsImage empty;
+    try {
+        WriteToBytes(writer, empty, "empty.jpg");
+        ADD_FAILURE() << "written";
+    } catch (const EJpegBadData& e) {
+        EXPECT_STREQ(e.text, "Falsche Bild-Daten !");
+    }
+
+    CGraphicsImage image;
+    MakeRandomImage(image, 24, 8, 8, 2);
+    const uint8_t block[4] = {};
+    CBufferedStream readOnly(kFormatStreamBufferSize);
+    ASSERT_TRUE(readOnly.OpenMemory(block, 4, CBufferedStream::kModeRead, nullptr));
+    try {
+        writer.Write(readOnly, image);
+        ADD_FAILURE() << "written";
+    } catch (const EJpegError& e) {
+        EXPECT_STREQ(e.text, "Fehler 37 beim Laden der Jpeg Datei");
+    }
+
+    const std::string missing = TempFile("no-such-folder/x.jpg");
+    EXPECT_THROW(writer.SaveA(missing.c_str(), image), EJpegOpenError);
+    CJpegReader reader;
+    try {
+        reader.LoadA(missing.c_str(), image);
+        ADD_FAILURE() << "loaded";
+    } catch (const EJpegOpenError& e) {
+        EXPECT_STREQ(e.text, "Fehler beim Öffnen der Datei !");
+    }
+}
+
+TEST(JpegWriter, SaveAndLoadByPath)
+{
+    CGraphicsImage image;
+    MakeBlocks(image, 24);
+    const std::string path = TempFile("path.jpg");
+    CJpegWriter writer;
+    writer.SaveA(path.c_str(), image);
+    CJpegReader reader;
+    CGraphicsImage back;
+    reader.LoadA(path.c_str(), back);
+    EXPECT_EQ(back.m_nWidth, uint32_t(kBlock * kBlocksX));
+    const std::basic_string<WCHAR> wide(path.begin(), path.end());
+    writer.SaveW(wide.c_str(), image);
+    reader.LoadW(wide.c_str(), back);
+    EXPECT_EQ(back.m_nHeight, uint32_t(kBlock * kBlocksY));
+}
+
+}  // namespace
