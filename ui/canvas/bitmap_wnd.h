@@ -109,6 +109,9 @@ protected:
     LRESULT OnMouseMessage(UINT message, WPARAM wParam, LPARAM lParam);
     BOOL OnMouseWheel(UINT keys, short delta, POINT screenPoint);
     void OnDeferredResize();
+    // What a repaint of the paint rectangle puts on the DC before the paint
+    // callback: the visible picture and the margins around it.
+    void PaintBuffer(CDC& dc, const RECT& paint, const RECT& client);
 
 private:
     HBITMAP m_hOriginalBitmap = nullptr;  // the memory DC's own bitmap, selected back before the DIB goes

@@ -59,21 +59,7 @@ void CBitmapWnd::OnPaint()
         clip = CreateRectRgnIndirect(&paint);
         dc.SelectClipRgn(clip);
     }
-    if (!m_pImage->m_pBits) {
-        dc.SetBkColor(0);
-        dc.ExtTextOut(0, 0, ETO_OPAQUE, &client, nullptr, 0);
-    } else {
-        const canvas::PaintPlan plan =
-            canvas::PlanPaint(SIZE{client.right, client.bottom}, PictureExtent(), m_ptScroll, paint);
-        if (plan.copies)
-            dc.BitBlt(plan.target.left, plan.target.top, plan.target.right - plan.target.left,
-                      plan.target.bottom - plan.target.top, &m_dcMemory, plan.source.x, plan.source.y, SRCCOPY);
-        if (plan.bandCount > 0) {
-            dc.SetBkColor(m_rgbBackground);
-            for (int i = 0; i < plan.bandCount; ++i)
-                dc.ExtTextOut(0, 0, ETO_OPAQUE, &plan.bands[i], nullptr, 0);
-        }
-    }
+    PaintBuffer(dc, paint, client);
     if (m_pfnPaint) {
         dc.OffsetWindowOrg(m_ptScroll.x, m_ptScroll.y);
         m_pfnPaint(m_nPaintContext, &dc, &dc.m_ps);
@@ -81,6 +67,24 @@ void CBitmapWnd::OnPaint()
     if (clip) {
         dc.SelectClipRgn(nullptr);
         DeleteObject(clip);
+    }
+}
+
+void CBitmapWnd::PaintBuffer(CDC& dc, const RECT& paint, const RECT& client)
+{
+    if (!m_pImage->m_pBits) {
+        dc.SetBkColor(0);
+        dc.ExtTextOut(0, 0, ETO_OPAQUE, &client, nullptr, 0);
+        return;
+    }
+    const canvas::PaintPlan plan = canvas::PlanPaint(SIZE{client.right, client.bottom}, PictureExtent(), m_ptScroll, paint);
+    if (plan.copies)
+        dc.BitBlt(plan.target.left, plan.target.top, plan.target.right - plan.target.left,
+                  plan.target.bottom - plan.target.top, &m_dcMemory, plan.source.x, plan.source.y, SRCCOPY);
+    if (plan.bandCount > 0) {
+        dc.SetBkColor(m_rgbBackground);
+        for (int i = 0; i < plan.bandCount; ++i)
+            dc.ExtTextOut(0, 0, ETO_OPAQUE, &plan.bands[i], nullptr, 0);
     }
 }
 
