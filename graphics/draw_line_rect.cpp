@@ -69,9 +69,9 @@ bool CGraphicsImage::DrawRectWithPlot(int x, int y, int width, int height, uint3
         return false;
     // The corners of a rectangle out of range of int lie far outside; pull
     // them in so the lines keep their visible part.
-    const int64_t far = int64_t(std::max(m_nWidth, m_nHeight)) + 2;
-    const int L = int(std::max<int64_t>(l, -far)), T = int(std::max<int64_t>(t, -far));
-    const int R = int(std::min<int64_t>(r, far)), B = int(std::min<int64_t>(b, far));
+    const int64_t reach = int64_t(std::max(m_nWidth, m_nHeight)) + 2;
+    const int L = int(std::max<int64_t>(l, -reach)), T = int(std::max<int64_t>(t, -reach));
+    const int R = int(std::min<int64_t>(r, reach)), B = int(std::min<int64_t>(b, reach));
     // A one-pixel-wide or -high outline is a single line: four lines would
     // plot its pixels twice, doubling dashes and soft blends.
     if (L == R || T == B) {

@@ -66,12 +66,12 @@ struct LineSteps {
     {
         if (count == 0)
             return false;
-        const int64_t near = su > 0 ? lo - u1 : u1 - hi;  // steps before the window
-        const int64_t far = su > 0 ? hi - u1 : u1 - lo;   // steps to its far edge
-        if (far < 0)
+        const int64_t before = su > 0 ? lo - u1 : u1 - hi;  // steps before the window
+        const int64_t toEnd = su > 0 ? hi - u1 : u1 - lo;   // steps to its far edge
+        if (toEnd < 0)
             return false;
-        first = near > 0 ? uint64_t(near) : 0;
-        last = std::min<uint64_t>(count - 1, uint64_t(far));
+        first = before > 0 ? uint64_t(before) : 0;
+        last = std::min<uint64_t>(count - 1, uint64_t(toEnd));
         return first <= last;
     }
     // Steps [first, last] whose minor coordinate lies in [lo, hi].

@@ -161,7 +161,7 @@ TEST(DrawLineWithRowPlot, LeadInAndMinorAxisHandedOut)
 }
 
 // The property that pins the arithmetic skipping: for hundreds of random
-// lines with ends far outside a small image, the clipped line equals the
+// lines with ends far outside a clipped image, the clipped line equals the
 // same window of the line drawn whole on a canvas that holds it.
 enum class LineKind { Plain, Plot, RowPlot, Smooth };
 
@@ -208,12 +208,12 @@ TEST_P(ClippedLineProperty, WindowOfTheWholeLine)
             }
             const int last = int(rng.Next() & 1);
             const uint32_t colour = smooth ? 0x40C080 : 1 + rng.Next() % 250;
-            CGraphicsImage small = Make(bits, size[0], size[1], smooth ? 0x102030 : 0);
+            CGraphicsImage clipped = Make(bits, size[0], size[1], smooth ? 0x102030 : 0);
             CGraphicsImage big = Make(bits, kCanvas, kCanvas, smooth ? 0x102030 : 0);
-            DrawKind(GetParam(), small, x1, y1, x2, y2, colour, last);
+            DrawKind(GetParam(), clipped, x1, y1, x2, y2, colour, last);
             DrawKind(GetParam(), big, x1 + kOffset, y1 + kOffset, x2 + kOffset, y2 + kOffset, colour, last);
-            crossing += !Painted(small, smooth ? 0x102030 : 0).empty();
-            ASSERT_TRUE(WindowEquals(big, kOffset, kOffset, small))
+            crossing += !Painted(clipped, smooth ? 0x102030 : 0).empty();
+            ASSERT_TRUE(WindowEquals(big, kOffset, kOffset, clipped))
                 << x1 << "," << y1 << " to " << x2 << "," << y2 << " last " << last << " on " << size[0] << "x"
                 << size[1];
         }

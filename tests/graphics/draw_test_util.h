@@ -46,14 +46,14 @@ inline int CountValue(const CGraphicsImage& image, uint32_t value)
     return n;
 }
 
-// The window of big at (ox, oy) equals small, pixel for pixel.
-inline ::testing::AssertionResult WindowEquals(const CGraphicsImage& big, int ox, int oy, const CGraphicsImage& small)
+// The window of big at (ox, oy) equals clipped, pixel for pixel.
+inline ::testing::AssertionResult WindowEquals(const CGraphicsImage& big, int ox, int oy, const CGraphicsImage& clipped)
 {
-    for (int y = 0; y < int(small.m_nHeight); ++y)
-        for (int x = 0; x < int(small.m_nWidth); ++x)
-            if (Get(big, ox + x, oy + y) != Get(small, x, y))
+    for (int y = 0; y < int(clipped.m_nHeight); ++y)
+        for (int x = 0; x < int(clipped.m_nWidth); ++x)
+            if (Get(big, ox + x, oy + y) != Get(clipped, x, y))
                 return ::testing::AssertionFailure() << "differs at " << x << "," << y << ": big "
-                                                     << Get(big, ox + x, oy + y) << " small " << Get(small, x, y);
+                                                     << Get(big, ox + x, oy + y) << " clipped " << Get(clipped, x, y);
     return ::testing::AssertionSuccess();
 }
 

@@ -61,9 +61,9 @@ TEST(FillEllipse, CountsAndRows)
     EXPECT_TRUE(one.FillEllipse(7, 9, 0, 0, kInk, 0));
     EXPECT_EQ(Painted(one), PixelSet({{7, 9}}));
 
-    CGraphicsImage small = Make(8, 20, 20);
-    EXPECT_TRUE(small.FillEllipse(10, 10, 2, 1, kInk, 0));
-    EXPECT_EQ(Painted(small), PixelSet({{8, 9}, {9, 9}, {10, 9}, {11, 9}, {8, 10}, {9, 10}, {10, 10}, {11, 10},
+    CGraphicsImage clipped = Make(8, 20, 20);
+    EXPECT_TRUE(clipped.FillEllipse(10, 10, 2, 1, kInk, 0));
+    EXPECT_EQ(Painted(clipped), PixelSet({{8, 9}, {9, 9}, {10, 9}, {11, 9}, {8, 10}, {9, 10}, {10, 10}, {11, 10},
                                         {12, 10}, {8, 11}, {9, 11}, {10, 11}, {11, 11}}));
 
     // Radius 10: 21 + 2 × (21 21 20 19 18 17 16 14 11 6) pixels.
@@ -324,7 +324,7 @@ TEST(FillPolygon, EvenOddHoles)
 }
 
 // Triangles through the polygon fill give the triangle fill's pixels;
-// polygons clipped to a small image equal the window of the whole polygon.
+// polygons clipped to a clipped image equal the window of the whole polygon.
 TEST(FillPolygon, AgreesWithTrianglesAndClipsExactly)
 {
     lindar_test::Rng rng(11);
@@ -346,14 +346,14 @@ TEST(FillPolygon, AgreesWithTrianglesAndClipsExactly)
             p[i] = rng.Range(-150, 180);
             q[i] = p[i] + kOffset;
         }
-        CGraphicsImage small = Make(8, 30, 25), big = Make(8, 600, 600);
-        small.FillPolygon(p, count, kInk);
+        CGraphicsImage clipped = Make(8, 30, 25), big = Make(8, 600, 600);
+        clipped.FillPolygon(p, count, kInk);
         big.FillPolygon(q, count, kInk);
-        ASSERT_TRUE(WindowEquals(big, kOffset, kOffset, small)) << "polygon " << n;
+        ASSERT_TRUE(WindowEquals(big, kOffset, kOffset, clipped)) << "polygon " << n;
         RowRecorder::hits.clear();
         CGraphicsImage plotted = Make(8, 30, 25);
         plotted.FillPolygonWithPlot(p, count, kInk, RowRecorder::Plot);
-        ASSERT_EQ(RowRecorder::Pixels(), Painted(small));
+        ASSERT_EQ(RowRecorder::Pixels(), Painted(clipped));
     }
 }
 
