@@ -9,7 +9,7 @@ cache="${LINDAR_DEPS:-/var/cache/lindar-deps}"
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  libpng-dev libjpeg62-turbo-dev zlib1g-dev libpixman-1-dev libgd-dev
+  libpng-dev libjpeg62-turbo-dev libturbojpeg0-dev zlib1g-dev libpixman-1-dev libgd-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix libz-mingw-w64-dev
   wine wine64 wine32:i386 xvfb xauth
