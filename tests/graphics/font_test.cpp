@@ -205,6 +205,18 @@ TEST(DrawText, AlignmentMovesTheStart)
     }
 }
 
+// Strong negative spacing makes the width negative; centring still moves the
+// text by half of it (rounded down), not by half of its unsigned reading.
+TEST(DrawText, CentringANegativeWidth)
+{
+    TextImage t(BuildFont('A', AbcGlyphs()));
+    t.image.SetTextSpacing(-7);  // -8 between glyphs: "AB" is 3 - 8 + 2 = -3 wide
+    t.image.m_nTextAlign = TEXT_CENTRE;
+    EXPECT_EQ(t.image.DrawText(0, CGraphicsImage::MEASURE_ONLY, "AB"), -3);
+    EXPECT_EQ(t.image.DrawText(10, 0, "AB"), -3);
+    EXPECT_EQ(Get(t.image, 12, 0), kInk);  // A starts at 10 - floor(-3 / 2) = 12
+}
+
 TEST(SetFont, VerticalModes)
 {
     // Glyph heights: first char ' ' (32) is 4 high; '!' 6 high.
