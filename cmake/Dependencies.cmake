@@ -10,14 +10,17 @@
 # structures whose size differs from its own.
 if(WIN32)
   set(LINDAR_DEPS "/var/cache/lindar-deps" CACHE PATH "Static mingw libpng and libjpeg")
-  add_library(lindar_zlib INTERFACE)
-  target_link_libraries(lindar_zlib INTERFACE /usr/i686-w64-mingw32/lib/libz.a)
-  add_library(lindar_png INTERFACE)
+  # Imported static libraries, so that CMake knows libpng needs zlib and puts
+  # libz.a after libpng16.a on every link line, whoever else links zlib.
+  add_library(lindar_zlib STATIC IMPORTED GLOBAL)
+  set_target_properties(lindar_zlib PROPERTIES IMPORTED_LOCATION /usr/i686-w64-mingw32/lib/libz.a)
+  add_library(lindar_png STATIC IMPORTED GLOBAL)
+  set_target_properties(lindar_png PROPERTIES IMPORTED_LOCATION ${LINDAR_DEPS}/lib/libpng16.a
+    INTERFACE_LINK_LIBRARIES lindar_zlib)
   target_include_directories(lindar_png SYSTEM INTERFACE ${LINDAR_DEPS}/include)
-  target_link_libraries(lindar_png INTERFACE ${LINDAR_DEPS}/lib/libpng16.a lindar_zlib)
-  add_library(lindar_jpeg INTERFACE)
+  add_library(lindar_jpeg STATIC IMPORTED GLOBAL)
+  set_target_properties(lindar_jpeg PROPERTIES IMPORTED_LOCATION ${LINDAR_DEPS}/lib/libjpeg.a)
   target_include_directories(lindar_jpeg SYSTEM INTERFACE ${LINDAR_DEPS}/include)
-  target_link_libraries(lindar_jpeg INTERFACE ${LINDAR_DEPS}/lib/libjpeg.a)
 else()
   find_package(ZLIB REQUIRED)
   find_package(PNG REQUIRED)
