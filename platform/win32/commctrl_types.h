@@ -31,6 +31,40 @@ typedef struct _IMAGELIST* HIMAGELIST;
 constexpr UINT WM_NOTIFY = 0x004E;
 constexpr UINT WM_USER = 0x0400;
 
+// Keyboard and mouse messages, key states and virtual keys the TreeList's
+// keyboard and mouse handling answer.
+constexpr UINT WM_KEYDOWN = 0x0100;
+constexpr UINT WM_KEYUP = 0x0101;
+constexpr UINT WM_CHAR = 0x0102;
+constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_LBUTTONDOWN = 0x0201;
+constexpr UINT WM_LBUTTONUP = 0x0202;
+constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
+constexpr UINT WM_RBUTTONDOWN = 0x0204;
+constexpr UINT WM_RBUTTONUP = 0x0205;
+constexpr UINT WM_RBUTTONDBLCLK = 0x0206;
+constexpr WPARAM MK_LBUTTON = 0x0001;
+constexpr WPARAM MK_RBUTTON = 0x0002;
+constexpr WPARAM MK_SHIFT = 0x0004;
+constexpr WPARAM MK_CONTROL = 0x0008;
+constexpr int VK_BACK = 0x08;
+constexpr int VK_TAB = 0x09;
+constexpr int VK_RETURN = 0x0D;
+constexpr int VK_SHIFT = 0x10;
+constexpr int VK_CONTROL = 0x11;
+constexpr int VK_ESCAPE = 0x1B;
+constexpr int VK_SPACE = 0x20;
+constexpr int VK_PRIOR = 0x21;
+constexpr int VK_NEXT = 0x22;
+constexpr int VK_END = 0x23;
+constexpr int VK_HOME = 0x24;
+constexpr int VK_LEFT = 0x25;
+constexpr int VK_UP = 0x26;
+constexpr int VK_RIGHT = 0x27;
+constexpr int VK_DOWN = 0x28;
+constexpr int VK_INSERT = 0x2D;
+constexpr int VK_DELETE = 0x2E;
+
 struct NMHDR {
     HWND hwndFrom;
     UINT_PTR idFrom;
@@ -192,6 +226,7 @@ constexpr UINT TVM_GETEXTENDEDSTYLE = TV_FIRST + 45;
 constexpr UINT NM_FIRST = 0;
 constexpr UINT NM_CLICK = NM_FIRST - 2;
 constexpr UINT NM_DBLCLK = NM_FIRST - 3;
+constexpr UINT NM_RETURN = NM_FIRST - 4;
 constexpr UINT NM_RCLICK = NM_FIRST - 5;
 constexpr UINT NM_SETFOCUS = NM_FIRST - 7;
 constexpr UINT NM_KILLFOCUS = NM_FIRST - 8;
@@ -266,6 +301,21 @@ struct NMTVDISPINFOA {
     NMHDR hdr;
     TVITEMA item;
 };
+
+struct NMKEY {
+    NMHDR hdr;
+    UINT nVKey;
+    UINT uFlags;
+};
+
+// Packed, as the SDK declares it.
+#pragma pack(push, 1)
+struct NMTVKEYDOWN {
+    NMHDR hdr;
+    WORD wVKey;
+    UINT flags;
+};
+#pragma pack(pop)
 
 struct TVHITTESTINFO {
     POINT pt;

@@ -17,12 +17,25 @@ LRESULT FakeHost::Notify(NMHDR& header)
     Sent s{};
     s.code = header.code;
     switch (header.code) {
+    case TVN_KEYDOWN:
+        s.action = reinterpret_cast<const NMTVKEYDOWN&>(header).wVKey;
+        break;
+    case NM_RETURN:
+        s.action = reinterpret_cast<const NMKEY&>(header).nVKey;
+        break;
     case TVN_SELCHANGINGA:
     case TVN_SELCHANGEDA:
     case TVN_ITEMEXPANDINGA:
     case TVN_ITEMEXPANDEDA:
-    case TVN_DELETEITEMA: {
+    case TVN_DELETEITEMA:
+    case TVN_SINGLEEXPAND:
+    case TLN_CHECKCHANGED:
+    case TLN_ENDDRAG:
+    case NM_CLICK:
+    case NM_DBLCLK:
+    case NM_RCLICK: {
         const NMTREEVIEWA& nm = reinterpret_cast<const NMTREEVIEWA&>(header);
+        s.point = nm.ptDrag;
         s.action = nm.action;
         s.oldItem = H(nm.itemOld.hItem);
         s.newItem = H(nm.itemNew.hItem);
@@ -131,6 +144,50 @@ bool FakeHost::HeaderGetOrder(int count, int* order)
     return true;
 }
 
+void FakeHost::SetFocus()
+{
+    ++focusRequests;
+    if (!refuseFocus && onSetFocus)
+        onSetFocus();
+}
+
+void FakeHost::SetTimer(UINT_PTR id, UINT milliseconds)
+{
+    KillTimer(id);
+    timers.push_back({id, milliseconds});
+}
+
+void FakeHost::KillTimer(UINT_PTR id)
+{
+    for (size_t i = 0; i < timers.size(); ++i)
+        if (timers[i].id == id)
+            timers.erase(timers.begin() + long(i--));
+}
+
+bool FakeHost::TimerRunning(UINT_PTR id, UINT* milliseconds) const
+{
+    for (const Timer& t : timers) {
+        if (t.id == id) {
+            if (milliseconds)
+                *milliseconds = t.milliseconds;
+            return true;
+        }
+    }
+    return false;
+}
+
+LRESULT FakeHost::EditKeyHook(uint32_t item, uint32_t column, uint32_t key, LPARAM keyData)
+{
+    edits.push_back({EditCall::kHook, item, column, key, keyData});
+    return hookAnswer;
+}
+
+LRESULT FakeHost::StartEdit(uint32_t column, uint32_t code, LPARAM keyData)
+{
+    edits.push_back({EditCall::kStart, 0, column, code, keyData});
+    return startAnswer;
+}
+
 std::vector<UINT> FakeHost::Codes() const
 {
     std::vector<UINT> codes;
@@ -142,6 +199,10 @@ std::vector<UINT> FakeHost::Codes() const
 Control::Control(DWORD style, int width, int height)
 {
     d = TreeListCreate(&host, style, width, height);
+    host.onSetFocus = [this] {
+        if (d)
+            d->hasFocus = 1;
+    };
 }
 
 Control::~Control() { DestroyWindow(); }
@@ -194,6 +255,39 @@ uint32_t Control::InsertState(uint32_t parent, const char* text, UINT state, UIN
     ins.item.state = state;
     ins.item.stateMask = stateMask;
     return uint32_t(Send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
+}
+
+LRESULT Control::Key(int key, bool shift, bool ctrl, LPARAM data)
+{
+    host.shift = shift;
+    host.ctrl = ctrl;
+    const LRESULT result = Send(WM_KEYDOWN, WPARAM(key), data);
+    host.shift = host.ctrl = false;
+    return result;
+}
+
+LRESULT Control::Mouse(UINT message, int x, int y, WPARAM keys)
+{
+    const LPARAM point = LPARAM(uint32_t(uint16_t(int16_t(x))) | (uint32_t(uint16_t(int16_t(y))) << 16));
+    return Send(message, keys, point);
+}
+
+POINT Control::RowPoint(uint32_t h, int x)
+{
+    const int row = Row(h);
+    int line = row;
+    if (uint32_t(row) >= d->option4)
+        line = row - int(d->firstRow);
+    return POINT{x, d->headerHeight + line * d->itemHeight + d->itemHeight / 2};
+}
+
+std::vector<uint32_t> Control::SelectedItems()
+{
+    std::vector<uint32_t> out;
+    for (uint32_t h = 1; h <= d->itemsSize; ++h)
+        if (d->items[h] && (d->items[h]->state & TVIS_SELECTED))
+            out.push_back(h);
+    return out;
 }
 
 std::string Control::Text(uint32_t h, int column)

@@ -21,6 +21,16 @@ struct Sent {
     UINT oldState, newState;
     LPARAM oldData, newData;
     int oldColumn, newColumn;
+    POINT point;
+};
+
+// A call into the window's editing services.
+struct EditCall {
+    enum Kind { kHook, kStart } kind;
+    uint32_t item;
+    uint32_t column;
+    uint32_t code;
+    LPARAM data;
 };
 
 class FakeHost : public TreeListHost {
@@ -50,6 +60,16 @@ public:
     void InvalidateHeader() override { ++headerInvalidations; }
     void HideTooltip() override {}
     void Released() override { ++releases; }
+    void SetFocus() override;
+    void FocusParent() override { ++parentFocus; }
+    bool KeyHeld(int key) override { return (key == VK_SHIFT && shift) || (key == VK_CONTROL && ctrl); }
+    bool ClipboardHasText() override { return clipboardText; }
+    void SetTimer(UINT_PTR id, UINT milliseconds) override;
+    void KillTimer(UINT_PTR id) override;
+    LRESULT EditKeyHook(uint32_t item, uint32_t column, uint32_t key, LPARAM keyData) override;
+    LRESULT StartEdit(uint32_t column, uint32_t code, LPARAM keyData) override;
+    void DragFeedback(uint32_t modeFlags, uint32_t keyState) override { feedback.push_back({modeFlags, keyState}); }
+    void EndDragVisuals() override { ++dragEnds; }
 
     struct HeaderItem {
         int width;
@@ -75,6 +95,23 @@ public:
     std::vector<int> headerOrder;
     int releases = 0;
 
+    // Focus: the window gets it unless refused (then WM_SETFOCUS records it).
+    std::function<void()> onSetFocus;
+    bool refuseFocus = false;
+    int focusRequests = 0, parentFocus = 0;
+    bool shift = false, ctrl = false;
+    bool clipboardText = false;
+    struct Timer {
+        UINT_PTR id;
+        UINT milliseconds;
+    };
+    std::vector<Timer> timers;  // running
+    std::vector<EditCall> edits;
+    LRESULT hookAnswer = 0, startAnswer = 0;
+    std::vector<std::pair<uint32_t, uint32_t>> feedback;
+    int dragEnds = 0;
+
+    bool TimerRunning(UINT_PTR id, UINT* milliseconds = nullptr) const;
     std::vector<UINT> Codes() const;
     void Clear()
     {
@@ -100,6 +137,15 @@ public:
 
     uint32_t Insert(uint32_t parent, const char* text, uint32_t after = kTreeListLast, LPARAM data = 0);
     uint32_t InsertState(uint32_t parent, const char* text, UINT state, UINT stateMask, UINT extraMask = 0);
+    // Input as the window passes it on: keys with the fake's modifier state.
+    LRESULT Key(int key, bool shift = false, bool ctrl = false, LPARAM data = 0);
+    LRESULT Char(unsigned char ch) { return Send(WM_CHAR, ch, 1); }
+    LRESULT Mouse(UINT message, int x, int y, WPARAM keys = 0);
+    // Client point of an item's row: x inside the row, y its middle.
+    POINT RowPoint(uint32_t h, int x);
+    uint32_t Next(uint32_t h, UINT code) { return uint32_t(Send(TVM_GETNEXTITEM, code, LPARAM(h))); }
+    void SetExStyle(UINT bits, UINT mask = 0xFFFFFFFF) { Send(TVM_SETEXTENDEDSTYLE, mask, LPARAM(bits)); }
+    std::vector<uint32_t> SelectedItems();
     std::string Text(uint32_t h, int column = 0);
     bool SetText(uint32_t h, const char* text, int column = 0);
     UINT State(uint32_t h) { return UINT(Send(TVM_GETITEMSTATE, h)); }

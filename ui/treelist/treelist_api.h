@@ -136,6 +136,10 @@ constexpr UINT TLS_EX_NOCOLUMNRESIZE = 0x00800000;
 constexpr UINT TLS_EX_NOHEADER = 0x01000000;
 constexpr UINT TLS_EX_SHAREIMAGES = 0x20000000;
 constexpr UINT TLS_EX_RADIOCHECK = 0x00002000;
+constexpr UINT TLS_EX_TABTOPARENT = 0x00000040;    // Tab moves the focus to the parent
+constexpr UINT TLS_EX_NORIGHTSELECT = 0x00000100;  // the right button selects nothing
+constexpr UINT TLS_EX_NOISEARCH = 0x00400000;      // typing does not search
+constexpr UINT TLS_EX_CTRLHOMEEND = 0x10000000;    // Ctrl+Home and Ctrl+End move the caret
 
 // ---- TVM_EXPAND code bits beside the SDK's TVE_* ----
 constexpr UINT TVE_ACTIONMASK = 0x000F;
@@ -206,6 +210,52 @@ struct NMTLCOLUMN {
     LONG left;
     LONG width;
 };
+
+// ---- TVM_GETNEXTITEM: the n-th child (TVI_ROOT: root item) or the sibling
+// n places behind the item (n = 0: the item itself); n in the low 22 bits.
+constexpr UINT TVGN_CHILDN = 0x6A000000;
+constexpr UINT TVGN_SIBLINGN = 0x6B000000;
+constexpr UINT TVGN_COUNTMASK = 0x003FFFFF;
+
+// ---- Option 3: behaviour of mouse, keyboard, drag and drop ----
+constexpr UINT TLO3_NOINTO = 0x0001;         // Ctrl does not drop into the target
+constexpr UINT TLO3_SAMELEVEL = 0x0002;      // a dropped item keeps its level
+constexpr UINT TLO3_SAMEPARENT = 0x0004;     // a dropped item keeps its parent
+constexpr UINT TLO3_LEAVESONLY = 0x0008;     // only items without children are moved
+constexpr UINT TLO3_PINNEDFIXED = 0x0010;    // pinned rows are neither dragged nor drop targets
+constexpr UINT TLO3_ROOTONLY = 0x0020;       // only root items are dragged
+constexpr UINT TLO3_DROPOUTSIDE = 0x0040;    // a drop outside the window is reported
+constexpr UINT TLO3_ENDDRAGNOTIFY = 0x0080;  // a cancelled drag is reported
+constexpr UINT TLO3_NEEDTEXT = 0x0100;       // a drag needs a caret item with text
+constexpr UINT TLO3_NOLAST = 0x0200;         // no drop behind the last row
+
+// ---- TLN_ENDDRAG (NMTREEVIEWA) ----
+// itemOld.hItem the target (0 for a cancelled drag), itemOld.lParam the key
+// state (MK_*), itemNew the first moved item (the dragged item when nothing
+// moved), ptDrag the drop point; action: the number of moved items, the
+// placement mode (0 in front, 1 behind, 2 first child, 3 last child) and the
+// last move's result (0..2).
+constexpr UINT TLED_COUNTMASK = 0x00FFFFFF;
+constexpr UINT TLED_MODESHIFT = 24;
+constexpr UINT TLED_OUTSIDE = 0x04000000;
+constexpr UINT TLED_RESULTSHIFT = 30;
+
+// ---- Timers of the control ----
+constexpr UINT_PTR kTreeListDropTimer = 0x3910;        // expands the drop target
+constexpr UINT_PTR kTreeListAutoScrollTimer = 0x3913;  // scrolls while dragging near an edge
+constexpr UINT kTreeListDropExpandDelay = 500;         // ms
+
+// ---- Codes the keyboard and mouse pass to the in-place editing ----
+constexpr uint32_t kTreeListEditDoubleClick = 0x10000;
+constexpr uint32_t kTreeListEditCtrlEnter = 0x10001;
+constexpr uint32_t kTreeListEditPaste = 0x10004;
+constexpr uint32_t kTreeListHookChar = 0x1000000;  // the hook gets a character, not a key
+
+// ---- TVM_SETINSERTMARK ----
+// The insert mark is a real, empty item (images none, the insert-mark
+// colour): it counts in TVM_GETCOUNT and TLM_COUNTITEMS and is reached by
+// TVM_GETNEXTITEM walks like any other item. wParam non-zero places it in
+// front of lParam's item, 0 behind it; lParam 0 removes it.
 
 // ---- Compare functions ----
 // TLM_SORTCHILDRENEX: (control, item 1, item 2, data 1, data 2, parameter).

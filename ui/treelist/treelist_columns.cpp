@@ -195,6 +195,13 @@ int TreeListInsertColumn(TreeListData& d, uint32_t index, const LVCOLUMNA& lv)
     ++d.columnCount;
     RenewPositions(d);
     ShiftColumnIndexes(d, index, 1);
+    // The insert mark spans every column, the new one too.
+    if (const TreeListItem* mark = TreeListItemOf(d, d.insertMarkItem)) {
+        if (TreeListCell* cell = TreeListMakeCell(d, d.insertMarkItem, index)) {
+            cell->flags |= kTreeListOwnBackColor;
+            cell->backColor = mark->backColor;
+        }
+    }
 
     TreeListRecomputeJoinedMask(d);
     Repaint(d, TreeListRecomputeEdges(d));

@@ -9,6 +9,8 @@
 
 #include "platform/win32/commctrl_types.h"
 
+#include <cstdint>
+
 class TreeListHost {
 public:
     virtual ~TreeListHost() = default;
@@ -46,6 +48,30 @@ public:
     virtual void InvalidateHeader() = 0;
     // The item tooltip: hidden when its item goes away.
     virtual void HideTooltip() = 0;
+
+    // Input services of the window. SetFocus is called with the lock
+    // released (the window's WM_SETFOCUS records hasFocus).
+    virtual void SetFocus() = 0;
+    virtual void FocusParent() = 0;
+    // Whether a virtual key is held now (GetKeyState's high bit).
+    virtual bool KeyHeld(int key) = 0;
+    virtual bool ClipboardHasText() = 0;
+    virtual void SetTimer(UINT_PTR id, UINT milliseconds) = 0;
+    virtual void KillTimer(UINT_PTR id) = 0;
+
+    // In-place editing and the control's own drag (the window's editing
+    // services). Called with the lock held; they may notify the parent, so
+    // the core looks its items up again afterwards.
+    // Offers a key, a character (| kTreeListHookChar), a paste or a double
+    // click code to the editing; non-zero when it took the event.
+    virtual LRESULT EditKeyHook(uint32_t item, uint32_t column, uint32_t key, LPARAM keyData) = 0;
+    // Starts the editor on the caret cell in column with a key or a start
+    // code; non-zero when an editor was started.
+    virtual LRESULT StartEdit(uint32_t column, uint32_t code, LPARAM keyData) = 0;
+    virtual void DragFeedback(uint32_t modeFlags, uint32_t keyState) = 0;
+    // Ends a drag's look and feel: drag image, arrow cursor, mouse capture.
+    virtual void EndDragVisuals() = 0;
+
     // The control's state is freed (the last message in progress returned
     // after WM_NCDESTROY); the host is not called again and may go.
     virtual void Released() {}
@@ -79,4 +105,15 @@ public:
     void HeaderSetImageList(HIMAGELIST) override {}
     void InvalidateHeader() override {}
     void HideTooltip() override {}
+    void SetFocus() override {}
+    void FocusParent() override {}
+    bool KeyHeld(int) override { return false; }
+    bool ClipboardHasText() override { return false; }
+    void SetTimer(UINT_PTR, UINT) override {}
+    void KillTimer(UINT_PTR) override {}
+    // Editing and drag take nothing.
+    LRESULT EditKeyHook(uint32_t, uint32_t, uint32_t, LPARAM) override { return 0; }
+    LRESULT StartEdit(uint32_t, uint32_t, LPARAM) override { return 0; }
+    void DragFeedback(uint32_t, uint32_t) override {}
+    void EndDragVisuals() override {}
 };

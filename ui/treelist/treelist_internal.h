@@ -205,27 +205,68 @@ constexpr uint32_t kTreeListSelectMouse = 0x0001;
 constexpr uint32_t kTreeListSelectKeyboard = 0x0002;
 constexpr uint32_t kTreeListSelectDeselect = 0x4000;
 constexpr uint32_t kTreeListSelectSingle = 0x8000;
+constexpr uint32_t kTreeListSelectWasSelected = 0x800000;  // the keyboard's new caret is selected already
 // 0 vetoed or invalid, 1 done, 2 done under single expand.
 int TreeListSelect(TreeListData& d, uint32_t h, uint32_t column, uint32_t flags);
 int TreeListToggleSelection(TreeListData& d, uint32_t h, uint32_t cause);
+// TLM_SELECTCHILDREN: 1, or 0 without multiple selection.
+constexpr uint32_t kTreeListSelectChildrenSubtrees = 0x01;
+constexpr uint32_t kTreeListSelectChildrenClear = 0x02;
 int TreeListSelectChildren(TreeListData& d, uint32_t h, uint32_t flags);
+// Deselects every selected item but the caret (and keep), highest handle
+// first, through the toggle.
+void TreeListDeselectOthers(TreeListData& d, uint32_t cause);
+void TreeListDeselectOthersBut(TreeListData& d, uint32_t cause, uint32_t keep);
+// Shift ranges: selects the rows from `from` to `to` one by one (cause as
+// the select flags); `to` ends as the caret, whichever way the rows run.
+void TreeListSelectRange(TreeListData& d, uint32_t from, uint32_t to, uint32_t column, uint32_t cause);
 void TreeListClearAnchorMark(TreeListData& d);
+// The anchor without its mark (keyboard, incremental search, Shift ranges).
+void TreeListSetAnchor(TreeListData& d, uint32_t h, uint32_t column);
+constexpr uint32_t kTreeListCurrent = 0xFFFFFFFF;  // TLM_SETFOCUSITEM: keep item or column
 int TreeListSetFocusItem(TreeListData& d, uint32_t h, uint32_t column);
 int TreeListToggleCheck(TreeListData& d, uint32_t h, int x, int y);
+// An item has or may have children (its button shows).
+bool TreeListMayHaveChildren(const TreeListItem& item);
+// Takes the keyboard focus (lock released around it); false when the
+// control still does not have it.
+bool TreeListTakeFocus(TreeListData& d);
+// Row of the caret (0-based): the nearest shown ancestor's for a hidden
+// caret, 0 without a caret.
+uint32_t TreeListCaretRow(TreeListData& d);
+// The caret (or the anchor) is shown as a row with full-row selection or
+// focus, else as its cell.
+void TreeListInvalidateCaretCell(TreeListData& d, uint32_t h, uint32_t column);
 
 // ================= Navigation, hit test, mouse =================
 
 LRESULT TreeListGetNextItem(TreeListData& d, uint32_t h, uint32_t code);
 uint32_t TreeListHitTest(TreeListData& d, TVHITTESTINFO& info);
+// One mouse button message after the window's own handling. For
+// WM_LBUTTONUP: 1 when the press left a pending click (carried out unless
+// NM_CLICK stopped it), else 0.
 LRESULT TreeListMouseButton(TreeListData& d, UINT message, WPARAM keys, POINT point);
+// TLM_SETDROPTARGET / TLM_SETDROPCELL; item kTreeListLast is the strip
+// behind the last row.
 int TreeListSetDropTarget(TreeListData& d, uint32_t h, uint32_t column);
-int TreeListDropItems(TreeListData& d, uint32_t target, uint32_t dragged, WPARAM keys);
+// WM_TIMER of kTreeListDropTimer: expands the drop target.
+void TreeListDropTimer(TreeListData& d);
+int TreeListSetAutoScroll(TreeListData& d, uint32_t mode, uint32_t interval);
+// The end of the control's own drag inside the window: moves the dragged
+// items; the number of moved items.
+int TreeListDropItems(TreeListData& d, uint32_t target, uint32_t dragged, WPARAM keys, POINT point);
+// Escape or a right press during a drag.
+void TreeListCancelDrag(TreeListData& d, WPARAM keys);
 uint32_t TreeListSetInsertMark(TreeListData& d, uint32_t h, bool before);
 
 // ================= Keyboard and incremental search =================
 
 LRESULT TreeListKeyDown(TreeListData& d, WPARAM key, LPARAM flags);
 LRESULT TreeListChar(TreeListData& d, WPARAM ch, LPARAM flags);
+// TVM_GETISEARCHSTRING.
+LRESULT TreeListGetSearchString(TreeListData& d, char* buffer);
+// Forgets the process-wide search (tests start from a clean state).
+void TreeListResetSearch();
 
 // ================= Resources and colours =================
 

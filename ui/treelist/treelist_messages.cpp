@@ -202,6 +202,18 @@ bool Handle(TreeListData& d, UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case TVM_SETITEMA:
         result = lParam ? TreeListSetItemInfo(d, *reinterpret_cast<const TVITEMA*>(lParam)) : 0;
         return true;
+    case TVM_GETNEXTITEM:
+        result = TreeListGetNextItem(d, Handle(lParam), uint32_t(wParam));
+        return true;
+    case TVM_HITTEST:
+        result = lParam ? LRESULT(TreeListHitTest(d, *reinterpret_cast<TVHITTESTINFO*>(lParam))) : 0;
+        return true;
+    case TVM_SETINSERTMARK:
+        result = TreeListSetInsertMark(d, Handle(lParam), wParam != 0);
+        return true;
+    case TVM_GETISEARCHSTRINGA:
+        result = TreeListGetSearchString(d, reinterpret_cast<char*>(lParam));
+        return true;
     case TVM_GETVISIBLECOUNT:
         result = d.visibleCount;
         return true;
@@ -294,6 +306,19 @@ bool Handle(TreeListData& d, UINT message, WPARAM wParam, LPARAM lParam, LRESULT
             result = d.host->HeaderGetOrder(int(wParam), reinterpret_cast<int*>(lParam));
         return true;
     }
+    case TLM_SETFOCUSITEM:
+        result = TreeListSetFocusItem(d, Handle(lParam), uint32_t(wParam));
+        return true;
+    case TLM_SELECTCHILDREN:
+        result = TreeListSelectChildren(d, Handle(lParam), uint32_t(wParam));
+        return true;
+    case TLM_SETDROPTARGET:
+    case TLM_SETDROPCELL:
+        result = TreeListSetDropTarget(d, Handle(lParam), uint32_t(wParam));
+        return true;
+    case TLM_SETAUTOSCROLL:
+        result = TreeListSetAutoScroll(d, uint32_t(wParam) & 0xFF, uint32_t(lParam));
+        return true;
     case TLM_ISITEMVISIBLE:
         result = TreeListIsItemVisible(d, Handle(lParam), uint32_t(wParam));
         return true;
@@ -370,6 +395,30 @@ bool Handle(TreeListData& d, UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         return true;
     case TLM_GETHEADER:
         result = reinterpret_cast<LRESULT>(d.header);
+        return true;
+
+    case WM_KEYDOWN:
+        result = TreeListKeyDown(d, wParam, lParam);
+        return true;
+    case WM_CHAR:
+        result = TreeListChar(d, wParam, lParam);
+        return true;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK: {
+        // Client coordinates are signed 16-bit halves of lParam.
+        const POINT point{int16_t(uint16_t(lParam)), int16_t(uint16_t(uint32_t(lParam) >> 16))};
+        result = TreeListMouseButton(d, message, wParam, point);
+        return true;
+    }
+    case WM_TIMER:
+        if (wParam != kTreeListDropTimer)
+            return false;
+        TreeListDropTimer(d);
+        result = 0;
         return true;
     default:
         return false;

@@ -216,6 +216,23 @@ struct TreeListData {
     uint8_t option13;
     uint8_t option15;
 
+    // Mouse and drag. A press on an item records its button (1 left, 2
+    // right), item and column for the drag start; a left press on a selected
+    // item under multiple selection leaves its click pending for the release.
+    uint8_t mouseButton;
+    uint32_t mouseItem, mouseSerial, mouseColumn;
+    POINT mousePoint;
+    bool pendingClick;
+    uint32_t pendingItem, pendingSerial, pendingColumn;
+    uint32_t dragItem;    // item of the control's own drag, 0 = none
+    uint8_t dragState;    // key state bits 0x81 of the drag start; 0x80 = started by message
+    uint8_t dragMode;     // the drag feedback's mode (copy look below 5)
+    uint8_t dropBehind;   // the feedback placed the drop behind the target
+    uint8_t autoScrollMode;
+    uint32_t autoScrollTicks;
+    // The parent answered the last TVN_KEYDOWN: the next character is not searched.
+    bool keyHandled;
+
     // Sorting: set while a level's comparisons run with the lock released.
     bool sorting;
     char* sortText[2];  // callback texts of the pivot and of the other item

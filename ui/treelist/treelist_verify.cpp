@@ -48,6 +48,41 @@ bool CheckSiblings(const TreeListData& d, uint32_t parent, uint32_t first, uint3
     return true;
 }
 
+// References into the items name live items; the anchor's and the drop
+// highlight's marks sit on those items only.
+bool CheckSelectionModel(const TreeListData& d, std::string* why)
+{
+    const struct {
+        const char* name;
+        uint32_t h;
+    } references[] = {{"anchor", d.anchorItem}, {"radio item", d.radioItem}, {"insert mark", d.insertMarkItem}};
+    for (const auto& r : references)
+        if (r.h && !TreeListItemOf(d, r.h))
+            return Fail(why, std::string(r.name) + " names empty slot " + Num(r.h));
+    if (d.dropItem && d.dropItem != kTreeListLast && !TreeListItemOf(d, d.dropItem))
+        return Fail(why, "drop target names empty slot " + Num(d.dropItem));
+    const uint32_t columns = d.columnCount ? d.columnCount : 1;
+    if (d.caretColumn >= columns || d.anchorColumn >= columns || d.dropColumn >= columns)
+        return Fail(why, "caret, anchor or drop column beyond the columns");
+    if (!d.caretItem && d.caretColumn)
+        return Fail(why, "a column without a caret");
+    for (uint32_t h = 1; h <= d.itemsSize; ++h) {
+        const TreeListItem* item = d.items[h];
+        if (!item)
+            continue;
+        if ((item->flags & kTreeListFocusMark) && !(h == d.anchorItem && d.anchorColumn == 0))
+            return Fail(why, "item " + Num(h) + " carries the anchor mark but is not the anchor");
+        if ((item->flags & kTreeListDropHilite) && h != d.dropItem)
+            return Fail(why, "item " + Num(h) + " is highlighted but not the drop target");
+        for (uint32_t c = 1; c < d.columnCount; ++c) {
+            const TreeListCell* cell = d.cells[c] ? d.cells[c][h] : nullptr;
+            if (cell && (cell->flags & kTreeListFocusMark) && !(h == d.anchorItem && d.anchorColumn == c))
+                return Fail(why, "cell " + Num(h) + "/" + Num(c) + " carries the anchor mark but is not the anchor");
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool TreeListVerify(const TreeListData& d, std::string* why)
@@ -95,6 +130,8 @@ bool TreeListVerify(const TreeListData& d, std::string* why)
         return Fail(why, "selectedCount " + Num(d.selectedCount) + " but " + Num(selected) + " are selected");
     if (d.caretItem && !TreeListItemOf(d, d.caretItem))
         return Fail(why, "caret names an empty slot");
+    if (!CheckSelectionModel(d, why))
+        return false;
 
     if (!d.rowsDirty) {
         std::vector<uint32_t> rows;
