@@ -19,7 +19,7 @@ export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-10G}"
 
 # Per-test limit: a hung test (a modal window under Wine, say) fails instead
 # of stalling the run.
-test_timeout=300
+test_timeout=120
 
 passed=0
 failed=0
