@@ -1,0 +1,659 @@
+// Keyboard: caret moves by rows and cells, Shift ranges, the scrolling Ctrl
+// keys, Enter, paste, Tab, the keys of a running drag, check boxes; and the
+// incremental search with its timing, repeated letters, the 17th
+// character, national letters and the suppression by a TVN_KEYDOWN answer.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/treelist/treelist_fake_host.h"
+#include "ui/treelist/incremental_search.h"
+
+using treelist_test::Control;
+using treelist_test::EditCall;
+
+namespace {
+
+LPARAM P(const void* p) { return reinterpret_cast<LPARAM>(p); }
+
+void Select(Control& c, uint32_t h, uint32_t column = 0)
+{
+    TreeListCall call(*c.d);
+    TreeListSelect(*c.d, h, column, 0);
+}
+
+// R1 { A { A1, A2 }, B }, R2 { C } (collapsed), R3; three whole rows show.
+struct Tree {
+    Control c{TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 300, 48};
+    uint32_t r1, a, a1, a2, b, r2, cc, r3;
+    Tree()
+    {
+        r1 = c.Insert(0, "R1");
+        a = c.Insert(r1, "A");
+        a1 = c.Insert(a, "A1");
+        a2 = c.Insert(a, "A2");
+        b = c.Insert(r1, "B");
+        r2 = c.Insert(0, "R2");
+        cc = c.Insert(r2, "C");
+        r3 = c.Insert(0, "R3");
+        c.Expand(r1);
+        c.Expand(a);
+    }
+};
+
+TEST(TreeListKeys, CaretMoves)
+{
+    Tree t;
+    const struct {
+        const char* name;
+        uint32_t Tree::*from;
+        int key;
+        uint32_t Tree::*to;
+        bool expandedAfter;  // of the caret, for Left and Right
+    } cases[] = {
+        {"down", &Tree::r1, VK_DOWN, &Tree::a, true},
+        {"up", &Tree::a, VK_UP, &Tree::r1, true},
+        {"up at the top", &Tree::r1, VK_UP, &Tree::r1, true},
+        {"end", &Tree::a, VK_END, &Tree::r3, false},
+        {"home", &Tree::r3, VK_HOME, &Tree::r1, true},
+        {"page down: rows per page - 1", &Tree::r1, VK_NEXT, &Tree::a1, false},
+        {"page up", &Tree::a2, VK_PRIOR, &Tree::a, true},
+        {"backspace: parent", &Tree::a1, VK_BACK, &Tree::a, true},
+        {"backspace at the root level", &Tree::r2, VK_BACK, &Tree::r2, false},
+        {"left on a leaf: parent", &Tree::a2, VK_LEFT, &Tree::a, true},
+        {"left on an expanded item collapses it", &Tree::a, VK_LEFT, &Tree::a, false},
+        {"right on a collapsed item expands it", &Tree::r2, VK_RIGHT, &Tree::r2, true},
+        {"right on an expanded item: first child", &Tree::r1, VK_RIGHT, &Tree::a, true},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Tree f;
+        Control& c = f.c;
+        Select(c, f.*k.from);
+        c.host.Clear();
+        c.Key(k.key);
+        EXPECT_EQ(c.d->caretItem, f.*k.to);
+        EXPECT_EQ((c.State(c.d->caretItem) & TVIS_EXPANDED) != 0, k.expandedAfter);
+        EXPECT_EQ(c.SelectedItems(), std::vector<uint32_t>{f.*k.to});
+        EXPECT_EQ(c.host.Codes().back(), TVN_KEYDOWN);
+        EXPECT_EQ(c.host.sent.back().action, UINT(k.key));
+        if (f.*k.from != f.*k.to) {
+            EXPECT_EQ(c.host.sent[0].code, TVN_SELCHANGINGA);
+            EXPECT_EQ(c.host.sent[0].action, 2u);  // by keyboard
+            EXPECT_EQ(c.d->anchorItem, f.*k.from);  // the old caret anchors
+        }
+        EXPECT_TRUE(c.Verify());
+    }
+}
+
+TEST(TreeListKeys, WithoutACaretAnyMoveSetsOne)
+{
+    Tree t;
+    t.c.Key(VK_HOME);
+    EXPECT_EQ(t.c.d->caretItem, t.r1);
+}
+
+TEST(TreeListKeys, HomeWithPinnedRowsStopsBelowThemFirst)
+{
+    Control c;
+    std::vector<uint32_t> h;
+    for (int i = 0; i < 20; ++i)
+        h.push_back(c.Insert(0, "row"));
+    c.Send(TLM_OPTION, 4 | kTreeListOptionSet, 2);
+    Select(c, h[10]);
+    c.Key(VK_HOME);
+    EXPECT_EQ(c.d->caretItem, h[2]);
+    c.Key(VK_HOME);
+    EXPECT_EQ(c.d->caretItem, h[0]);
+}
+
+TEST(TreeListKeys, ShiftRangesEndAtTheNewCaret)
+{
+    Control c;
+    c.SetExStyle(TLS_EX_MULTISELECT);
+    std::vector<uint32_t> h;
+    for (int i = 0; i < 10; ++i)
+        h.push_back(c.Insert(0, "row"));
+    auto range = [&](int from, int to) {
+        std::vector<uint32_t> out;
+        for (int i = from; i <= to; ++i)
+            out.push_back(h[size_t(i)]);
+        return out;
+    };
+    Select(c, h[3]);
+    const struct {
+        const char* name;
+        int key;
+        bool shift;
+        int first, last, caret;
+    } steps[] = {
+        {"shift down", VK_DOWN, true, 3, 4, 4},
+        {"shift down again", VK_DOWN, true, 3, 5, 5},
+        {"shift up shrinks", VK_UP, true, 3, 4, 4},
+        {"shift up to the anchor", VK_UP, true, 3, 3, 3},
+        {"past the anchor", VK_UP, true, 2, 3, 2},
+        {"shift home walks down to row 0", VK_HOME, true, 0, 3, 0},
+        {"shift end", VK_END, true, 3, 9, 9},
+        {"plain up: one item", VK_UP, false, 8, 8, 8},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.name);
+        c.Key(s.key, s.shift);
+        EXPECT_EQ(c.SelectedItems(), range(s.first, s.last));
+        EXPECT_EQ(c.d->caretItem, h[size_t(s.caret)]);
+        ASSERT_TRUE(c.Verify());
+    }
+}
+
+TEST(TreeListKeys, ShiftRangeEndsAtTheNewCaretWhateverTheParentDoes)
+{
+    Control c;
+    c.SetExStyle(TLS_EX_MULTISELECT);
+    std::vector<uint32_t> h;
+    for (int i = 0; i < 8; ++i)
+        h.push_back(c.Insert(0, "row"));
+    Select(c, h[6]);
+    // The parent moves the caret back to row 7 whenever row 2 is selected.
+    int depth = 0;
+    c.host.parent = [&](NMHDR& hdr) -> LRESULT {
+        const NMTREEVIEWA& nm = reinterpret_cast<const NMTREEVIEWA&>(hdr);
+        if (hdr.code == TVN_SELCHANGEDA && TreeListHandleOf(nm.itemNew.hItem) == h[2] && depth == 0) {
+            ++depth;
+            c.Send(TVM_SELECTITEM, TVGN_CARET, LPARAM(h[7]));
+            --depth;
+        }
+        return 0;
+    };
+    c.Key(VK_HOME, true);
+    c.host.parent = nullptr;
+    EXPECT_EQ(c.d->caretItem, h[0]);
+    EXPECT_TRUE(c.Verify());
+}
+
+TEST(TreeListKeys, CellSelectionSkipsZeroWidthColumnsAndJoinedCells)
+{
+    Control c(TVS_HASBUTTONS | TVS_LINESATROOT, 400, 200);
+    c.SetExStyle(TLS_EX_CELLSELECT);
+    c.InsertColumn(0, 100);
+    c.InsertColumn(1, 0);
+    c.InsertColumn(2, 50);
+    c.InsertColumn(3, 50);
+    c.InsertColumn(4, 50);
+    ASSERT_EQ(c.d->columns[1].width, 16);  // the minimum width; make it zero
+    c.d->columns[1].width = 0;
+    const uint32_t plain = c.Insert(0, "plain");
+    const uint32_t joined = c.Insert(0, "joined");
+    c.Send(TLM_OPTION, 14 | kTreeListOptionSet, 0x4);  // column 2 joins column 3
+    TVITEMA tv{};
+    tv.mask = TVIF_STATE;
+    tv.hItem = TreeListHtreeOf(joined);
+    tv.state = tv.stateMask = 0x4u << 16;
+    c.Send(TVM_SETITEMA, 0, P(&tv));
+    Select(c, plain);
+    const struct {
+        const char* name;
+        int key;
+        uint32_t item;
+        uint32_t column;
+    } steps[] = {
+        {"right skips the empty column", VK_RIGHT, plain, 2},
+        {"right", VK_RIGHT, plain, 3},
+        {"down into the group: its first column", VK_DOWN, joined, 2},
+        {"right out of the group", VK_RIGHT, joined, 4},
+        {"left into the group: its first column", VK_LEFT, joined, 2},
+        {"left skips the empty column", VK_LEFT, joined, 0},
+        {"left at the first column stays", VK_LEFT, joined, 0},
+        {"end", VK_END, joined, 0},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.name);
+        c.Key(s.key);
+        EXPECT_EQ(c.d->caretItem, s.item);
+        EXPECT_EQ(c.d->caretColumn, s.column);
+    }
+}
+
+TEST(TreeListKeys, CtrlKeysScrollWithoutMovingTheCaret)
+{
+    Control c;
+    c.InsertColumn(0, 300);
+    c.InsertColumn(1, 200);
+    std::vector<uint32_t> h;
+    for (int i = 0; i < 40; ++i)
+        h.push_back(c.Insert(0, "row"));
+    Select(c, h[0]);
+    const uint32_t visible = c.d->visibleCount;
+    ASSERT_EQ(visible, 11u);  // below the header
+    const struct {
+        const char* name;
+        int key;
+        uint32_t first;
+        int x;
+    } steps[] = {
+        {"down", VK_DOWN, 1, 0},
+        {"page down", VK_NEXT, 1 + visible, 0},
+        {"end: the last page", VK_END, 40 - visible + 1, 0},
+        {"down at the end", VK_DOWN, 40 - visible + 1, 0},
+        {"page up", VK_PRIOR, 40 - 2 * visible + 1, 0},
+        {"home", VK_HOME, 0, 0},
+        {"up at the top", VK_UP, 0, 0},
+        {"right", VK_RIGHT, 0, 16},
+        {"left", VK_LEFT, 0, 0},
+        {"left at the edge", VK_LEFT, 0, 0},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.name);
+        c.host.Clear();
+        c.Key(s.key, false, true);
+        EXPECT_EQ(c.d->firstRow, s.first);
+        EXPECT_EQ(c.d->scrollX, s.x);
+        EXPECT_EQ(c.d->caretItem, h[0]);
+        EXPECT_EQ(c.host.Codes(), std::vector<UINT>{TVN_KEYDOWN});
+    }
+    // A vetoed scroll keeps the position.
+    c.SetExStyle(TLS_EX_SCROLLNOTIFY);
+    c.host.parent = [](NMHDR& hdr) -> LRESULT { return hdr.code == TLN_SCROLLING; };
+    c.Key(VK_DOWN, false, true);
+    EXPECT_EQ(c.d->firstRow, 0u);
+    c.host.parent = nullptr;
+    // With the style bit, Ctrl+End and Ctrl+Home move the caret instead.
+    c.SetExStyle(TLS_EX_CTRLHOMEEND);
+    c.Key(VK_END, false, true);
+    EXPECT_EQ(c.d->caretItem, h[39]);
+    c.Key(VK_HOME, false, true);
+    EXPECT_EQ(c.d->caretItem, h[0]);
+}
+
+TEST(TreeListKeys, CtrlSpaceTogglesTheCaretsExpansion)
+{
+    Tree t;
+    Select(t.c, t.r2);
+    t.c.Key(VK_SPACE, false, true);
+    EXPECT_NE(t.c.State(t.r2) & TVIS_EXPANDED, 0u);
+    EXPECT_EQ(t.c.d->caretItem, t.r2);
+}
+
+TEST(TreeListKeys, EnterNotifiesThenEditsOrHooks)
+{
+    const struct {
+        const char* name;
+        uint8_t editKind;
+        bool ctrl;
+        EditCall::Kind kind;
+        uint32_t code;
+        LPARAM data;
+    } cases[] = {
+        {"hook without editor", 0, false, EditCall::kHook, VK_RETURN, 0x1C0001},
+        {"editor with the key", 1, false, EditCall::kStart, VK_RETURN, 0x1C0001},
+        {"ctrl: start code", 1, true, EditCall::kStart, kTreeListEditCtrlEnter, 0},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Control c;
+        c.InsertColumn(0, 200);
+        const uint32_t a = c.Insert(0, "a");
+        Select(c, a);
+        c.d->columns[0].editKind = k.editKind;
+        c.host.Clear();
+        c.Key(VK_RETURN, false, k.ctrl, 0x1C0001);
+        ASSERT_EQ(c.host.Codes(), (std::vector<UINT>{NM_RETURN, TVN_KEYDOWN}));
+        EXPECT_EQ(c.host.sent[0].action, UINT(VK_RETURN));
+        ASSERT_EQ(c.host.edits.size(), 1u);
+        EXPECT_EQ(c.host.edits[0].kind, k.kind);
+        EXPECT_EQ(c.host.edits[0].code, k.code);
+        EXPECT_EQ(c.host.edits[0].data, k.data);
+    }
+}
+
+TEST(TreeListKeys, PasteStartsTheEditorOrGoesToTheHook)
+{
+    const struct {
+        const char* name;
+        bool clipboard;
+        uint8_t editKind, editFlags;
+        bool viaCtrlV;
+        int calls;
+        EditCall::Kind kind;
+    } cases[] = {
+        {"no text on the clipboard", false, 1, 0, false, 0, EditCall::kHook},
+        {"typing editor", true, 1, 0, false, 1, EditCall::kStart},
+        {"typing editor by Ctrl+V", true, 7, 0, true, 1, EditCall::kStart},
+        {"editor refusing typing", true, 1, 0x10, false, 1, EditCall::kHook},
+        {"other editor kind", true, 3, 0, true, 1, EditCall::kHook},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Control c;
+        c.InsertColumn(0, 200);
+        const uint32_t a = c.Insert(0, "a");
+        Select(c, a);
+        c.d->columns[0].editKind = k.editKind;
+        c.d->columns[0].editFlags = k.editFlags;
+        c.host.clipboardText = k.clipboard;
+        if (k.viaCtrlV)
+            c.Key('V', false, true);
+        else
+            c.Key(VK_INSERT, true, false);
+        ASSERT_EQ(int(c.host.edits.size()), k.calls);
+        if (k.calls) {
+            EXPECT_EQ(c.host.edits[0].kind, k.kind);
+            EXPECT_EQ(c.host.edits[0].code, kTreeListEditPaste);
+        }
+        EXPECT_EQ(c.d->caretItem, a);
+    }
+}
+
+TEST(TreeListKeys, TabEscapeAndCtrlDuringADrag)
+{
+    Control c;
+    const uint32_t a = c.Insert(0, "a");
+    c.Key(VK_TAB);
+    EXPECT_EQ(c.host.parentFocus, 0);
+    c.SetExStyle(TLS_EX_TABTOPARENT);
+    c.Key(VK_TAB);
+    EXPECT_EQ(c.host.parentFocus, 1);
+    c.d->dragItem = a;
+    c.Key(VK_TAB);
+    EXPECT_EQ(c.host.parentFocus, 1);  // not during a drag
+    c.d->dragMode = 2;
+    c.Key(VK_CONTROL, false, true);
+    ASSERT_EQ(c.host.feedback.size(), 1u);
+    EXPECT_EQ(c.host.feedback[0].first, 2u | 8u);
+    EXPECT_EQ(c.host.feedback[0].second, uint32_t(MK_CONTROL));
+    c.d->dragMode = 5;
+    c.Key(VK_CONTROL, false, true);
+    EXPECT_EQ(c.host.feedback.size(), 1u);
+    c.host.Clear();
+    c.Key(VK_RETURN);  // no NM_RETURN during a drag
+    EXPECT_EQ(c.host.Codes(), std::vector<UINT>{TVN_KEYDOWN});
+    c.Send(TLM_OPTION, 3 | kTreeListOptionSet, TLO3_ENDDRAGNOTIFY);
+    c.host.Clear();
+    c.Key(VK_ESCAPE);
+    EXPECT_EQ(c.d->dragItem, 0u);
+    EXPECT_EQ(c.host.dragEnds, 1);
+    EXPECT_EQ(c.host.Codes(), (std::vector<UINT>{TLN_ENDDRAG, TVN_KEYDOWN}));
+}
+
+TEST(TreeListKeys, SpaceTogglesTheCaretsCheckBoxInTheFirstColumn)
+{
+    Control c(TVS_HASBUTTONS | TVS_CHECKBOXES);
+    c.SetExStyle(TLS_EX_CELLSELECT);
+    c.InsertColumn(0, 100);
+    c.InsertColumn(1, 100);
+    const uint32_t a = c.Insert(0, "a");
+    Select(c, a);
+    c.Key(VK_SPACE);
+    EXPECT_EQ(c.State(a) & TVIS_STATEIMAGEMASK, 0x2000u);
+    Select(c, a, 1);
+    c.Key(VK_SPACE);
+    EXPECT_EQ(c.State(a) & TVIS_STATEIMAGEMASK, 0x2000u);
+}
+
+TEST(TreeListKeys, EmptyDisabledOrUnfocused)
+{
+    Control c;
+    c.Key(VK_DOWN);
+    EXPECT_EQ(c.host.Codes(), std::vector<UINT>{TVN_KEYDOWN});
+    c.Insert(0, "a");
+    c.d->enabled = 0;
+    c.host.Clear();
+    c.Key(VK_DOWN);
+    EXPECT_TRUE(c.host.sent.empty());
+    c.d->enabled = 1;
+    c.d->hasFocus = 0;
+    c.host.refuseFocus = true;
+    c.Key(VK_DOWN);
+    EXPECT_TRUE(c.host.sent.empty());
+    EXPECT_EQ(c.d->caretItem, 0u);
+}
+
+// ---- Incremental search ----
+
+struct Search {
+    Control c;
+    std::vector<uint32_t> h;
+    Search()
+    {
+        TreeListResetSearch();
+        // "\xC4pfel" is Äpfel in code page 1252.
+        for (const char* text : {"apple", "Banana", "berry", "blue", "cherry", "\xC4pfel", "zeta"})
+            h.push_back(c.Insert(0, text));
+    }
+    ~Search() { TreeListResetSearch(); }
+    void Type(const char* chars, DWORD step = 100)
+    {
+        for (const char* p = chars; *p; ++p) {
+            c.host.now += step;
+            c.Char(static_cast<unsigned char>(*p));
+        }
+    }
+    std::string String()
+    {
+        char buffer[32] = {};
+        c.Send(TVM_GETISEARCHSTRINGA, 0, P(buffer));
+        return buffer;
+    }
+    int CaretRow() { return c.d->caretItem ? c.Row(c.d->caretItem) : -1; }
+};
+
+TEST(TreeListSearch, TypedLettersFindThePrefixInEitherCase)
+{
+    Search s;
+    s.Type("be");
+    EXPECT_EQ(s.CaretRow(), 2);
+    EXPECT_EQ(s.String(), "BE");
+    EXPECT_EQ(s.c.Send(TVM_GETISEARCHSTRINGA), 2);
+    EXPECT_EQ(s.c.d->anchorItem, s.h[2]);
+    s.c.host.now += 751;  // the string expires for the message
+    EXPECT_EQ(s.c.Send(TVM_GETISEARCHSTRINGA), 0);
+    EXPECT_EQ(s.String(), "");
+    s.Type("b", 0);  // a new search from the caret's row
+    EXPECT_EQ(s.CaretRow(), 3);
+    EXPECT_TRUE(s.c.Verify());
+}
+
+TEST(TreeListSearch, RepeatedLettersWalkThroughTheRows)
+{
+    Search s;
+    s.Type("b");
+    EXPECT_EQ(s.CaretRow(), 1);
+    s.Type("b");
+    EXPECT_EQ(s.CaretRow(), 2);
+    s.Type("b");
+    EXPECT_EQ(s.CaretRow(), 3);
+    EXPECT_EQ(s.String(), "BBB");
+}
+
+TEST(TreeListSearch, TimeoutsGrowWithTheTypedCount)
+{
+    const struct {
+        const char* name;
+        const char* before;
+        DWORD pause;
+        std::string after;
+    } cases[] = {
+        {"one char: 750 still appends", "b", 750, "BX"},
+        {"one char: 751 starts anew", "b", 751, "X"},
+        {"two chars: 750 still appends", "bl", 750, "BLX"},
+        {"two chars: 751 starts anew", "bl", 751, "X"},
+        {"three chars: 1000 still appends", "blu", 1000, "BLUX"},
+        {"three chars: 1001 starts anew", "blu", 1001, "X"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Search s;
+        s.Type(k.before);
+        s.c.host.now += k.pause;
+        s.c.Char('x');
+        EXPECT_EQ(s.String(), k.after);
+    }
+}
+
+TEST(TreeListSearch, TheFirstCharacterHasHalfASecond)
+{
+    // Before any character the search state is empty; its start row is kept
+    // while the first character comes within 500 ms of the state's tick.
+    for (DWORD now : {500u, 501u}) {
+        SCOPED_TRACE(now);
+        Search s;
+        {
+            TreeListCall call(*s.c.d);
+            TreeListSelect(*s.c.d, s.h[1], 0, 0);
+        }
+        s.c.host.now = now;
+        s.c.Char('b');
+        EXPECT_EQ(s.CaretRow(), now == 500 ? 1 : 2);
+    }
+}
+
+TEST(TreeListSearch, TheSeventeenthCharacterStartsANewSearch)
+{
+    Search s;
+    s.Type("aaaaaaaaaaaaaaaa", 10);
+    EXPECT_EQ(s.String(), std::string(16, 'A'));
+    s.Type("b", 10);
+    EXPECT_EQ(s.String(), "B");
+    EXPECT_EQ(s.CaretRow(), 1);
+}
+
+TEST(TreeListSearch, NationalLettersAreUpperCased)
+{
+    Search s;
+    s.Type("\xE4");  // ä finds Äpfel
+    EXPECT_EQ(s.CaretRow(), 5);
+    EXPECT_EQ(s.String(), "\xC4");
+    EXPECT_EQ(IncrementalSearchUpper(0xE0), 0xC0);
+    EXPECT_EQ(IncrementalSearchUpper(0xFE), 0xDE);
+    EXPECT_EQ(IncrementalSearchUpper(0xFF), 0xFF);
+    EXPECT_EQ(IncrementalSearchUpper('{'), '{');
+}
+
+TEST(TreeListSearch, WhatKeepsACharacterFromSearching)
+{
+    {
+        Search s;  // the parent handled the key
+        s.c.host.parent = [](NMHDR& h) -> LRESULT { return h.code == TVN_KEYDOWN; };
+        s.c.Key('B');
+        s.c.host.parent = nullptr;
+        s.Type("b");
+        EXPECT_EQ(s.CaretRow(), -1);
+        s.Type("b");  // only the one character after the key
+        EXPECT_EQ(s.CaretRow(), 1);
+    }
+    {
+        Search s;
+        s.c.SetExStyle(TLS_EX_NOISEARCH);
+        s.Type("b");
+        EXPECT_EQ(s.CaretRow(), -1);
+        ASSERT_EQ(s.c.host.edits.size(), 1u);
+        EXPECT_EQ(s.c.host.edits[0].code, uint32_t('b') | kTreeListHookChar);
+    }
+    {
+        Search s;
+        s.c.host.hookAnswer = 1;
+        s.Type("b");
+        EXPECT_EQ(s.CaretRow(), -1);
+    }
+    {
+        Search s;
+        s.Type("\x1f");  // below 32
+        EXPECT_EQ(s.CaretRow(), -1);
+        EXPECT_TRUE(s.c.host.edits.empty());
+    }
+    {
+        Search s;  // a typing editor in the caret column takes the character
+        s.c.InsertColumn(0, 200);
+        {
+            TreeListCall call(*s.c.d);
+            TreeListSelect(*s.c.d, s.h[0], 0, 0);
+        }
+        s.c.d->columns[0].editKind = 2;
+        s.Type("b");
+        EXPECT_EQ(s.CaretRow(), 0);
+        ASSERT_EQ(s.c.host.edits.size(), 1u);
+        EXPECT_EQ(s.c.host.edits[0].kind, EditCall::kStart);
+        EXPECT_EQ(s.c.host.edits[0].code, uint32_t('b'));
+    }
+}
+
+TEST(TreeListSearch, CallbackTextsAndCellColumns)
+{
+    Search s;
+    Control& c = s.c;
+    TVINSERTSTRUCTA ins{};
+    ins.hParent = TVI_ROOT;
+    ins.hInsertAfter = TVI_LAST;
+    ins.item.mask = TVIF_TEXT;
+    ins.item.pszText = LPSTR_TEXTCALLBACKA;
+    const uint32_t kiwi = uint32_t(c.Send(TVM_INSERTITEMA, 0, P(&ins)));
+    c.host.parent = [](NMHDR& h) -> LRESULT {
+        if (h.code == TVN_GETDISPINFOA)
+            reinterpret_cast<NMTVDISPINFOA&>(h).item.pszText = const_cast<char*>("kiwi");
+        return 0;
+    };
+    s.Type("k");
+    EXPECT_EQ(c.d->caretItem, kiwi);
+    c.host.parent = nullptr;
+    // In cell selection the caret column's cells are searched.
+    c.SetExStyle(TLS_EX_CELLSELECT);
+    c.InsertColumn(0, 100);
+    c.InsertColumn(1, 100);
+    c.SetText(s.h[4], "mango", 1);
+    {
+        TreeListCall call(*c.d);
+        TreeListSelect(*c.d, s.h[0], 1, 0);
+    }
+    c.host.now += 2000;
+    s.Type("m");
+    EXPECT_EQ(c.d->caretItem, s.h[4]);
+    EXPECT_EQ(c.d->caretColumn, 1u);
+}
+
+TEST(TreeListSearch, MatcherOnPlainRows)
+{
+    const char* rows[] = {"", nullptr, "ab", "b", "ab", "x"};
+    auto text = [](void* context, uint32_t row) { return static_cast<const char**>(context)[row]; };
+    uint32_t found = 99;
+    const unsigned char ab[] = {'A', 'B'}, aa[] = {'A', 'A'}, q[] = {'Q'};
+    EXPECT_TRUE(IncrementalSearchFind(6, 2, ab, 2, text, rows, found));
+    EXPECT_EQ(found, 4u);  // behind the start first
+    EXPECT_TRUE(IncrementalSearchFind(6, 4, ab, 2, text, rows, found));
+    EXPECT_EQ(found, 2u);  // wrapping
+    EXPECT_TRUE(IncrementalSearchFind(6, 0, aa, 2, text, rows, found));
+    EXPECT_EQ(found, 4u);  // the second A steps to the next row with A
+    EXPECT_FALSE(IncrementalSearchFind(6, 0, q, 1, text, rows, found));
+    EXPECT_FALSE(IncrementalSearchFind(0, 0, q, 1, text, rows, found));
+    EXPECT_EQ(IncrementalSearchTimeout(0), 500u);
+    EXPECT_EQ(IncrementalSearchTimeout(2), 750u);
+    EXPECT_EQ(IncrementalSearchTimeout(3), 1000u);
+}
+
+// Controls on two UI threads share the search state: typing on both at
+// once keeps it consistent (never more than 16 characters stored).
+TEST(TreeListSearch, SharedStateUnderTwoThreads)
+{
+    TreeListResetSearch();
+    auto typist = [](char letter) {
+        Control c;
+        for (int i = 0; i < 20; ++i)
+            c.Insert(0, i % 2 ? "aaaa" : "bbbb");
+        for (int i = 0; i < 3000; ++i) {
+            c.host.now += 1;
+            c.Char(static_cast<unsigned char>(letter));
+            char buffer[32];
+            if (c.Send(TVM_GETISEARCHSTRINGA, 0, reinterpret_cast<LPARAM>(buffer))) {
+                EXPECT_LE(std::string(buffer).size(), 16u);
+            }
+        }
+        EXPECT_TRUE(c.Verify());
+    };
+    std::thread one(typist, 'a');
+    std::thread two(typist, 'b');
+    one.join();
+    two.join();
+    TreeListResetSearch();
+}
+
+}  // namespace
