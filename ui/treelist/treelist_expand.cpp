@@ -188,12 +188,15 @@ LRESULT TreeListExpandMessage(TreeListData& d, uint32_t h, uint32_t code)
             done = ExpandOne(d, start.h, code, notify);
             continue;
         }
-        // Pre-order walk of the subtree; stops when an item vanishes under it.
+        // Pre-order walk of the subtree; stops when an item vanishes under it
+        // or the parent moves it out of the subtree (the climb back would
+        // then pass the root).
         uint32_t cur = start.h;
         while (cur) {
             const uint32_t serial = d.items[cur]->serial;
             done = ExpandOne(d, cur, code, notify);
-            if (!TreeListItemOf(d, cur, serial) || !TreeListItemOf(d, start.h, start.serial))
+            if (!TreeListItemOf(d, cur, serial) || !TreeListItemOf(d, start.h, start.serial) ||
+                !TreeListIsInSubtree(d, start.h, cur))
                 break;
             uint32_t next = d.items[cur]->firstChild;
             while (!next && cur != start.h) {
