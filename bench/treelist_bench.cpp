@@ -1,7 +1,9 @@
 // The TreeList core over a null host: inserts, expand-all, row/item
-// lookups, sorting, deleting, dropping a column, at 10k, 100k and 1M items.
-// Each operation must grow no worse than n log n; sorts report their
-// comparisons (per n log2 n) as counters.
+// lookups, sorting, deleting, dropping a column, hit tests, selecting and
+// deselecting all, Shift+End, a missed incremental search and dropping 1,000
+// selected items, at 10k, 100k and 1M items. Each operation must grow no
+// worse than n log n; sorts report their comparisons (per n log2 n) as
+// counters.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -14,9 +16,16 @@
 
 namespace {
 
+// The null host with a Shift key that the benchmark holds down.
+class BenchHost : public TreeListNullHost {
+public:
+    bool KeyHeld(int key) override { return key == VK_SHIFT && shift; }
+    bool shift = false;
+};
+
 class Control {
 public:
-    Control() : d(TreeListCreate(&host, TVS_HASBUTTONS | TVS_HASLINES, 400, 600)) {}
+    Control() : d(TreeListCreate(&host, TVS_HASBUTTONS | TVS_HASLINES, 400, 600)) { d->hasFocus = 1; }
     ~Control()
     {
         {
@@ -44,7 +53,7 @@ public:
     // What the window's posted update would do: rows, bars, repaint.
     void Settle() { Send(TLM_DEFERREDUPDATE); }
 
-    TreeListNullHost host;
+    BenchHost host;
     TreeListData* d;
 };
 
@@ -242,6 +251,160 @@ void DeleteColumn(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * n);
 }
 
+// n root items named by their number in hex, settled.
+Control* Filled(int n)
+{
+    auto* c = new Control;
+    char text[16];
+    for (int i = 0; i < n; ++i) {
+        Name(text, uint64_t(i));
+        c->Insert(0, text);
+    }
+    c->Settle();
+    return c;
+}
+
+constexpr int kHitPoints = 100000;
+
+// Random points over the window (and a little outside), scrolled to the
+// middle of n rows: each hit test costs the same whatever n is.
+void HitTest(benchmark::State& state)
+{
+    const int n = int(state.range(0));
+    Control* c = Filled(n);
+    c->Send(TVM_SELECTITEM, TVGN_FIRSTVISIBLE, LPARAM(c->d->rowItems[n / 2]));
+    uint64_t seed = 7;
+    for (auto _ : state) {
+        uint64_t sum = 0;
+        for (int i = 0; i < kHitPoints; ++i) {
+            TVHITTESTINFO info{};
+            info.pt.x = LONG(Mix(seed) % 420) - 10;
+            info.pt.y = LONG(Mix(seed) % 620) - 10;
+            sum += uint64_t(c->Send(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info))) + info.flags;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * kHitPoints);
+    delete c;
+}
+
+// TLM_SELECTCHILDREN over the whole tree: select all (flags 1) or, after
+// selecting all, deselect all (flags 3).
+void SelectChildren(benchmark::State& state, bool deselect)
+{
+    const int n = int(state.range(0));
+    Control* c = Filled(n);
+    c->Send(TVM_SETEXTENDEDSTYLE, TLS_EX_MULTISELECT, TLS_EX_MULTISELECT);
+    for (auto _ : state) {
+        if (deselect) {
+            state.PauseTiming();
+            c->Send(TLM_SELECTCHILDREN, 1, LPARAM(kTreeListRoot));
+            state.ResumeTiming();
+        }
+        c->Send(TLM_SELECTCHILDREN, deselect ? 3 : 1, LPARAM(kTreeListRoot));
+        if (c->d->selectedCount != (deselect ? 0u : uint32_t(n)))
+            state.SkipWithError("selection wrong");
+        if (!deselect) {
+            state.PauseTiming();
+            c->Send(TLM_SELECTCHILDREN, 3, LPARAM(kTreeListRoot));
+            state.ResumeTiming();
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+    delete c;
+}
+
+void SelectAll(benchmark::State& state) { SelectChildren(state, false); }
+void DeselectAll(benchmark::State& state) { SelectChildren(state, true); }
+
+// A single select after select-all: every other item is toggled off.
+void SelectOneOfAll(benchmark::State& state)
+{
+    const int n = int(state.range(0));
+    Control* c = Filled(n);
+    c->Send(TVM_SETEXTENDEDSTYLE, TLS_EX_MULTISELECT, TLS_EX_MULTISELECT);
+    for (auto _ : state) {
+        state.PauseTiming();
+        c->Send(TLM_SELECTCHILDREN, 1, LPARAM(kTreeListRoot));
+        state.ResumeTiming();
+        {
+            TreeListCall call(*c->d);
+            TreeListSelect(*c->d, c->d->rowItems[n / 2], 0, kTreeListSelectSingle);
+        }
+        if (c->d->selectedCount != 1)
+            state.SkipWithError("selection wrong");
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+    delete c;
+}
+
+// Shift+End from the first row: every row is selected, one by one.
+void ShiftEnd(benchmark::State& state)
+{
+    const int n = int(state.range(0));
+    Control* c = Filled(n);
+    c->Send(TVM_SETEXTENDEDSTYLE, TLS_EX_MULTISELECT, TLS_EX_MULTISELECT);
+    for (auto _ : state) {
+        state.PauseTiming();
+        c->Send(TLM_SELECTCHILDREN, 3, LPARAM(kTreeListRoot));
+        c->host.shift = false;
+        c->Send(WM_KEYDOWN, VK_HOME);
+        c->host.shift = true;
+        state.ResumeTiming();
+        c->Send(WM_KEYDOWN, VK_END);
+        if (c->d->selectedCount != uint32_t(n) || c->d->caretItem != c->d->rowItems[n - 1])
+            state.SkipWithError("range wrong");
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+    delete c;
+}
+
+// A typed letter that no row begins with: one pass over every row.
+void MissedSearch(benchmark::State& state)
+{
+    const int n = int(state.range(0));
+    Control* c = Filled(n);
+    for (auto _ : state) {
+        TreeListResetSearch();
+        c->Send(WM_CHAR, 'z');
+        if (c->d->caretItem != 0)
+            state.SkipWithError("found something");
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+    delete c;
+}
+
+// 1,000 selected items spread over the tree are dropped into one item.
+void DropSelected(benchmark::State& state)
+{
+    const int n = int(state.range(0));
+    constexpr int kDropped = 1000;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Control* c = Filled(n);
+        c->Send(TVM_SETEXTENDEDSTYLE, TLS_EX_MULTISELECT, TLS_EX_MULTISELECT);
+        const uint32_t target = c->d->rowItems[1];
+        {
+            TreeListCall call(*c->d);
+            for (int i = 0; i < kDropped; ++i)
+                TreeListSelect(*c->d, c->d->rowItems[2 + size_t(i) * size_t(n - 2) / kDropped], 0, 0);
+        }
+        state.ResumeTiming();
+        int moved;
+        {
+            TreeListCall call(*c->d);
+            moved = TreeListDropItems(*c->d, target, c->d->caretItem, MK_CONTROL, POINT{10, 10});
+        }
+        c->Settle();
+        if (moved != kDropped || c->d->rowCount != uint32_t(n))
+            state.SkipWithError("drop wrong");
+        state.PauseTiming();
+        delete c;
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+
 constexpr int64_t kSizes[] = {10000, 100000, 1000000};
 
 void Sizes(benchmark::internal::Benchmark* b)
@@ -267,5 +430,12 @@ BENCHMARK(SortTexts)->Apply(SortSizes);
 BENCHMARK(SortCallback)->Apply(SortSizes);
 BENCHMARK(DeleteAll)->Apply(Sizes);
 BENCHMARK(DeleteColumn)->Apply(Sizes);
+BENCHMARK(HitTest)->Apply(Sizes);
+BENCHMARK(SelectAll)->Apply(Sizes);
+BENCHMARK(DeselectAll)->Apply(Sizes);
+BENCHMARK(SelectOneOfAll)->Apply(Sizes);
+BENCHMARK(ShiftEnd)->Apply(Sizes);
+BENCHMARK(MissedSearch)->Apply(Sizes);
+BENCHMARK(DropSelected)->Apply(Sizes);
 
 }  // namespace
