@@ -107,6 +107,10 @@ TEST(TreeListKeys, HomeWithPinnedRowsStopsBelowThemFirst)
     EXPECT_EQ(c.d->caretItem, h[2]);
     c.Key(VK_HOME);
     EXPECT_EQ(c.d->caretItem, h[0]);
+    c.Key(VK_END);
+    EXPECT_EQ(c.d->caretItem, h[19]);
+    c.Key(VK_HOME);
+    EXPECT_EQ(c.d->caretItem, h[2]);
 }
 
 TEST(TreeListKeys, ShiftRangesEndAtTheNewCaret)

@@ -164,6 +164,21 @@ TEST(TreeListMouse, CtrlDeselectTakesHiddenDescendantsAlong)
     EXPECT_TRUE(c.Verify());
 }
 
+TEST(TreeListMouse, RightOfTheTextSelectsOnlyWithFullRowSelection)
+{
+    for (bool fullRow : {false, true}) {
+        SCOPED_TRACE(fullRow);
+        Roots r(3, TVS_HASBUTTONS | TVS_LINESATROOT | (fullRow ? TVS_FULLROWSELECT : 0));
+        const POINT pt = r.c.RowPoint(r.h[1], 200);
+        r.c.Mouse(WM_LBUTTONDOWN, pt.x, pt.y);
+        EXPECT_EQ(r.c.d->caretItem, fullRow ? r.h[1] : 0u);
+        // The indent is no item hit either way.
+        const POINT indent = r.c.RowPoint(r.h[2], 2);
+        r.c.Mouse(WM_LBUTTONDOWN, indent.x, indent.y);
+        EXPECT_EQ(r.c.d->caretItem, fullRow ? r.h[1] : 0u);
+    }
+}
+
 TEST(TreeListMouse, RightButtonSelectsNothingWithItsStyle)
 {
     Roots r;

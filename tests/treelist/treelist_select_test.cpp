@@ -134,6 +134,30 @@ TEST(TreeListSelect, MultipleSelectionAddsAndSingleDeselectsFromTheHighestHandle
     EXPECT_TRUE(c.Verify());
 }
 
+TEST(TreeListSelect, StateBitsSelectAndDeselectEveryRowUnderMultipleSelection)
+{
+    Flat f;
+    Control& c = f.c;
+    c.SetExStyle(TLS_EX_MULTISELECT);
+    auto setSelected = [&](uint32_t h, bool on) {
+        TVITEMA tv{};
+        tv.mask = TVIF_SUBITEM | TVIF_STATE | TVIF_HANDLE;
+        tv.hItem = TreeListHtreeOf(h);
+        tv.state = on ? TVIS_SELECTED : 0;
+        tv.stateMask = TVIS_SELECTED;
+        return c.Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    };
+    for (uint32_t h : {f.a, f.b, f.x, f.y})
+        EXPECT_EQ(setSelected(h, true), 1);
+    EXPECT_EQ(c.SelectedItems().size(), 4u);
+    EXPECT_EQ(c.d->caretItem, f.y);
+    for (uint32_t h : {f.a, f.b, f.x, f.y})
+        EXPECT_EQ(setSelected(h, false), 1);
+    EXPECT_TRUE(c.SelectedItems().empty());  // the caret too
+    EXPECT_EQ(c.d->caretItem, 0u);
+    EXPECT_TRUE(c.Verify());
+}
+
 TEST(TreeListSelect, WithoutMultipleSelectionEverySelectIsSingle)
 {
     Flat f;

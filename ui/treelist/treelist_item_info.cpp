@@ -262,12 +262,18 @@ int TreeListSetItemInfo(TreeListData& d, const TVITEMA& tv)
     UpdateRadioItem(d, h, item->state);
 
     if ((mask & TVIS_SELECTED) && ((tv.state ^ item->state) & TVIS_SELECTED)) {
-        if (tv.state & TVIS_SELECTED)
+        if (tv.state & TVIS_SELECTED) {
             TreeListSelect(d, h, 0, 0);
-        else if (d.caretItem == h)
+        } else if (d.caretItem == h) {
+            // Under multiple selection the caret keeps its selection when it
+            // goes; the toggle then takes it away.
             TreeListSelect(d, 0, 0, 0);
-        else if (d.extStyle & TLS_EX_MULTISELECT)
+            item = TreeListItemOf(d, h, serial);
+            if (item && (item->state & TVIS_SELECTED) && d.caretItem != h)
+                TreeListToggleSelection(d, h, 0);
+        } else if (d.extStyle & TLS_EX_MULTISELECT) {
             TreeListToggleSelection(d, h, 0);
+        }
         item = TreeListItemOf(d, h, serial);
         if (!item)
             return 0;
