@@ -246,8 +246,7 @@ TEST(CanvasBufferTest, WorkerDrawsUnderTheLockWhileTheWindowResizes)
         f.Resize(150 + (i * 37) % 300, 80 + (i * 23) % 200);
         winharness::PumpUntilIdle(50);
     }
-    while (frames < 20)
-        winharness::PumpUntilIdle(10);
+    EXPECT_TRUE(winharness::PumpUntil([&] { return frames >= 20; }, 10000)) << "the worker is stuck";
     stop = true;
     worker.join();
     winharness::PumpUntilIdle();

@@ -6,7 +6,9 @@ namespace {
 
 constexpr DWORD kWaitSliceMs = 10;
 
-int DispatchPending()
+// Dispatches until the queue is empty or the deadline passes: another thread
+// may post as fast as this one dispatches.
+int DispatchPending(DWORD start, DWORD limit)
 {
     int count = 0;
     MSG msg;
@@ -14,6 +16,8 @@ int DispatchPending()
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
         ++count;
+        if (GetTickCount() - start >= limit)
+            break;
     }
     return count;
 }
@@ -25,7 +29,7 @@ int PumpUntilIdle(DWORD maxMilliseconds)
     const DWORD start = GetTickCount();
     int total = 0;
     for (;;) {
-        const int dispatched = DispatchPending();
+        const int dispatched = DispatchPending(start, maxMilliseconds);
         total += dispatched;
         // PeekMessage also synthesises WM_PAINT, so an empty round with
         // nothing in the queue's status is idle.
@@ -40,7 +44,7 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMilliseconds
 {
     const DWORD start = GetTickCount();
     for (;;) {
-        DispatchPending();
+        DispatchPending(start, timeoutMilliseconds);
         if (condition())
             return true;
         const DWORD elapsed = GetTickCount() - start;
