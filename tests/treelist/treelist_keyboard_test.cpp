@@ -209,7 +209,11 @@ TEST(TreeListKeys, CellSelectionSkipsZeroWidthColumnsAndJoinedCells)
         {"left into the group: its first column", VK_LEFT, joined, 2},
         {"left skips the empty column", VK_LEFT, joined, 0},
         {"left at the first column stays", VK_LEFT, joined, 0},
-        {"end", VK_END, joined, 0},
+        {"right onto the group's first column", VK_RIGHT, joined, 2},
+        {"up: a plain row keeps the column", VK_UP, plain, 2},
+        {"right in the plain row", VK_RIGHT, plain, 3},
+        {"down onto the spanned column", VK_DOWN, joined, 2},
+        {"home keeps the column", VK_HOME, plain, 2},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.name);

@@ -98,15 +98,17 @@ uint32_t StepColumn(const TreeListData& d, uint32_t column, int dir)
     return column;
 }
 
-// A column inside a joined group of the row lands on the group's first
-// column, or behind the group for a move to the right.
+// A column that the cell on its left spans over (joined with that
+// neighbour in this row) is no place of its own: a move to the right goes
+// on behind the joined group, any other move lands on the group's first
+// column.
 uint32_t JoinedColumn(const TreeListData& d, const TreeListItem& item, uint32_t column, uint32_t old, bool right)
 {
-    if (!d.joinedMask || column >= kMaxJoinedColumns)
+    if (!d.joinedMask || column == 0 || column > kMaxJoinedColumns)
         return column;
     const uint32_t joined = (item.state >> 16) & d.joinedMask;
     auto bit = [&](uint32_t c) { return c < kMaxJoinedColumns && ((joined >> c) & 1); };
-    if (!bit(column) && !(column > 0 && bit(column - 1)))
+    if (!bit(column - 1))
         return column;
     uint32_t start = column, end = column;
     while (start > 0 && bit(start - 1))
