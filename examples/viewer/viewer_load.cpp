@@ -1,24 +1,20 @@
 #include "examples/viewer/viewer_load.h"
 
-#include <cstdio>
-
+#include "graphics/formats/format_dispatch.h"
 #include "platform/win32/win.h"
 
-int LoadViewerImage(const char* path, CGraphicsImage* image)
+namespace {
+
+// BMP files through the system, until the library reads them.
+int LoadBmpStandIn(const char* path, CGraphicsImage* image)
 {
-    constexpr int kUnknownFormat = -2;
-    constexpr int kCannotOpen = -3;
-    FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return kCannotOpen;
-    std::fclose(file);
     const HBITMAP bitmap =
         static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     if (!bitmap)
-        return kUnknownFormat;
+        return kLoadUnknownFormat;
     BITMAP info = {};
     GetObjectA(bitmap, sizeof info, &info);
-    int result = kUnknownFormat;
+    int result = kLoadUnknownFormat;
     if (info.bmWidth > 0 && info.bmHeight > 0 && image->Create(32, uint32_t(info.bmWidth), uint32_t(info.bmHeight))) {
         BITMAPINFO layout = {};
         layout.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -36,5 +32,15 @@ int LoadViewerImage(const char* path, CGraphicsImage* image)
             image->Clear();
     }
     DeleteObject(bitmap);
+    return result;
+}
+
+}  // namespace
+
+int LoadViewerImage(const char* path, CGraphicsImage* image)
+{
+    const int result = LoadGraphicsFile(path, *image);
+    if (result == kLoadUnknownFormat)
+        return LoadBmpStandIn(path, image);
     return result;
 }

@@ -55,10 +55,28 @@ std::string WriteQuadrantBmp(const char* name, int width, int height)
     return path;
 }
 
-TEST(ViewerTest, ShowsAKnownPictureCentred)
+// The quadrant picture as a PNG file, read by the library's PNG reader.
+std::string WriteQuadrantPng(const char* name, int width, int height)
 {
+    winharness::Screenshot picture;
+    picture.width = width;
+    picture.height = height;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.pixels.push_back(QuadrantColour(x, y, width, height));
+    const std::string path = lindar_test::TempDir() + "/" + name;
+    EXPECT_TRUE(winharness::SavePng(picture, path));
+    return path;
+}
+
+class ViewerFileTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ViewerFileTest, ShowsAKnownPictureCentred)
+{
+    const bool png = GetParam();
+    const std::string path = png ? WriteQuadrantPng("quadrants.png", 60, 40) : WriteQuadrantBmp("quadrants.bmp", 60, 40);
     CGraphicsImage image;
-    ASSERT_EQ(LoadViewerImage(WriteQuadrantBmp("quadrants.bmp", 60, 40).c_str(), &image), 0);
+    ASSERT_EQ(LoadViewerImage(path.c_str(), &image), 0);
     CViewerFrame frame;
     // A frame wider and taller than the picture: it is centred.
     ASSERT_TRUE(frame.CreateFrame("quadrants", 300, 200, false));
@@ -84,8 +102,10 @@ TEST(ViewerTest, ShowsAKnownPictureCentred)
     EXPECT_EQ(shot.At(left, top + 40), margin);
     winharness::Screenshot whole;
     ASSERT_TRUE(winharness::CaptureWindow(frame.m_hWnd, &whole, false));
-    EXPECT_TRUE(winharness::SavePng(whole, lindar_test::TempDir() + "/viewer_quadrants.png"));
+    EXPECT_TRUE(winharness::SavePng(whole, lindar_test::TempDir() + (png ? "/viewer_png.png" : "/viewer_bmp.png")));
 }
+
+INSTANTIATE_TEST_SUITE_P(BmpAndPng, ViewerFileTest, ::testing::Bool());
 
 TEST(ViewerTest, LargePicturesScroll)
 {
