@@ -30,6 +30,11 @@ constexpr UINT TLM_SETFOCUSITEM = 0x115E;
 constexpr UINT TLM_ISITEMVISIBLE = 0x115F;
 constexpr UINT TLM_OPTION = 0x1160;
 constexpr UINT TLM_SELECTCHILDREN = 0x1161;
+// lParam a TVITEMA: its fields (mask as TVM_SETITEM, TVIF_SUBITEM with the
+// column in cChildren) are set on every item of the group that the mask's
+// group bits select, as TLM_COUNTITEMS selects it (TLCI_*); the result is
+// the number of items that changed, -1 for an unknown item.
+constexpr UINT TLM_SETITEMS = 0x1162;
 constexpr UINT TLM_FINDITEM = 0x1163;
 constexpr UINT TLM_GETVISIBLEROWS = 0x1164;
 constexpr UINT TLM_SETCOLUMNEDITDATA = 0x1165;

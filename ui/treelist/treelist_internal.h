@@ -164,6 +164,9 @@ constexpr uint32_t kTreeListDeleteChildren = 0x02;
 constexpr uint32_t kTreeListDeleteQuiet = 0x04;
 int TreeListDeleteItem(TreeListData& d, uint32_t h, uint32_t flags);
 LRESULT TreeListCountItems(TreeListData& d, uint32_t h, const TVITEMA& description);
+// TLM_SETITEMS: the number of items of the group that changed; -1 for an
+// unknown item.
+LRESULT TreeListSetItems(TreeListData& d, const TVITEMA& description);
 uint32_t TreeListFindItem(TreeListData& d, uint32_t start, TLFINDITEM& find);
 int TreeListMoveItem(TreeListData& d, uint32_t h, uint32_t target, uint32_t mode);
 COLORREF TreeListGetItemColor(TreeListData& d, uint32_t h, uint32_t column, bool textColor);
@@ -270,7 +273,15 @@ void TreeListResetSearch();
 
 // ================= Resources and colours =================
 
+// Fills every colour slot the caller has not set from the system colours
+// and recomputes the flag themed.
 void TreeListMakeDefaultColors(TreeListData& d);
+// TVM_SETBKCOLOR and its kin: slot 0..17, colour -1 = back to the default;
+// the old colour, -1 for a slot of 18 or more.
+COLORREF TreeListSetColorSlot(TreeListData& d, uint32_t slot, COLORREF color);
+COLORREF TreeListGetColorSlot(const TreeListData& d, uint32_t slot);
+// TLM_COLUMNTEXTCOLOR.
+LRESULT TreeListColumnTextColor(TreeListData& d, WPARAM wParam, COLORREF color);
 
 // ================= Messages =================
 

@@ -14,6 +14,9 @@ constexpr int32_t kMinIndent = 5;
 constexpr int32_t kMaxIndent = 64;
 constexpr int32_t kMaxItemHeight = 256;
 constexpr uint32_t kItemMask24 = 0x00FFFFFF;
+constexpr uint32_t kTextSlot = 4;
+constexpr uint32_t kLineSlot = 5;
+constexpr uint32_t kInsertMarkSlot = 10;
 
 uint32_t Handle(LPARAM value) { return uint32_t(uintptr_t(value)); }
 
@@ -115,6 +118,42 @@ LRESULT SetExtendedStyle(TreeListData& d, WPARAM mask, LPARAM bits)
     if (changes)
         TreeListInvalidateList(d);
     return old;
+}
+
+// The colour messages: the background ones name their slot in wParam, the
+// others have a fixed slot.
+LRESULT ColorSlot(TreeListData& d, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    uint32_t slot;
+    bool set = false;
+    switch (message) {
+    case TVM_SETBKCOLOR:
+        set = true;
+        [[fallthrough]];
+    case TVM_GETBKCOLOR:
+        slot = uint32_t(wParam);
+        break;
+    case TVM_SETTEXTCOLOR:
+        set = true;
+        [[fallthrough]];
+    case TVM_GETTEXTCOLOR:
+        slot = kTextSlot;
+        break;
+    case TVM_SETLINECOLOR:
+        set = true;
+        [[fallthrough]];
+    case TVM_GETLINECOLOR:
+        slot = kLineSlot;
+        break;
+    case TVM_SETINSERTMARKCOLOR:
+        set = true;
+        [[fallthrough]];
+    default:
+        slot = kInsertMarkSlot;
+        break;
+    }
+    const COLORREF old = set ? TreeListSetColorSlot(d, slot, COLORREF(lParam)) : TreeListGetColorSlot(d, slot);
+    return LRESULT(int32_t(old));
 }
 
 LRESULT SelectItem(TreeListData& d, WPARAM code, uint32_t h)
@@ -279,6 +318,22 @@ bool Handle(TreeListData& d, UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         result = lParam ? TreeListCountItems(d, TreeListHandleOf(reinterpret_cast<const TVITEMA*>(lParam)->hItem),
                                              *reinterpret_cast<const TVITEMA*>(lParam))
                         : -1;
+        return true;
+    case TLM_SETITEMS:
+        result = lParam ? TreeListSetItems(d, *reinterpret_cast<const TVITEMA*>(lParam)) : -1;
+        return true;
+    case TVM_SETBKCOLOR:
+    case TVM_GETBKCOLOR:
+    case TVM_SETTEXTCOLOR:
+    case TVM_GETTEXTCOLOR:
+    case TVM_SETLINECOLOR:
+    case TVM_GETLINECOLOR:
+    case TVM_SETINSERTMARKCOLOR:
+    case TVM_GETINSERTMARKCOLOR:
+        result = ColorSlot(d, message, wParam, lParam);
+        return true;
+    case TLM_COLUMNTEXTCOLOR:
+        result = TreeListColumnTextColor(d, wParam, COLORREF(lParam));
         return true;
     case TLM_SETITEMCOLOR: {
         const TLITEMCOLOR* color = reinterpret_cast<const TLITEMCOLOR*>(lParam);
