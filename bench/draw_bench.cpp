@@ -114,6 +114,40 @@ struct Peer {
     Peer& operator=(const Peer&) = delete;
 };
 
+// Runs `draw` over every line of Lines() once an iteration.
+template <class Draw>
+void EachLine(benchmark::State& state, Draw draw)
+{
+    for (auto _ : state)
+        for (const Line& l : Lines())
+            draw(l);
+}
+
+// Our lines through `plot`, as the plot-procedure benchmarks draw them.
+std::function<void(benchmark::State&)> OursLinesWithPlot(PixelPlotFn plot)
+{
+    return [plot](benchmark::State& state) {
+        Ours o;
+        EachLine(state, [&](const Line& l) { o.image.DrawLineWithPlot(l.x1, l.y1, l.x2, l.y2, 0x204080, plot, 1); });
+    };
+}
+
+// Blackens the maze's walls through setBlack(x, y); size is its side.
+template <class SetBlack>
+void PaintMazeWalls(int size, SetBlack setBlack)
+{
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            if (!Maze()[size_t(y) * size + x])
+                setBlack(x, y);
+}
+
+// The flood fills' two colours, one after the other.
+uint32_t NextFloodColour(uint32_t& count)
+{
+    return (count++ & 1) ? 0xFFFFFF : 0x123456;
+}
+
 void Pair(const std::string& name, std::function<void(benchmark::State&)> ours,
           std::function<void(benchmark::State&)> peer)
 {
@@ -127,57 +161,34 @@ void RegisterLines()
         "DrawLine 100k vs gdImageLine",
         [](benchmark::State& state) {
             Ours o;
-            for (auto _ : state)
-                for (const Line& l : Lines())
-                    o.image.DrawLine(l.x1, l.y1, l.x2, l.y2, 0x204080);
+            EachLine(state, [&](const Line& l) { o.image.DrawLine(l.x1, l.y1, l.x2, l.y2, 0x204080); });
         },
         [](benchmark::State& state) {
             Peer p;
             const int c = gdTrueColor(0x20, 0x40, 0x80);
-            for (auto _ : state)
-                for (const Line& l : Lines())
-                    gdImageLine(p.image, l.x1, l.y1, l.x2, l.y2, c);
+            EachLine(state, [&](const Line& l) { gdImageLine(p.image, l.x1, l.y1, l.x2, l.y2, c); });
         });
     Pair(
         "PlotDashed 100k vs gdImageDashedLine",
-        [](benchmark::State& state) {
-            Ours o;
-            for (auto _ : state)
-                for (const Line& l : Lines())
-                    o.image.DrawLineWithPlot(l.x1, l.y1, l.x2, l.y2, 0x204080, PlotDashed, 1);
-        },
+        OursLinesWithPlot(PlotDashed),
         [](benchmark::State& state) {
             Peer p;
             const int c = gdTrueColor(0x20, 0x40, 0x80);
-            for (auto _ : state)
-                for (const Line& l : Lines())
-                    gdImageDashedLine(p.image, l.x1, l.y1, l.x2, l.y2, c);
+            EachLine(state, [&](const Line& l) { gdImageDashedLine(p.image, l.x1, l.y1, l.x2, l.y2, c); });
         });
     Pair(
         "PlotSoftAlpha 100k vs gd anti-aliased line",
-        [](benchmark::State& state) {
-            Ours o;
-            for (auto _ : state)
-                for (const Line& l : Lines())
-                    o.image.DrawLineWithPlot(l.x1, l.y1, l.x2, l.y2, 0x204080, PlotSoftAlpha, 1);
-        },
+        OursLinesWithPlot(PlotSoftAlpha),
         [](benchmark::State& state) {
             Peer p;
             gdImageSetAntiAliased(p.image, gdTrueColor(0x20, 0x40, 0x80));
-            for (auto _ : state)
-                for (const Line& l : Lines())
-                    gdImageLine(p.image, l.x1, l.y1, l.x2, l.y2, gdAntiAliased);
+            EachLine(state, [&](const Line& l) { gdImageLine(p.image, l.x1, l.y1, l.x2, l.y2, gdAntiAliased); });
         });
     // The same work as PlotSoftAlpha: a 3 × 3 blend at every point, weights
     // 1 2 1 / 2 20 2 / 1 2 1 of 32 as gd alpha (127 transparent).
     Pair(
         "PlotSoftAlpha 100k vs gd 3x3 alpha brush",
-        [](benchmark::State& state) {
-            Ours o;
-            for (auto _ : state)
-                for (const Line& l : Lines())
-                    o.image.DrawLineWithPlot(l.x1, l.y1, l.x2, l.y2, 0x204080, PlotSoftAlpha, 1);
-        },
+        OursLinesWithPlot(PlotSoftAlpha),
         [](benchmark::State& state) {
             Peer p;
             gdImagePtr brush = gdImageCreateTrueColor(3, 3);
@@ -188,9 +199,7 @@ void RegisterLines()
                     gdImageSetPixel(brush, x, y, gdTrueColorAlpha(0x20, 0x40, 0x80, 127 - 127 * weights[y][x] / 32));
             gdImageAlphaBlending(p.image, 1);
             gdImageSetBrush(p.image, brush);
-            for (auto _ : state)
-                for (const Line& l : Lines())
-                    gdImageLine(p.image, l.x1, l.y1, l.x2, l.y2, gdBrushed);
+            EachLine(state, [&](const Line& l) { gdImageLine(p.image, l.x1, l.y1, l.x2, l.y2, gdBrushed); });
             gdImageDestroy(brush);
         });
 }
@@ -241,36 +250,30 @@ void RegisterFloods()
             Ours o(kFloodSize);
             uint32_t c = 0;
             for (auto _ : state)
-                o.image.FloodFill(kFloodSize / 2, kFloodSize / 2, (c++ & 1) ? 0xFFFFFF : 0x123456);
+                o.image.FloodFill(kFloodSize / 2, kFloodSize / 2, NextFloodColour(c));
         },
         [](benchmark::State& state) {
             Peer p(kFloodSize);
-            int c = 0;
+            uint32_t c = 0;
             for (auto _ : state)
-                gdImageFill(p.image, kFloodSize / 2, kFloodSize / 2, (c++ & 1) ? 0xFFFFFF : 0x123456);
+                gdImageFill(p.image, kFloodSize / 2, kFloodSize / 2, int(NextFloodColour(c)));
         });
     const int size = 2 * kMazeCells + 1;
     Pair(
         "FloodFill maze vs gdImageFill",
         [size](benchmark::State& state) {
             Ours o(size);
-            for (int y = 0; y < size; ++y)
-                for (int x = 0; x < size; ++x)
-                    if (!Maze()[size_t(y) * size + x])
-                        o.image.m_pfnSetPixel(o.image.RowAt(y), x, 0);
+            PaintMazeWalls(size, [&](int x, int y) { o.image.m_pfnSetPixel(o.image.RowAt(y), x, 0); });
             uint32_t c = 0;
             for (auto _ : state)
-                o.image.FloodFill(1, 1, (c++ & 1) ? 0xFFFFFF : 0x123456);
+                o.image.FloodFill(1, 1, NextFloodColour(c));
         },
         [size](benchmark::State& state) {
             Peer p(size);
-            for (int y = 0; y < size; ++y)
-                for (int x = 0; x < size; ++x)
-                    if (!Maze()[size_t(y) * size + x])
-                        gdImageSetPixel(p.image, x, y, 0);
-            int c = 0;
+            PaintMazeWalls(size, [&](int x, int y) { gdImageSetPixel(p.image, x, y, 0); });
+            uint32_t c = 0;
             for (auto _ : state)
-                gdImageFill(p.image, 1, 1, (c++ & 1) ? 0xFFFFFF : 0x123456);
+                gdImageFill(p.image, 1, 1, int(NextFloodColour(c)));
         });
 }
 
