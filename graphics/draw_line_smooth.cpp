@@ -17,34 +17,15 @@ class SmoothPixels {
 public:
     SmoothPixels(CGraphicsImage& image, uint32_t colour) : m_image(image), m_colour(colour) {}
 
-    // old × (256 - w) + colour × w, per red, green and blue; the other bits
-    // of the pixel stay.
+    // old × (256 - w) + colour × w per channel.
     void Blend(int64_t x, int64_t y, uint32_t w) const
     {
-        if (!Inside(x, y))
-            return;
-        uint8_t* row = m_image.RowAt(int(y));
-        const uint32_t old = m_image.m_pfnGetPixel(row, int(x));
-        uint32_t v = old & 0xFF000000;
-        for (int shift = 0; shift <= 16; shift += 8) {
-            const uint32_t o = (old >> shift) & 255, c = (m_colour >> shift) & 255;
-            v |= ((o * (256 - w) + c * w) >> 8) << shift;
-        }
-        m_image.m_pfnSetPixel(row, int(x), v);
+        Mix(x, y, [w](uint32_t o, uint32_t c) { return (o * (256 - w) + c * w) >> 8; });
     }
     // (old × 7 + colour) >> 3 per channel.
     void Fringe(int64_t x, int64_t y) const
     {
-        if (!Inside(x, y))
-            return;
-        uint8_t* row = m_image.RowAt(int(y));
-        const uint32_t old = m_image.m_pfnGetPixel(row, int(x));
-        uint32_t v = old & 0xFF000000;
-        for (int shift = 0; shift <= 16; shift += 8) {
-            const uint32_t o = (old >> shift) & 255, c = (m_colour >> shift) & 255;
-            v |= ((o * kFringeKeep + c) >> kFringeShift) << shift;
-        }
-        m_image.m_pfnSetPixel(row, int(x), v);
+        Mix(x, y, [](uint32_t o, uint32_t c) { return (o * kFringeKeep + c) >> kFringeShift; });
     }
     void Set(int64_t x, int64_t y) const
     {
@@ -53,6 +34,20 @@ public:
     }
 
 private:
+    // Replaces red, green and blue of the pixel by mix(old, colour) of each
+    // channel; the other bits of the pixel stay.
+    template <class MixChannel>
+    void Mix(int64_t x, int64_t y, MixChannel mix) const
+    {
+        if (!Inside(x, y))
+            return;
+        uint8_t* row = m_image.RowAt(int(y));
+        const uint32_t old = m_image.m_pfnGetPixel(row, int(x));
+        uint32_t v = old & 0xFF000000;
+        for (int shift = 0; shift <= 16; shift += 8)
+            v |= mix((old >> shift) & 255, (m_colour >> shift) & 255) << shift;
+        m_image.m_pfnSetPixel(row, int(x), v);
+    }
     bool Inside(int64_t x, int64_t y) const
     {
         return x >= 0 && y >= 0 && x < int64_t(m_image.m_nWidth) && y < int64_t(m_image.m_nHeight);
