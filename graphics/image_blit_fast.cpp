@@ -116,11 +116,15 @@ bool BlitKeyed8To32(const BlitJob& job)
 
 // ---- same depth with any tests, in the native pixel form ---------------------
 
-// A test moved from the colour-word domain into a depth's native values.
-struct Pixel15 {
+// The pixel access of 15 and 16 bits: one 16-bit word.
+struct WordPixel {
     static constexpr int kBytes = 2;
     static uint32_t Load(const uint8_t* p) { return Load16(p); }
     static void Store(uint8_t* p, uint32_t v, uint32_t) { Store16(p, uint16_t(v)); }
+};
+
+// A test moved from the colour-word domain into a depth's native values.
+struct Pixel15 : WordPixel {
     // The key is compared without the flag bit, as the colour word's low 24
     // bits do; bit 31 of the colour word is the flag bit 15.
     static PixelTest Native(const PixelTest& t)
@@ -133,10 +137,7 @@ struct Pixel15 {
     }
 };
 
-struct Pixel16 {
-    static constexpr int kBytes = 2;
-    static uint32_t Load(const uint8_t* p) { return Load16(p); }
-    static void Store(uint8_t* p, uint32_t v, uint32_t) { Store16(p, uint16_t(v)); }
+struct Pixel16 : WordPixel {
     static PixelTest Native(const PixelTest& t)
     {
         return t.mask == CGraphicsImage::BLIT_KEY_MASK ? PixelTest{0xFFFF, Pack565(t.value)} : t;
