@@ -166,29 +166,34 @@ TEST(ImageCreate, FillValues)
 
 TEST(ImagePalette, Defaults)
 {
+    struct Expected {
+        int index;
+        uint32_t colour;
+    };
+    const struct {
+        uint32_t bits;
+        std::vector<Expected> entries;
+    } cases[] = {
+        {1, {{0, 0u}, {1, 0xFFFFFFu}, {2, 0u}}},
+        {2, {{1, 0x008000u}, {2, 0x800000u}, {3, 0xFFFFFFu}}},
+        {4, {{7, 0xC0C0C0u}, {9, 0x0000FFu}, {16, 0u}}},
+        {8,
+         {{12, 0xFF0000u},
+          {16, 0u},
+          {17, 0x101010u},
+          {31, 0xF0F0F0u},
+          {32, (20u << 16) | (235u << 8) | 106u},
+          {247, ((((247 / 36) % 6) * 43 + 20) << 16) | ((((247 / 6) % 6) * 43 + 20) << 8) | ((247 % 6) * 43 + 20)},
+          {248, (224u << 16) | (208u << 8) | 32u},
+          {255, (224u << 16) | (240u << 8) | 224u}}},
+    };
     CGraphicsImage image;
-    ASSERT_TRUE(image.Create(1, 1, 1, 0, 0));
-    EXPECT_EQ(Entry(image, 0), 0u);
-    EXPECT_EQ(Entry(image, 1), 0xFFFFFFu);
-    EXPECT_EQ(Entry(image, 2), 0u);
-    ASSERT_TRUE(image.Create(2, 1, 1, 0, 0));
-    EXPECT_EQ(Entry(image, 1), 0x008000u);
-    EXPECT_EQ(Entry(image, 2), 0x800000u);
-    EXPECT_EQ(Entry(image, 3), 0xFFFFFFu);
-    ASSERT_TRUE(image.Create(4, 1, 1, 0, 0));
-    EXPECT_EQ(Entry(image, 7), 0xC0C0C0u);
-    EXPECT_EQ(Entry(image, 9), 0x0000FFu);
-    EXPECT_EQ(Entry(image, 16), 0u);
-    ASSERT_TRUE(image.Create(8, 1, 1, 0, 0));
-    EXPECT_EQ(Entry(image, 12), 0xFF0000u);
-    EXPECT_EQ(Entry(image, 16), 0u);
-    EXPECT_EQ(Entry(image, 17), 0x101010u);
-    EXPECT_EQ(Entry(image, 31), 0xF0F0F0u);
-    EXPECT_EQ(Entry(image, 32), (20u << 16) | (235u << 8) | 106u);
-    EXPECT_EQ(Entry(image, 247), ((((247 / 36) % 6) * 43 + 20) << 16) | ((((247 / 6) % 6) * 43 + 20) << 8) |
-                                     ((247 % 6) * 43 + 20));
-    EXPECT_EQ(Entry(image, 248), (224u << 16) | (208u << 8) | 32u);
-    EXPECT_EQ(Entry(image, 255), (224u << 16) | (240u << 8) | 224u);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bits);
+        ASSERT_TRUE(image.Create(c.bits, 1, 1, 0, 0));
+        for (const Expected& e : c.entries)
+            EXPECT_EQ(Entry(image, e.index), e.colour) << "entry " << e.index;
+    }
     ASSERT_TRUE(image.Create(24, 1, 1, 0, 0));
     for (int i = 0; i < 256; ++i)
         ASSERT_EQ(Entry(image, i), 0u);
