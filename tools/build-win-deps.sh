@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Builds static i686 mingw libpng and libjpeg (6b API) from Debian's source packages
-# into $1 (default /var/cache/lindar-deps), unless already there.
+# Builds static i686 mingw libpng, libjpeg (6b API) and Google Benchmark (for the
+# benchmarks run under Wine) from Debian's source packages into $1 (default
+# /var/cache/lindar-deps), each unless already there.
 set -euo pipefail
 
 prefix="${1:-/var/cache/lindar-deps}"
 stamp="$prefix/.built-v1"
-[ -f "$stamp" ] && exit 0
+bench_stamp="$prefix/.built-benchmark-v1"
+[ -f "$stamp" ] && [ -f "$bench_stamp" ] && exit 0
 
 host=i686-w64-mingw32
 export CC=$host-gcc-posix CXX=$host-g++-posix AR=$host-ar RANLIB=$host-ranlib
@@ -28,6 +30,21 @@ fetch() {
   echo "could not download the source of $pkg" >&2
   return 1
 }
+
+# Google Benchmark for the Windows benchmarks.
+if [ ! -f "$bench_stamp" ]; then
+  fetch benchmark
+  cmake -S "$work/benchmark-src" -B "$work/bench-build" -G Ninja \
+    -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_SYSTEM_PROCESSOR=x86 \
+    -DCMAKE_C_COMPILER=$CC -DCMAKE_CXX_COMPILER=$CXX -DCMAKE_RC_COMPILER=$host-windres \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF \
+    -DBENCHMARK_ENABLE_TESTING=OFF -DBENCHMARK_ENABLE_GTEST_TESTS=OFF -DBENCHMARK_ENABLE_WERROR=OFF \
+    -DBENCHMARK_ENABLE_INSTALL=ON >/dev/null
+  cmake --build "$work/bench-build" >/dev/null
+  cmake --install "$work/bench-build" >/dev/null
+  touch "$bench_stamp"
+fi
+[ -f "$stamp" ] && exit 0
 
 # libjpeg-turbo built with its jpeg62 (6b) API, static only.
 fetch libjpeg-turbo
