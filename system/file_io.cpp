@@ -36,31 +36,36 @@ OVERLAPPED AtOffset(int64_t offset)
     return ov;
 }
 
+// CreateFileA or CreateFileW with the sharing and disposition of `access`; a
+// directory is closed again, since it holds no file data.
+template <class Char, class CreateFn>
+HANDLE OpenHandle(CreateFn create, const Char* path, CSystemFile::Access access)
+{
+    if (!path)
+        return INVALID_HANDLE_VALUE;
+    HANDLE h = access == CSystemFile::Access::Read
+        ? create(path, GENERIC_READ, kShareForRead, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+        : create(path, GENERIC_WRITE, kShareForWrite, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE && IsDirectoryHandle(h)) {
+        CloseHandle(h);
+        h = INVALID_HANDLE_VALUE;
+    }
+    return h;
+}
+
 }  // namespace
 
 bool CSystemFile::OpenA(const char* path, Access access)
 {
     Close();
-    if (!path)
-        return false;
-    m_handle = access == Access::Read
-        ? CreateFileA(path, GENERIC_READ, kShareForRead, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
-        : CreateFileA(path, GENERIC_WRITE, kShareForWrite, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (m_handle != INVALID_HANDLE_VALUE && IsDirectoryHandle(m_handle))
-        Close();
+    m_handle = OpenHandle(CreateFileA, path, access);
     return IsOpen();
 }
 
 bool CSystemFile::OpenW(const WCHAR* path, Access access)
 {
     Close();
-    if (!path)
-        return false;
-    m_handle = access == Access::Read
-        ? CreateFileW(path, GENERIC_READ, kShareForRead, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
-        : CreateFileW(path, GENERIC_WRITE, kShareForWrite, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (m_handle != INVALID_HANDLE_VALUE && IsDirectoryHandle(m_handle))
-        Close();
+    m_handle = OpenHandle(CreateFileW, path, access);
     return IsOpen();
 }
 
