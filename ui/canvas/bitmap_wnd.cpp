@@ -59,6 +59,25 @@ CBitmapWnd::~CBitmapWnd()
     delete m_pImage;
 }
 
+void CBitmapWnd::GrowBufferToMinSize()
+{
+    if (m_sizeMin.cx > 0 && m_sizeMin.cy > 0 &&
+        (uint32_t(m_sizeMin.cx) > m_pImage->m_nWidth || uint32_t(m_sizeMin.cy) > m_pImage->m_nHeight)) {
+        CSingleLock lock(&m_lock, true);
+        if (m_nLockCount == 0)
+            RecreateBuffer(m_sizeMin.cx, m_sizeMin.cy);
+    }
+}
+
+void CBitmapWnd::TakeScrollStyles(DWORD style)
+{
+    m_hCursor = LoadCursor(nullptr, IDC_ARROW);
+    m_bHScrollAlways = (style & BWS_HSCROLLALWAYS) != 0;
+    m_bVScrollAlways = (style & BWS_VSCROLLALWAYS) != 0;
+    m_bHScroll = (style & BWS_HSCROLL) != 0;
+    m_bVScroll = (style & BWS_VSCROLL) != 0;
+}
+
 BOOL CBitmapWnd::Create(DWORD exStyle, DWORD style, const RECT& rect, CWnd* parent, UINT id)
 {
     m_bCenter = (style & BWS_CENTER) != 0;
@@ -66,18 +85,9 @@ BOOL CBitmapWnd::Create(DWORD exStyle, DWORD style, const RECT& rect, CWnd* pare
     const BOOL created = CreateEx(exStyle, CanvasClassName(), "", style, rect, parent, id);
     if (created) {
         m_hPostTarget = m_hWnd;
-        if (m_sizeMin.cx > 0 && m_sizeMin.cy > 0 &&
-            (uint32_t(m_sizeMin.cx) > m_pImage->m_nWidth || uint32_t(m_sizeMin.cy) > m_pImage->m_nHeight)) {
-            CSingleLock lock(&m_lock, true);
-            if (m_nLockCount == 0)
-                RecreateBuffer(m_sizeMin.cx, m_sizeMin.cy);
-        }
+        GrowBufferToMinSize();
     }
-    m_hCursor = LoadCursor(nullptr, IDC_ARROW);
-    m_bHScrollAlways = (style & BWS_HSCROLLALWAYS) != 0;
-    m_bVScrollAlways = (style & BWS_VSCROLLALWAYS) != 0;
-    m_bHScroll = (style & BWS_HSCROLL) != 0;
-    m_bVScroll = (style & BWS_VSCROLL) != 0;
+    TakeScrollStyles(style);
     m_bPinSmall = (style & BWS_PINSMALL) != 0;
     if (created && (m_bHScroll || m_bVScroll) && m_sizeClient.cx > 0)
         ShowScrollBars(m_bHScroll && m_bVScroll ? SB_BOTH : m_bHScroll ? SB_HORZ : SB_VERT);
@@ -101,17 +111,8 @@ BOOL CBitmapWnd::CreateOverControl(DWORD exStyle, DWORD style, UINT placeholderI
         return FALSE;
     m_hPostTarget = m_hWnd;
     SetWindowPos(placeholder, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW);
-    if (m_sizeMin.cx > 0 && m_sizeMin.cy > 0 &&
-        (uint32_t(m_sizeMin.cx) > m_pImage->m_nWidth || uint32_t(m_sizeMin.cy) > m_pImage->m_nHeight)) {
-        CSingleLock lock(&m_lock, true);
-        if (m_nLockCount == 0)
-            RecreateBuffer(m_sizeMin.cx, m_sizeMin.cy);
-    }
-    m_hCursor = LoadCursor(nullptr, IDC_ARROW);
-    m_bHScrollAlways = (style & BWS_HSCROLLALWAYS) != 0;
-    m_bVScrollAlways = (style & BWS_VSCROLLALWAYS) != 0;
-    m_bHScroll = (style & BWS_HSCROLL) != 0;
-    m_bVScroll = (style & BWS_VSCROLL) != 0;
+    GrowBufferToMinSize();
+    TakeScrollStyles(style);
     if ((m_bHScroll || m_bVScroll) && m_sizeClient.cx > 0) {
         if (m_bHScroll)
             CWnd::ShowScrollBar(SB_HORZ);

@@ -123,6 +123,11 @@ private:
     // OnSize's buffer step: under the lock, re-creates the buffer for that
     // client size unless locked or already that size. True when re-created.
     bool FollowClientSize(int cx, int cy);
+    // After creation: a buffer smaller than the minimum size grows to it
+    // unless the buffer is locked.
+    void GrowBufferToMinSize();
+    // The arrow cursor and the scroll bar options of the BWS_ bits in `style`.
+    void TakeScrollStyles(DWORD style);
     // Shows the asked-for bars and brings them and the position up to date.
     void ShowScrollBars(UINT bars);
     void Scroll(int bar, UINT code, UINT position);
