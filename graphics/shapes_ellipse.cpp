@@ -20,22 +20,17 @@ struct EllipseFrame {
     int64_t lowerStart;
     int64_t halfRows;  // rows above (and below) the centre: |hy|
 
+    // Half chord of the rows at distance k from the centre, of 32768.
+    int64_t HalfChord(int64_t k) const
+    {
+        const int64_t t = (k * 65536 - ((height & 1) ? 0 : 32768)) / height;
+        const int64_t i = t >> 8, f = t & 255;
+        return (kHalfChordTable[i] * (256 - f) + kHalfChordTable[i + 1] * f) >> 8;
+    }
     // Width of the rows at distance k from the centre, and their left column.
-    int64_t RowWidth(int64_t k) const
-    {
-        const int64_t t = (k * 65536 - ((height & 1) ? 0 : 32768)) / height;
-        const int64_t i = t >> 8, f = t & 255;
-        const int64_t v = (kHalfChordTable[i] * (256 - f) + kHalfChordTable[i + 1] * f) >> 8;
-        return (v * width + 16383) >> 15;
-    }
+    int64_t RowWidth(int64_t k) const { return (HalfChord(k) * width + 16383) >> 15; }
     // Row width in 1/256 pixel.
-    int64_t RowWidth256(int64_t k) const
-    {
-        const int64_t t = (k * 65536 - ((height & 1) ? 0 : 32768)) / height;
-        const int64_t i = t >> 8, f = t & 255;
-        const int64_t v = (kHalfChordTable[i] * (256 - f) + kHalfChordTable[i + 1] * f) >> 8;
-        return (v * width + 63) >> 7;
-    }
+    int64_t RowWidth256(int64_t k) const { return (HalfChord(k) * width + 63) >> 7; }
     int64_t RowLeft(int64_t w) const { return left + ((width - w) >> 1); }
 };
 
@@ -108,6 +103,21 @@ bool ClipRun(const CGraphicsImage& image, int64_t left, int64_t width, int& x0, 
     return true;
 }
 
+// Fills the ellipse's rows, clipped to the image, through fill(x0, row,
+// width); true when any fill drew.
+template <class Fill>
+bool FillRuns(const CGraphicsImage& image, const EllipseFrame& f, Fill&& fill)
+{
+    bool drawn = false;
+    ForEachRow(image, f, [&](int64_t row, int64_t k) {
+        const int64_t w = k ? f.RowWidth(k) : f.width;
+        int x0, x1;
+        if (ClipRun(image, f.RowLeft(w), w, x0, x1))
+            drawn |= fill(x0, int(row), x1 - x0);
+    });
+    return drawn;
+}
+
 void BlendPixel(CGraphicsImage& image, uint8_t* row, int64_t x, uint32_t colour, int64_t a)
 {
     if (x < 0 || x >= int64_t(image.m_nWidth) || a <= 0)
@@ -129,14 +139,7 @@ bool CGraphicsImage::FillEllipse(int x, int y, int rx, int ry, uint32_t colour, 
     EllipseFrame f;
     if (!m_pBits || !MakeFrame(x, y, rx, ry, flags, f))
         return false;
-    bool drawn = false;
-    ForEachRow(*this, f, [&](int64_t row, int64_t k) {
-        const int64_t w = k ? f.RowWidth(k) : f.width;
-        int x0, x1;
-        if (ClipRun(*this, f.RowLeft(w), w, x0, x1))
-            drawn |= FillRect(x0, int(row), x1 - x0, 1, colour);
-    });
-    return drawn;
+    return FillRuns(*this, f, [&](int x0, int row, int width) { return FillRect(x0, row, width, 1, colour); });
 }
 
 bool CGraphicsImage::FillEllipseWithPlot(int x, int y, int rx, int ry, uint32_t colour, RowPlotFn plot,
@@ -145,14 +148,9 @@ bool CGraphicsImage::FillEllipseWithPlot(int x, int y, int rx, int ry, uint32_t 
     EllipseFrame f;
     if (!m_pBits || !plot || !MakeFrame(x, y, rx, ry, flags, f))
         return false;
-    bool drawn = false;
-    ForEachRow(*this, f, [&](int64_t row, int64_t k) {
-        const int64_t w = k ? f.RowWidth(k) : f.width;
-        int x0, x1;
-        if (ClipRun(*this, f.RowLeft(w), w, x0, x1))
-            drawn |= FillRectWithPlot(x0, int(row), x1 - x0, 1, colour, plot);
+    return FillRuns(*this, f, [&](int x0, int row, int width) {
+        return FillRectWithPlot(x0, row, width, 1, colour, plot);
     });
-    return drawn;
 }
 
 bool CGraphicsImage::FillEllipseSmooth(int x, int y, int rx, int ry, uint32_t colour, uint32_t flags)
