@@ -1,32 +1,34 @@
 // Anti-aliased lines: each step blends the line pixel and its neighbour on
 // the minor axis by the error term; diagonals get a fixed soft fringe.
+#include "graphics/colour_weight.h"
 #include "graphics/draw_line_steps.h"
 #include "graphics/image.h"
 
 using graphics_detail::LineSteps;
+using graphics_detail::WeightColour;
 
 namespace {
 
 constexpr uint32_t kMaxPaletteBits = 8;
 constexpr int64_t kFractionOne = 0x10000000;  // the blend fraction's 1.0
 constexpr int kWeightShift = 20;              // fraction >> 20: weight 0 .. 256
-constexpr uint32_t kFringeShift = 3;          // diagonal fringe: 1/8 colour
-constexpr uint32_t kFringeKeep = 7;
+constexpr uint32_t kFringeWeight = 32;        // diagonal fringe: 1/8 colour
 
 class SmoothPixels {
 public:
     SmoothPixels(CGraphicsImage& image, uint32_t colour) : m_image(image), m_colour(colour) {}
 
-    // old × (256 - w) + colour × w per channel.
+    // old × (256 - w) + colour × w per red, green and blue; the other bits
+    // of the pixel stay.
     void Blend(int64_t x, int64_t y, uint32_t w) const
     {
-        Mix(x, y, [w](uint32_t o, uint32_t c) { return (o * (256 - w) + c * w) >> 8; });
+        if (!Inside(x, y))
+            return;
+        uint8_t* row = m_image.RowAt(int(y));
+        m_image.m_pfnSetPixel(row, int(x), WeightColour(m_image.m_pfnGetPixel(row, int(x)), m_colour, w));
     }
-    // (old × 7 + colour) >> 3 per channel.
-    void Fringe(int64_t x, int64_t y) const
-    {
-        Mix(x, y, [](uint32_t o, uint32_t c) { return (o * kFringeKeep + c) >> kFringeShift; });
-    }
+    // (old × 7 + colour) >> 3 per channel, the same as weight 32.
+    void Fringe(int64_t x, int64_t y) const { Blend(x, y, kFringeWeight); }
     void Set(int64_t x, int64_t y) const
     {
         if (Inside(x, y))
@@ -34,20 +36,6 @@ public:
     }
 
 private:
-    // Replaces red, green and blue of the pixel by mix(old, colour) of each
-    // channel; the other bits of the pixel stay.
-    template <class MixChannel>
-    void Mix(int64_t x, int64_t y, MixChannel mix) const
-    {
-        if (!Inside(x, y))
-            return;
-        uint8_t* row = m_image.RowAt(int(y));
-        const uint32_t old = m_image.m_pfnGetPixel(row, int(x));
-        uint32_t v = old & 0xFF000000;
-        for (int shift = 0; shift <= 16; shift += 8)
-            v |= mix((old >> shift) & 255, (m_colour >> shift) & 255) << shift;
-        m_image.m_pfnSetPixel(row, int(x), v);
-    }
     bool Inside(int64_t x, int64_t y) const
     {
         return x >= 0 && y >= 0 && x < int64_t(m_image.m_nWidth) && y < int64_t(m_image.m_nHeight);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "graphics/colour_weight.h"
 #include "graphics/fixed_trig.h"
 #include "graphics/image.h"
 #include "graphics/plot.h"
@@ -109,13 +110,7 @@ void BlendPixel(CGraphicsImage& image, int64_t x, int64_t y, uint32_t colour, ui
     if (x < 0 || y < 0 || x >= int64_t(image.m_nWidth) || y >= int64_t(image.m_nHeight) || a == 0)
         return;
     uint8_t* row = image.RowAt(int(y));
-    const uint32_t old = image.m_pfnGetPixel(row, int(x));
-    uint32_t v = old & 0xFF000000;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        const uint32_t o = (old >> shift) & 255, c = (colour >> shift) & 255;
-        v |= ((o * (256 - a) + c * a) >> 8) << shift;
-    }
-    image.m_pfnSetPixel(row, int(x), v);
+    image.m_pfnSetPixel(row, int(x), graphics_detail::WeightColour(image.m_pfnGetPixel(row, int(x)), colour, a));
 }
 
 // delta × slope / 65536 with |slope| <= 65536, split so that no product

@@ -2,10 +2,12 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "graphics/colour_weight.h"
 #include "graphics/fixed_trig.h"
 #include "graphics/image.h"
 
 using graphics_detail::kHalfChordTable;
+using graphics_detail::WeightColour;
 
 namespace {
 
@@ -123,13 +125,7 @@ void BlendPixel(CGraphicsImage& image, uint8_t* row, int64_t x, uint32_t colour,
     if (x < 0 || x >= int64_t(image.m_nWidth) || a <= 0)
         return;
     const uint32_t w = uint32_t(std::min<int64_t>(a, 255));
-    const uint32_t old = image.m_pfnGetPixel(row, int(x));
-    uint32_t v = old & 0xFF000000;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        const uint32_t o = (old >> shift) & 255, c = (colour >> shift) & 255;
-        v |= ((o * (256 - w) + c * w) >> 8) << shift;
-    }
-    image.m_pfnSetPixel(row, int(x), v);
+    image.m_pfnSetPixel(row, int(x), WeightColour(image.m_pfnGetPixel(row, int(x)), colour, w));
 }
 
 }  // namespace
