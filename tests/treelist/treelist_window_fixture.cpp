@@ -1,5 +1,6 @@
 #include "tests/treelist/treelist_window_fixture.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace treelist_window_test {
@@ -16,7 +17,7 @@ const int kTreeViewCodes[] = {int(TVN_SELCHANGINGA), int(TVN_SELCHANGEDA), int(T
 
 }  // namespace
 
-Fixture::Fixture(DWORD style, int width, int height) : parent(width + 20, height + 20)
+Fixture::Fixture(DWORD style, int width, int height) : parent(width + kMargin, height + kMargin)
 {
     EXPECT_TRUE(TreeListRegister(GetModuleHandleA(nullptr)));
     tl = CreateWindowExA(0, "TreeList", nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | style, 0, 0, width,
@@ -37,6 +38,20 @@ Fixture::Fixture(DWORD style, int width, int height) : parent(width + 20, height
             entry.extra = nm->item.pszText;
     });
     winharness::PumpUntilIdle(500);
+}
+
+void Fixture::Recreate(DWORD style)
+{
+    if (IsWindow(tl))
+        DestroyWindow(tl);
+    RECT client = {};
+    GetClientRect(parent.Handle(), &client);
+    tl = CreateWindowExA(0, "TreeList", nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | style, 0, 0,
+                         client.right - kMargin, client.bottom - kMargin, parent.Handle(),
+                         reinterpret_cast<HMENU>(UINT_PTR(kControlId)), GetModuleHandleA(nullptr), nullptr);
+    EXPECT_NE(tl, nullptr);
+    winharness::PumpUntilIdle(200);
+    parent.ClearLog();
 }
 
 Fixture::~Fixture()

@@ -15,6 +15,7 @@
 namespace treelist_window_test {
 
 constexpr UINT kControlId = 100;
+constexpr int kMargin = 20;  // the parent's client area around the control
 constexpr DWORD kTreeStyle = TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT;
 
 class Fixture {
@@ -23,6 +24,10 @@ public:
     ~Fixture();
     Fixture(const Fixture&) = delete;
     Fixture& operator=(const Fixture&) = delete;
+
+    // A new control in the same parent (a new top-level window costs Wine
+    // seconds without a window manager).
+    void Recreate(DWORD style = kTreeStyle);
 
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
     {

@@ -161,6 +161,7 @@ void TreeListCreateCheckBoxes(TreeListData& d, int which)
     }
     if (old != list)
         DropOwned(d, old, oldOwn, oldThemed);
+    TreeListUpdateRowHeight(d);
     TreeListInvalidateList(d);
 }
 

@@ -1,0 +1,571 @@
+// The TreeList window under Wine: registration, lifetime and the shared
+// resources, the messages of the table with their results and
+// notifications, options, limits, image lists and style changes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <thread>
+
+#include "tests/treelist/treelist_window_fixture.h"
+
+namespace treelist_window_test {
+namespace {
+
+LPARAM P(const void* p) { return reinterpret_cast<LPARAM>(p); }
+
+HIMAGELIST MakeList(int size, int images)
+{
+    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR24, images, 1);
+    const HDC screen = GetDC(nullptr);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, size * images, size);
+    ReleaseDC(nullptr, screen);
+    ImageList_Add(list, bitmap, nullptr);
+    DeleteObject(bitmap);
+    return list;
+}
+
+// A destroyed list no longer answers (Wine checks the handle).
+bool Alive(HIMAGELIST list)
+{
+    int cx = 0, cy = 0;
+    return ImageList_GetIconSize(list, &cx, &cy) != FALSE;
+}
+
+TEST(TreeListWindowClass, RegistersOnceWithItsClassRecord)
+{
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    EXPECT_TRUE(TreeListRegister(instance));
+    EXPECT_TRUE(TreeListRegister(instance));  // the flag answers at once
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof(wc);
+    ASSERT_TRUE(GetClassInfoExA(instance, "TreeList", &wc));
+    EXPECT_EQ(wc.style, UINT(CS_DBLCLKS));
+    EXPECT_EQ(wc.lpfnWndProc, &TreeListProc);
+    EXPECT_EQ(wc.cbClsExtra, 0);
+    EXPECT_EQ(wc.cbWndExtra, 4);
+    EXPECT_EQ(wc.hbrBackground, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)));
+    EXPECT_EQ(wc.hIcon, nullptr);
+    Fixture f;
+    EXPECT_EQ(f.Send(TLM_OPTION, 11), reinterpret_cast<LRESULT>(&TreeListProc));
+    EXPECT_EQ(f.Send(TLM_OPTION, 11 | kTreeListOptionSet, 5), reinterpret_cast<LRESULT>(&TreeListProc));
+}
+
+TEST(TreeListWindowClass, SharedResourcesLiveWhileAControlDoes)
+{
+    ASSERT_EQ(TreeListSharedCount(), -1);
+    {
+        Fixture first;
+        EXPECT_EQ(TreeListSharedCount(), 0);
+        const HPEN pen = TreeListSharedObjects().dottedPen;
+        EXPECT_NE(pen, nullptr);
+        EXPECT_NE(TreeListSharedObjects().checkerBrush, nullptr);
+        {
+            Fixture second;
+            EXPECT_EQ(TreeListSharedCount(), 1);
+        }
+        EXPECT_EQ(TreeListSharedCount(), 0);
+        EXPECT_EQ(TreeListSharedObjects().dottedPen, pen);
+        EXPECT_EQ(GetObjectType(pen), DWORD(OBJ_EXTPEN));
+    }
+    EXPECT_EQ(TreeListSharedCount(), -1);
+    EXPECT_EQ(TreeListSharedObjects().dottedPen, nullptr);
+    EXPECT_EQ(TreeListSharedObjects().checkerBrush, nullptr);
+    Fixture again;
+    EXPECT_NE(TreeListSharedObjects().dottedPen, nullptr);
+}
+
+TEST(TreeListWindowClass, ControlsMadeAndDestroyedOnSeveralThreads)
+{
+    ASSERT_EQ(TreeListSharedCount(), -1);
+    TreeListRegister(GetModuleHandleA(nullptr));
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([] {
+            for (int i = 0; i < 25; ++i) {
+                const HWND w = CreateWindowExA(0, "TreeList", nullptr, WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+                                               GetModuleHandleA(nullptr), nullptr);
+                DestroyWindow(w);
+            }
+        });
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(TreeListSharedCount(), -1);
+    EXPECT_EQ(TreeListSharedObjects().dottedPen, nullptr);
+}
+
+// ---------------- The message table ----------------
+
+struct MessageCase {
+    const char* name;
+    std::function<LRESULT(Fixture&, const Tree&)> send;
+    LRESULT result;
+    std::vector<int> codes;  // the notifications, in order
+};
+
+int CALLBACK ByDataDescending(HWND, HTREEITEM, HTREEITEM, LPARAM a, LPARAM b, LPARAM) { return int(b - a); }
+
+LRESULT Item(Fixture& f, UINT message, WPARAM w, uint32_t h) { return f.Send(message, w, LPARAM(h)); }
+
+TEST(TreeListWindowMessages, TableResultsAndNotifications)
+{
+    const MessageCase cases[] = {
+        {"TVM_GETCOUNT", [](Fixture& f, const Tree&) { return f.Send(TVM_GETCOUNT); }, 7, {}},
+        {"TVM_DELETEITEM", [](Fixture& f, const Tree& t) { return Item(f, TVM_DELETEITEM, 0, t.b); }, 1,
+         {int(TVN_DELETEITEMA), int(TVN_DELETEITEMA)}},
+        {"TVM_DELETEITEM unknown", [](Fixture& f, const Tree&) { return Item(f, TVM_DELETEITEM, 0, 999); }, 0, {}},
+        {"TVM_EXPAND", [](Fixture& f, const Tree& t) { return Item(f, TVM_EXPAND, TVE_EXPAND, t.a); }, 1,
+         {int(TVN_ITEMEXPANDINGA), int(TVN_ITEMEXPANDEDA)}},
+        {"TVM_GETINDENT", [](Fixture& f, const Tree&) { return f.Send(TVM_GETINDENT); }, 19, {}},
+        {"TVM_SETINDENT 2", [](Fixture& f, const Tree&) { return f.Send(TVM_SETINDENT, 2); }, 19, {}},
+        {"TVM_GETIMAGELIST 1", [](Fixture& f, const Tree&) { return f.Send(TVM_GETIMAGELIST, 1); }, 0, {}},
+        {"TVM_GETNEXTITEM root", [](Fixture& f, const Tree&) { return f.Send(TVM_GETNEXTITEM, TVGN_ROOT); }, 1, {}},
+        {"TVM_GETNEXTITEM last child", [](Fixture& f, const Tree& t) { return Item(f, TVM_GETNEXTITEM, TVGN_LASTCHILD, t.a); },
+         3, {}},
+        {"TVM_SELECTITEM caret", [](Fixture& f, const Tree& t) { return Item(f, TVM_SELECTITEM, TVGN_CARET, t.c); }, 1,
+         {int(TVN_SELCHANGINGA), int(TVN_SELCHANGEDA)}},
+        {"TVM_GETEDITCONTROL", [](Fixture& f, const Tree&) { return f.Send(TVM_GETEDITCONTROL); }, 0, {}},
+        {"TVM_GETVISIBLECOUNT: whole rows", [](Fixture& f, const Tree&) {
+             return f.Send(TVM_GETVISIBLECOUNT) - 200 / f.Send(TVM_GETITEMHEIGHT);
+         },
+         0, {}},
+        {"TVM_SORTCHILDREN", [](Fixture& f, const Tree&) { return Item(f, TVM_SORTCHILDREN, 0, kTreeListRoot); }, 1, {}},
+        {"TVM_ENSUREVISIBLE", [](Fixture& f, const Tree& t) { return Item(f, TVM_ENSUREVISIBLE, 0, t.a21); }, 1,
+         {int(TVN_ITEMEXPANDINGA), int(TVN_ITEMEXPANDEDA), int(TVN_ITEMEXPANDINGA), int(TVN_ITEMEXPANDEDA)}},
+        {"TVM_ENDEDITLABELNOW without editor", [](Fixture& f, const Tree&) { return f.Send(TVM_ENDEDITLABELNOW); }, 0,
+         {}},
+        {"TVM_GETISEARCHSTRING", [](Fixture& f, const Tree&) { return f.Send(TVM_GETISEARCHSTRINGA); }, 0, {}},
+        {"TVM_SETITEMHEIGHT 17", [](Fixture& f, const Tree&) {
+             f.Send(TVM_SETITEMHEIGHT, 17);
+             return f.Send(TVM_GETITEMHEIGHT);
+         },
+         16, {}},
+        {"TVM_SETBKCOLOR slot 18", [](Fixture& f, const Tree&) { return f.Send(TVM_SETBKCOLOR, 18, 0x123456); }, -1, {}},
+        {"TVM_SETTEXTCOLOR", [](Fixture& f, const Tree&) {
+             f.Send(TVM_SETTEXTCOLOR, 0, 0x0000FF);
+             return f.Send(TVM_GETBKCOLOR, 4);
+         },
+         0x0000FF, {}},
+        {"TVM_SETINSERTMARKCOLOR", [](Fixture& f, const Tree&) {
+             f.Send(TVM_SETINSERTMARKCOLOR, 0, 0x00FF00);
+             return f.Send(TVM_GETINSERTMARKCOLOR);
+         },
+         0x00FF00, {}},
+        {"TVM_SETLINECOLOR", [](Fixture& f, const Tree&) {
+             f.Send(TVM_SETLINECOLOR, 0, 0x0000AA);
+             return f.Send(TVM_GETLINECOLOR);
+         },
+         0x0000AA, {}},
+        {"TVM_GETITEMSTATE whole word", [](Fixture& f, const Tree& t) {
+             TVITEMA tv = {};
+             tv.mask = TVIF_STATE;
+             tv.hItem = TreeListHtreeOf(t.b);
+             tv.state = TVIS_BOLD | INDEXTOSTATEIMAGEMASK(3);
+             tv.stateMask = TVIS_BOLD | TVIS_STATEIMAGEMASK;
+             f.SendRecord(TVM_SETITEMA, 0, &tv);
+             return f.Send(TVM_GETITEMSTATE, t.b, 0);
+         },
+         LRESULT(TVIS_BOLD | INDEXTOSTATEIMAGEMASK(3)), {}},
+        {"TVM_SETEXTENDEDSTYLE", [](Fixture& f, const Tree&) {
+             f.Send(TVM_SETEXTENDEDSTYLE, 0, 0x50072420);
+             return f.Send(TVM_SETEXTENDEDSTYLE, 0x20, 0);
+         },
+         0x50072420, {}},
+        {"TVM_INSERTITEMW goes to the default", [](Fixture& f, const Tree&) { return f.Send(TVM_INSERTITEMW, 0, 0); }, 0,
+         {}},
+        {"TLM_SETITEMDATA / GETITEMDATA", [](Fixture& f, const Tree& t) {
+             Item(f, TLM_SETITEMDATA, 77, t.c);
+             return Item(f, TLM_GETITEMDATA, 0, t.c);
+         },
+         77, {}},
+        {"TLM_SETITEMDATA unknown", [](Fixture& f, const Tree&) { return Item(f, TLM_SETITEMDATA, 1, 999); }, 0, {}},
+        {"TLM_COUNTITEMS whole tree", [](Fixture& f, const Tree&) {
+             TVITEMA tv = {};
+             tv.hItem = TVI_ROOT;
+             tv.mask = TLCI_DESCENDANTS | TVIF_HANDLE;
+             return f.SendRecord(TLM_COUNTITEMS, 0, &tv);
+         },
+         7, {}},
+        {"TLM_SETITEMS", [](Fixture& f, const Tree& t) {
+             TVITEMA tv = {};
+             tv.hItem = TreeListHtreeOf(t.a);
+             tv.mask = TLCI_SELF | TLCI_DESCENDANTS | TVIF_STATE;
+             tv.state = tv.stateMask = TVIS_BOLD;
+             return f.SendRecord(TLM_SETITEMS, 0, &tv);
+         },
+         4, {}},
+        {"TLM_MOVEITEM behind", [](Fixture& f, const Tree& t) { return f.Send(TLM_MOVEITEMAFTER, t.c, LPARAM(t.a)); }, 2,
+         {}},
+        {"TLM_MOVEITEM already there", [](Fixture& f, const Tree& t) { return f.Send(TLM_MOVEITEM, t.b, LPARAM(t.a)); },
+         1, {}},
+        {"TLM_SETFOCUSITEM", [](Fixture& f, const Tree& t) { return f.Send(TLM_SETFOCUSITEM, 0, LPARAM(t.b)); }, 1,
+         {int(TVN_SELCHANGINGA), int(TVN_SELCHANGEDA)}},
+        {"TLM_ISITEMVISIBLE", [](Fixture& f, const Tree& t) { return f.Send(TLM_ISITEMVISIBLE, 0, LPARAM(t.b)); }, 4, {}},
+        {"TLM_ISITEMVISIBLE unknown", [](Fixture& f, const Tree&) { return f.Send(TLM_ISITEMVISIBLE, 0, 999); }, -1, {}},
+        {"TLM_SELECTCHILDREN without multiple selection",
+         [](Fixture& f, const Tree&) { return Item(f, TLM_SELECTCHILDREN, 1, kTreeListRoot); }, 0, {}},
+        {"TLM_FINDITEM by data", [](Fixture& f, const Tree&) {
+             TLFINDITEM find = {};
+             find.flags = TLFI_DATA | TLFI_TREE | TLFI_CHILDFIRST;
+             find.data = 6;
+             return f.SendRecord(TLM_FINDITEM, kTreeListRoot, &find);
+         },
+         6, {}},
+        {"TLM_GETVISIBLEROWS: rows partly shown", [](Fixture& f, const Tree&) {
+             const LRESULT height = f.Send(TVM_GETITEMHEIGHT);
+             return f.Send(TLM_GETVISIBLEROWS) - (200 + height - 1) / height;
+         },
+         0, {}},
+        {"TLM_GETITEMEXTRA none", [](Fixture& f, const Tree& t) { return Item(f, TLM_GETITEMEXTRA, 0, t.a); }, 0, {}},
+        {"TLM_SETITEMEXTRASIZE with items", [](Fixture& f, const Tree&) { return f.Send(TLM_SETITEMEXTRASIZE, 0, 16); },
+         0, {}},
+        {"TLM_GETITEMEXTRASIZE", [](Fixture& f, const Tree&) { return f.Send(TLM_GETITEMEXTRASIZE); }, 0, {}},
+        {"TLM_GETCOLUMNWIDTH without header", [](Fixture& f, const Tree&) { return f.Send(TLM_GETCOLUMNWIDTH, 0); }, 0,
+         {}},
+        {"TLM_SETCOLUMNWIDTH without header", [](Fixture& f, const Tree&) { return f.Send(TLM_SETCOLUMNWIDTH, 0, 50); },
+         0, {}},
+        {"TLM_GETROWOFITEM", [](Fixture& f, const Tree& t) { return Item(f, TLM_GETROWOFITEM, 0, t.c); }, 2, {}},
+        {"TLM_GETROWOFITEM hidden", [](Fixture& f, const Tree& t) { return Item(f, TLM_GETROWOFITEM, 0, t.a1); }, -1, {}},
+        {"TLM_GETROWCOUNT", [](Fixture& f, const Tree&) { return f.Send(TLM_GETROWCOUNT); }, 3, {}},
+        {"TLM_GETITEMOFROW", [](Fixture& f, const Tree&) { return f.Send(TLM_GETITEMOFROW, 0, 1); }, 5, {}},
+        {"TLM_GETITEMOFROW beyond", [](Fixture& f, const Tree&) { return f.Send(TLM_GETITEMOFROW, 0, 3); }, 0, {}},
+        {"TLM_SETITEMTEXTCOLOR / GET", [](Fixture& f, const Tree& t) {
+             f.Send(TLM_SETITEMTEXTCOLOR, t.b, 0x112233);
+             return f.Send(TLM_GETITEMTEXTCOLOR, t.b, 0);
+         },
+         0x112233, {}},
+        {"TLM_SETITEMBKCOLOR / GET", [](Fixture& f, const Tree& t) {
+             f.Send(TLM_SETITEMBKCOLOR, t.b, 0x445566);
+             return f.Send(TLM_GETITEMBKCOLOR, t.b, 0);
+         },
+         0x445566, {}},
+        {"TLM_SETITEMCOLOR", [](Fixture& f, const Tree& t) {
+             TLITEMCOLOR color = {1, 0, 0x778899};
+             f.SendRecord(TLM_SETITEMCOLOR, t.c, &color);
+             return f.Send(TLM_GETITEMTEXTCOLOR, t.c, 0);
+         },
+         0x778899, {}},
+        {"TLM_SELECTCELL", [](Fixture& f, const Tree& t) { return f.Send(TLM_SELECTCELL, 0, LPARAM(t.c)); }, 1,
+         {int(TVN_SELCHANGINGA), int(TVN_SELCHANGEDA)}},
+        {"TLM_SETDROPTARGET", [](Fixture& f, const Tree& t) {
+             f.Send(TLM_SETDROPTARGET, 0, LPARAM(t.b));
+             return f.Send(TVM_GETNEXTITEM, TVGN_DROPHILITE);
+         },
+         5, {}},
+        {"TLM_SETAUTOSCROLL stop", [](Fixture& f, const Tree&) { return f.Send(TLM_SETAUTOSCROLL, 0, 0); }, 1, {}},
+        {"TLM_GETCOLUMNCOUNT", [](Fixture& f, const Tree&) { return f.Send(TLM_GETCOLUMNCOUNT); }, 0, {}},
+        {"TLM_GETHEADER", [](Fixture& f, const Tree&) { return f.Send(TLM_GETHEADER); }, 0, {}},
+        {"TLM_DELETECOLUMN none", [](Fixture& f, const Tree&) { return f.Send(TLM_DELETECOLUMN, 0); }, 0, {}},
+        {"TLM_BEGINDRAG unknown", [](Fixture& f, const Tree&) { return f.Send(TLM_BEGINDRAG, 0, 999); }, 0, {}},
+        {"TLM_SETCOLUMNEDIT outside", [](Fixture& f, const Tree&) { return f.Send(TLM_SETCOLUMNEDIT, 5 << 11 | 1 << 8); },
+         0, {}},
+        {"TLM_SETCOLUMNEDITDATA outside", [](Fixture& f, const Tree&) { return f.Send(TLM_SETCOLUMNEDITDATA, 3, 1); }, 0,
+         {}},
+        {"TLM_GETCOLUMN without header", [](Fixture& f, const Tree&) {
+             LVCOLUMNA lv = {};
+             lv.mask = LVCF_WIDTH;
+             return f.SendRecord(TLM_GETCOLUMN, 0, &lv);
+         },
+         0, {}},
+        {"TLM_SORTCHILDRENEX", [](Fixture& f, const Tree&) {
+             TVSORTCB sort = {};
+             sort.hParent = TVI_ROOT;
+             sort.lpfnCompare = reinterpret_cast<PFNTVCOMPARE>(&ByDataDescending);
+             f.SendRecord(TLM_SORTCHILDRENEX, 0, &sort);
+             return f.Send(TVM_GETNEXTITEM, TVGN_ROOT);
+         },
+         7, {}},
+        {"message 0x2006", [](Fixture& f, const Tree&) { return f.Send(0x2006, 1, 1); }, 0, {}},
+    };
+    Fixture f;
+    for (const MessageCase& c : cases) {
+        f.Recreate();
+        const Tree t = BuildTree(f);
+        f.Clear();
+        EXPECT_EQ(c.send(f, t), c.result) << c.name;
+        EXPECT_EQ(f.Codes(), c.codes) << c.name;
+        for (const winharness::LoggedMessage& entry : f.parent.Log()) {
+            EXPECT_EQ(entry.from, f.tl) << c.name;
+            EXPECT_EQ(entry.id, kControlId) << c.name;
+        }
+    }
+}
+
+TEST(TreeListWindowMessages, NotificationRecordsCarryTheItems)
+{
+    Fixture f;
+    const Tree t = BuildTree(f);
+    f.Clear();
+    f.Send(TVM_SELECTITEM, TVGN_CARET, LPARAM(t.b));
+    const winharness::LoggedMessage* changed = f.Find(int(TVN_SELCHANGEDA));
+    ASSERT_NE(changed, nullptr);
+    NMTREEVIEWA nm;
+    ASSERT_TRUE(changed->Read(&nm));
+    EXPECT_EQ(TreeListHandleOf(nm.itemNew.hItem), t.b);
+    EXPECT_EQ(nm.itemNew.lParam, 5);
+    EXPECT_EQ(nm.hdr.hwndFrom, f.tl);
+    EXPECT_EQ(nm.hdr.idFrom, kControlId);
+    f.Clear();
+    f.Send(TVM_DELETEITEM, 0, LPARAM(t.a2));
+    std::vector<uint32_t> deleted;
+    for (const winharness::LoggedMessage& entry : f.parent.Log())
+        if (entry.code == int(TVN_DELETEITEMA) && entry.Read(&nm))
+            deleted.push_back(TreeListHandleOf(nm.itemOld.hItem));
+    EXPECT_EQ(deleted, (std::vector<uint32_t>{t.a21, t.a2}));
+}
+
+TEST(TreeListWindowMessages, ReentrantParents)
+{
+    {
+        // The parent deletes the newly selected item's sibling and sends
+        // messages back from inside the notification.
+        Fixture f;
+        const Tree t = BuildTree(f);
+        f.parent.SetAnswer(int(TVN_SELCHANGEDA), [&](NMHDR*) {
+            SendMessageA(f.tl, TVM_DELETEITEM, 0, LPARAM(t.c));
+            return LRESULT(SendMessageA(f.tl, TVM_GETCOUNT, 0, 0));
+        });
+        EXPECT_EQ(f.Send(TVM_SELECTITEM, TVGN_CARET, LPARAM(t.b)), 1);
+        EXPECT_EQ(f.Send(TVM_GETCOUNT), 6);
+    }
+    {
+        // The parent destroys the whole control while it expands an item.
+        Fixture f;
+        const Tree t = BuildTree(f);
+        f.parent.SetAnswer(int(TVN_ITEMEXPANDINGA), [&](NMHDR*) {
+            DestroyWindow(f.tl);
+            return LRESULT(0);
+        });
+        f.Send(TVM_EXPAND, TVE_EXPAND, LPARAM(t.a));
+        EXPECT_FALSE(IsWindow(f.tl));
+        EXPECT_EQ(f.Send(TVM_GETCOUNT), 0);  // no window, no answer
+    }
+    {
+        // The parent destroys the control from inside a delete notification.
+        Fixture f;
+        BuildTree(f);
+        int deletes = 0;
+        f.parent.SetAnswer(int(TVN_DELETEITEMA), [&](NMHDR*) {
+            if (++deletes == 1)
+                DestroyWindow(f.tl);
+            return LRESULT(0);
+        });
+        f.Send(TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
+        EXPECT_FALSE(IsWindow(f.tl));
+        EXPECT_EQ(deletes, 7);  // each item once
+    }
+}
+
+TEST(TreeListWindowMessages, LimitsOfIndentAndItemHeight)
+{
+    Fixture f;
+    const struct {
+        WPARAM indent;
+        LRESULT stored;
+    } indents[] = {{2, 5}, {100, 64}, {20, 20}, {5, 5}, {64, 64}};
+    LRESULT previous = 19;
+    for (const auto& c : indents) {
+        EXPECT_EQ(f.Send(TVM_SETINDENT, c.indent), previous);
+        EXPECT_EQ(f.Send(TVM_GETINDENT), c.stored);
+        previous = c.stored;
+    }
+    const LRESULT automatic = f.Send(TVM_GETITEMHEIGHT);
+    EXPECT_EQ(f.Send(TVM_SETITEMHEIGHT, 17), automatic);
+    EXPECT_EQ(f.Send(TVM_GETITEMHEIGHT), 16);
+    EXPECT_EQ(f.Send(TVM_SETITEMHEIGHT, 0), 16);
+    EXPECT_EQ(f.Send(TVM_GETITEMHEIGHT), 1);
+    f.Send(TVM_SETITEMHEIGHT, 1000);
+    EXPECT_EQ(f.Send(TVM_GETITEMHEIGHT), 256);
+    f.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_ODDHEIGHT, TLS_EX_ODDHEIGHT);
+    f.Send(TVM_SETITEMHEIGHT, 17);
+    EXPECT_EQ(f.Send(TVM_GETITEMHEIGHT), 17);
+    f.Send(TVM_SETITEMHEIGHT, WPARAM(-1));
+    EXPECT_EQ(f.Send(TVM_GETITEMHEIGHT), automatic);
+}
+
+TEST(TreeListWindowMessages, OptionsReadAndWrite)
+{
+    Fixture f;
+    const struct {
+        WPARAM option;
+        LPARAM write;
+        LRESULT before, after;
+    } cases[] = {
+        {1, 5, 1, 5},       {2, 0x40, 0, 0x40},  {3, 0x80, 0, 0x80},      {4, 2, 0, 2},
+        {5, 7, 0, LRESULT(0x80000000u)},         {7, 3, 0, 3},            {8, 1, 0, 1},
+        {9, 9, 0, 9},       {10, 20, 0, 20},     {12, 0x1000, 0, 0x1000}, {13, 5, 3, 5},
+        {14, 0x3, 0, 0x3},  {15, 4, 0, 4},       {16, 9, 0, 1},           {17, 1, 0, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(f.Send(TLM_OPTION, c.option), c.before) << c.option;
+        f.Send(TLM_OPTION, c.option | kTreeListOptionSet, c.write);
+        EXPECT_EQ(f.Send(TLM_OPTION, c.option), c.after) << c.option;
+    }
+    EXPECT_EQ(f.Send(TLM_OPTION, 5 | kTreeListOptionSet, 0), 1);  // a write of 5 says whether it was on
+    EXPECT_EQ(f.Send(TLM_OPTION, 6), 0);                          // the selected count, read only
+    // Option 10 raises the row height.
+    EXPECT_GE(f.Send(TVM_GETITEMHEIGHT), 20);
+}
+
+TEST(TreeListWindowImages, ReplacementAndOwnership)
+{
+    Fixture f;
+    BuildTree(f);
+    const HIMAGELIST a = MakeList(16, 4), b = MakeList(20, 4), kept = MakeList(16, 2);
+    EXPECT_EQ(f.Send(TVM_SETIMAGELIST, 0, P(a)), 0);
+    EXPECT_EQ(f.Send(TVM_GETIMAGELIST, 0), P(a));
+    EXPECT_EQ(f.Send(TVM_GETIMAGELIST, 4), P(a));  // the extra list follows
+    EXPECT_EQ(f.Data().imageCx, 16);
+    // The same list again: nothing destroyed, nothing changed.
+    EXPECT_EQ(f.Send(TVM_SETIMAGELIST, 0, P(a)), P(a));
+    EXPECT_TRUE(Alive(a));
+    // Replacing an owned list destroys it.
+    EXPECT_EQ(f.Send(TVM_SETIMAGELIST, 0, P(b)), P(a));
+    EXPECT_FALSE(Alive(a));
+    EXPECT_EQ(f.Data().imageCy, 20);
+    EXPECT_GE(f.Send(TVM_GETITEMHEIGHT), 21);
+    // A list the caller keeps survives its replacement and the window.
+    f.Send(TVM_SETIMAGELIST, 2 | 0x40000000, P(kept));
+    f.Send(TVM_SETIMAGELIST, 2, 0);
+    EXPECT_TRUE(Alive(kept));
+    f.Send(TVM_SETIMAGELIST, 3 | 0x40000000, P(kept));
+    DestroyWindow(f.tl);
+    EXPECT_TRUE(Alive(kept));
+    EXPECT_FALSE(Alive(b));
+    ImageList_Destroy(kept);
+    EXPECT_EQ(f.Send(TVM_GETIMAGELIST, 7), 0);
+}
+
+TEST(TreeListWindowImages, SharedNormalListIsNeverDestroyed)
+{
+    const HIMAGELIST shared = MakeList(16, 2);
+    {
+        Fixture f;
+        f.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_SHAREIMAGES, TLS_EX_SHAREIMAGES);
+        f.Send(TVM_SETIMAGELIST, 0, P(shared));
+        f.Send(TVM_SETIMAGELIST, 0, 0);
+        EXPECT_TRUE(Alive(shared));
+        f.Send(TVM_SETIMAGELIST, 0, P(shared));
+    }
+    EXPECT_TRUE(Alive(shared));
+    ImageList_Destroy(shared);
+}
+
+TEST(TreeListWindowImages, BuiltInCheckBoxes)
+{
+    Fixture f(kTreeStyle | TVS_CHECKBOXES);
+    const HIMAGELIST boxes = reinterpret_cast<HIMAGELIST>(f.Send(TVM_GETIMAGELIST, 2));
+    ASSERT_NE(boxes, nullptr);
+    if (f.Window().themedStateBoxes) {
+        EXPECT_EQ(boxes, TREELIST_THEMED_BOXES);
+    } else {
+        // Drawn: empty, unchecked, checked, 16 x 16.
+        EXPECT_EQ(ImageList_GetImageCount(boxes), 3);
+        int cx = 0, cy = 0;
+        ImageList_GetIconSize(boxes, &cx, &cy);
+        EXPECT_EQ(cx, 16);
+        EXPECT_EQ(cy, 16);
+    }
+    EXPECT_GE(f.Send(TVM_GETITEMHEIGHT), 17);
+    // A new item starts unchecked.
+    const uint32_t h = f.Insert(0, "x");
+    EXPECT_EQ(f.State(h) & TVIS_STATEIMAGEMASK, UINT(INDEXTOSTATEIMAGEMASK(1)));
+    // Asking for the built-in boxes by the value 1.
+    f.Send(TVM_SETIMAGELIST, 3, 1);
+    EXPECT_NE(f.Send(TVM_GETIMAGELIST, 3), 0);
+    EXPECT_TRUE(f.Window().builtCellBoxes);
+}
+
+// The theme-drawn marker (list value 1) must never reach an image-list
+// function: replacing and destroying a themed list only clears the flag.
+TEST(TreeListWindowImages, ThemedMarkerIsNeverAnImageList)
+{
+    Fixture f;
+    TreeListData& d = f.Data();
+    TreeListWindow& w = f.Window();
+    {
+        TreeListCall call(d);
+        d.stateImages = TREELIST_THEMED_BOXES;
+        d.stateImageCx = d.stateImageCy = 16;
+        w.ownStateImages = w.themedStateBoxes = w.builtStateBoxes = true;
+    }
+    EXPECT_EQ(f.Send(TVM_GETIMAGELIST, 2), LPARAM(1));
+    const HIMAGELIST list = MakeList(16, 3);
+    EXPECT_EQ(f.Send(TVM_SETIMAGELIST, 2, P(list)), LPARAM(1));
+    EXPECT_FALSE(w.themedStateBoxes);
+    {
+        TreeListCall call(d);
+        d.cellStateImages = TREELIST_THEMED_BOXES;
+        w.ownCellStateImages = w.themedCellBoxes = true;
+    }
+    SetWindowLongA(f.tl, GWL_STYLE, GetWindowLongA(f.tl, GWL_STYLE) | TVS_CHECKBOXES);
+    SetWindowLongA(f.tl, GWL_STYLE, GetWindowLongA(f.tl, GWL_STYLE) & ~TVS_CHECKBOXES);
+    DestroyWindow(f.tl);  // destroys the real list, leaves the marker alone
+    EXPECT_FALSE(Alive(list));
+}
+
+TEST(TreeListWindowStyles, StyleChangesFollow)
+{
+    Fixture f(TVS_HASBUTTONS);
+    const Tree t = BuildTree(f);
+    EXPECT_EQ(f.Data().linesAtRoot, 0);
+    SetWindowLongA(f.tl, GWL_STYLE, GetWindowLongA(f.tl, GWL_STYLE) | TVS_LINESATROOT);
+    EXPECT_EQ(f.Data().linesAtRoot, 1);
+    const LRESULT height = f.Send(TVM_GETITEMHEIGHT);
+    SetWindowLongA(f.tl, GWL_STYLE, GetWindowLongA(f.tl, GWL_STYLE) | TVS_CHECKBOXES);
+    EXPECT_NE(f.Send(TVM_GETIMAGELIST, 2), 0);
+    EXPECT_GE(f.Send(TVM_GETITEMHEIGHT), height);
+    SetWindowLongA(f.tl, GWL_STYLE, GetWindowLongA(f.tl, GWL_STYLE) & ~TVS_CHECKBOXES);
+    EXPECT_EQ(f.Send(TVM_GETIMAGELIST, 2), 0);
+    // Disabled: the control ignores the mouse.
+    EnableWindow(f.tl, FALSE);
+    EXPECT_EQ(f.Data().enabled, 0);
+    EXPECT_NE(GetWindowLongA(f.tl, GWL_STYLE) & WS_DISABLED, 0);
+    f.Clear();
+    f.Mouse(WM_LBUTTONDOWN, f.TextPoint(t.b));
+    EXPECT_EQ(f.Count(int(TVN_SELCHANGEDA)), 0);
+    EnableWindow(f.tl, TRUE);
+    EXPECT_EQ(f.Data().enabled, 1);
+    // The tooltip window follows TVS_NOTOOLTIPS.
+    EXPECT_NE(f.Send(TVM_GETTOOLTIPS), 0);
+    const HWND mine = reinterpret_cast<HWND>(f.Send(TVM_SETTOOLTIPS, 0));
+    EXPECT_EQ(f.Send(TVM_SETTOOLTIPS, WPARAM(mine)), 0);
+}
+
+TEST(TreeListWindowStyles, FocusRedrawAndDialogCodes)
+{
+    Fixture f;
+    BuildTree(f);
+    f.Clear();
+    SetFocus(f.tl);
+    EXPECT_EQ(f.Data().hasFocus, 1);
+    SetFocus(f.parent.Handle());
+    EXPECT_EQ(f.Data().hasFocus, 0);
+    EXPECT_EQ(f.Codes(), (std::vector<int>{int(NM_SETFOCUS), int(NM_KILLFOCUS)}));
+
+    f.Send(WM_SETREDRAW, FALSE);
+    EXPECT_EQ(f.Data().redrawOff, 1);
+    f.Send(WM_SETREDRAW, TRUE);
+    EXPECT_EQ(f.Data().redrawOff, 0);
+
+    // WM_GETDLGCODE with and without a message.
+    EXPECT_EQ(f.Send(WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS);
+    MSG msg = {};
+    msg.message = WM_KEYDOWN;
+    msg.wParam = VK_RETURN;
+    EXPECT_EQ(f.SendRecord(WM_GETDLGCODE, 0, &msg), DLGC_WANTALLKEYS);
+    msg.wParam = VK_ESCAPE;
+    EXPECT_EQ(f.SendRecord(WM_GETDLGCODE, 0, &msg), DLGC_WANTARROWS | DLGC_WANTCHARS);
+    EXPECT_EQ(f.Send(WM_NOTIFYFORMAT, 0, NF_QUERY), NFR_ANSI);
+
+    const HFONT font = CreateFontA(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
+    const LRESULT height = f.Send(TVM_GETITEMHEIGHT);
+    f.Send(WM_SETFONT, WPARAM(font), TRUE);
+    EXPECT_EQ(f.Send(WM_GETFONT), LRESULT(font));
+    EXPECT_GT(f.Send(TVM_GETITEMHEIGHT), height);
+    DestroyWindow(f.tl);
+    DeleteObject(font);
+}
+
+}  // namespace
+}  // namespace treelist_window_test
