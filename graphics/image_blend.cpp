@@ -70,16 +70,9 @@ bool CGraphicsImage::BlendImage(const CGraphicsImage& source, int x, int y)
     if (!m_pBits || !source.m_pBits || m_nBitCount < 12)
         return false;
     BlitJob job;
-    if (!ClipBlit(source, *this, x, y, job))
-        return false;
-    job.source = &source;
-    job.target = this;
     std::optional<CGraphicsImage> copy;
-    if (SharesMemory(source, *this)) {
-        if (!copy.emplace().Assign(source))
-            return false;
-        job.source = &*copy;
-    }
+    if (!PrepareBlit(source, *this, x, y, job, copy))
+        return false;
     // The one fast path; it declines without SSE2.
     const bool fast = source.m_nBitCount == 32 && m_nBitCount == 32 && !GeneralPathOnly() && Blend32Sse2(job);
     if (!fast)

@@ -62,6 +62,21 @@ bool ClipBlit(const CGraphicsImage& source, const CGraphicsImage& target, int x,
     return true;
 }
 
+bool PrepareBlit(const CGraphicsImage& source, CGraphicsImage& target, int x, int y, BlitJob& job,
+                 std::optional<CGraphicsImage>& copy)
+{
+    if (!ClipBlit(source, target, x, y, job))
+        return false;
+    job.source = &source;
+    job.target = &target;
+    if (SharesMemory(source, target)) {
+        if (!copy.emplace().Assign(source))
+            return false;
+        job.source = &*copy;
+    }
+    return true;
+}
+
 uint32_t NormaliseBlitFlags(uint32_t flags, const CGraphicsImage& source, const CGraphicsImage& target)
 {
     using I = CGraphicsImage;
@@ -136,23 +151,12 @@ bool CGraphicsImage::DrawImage(const CGraphicsImage& source, int x, int y, uint3
     if (!m_pBits || !source.m_pBits)
         return false;
     BlitJob job;
-    if (!ClipBlit(source, *this, x, y, job))
+    std::optional<CGraphicsImage> copy;
+    if (!PrepareBlit(source, *this, x, y, job, copy))
         return false;
-    job.source = &source;
-    job.target = this;
     job.flags = NormaliseBlitFlags(flags, source, *this);
     job.sourceTest = SourceTestOf(job.flags);
     job.targetTest = TargetTestOf(job.flags);
-
-    // A source sharing pixel memory with the target (the image itself, or two
-    // images over one caller buffer) is read from a copy, so the result is
-    // that of a copy through a temporary and never a smear.
-    std::optional<CGraphicsImage> copy;
-    if (SharesMemory(source, *this)) {
-        if (!copy.emplace().Assign(source))
-            return false;
-        job.source = &*copy;
-    }
 
     job.info = 0;
     if (source.m_nBitCount == m_nBitCount)

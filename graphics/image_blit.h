@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "graphics/image.h"
 
@@ -45,6 +46,13 @@ bool ClipBlit(const CGraphicsImage& source, const CGraphicsImage& target, int x,
 // Whether two images' pixel memory overlaps (the image itself, or two images
 // over one caller buffer).
 bool SharesMemory(const CGraphicsImage& a, const CGraphicsImage& b);
+
+// ClipBlit, then the job's images: a source sharing pixel memory with the
+// target is read from a copy made in `copy`, so the result is that of a copy
+// through a temporary and never a smear. False when nothing overlaps or the
+// copy cannot be made.
+bool PrepareBlit(const CGraphicsImage& source, CGraphicsImage& target, int x, int y, BlitJob& job,
+                 std::optional<CGraphicsImage>& copy);
 
 // Flags after the normalisation rules; a key left without any test is
 // dropped, so 0 means a plain copy.
