@@ -2,6 +2,9 @@
 #include <algorithm>
 
 #include "graphics/image.h"
+#include "graphics/rect.h"
+
+using graphics_detail::NormaliseExtent;
 
 namespace {
 
@@ -11,14 +14,8 @@ bool Corners(int64_t x, int64_t y, int64_t w, int64_t h, int64_t& l, int64_t& t,
 {
     if (w == 0 || h == 0)
         return false;
-    if (w < 0) {
-        x += w + 1;
-        w = -w;
-    }
-    if (h < 0) {
-        y += h + 1;
-        h = -h;
-    }
+    NormaliseExtent(x, w);
+    NormaliseExtent(y, h);
     l = x;
     t = y;
     r = x + w - 1;

@@ -6,6 +6,7 @@
 
 #include "graphics/formats/bit_row_copy.h"
 #include "graphics/image.h"
+#include "graphics/rect.h"
 
 namespace {
 
@@ -33,14 +34,8 @@ bool CGraphicsImage::CropFrom(const CGraphicsImage& source, int x, int y, int wi
     // 64-bit: a width of INT_MIN has no 32-bit magnitude; Create refuses
     // what is too large.
     int64_t left = x, top = y, w = width, h = height;
-    if (w < 0) {
-        left += w + 1;
-        w = -w;
-    }
-    if (h < 0) {
-        top += h + 1;
-        h = -h;
-    }
+    graphics_detail::NormaliseExtent(left, w);
+    graphics_detail::NormaliseExtent(top, h);
     if (!Create(src->m_nBitCount, uint32_t(w), uint32_t(h), NO_FILL, OWN_MEMORY))
         return false;
     if (!src->m_bTrueColor)

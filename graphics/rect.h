@@ -15,18 +15,22 @@ struct Span {
     int Height() const { return y1 - y0; }
 };
 
+// A negative length spans the |length| pixels ending at pos: moves pos to
+// the first of them and makes the length positive.
+inline void NormaliseExtent(int64_t& pos, int64_t& length)
+{
+    if (length < 0) {
+        pos += length + 1;
+        length = -length;
+    }
+}
+
 // A negative width spans the |width| pixels ending at x, a negative height
 // the rows ending at y. False when nothing lies inside width × height.
 inline bool ClipRect(int64_t x, int64_t y, int64_t w, int64_t h, uint32_t width, uint32_t height, Span& out)
 {
-    if (w < 0) {
-        x += w + 1;
-        w = -w;
-    }
-    if (h < 0) {
-        y += h + 1;
-        h = -h;
-    }
+    NormaliseExtent(x, w);
+    NormaliseExtent(y, h);
     const int64_t x0 = std::max<int64_t>(x, 0), y0 = std::max<int64_t>(y, 0);
     const int64_t x1 = std::min<int64_t>(x + w, width), y1 = std::min<int64_t>(y + h, height);
     if (x1 <= x0 || y1 <= y0)
