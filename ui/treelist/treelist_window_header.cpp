@@ -135,12 +135,32 @@ LRESULT BeginTrack(TreeListData& d, const NMHEADERA& nm)
     return 1;
 }
 
+// The optimal width reads stored text widths; rows not painted yet have
+// none, so they are measured first.
+void MeasureShownTexts(TreeListData& d, uint32_t column)
+{
+    TreeListEnsureRows(d);
+    for (uint32_t r = 0; r < d.rowCount; ++r) {
+        const uint32_t h = d.rowItems[r];
+        TreeListItem* item = d.items[h];
+        if (column == 0) {
+            if (!item->textWidth && item->textLength && !(item->callbackFlags & kTreeListTextCallback))
+                item->textWidth = d.host->MeasureText(item->text, item->textLength, (item->state & TVIS_BOLD) != 0);
+            continue;
+        }
+        TreeListCell* cell = TreeListCellOf(d, h, column);
+        if (cell && !cell->textWidth && cell->textLength && !(cell->callbackFlags & kTreeListTextCallback))
+            cell->textWidth = d.host->MeasureText(cell->text, cell->textLength, (cell->state & TVIS_BOLD) != 0);
+    }
+}
+
 LRESULT DividerDoubleClick(TreeListData& d, const NMHEADERA& nm)
 {
     TreeListTakeFocus(d);
     const uint32_t column = uint32_t(nm.iItem);
     if ((d.extStyle & TLS_EX_NOCOLUMNRESIZE) || column >= d.columnCount || ProportionalShare(d.columns[column]))
         return 1;
+    MeasureShownTexts(d, column);
     const int32_t width = std::max<int32_t>(TreeListOptimalWidth(d, column), d.columns[column].minWidth);
     ApplyWidth(d, column, width);
     return 1;

@@ -276,8 +276,10 @@ void EditorCommand(TreeListData& d, UINT code)
     case kTreeListEditorCancel:
     case kTreeListEditorAccept:
         if (d.editWindow) {
-            TreeListUnlocked(d, [&] { ::SetFocus(w.hwnd); });
+            // Ended first: the editor's loss of the focus then finds no edit.
             TreeListEndEdit(d, code == kTreeListEditorAccept ? 2 : 0);
+            if (!d.destroyed)
+                TreeListUnlocked(d, [&] { ::SetFocus(w.hwnd); });
         }
         break;
     case EN_CHANGE:
