@@ -91,14 +91,29 @@ uint8_t* CopyRow(const uint8_t* row, const CGraphicsImage* image)
     return Spare(image);
 }
 
-// Palette depths to 8: one index byte per pixel.
+// Packed palette rows: walk whole bytes, each yielding 8 / Bits indices from
+// the top bits down, then the pixels of the last partial byte.
+template <int Bits, typename Emit>
+void ForEachIndex(const uint8_t* row, int width, Emit emit)
+{
+    constexpr int perByte = 8 / Bits;
+    constexpr uint32_t mask = (1u << Bits) - 1;
+    const int whole = width / perByte;
+    int x = 0;
+    for (int i = 0; i < whole; ++i) {
+        const uint32_t b = row[i];
+        for (int k = perByte - 1; k >= 0; --k)
+            emit(x++, (b >> (k * Bits)) & mask);
+    }
+    for (; x < width; ++x)
+        emit(x, GetPacked<Bits>(row, x));
+}
+
 template <int Bits>
 uint8_t* PackedTo8(const uint8_t* row, const CGraphicsImage* image)
 {
     uint8_t* out = Spare(image);
-    const int w = Width(image);
-    for (int x = 0; x < w; ++x)
-        out[x] = uint8_t(GetPacked<Bits>(row, x));
+    ForEachIndex<Bits>(row, Width(image), [out](int x, uint32_t i) { out[x] = uint8_t(i); });
     return out;
 }
 
@@ -107,13 +122,8 @@ uint8_t* PackedTo24(const uint8_t* row, const CGraphicsImage* image)
 {
     uint8_t* out = Spare(image);
     const RGBQUAD* pal = Palette(image);
-    const int w = Width(image);
-    for (int x = 0; x < w; ++x) {
-        const RGBQUAD& e = pal[GetPacked<Bits>(row, x)];
-        out[3 * x] = e.rgbBlue;
-        out[3 * x + 1] = e.rgbGreen;
-        out[3 * x + 2] = e.rgbRed;
-    }
+    // 4-byte stores overlapping the next pixel; the last lands in the slack.
+    ForEachIndex<Bits>(row, Width(image), [out, pal](int x, uint32_t i) { std::memcpy(out + 3 * x, &pal[i], 4); });
     return out;
 }
 
@@ -122,9 +132,7 @@ uint8_t* PackedTo32(const uint8_t* row, const CGraphicsImage* image)
 {
     uint8_t* out = Spare(image);
     const RGBQUAD* pal = Palette(image);
-    const int w = Width(image);
-    for (int x = 0; x < w; ++x)
-        std::memcpy(out + 4 * x, &pal[GetPacked<Bits>(row, x)], 4);
+    ForEachIndex<Bits>(row, Width(image), [out, pal](int x, uint32_t i) { std::memcpy(out + 4 * x, &pal[i], 4); });
     return out;
 }
 
@@ -150,21 +158,31 @@ uint8_t* Index8To32(const uint8_t* row, const CGraphicsImage* image)
     return out;
 }
 
+// 12-bit rows by pixel pairs: three bytes give two colours.
+template <typename Emit>
+void ForEachRgb12(const uint8_t* row, int width, Emit emit)
+{
+    int x = 0;
+    for (const uint8_t* p = row; x + 1 < width; x += 2, p += 3) {
+        const uint32_t b0 = p[0], b1 = p[1], b2 = p[2];
+        emit(x, ((b1 & 0xF0) << 16) | ((b0 & 0x0F) << 12) | (b0 & 0xF0));
+        emit(x + 1, ((b2 & 0x0F) << 20) | ((b2 & 0xF0) << 8) | ((b1 & 0x0F) << 4));
+    }
+    if (x < width)
+        emit(x, Get12(row, x));
+}
+
 uint8_t* Rgb12To24(const uint8_t* row, const CGraphicsImage* image)
 {
     uint8_t* out = Spare(image);
-    const int w = Width(image);
-    for (int x = 0; x < w; ++x)
-        Store24(out + 3 * x, Get12(row, x));
+    ForEachRgb12(row, Width(image), [out](int x, uint32_t c) { Store32(out + 3 * x, c); });
     return out;
 }
 
 uint8_t* Rgb12To32(const uint8_t* row, const CGraphicsImage* image)
 {
     uint8_t* out = Spare(image);
-    const int w = Width(image);
-    for (int x = 0; x < w; ++x)
-        Store32(out + 4 * x, Get12(row, x));
+    ForEachRgb12(row, Width(image), [out](int x, uint32_t c) { Store32(out + 4 * x, c); });
     return out;
 }
 
