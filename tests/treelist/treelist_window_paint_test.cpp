@@ -9,6 +9,124 @@
 namespace treelist_window_test {
 namespace {
 
+// The screenshot's 0x00RRGGBB for a COLORREF.
+uint32_t Pixel(COLORREF c) { return (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c); }
+
+// WM_PAINT with a memory device context in wParam.
+winharness::Screenshot PaintToMemory(const Fixture& f)
+{
+    RECT client = {};
+    GetClientRect(f.tl, &client);
+    const HDC screen = GetDC(nullptr);
+    const HDC dc = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    const RECT all = {0, 0, client.right, client.bottom};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    f.Send(WM_PAINT, WPARAM(dc), 0);
+    winharness::Screenshot shot;
+    winharness::CaptureDC(dc, 0, 0, client.right, client.bottom, &shot);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return shot;
+}
+
+int Middle(const RECT& r) { return (r.top + r.bottom) / 2; }
+
+TEST(TreeListPaint, ColourSlotsAndItemColoursReachThePixels)
+{
+    Fixture f(kTreeStyle | TVS_CHECKBOXES);
+    f.InsertColumn(0, 150, "Name");
+    f.InsertColumn(1, 100, "Wert");
+    const uint32_t a = f.Insert(0, "alpha"), b = f.Insert(0, "beta"), c = f.Insert(0, "gamma");
+    f.SetText(a, "eins", 1);
+    const COLORREF back = RGB(10, 20, 30), own = RGB(200, 100, 50), cell = RGB(50, 60, 200);
+    f.Send(TVM_SETBKCOLOR, 0, back);
+    f.Send(TLM_SETITEMBKCOLOR, b, own);
+    f.Send(TLM_SETITEMBKCOLOR, c | (1u << 24), cell);
+    winharness::Screenshot shot = PaintToMemory(f);
+    ASSERT_GT(shot.width, 0);
+    EXPECT_EQ(shot.At(50, 190), Pixel(back));                       // below the rows
+    EXPECT_EQ(shot.At(148, Middle(f.ItemRect(b))), Pixel(own));     // the item's own background
+    EXPECT_EQ(shot.At(240, Middle(f.ItemRect(c))), Pixel(cell));    // the cell's own background
+    EXPECT_EQ(shot.At(240, Middle(f.ItemRect(a))), Pixel(back));
+
+    // Selection: the highlight with the focus, slot 9 without it.
+    f.Send(TVM_SELECTITEM, TVGN_CARET, LPARAM(a));
+    const RECT text = f.ItemRect(a, true);
+    SetFocus(f.parent.Handle());
+    shot = PaintToMemory(f);
+    EXPECT_EQ(shot.At(text.left + 1, text.top + 1), Pixel(COLORREF(f.Send(TVM_GETBKCOLOR, 9))));
+    SetFocus(f.tl);
+    shot = PaintToMemory(f);
+    EXPECT_EQ(shot.At(text.left + 1, text.top + 1), Pixel(GetSysColor(COLOR_HIGHLIGHT)));
+
+    // The drop highlight (slot 17) and a disabled control (slot 15).
+    f.Send(TLM_SETDROPTARGET, 0, LPARAM(c));
+    shot = PaintToMemory(f);
+    EXPECT_EQ(shot.At(148, Middle(f.ItemRect(c))), Pixel(COLORREF(f.Send(TVM_GETBKCOLOR, 17))));
+    f.Send(TLM_SETDROPTARGET, 0, 0);
+    EnableWindow(f.tl, FALSE);
+    shot = PaintToMemory(f);
+    EXPECT_EQ(shot.At(50, 190), Pixel(COLORREF(f.Send(TVM_GETBKCOLOR, 15))));
+}
+
+TEST(TreeListPaint, CheckBoxesShowTheirState)
+{
+    Fixture f(kTreeStyle | TVS_CHECKBOXES);
+    const uint32_t a = f.Insert(0, "eins"), b = f.Insert(0, "zwei");
+    TVITEMA tv = {};
+    tv.mask = TVIF_STATE;
+    tv.hItem = TreeListHtreeOf(b);
+    tv.state = INDEXTOSTATEIMAGEMASK(2);
+    tv.stateMask = TVIS_STATEIMAGEMASK;
+    f.SendRecord(TVM_SETITEMA, 0, &tv);
+    const winharness::Screenshot shot = PaintToMemory(f);
+    const RECT ta = f.ItemRect(a, true), tb = f.ItemRect(b, true);
+    const int boxLeft = ta.left - f.Data().stateImageCx;
+    int differing = 0;
+    for (int dy = 0; dy < f.Data().itemHeight; ++dy)
+        for (int dx = 0; dx < f.Data().stateImageCx; ++dx)
+            differing += shot.At(boxLeft + dx, ta.top + dy) != shot.At(boxLeft + dx, tb.top + dy);
+    EXPECT_GT(differing, 4) << "the checked box shows a mark";
+}
+
+TEST(TreeListPaint, PaintingStoresTheMeasuredWidths)
+{
+    Fixture f;
+    f.InsertColumn(0, 150, "Name");
+    f.InsertColumn(1, 100, "Wert");
+    const uint32_t a = f.Insert(0, "breiter Text");
+    f.SetText(a, "Zelle", 1);
+    EXPECT_EQ(f.Data().items[a]->textWidth, 0);
+    PaintToMemory(f);
+    EXPECT_EQ(f.Data().items[a]->textWidth, f.Window().MeasureText("breiter Text", 12, false));
+    EXPECT_EQ(f.Data().cells[1][a]->textWidth, f.Window().MeasureText("Zelle", 5, false));
+    // The hit test finds the text where it is painted.
+    TVHITTESTINFO hit = {};
+    const RECT text = f.ItemRect(a, true);
+    hit.pt = POINT{text.left + f.Data().items[a]->textWidth - 1, Middle(text)};
+    EXPECT_EQ(TreeListHandleOf(reinterpret_cast<HTREEITEM>(f.SendRecord(TVM_HITTEST, 0, &hit))), a);
+    EXPECT_NE(hit.flags & TVHT_ONITEMLABEL, 0u);
+}
+
+TEST(TreeListPaint, GridLinesAndTheDropStrip)
+{
+    Fixture f;
+    f.InsertColumn(0, 120, "Name");
+    f.InsertColumn(1, 100, "Wert");
+    const uint32_t a = f.Insert(0, "eins");
+    f.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_GRIDLINES, TLS_EX_GRIDLINES);
+    winharness::Screenshot shot = PaintToMemory(f);
+    const RECT row = f.ItemRect(a);
+    EXPECT_EQ(shot.At(60, row.bottom - 1), Pixel(COLORREF(f.Send(TVM_GETBKCOLOR, 6))));
+    f.Send(TLM_SETDROPTARGET, 0, LPARAM(kTreeListLast));
+    shot = PaintToMemory(f);
+    EXPECT_EQ(shot.At(60, row.bottom + 1), Pixel(COLORREF(f.Send(TVM_GETBKCOLOR, 10))));
+}
+
 TEST(TreeListPaint, ScreenshotOfAPopulatedControl)
 {
     Fixture f(kTreeStyle | TVS_CHECKBOXES | TVS_FULLROWSELECT, 420, 260);

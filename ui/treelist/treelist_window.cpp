@@ -56,7 +56,7 @@ void Destroy(TreeListData& d)
     }
     if (d.dragItem)
         w.EndDragVisuals();
-    for (UINT_PTR timer : {kTreeListDropTimer, kTreeListTooltipTimer, kTreeListAutoScrollTimer})
+    for (UINT_PTR timer : {kTreeListDropTimer, kTreeListTooltipTimer, kTreeListAutoScrollTimer, kTreeListBarTimer})
         KillTimer(w.hwnd, timer);
     TreeListDestroy(d);
     TreeListDestroyImageLists(d);
@@ -194,7 +194,34 @@ void TreeListWindow::Invalidate(const RECT* rect, bool erase)
 void TreeListWindow::SetScrollInfo(int bar, const SCROLLINFO& info, bool redraw)
 {
     SCROLLINFO copy = info;
-    ::SetScrollInfo(hwnd, bar, &copy, (redraw && !(d && d->redrawOff)) ? TRUE : FALSE);
+    if (!redraw || (d && d->redrawOff)) {
+        ::SetScrollInfo(hwnd, bar, &copy, FALSE);
+        return;
+    }
+    // Each update may come as its own message (a worker inserting item by
+    // item): the bars are drawn at most once per interval, the last update
+    // by a timer.
+    const DWORD now = GetTickCount();
+    const size_t slot = bar == SB_VERT ? 1 : 0;
+    const DWORD elapsed = now - lastBarRedraw[slot];
+    if (elapsed >= kTreeListBarRedrawMs) {
+        lastBarRedraw[slot] = now;
+        ::SetScrollInfo(hwnd, bar, &copy, TRUE);
+        return;
+    }
+    ::SetScrollInfo(hwnd, bar, &copy, FALSE);
+    if (!barTimer) {
+        barTimer = true;
+        ::SetTimer(hwnd, kTreeListBarTimer, kTreeListBarRedrawMs - elapsed, nullptr);
+    }
+}
+
+void TreeListWindow::RedrawBars()
+{
+    ::KillTimer(hwnd, kTreeListBarTimer);
+    barTimer = false;
+    lastBarRedraw[0] = lastBarRedraw[1] = GetTickCount();
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN);
 }
 
 bool TreeListWindow::GetScrollInfo(int bar, SCROLLINFO& info)

@@ -29,6 +29,8 @@ constexpr int kTreeListTooltipId = 2;
 constexpr int kTreeListEditorId = 3;
 // Timers of the window beside the core's drop timer.
 constexpr UINT_PTR kTreeListTooltipTimer = 0x3912;
+constexpr UINT_PTR kTreeListBarTimer = 0x3914;  // draws the scroll bars after a burst
+constexpr DWORD kTreeListBarRedrawMs = 201;       // at most about five bar redraws a second
 // The image-list value that means: the theme draws the check boxes.
 #define TREELIST_THEMED_BOXES ((HIMAGELIST)(ULONG_PTR)1)
 // Codes of the in-place editor's own endings (WM_COMMAND from id 3).
@@ -79,6 +81,8 @@ public:
     void DragFeedback(uint32_t modeFlags, uint32_t keyState) override;
     void EndDragVisuals() override;
     void Released() override { delete this; }
+    // The bar timer: draws both scroll bars with their last values.
+    void RedrawBars();
 
     // ---- Fonts ----
     // The font texts are drawn and measured in (the control's, else the
@@ -108,6 +112,9 @@ public:
 
     // Header calls made by the control itself: their notifications are its
     // own doing, not the user's.
+    DWORD lastBarRedraw[2] = {};  // horizontal, vertical
+    bool barTimer = false;
+
     int headerCalls = 0;
     // HDN_BEGINTRACK re-posts the press to the header once; the second
     // HDN_BEGINTRACK that this causes is let through.

@@ -336,7 +336,7 @@ bool TreeListPointerMessage(TreeListData& d, UINT message, WPARAM wParam, LPARAM
     case WM_MOUSEWHEEL:
         break;
     case WM_TIMER:
-        if (wParam != kTreeListTooltipTimer && wParam != kTreeListAutoScrollTimer)
+        if (wParam != kTreeListTooltipTimer && wParam != kTreeListAutoScrollTimer && wParam != kTreeListBarTimer)
             return false;
         break;
     default:
@@ -374,6 +374,8 @@ bool TreeListPointerMessage(TreeListData& d, UINT message, WPARAM wParam, LPARAM
     default:  // WM_TIMER
         if (wParam == kTreeListTooltipTimer)
             TreeListTooltipTimer(d);
+        else if (wParam == kTreeListBarTimer)
+            w.RedrawBars();
         else
             AutoScroll(d);
         return true;
