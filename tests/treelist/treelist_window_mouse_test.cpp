@@ -288,6 +288,57 @@ TEST(TreeListWindowMouse, TooltipShowsCutOffTextOnly)
     EXPECT_FALSE(f.Window().tipShown);
 }
 
+TEST(TreeListWindowMouse, ParentGivesTheTooltipText)
+{
+    Narrow n;
+    Fixture& f = n.f;
+    f.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_GETTOOLTIP, TLS_EX_GETTOOLTIP);
+    static char given[] = "vom Parent";
+    int asked = 0;
+    f.parent.SetAnswer(int(TLN_GETTOOLTIP), [&](NMHDR* h) {
+        ++asked;
+        NMTREEVIEWA* nm = reinterpret_cast<NMTREEVIEWA*>(h);
+        EXPECT_EQ(nm->itemNew.mask, 0x801Cu);
+        EXPECT_STREQ(nm->itemNew.pszText, "ok");
+        nm->itemNew.pszText = given;
+        return LRESULT(1);
+    });
+    f.Mouse(WM_MOUSEMOVE, f.TextPoint(n.shortItem));  // even a text that fits
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(f.Window().tipShown);
+    EXPECT_EQ(f.Window().tipText, "vom Parent");
+    // With a delay the tooltip waits for ticks of the 500 ms timer.
+    f.parent.SetAnswer(int(TLN_GETTOOLTIP), [&](NMHDR* h) {
+        NMTREEVIEWA* nm = reinterpret_cast<NMTREEVIEWA*>(h);
+        nm->itemNew.pszText = given;
+        nm->itemNew.mask |= 0x40000000;
+        nm->itemNew.lParam = 900;
+        return LRESULT(1);
+    });
+    f.Mouse(WM_MOUSEMOVE, f.TextPoint(n.longItem));
+    EXPECT_FALSE(f.Window().tipShown);
+    EXPECT_EQ(f.Window().tipCountdown, 2);
+    // An answer of 0 shows nothing.
+    f.parent.SetAnswer(int(TLN_GETTOOLTIP), [](NMHDR*) { return LRESULT(0); });
+    f.Mouse(WM_MOUSEMOVE, f.TextPoint(n.shortItem));
+    EXPECT_FALSE(f.Window().tipShown);
+}
+
+TEST(TreeListWindowMouse, InfoTipsAskTheParent)
+{
+    Fixture f(kTreeStyle | TVS_INFOTIP);
+    const Tree t = BuildTree(f);
+    f.parent.SetAnswer(int(TVN_GETINFOTIPA), [](NMHDR* h) {
+        NMTVGETINFOTIPA* nm = reinterpret_cast<NMTVGETINFOTIPA*>(h);
+        const std::string text = nm->pszText;
+        std::snprintf(nm->pszText, size_t(nm->cchTextMax), "Info zu %s", text.c_str());
+        return LRESULT(0);
+    });
+    f.Mouse(WM_MOUSEMOVE, f.TextPoint(t.b));
+    EXPECT_TRUE(f.Window().tipShown);
+    EXPECT_EQ(f.Window().tipText, "Info zu b");
+}
+
 TEST(TreeListWindowMouse, OwnDoubleClickWhileTheTooltipShows)
 {
     Narrow n;

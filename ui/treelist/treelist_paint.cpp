@@ -161,8 +161,7 @@ bool PaintItem(Painter& p, uint32_t h, int y, int32_t left, int32_t right, bool 
     const bool dropped = (item->flags & kTreeListDropHilite) && d.dropColumn == 0;
     if (dropped)
         back = d.colors[kDropSlot];
-    if (!rowSelected)
-        Fill(p.dc, cell, back);
+    Fill(p.dc, cell, rowSelected ? p.selectionBack : back);
     const int saved = SaveDC(p.dc);
     IntersectClipRect(p.dc, cell.left, cell.top, cell.right, cell.bottom);
     DrawTree(p, *item, left, y);
@@ -226,57 +225,62 @@ bool PaintCell(Painter& p, uint32_t h, uint32_t column, int y, int32_t left, int
         return false;
     cell = TreeListCellOf(d, h, column);
     const bool bold = cell && (cell->state & TVIS_BOLD);
-    if (cell && cell->textWidth == 0 && !text.empty())
-        cell->textWidth = d.host->MeasureText(text.data(), int(text.size()), bold);
+    int32_t width = 0;
+    if (cell && !text.empty()) {
+        if (cell->textWidth == 0)
+            cell->textWidth = d.host->MeasureText(text.data(), int(text.size()), bold);
+        width = cell->textWidth;
+    }
 
-    RECT r = {left, y, right, y + d.itemHeight};
     const bool dropped = (item->flags & kTreeListDropHilite) && d.dropColumn == column;
     const bool caretCell = (d.extStyle & TLS_EX_CELLSELECT) && d.caretItem == h && d.caretColumn == column;
-    const bool selected = rowSelected || (caretCell && (item->state & TVIS_SELECTED));
+    const bool selected = (rowSelected || (caretCell && (item->state & TVIS_SELECTED))) && !dropped;
     COLORREF back = p.back;
     if (cell && (cell->flags & kTreeListOwnBackColor))
         back = cell->backColor;
     if (dropped)
         back = d.colors[kDropSlot];
-    if (selected && !dropped)
+    if (selected)
         back = p.selectionBack;
-    Fill(p.dc, r, back);
-    const int saved = SaveDC(p.dc);
-    IntersectClipRect(p.dc, r.left, r.top, r.right, r.bottom);
 
+    // The icon (or check box) first, then one opaque, clipped text call
+    // that fills the rest of the cell: few calls per cell.
+    RECT r = {left, y, right, y + d.itemHeight};
     const bool iconRight = cell && (cell->state & TVIS_CELLRIGHTICON);
-    if (col.editKind >= kFirstCheckBoxKind && d.cellStateImages) {
-        const UINT state = cell ? cell->state : 0;
-        const int x = iconRight ? r.right - d.cellStateImageCx : r.left;
-        const bool hot = p.w.hotBox && p.w.hotItem == h && p.w.hotColumn == column;
-        DrawCheckBox(p, p.w.themedCellBoxes, d.cellStateImages, state, x, y + (d.itemHeight - d.cellStateImageCy) / 2,
-                     d.cellStateImageCx, d.cellStateImageCy, hot);
-        (iconRight ? r.right : r.left) += iconRight ? -d.cellStateImageCx : d.cellStateImageCx;
-    } else if (cell && (cell->flags & kTreeListShowsImage)) {
-        const HIMAGELIST list = d.extraImages ? d.extraImages : d.normalImages;
-        const int32_t cx = d.extraImages ? d.extraImageCx : d.imageCx;
-        const int32_t cy = d.extraImages ? d.extraImageCy : d.imageCy;
-        const int x = iconRight ? r.right - cx : r.left;
-        if (cell->image >= 0 && RealList(list))
-            ImageList_Draw(list, cell->image, p.dc, x, y + (d.itemHeight - cy) / 2, ILD_TRANSPARENT);
-        (iconRight ? r.right : r.left) += iconRight ? -cx : cx;
+    const bool box = col.editKind >= kFirstCheckBoxKind && d.cellStateImages;
+    const bool image = !box && cell && (cell->flags & kTreeListShowsImage);
+    if (box || image) {
+        const int32_t cx = box ? d.cellStateImageCx : d.extraImages ? d.extraImageCx : d.imageCx;
+        const int32_t cy = box ? d.cellStateImageCy : d.extraImages ? d.extraImageCy : d.imageCy;
+        RECT icon = r;
+        (iconRight ? icon.left : icon.right) = iconRight ? r.right - cx : r.left + cx;
+        (iconRight ? r.right : r.left) = iconRight ? icon.left : icon.right;
+        Fill(p.dc, icon, back);
+        const int iy = y + (d.itemHeight - cy) / 2;
+        if (box) {
+            const bool hot = p.w.hotBox && p.w.hotItem == h && p.w.hotColumn == column;
+            DrawCheckBox(p, p.w.themedCellBoxes, d.cellStateImages, cell ? cell->state : 0, icon.left, iy, cx, cy, hot);
+        } else {
+            const HIMAGELIST list = d.extraImages ? d.extraImages : d.normalImages;
+            if (cell->image >= 0 && RealList(list))
+                ImageList_Draw(list, cell->image, p.dc, icon.left, iy, ILD_TRANSPARENT);
+        }
     }
-    if (!text.empty()) {
-        const uint8_t flags = cell ? cell->flags : 0;
-        const COLORREF own = cell ? cell->textColor : 0;
-        SelectObject(p.dc, bold ? p.w.BoldFont() : p.w.DrawFont());
-        SetTextColor(p.dc, selected && !dropped ? p.selectionText : TextColor(p, flags, own, column));
-        SetBkMode(p.dc, TRANSPARENT);
-        RECT textRect = {r.left + kTextPad, r.top, r.right - kTextPad, r.bottom};
-        const UINT align = col.align == 2 ? DT_RIGHT : col.align == 1 ? DT_CENTER : DT_LEFT;
-        DrawTextA(p.dc, text.data(), int(text.size()), &textRect, align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-        SetBkMode(p.dc, OPAQUE);
-    }
+    int x = r.left + kTextPad;
+    if (col.align == 2)
+        x = r.right - kTextPad - width;
+    else if (col.align == 1)
+        x = (r.left + r.right - width) / 2;
+    SelectObject(p.dc, bold ? p.w.BoldFont() : p.w.DrawFont());
+    const uint8_t flags = cell ? cell->flags : 0;
+    SetTextColor(p.dc, selected ? p.selectionText : TextColor(p, flags, cell ? cell->textColor : 0, column));
+    SetBkColor(p.dc, back);
+    ExtTextOutA(p.dc, x, y + (d.itemHeight - p.w.textHeight) / 2, ETO_OPAQUE | ETO_CLIPPED, &r, text.data(),
+                UINT(text.size()), nullptr);
     if (caretCell && d.hasFocus) {
         const RECT focus = {left, y, right, y + d.itemHeight};
         DrawFocusRect(p.dc, &focus);
     }
-    RestoreDC(p.dc, saved);
     return true;
 }
 
@@ -303,7 +307,6 @@ bool PaintRow(Painter& p, uint32_t row, int y)
     const bool rowSelected = (d.style & TVS_FULLROWSELECT) && (item->state & TVIS_SELECTED) &&
                              !(d.extStyle & TLS_EX_CELLSELECT);
     const RECT rowRect = {0, y, d.clientWidth, y + d.itemHeight};
-    Fill(p.dc, rowRect, rowSelected ? p.selectionBack : p.back);
     if (d.columnCount == 0) {
         const int32_t right = std::max(d.clientWidth, d.contentWidth) - d.scrollX;
         return PaintItem(p, h, y, -d.scrollX, right, rowSelected);
@@ -328,6 +331,9 @@ bool PaintRow(Painter& p, uint32_t row, int y)
         if (!ok)
             return false;
     }
+    // Right of the last column.
+    const RECT rest = {std::max<LONG>(d.columnEdges[d.columnCount] - d.scrollX, 0), y, d.clientWidth, y + d.itemHeight};
+    Fill(p.dc, rest, rowSelected ? p.selectionBack : p.back);
     if (d.extStyle & TLS_EX_GRIDLINES)
         PaintGrid(p, y);
     if (d.hasFocus && d.caretItem == h && (d.style & TVS_FULLROWSELECT) && !(d.extStyle & TLS_EX_CELLSELECT))

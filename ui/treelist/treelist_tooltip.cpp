@@ -21,7 +21,7 @@ constexpr int kFitSlack = 4;
 constexpr size_t kBufferStep = 256;
 constexpr size_t kMaxInfoTip = 1024;
 constexpr UINT kParentDelayMask = 0x40000000;
-constexpr UINT kTooltipRecordMask = TVIF_SUBITEM | TVIF_TEXT | TVIF_STATE | TVIF_HANDLE | TVIF_PARAM;  // 0x801C
+constexpr UINT kTooltipRecordMask = TVIF_SUBITEM | TVIF_STATE | TVIF_HANDLE | TVIF_PARAM;  // 0x801C
 
 // The record of TLN_GETTOOLTIP: NMTREEVIEW-like, then the text's position.
 struct NMTLTOOLTIP {
@@ -245,10 +245,11 @@ void TreeListUpdateTooltip(TreeListData& d, uint32_t h, UINT hitFlags)
         POINT at = {nm.left, nm.top};
         ClientToScreen(w.hwnd, &at);
         const std::string shown(given, strnlen(given, kTreeListMaxTextLength));
-        w.tipItem = h;
-        w.tipColumn = column;
         if ((nm.tree.itemNew.mask & kParentDelayMask) && nm.tree.itemNew.lParam > 0) {
             // Shown after the delay, in ticks of the 500 ms timer.
+            TreeListHideItemTooltip(d);
+            w.tipItem = h;
+            w.tipColumn = column;
             w.tipText = shown;
             w.tipBold = bold;
             w.tipPosition = at;
@@ -256,6 +257,8 @@ void TreeListUpdateTooltip(TreeListData& d, uint32_t h, UINT hitFlags)
             d.host->SetTimer(kTreeListTooltipTimer, kDelayTickMs);
             return;
         }
+        w.tipItem = h;
+        w.tipColumn = column;
         Show(d, shown, bold, at);
         return;
     }

@@ -3,6 +3,7 @@
 // portable core's host.
 #include "ui/treelist/treelist_window.h"
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <new>
@@ -138,10 +139,47 @@ TreeListWindow::TreeListWindow(HWND window) : hwnd(window)
 
 TreeListWindow::~TreeListWindow()
 {
+    if (bufferDc) {
+        SelectObject(bufferDc, bufferOld);
+        DeleteDC(bufferDc);
+    }
+    if (bufferBitmap)
+        DeleteObject(bufferBitmap);
     if (measureDc)
         DeleteDC(measureDc);
     if (boldFont)
         DeleteObject(boldFont);
+}
+
+HDC TreeListWindow::PaintBuffer(int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    if (bufferDc && width <= bufferWidth && height <= bufferHeight)
+        return bufferDc;
+    if (!bufferDc && !(bufferDc = CreateCompatibleDC(nullptr)))
+        return nullptr;
+    // A DIB section: drawing into it needs no round trip to the display.
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = std::max(width, bufferWidth);
+    info.bmiHeader.biHeight = -std::max(height, bufferHeight);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(bufferDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap)
+        return nullptr;
+    const HGDIOBJ previous = SelectObject(bufferDc, bitmap);
+    if (!bufferOld)
+        bufferOld = previous;
+    if (bufferBitmap)
+        DeleteObject(bufferBitmap);
+    bufferBitmap = bitmap;
+    bufferWidth = info.bmiHeader.biWidth;
+    bufferHeight = -info.bmiHeader.biHeight;
+    return bufferDc;
 }
 
 HFONT TreeListWindow::DrawFont() const

@@ -83,6 +83,9 @@ public:
     void Released() override { delete this; }
     // The bar timer: draws both scroll bars with their last values.
     void RedrawBars();
+    // The off-screen picture WM_PAINT draws into, at least width x height;
+    // null when it cannot be made (then painting goes to the screen).
+    HDC PaintBuffer(int width, int height);
 
     // ---- Fonts ----
     // The font texts are drawn and measured in (the control's, else the
@@ -94,6 +97,10 @@ public:
     HWND hwnd;
     TreeListData* d = nullptr;
     HDC measureDc = nullptr;  // memory DC for measuring texts
+    HDC bufferDc = nullptr;   // the off-screen picture of WM_PAINT
+    HBITMAP bufferBitmap = nullptr;
+    HGDIOBJ bufferOld = nullptr;
+    int bufferWidth = 0, bufferHeight = 0;
     HFONT font = nullptr;     // WM_SETFONT's font, 0 = default
     HFONT boldFont = nullptr;  // made on first need
     int textHeight = 13;

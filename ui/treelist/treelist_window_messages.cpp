@@ -380,7 +380,14 @@ bool Handle(TreeListData& d, UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         } else {
             PAINTSTRUCT ps;
             const HDC dc = BeginPaint(w.hwnd, &ps);
-            TreeListPaint(d, dc, &ps.rcPaint);
+            const RECT& r = ps.rcPaint;
+            if (const HDC buffer = w.PaintBuffer(d.clientWidth, d.clientHeight)) {
+                // Drawn off screen, shown with one copy.
+                TreeListPaint(d, buffer, &r);
+                BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, buffer, r.left, r.top, SRCCOPY);
+            } else {
+                TreeListPaint(d, dc, &r);
+            }
             EndPaint(w.hwnd, &ps);
         }
         return true;

@@ -1,0 +1,314 @@
+// The TreeList window ("<case>/ours") against the platform's own tree view
+// "SysTreeView32" ("<case>/peer") and, where a tree has no columns, a
+// report-mode "SysListView32", in the same process, through the same
+// messages (Windows build, under Wine: bash tools/bench.sh --windows
+// treelist_window_bench). Every iteration makes a fresh window; its
+// filling is not timed unless it is the case.
+#include <benchmark/benchmark.h>
+
+#include "platform/win32/win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/treelist/treelist_window.h"
+
+namespace {
+
+// The item counts of the cases scale with LINDAR_BENCH_ITEMS (default
+// 100,000): the platform's tree view needs minutes for the full counts.
+int Items()
+{
+    static const int items = [] {
+        const char* value = std::getenv("LINDAR_BENCH_ITEMS");
+        const int n = value ? std::atoi(value) : 0;
+        return n >= 1000 ? n : 100000;
+    }();
+    return items;
+}
+const int kBig = Items();
+const int kFront = Items() / 10;
+constexpr int kChildren = 100;
+const int kParents = Items() / kChildren;
+constexpr int kGets = 1000000;
+constexpr int kPaints = 50;
+constexpr int kWidth = 600;
+constexpr int kHeight = 800;
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+HWND g_frame = nullptr;
+
+enum class Kind { kTreeList, kTreeView, kListView };
+
+HWND Make(Kind kind)
+{
+    const char* cls = kind == Kind::kTreeList ? "TreeList" : kind == Kind::kTreeView ? WC_TREEVIEWA : WC_LISTVIEWA;
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL;
+    style |= kind == Kind::kListView ? LVS_REPORT : TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT;
+    return CreateWindowExA(0, cls, nullptr, style, 0, 0, kWidth, kHeight, g_frame, nullptr, GetModuleHandleA(nullptr),
+                           nullptr);
+}
+
+std::vector<std::string> RandomTexts(int n, unsigned seed)
+{
+    std::vector<std::string> texts;
+    texts.resize(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        char buffer[32];
+        std::snprintf(buffer, sizeof(buffer), "Eintrag %08u", seed);
+        texts[size_t(i)] = buffer;
+    }
+    return texts;
+}
+
+HTREEITEM Insert(HWND w, HTREEITEM parent, HTREEITEM after, const char* text, LPARAM data)
+{
+    TVINSERTSTRUCTA insert = {};
+    insert.hParent = parent;
+    insert.hInsertAfter = after;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+    insert.item.pszText = const_cast<char*>(text);
+    insert.item.lParam = data;
+    return reinterpret_cast<HTREEITEM>(SendMessageA(w, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+void FillFlat(HWND w, const std::vector<std::string>& texts)
+{
+    for (size_t i = 0; i < texts.size(); ++i)
+        Insert(w, TVI_ROOT, TVI_LAST, texts[i].c_str(), LPARAM(i));
+}
+
+// One case: set-up (untimed), the timed part, clean-up (untimed).
+struct Case {
+    const char* name;
+    Kind peer;
+    std::function<void(HWND)> setup;
+    std::function<void(HWND)> run;
+    bool destroys = false;  // run destroys the window itself
+};
+
+void Run(benchmark::State& state, const Case& c, Kind kind)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        const HWND w = Make(kind);
+        // Filling is not the case: without redraw it is quick on both sides.
+        SendMessageA(w, WM_SETREDRAW, FALSE, 0);
+        if (c.setup)
+            c.setup(w);
+        SendMessageA(w, WM_SETREDRAW, TRUE, 0);
+        Pump();
+        state.ResumeTiming();
+        c.run(w);
+        state.PauseTiming();
+        if (!c.destroys)
+            DestroyWindow(w);
+        Pump();
+        state.ResumeTiming();
+    }
+}
+
+int CALLBACK ByData(LPARAM a, LPARAM b, LPARAM) { return a < b ? -1 : a > b ? 1 : 0; }
+
+void AddColumns(HWND w, Kind kind)
+{
+    const char* names[] = {"Name", "Größe", "Typ"};
+    for (int c = 0; c < 3; ++c) {
+        LVCOLUMNA lv = {};
+        lv.mask = LVCF_WIDTH | LVCF_TEXT;
+        lv.cx = 180;
+        lv.pszText = const_cast<char*>(names[c]);
+        SendMessageA(w, kind == Kind::kListView ? LVM_INSERTCOLUMNA : TLM_INSERTCOLUMN, c, reinterpret_cast<LPARAM>(&lv));
+    }
+}
+
+// Rows with two further cells, as a tree list or as list-view rows.
+void FillRows(HWND w, Kind kind, int n)
+{
+    char text[32], size[16];
+    for (int i = 0; i < n; ++i) {
+        std::snprintf(text, sizeof(text), "Datei %d.txt", i);
+        std::snprintf(size, sizeof(size), "%d KB", i % 977);
+        if (kind == Kind::kListView) {
+            LVITEMA item = {};
+            item.mask = LVIF_TEXT;
+            item.iItem = i;
+            item.pszText = text;
+            const int row = int(SendMessageA(w, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+            item.iItem = row;
+            item.iSubItem = 1;
+            item.pszText = size;
+            SendMessageA(w, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+            item.iSubItem = 2;
+            item.pszText = const_cast<char*>("Datei");
+            SendMessageA(w, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        } else {
+            const HTREEITEM h = Insert(w, TVI_ROOT, TVI_LAST, text, i);
+            TVITEMA tv = {};
+            tv.mask = TVIF_TEXT | TVIF_SUBITEM;
+            tv.hItem = h;
+            tv.cChildren = 1;
+            tv.pszText = size;
+            SendMessageA(w, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+            tv.cChildren = 2;
+            tv.pszText = const_cast<char*>("Datei");
+            SendMessageA(w, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+        }
+    }
+}
+
+void PaintPages(HWND w)
+{
+    for (int i = 0; i < kPaints; ++i) {
+        InvalidateRect(w, nullptr, TRUE);
+        UpdateWindow(w);
+    }
+}
+
+
+const std::vector<std::string>& Texts()
+{
+    static const std::vector<std::string> texts = RandomTexts(kBig, 1);
+    return texts;
+}
+
+// The cases with both sides; columns compare with the list view.
+std::vector<std::pair<Case, Case>> Cases()
+{
+    const std::vector<Case> cases = {
+        {"Insert100kAtEnd/redrawOn", Kind::kTreeView, nullptr, [](HWND w) {
+             FillFlat(w, Texts());
+             Pump();
+         }},
+        {"Insert100kAtEnd/redrawOff", Kind::kTreeView, nullptr, [](HWND w) {
+             SendMessageA(w, WM_SETREDRAW, FALSE, 0);
+             FillFlat(w, Texts());
+             SendMessageA(w, WM_SETREDRAW, TRUE, 0);
+             Pump();
+         }},
+        {"Insert10kAtFront", Kind::kTreeView, nullptr, [](HWND w) {
+             for (int i = 0; i < kFront; ++i)
+                 Insert(w, TVI_ROOT, TVI_FIRST, Texts()[size_t(i)].c_str(), 0);
+             Pump();
+         }},
+        {"ExpandAll1kx100", Kind::kTreeView,
+         [](HWND w) {
+             for (int p = 0; p < kParents; ++p) {
+                 const HTREEITEM parent = Insert(w, TVI_ROOT, TVI_LAST, Texts()[size_t(p)].c_str(), p);
+                 for (int c = 0; c < kChildren; ++c)
+                     Insert(w, parent, TVI_LAST, Texts()[size_t(p * kChildren + c)].c_str(), c);
+             }
+         },
+         [](HWND w) {
+             for (HTREEITEM h = reinterpret_cast<HTREEITEM>(SendMessageA(w, TVM_GETNEXTITEM, TVGN_ROOT, 0)); h;
+                  h = reinterpret_cast<HTREEITEM>(SendMessageA(w, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(h))))
+                 SendMessageA(w, TVM_EXPAND, TVE_EXPAND, LPARAM(h));
+             Pump();
+         }},
+        {"GetItem1M", Kind::kTreeView, [](HWND w) { FillFlat(w, Texts()); },
+         [](HWND w) {
+             std::vector<HTREEITEM> items;
+             for (HTREEITEM h = reinterpret_cast<HTREEITEM>(SendMessageA(w, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+                  h && items.size() < 1000;
+                  h = reinterpret_cast<HTREEITEM>(SendMessageA(w, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(h))))
+                 items.push_back(h);
+             char buffer[64];
+             TVITEMA tv = {};
+             for (int i = 0; i < kGets; ++i) {
+                 tv.mask = TVIF_TEXT | TVIF_STATE | TVIF_PARAM;
+                 tv.hItem = items[size_t(i) % items.size()];
+                 tv.stateMask = 0xFFFF;
+                 tv.pszText = buffer;
+                 tv.cchTextMax = sizeof(buffer);
+                 SendMessageA(w, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+             }
+         }},
+        {"SortChildren100k", Kind::kTreeView, [](HWND w) { FillFlat(w, Texts()); },
+         [](HWND w) { SendMessageA(w, TVM_SORTCHILDREN, 0, LPARAM(TVI_ROOT)); }},
+        {"SortChildrenCB100k", Kind::kTreeView,
+         [](HWND w) {
+             for (int i = 0; i < kBig; ++i)
+                 Insert(w, TVI_ROOT, TVI_LAST, "x", LPARAM(std::hash<std::string>()(Texts()[size_t(i)]) & 0x7FFFFFFF));
+         },
+         [](HWND w) {
+             TVSORTCB sort = {TVI_ROOT, &ByData, 0};
+             SendMessageA(w, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
+         }},
+        {"DeleteAll100k", Kind::kTreeView, [](HWND w) { FillFlat(w, Texts()); },
+         [](HWND w) {
+             SendMessageA(w, TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
+             Pump();
+         }},
+        {"DestroyWindow100k", Kind::kTreeView, [](HWND w) { FillFlat(w, Texts()); },
+         [](HWND w) {
+             DestroyWindow(w);
+             Pump();
+         },
+         true},
+        {"PaintPage/x50", Kind::kTreeView, [](HWND w) { FillFlat(w, Texts()); }, [](HWND w) { PaintPages(w); }},
+    };
+    std::vector<std::pair<Case, Case>> both;
+    for (const Case& c : cases)
+        both.push_back({c, c});
+    // Rows with two further cells: tree-list columns against list-view columns.
+    Case insertOurs{"InsertRowsWithCells100k", Kind::kListView, [](HWND w) { AddColumns(w, Kind::kTreeList); },
+                    [](HWND w) {
+                        FillRows(w, Kind::kTreeList, kBig);
+                        Pump();
+                    }};
+    Case insertPeer{"InsertRowsWithCells100k", Kind::kListView, [](HWND w) { AddColumns(w, Kind::kListView); },
+                    [](HWND w) {
+                        FillRows(w, Kind::kListView, kBig);
+                        Pump();
+                    }};
+    both.push_back({insertOurs, insertPeer});
+    Case paintOurs{"PaintPageThreeColumns/x50", Kind::kListView,
+                   [](HWND w) {
+                       AddColumns(w, Kind::kTreeList);
+                       FillRows(w, Kind::kTreeList, 1000);
+                   },
+                   [](HWND w) { PaintPages(w); }};
+    Case paintPeer{"PaintPageThreeColumns/x50", Kind::kListView,
+                   [](HWND w) {
+                       AddColumns(w, Kind::kListView);
+                       FillRows(w, Kind::kListView, 1000);
+                   },
+                   [](HWND w) { PaintPages(w); }};
+    both.push_back({paintOurs, paintPeer});
+    return both;
+}
+
+// Registered before main: the frame window the controls live in is made
+// with the first registration.
+const bool g_registered = [] {
+    TreeListRegister(GetModuleHandleA(nullptr));
+    g_frame = CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, kWidth + 40, kHeight + 60,
+                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    for (const auto& [ours, peer] : Cases()) {
+        const std::string name = ours.name;
+        benchmark::RegisterBenchmark((name + "/ours").c_str(), [ours = ours](benchmark::State& s) {
+            Run(s, ours, Kind::kTreeList);
+        })->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((name + "/peer").c_str(), [peer = peer](benchmark::State& s) {
+            Run(s, peer, peer.peer);
+        })->Unit(benchmark::kMillisecond);
+    }
+    return true;
+}();
+
+}  // namespace
