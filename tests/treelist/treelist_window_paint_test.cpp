@@ -127,38 +127,75 @@ TEST(TreeListPaint, GridLinesAndTheDropStrip)
     EXPECT_EQ(shot.At(60, row.bottom + 1), Pixel(COLORREF(f.Send(TVM_GETBKCOLOR, 10))));
 }
 
+// Two 16 x 16 icons: a yellow folder square and a blue file square.
+HIMAGELIST Icons()
+{
+    const HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 0);
+    const HDC screen = GetDC(nullptr);
+    const HDC dc = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, 32, 16);
+    ReleaseDC(nullptr, screen);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    const RECT all = {0, 0, 32, 16}, folder = {1, 3, 15, 14}, file = {19, 1, 29, 15};
+    const HBRUSH white = CreateSolidBrush(RGB(255, 0, 255)), yellow = CreateSolidBrush(RGB(230, 190, 60)),
+                 blue = CreateSolidBrush(RGB(70, 110, 200));
+    FillRect(dc, &all, white);
+    FillRect(dc, &folder, yellow);
+    FillRect(dc, &file, blue);
+    SelectObject(dc, old);
+    ImageList_AddMasked(list, bitmap, RGB(255, 0, 255));
+    for (HBRUSH b : {white, yellow, blue})
+        DeleteObject(b);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return list;
+}
+
 TEST(TreeListPaint, ScreenshotOfAPopulatedControl)
 {
     Fixture f(kTreeStyle | TVS_CHECKBOXES | TVS_FULLROWSELECT, 420, 260);
-    f.InsertColumn(0, 180, "Name");
-    f.InsertColumn(1, 90, "Größe", LVCF_FMT, 1);
+    f.Send(TVM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(Icons()));
+    f.InsertColumn(0, 190, "Name");
+    f.InsertColumn(1, 80, "Größe", LVCF_FMT, 1);
     f.InsertColumn(2, 120, "Typ");
-    const char* names[] = {"Ordner A", "Datei 1.txt", "Datei 2.png", "Unterordner", "Ordner B", "Bild.jpg"};
-    uint32_t last = 0, folder = 0;
+    const char* names[] = {"Ordner A", "Datei 1.txt", "Datei 2.png", "Unterordner mit langem Namen", "Ordner B",
+                           "Bild.jpg"};
+    uint32_t items[6] = {}, folder = 0;
     for (int i = 0; i < 6; ++i) {
         const bool top = i == 0 || i == 4;
-        last = f.Insert(top ? 0 : folder, names[i]);
+        TVINSERTSTRUCTA insert = {};
+        insert.hParent = top ? TVI_ROOT : TreeListHtreeOf(folder);
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        insert.item.pszText = const_cast<char*>(names[i]);
+        insert.item.iImage = insert.item.iSelectedImage = top || i == 3 ? 0 : 1;
+        items[i] = uint32_t(f.SendRecord(TVM_INSERTITEMA, 0, &insert));
         if (top)
-            folder = last;
-        f.SetText(last, top ? "" : "12 KB", 1);
-        f.SetText(last, top ? "Dateiordner" : "Datei", 2);
+            folder = items[i];
+        f.SetText(items[i], top ? "" : "12 KB", 1);
+        f.SetText(items[i], top || i == 3 ? "Dateiordner" : "Datei", 2);
     }
-    f.Send(TVM_EXPAND, TVE_EXPAND, LPARAM(f.Next(0, TVGN_ROOT)));
-    f.Send(TVM_EXPAND, TVE_EXPAND, LPARAM(folder));
-    const uint32_t second = f.Next(f.Next(0, TVGN_ROOT), TVGN_CHILD);
+    f.Send(TVM_EXPAND, TVE_EXPAND, LPARAM(items[0]));
+    f.Send(TVM_EXPAND, TVE_EXPAND, LPARAM(items[4]));
     TVITEMA tv = {};
     tv.mask = TVIF_STATE;
-    tv.hItem = TreeListHtreeOf(second);
+    tv.hItem = TreeListHtreeOf(items[1]);
     tv.state = INDEXTOSTATEIMAGEMASK(2);
     tv.stateMask = TVIS_STATEIMAGEMASK;
     f.SendRecord(TVM_SETITEMA, 0, &tv);
-    f.Send(TLM_SETITEMTEXTCOLOR, second | (2u << 24), RGB(200, 0, 0));
-    f.Send(TLM_SETITEMBKCOLOR, folder | (1u << 24), RGB(255, 240, 200));
-    f.Send(TVM_SELECTITEM, TVGN_CARET, LPARAM(second));
+    tv.hItem = TreeListHtreeOf(items[4]);
+    tv.state = tv.stateMask = TVIS_BOLD;
+    f.SendRecord(TVM_SETITEMA, 0, &tv);
+    f.Send(TLM_SETITEMTEXTCOLOR, items[5] | (2u << 24), RGB(200, 0, 0));
+    f.Send(TLM_SETITEMBKCOLOR, items[4] | (1u << 24), RGB(255, 240, 200));
+    f.Send(TVM_SELECTITEM, TVGN_CARET, LPARAM(items[2]));
     SetFocus(f.tl);
     winharness::PumpUntilIdle(500);
     winharness::Screenshot shot;
     ASSERT_TRUE(winharness::CaptureWindow(f.parent.Handle(), &shot));
+    // The painted colours are where the records say.
+    const RECT bold = f.ItemRect(items[4]);
+    EXPECT_EQ(shot.At(230, (bold.top + bold.bottom) / 2), Pixel(RGB(255, 240, 200)));
     std::string error;
     const std::string path = lindar_test::TempDir() + "/treelist_populated.png";
     EXPECT_TRUE(winharness::SavePng(shot, path, &error)) << error;
