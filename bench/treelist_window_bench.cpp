@@ -222,11 +222,14 @@ std::vector<std::pair<Case, Case>> Cases()
          }},
         {"GetItem1M", Kind::kTreeView, [](HWND w) { FillFlat(w, Texts()); },
          [](HWND w) {
+             // 1,000 items spread over the whole list.
              std::vector<HTREEITEM> items;
-             for (HTREEITEM h = reinterpret_cast<HTREEITEM>(SendMessageA(w, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-                  h && items.size() < 1000;
-                  h = reinterpret_cast<HTREEITEM>(SendMessageA(w, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(h))))
-                 items.push_back(h);
+             size_t index = 0;
+             const size_t step = size_t(kBig) / 1000;
+             for (HTREEITEM h = reinterpret_cast<HTREEITEM>(SendMessageA(w, TVM_GETNEXTITEM, TVGN_ROOT, 0)); h;
+                  h = reinterpret_cast<HTREEITEM>(SendMessageA(w, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(h))), ++index)
+                 if (index % step == 0)
+                     items.push_back(h);
              char buffer[64];
              TVITEMA tv = {};
              for (int i = 0; i < kGets; ++i) {

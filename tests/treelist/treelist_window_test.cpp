@@ -48,6 +48,12 @@ TEST(TreeListWindowClass, RegistersOnceWithItsClassRecord)
     EXPECT_EQ(wc.hIcon, nullptr);
     Fixture f;
     EXPECT_EQ(f.Send(TLM_OPTION, 11), reinterpret_cast<LRESULT>(&TreeListProc));
+    // The scroll bars vanish while the window is made: the records know the
+    // client area as it is afterwards.
+    RECT client = {};
+    GetClientRect(f.tl, &client);
+    EXPECT_EQ(f.Data().clientWidth, client.right);
+    EXPECT_EQ(f.Data().clientHeight, client.bottom);
     EXPECT_EQ(f.Send(TLM_OPTION, 11 | kTreeListOptionSet, 5), reinterpret_cast<LRESULT>(&TreeListProc));
 }
 

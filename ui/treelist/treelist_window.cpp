@@ -37,6 +37,11 @@ LRESULT Create(HWND hwnd)
     w->d = d;
     SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(d));
     TreeListCall call(*d);
+    // The scroll bars set during creation may have changed the client area
+    // before the window could hear of it.
+    GetClientRect(hwnd, &client);
+    if (client.right != d->clientWidth || client.bottom != d->clientHeight)
+        TreeListResize(*d, client.right, client.bottom);
     TreeListOpenThemes(*d);
     if (!(style & TVS_NOTOOLTIPS))
         TreeListCreateTooltip(*d);

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr WPARAM kKeepImageList = 0x40000000;
 constexpr UINT kStyleCheckBoxLook = TVS_CHECKBOXES | TVS_NONEVENHEIGHT;
 constexpr UINT kStyleLines = TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_CHECKBOXES;
 constexpr UINT kExtStyleRepaint = 0x040E0002;
@@ -24,7 +23,6 @@ constexpr uint32_t kEditColumnMask = 0x3F;
 constexpr uint32_t kEditKindShift = 8;
 constexpr uint32_t kEditKindMask = 0x07;
 constexpr uint8_t kFirstCheckBoxKind = 6;
-constexpr uint8_t kFirstBoxListKind = 3;  // a cleared cell list is rebuilt for these kinds
 
 WPARAM KeyState()
 {
