@@ -297,6 +297,90 @@ TEST(TreeListWindowMessages, TableResultsAndNotifications)
     }
 }
 
+TEST(TreeListWindowMessages, ScrollMessages)
+{
+    Fixture f;
+    f.InsertColumn(0, 300, "Name");
+    f.InsertColumn(1, 300, "Mehr");
+    f.InsertColumn(2, 200, "Noch mehr");
+    char text[16];
+    for (int i = 0; i < 60; ++i) {
+        std::snprintf(text, sizeof(text), "row %d", i);
+        f.Insert(0, text);
+    }
+    winharness::PumpUntilIdle(300);
+    const uint32_t visible = f.Data().visibleCount;
+    const struct {
+        WPARAM code;
+        uint32_t first;
+    } vertical[] = {{SB_LINEDOWN, 1}, {SB_LINEDOWN, 2}, {SB_LINEUP, 1}, {SB_PAGEDOWN, 1 + visible},
+                    {SB_PAGEUP, 1},   {SB_BOTTOM, 60 - visible + 1}, {SB_LINEDOWN, 60 - visible + 1}, {SB_TOP, 0}};
+    for (const auto& v : vertical) {
+        f.Send(WM_VSCROLL, v.code);
+        EXPECT_EQ(f.Data().firstRow, v.first) << v.code;
+    }
+    EXPECT_EQ(GetScrollPos(f.tl, SB_VERT), 0);
+    // Horizontal: the header moves with the list.
+    const int32_t content = f.Data().columnEdges[3];
+    f.Send(WM_HSCROLL, SB_LINERIGHT);
+    EXPECT_EQ(f.Data().scrollX, 16);
+    f.Send(WM_HSCROLL, SB_RIGHT);
+    EXPECT_EQ(f.Data().scrollX, content - f.Data().clientWidth);
+    RECT header = {};
+    GetWindowRect(reinterpret_cast<HWND>(f.Send(TLM_GETHEADER)), &header);
+    MapWindowPoints(nullptr, f.tl, reinterpret_cast<POINT*>(&header), 2);
+    EXPECT_EQ(header.left, -f.Data().scrollX);
+    f.Send(WM_HSCROLL, SB_LEFT);
+    EXPECT_EQ(f.Data().scrollX, 0);
+    // A parent that vetoes scrolling (extended style 0x08).
+    f.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_SCROLLNOTIFY, TLS_EX_SCROLLNOTIFY);
+    f.parent.SetAnswer(int(TLN_SCROLLING), [](NMHDR*) { return LRESULT(1); });
+    f.Clear();
+    f.Send(WM_VSCROLL, SB_LINEDOWN);
+    EXPECT_EQ(f.Data().firstRow, 0u);
+    ASSERT_EQ(f.Count(int(TLN_SCROLLING)), 1);
+    NMTLSCROLLING nm;
+    ASSERT_TRUE(f.Find(int(TLN_SCROLLING))->Read(&nm));
+    EXPECT_EQ(nm.bar, 1);
+    EXPECT_EQ(nm.reason, SB_LINEDOWN);
+    EXPECT_EQ(nm.y, 1);
+}
+
+TEST(TreeListWindowMessages, RemainingWindowMessages)
+{
+    Fixture f;
+    const Tree t = BuildTree(f);
+    // WM_SYSCOLORCHANGE keeps the caller's slots and recomputes the others.
+    f.Send(TVM_SETBKCOLOR, 3, 0x010203);
+    f.Send(WM_SYSCOLORCHANGE);
+    EXPECT_EQ(f.Send(TVM_GETBKCOLOR, 3), 0x010203);
+    EXPECT_EQ(COLORREF(f.Send(TVM_GETBKCOLOR, 0)), GetSysColor(COLOR_WINDOW));
+    // WM_KEYUP answers 1; WM_SHOWWINDOW goes on to the default procedure.
+    EXPECT_EQ(f.Send(WM_KEYUP, VK_CONTROL, 0), 1);
+    f.Send(WM_SHOWWINDOW, TRUE, 0);
+    EXPECT_EQ(f.Data().lastHMax, 0);
+    // The insert mark is a real item, the drop cell a column of the target.
+    const uint32_t mark = uint32_t(f.Send(TVM_SETINSERTMARK, 0, LPARAM(t.b)));
+    EXPECT_NE(mark, 0u);
+    EXPECT_EQ(f.Next(t.b, TVGN_NEXT), mark);
+    EXPECT_EQ(f.Send(TVM_SETINSERTMARK, 0, 0), 1);
+    EXPECT_EQ(f.Send(TVM_GETCOUNT), 7);
+    EXPECT_EQ(f.Send(TLM_SETDROPCELL, 0, LPARAM(t.c)), 1);
+    EXPECT_EQ(f.Next(0, TVGN_DROPHILITE), t.c);
+    // The caller's area behind the items, set while the control is empty.
+    f.Send(TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
+    EXPECT_EQ(f.Send(TLM_SETITEMEXTRASIZE, 0, 0x1000001), -1);
+    EXPECT_EQ(f.Send(TLM_SETITEMEXTRASIZE, 0, 8), 8);
+    const uint32_t h = f.Insert(0, "mit Extra");
+    char* extra = reinterpret_cast<char*>(f.Send(TLM_GETITEMEXTRA, 0, LPARAM(h)));
+    ASSERT_NE(extra, nullptr);
+    std::memcpy(extra, "12345678", 8);
+    EXPECT_EQ(std::memcmp(reinterpret_cast<char*>(f.Send(TLM_GETITEMEXTRA, 0, LPARAM(h))), "12345678", 8), 0);
+    // The owner-drawn header's WM_DRAWITEM reaches the parent (which draws nothing).
+    DRAWITEMSTRUCT draw = {};
+    EXPECT_EQ(f.SendRecord(WM_DRAWITEM, kTreeListHeaderId, &draw), 0);
+}
+
 TEST(TreeListWindowMessages, NotificationRecordsCarryTheItems)
 {
     Fixture f;
