@@ -198,6 +198,7 @@ std::vector<UINT> FakeHost::Codes() const
 
 Control::Control(DWORD style, int width, int height)
 {
+    TreeListVerifyEachMessage(true);
     d = TreeListCreate(&host, style, width, height);
     host.onSetFocus = [this] {
         if (d)

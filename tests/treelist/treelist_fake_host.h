@@ -3,7 +3,7 @@
 // fake clock, and lets a test answer notifications (also re-entrantly).
 #pragma once
 
-#include "ui/treelist/treelist_internal.h"
+#include "ui/treelist/core/treelist_internal.h"
 
 #include <gtest/gtest.h>
 

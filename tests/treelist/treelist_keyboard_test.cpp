@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tests/treelist/treelist_fake_host.h"
-#include "ui/treelist/incremental_search.h"
+#include "ui/treelist/core/incremental_search.h"
 
 using treelist_test::Control;
 using treelist_test::EditCall;
