@@ -314,7 +314,9 @@ TEST(TreeListWindowMessages, ScrollMessages)
         WPARAM code;
         uint32_t first;
     } vertical[] = {{SB_LINEDOWN, 1}, {SB_LINEDOWN, 2}, {SB_LINEUP, 1}, {SB_PAGEDOWN, 1 + visible},
-                    {SB_PAGEUP, 1},   {SB_BOTTOM, 60 - visible + 1}, {SB_LINEDOWN, 60 - visible + 1}, {SB_TOP, 0}};
+                    {SB_PAGEUP, 1},   {SB_BOTTOM, 60 - visible + 1}, {SB_LINEDOWN, 60 - visible + 1}, {SB_TOP, 0},
+                    // A program's thumb messages carry their position.
+                    {MAKEWPARAM(SB_THUMBPOSITION, 7), 7}, {MAKEWPARAM(SB_THUMBTRACK, 3), 3}, {SB_TOP, 0}};
     for (const auto& v : vertical) {
         f.Send(WM_VSCROLL, v.code);
         EXPECT_EQ(f.Data().firstRow, v.first) << v.code;
@@ -330,6 +332,8 @@ TEST(TreeListWindowMessages, ScrollMessages)
     GetWindowRect(reinterpret_cast<HWND>(f.Send(TLM_GETHEADER)), &header);
     MapWindowPoints(nullptr, f.tl, reinterpret_cast<POINT*>(&header), 2);
     EXPECT_EQ(header.left, -f.Data().scrollX);
+    f.Send(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 40));
+    EXPECT_EQ(f.Data().scrollX, 40);
     f.Send(WM_HSCROLL, SB_LEFT);
     EXPECT_EQ(f.Data().scrollX, 0);
     // A parent that vetoes scrolling (extended style 0x08).

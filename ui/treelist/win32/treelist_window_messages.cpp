@@ -148,8 +148,21 @@ void SysColorChange(TreeListData& d)
     d.host->Invalidate(nullptr, false);
 }
 
+// The thumb's place: the bar's own 32-bit track position while the user
+// drags it (the window has the capture then), else the message's 16 bits, as
+// a program sends them.
+int64_t ThumbPosition(TreeListData& d, int bar, uint16_t thumb)
+{
+    if (GetCapture() != TreeListWindowOf(d).hwnd)
+        return thumb;
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_TRACKPOS;
+    return d.host->GetScrollInfo(bar, info) ? info.nTrackPos : thumb;
+}
+
 // The vertical bar: lines, pages, the thumb, the ends.
-void VScroll(TreeListData& d, int code)
+void VScroll(TreeListData& d, int code, uint16_t thumb)
 {
     TreeListEnsureRows(d);
     const int64_t limit = std::max<int64_t>(int64_t(d.rowCount) - d.visibleCount + 1, 0);
@@ -175,14 +188,9 @@ void VScroll(TreeListData& d, int code)
         first = limit;
         break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: {
-        SCROLLINFO info{};
-        info.cbSize = sizeof(info);
-        info.fMask = SIF_TRACKPOS;
-        if (d.host->GetScrollInfo(SB_VERT, info))
-            first = info.nTrackPos;
+    case SB_THUMBPOSITION:
+        first = ThumbPosition(d, SB_VERT, thumb);
         break;
-    }
     default:
         return;
     }
@@ -191,7 +199,7 @@ void VScroll(TreeListData& d, int code)
         TreeListInvalidateList(d);
 }
 
-void HScroll(TreeListData& d, int code)
+void HScroll(TreeListData& d, int code, uint16_t thumb)
 {
     const int32_t content = d.columnCount ? d.columnEdges[d.columnCount] : d.contentWidth;
     const int64_t limit = std::max<int64_t>(int64_t(content) - d.clientWidth, 0);
@@ -216,14 +224,9 @@ void HScroll(TreeListData& d, int code)
         x = limit;
         break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: {
-        SCROLLINFO info{};
-        info.cbSize = sizeof(info);
-        info.fMask = SIF_TRACKPOS;
-        if (d.host->GetScrollInfo(SB_HORZ, info))
-            x = info.nTrackPos;
+    case SB_THUMBPOSITION:
+        x = ThumbPosition(d, SB_HORZ, thumb);
         break;
-    }
     default:
         return;
     }
@@ -344,6 +347,14 @@ void Paint(TreeListData& d, HDC given)
     TreeListWindow& w = TreeListWindowOf(d);
     PAINTSTRUCT ps;
     const HDC dc = BeginPaint(w.hwnd, &ps);
+    // The header is a child the list must not paint over, whether or not the
+    // caller's style clips children.
+    if (d.header && IsWindowVisible(d.header)) {
+        RECT header = {};
+        GetWindowRect(d.header, &header);
+        MapWindowPoints(nullptr, w.hwnd, reinterpret_cast<POINT*>(&header), 2);
+        ExcludeClipRect(dc, header.left, header.top, header.right, header.bottom);
+    }
     const RECT& r = ps.rcPaint;
     if (const HDC buffer = w.PaintBuffer(d.clientWidth, d.clientHeight)) {
         // Drawn off screen, shown with one copy.
@@ -460,8 +471,8 @@ constexpr TreeListRoute kRows[] = {
     TL_ROW(WM_GETDLGCODE, DialogCode(d, P<const MSG>(m))),
     TL_ROW(WM_KEYUP, KeyUp(d, m.wParam, m.lParam)),
     TL_DO(WM_COMMAND, if (LOWORD(m.wParam) == kTreeListEditorId) EditorCommand(d, HIWORD(m.wParam))),
-    TL_DO(WM_VSCROLL, VScroll(d, LOWORD(m.wParam))),
-    TL_DO(WM_HSCROLL, HScroll(d, LOWORD(m.wParam))),
+    TL_DO(WM_VSCROLL, VScroll(d, LOWORD(m.wParam), HIWORD(m.wParam))),
+    TL_DO(WM_HSCROLL, HScroll(d, LOWORD(m.wParam), HIWORD(m.wParam))),
     TL_MAY(WM_CUT, Clipboard(d, m.message, m.result)),
     TL_MAY(WM_COPY, Clipboard(d, m.message, m.result)),
     TL_MAY(WM_PASTE, Clipboard(d, m.message, m.result)),
