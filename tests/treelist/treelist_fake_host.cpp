@@ -210,8 +210,9 @@ Control::Control(DWORD style, int width, int height)
 // brings the rows up to date first.
 Control::~Control()
 {
-    if (d && !destroying)
+    if (d && !destroying) {
         EXPECT_TRUE(Verify());
+    }
     DestroyWindow();
 }
 

@@ -142,6 +142,9 @@ void TreeListResize(TreeListData& d, int clientWidth, int clientHeight);
 // Lays the list out again from its size, sets both bars and repaints.
 void TreeListRefreshLayout(TreeListData& d);
 
+// List line of a row (1-based): the pinned rows first, then the scrolled
+// ones; -1 for no row or one scrolled away above. It may lie below the list.
+int64_t TreeListListLine(const TreeListData& d, uint32_t row);
 // Screen line of a row (1-based), -1 when the row is not on screen.
 int TreeListScreenLine(const TreeListData& d, uint32_t row);
 // Left and right edge of a cell (widened over joined cells), unscrolled.

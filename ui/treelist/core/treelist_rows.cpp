@@ -183,16 +183,20 @@ int TreeListUpdateRowHeight(TreeListData& d)
     return 1;
 }
 
-int TreeListScreenLine(const TreeListData& d, uint32_t row)
+int64_t TreeListListLine(const TreeListData& d, uint32_t row)
 {
     if (row == 0)
         return -1;
     if (row <= d.option4)
-        return row - 1 < d.linesShown ? int(row - 1) : -1;
+        return row - 1;
     const int64_t line = int64_t(row) - 1 - d.firstRow;
-    if (line < int64_t(d.option4) || line >= int64_t(d.linesShown))
-        return -1;
-    return int(line);
+    return line < int64_t(d.option4) ? -1 : line;
+}
+
+int TreeListScreenLine(const TreeListData& d, uint32_t row)
+{
+    const int64_t line = TreeListListLine(d, row);
+    return line >= 0 && line < int64_t(d.linesShown) ? int(line) : -1;
 }
 
 void TreeListResize(TreeListData& d, int clientWidth, int clientHeight)

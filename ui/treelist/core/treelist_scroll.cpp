@@ -304,15 +304,8 @@ int TreeListGetItemRect(TreeListData& d, uint32_t h, uint32_t flags, RECT& rect)
     const TreeListItem* item = TreeListItemOf(d, h);
     if (!item || item->row == 0)
         return 0;
-    int64_t line;
-    if (item->row <= d.option4) {
-        line = item->row - 1;
-    } else {
-        line = int64_t(item->row) - 1 - d.firstRow;
-        if (line < int64_t(d.option4))
-            return 0;
-    }
-    if (line >= int64_t(d.linesShown) && !(flags & kTreeListRectBelow))
+    const int64_t line = TreeListListLine(d, item->row);
+    if (line < 0 || (line >= int64_t(d.linesShown) && !(flags & kTreeListRectBelow)))
         return 0;
     const int64_t top = d.headerHeight + line * d.itemHeight;
     if (top > INT32_MAX - d.itemHeight)
@@ -368,15 +361,8 @@ int TreeListIsItemVisible(TreeListData& d, uint32_t h, uint32_t column)
     TreeListEnsureRows(d);
     if (item->row == 0)
         return 0;
-    int64_t line;
-    if (item->row <= d.option4) {
-        line = item->row - 1;
-    } else {
-        line = int64_t(item->row) - 1 - d.firstRow;
-        if (line < int64_t(d.option4))
-            return 1;
-    }
-    if (line >= int64_t(d.linesShown))
+    const int64_t line = TreeListListLine(d, item->row);
+    if (line < 0 || line >= int64_t(d.linesShown))
         return 1;
     bool overlaps = true, inside = true;
     if (column < d.columnCount) {

@@ -25,6 +25,25 @@ struct InsertRecord {
 };
 static_assert(sizeof(TVITEMEXA) >= sizeof(TVITEMA) + sizeof(LPARAM), "the data word fits behind the TVITEM");
 
+// The fields the row operations set: text, image (and selected image) and
+// state, each only when given (image and state from 0).
+void DescribeAtRow(TVITEMA& tv, const char* text, int image, int state, UINT stateMask)
+{
+    if (text) {
+        tv.mask |= TVIF_TEXT;
+        tv.pszText = const_cast<char*>(text);
+    }
+    if (image >= 0) {
+        tv.mask |= TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        tv.iImage = tv.iSelectedImage = image;
+    }
+    if (state >= 0) {
+        tv.mask |= TVIF_STATE;
+        tv.state = UINT(state);
+        tv.stateMask = stateMask;
+    }
+}
+
 }  // namespace
 
 const CRuntimeClass CTreeListCtrl::classCTreeListCtrl = {"CTreeListCtrl", int(sizeof(CTreeListCtrl)), &g_classCWnd};
@@ -124,21 +143,9 @@ int CTreeListCtrl::InsertItemAtRow(uint32_t row, const char* text, int image, in
     TVINSERTSTRUCTA insert = {};
     insert.hParent = at ? H(at) : TVI_ROOT;
     insert.hInsertAfter = at ? TVI_BEFOREITEM : TVI_LAST;
-    TVITEMA& tv = insert.item;
-    if (text) {
-        tv.mask |= TVIF_TEXT;
-        tv.pszText = const_cast<char*>(text);
-        tv.cchTextMax = kTextMax;
-    }
-    if (image >= 0) {
-        tv.mask |= TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-        tv.iImage = tv.iSelectedImage = image;
-    }
-    if (state >= 0) {
-        tv.mask |= TVIF_STATE;
-        tv.state = UINT(state);
-        tv.stateMask = stateMask & kAtRowStateMask;
-    }
+    DescribeAtRow(insert.item, text, image, state, stateMask & kAtRowStateMask);
+    if (text)
+        insert.item.cchTextMax = kTextMax;
     const uint32_t item = uint32_t(Send(TVM_INSERTITEMA, 0, &insert));
     if (!item)
         return -1;
@@ -155,19 +162,7 @@ LRESULT CTreeListCtrl::SetItemAtRow(uint32_t row, uint32_t column, const char* t
     tv.mask = kSetAtRowMask;
     tv.hItem = H(item);
     tv.cChildren = int(column);
-    if (text) {
-        tv.mask |= TVIF_TEXT;
-        tv.pszText = const_cast<char*>(text);
-    }
-    if (image >= 0) {
-        tv.mask |= TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-        tv.iImage = tv.iSelectedImage = image;
-    }
-    if (state >= 0) {
-        tv.mask |= TVIF_STATE;
-        tv.state = UINT(state);
-        tv.stateMask = stateMask & kSetAtRowStateMask;
-    }
+    DescribeAtRow(tv, text, image, state, stateMask & kSetAtRowStateMask);
     return Send(TVM_SETITEMA, 0, &tv);
 }
 

@@ -70,29 +70,21 @@ void UpdateShownImages(TreeListData& d)
     }
 }
 
-HIMAGELIST DrawnCheckBoxes()
+// Images drawn by draw(dc) into one screen-compatible bitmap of
+// bitmapWidth x cy, cut into cx-wide images; mask is the transparent colour.
+template <class Draw>
+HIMAGELIST PaintedList(int bitmapWidth, int cx, int cy, int initial, int grow, COLORREF mask, Draw draw)
 {
     const HDC screen = GetDC(nullptr);
     const HDC dc = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateCompatibleBitmap(screen, kBoxBitmapWidth, kBoxImage);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, bitmapWidth, cy);
     ReleaseDC(nullptr, screen);
     HIMAGELIST list = nullptr;
     if (dc && bitmap) {
         const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-        const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-        const COLORREF mask = GetSysColor(COLOR_HIGHLIGHT);
-        SetBkMode(dc, OPAQUE);
-        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-        const HBRUSH fill = CreateSolidBrush(mask);
-        const RECT all = {0, 0, kBoxBitmapWidth, kBoxImage};
-        FillRect(dc, &all, fill);
-        DeleteObject(fill);
-        RECT unchecked = kUncheckedBox, checked = kCheckedBox;
-        DrawFrameControl(dc, &unchecked, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT);
-        DrawFrameControl(dc, &checked, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | DFCS_CHECKED);
-        SelectObject(dc, oldPen);
+        draw(dc);
         SelectObject(dc, oldBitmap);
-        list = ImageList_Create(kBoxImage, kBoxImage, ILC_COLORDDB | ILC_MASK, 3, kBoxGrowth);
+        list = ImageList_Create(cx, cy, ILC_COLORDDB | ILC_MASK, initial, grow);
         if (list && ImageList_AddMasked(list, bitmap, mask) < 0) {
             ImageList_Destroy(list);
             list = nullptr;
@@ -103,6 +95,24 @@ HIMAGELIST DrawnCheckBoxes()
     if (dc)
         DeleteDC(dc);
     return list;
+}
+
+HIMAGELIST DrawnCheckBoxes()
+{
+    const COLORREF mask = GetSysColor(COLOR_HIGHLIGHT);
+    return PaintedList(kBoxBitmapWidth, kBoxImage, kBoxImage, 3, kBoxGrowth, mask, [&](HDC dc) {
+        const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+        SetBkMode(dc, OPAQUE);
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        const HBRUSH fill = CreateSolidBrush(mask);
+        const RECT all = {0, 0, kBoxBitmapWidth, kBoxImage};
+        FillRect(dc, &all, fill);
+        DeleteObject(fill);
+        RECT unchecked = kUncheckedBox, checked = kCheckedBox;
+        DrawFrameControl(dc, &unchecked, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT);
+        DrawFrameControl(dc, &checked, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | DFCS_CHECKED);
+        SelectObject(dc, oldPen);
+    });
 }
 
 }  // namespace
@@ -308,13 +318,7 @@ HIMAGELIST TreeListCreateDragImage(TreeListData& d, uint32_t h, uint32_t column)
     const int height = std::min(std::max(w.textHeight, withImage ? int(d.imageCy) : 0), kMaxDragHeight);
     if (width <= 0 || height <= 0)
         return nullptr;
-    const HDC screen = GetDC(nullptr);
-    const HDC dc = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    ReleaseDC(nullptr, screen);
-    HIMAGELIST list = nullptr;
-    if (dc && bitmap) {
-        const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    return PaintedList(width, width, height, 1, 0, kDragMaskColor, [&](HDC dc) {
         const HGDIOBJ oldFont = SelectObject(dc, bold ? w.BoldFont() : w.DrawFont());
         SetBkColor(dc, kDragMaskColor);
         SetTextColor(dc, d.colors[kTextSlot]);
@@ -329,16 +333,5 @@ HIMAGELIST TreeListCreateDragImage(TreeListData& d, uint32_t h, uint32_t column)
         ExtTextOutA(dc, x, (height - w.textHeight) / 2, ETO_OPAQUE | ETO_CLIPPED, &textRect, copy.data(),
                     UINT(copy.size()), nullptr);
         SelectObject(dc, oldFont);
-        SelectObject(dc, oldBitmap);
-        list = ImageList_Create(width, height, ILC_COLORDDB | ILC_MASK, 1, 0);
-        if (list && ImageList_AddMasked(list, bitmap, kDragMaskColor) < 0) {
-            ImageList_Destroy(list);
-            list = nullptr;
-        }
-    }
-    if (bitmap)
-        DeleteObject(bitmap);
-    if (dc)
-        DeleteDC(dc);
-    return list;
+    });
 }
