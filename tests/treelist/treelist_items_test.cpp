@@ -303,17 +303,6 @@ TEST(TreeListItemState, SelectedBitGoesThroughSelect)
     EXPECT_EQ(c.host.Codes(), (std::vector<UINT>{TVN_SELCHANGINGA, TVN_SELCHANGEDA}));
 }
 
-TEST(TreeListItemState, VetoedSelectKeepsTheOldCaret)
-{
-    Control c;
-    const uint32_t a = c.InsertState(0, "a", TVIS_SELECTED, TVIS_SELECTED);
-    const uint32_t b = c.Insert(0, "b");
-    c.host.parent = [](NMHDR& h) -> LRESULT { return h.code == TVN_SELCHANGINGA; };
-    EXPECT_EQ(c.Send(TVM_SELECTITEM, TVGN_CARET, b), 0);
-    EXPECT_EQ(c.d->caretItem, a);
-    EXPECT_EQ(c.State(b) & TVIS_SELECTED, 0u);
-}
-
 TEST(TreeListItemState, DeferredStateWaitsForTheUpdateMessage)
 {
     Control c;
