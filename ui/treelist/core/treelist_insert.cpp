@@ -161,33 +161,29 @@ const char* TreeListCallbackText(TreeListData& d, uint32_t h, uint32_t column, c
     return buffer;
 }
 
-uint32_t TreeListInsertItem(TreeListData& d, const TVINSERTSTRUCTA& insert)
+namespace {
+
+// Where the item goes. Sorted places are found later, once the record
+// holds the text. False when a named item does not exist or is going.
+bool ResolvePlace(TreeListData& d, const TVINSERTSTRUCTA& insert, Place& place, bool& sorted,
+                  TreeListInsertCompareProc& proc)
 {
-    if (d.sorting || d.destroying || d.destroyed)
-        return 0;
-    const TVITEMA& tv = insert.item;
     uint32_t parentCode = TreeListHandleOf(insert.hParent);
     const uint32_t after = TreeListHandleOf(insert.hInsertAfter);
     if (parentCode == kTreeListRoot)
         parentCode = 0;
-
-    // Resolve the place; an item named as parent, sibling or relative must
-    // exist and not be on its way out.
     auto usable = [&](uint32_t h) {
         const TreeListItem* item = TreeListItemOf(d, h);
         return item && !(item->deleteState & kTreeListDeleting);
     };
-    Place place;
-    bool sorted = false;
-    TreeListInsertCompareProc proc = nullptr;
     if (after == kTreeListAfterItem || after == kTreeListBeforeItem) {
         if (!usable(parentCode))
-            return 0;
+            return false;
         place.parent = d.items[parentCode]->parent;
         place.prev = after == kTreeListAfterItem ? parentCode : d.items[parentCode]->prevSibling;
     } else {
         if (parentCode && !usable(parentCode))
-            return 0;
+            return false;
         place.parent = parentCode;
         if (after == kTreeListFirst) {
             place.prev = 0;
@@ -199,9 +195,9 @@ uint32_t TreeListInsertItem(TreeListData& d, const TVINSERTSTRUCTA& insert)
         } else if (after == kTreeListSort || after == kTreeListSortCallback) {
             sorted = true;
             if (after == kTreeListSortCallback) {
-                proc = reinterpret_cast<TreeListInsertCompareProc>(tv.hItem);
+                proc = reinterpret_cast<TreeListInsertCompareProc>(insert.item.hItem);
                 if (!proc)
-                    return 0;
+                    return false;
             }
         } else if (after >= kTreeListPositionFirst && after <= kTreeListPositionLast) {
             uint32_t n = after & kTreeListPositionMask;
@@ -213,22 +209,33 @@ uint32_t TreeListInsertItem(TreeListData& d, const TVINSERTSTRUCTA& insert)
             // A sibling handle: it must be a child of the given parent.
             const TreeListItem* sibling = TreeListItemOf(d, after);
             if (!sibling || sibling->parent != place.parent)
-                return 0;
+                return false;
             place.prev = after;
         }
     }
     const TreeListItem* parentItem = TreeListItemOf(d, place.parent);
-    if (parentItem && (parentItem->level >= kMaxLevel || (parentItem->deleteState & kTreeListDeleting)))
-        return 0;
+    return !(parentItem && (parentItem->level >= kMaxLevel || (parentItem->deleteState & kTreeListDeleting)));
+}
 
-    // The record, filled before it is linked.
-    const size_t bytes = sizeof(TreeListItem) + d.itemExtraBytes;
-    void* memory = std::calloc(1, bytes);
+void FreeRecord(TreeListItem* item)
+{
+    if (item->textSize)
+        std::free(item->text);
+    item->~TreeListItem();
+    std::free(item);
+}
+
+// The record with the caller's area behind it, filled but not linked; the
+// selected and expanded bits come back in laterState (they go through
+// select and expand once linked). 0 when memory runs out.
+TreeListItem* BuildRecord(TreeListData& d, const TVINSERTSTRUCTA& insert, uint32_t& laterState)
+{
+    const TVITEMA& tv = insert.item;
+    void* memory = std::calloc(1, sizeof(TreeListItem) + d.itemExtraBytes);
     if (!memory)
-        return 0;
+        return nullptr;
     TreeListItem* item = new (memory) TreeListItem{};
     item->text = kTreeListEmptyText;
-    uint32_t laterState = 0;  // applied through select and expand
     if (tv.mask & TVIF_STATE) {
         item->state = tv.state & tv.stateMask;
         const uint32_t routed = (tv.mask & TVIF_DEFERSTATE) ? (TVIS_SELECTED | TVIS_EXPANDED | TVIS_EXPANDPARTIAL)
@@ -238,54 +245,25 @@ uint32_t TreeListInsertItem(TreeListData& d, const TVINSERTSTRUCTA& insert)
     } else if ((d.style & TVS_CHECKBOXES) && !(d.extStyle & TLS_EX_CHECKZERO)) {
         item->state = INDEXTOSTATEIMAGEMASK(1);
     }
-    if (tv.mask & TVIF_PARAM)
-        item->data = tv.lParam;
+    TreeListDecodeFields(d, *item, tv, tv.mask);
     if (tv.mask & TVIF_DATAFOLLOWS)
-        std::memcpy(&item->data, reinterpret_cast<const char*>(&insert.item) + sizeof(TVITEMA), sizeof(LPARAM));
-    if (tv.mask & TVIF_IMAGE) {
-        item->image = tv.iImage;
-        if (tv.iImage == I_IMAGECALLBACK)
-            item->callbackFlags |= kTreeListImageCallback;
-        if (tv.iImage != I_IMAGENONE && d.normalImages)
-            item->flags |= kTreeListShowsImage;
-    }
-    if (tv.mask & TVIF_SELECTEDIMAGE) {
-        item->selectedImage = tv.iSelectedImage;
-        if (tv.iSelectedImage == I_IMAGECALLBACK)
-            item->callbackFlags |= kTreeListSelImageCallback;
-    }
-    if (tv.mask & TVIF_CHILDREN) {
-        if (tv.cChildren == I_CHILDRENCALLBACK)
-            item->callbackFlags |= kTreeListChildrenCallback;
-        else if (tv.cChildren == 1)
-            item->flags |= kTreeListHasChildren;
-        else if (tv.cChildren != 0)
-            item->flags |= kTreeListAutoChildren;
-    }
+        std::memcpy(&item->data, reinterpret_cast<const char*>(&tv) + sizeof(TVITEMA), sizeof(LPARAM));
     if (d.style & TVS_SINGLEEXPAND)
         item->state &= ~TVIS_EXPANDED;
-    auto discard = [&] {
-        if (item->textSize)
-            std::free(item->text);
-        item->~TreeListItem();
-        std::free(memory);
-        return 0u;
-    };
     if (tv.mask & TVIF_TEXT) {
         if (tv.pszText == LPSTR_TEXTCALLBACKA)
             item->callbackFlags |= kTreeListTextCallback;
-        else if (!TreeListStoreText(item->text, item->textSize, item->textLength, tv.pszText))
-            return discard();
+        else if (!TreeListStoreText(item->text, item->textSize, item->textLength, tv.pszText)) {
+            FreeRecord(item);
+            return nullptr;
+        }
     }
-    if (sorted && !SortedPlace(d, place, item->text, tv, proc))
-        return discard();
-    if (d.itemCount >= d.itemsSize && !TreeListGrowTables(d))
-        return discard();
-    const uint32_t h = TreeListTakeFreeHandle(d);
-    if (h == 0)
-        return discard();
+    return item;
+}
 
-    // Link.
+// Gives the record its handle, serial and level and links it at its place.
+void LinkRecord(TreeListData& d, uint32_t h, TreeListItem* item, const Place& place)
+{
     item->serial = d.nextSerial++;
     if (d.nextSerial == 0)
         d.nextSerial = 1;
@@ -299,7 +277,64 @@ uint32_t TreeListInsertItem(TreeListData& d, const TVINSERTSTRUCTA& insert)
     if (parent && parent->firstChild == h && parent->lastChild == h)
         TreeListInvalidateItem(d, place.parent);  // its button appears
     TreeListRowsChangedAt(d, h);
+}
 
+}  // namespace
+
+bool TreeListDecodeFields(const TreeListData& d, TreeListItem& item, const TVITEMA& tv, UINT mask)
+{
+    bool shown = false;
+    if (mask & TVIF_PARAM)
+        item.data = tv.lParam;
+    if (mask & TVIF_IMAGE) {
+        shown |= item.image != tv.iImage;
+        item.image = tv.iImage;
+        item.callbackFlags = (item.callbackFlags & ~kTreeListImageCallback) |
+                             (tv.iImage == I_IMAGECALLBACK ? kTreeListImageCallback : 0);
+        const bool shows = tv.iImage != I_IMAGENONE && d.normalImages;
+        item.flags = (item.flags & ~kTreeListShowsImage) | (shows ? kTreeListShowsImage : 0);
+    }
+    if (mask & TVIF_SELECTEDIMAGE) {
+        shown |= item.selectedImage != tv.iSelectedImage;
+        item.selectedImage = tv.iSelectedImage;
+        item.callbackFlags = (item.callbackFlags & ~kTreeListSelImageCallback) |
+                             (tv.iSelectedImage == I_IMAGECALLBACK ? kTreeListSelImageCallback : 0);
+    }
+    if (mask & TVIF_CHILDREN) {
+        item.callbackFlags &= ~kTreeListChildrenCallback;
+        item.flags &= ~(kTreeListHasChildren | kTreeListAutoChildren);
+        if (tv.cChildren == I_CHILDRENCALLBACK)
+            item.callbackFlags |= kTreeListChildrenCallback;
+        else if (tv.cChildren == 1)
+            item.flags |= kTreeListHasChildren;
+        else if (tv.cChildren != 0)
+            item.flags |= kTreeListAutoChildren;
+        shown = true;
+    }
+    return shown;
+}
+
+uint32_t TreeListInsertItem(TreeListData& d, const TVINSERTSTRUCTA& insert)
+{
+    if (d.sorting || d.destroying || d.destroyed)
+        return 0;
+    Place place;
+    bool sorted = false;
+    TreeListInsertCompareProc proc = nullptr;
+    if (!ResolvePlace(d, insert, place, sorted, proc))
+        return 0;
+    uint32_t laterState = 0;
+    TreeListItem* item = BuildRecord(d, insert, laterState);
+    if (!item)
+        return 0;
+    // The last fallible steps, before anything is linked.
+    uint32_t h = 0;
+    if ((sorted && !SortedPlace(d, place, item->text, insert.item, proc)) ||
+        (d.itemCount >= d.itemsSize && !TreeListGrowTables(d)) || (h = TreeListTakeFreeHandle(d)) == 0) {
+        FreeRecord(item);
+        return 0;
+    }
+    LinkRecord(d, h, item, place);
     if (laterState) {
         const uint32_t serial = item->serial;
         if (laterState & TVIS_SELECTED)

@@ -177,6 +177,9 @@ void TreeListFreeDeferred(TreeListData& d);
 // ================= Item operations =================
 
 uint32_t TreeListInsertItem(TreeListData& d, const TVINSERTSTRUCTA& insert);
+// The fields insert and set decode alike (those of mask among data, image,
+// selected image, children); true when something shown changed.
+bool TreeListDecodeFields(const TreeListData& d, TreeListItem& item, const TVITEMA& tv, UINT mask);
 int TreeListGetItemInfo(TreeListData& d, TVITEMA& item);
 int TreeListSetItemInfo(TreeListData& d, const TVITEMA& item);
 constexpr uint32_t kTreeListDeleteRecompute = 0x01;

@@ -156,63 +156,16 @@ int TreeListGetItemInfo(TreeListData& d, TVITEMA& tv)
     return 1;
 }
 
-int TreeListSetItemInfo(TreeListData& d, const TVITEMA& tv)
-{
-    // Texts must not change under a running sort (its comparisons read them).
-    if (d.sorting && (tv.mask & TVIF_TEXT))
-        return 0;
-    const uint32_t h = TreeListHandleOf(tv.hItem);
-    TreeListItem* item = TreeListItemOf(d, h);
-    if (!item)
-        return 0;
-    if (tv.mask & TVIF_SUBITEM) {
-        const uint32_t column = uint32_t(tv.cChildren);
-        if (column != 0)
-            return column < d.columnCount ? SetCell(d, h, tv, column) : 0;
-    }
-    const uint32_t serial = item->serial;
-    if (tv.mask & TVIF_PARAM)
-        item->data = tv.lParam;
-    bool repaint = false;
-    if (tv.mask & TVIF_IMAGE) {
-        repaint |= item->image != tv.iImage;
-        item->image = tv.iImage;
-        item->callbackFlags = (item->callbackFlags & ~kTreeListImageCallback) |
-                              (tv.iImage == I_IMAGECALLBACK ? kTreeListImageCallback : 0);
-        const bool shows = tv.iImage != I_IMAGENONE && d.normalImages;
-        item->flags = (item->flags & ~kTreeListShowsImage) | (shows ? kTreeListShowsImage : 0);
-    }
-    if (tv.mask & TVIF_SELECTEDIMAGE) {
-        repaint |= item->selectedImage != tv.iSelectedImage;
-        item->selectedImage = tv.iSelectedImage;
-        item->callbackFlags = (item->callbackFlags & ~kTreeListSelImageCallback) |
-                              (tv.iSelectedImage == I_IMAGECALLBACK ? kTreeListSelImageCallback : 0);
-    }
-    if ((tv.mask & TVIF_CHILDREN) && !(tv.mask & TVIF_SUBITEM)) {
-        item->callbackFlags &= ~kTreeListChildrenCallback;
-        item->flags &= ~(kTreeListHasChildren | kTreeListAutoChildren);
-        if (tv.cChildren == I_CHILDRENCALLBACK)
-            item->callbackFlags |= kTreeListChildrenCallback;
-        else if (tv.cChildren == 1)
-            item->flags |= kTreeListHasChildren;
-        else if (tv.cChildren != 0)
-            item->flags |= kTreeListAutoChildren;
-        repaint = true;
-    }
-    if (tv.mask & TVIF_TEXT) {
-        bool ok;
-        if (ApplyText(item->text, item->textSize, item->textLength, item->callbackFlags, tv.pszText, ok)) {
-            item->textWidth = 0;
-            TreeListInvalidateCell(d, h, 0);
-        }
-        if (!ok)
-            return 0;
-    }
-    if (repaint)
-        TreeListInvalidateItem(d, h);
-    if (!(tv.mask & TVIF_STATE))
-        return 1;
+namespace {
 
+// The state bits of a set: the selected bit only through select, the
+// expanded bit of an item with children only through expand (a raw write
+// would skip the notifications, the row recompute and the selected count),
+// both deferred with TVIF_DEFERSTATE; the others written here.
+int SetState(TreeListData& d, uint32_t h, TreeListItem& record, const TVITEMA& tv)
+{
+    TreeListItem* item = &record;
+    const uint32_t serial = item->serial;
     uint32_t mask = tv.stateMask;
     if (d.style & TVS_SINGLEEXPAND)
         mask &= ~TVIS_EXPANDED;
@@ -234,9 +187,6 @@ int TreeListSetItemInfo(TreeListData& d, const TVITEMA& tv)
         }
         mask &= ~later;
     }
-    // The selected bit goes only through select, the expanded bit of an
-    // item with children only through expand: a raw write would skip the
-    // notifications, the row recompute and the selected count.
     const bool routeExpand = MayHaveChildren(*item);
     const uint32_t raw = mask & ~TVIS_SELECTED & ~(routeExpand ? TVIS_EXPANDED : 0u);
     const uint32_t old = item->state;
@@ -284,4 +234,37 @@ int TreeListSetItemInfo(TreeListData& d, const TVITEMA& tv)
             return 0;
     }
     return 1;
+}
+
+}  // namespace
+
+int TreeListSetItemInfo(TreeListData& d, const TVITEMA& tv)
+{
+    // Texts must not change under a running sort (its comparisons read them).
+    if (d.sorting && (tv.mask & TVIF_TEXT))
+        return 0;
+    const uint32_t h = TreeListHandleOf(tv.hItem);
+    TreeListItem* item = TreeListItemOf(d, h);
+    if (!item)
+        return 0;
+    if (tv.mask & TVIF_SUBITEM) {
+        const uint32_t column = uint32_t(tv.cChildren);
+        if (column != 0)
+            return column < d.columnCount ? SetCell(d, h, tv, column) : 0;
+    }
+    // Children are the item's own: a cell's mask leaves them alone.
+    const UINT fields = (tv.mask & TVIF_SUBITEM) ? tv.mask & ~UINT(TVIF_CHILDREN) : tv.mask;
+    bool repaint = TreeListDecodeFields(d, *item, tv, fields);
+    if (tv.mask & TVIF_TEXT) {
+        bool ok;
+        if (ApplyText(item->text, item->textSize, item->textLength, item->callbackFlags, tv.pszText, ok)) {
+            item->textWidth = 0;
+            TreeListInvalidateCell(d, h, 0);
+        }
+        if (!ok)
+            return 0;
+    }
+    if (repaint)
+        TreeListInvalidateItem(d, h);
+    return (tv.mask & TVIF_STATE) ? SetState(d, h, *item, tv) : 1;
 }
