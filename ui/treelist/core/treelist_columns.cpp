@@ -47,29 +47,29 @@ void ShiftColumnIndexes(TreeListData& d, uint32_t index, int delta)
 
 }  // namespace
 
-int TreeListInsertColumn(TreeListData& d, uint32_t index, const LVCOLUMNA& lv)
+namespace {
+
+// The header comes with the first column.
+bool EnsureHeader(TreeListData& d)
 {
-    if (d.columnCount >= kTreeListMaxColumns)
-        return -1;
-    index = std::min(index, d.columnCount);
-    // The tree column's data live in the items: column 0 stays the tree.
-    if (index == 0 && d.columnCount > 0)
-        index = 1;
+    if (d.header)
+        return true;
+    const int height = (d.extStyle & TLS_EX_NOHEADER) ? 0 : d.host->SystemMetric(SM_CYHSCROLL);
+    HWND header = d.host->CreateHeader(height);
+    if (!header)
+        return false;
+    d.header = header;
+    d.headerHeight = height;
+    d.host->HeaderSetImageList(d.headerImages ? d.headerImages : d.normalImages);
+    TreeListUpdateRowHeight(d);
+    TreeListResize(d, d.clientWidth, d.clientHeight);
+    return true;
+}
 
-    if (!d.header) {
-        const int height = (d.extStyle & TLS_EX_NOHEADER) ? 0 : d.host->SystemMetric(SM_CYHSCROLL);
-        HWND header = d.host->CreateHeader(height);
-        if (!header)
-            return -1;
-        d.header = header;
-        d.headerHeight = height;
-        d.host->HeaderSetImageList(d.headerImages ? d.headerImages : d.normalImages);
-        TreeListUpdateRowHeight(d);
-        TreeListResize(d, d.clientWidth, d.clientHeight);
-    }
-
-    TreeListColumn column{};
-    HDITEMA hd{};
+// The record and the header item of a new column from the caller's
+// description: alignment, image, text, minimum width and its flags.
+void DescribeColumn(const LVCOLUMNA& lv, TreeListColumn& column, HDITEMA& hd)
+{
     if (lv.mask & LVCF_FMT) {
         const int align = lv.fmt & HDF_JUSTIFYMASK;
         column.align = align == 1 ? 2 : align == 2 ? 1 : 0;
@@ -92,8 +92,18 @@ int TreeListInsertColumn(TreeListData& d, uint32_t index, const LVCOLUMNA& lv)
         column.minWidth = int16_t(std::min<int64_t>(minimum, kMaxColumnWidth));
         column.hasMinWidth = lv.iOrder >= 0;
     }
+    if ((lv.mask & TLCF_OPTION1) && (lv.fmt & TLCF_OPTION1))
+        column.option10000000 = 1;
+    if ((lv.mask & TLCF_FILL) && (lv.fmt & TLCF_FILL))
+        column.fillWeight = lv.cx > 0 ? uint16_t(std::min(lv.cx, 0xFFFF)) : kDefaultFillWeight;
+    if ((lv.mask & TLCF_OPTION2) && lv.fmt < 0)
+        column.option80000000 = 1;
+}
 
-    // Width: fixed, or a weight that shares the proportional total.
+// The new column's width: fixed, or a weight that takes its share of the
+// proportional total from the others (their new widths in shares).
+int32_t NewColumnWidth(const TreeListData& d, const LVCOLUMNA& lv, TreeListColumn& column, int32_t* shares)
+{
     int32_t width;
     int32_t fixedTotal = 0, proportionalTotal = 0;
     uint32_t weights = 0;
@@ -105,7 +115,6 @@ int TreeListInsertColumn(TreeListData& d, uint32_t index, const LVCOLUMNA& lv)
         if (ProportionalShare(d.columns[c]) && d.columns[c].width > 0)
             weights += d.columns[c].weight;
     }
-    int32_t shares[kTreeListMaxColumns] = {};
     if (lv.mask & LVCF_WIDTH) {
         width = std::clamp(lv.cx, 0, kMaxColumnWidth);
     } else {
@@ -126,23 +135,13 @@ int TreeListInsertColumn(TreeListData& d, uint32_t index, const LVCOLUMNA& lv)
         }
     }
     width = std::min(std::max(width, int32_t(column.minWidth)), kMaxColumnWidth);
-    column.width = int16_t(width);
-    if (column.weight)
-        column.autoWidth = column.width;
-    hd.mask |= HDI_WIDTH;
-    hd.cxy = width;
+    return width;
+}
 
-    if (d.host->HeaderInsertItem(int(index), hd) < 0)
-        return -1;
-    TreeListCell** table = nullptr;
-    if (d.columnCount > 0) {
-        table = static_cast<TreeListCell**>(std::calloc(size_t(d.itemsSize) + 1, sizeof(TreeListCell*)));
-        if (!table) {
-            d.host->HeaderDeleteItem(int(index));
-            return -1;
-        }
-    }
-    // Past the last failure: apply the new shares and make room.
+// Past the last failure: the others take their new shares, and the tables
+// make room at index.
+void MakeRoom(TreeListData& d, uint32_t index, TreeListCell** table, const int32_t* shares)
+{
     for (uint32_t c = 0; c < d.columnCount; ++c) {
         if (shares[c]) {
             d.columns[c].width = int16_t(std::max<int32_t>(shares[c], d.columns[c].minWidth));
@@ -168,15 +167,41 @@ int TreeListInsertColumn(TreeListData& d, uint32_t index, const LVCOLUMNA& lv)
     for (uint32_t p = d.columnCount; p > index; --p)
         d.columnOrder[p] = d.columnOrder[p - 1];
     d.columnOrder[index] = uint8_t(index);
+}
 
-    if ((lv.mask & TLCF_OPTION1) && (lv.fmt & TLCF_OPTION1)) {
-        column.option10000000 = 1;
-        ++d.option10000000Count;
+}  // namespace
+
+int TreeListInsertColumn(TreeListData& d, uint32_t index, const LVCOLUMNA& lv)
+{
+    if (d.columnCount >= kTreeListMaxColumns)
+        return -1;
+    index = std::min(index, d.columnCount);
+    // The tree column's data live in the items: column 0 stays the tree.
+    if (index == 0 && d.columnCount > 0)
+        index = 1;
+    if (!EnsureHeader(d))
+        return -1;
+    TreeListColumn column{};
+    HDITEMA hd{};
+    DescribeColumn(lv, column, hd);
+    int32_t shares[kTreeListMaxColumns] = {};
+    column.width = int16_t(NewColumnWidth(d, lv, column, shares));
+    if (column.weight)
+        column.autoWidth = column.width;
+    hd.mask |= HDI_WIDTH;
+    hd.cxy = column.width;
+    if (d.host->HeaderInsertItem(int(index), hd) < 0)
+        return -1;
+    TreeListCell** table = nullptr;
+    if (d.columnCount > 0) {
+        table = static_cast<TreeListCell**>(std::calloc(size_t(d.itemsSize) + 1, sizeof(TreeListCell*)));
+        if (!table) {
+            d.host->HeaderDeleteItem(int(index));
+            return -1;
+        }
     }
-    if ((lv.mask & TLCF_FILL) && (lv.fmt & TLCF_FILL))
-        column.fillWeight = lv.cx > 0 ? uint16_t(std::min(lv.cx, 0xFFFF)) : kDefaultFillWeight;
-    if ((lv.mask & TLCF_OPTION2) && lv.fmt < 0)
-        column.option80000000 = 1;
+    MakeRoom(d, index, table, shares);
+    d.option10000000Count += column.option10000000;
     if (column.weight)
         ++d.proportionalCount;
     d.columns[index] = column;
@@ -191,7 +216,6 @@ int TreeListInsertColumn(TreeListData& d, uint32_t index, const LVCOLUMNA& lv)
             cell->backColor = mark->backColor;
         }
     }
-
     TreeListRecomputeJoinedMask(d);
     Repaint(d, TreeListRecomputeEdges(d));
     TreeListUpdateHScroll(d, true);
