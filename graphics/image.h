@@ -227,9 +227,9 @@ public:
     bool CreateFromPackedDIB(const BITMAPINFO* info);
 #ifdef _WIN32
     static constexpr uint32_t PASTE_KEEP_ALPHA = 1;  // keep the fourth bytes of a 32-bit DIB
-    bool CopyToClipboard(HWND window);
+    bool CopyToClipboard(HWND window) const;
     bool PasteFromClipboard(HWND window, uint32_t flags);
-    HBITMAP CreateDDB(HWND window);
+    HBITMAP CreateDDB(HWND window) const;
     bool CreateFromBitmap(HWND window, HBITMAP bitmap);
     // module null: the program's own.
     bool LoadBitmapResource(const char* name, HINSTANCE module);
