@@ -51,8 +51,6 @@ struct QuantHistogram {
     uint32_t* pages[kPages];
 };
 
-[[noreturn]] void ThrowInternal(const char* text) { throw EGraphicsException(text); }
-
 void FreePages(QuantHistogram& h)
 {
     for (uint32_t*& page : h.pages) {
@@ -91,6 +89,41 @@ uint64_t BoxScore(const QuantBox& b)
     for (int c = 0; c < kChannels; ++c)
         squares += uint64_t(Extent(b, c)) * Extent(b, c);
     return uint64_t(b.colours) * squares;
+}
+
+// The lower part of a split: the values up to the first at which the pixels
+// counted so far reach half the box's, one value less when that value would
+// complete the box. kNoMedian when one value holds all the box's colours.
+constexpr int kNoMedian = -1;
+struct Median {
+    int value;
+    uint32_t colours;
+    uint64_t pixels;
+};
+
+Median FindMedian(const HistogramNode* nodes, const QuantBox& b, int channel)
+{
+    uint64_t pixels[256] = {};
+    uint32_t colours[256] = {};
+    for (uint32_t i = 0; i < b.colours; ++i) {
+        pixels[nodes[i].value[channel]] += nodes[i].count;
+        ++colours[nodes[i].value[channel]];
+    }
+    Median low{kNoMedian, 0, 0};
+    for (int v = b.min[channel]; v <= b.max[channel]; ++v) {
+        if (colours[v] > b.colours)
+            throw EGraphicsException("INTERNAL ERROR - Quantization area color count invalid");
+        if (colours[v] == b.colours)
+            return low;
+        low.colours += colours[v];
+        low.pixels += pixels[v];
+        if (low.pixels >= b.pixels / 2) {
+            if (low.pixels < b.pixels)
+                return Median{v, low.colours, low.pixels};
+            return Median{v - 1, low.colours - colours[v], low.pixels - pixels[v]};
+        }
+    }
+    throw EGraphicsException("INTERNAL ERROR - Quantization uArea pixel count invalid");
 }
 
 int Percent(uint32_t row, uint32_t height) { return int(uint64_t(row) * 100 / height); }
@@ -162,72 +195,32 @@ int CGraphicsImage::WidestChannel(uint32_t box) const
 bool CGraphicsImage::SplitBox(int depth, int tries, uint32_t box, int channel)
 {
     QuantBox* boxes = static_cast<QuantBox*>(m_pQuantBoxes);
-    HistogramNode* nodes = static_cast<QuantHistogram*>(m_pQuantHistogram)->nodes + boxes[box].first;
     QuantBox& b = boxes[box];
+    HistogramNode* nodes = static_cast<QuantHistogram*>(m_pQuantHistogram)->nodes + b.first;
     if (b.colours <= 1 || m_nQuantBoxCount >= kMaxBoxes)
         return false;
-
-    uint64_t pixels[256];
-    uint32_t colours[256];
-    int split = -1;
-    uint32_t lowColours = 0;
-    uint64_t lowPixels = 0;
-    while (split < 0) {
-        const int lo = b.min[channel], hi = b.max[channel];
-        bool change = lo == hi;
-        if (!change) {
-            std::fill(pixels + lo, pixels + hi + 1, 0);
-            std::fill(colours + lo, colours + hi + 1, 0);
-            for (uint32_t i = 0; i < b.colours; ++i) {
-                const int v = nodes[i].value[channel];
-                pixels[v] += nodes[i].count;
-                ++colours[v];
-            }
-            lowColours = 0;
-            lowPixels = 0;
-            int v = lo;
-            for (; v <= hi; ++v) {
-                if (colours[v] > b.colours)
-                    ThrowInternal("INTERNAL ERROR - Quantization area color count invalid");
-                if (colours[v] == b.colours) {
-                    change = true;
-                    break;
-                }
-                lowColours += colours[v];
-                lowPixels += pixels[v];
-                if (lowPixels >= b.pixels / 2) {
-                    split = v;
-                    // The upper part must keep some pixels.
-                    if (lowPixels == b.pixels) {
-                        split = v - 1;
-                        lowColours -= colours[v];
-                        lowPixels -= pixels[v];
-                    }
-                    break;
-                }
-            }
-            if (!change && v > hi)
-                ThrowInternal("INTERNAL ERROR - Quantization uArea pixel count invalid");
-        }
-        if (change) {
-            if (++tries > kMaxTries)
-                return false;
-            channel = (channel + 1) % kChannels;
-        }
+    // A channel of one value, or one value holding every colour: the next
+    // channel, until all three were tried.
+    Median low = FindMedian(nodes, b, channel);
+    while (low.value == kNoMedian) {
+        if (++tries > kMaxTries)
+            return false;
+        channel = (channel + 1) % kChannels;
+        low = FindMedian(nodes, b, channel);
     }
 
     std::partition(nodes, nodes + b.colours,
-                   [&](const HistogramNode& n) { return n.value[channel] <= split; });
+                   [&](const HistogramNode& n) { return n.value[channel] <= low.value; });
     const uint32_t added = m_nQuantBoxCount++;
     QuantBox& upper = boxes[added];
     upper = b;
-    upper.min[channel] = uint8_t(split + 1);
-    upper.colours = b.colours - lowColours;
-    upper.pixels = b.pixels - uint32_t(lowPixels);
-    upper.first = b.first + lowColours;
-    b.max[channel] = uint8_t(split);
-    b.colours = lowColours;
-    b.pixels = uint32_t(lowPixels);
+    upper.min[channel] = uint8_t(low.value + 1);
+    upper.colours = b.colours - low.colours;
+    upper.pixels = b.pixels - uint32_t(low.pixels);
+    upper.first = b.first + low.colours;
+    b.max[channel] = uint8_t(low.value);
+    b.colours = low.colours;
+    b.pixels = uint32_t(low.pixels);
 
     if (depth > 0) {
         SplitBox(depth - 1, 0, added, WidestChannel(added));
@@ -278,7 +271,7 @@ void CGraphicsImage::MapPixelsToBoxes(const CGraphicsImage& source)
                 for (; w < kMaskWords && !(hit = b[w] & g[w] & r[w]); ++w) {
                 }
                 if (!hit)
-                    ThrowInternal("INTERNAL ERROR - uPos not quantized");
+                    throw EGraphicsException("INTERNAL ERROR - uPos not quantized");
                 lastIndex = w * 64 + uint32_t(std::countr_zero(hit));
                 last = colour;
                 haveLast = true;
