@@ -132,8 +132,13 @@ TEST(Dispatch, LoadWithoutFileOrData)
 TEST(DispatchDeathTest, OutOfMemoryIsMinusSix)
 {
     // A 20000 x 20000 RGBA image needs 1.6 GB; the child may have 512 MB.
+    // 2 MB of image data could inflate to it, so the size is not refused.
     const std::string path = TempFile("huge.png");
-    WriteFile(path, PngHeaderOnly(20000, 20000, PNG_COLOR_TYPE_RGB_ALPHA));
+    Bytes png = PngHeaderOnly(20000, 20000, PNG_COLOR_TYPE_RGB_ALPHA);
+    png[png.size() - 7] = 0x20;  // the image data's length: 0x200000
+    png[png.size() - 6] = 0;
+    png.resize(png.size() + (2u << 20));
+    WriteFile(path, png);
     EXPECT_EXIT(LoadUnderMemoryLimit(path), testing::ExitedWithCode(0), "");
 }
 #endif
