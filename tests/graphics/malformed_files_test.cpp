@@ -1,6 +1,6 @@
 // The malformed files of fuzz/malformed/ (hostile headers, cut and garbled
-// data, every crash the fuzzers found) each give their result code and text
-// through both loaders. The program runs under a memory ceiling, so a file
+// data, unsupported forms, every crash the fuzzers found) each give their
+// result code and text through both loaders. The program runs under a memory ceiling, so a file
 // that makes a reader allocate what its header claims fails its row as
 // "Zu wenig Speicher".
 #include "graphics/formats/format_dispatch.h"
@@ -9,6 +9,8 @@
 #include "tests/graphics/codec_test_files.h"
 
 #include <gtest/gtest.h>
+
+#include <zlib.h>
 
 #include <filesystem>
 #include <set>
@@ -53,15 +55,20 @@ const std::string kFolder = LINDAR_MALFORMED_DIR;
 
 const MalformedCase kCases[] = {
     {"jpeg-bad-entropy.jpg", -1, -1, "Fehler 117 beim Laden der Jpeg Datei"},
+    {"jpeg-cmyk.jpg", -1, -1, "Fehler 67 beim Laden der Jpeg Datei"},
     {"jpeg-cut.jpg", -1, -1, "Fehler 120 beim Laden der Jpeg Datei"},
+    {"jpeg-cut-in-header.jpg", -1, -1, "Fehler 120 beim Laden der Jpeg Datei"},
     {"jpeg-cut-with-end-marker.jpg", -1, -1, "Fehler 117 beim Laden der Jpeg Datei"},
     {"jpeg-huge-declared.jpg", -1, -1, "Fehler 120 beim Laden der Jpeg Datei"},
+    {"jpeg-no-end-marker.jpg", -1, -1, "Fehler 120 beim Laden der Jpeg Datei"},
+    {"png-cut-in-header.png", -1, -1, "Fehler beim Lesen"},
     {"png-cut-in-image-data.png", -1, -1, "Fehler beim Lesen"},
     {"png-huge-declared.png", -1, -1, "Not enough image data"},
     {"png-ihdr-crc.png", -1, -1, "IHDR: CRC error"},
     {"png-lying-text-chunk.png", -1, -1, "Fehler beim Lesen"},
     {"png-rgb16.png", -5, -1, "Falsches Farbformat"},
     {"png-too-wide.png", -4, -1, "Das Bild ist zu groß"},
+    {"unknown-content.bin", -2, -2, "Unbekanntes Datei Format."},
 };
 
 void ExpectLoad(const std::string& name, const Bytes& bytes, int fileResult, int memoryResult, const std::string& text)
@@ -89,6 +96,36 @@ TEST(MalformedFiles, EachGivesItsResultAndText)
     // fuzz targets but never held to a result.
     for (const auto& entry : std::filesystem::directory_iterator(kFolder))
         EXPECT_EQ(listed.count(entry.path().filename().string()), 1u) << entry.path();
+}
+
+// A PNG header claiming a size and that many zero bytes of image data, enough
+// to inflate to the pixels: only memory can refuse it.
+Bytes PngClaiming(uint32_t width, uint32_t height, uint32_t dataBytes)
+{
+    Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    auto u32 = [](Bytes& out, uint32_t v) {
+        out.insert(out.end(), {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
+    };
+    auto chunk = [&](const char* type, const Bytes& data) {
+        Bytes body(type, type + 4);
+        body.insert(body.end(), data.begin(), data.end());
+        u32(png, uint32_t(data.size()));
+        png.insert(png.end(), body.begin(), body.end());
+        u32(png, uint32_t(crc32(0, body.data(), uInt(body.size()))));
+    };
+    Bytes header;
+    u32(header, width);
+    u32(header, height);
+    header.insert(header.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA
+    chunk("IHDR", header);
+    chunk("IDAT", Bytes(dataBytes, 0));
+    return png;
+}
+
+TEST(MalformedFiles, PixelsBeyondMemoryAreZuWenigSpeicher)
+{
+    // 32000 x 32000 RGBA: 4 GB, more than the ceiling or a 32-bit process has.
+    ExpectLoad("4 GB", PngClaiming(32000, 32000, 4u << 20), -6, -1, "Zu wenig Speicher");
 }
 
 // A progressive file with its first scan (the DC values) repeated: libjpeg
