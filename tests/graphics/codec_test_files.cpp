@@ -351,4 +351,12 @@ void MakeRandomImage(CGraphicsImage& image, uint32_t bits, uint32_t width, uint3
             image.SetPaletteEntry(i, rng.Next() & 0xFFFFFF);
 }
 
+void ExpectComment(const char* actual, const char* expected)
+{
+    if (expected)
+        EXPECT_STREQ(actual, expected);
+    else
+        EXPECT_EQ(actual, nullptr);
+}
+
 }  // namespace codec_test

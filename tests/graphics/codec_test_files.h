@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -76,6 +77,26 @@ Bytes WriteToBytes(CGraphicsWriter& writer, CGraphicsImage& image, const std::st
 std::string TempFile(const std::string& name);
 void WriteFile(const std::string& path, const Bytes& bytes);
 Bytes ReadFile(const std::string& path);
+
+// -------------------------------------------------------------- results --
+
+// The text of the E that f throws; "<other exception>" or "<nothing thrown>"
+// otherwise. (A fixed-text class fixes the code too.)
+template <class E>
+std::string ThrownText(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const E& e) {
+        return e.text;
+    } catch (...) {
+        return "<other exception>";
+    }
+    return "<nothing thrown>";
+}
+
+// A comment read or handed out: the expected text, or none for null.
+void ExpectComment(const char* actual, const char* expected);
 
 // --------------------------------------------------------------- pixels --
 

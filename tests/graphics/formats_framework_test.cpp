@@ -2,6 +2,7 @@
 
 #include "graphics/image.h"
 #include "system/buffered_stream.h"
+#include "tests/graphics/codec_test_files.h"
 #include "tests/system/stream_test_files.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@
 #endif
 
 using namespace lindar_test;
+using codec_test::ThrownText;
 
 namespace {
 
@@ -207,18 +209,6 @@ std::string FreshDir(const std::string& name)
     return dir;
 }
 
-template <class E>
-std::string ThrownText(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const E& e) {
-        return e.text;
-    } catch (...) {
-        return "<other exception>";
-    }
-    return "<nothing thrown>";
-}
 
 TEST(FormatLoad, ReadsThroughTheStreamAndReportsOpenErrorsFirst)
 {

@@ -67,6 +67,7 @@ const MalformedCase kCases[] = {
     {"png-ihdr-crc.png", -1, -1, "IHDR: CRC error"},
     {"png-lying-text-chunk.png", -1, -1, "Fehler beim Lesen"},
     {"png-rgb16.png", -5, -1, "Falsches Farbformat"},
+    {"png-rgba16.png", -5, -1, "Falsches Farbformat"},
     {"png-too-wide.png", -4, -1, "Das Bild ist zu groß"},
     {"unknown-content.bin", -2, -2, "Unbekanntes Datei Format."},
 };

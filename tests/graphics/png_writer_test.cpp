@@ -75,10 +75,7 @@ TEST(PngWriter, CommentRoundTrip)
         CPngReader reader;
         CGraphicsImage back;
         ReadFromMemory(reader, png, back);
-        if (comment)
-            EXPECT_STREQ(reader.m_info.comment, comment);
-        else
-            EXPECT_EQ(reader.m_info.comment, nullptr);
+        ExpectComment(reader.m_info.comment, comment);
     }
 }
 
@@ -89,13 +86,8 @@ TEST(PngWriter, ImagesWithoutPixelsAreRefused)
     ASSERT_TRUE(noWidth.Create(24, 0, 4));
     for (CGraphicsImage* image : {&empty, &noWidth}) {
         CPngWriter writer;
-        try {
-            WriteToBytes(writer, *image, "invalid.png");
-            ADD_FAILURE() << "written";
-        } catch (const EGraphicsException& e) {
-            EXPECT_STREQ(e.text, "Ungültiges Bild");
-            EXPECT_EQ(e.code, 0);
-        }
+        EXPECT_EQ(ThrownText<EGraphicsException>([&] { WriteToBytes(writer, *image, "invalid.png"); }),
+                  "Ungültiges Bild");
     }
 }
 
@@ -107,12 +99,7 @@ TEST(PngWriter, AStreamThatRefusesDataIsAWriteError)
     CBufferedStream readOnly(kFormatStreamBufferSize);
     ASSERT_TRUE(readOnly.OpenMemory(block, 4, CBufferedStream::kModeRead, nullptr));
     CPngWriter writer;
-    try {
-        writer.Write(readOnly, image);
-        ADD_FAILURE() << "written";
-    } catch (const EGraphicsException& e) {
-        EXPECT_STREQ(e.text, "Fehler beim Schreiben");
-    }
+    EXPECT_EQ(ThrownText<EGraphicsException>([&] { writer.Write(readOnly, image); }), "Fehler beim Schreiben");
 }
 
 TEST(PngWriter, SaveWithAlphaUsesItsOptionsOnce)
@@ -142,19 +129,11 @@ TEST(PngWriter, PathsThatCannotBeCreatedOrOpened)
     MakeRandomImage(image, 24, 4, 4, 4);
     const std::string missing = TempFile("no-such-folder/x.png");
     CPngWriter writer;
-    try {
-        writer.SaveA(missing.c_str(), image);
-        ADD_FAILURE() << "saved";
-    } catch (const EGraphicsException& e) {
-        EXPECT_STREQ(e.text, "Fehler beim Erzeugen der Datei");
-    }
+    EXPECT_EQ(ThrownText<EGraphicsException>([&] { writer.SaveA(missing.c_str(), image); }),
+              "Fehler beim Erzeugen der Datei");
     CPngReader reader;
-    try {
-        reader.LoadA(missing.c_str(), image);
-        ADD_FAILURE() << "loaded";
-    } catch (const EGraphicsException& e) {
-        EXPECT_STREQ(e.text, "Fehler beim Öffnen der Datei");
-    }
+    EXPECT_EQ(ThrownText<EGraphicsException>([&] { reader.LoadA(missing.c_str(), image); }),
+              "Fehler beim Öffnen der Datei");
 }
 
 void CancelAtZero(void*, uintptr_t, int, int, int percent, unsigned char* cancel)
