@@ -56,6 +56,18 @@ void CSafeSave::Abandon(CBufferedStream& stream)
 
 namespace {
 
+// ReplaceFileW wants whole paths (Wine refuses bare names).
+std::wstring FullPath(const std::wstring& path)
+{
+    const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(n, L'\0');
+    const DWORD got = n ? GetFullPathNameW(path.c_str(), n, &full[0], nullptr) : 0;
+    if (got == 0 || got >= n)
+        return path;
+    full.resize(got);
+    return full;
+}
+
 std::wstring Widen(const char* path)
 {
     const int n = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
@@ -84,9 +96,12 @@ bool CSafeSave::Open(Path target, CBufferedStream& stream)
     RemoveTemporary();
     if (target.empty())
         return false;
-    m_target = std::move(target);
+    m_target = FullPath(target);
     const DWORD attributes = GetFileAttributesW(m_target.c_str());
     m_targetExists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (m_targetExists && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    m_mode = m_targetExists ? attributes : 0;
     const Path folder = FolderOf(m_target, "\\/:");
     DWORD error = ERROR_SUCCESS;
     for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
@@ -131,6 +146,9 @@ CSafeSave::Result CSafeSave::Commit(CBufferedStream& stream)
         return Result::ReplaceFailed;
     }
     m_temporary.clear();
+    // The attributes once more: Wine's ReplaceFileW and the move drop them.
+    if (m_targetExists)
+        SetFileAttributesW(m_target.c_str(), DWORD(m_mode));
     return Result::Ok;
 }
 
@@ -200,6 +218,8 @@ bool CSafeSave::Open(Path target, CBufferedStream& stream)
     m_mode = m_targetExists ? unsigned(st.st_mode & kPermissionBits) : 0;
     m_owner = m_targetExists ? long(st.st_uid) : -1;
     m_group = m_targetExists ? long(st.st_gid) : -1;
+    if (m_targetExists && S_ISDIR(st.st_mode))
+        return false;
     // A device or FIFO is written, never replaced by a file.
     const bool regular = !m_targetExists || S_ISREG(st.st_mode);
     int error = 0;

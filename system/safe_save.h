@@ -58,7 +58,7 @@ private:
     Path m_target;
     Path m_temporary;  // empty when writing in place
     bool m_targetExists = false;
-    unsigned m_mode = 0;  // the old file's permission bits, owner and group
+    unsigned m_mode = 0;  // the old file's permission bits (attributes on Windows), owner and group
     long m_owner = -1;
     long m_group = -1;
 };
