@@ -8,8 +8,6 @@
 #include "fuzz/fuzz_options.h"
 #include "graphics/formats/format_dispatch.h"
 
-LINDAR_FUZZ_SANITIZER_OPTIONS
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size > UINT32_MAX)

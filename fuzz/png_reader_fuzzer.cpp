@@ -3,8 +3,6 @@
 #include "fuzz/fuzz_options.h"
 #include "graphics/formats/png_reader.h"
 
-LINDAR_FUZZ_SANITIZER_OPTIONS
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     lindar_fuzz::FuzzReader<CPngReader>(data, size);

@@ -11,22 +11,17 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
-
-LINDAR_FUZZ_SANITIZER_OPTIONS
 
 namespace {
 
 // Larger images cost the fuzzer seconds per input in the encoders alone.
 constexpr int64_t kMaxRoundTripPixels = int64_t(1) << 18;
 
-const std::string& ScratchFile()
-{
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / ("lindar-round-trip-" + std::to_string(uintptr_t(&path)) + ".bin"))
-            .string();
-    return path;
-}
+// Writers write to streams over files only: one scratch file per process.
+const std::string kScratch =
+    (std::filesystem::temp_directory_path() / ("lindar-round-trip-" + std::to_string(std::random_device()()))).string();
 
 // Writes and reads back through the format's own writer and reader; a
 // failure of either, or another size, is a finding.
@@ -36,12 +31,12 @@ void RoundTrip(const GraphicsFormat& format, CGraphicsImage& image, CGraphicsIma
     std::unique_ptr<CGraphicsReader> reader(format.newReader());
     try {
         CBufferedStream stream(kFormatStreamBufferSize);
-        if (!stream.OpenA(ScratchFile().c_str(), CBufferedStream::kModeCreate, nullptr))
+        if (!stream.OpenA(kScratch.c_str(), CBufferedStream::kModeCreate, nullptr))
             return;  // no scratch space: nothing to learn
         writer->Write(stream, image);
         if (!stream.Close())
             return;
-        if (!stream.OpenA(ScratchFile().c_str(), CBufferedStream::kModeRead, nullptr))
+        if (!stream.OpenA(kScratch.c_str(), CBufferedStream::kModeRead, nullptr))
             std::abort();
         reader->Read(stream, out);
     } catch (const EGraphicsException&) {
@@ -100,6 +95,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (!SamePixels(twice, thrice))
             std::abort();
     }
-    std::remove(ScratchFile().c_str());
+    std::remove(kScratch.c_str());
     return 0;
 }

@@ -57,9 +57,6 @@ std::string Q(const std::string& path)
     return "'" + path + "'";
 }
 
-// Pixels as 0xAARRGGBB, alpha 255 where the source has none.
-using Colours = std::vector<uint32_t>;
-
 // What a peer decodes: the command writes 8-bit RGBA samples to stdout.
 Colours PeerRgba(const std::string& command)
 {
@@ -88,28 +85,6 @@ std::string Pillow(const std::string& file)
     return std::string(kPython) +
            " -c 'import sys; from PIL import Image; "
            "sys.stdout.buffer.write(Image.open(sys.argv[1]).convert(\"RGBA\").tobytes())' " + Q(file);
-}
-
-// Our pixels in the same form.
-Colours ColoursOf(const CGraphicsImage& image)
-{
-    Colours out;
-    for (int y = 0; y < int(image.m_nHeight); ++y)
-        for (int x = 0; x < int(image.m_nWidth); ++x) {
-            const uint32_t c = ColourAt(image, x, y);
-            out.push_back(image.m_nBitCount == 32 ? c : (c & 0xFFFFFF) | 0xFF000000);
-        }
-    return out;
-}
-
-int64_t Differences(const Colours& a, const Colours& b)
-{
-    if (a.size() != b.size())
-        return -1;
-    int64_t n = 0;
-    for (size_t i = 0; i < a.size(); ++i)
-        n += a[i] != b[i];
-    return n;
 }
 
 // A PGM or PPM of random samples (smooth ones for JPEG sources).

@@ -64,8 +64,11 @@ int JpegComponents(JpegKind kind);
 // Smooth random samples (JPEG-friendly).
 void FillSamples(JpegSpec& spec, uint64_t seed);
 Bytes EncodeJpeg(const JpegSpec& spec);
-// Decodes with libjpeg's defaults to RGB (or grey) samples; empty on error.
-Bytes DecodeJpegReference(const Bytes& jpeg, uint32_t* width, uint32_t* height, int* components);
+// Pixels as 0xAARRGGBB in row order (see ColoursOf).
+using Colours = std::vector<uint32_t>;
+// Decodes with libjpeg's defaults, grey in all three channels, alpha 255;
+// empty on error.
+Colours DecodeJpegReference(const Bytes& jpeg);
 
 // ------------------------------------------------------------- streams --
 
@@ -103,11 +106,11 @@ void ExpectComment(const char* actual, const char* expected);
 // The 0x00RRGGBB colour (with the fourth byte for 32-bit pixels and
 // palette entries) of a pixel.
 uint32_t ColourAt(const CGraphicsImage& image, int x, int y);
-// Count of pixels whose colours differ (fourth bytes compared when
-// withFourth); -1 when the sizes differ.
-int64_t CountDifferentPixels(const CGraphicsImage& a, const CGraphicsImage& b, bool withFourth);
-// Largest difference of a colour channel between an image and RGB samples.
-int MaxChannelDifference(const CGraphicsImage& image, const Bytes& rgb);
+// The image's pixels; alpha is the fourth byte of 32-bit pixels when
+// withAlpha, else 255.
+Colours ColoursOf(const CGraphicsImage& image, bool withAlpha = true);
+// Count of pixels that differ; -1 when the counts differ.
+int64_t Differences(const Colours& a, const Colours& b);
 
 // An image of the depth with random pixels (and palette for 1 to 8 bits).
 void MakeRandomImage(CGraphicsImage& image, uint32_t bits, uint32_t width, uint32_t height, uint64_t seed);
