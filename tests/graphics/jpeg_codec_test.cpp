@@ -2,6 +2,8 @@
 // error codes of damaged and unsupported files, quality and grey output.
 #include "graphics/formats/jpeg_reader.h"
 #include "graphics/formats/jpeg_writer.h"
+#include "graphics/formats/png_reader.h"
+#include "graphics/formats/png_writer.h"
 #include "graphics/image.h"
 #include "system/buffered_stream.h"
 #include "tests/graphics/codec_test_files.h"
@@ -244,24 +246,39 @@ TEST(JpegWriter, GreyOutputUsesItsWeights)
         }
 }
 
-TEST(JpegWriter, Failures)
+// Each writer's errors: an image without pixels, a stream that refuses data,
+// a folder that does not exist (and the reader's open error beside it).
+TEST(CodecWriters, Failures)
 {
-    CJpegWriter writer;
-    CGraphicsImage empty;
-    EXPECT_EQ(ThrownText<EJpegBadData>([&] { WriteToBytes(writer, empty, "empty.jpg"); }), "Falsche Bild-Daten !");
-
-    CGraphicsImage image;
+    CGraphicsImage empty, noWidth, image;
+    ASSERT_TRUE(noWidth.Create(24, 0, 4));
     MakeRandomImage(image, 24, 8, 8, 2);
     const uint8_t block[4] = {};
     CBufferedStream readOnly(kFormatStreamBufferSize);
     ASSERT_TRUE(readOnly.OpenMemory(block, 4, CBufferedStream::kModeRead, nullptr));
-    EXPECT_EQ(ThrownText<EJpegError>([&] { writer.Write(readOnly, image); }), "Fehler 37 beim Laden der Jpeg Datei");
-
-    const std::string missing = TempFile("no-such-folder/x.jpg");
-    EXPECT_THROW(writer.SaveA(missing.c_str(), image), EJpegOpenError);
-    CJpegReader reader;
-    EXPECT_EQ(ThrownText<EJpegOpenError>([&] { reader.LoadA(missing.c_str(), image); }),
-              "Fehler beim Öffnen der Datei !");
+    const std::string missing = TempFile("no-such-folder/x");
+    CPngWriter png;
+    CJpegWriter jpeg;
+    CPngReader pngReader;
+    CJpegReader jpegReader;
+    const struct {
+        const char* name;
+        std::function<void()> call;
+        const char* text;
+    } cases[] = {
+        {"PNG of no image", [&] { WriteToBytes(png, empty, "x.png"); }, "Ungültiges Bild"},
+        {"PNG of no width", [&] { WriteToBytes(png, noWidth, "x.png"); }, "Ungültiges Bild"},
+        {"PNG into a read-only stream", [&] { png.Write(readOnly, image); }, "Fehler beim Schreiben"},
+        {"PNG into a missing folder", [&] { png.SaveA(missing.c_str(), image); }, "Fehler beim Erzeugen der Datei"},
+        {"PNG from a missing folder", [&] { pngReader.LoadA(missing.c_str(), image); }, "Fehler beim Öffnen der Datei"},
+        {"JPEG of no image", [&] { WriteToBytes(jpeg, empty, "x.jpg"); }, "Falsche Bild-Daten !"},
+        {"JPEG into a read-only stream", [&] { jpeg.Write(readOnly, image); }, "Fehler 37 beim Laden der Jpeg Datei"},
+        {"JPEG into a missing folder", [&] { jpeg.SaveA(missing.c_str(), image); }, "Fehler beim Öffnen der Datei !"},
+        {"JPEG from a missing folder", [&] { jpegReader.LoadA(missing.c_str(), image); },
+         "Fehler beim Öffnen der Datei !"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ThrownText<EGraphicsException>(c.call), c.text) << c.name;
 }
 
 TEST(JpegWriter, SaveAndLoadByPath)

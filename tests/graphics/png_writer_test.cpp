@@ -79,29 +79,6 @@ TEST(PngWriter, CommentRoundTrip)
     }
 }
 
-TEST(PngWriter, ImagesWithoutPixelsAreRefused)
-{
-    CGraphicsImage empty;
-    CGraphicsImage noWidth;
-    ASSERT_TRUE(noWidth.Create(24, 0, 4));
-    for (CGraphicsImage* image : {&empty, &noWidth}) {
-        CPngWriter writer;
-        EXPECT_EQ(ThrownText<EGraphicsException>([&] { WriteToBytes(writer, *image, "invalid.png"); }),
-                  "Ungültiges Bild");
-    }
-}
-
-TEST(PngWriter, AStreamThatRefusesDataIsAWriteError)
-{
-    CGraphicsImage image;
-    MakeRandomImage(image, 8, 16, 16, 2);
-    const uint8_t block[4] = {};
-    CBufferedStream readOnly(kFormatStreamBufferSize);
-    ASSERT_TRUE(readOnly.OpenMemory(block, 4, CBufferedStream::kModeRead, nullptr));
-    CPngWriter writer;
-    EXPECT_EQ(ThrownText<EGraphicsException>([&] { writer.Write(readOnly, image); }), "Fehler beim Schreiben");
-}
-
 TEST(PngWriter, SaveWithAlphaUsesItsOptionsOnce)
 {
     CGraphicsImage image;
@@ -121,19 +98,6 @@ TEST(PngWriter, SaveWithAlphaUsesItsOptionsOnce)
     writer.SaveWithAlphaW(wide.c_str(), image, 0);
     EXPECT_EQ(ReadFile(path)[kIhdrColourType], 2);
     EXPECT_EQ(writer.m_nOptions, kPngOptionAlpha);
-}
-
-TEST(PngWriter, PathsThatCannotBeCreatedOrOpened)
-{
-    CGraphicsImage image;
-    MakeRandomImage(image, 24, 4, 4, 4);
-    const std::string missing = TempFile("no-such-folder/x.png");
-    CPngWriter writer;
-    EXPECT_EQ(ThrownText<EGraphicsException>([&] { writer.SaveA(missing.c_str(), image); }),
-              "Fehler beim Erzeugen der Datei");
-    CPngReader reader;
-    EXPECT_EQ(ThrownText<EGraphicsException>([&] { reader.LoadA(missing.c_str(), image); }),
-              "Fehler beim Öffnen der Datei");
 }
 
 void CancelAtZero(void*, uintptr_t, int, int, int percent, unsigned char* cancel)
