@@ -3,8 +3,8 @@
 // end in a result code, never in a crash, leak or undefined behaviour; a
 // loaded image must be whole.
 //
-// Seeds: fuzz/corpus/load_graphics/, written by the tests' generators
-// (build/tests/graphics/make_codec_corpus fuzz/corpus/load_graphics).
+// Seeds: fuzz/corpus/load_graphics/; the codec tests write every file their
+// readers decode into the folder LINDAR_FUZZ_SEEDS names.
 #include "fuzz/fuzz_options.h"
 #include "graphics/formats/format_dispatch.h"
 

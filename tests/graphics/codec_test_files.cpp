@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include <png.h>
@@ -261,6 +262,11 @@ Colours DecodeJpegReference(const Bytes& jpeg)
 
 void ReadFromMemory(CGraphicsReader& reader, const Bytes& bytes, CGraphicsImage& image)
 {
+    // LINDAR_FUZZ_SEEDS=folder: each file a reader test decodes becomes a fuzz
+    // seed there, named by its hash.
+    if (const char* seeds = std::getenv("LINDAR_FUZZ_SEEDS"); seeds && *seeds)
+        WriteFile(std::string(seeds) + "/" + std::to_string(std::hash<std::string>()(std::string(bytes.begin(), bytes.end()))),
+                  bytes);
     CBufferedStream stream(kFormatStreamBufferSize);
     static const uint8_t kNothing = 0;
     ASSERT_TRUE(stream.OpenMemory(bytes.empty() ? &kNothing : bytes.data(), int32_t(bytes.size()),

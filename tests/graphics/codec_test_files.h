@@ -1,7 +1,7 @@
 // PNG and JPEG files made at test time with libpng and libjpeg directly (no
 // files in the tree), memory and file round trips through our classes, and
-// pixel comparisons. Shared by the codec and dispatcher tests and by the
-// fuzz corpus generator.
+// pixel and result comparers. Shared by the codec, dispatcher and
+// malformed-file tests.
 #pragma once
 
 #include <cstdint>
@@ -72,7 +72,8 @@ Colours DecodeJpegReference(const Bytes& jpeg);
 
 // ------------------------------------------------------------- streams --
 
-// Runs reader.Read on a memory stream over the bytes.
+// Runs reader.Read on a memory stream over the bytes (and writes them into
+// the folder LINDAR_FUZZ_SEEDS names, when it is set).
 void ReadFromMemory(CGraphicsReader& reader, const Bytes& bytes, CGraphicsImage& image);
 // Writes with writer.Write into a file in the test folder, returns its bytes.
 Bytes WriteToBytes(CGraphicsWriter& writer, CGraphicsImage& image, const std::string& name);
