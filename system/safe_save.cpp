@@ -52,6 +52,31 @@ void CSafeSave::Abandon(CBufferedStream& stream)
     RemoveTemporary();
 }
 
+bool CSafeSave::OpenStream(CBufferedStream& stream)
+{
+    if (OpenFile(stream, InPlace() ? m_target : m_temporary))
+        return true;
+    RemoveTemporary();
+    return false;
+}
+
+CSafeSave::Result CSafeSave::Commit(CBufferedStream& stream)
+{
+    const bool synced = stream.Sync();
+    if (!stream.Close() || !synced) {
+        RemoveTemporary();
+        return Result::WriteFailed;
+    }
+    if (InPlace())
+        return Result::Ok;
+    if (!Replace()) {
+        RemoveTemporary();
+        return Result::ReplaceFailed;
+    }
+    m_temporary.clear();
+    return Result::Ok;
+}
+
 #ifdef _WIN32
 
 namespace {
@@ -119,37 +144,26 @@ bool CSafeSave::Open(Path target, CBufferedStream& stream)
     }
     if (m_temporary.empty() && !(m_targetExists && error == ERROR_ACCESS_DENIED))
         return false;
-    const Path& file = InPlace() ? m_target : m_temporary;
-    if (stream.OpenW(reinterpret_cast<const WCHAR*>(file.c_str()), CBufferedStream::kModeCreate, nullptr))
-        return true;
-    RemoveTemporary();
-    return false;
+    return OpenStream(stream);
 }
 
-CSafeSave::Result CSafeSave::Commit(CBufferedStream& stream)
+bool CSafeSave::OpenFile(CBufferedStream& stream, const Path& file)
 {
-    const bool synced = stream.Sync();
-    if (!stream.Close() || !synced) {
-        RemoveTemporary();
-        return Result::WriteFailed;
-    }
-    if (InPlace())
-        return Result::Ok;
+    return stream.OpenW(reinterpret_cast<const WCHAR*>(file.c_str()), CBufferedStream::kModeCreate, nullptr);
+}
+
+bool CSafeSave::Replace()
+{
     // ReplaceFileW gives the new file the old one's attributes and security;
     // where there is no old file (or it cannot), a write-through move.
     const bool replaced =
         (m_targetExists && ReplaceFileW(m_target.c_str(), m_temporary.c_str(), nullptr,
                                         REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) ||
         MoveFileExW(m_temporary.c_str(), m_target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!replaced) {
-        RemoveTemporary();
-        return Result::ReplaceFailed;
-    }
-    m_temporary.clear();
     // The attributes once more: Wine's ReplaceFileW and the move drop them.
-    if (m_targetExists)
+    if (replaced && m_targetExists)
         SetFileAttributesW(m_target.c_str(), DWORD(m_mode));
-    return Result::Ok;
+    return replaced;
 }
 
 void CSafeSave::RemoveTemporary()
@@ -241,22 +255,16 @@ bool CSafeSave::Open(Path target, CBufferedStream& stream)
     const bool noRight = error == EACCES || error == EPERM || error == EROFS;
     if (m_temporary.empty() && regular && !(m_targetExists && noRight))
         return false;
-    const Path& file = InPlace() ? m_target : m_temporary;
-    if (stream.OpenA(file.c_str(), CBufferedStream::kModeCreate, nullptr))
-        return true;
-    RemoveTemporary();
-    return false;
+    return OpenStream(stream);
 }
 
-CSafeSave::Result CSafeSave::Commit(CBufferedStream& stream)
+bool CSafeSave::OpenFile(CBufferedStream& stream, const Path& file)
 {
-    const bool synced = stream.Sync();
-    if (!stream.Close() || !synced) {
-        RemoveTemporary();
-        return Result::WriteFailed;
-    }
-    if (InPlace())
-        return Result::Ok;
+    return stream.OpenA(file.c_str(), CBufferedStream::kModeCreate, nullptr);
+}
+
+bool CSafeSave::Replace()
+{
     if (m_targetExists) {
         // The owner only where the process may give it; chown clears set-id
         // bits, so the mode comes after.
@@ -264,13 +272,10 @@ CSafeSave::Result CSafeSave::Commit(CBufferedStream& stream)
         }
         ::chmod(m_temporary.c_str(), mode_t(m_mode));
     }
-    if (std::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
-        RemoveTemporary();
-        return Result::ReplaceFailed;
-    }
-    m_temporary.clear();
+    if (std::rename(m_temporary.c_str(), m_target.c_str()) != 0)
+        return false;
     SyncFolder(m_target);
-    return Result::Ok;
+    return true;
 }
 
 void CSafeSave::RemoveTemporary()

@@ -53,6 +53,12 @@ private:
     using Path = std::string;
 #endif
     bool Open(Path target, CBufferedStream& stream);
+    // The stream on the temporary (or the target in place); false removes it.
+    bool OpenStream(CBufferedStream& stream);
+    static bool OpenFile(CBufferedStream& stream, const Path& file);
+    // The written temporary takes the target's place, keeping what the old
+    // file had; false leaves the target as it was.
+    bool Replace();
     void RemoveTemporary();
 
     Path m_target;
