@@ -232,7 +232,8 @@ bool CSafeSave::Open(Path target, CBufferedStream& stream)
     m_mode = m_targetExists ? unsigned(st.st_mode & kPermissionBits) : 0;
     m_owner = m_targetExists ? long(st.st_uid) : -1;
     m_group = m_targetExists ? long(st.st_gid) : -1;
-    if (m_targetExists && S_ISDIR(st.st_mode))
+    // A folder cannot take a file's place; a FIFO would block the save.
+    if (m_targetExists && (S_ISDIR(st.st_mode) || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)))
         return false;
     // A device or FIFO is written, never replaced by a file.
     const bool regular = !m_targetExists || S_ISREG(st.st_mode);

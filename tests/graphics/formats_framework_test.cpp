@@ -364,6 +364,12 @@ const SaveCase kSaveCases[] = {
          return target;
      },
      SaveCase::Whole, nullptr, NoCheck},
+    {"a FIFO: refused, never waited on",
+     [](const std::string& d) {
+         mkfifo((d + "/pipe").c_str(), 0600);
+         return d + "/pipe";
+     },
+     SaveCase::Whole, "Fehler beim Erzeugen der Datei", NoCheck},
     {"a full device: written, never replaced", [](const std::string&) { return std::string("/dev/full"); },
      SaveCase::Whole, "Fehler beim Schreiben PNM-Datei !",
      [](const std::string&, const std::string& t) { EXPECT_TRUE(std::filesystem::is_character_file(t)); }},
