@@ -98,7 +98,8 @@ public:
 protected:
     // Writes through a kFormatStreamBufferSize stream into a new file beside
     // the target and puts it in the target's place only when Write returned
-    // and everything reached the disk. On any failure the new file is
+    // and everything reached the disk (CSafeSave: links, permissions and
+    // owner kept; the target written in place where no file can be added). On any failure the new file is
     // removed and an existing target is left as it was: Write's exception
     // passes on unchanged; createFailed() throws when the file cannot be
     // created or cannot replace the target, writeFailed() when the final
