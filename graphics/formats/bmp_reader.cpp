@@ -128,24 +128,34 @@ void PutNibble(uint8_t* row, int64_t x, uint8_t value)
     b = (x & 1) ? uint8_t((b & 0xF0) | value) : uint8_t((b & 0x0F) | value << 4);
 }
 
+// Pixels of a run of n at x that lie inside the width.
+int64_t Visible(int64_t x, int64_t n, int64_t width)
+{
+    return x >= width ? 0 : n < width - x ? n : width - x;
+}
+
 // BI_RLE8 and BI_RLE4: runs, literals, end of line, delta, end of bitmap.
 // Every run, literal and delta is held to the row and the image; any breach
 // or the data ending before the end-of-bitmap escape is the read error.
+// Encoders (ImageMagick among them) fill a row up to its padded width: runs
+// and literals may reach that far, the pixels past the width are dropped.
 void DecodeRle(CReadCursor& in, CGraphicsImage& image, CFormatInfo& info, bool four)
 {
     const int64_t width = image.m_nWidth, height = image.m_nHeight, stride = image.m_nStride;
+    const int64_t rowPixels = four ? stride * 2 : stride;
     int64_t x = 0, y = 0;  // y counts file rows, from the bottom
-    BYTE literal[128];
+    BYTE literal[255];
     for (;;) {
         const uint8_t count = in.U8(), value = in.U8();
         if (count != 0) {
-            if (y >= height || x + count > width)
+            if (y >= height || x + count > rowPixels)
                 in.ThrowRead();
             uint8_t* row = image.m_pBits + y * stride;
+            const int n = int(Visible(x, count, width));
             if (!four)
-                std::memset(row + x, value, count);
+                std::memset(row + x, value, size_t(n));
             else
-                for (int i = 0; i < count; ++i)
+                for (int i = 0; i < n; ++i)
                     PutNibble(row, x + i, (i & 1) ? value & 15 : value >> 4);
             x += count;
             continue;
@@ -168,19 +178,18 @@ void DecodeRle(CReadCursor& in, CGraphicsImage& image, CFormatInfo& info, bool f
         }
         default: {  // literal of `value` pixels, padded to 16 bits
             const int n = value;
-            if (y >= height || x + n > width)
+            if (y >= height || x + n > rowPixels)
                 in.ThrowRead();
             uint8_t* row = image.m_pBits + y * stride;
-            if (!four) {
-                in.Bytes(row + x, n);
-                in.Skip(n & 1);
-            } else {
-                const int bytes = (n + 1) / 2;
-                in.Bytes(literal, bytes);
-                for (int i = 0; i < n; ++i)
+            const int bytes = four ? (n + 1) / 2 : n;
+            in.Bytes(literal, bytes);
+            in.Skip(bytes & 1);
+            const int shown = int(Visible(x, n, width));
+            if (!four)
+                std::memcpy(row + x, literal, size_t(shown));
+            else
+                for (int i = 0; i < shown; ++i)
                     PutNibble(row, x + i, (i & 1) ? literal[i / 2] & 15 : literal[i / 2] >> 4);
-                in.Skip(bytes & 1);
-            }
             x += n;
         }
         }

@@ -168,7 +168,9 @@ std::vector<ReadCase> ReadCases()
          {{3, 4, 5, 6, 7}, {1, 2, 1, 2, 1}}},
         {"RLE4 literal of 3 bytes padded", MakeBmp(Rle(4, {0, 4, 0x9A, 0xBC, 0, 0, 0, 5, 0x12, 0x34, 0x50, 0, 0, 1}, 5, 2)),
          kOk, {{1, 2, 3, 4, 5}, {9, 10, 11, 12, 0}}},
-        {"RLE4 run past the row", MakeBmp(Rle(4, {6, 0x12, 0, 1}, 5, 2)), kRead, {}},
+        {"RLE4 run into the padding", MakeBmp(Rle(4, {8, 0x12, 0, 1}, 5, 2)), kOk, {{0, 0, 0, 0, 0}, {1, 2, 1, 2, 1}}},
+        {"RLE4 run past the padding", MakeBmp(Rle(4, {9, 0x12, 0, 1}, 5, 2)), kRead, {}},
+        {"RLE8 literal into the padding", MakeBmp(Rle(8, {0, 3, 4, 5, 6, 0, 0, 1}, 3, 1)), kOk, {{4, 5, 6}}},
     };
 }
 
