@@ -131,9 +131,13 @@ TEST(TlsFormat, CrcCheckValueAndPieces)
 {
     EXPECT_EQ(TlsCrc16(0, "123456789", 9), 0x31C3);
     EXPECT_EQ(TlsCrc16(0x1234, "", 0), 0x1234);
+    // Every length, split anywhere, against the bitwise CRC.
     const Bytes data = Build(37, 5, 4, 2, 3);
-    EXPECT_EQ(TlsCrc16(TlsCrc16(0, data.data(), 100), data.data() + 100, data.size() - 100),
-              BitwiseCrc(data.data(), data.size()));
+    for (size_t n = 0; n < 40; ++n)
+        for (size_t split = 0; split <= n; ++split)
+            ASSERT_EQ(TlsCrc16(TlsCrc16(0, data.data(), split), data.data() + split, n - split),
+                      BitwiseCrc(data.data(), n)) << n << " " << split;
+    EXPECT_EQ(TlsCrc16(0, data.data(), data.size()), BitwiseCrc(data.data(), data.size()));
 }
 
 TEST(TlsFormat, AttributePacking)
