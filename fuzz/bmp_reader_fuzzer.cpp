@@ -2,12 +2,12 @@
 // files alike). A read must end in a BMP exception or a whole image, never
 // in a crash, leak or undefined behaviour.
 #include "graphics/formats/bmp_reader.h"
+#include "fuzz/fuzz_image_check.h"
 #include "graphics/image.h"
 #include "system/buffered_stream.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
 extern "C" const char* __asan_default_options()
 {
@@ -28,10 +28,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const EGraphicsException&) {
         return 0;
     }
-    if (!image.m_pBits || image.m_nWidth == 0 || image.m_nHeight == 0)
-        std::abort();
-    volatile uint8_t sink = 0;
-    for (uint32_t y = 0; y < image.m_nHeight; ++y)
-        sink = uint8_t(sink ^ image.RowAt(int(y))[0] ^ image.RowAt(int(y))[image.m_nStride - 1]);
+    CheckWholeImage(image);
     return 0;
 }

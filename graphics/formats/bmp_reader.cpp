@@ -1,5 +1,6 @@
 #include "graphics/formats/bmp_reader.h"
 
+#include "graphics/formats/byte_order.h"
 #include "graphics/formats/read_cursor.h"
 #include "graphics/image.h"
 #include "system/buffered_stream.h"
@@ -24,11 +25,6 @@ constexpr uint32_t kBlueMask = 0x000000FF;
 constexpr int64_t kRleMaxPixelsPerByte = 32768;
 // Uncompressed pixels are read in bands of about this size between progress reports.
 constexpr int64_t kBandBytes = 1 << 20;
-
-uint32_t Le32(const BYTE* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 // What the core or info header says.
 struct BmpHeader {
@@ -232,9 +228,9 @@ void CBmpReader::Read(CBufferedStream& stream, CGraphicsImage& image)
     in.Bytes(file, kFileHeaderSize);
     int64_t pixelOffset = -1;  // from the file header; a bare DIB's pixels follow its palette
     if (file[0] == 'B' && file[1] == 'M') {
-        pixelOffset = start + Le32(file + 10);
-    } else if (Le32(file) == kInfoHeaderSize && int32_t(Le32(file + 4)) <= int32_t(CGraphicsImage::MAX_DIMENSION) &&
-               int32_t(Le32(file + 8)) <= int32_t(CGraphicsImage::MAX_DIMENSION)) {
+        pixelOffset = start + GetLe32(file + 10);
+    } else if (GetLe32(file) == kInfoHeaderSize && int32_t(GetLe32(file + 4)) <= int32_t(CGraphicsImage::MAX_DIMENSION) &&
+               int32_t(GetLe32(file + 8)) <= int32_t(CGraphicsImage::MAX_DIMENSION)) {
         in.SeekTo(start);
     } else {
         throw EBmpNotABmpFile();

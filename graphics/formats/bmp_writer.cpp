@@ -1,5 +1,6 @@
 #include "graphics/formats/bmp_writer.h"
 
+#include "graphics/formats/byte_order.h"
 #include "graphics/formats/read_cursor.h"
 #include "graphics/image.h"
 #include "system/buffered_stream.h"
@@ -12,18 +13,6 @@ namespace {
 constexpr uint32_t kHeadersSize = 14 + 40;
 constexpr uint32_t kPaletteEntryBytes = 4;
 constexpr uint32_t kInfoHeaderSize = 40;
-
-void Put16(BYTE* p, uint32_t v)
-{
-    p[0] = BYTE(v);
-    p[1] = BYTE(v >> 8);
-}
-
-void Put32(BYTE* p, uint32_t v)
-{
-    Put16(p, v);
-    Put16(p + 2, v >> 16);
-}
 
 void WriteOrThrow(CBufferedStream& stream, const void* data, int64_t n)
 {
@@ -135,17 +124,17 @@ void CBmpWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
         throw EBmpFileWriteError();
 
     BYTE header[kHeadersSize] = {'B', 'M'};
-    Put32(header + 2, uint32_t(fileSize));
-    Put32(header + 10, uint32_t(offset));
-    Put32(header + 14, kInfoHeaderSize);
-    Put32(header + 18, image.m_nWidth);
-    Put32(header + 22, image.m_nHeight);
-    Put16(header + 26, 1);
-    Put16(header + 28, bits);
-    Put32(header + 38, uint32_t(m_nXPelsPerMeter));
-    Put32(header + 42, uint32_t(m_nYPelsPerMeter));
-    Put32(header + 46, coloursUsed);
-    Put32(header + 50, coloursUsed);
+    PutLe32(header + 2, uint32_t(fileSize));
+    PutLe32(header + 10, uint32_t(offset));
+    PutLe32(header + 14, kInfoHeaderSize);
+    PutLe32(header + 18, image.m_nWidth);
+    PutLe32(header + 22, image.m_nHeight);
+    PutLe16(header + 26, 1);
+    PutLe16(header + 28, bits);
+    PutLe32(header + 38, uint32_t(m_nXPelsPerMeter));
+    PutLe32(header + 42, uint32_t(m_nYPelsPerMeter));
+    PutLe32(header + 46, coloursUsed);
+    PutLe32(header + 50, coloursUsed);
     WriteOrThrow(stream, header, sizeof header);
     if (entries)
         WriteOrThrow(stream, image.m_pPalette, int64_t(kPaletteEntryBytes) * entries);

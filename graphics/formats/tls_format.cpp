@@ -1,5 +1,6 @@
 #include "graphics/formats/tls_format.h"
 
+#include "graphics/formats/byte_order.h"
 #include "graphics/image.h"
 
 #include <array>
@@ -36,28 +37,6 @@ constexpr CrcTables MakeCrcTables()
 }
 constexpr CrcTables kCrcTables = MakeCrcTables();
 
-uint16_t Get16(const uint8_t* p)
-{
-    return uint16_t(p[0] | p[1] << 8);
-}
-
-uint32_t Get32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-void Put16(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-
-void Put32(uint8_t* p, uint32_t v)
-{
-    Put16(p, v);
-    Put16(p + 2, v >> 16);
-}
-
 // Pixel i of the attribute carriers counts left to right from the top-left;
 // false when it lies outside the image.
 bool CarrierPixel(const CGraphicsImage& image, uint32_t i, uint8_t** at)
@@ -86,49 +65,49 @@ uint16_t TlsCrc16(uint16_t crc, const void* data, size_t n)
 void TlsPackHeader(const TlsHeader& header, uint8_t out[kTlsHeaderSize])
 {
     std::memcpy(out, header.magic, 4);
-    Put16(out + 4, header.width);
-    Put16(out + 6, header.height);
+    PutLe16(out + 4, header.width);
+    PutLe16(out + 6, header.height);
     out[8] = header.bytesPerPixel;
     out[9] = header.lastIndex;
-    Put16(out + 10, header.crc);
-    Put32(out + 12, header.optionWord);
+    PutLe16(out + 10, header.crc);
+    PutLe32(out + 12, header.optionWord);
 }
 
 bool TlsUnpackHeader(const uint8_t in[kTlsHeaderSize], TlsHeader* header)
 {
     if (std::memcmp(in, TlsHeader().magic, 4) != 0)
         return false;
-    header->width = Get16(in + 4);
-    header->height = Get16(in + 6);
+    header->width = GetLe16(in + 4);
+    header->height = GetLe16(in + 6);
     header->bytesPerPixel = in[8];
     header->lastIndex = in[9];
-    header->crc = Get16(in + 10);
-    header->optionWord = Get32(in + 12);
+    header->crc = GetLe16(in + 10);
+    header->optionWord = GetLe32(in + 12);
     return true;
 }
 
 void TlsPackBlock(const TlsAttributeBlock& block, uint8_t out[kTlsAttributeBlockSize])
 {
     for (uint32_t w = 0; w < kAttributeWords; ++w)
-        Put32(out + 4 * w, block.words[w]);
+        PutLe32(out + 4 * w, block.words[w]);
 }
 
 void TlsUnpackBlock(const uint8_t in[kTlsAttributeBlockSize], TlsAttributeBlock* block)
 {
     for (uint32_t w = 0; w < kAttributeWords; ++w)
-        block->words[w] = Get32(in + 4 * w);
+        block->words[w] = GetLe32(in + 4 * w);
 }
 
 void TlsPackRecord(const TlsSequenceRecord& record, uint8_t out[kTlsSequenceRecordSize])
 {
-    Put16(out, record.duration);
+    PutLe16(out, record.duration);
     out[2] = record.next;
     out[3] = record.reserved;
 }
 
 void TlsUnpackRecord(const uint8_t in[kTlsSequenceRecordSize], TlsSequenceRecord* record)
 {
-    record->duration = Get16(in);
+    record->duration = GetLe16(in);
     record->next = in[2];
     record->reserved = in[3];
 }
