@@ -127,44 +127,31 @@ Bytes Le32s(std::initializer_list<uint32_t> values)
     return out;
 }
 
-std::vector<uint32_t> GreyPalette(int n)
-{
-    std::vector<uint32_t> p;
-    for (int i = 0; i < n; ++i)
-        p.push_back(uint32_t(i) * 0x010101u);
-    return p;
-}
-
-// An uncompressed file of rows at a depth (palette depths with a grey palette).
-BmpSpec Plain(const Rows& rows, uint16_t bits)
+// Palette depths get a grey palette.
+BmpSpec Spec(int32_t width, int32_t height, uint16_t bits, uint32_t compression, const Bytes& pixels)
 {
     BmpSpec s;
-    s.width = int32_t(rows[0].size());
-    s.height = int32_t(rows.size());
-    s.bits = bits;
-    if (bits <= 8)
-        s.palette = GreyPalette(1 << bits);
-    s.pixels = PackRows(rows, bits);
+    s.width = width, s.height = height, s.bits = bits, s.compression = compression, s.pixels = pixels;
+    for (uint32_t i = 0; bits <= 8 && i < 1u << bits; ++i)
+        s.palette.push_back(i * 0x010101u);
     return s;
+}
+
+// An uncompressed file of top-down rows; 4 x 3 RLE8 or 5 x 2 RLE4 data.
+BmpSpec Plain(const Rows& rows, uint16_t bits)
+{
+    return Spec(int32_t(rows[0].size()), int32_t(rows.size()), bits, 0, PackRows(rows, bits));
+}
+
+BmpSpec Rle(uint16_t bits, const Bytes& data, int32_t width = 4, int32_t height = 3)
+{
+    return Spec(width, height, bits, bits == 8 ? kBmpRle8 : kBmpRle4, data);
 }
 
 Bytes Changed(BmpSpec s, const std::function<void(BmpSpec&)>& change)
 {
     change(s);
     return MakeBmp(s);
-}
-
-// 4 x 3 RLE8 or 5 x 2 RLE4 data.
-BmpSpec Rle(uint16_t bits, const Bytes& data, int32_t width = 4, int32_t height = 3)
-{
-    BmpSpec s;
-    s.width = width;
-    s.height = height;
-    s.bits = bits;
-    s.compression = bits == 8 ? kBmpRle8 : kBmpRle4;
-    s.palette = GreyPalette(1 << bits);
-    s.pixels = data;
-    return s;
 }
 
 struct ReadCase {
