@@ -112,15 +112,6 @@ CGraphicsImage::~CGraphicsImage()
     delete[] m_pBitmapInfo;
 }
 
-void CGraphicsImage::ReleaseQuantizer()
-{
-    std::free(m_pQuantHistogram);
-    std::free(m_pQuantBoxes);
-    m_pQuantHistogram = nullptr;
-    m_pQuantBoxes = nullptr;
-    m_nQuantBoxCount = 0;
-}
-
 void CGraphicsImage::InstallEmptyFunctions() { Install(*this, graphics_detail::kEmptyDepth); }
 
 void CGraphicsImage::Clear()
