@@ -4,8 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <map>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "tests/winharness/modal_driver.h"
 #include "ui/dialogs/ddx.h"
@@ -14,7 +15,7 @@ namespace {
 
 using winharness::ModalDriver;
 
-enum { kNumber = 10, kDate = 11, kTime = 12, kDateTime = 13, kInt = 14, kCombo = 15, kBuffer = 16, kLabel1 = 20,
+enum { kNumber = 10, kDate = 11, kTime = 12, kDateTime = 13, kInt = 14, kCombo = 15, kBuffer = 16, kZeroScale = 17, kLabel1 = 20,
        kValue1, kLabel2, kValue2, kModeLabel, kMode };
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
@@ -27,6 +28,7 @@ const DialogItem kItems[] = {
     {"EDIT", kInt, kEdit, 5, 65, 80, 13, "", 0},
     {"COMBOBOX", kCombo, kChild | WS_TABSTOP | CBS_DROPDOWN | WS_VSCROLL, 5, 80, 80, 60, "", 0},
     {"EDIT", kBuffer, kEdit, 5, 95, 80, 13, "", 0},
+    {"EDIT", kZeroScale, kEdit, 90, 95, 30, 13, "", 0},
     {"STATIC", kLabel1, kChild, 130, 5, 30, 8, "", 0},
     {"EDIT", kValue1, kEdit, 160, 5, 40, 13, "", 0},
     {"STATIC", kLabel2, kChild, 130, 20, 30, 8, "", 0},
@@ -44,7 +46,7 @@ public:
         SetTemplate(MakeDialogLayout(WS_POPUP | WS_CAPTION | DS_MODALFRAME, 210, 135, "Austausch", kItems), nullptr);
         CTime::FromLocal(2026, 7, 1, 13, 14, 15, &time);
     }
-    float number = 0.25f;
+    float number = 0.25f, unscaled = 2.5f;
     DateRecord date = {2026, 12, 24};
     TimeRecord clock = {7, 5, 9};
     CTime time;
@@ -66,6 +68,7 @@ protected:
     void DoDataExchange(CDataExchange* dx) override
     {
         DDX_FloatScaled(dx, kNumber, number, 1, 100.0f);
+        DDX_FloatScaled(dx, kZeroScale, unscaled, 1, 0.0f);  // taken as 1
         DDX_DateRecord(dx, kDate, date, kDateWeekday);
         DDX_TimeRecord(dx, kTime, clock, 0);
         DDX_DateTimeCTime(dx, kDateTime, time, 0);
@@ -98,15 +101,16 @@ WNDPROC SetTextCounter::previous = nullptr;
 TEST(DataExchange, LoadsShowsAndWritesOnlyChangedTexts)
 {
     ExchangeDialog dialog;
-    std::map<int, std::string> shown;
+    std::vector<std::string> shown;
     bool firstEnabled = false, secondEnabled = false;
     ModalDriver driver;
     driver.Then([&](ModalDriver& d) {
         const HWND top = d.TopDialog();
         if (!top)
             return false;
-        for (int id : {kNumber, kDate, kTime, kDateTime, kInt, kCombo, kBuffer, kLabel1, kValue1, kLabel2, kValue2})
-            shown[id] = Text(top, id);
+        for (int id : {kNumber, kZeroScale, kDate, kTime, kDateTime, kInt, kCombo, kBuffer, kLabel1, kValue1, kLabel2,
+                       kValue2})
+            shown.push_back(Text(top, id));
         firstEnabled = IsWindowEnabled(GetDlgItem(top, kValue1));
         secondEnabled = IsWindowEnabled(GetDlgItem(top, kValue2));
         const HWND number = GetDlgItem(top, kNumber);
@@ -118,19 +122,9 @@ TEST(DataExchange, LoadsShowsAndWritesOnlyChangedTexts)
         return d.Post(IDCANCEL);
     });
     driver.Run([&] { dialog.DoModal(); });
-    EXPECT_EQ(shown[kNumber], "25.0");
-    EXPECT_EQ(shown[kDate], "Do 24.Dez.2026");
-    EXPECT_EQ(shown[kTime], "07:05:09");
-    EXPECT_EQ(shown[kDateTime], "1.Juli 2026 13:14:15");
-    EXPECT_EQ(shown[kInt], "-42");
-    EXPECT_EQ(shown[kCombo], "Zwei");
-    EXPECT_EQ(shown[kBuffer], "Puffer");
-    EXPECT_EQ(shown[kLabel1], "Von :");
-    EXPECT_EQ(shown[kLabel2], "Bis :");
-    EXPECT_EQ(shown[kValue1], "3");
-    EXPECT_EQ(shown[kValue2], "9");
-    EXPECT_TRUE(firstEnabled);
-    EXPECT_TRUE(secondEnabled);
+    EXPECT_EQ(shown, (std::vector<std::string>{"25.0", "2.5", "Do 24.Dez.2026", "07:05:09", "1.Juli 2026 13:14:15", "-42",
+                                               "Zwei", "Puffer", "Von :", "3", "Bis :", "9"}));
+    EXPECT_TRUE(firstEnabled && secondEnabled);
     EXPECT_EQ(SetTextCounter::count, 0);
 }
 
@@ -144,10 +138,10 @@ TEST(DataExchange, SavesTypedValues)
         const HWND top = d.TopDialog();
         if (!top)
             return false;
-        const std::pair<int, const char*> typed[] = {{kNumber, "12,5"},           {kDate, "2027-03-05"},
-                                                      {kTime, "25:61:61"},        {kDateTime, "24.12.2030 18:30"},
-                                                      {kInt, " 2147483647"},      {kBuffer, "neu"},
-                                                      {kValue1, "-7"}};
+        const std::pair<int, const char*> typed[] = {{kNumber, "12,5"},       {kDate, "2027-03-05"},
+                                                      {kTime, "25:61:61"},    {kDateTime, "24.12.2030 18:30"},
+                                                      {kInt, " 2147483647"},  {kBuffer, "neu"}, {kValue1, "-7"},
+                                                      {kZeroScale, "3,5"}};
         for (const auto& [id, text] : typed)
             SetDlgItemTextA(top, id, text);
         SendDlgItemMessageA(top, kCombo, CB_SETCURSEL, WPARAM(-1), 0);
@@ -161,25 +155,16 @@ TEST(DataExchange, SavesTypedValues)
         return d.Post(IDCANCEL);
     });
     driver.Run([&] { dialog.DoModal(); });
-    EXPECT_FLOAT_EQ(dialog.number, 0.125f);
-    EXPECT_EQ(dialog.date.year, 2027);
-    EXPECT_EQ(dialog.date.month, 3);
-    EXPECT_EQ(dialog.date.day, 5);
-    EXPECT_EQ(dialog.clock.hour, 1);
-    EXPECT_EQ(dialog.clock.minute, 1);
-    EXPECT_EQ(dialog.clock.second, 1);
-    EXPECT_EQ(dialog.time.GetYear(), 2030);
-    EXPECT_EQ(dialog.time.GetHour(), 18);
-    EXPECT_EQ(dialog.time.GetMinute(), 30);
-    EXPECT_EQ(dialog.integer, 2147483647);
-    EXPECT_EQ(std::string(dialog.combo), "frei");
-    EXPECT_STREQ(dialog.buffer, "neu");
-    EXPECT_EQ(dialog.mode, 1);
-    EXPECT_EQ(dialog.value1, -7);
-    EXPECT_EQ(dialog.value2, 9);
-    EXPECT_EQ(label1, "Wert :");
-    EXPECT_EQ(label2, "");
-    EXPECT_FALSE(secondEnabled);
+    EXPECT_EQ(std::make_tuple(dialog.number, dialog.unscaled), std::make_tuple(0.125f, 3.5f));
+    EXPECT_EQ(std::make_tuple(dialog.date.year, dialog.date.month, dialog.date.day, dialog.clock.hour,
+                              dialog.clock.minute, dialog.clock.second),
+              std::make_tuple(2027, 3, 5, 1, 1, 1));
+    EXPECT_EQ(std::make_tuple(dialog.time.GetYear(), dialog.time.GetHour(), dialog.time.GetMinute()),
+              std::make_tuple(2030, 18, 30));
+    EXPECT_EQ(std::make_tuple(dialog.integer, std::string(dialog.combo), std::string(dialog.buffer)),
+              std::make_tuple(2147483647, "frei", "neu"));
+    EXPECT_EQ(std::make_tuple(dialog.mode, dialog.value1, dialog.value2, label1, label2, secondEnabled),
+              std::make_tuple(1, -7, 9, "Wert :", "", false));
 }
 
 struct FailCase {
