@@ -132,19 +132,23 @@ void CDataExchange::Fail(const char* message)
 {
     const HWND dialog = m_pDlgWnd->GetSafeHwnd();
     if (message)
-        ShowExchangeMessage(dialog, message);
+        FrameworkMessageBox(dialog, message, nullptr, kExchangeMessageStyle);
     if (m_lastControl) {
-        // Through the dialog manager, so the default button follows.
+        // Through the dialog manager, so the default button follows; once
+        // more after the message box's reactivation of the dialog, which may
+        // still be queued and would restore the focus the box took away.
         SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_lastControl), TRUE);
+        if (message)
+            PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_lastControl), TRUE);
         if (m_lastIsEdit)
             SendMessageA(m_lastControl, EM_SETSEL, 0, -1);
     }
     throw CDataExchangeFailure();
 }
 
-int ShowExchangeMessage(HWND owner, const char* text)
+int FrameworkMessageBox(HWND owner, const char* text, const char* caption, UINT type)
 {
-    return MessageBoxA(owner, text, nullptr, kExchangeMessageStyle);
+    return MessageBoxA(owner, text, caption, type);
 }
 
 CString GetControlText(HWND control)

@@ -78,9 +78,9 @@ private:
     bool m_lastIsEdit = false;
 };
 
-// The message box of failed exchanges; one function so the library's own
-// message box can take its place.
-int ShowExchangeMessage(HWND owner, const char* text);
+// The message box of the dialogs (failed exchanges, questions of workers);
+// one function so the library's own message box can take its place.
+int FrameworkMessageBox(HWND owner, const char* text, const char* caption, UINT type);
 
 // A control's whole text (8-bit).
 CString GetControlText(HWND control);

@@ -167,58 +167,33 @@ TEST(DataExchange, SavesTypedValues)
               std::make_tuple(1, -7, 9, "Wert :", "", false));
 }
 
-struct FailCase {
-    const char* name;
-    int id;
-    const char* typed;
-};
-const FailCase kFailCases[] = {
-    {"NumberWithoutDigits", kNumber, "abc"},
-    {"DayBeyondTheMonth", kDate, "31.2.2026"},
-    {"DateBefore1970", kDateTime, "24.12.45 10:00"},
-    {"IntegerText", kInt, "12x"},
-    {"IntegerOverflow", kInt, "2147483648"},
-};
-
-class DataExchangeFailure : public testing::TestWithParam<FailCase> {};
-
-TEST_P(DataExchangeFailure, KeepsTheOldValueAndTheFocusOnTheControl)
+// Each value that does not parse (or cannot be held) fails the exchange: a
+// message, the dialog stays open, the focus on the control, the old value kept.
+TEST(DataExchange, FailingValueKeepsTheOldValueAndTheFocusOnTheControl)
 {
-    const FailCase& c = GetParam();
-    ExchangeDialog dialog;
-    const CTime oldTime = dialog.time;
-    HWND main = nullptr, focus = nullptr, control = nullptr;
-    BOOL saved = TRUE;
-    bool boxShown = false;
-    ModalDriver driver;
-    driver
-        .Then([&](ModalDriver& d) {
-            main = d.TopDialog();
-            if (!main)
-                return false;
-            control = GetDlgItem(main, c.id);
-            SetDlgItemTextA(main, c.id, c.typed);
-            return d.Post(IDOK);
-        })
-        .Then([&](ModalDriver& d) {
-            if (d.TopDialog() == main)
-                return false;
-            boxShown = true;
-            return d.Post(IDOK);
-        })
-        .Then([&](ModalDriver& d) {
-            if (d.TopDialog() != main)
-                return false;
-            focus = GetFocus();
-            return d.Post(IDCANCEL);
-        });
-    driver.Run([&] { saved = dialog.DoModal() == IDOK; });
-    EXPECT_FALSE(saved);
-    EXPECT_TRUE(boxShown);
-    EXPECT_EQ(focus, control);
-    EXPECT_TRUE(dialog.time == oldTime);
+    const std::pair<int, const char*> cases[] = {{kNumber, "abc"},  {kDate, "31.2.2026"}, {kDateTime, "24.12.45 10:00"},
+                                                 {kInt, "12x"},     {kInt, "2147483648"}};
+    for (const auto& [id, typed] : cases) {
+        ExchangeDialog dialog;
+        const CTime oldTime = dialog.time;
+        HWND main = nullptr;
+        bool focused = false;
+        DWORD waitFrom = 0;
+        ModalDriver driver;
+        driver.Then([&](ModalDriver& d) { return (main = d.TopDialog()) && SetDlgItemTextA(main, id, typed) && d.Post(IDOK); })
+            .Then([&](ModalDriver& d) { return d.TopDialog() != main && d.Post(IDOK); })  // the message
+            .Then([&](ModalDriver& d) {
+                // Other test programs on the display may delay the reactivation.
+                if (d.TopDialog() != main)
+                    return false;
+                waitFrom = waitFrom ? waitFrom : GetTickCount();
+                focused = GetFocus() == GetDlgItem(main, id);
+                return (focused || GetTickCount() - waitFrom > 2000) && d.Post(IDCANCEL);
+            });
+        driver.Run([&] { EXPECT_EQ(dialog.DoModal(), IDCANCEL) << typed; });
+        EXPECT_TRUE(focused) << typed;
+        EXPECT_TRUE(dialog.time == oldTime) << typed;
+    }
 }
-INSTANTIATE_TEST_SUITE_P(Cases, DataExchangeFailure, testing::ValuesIn(kFailCases),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -12,6 +12,8 @@ namespace {
 
 using winharness::ModalDriver;
 
+constexpr DWORD kActivationMs = 2000;
+
 // What a run of the dialog showed; rectangles relative to the window's left.
 struct Seen {
     std::string title, prompt, edit;
@@ -29,9 +31,11 @@ std::string Text(HWND wnd)
 INT_PTR Drive(CDialog& dialog, Seen* seen, const char* typed, int button)
 {
     ModalDriver driver;
+    const DWORD start = GetTickCount();
     driver.Then([&](ModalDriver& d) {
+        // Other test programs on the display may delay the activation.
         const HWND top = d.TopDialog();
-        if (!top || !IsWindowVisible(top))
+        if (!top || !IsWindowVisible(top) || (GetActiveWindow() != top && GetTickCount() - start < kActivationMs))
             return false;
         const HWND edit = GetDlgItem(top, kInputEditId), prompt = GetDlgItem(top, kInputPromptId);
         RECT r[5];

@@ -84,8 +84,11 @@ int TopIn(HWND dialog, HWND item)
 Shown Read(HWND dialog)
 {
     const HWND bar = GetDlgItem(dialog, kProgressBarId);
-    Shown s{int(SendMessageA(bar, PBM_GETPOS, 0, 0)), int(SendMessageA(bar, PBM_GETRANGE, FALSE, 0)), 0, 0,
-            TopIn(dialog, GetDlgItem(dialog, IDCANCEL)), TopIn(dialog, bar)};
+    Shown s{};
+    s.pos = int(SendMessageA(bar, PBM_GETPOS, 0, 0));
+    s.max = int(SendMessageA(bar, PBM_GETRANGE, FALSE, 0));
+    s.cancelTop = TopIn(dialog, GetDlgItem(dialog, IDCANCEL));
+    s.barTop = TopIn(dialog, bar);
     for (; s.lines < kProgressLines && GetDlgItem(dialog, kProgressLineId + s.lines); ++s.lines)
         s.text[s.lines] = std::string(GetControlText(GetDlgItem(dialog, kProgressLineId + s.lines)));
     RECT rect;
@@ -306,26 +309,6 @@ TEST_F(ProgressDialog, ManyRunsEndCleanlyWithoutLeakingHandles)
     GetProcessHandleCount(GetCurrentProcess(), &after);
     EXPECT_LE(after, before + 2);
     EXPECT_EQ(std::make_tuple(g_taskbarsMade, g_taskbarCalls.empty()), std::make_tuple(1, true));
-}
-
-TEST_F(ProgressDialog, PollSourceFollowsPointersUntilStopped)
-{
-    static int32_t position, total;
-    position = 100, total = 200;
-    std::vector<int> seen;
-    RunScript(dialog,
-        [](CProgressDlg* d, const Meet& meet) {
-            d->SetPollSource(kPollPointers32, 20, &position, &total);
-            Sleep(200);
-            d->SetPollSource(kPollStop, 0, nullptr, nullptr);
-            meet();
-            position = 150;  // the dialog's thread reads no more
-            Sleep(200);
-            meet();
-        },
-        {[&](HWND top, ModalDriver&) { seen.push_back(Read(top).pos); },
-         [&](HWND top, ModalDriver&) { seen.push_back(Read(top).pos); }});
-    EXPECT_EQ(seen, (std::vector<int>{100, 100}));
 }
 
 }  // namespace

@@ -117,7 +117,7 @@ BOOL CInputDlg::OnInitDialog()
 
 CInputNumDlg::CInputNumDlg(CWnd* parent) : CInputDlg(parent, 0)
 {
-    m_strText = "0";
+    m_strText = CString("0");  // a move: GCC 12 warns wrongly on assigning the literal
 }
 
 BOOL CInputNumDlg::OnInitDialog()

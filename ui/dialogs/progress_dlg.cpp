@@ -230,30 +230,33 @@ void CProgressDlg::Cancel()
 
 int CProgressDlg::MessageBoxFromThread(const char* text, const char* caption, UINT type)
 {
-    const INT_PTR answer = [&]() -> INT_PTR {
-        m_request.text = text;
-        m_request.caption = caption;
-        m_request.type = type;
-        m_request.dialog = nullptr;
-        m_request.answered = false;
-        if (!Post(kProgressMessageBox, 0))
-            return IDCANCEL;
-        m_answer.Lock();
-        return m_request.answered ? m_request.answer : IDCANCEL;
-    }();
-    return int(answer);
+    {
+        CSingleLock lock(&m_lock, true);
+        m_request = Request{text, caption, type, nullptr, 0, false};
+    }
+    return int(AwaitAnswer(kProgressMessageBox, IDCANCEL));
 }
 
 INT_PTR CProgressDlg::DoModalFromThread(CDialog* dialog)
 {
     if (!dialog)
         return -1;
-    m_request.dialog = dialog;
-    m_request.answered = false;
-    if (!Post(kProgressRunDialog, 0))
-        return -1;
+    {
+        CSingleLock lock(&m_lock, true);
+        m_request = Request{nullptr, nullptr, 0, dialog, 0, false};
+    }
+    return AwaitAnswer(kProgressRunDialog, -1);
+}
+
+INT_PTR CProgressDlg::AwaitAnswer(int command, INT_PTR unanswered)
+{
+    // A dialog that is gone or ending answers at once; teardown releases
+    // every waiter without an answer.
+    if (!Post(command, 0))
+        return unanswered;
     m_answer.Lock();
-    return m_request.answered ? m_request.answer : -1;
+    CSingleLock lock(&m_lock, true);
+    return m_request.answered ? m_request.answer : unanswered;
 }
 
 INT_PTR CProgressDlg::DoModal()
@@ -320,7 +323,9 @@ BOOL CProgressDlg::OnInitDialog()
     m_thread.reset(AfxBeginThread(&ThreadBody, this, m_nPriority, kWorkerStack));
     if (!m_thread) {
         m_running = false;
-        Finish();
+        m_ended = true;
+        m_target = nullptr;
+        EndDialog(-1);
         return TRUE;
     }
     if (m_nShowDelay) {

@@ -132,6 +132,7 @@ private:
     void SetTaskbarState(int flags);
     void ReleaseTaskbar();
     void RunRequest(int command);
+    INT_PTR AwaitAnswer(int command, INT_PTR unanswered);
     void Finish();
     void PlaceAtLastRect();
     void RestartTimer(UINT_PTR id, UINT interval);
@@ -164,15 +165,15 @@ private:
     void* m_pollPosition = nullptr;
     void* m_pollTotal = nullptr;
 
-    // The worker's question, answered on the dialog's thread.
+    // The worker's question, answered on the dialog's thread (under m_lock).
     struct Request {
         const char* text;
         const char* caption;
         UINT type;
         CDialog* dialog;
         INT_PTR answer;
-        std::atomic<bool> answered;
-    } m_request{nullptr, nullptr, 0, nullptr, 0, {false}};
+        bool answered;
+    } m_request{};
     CSemaphore m_answer;
 
     ProgressTaskbar* m_taskbar = nullptr;

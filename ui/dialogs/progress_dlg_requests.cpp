@@ -446,17 +446,26 @@ void CProgressDlg::ReleaseTaskbar()
 
 void CProgressDlg::RunRequest(int command)
 {
+    Request request;
+    {
+        CSingleLock lock(&m_lock, true);
+        request = m_request;
+    }
+    INT_PTR answer;
     if (command == kProgressMessageBox) {
-        const UINT icon = m_request.type & MB_ICONMASK;
-        SetTaskbarState(icon == MB_ICONHAND ? TBPF_ERROR : TBPF_PAUSED);
-        m_request.answer = MessageBoxA(m_hWnd, m_request.text, m_request.caption, m_request.type);
+        SetTaskbarState((request.type & MB_ICONMASK) == MB_ICONHAND ? TBPF_ERROR : TBPF_PAUSED);
+        answer = FrameworkMessageBox(m_hWnd, request.text, request.caption, request.type);
         SetTaskbarState(TBPF_NORMAL);
     } else {
         SetTaskbarState(TBPF_PAUSED);
-        m_request.answer = m_request.dialog ? m_request.dialog->DoModal() : -1;
+        answer = request.dialog ? request.dialog->DoModal() : -1;
         SetTaskbarState(TBPF_NOPROGRESS);
     }
-    m_request.answered = true;
+    {
+        CSingleLock lock(&m_lock, true);
+        m_request.answer = answer;
+        m_request.answered = true;
+    }
     m_answer.Unlock();
 }
 
