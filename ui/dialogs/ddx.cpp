@@ -1,7 +1,6 @@
 #include "ui/dialogs/ddx.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <algorithm>
@@ -12,7 +11,6 @@
 
 namespace {
 
-constexpr int kNumberText = 32;     // decimal text of at most 31 characters
 constexpr int kBufferCompare = 260;  // DDX_TextBuffer compares this much
 constexpr int kComboCompare = 1024;
 constexpr int kDateText = 64;
@@ -115,6 +113,34 @@ bool IsLabel(HWND wnd)
     return wnd && (SendMessageA(wnd, WM_GETDLGCODE, 0, 0) & DLGC_STATIC);
 }
 
+// A date and a time in one field, "date time"; true when they were read.
+bool ExchangeDateTime(CDataExchange* dx, int id, DateRecord& date, TimeRecord& time, int flags)
+{
+    const HWND control = dx->PrepareEditCtrl(id);
+    const bool noSeconds = flags & 1;
+    if (dx->m_bSaveAndValidate) {
+        std::string dateText, clockText;
+        SplitDateTime(GetControlText(control), &dateText, &clockText);
+        date = ReadDate(dx, dateText.c_str());
+        time = ReadTime(dx, clockText.c_str(), noSeconds);
+        return true;
+    }
+    if (noSeconds)
+        time.second = 0;
+    SetControlTextIfChanged(control, (DateText(date, flags >> 1) + " " + TimeText(time, noSeconds)).c_str());
+    return false;
+}
+
+template <class T>
+void ExchangeInteger(CDataExchange* dx, int id, T& value, int64_t low, int64_t high)
+{
+    const HWND control = dx->PrepareEditCtrl(id);
+    if (dx->m_bSaveAndValidate)
+        value = T(ReadInteger(dx, control, low, high));
+    else
+        SetControlTextIfChanged(control, std::to_string(value).c_str());
+}
+
 }  // namespace
 
 void DDX_DoubleGrouped(CDataExchange* dx, int id, double& value, int decimals)
@@ -178,11 +204,8 @@ void DDX_Condition(CDataExchange* dx, int firstId, int& value1, int& value2, int
             value2 = int(ReadInteger(dx, second, INT32_MIN, INT32_MAX));
         }
     } else {
-        char text[kNumberText];
-        std::snprintf(text, sizeof text, "%d", value1);
-        SetControlTextIfChanged(first, text);
-        std::snprintf(text, sizeof text, "%d", value2);
-        SetControlTextIfChanged(second, text);
+        SetControlTextIfChanged(first, std::to_string(value1).c_str());
+        SetControlTextIfChanged(second, std::to_string(value2).c_str());
         const int index = ConditionSelectorIndex(mode, allowedModes);
         if (radios) {
             HWND radio = selector;
@@ -256,58 +279,28 @@ void DDX_DateTimeRecordTime(CDataExchange* dx, int id, DateTimeRecord& value, in
 
 void DDX_DateTimeCTime(CDataExchange* dx, int id, CTime& time, int flags)
 {
-    const HWND control = dx->PrepareEditCtrl(id);
-    const bool noSeconds = flags & 1;
-    if (dx->m_bSaveAndValidate) {
-        std::string date, clock;
-        SplitDateTime(GetControlText(control), &date, &clock);
-        time = MakeTime(dx, ReadDate(dx, date.c_str()), ReadTime(dx, clock.c_str(), noSeconds), kBadDate);
-    } else {
-        const std::string text = DateText(DateOf(time), flags >> 1) + " " + TimeText(TimeOf(time), noSeconds);
-        SetControlTextIfChanged(control, text.c_str());
-    }
+    DateRecord date = DateOf(time);
+    TimeRecord clock = TimeOf(time);
+    if (ExchangeDateTime(dx, id, date, clock, flags))
+        time = MakeTime(dx, date, clock, kBadDate);
 }
 
 void DDX_DateTimeRecord(CDataExchange* dx, int id, DateTimeRecord& value, int flags)
 {
-    const HWND control = dx->PrepareEditCtrl(id);
-    const bool noSeconds = flags & 1;
-    if (dx->m_bSaveAndValidate) {
-        std::string dateText, clockText;
-        SplitDateTime(GetControlText(control), &dateText, &clockText);
-        const DateRecord date = ReadDate(dx, dateText.c_str());
-        const TimeRecord time = ReadTime(dx, clockText.c_str(), noSeconds);
-        value = DateTimeRecord{date.year, date.month, date.day, time.hour, time.minute, time.second, {0, 0}};
-    } else {
-        const DateRecord date{value.year, value.month, value.day};
-        const TimeRecord time{value.hour, value.minute, uint16_t(noSeconds ? 0 : value.second)};
-        const std::string text = DateText(date, flags >> 1) + " " + TimeText(time, noSeconds);
-        SetControlTextIfChanged(control, text.c_str());
-    }
+    DateRecord date{value.year, value.month, value.day};
+    TimeRecord clock{value.hour, value.minute, value.second};
+    if (ExchangeDateTime(dx, id, date, clock, flags))
+        value = DateTimeRecord{date.year, date.month, date.day, clock.hour, clock.minute, clock.second, {0, 0}};
 }
 
 void DDX_IntText(CDataExchange* dx, int id, int& value)
 {
-    const HWND control = dx->PrepareEditCtrl(id);
-    if (dx->m_bSaveAndValidate) {
-        value = int(ReadInteger(dx, control, INT32_MIN, INT32_MAX));
-        return;
-    }
-    char text[kNumberText];
-    std::snprintf(text, sizeof text, "%d", value);
-    SetControlTextIfChanged(control, text);
+    ExchangeInteger(dx, id, value, INT32_MIN, INT32_MAX);
 }
 
 void DDX_UIntText(CDataExchange* dx, int id, unsigned& value)
 {
-    const HWND control = dx->PrepareEditCtrl(id);
-    if (dx->m_bSaveAndValidate) {
-        value = unsigned(ReadInteger(dx, control, 0, UINT32_MAX));
-        return;
-    }
-    char text[kNumberText];
-    std::snprintf(text, sizeof text, "%u", value);
-    SetControlTextIfChanged(control, text);
+    ExchangeInteger(dx, id, value, 0, UINT32_MAX);
 }
 
 void DDX_TextBuffer(CDataExchange* dx, int id, char* buffer, int size)
