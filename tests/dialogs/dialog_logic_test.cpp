@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/framework/time_value.h"
 #include "ui/dialogs/ddx_text.h"
 #include "ui/dialogs/input_number.h"
 #include "ui/dialogs/progress_scale.h"
@@ -225,6 +226,18 @@ TEST(TimeText, FormatAndParse)
                   std::make_tuple(expected.hour, expected.minute, expected.second))
             << input;
     }
+}
+
+TEST(TimeValue, LocalTimesFrom1970Only)
+{
+    CTime time;
+    ASSERT_TRUE(CTime::FromLocal(2026, 7, 1, 13, 14, 15, &time));
+    EXPECT_EQ(std::make_tuple(time.GetYear(), time.GetMonth(), time.GetDay(), time.GetHour(), time.GetSecond(),
+                              time.GetDayOfWeek()),
+              std::make_tuple(2026, 7, 1, 13, 15, 4));
+    const CTime kept = time;
+    EXPECT_FALSE(CTime::FromLocal(1945, 12, 24, 0, 0, 0, &time) || CTime::FromLocal(2026, 13, 1, 0, 0, 0, &time));
+    EXPECT_TRUE(time == kept);
 }
 
 }  // namespace
