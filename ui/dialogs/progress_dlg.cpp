@@ -4,7 +4,6 @@
 #include <commctrl.h>
 
 #include <cstring>
-#include <mutex>
 
 #include "text/text_services.h"
 
@@ -43,8 +42,6 @@ CProgressDlg::~CProgressDlg()
     if (m_thread)
         m_thread->Wait();
     ReleaseTaskbar();
-    if (m_hIcon)
-        DestroyIcon(m_hIcon);
 }
 
 bool CProgressDlg::Post(int command, LPARAM lParam) const
@@ -318,7 +315,7 @@ BOOL CProgressDlg::OnInitDialog()
     HandleRequest(kProcTimer, 0);
     HandleRequest(kPollTimer, 0);
 
-    // Running before the thread exists, so the destructor never misses it.
+    // Set before the thread exists, so a started worker never reads as not running.
     m_running = true;
     m_thread.reset(AfxBeginThread(&ThreadBody, this, m_nPriority, kWorkerStack));
     if (!m_thread) {
