@@ -16,6 +16,12 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#ifdef _WIN32
+// The library takes boolean parameters by value: the SDK's rpcndr.h and the
+// library's jconfig.h must both say unsigned char.
+static_assert(sizeof(boolean) == 1);
+#endif
+
 class CBufferedStream;
 
 // Block size of the source and destination managers.
