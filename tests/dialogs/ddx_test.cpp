@@ -3,7 +3,6 @@
 // field's labels and enabling.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>

@@ -52,9 +52,7 @@ TEST(ProgressScale, PositionsPostOnlyOnChangeAndRescaleFromTheRelativePosition)
               {'P', 8191, true, 511, 514}, {'P', 8192, true, 514, 514},   {'P', 100000, false, 514, 514},
               {'P', 4096, true, 256, 514}, {'R', 65536, true, 32, 514},  // 4096 >> 7, not 256 >> 7
               {'P', -5, true, 0, 514}});
-    RunScale({{'F', 1000, false, 0, 1},
-              {'R', 8192, true, 0, 514},
-              {'P', 5096, true, 256, 514},
+    RunScale({{'F', 1000, false, 0, 1}, {'R', 8192, true, 0, 514}, {'P', 5096, true, 256, 514},
               {'P', std::numeric_limits<int64_t>::min(), true, 0, 514}});
 }
 

@@ -15,6 +15,7 @@
 #include "ui/dialogs/progress_dlg.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 namespace {
 
@@ -42,9 +43,8 @@ INT_PTR RunScript(CProgressDlg& dialog, std::function<void(CProgressDlg*, const 
     script.work = std::move(work);
     dialog.SetThreadProc(
         [](CProgressDlg* d) -> UINT {
-            auto* owned = reinterpret_cast<std::shared_ptr<Script>*>(d->m_dwArgs[0]);
+            const std::unique_ptr<std::shared_ptr<Script>> owned(reinterpret_cast<std::shared_ptr<Script>*>(d->m_dwArgs[0]));
             const std::shared_ptr<Script> s = *owned;
-            delete owned;
             s->work(d, [&s] { return SignalObjectAndWait(s->ready, s->go, kWaitMs, FALSE) == WAIT_OBJECT_0; });
             return 0;
         },
@@ -102,15 +102,14 @@ Shown Read(HWND dialog)
     return s;
 }
 
-// Records what the dialog asks of the taskbar.
 std::vector<std::string> g_taskbarCalls;
 int g_taskbarsMade = 0;
+DWORD g_dialogThread = 0;
+// Records what the dialog asks of the taskbar, and any call off the dialog's thread.
 struct FakeTaskbar : ProgressTaskbar {
-    void SetState(HWND, int flags) override { g_taskbarCalls.push_back("state " + std::to_string(flags)); }
-    void SetValue(HWND, uint64_t done, uint64_t total) override
-    {
-        g_taskbarCalls.push_back(std::to_string(done) + "/" + std::to_string(total));
-    }
+    void Record(std::string call) { g_taskbarCalls.push_back(GetCurrentThreadId() == g_dialogThread ? call : "thread!"); }
+    void SetState(HWND, int flags) override { Record("state " + std::to_string(flags)); }
+    void SetValue(HWND, uint64_t done, uint64_t total) override { Record(std::to_string(done) + "/" + std::to_string(total)); }
 };
 
 class ProgressDialog : public testing::Test {
@@ -119,6 +118,7 @@ protected:
     {
         g_taskbarCalls.clear();
         g_taskbarsMade = 0;
+        g_dialogThread = GetCurrentThreadId();
         SetProgressTaskbarFactory([]() -> ProgressTaskbar* { return ++g_taskbarsMade, new FakeTaskbar; });
         SetProgressMarqueeSupport(-1);
     }
@@ -227,10 +227,8 @@ TEST_F(ProgressDialog, CancelCallsTheProcedureOnceAndEndsWhenTheWorkerReturns)
         },
         {[](HWND, ModalDriver& d) { d.Post(IDCANCEL), d.Post(IDCANCEL); },
          [&](HWND top, ModalDriver&) { cancelEnabled = Read(top).cancelEnabled; }});
-    EXPECT_EQ(result, IDCANCEL);
-    EXPECT_TRUE(returned);
-    EXPECT_EQ(g_cancelCalls, 1);
-    EXPECT_FALSE(cancelEnabled);
+    EXPECT_EQ(std::make_tuple(result, returned.load(), g_cancelCalls, cancelEnabled),
+              std::make_tuple(INT_PTR(IDCANCEL), true, 1, false));
 }
 
 TEST_F(ProgressDialog, WorkerAsksAMessageBoxAndADialogOnTheDialogsThread)
@@ -287,9 +285,7 @@ TEST_F(ProgressDialog, WorkerAskingAfterTheWindowIsGoneGetsCancelAtOnce)
                       {[](HWND top, ModalDriver&) { EndDialog(top, IDABORT); }}),
                   IDABORT);
     }  // the destructor lets the worker go on and waits for it
-    EXPECT_TRUE(workerDone);
-    EXPECT_EQ(boxAnswer, IDCANCEL);
-    EXPECT_EQ(inputAnswer, -1);
+    EXPECT_EQ(std::make_tuple(workerDone.load(), boxAnswer, inputAnswer), std::make_tuple(true, IDCANCEL, INT_PTR(-1)));
 }
 
 // Also: a taskbar that cannot be made is tried once in the process, and the
@@ -298,6 +294,7 @@ TEST_F(ProgressDialog, ManyRunsEndCleanlyWithoutLeakingHandles)
 {
     SetProgressTaskbarFactory([]() -> ProgressTaskbar* { return ++g_taskbarsMade, nullptr; });
     DWORD before = 0, after = 0;
+    CoInitialize(nullptr);  // the program's own COM, which the dialogs must leave alone
     for (int i = 0; i < 30; ++i) {
         if (i == 5)
             GetProcessHandleCount(GetCurrentProcess(), &before);
@@ -308,6 +305,8 @@ TEST_F(ProgressDialog, ManyRunsEndCleanlyWithoutLeakingHandles)
     }
     GetProcessHandleCount(GetCurrentProcess(), &after);
     EXPECT_LE(after, before + 2);
+    EXPECT_EQ(CoInitialize(nullptr), S_FALSE);  // still initialised
+    CoUninitialize(), CoUninitialize();
     EXPECT_EQ(std::make_tuple(g_taskbarsMade, g_taskbarCalls.empty()), std::make_tuple(1, true));
 }
 
