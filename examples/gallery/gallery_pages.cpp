@@ -1,9 +1,11 @@
 #include "examples/gallery/gallery_pages.h"
 
 #include <cstdio>
+#include <iterator>
 
 #include "ui/dialogs/ddx.h"
 #include "ui/dialogs/input_dlg.h"
+#include "ui/dialogs/list_select_dlg.h"
 #include "ui/dialogs/progress_dlg.h"
 
 namespace {
@@ -50,6 +52,29 @@ int OpenInputNumber()
     dialog.SetPrompt("Dezimal, 0x1F, 1Fh, 17o oder 101b :");
     dialog.SetText("0x1F");
     dialog.m_nWidth = 177;
+    return int(dialog.DoModal());
+}
+
+const char* const kLayers[] = {"Topographische Karte", "Luftbild", "Höhenlinien", "Wanderwege",
+                               "Radwege", "Hütten und Almen", "Gipfel", "Gewässer"};
+
+int OpenListChoice()
+{
+    CListSelectDlg dialog;
+    dialog.SetPrompt("Ebenen, die gezeichnet werden :");
+    dialog.SetMode(3);
+    for (int i = 0; i < int(std::size(kLayers)); ++i)
+        dialog.AddItem(kChoiceSortByText, uint32_t(i), kLayers[i], i % 3 == 0);
+    return int(dialog.DoModal());
+}
+
+int OpenComboChoice()
+{
+    CComboSelectDlg dialog;
+    dialog.SetPrompt("Kartenebene :");
+    for (int i = 0; i < int(std::size(kLayers)); ++i)
+        dialog.AddItem(-1, uint32_t(i), kLayers[i]);
+    dialog.m_nCurrent = 2;
     return int(dialog.DoModal());
 }
 
@@ -134,6 +159,8 @@ const std::vector<GalleryPage>& GalleryPages()
         {"inputnum", "Zahl eingeben", &OpenInputNumber},
         {"password", "Kennwort", &OpenPassword},
         {"ddx", "Datenaustausch", &OpenExchange},
+        {"list", "Auswahl", &OpenListChoice},
+        {"combo", "Auswahl", &OpenComboChoice},
     };
     return pages;
 }
