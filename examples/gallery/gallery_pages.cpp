@@ -6,6 +6,7 @@
 #include "ui/dialogs/ddx.h"
 #include "ui/dialogs/input_dlg.h"
 #include "ui/dialogs/list_select_dlg.h"
+#include "ui/dialogs/tree_select_dlg.h"
 #include "ui/dialogs/progress_dlg.h"
 
 namespace {
@@ -75,6 +76,23 @@ int OpenComboChoice()
     for (int i = 0; i < int(std::size(kLayers)); ++i)
         dialog.AddItem(-1, uint32_t(i), kLayers[i]);
     dialog.m_nCurrent = 2;
+    return int(dialog.DoModal());
+}
+
+int OpenTreeChoice()
+{
+    CTreeSelectDlg dialog;
+    dialog.SetPrompt("Kartenebenen und ihre Quellen :");
+    dialog.m_nOptions = kTreeSelectMultiple | kTreeSelectCheckBoxes | kTreeSelectAddRow | kTreeSelectDelete;
+    dialog.AddColumn("Ebene", -3, 0, 1);
+    dialog.AddColumn("Quelle", -2, 0, 1);
+    dialog.AddColumn("Zoom", 50, 1, 0);
+    const char* const sources[] = {"Landesamt", "Satellit", "DGM 25", "Alpenverein"};
+    for (int i = 0; i < int(std::size(kLayers)); ++i) {
+        const int index = dialog.AddItem(kChoiceSortByText, uint32_t(i), kLayers[i], i % 3 == 0);
+        dialog.SetCellText(index, sources[i % 4], 1);
+        dialog.SetCellText(index, i % 2 ? "8-18" : "5-16", 2);
+    }
     return int(dialog.DoModal());
 }
 
@@ -161,6 +179,7 @@ const std::vector<GalleryPage>& GalleryPages()
         {"ddx", "Datenaustausch", &OpenExchange},
         {"list", "Auswahl", &OpenListChoice},
         {"combo", "Auswahl", &OpenComboChoice},
+        {"tree", "Auswahl", &OpenTreeChoice},
     };
     return pages;
 }

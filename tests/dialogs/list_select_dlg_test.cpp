@@ -115,8 +115,9 @@ TEST_P(ListChoice, ModeGivesItsResult)
     });
     EXPECT_EQ(result, c.result);
     EXPECT_EQ(marker, kListSelectDlgMarker);
-    if (c.mode >= 2)
+    if (c.mode >= 2) {
         EXPECT_GE(rowHeight, 16u);
+    }
     EXPECT_STREQ(dialog.GetText(), c.text);
     EXPECT_EQ(dialog.m_nCurrent, c.current);
     EXPECT_EQ(dialog.GetData(), c.current >= 0 ? uint32_t(10 + c.current) : 0u);

@@ -74,17 +74,31 @@ int ChoiceEntries::Find(const char* text, bool noCase) const
     return -1;
 }
 
-void ChoiceEntries::SortByText()
+std::vector<int> ChoiceEntries::SortBy(Less less)
 {
-    std::stable_sort(m_entries.begin(), m_entries.end(), [](const ChoiceEntry& a, const ChoiceEntry& b) {
+    std::vector<int> order(m_entries.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return less(m_entries[size_t(a)], m_entries[size_t(b)]); });
+    std::vector<ChoiceEntry> sorted;
+    sorted.reserve(order.size());
+    for (const int i : order)
+        sorted.push_back(std::move(m_entries[size_t(i)]));
+    m_entries = std::move(sorted);
+    return order;
+}
+
+std::vector<int> ChoiceEntries::SortByText()
+{
+    return SortBy([](const ChoiceEntry& a, const ChoiceEntry& b) {
         return ChoiceCompareNoCase(a.text.c_str(), b.text.c_str()) < 0;
     });
 }
 
-void ChoiceEntries::SortByData()
+std::vector<int> ChoiceEntries::SortByData()
 {
-    std::stable_sort(m_entries.begin(), m_entries.end(),
-                     [](const ChoiceEntry& a, const ChoiceEntry& b) { return a.data < b.data; });
+    return SortBy([](const ChoiceEntry& a, const ChoiceEntry& b) { return a.data < b.data; });
 }
 
 void ChoiceEntries::Remove(int index)

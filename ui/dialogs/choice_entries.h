@@ -32,9 +32,12 @@ public:
     // The first entry whose text equals, byte for byte or (noCase) without
     // regard to case; -1 when none.
     int Find(const char* text, bool noCase) const;
-    // Stable, so equal keys keep their order.
-    void SortByText();
-    void SortByData();
+    // Stable, so equal keys keep their order. The old index of each entry in
+    // its new order.
+    typedef bool (*Less)(const ChoiceEntry& a, const ChoiceEntry& b);
+    std::vector<int> SortBy(Less less);
+    std::vector<int> SortByText();
+    std::vector<int> SortByData();
     void Remove(int index);
     void Clear() { m_entries.clear(); }
 
