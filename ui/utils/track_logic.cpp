@@ -1,0 +1,109 @@
+#include "ui/utils/track_logic.h"
+
+#include "ui/utils/sizing_border.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <initializer_list>
+
+namespace {
+
+constexpr int kSlopeScale = 100;
+constexpr int kSteepSlope = 240;  // beyond: straight up or down
+constexpr int kFlatSlope = 40;    // within: straight left or right
+constexpr int kStepShift = 4;
+
+int Code(int h, int v)
+{
+    return h * 3 + v;
+}
+
+}  // namespace
+
+int AutoScrollDirection(int dx, int dy, int axes)
+{
+    if (dx == 0)
+        dx = 1;
+    if (dy == 0)
+        dy = 1;
+    if ((long long)dx * dx + (long long)dy * dy < kAutoScrollDeadZone * kAutoScrollDeadZone)
+        return kScrollNone;
+    const long long slope = (long long)dy * kSlopeScale / dx;
+    int h, v;
+    if (slope <= -kSteepSlope)
+        h = kScrollNone, v = dx < 0 ? kScrollTowardsLarger : kScrollTowardsSmaller;
+    else if (slope <= -kFlatSlope)
+        h = dx < 0 ? kScrollTowardsSmaller : kScrollTowardsLarger, v = dx < 0 ? kScrollTowardsLarger : kScrollTowardsSmaller;
+    else if (slope <= kFlatSlope)
+        h = dx < 0 ? kScrollTowardsSmaller : kScrollTowardsLarger, v = kScrollNone;
+    else if (slope <= kSteepSlope)
+        h = dx < 0 ? kScrollTowardsSmaller : kScrollTowardsLarger, v = dx < 0 ? kScrollTowardsSmaller : kScrollTowardsLarger;
+    else
+        h = kScrollNone, v = dx < 0 ? kScrollTowardsSmaller : kScrollTowardsLarger;
+    if (!(axes & kAxisVertical))
+        v = kScrollNone;
+    if (!(axes & kAxisHorizontal))
+        h = kScrollNone;
+    return Code(h, v);
+}
+
+int AutoScrollStep(int dx, int dy, int axes)
+{
+    const long long step = ((axes & kAxisHorizontal) ? std::llabs(dx) >> kStepShift : 0) +
+                           ((axes & kAxisVertical) ? std::llabs(dy) >> kStepShift : 0);
+    return step > 0x7FFFFFFF ? 0x7FFFFFFF : int(step);
+}
+
+int WidenScrollPosition(int current, unsigned low16)
+{
+    const long long base = (long long)current - (current & 0xFFFF) + (low16 & 0xFFFF);
+    long long best = base;
+    for (long long candidate : {base - 0x10000, base + 0x10000})
+        if (std::llabs(candidate - current) < std::llabs(best - current))
+            best = candidate;
+    return best < INT32_MIN ? INT32_MIN : best > INT32_MAX ? INT32_MAX : int(best);
+}
+
+int TrackSizeEdges(const RECT& rect, int x, int y, int minWidth, int minHeight, int sizingBand)
+{
+    const int moveMask = (minWidth < 0 ? kEdgesHorizontal : 0) | (minHeight < 0 ? kEdgesVertical : 0);
+    if (moveMask != 0)
+        return moveMask;
+    return HitTestSizingBorder(rect, x, y, sizingBand, kEdgesAll, nullptr);
+}
+
+RECT TrackSizeApply(const RECT& start, int edges, int dx, int dy, int minWidth, int minHeight)
+{
+    RECT r = start;
+    const bool moveX = (edges & kEdgesHorizontal) == kEdgesHorizontal;
+    const bool moveY = (edges & kEdgesVertical) == kEdgesVertical;
+    const int minW = minWidth < 0 ? 0 : minWidth;
+    const int minH = minHeight < 0 ? 0 : minHeight;
+    if (moveX) {
+        r.left += dx;
+        r.right += dx;
+    } else if (edges & kEdgeLeft) {
+        r.left = start.left + dx > start.right - minW ? start.right - minW : start.left + dx;
+    } else if (edges & kEdgeRight) {
+        r.right = start.right + dx < start.left + minW ? start.left + minW : start.right + dx;
+    }
+    if (moveY) {
+        r.top += dy;
+        r.bottom += dy;
+    } else if (edges & kEdgeTop) {
+        r.top = start.top + dy > start.bottom - minH ? start.bottom - minH : start.top + dy;
+    } else if (edges & kEdgeBottom) {
+        r.bottom = start.bottom + dy < start.top + minH ? start.top + minH : start.bottom + dy;
+    }
+    return r;
+}
+
+int ClampSplitter(int low, int high, int barWidth, int position)
+{
+    const int last = high - barWidth;
+    if (last <= low)
+        return low;
+    if (position == kSplitterCentre)
+        return low + (last - low) / 2;
+    return position < low ? low : position > last ? last : position;
+}
