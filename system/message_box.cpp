@@ -64,6 +64,38 @@ const char* GetMessageBoxText(UINT id, BYTE* fromResource)
 }
 
 #ifdef _WIN32
+namespace {
+
+// The box's buttons with the library's texts: id and string id.
+constexpr struct {
+    int button;
+    UINT text;
+} kButtonTexts[] = {{IDOK, 1287},    {IDCANCEL, 1288}, {IDABORT, 1288}, {IDYES, 1289},
+                    {IDNO, 1292},    {IDRETRY, 1293},  {IDIGNORE, 1296}, {IDHELP, 1297}};
+
+thread_local HHOOK t_hook = nullptr;
+
+// Renames the buttons when the box first activates, before it shows.
+LRESULT CALLBACK RenameButtons(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && t_hook != nullptr) {
+        HWND box = reinterpret_cast<HWND>(wParam);
+        char className[16] = {};
+        GetClassNameA(box, className, sizeof className);
+        if (std::strcmp(className, "#32770") == 0) {
+            for (const auto& entry : kButtonTexts)
+                if (HWND button = GetDlgItem(box, entry.button))
+                    SetWindowTextA(button, GetMessageBoxText(entry.text));
+            HHOOK hook = t_hook;
+            t_hook = nullptr;
+            UnhookWindowsHookEx(hook);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
 int ShowMessageBox(const MSGBOXPARAMSA* params, int, int)
 {
     if (params == nullptr || params->cbSize != sizeof(MSGBOXPARAMSA))
@@ -73,6 +105,15 @@ int ShowMessageBox(const MSGBOXPARAMSA* params, int, int)
         copy.lpszCaption = GetMessageBoxText(kLastMessageBoxText);
     if (copy.lpszText == nullptr)
         copy.lpszText = "";
-    return MessageBoxIndirectA(&copy);
+    // A box shown while another is being made keeps the system's texts.
+    const bool rename = t_hook == nullptr;
+    if (rename)
+        t_hook = SetWindowsHookExA(WH_CBT, RenameButtons, nullptr, GetCurrentThreadId());
+    const int result = MessageBoxIndirectA(&copy);
+    if (rename && t_hook != nullptr) {
+        UnhookWindowsHookEx(t_hook);
+        t_hook = nullptr;
+    }
+    return result;
 }
 #endif

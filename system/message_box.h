@@ -13,8 +13,9 @@ constexpr UINT kLastMessageBoxText = 1298;
 const char* GetMessageBoxText(UINT id, BYTE* fromResource = nullptr);
 
 #ifdef _WIN32
-// Shows the message box the record describes (owner, text, caption, style)
-// and returns the button pressed, as MessageBox does; 0 for a missing or
-// malformed record. The two further arguments are reserved (0).
+// Shows the message box the record describes (owner, text, caption, style;
+// no caption: GetMessageBoxText(1298)) with its buttons named by
+// GetMessageBoxText, and returns the button pressed, as MessageBox does; 0
+// for a missing or malformed record. The further arguments are reserved (0).
 int ShowMessageBox(const MSGBOXPARAMSA* params, int reserved1, int reserved2);
 #endif
