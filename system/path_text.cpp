@@ -29,6 +29,20 @@ size_t PartEnd(const char* path, size_t i)
     return i;
 }
 
+// A heap copy (free()) of a folder text of at most kMaxPathText characters.
+char* HeapFolderText(const std::string& folder, int* length)
+{
+    if (folder.empty() || folder.size() > size_t(kMaxPathText))
+        return nullptr;
+    char* out = static_cast<char*>(std::malloc(folder.size() + 1));
+    if (out == nullptr)
+        return nullptr;
+    std::memcpy(out, folder.c_str(), folder.size() + 1);
+    if (length != nullptr)
+        *length = int(folder.size());
+    return out;
+}
+
 }  // namespace
 
 size_t PathRootLength(const char* path)
@@ -194,18 +208,9 @@ char* AllocFullDirectoryA(const char* path, int* length)
     int nameLength = 0;
     const char* name = FindFileNameA(int(n), full, &nameLength);
     std::string folder(full, size_t(name - full));
-    if (folder.empty())
-        return nullptr;
-    AppendBackslashStr(folder);
-    if (folder.size() > size_t(kMaxPathText))
-        return nullptr;
-    char* out = static_cast<char*>(std::malloc(folder.size() + 1));
-    if (out == nullptr)
-        return nullptr;
-    std::memcpy(out, folder.c_str(), folder.size() + 1);
-    if (length != nullptr)
-        *length = int(folder.size());
-    return out;
+    if (!folder.empty())
+        AppendBackslashStr(folder);
+    return HeapFolderText(folder, length);
 }
 
 static bool MakeFolder(const std::string& path)
@@ -247,15 +252,7 @@ char* AllocFullDirectoryA(const char* path, int* length)
     full += path;
     const char* name = FindFileNameA(-1, full.c_str());
     full.resize(size_t(name - full.c_str()));
-    if (full.size() > size_t(kMaxPathText))
-        return nullptr;
-    char* out = static_cast<char*>(std::malloc(full.size() + 1));
-    if (out == nullptr)
-        return nullptr;
-    std::memcpy(out, full.c_str(), full.size() + 1);
-    if (length != nullptr)
-        *length = int(full.size());
-    return out;
+    return HeapFolderText(full, length);
 }
 
 static bool MakeFolder(const std::string& path)

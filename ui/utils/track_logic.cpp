@@ -72,29 +72,30 @@ int TrackSizeEdges(const RECT& rect, int x, int y, int minWidth, int minHeight, 
     return HitTestSizingBorder(rect, x, y, sizingBand, kEdgesAll, nullptr);
 }
 
+namespace {
+
+// One axis of a sizing drag: both edges move together, or the low or high
+// edge alone stops where the extent would drop below the minimum.
+void ApplyAxis(LONG& low, LONG& high, int lowBit, int highBit, int edges, int delta, int minimum)
+{
+    const LONG startLow = low, startHigh = high;
+    if ((edges & (lowBit | highBit)) == (lowBit | highBit)) {
+        low += delta;
+        high += delta;
+    } else if (edges & lowBit) {
+        low = startLow + delta > startHigh - minimum ? startHigh - minimum : startLow + delta;
+    } else if (edges & highBit) {
+        high = startHigh + delta < startLow + minimum ? startLow + minimum : startHigh + delta;
+    }
+}
+
+}  // namespace
+
 RECT TrackSizeApply(const RECT& start, int edges, int dx, int dy, int minWidth, int minHeight)
 {
     RECT r = start;
-    const bool moveX = (edges & kEdgesHorizontal) == kEdgesHorizontal;
-    const bool moveY = (edges & kEdgesVertical) == kEdgesVertical;
-    const int minW = minWidth < 0 ? 0 : minWidth;
-    const int minH = minHeight < 0 ? 0 : minHeight;
-    if (moveX) {
-        r.left += dx;
-        r.right += dx;
-    } else if (edges & kEdgeLeft) {
-        r.left = start.left + dx > start.right - minW ? start.right - minW : start.left + dx;
-    } else if (edges & kEdgeRight) {
-        r.right = start.right + dx < start.left + minW ? start.left + minW : start.right + dx;
-    }
-    if (moveY) {
-        r.top += dy;
-        r.bottom += dy;
-    } else if (edges & kEdgeTop) {
-        r.top = start.top + dy > start.bottom - minH ? start.bottom - minH : start.top + dy;
-    } else if (edges & kEdgeBottom) {
-        r.bottom = start.bottom + dy < start.top + minH ? start.top + minH : start.bottom + dy;
-    }
+    ApplyAxis(r.left, r.right, kEdgeLeft, kEdgeRight, edges, dx, minWidth < 0 ? 0 : minWidth);
+    ApplyAxis(r.top, r.bottom, kEdgeTop, kEdgeBottom, edges, dy, minHeight < 0 ? 0 : minHeight);
     return r;
 }
 
