@@ -218,6 +218,29 @@ TEST(SysColorBitmap, ReadOnlyDibAndButtons)
     DestroyWindow(button);
 }
 
+TEST(SplitterAndDib, DrawsIntoADibSection)
+{
+    void* pixels = nullptr;
+    HBITMAP dib = CreateDibFromHeader(40, -10, 32, &pixels);  // top-down rows
+    ASSERT_NE(dib, nullptr);
+    ASSERT_NE(pixels, nullptr);
+    void* none = &none;
+    EXPECT_EQ(CreateDibFromHeader(0, 10, 32, &none), nullptr);
+    EXPECT_EQ(none, nullptr);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, dib);
+    EXPECT_EQ(DrawSplitterBarH(dc, 0, 1, 40), kSplitterBarWidth);
+    DrawSplitterHandleV(dc, RECT{0, 0, 7, 10}, 0);
+    GdiFlush();
+    const auto* rows = static_cast<const uint32_t*>(pixels);
+    EXPECT_EQ(rows[2 * 40 + 20] & 0xFFFFFF, 0xFFFFFFu);  // the white line
+    EXPECT_EQ(rows[7 * 40 + 20] & 0xFFFFFF, 0u);         // the black line
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(dib);
+    ForceForegroundWindow(nullptr);  // no window: nothing happens
+}
+
 TEST(DragData, BlocksAndDataObject)
 {
     const std::string path = lindar_test::TempDir() + "\\Übersicht.gpx";

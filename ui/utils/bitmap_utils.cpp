@@ -251,9 +251,10 @@ HGDIOBJ GdiCacheFind(const GdiCacheKey& key)
 
 bool GdiCacheAdd(const GdiCacheKey& key, HGDIOBJ object)
 {
+    GdiCache& cache = Cache();
+    // Registered after the cache is made, so the cache outlives the call.
     static std::once_flag registered;
     std::call_once(registered, [] { std::atexit(GdiCacheFree); });
-    GdiCache& cache = Cache();
     CSingleLock hold(&cache.semaphore, true);
     return cache.table.Add(key, object);
 }
