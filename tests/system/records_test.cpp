@@ -133,6 +133,20 @@ TEST(RecordArray, HistoryLimit)
     EXPECT_NE(many.MoveToFront("99"), 0);
 }
 
+TEST(RegistryText, ApplicationKeyPath)
+{
+    const struct {
+        const char* key;
+        const char* name;
+        const char* path;
+    } cases[] = {{"Velk", "Karte", "Software\\Velk\\Karte"}, {nullptr, "Karte", "Software\\Karte"},
+                 {"Velk", "", "Software\\Velk"},                {nullptr, nullptr, ""}};
+    for (const auto& c : cases) {
+        SetRegistryApplication(c.key, c.name);
+        EXPECT_EQ(RegistryApplicationPath(), c.path);
+    }
+}
+
 struct Entry {
     uint32_t kind;
     uint32_t key;
