@@ -50,7 +50,7 @@ int CRegistry::Open(HKEY root, const char* path, int mode)
             return 0;
         path = appPath.c_str();
     }
-    if (root == nullptr || std::strlen(path) > kMaxRegistryKeyPath)
+    if (root == nullptr)
         return 0;
     HKEY key = OpenKey(root, path, m_mode, false);
     if (key == nullptr)
@@ -61,7 +61,7 @@ int CRegistry::Open(HKEY root, const char* path, int mode)
 
 int CRegistry::OpenSubKey(const char* name, bool noCreate)
 {
-    if (m_depth == 0 || m_depth == kMaxDepth || name == nullptr || std::strlen(name) > kMaxRegistryKeyPath)
+    if (m_depth == 0 || m_depth == kMaxDepth || name == nullptr)
         return 0;
     HKEY key = OpenKey(Key(), name, m_mode, noCreate);
     if (key == nullptr)

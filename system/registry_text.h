@@ -15,10 +15,6 @@ void SetRegistryApplication(const char* registryKey, const char* applicationName
 // without a name, empty when neither is set.
 std::string RegistryApplicationPath();
 
-// Longest key path and value name the registry takes.
-constexpr size_t kMaxRegistryKeyPath = 255;
-constexpr size_t kMaxRegistryValueName = 16383;
-
 // A REG_MULTI_SZ block of the list's texts: each NUL-terminated, then one
 // more NUL. Empty texts are left out (they would end the list early).
 std::vector<char> BuildMultiString(const CRecordArray& list);

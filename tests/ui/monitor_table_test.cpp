@@ -37,6 +37,7 @@ TEST_F(MonitorTable, PointAndRectLookups)
     SetMonitorTable(2, sides, 2);
     EXPECT_EQ(MonitorIndexFromRect({-101, 0, 0, 10}), 0);  // centre -50, toward zero
     EXPECT_EQ(MonitorIndexFromRect({-1, 0, 2, 10}), 1);
+    EXPECT_EQ(MonitorIndexFromRect({INT32_MAX - 10, 0, INT32_MAX, 10}), -1);  // no overflow
     EXPECT_EQ(MonitorIndexFromCreateValues(-300, 10, 700, 0), 1);
     EXPECT_EQ(MonitorIndexFromCreateValues(-300, 10, kCreateUseDefault, 0), 0);
 }

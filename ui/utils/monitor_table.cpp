@@ -33,7 +33,7 @@ int IndexOfPoint(const Table& table, int x, int y)
 
 int Centre(int a, int b)
 {
-    return int((long long)a + b) / 2;  // toward zero, without overflow
+    return int(((long long)a + b) / 2);  // toward zero, without overflow
 }
 
 }  // namespace
