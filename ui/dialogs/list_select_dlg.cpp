@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <mutex>
 
+#include "system/message_box.h"
+
 namespace {
 
 constexpr DWORD kListDialogStyle = 0x80CC0040;   // popup, caption, system menu, sizing frame
@@ -34,17 +36,6 @@ constexpr int kCheckZone = 20;      // a click this near the left edge toggles
 constexpr int kTextIndent = 30;
 constexpr COLORREF kGreen = RGB(0, 0x80, 0);
 constexpr COLORREF kLime = RGB(0, 0xFF, 0);
-
-struct Fallback {
-    int id;
-    const char* text;
-};
-const Fallback kFallbackTexts[] = {
-    {1290, "Zeile löschen"},
-    {1291, "Feld kopieren"},
-    {1294, "&Alles auswählen"},
-    {1295, "&Alles abwählen"},
-};
 
 // The last place of a list choice, shared by all of them in the process.
 struct SavedPosition {
@@ -88,17 +79,6 @@ void Polyline3(HDC dc, const RECT& row, HPEN pen, int x0, int y0, int x1, int y1
 }
 
 }  // namespace
-
-const char* ChoiceMessageText(int id)
-{
-    thread_local char buffer[128];
-    if (LoadStringA(GetModuleHandleA(nullptr), UINT(id), buffer, sizeof buffer) > 0)
-        return buffer;
-    for (const Fallback& f : kFallbackTexts)
-        if (f.id == id)
-            return f.text;
-    return "";
-}
 
 // ---- entries ----
 
@@ -368,8 +348,8 @@ void CListSelectDlg::ShowMenu()
     const HMENU menu = CreatePopupMenu();
     if (!menu)
         return;
-    AppendMenuA(menu, MF_STRING, kChoiceSelectAll, ChoiceMessageText(1294));
-    AppendMenuA(menu, MF_STRING, kChoiceSelectNone, ChoiceMessageText(1295));
+    AppendMenuA(menu, MF_STRING, kChoiceSelectAll, GetMessageBoxText(1294));
+    AppendMenuA(menu, MF_STRING, kChoiceSelectNone, GetMessageBoxText(1295));
     POINT pt;
     GetCursorPos(&pt);
     TrackPopupMenu(menu, 0, pt.x, pt.y, 0, m_hWnd, nullptr);

@@ -20,10 +20,6 @@ constexpr int kChoiceSelectNone = 1139;
 constexpr LONG kListSelectDlgMarker = 196;
 constexpr LONG kComboSelectDlgMarker = 198;
 
-// The caption or a button text of the library's message boxes (a string
-// resource, else the German text).
-const char* ChoiceMessageText(int id);
-
 // What both choice dialogs share: the entries and the result.
 class CChoiceDlg : public CDialog {
 public:

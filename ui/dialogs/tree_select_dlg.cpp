@@ -5,7 +5,9 @@
 #include <mutex>
 #include <utility>
 
+#include "system/message_box.h"
 #include "ui/dialogs/list_select_dlg.h"
+#include "ui/utils/shell_utils.h"
 
 namespace {
 
@@ -58,24 +60,6 @@ RECT RectIn(HWND dialog, HWND child)
     GetWindowRect(child, &r);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
     return r;
-}
-
-void CopyToClipboard(HWND owner, const char* text)
-{
-    const size_t size = std::strlen(text) + 1;
-    const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!block)
-        return;
-    std::memcpy(GlobalLock(block), text, size);
-    GlobalUnlock(block);
-    if (OpenClipboard(owner)) {
-        EmptyClipboard();
-        if (!SetClipboardData(CF_TEXT, block))
-            GlobalFree(block);  // else the clipboard owns it now
-        CloseClipboard();
-    } else {
-        GlobalFree(block);
-    }
 }
 
 }  // namespace
@@ -437,11 +421,11 @@ void CTreeSelectDlg::OnRightClick()
         return;
     for (const TreeSelectMenuEntry entry : TreeSelectMenu(m_nOptions)) {
         switch (entry) {
-        case kMenuCopyField: AppendMenuA(menu, MF_STRING, kTreeSelectCopyField, ChoiceMessageText(1291)); break;
-        case kMenuDeleteRow: AppendMenuA(menu, MF_STRING, kTreeSelectDeleteRow, ChoiceMessageText(1290)); break;
+        case kMenuCopyField: AppendMenuA(menu, MF_STRING, kTreeSelectCopyField, GetMessageBoxText(1291)); break;
+        case kMenuDeleteRow: AppendMenuA(menu, MF_STRING, kTreeSelectDeleteRow, GetMessageBoxText(1290)); break;
         case kMenuSeparator: AppendMenuA(menu, MF_SEPARATOR, 0, nullptr); break;
-        case kMenuSelectAll: AppendMenuA(menu, MF_STRING, kChoiceSelectAll, ChoiceMessageText(1294)); break;
-        case kMenuSelectNone: AppendMenuA(menu, MF_STRING, kChoiceSelectNone, ChoiceMessageText(1295)); break;
+        case kMenuSelectAll: AppendMenuA(menu, MF_STRING, kChoiceSelectAll, GetMessageBoxText(1294)); break;
+        case kMenuSelectNone: AppendMenuA(menu, MF_STRING, kChoiceSelectNone, GetMessageBoxText(1295)); break;
         }
     }
     TrackPopupMenu(menu, 0, pt.x, pt.y, 0, m_hWnd, nullptr);
@@ -457,7 +441,7 @@ void CTreeSelectDlg::OnCopyField()
     tv.hItem = Item(m_contextItem);
     tv.cChildren = int(m_contextColumn);
     if (List(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv)) && tv.pszText)
-        CopyToClipboard(m_hWnd, tv.pszText);
+        SetClipboardText(tv.pszText, -1);
 }
 
 void CTreeSelectDlg::SelectEvery(bool on)
