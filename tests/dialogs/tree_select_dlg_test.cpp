@@ -241,3 +241,70 @@ TEST(TreeSelectWindow, PopupMenuShowsTheEntriesThatAct)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TreeSelectWindow, DoubleClickChoosesByTheChoiceBitsAlone)
+{
+    struct Case {
+        uint32_t options;
+        bool ends;
+        const char* flags;
+    };
+    const Case cases[] = {
+        {kTreeSelectNoSort, true, "0010"},
+        {kTreeSelectCheckBoxes | kTreeSelectNoSort, true, "0010"},  // the clicked row alone is checked
+        {kTreeSelectMultiple, false, "0000"},
+    };
+    for (const Case& c : cases) {
+        CTreeSelectDlg dialog;
+        dialog.m_nOptions = c.options;
+        Fill(dialog, false);
+        dialog.m_nCurrent = 0;
+        bool open = false;
+        RunSteps(dialog, {[&](HWND top) {
+            const HWND list = ListOf(top);
+            const uint32_t row = Rows(list)[2];
+            SendMessageA(list, TLM_SELECTCELL, 0, LPARAM(row));  // the first click of the pair
+            NMTREEVIEWA nm = {};
+            nm.hdr = {list, UINT_PTR(kTreeSelectListId), UINT(NM_DBLCLK)};
+            nm.itemNew.hItem = reinterpret_cast<HTREEITEM>(uintptr_t(row));
+            nm.itemNew.lParam = LPARAM(SendMessageA(list, TLM_GETITEMDATA, 0, LPARAM(row)));
+            SendMessageA(top, WM_NOTIFY, kTreeSelectListId, reinterpret_cast<LPARAM>(&nm));
+            open = IsWindowVisible(top) != FALSE;
+            if (open)
+                PostMessageA(top, WM_COMMAND, IDCANCEL, 0);
+        }});
+        EXPECT_EQ(open, !c.ends) << c.options;
+        std::string flags;
+        for (int i = 0; i < 4; ++i)
+            flags += dialog.IsItemSelected(i) ? '1' : '0';
+        EXPECT_EQ(flags, c.flags) << c.options;
+        EXPECT_EQ(dialog.m_nCurrent, c.ends ? 2 : -1);
+    }
+}
+
+TEST(TreeSelectWindow, SizeOfTheObjectAndPlaceOfTheProcessCarryOver)
+{
+    CTreeSelectDlg dialog;
+    dialog.m_nWidth = 0x123400AD;  // half the template's 347 pixels, but not below the minimum
+    Fill(dialog, false);
+    RECT first = {}, moved = {}, second = {};
+    RunSteps(dialog, {[&](HWND top) {
+        GetWindowRect(top, &first);
+        MoveWindow(top, 31, 47, 420, 380, TRUE);
+        GetWindowRect(top, &moved);
+        PostMessageA(top, WM_COMMAND, IDOK, 0);
+    }});
+    RunSteps(dialog, {[&](HWND top) {
+        GetWindowRect(top, &second);
+        PostMessageA(top, WM_COMMAND, IDCANCEL, 0);
+    }});
+    EXPECT_LT(first.right - first.left, 347);
+    EXPECT_EQ(second.left, moved.left);
+    EXPECT_EQ(second.top, moved.top);
+    EXPECT_EQ(second.right - second.left, 420);
+    EXPECT_EQ(second.bottom - second.top, 380);
+}
+
+}  // namespace
