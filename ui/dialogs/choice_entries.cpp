@@ -124,6 +124,24 @@ int ChoiceSearchType(ChoiceSearch& s, const ChoiceEntries& entries, unsigned cha
     return int(found);
 }
 
+void ChoiceSavedPosition::Save(int32_t x, int32_t y)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_saved = true;
+    m_x = x;
+    m_y = y;
+}
+
+bool ChoiceSavedPosition::Load(int32_t& x, int32_t& y) const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_saved) {
+        x = m_x;
+        y = m_y;
+    }
+    return m_saved;
+}
+
 bool ChoicePositionUsable(int x, int y, int screenWidth, int screenHeight)
 {
     return x >= -kOffScreenMargin && x < screenWidth - kOnScreenMargin && y >= -kOffScreenMargin &&

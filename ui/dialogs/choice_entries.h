@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,20 @@ struct ChoiceSearch {
 // Takes one typed character at time `now` with the caret on `caretRow`; the
 // row to move to, or -1 when no entry matches.
 int ChoiceSearchType(ChoiceSearch& s, const ChoiceEntries& entries, unsigned char ch, uint32_t now, int caretRow);
+
+// The last place of a kind of choice dialog, kept for the process and
+// guarded, as dialogs may run on several threads.
+class ChoiceSavedPosition {
+public:
+    void Save(int32_t x, int32_t y);
+    // False while none was saved.
+    bool Load(int32_t& x, int32_t& y) const;
+
+private:
+    mutable std::mutex m_lock;
+    bool m_saved = false;
+    int32_t m_x = 0, m_y = 0;
+};
 
 // A saved position is used only while the window stays reachable: x and y
 // at least -20 and below the screen size - 50.

@@ -1,7 +1,6 @@
 #include "ui/dialogs/list_select_dlg.h"
 
 #include <algorithm>
-#include <mutex>
 
 #include "system/message_box.h"
 
@@ -37,17 +36,7 @@ constexpr int kTextIndent = 30;
 constexpr COLORREF kGreen = RGB(0, 0x80, 0);
 constexpr COLORREF kLime = RGB(0, 0xFF, 0);
 
-// The last place of a list choice, shared by all of them in the process.
-struct SavedPosition {
-    std::mutex lock;
-    bool saved = false;
-    POINT at = {};
-};
-SavedPosition& LastPosition()
-{
-    static SavedPosition position;
-    return position;
-}
+ChoiceSavedPosition g_lastPosition;  // of the list and combo choices
 
 struct CheckPens {
     HPEN green = CreatePen(PS_SOLID, 2, kGreen);
@@ -61,13 +50,7 @@ const CheckPens& Pens()
     return pens;
 }
 
-RECT ChildRect(HWND dialog, int id)
-{
-    RECT r = {};
-    GetWindowRect(GetDlgItem(dialog, id), &r);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
+RECT ChildRect(HWND dialog, int id) { return ChoiceChildRect(dialog, GetDlgItem(dialog, id)); }
 
 void Polyline3(HDC dc, const RECT& row, HPEN pen, int x0, int y0, int x1, int y1, int x2, int y2)
 {
@@ -79,6 +62,14 @@ void Polyline3(HDC dc, const RECT& row, HPEN pen, int x0, int y0, int x1, int y1
 }
 
 }  // namespace
+
+RECT ChoiceChildRect(HWND dialog, HWND child)
+{
+    RECT r = {};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
 
 // ---- entries ----
 
@@ -132,9 +123,10 @@ void CChoiceDlg::SortItems(bool byData)
         m_entries.SortByText();
 }
 
-void CChoiceDlg::ShowTexts(LONG marker)
+int CChoiceDlg::GetText(char* buffer, int size) const { return ChoiceCopyText(m_strText, buffer, size); }
+
+void CChoiceDlg::ShowTexts()
 {
-    SetWindowLongA(m_hWnd, GWL_USERDATA, marker);
     if (!m_strTitle.IsEmpty())
         SetWindowText(m_strTitle);
     const HWND prompt = ::GetDlgItem(m_hWnd, kChoicePromptId);
@@ -153,7 +145,7 @@ void CChoiceDlg::TakeResult(int index)
 
 // ---- list choice ----
 
-CListSelectDlg::CListSelectDlg(CWnd* parent)
+CListSelectDlg::CListSelectDlg(CWnd* parent) : CChoiceDlg(m_table)
 {
     SetTemplate(MakeDialogLayout(kListDialogStyle, 227, 171, kCaption, kListItems), parent);
 }
@@ -205,12 +197,9 @@ BOOL CListSelectDlg::OnInitDialog()
         height = std::max<int>(m_savedSize.cy, m_minSize.cy);
     }
     POINT at = {window.left, window.top};
-    {
-        SavedPosition& last = LastPosition();
-        std::lock_guard<std::mutex> guard(last.lock);
-        if (last.saved)
-            at = last.at;
-    }
+    int32_t x, y;
+    if (g_lastPosition.Load(x, y))
+        at = {x, y};
     // Kept inside the screen, so a position saved on a larger one still shows.
     at.x = std::clamp<int>(at.x, 0, std::max(GetSystemMetrics(SM_CXSCREEN) - width, 0));
     at.y = std::clamp<int>(at.y, 0, std::max(GetSystemMetrics(SM_CYSCREEN) - height, 0));
@@ -243,7 +232,8 @@ BOOL CListSelectDlg::OnInitDialog()
     SetWindowLongPtrA(list, GWLP_USERDATA, GetWindowLongPtrA(list, GWLP_WNDPROC));
     SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListProc));
     CDialog::OnInitDialog();
-    ShowTexts(kListSelectDlgMarker);
+    SetWindowLongA(m_hWnd, GWL_USERDATA, kListSelectDlgMarker);
+    ShowTexts();
     if (!m_bCancelAllowed)
         ::ShowWindow(::GetDlgItem(m_hWnd, IDCANCEL), SW_HIDE);
     RECT client;
@@ -258,10 +248,7 @@ void CListSelectDlg::SaveRect()
     RECT window;
     GetWindowRect(&window);
     m_savedSize = {window.right - window.left, window.bottom - window.top};
-    SavedPosition& last = LastPosition();
-    std::lock_guard<std::mutex> guard(last.lock);
-    last.saved = true;
-    last.at = {window.left, window.top};
+    g_lastPosition.Save(window.left, window.top);
 }
 
 void CListSelectDlg::OnOK()
@@ -536,7 +523,7 @@ LRESULT CListSelectDlg::OnListMessage(HWND list, UINT message, WPARAM wParam, LP
 
 // ---- combo choice ----
 
-CComboSelectDlg::CComboSelectDlg(CWnd* parent)
+CComboSelectDlg::CComboSelectDlg(CWnd* parent) : CChoiceDlg(m_table)
 {
     SetTemplate(MakeDialogLayout(kComboDialogStyle, 227, 76, kCaption, kComboItems), parent);
 }
@@ -549,7 +536,8 @@ BOOL CComboSelectDlg::OnInitDialog()
     ::SendMessageA(combo, CB_SETCURSEL, m_nCurrent, 0);
     ::ShowWindow(combo, SW_SHOW);
     CDialog::OnInitDialog();
-    ShowTexts(kComboSelectDlgMarker);
+    SetWindowLongA(m_hWnd, GWL_USERDATA, kComboSelectDlgMarker);
+    ShowTexts();
     ::SetFocus(combo);
     return FALSE;
 }

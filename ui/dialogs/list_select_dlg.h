@@ -20,7 +20,10 @@ constexpr int kChoiceSelectNone = 1139;
 constexpr LONG kListSelectDlgMarker = 196;
 constexpr LONG kComboSelectDlgMarker = 198;
 
-// What both choice dialogs share: the entries and the result.
+// A child's window rectangle in the dialog's client coordinates.
+RECT ChoiceChildRect(HWND dialog, HWND child);
+
+// What the choice dialogs share: the entries and the result.
 class CChoiceDlg : public CDialog {
 public:
     void SetTitle(const char* text) { m_strTitle = text; }
@@ -37,6 +40,8 @@ public:
     void Clear() { m_entries.Clear(); }
     int GetCount() const { return m_entries.Count(); }
     const char* GetText() const { return m_strText; }
+    // At most size - 1 characters and a NUL; the number copied.
+    int GetText(char* buffer, int size) const;
     uint32_t GetData() const { return m_dwData; }
 
     CString m_strText;   // the chosen text after OK, else empty
@@ -46,10 +51,13 @@ public:
     int m_nCurrent = -1;  // the entry to show first; after OK the chosen one
 
 protected:
-    void ShowTexts(LONG marker);
+    // The table lives in the derived dialog.
+    explicit CChoiceDlg(ChoiceEntries& entries) : m_entries(entries) {}
+    // The caption and the prompt (an empty one hidden).
+    void ShowTexts();
     // The chosen entry's text and data word, or empty and 0.
     void TakeResult(int index);
-    ChoiceEntries m_entries;
+    ChoiceEntries& m_entries;
 };
 
 class CListSelectDlg : public CChoiceDlg {
@@ -86,8 +94,8 @@ private:
     bool OwnerDrawn() const { return m_nMode >= 2; }
     HWND List() const;
 
+    ChoiceEntries m_table;
     int m_nMode = 0;
-    WNDPROC m_listProc = nullptr;
     ChoiceSearch m_search;
     bool m_inKey = false;    // a selection change now comes from a key
     bool m_inWheel = false;
@@ -112,5 +120,6 @@ protected:
     void OnCancel() override;
 
 private:
+    ChoiceEntries m_table;
     int ComboId() const { return m_bEditable ? kChoiceComboEditId : kChoiceComboListId; }
 };

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 #include <utility>
 
 #include "system/message_box.h"
@@ -40,31 +39,14 @@ constexpr UINT kRedrawAll = RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN;  // 0x
 constexpr UINT kDeleteEditedRow = WM_APP + 0x1A;
 constexpr int kCellRefreshColumn = -1;
 
-struct SavedPosition {
-    std::mutex lock;
-    bool saved = false;
-    POINT at = {};
-};
-SavedPosition& LastPosition()
-{
-    static SavedPosition position;
-    return position;
-}
+ChoiceSavedPosition g_lastPosition;  // of the tree choices, apart from the list choices'
 
 HTREEITEM Item(uint32_t h) { return reinterpret_cast<HTREEITEM>(static_cast<uintptr_t>(h)); }
 uint32_t Handle(HTREEITEM h) { return uint32_t(reinterpret_cast<uintptr_t>(h)); }
 
-RECT RectIn(HWND dialog, HWND child)
-{
-    RECT r = {};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 }  // namespace
 
-CTreeSelectDlg::CTreeSelectDlg(CWnd* parent)
+CTreeSelectDlg::CTreeSelectDlg(CWnd* parent) : CChoiceDlg(m_model.entries)
 {
     SetTemplate(MakeDialogLayout(kDialogStyle, 225, 184, "Auswahl", kItems), parent);
 }
@@ -83,37 +65,12 @@ int CTreeSelectDlg::AddItem(int position, uint32_t data, const char* text, int s
     return m_model.AddItem(position, data, text, selected != 0);
 }
 
-void CTreeSelectDlg::SetItemSelected(int index, int selected)
-{
-    if (ChoiceEntry* e = m_model.entries.At(index))
-        e->selected = selected != 0;
-}
-
-int CTreeSelectDlg::IsItemSelected(int index) const
-{
-    const ChoiceEntry* e = m_model.entries.At(index);
-    return e ? e->selected : 0;
-}
-
-uint32_t CTreeSelectDlg::GetItemData(int index) const
-{
-    const ChoiceEntry* e = m_model.entries.At(index);
-    return e ? e->data : 0;
-}
-
 uint32_t CTreeSelectDlg::SetItemData(int index, uint32_t data)
 {
     ChoiceEntry* e = m_model.entries.At(index);
     if (!e)
         return 0;
     return std::exchange(e->data, data);
-}
-
-const char* CTreeSelectDlg::GetItemText(int index) const { return m_model.CellText(index, 0); }
-
-int CTreeSelectDlg::GetItemText(int index, char* buffer, int size) const
-{
-    return ChoiceCopyText(GetItemText(index), buffer, size);
 }
 
 const char* CTreeSelectDlg::GetCellText(int index, int column) const { return m_model.CellText(index, column); }
@@ -134,22 +91,12 @@ int CTreeSelectDlg::SetCellText(int index, const char* text, int column)
     return m_model.SetCellText(index, text, column) ? 1 : 0;
 }
 
-int CTreeSelectDlg::FindItem(const char* text, int noCase)
-{
-    const int found = m_model.entries.Find(text, noCase != 0);
-    if (found >= 0)
-        m_nCurrent = found;
-    return found;
-}
-
 bool CTreeSelectDlg::CompareByText(const ChoiceEntry& a, const ChoiceEntry& b)
 {
     return ChoiceCompareNoCase(a.text.c_str(), b.text.c_str()) < 0;
 }
 
 bool CTreeSelectDlg::CompareByData(const ChoiceEntry& a, const ChoiceEntry& b) { return a.data < b.data; }
-
-int CTreeSelectDlg::GetText(char* buffer, int size) const { return ChoiceCopyText(m_strText, buffer, size); }
 
 // ---- the list ----
 
@@ -179,9 +126,9 @@ void CTreeSelectDlg::Measure()
     RECT client;
     GetClientRect(&client);
     const int h = client.bottom;
-    const RECT list = RectIn(m_hWnd, m_list->m_hWnd);
-    const RECT ok = RectIn(m_hWnd, ::GetDlgItem(m_hWnd, IDOK));
-    const RECT cancel = RectIn(m_hWnd, ::GetDlgItem(m_hWnd, IDCANCEL));
+    const RECT list = ChoiceChildRect(m_hWnd, m_list->m_hWnd);
+    const RECT ok = ChoiceChildRect(m_hWnd, ::GetDlgItem(m_hWnd, IDOK));
+    const RECT cancel = ChoiceChildRect(m_hWnd, ::GetDlgItem(m_hWnd, IDCANCEL));
     m_listLeft = list.left;
     m_listTop = list.top;
     m_listBottom = h - list.bottom;
@@ -200,15 +147,12 @@ void CTreeSelectDlg::Place()
     int x = window.left, y = window.top;
     int width = window.right - window.left, height = window.bottom - window.top;
     bool placed = false;
-    {
-        SavedPosition& last = LastPosition();
-        std::lock_guard<std::mutex> guard(last.lock);
-        if (last.saved) {
-            placed = true;
-            if (ChoicePositionUsable(last.at.x, last.at.y, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN))) {
-                x = last.at.x;
-                y = last.at.y;
-            }
+    int32_t savedX, savedY;
+    if (g_lastPosition.Load(savedX, savedY)) {
+        placed = true;
+        if (ChoicePositionUsable(savedX, savedY, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN))) {
+            x = savedX;
+            y = savedY;
         }
     }
     if (m_sizeSaved) {
@@ -313,13 +257,7 @@ BOOL CTreeSelectDlg::OnInitDialog()
     FillRows();
     List(WM_SETREDRAW, TRUE);
     CDialog::OnInitDialog();
-    if (!m_strTitle.IsEmpty())
-        SetWindowText(m_strTitle);
-    const HWND prompt = ::GetDlgItem(m_hWnd, kChoicePromptId);
-    if (m_strPrompt.IsEmpty())
-        ::ShowWindow(prompt, SW_HIDE);
-    else
-        ::SetWindowTextA(prompt, m_strPrompt);
+    ShowTexts();
     return TRUE;
 }
 
@@ -342,10 +280,7 @@ void CTreeSelectDlg::SaveRect()
     GetWindowRect(&window);
     m_savedSize = {window.right - window.left, window.bottom - window.top};
     m_sizeSaved = true;
-    SavedPosition& last = LastPosition();
-    std::lock_guard<std::mutex> guard(last.lock);
-    last.saved = true;
-    last.at = {window.left, window.top};
+    g_lastPosition.Save(window.left, window.top);
 }
 
 void CTreeSelectDlg::OnOK()
@@ -369,9 +304,7 @@ void CTreeSelectDlg::OnOK()
                 m_nCurrent = int(entry);
         }
     }
-    const ChoiceEntry* chosen = m_model.entries.At(m_nCurrent);
-    m_strText = chosen ? chosen->text.c_str() : "";
-    m_dwData = chosen ? chosen->data : 0;
+    TakeResult(m_nCurrent);
     CDialog::OnOK();
 }
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/framework/dialog.h"
+#include "ui/dialogs/list_select_dlg.h"
 #include "ui/dialogs/tree_select_model.h"
 #include "ui/treelist/win32/treelist_ctrl.h"
 
@@ -16,44 +16,28 @@ constexpr int kTreeSelectPlaceholderId = 1046;
 constexpr int kTreeSelectCopyField = 1140;
 constexpr int kTreeSelectDeleteRow = 57632;
 
-class CTreeSelectDlg : public CDialog {
+class CTreeSelectDlg : public CChoiceDlg {
 public:
     explicit CTreeSelectDlg(CWnd* parent = nullptr);
     ~CTreeSelectDlg() override;
 
-    void SetTitle(const char* text) { m_strTitle = text; }
-    void SetPrompt(const char* text) { m_strPrompt = text; }
     int AddColumn(const char* text, int16_t width, uint8_t align, uint8_t editable);
     int AddItem(int position, uint32_t data, const char* text, int selected = 0);
-    void SetItemSelected(int index, int selected);
-    int IsItemSelected(int index) const;
-    uint32_t GetItemData(int index) const;
     uint32_t SetItemData(int index, uint32_t data);
-    const char* GetItemText(int index) const;
-    int GetItemText(int index, char* buffer, int size) const;
     const char* GetCellText(int index, int column) const;
     int GetCellText(int index, int column, char* buffer, int size) const;
     int SetItemText(int index, const char* text) { return SetCellText(index, text, 0); }
     int SetCellText(int index, const char* text, int column);
-    int FindItem(const char* text, int noCase);
     typedef TreeSelectModel::Less CompareFn;
     void SortItems(CompareFn compare) { m_model.Sort(compare); }
     static bool CompareByText(const ChoiceEntry& a, const ChoiceEntry& b);
     static bool CompareByData(const ChoiceEntry& a, const ChoiceEntry& b);
     void Clear() { m_model.ClearEntries(); }
-    int GetCount() const { return m_model.entries.Count(); }
-    const char* GetText() const { return m_strText; }
-    int GetText(char* buffer, int size) const;
-    uint32_t GetData() const { return m_dwData; }
     CTreeListCtrl* GetList() const { return m_list.get(); }
 
-    CString m_strText;
-    CString m_strTitle;
-    CString m_strPrompt;
-    uint32_t m_dwData = 0;
+    // m_nCurrent before DoModal: -1 preselects the first entry, -2 none.
     uint32_t m_nOptions = 0;
     int m_bCancelAllowed = 1;
-    int m_nCurrent = -1;                // -1 the first entry, -2 none; after OK the choice
     uint32_t m_dwEditData = 0xFFFFFFFF;  // the data word of rows added by the user
     uint32_t m_nWidth = 0, m_nHeight = 0;
     int m_bFocusList = 0;
