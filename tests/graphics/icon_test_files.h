@@ -1,0 +1,277 @@
+// Icon DIBs, .ico/.cur directories and minimal PE and NE executables built
+// byte by byte, for the icon reader's tests and benchmark.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+namespace icon_test {
+
+using Bytes = std::vector<uint8_t>;
+
+inline void Put(Bytes& out, uint64_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(uint8_t(value >> (8 * i)));
+}
+
+inline void PutAt(Bytes& out, size_t at, uint64_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out[at + i] = uint8_t(value >> (8 * i));
+}
+
+// An icon DIB: pixels top-down (indices, or 0xAARRGGBB), AND bits top-down.
+struct Dib {
+    uint32_t width = 4, height = 4, bits = 8;
+    std::vector<uint32_t> palette;
+    std::vector<uint32_t> pixels;
+    std::vector<uint8_t> mask;
+    uint32_t compression = 0, clrUsed = 0, planes = 1;
+    int heightFactor = 2;  // 1: no AND mask
+};
+
+inline Bytes MakeDib(const Dib& d)
+{
+    Bytes out;
+    Put(out, 40, 4);
+    Put(out, d.width, 4);
+    Put(out, uint64_t(d.heightFactor) * d.height, 4);
+    Put(out, d.planes, 2);
+    Put(out, d.bits, 2);
+    for (uint32_t v : {d.compression, 0u, 0u, 0u, d.clrUsed, 0u})
+        Put(out, v, 4);
+    const uint32_t table = d.bits > 8 ? 0 : d.clrUsed ? d.clrUsed : 1u << d.bits;
+    for (uint32_t i = 0; i < table; ++i)
+        Put(out, i < d.palette.size() ? d.palette[i] : 0, 4);
+    const size_t rowBytes = (d.width * d.bits + 31) / 32 * 4, maskBytes = (d.width + 31) / 32 * 4;
+    for (uint32_t k = 0; k < d.height; ++k) {  // bottom-up
+        Bytes row(rowBytes, 0);
+        for (uint32_t x = 0; x < d.width; ++x) {
+            const size_t i = size_t(d.height - 1 - k) * d.width + x;
+            const uint32_t v = i < d.pixels.size() ? d.pixels[i] : 0;
+            if (d.bits >= 8)
+                for (uint32_t b = 0; b < d.bits / 8; ++b)
+                    row[x * d.bits / 8 + b] = uint8_t(v >> (8 * b));
+            else
+                row[x * d.bits / 8] |= uint8_t(v << (8 - d.bits - x * d.bits % 8));
+        }
+        out.insert(out.end(), row.begin(), row.end());
+    }
+    for (uint32_t k = 0; k < d.height && d.heightFactor == 2; ++k) {
+        Bytes row(maskBytes, 0);
+        for (uint32_t x = 0; x < d.width; ++x) {
+            const size_t i = size_t(d.height - 1 - k) * d.width + x;
+            if (i < d.mask.size() && d.mask[i])
+                row[x / 8] |= uint8_t(0x80 >> (x % 8));
+        }
+        out.insert(out.end(), row.begin(), row.end());
+    }
+    return out;
+}
+
+// One image of a directory or group.
+struct Entry {
+    uint32_t width, height, bits;  // 256 is written as 0 in byte fields
+    Bytes data;
+    uint16_t id = 1;  // group entries: the image's resource id
+};
+
+// An .ico (type 1) or .cur (type 2) file.
+inline Bytes MakeIco(int type, const std::vector<Entry>& entries)
+{
+    Bytes out;
+    Put(out, 0, 2);
+    Put(out, type, 2);
+    Put(out, entries.size(), 2);
+    uint64_t offset = 6 + 16 * entries.size();
+    for (const Entry& e : entries) {
+        Put(out, e.width & 0xFF, 1);
+        Put(out, e.height & 0xFF, 1);
+        Put(out, 0, 2);
+        Put(out, type == 1 ? 1 : 0, 2);
+        Put(out, type == 1 ? e.bits : 0, 2);
+        Put(out, e.data.size(), 4);
+        Put(out, offset, 4);
+        offset += e.data.size();
+    }
+    for (const Entry& e : entries)
+        out.insert(out.end(), e.data.begin(), e.data.end());
+    return out;
+}
+
+// An RT_GROUP_ICON / RT_GROUP_CURSOR resource; cursor entries carry the
+// doubled height as a word.
+inline Bytes MakeGroup(bool cursor, const std::vector<Entry>& entries)
+{
+    Bytes out;
+    Put(out, 0, 2);
+    Put(out, cursor ? 2 : 1, 2);
+    Put(out, entries.size(), 2);
+    for (const Entry& e : entries) {
+        if (cursor) {
+            Put(out, e.width, 2);
+            Put(out, e.height * 2, 2);
+        } else {
+            Put(out, e.width & 0xFF, 1);
+            Put(out, e.height & 0xFF, 1);
+            Put(out, 0, 2);
+        }
+        Put(out, 1, 2);
+        Put(out, e.bits, 2);
+        Put(out, e.data.size() + (cursor ? 4 : 0), 4);
+        Put(out, e.id, 2);
+    }
+    return out;
+}
+
+struct Resource {
+    uint32_t type, id, language;
+    Bytes data;
+};
+
+// The .rsrc section of `resources` (type, id, language in the given order)
+// loaded at `rva`.
+inline Bytes MakeResourceSection(const std::vector<Resource>& resources, uint32_t rva)
+{
+    std::vector<uint32_t> types;
+    std::map<uint32_t, std::vector<uint32_t>> ids;                  // per type
+    std::map<std::pair<uint32_t, uint32_t>, std::vector<size_t>> langs;  // per type and id
+    for (size_t i = 0; i < resources.size(); ++i) {
+        const Resource& r = resources[i];
+        if (!ids.count(r.type))
+            types.push_back(r.type);
+        auto& list = ids[r.type];
+        if (!langs.count({r.type, r.id}))
+            list.push_back(r.id);
+        langs[{r.type, r.id}].push_back(i);
+    }
+    // Layout: root, type directories, id directories, data entries, data.
+    size_t at = 16 + 8 * types.size();
+    std::map<uint32_t, size_t> typeDir;
+    for (uint32_t t : types)
+        typeDir[t] = at, at += 16 + 8 * ids[t].size();
+    std::map<std::pair<uint32_t, uint32_t>, size_t> idDir;
+    for (uint32_t t : types)
+        for (uint32_t id : ids[t])
+            idDir[{t, id}] = at, at += 16 + 8 * langs[{t, id}].size();
+    const size_t dataEntries = at;
+    size_t dataAt = dataEntries + 16 * resources.size();
+    std::vector<size_t> dataOffset;
+    for (const Resource& r : resources)
+        dataOffset.push_back(dataAt), dataAt += (r.data.size() + 3) / 4 * 4;
+    Bytes out(dataAt, 0);
+    auto directory = [&](size_t offset, const std::vector<std::pair<uint32_t, uint32_t>>& entries) {
+        PutAt(out, offset + 14, entries.size(), 2);
+        for (size_t i = 0; i < entries.size(); ++i) {
+            PutAt(out, offset + 16 + 8 * i, entries[i].first, 4);
+            PutAt(out, offset + 20 + 8 * i, entries[i].second, 4);
+        }
+    };
+    std::vector<std::pair<uint32_t, uint32_t>> root;
+    for (uint32_t t : types) {
+        root.push_back({t, 0x80000000u | uint32_t(typeDir[t])});
+        std::vector<std::pair<uint32_t, uint32_t>> byId;
+        for (uint32_t id : ids[t]) {
+            byId.push_back({id, 0x80000000u | uint32_t(idDir[{t, id}])});
+            std::vector<std::pair<uint32_t, uint32_t>> byLang;
+            for (size_t i : langs[{t, id}])
+                byLang.push_back({resources[i].language, uint32_t(dataEntries + 16 * i)});
+            directory(idDir[{t, id}], byLang);
+        }
+        directory(typeDir[t], byId);
+    }
+    directory(0, root);
+    for (size_t i = 0; i < resources.size(); ++i) {
+        PutAt(out, dataEntries + 16 * i, rva + dataOffset[i], 4);
+        PutAt(out, dataEntries + 16 * i + 4, resources[i].data.size(), 4);
+        std::copy(resources[i].data.begin(), resources[i].data.end(), out.begin() + long(dataOffset[i]));
+    }
+    return out;
+}
+
+inline Bytes MzHeader()
+{
+    Bytes out(0x40, 0);
+    out[0] = 'M', out[1] = 'Z';
+    PutAt(out, 0x3C, 0x40, 4);
+    return out;
+}
+
+// A PE file whose only content is its section table: `before` empty
+// sections, then .rsrc holding `section` (made for rva 0x1000 * (before + 1)).
+inline Bytes MakePe(const Bytes& section, int before = 0)
+{
+    Bytes out = MzHeader();
+    Put(out, 0x4550, 4);  // "PE\0\0"
+    Put(out, 0x14C, 2);
+    Put(out, before + 1, 2);
+    Put(out, 0, 12);
+    Put(out, 0, 2);  // no optional header
+    Put(out, 0x0102, 2);
+    const size_t raw = (out.size() + 40 * size_t(before + 1) + 0x1FF) / 0x200 * 0x200;
+    for (int i = 0; i <= before; ++i) {
+        Bytes header(40, 0);
+        const char* name = i == before ? ".rsrc" : ".data";
+        std::copy(name, name + 5, header.begin());
+        PutAt(header, 8, i == before ? section.size() : 0, 4);
+        PutAt(header, 12, 0x1000 * (i + 1), 4);
+        PutAt(header, 16, i == before ? section.size() : 0, 4);
+        PutAt(header, 20, raw, 4);
+        out.insert(out.end(), header.begin(), header.end());
+    }
+    out.resize(raw, 0);
+    out.insert(out.end(), section.begin(), section.end());
+    return out;
+}
+
+inline Bytes MakePe(const std::vector<Resource>& resources, int before = 0)
+{
+    return MakePe(MakeResourceSection(resources, 0x1000 * uint32_t(before + 1)), before);
+}
+
+// A 16-bit NE file with resources of type 0x800E / 0x8003 (ids given
+// without bit 15), data aligned to 2^shift bytes.
+inline Bytes MakeNe(const std::vector<Resource>& resources, int shift = 4)
+{
+    Bytes out = MzHeader();
+    Bytes ne(64, 0);
+    ne[0] = 'N', ne[1] = 'E';
+    PutAt(ne, 0x24, 64, 2);
+    out.insert(out.end(), ne.begin(), ne.end());
+    std::vector<uint32_t> types;
+    for (const Resource& r : resources)
+        if (std::find(types.begin(), types.end(), r.type) == types.end())
+            types.push_back(r.type);
+    Put(out, shift, 2);
+    std::vector<size_t> fields;  // offset field of each resource, in order of types
+    std::vector<const Resource*> order;
+    for (uint32_t t : types) {
+        Put(out, t, 2);
+        Put(out, std::count_if(resources.begin(), resources.end(), [&](const Resource& r) { return r.type == t; }), 2);
+        Put(out, 0, 4);
+        for (const Resource& r : resources)
+            if (r.type == t) {
+                fields.push_back(out.size());
+                order.push_back(&r);
+                Put(out, 0, 4);
+                Put(out, 0, 2);
+                Put(out, r.id | 0x8000, 2);
+                Put(out, 0, 4);
+            }
+    }
+    Put(out, 0, 2);
+    const size_t unit = size_t(1) << shift;
+    for (size_t i = 0; i < order.size(); ++i) {
+        out.resize((out.size() + unit - 1) / unit * unit, 0);
+        PutAt(out, fields[i], out.size() / unit, 2);
+        PutAt(out, fields[i] + 2, (order[i]->data.size() + unit - 1) / unit, 2);
+        out.insert(out.end(), order[i]->data.begin(), order[i]->data.end());
+    }
+    out.resize((out.size() + unit - 1) / unit * unit, 0);
+    return out;
+}
+
+}  // namespace icon_test
