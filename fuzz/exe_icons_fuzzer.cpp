@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CIconReader reader;
     CGraphicsImage image;
     try {
-        reader.ReadIcon(stream, image, nullptr, -1 & ~0x03000000 | int32_t(kinds), kGroups[(options >> 1) & 3]);
+        reader.ReadIcon(stream, image, nullptr, (-1 & ~0x03000000) | int32_t(kinds), kGroups[(options >> 1) & 3]);
         lindar_fuzz::RequireWhole(image);
     } catch (const EGraphicsException&) {
     }

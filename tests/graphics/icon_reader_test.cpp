@@ -124,8 +124,9 @@ TEST(IconReader, ChoosesBySelector)
     for (const Case& c : cases) {
         CGraphicsImage image, mask;
         EXPECT_EQ(Read(kThree, image, &mask, int32_t(c.selector)), c.width ? "" : kTextNotFound) << std::hex << c.selector;
-        if (c.width)
+        if (c.width) {
             EXPECT_EQ(std::make_pair(image.m_nWidth, image.m_nBitCount), std::make_pair(c.width, c.bits));
+        }
     }
     // A size request never matches a 256-pixel entry; the largest does.
     const Bytes big = MakeIco(1, {IconEntry(Pattern(256, 256, 1)), IconEntry(Pattern(255, 255, 1))});
@@ -154,12 +155,12 @@ TEST(IconReader, MasksBecomeMarkersOrMaskImage)
             const uint32_t source = bits <= 8 ? d.palette[d.pixels[i]] : d.pixels[i];
             EXPECT_EQ(ColourAt(withMask, x, y), source);  // the 32-bit alpha byte kept
             const uint32_t index = plain.m_pfnGetPixel(plain.RowAt(y), x);
-            if (!masked)
-                EXPECT_EQ(ColourAt(plain, x, y) & 0xFFFFFF, source & 0xFFFFFF);
-            else if (bits > 8)
-                EXPECT_EQ(ColourAt(plain, x, y), 0x40C0C0u);
-            else
+            const uint32_t expected = !masked ? source & 0xFFFFFF : bits > 8 ? 0x40C0C0u : 0;
+            if (masked && bits <= 8) {
                 EXPECT_EQ(index, d.pixels[i] == allOnes ? 254u : 255u);
+            } else {
+                EXPECT_EQ(ColourAt(plain, x, y) & (masked ? ~0u : 0xFFFFFFu), expected);
+            }
         }
         if (bits <= 8) {
             EXPECT_EQ(ColourAt(plain, 0, 0) & 0xFFFFFF, 0x40C0C0u);  // pixel 0 is masked
@@ -294,8 +295,9 @@ TEST(IconReader, ExecutablesHandBuilt)
     for (const Case& k : cases) {
         CGraphicsImage out;
         EXPECT_EQ(Read(k.file, out, nullptr, k.selector, k.group), k.text) << k.name;
-        if (k.width)
+        if (k.width) {
             EXPECT_EQ(out.m_nWidth, k.width) << k.name;
+        }
     }
 
     IconEntryInfo info[8] = {};
@@ -444,8 +446,7 @@ TEST(IconPeers, WineDecodesLikeUs)
         for (size_t i = 0; i < 256; ++i) {
             const bool masked = (masks[i] & 0xFFFFFF) != 0;
             EXPECT_EQ(ours[i] == 0, masked) << i;
-            if (!masked)
-                EXPECT_EQ(ours[i] & 0xFFFFFF, colours[i] & 0xFFFFFF) << i;
+            EXPECT_EQ(ours[i] & 0xFFFFFF, masked ? 0 : colours[i] & 0xFFFFFF) << i;
         }
     }
 }
