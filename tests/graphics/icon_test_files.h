@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <map>
 #include <vector>
 
 namespace icon_test {
@@ -132,62 +131,50 @@ struct Resource {
     Bytes data;
 };
 
-// The .rsrc section of `resources` (type, id, language in the given order)
-// loaded at `rva`.
+// The .rsrc section of `resources` (types, ids and languages in order of
+// first appearance) loaded at `rva`: directories depth first, then the data.
 inline Bytes MakeResourceSection(const std::vector<Resource>& resources, uint32_t rva)
 {
-    std::vector<uint32_t> types;
-    std::map<uint32_t, std::vector<uint32_t>> ids;                  // per type
-    std::map<std::pair<uint32_t, uint32_t>, std::vector<size_t>> langs;  // per type and id
+    using Ids = std::vector<std::pair<uint32_t, std::vector<size_t>>>;
+    std::vector<std::pair<uint32_t, Ids>> tree;
     for (size_t i = 0; i < resources.size(); ++i) {
-        const Resource& r = resources[i];
-        if (!ids.count(r.type))
-            types.push_back(r.type);
-        auto& list = ids[r.type];
-        if (!langs.count({r.type, r.id}))
-            list.push_back(r.id);
-        langs[{r.type, r.id}].push_back(i);
+        auto t = std::find_if(tree.begin(), tree.end(), [&](auto& e) { return e.first == resources[i].type; });
+        t = t != tree.end() ? t : tree.insert(tree.end(), {resources[i].type, {}});
+        auto n = std::find_if(t->second.begin(), t->second.end(), [&](auto& e) { return e.first == resources[i].id; });
+        (n != t->second.end() ? n : t->second.insert(t->second.end(), {resources[i].id, {}}))->second.push_back(i);
     }
-    // Layout: root, type directories, id directories, data entries, data.
-    size_t at = 16 + 8 * types.size();
-    std::map<uint32_t, size_t> typeDir;
-    for (uint32_t t : types)
-        typeDir[t] = at, at += 16 + 8 * ids[t].size();
-    std::map<std::pair<uint32_t, uint32_t>, size_t> idDir;
-    for (uint32_t t : types)
-        for (uint32_t id : ids[t])
-            idDir[{t, id}] = at, at += 16 + 8 * langs[{t, id}].size();
-    const size_t dataEntries = at;
-    size_t dataAt = dataEntries + 16 * resources.size();
-    std::vector<size_t> dataOffset;
-    for (const Resource& r : resources)
-        dataOffset.push_back(dataAt), dataAt += (r.data.size() + 3) / 4 * 4;
-    Bytes out(dataAt, 0);
-    auto directory = [&](size_t offset, const std::vector<std::pair<uint32_t, uint32_t>>& entries) {
-        PutAt(out, offset + 14, entries.size(), 2);
-        for (size_t i = 0; i < entries.size(); ++i) {
-            PutAt(out, offset + 16 + 8 * i, entries[i].first, 4);
-            PutAt(out, offset + 20 + 8 * i, entries[i].second, 4);
-        }
+    Bytes out;
+    auto directory = [&](size_t count) {
+        const size_t at = out.size();
+        out.resize(at + 16 + 8 * count, 0);
+        PutAt(out, at + 14, count, 2);
+        return at;
     };
-    std::vector<std::pair<uint32_t, uint32_t>> root;
-    for (uint32_t t : types) {
-        root.push_back({t, 0x80000000u | uint32_t(typeDir[t])});
-        std::vector<std::pair<uint32_t, uint32_t>> byId;
-        for (uint32_t id : ids[t]) {
-            byId.push_back({id, 0x80000000u | uint32_t(idDir[{t, id}])});
-            std::vector<std::pair<uint32_t, uint32_t>> byLang;
-            for (size_t i : langs[{t, id}])
-                byLang.push_back({resources[i].language, uint32_t(dataEntries + 16 * i)});
-            directory(idDir[{t, id}], byLang);
+    auto entry = [&](size_t dir, size_t i, uint64_t name, uint64_t target) {
+        PutAt(out, dir + 16 + 8 * i, name, 4);
+        PutAt(out, dir + 20 + 8 * i, target, 4);
+    };
+    std::vector<std::pair<size_t, size_t>> leaves;  // data entry offset, resource
+    const size_t root = directory(tree.size());
+    for (size_t t = 0; t < tree.size(); ++t) {
+        entry(root, t, tree[t].first, 0x80000000u | out.size());
+        const size_t typeDir = directory(tree[t].second.size());
+        for (size_t n = 0; n < tree[t].second.size(); ++n) {
+            entry(typeDir, n, tree[t].second[n].first, 0x80000000u | out.size());
+            const std::vector<size_t>& langs = tree[t].second[n].second;
+            const size_t idDir = directory(langs.size());
+            for (size_t l = 0; l < langs.size(); ++l) {
+                entry(idDir, l, resources[langs[l]].language, out.size());
+                leaves.push_back({out.size(), langs[l]});
+                out.resize(out.size() + 16, 0);
+            }
         }
-        directory(typeDir[t], byId);
     }
-    directory(0, root);
-    for (size_t i = 0; i < resources.size(); ++i) {
-        PutAt(out, dataEntries + 16 * i, rva + dataOffset[i], 4);
-        PutAt(out, dataEntries + 16 * i + 4, resources[i].data.size(), 4);
-        std::copy(resources[i].data.begin(), resources[i].data.end(), out.begin() + long(dataOffset[i]));
+    for (const auto& [at, i] : leaves) {
+        PutAt(out, at, rva + out.size(), 4);
+        PutAt(out, at + 4, resources[i].data.size(), 4);
+        out.insert(out.end(), resources[i].data.begin(), resources[i].data.end());
+        out.resize((out.size() + 3) / 4 * 4, 0);
     }
     return out;
 }
