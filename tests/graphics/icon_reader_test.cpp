@@ -1,8 +1,6 @@
-// CIconReader: hand-built .ico/.cur files and PE/NE executables for every
-// rule and refusal (each with its text), the resource walk's budget, and
-// cross-checks with files made at test time by icotool, ImageMagick, Pillow
-// and the mingw resource compiler (natively), or with Wine's own icon
-// decoder (Windows build).
+// CIconReader: hand-built .ico/.cur files and PE/NE images for the rules and
+// refusals, the walk's budget, and cross-checks with icotool, ImageMagick,
+// Pillow and mingw's windres (natively) or Wine's decoder (Windows build).
 #include "graphics/formats/format_dispatch.h"
 #include "graphics/formats/icon_decode.h"
 #include "graphics/formats/icon_reader.h"
@@ -37,16 +35,23 @@ std::string Read(const Bytes& file, CGraphicsImage& image, CGraphicsImage* mask 
     });
 }
 
-// Pixels as 0xAARRGGBB, top-down; masked pixels (mask bit 1) as 0.
+// Pixels as 0xAARRGGBB (below 32 bits opaque), top-down; masked pixels
+// (mask bit 1) and alpha 0 as 0.
 std::vector<uint32_t> Pixels(const CGraphicsImage& image, const CGraphicsImage* mask = nullptr)
 {
     std::vector<uint32_t> out;
     for (int y = 0; y < int(image.m_nHeight); ++y)
         for (int x = 0; x < int(image.m_nWidth); ++x) {
-            const bool masked = mask && (mask->RowAt(y)[x / 8] >> (7 - x % 8) & 1);
-            out.push_back(masked ? 0 : ColourAt(image, x, y) | (image.m_nBitCount == 32 ? 0 : 0xFF000000));
+            const uint32_t c = ColourAt(image, x, y) | (image.m_nBitCount == 32 ? 0 : 0xFF000000);
+            out.push_back(mask && (mask->RowAt(y)[x / 8] >> (7 - x % 8) & 1) ? 0 : c >> 24 ? c : 0);
         }
     return out;
+}
+
+int32_t Enum(const Bytes& file, IconEntryInfo* records, int32_t n, uint32_t kinds)
+{
+    CBufferedStream stream(4096);
+    return stream.OpenMemory(file.data(), int32_t(file.size()), 0, nullptr) ? CIconReader().EnumIcons(stream, records, n, kinds) : -2;
 }
 
 // A w x h DIB of the depth: index/colour i * 37 + seed, every third pixel masked.
@@ -134,6 +139,10 @@ TEST(IconReader, ChoosesBySelector)
     EXPECT_EQ(Read(big, image, nullptr, int32_t(0x80FF0000)), kTextNotFound);
     EXPECT_EQ(Read(big, image), "");
     EXPECT_EQ(image.m_nWidth, 256u);
+    IconEntryInfo first{};
+    EXPECT_EQ(std::make_tuple(Enum(kThree, nullptr, 0, 0), Enum(kThree, &first, 1, 0), first.width, first.bitCount),
+              std::make_tuple(3, 3, uint16_t(16), uint16_t(32)));
+    EXPECT_EQ(Enum(Bytes{'A', 'B', 1, 0, 1, 0}, nullptr, 0, 0), -1);
 }
 
 TEST(IconReader, MasksBecomeMarkersOrMaskImage)
@@ -209,10 +218,7 @@ TEST(IconReader, CursorsAndPngEntries)
         ASSERT_EQ(Read(MakeIco(2, {IconEntry(d)}), cursor, &cursorMask), "") << bits;
         EXPECT_EQ(Pixels(cursor, &cursorMask), Pixels(icon, &iconMask));
         IconEntryInfo info{};
-        CBufferedStream stream(4096);
-        const Bytes cur = MakeIco(2, {IconEntry(d)});
-        ASSERT_TRUE(stream.OpenMemory(cur.data(), int32_t(cur.size()), 0, nullptr));
-        EXPECT_EQ(CIconReader().EnumIcons(stream, &info, 1, 0), 1);
+        EXPECT_EQ(Enum(MakeIco(2, {IconEntry(d)}), &info, 1, 0), 1);
         EXPECT_EQ(info.bitCount, bits);
     }
     CGraphicsImage image, mask;
@@ -231,25 +237,17 @@ TEST(IconReader, CursorsAndPngEntries)
     EXPECT_TRUE(!text.empty() && text != "<other exception>") << text;
 }
 
-// Resources of one icon group 100 (a 4-bit and a 32-bit image), its second
-// language version, and a cursor group 200 with a 32-bit colour cursor.
-std::vector<Resource> SampleResources(const Dib& a, const Dib& b, const Dib& c)
-{
-    Bytes cursorData = {3, 0, 4, 0};
-    const Bytes cd = MakeDib(c);
-    cursorData.insert(cursorData.end(), cd.begin(), cd.end());
-    return {{3, 1, 0x409, MakeDib(a)},
-            {3, 2, 0x409, MakeDib(b)},
-            {1, 7, 0x409, cursorData},
-            {14, 100, 0x407, MakeGroup(false, {IconEntry(a, 1)})},
-            {14, 100, 0x409, MakeGroup(false, {IconEntry(a, 1), IconEntry(b, 2)})},
-            {12, 200, 0x409, MakeGroup(true, {IconEntry(c, 7)})}};
-}
-
 TEST(IconReader, ExecutablesHandBuilt)
 {
+    // Icon group 100 in two languages (the second with a 4-bit and a 32-bit
+    // image) and cursor group 200 with a 32-bit colour cursor.
     const Dib a = Pattern(5, 3, 4), b = Pattern(9, 9, 32, 1), c = Pattern(8, 6, 32, 2);
-    const std::vector<Resource> res = SampleResources(a, b, c);
+    Bytes cursorData = {3, 0, 4, 0}, cd = MakeDib(c);
+    cursorData.insert(cursorData.end(), cd.begin(), cd.end());
+    const std::vector<Resource> res = {{3, 1, 0x409, MakeDib(a)}, {3, 2, 0x409, MakeDib(b)}, {1, 7, 0x409, cursorData},
+                                       {14, 100, 0x407, MakeGroup(false, {IconEntry(a, 1)})},
+                                       {14, 100, 0x409, MakeGroup(false, {IconEntry(a, 1), IconEntry(b, 2)})},
+                                       {12, 200, 0x409, MakeGroup(true, {IconEntry(c, 7)})}};
     const Bytes pe = MakePe(res);
     CGraphicsImage image, mask, ico, icoMask;
     ASSERT_EQ(Read(MakeIco(1, {IconEntry(b)}), ico, &icoMask), "");
@@ -301,9 +299,7 @@ TEST(IconReader, ExecutablesHandBuilt)
     }
 
     IconEntryInfo info[8] = {};
-    CBufferedStream stream(4096);
-    ASSERT_TRUE(stream.OpenMemory(pe.data(), int32_t(pe.size()), 0, nullptr));
-    EXPECT_EQ(CIconReader().EnumIcons(stream, info, 8, 0x03000000), 4);
+    EXPECT_EQ(Enum(pe, info, 8, 0x03000000), 4);
     EXPECT_EQ((std::vector<uint32_t>{info[2].resourceId, info[2].group, info[2].index, info[3].kind, info[3].height}),
               (std::vector<uint32_t>{100, 1, 1, 2, 12}));
 }
@@ -358,15 +354,6 @@ std::vector<uint32_t> PillowRgba(const std::string& path, int size)
     return px;
 }
 
-// Ours as Pillow shows it: 32-bit alpha kept, other depths opaque.
-std::vector<uint32_t> AsRgba(const CGraphicsImage& image, const CGraphicsImage& mask)
-{
-    std::vector<uint32_t> px = Pixels(image, &mask);
-    for (uint32_t& p : px)
-        p = p >> 24 ? p : 0;
-    return px;
-}
-
 TEST(IconPeers, IcotoolMagickPillowAndMingwFiles)
 {
     if (!Shell("command -v icotool convert && /usr/bin/python3 -c 'import PIL'"))
@@ -398,7 +385,7 @@ TEST(IconPeers, IcotoolMagickPillowAndMingwFiles)
         // Pillow ignores a cursor's mask: icotool's own extraction is the peer there.
         const bool cursor = path.back() == 'r';
         ASSERT_TRUE(!cursor || Shell("icotool -x -o " + dir + "/x.png " + path));
-        EXPECT_EQ(AsRgba(image, mask), PillowRgba(cursor ? dir + "/x.png" : path, c.size));
+        EXPECT_EQ(Pixels(image, &mask), PillowRgba(cursor ? dir + "/x.png" : path, c.size));
     }
 
     // The same icon and cursor linked into a program by the mingw toolchain.

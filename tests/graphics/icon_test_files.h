@@ -223,39 +223,29 @@ inline Bytes MakePe(const std::vector<Resource>& resources, int before = 0)
 // without bit 15), data aligned to 2^shift bytes.
 inline Bytes MakeNe(const std::vector<Resource>& resources, int shift = 4)
 {
+    // Resources of one type must follow each other.
     Bytes out = MzHeader();
-    Bytes ne(64, 0);
-    ne[0] = 'N', ne[1] = 'E';
-    PutAt(ne, 0x24, 64, 2);
-    out.insert(out.end(), ne.begin(), ne.end());
-    std::vector<uint32_t> types;
-    for (const Resource& r : resources)
-        if (std::find(types.begin(), types.end(), r.type) == types.end())
-            types.push_back(r.type);
+    out.resize(0x80, 0);
+    out[0x40] = 'N', out[0x41] = 'E';
+    PutAt(out, 0x40 + 0x24, 64, 2);
     Put(out, shift, 2);
-    std::vector<size_t> fields;  // offset field of each resource, in order of types
-    std::vector<const Resource*> order;
-    for (uint32_t t : types) {
-        Put(out, t, 2);
-        Put(out, std::count_if(resources.begin(), resources.end(), [&](const Resource& r) { return r.type == t; }), 2);
-        Put(out, 0, 4);
-        for (const Resource& r : resources)
-            if (r.type == t) {
-                fields.push_back(out.size());
-                order.push_back(&r);
-                Put(out, 0, 4);
-                Put(out, 0, 2);
-                Put(out, r.id | 0x8000, 2);
-                Put(out, 0, 4);
-            }
+    std::vector<size_t> fields;  // offset field of each resource
+    for (size_t i = 0; i < resources.size(); ++i) {
+        if (i == 0 || resources[i].type != resources[i - 1].type) {
+            Put(out, resources[i].type, 2);
+            Put(out, std::count_if(resources.begin(), resources.end(), [&](const Resource& r) { return r.type == resources[i].type; }), 6);
+        }
+        fields.push_back(out.size());
+        Put(out, 0, 6);
+        Put(out, resources[i].id | 0x8000, 6);
     }
     Put(out, 0, 2);
     const size_t unit = size_t(1) << shift;
-    for (size_t i = 0; i < order.size(); ++i) {
+    for (size_t i = 0; i < resources.size(); ++i) {
         out.resize((out.size() + unit - 1) / unit * unit, 0);
         PutAt(out, fields[i], out.size() / unit, 2);
-        PutAt(out, fields[i] + 2, (order[i]->data.size() + unit - 1) / unit, 2);
-        out.insert(out.end(), order[i]->data.begin(), order[i]->data.end());
+        PutAt(out, fields[i] + 2, (resources[i].data.size() + unit - 1) / unit, 2);
+        out.insert(out.end(), resources[i].data.begin(), resources[i].data.end());
     }
     out.resize((out.size() + unit - 1) / unit * unit, 0);
     return out;
