@@ -13,7 +13,7 @@ using Bytes = std::vector<uint8_t>;
 inline void Put(Bytes& out, uint64_t value, int bytes)
 {
     for (int i = 0; i < bytes; ++i)
-        out.push_back(uint8_t(value >> (8 * i)));
+        out.push_back(i < 8 ? uint8_t(value >> (8 * i)) : 0);
 }
 
 inline void PutAt(Bytes& out, size_t at, uint64_t value, int bytes)
@@ -35,39 +35,30 @@ struct Dib {
 inline Bytes MakeDib(const Dib& d)
 {
     Bytes out;
-    Put(out, 40, 4);
-    Put(out, d.width, 4);
-    Put(out, uint64_t(d.heightFactor) * d.height, 4);
-    Put(out, d.planes, 2);
-    Put(out, d.bits, 2);
-    for (uint32_t v : {d.compression, 0u, 0u, 0u, d.clrUsed, 0u})
+    for (uint64_t v : {uint64_t(40), uint64_t(d.width), uint64_t(d.heightFactor) * d.height, uint64_t(d.planes | d.bits << 16),
+                       uint64_t(d.compression), 0ul, 0ul, 0ul, uint64_t(d.clrUsed), 0ul})
         Put(out, v, 4);
     const uint32_t table = d.bits > 8 ? 0 : d.clrUsed ? d.clrUsed : 1u << d.bits;
     for (uint32_t i = 0; i < table; ++i)
         Put(out, i < d.palette.size() ? d.palette[i] : 0, 4);
-    const size_t rowBytes = (d.width * d.bits + 31) / 32 * 4, maskBytes = (d.width + 31) / 32 * 4;
-    for (uint32_t k = 0; k < d.height; ++k) {  // bottom-up
-        Bytes row(rowBytes, 0);
-        for (uint32_t x = 0; x < d.width; ++x) {
-            const size_t i = size_t(d.height - 1 - k) * d.width + x;
-            const uint32_t v = i < d.pixels.size() ? d.pixels[i] : 0;
-            if (d.bits >= 8)
-                for (uint32_t b = 0; b < d.bits / 8; ++b)
-                    row[x * d.bits / 8 + b] = uint8_t(v >> (8 * b));
-            else
-                row[x * d.bits / 8] |= uint8_t(v << (8 - d.bits - x * d.bits % 8));
+    // Rows bottom-up, padded to 4 bytes; pixels below 8 bits MSB first.
+    auto rows = [&](uint32_t bits, const std::vector<uint32_t>& values) {
+        for (uint32_t k = d.height; k-- > 0;) {
+            Bytes row((d.width * bits + 31) / 32 * 4, 0);
+            for (uint32_t x = 0; x < d.width; ++x) {
+                const size_t i = size_t(k) * d.width + x;
+                const uint32_t v = i < values.size() ? values[i] : 0;
+                for (uint32_t b = 0; b < bits / 8; ++b)
+                    row[x * bits / 8 + b] = uint8_t(v >> (8 * b));
+                if (bits < 8)
+                    row[x * bits / 8] |= uint8_t(v << (8 - bits - x * bits % 8));
+            }
+            out.insert(out.end(), row.begin(), row.end());
         }
-        out.insert(out.end(), row.begin(), row.end());
-    }
-    for (uint32_t k = 0; k < d.height && d.heightFactor == 2; ++k) {
-        Bytes row(maskBytes, 0);
-        for (uint32_t x = 0; x < d.width; ++x) {
-            const size_t i = size_t(d.height - 1 - k) * d.width + x;
-            if (i < d.mask.size() && d.mask[i])
-                row[x / 8] |= uint8_t(0x80 >> (x % 8));
-        }
-        out.insert(out.end(), row.begin(), row.end());
-    }
+    };
+    rows(d.bits, d.pixels);
+    if (d.heightFactor == 2)
+        rows(1, std::vector<uint32_t>(d.mask.begin(), d.mask.end()));
     return out;
 }
 
@@ -82,18 +73,11 @@ struct Entry {
 inline Bytes MakeIco(int type, const std::vector<Entry>& entries)
 {
     Bytes out;
-    Put(out, 0, 2);
-    Put(out, type, 2);
-    Put(out, entries.size(), 2);
+    Put(out, uint64_t(type) << 16 | uint64_t(entries.size()) << 32, 6);
     uint64_t offset = 6 + 16 * entries.size();
-    for (const Entry& e : entries) {
-        Put(out, e.width & 0xFF, 1);
-        Put(out, e.height & 0xFF, 1);
-        Put(out, 0, 2);
-        Put(out, type == 1 ? 1 : 0, 2);
-        Put(out, type == 1 ? e.bits : 0, 2);
-        Put(out, e.data.size(), 4);
-        Put(out, offset, 4);
+    for (const Entry& e : entries) {  // cursors: hot spot 0, 0
+        Put(out, (e.width & 0xFF) | (e.height & 0xFF) << 8 | uint64_t(type == 1) << 32 | uint64_t(type == 1 ? e.bits : 0) << 48, 8);
+        Put(out, e.data.size() | offset << 32, 8);
         offset += e.data.size();
     }
     for (const Entry& e : entries)
@@ -106,18 +90,9 @@ inline Bytes MakeIco(int type, const std::vector<Entry>& entries)
 inline Bytes MakeGroup(bool cursor, const std::vector<Entry>& entries)
 {
     Bytes out;
-    Put(out, 0, 2);
-    Put(out, cursor ? 2 : 1, 2);
-    Put(out, entries.size(), 2);
+    Put(out, uint64_t(cursor ? 2 : 1) << 16 | uint64_t(entries.size()) << 32, 6);
     for (const Entry& e : entries) {
-        if (cursor) {
-            Put(out, e.width, 2);
-            Put(out, e.height * 2, 2);
-        } else {
-            Put(out, e.width & 0xFF, 1);
-            Put(out, e.height & 0xFF, 1);
-            Put(out, 0, 2);
-        }
+        Put(out, cursor ? e.width | e.height * 2 << 16 : (e.width & 0xFF) | (e.height & 0xFF) << 8, 4);
         Put(out, 1, 2);
         Put(out, e.bits, 2);
         Put(out, e.data.size() + (cursor ? 4 : 0), 4);
@@ -192,12 +167,8 @@ inline Bytes MzHeader()
 inline Bytes MakePe(const Bytes& section, int before = 0)
 {
     Bytes out = MzHeader();
-    Put(out, 0x4550, 4);  // "PE\0\0"
-    Put(out, 0x14C, 2);
-    Put(out, before + 1, 2);
-    Put(out, 0, 12);
-    Put(out, 0, 2);  // no optional header
-    Put(out, 0x0102, 2);
+    Put(out, 0x14C00004550 | uint64_t(before + 1) << 48, 8);  // "PE\0\0", i386, the section count
+    Put(out, 0, 16);                                         // no optional header
     const size_t raw = (out.size() + 40 * size_t(before + 1) + 0x1FF) / 0x200 * 0x200;
     for (int i = 0; i <= before; ++i) {
         Bytes header(40, 0);
