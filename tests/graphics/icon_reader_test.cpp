@@ -76,47 +76,6 @@ Entry IconEntry(const Dib& d, uint16_t id = 1)
 
 const Bytes kThree = MakeIco(1, {IconEntry(Pattern(16, 16, 32)), IconEntry(Pattern(32, 32, 8)), IconEntry(Pattern(32, 32, 32))});
 
-TEST(IconReader, FileRefusals)
-{
-    Bytes many = MakeIco(1, std::vector<Entry>(33, IconEntry(Pattern(2, 2, 1))));
-    Dib compressed = Pattern(4, 4, 8), wide = Pattern(4, 4, 8), planes = Pattern(4, 4, 8);
-    compressed.compression = 1;
-    wide.bits = 16;
-    planes.planes = 2;
-    Bytes capped = MakeIco(1, {IconEntry(Pattern(4, 4, 8))}), deep = capped, cut = capped, shortDib = capped;
-    PutAt(capped, 14, kIconMaxEntryBytes + 1, 4);
-    PutAt(deep, 12, 16, 2);
-    cut.resize(cut.size() - 1);
-    PutAt(shortDib, 14, 60, 4);
-    Bytes mz = MzHeader(), mzLow = mz;
-    PutAt(mzLow, 0x3C, 0x38, 4);
-    struct Case {
-        const char* name;
-        Bytes file;
-        int32_t group;
-        const char* text;
-    } const cases[] = {
-        {"33 entries", many, 0, kTextNotFound},
-        {"group of a file", kThree, 1, kTextNotFound},
-        {"5 bytes", Bytes(kThree.begin(), kThree.begin() + 5), 0, kTextOpen},
-        {"unknown header", Bytes{'A', 'B', 1, 0, 1, 0}, 0, kTextNotFound},
-        {"over the size cap", capped, 0, kTextFormat},
-        {"data cut short", cut, 0, kTextFileRead},
-        {"DIB shorter than declared", shortDib, 0, kTextFormat},
-        {"compressed", MakeIco(1, {IconEntry(compressed)}), 0, kTextCompressed},
-        {"directory depth 16", deep, 0, kTextColour},
-        {"DIB depth 16, planes 1", MakeIco(1, {Entry{4, 4, 8, MakeDib(wide)}}), 0, kTextColour},
-        {"DIB planes 2", MakeIco(1, {IconEntry(planes)}), 0, kTextColour},
-        {"MZ header offset 0x38", mzLow, 0, kTextNotFound},
-        {"MZ without header offset", Bytes(mz.begin(), mz.begin() + 0x3D), 0, kTextOpen},
-        {"MZ header offset past the end", mz, 0, kTextOpen},
-    };
-    for (const Case& c : cases) {
-        CGraphicsImage image;
-        EXPECT_EQ(Read(c.file, image, nullptr, -1, c.group), c.text) << c.name;
-    }
-}
-
 TEST(IconReader, ChoosesBySelector)
 {
     struct Case {
@@ -237,7 +196,7 @@ TEST(IconReader, CursorsAndPngEntries)
     EXPECT_TRUE(!text.empty() && text != "<other exception>") << text;
 }
 
-TEST(IconReader, ExecutablesHandBuilt)
+TEST(IconReader, FilesAndExecutablesReadOrRefuse)
 {
     // Icon group 100 in two languages (the second with a 4-bit and a 32-bit
     // image) and cursor group 200 with a 32-bit colour cursor.
@@ -257,6 +216,18 @@ TEST(IconReader, ExecutablesHandBuilt)
     EXPECT_EQ(Read(pe, image, &mask, 0x02000000 | 0, -200), "");  // a colour cursor
     EXPECT_EQ(Pixels(image, &mask), Pixels(ico, &icoMask));
 
+    Bytes many = MakeIco(1, std::vector<Entry>(33, IconEntry(Pattern(2, 2, 1))));
+    Dib compressed = Pattern(4, 4, 8), wide = Pattern(4, 4, 8), planes = Pattern(4, 4, 8);
+    compressed.compression = 1;
+    wide.bits = 16;
+    planes.planes = 2;
+    Bytes capped = MakeIco(1, {IconEntry(Pattern(4, 4, 8))}), deep = capped, cut = capped, shortDib = capped;
+    PutAt(capped, 14, kIconMaxEntryBytes + 1, 4);
+    PutAt(deep, 12, 16, 2);
+    cut.resize(cut.size() - 1);
+    PutAt(shortDib, 14, 60, 4);
+    Bytes mz = MzHeader(), mzLow = mz;
+    PutAt(mzLow, 0x3C, 0x38, 4);
     std::vector<Resource> overCount = res, bigEntry = res;
     PutAt(overCount[4].data, 4, 3, 2);
     PutAt(bigEntry[4].data, 6 + 14 + 8, 100000, 4);
@@ -274,6 +245,20 @@ TEST(IconReader, ExecutablesHandBuilt)
         const char* text;
         uint32_t width;
     } const cases[] = {
+        {"33 entries", many, -1, 0, kTextNotFound, 0},
+        {"group of a file", kThree, -1, 1, kTextNotFound, 0},
+        {"5 bytes", Bytes(kThree.begin(), kThree.begin() + 5), -1, 0, kTextOpen, 0},
+        {"unknown header", Bytes{'A', 'B', 1, 0, 1, 0}, -1, 0, kTextNotFound, 0},
+        {"over the size cap", capped, -1, 0, kTextFormat, 0},
+        {"data cut short", cut, -1, 0, kTextFileRead, 0},
+        {"DIB shorter than declared", shortDib, -1, 0, kTextFormat, 0},
+        {"compressed", MakeIco(1, {IconEntry(compressed)}), -1, 0, kTextCompressed, 0},
+        {"directory depth 16", deep, -1, 0, kTextColour, 0},
+        {"DIB depth 16, planes 1", MakeIco(1, {Entry{4, 4, 8, MakeDib(wide)}}), -1, 0, kTextColour, 0},
+        {"DIB planes 2", MakeIco(1, {IconEntry(planes)}), -1, 0, kTextColour, 0},
+        {"MZ header offset 0x38", mzLow, -1, 0, kTextNotFound, 0},
+        {"MZ without header offset", Bytes(mz.begin(), mz.begin() + 0x3D), -1, 0, kTextOpen, 0},
+        {"MZ header offset past the end", mz, -1, 0, kTextOpen, 0},
         {"PE group -100", pe, -1, -100, "", 5},
         {"PE 17 sections", MakePe(res, 16), -1, 0, kTextNotFound, 0},
         {"PE 16 sections", MakePe(res, 15), -1, -100, "", 5},
