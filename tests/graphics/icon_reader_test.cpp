@@ -79,8 +79,7 @@ const Bytes kThree = MakeIco(1, {IconEntry(Pattern(16, 16, 32)), IconEntry(Patte
 TEST(IconReader, ChoosesBySelector)
 {
     struct Case {
-        uint32_t selector;
-        uint32_t width, bits;  // 0: not found
+        uint32_t selector, width, bits;  // width 0: not found
     } const cases[] = {
         {0xFFFFFFFF, 32, 32}, {0x80FF2020, 32, 32}, {0x80082020, 32, 8}, {0x80182020, 0, 0},
         {3, 0, 0},            {0x01000001, 32, 8},  {0x80FF1010, 16, 32}, {0x80000000, 0, 0},
@@ -243,7 +242,7 @@ TEST(IconReader, FilesAndExecutablesReadOrRefuse)
         Bytes file;
         int32_t selector, group;
         const char* text;
-        uint32_t width;
+        uint32_t width;  // of the image read
     } const cases[] = {
         {"33 entries", many, -1, 0, kTextNotFound, 0},
         {"group of a file", kThree, -1, 1, kTextNotFound, 0},
@@ -349,10 +348,8 @@ TEST(IconPeers, IcotoolMagickPillowAndMingwFiles)
                                  "convert -seed 7 -size ${s}x$s $p "
                                  "-channel A -fx 'i%3==0?0:1' +channel -depth 8 -define png:color-type=6 p$s.png; done";
     ASSERT_TRUE(Shell(makePngs));
-    struct Case {
-        const char* command;  // writes x.ico or x.cur in dir
-        int size;             // of the largest image
-    } const cases[] = {
+    // Commands writing x.ico or x.cur in dir, and the size of the largest image.
+    const std::pair<const char*, int> cases[] = {
         {"icotool -c -o x.ico p16.png p32.png p48.png", 48},
         {"icotool -c -o x.ico p16.png -r p256.png", 256},
         {"icotool -c --cursor -X 1 -Y 2 -o x.cur p32.png", 32},
@@ -360,17 +357,17 @@ TEST(IconPeers, IcotoolMagickPillowAndMingwFiles)
         {"convert p16.png -colors 16 -type Palette BMP3:x.bmp && convert x.bmp x.ico", 16},
         {"/usr/bin/python3 -c \"from PIL import Image; Image.open('p48.png').save('x.ico', sizes=[(16, 16), (48, 48)])\"", 48},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.command);
-        ASSERT_TRUE(Shell("cd " + dir + " && rm -f x.ico x.cur && " + c.command));
+    for (const auto& [command, size] : cases) {
+        SCOPED_TRACE(command);
+        ASSERT_TRUE(Shell("cd " + dir + " && rm -f x.ico x.cur && " + command));
         const std::string path = dir + (Shell("test -e " + dir + "/x.cur") ? "/x.cur" : "/x.ico");
         CGraphicsImage image, mask;
         ASSERT_EQ(Read(codec_test::ReadFile(path), image, &mask), "");
-        EXPECT_EQ(image.m_nWidth, uint32_t(c.size));
+        EXPECT_EQ(image.m_nWidth, uint32_t(size));
         // Pillow ignores a cursor's mask: icotool's own extraction is the peer there.
         const bool cursor = path.back() == 'r';
         ASSERT_TRUE(!cursor || Shell("icotool -x -o " + dir + "/x.png " + path));
-        EXPECT_EQ(Pixels(image, &mask), PillowRgba(cursor ? dir + "/x.png" : path, c.size));
+        EXPECT_EQ(Pixels(image, &mask), PillowRgba(cursor ? dir + "/x.png" : path, size));
     }
 
     // The same icon and cursor linked into a program by the mingw toolchain.
