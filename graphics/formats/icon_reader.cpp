@@ -448,13 +448,18 @@ int32_t CIconReader::EnumIcons(CBufferedStream& stream, IconEntryInfo* records, 
     return int32_t(count);
 }
 
-int32_t CIconReader::EnumIconsA(const char* path, IconEntryInfo* records, int32_t n, uint32_t kinds)
+namespace {
+
+// EnumIcons on the stream `open` opens; -1 when it cannot be opened or its
+// data is damaged.
+template <class Open>
+int32_t EnumOpened(CIconReader& reader, Open open, IconEntryInfo* records, int32_t n, uint32_t kinds)
 {
     CBufferedStream stream(kFormatStreamBufferSize);
-    if (!stream.OpenA(path, CBufferedStream::kModeRead, nullptr))
+    if (!open(stream))
         return -1;
     try {
-        return EnumIcons(stream, records, n, kinds);
+        return reader.EnumIcons(stream, records, n, kinds);
     } catch (const EGraphicsException&) {
         return -1;
     } catch (const std::bad_alloc&) {
@@ -462,18 +467,20 @@ int32_t CIconReader::EnumIconsA(const char* path, IconEntryInfo* records, int32_
     }
 }
 
+}  // namespace
+
+int32_t CIconReader::EnumIconsA(const char* path, IconEntryInfo* records, int32_t n, uint32_t kinds)
+{
+    return EnumOpened(
+        *this, [&](CBufferedStream& s) { return s.OpenA(path, CBufferedStream::kModeRead, nullptr); }, records, n,
+        kinds);
+}
+
 int32_t CIconReader::EnumIconsW(const WCHAR* path, IconEntryInfo* records, int32_t n, uint32_t kinds)
 {
-    CBufferedStream stream(kFormatStreamBufferSize);
-    if (!stream.OpenW(path, CBufferedStream::kModeRead, nullptr))
-        return -1;
-    try {
-        return EnumIcons(stream, records, n, kinds);
-    } catch (const EGraphicsException&) {
-        return -1;
-    } catch (const std::bad_alloc&) {
-        return -1;
-    }
+    return EnumOpened(
+        *this, [&](CBufferedStream& s) { return s.OpenW(path, CBufferedStream::kModeRead, nullptr); }, records, n,
+        kinds);
 }
 
 void CIconReader::FreeMarkerIndices(CGraphicsImage& image)

@@ -101,6 +101,7 @@ TEST(IconReader, ChoosesBySelector)
     EXPECT_EQ(std::make_tuple(Enum(kThree, nullptr, 0, 0), Enum(kThree, &first, 1, 0), first.width, first.bitCount),
               std::make_tuple(3, 3, uint16_t(16), uint16_t(32)));
     EXPECT_EQ(Enum(Bytes{'A', 'B', 1, 0, 1, 0}, nullptr, 0, 0), -1);
+    EXPECT_EQ(CIconReader().EnumIconsA("/nonexistent/x.ico", nullptr, 0, 0), -1);
 }
 
 TEST(IconReader, MasksBecomeMarkersOrMaskImage)
