@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 namespace icon_test {
@@ -35,8 +36,8 @@ struct Dib {
 inline Bytes MakeDib(const Dib& d)
 {
     Bytes out;
-    for (uint64_t v : {uint64_t(40), uint64_t(d.width), uint64_t(d.heightFactor) * d.height, uint64_t(d.planes | d.bits << 16),
-                       uint64_t(d.compression), 0ul, 0ul, 0ul, uint64_t(d.clrUsed), 0ul})
+    for (uint64_t v : std::initializer_list<uint64_t>{40, d.width, uint64_t(d.heightFactor) * d.height,
+                                                     d.planes | d.bits << 16, d.compression, 0, 0, 0, d.clrUsed, 0})
         Put(out, v, 4);
     const uint32_t table = d.bits > 8 ? 0 : d.clrUsed ? d.clrUsed : 1u << d.bits;
     for (uint32_t i = 0; i < table; ++i)
