@@ -130,6 +130,13 @@ TEST(IconReader, MasksBecomeMarkersOrMaskImage)
                 EXPECT_EQ(ColourAt(plain, x, y) & (masked ? ~0u : 0xFFFFFFu), expected);
             }
         }
+        if (bits == 4 || bits == 8) {
+            d.clrUsed = 3;  // a short colour table: the pixels follow it
+            for (uint32_t& p : d.pixels)
+                p %= 3;
+            ASSERT_EQ(Read(MakeIco(1, {IconEntry(d)}), withMask, &mask), "");
+            EXPECT_EQ(ColourAt(withMask, 1, 0), d.palette[d.pixels[1]]);
+        }
         if (bits <= 8) {
             EXPECT_EQ(ColourAt(plain, 0, 0) & 0xFFFFFF, 0x40C0C0u);  // pixel 0 is masked
             const RGBQUAD inverse = plain.m_pPalette[254];
@@ -236,7 +243,8 @@ TEST(IconReader, FilesAndExecutablesReadOrRefuse)
     const std::vector<Resource> ne = {{0x8003, 1, 0, MakeDib(a)}, {0x800E, 5, 0, MakeGroup(false, {IconEntry(a, 1)})}};
     std::vector<Resource> neBig = ne, neNoGroup = {ne[0]};
     neBig[1].data.resize(300);
-    Bytes neShift = MakeNe(ne);
+    Bytes hugeSection = pe, neShift = MakeNe(ne);
+    PutAt(hugeSection, 0x40 + 24 + 16, 0x7FFFFFF0, 4);  // raw size of .rsrc
     PutAt(neShift, 0x80, 40, 2);
     struct Case {
         const char* name;
@@ -260,6 +268,7 @@ TEST(IconReader, FilesAndExecutablesReadOrRefuse)
         {"MZ without header offset", Bytes(mz.begin(), mz.begin() + 0x3D), -1, 0, kTextOpen, 0},
         {"MZ header offset past the end", mz, -1, 0, kTextOpen, 0},
         {"PE group -100", pe, -1, -100, "", 5},
+        {"PE section beyond the file", hugeSection, -1, 0, kTextExeRead, 0},
         {"PE 17 sections", MakePe(res, 16), -1, 0, kTextNotFound, 0},
         {"PE 16 sections", MakePe(res, 15), -1, -100, "", 5},
         {"PE missing id", pe, -1, -5, kTextNotFound, 0},
