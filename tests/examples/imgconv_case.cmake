@@ -1,0 +1,25 @@
+# One imgconv call of tests/examples/CMakeLists.txt; imgconv's arguments
+# follow "--" (cmake would read them as its own otherwise).
+set(args)
+math(EXPR last "${CMAKE_ARGC} - 1")
+foreach(i RANGE 1 ${last})
+  if(DEFINED first AND i GREATER_EQUAL first)
+    list(APPEND args "${CMAKE_ARGV${i}}")
+  elseif(CMAKE_ARGV${i} STREQUAL "--")
+    math(EXPR first "${i} + 1")
+  endif()
+endforeach()
+
+execute_process(COMMAND ${EMULATOR} "${PROGRAM}" ${args}
+  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status STREQUAL STATUS)
+  message(FATAL_ERROR "exit status ${status}, expected ${STATUS}\nout: ${out}\nerr: ${err}")
+endif()
+foreach(stream out err)
+  string(TOUPPER ${stream} pattern)
+  if("${${pattern}}" STREQUAL "" AND NOT "${${stream}}" STREQUAL "")
+    message(FATAL_ERROR "standard ${stream} should be empty:\n${${stream}}")
+  elseif(NOT "${${stream}}" MATCHES "${${pattern}}")
+    message(FATAL_ERROR "standard ${stream} does not match '${${pattern}}':\n${${stream}}")
+  endif()
+endforeach()
