@@ -41,7 +41,7 @@ cmake_build() {
     cmake --build "$dir" -j "$jobs" --target "$target"
 }
 
-# configure NAME DIR TARGET [CMAKE_ARGS...]: configures and builds TARGET in
+# configure_and_build NAME DIR TARGET [CMAKE_ARGS...]: configures and builds TARGET in
 # DIR as one step; records a failed build as one failed test.
 configure_and_build() {
   local name="$1" dir="$2"
