@@ -145,6 +145,7 @@ TEST(GifReader, AcceptsWhatIsSoundAndRefusesTheRest)
         {"width 0", head + Frame(0, 2, Plain(2, kSix)), kCorrupt},
         {"height 0", head + Frame(3, 0, Plain(2, kSix)), kCorrupt},
         {"no colour table", Screen(3, 2, 0) + Frame(3, 2, Plain(2, kSix)), kCorrupt},
+        {"wider than an image can be", head + Frame(40000, 1, Plain(2, kSix)), "Das Bild ist zu groß"},
         {"65535 x 65535 from a few bytes", head + Frame(65535, 65535, Plain(2, kSix)), kCorrupt},
         {"code size 0", head + Frame(3, 2, Codes(0, {{1, 1}, {0, 1}, {2, 2}})), kCorrupt},
         {"code size 9", head + Frame(3, 2, Codes(9, {{512, 10}, {1, 10}, {513, 10}})), kCorrupt},
