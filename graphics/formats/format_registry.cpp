@@ -1,11 +1,15 @@
 #include "graphics/formats/format_registry.h"
 
+#include "graphics/formats/bmp_reader.h"
+#include "graphics/formats/bmp_writer.h"
 #include "graphics/formats/gif_reader.h"
 #include "graphics/formats/gif_writer.h"
 #include "graphics/formats/jpeg_reader.h"
 #include "graphics/formats/jpeg_writer.h"
 #include "graphics/formats/png_reader.h"
 #include "graphics/formats/png_writer.h"
+#include "graphics/formats/tls_reader.h"
+#include "graphics/formats/tls_writer.h"
 #include "graphics/image.h"
 
 #include <iterator>
@@ -31,6 +35,13 @@ void PngSaveTransparency(CGraphicsWriter& writer, const CGraphicsImage& image, i
         static_cast<CPngWriter&>(writer).m_nOptions = setting >= 0 ? kPngOptionAlpha : 0;
 }
 
+// 32-bit images keep their fourth bytes when saved with transparency.
+void BmpSaveTransparency(CGraphicsWriter& writer, const CGraphicsImage& image, int32_t setting)
+{
+    if (image.m_nBitCount == 32)
+        static_cast<CBmpWriter&>(writer).SetBitCount(setting >= 0 ? 32 : 24);
+}
+
 // The setting is the transparent index; -1 (as 0xFFFFFFFF) means none.
 void GifSaveTransparency(CGraphicsWriter& writer, const CGraphicsImage&, int32_t setting)
 {
@@ -44,7 +55,7 @@ int32_t GifTransparentIndex(const CGraphicsReader& reader)
 
 // Indexed by FormatId.
 constexpr GraphicsFormat kFormats[kFormatCount] = {
-    {kFormatBmp, "BMP", nullptr, nullptr, nullptr, nullptr},
+    {kFormatBmp, "BMP", NewReader<CBmpReader>, NewWriter<CBmpWriter>, BmpSaveTransparency, nullptr},
     {kFormatJpeg, "JPEG", NewReader<CJpegReader>, NewWriter<CJpegWriter>, nullptr, nullptr},
     {kFormatGif, "GIF", NewReader<CGifReader>, NewWriter<CGifWriter>, GifSaveTransparency, GifTransparentIndex},
     {kFormatPng, "PNG", NewReader<CPngReader>, NewWriter<CPngWriter>, PngSaveTransparency, nullptr},
@@ -53,7 +64,7 @@ constexpr GraphicsFormat kFormats[kFormatCount] = {
     {kFormatXwd, "XWD", nullptr, nullptr, nullptr, nullptr},
     {kFormatPnm, "PNM", nullptr, nullptr, nullptr, nullptr},
     {kFormatEps, "EPS", nullptr, nullptr, nullptr, nullptr},
-    {kFormatTls, "TLS", nullptr, nullptr, nullptr, nullptr},
+    {kFormatTls, "TLS", NewReader<CTlsReader>, NewWriter<CTlsWriter>, nullptr, nullptr},
     {kFormatIcon, "ICO", nullptr, nullptr, nullptr, nullptr},
 };
 
