@@ -101,15 +101,11 @@ Bytes Indices(size_t n, int colours, uint64_t seed)
 const Bytes kSix{1, 2, 3, 0, 1, 2};
 const Bytes kSmall = Screen(3, 2) + Frame(3, 2, Plain(2, kSix)) + kTrailer;
 
-// Reads the bytes; the exception's text, or "" after a successful read.
+constexpr char kRead[] = "<nothing thrown>";
+
 std::string ReadResult(const Bytes& file, CGraphicsImage& image, CGifReader& reader)
 {
-    try {
-        ReadFromMemory(reader, file, image);
-        return "";
-    } catch (const EGraphicsException& e) {
-        return e.text;
-    }
+    return ThrownText<EGraphicsException>([&] { ReadFromMemory(reader, file, image); });
 }
 
 Bytes IndicesOf(const CGraphicsImage& image)
@@ -126,7 +122,7 @@ constexpr char kCorrupt[] = "Gif stream is corrupt";
 struct ReadCase {
     const char* name;
     Bytes file;
-    const char* error;  // "" for success
+    const char* error;  // kRead for success
 };
 
 TEST(GifReader, AcceptsWhatIsSoundAndRefusesTheRest)
@@ -134,8 +130,8 @@ TEST(GifReader, AcceptsWhatIsSoundAndRefusesTheRest)
     const Bytes head = Screen(3, 2);
     const Bytes unterminated(kSmall.begin() + 25 + 10, kSmall.end() - 2);
     const ReadCase cases[] = {
-        {"plain", kSmall, ""},
-        {"GIF87a", Screen(3, 2, 2, "GIF87a") + Frame(3, 2, Plain(2, kSix)) + kTrailer, ""},
+        {"plain", kSmall, kRead},
+        {"GIF87a", Screen(3, 2, 2, "GIF87a") + Frame(3, 2, Plain(2, kSix)) + kTrailer, kRead},
         {"GIF88a", Screen(3, 2, 2, "GIF88a") + kTrailer, "Stream is not in GIF format"},
         {"short header", Bytes{'G', 'I', 'F', '8'}, "Error reading from GIF file"},
         {"short global table", Bytes(kSmall.begin(), kSmall.begin() + 20), "Error reading from GIF file"},
@@ -156,27 +152,27 @@ TEST(GifReader, AcceptsWhatIsSoundAndRefusesTheRest)
         {"data ends inside the image", head + Frame(3, 2, Codes(2, {{4, 3}, {1, 3}, {2, 3}})), kCorrupt},
         {"sub-block cut short", head + Frame(3, 2, Bytes{2, 9, 1}), kCorrupt},
         // A first image complete is kept whatever follows or lacks.
-        {"no trailer", head + Frame(3, 2, Plain(2, kSix)), ""},
-        {"junk after the image", head + Frame(3, 2, Plain(2, kSix)) + Bytes{0x99, 0x12}, ""},
-        {"no end code", head + Frame(3, 2, Plain(2, kSix, false)) + kTrailer, ""},
-        {"end code early", head + Frame(3, 2, Codes(2, {{4, 3}, {1, 3}, {5, 3}})) + kTrailer, ""},
+        {"no trailer", head + Frame(3, 2, Plain(2, kSix)), kRead},
+        {"junk after the image", head + Frame(3, 2, Plain(2, kSix)) + Bytes{0x99, 0x12}, kRead},
+        {"no end code", head + Frame(3, 2, Plain(2, kSix, false)) + kTrailer, kRead},
+        {"end code early", head + Frame(3, 2, Codes(2, {{4, 3}, {1, 3}, {5, 3}})) + kTrailer, kRead},
         {"sub-blocks after the end code",
          head + Frame(3, 2, unterminated + Bytes{2, 0x2C, 0x3B, 0}) + kTrailer,
-         ""},
+         kRead},
         {"plain text with sub-blocks",
          head + Bytes{0x21, 0x01, 12} + Bytes(12, 0) + Bytes{2, 0x2C, 0x2C, 1, 0x3B, 0} + Frame(3, 2, Plain(2, kSix)),
-         ""},
+         kRead},
         {"unknown label with sub-blocks", head + Bytes{0x21, 0x99, 3, 0x2C, 0x21, 0x3B, 0} + Frame(3, 2, Plain(2, kSix)),
-         ""},
+         kRead},
         {"application block", head + Bytes{0x21, 0xFF, 11} + Bytes(11, 'N') + Bytes{3, 1, 0, 0, 0} + Frame(3, 2, Plain(2, kSix)),
-         ""},
+         kRead},
         {"application block of 10", head + Bytes{0x21, 0xFF, 10} + Bytes(10, 'N') + Bytes{0}, kCorrupt},
     };
     for (const ReadCase& c : cases) {
         CGraphicsImage image;
         CGifReader reader;
         EXPECT_EQ(ReadResult(c.file, image, reader), c.error) << c.name;
-        if (!*c.error) {
+        if (c.error == kRead) {
             EXPECT_TRUE(image.m_nBitCount == 8 && image.m_nWidth == 3 && image.m_nHeight == 2) << c.name;
         }
     }
@@ -277,7 +273,7 @@ TEST(GifWriter, RoundTripsIndicesAndPaletteAtEveryDepth)
             CGifWriter writer;
             CGifReader reader;
             ReadFromMemory(reader, WriteToBytes(writer, image, "rt.gif"), back);
-            EXPECT_EQ(CountDifferentPixels(image, back, false), 0) << bits << " " << width;
+            EXPECT_EQ(Differences(ColoursOf(image), ColoursOf(back)), 0) << bits << " " << width;
         }
     CGraphicsImage colour, quantized, back;
     MakeRandomImage(colour, 24, 40, 30, 5);
@@ -285,7 +281,7 @@ TEST(GifWriter, RoundTripsIndicesAndPaletteAtEveryDepth)
     CGifWriter writer;
     CGifReader reader;
     ReadFromMemory(reader, WriteToBytes(writer, colour, "q.gif"), back);
-    EXPECT_EQ(CountDifferentPixels(quantized, back, false), 0);
+    EXPECT_EQ(Differences(ColoursOf(quantized), ColoursOf(back)), 0);
 }
 
 TEST(GifWriter, SmallestTableAndCodeSize)
@@ -405,12 +401,7 @@ TEST(GifWriter, Errors)
     };
     for (const auto& c : cases) {
         CGifWriter writer;
-        try {
-            c.write(writer, a, withHole);
-            ADD_FAILURE() << c.name;
-        } catch (const EGraphicsException& e) {
-            EXPECT_STREQ(e.text, c.text) << c.name;
-        }
+        EXPECT_EQ(ThrownText<EGraphicsException>([&] { c.write(writer, a, withHole); }), c.text) << c.name;
         EXPECT_EQ(writer.m_ppImages, nullptr);
     }
 }
