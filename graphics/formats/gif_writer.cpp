@@ -99,6 +99,18 @@ struct WriteScope {
     }
 };
 
+// Sets the list for one write of its first image through `write`.
+template <class WriteFirst>
+void WriteList(CGifWriter& writer, CGraphicsImage** images, uint32_t count, WriteFirst write)
+{
+    WriteScope scope{writer};
+    if (!images || !images[0])
+        throw EGifError(kNoImages);
+    writer.m_ppImages = images;
+    writer.m_nImageCount = count;
+    write(*images[0]);
+}
+
 }  // namespace
 
 void CGifWriter::SaveW(const WCHAR* path, CGraphicsImage& image)
@@ -113,32 +125,17 @@ void CGifWriter::SaveA(const char* path, CGraphicsImage& image)
 
 void CGifWriter::WriteSequence(CBufferedStream& stream, CGraphicsImage** images, uint32_t count)
 {
-    WriteScope scope{*this};
-    if (!images || !images[0])
-        throw EGifError(kNoImages);
-    m_ppImages = images;
-    m_nImageCount = count;
-    Write(stream, *images[0]);
+    WriteList(*this, images, count, [&](CGraphicsImage& first) { Write(stream, first); });
 }
 
 void CGifWriter::SaveSequenceA(const char* path, CGraphicsImage** images, uint32_t count)
 {
-    WriteScope scope{*this};
-    if (!images || !images[0])
-        throw EGifError(kNoImages);
-    m_ppImages = images;
-    m_nImageCount = count;
-    SaveA(path, *images[0]);
+    WriteList(*this, images, count, [&](CGraphicsImage& first) { SaveA(path, first); });
 }
 
 void CGifWriter::SaveSequenceW(const WCHAR* path, CGraphicsImage** images, uint32_t count)
 {
-    WriteScope scope{*this};
-    if (!images || !images[0])
-        throw EGifError(kNoImages);
-    m_ppImages = images;
-    m_nImageCount = count;
-    SaveW(path, *images[0]);
+    WriteList(*this, images, count, [&](CGraphicsImage& first) { SaveW(path, first); });
 }
 
 void CGifWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
