@@ -3,7 +3,7 @@
 // right), so whole reads reach the attribute carriers. A read must end in a
 // TLS exception or a whole image.
 #include "graphics/formats/tls_reader.h"
-#include "fuzz/fuzz_image_check.h"
+#include "fuzz/fuzz_options.h"
 #include "graphics/image.h"
 #include "system/buffered_stream.h"
 
@@ -24,6 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const EGraphicsException&) {
         return 0;
     }
-    CheckWholeImage(image);
+    lindar_fuzz::RequireWhole(image);
     return 0;
 }
