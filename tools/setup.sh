@@ -20,6 +20,7 @@ packages=(
   icoutils ghostscript dpkg-dev
   libimagequant-dev
   gcovr
+  libgif-dev
 )
 
 missing() {
