@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by setup.sh, run.sh and test.sh: each step's full output (apt,
 # CMake, the compilers, ctest) goes to its own log file in $logs, and the
 # terminal gets one line per step.
