@@ -6,7 +6,7 @@
 
 #include "tests/treelist/treelist_fake_host.h"
 
-using treelist_test::Control;
+using namespace treelist_test;
 
 namespace {
 
@@ -31,17 +31,12 @@ struct Defaults {
     }
 };
 
-struct InfoCase {
-    const char* name;
-    COLORREF window, info;
-    COLORREF slot1;
-};
+struct InfoCase { const char* name; COLORREF window, info; COLORREF slot1; };
 
 TEST(TreeListColorSlots, SlotOneMovesAwayFromSlotTwoInsideTheBlueByte)
 {
     const InfoCase cases[] = {
-        {"far apart", 0xFFFFFF, 0xE1FFFF, 0xE1FFFF},
-        {"close, blue can go down", 0xFFFFFF, 0xFFFFFE, 0xF7FFFF},
+        {"far apart", 0xFFFFFF, 0xE1FFFF, 0xE1FFFF}, {"close, blue can go down", 0xFFFFFF, 0xFFFFFE, 0xF7FFFF},
         {"close, blue 0 goes up, no borrow", 0x000000, 0x000003, 0x080000},
         {"close, blue 7 goes up", 0x070000, 0x070001, 0x0F0000},
         {"close, blue 8 goes to 0", 0x08F0F0, 0x08F0F1, 0x00F0F0},
@@ -60,12 +55,8 @@ TEST(TreeListColorSlots, DefaultsFollowTheirRules)
     const COLORREF window = 0x00F0E0D0, info = 0x0080FFFF, text = 0x00102030, highlight = 0x00C08040;
     const COLORREF face = 0x00C0C0C0, shadow = 0x00808080, scroll = 0x00D0D0D0, menu = 0x00F0F0F0;
     Defaults t({{COLOR_WINDOW, window},
-                {COLOR_INFOBK, info},
-                {COLOR_WINDOWTEXT, text},
-                {COLOR_HIGHLIGHT, highlight},
-                {COLOR_BTNFACE, face},
-                {COLOR_BTNSHADOW, shadow},
-                {COLOR_SCROLLBAR, scroll},
+                {COLOR_INFOBK, info}, {COLOR_WINDOWTEXT, text}, {COLOR_HIGHLIGHT, highlight}, {COLOR_BTNFACE, face},
+                {COLOR_BTNSHADOW, shadow}, {COLOR_SCROLLBAR, scroll},
                 {COLOR_MENU, menu}});
     TreeListMakeDefaultColors(t.d);
     const COLORREF expected[kTreeListColorSlots] = {
@@ -145,10 +136,7 @@ TEST(TreeListColorSlots, MessagesSetReadAndRestore)
     EXPECT_EQ(c.Send(TVM_SETBKCOLOR, 18, 0x111111), -1);
     EXPECT_EQ(c.Send(TVM_GETBKCOLOR, 18), -1);
     // The fixed slots of the text, line and insert-mark messages.
-    const struct {
-        UINT set, get;
-        WPARAM slot;
-    } fixed[] = {{TVM_SETTEXTCOLOR, TVM_GETTEXTCOLOR, 4},
+    const struct { UINT set, get; WPARAM slot; } fixed[] = {{TVM_SETTEXTCOLOR, TVM_GETTEXTCOLOR, 4},
                  {TVM_SETLINECOLOR, TVM_GETLINECOLOR, 5},
                  {TVM_SETINSERTMARKCOLOR, TVM_GETINSERTMARKCOLOR, 10}};
     for (const auto& f : fixed) {
@@ -161,8 +149,7 @@ TEST(TreeListColorSlots, MessagesSetReadAndRestore)
 TEST(TreeListColorSlots, ColumnTextColours)
 {
     Control c;
-    c.InsertColumn(0, 100);
-    c.InsertColumn(1, 100);
+    c.Columns({100, 100});
     EXPECT_EQ(c.Send(TLM_COLUMNTEXTCOLOR, 32, 0x10), -1);
     EXPECT_EQ(c.Send(TLM_COLUMNTEXTCOLOR, 1, 0x10), -1);            // set, old: none
     EXPECT_EQ(c.Send(TLM_COLUMNTEXTCOLOR, 1 | (2 << 16), 0x20), 0x10);  // read only

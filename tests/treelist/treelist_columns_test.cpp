@@ -7,11 +7,10 @@
 
 #include "tests/treelist/treelist_fake_host.h"
 
-using treelist_test::Control;
+using namespace treelist_test;
 
 namespace {
 
-LPARAM P(const void* p) { return reinterpret_cast<LPARAM>(p); }
 
 int Width(Control& c, uint32_t column) { return c.d->columns[column].width; }
 
@@ -98,9 +97,7 @@ TEST(TreeListColumns, ProportionalColumnsShareTheFreeWidth)
 TEST(TreeListColumns, CellsFollowTheirColumns)
 {
     Control c;
-    c.InsertColumn(0, 100);
-    c.InsertColumn(1, 50);
-    c.InsertColumn(2, 50);
+    c.Columns({100, 50, 50});
     const uint32_t h = c.Insert(0, "item");
     c.SetText(h, "one", 1);
     c.SetText(h, "two", 2);
@@ -123,9 +120,7 @@ TEST(TreeListColumns, CellsFollowTheirColumns)
 TEST(TreeListColumns, CaretColumnMovesAndFallsBack)
 {
     Control c;
-    c.InsertColumn(0, 100);
-    c.InsertColumn(1, 50);
-    c.InsertColumn(2, 50);
+    c.Columns({100, 50, 50});
     c.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_CELLSELECT, TLS_EX_CELLSELECT);
     const uint32_t h = c.Insert(0, "a");
     EXPECT_EQ(c.Send(TLM_SELECTCELL, 2, h), 1);
@@ -142,9 +137,7 @@ TEST(TreeListColumns, CaretColumnMovesAndFallsBack)
 TEST(TreeListColumns, OrderKeepsTheTreeColumnFirst)
 {
     Control c(TVS_HASBUTTONS, 400, 200);
-    c.InsertColumn(0, 100);
-    c.InsertColumn(1, 50);
-    c.InsertColumn(2, 70);
+    c.Columns({100, 50, 70});
     const uint32_t bad[] = {1, 0, 2};
     const uint32_t dup[] = {0, 2, 2};
     const uint32_t good[] = {0, 2, 1};
@@ -180,8 +173,7 @@ TEST(TreeListColumns, OrderKeepsTheTreeColumnFirst)
 TEST(TreeListColumns, EdgesWidthsAndHorizontalBar)
 {
     Control c(TVS_HASBUTTONS, 200, 200);
-    c.InsertColumn(0, 150);
-    c.InsertColumn(1, 100);
+    c.Columns({150, 100});
     EXPECT_EQ(c.d->columnEdges[2], 250) << "ends beyond the client width - 1: one pixel further";
     EXPECT_EQ(c.host.scroll[SB_HORZ].nMax, 248);
     EXPECT_EQ(c.host.scroll[SB_HORZ].nPage, 200u);
@@ -197,8 +189,7 @@ TEST(TreeListColumns, EdgesWidthsAndHorizontalBar)
 TEST(TreeListColumns, OptimalWidthFromShownRows)
 {
     Control c;
-    c.InsertColumn(0, 50);
-    c.InsertColumn(1, 50);
+    c.Columns({50, 50});
     const uint32_t a = c.Insert(0, "a");
     const uint32_t b = c.Insert(a, "b");
     c.Expand(a);
@@ -244,8 +235,7 @@ namespace {
 TEST(TreeListColumns, AutomaticFirstColumnWidthFollowsTheTexts)
 {
     Control c;
-    c.InsertColumn(0, 50);
-    c.InsertColumn(1, 50);
+    c.Columns({50, 50});
     c.Send(TLM_OPTION, 15 | kTreeListOptionSet, 10);
     c.Insert(0, "abcdefghijkl");  // 12 letters of 6 pixels
     c.Pump();

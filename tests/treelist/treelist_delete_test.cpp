@@ -7,12 +7,10 @@
 
 #include "tests/treelist/treelist_fake_host.h"
 
-using treelist_test::Control;
-using treelist_test::Sent;
+using namespace treelist_test;
 
 namespace {
 
-LPARAM P(const void* p) { return reinterpret_cast<LPARAM>(p); }
 
 Control* g_control;
 int CALLBACK DestroyingCompare(LPARAM a, LPARAM b, LPARAM)
@@ -129,12 +127,9 @@ TEST(TreeListReentrancy, ParentsActingInsideDeleteNotifications)
 {
     const ReentrantCase cases[] = {
         {"delete sibling in DELETEITEM", TVN_DELETEITEMA, 0},
-        {"delete the item again in DELETEITEM", TVN_DELETEITEMA, 1},
-        {"insert in DELETEITEM", TVN_DELETEITEMA, 2},
-        {"destroy in DELETEITEM", TVN_DELETEITEMA, 3},
-        {"delete all in DELETEITEM", TVN_DELETEITEMA, 4},
-        {"delete the item in SELCHANGED", TVN_SELCHANGEDA, 1},
-        {"destroy in SELCHANGED", TVN_SELCHANGEDA, 3},
+        {"delete the item again in DELETEITEM", TVN_DELETEITEMA, 1}, {"insert in DELETEITEM", TVN_DELETEITEMA, 2},
+        {"destroy in DELETEITEM", TVN_DELETEITEMA, 3}, {"delete all in DELETEITEM", TVN_DELETEITEMA, 4},
+        {"delete the item in SELCHANGED", TVN_SELCHANGEDA, 1}, {"destroy in SELCHANGED", TVN_SELCHANGEDA, 3},
         {"delete all in SELCHANGED", TVN_SELCHANGEDA, 4},
     };
     for (const ReentrantCase& rc : cases) {

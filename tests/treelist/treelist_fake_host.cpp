@@ -369,6 +369,19 @@ int Control::InsertColumn(uint32_t index, int width, const char* text, UINT extr
     return ::testing::AssertionFailure() << why;
 }
 
+void Control::Columns(std::initializer_list<int> widths)
+{
+    uint32_t index = 0;
+    for (int width : widths)
+        InsertColumn(index++, width);
+}
+
+int Control::Select(uint32_t h, uint32_t column, uint32_t flags)
+{
+    TreeListCall call(*d);
+    return TreeListSelect(*d, h, column, flags);
+}
+
 Tree::Tree()
 {
     r1 = c.Insert(0, "R1");

@@ -8,10 +8,24 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 namespace treelist_test {
+
+inline LPARAM P(const void* p) { return reinterpret_cast<LPARAM>(p); }
+
+// An item record for TVM_GETITEM, TVM_SETITEM and the other item messages.
+inline TVITEMA ItemOf(uint32_t h, UINT mask, UINT state = 0, UINT stateMask = 0)
+{
+    TVITEMA tv{};
+    tv.hItem = TreeListHtreeOf(h);
+    tv.mask = mask;
+    tv.state = state;
+    tv.stateMask = stateMask;
+    return tv;
+}
 
 // A notification as the parent saw it.
 struct Sent {
@@ -71,11 +85,7 @@ public:
     void DragFeedback(uint32_t modeFlags, uint32_t keyState) override { feedback.push_back({modeFlags, keyState}); }
     void EndDragVisuals() override { ++dragEnds; }
 
-    struct HeaderItem {
-        int width;
-        std::string text;
-        int fmt;
-    };
+    struct HeaderItem { int width; std::string text; int fmt; };
 
     // The parent: answers every notification (default 0).
     std::function<LRESULT(NMHDR&)> parent;
@@ -101,10 +111,7 @@ public:
     int focusRequests = 0, parentFocus = 0;
     bool shift = false, ctrl = false;
     bool clipboardText = false;
-    struct Timer {
-        UINT_PTR id;
-        UINT milliseconds;
-    };
+    struct Timer { UINT_PTR id; UINT milliseconds; };
     std::vector<Timer> timers;  // running
     std::vector<EditCall> edits;
     LRESULT hookAnswer = 0, startAnswer = 0;
@@ -159,6 +166,10 @@ public:
     std::vector<uint32_t> Children(uint32_t parent);
     std::vector<std::string> ChildTexts(uint32_t parent);
     int InsertColumn(uint32_t index, int width, const char* text = "c", UINT extraMask = 0, int fmt = 0);
+    // Columns 0, 1, ... with these widths.
+    void Columns(std::initializer_list<int> widths);
+    // The core's selection, as the input paths call it.
+    int Select(uint32_t h, uint32_t column = 0, uint32_t flags = 0);
     // Brings the rows up to date and checks every invariant.
     ::testing::AssertionResult Verify();
 

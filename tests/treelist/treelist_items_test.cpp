@@ -8,11 +8,10 @@
 
 #include "tests/treelist/treelist_fake_host.h"
 
-using treelist_test::Control;
+using namespace treelist_test;
 
 namespace {
 
-LPARAM P(const void* p) { return reinterpret_cast<LPARAM>(p); }
 
 TEST(TreeListHandles, GrowFrom64To160AndReuseOnlyAfterWrapping)
 {
@@ -41,9 +40,7 @@ TEST(TreeListHandles, UnknownHandlesAnswerNoItem)
     c.Delete(a);
     for (uint32_t h : {a, 1000u, 0u}) {
         SCOPED_TRACE(h);
-        TVITEMA tv{};
-        tv.mask = TVIF_TEXT | TVIF_PARAM;
-        tv.hItem = TreeListHtreeOf(h);
+        TVITEMA tv = ItemOf(h, TVIF_TEXT | TVIF_PARAM);
         EXPECT_EQ(c.Send(TVM_GETITEMA, 0, P(&tv)), 0);
         EXPECT_EQ(c.Send(TVM_SETITEMA, 0, P(&tv)), 0);
         EXPECT_EQ(c.Send(TLM_GETITEMDATA, 0, h), 0);
@@ -65,10 +62,8 @@ struct PositionCase {
 TEST(TreeListInsert, EveryPosition)
 {
     const PositionCase cases[] = {
-        {"first", 0, kTreeListFirst, {"X", "A", "B", "C"}},
-        {"last", 0, kTreeListLast, {"A", "B", "C", "X"}},
-        {"root as after", 0, kTreeListRoot, {"A", "B", "C", "X"}},
-        {"behind B", 0, 101, {"A", "B", "X", "C"}},
+        {"first", 0, kTreeListFirst, {"X", "A", "B", "C"}}, {"last", 0, kTreeListLast, {"A", "B", "C", "X"}},
+        {"root as after", 0, kTreeListRoot, {"A", "B", "C", "X"}}, {"behind B", 0, 101, {"A", "B", "X", "C"}},
         {"after item B", 2, kTreeListAfterItem, {"A", "B", "X", "C"}},
         {"before item B", 2, kTreeListBeforeItem, {"A", "X", "B", "C"}},
         {"before item A", 1, kTreeListBeforeItem, {"X", "A", "B", "C"}},
@@ -175,9 +170,7 @@ TEST(TreeListInsert, SortedByCallerFunction)
 TEST(TreeListInsert, DataWordBehindTheItem)
 {
     Control c;
-    struct {
-        TVINSERTSTRUCTA ins;
-    } packed{};
+    struct { TVINSERTSTRUCTA ins; } packed{};
     packed.ins.hParent = TVI_ROOT;
     packed.ins.hInsertAfter = TVI_LAST;
     packed.ins.item.mask = TVIF_TEXT | TVIF_DATAFOLLOWS;
@@ -213,17 +206,13 @@ TEST(TreeListText, GetAndSetBoundaries)
     for (const Case& cs : cases) {
         SCOPED_TRACE(cs.cchTextMax);
         char buffer[16] = "untouched";
-        TVITEMA tv{};
-        tv.mask = TVIF_TEXT;
-        tv.hItem = TreeListHtreeOf(h);
+        TVITEMA tv = ItemOf(h, TVIF_TEXT);
         tv.pszText = buffer;
         tv.cchTextMax = cs.cchTextMax;
         EXPECT_EQ(c.Send(TVM_GETITEMA, 0, P(&tv)), 1);
         EXPECT_STREQ(buffer, cs.expected);
     }
-    TVITEMA tv{};
-    tv.mask = TVIF_TEXT | TVIF_TEXTPTR;
-    tv.hItem = TreeListHtreeOf(h);
+    TVITEMA tv = ItemOf(h, TVIF_TEXT | TVIF_TEXTPTR);
     c.Send(TVM_GETITEMA, 0, P(&tv));
     EXPECT_STREQ(tv.pszText, "hello");
     EXPECT_EQ(tv.cchTextMax, 6);
@@ -242,13 +231,9 @@ TEST(TreeListText, GetAndSetBoundaries)
 TEST(TreeListText, MissingCellsReadEmptyWithoutBeingCreated)
 {
     Control c;
-    c.InsertColumn(0, 100);
-    c.InsertColumn(1, 50);
-    c.InsertColumn(2, 50);
+    c.Columns({100, 50, 50});
     const uint32_t h = c.InsertState(0, "a", TVIS_BOLD | TVIS_SELECTED | TVIS_FOCUSED, 0xFF);
-    TVITEMA tv{};
-    tv.mask = TVIF_SUBITEM | TVIF_TEXT | TVIF_TEXTPTR | TVIF_IMAGE | TVIF_STATE;
-    tv.hItem = TreeListHtreeOf(h);
+    TVITEMA tv = ItemOf(h, TVIF_SUBITEM | TVIF_TEXT | TVIF_TEXTPTR | TVIF_IMAGE | TVIF_STATE);
     tv.cChildren = 2;
     tv.stateMask = 0xFFFFFFFF;
     ASSERT_EQ(c.Send(TVM_GETITEMA, 0, P(&tv)), 1);
@@ -273,11 +258,7 @@ TEST(TreeListItemState, SelectedBitGoesThroughSelect)
     Control c;
     const uint32_t a = c.Insert(0, "a", kTreeListLast, 11);
     const uint32_t b = c.Insert(0, "b", kTreeListLast, 22);
-    TVITEMA tv{};
-    tv.mask = TVIF_STATE;
-    tv.hItem = TreeListHtreeOf(a);
-    tv.state = TVIS_SELECTED;
-    tv.stateMask = TVIS_SELECTED;
+    TVITEMA tv = ItemOf(a, TVIF_STATE, TVIS_SELECTED, TVIS_SELECTED);
     c.host.Clear();
     EXPECT_EQ(c.Send(TVM_SETITEMA, 0, P(&tv)), 1);
     EXPECT_EQ(c.host.Codes(), (std::vector<UINT>{TVN_SELCHANGINGA, TVN_SELCHANGEDA}));
@@ -308,11 +289,8 @@ TEST(TreeListItemState, DeferredStateWaitsForTheUpdateMessage)
     Control c;
     const uint32_t p = c.Insert(0, "p");
     c.Insert(p, "child");
-    TVITEMA tv{};
-    tv.mask = TVIF_STATE | TVIF_DEFERSTATE;
-    tv.hItem = TreeListHtreeOf(p);
-    tv.state = TVIS_EXPANDED | TVIS_SELECTED | TVIS_BOLD;
-    tv.stateMask = TVIS_EXPANDED | TVIS_SELECTED | TVIS_BOLD;
+    const UINT bits = TVIS_EXPANDED | TVIS_SELECTED | TVIS_BOLD;
+    TVITEMA tv = ItemOf(p, TVIF_STATE | TVIF_DEFERSTATE, bits, bits);
     EXPECT_EQ(c.Send(TVM_SETITEMA, 0, P(&tv)), 1);
     EXPECT_EQ(c.State(p), UINT(TVIS_BOLD));
     c.Pump();
@@ -327,11 +305,7 @@ TEST(TreeListItemState, ExpandedBitOfAParentGoesThroughExpand)
     const uint32_t p = c.Insert(0, "p");
     c.Insert(p, "child");
     c.host.parent = [](NMHDR& h) -> LRESULT { return h.code == TVN_ITEMEXPANDINGA; };
-    TVITEMA tv{};
-    tv.mask = TVIF_STATE;
-    tv.hItem = TreeListHtreeOf(p);
-    tv.state = TVIS_EXPANDED;
-    tv.stateMask = TVIS_EXPANDED;
+    TVITEMA tv = ItemOf(p, TVIF_STATE, TVIS_EXPANDED, TVIS_EXPANDED);
     EXPECT_EQ(c.Send(TVM_SETITEMA, 0, P(&tv)), 0) << "vetoed";
     EXPECT_EQ(c.State(p) & TVIS_EXPANDED, 0u);
     c.host.parent = nullptr;
@@ -349,26 +323,15 @@ TEST(TreeListCount, GroupsAndTests)
     c.Insert(b, "z", kTreeListLast, 2);
     c.Insert(x, "deep", kTreeListLast, 1);
     c.Insert(0, "r2", kTreeListLast, 1);
-    struct Case {
-        uint32_t item;
-        UINT mask;
-        LPARAM data;
-        LRESULT expected;
-    } cases[] = {
-        {kTreeListRoot, TLCI_DESCENDANTS | TVIF_HANDLE, 0, 7},
-        {kTreeListRoot, TLCI_DESCENDANTS | TVIF_PARAM, 1, 5},
-        {kTreeListRoot, TLCI_SELF | TVIF_HANDLE, 0, 0},
-        {x, TLCI_SELF | TLCI_ANCESTORS | TVIF_HANDLE, 0, 3},
-        {x, TLCI_SIBLINGS | TVIF_PARAM, 1, 1},
-        {b, TLCI_DESCENDANTS | TVIF_PARAM, 1, 3},
-        {a, TLCI_SELF | TLCI_DESCENDANTS | TVIF_PARAM, 2, 2},
-        {999, TLCI_SELF | TVIF_HANDLE, 0, -1},
+    struct Case { uint32_t item; UINT mask; LPARAM data; LRESULT expected; } cases[] = {
+        {kTreeListRoot, TLCI_DESCENDANTS | TVIF_HANDLE, 0, 7}, {kTreeListRoot, TLCI_DESCENDANTS | TVIF_PARAM, 1, 5},
+        {kTreeListRoot, TLCI_SELF | TVIF_HANDLE, 0, 0}, {x, TLCI_SELF | TLCI_ANCESTORS | TVIF_HANDLE, 0, 3},
+        {x, TLCI_SIBLINGS | TVIF_PARAM, 1, 1}, {b, TLCI_DESCENDANTS | TVIF_PARAM, 1, 3},
+        {a, TLCI_SELF | TLCI_DESCENDANTS | TVIF_PARAM, 2, 2}, {999, TLCI_SELF | TVIF_HANDLE, 0, -1},
     };
     for (const Case& cs : cases) {
         SCOPED_TRACE(cs.expected);
-        TVITEMA tv{};
-        tv.hItem = TreeListHtreeOf(cs.item);
-        tv.mask = cs.mask;
+        TVITEMA tv = ItemOf(cs.item, cs.mask);
         tv.lParam = cs.data;
         EXPECT_EQ(c.Send(TLM_COUNTITEMS, 0, P(&tv)), cs.expected);
     }
@@ -382,8 +345,7 @@ TEST(TreeListCount, GroupsAndTests)
 TEST(TreeListFind, TestsWalksAndContinuation)
 {
     Control c;
-    c.InsertColumn(0, 100);
-    c.InsertColumn(1, 100);
+    c.Columns({100, 100});
     const uint32_t a = c.Insert(0, "Alpha", kTreeListLast, 1);
     const uint32_t a1 = c.Insert(a, "one", kTreeListLast, 7);
     const uint32_t a2 = c.Insert(a, "two", kTreeListLast, 7);
@@ -463,8 +425,7 @@ struct MoveCase {
 TEST(TreeListMove, AllModes)
 {
     const MoveCase cases[] = {
-        {"in front", 2, 0, 0, 2, {"C", "A", "B"}, {"a1", "a2"}},
-        {"behind", 0, 2, 1, 2, {"B", "C", "A"}, {"a1", "a2"}},
+        {"in front", 2, 0, 0, 2, {"C", "A", "B"}, {"a1", "a2"}}, {"behind", 0, 2, 1, 2, {"B", "C", "A"}, {"a1", "a2"}},
         {"first child", 2, 0, 2, 2, {"A", "B"}, {"C", "a1", "a2"}},
         {"last child", 1, 0, 3, 2, {"A", "C"}, {"a1", "a2", "B"}},
         {"child out", 4, 1, 1, 2, {"A", "B", "a2", "C"}, {"a1"}},
@@ -515,9 +476,7 @@ TEST(TreeListMove, SubtreeLevelsAndRowsFollow)
 TEST(TreeListColors, ItemsAndCells)
 {
     Control c;
-    c.InsertColumn(0, 100);
-    c.InsertColumn(1, 100);
-    c.InsertColumn(2, 100);
+    c.Columns({100, 100, 100});
     const uint32_t h = c.Insert(0, "a");
     EXPECT_EQ(c.Send(TLM_GETITEMTEXTCOLOR, h, 0), -1);
     EXPECT_EQ(c.Send(TLM_SETITEMTEXTCOLOR, h, 0x112233), -1);
@@ -555,10 +514,7 @@ TEST(TreeListExtra, CallerAreaBehindEveryItem)
 TEST(TreeListLimits, LimitsOfIndentAndItemHeight)
 {
     Control f;
-    const struct {
-        WPARAM indent;
-        LRESULT stored;
-    } indents[] = {{2, 5}, {100, 64}, {20, 20}, {5, 5}, {64, 64}};
+    const struct { WPARAM indent; LRESULT stored; } indents[] = {{2, 5}, {100, 64}, {20, 20}, {5, 5}, {64, 64}};
     LRESULT previous = 19;
     for (const auto& c : indents) {
         EXPECT_EQ(f.Send(TVM_SETINDENT, c.indent), previous);
@@ -582,11 +538,7 @@ TEST(TreeListLimits, LimitsOfIndentAndItemHeight)
 TEST(TreeListLimits, OptionsReadAndWrite)
 {
     Control f;
-    const struct {
-        WPARAM option;
-        LPARAM write;
-        LRESULT before, after;
-    } cases[] = {
+    const struct { WPARAM option; LPARAM write; LRESULT before, after; } cases[] = {
         {1, 5, 1, 5},       {2, 0x40, 0, 0x40},  {3, 0x80, 0, 0x80},      {4, 2, 0, 2},
         {5, 7, 0, LRESULT(0x80000000u)},         {7, 3, 0, 3},            {8, 1, 0, 1},
         {9, 9, 0, 9},       {10, 20, 0, 20},     {12, 0x1000, 0, 0x1000}, {13, 5, 3, 5},

@@ -11,19 +11,11 @@
 #include "tests/treelist/treelist_fake_host.h"
 #include "ui/treelist/core/incremental_search.h"
 
-using treelist_test::Control;
-using treelist_test::Tree;
-using treelist_test::EditCall;
+using namespace treelist_test;
 
 namespace {
 
-LPARAM P(const void* p) { return reinterpret_cast<LPARAM>(p); }
 
-void Select(Control& c, uint32_t h, uint32_t column = 0)
-{
-    TreeListCall call(*c.d);
-    TreeListSelect(*c.d, h, column, 0);
-}
 
 TEST(TreeListKeys, CaretMoves)
 {
@@ -35,14 +27,11 @@ TEST(TreeListKeys, CaretMoves)
         uint32_t Tree::*to;
         bool expandedAfter;  // of the caret, for Left and Right
     } cases[] = {
-        {"down", &Tree::r1, VK_DOWN, &Tree::a, true},
-        {"up", &Tree::a, VK_UP, &Tree::r1, true},
-        {"up at the top", &Tree::r1, VK_UP, &Tree::r1, true},
-        {"end", &Tree::a, VK_END, &Tree::r3, false},
+        {"down", &Tree::r1, VK_DOWN, &Tree::a, true}, {"up", &Tree::a, VK_UP, &Tree::r1, true},
+        {"up at the top", &Tree::r1, VK_UP, &Tree::r1, true}, {"end", &Tree::a, VK_END, &Tree::r3, false},
         {"home", &Tree::r3, VK_HOME, &Tree::r1, true},
         {"page down: rows per page - 1", &Tree::r1, VK_NEXT, &Tree::a1, false},
-        {"page up", &Tree::a2, VK_PRIOR, &Tree::a, true},
-        {"backspace: parent", &Tree::a1, VK_BACK, &Tree::a, true},
+        {"page up", &Tree::a2, VK_PRIOR, &Tree::a, true}, {"backspace: parent", &Tree::a1, VK_BACK, &Tree::a, true},
         {"backspace at the root level", &Tree::r2, VK_BACK, &Tree::r2, false},
         {"left on a leaf: parent", &Tree::a2, VK_LEFT, &Tree::a, true},
         {"left on an expanded item collapses it", &Tree::a, VK_LEFT, &Tree::a, false},
@@ -53,7 +42,7 @@ TEST(TreeListKeys, CaretMoves)
         SCOPED_TRACE(k.name);
         Tree f;
         Control& c = f.c;
-        Select(c, f.*k.from);
+        c.Select(f.*k.from);
         c.host.Clear();
         c.Key(k.key);
         EXPECT_EQ(c.d->caretItem, f.*k.to);
@@ -83,7 +72,7 @@ TEST(TreeListKeys, HomeWithPinnedRowsStopsBelowThemFirst)
     for (int i = 0; i < 20; ++i)
         h.push_back(c.Insert(0, "row"));
     c.Send(TLM_OPTION, 4 | kTreeListOptionSet, 2);
-    Select(c, h[10]);
+    c.Select(h[10]);
     c.Key(VK_HOME);
     EXPECT_EQ(c.d->caretItem, h[2]);
     c.Key(VK_HOME);
@@ -107,21 +96,12 @@ TEST(TreeListKeys, ShiftRangesEndAtTheNewCaret)
             out.push_back(h[size_t(i)]);
         return out;
     };
-    Select(c, h[3]);
-    const struct {
-        const char* name;
-        int key;
-        bool shift;
-        int first, last, caret;
-    } steps[] = {
-        {"shift down", VK_DOWN, true, 3, 4, 4},
-        {"shift down again", VK_DOWN, true, 3, 5, 5},
-        {"shift up shrinks", VK_UP, true, 3, 4, 4},
-        {"shift up to the anchor", VK_UP, true, 3, 3, 3},
-        {"past the anchor", VK_UP, true, 2, 3, 2},
-        {"shift home walks down to row 0", VK_HOME, true, 0, 3, 0},
-        {"shift end", VK_END, true, 3, 9, 9},
-        {"plain up: one item", VK_UP, false, 8, 8, 8},
+    c.Select(h[3]);
+    const struct { const char* name; int key; bool shift; int first, last, caret; } steps[] = {
+        {"shift down", VK_DOWN, true, 3, 4, 4}, {"shift down again", VK_DOWN, true, 3, 5, 5},
+        {"shift up shrinks", VK_UP, true, 3, 4, 4}, {"shift up to the anchor", VK_UP, true, 3, 3, 3},
+        {"past the anchor", VK_UP, true, 2, 3, 2}, {"shift home walks down to row 0", VK_HOME, true, 0, 3, 0},
+        {"shift end", VK_END, true, 3, 9, 9}, {"plain up: one item", VK_UP, false, 8, 8, 8},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.name);
@@ -138,7 +118,7 @@ TEST(TreeListKeys, ShiftRangeEndsAtTheNewCaretWhateverTheParentDoes)
     std::vector<uint32_t> h;
     for (int i = 0; i < 8; ++i)
         h.push_back(c.Insert(0, "row"));
-    Select(c, h[6]);
+    c.Select(h[6]);
     // The parent moves the caret back to row 7 whenever row 2 is selected.
     int depth = 0;
     c.host.parent = [&](NMHDR& hdr) -> LRESULT {
@@ -159,40 +139,23 @@ TEST(TreeListKeys, CellSelectionSkipsZeroWidthColumnsAndJoinedCells)
 {
     Control c(TVS_HASBUTTONS | TVS_LINESATROOT, 400, 200);
     c.SetExStyle(TLS_EX_CELLSELECT);
-    c.InsertColumn(0, 100);
-    c.InsertColumn(1, 0);
-    c.InsertColumn(2, 50);
-    c.InsertColumn(3, 50);
-    c.InsertColumn(4, 50);
+    c.Columns({100, 0, 50, 50, 50});
     ASSERT_EQ(c.d->columns[1].width, 16);  // the minimum width; make it zero
     c.d->columns[1].width = 0;
     const uint32_t plain = c.Insert(0, "plain");
     const uint32_t joined = c.Insert(0, "joined");
     c.Send(TLM_OPTION, 14 | kTreeListOptionSet, 0x4);  // column 2 joins column 3
-    TVITEMA tv{};
-    tv.mask = TVIF_STATE;
-    tv.hItem = TreeListHtreeOf(joined);
-    tv.state = tv.stateMask = 0x4u << 16;
+    TVITEMA tv = ItemOf(joined, TVIF_STATE, 0x4u << 16, 0x4u << 16);
     c.Send(TVM_SETITEMA, 0, P(&tv));
-    Select(c, plain);
-    const struct {
-        const char* name;
-        int key;
-        uint32_t item;
-        uint32_t column;
-    } steps[] = {
-        {"right skips the empty column", VK_RIGHT, plain, 2},
-        {"right", VK_RIGHT, plain, 3},
-        {"down into the group: its first column", VK_DOWN, joined, 2},
-        {"right out of the group", VK_RIGHT, joined, 4},
+    c.Select(plain);
+    const struct { const char* name; int key; uint32_t item; uint32_t column; } steps[] = {
+        {"right skips the empty column", VK_RIGHT, plain, 2}, {"right", VK_RIGHT, plain, 3},
+        {"down into the group: its first column", VK_DOWN, joined, 2}, {"right out of the group", VK_RIGHT, joined, 4},
         {"left into the group: its first column", VK_LEFT, joined, 2},
-        {"left skips the empty column", VK_LEFT, joined, 0},
-        {"left at the first column stays", VK_LEFT, joined, 0},
+        {"left skips the empty column", VK_LEFT, joined, 0}, {"left at the first column stays", VK_LEFT, joined, 0},
         {"right onto the group's first column", VK_RIGHT, joined, 2},
-        {"up: a plain row keeps the column", VK_UP, plain, 2},
-        {"right in the plain row", VK_RIGHT, plain, 3},
-        {"down onto the spanned column", VK_DOWN, joined, 2},
-        {"home keeps the column", VK_HOME, plain, 2},
+        {"up: a plain row keeps the column", VK_UP, plain, 2}, {"right in the plain row", VK_RIGHT, plain, 3},
+        {"down onto the spanned column", VK_DOWN, joined, 2}, {"home keeps the column", VK_HOME, plain, 2},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.name);
@@ -205,30 +168,18 @@ TEST(TreeListKeys, CellSelectionSkipsZeroWidthColumnsAndJoinedCells)
 TEST(TreeListKeys, CtrlKeysScrollWithoutMovingTheCaret)
 {
     Control c;
-    c.InsertColumn(0, 300);
-    c.InsertColumn(1, 200);
+    c.Columns({300, 200});
     std::vector<uint32_t> h;
     for (int i = 0; i < 40; ++i)
         h.push_back(c.Insert(0, "row"));
-    Select(c, h[0]);
+    c.Select(h[0]);
     const uint32_t visible = c.d->visibleCount;
     ASSERT_EQ(visible, 11u);  // below the header
-    const struct {
-        const char* name;
-        int key;
-        uint32_t first;
-        int x;
-    } steps[] = {
-        {"down", VK_DOWN, 1, 0},
-        {"page down", VK_NEXT, 1 + visible, 0},
-        {"end: the last page", VK_END, 40 - visible + 1, 0},
-        {"down at the end", VK_DOWN, 40 - visible + 1, 0},
-        {"page up", VK_PRIOR, 40 - 2 * visible + 1, 0},
-        {"home", VK_HOME, 0, 0},
-        {"up at the top", VK_UP, 0, 0},
-        {"right", VK_RIGHT, 0, 16},
-        {"left", VK_LEFT, 0, 0},
-        {"left at the edge", VK_LEFT, 0, 0},
+    const struct { const char* name; int key; uint32_t first; int x; } steps[] = {
+        {"down", VK_DOWN, 1, 0}, {"page down", VK_NEXT, 1 + visible, 0},
+        {"end: the last page", VK_END, 40 - visible + 1, 0}, {"down at the end", VK_DOWN, 40 - visible + 1, 0},
+        {"page up", VK_PRIOR, 40 - 2 * visible + 1, 0}, {"home", VK_HOME, 0, 0}, {"up at the top", VK_UP, 0, 0},
+        {"right", VK_RIGHT, 0, 16}, {"left", VK_LEFT, 0, 0}, {"left at the edge", VK_LEFT, 0, 0},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.name);
@@ -256,7 +207,7 @@ TEST(TreeListKeys, CtrlKeysScrollWithoutMovingTheCaret)
 TEST(TreeListKeys, CtrlSpaceTogglesTheCaretsExpansion)
 {
     Tree t;
-    Select(t.c, t.r2);
+    t.c.Select(t.r2);
     t.c.Key(VK_SPACE, false, true);
     EXPECT_NE(t.c.State(t.r2) & TVIS_EXPANDED, 0u);
     EXPECT_EQ(t.c.d->caretItem, t.r2);
@@ -281,7 +232,7 @@ TEST(TreeListKeys, EnterNotifiesThenEditsOrHooks)
         Control c;
         c.InsertColumn(0, 200);
         const uint32_t a = c.Insert(0, "a");
-        Select(c, a);
+        c.Select(a);
         c.d->columns[0].editKind = k.editKind;
         c.host.Clear();
         c.Key(VK_RETURN, false, k.ctrl, 0x1C0001);
@@ -315,7 +266,7 @@ TEST(TreeListKeys, PasteStartsTheEditorOrGoesToTheHook)
         Control c;
         c.InsertColumn(0, 200);
         const uint32_t a = c.Insert(0, "a");
-        Select(c, a);
+        c.Select(a);
         c.d->columns[0].editKind = k.editKind;
         c.d->columns[0].editFlags = k.editFlags;
         c.host.clipboardText = k.clipboard;
@@ -367,13 +318,12 @@ TEST(TreeListKeys, SpaceTogglesTheCaretsCheckBoxInTheFirstColumn)
 {
     Control c(TVS_HASBUTTONS | TVS_CHECKBOXES);
     c.SetExStyle(TLS_EX_CELLSELECT);
-    c.InsertColumn(0, 100);
-    c.InsertColumn(1, 100);
+    c.Columns({100, 100});
     const uint32_t a = c.Insert(0, "a");
-    Select(c, a);
+    c.Select(a);
     c.Key(VK_SPACE);
     EXPECT_EQ(c.State(a) & TVIS_STATEIMAGEMASK, 0x2000u);
-    Select(c, a, 1);
+    c.Select(a, 1);
     c.Key(VK_SPACE);
     EXPECT_EQ(c.State(a) & TVIS_STATEIMAGEMASK, 0x2000u);
 }
@@ -454,18 +404,10 @@ TEST(TreeListSearch, RepeatedLettersWalkThroughTheRows)
 
 TEST(TreeListSearch, TimeoutsGrowWithTheTypedCount)
 {
-    const struct {
-        const char* name;
-        const char* before;
-        DWORD pause;
-        std::string after;
-    } cases[] = {
-        {"one char: 750 still appends", "b", 750, "BX"},
-        {"one char: 751 starts anew", "b", 751, "X"},
-        {"two chars: 750 still appends", "bl", 750, "BLX"},
-        {"two chars: 751 starts anew", "bl", 751, "X"},
-        {"three chars: 1000 still appends", "blu", 1000, "BLUX"},
-        {"three chars: 1001 starts anew", "blu", 1001, "X"},
+    const struct { const char* name; const char* before; DWORD pause; std::string after; } cases[] = {
+        {"one char: 750 still appends", "b", 750, "BX"}, {"one char: 751 starts anew", "b", 751, "X"},
+        {"two chars: 750 still appends", "bl", 750, "BLX"}, {"two chars: 751 starts anew", "bl", 751, "X"},
+        {"three chars: 1000 still appends", "blu", 1000, "BLUX"}, {"three chars: 1001 starts anew", "blu", 1001, "X"},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.name);
@@ -484,10 +426,7 @@ TEST(TreeListSearch, TheFirstCharacterHasHalfASecond)
     for (DWORD now : {500u, 501u}) {
         SCOPED_TRACE(now);
         Search s;
-        {
-            TreeListCall call(*s.c.d);
-            TreeListSelect(*s.c.d, s.h[1], 0, 0);
-        }
+        s.c.Select(s.h[1]);
         s.c.host.now = now;
         s.c.Char('b');
         EXPECT_EQ(s.CaretRow(), now == 500 ? 1 : 2);
@@ -551,10 +490,7 @@ TEST(TreeListSearch, WhatKeepsACharacterFromSearching)
     {
         Search s;  // a typing editor in the caret column takes the character
         s.c.InsertColumn(0, 200);
-        {
-            TreeListCall call(*s.c.d);
-            TreeListSelect(*s.c.d, s.h[0], 0, 0);
-        }
+        s.c.Select(s.h[0]);
         s.c.d->columns[0].editKind = 2;
         s.Type("b");
         EXPECT_EQ(s.CaretRow(), 0);
@@ -584,13 +520,9 @@ TEST(TreeListSearch, CallbackTextsAndCellColumns)
     c.host.parent = nullptr;
     // In cell selection the caret column's cells are searched.
     c.SetExStyle(TLS_EX_CELLSELECT);
-    c.InsertColumn(0, 100);
-    c.InsertColumn(1, 100);
+    c.Columns({100, 100});
     c.SetText(s.h[4], "mango", 1);
-    {
-        TreeListCall call(*c.d);
-        TreeListSelect(*c.d, s.h[0], 1, 0);
-    }
+    c.Select(s.h[0], 1);
     c.host.now += 2000;
     s.Type("m");
     EXPECT_EQ(c.d->caretItem, s.h[4]);

@@ -9,9 +9,7 @@
 
 #include "tests/treelist/treelist_fake_host.h"
 
-using treelist_test::Control;
-using treelist_test::EditCall;
-using treelist_test::Sent;
+using namespace treelist_test;
 
 namespace {
 
@@ -91,8 +89,7 @@ TEST(TreeListMouse, MultipleSelectionWithCtrlShiftAndTheDeferredClick)
     Control& c = r.c;
     c.SetExStyle(TLS_EX_MULTISELECT);
     const ClickStep steps[] = {
-        {"plain", 1, 0, WM_LBUTTONDOWN, {1}, 1, -1},
-        {"ctrl adds", 3, MK_CONTROL, WM_LBUTTONDOWN, {1, 3}, 3, -1},
+        {"plain", 1, 0, WM_LBUTTONDOWN, {1}, 1, -1}, {"ctrl adds", 3, MK_CONTROL, WM_LBUTTONDOWN, {1, 3}, 3, -1},
         {"ctrl on a selected item removes it and anchors", 1, MK_CONTROL, WM_LBUTTONDOWN, {3}, -1, 1},
         {"shift: range from the anchor", 4, MK_SHIFT, WM_LBUTTONDOWN, {1, 2, 3, 4}, 4, 1},
         {"shift the other way: caret is the new item", 0, MK_SHIFT, WM_LBUTTONDOWN, {0, 1}, 0, 1},
@@ -509,8 +506,7 @@ TEST(TreeListDrop, SeveralSelectedItemsMoveOnceInTreeOrder)
 TEST(TreeListInsertMark, IsARealItemThatMovesAndGoes)
 {
     Control c;
-    c.InsertColumn(0, 100);
-    c.InsertColumn(1, 100);
+    c.Columns({100, 100});
     const uint32_t a = c.Insert(0, "A");
     const uint32_t b = c.Insert(0, "B");
     c.Insert(0, "C");

@@ -7,12 +7,10 @@
 
 #include "tests/treelist/treelist_fake_host.h"
 
-using treelist_test::Control;
-using treelist_test::Tree;
+using namespace treelist_test;
 
 namespace {
 
-LPARAM P(const void* p) { return reinterpret_cast<LPARAM>(p); }
 
 TEST(TreeListNextItem, EveryRelationCode)
 {
@@ -21,56 +19,24 @@ TEST(TreeListNextItem, EveryRelationCode)
     ASSERT_EQ(c.Rows(), (std::vector<uint32_t>{t.r1, t.a, t.a1, t.a2, t.b, t.r2, t.r3}));
     ASSERT_EQ(c.d->visibleCount, 3u);
     const uint32_t root = kTreeListRoot;
-    const struct {
-        UINT code;
-        uint32_t from;
-        uint32_t expected;
-    } cases[] = {
-        {TVGN_ROOT, 0, t.r1},
-        {TVGN_NEXT, t.r1, t.r2},
-        {TVGN_NEXT, t.r3, 0},
-        {TVGN_NEXT, 4711, 0},
-        {TVGN_PREVIOUS, t.r2, t.r1},
-        {TVGN_PREVIOUS, t.a, 0},
-        {TVGN_PARENT, t.a1, t.a},
-        {TVGN_PARENT, t.r1, 0},
-        {TVGN_CHILD, t.r1, t.a},
-        {TVGN_CHILD, root, t.r1},
-        {TVGN_CHILD, t.a1, 0},
-        {TVGN_FIRSTVISIBLE, 0, t.r1},
+    const struct { UINT code; uint32_t from; uint32_t expected; } cases[] = {
+        {TVGN_ROOT, 0, t.r1}, {TVGN_NEXT, t.r1, t.r2}, {TVGN_NEXT, t.r3, 0}, {TVGN_NEXT, 4711, 0},
+        {TVGN_PREVIOUS, t.r2, t.r1}, {TVGN_PREVIOUS, t.a, 0}, {TVGN_PARENT, t.a1, t.a}, {TVGN_PARENT, t.r1, 0},
+        {TVGN_CHILD, t.r1, t.a}, {TVGN_CHILD, root, t.r1}, {TVGN_CHILD, t.a1, 0}, {TVGN_FIRSTVISIBLE, 0, t.r1},
         {TVGN_NEXTVISIBLE, t.r1, t.a},
         {TVGN_NEXTVISIBLE, t.a1, t.a2},  // the last whole row still has a next
         {TVGN_NEXTVISIBLE, t.a2, 0},     // below the page
         {TVGN_NEXTVISIBLE, t.cc, 0},     // not shown
-        {TVGN_NEXTVISIBLE, root, t.r1},
-        {TVGN_PREVIOUSVISIBLE, t.a, t.r1},
-        {TVGN_PREVIOUSVISIBLE, t.a1, t.a},
-        {TVGN_PREVIOUSVISIBLE, t.r1, 0},
-        {TVGN_LASTVISIBLE, 0, t.r3},
-        {TVGN_FIRSTSCROLLVISIBLE, 0, t.r1},
-        {TVGN_LASTCHILD, t.r1, t.b},
-        {TVGN_LASTCHILD, root, t.r3},
-        {TVGN_LASTCHILD, t.a1, 0},
-        {TVGN_NEXTITEM, t.a2, t.b},
-        {TVGN_NEXTITEM, t.b, t.r2},
+        {TVGN_NEXTVISIBLE, root, t.r1}, {TVGN_PREVIOUSVISIBLE, t.a, t.r1}, {TVGN_PREVIOUSVISIBLE, t.a1, t.a},
+        {TVGN_PREVIOUSVISIBLE, t.r1, 0}, {TVGN_LASTVISIBLE, 0, t.r3}, {TVGN_FIRSTSCROLLVISIBLE, 0, t.r1},
+        {TVGN_LASTCHILD, t.r1, t.b}, {TVGN_LASTCHILD, root, t.r3}, {TVGN_LASTCHILD, t.a1, 0},
+        {TVGN_NEXTITEM, t.a2, t.b}, {TVGN_NEXTITEM, t.b, t.r2},
         {TVGN_NEXTITEM, t.r2, t.cc},  // regardless of expansion
-        {TVGN_NEXTITEM, t.cc, t.r3},
-        {TVGN_NEXTITEM, t.r3, 0},
-        {TVGN_NEXTITEM, root, t.r1},
-        {TVGN_FIRSTUNPINNED, 0, t.r1},
-        {TVGN_LEVEL, t.a1, 2},
-        {TVGN_LEVEL, t.r1, 0},
-        {TVGN_LEVEL, 4711, 0},
-        {TVGN_CHILDN + 1, t.r1, t.b},
-        {TVGN_CHILDN + 2, root, t.r3},
-        {TVGN_CHILDN + 5, root, 0},
-        {TVGN_SIBLINGN + 0, t.a1, t.a1},
-        {TVGN_SIBLINGN + 1, t.a1, t.a2},
-        {TVGN_SIBLINGN + 2, t.a1, 0},
-        {TVGN_DROPHILITE, 0, 0},
-        {TVGN_CARET, 0, 0},
-        {TVGN_NEXTSELECTED, root, 0},
-        {TVGN_NEXTCHECKED, root, 0},
+        {TVGN_NEXTITEM, t.cc, t.r3}, {TVGN_NEXTITEM, t.r3, 0}, {TVGN_NEXTITEM, root, t.r1},
+        {TVGN_FIRSTUNPINNED, 0, t.r1}, {TVGN_LEVEL, t.a1, 2}, {TVGN_LEVEL, t.r1, 0}, {TVGN_LEVEL, 4711, 0},
+        {TVGN_CHILDN + 1, t.r1, t.b}, {TVGN_CHILDN + 2, root, t.r3}, {TVGN_CHILDN + 5, root, 0},
+        {TVGN_SIBLINGN + 0, t.a1, t.a1}, {TVGN_SIBLINGN + 1, t.a1, t.a2}, {TVGN_SIBLINGN + 2, t.a1, 0},
+        {TVGN_DROPHILITE, 0, 0}, {TVGN_CARET, 0, 0}, {TVGN_NEXTSELECTED, root, 0}, {TVGN_NEXTCHECKED, root, 0},
         {99, t.r1, 0},
     };
     for (const auto& k : cases) {
@@ -137,11 +103,7 @@ TEST(TreeListNextItem, CheckedWalksInBothModes)
             c.SetExStyle(TLS_EX_CHECKZERO);
         const UINT on = zero ? 0x1000 : 0x2000, off = zero ? 0x0000 : 0x1000;
         for (uint32_t h : {t.r1, t.a, t.a1, t.a2, t.b, t.r2, t.cc, t.r3}) {
-            TVITEMA tv{};
-            tv.mask = TVIF_STATE;
-            tv.hItem = TreeListHtreeOf(h);
-            tv.state = (h == t.r1 || h == t.cc || h == t.a2) ? on : off;
-            tv.stateMask = TVIS_STATEIMAGEMASK;
+            TVITEMA tv = ItemOf(h, TVIF_STATE, (h == t.r1 || h == t.cc || h == t.a2) ? on : off, TVIS_STATEIMAGEMASK);
             c.Send(TVM_SETITEMA, 0, P(&tv));
         }
         EXPECT_EQ(c.Next(kTreeListRoot, TVGN_NEXTCHECKED), t.r1);  // the first item itself
@@ -156,9 +118,7 @@ TEST(TreeListNextItem, ColumnsOfCaretDropAndFocus)
     Tree t;
     Control& c = t.c;
     c.SetExStyle(TLS_EX_CELLSELECT);
-    c.InsertColumn(0, 100);
-    c.InsertColumn(1, 100);
-    c.InsertColumn(2, 100);
+    c.Columns({100, 100, 100});
     c.Send(TLM_SELECTCELL, 2, LPARAM(t.a));
     EXPECT_EQ(c.Next(0, TVGN_CARET), t.a);
     EXPECT_EQ(c.Next(0, TVGN_CARETCOLUMN), 2u);
@@ -223,14 +183,10 @@ TEST(TreeListHitTest, FirstColumnParts)
     const std::vector<uint32_t> items = {p, q, e};
     const int y0 = kRow / 2, y1 = kRow + kRow / 2, y2 = 2 * kRow + kRow / 2;
     const HitCase cases[] = {
-        {"button centre", 9, y0, TVHT_ONITEMBUTTON, 0},
-        {"button reach left", 3, y0, TVHT_ONITEMBUTTON, 0},
-        {"button reach right", 16, y0, TVHT_ONITEMBUTTON, 0},
-        {"left of the button", 2, y0, TVHT_ONITEMINDENT, 0},
-        {"above the button", 9, 1, TVHT_ONITEMINDENT, 0},
-        {"state icon", kIndent, y0, TVHT_ONITEMSTATEICON, 0},
-        {"state icon end", kIndent + 15, y0, TVHT_ONITEMSTATEICON, 0},
-        {"icon", kIndent + 16, y0, TVHT_ONITEMICON, 0},
+        {"button centre", 9, y0, TVHT_ONITEMBUTTON, 0}, {"button reach left", 3, y0, TVHT_ONITEMBUTTON, 0},
+        {"button reach right", 16, y0, TVHT_ONITEMBUTTON, 0}, {"left of the button", 2, y0, TVHT_ONITEMINDENT, 0},
+        {"above the button", 9, 1, TVHT_ONITEMINDENT, 0}, {"state icon", kIndent, y0, TVHT_ONITEMSTATEICON, 0},
+        {"state icon end", kIndent + 15, y0, TVHT_ONITEMSTATEICON, 0}, {"icon", kIndent + 16, y0, TVHT_ONITEMICON, 0},
         {"text", kIndent + 32, y0, TVHT_ONITEMTEXT | TVHT_ONITEMLABEL, 0},
         {"text slack", kIndent + 32 + 6 + 4, y0, TVHT_ONITEMTEXT | TVHT_ONITEMLABEL, 0},
         {"right of the text", kIndent + 32 + 6 + 5, y0, TVHT_ONITEMRIGHT, 0},
@@ -241,10 +197,8 @@ TEST(TreeListHitTest, FirstColumnParts)
         {"no button without children", 9, y2, TVHT_ONITEMINDENT, 2},
         {"empty text near", kIndent + 16 + 19, y2, TVHT_ONITEMTEXT | TVHT_ONITEMLABEL, 2},
         {"empty text far", kIndent + 16 + 20, y2, TVHT_ONITEMLABEL, 2},
-        {"below the rows", 50, 3 * kRow, TVHT_NOWHERE, -1},
-        {"right", 300, y0, TVHT_TORIGHT, -1},
-        {"left", -1, y0, TVHT_TOLEFT, -1},
-        {"below", 50, 200, TVHT_BELOW, -1},
+        {"below the rows", 50, 3 * kRow, TVHT_NOWHERE, -1}, {"right", 300, y0, TVHT_TORIGHT, -1},
+        {"left", -1, y0, TVHT_TOLEFT, -1}, {"below", 50, 200, TVHT_BELOW, -1},
         {"left and below", -5, 250, TVHT_TOLEFT | TVHT_BELOW, -1},
     };
     RunHits(c, items, cases, std::size(cases));
@@ -262,11 +216,9 @@ TEST(TreeListHitTest, RootLevelWithoutLinesAtRootHasNoButtonColumn)
     c.Expand(r);
     const std::vector<uint32_t> items = {r, k};
     const HitCase cases[] = {
-        {"separating pixel", 0, 8, TVHT_ONITEMINDENT, 0},
-        {"text at once", 1, 8, TVHT_ONITEMTEXT | TVHT_ONITEMLABEL, 0},
+        {"separating pixel", 0, 8, TVHT_ONITEMINDENT, 0}, {"text at once", 1, 8, TVHT_ONITEMTEXT | TVHT_ONITEMLABEL, 0},
         {"text end", 1 + 12 + 4, 8, TVHT_ONITEMTEXT | TVHT_ONITEMLABEL, 0},
-        {"right", 1 + 12 + 5, 8, TVHT_ONITEMRIGHT, 0},
-        {"child's indent", 5, 24, TVHT_ONITEMINDENT, 1},
+        {"right", 1 + 12 + 5, 8, TVHT_ONITEMRIGHT, 0}, {"child's indent", 5, 24, TVHT_ONITEMINDENT, 1},
         {"child's text", kIndent, 24, TVHT_ONITEMTEXT | TVHT_ONITEMLABEL, 1},
     };
     RunHits(c, items, cases, std::size(cases));
@@ -297,8 +249,7 @@ struct Columns {
     int y;
     Columns()
     {
-        c.InsertColumn(0, 100);
-        c.InsertColumn(1, 60);
+        c.Columns({100, 60});
         c.InsertColumn(2, 60, "c", LVCF_FMT, 2);  // centre
         c.InsertColumn(3, 50, "c", LVCF_FMT, 1);  // right
         p = c.Insert(0, "P");
@@ -324,17 +275,12 @@ TEST(TreeListHitTest, CellsByAlignmentAndPastTheColumns)
     const int y = f.y, ye = f.y + kRow;
     const std::vector<uint32_t> items = {f.p, f.e};
     const HitCase cases[] = {
-        {"above the list", 10, 5, TVHT_ABOVE, -1},
-        {"left text", e[1], y, c1 | onText, 0},
+        {"above the list", 10, 5, TVHT_ABOVE, -1}, {"left text", e[1], y, c1 | onText, 0},
         {"left text slack", e[1] + 18 + 4, y, c1 | onText, 0},
-        {"left cell right", e[1] + 18 + 5, y, c1 | TVHT_ONCELLRIGHT, 0},
-        {"centred text", mid - 9, y, c2 | onText, 0},
-        {"centred text end", mid + 8, y, c2 | onText, 0},
-        {"centred cell left", mid - 10, y, c2 | TVHT_ONCELLRIGHT, 0},
-        {"right text", e[4] - 29, y, c3 | onText, 0},
-        {"right cell left", e[4] - 30, y, c3 | TVHT_ONCELLRIGHT, 0},
-        {"empty cell near", e[1] + 19, ye, c1 | onText, 1},
-        {"empty cell far", e[1] + 20, ye, c1 | TVHT_ONCELL, 1},
+        {"left cell right", e[1] + 18 + 5, y, c1 | TVHT_ONCELLRIGHT, 0}, {"centred text", mid - 9, y, c2 | onText, 0},
+        {"centred text end", mid + 8, y, c2 | onText, 0}, {"centred cell left", mid - 10, y, c2 | TVHT_ONCELLRIGHT, 0},
+        {"right text", e[4] - 29, y, c3 | onText, 0}, {"right cell left", e[4] - 30, y, c3 | TVHT_ONCELLRIGHT, 0},
+        {"empty cell near", e[1] + 19, ye, c1 | onText, 1}, {"empty cell far", e[1] + 20, ye, c1 | TVHT_ONCELL, 1},
         {"empty right cell near", e[4] - 20, ye, c3 | onText, 1},
         {"empty right cell far", e[4] - 21, ye, c3 | TVHT_ONCELL, 1},
         {"past the columns", e[4] + 1, y, TVHT_PASTCOLUMNS, 0},
@@ -351,9 +297,7 @@ TEST(TreeListHitTest, CellIconsAndJoinedCells)
     const int* e = f.edge;
     c.d->normalImages = reinterpret_cast<HIMAGELIST>(2);
     c.d->imageCx = 16;
-    TVITEMA tv{};
-    tv.mask = TVIF_SUBITEM | TVIF_IMAGE;
-    tv.hItem = TreeListHtreeOf(f.p);
+    TVITEMA tv = ItemOf(f.p, TVIF_SUBITEM | TVIF_IMAGE);
     tv.cChildren = 1;
     tv.iImage = 3;
     c.Send(TVM_SETITEMA, 0, P(&tv));

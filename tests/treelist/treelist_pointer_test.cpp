@@ -72,21 +72,12 @@ TEST(TreeListPointer, WheelFirstRowLimits)
 TEST(TreeListPointer, AutoScrollSpeedGrowsWithTheDistance)
 {
     // Client height 200, header 17, image width 16, row height 16.
-    struct Case {
-        const char* name;
-        POINT cursor;
-        uint32_t mode;
-        int direction;
-        int ticksPerLine;
-    } cases[] = {
-        {"above the window: d 47, speed 11", {50, -30}, 0, -1, 1},
-        {"on the header: d 14, speed 4", {50, 3}, 0, -1, 8},
+    struct Case { const char* name; POINT cursor; uint32_t mode; int direction; int ticksPerLine; } cases[] = {
+        {"above the window: d 47, speed 11", {50, -30}, 0, -1, 1}, {"on the header: d 14, speed 4", {50, 3}, 0, -1, 8},
         {"inside mode, above the window", {50, -1}, 0x01, 0, 0},
         {"inside mode on the header: d 12 + 2", {50, 5}, 0x01, -1, 1},
-        {"below the window: d 16, speed 5", {50, 215}, 0, 1, 7},
-        {"inside mode, 6 below", {50, 205}, 0x01, 0, 0},
-        {"inside mode, last line: d 0 + 2", {50, 199}, 0x01, 1, 10},
-        {"middle of the list", {50, 120}, 0, 0, 0},
+        {"below the window: d 16, speed 5", {50, 215}, 0, 1, 7}, {"inside mode, 6 below", {50, 205}, 0x01, 0, 0},
+        {"inside mode, last line: d 0 + 2", {50, 199}, 0x01, 1, 10}, {"middle of the list", {50, 120}, 0, 0, 0},
         {"image column mode, right of it", {50, 215}, 0x02, 0, 0},
         {"image column mode, on it: d 16 + 16", {5, 215}, 0x02, 1, 2},
     };

@@ -8,11 +8,10 @@
 #include "tests/support/test_support.h"
 #include "tests/treelist/treelist_fake_host.h"
 
-using treelist_test::Control;
+using namespace treelist_test;
 
 namespace {
 
-LPARAM P(const void* p) { return reinterpret_cast<LPARAM>(p); }
 
 uint32_t AnyItem(Control& c, lindar_test::Rng& rng)
 {
@@ -163,9 +162,7 @@ void Step(Control& c, lindar_test::Rng& rng, int op)
     case 8: {
         if (!h)
             break;
-        TVITEMA tv{};
-        tv.mask = TVIF_STATE;
-        tv.hItem = TreeListHtreeOf(h);
+        TVITEMA tv = ItemOf(h, TVIF_STATE);
         const UINT bits[] = {TVIS_SELECTED, TVIS_EXPANDED, TVIS_HIDDEN, TVIS_BOLD};
         tv.stateMask = bits[rng.Next() % 4];
         tv.state = rng.Next() % 2 ? tv.stateMask : 0;

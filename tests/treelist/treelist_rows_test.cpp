@@ -8,11 +8,10 @@
 
 #include "tests/treelist/treelist_fake_host.h"
 
-using treelist_test::Control;
+using namespace treelist_test;
 
 namespace {
 
-LPARAM P(const void* p) { return reinterpret_cast<LPARAM>(p); }
 constexpr int kRow = 16;
 
 // TVM_GETITEMRECT takes the item handle in the RECT, as the SDK passes it.
@@ -22,9 +21,7 @@ void SetHandle(RECT& rect, uint32_t h)
     std::memcpy(&rect, &item, sizeof(item));
 }
 
-struct Tree {
-    uint32_t a, a1, a2, a21, b, b1;
-};
+struct Tree { uint32_t a, a1, a2, a21, b, b1; };
 
 Tree Build(Control& c)
 {
@@ -66,11 +63,7 @@ TEST(TreeListRows, HiddenItemsOnlyWithTheExtendedStyle)
     const Tree t = Build(c);
     c.Expand(t.a);
     c.Expand(t.a2);
-    TVITEMA tv{};
-    tv.mask = TVIF_STATE;
-    tv.hItem = TreeListHtreeOf(t.a2);
-    tv.state = TVIS_HIDDEN;
-    tv.stateMask = TVIS_HIDDEN;
+    TVITEMA tv = ItemOf(t.a2, TVIF_STATE, TVIS_HIDDEN, TVIS_HIDDEN);
     c.Send(TVM_SETITEMA, 0, P(&tv));
     EXPECT_EQ(c.RowCount(), 5u) << "without the style the bit does nothing";
     c.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_HIDDENITEMS, TLS_EX_HIDDENITEMS);
@@ -247,18 +240,15 @@ struct ExpandCase {
 TEST(TreeListExpand, EveryCode)
 {
     const ExpandCase cases[] = {
-        {"expand", 0, TVE_EXPAND, 1, {0}, 6},
-        {"toggle", 0, TVE_TOGGLE, 1, {0}, 6},
+        {"expand", 0, TVE_EXPAND, 1, {0}, 6}, {"toggle", 0, TVE_TOGGLE, 1, {0}, 6},
         {"collapse collapsed", 0, TVE_COLLAPSE, 1, {}, 6},
         {"collapse reset", 2, TVE_COLLAPSE | TVE_COLLAPSERESET, 1, {}, 5},
         // Each item visited gets the action, leaves too.
         {"subtree", 0, TVE_EXPAND | TVE_ALLCHILDREN, 1, {0, 1, 2, 3}, 6},
         {"everything", -1, TVE_EXPAND | TVE_ALLCHILDREN, 1, {0, 1, 2, 3, 4, 5}, 6},
-        {"root without group", -1, TVE_EXPAND, 0, {}, 6},
-        {"siblings", 0, TVE_EXPAND | TVE_ALLSIBLINGS, 1, {0, 4}, 6},
+        {"root without group", -1, TVE_EXPAND, 0, {}, 6}, {"siblings", 0, TVE_EXPAND | TVE_ALLSIBLINGS, 1, {0, 4}, 6},
         {"parent level", 4, TVE_EXPAND | TVE_PARENTLEVEL, 1, {0, 4}, 6},
-        {"ancestors", 3, TVE_EXPAND | TVE_ANCESTORS, 1, {0, 2, 3}, 6},
-        {"bad action", 0, 0, 0, {}, 6},
+        {"ancestors", 3, TVE_EXPAND | TVE_ANCESTORS, 1, {0, 2, 3}, 6}, {"bad action", 0, 0, 0, {}, 6},
         {"unknown", 99, TVE_EXPAND, 0, {}, 6},
     };
     for (const ExpandCase& ec : cases) {
@@ -339,8 +329,7 @@ TEST(TreeListVisibility, Codes)
 TEST(TreeListItemRect, RowCellAndTextPart)
 {
     Control c(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT);
-    c.InsertColumn(0, 120);
-    c.InsertColumn(1, 80);
+    c.Columns({120, 80});
     const uint32_t a = c.Insert(0, "a");
     const uint32_t a1 = c.Insert(a, "a1");
     c.Expand(a);

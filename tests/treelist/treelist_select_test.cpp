@@ -8,16 +8,10 @@
 
 #include "tests/treelist/treelist_fake_host.h"
 
-using treelist_test::Control;
-using treelist_test::Sent;
+using namespace treelist_test;
 
 namespace {
 
-int Select(Control& c, uint32_t h, uint32_t column = 0, uint32_t flags = 0)
-{
-    TreeListCall call(*c.d);
-    return TreeListSelect(*c.d, h, column, flags);
-}
 
 struct Flat {
     Control c;
@@ -35,8 +29,8 @@ TEST(TreeListSelect, NotificationsCarryOldAndNewItems)
 {
     Flat f;
     Control& c = f.c;
-    EXPECT_EQ(Select(c, f.a), 1);
-    EXPECT_EQ(Select(c, f.b, 0, kTreeListSelectKeyboard), 1);
+    EXPECT_EQ(c.Select(f.a), 1);
+    EXPECT_EQ(c.Select(f.b, 0, kTreeListSelectKeyboard), 1);
     const struct {
         UINT code;
         UINT action;
@@ -44,10 +38,8 @@ TEST(TreeListSelect, NotificationsCarryOldAndNewItems)
         UINT oldState, newState;
         LPARAM newData;
     } expected[] = {
-        {TVN_SELCHANGINGA, 0, 0, f.a, 0, 0, 10},
-        {TVN_SELCHANGEDA, 0, 0, f.a, 0, TVIS_SELECTED, 10},
-        {TVN_SELCHANGINGA, 2, f.a, f.b, TVIS_SELECTED, 0, 11},
-        {TVN_SELCHANGEDA, 2, f.a, f.b, 0, TVIS_SELECTED, 11},
+        {TVN_SELCHANGINGA, 0, 0, f.a, 0, 0, 10}, {TVN_SELCHANGEDA, 0, 0, f.a, 0, TVIS_SELECTED, 10},
+        {TVN_SELCHANGINGA, 2, f.a, f.b, TVIS_SELECTED, 0, 11}, {TVN_SELCHANGEDA, 2, f.a, f.b, 0, TVIS_SELECTED, 11},
     };
     ASSERT_EQ(c.host.sent.size(), std::size(expected));
     for (size_t i = 0; i < std::size(expected); ++i) {
@@ -62,7 +54,7 @@ TEST(TreeListSelect, NotificationsCarryOldAndNewItems)
         EXPECT_EQ(s.newData, expected[i].newData);
     }
     EXPECT_EQ(c.SelectedItems(), std::vector<uint32_t>{f.b});
-    EXPECT_EQ(Select(c, f.b), 1);  // already the caret: nothing is sent
+    EXPECT_EQ(c.Select(f.b), 1);  // already the caret: nothing is sent
     EXPECT_EQ(c.host.sent.size(), 4u);
 }
 
@@ -70,13 +62,13 @@ TEST(TreeListSelect, InvalidArgumentsFailWithoutTouchingAnything)
 {
     Flat f;
     Control& c = f.c;
-    Select(c, f.a);
+    c.Select(f.a);
     ASSERT_TRUE(c.Delete(f.x));
     c.host.Clear();
     // The deleted item's slot is empty: it names nothing.
-    EXPECT_EQ(Select(c, f.x), 0);
-    EXPECT_EQ(Select(c, 5000), 0);
-    EXPECT_EQ(Select(c, f.b, 3), 0);
+    EXPECT_EQ(c.Select(f.x), 0);
+    EXPECT_EQ(c.Select(5000), 0);
+    EXPECT_EQ(c.Select(f.b, 3), 0);
     EXPECT_EQ(c.Send(TVM_SELECTITEM, TVGN_CARET, LPARAM(f.x)), 0);
     EXPECT_EQ(c.Send(TLM_SELECTCELL, 0, LPARAM(f.x)), 0);
     EXPECT_TRUE(c.host.sent.empty());
@@ -91,9 +83,9 @@ TEST(TreeListSelect, VetoKeepsCaretAndSelection)
         Control& c = f.c;
         if (multi)
             c.SetExStyle(TLS_EX_MULTISELECT);
-        Select(c, f.a);
+        c.Select(f.a);
         c.host.parent = [](NMHDR& h) -> LRESULT { return h.code == TVN_SELCHANGINGA; };
-        EXPECT_EQ(Select(c, f.b, 0, kTreeListSelectSingle), 0);
+        EXPECT_EQ(c.Select(f.b, 0, kTreeListSelectSingle), 0);
         EXPECT_EQ(c.d->caretItem, f.a);
         EXPECT_EQ(c.SelectedItems(), std::vector<uint32_t>{f.a});
         EXPECT_EQ(c.host.Codes().back(), TVN_SELCHANGINGA);
@@ -106,18 +98,18 @@ TEST(TreeListSelect, MultipleSelectionAddsAndSingleDeselectsFromTheHighestHandle
     Flat f;
     Control& c = f.c;
     c.SetExStyle(TLS_EX_MULTISELECT);
-    Select(c, f.a);
+    c.Select(f.a);
     c.host.Clear();
     // Adding keeps the old caret selected and does not report it.
-    EXPECT_EQ(Select(c, f.x, 0, kTreeListSelectMouse), 1);
-    EXPECT_EQ(Select(c, f.y, 0, kTreeListSelectMouse), 1);
+    EXPECT_EQ(c.Select(f.x, 0, kTreeListSelectMouse), 1);
+    EXPECT_EQ(c.Select(f.y, 0, kTreeListSelectMouse), 1);
     EXPECT_EQ(c.SelectedItems(), (std::vector<uint32_t>{f.a, f.x, f.y}));
     EXPECT_EQ(c.host.sent[0].oldItem, 0u);
     EXPECT_EQ(c.Send(TLM_OPTION, 6), 3);
     c.host.Clear();
     // Single selection of b: x and a are toggled off first (highest handle
     // first), then y loses the caret.
-    EXPECT_EQ(Select(c, f.b, 0, kTreeListSelectSingle | kTreeListSelectMouse), 1);
+    EXPECT_EQ(c.Select(f.b, 0, kTreeListSelectSingle | kTreeListSelectMouse), 1);
     EXPECT_EQ(c.SelectedItems(), std::vector<uint32_t>{f.b});
     std::vector<uint32_t> toggled;
     for (const Sent& s : c.host.sent)
@@ -126,7 +118,7 @@ TEST(TreeListSelect, MultipleSelectionAddsAndSingleDeselectsFromTheHighestHandle
     EXPECT_EQ(toggled, (std::vector<uint32_t>{f.x, f.a}));
     EXPECT_EQ(c.host.sent.back().oldItem, f.y);
     // The deselect flag makes the item the caret without selecting it.
-    EXPECT_EQ(Select(c, f.a, 0, kTreeListSelectDeselect), 1);
+    EXPECT_EQ(c.Select(f.a, 0, kTreeListSelectDeselect), 1);
     EXPECT_EQ(c.d->caretItem, f.a);
     EXPECT_EQ(c.SelectedItems(), std::vector<uint32_t>{f.b});
 }
@@ -137,11 +129,7 @@ TEST(TreeListSelect, StateBitsSelectAndDeselectEveryRowUnderMultipleSelection)
     Control& c = f.c;
     c.SetExStyle(TLS_EX_MULTISELECT);
     auto setSelected = [&](uint32_t h, bool on) {
-        TVITEMA tv{};
-        tv.mask = TVIF_SUBITEM | TVIF_STATE | TVIF_HANDLE;
-        tv.hItem = TreeListHtreeOf(h);
-        tv.state = on ? TVIS_SELECTED : 0;
-        tv.stateMask = TVIS_SELECTED;
+        TVITEMA tv = ItemOf(h, TVIF_SUBITEM | TVIF_STATE | TVIF_HANDLE, on ? TVIS_SELECTED : 0, TVIS_SELECTED);
         return c.Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
     };
     for (uint32_t h : {f.a, f.b, f.x, f.y})
@@ -158,27 +146,20 @@ TEST(TreeListSelect, WithoutMultipleSelectionEverySelectIsSingle)
 {
     Flat f;
     Control& c = f.c;
-    Select(c, f.a);
-    Select(c, f.b, 0, kTreeListSelectMouse);  // no single flag: still single
+    c.Select(f.a);
+    c.Select(f.b, 0, kTreeListSelectMouse);  // no single flag: still single
     EXPECT_EQ(c.SelectedItems(), std::vector<uint32_t>{f.b});
-    EXPECT_EQ(Select(c, 0), 1);
+    EXPECT_EQ(c.Select(0), 1);
     EXPECT_TRUE(c.SelectedItems().empty());
     EXPECT_EQ(c.d->caretItem, 0u);
 }
 
-struct SingleExpandCase {
-    const char* name;
-    LRESULT answer;
-    bool newPathOpen;
-    bool oldPathOpen;
-};
+struct SingleExpandCase { const char* name; LRESULT answer; bool newPathOpen; bool oldPathOpen; };
 
 TEST(TreeListSelect, SingleExpandFollowsTheAnswer)
 {
     const SingleExpandCase cases[] = {
-        {"both", 0, true, false},
-        {"skip old", TVNRET_SKIPOLD, true, true},
-        {"skip new", TVNRET_SKIPNEW, false, false},
+        {"both", 0, true, false}, {"skip old", TVNRET_SKIPOLD, true, true}, {"skip new", TVNRET_SKIPNEW, false, false},
         {"skip both", TVNRET_SKIPOLD | TVNRET_SKIPNEW, false, true},
     };
     for (const auto& k : cases) {
@@ -195,10 +176,10 @@ TEST(TreeListSelect, SingleExpandFollowsTheAnswer)
         // expand under single expand; TVM_EXPAND can).
         for (uint32_t h : {top, p, p1})
             c.Expand(h);
-        ASSERT_EQ(Select(c, p1), 2);
+        ASSERT_EQ(c.Select(p1), 2);
         c.host.Clear();
         c.host.parent = [&](NMHDR& h) -> LRESULT { return h.code == TVN_SINGLEEXPAND ? k.answer : 0; };
-        EXPECT_EQ(Select(c, q1), 2);
+        EXPECT_EQ(c.Select(q1), 2);
         c.host.parent = nullptr;
         ASSERT_FALSE(c.host.sent.empty());
         EXPECT_EQ(c.host.sent[2].code, TVN_SINGLEEXPAND);
@@ -216,7 +197,7 @@ TEST(TreeListSelect, ParentDeletingTheNewItemEndsTheSelect)
 {
     Flat f;
     Control& c = f.c;
-    Select(c, f.a);
+    c.Select(f.a);
     c.host.parent = [&](NMHDR& h) -> LRESULT {
         if (h.code == TVN_SELCHANGINGA) {
             c.host.parent = nullptr;
@@ -224,7 +205,7 @@ TEST(TreeListSelect, ParentDeletingTheNewItemEndsTheSelect)
         }
         return 0;
     };
-    EXPECT_EQ(Select(c, f.b), 0);
+    EXPECT_EQ(c.Select(f.b), 0);
     EXPECT_EQ(c.d->caretItem, f.a);
 }
 
@@ -233,7 +214,7 @@ TEST(TreeListToggle, RefusesTheCaretAndCountsTheRest)
     Flat f;
     Control& c = f.c;
     c.SetExStyle(TLS_EX_MULTISELECT);
-    Select(c, f.a);
+    c.Select(f.a);
     TreeListCall call(*c.d);
     EXPECT_EQ(TreeListToggleSelection(*c.d, f.a, 0), 0);
     c.host.Clear();
@@ -264,7 +245,7 @@ TEST(TreeListSelectChildren, SetsAndClearsSiblingsAndSubtrees)
     EXPECT_EQ(c.Send(TLM_SELECTCHILDREN, 1, LPARAM(kTreeListRoot)), 1);
     EXPECT_EQ(c.SelectedItems(), (std::vector<uint32_t>{r1, c1, r2, c2, r3}));
     EXPECT_EQ(c.Send(TLM_SELECTCHILDREN, 1, LPARAM(c1)), 1);  // stays inside c1's level
-    Select(c, c2, 0, kTreeListSelectMouse);
+    c.Select(c2, 0, kTreeListSelectMouse);
     EXPECT_EQ(c.Send(TLM_SELECTCHILDREN, 3, LPARAM(kTreeListRoot)), 1);
     EXPECT_EQ(c.SelectedItems(), std::vector<uint32_t>{c2});  // the caret stays selected
     EXPECT_EQ(c.Send(TLM_SELECTCHILDREN, 1, LPARAM(9999)), 0);
@@ -275,10 +256,9 @@ TEST(TreeListFocusItem, MovesTheMarkUnderMultipleSelection)
     Flat f;
     Control& c = f.c;
     c.SetExStyle(TLS_EX_MULTISELECT | TLS_EX_CELLSELECT);
-    c.InsertColumn(0, 100);
-    c.InsertColumn(1, 100);
-    Select(c, f.a);
-    Select(c, f.b, 0, kTreeListSelectMouse);
+    c.Columns({100, 100});
+    c.Select(f.a);
+    c.Select(f.b, 0, kTreeListSelectMouse);
     c.host.Clear();
     // An unselected item becomes the anchor only.
     EXPECT_EQ(c.Send(TLM_SETFOCUSITEM, 0, LPARAM(f.x)), 1);
@@ -314,22 +294,13 @@ TEST(TreeListFocusItem, WithoutMultipleSelectionSelects)
     EXPECT_EQ(c.Next(0, TVGN_FOCUS), f.b);
 }
 
-struct CheckCase {
-    const char* name;
-    UINT exStyle;
-    UINT lockMask;
-    UINT before;
-    UINT after;
-    int result;
-};
+struct CheckCase { const char* name; UINT exStyle; UINT lockMask; UINT before; UINT after; int result; };
 
 TEST(TreeListCheck, ToggleInEveryMode)
 {
     const CheckCase cases[] = {
-        {"unchecked to checked", 0, 0, 0x1000, 0x2000, 1},
-        {"checked to unchecked", 0, 0, 0x2000, 0x1000, 1},
-        {"no box to unchecked", 0, 0, 0x0000, 0x1000, 1},
-        {"image 3 to checked", 0, 0, 0x3000, 0x2000, 1},
+        {"unchecked to checked", 0, 0, 0x1000, 0x2000, 1}, {"checked to unchecked", 0, 0, 0x2000, 0x1000, 1},
+        {"no box to unchecked", 0, 0, 0x0000, 0x1000, 1}, {"image 3 to checked", 0, 0, 0x3000, 0x2000, 1},
         {"zero mode: 0 to 1", TLS_EX_CHECKZERO, 0, 0x0000, 0x1000, 1},
         {"zero mode: 1 to 0", TLS_EX_CHECKZERO, 0, 0x1000, 0x0000, 1},
         {"locked", 0, TVIS_BOLD, 0x1000 | TVIS_BOLD, 0x1000 | TVIS_BOLD, 0},

@@ -3,15 +3,12 @@
 
 #include "tests/treelist/treelist_fake_host.h"
 
-using treelist_test::Control;
+using namespace treelist_test;
 
 namespace {
 
-LPARAM P(const void* p) { return reinterpret_cast<LPARAM>(p); }
 
-struct Tree {
-    uint32_t a, a1, a2, a21, b;
-};
+struct Tree { uint32_t a, a1, a2, a21, b; };
 
 Tree Build(Control& c)
 {
@@ -26,11 +23,7 @@ Tree Build(Control& c)
 
 LRESULT SetState(Control& c, uint32_t h, UINT groups, UINT state, UINT mask)
 {
-    TVITEMA tv{};
-    tv.hItem = TreeListHtreeOf(h);
-    tv.mask = groups | TVIF_STATE;
-    tv.state = state;
-    tv.stateMask = mask;
+    TVITEMA tv = ItemOf(h, groups | TVIF_STATE, state, mask);
     return c.Send(TLM_SETITEMS, 0, P(&tv));
 }
 
@@ -42,13 +35,10 @@ TEST(TreeListSetItems, GroupsAsCountItemsSelectsThem)
         UINT groups;
         std::vector<int> marked;  // indexes into a, a1, a2, a21, b
     } cases[] = {
-        {"self", false, TLCI_SELF, {2}},
-        {"ancestors", false, TLCI_ANCESTORS, {0}},
-        {"siblings", false, TLCI_SIBLINGS, {1}},
-        {"descendants", false, TLCI_DESCENDANTS, {3}},
+        {"self", false, TLCI_SELF, {2}}, {"ancestors", false, TLCI_ANCESTORS, {0}},
+        {"siblings", false, TLCI_SIBLINGS, {1}}, {"descendants", false, TLCI_DESCENDANTS, {3}},
         {"self and descendants", false, TLCI_SELF | TLCI_DESCENDANTS, {2, 3}},
-        {"whole tree", true, TLCI_DESCENDANTS, {0, 1, 2, 3, 4}},
-        {"root without descendants", true, TLCI_SELF, {}},
+        {"whole tree", true, TLCI_DESCENDANTS, {0, 1, 2, 3, 4}}, {"root without descendants", true, TLCI_SELF, {}},
     };
     for (const Case& k : cases) {
         Control c;
@@ -79,13 +69,10 @@ TEST(TreeListSetItems, CountsOnlyItemsThatChanged)
 TEST(TreeListSetItems, CellTextsOfAColumn)
 {
     Control c;
-    c.InsertColumn(0, 100);
-    c.InsertColumn(1, 100);
+    c.Columns({100, 100});
     const Tree t = Build(c);
     char text[] = "x";
-    TVITEMA tv{};
-    tv.hItem = TreeListHtreeOf(t.a);
-    tv.mask = TLCI_SELF | TLCI_DESCENDANTS | TVIF_SUBITEM | TVIF_TEXT;
+    TVITEMA tv = ItemOf(t.a, TLCI_SELF | TLCI_DESCENDANTS | TVIF_SUBITEM | TVIF_TEXT);
     tv.cChildren = 1;
     tv.pszText = text;
     EXPECT_EQ(c.Send(TLM_SETITEMS, 0, P(&tv)), 4);

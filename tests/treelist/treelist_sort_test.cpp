@@ -10,11 +10,10 @@
 #include "tests/support/test_support.h"
 #include "tests/treelist/treelist_fake_host.h"
 
-using treelist_test::Control;
+using namespace treelist_test;
 
 namespace {
 
-LPARAM P(const void* p) { return reinterpret_cast<LPARAM>(p); }
 
 long g_compares;
 int CALLBACK ByData(LPARAM a, LPARAM b, LPARAM sign)
