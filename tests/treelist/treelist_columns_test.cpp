@@ -11,7 +11,6 @@ using namespace treelist_test;
 
 namespace {
 
-
 int Width(Control& c, uint32_t column) { return c.d->columns[column].width; }
 
 TEST(TreeListColumns, HeaderAppearsWithTheFirstColumnAndGoesWithTheLast)

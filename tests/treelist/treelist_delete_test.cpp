@@ -11,7 +11,6 @@ using namespace treelist_test;
 
 namespace {
 
-
 Control* g_control;
 int CALLBACK DestroyingCompare(LPARAM a, LPARAM b, LPARAM)
 {

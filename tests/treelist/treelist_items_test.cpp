@@ -12,7 +12,6 @@ using namespace treelist_test;
 
 namespace {
 
-
 TEST(TreeListHandles, GrowFrom64To160AndReuseOnlyAfterWrapping)
 {
     Control c;

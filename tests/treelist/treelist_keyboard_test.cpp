@@ -15,8 +15,6 @@ using namespace treelist_test;
 
 namespace {
 
-
-
 TEST(TreeListKeys, CaretMoves)
 {
     Tree t;
@@ -390,16 +388,26 @@ TEST(TreeListSearch, TypedLettersFindThePrefixInEitherCase)
     EXPECT_EQ(s.CaretRow(), 3);
 }
 
-TEST(TreeListSearch, RepeatedLettersWalkThroughTheRows)
+TEST(TreeListSearch, TypedTextsFindTheirRows)
 {
-    Search s;
-    s.Type("b");
-    EXPECT_EQ(s.CaretRow(), 1);
-    s.Type("b");
-    EXPECT_EQ(s.CaretRow(), 2);
-    s.Type("b");
-    EXPECT_EQ(s.CaretRow(), 3);
-    EXPECT_EQ(s.String(), "BBB");
+    // Each row types into a fresh search: the caret row and the string after it.
+    const struct { const char* typed; DWORD step; int row; std::string string; } cases[] = {
+        {"b", 100, 1, "B"}, {"bb", 100, 2, "BB"}, {"bbb", 100, 3, "BBB"},  // repeated letters walk the rows
+        {"aaaaaaaaaaaaaaaa", 10, 0, std::string(16, 'A')},
+        {"aaaaaaaaaaaaaaaab", 10, 1, "B"},  // the 17th character starts a new search
+        {"\xE4", 100, 5, "\xC4"},           // upper-cased national letters: ä finds Äpfel
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.typed);
+        Search s;
+        s.Type(k.typed, k.step);
+        EXPECT_EQ(s.CaretRow(), k.row);
+        EXPECT_EQ(s.String(), k.string);
+    }
+    EXPECT_EQ(IncrementalSearchUpper(0xE0), 0xC0);
+    EXPECT_EQ(IncrementalSearchUpper(0xFE), 0xDE);
+    EXPECT_EQ(IncrementalSearchUpper(0xFF), 0xFF);
+    EXPECT_EQ(IncrementalSearchUpper('{'), '{');
 }
 
 TEST(TreeListSearch, TimeoutsGrowWithTheTypedCount)
@@ -431,28 +439,6 @@ TEST(TreeListSearch, TheFirstCharacterHasHalfASecond)
         s.c.Char('b');
         EXPECT_EQ(s.CaretRow(), now == 500 ? 1 : 2);
     }
-}
-
-TEST(TreeListSearch, TheSeventeenthCharacterStartsANewSearch)
-{
-    Search s;
-    s.Type("aaaaaaaaaaaaaaaa", 10);
-    EXPECT_EQ(s.String(), std::string(16, 'A'));
-    s.Type("b", 10);
-    EXPECT_EQ(s.String(), "B");
-    EXPECT_EQ(s.CaretRow(), 1);
-}
-
-TEST(TreeListSearch, NationalLettersAreUpperCased)
-{
-    Search s;
-    s.Type("\xE4");  // ä finds Äpfel
-    EXPECT_EQ(s.CaretRow(), 5);
-    EXPECT_EQ(s.String(), "\xC4");
-    EXPECT_EQ(IncrementalSearchUpper(0xE0), 0xC0);
-    EXPECT_EQ(IncrementalSearchUpper(0xFE), 0xDE);
-    EXPECT_EQ(IncrementalSearchUpper(0xFF), 0xFF);
-    EXPECT_EQ(IncrementalSearchUpper('{'), '{');
 }
 
 TEST(TreeListSearch, WhatKeepsACharacterFromSearching)

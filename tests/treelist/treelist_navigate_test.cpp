@@ -11,7 +11,6 @@ using namespace treelist_test;
 
 namespace {
 
-
 TEST(TreeListNextItem, EveryRelationCode)
 {
     Tree t;

@@ -12,7 +12,6 @@ using namespace treelist_test;
 
 namespace {
 
-
 uint32_t AnyItem(Control& c, lindar_test::Rng& rng)
 {
     if (c.d->itemCount == 0)

@@ -12,7 +12,6 @@ using namespace treelist_test;
 
 namespace {
 
-
 struct Flat {
     Control c;
     uint32_t a, b, x, y;

@@ -7,7 +7,6 @@ using namespace treelist_test;
 
 namespace {
 
-
 struct Tree { uint32_t a, a1, a2, a21, b; };
 
 Tree Build(Control& c)

@@ -14,7 +14,6 @@ using namespace treelist_test;
 
 namespace {
 
-
 long g_compares;
 int CALLBACK ByData(LPARAM a, LPARAM b, LPARAM sign)
 {
