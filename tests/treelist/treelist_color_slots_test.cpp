@@ -54,27 +54,14 @@ TEST(TreeListColorSlots, DefaultsFollowTheirRules)
 {
     const COLORREF window = 0x00F0E0D0, info = 0x0080FFFF, text = 0x00102030, highlight = 0x00C08040;
     const COLORREF face = 0x00C0C0C0, shadow = 0x00808080, scroll = 0x00D0D0D0, menu = 0x00F0F0F0;
-    Defaults t({{COLOR_WINDOW, window},
-                {COLOR_INFOBK, info}, {COLOR_WINDOWTEXT, text}, {COLOR_HIGHLIGHT, highlight}, {COLOR_BTNFACE, face},
-                {COLOR_BTNSHADOW, shadow}, {COLOR_SCROLLBAR, scroll},
-                {COLOR_MENU, menu}});
+    Defaults t({{COLOR_WINDOW, window}, {COLOR_INFOBK, info}, {COLOR_WINDOWTEXT, text}, {COLOR_HIGHLIGHT, highlight},
+                {COLOR_BTNFACE, face}, {COLOR_BTNSHADOW, shadow}, {COLOR_SCROLLBAR, scroll}, {COLOR_MENU, menu}});
     TreeListMakeDefaultColors(t.d);
     const COLORREF expected[kTreeListColorSlots] = {
-        window,
-        info,
-        window,
-        face,
-        text,
-        text,
-        shadow,
-        text ^ 0xFF0000,
+        window, info, window, face, text, text, shadow, text ^ 0xFF0000,
         7 * ((info >> 3) & 0x1F1F1F) + ((highlight >> 3) & 0x1F1F1F),
         7 * ((window >> 3) & 0x1F1F1F) + ((highlight >> 3) & 0x1F1F1F),
-        info,
-        window,
-        window - 0x0F0B0B,  // every nibble tested is non-zero
-        info - 0x0F0B0B,
-        window - 0x0F0B0B,
+        info, window, window - 0x0F0B0B, info - 0x0F0B0B, window - 0x0F0B0B,  // every nibble tested is non-zero
         ((scroll >> 2) & 0x3F3F3F) + 3 * ((window >> 2) & 0x3F3F3F),
         (menu >> 1) & 0x7F7F7F,
         3 * ((face >> 2) & 0x3F3F3F) + ((highlight >> 2) & 0x3F3F3F),
@@ -87,9 +74,8 @@ TEST(TreeListColorSlots, DarkenLeavesZeroNibblesAlone)
 {
     // Slot 12 darkens the window colour; each byte only when its top nibble
     // is set, so nothing borrows.
-    const struct {
-        COLORREF window, darkened;
-    } cases[] = {{0x00FFFFFF, 0x00F0F4F4}, {0x000F0F0F, 0x000F0F0F}, {0x00100010, 0x00010005}, {0, 0}};
+    const struct { COLORREF window, darkened; } cases[] = {
+        {0x00FFFFFF, 0x00F0F4F4}, {0x000F0F0F, 0x000F0F0F}, {0x00100010, 0x00010005}, {0, 0}};
     for (const auto& c : cases) {
         Defaults t({{COLOR_WINDOW, c.window}});
         TreeListMakeDefaultColors(t.d);
@@ -110,11 +96,8 @@ TEST(TreeListColorSlots, CallerSlotsSurviveAndFeedTheDerivedOnes)
 
 TEST(TreeListColorSlots, ThemedNeedsOptionEightAndNoCallerLineGridOrCellColour)
 {
-    struct Case {
-        uint32_t option8;
-        int setSlot;  // -1 none
-        uint8_t themed;
-    } cases[] = {{0, -1, 0}, {1, -1, 1}, {1, 5, 0}, {1, 6, 0}, {1, 11, 0}, {1, 4, 1}};
+    struct Case { uint32_t option8; int setSlot; /* -1 none */ uint8_t themed; } cases[] = {
+        {0, -1, 0}, {1, -1, 1}, {1, 5, 0}, {1, 6, 0}, {1, 11, 0}, {1, 4, 1}};
     for (const Case& c : cases) {
         Defaults t({});
         t.d.option8 = c.option8;
@@ -136,9 +119,9 @@ TEST(TreeListColorSlots, MessagesSetReadAndRestore)
     EXPECT_EQ(c.Send(TVM_SETBKCOLOR, 18, 0x111111), -1);
     EXPECT_EQ(c.Send(TVM_GETBKCOLOR, 18), -1);
     // The fixed slots of the text, line and insert-mark messages.
-    const struct { UINT set, get; WPARAM slot; } fixed[] = {{TVM_SETTEXTCOLOR, TVM_GETTEXTCOLOR, 4},
-                 {TVM_SETLINECOLOR, TVM_GETLINECOLOR, 5},
-                 {TVM_SETINSERTMARKCOLOR, TVM_GETINSERTMARKCOLOR, 10}};
+    const struct { UINT set, get; WPARAM slot; } fixed[] = {
+        {TVM_SETTEXTCOLOR, TVM_GETTEXTCOLOR, 4}, {TVM_SETLINECOLOR, TVM_GETLINECOLOR, 5},
+        {TVM_SETINSERTMARKCOLOR, TVM_GETINSERTMARKCOLOR, 10}};
     for (const auto& f : fixed) {
         c.Send(f.set, 0, 0x00ABCDEF);
         EXPECT_EQ(c.Send(f.get), 0x00ABCDEF);

@@ -133,12 +133,8 @@ TEST(TreeListNextItem, ColumnsOfCaretDropAndFocus)
 constexpr int kRow = 16;  // the row height of the fake's font
 constexpr int kIndent = 19;
 
-struct HitCase {
-    const char* name;
-    int x, y;
-    UINT flags;
-    int item;  // index into the fixture's items, -1 = none
-};
+// item: index into the fixture's items, -1 = none
+struct HitCase { const char* name; int x, y; UINT flags; int item; };
 
 UINT Hit(Control& c, int x, int y, uint32_t* item = nullptr)
 {

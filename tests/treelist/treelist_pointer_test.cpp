@@ -9,10 +9,8 @@ namespace {
 TEST(TreeListPointer, DragThresholdCountsFromThePress)
 {
     const POINT press{100, 50};
-    const struct {
-        POINT now;
-        bool crossed;
-    } cases[] = {{{102, 50}, false}, {{98, 52}, false}, {{103, 50}, true}, {{100, 47}, true}, {{102, 52}, false}};
+    const struct { POINT now; bool crossed; } cases[] = {
+        {{102, 50}, false}, {{98, 52}, false}, {{103, 50}, true}, {{100, 47}, true}, {{102, 52}, false}};
     for (const auto& c : cases)
         EXPECT_EQ(TreeListDragThresholdCrossed(press, c.now), c.crossed) << c.now.x << "," << c.now.y;
     // A slow drag: one pixel per move still crosses once 3 pixels are reached.
@@ -25,12 +23,9 @@ TEST(TreeListPointer, DragThresholdCountsFromThePress)
 TEST(TreeListPointer, OwnDoubleClickWithin700MsAndSixPixels)
 {
     const POINT first{10, 10};
-    const struct {
-        uint32_t after;
-        POINT second;
-        bool dbl;
-    } cases[] = {{600, {14, 10}, true}, {700, {10, 10}, false}, {699, {13, 13}, true},
-                 {100, {14, 13}, false}, {0, {10, 10}, true}};
+    const struct { uint32_t after; POINT second; bool dbl; } cases[] = {
+        {600, {14, 10}, true}, {700, {10, 10}, false}, {699, {13, 13}, true},
+        {100, {14, 13}, false}, {0, {10, 10}, true}};
     for (const auto& c : cases)
         EXPECT_EQ(TreeListIsOwnDoubleClick(5000, first, 5000 + c.after, c.second), c.dbl) << c.after;
     EXPECT_FALSE(TreeListIsOwnDoubleClick(0, first, 100, first));  // no press before
@@ -38,11 +33,8 @@ TEST(TreeListPointer, OwnDoubleClickWithin700MsAndSixPixels)
 
 TEST(TreeListPointer, WheelRowsKeepTheRemainder)
 {
-    const struct {
-        int delta;
-        WPARAM keys;
-        int rows;
-    } notches[] = {{120, 0, 2}, {120, MK_CONTROL, 18}, {120, MK_SHIFT, 6}, {-120, 0, -2}, {120, MK_CONTROL | MK_SHIFT, 18}};
+    const struct { int delta; WPARAM keys; int rows; } notches[] = {
+        {120, 0, 2}, {120, MK_CONTROL, 18}, {120, MK_SHIFT, 6}, {-120, 0, -2}, {120, MK_CONTROL | MK_SHIFT, 18}};
     for (const auto& n : notches) {
         int remainder = 0;
         EXPECT_EQ(TreeListWheelRows(remainder, n.delta, n.keys), n.rows);

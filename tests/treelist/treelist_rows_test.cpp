@@ -78,22 +78,6 @@ TEST(TreeListRows, HiddenItemsOnlyWithTheExtendedStyle)
     EXPECT_EQ(c.RowCount(), 5u);
 }
 
-TEST(TreeListRows, InsertsAndDeletesKeepTheRowsWhateverTheirPlace)
-{
-    Control c;
-    const Tree t = Build(c);
-    c.Expand(t.a);
-    c.Expand(t.a2);
-    c.Expand(t.b);
-    // An insert behind an expanded sibling lands behind that sibling's rows.
-    const uint32_t a3 = c.Insert(t.a, "a3");
-    EXPECT_EQ(c.Rows(), (std::vector<uint32_t>{t.a, t.a1, t.a2, t.a21, a3, t.b, t.b1}));
-    const uint32_t front = c.Insert(0, "front", kTreeListFirst);
-    c.Delete(t.a2);
-    const uint32_t end = c.Insert(t.b, "b2");
-    EXPECT_EQ(c.Rows(), (std::vector<uint32_t>{front, t.a, t.a1, a3, t.b, t.b1, end}));
-}
-
 TEST(TreeListRows, PinnedRowsStayOnTop)
 {
     Control c(TVS_HASBUTTONS, 300, 5 * kRow);
@@ -228,14 +212,10 @@ TEST(TreeListEnsureVisible, ExpandsCollapsedParentsFirst)
     EXPECT_EQ(c.Send(TVM_ENSUREVISIBLE, 0, t.a21), 0) << "vetoed";
 }
 
-struct ExpandCase {
-    const char* name;
-    int item;  // index into {a, a1, a2, a21, b, b1}; -1 TVI_ROOT
-    UINT code;
-    LRESULT result;
-    std::vector<int> expanded;  // indexes of expanded items afterwards
-    int count;                  // items afterwards
-};
+// item: index into {a, a1, a2, a21, b, b1}; -1 TVI_ROOT
+// expanded: indexes of expanded items afterwards
+// count: items afterwards
+struct ExpandCase { const char* name; int item; UINT code; LRESULT result; std::vector<int> expanded; int count; };
 
 TEST(TreeListExpand, EveryCode)
 {

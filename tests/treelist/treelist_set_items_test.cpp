@@ -28,12 +28,8 @@ LRESULT SetState(Control& c, uint32_t h, UINT groups, UINT state, UINT mask)
 
 TEST(TreeListSetItems, GroupsAsCountItemsSelectsThem)
 {
-    struct Case {
-        const char* name;
-        bool root;
-        UINT groups;
-        std::vector<int> marked;  // indexes into a, a1, a2, a21, b
-    } cases[] = {
+    // marked: indexes into a, a1, a2, a21, b
+    struct Case { const char* name; bool root; UINT groups; std::vector<int> marked; } cases[] = {
         {"self", false, TLCI_SELF, {2}}, {"ancestors", false, TLCI_ANCESTORS, {0}},
         {"siblings", false, TLCI_SIBLINGS, {1}}, {"descendants", false, TLCI_DESCENDANTS, {3}},
         {"self and descendants", false, TLCI_SELF | TLCI_DESCENDANTS, {2, 3}},

@@ -158,10 +158,8 @@ TEST(TreeListSort, EverythingElseIsRefusedWhileSorting)
     EXPECT_EQ(Data(c, 0).front(), 1);
 }
 
-struct CountCase {
-    const char* name;
-    int kind;  // 0 random, 1 sorted, 2 reversed, 3 all equal, 4 half duplicates
-};
+// kind: 0 random, 1 sorted, 2 reversed, 3 all equal, 4 half duplicates
+struct CountCase { const char* name; int kind; };
 
 TEST(TreeListSort, CompareCountsStayNearNLogN)
 {
