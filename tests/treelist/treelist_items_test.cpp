@@ -196,8 +196,7 @@ TEST(TreeListText, GetAndSetBoundaries)
 
     c.SetText(h, "hello");
     struct Case {
-        int cchTextMax;
-        const char* expected;
+        int cchTextMax; const char* expected;
     } cases[] = {{6, "hello"}, {100, "hello"}, {5, "hell"}, {1, ""}, {0, "untouched"}, {-3, "untouched"}};
     for (const Case& cs : cases) {
         SCOPED_TRACE(cs.cchTextMax);
@@ -413,9 +412,7 @@ TEST(TreeListFind, TestsWalksAndContinuation)
 struct MoveCase {
     const char* name;
     int item, target;  // indexes into {A, B, C, a1, a2}; -1 TVI_ROOT, -2 TVI_LAST
-    uint32_t mode;
-    LRESULT result;
-    std::vector<std::string> roots, underA;
+    uint32_t mode; LRESULT result; std::vector<std::string> roots, underA;
 };
 
 TEST(TreeListMove, AllModes)

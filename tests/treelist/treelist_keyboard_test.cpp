@@ -19,10 +19,7 @@ TEST(TreeListKeys, CaretMoves)
 {
     Tree t;
     const struct {
-        const char* name;
-        uint32_t Tree::*from;
-        int key;
-        uint32_t Tree::*to;
+        const char* name; uint32_t Tree::*from; int key; uint32_t Tree::*to;
         bool expandedAfter;  // of the caret, for Left and Right
     } cases[] = {
         {"down", &Tree::r1, VK_DOWN, &Tree::a, true}, {"up", &Tree::a, VK_UP, &Tree::r1, true},
@@ -214,12 +211,7 @@ TEST(TreeListKeys, CtrlSpaceTogglesTheCaretsExpansion)
 TEST(TreeListKeys, EnterNotifiesThenEditsOrHooks)
 {
     const struct {
-        const char* name;
-        uint8_t editKind;
-        bool ctrl;
-        EditCall::Kind kind;
-        uint32_t code;
-        LPARAM data;
+        const char* name; uint8_t editKind; bool ctrl; EditCall::Kind kind; uint32_t code; LPARAM data;
     } cases[] = {
         {"hook without editor", 0, false, EditCall::kHook, VK_RETURN, 0x1C0001},
         {"editor with the key", 1, false, EditCall::kStart, VK_RETURN, 0x1C0001},
@@ -246,12 +238,7 @@ TEST(TreeListKeys, EnterNotifiesThenEditsOrHooks)
 TEST(TreeListKeys, PasteStartsTheEditorOrGoesToTheHook)
 {
     const struct {
-        const char* name;
-        bool clipboard;
-        uint8_t editKind, editFlags;
-        bool viaCtrlV;
-        int calls;
-        EditCall::Kind kind;
+        const char* name; bool clipboard; uint8_t editKind, editFlags; bool viaCtrlV; int calls; EditCall::Kind kind;
     } cases[] = {
         {"no text on the clipboard", false, 1, 0, false, 0, EditCall::kHook},
         {"typing editor", true, 1, 0, false, 1, EditCall::kStart},

@@ -74,11 +74,7 @@ TEST(TreeListMouse, DisabledOrWithoutFocusNothingHappens)
 }
 
 struct ClickStep {
-    const char* name;
-    int item;
-    WPARAM keys;
-    UINT down;
-    std::vector<int> selected;
+    const char* name; int item; WPARAM keys; UINT down; std::vector<int> selected;
     int caret;   // -1 none
     int anchor;  // -1 none
 };
@@ -220,13 +216,8 @@ TEST(TreeListMouse, ButtonTogglesOnThePress)
 TEST(TreeListMouse, DoubleClickEditorHookOrExpansion)
 {
     const struct {
-        const char* name;
-        LRESULT dblclkAnswer;
-        uint8_t editKind;
-        LRESULT startAnswer, hookAnswer;
-        EditCall::Kind firstCall;
-        bool expanded;
-        bool selected;
+        const char* name; LRESULT dblclkAnswer; uint8_t editKind; LRESULT startAnswer, hookAnswer;
+        EditCall::Kind firstCall; bool expanded; bool selected;
     } cases[] = {
         {"stopped by the parent", 1, 0, 0, 0, EditCall::kHook, false, false},
         {"editor starts", 0, 1, 1, 0, EditCall::kStart, false, true},
@@ -386,14 +377,7 @@ using Texts = std::vector<std::string>;
 TEST(TreeListDrop, OneItemInEveryPlacement)
 {
     const struct {
-        const char* name;
-        uint32_t option3;
-        bool behind;
-        WPARAM keys;
-        int moved;
-        UINT mode;
-        Texts roots;
-        Texts underR3;
+        const char* name; uint32_t option3; bool behind; WPARAM keys; int moved; UINT mode; Texts roots; Texts underR3;
     } cases[] = {
         {"in front", 0, false, 0, 1, 0, {"R1", "R2", "Y", "R3", "R4"}, {}},
         {"behind", 0, true, 0, 1, 1, {"R1", "R2", "R3", "Y", "R4"}, {}},

@@ -31,11 +31,7 @@ TEST(TreeListSelect, NotificationsCarryOldAndNewItems)
     EXPECT_EQ(c.Select(f.a), 1);
     EXPECT_EQ(c.Select(f.b, 0, kTreeListSelectKeyboard), 1);
     const struct {
-        UINT code;
-        UINT action;
-        uint32_t oldItem, newItem;
-        UINT oldState, newState;
-        LPARAM newData;
+        UINT code; UINT action; uint32_t oldItem, newItem; UINT oldState, newState; LPARAM newData;
     } expected[] = {
         {TVN_SELCHANGINGA, 0, 0, f.a, 0, 0, 10}, {TVN_SELCHANGEDA, 0, 0, f.a, 0, TVIS_SELECTED, 10},
         {TVN_SELCHANGINGA, 2, f.a, f.b, TVIS_SELECTED, 0, 11}, {TVN_SELCHANGEDA, 2, f.a, f.b, 0, TVIS_SELECTED, 11},
