@@ -1,6 +1,7 @@
 // Benchmark main that runs every benchmark and then prints, for each pair
 // named "<case>/ours" and "<case>/peer", the ratio of the peer's time to ours
-// (above 1: we are faster).
+// (above 1: we are faster). With --benchmark_repetitions the medians are
+// compared, so one disturbed run on a shared machine does not decide.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -16,9 +17,14 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred)
+            if (run.error_occurred)
                 continue;
-            const std::string name = run.benchmark_name();
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.run_type != Run::RT_Iteration && !median)
+                continue;
+            std::string name = run.benchmark_name();
+            if (median)
+                name.resize(name.size() - std::string("_median").size());
             const auto slash = name.rfind('/');
             if (slash == std::string::npos)
                 continue;

@@ -1,19 +1,52 @@
-// FillRect: the first row of the rectangle is built once, by doubling copies,
-// and then copied into the other rows; partial bytes of packed depths are
-// merged under a mask, so no pixel function runs per pixel.
+// FillRect: in every row the rectangle is a span of bits. The whole bytes of
+// the span take a repeating byte pattern (the packed pixel, pixel pair or
+// index byte) with wide stores; the one or two bytes it shares with pixels
+// outside are merged under a mask. No pixel function runs per pixel.
 #include <algorithm>
 #include <cstring>
 
 #include "graphics/image.h"
+#include "graphics/image_blit.h"
 #include "graphics/image_depths.h"
 #include "graphics/pixel_access.h"
 #include "graphics/rect.h"
+
+#if defined(__i386__) || defined(__x86_64__)
+#include <immintrin.h>
+#if !defined(__clang__)
+// The 32-byte vector helpers are only ever inlined into the AVX2 kernel.
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+#define LINDAR_SSE2 __attribute__((target("sse2")))
+#define LINDAR_AVX2 __attribute__((target("avx2")))
+#endif
 
 using namespace graphics_detail;
 
 namespace {
 
-// Byte value of a palette row filled with one index.
+// A common multiple of every pattern period (1 to 4 bytes) and of the store
+// widths (16 and 32 bytes), so a store at any phase finds its bytes in one
+// window.
+constexpr size_t kCycle = 96;
+// Rows shorter than this are filled by the scalar copies: the wide path's
+// unaligned head and tail would cover most of them twice.
+constexpr size_t kWideMin = 64;
+// Rows of at least this many bytes use the string store where the period
+// allows; shorter ones do not amortise its start-up.
+constexpr size_t kStringMin = 2048;
+// Fills above this size bypass the caches with streaming stores: they would
+// not fit the last-level cache anyway and would only evict everything else.
+// Below it, ordinary stores win by far, since the filled area stays cached
+// for what is drawn on it next.
+constexpr uint64_t kStreamingBytes = uint64_t(32) << 20;
+
+// Byte i of a row takes bytes[i % kCycle]; a window of kCycle bytes starting
+// at any phase lies inside the array.
+struct FillPattern {
+    uint8_t bytes[3 * kCycle];
+};
+
 uint8_t RepeatedIndexByte(uint32_t bits, uint32_t value)
 {
     switch (bits) {
@@ -24,94 +57,228 @@ uint8_t RepeatedIndexByte(uint32_t bits, uint32_t value)
     }
 }
 
-// count copies of a unit of size bytes at dst: one copy, then doubling.
-void Replicate(uint8_t* dst, const uint8_t* unit, size_t size, size_t count)
+// The pattern of a value: the repeated unit and its length in bytes. Units
+// start at byte 0 of the row (a 12-bit unit is a pixel pair).
+size_t MakePattern(uint32_t bits, uint32_t value, FillPattern& p)
 {
-    if (!count)
-        return;
-    std::memcpy(dst, unit, size);
-    const size_t total = size * count;
-    for (size_t done = size; done < total;) {
-        const size_t n = std::min(done, total - done);
-        std::memcpy(dst + done, dst, n);
+    uint8_t unit[4];
+    size_t period = 1;
+    switch (bits) {
+    case 12: {
+        const uint8_t r = (value >> 20) & 15, g = (value >> 12) & 15, b = (value >> 4) & 15;
+        unit[0] = uint8_t(b << 4 | g);
+        unit[1] = uint8_t(r << 4 | b);
+        unit[2] = uint8_t(g << 4 | r);
+        period = 3;
+        break;
+    }
+    case 15: Store16(unit, Pack555(value)); period = 2; break;
+    case 16: Store16(unit, Pack565(value)); period = 2; break;
+    case 24: Store24(unit, value); period = 3; break;
+    case 32: Store32(unit, value); period = 4; break;
+    default: unit[0] = RepeatedIndexByte(bits, value); break;
+    }
+    std::memcpy(p.bytes, unit, period);
+    for (size_t done = period; done < sizeof p.bytes;) {
+        const size_t n = std::min(done, sizeof p.bytes - done);
+        std::memcpy(p.bytes + done, p.bytes, n);
         done += n;
     }
+    return period;
 }
 
-// Copies bytes [offset, offset + length) of the first row into the others.
-void CopyFirstRow(const CGraphicsImage& image, const Span& s, size_t offset, size_t length)
+// One fill: the rows, the whole bytes of each and the shared end bytes.
+struct RowFill {
+    uint8_t* first;  // the top row
+    ptrdiff_t step;  // from a row to the next one down
+    int rows;
+    size_t from, to;             // whole bytes [from, to) of every row
+    size_t head, tail;           // the bytes shared with pixels outside
+    uint8_t headMask, tailMask;  // the bits of them in the span; 0: none
+    uint8_t headBits, tailBits;  // the pattern's bits there
+    size_t period;               // of the pattern, in bytes
+    FillPattern pattern;
+};
+
+// Merges the pattern into the bits of the shared end bytes.
+inline void MergeEnds(uint8_t* row, const RowFill& f)
 {
-    if (!length)
+    if (f.headMask)
+        row[f.head] = uint8_t((row[f.head] & ~f.headMask) | f.headBits);
+    if (f.tailMask)
+        row[f.tail] = uint8_t((row[f.tail] & ~f.tailMask) | f.tailBits);
+}
+
+// The reference: a window of the pattern at a time.
+void FillRowsScalar(const RowFill& f)
+{
+    uint8_t* row = f.first;
+    for (int r = 0; r < f.rows; ++r, row += f.step) {
+        for (size_t i = f.from; i < f.to;) {
+            const size_t n = std::min(f.to - i, kCycle);
+            std::memcpy(row + i, f.pattern.bytes + i % kCycle, n);
+            i += n;
+        }
+        MergeEnds(row, f);
+    }
+}
+
+#ifdef LINDAR_SSE2
+
+bool HaveSse2()
+{
+#ifdef __SSE2__
+    return true;
+#else
+    static const bool have = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("sse2") != 0;
+    }();
+    return have;
+#endif
+}
+
+bool HaveAvx2()
+{
+    static const bool have = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return have;
+}
+
+// Vector access for the wide kernels, one type per store width W.
+struct Sse2 {
+    typedef __m128i V;
+    static constexpr size_t W = 16;
+    LINDAR_SSE2 static V Load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const V*>(p)); }
+    LINDAR_SSE2 static void StoreU(uint8_t* d, V v) { _mm_storeu_si128(reinterpret_cast<V*>(d), v); }
+    template <bool Streaming>
+    LINDAR_SSE2 static void Store(uint8_t* d, V v)
+    {
+        if constexpr (Streaming)
+            _mm_stream_si128(reinterpret_cast<V*>(d), v);
+        else
+            _mm_store_si128(reinterpret_cast<V*>(d), v);
+    }
+};
+
+struct Avx2 {
+    typedef __m256i V;
+    static constexpr size_t W = 32;
+    LINDAR_AVX2 static V Load(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const V*>(p)); }
+    LINDAR_AVX2 static void StoreU(uint8_t* d, V v) { _mm256_storeu_si256(reinterpret_cast<V*>(d), v); }
+    template <bool Streaming>
+    LINDAR_AVX2 static void Store(uint8_t* d, V v)
+    {
+        if constexpr (Streaming)
+            _mm256_stream_si256(reinterpret_cast<V*>(d), v);
+        else
+            _mm256_store_si256(reinterpret_cast<V*>(d), v);
+    }
+};
+
+// Rows of at least kWideMin whole bytes: an unaligned store at each end,
+// aligned stores between (streaming ones when asked). Three vectors make one
+// cycle of 3 × W bytes, a multiple of every period; they are loaded again
+// only when a row's alignment differs from the row before, so a short row
+// costs little more than its stores.
+template <class K, bool Streaming>
+inline void FillRows(const RowFill& f)
+{
+    constexpr size_t W = K::W;
+    // The pattern from byte `from` on; the vectors take at most 4 × W bytes
+    // of it, which the array holds from any phase below kCycle.
+    const uint8_t* p = f.pattern.bytes + f.from % kCycle;
+    const typename K::V first = K::Load(p), last = K::Load(f.pattern.bytes + (f.to - W) % kCycle);
+    typename K::V v0 = first, v1 = first, v2 = first;
+    size_t start = 0;  // the first aligned byte of the row before; 0: none yet
+    uint8_t* row = f.first;
+    for (int r = 0; r < f.rows; ++r, row += f.step) {
+        const size_t skip = W - (reinterpret_cast<uintptr_t>(row + f.from) & (W - 1));
+        if (f.from + skip != start) {
+            start = f.from + skip;
+            v0 = K::Load(p + skip);
+            v1 = K::Load(p + skip + W);
+            v2 = K::Load(p + skip + 2 * W);
+        }
+        K::StoreU(row + f.from, first);
+        size_t i = start;
+        for (; i + 3 * W <= f.to; i += 3 * W) {
+            K::template Store<Streaming>(row + i, v0);
+            K::template Store<Streaming>(row + i + W, v1);
+            K::template Store<Streaming>(row + i + 2 * W, v2);
+        }
+        if (i + W <= f.to)
+            K::template Store<Streaming>(row + i, v0);
+        if (i + 2 * W <= f.to)
+            K::template Store<Streaming>(row + i + W, v1);
+        K::StoreU(row + f.to - W, last);
+        MergeEnds(row, f);
+    }
+}
+
+// flatten: the kernels and their vector helpers are compiled inline, under
+// this function's target.
+LINDAR_SSE2 __attribute__((flatten)) void FillSse2(const RowFill& f, bool streaming)
+{
+    streaming ? FillRows<Sse2, true>(f) : FillRows<Sse2, false>(f);
+}
+
+LINDAR_AVX2 __attribute__((flatten)) void FillAvx2(const RowFill& f, bool streaming)
+{
+    streaming ? FillRows<Avx2, true>(f) : FillRows<Avx2, false>(f);
+}
+
+LINDAR_SSE2 void StoreFence() { _mm_sfence(); }
+
+// Long rows by the string store, which writes whole cache lines without
+// reading them first (the wide stores must fetch each line they write). It
+// takes 1-, 2- and 4-byte periods.
+void FillRowsString(const RowFill& f)
+{
+    uint8_t* row = f.first;
+    const size_t n = f.to - f.from;
+    uint32_t v;
+    std::memcpy(&v, f.pattern.bytes + f.from % kCycle, 4);
+    for (int r = 0; r < f.rows; ++r, row += f.step) {
+        void* d = row + f.from;
+        size_t c;
+        switch (f.period) {
+        case 1: c = n; __asm__ volatile("rep stosb" : "+D"(d), "+c"(c) : "a"(v) : "memory"); break;
+        case 2: c = n / 2; __asm__ volatile("rep stosw" : "+D"(d), "+c"(c) : "a"(v) : "memory"); break;
+        default: c = n / 4; __asm__ volatile("rep stosl" : "+D"(d), "+c"(c) : "a"(v) : "memory"); break;
+        }
+        MergeEnds(row, f);
+    }
+}
+
+#endif
+
+// The kernel for a fill: the string store for long rows of a period it
+// takes; wide stores where the rows are long enough and the processor has
+// them, streaming ones above kStreamingBytes; else the scalar reference, which
+// the switch of the general path selects as well.
+void RunFill(const RowFill& f)
+{
+#ifdef LINDAR_SSE2
+    const size_t bytes = f.to - f.from;
+    if (bytes >= kStringMin && f.period != 3 && !GeneralPathOnly()) {
+        FillRowsString(f);
         return;
-    const uint8_t* first = image.RowAt(s.y0) + offset;
-    for (int y = s.y0 + 1; y < s.y1; ++y)
-        std::memcpy(image.RowAt(y) + offset, first, length);
-}
-
-// Bits of byte `index` that pixels [x0, x1) cover, at `bits` per pixel.
-uint8_t CoverMask(uint32_t bits, int index, int x0, int x1)
-{
-    const int perByte = int(8 / bits);
-    const int from = std::max(x0, index * perByte), to = std::min(x1, (index + 1) * perByte);
-    uint8_t mask = 0;
-    for (int x = from; x < to; ++x)
-        mask |= uint8_t(((1u << bits) - 1) << ((perByte - 1 - x % perByte) * bits));
-    return mask;
-}
-
-void FillPalette(CGraphicsImage& image, const Span& s, uint32_t value)
-{
-    const uint32_t bits = image.m_nBitCount;
-    const int perByte = int(8 / bits);
-    const uint8_t pattern = RepeatedIndexByte(bits, value);
-    // Bytes [wholeFrom, wholeTo) are covered completely; the bytes at the
-    // ends are shared with pixels outside the rectangle.
-    const int wholeFrom = (s.x0 + perByte - 1) / perByte, wholeTo = s.x1 / perByte;
-    struct Partial {
-        int index;
-        uint8_t mask;
-    } parts[2] = {{0, 0}, {0, 0}};
-    if (wholeFrom > wholeTo) {
-        parts[0] = {s.x0 / perByte, CoverMask(bits, s.x0 / perByte, s.x0, s.x1)};
-    } else {
-        if (s.x0 % perByte)
-            parts[0] = {s.x0 / perByte, CoverMask(bits, s.x0 / perByte, s.x0, s.x1)};
-        if (s.x1 % perByte)
-            parts[1] = {s.x1 / perByte, CoverMask(bits, s.x1 / perByte, s.x0, s.x1)};
     }
-    for (int y = s.y0; y < s.y1; ++y) {
-        uint8_t* row = image.RowAt(y);
-        if (wholeTo > wholeFrom)
-            std::memset(row + wholeFrom, pattern, size_t(wholeTo - wholeFrom));
-        for (const Partial& p : parts)
-            if (p.mask)
-                row[p.index] = uint8_t((row[p.index] & ~p.mask) | (pattern & p.mask));
+    if (bytes >= kWideMin && !GeneralPathOnly() && HaveSse2()) {
+        const bool streaming = uint64_t(bytes) * uint64_t(f.rows) > kStreamingBytes;
+        if (HaveAvx2())
+            FillAvx2(f, streaming);
+        else
+            FillSse2(f, streaming);
+        if (streaming)
+            StoreFence();  // streaming stores are weakly ordered
+        return;
     }
-}
-
-void Fill12(CGraphicsImage& image, const Span& s, uint32_t colour)
-{
-    const uint8_t r = (colour >> 20) & 15, g = (colour >> 12) & 15, b = (colour >> 4) & 15;
-    const uint8_t pair[3] = {uint8_t(b << 4 | g), uint8_t(r << 4 | b), uint8_t(g << 4 | r)};
-    const int firstUnit = (s.x0 + 1) >> 1, endUnit = s.x1 >> 1;
-    if (endUnit > firstUnit) {
-        Replicate(image.RowAt(s.y0) + 3 * firstUnit, pair, 3, size_t(endUnit - firstUnit));
-        CopyFirstRow(image, s, 3 * size_t(firstUnit), 3 * size_t(endUnit - firstUnit));
-    }
-    // The odd pixel before the first pair and the even one after the last.
-    for (int y = s.y0; y < s.y1; ++y) {
-        uint8_t* row = image.RowAt(y);
-        if (s.x0 & 1)
-            image.m_pfnSetPixel(row, s.x0, colour);
-        if (s.x1 & 1)
-            image.m_pfnSetPixel(row, s.x1 - 1, colour);
-    }
-}
-
-void FillUnits(CGraphicsImage& image, const Span& s, const uint8_t* unit, size_t size)
-{
-    Replicate(image.RowAt(s.y0) + size * size_t(s.x0), unit, size, size_t(s.Width()));
-    CopyFirstRow(image, s, size * size_t(s.x0), size * size_t(s.Width()));
+#endif
+    FillRowsScalar(f);
 }
 
 }  // namespace
@@ -119,17 +286,30 @@ void FillUnits(CGraphicsImage& image, const Span& s, const uint8_t* unit, size_t
 bool CGraphicsImage::FillRect(int x, int y, int width, int height, uint32_t value)
 {
     Span s;
-    if (!m_pBits || !ClipRect(x, y, width, height, m_nWidth, m_nHeight, s))
+    if (!m_pBits || !FindDepth(m_nBitCount) || !ClipRect(x, y, width, height, m_nWidth, m_nHeight, s))
         return false;
-    uint8_t unit[4];
-    switch (m_nBitCount) {
-    case 1: case 2: case 4: case 8: FillPalette(*this, s, value); break;
-    case 12: Fill12(*this, s, value); break;
-    case 15: Store16(unit, Pack555(value)); FillUnits(*this, s, unit, 2); break;
-    case 16: Store16(unit, Pack565(value)); FillUnits(*this, s, unit, 2); break;
-    case 24: Store24(unit, value); FillUnits(*this, s, unit, 3); break;
-    case 32: Store32(unit, value); FillUnits(*this, s, unit, 4); break;
-    default: return false;
+    RowFill f;
+    f.period = MakePattern(m_nBitCount, value, f.pattern);
+    // The span in bits; pixels lie most significant bits first in each byte.
+    const uint64_t bitsPerPixel = m_nBitCount == 15 ? 16 : m_nBitCount;
+    const uint64_t bit0 = bitsPerPixel * uint64_t(s.x0), bit1 = bitsPerPixel * uint64_t(s.x1);
+    f.first = RowAt(s.y0);
+    f.step = -ptrdiff_t(m_nStride);
+    f.rows = s.Height();
+    f.from = size_t((bit0 + 7) / 8);
+    f.to = std::max(f.from, size_t(bit1 / 8));
+    // The bytes shared with pixels outside: the first and the last, or one
+    // byte holding the whole span.
+    f.head = size_t(bit0 / 8);
+    f.tail = size_t(bit1 / 8);
+    f.headMask = (bit0 % 8) ? uint8_t(0xFF >> (bit0 % 8)) : 0;
+    f.tailMask = (bit1 % 8) ? uint8_t(0xFF << (8 - bit1 % 8)) : 0;
+    if (f.headMask && f.tailMask && f.head == f.tail) {
+        f.headMask &= f.tailMask;
+        f.tailMask = 0;
     }
+    f.headBits = f.pattern.bytes[f.head % kCycle] & f.headMask;
+    f.tailBits = f.pattern.bytes[f.tail % kCycle] & f.tailMask;
+    RunFill(f);
     return true;
 }
