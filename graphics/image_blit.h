@@ -76,6 +76,12 @@ void RunBlit(const BlitJob& job);
 bool BlitKeyed32Sse2(const BlitJob& job);  // 32 -> 32, source key only
 bool Blend32Sse2(const BlitJob& job);      // BlendImage 32 -> 32
 
+// Their AVX2 row kernels, which they choose when HaveAvx2(): the same bytes,
+// eight pixels a step.
+bool HaveAvx2();
+void KeyedRow32Avx2(const uint8_t* s, uint8_t* d, int width, uint32_t key);
+void BlendRow32Avx2(const uint8_t* s, uint8_t* d, int width);
+
 // Each channel (source × (a + 1) + target × (256 - a)) >> 8. Red and blue
 // share one product: no channel's sum exceeds 255 × 257 < 2^16, so the lanes
 // never carry into each other. a 255 gives the source, a 0 the target.

@@ -117,10 +117,11 @@ bool BlitKeyed32Sse2(const BlitJob& job)
     if (!HaveSse2())
         return false;
     const uint32_t key = job.flags & CGraphicsImage::BLIT_KEY_MASK;
+    const auto keyed = HaveAvx2() ? KeyedRow32Avx2 : KeyedRow32;
     for (int row = job.height - 1; row >= 0; --row) {
         if (row > 0)
             PrefetchRow(job.target->RowAt(job.ty + row - 1) + 4 * size_t(job.tx), 4 * job.width);
-        KeyedRow32(job.source->RowAt(job.sy + row) + 4 * size_t(job.sx),
+        keyed(job.source->RowAt(job.sy + row) + 4 * size_t(job.sx),
                    job.target->RowAt(job.ty + row) + 4 * size_t(job.tx), job.width, key);
     }
     return true;
@@ -130,10 +131,11 @@ bool Blend32Sse2(const BlitJob& job)
 {
     if (!HaveSse2())
         return false;
+    const auto blend = HaveAvx2() ? BlendRow32Avx2 : BlendRow32;
     for (int row = job.height - 1; row >= 0; --row) {
         if (row > 0)
             PrefetchRow(job.target->RowAt(job.ty + row - 1) + 4 * size_t(job.tx), 4 * job.width);
-        BlendRow32(job.source->RowAt(job.sy + row) + 4 * size_t(job.sx),
+        blend(job.source->RowAt(job.sy + row) + 4 * size_t(job.sx),
                    job.target->RowAt(job.ty + row) + 4 * size_t(job.tx), job.width);
     }
     return true;

@@ -132,7 +132,7 @@ TEST(BlitDraw, RunsOfKeyPixels)
         for (int y = 0; y < 5; ++y)
             for (int x = 0; x < 61;) {
                 const bool keyed = rng.Next() % 2 != 0;
-                for (int n = rng.Range(1, 9); n > 0 && x < 61; --n, ++x)
+                for (int n = rng.Range(1, 17); n > 0 && x < 61; --n, ++x)
                     if (keyed)
                         Set(source, x, y, (rng.Next() & 0xFF000000) | key);
             }
