@@ -74,6 +74,7 @@ void RunBlit(const BlitJob& job);
 
 // SSE2 kernels; they decline on a processor without SSE2.
 bool BlitKeyed32Sse2(const BlitJob& job);  // 32 -> 32, source key only
+bool BlitKeyed24Sse2(const BlitJob& job);  // 24 -> 24, source key only
 bool Blend32Sse2(const BlitJob& job);      // BlendImage 32 -> 32
 
 // Their AVX2 row kernels, which they choose when HaveAvx2(): the same bytes,

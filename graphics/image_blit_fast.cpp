@@ -190,6 +190,7 @@ const FastPath kFastPaths[] = {
     {24, 32, kNoTests, Blit24To32},
     {8, 32, kNoTests, Blit8To32},
     {32, 32, kSourceKeyOnly, BlitKeyed32Sse2},
+    {24, 24, kSourceKeyOnly, BlitKeyed24Sse2},
     {24, 32, kSourceKeyOnly, BlitKeyed24To32},
     {8, 32, kSourceKeyOnly, BlitKeyed8To32},
     {15, 15, kTested, BlitTested<Pixel15>},

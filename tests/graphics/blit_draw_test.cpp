@@ -119,7 +119,7 @@ TEST(BlitDraw, FastPathsMatchTheGeneralPathForEveryFlagCombination)
             }
 }
 
-// Runs of key pixels, so that whole groups of four take the vector kernel's
+// Runs of key pixels, so that whole groups of four and eight take the vector
 // shortcut next to mixed groups and tails.
 TEST(BlitDraw, RunsOfKeyPixels)
 {
