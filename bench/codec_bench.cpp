@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_ratios.h"
 #include "graphics/formats/format_dispatch.h"
 #include "graphics/image.h"
 
@@ -279,6 +280,8 @@ const bool kRegistered = [] {
             benchmark::RegisterBenchmark(("decode8/" + std::string(c.name) + side).c_str(), BM_DecodeEightThreads,
                                          c.kind, peer);
         }
+    for (const TileCase& c : kTileCases)
+        AddScalingRow("decode8/" + std::string(c.name), "decode/" + std::string(c.name));
     for (bool peer : {false, true}) {
         const std::string side = peer ? "/peer" : "/ours";
         benchmark::RegisterBenchmark(("encode/png-4096" + side).c_str(), BM_EncodePng, peer)
