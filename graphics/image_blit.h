@@ -79,7 +79,6 @@ bool Blend32Sse2(const BlitJob& job);      // BlendImage 32 -> 32
 
 // Their AVX2 row kernels, which they choose when HaveAvx2(): the same bytes,
 // eight pixels a step.
-bool HaveAvx2();
 void KeyedRow32Avx2(const uint8_t* s, uint8_t* d, int width, uint32_t key);
 void BlendRow32Avx2(const uint8_t* s, uint8_t* d, int width);
 

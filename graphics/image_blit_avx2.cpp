@@ -32,15 +32,6 @@ LINDAR_AVX2 inline __m256i BlendHalf(__m256i s, __m256i d, __m256i alpha)
 
 }  // namespace
 
-bool HaveAvx2()
-{
-    static const bool have = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return have;
-}
-
 LINDAR_AVX2 void KeyedRow32Avx2(const uint8_t* s, uint8_t* d, int width, uint32_t key)
 {
     const __m256i colourMask = _mm256_set1_epi32(int(kColourBytes));
@@ -101,7 +92,6 @@ LINDAR_AVX2 void BlendRow32Avx2(const uint8_t* s, uint8_t* d, int width)
 
 #else
 
-bool HaveAvx2() { return false; }
 void KeyedRow32Avx2(const uint8_t*, uint8_t*, int, uint32_t) {}
 void BlendRow32Avx2(const uint8_t*, uint8_t*, int) {}
 

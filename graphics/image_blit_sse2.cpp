@@ -4,6 +4,7 @@
 // Rows go from the bottom of the picture up, in ascending memory order.
 #include <cstring>
 
+#include "graphics/cpu_features.h"
 #include "graphics/image_blit.h"
 #include "graphics/pixel_access.h"
 
@@ -20,19 +21,6 @@ namespace {
 
 constexpr uint32_t kOpaque = 0xFF000000;
 constexpr uint32_t kColourBytes = 0x00FFFFFF;
-
-bool HaveSse2()
-{
-#ifdef __SSE2__
-    return true;
-#else
-    static const bool have = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("sse2") != 0;
-    }();
-    return have;
-#endif
-}
 
 // The colour bytes of source pixels not equal to the key, each with the
 // target's fourth byte; key pixels leave the target.

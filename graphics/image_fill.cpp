@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "graphics/cpu_features.h"
 #include "graphics/image.h"
 #include "graphics/image_blit.h"
 #include "graphics/image_depths.h"
@@ -124,28 +125,6 @@ void FillRowsScalar(const RowFill& f)
 }
 
 #ifdef LINDAR_SSE2
-
-bool HaveSse2()
-{
-#ifdef __SSE2__
-    return true;
-#else
-    static const bool have = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("sse2") != 0;
-    }();
-    return have;
-#endif
-}
-
-bool HaveAvx2()
-{
-    static const bool have = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return have;
-}
 
 // Vector access for the wide kernels, one type per store width W.
 struct Sse2 {
