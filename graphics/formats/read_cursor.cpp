@@ -1,0 +1,112 @@
+#include "graphics/formats/read_cursor.h"
+
+#include <limits>
+
+CReadCursor::CReadCursor(CBufferedStream& stream, FormatErrorThrower readError, FormatErrorThrower corrupt)
+    : m_stream(stream), m_readError(readError), m_corrupt(corrupt), m_length(stream.GetLength())
+{
+    if (m_length < 0) ThrowRead();
+}
+
+void CReadCursor::ThrowRead() const
+{
+    m_readError();
+    // A thrower that returns is a programming fault; never read on.
+    throw EGraphicsException("read error");
+}
+
+void CReadCursor::ThrowCorrupt() const
+{
+    m_corrupt();
+    throw EGraphicsException("corrupt data");
+}
+
+uint8_t CReadCursor::U8()
+{
+    const int v = m_stream.ReadU8();
+    if (v < 0) ThrowRead();
+    return uint8_t(v);
+}
+
+uint16_t CReadCursor::U16LE()
+{
+    const int v = m_stream.ReadU16();
+    if (v < 0) ThrowRead();
+    return uint16_t(v);
+}
+
+uint32_t CReadCursor::U32LE()
+{
+    const int64_t v = m_stream.ReadU32();
+    if (v < 0) ThrowRead();
+    return uint32_t(v);
+}
+
+uint16_t CReadCursor::U16BE()
+{
+    BYTE b[2];
+    Bytes(b, 2);
+    return uint16_t(b[0] << 8 | b[1]);
+}
+
+uint32_t CReadCursor::U32BE()
+{
+    BYTE b[4];
+    Bytes(b, 4);
+    return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
+}
+
+void CReadCursor::Bytes(void* out, int64_t n)
+{
+    if (n < 0) ThrowCorrupt();
+    BYTE* to = static_cast<BYTE*>(out);
+    while (n > 0) {
+        const int32_t part = int32_t(n < INT32_MAX ? n : INT32_MAX);
+        if (m_stream.Read(to, part) != part) ThrowRead();
+        to += part;
+        n -= part;
+    }
+}
+
+void CReadCursor::Skip(int64_t n)
+{
+    if (n < 0) ThrowCorrupt();
+    if (!Fits(n)) ThrowRead();
+    if (n > 0 && m_stream.Seek(int32_t(n), 1) < 0) ThrowRead();
+}
+
+int32_t CReadCursor::Look(const BYTE** data, int32_t n)
+{
+    const int32_t got = m_stream.Peek(0, data, n);
+    if (got < 0) ThrowRead();
+    return got;
+}
+
+int64_t CReadCursor::Position() const
+{
+    return m_stream.Tell();
+}
+
+int64_t CReadCursor::Remaining() const
+{
+    const int64_t left = m_length - Position();
+    return left > 0 ? left : 0;
+}
+
+void CReadCursor::SeekTo(int64_t position)
+{
+    if (position < 0 || position > m_length) ThrowRead();
+    if (m_stream.Seek(int32_t(position), 0) < 0) ThrowRead();
+}
+
+int64_t CReadCursor::Product(std::initializer_list<int64_t> factors, int64_t max) const
+{
+    int64_t product = 1;
+    for (const int64_t f : factors) {
+        if (f < 0) ThrowCorrupt();
+        if (f != 0 && product > max / f) ThrowCorrupt();
+        product *= f;
+    }
+    if (product > max) ThrowCorrupt();
+    return product;
+}

@@ -1,0 +1,116 @@
+// The bounded read cursor every image reader reads through.
+//
+// It wraps the reader's CBufferedStream and knows the stream's length, so a
+// reader can refuse what cannot fit the data before it allocates, and every
+// read that comes up short throws the format's own read error instead of
+// returning a count the caller may forget to test. Limits that a header
+// breaks (a width above the named limit, an entry count that does not fit
+// what is left, a size product that overflows) throw the format's corrupt
+// error.
+//
+// A reader names its two errors once:
+//
+//     void CXyzReader::Read(CBufferedStream& stream, CGraphicsImage& image)
+//     {
+//         CReadCursor in(stream, ThrowFormatError<EXyzFileReadError>,
+//                        ThrowFormatError<EXyzCorruptFile>);
+//         if (in.U32BE() != kXyzMagic) throw EXyzNotAXyzFile();
+//         const uint32_t width = in.Limit(in.U32BE(), 1, kReadMaxSide);
+//         const uint32_t height = in.Limit(in.U32BE(), 1, kReadMaxSide);
+//         const uint32_t colours = in.Limit(in.U16LE(), 0, 256);
+//         in.Require(in.Fits(int64_t(colours) * 3));      // before any table
+//         const int64_t rowBytes = in.Product(width, 3);  // overflow-checked
+//         in.Require(in.Fits(rowBytes * height));         // before Create
+//         if (!image.Create(width, height, 24, 0)) ThrowCreateError(image);
+//         for (uint32_t y = 0; y < height; ++y) in.Bytes(image.GetRow(y), rowBytes);
+//     }
+//
+// Positions are 64-bit; a stream never holds more than
+// CBufferedStream::kMaxStreamLength bytes.
+#pragma once
+
+#include "graphics/formats/format_framework.h"
+#include "system/buffered_stream.h"
+
+#include <cstdint>
+#include <initializer_list>
+
+// Throws E(); gives a fixed-text exception class as a FormatErrorThrower.
+template <class E>
+[[noreturn]] void ThrowFormatError()
+{
+    throw E();
+}
+
+// Named limits shared by the readers. A format with a tighter limit of its
+// own names it beside its reader.
+constexpr int64_t kReadMaxSide = 32768;                 // CGraphicsImage::MAX_DIMENSION
+constexpr int64_t kReadMaxPixels = int64_t(1) << 30;    // 32768 x 32768
+constexpr int64_t kReadMaxPaletteEntries = 256;
+constexpr int64_t kReadMaxTextBytes = 1 << 20;          // comments, names, descriptions
+
+class CReadCursor {
+public:
+    // `readError` is thrown when the data ends early, `corrupt` when a value
+    // breaks a limit. The cursor starts at the stream's current position.
+    CReadCursor(CBufferedStream& stream, FormatErrorThrower readError, FormatErrorThrower corrupt);
+
+    CBufferedStream& Stream() { return m_stream; }
+
+    // Fixed-size fields; each throws the read error when the data ends.
+    uint8_t U8();
+    uint16_t U16LE();
+    uint16_t U16BE();
+    uint32_t U32LE();
+    uint32_t U32BE();
+    int32_t S32LE() { return int32_t(U32LE()); }
+    int32_t S32BE() { return int32_t(U32BE()); }
+    uint16_t U16(bool bigEndian) { return bigEndian ? U16BE() : U16LE(); }
+    uint32_t U32(bool bigEndian) { return bigEndian ? U32BE() : U32LE(); }
+
+    // Exactly n bytes into `out`, or the read error (n < 0 is corrupt).
+    void Bytes(void* out, int64_t n);
+    // Skips exactly n bytes, or the read error.
+    void Skip(int64_t n);
+    // Up to n bytes (n at most the stream's buffer size) made contiguous
+    // without consuming them; *data is valid until the next read. Returns the
+    // count available, fewer only at the end of the data.
+    int32_t Look(const BYTE** data, int32_t n);
+
+    // The current position and the stream's length, both from its start.
+    int64_t Position() const;
+    int64_t Length() const { return m_length; }
+    // Bytes from the position to the end (0 past the end).
+    int64_t Remaining() const;
+    // True when n more bytes exist from the position on.
+    bool Fits(int64_t n) const { return n >= 0 && n <= Remaining(); }
+    // Moves to an absolute position inside the data (the end included);
+    // beyond it is the read error.
+    void SeekTo(int64_t position);
+
+    // Limits. Require throws the corrupt error when `ok` is false; Limit
+    // returns `value` when lo <= value <= hi, else throws it.
+    void Require(bool ok) const
+    {
+        if (!ok) ThrowCorrupt();
+    }
+    int64_t Limit(int64_t value, int64_t lo, int64_t hi) const
+    {
+        Require(value >= lo && value <= hi);
+        return value;
+    }
+    // The product of non-negative factors, or the corrupt error when it
+    // exceeds `max` (by default what a stream can hold) or a factor is negative.
+    int64_t Product(std::initializer_list<int64_t> factors,
+                    int64_t max = CBufferedStream::kMaxStreamLength) const;
+    int64_t Product(int64_t a, int64_t b) const { return Product({a, b}); }
+
+    [[noreturn]] void ThrowRead() const;
+    [[noreturn]] void ThrowCorrupt() const;
+
+private:
+    CBufferedStream& m_stream;
+    FormatErrorThrower m_readError;
+    FormatErrorThrower m_corrupt;
+    int64_t m_length;
+};
