@@ -90,8 +90,8 @@ size_t MakePattern(uint32_t bits, uint32_t value, FillPattern& p)
 
 // One fill: the rows, the whole bytes of each and the shared end bytes.
 struct RowFill {
-    uint8_t* first;  // the top row
-    ptrdiff_t step;  // from a row to the next one down
+    uint8_t* first;  // the row lowest in memory, the bottom one
+    ptrdiff_t step;  // from a row to the next one up
     int rows;
     size_t from, to;             // whole bytes [from, to) of every row
     size_t head, tail;           // the bytes shared with pixels outside
@@ -174,6 +174,7 @@ inline void FillRows(const RowFill& f)
     size_t start = 0;  // the first aligned byte of the row before; 0: none yet
     uint8_t* row = f.first;
     for (int r = 0; r < f.rows; ++r, row += f.step) {
+        MergeEnds(row, f);  // first: its byte loads never wait for the vector stores
         const size_t skip = W - (reinterpret_cast<uintptr_t>(row + f.from) & (W - 1));
         if (f.from + skip != start) {
             start = f.from + skip;
@@ -193,7 +194,6 @@ inline void FillRows(const RowFill& f)
         if (i + 2 * W <= f.to)
             K::template Store<Streaming>(row + i + W, v1);
         K::StoreU(row + f.to - W, last);
-        MergeEnds(row, f);
     }
 }
 
@@ -272,8 +272,10 @@ bool CGraphicsImage::FillRect(int x, int y, int width, int height, uint32_t valu
     // The span in bits; pixels lie most significant bits first in each byte.
     const uint64_t bitsPerPixel = m_nBitCount == 15 ? 16 : m_nBitCount;
     const uint64_t bit0 = bitsPerPixel * uint64_t(s.x0), bit1 = bitsPerPixel * uint64_t(s.x1);
-    f.first = RowAt(s.y0);
-    f.step = -ptrdiff_t(m_nStride);
+    // Rows in ascending memory order, from the bottom of the picture up: a
+    // nearly contiguous stream, which the prefetchers follow.
+    f.first = RowAt(s.y1 - 1);
+    f.step = ptrdiff_t(m_nStride);
     f.rows = s.Height();
     f.from = size_t((bit0 + 7) / 8);
     f.to = std::max(f.from, size_t(bit1 / 8));
