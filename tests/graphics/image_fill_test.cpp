@@ -115,6 +115,23 @@ TEST(ImageFill, FifteenBitKeepsTheFlagAndThirtyTwoTheFourthByte)
     EXPECT_EQ(image.m_pfnGetPixel(image.RowAt(0), 1), 0x7F010203u);
 }
 
+// Every kernel of every depth at every vector level leaves the bytes of the
+// scalar path: short and long rows, all phases of the pattern.
+TEST(ImageFill, KernelsMatchTheScalarPath)
+{
+    lindar_test::Rng rng(7);
+    for (uint32_t bits : kDepths) {
+        SCOPED_TRACE(bits);
+        CGraphicsImage start;
+        ASSERT_TRUE(start.Create(bits, 700, 5, 0x123456, 0));
+        for (int pass = 0; pass < 40; ++pass) {
+            const int x = rng.Range(-3, 650), w = rng.Range(1, 720), y = rng.Range(0, 3);
+            const uint32_t value = rng.Next();
+            blit_test::BothPaths(start, [&](CGraphicsImage& image) { return image.FillRect(x, y, w, 2, value); });
+        }
+    }
+}
+
 // Fills larger than the caches: 24 bits takes the streaming stores (36 MB),
 // 32 bits the string store; both leave the bytes of the scalar path.
 TEST(ImageFill, LargeFillsMatchTheScalarPath)
