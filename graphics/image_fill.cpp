@@ -58,34 +58,41 @@ uint8_t RepeatedIndexByte(uint32_t bits, uint32_t value)
     }
 }
 
-// The pattern of a value: the repeated unit and its length in bytes. Units
-// start at byte 0 of the row (a 12-bit unit is a pixel pair).
+// The pattern of a period P from its unit (byte 0 lowest), written as 64-bit
+// words that are computed in registers: shapes fill span by span, so this
+// runs once per span and must not wait on loads of its own stores.
+template <size_t P>
+void Spread(uint32_t unit, FillPattern& p)
+{
+    constexpr size_t kWords = 24 / 8;  // 24 bytes, a multiple of every period
+    uint64_t q[kWords];
+    for (size_t w = 0; w < kWords; ++w) {
+        q[w] = 0;
+        for (size_t k = 0; k < 8; ++k)
+            q[w] |= uint64_t((unit >> (8 * ((8 * w + k) % P))) & 0xFF) << (8 * k);
+    }
+    static_assert(sizeof p.bytes % 24 == 0, "whole 24-byte blocks");
+    for (size_t i = 0; i < sizeof p.bytes; i += 24)
+        std::memcpy(p.bytes + i, q, 24);
+}
+
+// The pattern of a value: the repeated unit and its length in bytes, which
+// it answers. Units start at byte 0 of the row (a 12-bit unit is a pixel
+// pair).
 size_t MakePattern(uint32_t bits, uint32_t value, FillPattern& p)
 {
-    uint8_t unit[4];
-    size_t period = 1;
     switch (bits) {
     case 12: {
-        const uint8_t r = (value >> 20) & 15, g = (value >> 12) & 15, b = (value >> 4) & 15;
-        unit[0] = uint8_t(b << 4 | g);
-        unit[1] = uint8_t(r << 4 | b);
-        unit[2] = uint8_t(g << 4 | r);
-        period = 3;
-        break;
+        const uint32_t r = (value >> 20) & 15, g = (value >> 12) & 15, b = (value >> 4) & 15;
+        Spread<3>((b << 4 | g) | (r << 4 | b) << 8 | (g << 4 | r) << 16, p);
+        return 3;
     }
-    case 15: Store16(unit, Pack555(value)); period = 2; break;
-    case 16: Store16(unit, Pack565(value)); period = 2; break;
-    case 24: Store24(unit, value); period = 3; break;
-    case 32: Store32(unit, value); period = 4; break;
-    default: unit[0] = RepeatedIndexByte(bits, value); break;
+    case 15: Spread<2>(Pack555(value), p); return 2;
+    case 16: Spread<2>(Pack565(value), p); return 2;
+    case 24: Spread<3>(value & 0xFFFFFF, p); return 3;
+    case 32: Spread<4>(value, p); return 4;
+    default: Spread<1>(RepeatedIndexByte(bits, value), p); return 1;
     }
-    std::memcpy(p.bytes, unit, period);
-    for (size_t done = period; done < sizeof p.bytes;) {
-        const size_t n = std::min(done, sizeof p.bytes - done);
-        std::memcpy(p.bytes + done, p.bytes, n);
-        done += n;
-    }
-    return period;
 }
 
 // One fill: the rows, the whole bytes of each and the shared end bytes.
