@@ -164,56 +164,30 @@ struct Avx2 {
     }
 };
 
-// Rows of at least kWideMin whole bytes: an unaligned store at each end,
-// aligned stores between (streaming ones when asked). Three vectors make one
-// cycle of 3 × W bytes, a multiple of every period; they are loaded again
-// only when a row's alignment differs from the row before, so a short row
-// costs little more than its stores.
-template <class K, bool Streaming>
-inline void FillRows(const RowFill& f)
+#define FILL_ROWS FillRowsSse2
+#define FILL_TARGET LINDAR_SSE2
+#define FILL_OPS Sse2
+#include "graphics/image_fill_rows.inc"
+#undef FILL_ROWS
+#undef FILL_TARGET
+#undef FILL_OPS
+
+#define FILL_ROWS FillRowsAvx2
+#define FILL_TARGET LINDAR_AVX2
+#define FILL_OPS Avx2
+#include "graphics/image_fill_rows.inc"
+#undef FILL_ROWS
+#undef FILL_TARGET
+#undef FILL_OPS
+
+LINDAR_SSE2 void FillSse2(const RowFill& f, bool streaming)
 {
-    constexpr size_t W = K::W;
-    // The pattern from byte `from` on; the vectors take at most 4 × W bytes
-    // of it, which the array holds from any phase below kCycle.
-    const uint8_t* p = f.pattern.bytes + f.from % kCycle;
-    const typename K::V first = K::Load(p), last = K::Load(f.pattern.bytes + (f.to - W) % kCycle);
-    typename K::V v0 = first, v1 = first, v2 = first;
-    size_t start = 0;  // the first aligned byte of the row before; 0: none yet
-    uint8_t* row = f.first;
-    for (int r = 0; r < f.rows; ++r, row += f.step) {
-        MergeEnds(row, f);  // first: its byte loads never wait for the vector stores
-        const size_t skip = W - (reinterpret_cast<uintptr_t>(row + f.from) & (W - 1));
-        if (f.from + skip != start) {
-            start = f.from + skip;
-            v0 = K::Load(p + skip);
-            v1 = K::Load(p + skip + W);
-            v2 = K::Load(p + skip + 2 * W);
-        }
-        K::StoreU(row + f.from, first);
-        size_t i = start;
-        for (; i + 3 * W <= f.to; i += 3 * W) {
-            K::template Store<Streaming>(row + i, v0);
-            K::template Store<Streaming>(row + i + W, v1);
-            K::template Store<Streaming>(row + i + 2 * W, v2);
-        }
-        if (i + W <= f.to)
-            K::template Store<Streaming>(row + i, v0);
-        if (i + 2 * W <= f.to)
-            K::template Store<Streaming>(row + i + W, v1);
-        K::StoreU(row + f.to - W, last);
-    }
+    streaming ? FillRowsSse2<true>(f) : FillRowsSse2<false>(f);
 }
 
-// flatten: the kernels and their vector helpers are compiled inline, under
-// this function's target.
-LINDAR_SSE2 __attribute__((flatten)) void FillSse2(const RowFill& f, bool streaming)
+LINDAR_AVX2 void FillAvx2(const RowFill& f, bool streaming)
 {
-    streaming ? FillRows<Sse2, true>(f) : FillRows<Sse2, false>(f);
-}
-
-LINDAR_AVX2 __attribute__((flatten)) void FillAvx2(const RowFill& f, bool streaming)
-{
-    streaming ? FillRows<Avx2, true>(f) : FillRows<Avx2, false>(f);
+    streaming ? FillRowsAvx2<true>(f) : FillRowsAvx2<false>(f);
 }
 
 LINDAR_SSE2 void StoreFence() { _mm_sfence(); }
