@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/treelist/treelist_internal.h"
+#include "ui/treelist/core/treelist_internal.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/treelist/treelist_window.h"
+#include "ui/treelist/win32/treelist_window.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "graphics/image.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -110,15 +111,6 @@ CGraphicsImage::~CGraphicsImage()
 {
     Clear();
     delete[] m_pBitmapInfo;
-}
-
-void CGraphicsImage::ReleaseQuantizer()
-{
-    std::free(m_pQuantHistogram);
-    std::free(m_pQuantBoxes);
-    m_pQuantHistogram = nullptr;
-    m_pQuantBoxes = nullptr;
-    m_nQuantBoxCount = 0;
 }
 
 void CGraphicsImage::InstallEmptyFunctions() { Install(*this, graphics_detail::kEmptyDepth); }
@@ -277,67 +269,145 @@ bool CGraphicsImage::Assign(const CGraphicsImage& source)
     return true;
 }
 
+// The field order is a contract other code reads directly: each field lies
+// right behind the one declared before it (at its alignment), the first
+// behind the vtable pointer, the last at the end. A field added, moved or
+// resized breaks a line here, and Swap may exchange the block as a whole.
+namespace {
+
+constexpr bool Follows(size_t previous, size_t previousSize, size_t offset, size_t align)
+{
+    return offset == (previous + previousSize + align - 1) / align * align;
+}
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"  // polymorphic, but laid out by the one ABI of each build
+static_assert(offsetof(CGraphicsImage, m_pQuantHistogram) == sizeof(void*));  // behind the vtable pointer
+static_assert(Follows(offsetof(CGraphicsImage, m_pQuantHistogram), sizeof(CGraphicsImage::m_pQuantHistogram), offsetof(CGraphicsImage, m_pQuantBoxes),
+                      alignof(decltype(CGraphicsImage::m_pQuantBoxes))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pQuantBoxes), sizeof(CGraphicsImage::m_pQuantBoxes), offsetof(CGraphicsImage, m_pFont),
+                      alignof(decltype(CGraphicsImage::m_pFont))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pFont), sizeof(CGraphicsImage::m_pFont), offsetof(CGraphicsImage, m_nQuantBoxCount),
+                      alignof(decltype(CGraphicsImage::m_nQuantBoxCount))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nQuantBoxCount), sizeof(CGraphicsImage::m_nQuantBoxCount), offsetof(CGraphicsImage, m_nFontHeaderSize),
+                      alignof(decltype(CGraphicsImage::m_nFontHeaderSize))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nFontHeaderSize), sizeof(CGraphicsImage::m_nFontHeaderSize), offsetof(CGraphicsImage, m_nFontFlags),
+                      alignof(decltype(CGraphicsImage::m_nFontFlags))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nFontFlags), sizeof(CGraphicsImage::m_nFontFlags), offsetof(CGraphicsImage, m_nFirstChar),
+                      alignof(decltype(CGraphicsImage::m_nFirstChar))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nFirstChar), sizeof(CGraphicsImage::m_nFirstChar), offsetof(CGraphicsImage, m_nLastChar),
+                      alignof(decltype(CGraphicsImage::m_nLastChar))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nLastChar), sizeof(CGraphicsImage::m_nLastChar), offsetof(CGraphicsImage, m_nTextAlign),
+                      alignof(decltype(CGraphicsImage::m_nTextAlign))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nTextAlign), sizeof(CGraphicsImage::m_nTextAlign), offsetof(CGraphicsImage, m_nTextVAlign),
+                      alignof(decltype(CGraphicsImage::m_nTextVAlign))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nTextVAlign), sizeof(CGraphicsImage::m_nTextVAlign), offsetof(CGraphicsImage, m_nTextYOffset),
+                      alignof(decltype(CGraphicsImage::m_nTextYOffset))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nTextYOffset), sizeof(CGraphicsImage::m_nTextYOffset), offsetof(CGraphicsImage, m_nFontSpacing),
+                      alignof(decltype(CGraphicsImage::m_nFontSpacing))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nFontSpacing), sizeof(CGraphicsImage::m_nFontSpacing), offsetof(CGraphicsImage, m_nFontNominalSpacing),
+                      alignof(decltype(CGraphicsImage::m_nFontNominalSpacing))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nFontNominalSpacing), sizeof(CGraphicsImage::m_nFontNominalSpacing), offsetof(CGraphicsImage, m_nFontBaseline),
+                      alignof(decltype(CGraphicsImage::m_nFontBaseline))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nFontBaseline), sizeof(CGraphicsImage::m_nFontBaseline), offsetof(CGraphicsImage, m_nCharSpacing),
+                      alignof(decltype(CGraphicsImage::m_nCharSpacing))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nCharSpacing), sizeof(CGraphicsImage::m_nCharSpacing), offsetof(CGraphicsImage, m_nRequestedSpacing),
+                      alignof(decltype(CGraphicsImage::m_nRequestedSpacing))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nRequestedSpacing), sizeof(CGraphicsImage::m_nRequestedSpacing), offsetof(CGraphicsImage, m_crText0),
+                      alignof(decltype(CGraphicsImage::m_crText0))));
+static_assert(Follows(offsetof(CGraphicsImage, m_crText0), sizeof(CGraphicsImage::m_crText0), offsetof(CGraphicsImage, m_crText1),
+                      alignof(decltype(CGraphicsImage::m_crText1))));
+static_assert(Follows(offsetof(CGraphicsImage, m_crText1), sizeof(CGraphicsImage::m_crText1), offsetof(CGraphicsImage, m_pfnText0),
+                      alignof(decltype(CGraphicsImage::m_pfnText0))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pfnText0), sizeof(CGraphicsImage::m_pfnText0), offsetof(CGraphicsImage, m_pfnText1),
+                      alignof(decltype(CGraphicsImage::m_pfnText1))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pfnText1), sizeof(CGraphicsImage::m_pfnText1), offsetof(CGraphicsImage, m_nError),
+                      alignof(decltype(CGraphicsImage::m_nError))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nError), sizeof(CGraphicsImage::m_nError), offsetof(CGraphicsImage, m_pBitmapInfo),
+                      alignof(decltype(CGraphicsImage::m_pBitmapInfo))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pBitmapInfo), sizeof(CGraphicsImage::m_pBitmapInfo), offsetof(CGraphicsImage, m_pSpareRow),
+                      alignof(decltype(CGraphicsImage::m_pSpareRow))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pSpareRow), sizeof(CGraphicsImage::m_pSpareRow), offsetof(CGraphicsImage, m_pBlock),
+                      alignof(decltype(CGraphicsImage::m_pBlock))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pBlock), sizeof(CGraphicsImage::m_pBlock), offsetof(CGraphicsImage, m_pBits),
+                      alignof(decltype(CGraphicsImage::m_pBits))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pBits), sizeof(CGraphicsImage::m_pBits), offsetof(CGraphicsImage, m_pRow0),
+                      alignof(decltype(CGraphicsImage::m_pRow0))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pRow0), sizeof(CGraphicsImage::m_pRow0), offsetof(CGraphicsImage, m_nWidth),
+                      alignof(decltype(CGraphicsImage::m_nWidth))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nWidth), sizeof(CGraphicsImage::m_nWidth), offsetof(CGraphicsImage, m_nHeight),
+                      alignof(decltype(CGraphicsImage::m_nHeight))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nHeight), sizeof(CGraphicsImage::m_nHeight), offsetof(CGraphicsImage, m_nImageSize),
+                      alignof(decltype(CGraphicsImage::m_nImageSize))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nImageSize), sizeof(CGraphicsImage::m_nImageSize), offsetof(CGraphicsImage, m_nBitCount),
+                      alignof(decltype(CGraphicsImage::m_nBitCount))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nBitCount), sizeof(CGraphicsImage::m_nBitCount), offsetof(CGraphicsImage, m_nStride),
+                      alignof(decltype(CGraphicsImage::m_nStride))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nStride), sizeof(CGraphicsImage::m_nStride), offsetof(CGraphicsImage, m_nSubMask),
+                      alignof(decltype(CGraphicsImage::m_nSubMask))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nSubMask), sizeof(CGraphicsImage::m_nSubMask), offsetof(CGraphicsImage, m_nDepthPattern),
+                      alignof(decltype(CGraphicsImage::m_nDepthPattern))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nDepthPattern), sizeof(CGraphicsImage::m_nDepthPattern), offsetof(CGraphicsImage, m_nUnitBytes),
+                      alignof(decltype(CGraphicsImage::m_nUnitBytes))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nUnitBytes), sizeof(CGraphicsImage::m_nUnitBytes), offsetof(CGraphicsImage, m_nPixelMask),
+                      alignof(decltype(CGraphicsImage::m_nPixelMask))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nPixelMask), sizeof(CGraphicsImage::m_nPixelMask), offsetof(CGraphicsImage, m_nDepthBit),
+                      alignof(decltype(CGraphicsImage::m_nDepthBit))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nDepthBit), sizeof(CGraphicsImage::m_nDepthBit), offsetof(CGraphicsImage, m_nUnitShift),
+                      alignof(decltype(CGraphicsImage::m_nUnitShift))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nUnitShift), sizeof(CGraphicsImage::m_nUnitShift), offsetof(CGraphicsImage, m_bTrueColor),
+                      alignof(decltype(CGraphicsImage::m_bTrueColor))));
+static_assert(Follows(offsetof(CGraphicsImage, m_bTrueColor), sizeof(CGraphicsImage::m_bTrueColor), offsetof(CGraphicsImage, m_nPaletteSize),
+                      alignof(decltype(CGraphicsImage::m_nPaletteSize))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nPaletteSize), sizeof(CGraphicsImage::m_nPaletteSize), offsetof(CGraphicsImage, m_nSignificantBits),
+                      alignof(decltype(CGraphicsImage::m_nSignificantBits))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nSignificantBits), sizeof(CGraphicsImage::m_nSignificantBits), offsetof(CGraphicsImage, m_bForeignBits),
+                      alignof(decltype(CGraphicsImage::m_bForeignBits))));
+static_assert(Follows(offsetof(CGraphicsImage, m_bForeignBits), sizeof(CGraphicsImage::m_bForeignBits), offsetof(CGraphicsImage, m_nDashPattern),
+                      alignof(decltype(CGraphicsImage::m_nDashPattern))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nDashPattern), sizeof(CGraphicsImage::m_nDashPattern), offsetof(CGraphicsImage, m_nDotPattern),
+                      alignof(decltype(CGraphicsImage::m_nDotPattern))));
+static_assert(Follows(offsetof(CGraphicsImage, m_nDotPattern), sizeof(CGraphicsImage::m_nDotPattern), offsetof(CGraphicsImage, m_pPalette),
+                      alignof(decltype(CGraphicsImage::m_pPalette))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pPalette), sizeof(CGraphicsImage::m_pPalette), offsetof(CGraphicsImage, m_hDibSection),
+                      alignof(decltype(CGraphicsImage::m_hDibSection))));
+static_assert(Follows(offsetof(CGraphicsImage, m_hDibSection), sizeof(CGraphicsImage::m_hDibSection), offsetof(CGraphicsImage, m_pfnRowTo8),
+                      alignof(decltype(CGraphicsImage::m_pfnRowTo8))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pfnRowTo8), sizeof(CGraphicsImage::m_pfnRowTo8), offsetof(CGraphicsImage, m_pfnRowTo24),
+                      alignof(decltype(CGraphicsImage::m_pfnRowTo24))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pfnRowTo24), sizeof(CGraphicsImage::m_pfnRowTo24), offsetof(CGraphicsImage, m_pfnRowTo32),
+                      alignof(decltype(CGraphicsImage::m_pfnRowTo32))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pfnRowTo32), sizeof(CGraphicsImage::m_pfnRowTo32), offsetof(CGraphicsImage, m_pfnRowCopyTo8),
+                      alignof(decltype(CGraphicsImage::m_pfnRowCopyTo8))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pfnRowCopyTo8), sizeof(CGraphicsImage::m_pfnRowCopyTo8), offsetof(CGraphicsImage, m_pfnRowCopyTo24),
+                      alignof(decltype(CGraphicsImage::m_pfnRowCopyTo24))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pfnRowCopyTo24), sizeof(CGraphicsImage::m_pfnRowCopyTo24), offsetof(CGraphicsImage, m_pfnRowCopyTo32),
+                      alignof(decltype(CGraphicsImage::m_pfnRowCopyTo32))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pfnRowCopyTo32), sizeof(CGraphicsImage::m_pfnRowCopyTo32), offsetof(CGraphicsImage, m_pfnGetPixel),
+                      alignof(decltype(CGraphicsImage::m_pfnGetPixel))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pfnGetPixel), sizeof(CGraphicsImage::m_pfnGetPixel), offsetof(CGraphicsImage, m_pfnSetPixel),
+                      alignof(decltype(CGraphicsImage::m_pfnSetPixel))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pfnSetPixel), sizeof(CGraphicsImage::m_pfnSetPixel), offsetof(CGraphicsImage, m_pfnColorToPixel),
+                      alignof(decltype(CGraphicsImage::m_pfnColorToPixel))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pfnColorToPixel), sizeof(CGraphicsImage::m_pfnColorToPixel), offsetof(CGraphicsImage, m_pfnProgress),
+                      alignof(decltype(CGraphicsImage::m_pfnProgress))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pfnProgress), sizeof(CGraphicsImage::m_pfnProgress), offsetof(CGraphicsImage, m_pProgressContext),
+                      alignof(decltype(CGraphicsImage::m_pProgressContext))));
+static_assert(Follows(offsetof(CGraphicsImage, m_pProgressContext), sizeof(CGraphicsImage::m_pProgressContext), sizeof(CGraphicsImage),
+                      alignof(CGraphicsImage)));
+constexpr size_t kFieldsBegin = offsetof(CGraphicsImage, m_pQuantHistogram);
+#pragma GCC diagnostic pop
+
+}  // namespace
+
 bool CGraphicsImage::Swap(CGraphicsImage& other)
 {
-    using std::swap;
     if (&other == this)
         return true;
-    swap(m_pQuantHistogram, other.m_pQuantHistogram);
-    swap(m_pQuantBoxes, other.m_pQuantBoxes);
-    swap(m_pFont, other.m_pFont);
-    swap(m_nQuantBoxCount, other.m_nQuantBoxCount);
-    swap(m_nFontHeaderSize, other.m_nFontHeaderSize);
-    swap(m_nFontFlags, other.m_nFontFlags);
-    swap(m_nFirstChar, other.m_nFirstChar);
-    swap(m_nLastChar, other.m_nLastChar);
-    swap(m_nTextAlign, other.m_nTextAlign);
-    swap(m_nTextVAlign, other.m_nTextVAlign);
-    swap(m_nTextYOffset, other.m_nTextYOffset);
-    swap(m_nFontSpacing, other.m_nFontSpacing);
-    swap(m_nFontNominalSpacing, other.m_nFontNominalSpacing);
-    swap(m_nFontBaseline, other.m_nFontBaseline);
-    swap(m_nCharSpacing, other.m_nCharSpacing);
-    swap(m_nRequestedSpacing, other.m_nRequestedSpacing);
-    swap(m_crText0, other.m_crText0);
-    swap(m_crText1, other.m_crText1);
-    swap(m_pfnText0, other.m_pfnText0);
-    swap(m_pfnText1, other.m_pfnText1);
-    swap(m_nError, other.m_nError);
-    swap(m_pBitmapInfo, other.m_pBitmapInfo);
-    swap(m_pSpareRow, other.m_pSpareRow);
-    swap(m_pBlock, other.m_pBlock);
-    swap(m_pBits, other.m_pBits);
-    swap(m_pRow0, other.m_pRow0);
-    swap(m_nWidth, other.m_nWidth);
-    swap(m_nHeight, other.m_nHeight);
-    swap(m_nImageSize, other.m_nImageSize);
-    swap(m_nBitCount, other.m_nBitCount);
-    swap(m_nStride, other.m_nStride);
-    swap(m_nSubMask, other.m_nSubMask);
-    swap(m_nDepthPattern, other.m_nDepthPattern);
-    swap(m_nUnitBytes, other.m_nUnitBytes);
-    swap(m_nPixelMask, other.m_nPixelMask);
-    swap(m_nDepthBit, other.m_nDepthBit);
-    swap(m_nUnitShift, other.m_nUnitShift);
-    swap(m_bTrueColor, other.m_bTrueColor);
-    swap(m_nPaletteSize, other.m_nPaletteSize);
-    swap(m_nSignificantBits, other.m_nSignificantBits);
-    swap(m_bForeignBits, other.m_bForeignBits);
-    swap(m_nDashPattern, other.m_nDashPattern);
-    swap(m_nDotPattern, other.m_nDotPattern);
-    swap(m_pPalette, other.m_pPalette);
-    swap(m_hDibSection, other.m_hDibSection);
-    swap(m_pfnRowTo8, other.m_pfnRowTo8);
-    swap(m_pfnRowTo24, other.m_pfnRowTo24);
-    swap(m_pfnRowTo32, other.m_pfnRowTo32);
-    swap(m_pfnRowCopyTo8, other.m_pfnRowCopyTo8);
-    swap(m_pfnRowCopyTo24, other.m_pfnRowCopyTo24);
-    swap(m_pfnRowCopyTo32, other.m_pfnRowCopyTo32);
-    swap(m_pfnGetPixel, other.m_pfnGetPixel);
-    swap(m_pfnSetPixel, other.m_pfnSetPixel);
-    swap(m_pfnColorToPixel, other.m_pfnColorToPixel);
-    swap(m_pfnProgress, other.m_pfnProgress);
-    swap(m_pProgressContext, other.m_pProgressContext);
+    // Every field is a scalar in the block checked above.
+    uint8_t* mine = reinterpret_cast<uint8_t*>(this) + kFieldsBegin;
+    uint8_t* theirs = reinterpret_cast<uint8_t*>(&other) + kFieldsBegin;
+    std::swap_ranges(mine, mine + (sizeof(CGraphicsImage) - kFieldsBegin), theirs);
     return true;
 }
 

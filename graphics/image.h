@@ -213,11 +213,33 @@ public:
     bool RotateFrom(const CGraphicsImage& source, int32_t angle, uint32_t flags, int32_t* pivotX, int32_t* pivotY,
                     uint32_t background);
 
+    // ---- Colour quantizer, DIBs, clipboard and GDI bitmaps ------------------
+    // Median cut to an 8-bit image of at most 256 colours (palette sources
+    // keep their indices). False with this image empty when the source has no
+    // pixels, the progress callback cancels or memory runs out; the split
+    // step's internal errors are thrown as EGraphicsException.
+    bool QuantizeFrom(const CGraphicsImage& source);
+    // An uncompressed bottom-up DIB (BI_RGB, or BI_BITFIELDS with 5-5-5,
+    // 5-6-5 or 8-8-8 masks); 16-bit BI_RGB is 5-5-5. colours: the table (or
+    // the three masks of a 40-byte bit-field header) after the header.
+    bool CreateFromDIB(const BITMAPINFOHEADER* header, const void* bits, const RGBQUAD* colours);
+    // A DIB in one block: header, masks, colour table, pixels.
+    bool CreateFromPackedDIB(const BITMAPINFO* info);
+#ifdef _WIN32
+    static constexpr uint32_t PASTE_KEEP_ALPHA = 1;  // keep the fourth bytes of a 32-bit DIB
+    bool CopyToClipboard(HWND window) const;
+    bool PasteFromClipboard(HWND window, uint32_t flags);
+    HBITMAP CreateDDB(HWND window) const;
+    bool CreateFromBitmap(HWND window, HBITMAP bitmap);
+    // module null: the program's own.
+    bool LoadBitmapResource(const char* name, HINSTANCE module);
+#endif
+
     // Row y of the picture, 0 at the top.
     uint8_t* RowAt(int y) const { return m_pRow0 - ptrdiff_t(y) * ptrdiff_t(m_nStride); }
     BITMAPINFOHEADER* Header() const { return reinterpret_cast<BITMAPINFOHEADER*>(m_pBitmapInfo); }
 
-    // Quantizer work buffers (malloc'd; freed by Clear).
+    // Quantizer work buffers (freed by Clear with every histogram node).
     void* m_pQuantHistogram;
     void* m_pQuantBoxes;
     // Text state.
@@ -283,6 +305,12 @@ public:
 
 private:
     void ReleaseQuantizer();
+    // Quantizer steps (graphics/image_quantize.cpp).
+    void BuildHistogram(const CGraphicsImage& source);
+    bool SplitBox(int depth, int tries, uint32_t box, int channel);
+    int WidestChannel(uint32_t box) const;
+    void SetBoxPalette();
+    void MapPixelsToBoxes(const CGraphicsImage& source);
     void InstallEmptyFunctions();
     void FillHeader();
 };

@@ -33,7 +33,6 @@ TEST(TreeListColumns, HeaderAppearsWithTheFirstColumnAndGoesWithTheLast)
     EXPECT_FALSE(c.host.headerAlive);
     EXPECT_EQ(c.d->headerHeight, 0);
     EXPECT_EQ(c.Send(TLM_GETHEADER), 0);
-    EXPECT_TRUE(c.Verify());
 
     Control hidden;
     hidden.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_NOHEADER, TLS_EX_NOHEADER);
@@ -50,7 +49,6 @@ TEST(TreeListColumns, ThirtyThirdFailsAndColumnZeroStaysTheTree)
     EXPECT_EQ(c.InsertColumn(32, 10), -1);
     EXPECT_EQ(c.Send(TLM_GETCOLUMNCOUNT), 32);
     EXPECT_EQ(c.d->columnEdges[33], c.d->clientWidth + 1) << "the sentinel behind 32 columns";
-    EXPECT_TRUE(c.Verify());
 
     Control z;
     z.InsertColumn(0, 100, "tree");
@@ -66,7 +64,6 @@ TEST(TreeListColumns, FailedHeaderInsertChangesNothing)
     EXPECT_EQ(c.InsertColumn(1, 50), -1);
     EXPECT_EQ(c.Send(TLM_GETCOLUMNCOUNT), 1);
     EXPECT_EQ(c.d->cells[1], nullptr);
-    EXPECT_TRUE(c.Verify());
 }
 
 TEST(TreeListColumns, ProportionalColumnsShareTheFreeWidth)
@@ -116,7 +113,6 @@ TEST(TreeListColumns, CellsFollowTheirColumns)
     EXPECT_EQ(c.Send(TLM_DELETECOLUMN, 2), 1);
     EXPECT_EQ(c.Text(h, 2), "two");
     EXPECT_EQ(c.Text(h, 0), "item");
-    EXPECT_TRUE(c.Verify());
     // New items get cells in every column; deleting items frees them.
     const uint32_t k = c.Insert(0, "k");
     c.SetText(k, "kk", 2);
@@ -179,7 +175,6 @@ TEST(TreeListColumns, OrderKeepsTheTreeColumnFirst)
     c.host.headerOrder = {0, 1, 2};
     EXPECT_EQ(c.Send(TLM_SETCOLUMNORDER, kTreeListOrderFromHeader, 0), 1);
     EXPECT_EQ(c.d->columnOrder[1], 1);
-    EXPECT_TRUE(c.Verify());
 }
 
 TEST(TreeListColumns, EdgesWidthsAndHorizontalBar)

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "tests/treelist/treelist_window_fixture.h"
-#include "ui/treelist/treelist_ctrl.h"
+#include "ui/treelist/win32/treelist_ctrl.h"
 
 namespace treelist_window_test {
 namespace {

@@ -198,6 +198,7 @@ std::vector<UINT> FakeHost::Codes() const
 
 Control::Control(DWORD style, int width, int height)
 {
+    TreeListVerifyEachMessage(true);
     d = TreeListCreate(&host, style, width, height);
     host.onSetFocus = [this] {
         if (d)
@@ -205,7 +206,15 @@ Control::Control(DWORD style, int width, int height)
     };
 }
 
-Control::~Control() { DestroyWindow(); }
+// Every message checks the records as it ends; the end of a test also
+// brings the rows up to date first.
+Control::~Control()
+{
+    if (d && !destroying) {
+        EXPECT_TRUE(Verify());
+    }
+    DestroyWindow();
+}
 
 void Control::DestroyWindow()
 {
@@ -358,6 +367,20 @@ int Control::InsertColumn(uint32_t index, int width, const char* text, UINT extr
     if (TreeListVerify(*d, &why))
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << why;
+}
+
+Tree::Tree()
+{
+    r1 = c.Insert(0, "R1");
+    a = c.Insert(r1, "A");
+    a1 = c.Insert(a, "A1");
+    a2 = c.Insert(a, "A2");
+    b = c.Insert(r1, "B");
+    r2 = c.Insert(0, "R2");
+    cc = c.Insert(r2, "C");
+    r3 = c.Insert(0, "R3");
+    c.Expand(r1);
+    c.Expand(a);
 }
 
 }  // namespace treelist_test

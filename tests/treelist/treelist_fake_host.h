@@ -3,7 +3,7 @@
 // fake clock, and lets a test answer notifications (also re-entrantly).
 #pragma once
 
-#include "ui/treelist/treelist_internal.h"
+#include "ui/treelist/core/treelist_internal.h"
 
 #include <gtest/gtest.h>
 
@@ -165,6 +165,15 @@ public:
     FakeHost host;
     TreeListData* d = nullptr;
     bool destroying = false;
+};
+
+// The tree the keyboard and navigation tests share:
+// R1 { A { A1, A2 }, B }, R2 { C } (collapsed), R3; R1 and A expanded; the
+// window shows three whole rows.
+struct Tree {
+    Control c{TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 300, 48};
+    uint32_t r1, a, a1, a2, b, r2, cc, r3;
+    Tree();
 };
 
 }  // namespace treelist_test

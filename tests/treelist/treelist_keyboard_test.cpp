@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "tests/treelist/treelist_fake_host.h"
-#include "ui/treelist/incremental_search.h"
+#include "ui/treelist/core/incremental_search.h"
 
 using treelist_test::Control;
+using treelist_test::Tree;
 using treelist_test::EditCall;
 
 namespace {
@@ -23,25 +24,6 @@ void Select(Control& c, uint32_t h, uint32_t column = 0)
     TreeListCall call(*c.d);
     TreeListSelect(*c.d, h, column, 0);
 }
-
-// R1 { A { A1, A2 }, B }, R2 { C } (collapsed), R3; three whole rows show.
-struct Tree {
-    Control c{TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 300, 48};
-    uint32_t r1, a, a1, a2, b, r2, cc, r3;
-    Tree()
-    {
-        r1 = c.Insert(0, "R1");
-        a = c.Insert(r1, "A");
-        a1 = c.Insert(a, "A1");
-        a2 = c.Insert(a, "A2");
-        b = c.Insert(r1, "B");
-        r2 = c.Insert(0, "R2");
-        cc = c.Insert(r2, "C");
-        r3 = c.Insert(0, "R3");
-        c.Expand(r1);
-        c.Expand(a);
-    }
-};
 
 TEST(TreeListKeys, CaretMoves)
 {
@@ -84,7 +66,6 @@ TEST(TreeListKeys, CaretMoves)
             EXPECT_EQ(c.host.sent[0].action, 2u);  // by keyboard
             EXPECT_EQ(c.d->anchorItem, f.*k.from);  // the old caret anchors
         }
-        EXPECT_TRUE(c.Verify());
     }
 }
 
@@ -147,7 +128,6 @@ TEST(TreeListKeys, ShiftRangesEndAtTheNewCaret)
         c.Key(s.key, s.shift);
         EXPECT_EQ(c.SelectedItems(), range(s.first, s.last));
         EXPECT_EQ(c.d->caretItem, h[size_t(s.caret)]);
-        ASSERT_TRUE(c.Verify());
     }
 }
 
@@ -173,7 +153,6 @@ TEST(TreeListKeys, ShiftRangeEndsAtTheNewCaretWhateverTheParentDoes)
     c.Key(VK_HOME, true);
     c.host.parent = nullptr;
     EXPECT_EQ(c.d->caretItem, h[0]);
-    EXPECT_TRUE(c.Verify());
 }
 
 TEST(TreeListKeys, CellSelectionSkipsZeroWidthColumnsAndJoinedCells)
@@ -459,7 +438,6 @@ TEST(TreeListSearch, TypedLettersFindThePrefixInEitherCase)
     EXPECT_EQ(s.String(), "");
     s.Type("b", 0);  // a new search from the caret's row
     EXPECT_EQ(s.CaretRow(), 3);
-    EXPECT_TRUE(s.c.Verify());
 }
 
 TEST(TreeListSearch, RepeatedLettersWalkThroughTheRows)
@@ -655,7 +633,6 @@ TEST(TreeListSearch, SharedStateUnderTwoThreads)
                 EXPECT_LE(std::string(buffer).size(), 16u);
             }
         }
-        EXPECT_TRUE(c.Verify());
     };
     std::thread one(typist, 'a');
     std::thread two(typist, 'b');

@@ -110,7 +110,6 @@ TEST(TreeListMouse, MultipleSelectionWithCtrlShiftAndTheDeferredClick)
         EXPECT_EQ(c.SelectedItems(), expected);
         EXPECT_EQ(c.d->caretItem, s.caret < 0 ? 0u : r.h[size_t(s.caret)]);
         EXPECT_EQ(c.d->anchorItem, s.anchor < 0 ? 0u : r.h[size_t(s.anchor)]);
-        ASSERT_TRUE(c.Verify());
     }
 }
 
@@ -138,7 +137,6 @@ TEST(TreeListMouse, TheDeferredClickWaitsForTheReleaseAndNmClickCanStopIt)
     c.Delete(r.h[0]);
     EXPECT_EQ(c.Mouse(WM_LBUTTONUP, pt.x, pt.y), 1);
     EXPECT_EQ(c.SelectedItems(), std::vector<uint32_t>{r.h[1]});
-    EXPECT_TRUE(c.Verify());
 }
 
 TEST(TreeListMouse, CtrlDeselectTakesHiddenDescendantsAlong)
@@ -161,7 +159,6 @@ TEST(TreeListMouse, CtrlDeselectTakesHiddenDescendantsAlong)
     EXPECT_EQ(c.SelectedItems(), std::vector<uint32_t>{q});
     EXPECT_EQ(c.d->anchorItem, p);
     EXPECT_NE(c.d->items[p]->flags & kTreeListFocusMark, 0);
-    EXPECT_TRUE(c.Verify());
 }
 
 TEST(TreeListMouse, RightOfTheTextSelectsOnlyWithFullRowSelection)
@@ -347,7 +344,6 @@ TEST(TreeListDrop, HighlightTimerAndTheStripBehindTheLastRow)
     c.Send(TLM_SETDROPTARGET, 0, LPARAM(kTreeListLast));
     ASSERT_FALSE(c.host.invalidated.empty());
     EXPECT_EQ(c.host.invalidated.back().bottom, 200);
-    EXPECT_TRUE(c.Verify());
 }
 
 TEST(TreeListDrop, AutoScrollIntervalIsClamped)
@@ -430,7 +426,6 @@ TEST(TreeListDrop, OneItemInEveryPlacement)
         EXPECT_EQ(s.action & TLED_COUNTMASK, UINT(k.moved));
         EXPECT_EQ((s.action >> TLED_MODESHIFT) & 3, k.mode);
         EXPECT_EQ(s.action >> TLED_RESULTSHIFT, k.moved ? 2u : 0u);
-        EXPECT_TRUE(c.Verify());
     }
 }
 
@@ -546,7 +541,6 @@ TEST(TreeListInsertMark, IsARealItemThatMovesAndGoes)
     EXPECT_EQ(c.Send(TVM_SETINSERTMARK, 0, 0), 0);
     EXPECT_EQ(c.Send(TVM_SETINSERTMARK, 0, LPARAM(4711)), 0);
     EXPECT_EQ(c.d->insertMarkItem, 0u);
-    EXPECT_TRUE(c.Verify());
 }
 
 }  // namespace

@@ -8,30 +8,11 @@
 #include "tests/treelist/treelist_fake_host.h"
 
 using treelist_test::Control;
+using treelist_test::Tree;
 
 namespace {
 
 LPARAM P(const void* p) { return reinterpret_cast<LPARAM>(p); }
-
-// R1 { A { A1, A2 }, B }, R2 { C } (collapsed), R3; R1 and A expanded.
-// The window shows three whole rows.
-struct Tree {
-    Control c{TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 300, 48};
-    uint32_t r1, a, a1, a2, b, r2, cc, r3;
-    Tree()
-    {
-        r1 = c.Insert(0, "R1");
-        a = c.Insert(r1, "A");
-        a1 = c.Insert(a, "A1");
-        a2 = c.Insert(a, "A2");
-        b = c.Insert(r1, "B");
-        r2 = c.Insert(0, "R2");
-        cc = c.Insert(r2, "C");
-        r3 = c.Insert(0, "R3");
-        c.Expand(r1);
-        c.Expand(a);
-    }
-};
 
 TEST(TreeListNextItem, EveryRelationCode)
 {

@@ -2,7 +2,7 @@
 // scrolling.
 #include <gtest/gtest.h>
 
-#include "ui/treelist/treelist_pointer.h"
+#include "ui/treelist/core/treelist_pointer.h"
 
 namespace {
 

@@ -54,12 +54,10 @@ TEST(TreeListRows, FollowExpandAndCollapse)
     EXPECT_EQ(c.Row(t.a21), -1);
     c.Expand(t.a, TVE_COLLAPSE);
     EXPECT_EQ(c.Rows(), (std::vector<uint32_t>{t.a, t.b, t.b1}));
-    EXPECT_TRUE(c.Verify());  // slots behind the row count are 0
     EXPECT_EQ(c.d->rowItems[3], 0u);
     c.Expand(t.a2);
     c.Expand(t.a, TVE_TOGGLE);
     EXPECT_EQ(c.Row(t.a21), 3) << "a2 stayed expanded underneath";
-    EXPECT_TRUE(c.Verify());
 }
 
 TEST(TreeListRows, HiddenItemsOnlyWithTheExtendedStyle)
@@ -83,10 +81,8 @@ TEST(TreeListRows, HiddenItemsOnlyWithTheExtendedStyle)
     tv.state = 0;
     c.Send(TVM_SETITEMA, 0, P(&tv));
     EXPECT_EQ(c.Rows(), (std::vector<uint32_t>{t.a, t.a1, t.b}));
-    EXPECT_TRUE(c.Verify());
     c.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_HIDDENITEMS, 0);
     EXPECT_EQ(c.RowCount(), 5u);
-    EXPECT_TRUE(c.Verify());
 }
 
 TEST(TreeListRows, InsertsAndDeletesKeepTheRowsWhateverTheirPlace)
@@ -103,7 +99,6 @@ TEST(TreeListRows, InsertsAndDeletesKeepTheRowsWhateverTheirPlace)
     c.Delete(t.a2);
     const uint32_t end = c.Insert(t.b, "b2");
     EXPECT_EQ(c.Rows(), (std::vector<uint32_t>{front, t.a, t.a1, a3, t.b, t.b1, end}));
-    EXPECT_TRUE(c.Verify());
 }
 
 TEST(TreeListRows, PinnedRowsStayOnTop)
@@ -282,7 +277,6 @@ TEST(TreeListExpand, EveryCode)
             EXPECT_EQ(c.State(items[i]) & ~UINT(TVIS_EXPANDED | TVIS_EXPANDEDONCE | TVIS_EXPANDPARTIAL), 0u);
         }
         EXPECT_EQ(c.Send(TVM_GETCOUNT), ec.count);
-        EXPECT_TRUE(c.Verify());
     }
 }
 
@@ -306,7 +300,6 @@ TEST(TreeListExpand, PartialNoNotifyAndDeferred)
     c.Expand(t.a2, TVE_COLLAPSE | TVE_DEFERRED);
     c.Delete(t.a2);
     c.Pump();
-    EXPECT_TRUE(c.Verify());
 }
 
 TEST(TreeListExpand, CollapseMovesTheCaretUp)
@@ -319,7 +312,6 @@ TEST(TreeListExpand, CollapseMovesTheCaretUp)
     c.Expand(t.a, TVE_COLLAPSE);
     EXPECT_EQ(c.d->caretItem, t.a);
     EXPECT_EQ(c.State(t.a21) & TVIS_SELECTED, 0u);
-    EXPECT_TRUE(c.Verify());
 }
 
 TEST(TreeListVisibility, Codes)

@@ -60,7 +60,6 @@ TEST(TreeListSetItems, GroupsAsCountItemsSelectsThem)
             const bool want = std::find(k.marked.begin(), k.marked.end(), i) != k.marked.end();
             EXPECT_EQ((c.State(all[i]) & TVIS_BOLD) != 0, want) << k.name << " item " << i;
         }
-        EXPECT_TRUE(c.Verify());
     }
 }
 
@@ -109,7 +108,6 @@ TEST(TreeListSetItems, SelectingThroughTheGroupSurvivesAParentThatDeletes)
     };
     EXPECT_EQ(SetState(c, t.a, TLCI_DESCENDANTS, TVIS_SELECTED, TVIS_SELECTED), 1);
     EXPECT_EQ(c.Send(TVM_GETCOUNT), 3);
-    EXPECT_TRUE(c.Verify());
 }
 
 }  // namespace

@@ -63,7 +63,6 @@ TEST(TreeListSort, TextsIgnoreCase)
     EXPECT_EQ(c.Send(TVM_SORTCHILDREN, 0, kTreeListRoot), 1);
     EXPECT_EQ(c.ChildTexts(0), (std::vector<std::string>{"abc", "ABD", "alpha", "beta", "Zeta", "\xC4rger"}));
     EXPECT_EQ(c.Send(TVM_SORTCHILDREN, 0, 999), 0);
-    EXPECT_TRUE(c.Verify());
 }
 
 TEST(TreeListSort, CallbackTextsComeFromTheParent)
@@ -113,7 +112,6 @@ TEST(TreeListSort, CompareFormsAndRecursion)
     EXPECT_EQ(c.Send(TLM_SORTCHILDRENEX, 0, P(&sort)), 1);
     EXPECT_EQ(Data(c, a), (std::vector<LPARAM>{5, 4, 3}));
     EXPECT_EQ(g_seenWindow, c.host.Window());
-    EXPECT_TRUE(c.Verify());
 }
 
 TEST(TreeListSort, OneItemLevelSortsItsChildren)
@@ -160,7 +158,6 @@ TEST(TreeListSort, EverythingElseIsRefusedWhileSorting)
     EXPECT_EQ(g_refused % 5, 0);
     EXPECT_EQ(c.Send(TVM_GETCOUNT), 20);
     EXPECT_EQ(Data(c, 0).front(), 1);
-    EXPECT_TRUE(c.Verify());
 }
 
 struct CountCase {
@@ -191,7 +188,6 @@ TEST(TreeListSort, CompareCountsStayNearNLogN)
         EXPECT_TRUE(std::is_sorted(data.begin(), data.end()));
         EXPECT_EQ(data.size(), size_t(kN));
         EXPECT_LE(g_compares, long(2 * kN * std::log2(double(kN))));
-        EXPECT_TRUE(c.Verify());
     }
 }
 

@@ -19,6 +19,7 @@ const int kTreeViewCodes[] = {int(TVN_SELCHANGINGA), int(TVN_SELCHANGEDA), int(T
 
 Fixture::Fixture(DWORD style, int width, int height) : parent(width + kMargin, height + kMargin)
 {
+    TreeListVerifyEachMessage(true);
     EXPECT_TRUE(TreeListRegister(GetModuleHandleA(nullptr)));
     tl = CreateWindowExA(0, "TreeList", nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | style, 0, 0, width,
                          height, parent.Handle(), reinterpret_cast<HMENU>(UINT_PTR(kControlId)),

@@ -10,7 +10,7 @@
 
 #include "tests/winharness/message_pump.h"
 #include "tests/winharness/notify_parent.h"
-#include "ui/treelist/treelist_window.h"
+#include "ui/treelist/win32/treelist_window.h"
 
 namespace treelist_window_test {
 

@@ -151,6 +151,27 @@ HIMAGELIST Icons()
     return list;
 }
 
+// The list's paint leaves the header alone (its divider stays in the
+// strip), whether the scroll-bar timer or a repaint of the list without its
+// children asked for it; the style does not clip children.
+TEST(TreeListPaint, HeaderStaysDrawn)
+{
+    Fixture f;
+    f.InsertColumn(0, 150, "Name");
+    f.InsertColumn(1, 100, "Typ");
+    for (int i = 0; i < 30; ++i)
+        f.Insert(0, "Eintrag");
+    const int x = f.Data().columnEdges[1] - 1, y = f.Data().headerHeight / 2;
+    const uint32_t background = Pixel(COLORREF(f.Send(TVM_GETBKCOLOR, 0)));
+    winharness::PumpUntilIdle(500);  // the bar timer has run
+    winharness::Screenshot shot;
+    ASSERT_TRUE(winharness::CaptureWindow(f.tl, &shot));
+    EXPECT_NE(shot.At(x, y), background);
+    RedrawWindow(f.tl, nullptr, nullptr, RDW_INVALIDATE | RDW_NOCHILDREN | RDW_UPDATENOW);
+    ASSERT_TRUE(winharness::CaptureWindow(f.tl, &shot));
+    EXPECT_NE(shot.At(x, y), background);
+}
+
 TEST(TreeListPaint, ScreenshotOfAPopulatedControl)
 {
     Fixture f(kTreeStyle | TVS_CHECKBOXES | TVS_FULLROWSELECT, 420, 260);

@@ -1,0 +1,328 @@
+// The item tooltip of the TreeList window: one tracking tool over the
+// control that shows a text cut off by its column (or what the parent gives
+// for the item), kept on the monitor's work area, and hidden when the
+// pointer moves elsewhere.
+#include "ui/treelist/win32/treelist_window.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr UINT kToolFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;  // 0xA1
+constexpr UINT kToolInfoSize = 44;  // the tool record without lpReserved
+constexpr LPARAM kMaxTipWidth = 10000;
+constexpr UINT kShowMs = 1500;
+constexpr UINT kDelayTickMs = 500;
+constexpr UINT kItemTextHits = TVHT_ONITEMICON | TVHT_ONITEMLABEL | TVHT_ONITEMSTATEICON;
+constexpr UINT kCellHits = TVHT_ONCELL | TVHT_ONCELLICON;
+constexpr UINT kColumnShift = 24;
+constexpr int kFitSlack = 4;
+constexpr size_t kBufferStep = 256;
+constexpr size_t kMaxInfoTip = 1024;
+constexpr UINT kParentDelayMask = 0x40000000;
+constexpr UINT kTooltipRecordMask = TVIF_SUBITEM | TVIF_STATE | TVIF_HANDLE | TVIF_PARAM;  // 0x801C
+
+// The record of TLN_GETTOOLTIP: NMTREEVIEW-like, then the text's position.
+struct NMTLTOOLTIP {
+    NMTREEVIEWA tree;
+    LONG left;
+    LONG top;
+};
+
+TTTOOLINFOA Tool(TreeListWindow& w)
+{
+    TTTOOLINFOA tool = {};
+    tool.cbSize = kToolInfoSize;
+    tool.uFlags = kToolFlags;
+    tool.hwnd = w.hwnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(w.hwnd);
+    return tool;
+}
+
+LRESULT CALLBACK TooltipProc(HWND tip, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    TreeListData* d = reinterpret_cast<TreeListData*>(GetWindowLongPtrA(tip, GWLP_USERDATA));
+    if (!d)
+        return DefWindowProcA(tip, message, wParam, lParam);
+    TreeListWindow& w = TreeListWindowOf(*d);
+    if (message == WM_SETFOCUS) {
+        ::SetFocus(reinterpret_cast<HWND>(lParam));  // the tooltip never keeps the focus
+        return 0;
+    }
+    if (message >= WM_MOUSEFIRST && message <= WM_MBUTTONDBLCLK) {
+        // The pointer over the tooltip is over the control's text below it.
+        POINT pt = {int16_t(LOWORD(lParam)), int16_t(HIWORD(lParam))};
+        MapWindowPoints(tip, w.hwnd, &pt, 1);
+        return TreeListProc(w.hwnd, message, wParam, MAKELPARAM(pt.x, pt.y));
+    }
+    return CallWindowProcA(w.tooltipProc, tip, message, wParam, lParam);
+}
+
+void KeepOnScreen(TreeListWindow& w, HWND tip)
+{
+    RECT rect = {};
+    GetWindowRect(tip, &rect);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoA(MonitorFromWindow(tip, MONITOR_DEFAULTTONEAREST), &info))
+        return;
+    const RECT& work = info.rcWork;
+    POINT pos = w.tipPosition;
+    if (rect.right > work.right)
+        pos.x = std::max(pos.x - (rect.right - work.right), work.left);
+    if (rect.bottom > work.bottom)
+        pos.y = std::max(pos.y - (rect.bottom - work.bottom), work.top);
+    if (pos.x != w.tipPosition.x || pos.y != w.tipPosition.y) {
+        w.tipPosition = pos;
+        SendMessageA(tip, TTM_TRACKPOSITION, 0, MAKELPARAM(pos.x, pos.y));
+    }
+}
+
+void Show(TreeListData& d, const std::string& text, bool bold, POINT screen)
+{
+    TreeListWindow& w = TreeListWindowOf(d);
+    const HWND tip = d.tooltip;
+    if (!tip)
+        return;
+    // The buffer grows in steps, so short texts do not reallocate.
+    w.tipText.reserve((text.size() / kBufferStep + 1) * kBufferStep);
+    w.tipText = text;
+    w.tipBold = bold;
+    w.tipPosition = screen;
+    TTTOOLINFOA tool = Tool(w);
+    SendMessageA(tip, WM_SETFONT, reinterpret_cast<WPARAM>(bold ? w.BoldFont() : w.DrawFont()), FALSE);
+    SendMessageA(tip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(tip, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x, screen.y));
+    SendMessageA(tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    w.tipShown = true;
+    KeepOnScreen(w, tip);
+    d.host->SetTimer(kTreeListTooltipTimer, kShowMs);
+}
+
+// The full text of an item or a cell, asked from the parent for callbacks.
+bool FullText(TreeListData& d, uint32_t h, uint32_t column, std::string& text, bool& bold, LPARAM& data)
+{
+    const TreeListItem* item = TreeListItemOf(d, h);
+    if (!item)
+        return false;
+    const uint32_t serial = item->serial;
+    bold = (item->state & TVIS_BOLD) != 0;
+    data = item->data;
+    const char* stored = item->text;
+    bool callback = (item->callbackFlags & kTreeListTextCallback) != 0;
+    if (column) {
+        const TreeListCell* cell = TreeListCellOf(d, h, column);
+        stored = cell && cell->text ? cell->text : "";
+        callback = cell && (cell->callbackFlags & kTreeListTextCallback);
+    }
+    if (!callback) {
+        text = stored;
+        return true;
+    }
+    char buffer[kMaxInfoTip];
+    const char* asked = TreeListCallbackText(d, h, column, buffer, int(sizeof(buffer)));
+    if (!TreeListItemOf(d, h, serial) || !asked)
+        return false;
+    text = asked;
+    return true;
+}
+
+int32_t StoredWidth(TreeListData& d, uint32_t h, uint32_t column)
+{
+    TreeListItem* item = d.items[h];
+    if (column == 0) {
+        if (!item->textWidth && item->textLength)
+            item->textWidth = d.host->MeasureText(item->text, item->textLength, (item->state & TVIS_BOLD) != 0);
+        return item->textWidth;
+    }
+    TreeListCell* cell = TreeListCellOf(d, h, column);
+    if (!cell)
+        return 0;
+    if (!cell->textWidth && cell->textLength && cell->text)
+        cell->textWidth = d.host->MeasureText(cell->text, cell->textLength, (cell->state & TVIS_BOLD) != 0);
+    return cell->textWidth;
+}
+
+}  // namespace
+
+void TreeListCreateTooltip(TreeListData& d)
+{
+    TreeListWindow& w = TreeListWindowOf(d);
+    if (d.tooltip)
+        return;
+    const HWND tip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, w.hwnd, nullptr,
+                                     reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(w.hwnd, GWLP_HINSTANCE)), nullptr);
+    if (!tip)
+        return;
+    TTTOOLINFOA tool = Tool(w);
+    GetClientRect(w.hwnd, &tool.rect);
+    tool.lpszText = LPSTR_TEXTCALLBACKA;
+    SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
+    SetWindowLongPtrA(tip, GWLP_ID, kTreeListTooltipId);
+    SetWindowLongPtrA(tip, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&d));
+    w.tooltipProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TooltipProc)));
+    d.tooltip = tip;
+}
+
+void TreeListDestroyTooltip(TreeListData& d)
+{
+    TreeListWindow& w = TreeListWindowOf(d);
+    const HWND tip = d.tooltip;
+    d.tooltip = nullptr;
+    w.tipShown = false;
+    if (!tip || GetParent(tip) != w.hwnd || !IsWindow(tip))
+        return;
+    SetWindowLongPtrA(tip, GWLP_USERDATA, 0);
+    if (GetWindowLongPtrA(tip, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&TooltipProc))
+        SetWindowLongPtrA(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(w.tooltipProc));
+    DestroyWindow(tip);
+}
+
+void TreeListHideItemTooltip(TreeListData& d)
+{
+    TreeListWindow& w = TreeListWindowOf(d);
+    if (w.tipShown && d.tooltip) {
+        TTTOOLINFOA tool = Tool(w);
+        SendMessageA(d.tooltip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+    }
+    w.tipShown = false;
+    w.tipItem = w.tipColumn = 0;
+    w.tipCountdown = 0;
+    d.host->KillTimer(kTreeListTooltipTimer);
+}
+
+void TreeListUpdateTooltip(TreeListData& d, uint32_t h, UINT hitFlags)
+{
+    TreeListWindow& w = TreeListWindowOf(d);
+    const bool onText = (hitFlags & kItemTextHits) != 0;
+    const bool onCell = (hitFlags & kCellHits) != 0;
+    if (!h || !d.tooltip || (!onText && !onCell)) {
+        TreeListHideItemTooltip(d);
+        return;
+    }
+    const uint32_t column = onCell ? hitFlags >> kColumnShift : 0;
+    if ((w.tipShown || w.tipCountdown > 0) && h == w.tipItem && column == w.tipColumn)
+        return;
+    RECT part = {};
+    std::memcpy(&part, &h, sizeof(h));
+    if (!TreeListGetItemRect(d, h, kTreeListRectText | (column ? kTreeListRectCell | (column << kColumnShift) : 0), part))
+        return TreeListHideItemTooltip(d);
+    part.right = std::min<LONG>(part.right, d.clientWidth);
+    POINT screen = {part.left, part.top};
+    ClientToScreen(w.hwnd, &screen);
+    std::string text;
+    bool bold = false;
+    LPARAM data = 0;
+    if (!FullText(d, h, column, text, bold, data))
+        return TreeListHideItemTooltip(d);
+    const TreeListItem* item = TreeListItemOf(d, h);
+    if (!item)
+        return TreeListHideItemTooltip(d);
+    const uint32_t serial = item->serial;
+
+    if (d.extStyle & TLS_EX_GETTOOLTIP) {
+        std::string asked = text;
+        asked.resize(std::max(asked.size(), kMaxInfoTip));
+        NMTLTOOLTIP nm{};
+        nm.tree.hdr.code = TLN_GETTOOLTIP;
+        nm.tree.itemNew.mask = kTooltipRecordMask;
+        nm.tree.itemNew.hItem = TreeListHtreeOf(h);
+        nm.tree.itemNew.state = item->state;
+        nm.tree.itemNew.stateMask = 0xFFFFFFFF;
+        nm.tree.itemNew.pszText = asked.data();
+        nm.tree.itemNew.cchTextMax = int(text.size());
+        nm.tree.itemNew.cChildren = int(column);
+        nm.tree.itemNew.lParam = data;
+        nm.left = part.left;
+        nm.top = part.top;
+        const LRESULT answer = TreeListSend(d, nm.tree.hdr);
+        if (!TreeListItemOf(d, h, serial) || !answer)
+            return TreeListHideItemTooltip(d);
+        const char* given = nm.tree.itemNew.pszText ? nm.tree.itemNew.pszText : "";
+        POINT at = {nm.left, nm.top};
+        ClientToScreen(w.hwnd, &at);
+        const std::string shown(given, strnlen(given, kTreeListMaxTextLength));
+        if ((nm.tree.itemNew.mask & kParentDelayMask) && nm.tree.itemNew.lParam > 0) {
+            // Shown after the delay, in ticks of the 500 ms timer.
+            TreeListHideItemTooltip(d);
+            w.tipItem = h;
+            w.tipColumn = column;
+            w.tipText = shown;
+            w.tipBold = bold;
+            w.tipPosition = at;
+            w.tipCountdown = int((nm.tree.itemNew.lParam + kDelayTickMs - 1) / kDelayTickMs);
+            d.host->SetTimer(kTreeListTooltipTimer, kDelayTickMs);
+            return;
+        }
+        w.tipItem = h;
+        w.tipColumn = column;
+        Show(d, shown, bold, at);
+        return;
+    }
+    if (column == 0 && (d.style & TVS_INFOTIP)) {
+        char buffer[kMaxInfoTip] = {};
+        std::memcpy(buffer, text.data(), std::min(text.size(), kMaxInfoTip - 1));
+        NMTVGETINFOTIPA nm{};
+        nm.hdr.code = TVN_GETINFOTIPA;
+        nm.pszText = buffer;
+        nm.cchTextMax = int(kMaxInfoTip);
+        nm.hItem = TreeListHtreeOf(h);
+        nm.lParam = data;
+        TreeListSend(d, nm.hdr);
+        if (!TreeListItemOf(d, h, serial))
+            return TreeListHideItemTooltip(d);
+        buffer[kMaxInfoTip - 1] = 0;
+        w.tipItem = h;
+        w.tipColumn = column;
+        Show(d, buffer, bold, screen);
+        return;
+    }
+    // Only a text that its column cuts off.
+    if (part.right - part.left > StoredWidth(d, h, column) + kFitSlack) {
+        TreeListHideItemTooltip(d);
+        return;
+    }
+    w.tipItem = h;
+    w.tipColumn = column;
+    Show(d, text, bold, screen);
+}
+
+void TreeListTooltipTimer(TreeListData& d)
+{
+    TreeListWindow& w = TreeListWindowOf(d);
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    const HWND under = WindowFromPoint(cursor);
+    if (w.tipShown && under != w.hwnd && under != d.tooltip) {
+        TreeListHideItemTooltip(d);
+        return;
+    }
+    ScreenToClient(w.hwnd, &cursor);
+    TVHITTESTINFO hit{};
+    hit.pt = cursor;
+    const uint32_t h = TreeListHitTest(d, hit);
+    if (w.tipCountdown > 0) {
+        if (--w.tipCountdown > 0)
+            return;
+        const uint32_t column = hit.flags >> kColumnShift;
+        const bool sameItem = h == w.tipItem && (hit.flags & kItemTextHits) && w.tipColumn == 0;
+        const bool sameCell = h == w.tipItem && (hit.flags & kCellHits) && column == w.tipColumn;
+        if (sameItem || sameCell) {
+            const std::string text = w.tipText;
+            Show(d, text, w.tipBold, w.tipPosition);
+            return;
+        }
+        w.tipItem = w.tipColumn = 0;  // moved elsewhere meanwhile: look again
+    }
+    TreeListUpdateTooltip(d, h, hit.flags);
+}
+
+void TreeListTooltipText(TreeListData& d, NMTTDISPINFOA& info)
+{
+    TreeListWindow& w = TreeListWindowOf(d);
+    info.lpszText = const_cast<char*>(w.tipText.c_str());
+    info.hinst = nullptr;
+}
