@@ -15,7 +15,7 @@ packages=(
   wine wine64 wine32:i386 xvfb xauth
   imagemagick netpbm libtiff-tools giflib-tools libjpeg-turbo-progs python3-pil fonts-dejavu-core
   icoutils ghostscript dpkg-dev
-  libimagequant-dev
+  libimagequant-dev libtiff-dev
   gcovr
 )
 

@@ -4,6 +4,8 @@
 #include "graphics/formats/jpeg_writer.h"
 #include "graphics/formats/png_reader.h"
 #include "graphics/formats/png_writer.h"
+#include "graphics/formats/tiff_reader.h"
+#include "graphics/formats/tiff_writer.h"
 #include "graphics/image.h"
 
 #include <iterator>
@@ -35,7 +37,7 @@ constexpr GraphicsFormat kFormats[kFormatCount] = {
     {kFormatJpeg, "JPEG", NewReader<CJpegReader>, NewWriter<CJpegWriter>, nullptr, nullptr},
     {kFormatGif, "GIF", nullptr, nullptr, nullptr, nullptr},
     {kFormatPng, "PNG", NewReader<CPngReader>, NewWriter<CPngWriter>, PngSaveTransparency, nullptr},
-    {kFormatTiff, "TIFF", nullptr, nullptr, nullptr, nullptr},
+    {kFormatTiff, "TIFF", NewReader<CTiffReader>, NewWriter<CTiffWriter>, nullptr, nullptr},
     {kFormatXpm, "XPM", nullptr, nullptr, nullptr, nullptr},
     {kFormatXwd, "XWD", nullptr, nullptr, nullptr, nullptr},
     {kFormatPnm, "PNM", nullptr, nullptr, nullptr, nullptr},
