@@ -1,5 +1,7 @@
 #include "graphics/formats/format_registry.h"
 
+#include "graphics/formats/eps_reader.h"
+#include "graphics/formats/eps_writer.h"
 #include "graphics/formats/jpeg_reader.h"
 #include "graphics/formats/jpeg_writer.h"
 #include "graphics/formats/png_reader.h"
@@ -41,7 +43,7 @@ constexpr GraphicsFormat kFormats[kFormatCount] = {
     {kFormatXpm, "XPM", nullptr, nullptr, nullptr, nullptr},
     {kFormatXwd, "XWD", nullptr, nullptr, nullptr, nullptr},
     {kFormatPnm, "PNM", nullptr, nullptr, nullptr, nullptr},
-    {kFormatEps, "EPS", nullptr, nullptr, nullptr, nullptr},
+    {kFormatEps, "EPS", NewReader<CEpsReader>, NewWriter<CEpsWriter>, nullptr, nullptr},
     {kFormatTls, "TLS", nullptr, nullptr, nullptr, nullptr},
     {kFormatIcon, "ICO", nullptr, nullptr, nullptr, nullptr},
 };
