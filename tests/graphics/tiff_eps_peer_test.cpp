@@ -1,8 +1,12 @@
-// TIFF cross-checks made at test time: files of libtiff's tiffcp,
+// TIFF and EPS cross-checks made at test time: files of libtiff's tiffcp,
 // ImageMagick and Pillow (libtiff's modified Huffman) decode here to the
 // pixels ImageMagick decodes; our files pass tiffinfo without a word, equal
 // their libtiff-written twins in tiffcmp and decode there to our pixels.
-// Native build only; a missing peer skips.
+// Ghostscript renders our EPS files as the images they hold; netpbm's
+// pnmtops hex images and a DOS EPS with an ImageMagick TIFF preview read
+// here as their sources. Native build only; a missing peer skips.
+#include "graphics/formats/eps_reader.h"
+#include "graphics/formats/eps_writer.h"
 #include "graphics/formats/tiff_reader.h"
 #include "graphics/formats/tiff_writer.h"
 #include "graphics/formats/tiff_writer_seam.h"
@@ -12,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -56,11 +61,12 @@ Bytes PeerRgb(const std::string& file)
     return Bytes(out.begin(), out.end());
 }
 
-// Our decode against ImageMagick's; palettes may differ by one in rounding
-// of their 16-bit entries.
-void ExpectSamePixels(const std::string& file, int tolerance)
+// Our decode against ImageMagick's (of `reference`, by default the file
+// itself); TIFF palettes may differ by one in rounding of their 16-bit entries.
+template <class Reader = CTiffReader>
+void ExpectSamePixels(const std::string& file, int tolerance, const std::string& reference = "")
 {
-    CTiffReader reader;
+    Reader reader;
     CGraphicsImage image;
     try {
         reader.LoadA(file.c_str(), image);
@@ -68,7 +74,7 @@ void ExpectSamePixels(const std::string& file, int tolerance)
         ADD_FAILURE() << file << ": " << e.text;
         return;
     }
-    EXPECT_LE(MaxChannelDifference(image, PeerRgb(file)), tolerance) << file;
+    EXPECT_LE(MaxChannelDifference(image, PeerRgb(reference.empty() ? file : reference)), tolerance) << file;
 }
 
 struct Source {
@@ -181,6 +187,104 @@ TEST(TiffPeer, PeersReadOurFiles)
             EXPECT_EQ(std::string::npos, compared.find("differ")) << compared;
             EXPECT_EQ(0, MaxChannelDifference(image, PeerRgb(ours))) << ours;
         }
+}
+
+// ------------------------------------------------------------------ EPS --
+
+// At 2834 pixels per metre a pixel is a point: rendered at 72 dpi and cut
+// to the bounding box, the page is the image (its one-pixel border may be
+// blended).
+TEST(EpsPeer, GhostscriptRendersOurFiles)
+{
+    if (!Have("gs") || !Have("convert"))
+        GTEST_SKIP() << "Ghostscript or ImageMagick is not installed";
+    for (const uint32_t bits : {1u, 8u, 24u}) {
+        CGraphicsImage image;
+        MakeRandomImage(image, bits, 40, 23, bits);
+        if (bits == 1) {
+            image.SetPaletteRGB(0, 255, 255, 255);
+            image.SetPaletteRGB(1, 0, 0, 0);
+        }
+        if (bits == 8)
+            for (uint32_t i = 0; i < 256; ++i)
+                image.SetPaletteRGB(i, uint8_t(i), uint8_t(i), uint8_t(i));
+        CEpsWriter writer;
+        writer.m_nXResolution = writer.m_nYResolution = 2834;
+        const std::string eps = Path("gs-" + std::to_string(bits) + ".eps"), png = eps + ".png";
+        writer.SaveA(eps.c_str(), image);
+        int status = 0;
+        EXPECT_EQ("", Shell("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=png16m -r72 -dEPSCrop -sOutputFile='" + png +
+                                "' '" + eps + "'",
+                            &status));
+        ASSERT_EQ(0, status);
+        const Bytes rendered = PeerRgb(png);
+        ASSERT_EQ(size_t(40 * 23 * 3), rendered.size()) << "the page is not the image's size";
+        int worst = 0;
+        for (int y = 1; y < 22; ++y)
+            for (int x = 1; x < 39; ++x) {
+                const uint32_t c = ColourAt(image, x, y);
+                const uint8_t* r = &rendered[size_t(y * 40 + x) * 3];
+                for (int i = 0; i < 3; ++i)
+                    worst = std::max(worst, std::abs(int(r[i]) - int((c >> (16 - 8 * i)) & 0xFF)));
+            }
+        EXPECT_EQ(0, worst) << bits;
+    }
+}
+
+// netpbm's hex images: pnmtops writes "image" for PBM and PGM, "true 3
+// colorimage" for PPM.
+TEST(EpsPeer, PnmtopsImagesReadAsTheirSources)
+{
+    if (!Have("pnmtops") || !Have("convert"))
+        GTEST_SKIP() << "netpbm or ImageMagick is not installed";
+    const std::string sample = MakeSample();
+    for (const char* kind : {"ppm", "pgm", "pbm"}) {
+        const std::string pnm = Path(std::string("sample.") + kind), eps = pnm + ".eps";
+        int status = 0;
+        Shell("convert '" + sample + "' " + (std::string(kind) == "pbm" ? "-monochrome " : "") + "'" + pnm + "'",
+              &status);
+        ASSERT_EQ(0, status);
+        Shell(std::string("(pnmtops -noturn -level ") + (std::string(kind) == "ppm" ? "2" : "1") + " '" + pnm +
+                  "' 2>/dev/null) > '" + eps + "'",
+              &status);
+        ASSERT_EQ(0, status);
+        ExpectSamePixels<CEpsReader>(eps, 0, pnm);
+    }
+}
+
+// ImageMagick writes DOS EPS ("ept:") with a TIFF preview where its security
+// policy allows; otherwise the file is put together as it would write it:
+// the 32-byte header, pnmtops' PostScript, ImageMagick's TIFF.
+TEST(EpsPeer, DosEpsWithTiffPreview)
+{
+    REQUIRE_PEERS();
+    const std::string sample = MakeSample(), eps = Path("sample-dos.eps"), preview = Path("sample-preview.tif");
+    int status = 0;
+    Shell("convert '" + sample + "' ept:'" + eps + "'", &status);
+    if (status != 0) {
+        const std::string ps = Path("sample-dos.ps"), ppm = Path("sample-dos.ppm");
+        Shell("convert '" + sample + "' '" + ppm + "' && (pnmtops -noturn -level 2 '" + ppm + "' 2>/dev/null) > '" + ps +
+                  "' && convert '" + sample + "' -compress none '" + preview + "'",
+              &status);
+        ASSERT_EQ(0, status);
+        const Bytes psBytes = ReadFile(ps), tiff = ReadFile(preview);
+        Bytes dos = {0xC5, 0xD0, 0xD3, 0xC6};
+        for (const size_t v : {size_t(32), psBytes.size(), size_t(0), size_t(0), 32 + psBytes.size(), tiff.size()})
+            for (int i = 0; i < 4; ++i)
+                dos.push_back(uint8_t(v >> (8 * i)));
+        dos.insert(dos.end(), {0xFF, 0xFF, 0xFF, 0xFF});
+        dos.insert(dos.end(), psBytes.begin(), psBytes.end());
+        dos.insert(dos.end(), tiff.begin(), tiff.end());
+        WriteFile(eps, dos);
+    }
+    // The preview cut out by the header's offsets, checked by libtiff.
+    const Bytes file = ReadFile(eps);
+    ASSERT_GE(file.size(), 32u);
+    const auto at = [&](size_t i) { return size_t(file[i] | file[i + 1] << 8 | file[i + 2] << 16 | file[i + 3] << 24); };
+    ASSERT_LE(at(20) + at(24), file.size());
+    WriteFile(preview, Bytes(file.begin() + long(at(20)), file.begin() + long(at(20) + at(24))));
+    EXPECT_EQ("", Shell("tiffinfo '" + preview + "' >/dev/null", &status));
+    ExpectSamePixels<CEpsReader>(eps, 0, preview);
 }
 
 }  // namespace
