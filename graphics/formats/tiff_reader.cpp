@@ -445,6 +445,13 @@ void StoreRow(const Layout& layout, const TiffIfd& ifd, uint8_t* row, CGraphicsI
     }
 }
 
+// A failed read leaves the rows it did not reach 0, never old memory.
+void ClearFrom(CGraphicsImage& image, int y)
+{
+    for (; y < int(image.m_nHeight); ++y)
+        std::memset(image.RowAt(y), 0, image.m_nStride);
+}
+
 void UndoPredictor(uint8_t* row, int64_t n, uint32_t samples)
 {
     for (int64_t i = samples; i < n; ++i)
@@ -488,7 +495,8 @@ void CTiffReader::Read(CBufferedStream& stream, CGraphicsImage& image)
     const StripTable strips = ReadStrips(file, ifd);
     CheckDataCanHold(ifd, layout, in.Length() - start);
 
-    if (!image.Create(layout.depth, ifd.width, ifd.height, 0))
+    // Rows are cleared only when no strip reaches them (see ClearFrom).
+    if (!image.Create(layout.depth, ifd.width, ifd.height))
         ThrowTiff(kTiffBadMode);
     SetPalette(file, ifd, bits, image);
     ReadDescription(file, ifd, m_info);
@@ -503,30 +511,37 @@ void CTiffReader::Read(CBufferedStream& stream, CGraphicsImage& image)
     const uint32_t rowsPerStrip = std::min(ifd.rowsPerStrip, ifd.height);
     const int height = int(ifd.height);
     int y = 0;
-    for (size_t s = 0; s < strips.offsets.size() && y < height; ++s) {
-        if (strips.counts[s] == 0)
-            continue;
-        file.SeekTo(strips.offsets[s]);
-        source.Begin(strips.counts[s], mirror);
-        if (lzw)
-            lzw->BeginStrip();
-        fax.BeginStrip();
-        do {
-            uint8_t* r = row.data();
-            switch (ifd.compression) {
-            case kTiffCompressionNone: source.Bytes(r, layout.rowBytes); break;
-            case kTiffCompressionFax: fax.DecodeRow(source, r, layout.rowBytes, ifd.width); break;
-            case kTiffCompressionLzw: lzw->DecodeRow(source, r, layout.rowBytes); break;
-            default: DecodePackBitsRow(source, r, layout.rowBytes); break;
-            }
-            if (ifd.predictor == kTiffPredictorHorizontal)
-                UndoPredictor(r, layout.rowBytes, ifd.samples);
-            StoreRow(layout, ifd, r, image, y);
-            ++y;
-            Progress(int(int64_t(y) * 100 / height));
-        } while (y < height && uint32_t(y) % rowsPerStrip != 0 && !source.Exhausted());
+    try {
+        for (size_t s = 0; s < strips.offsets.size() && y < height; ++s) {
+            if (strips.counts[s] == 0)
+                continue;
+            file.SeekTo(strips.offsets[s]);
+            source.Begin(strips.counts[s], mirror);
+            if (lzw)
+                lzw->BeginStrip();
+            fax.BeginStrip();
+            do {
+                uint8_t* r = row.data();
+                switch (ifd.compression) {
+                case kTiffCompressionNone: source.Bytes(r, layout.rowBytes); break;
+                case kTiffCompressionFax: fax.DecodeRow(source, r, layout.rowBytes, ifd.width); break;
+                case kTiffCompressionLzw: lzw->DecodeRow(source, r, layout.rowBytes); break;
+                default: DecodePackBitsRow(source, r, layout.rowBytes); break;
+                }
+                if (ifd.predictor == kTiffPredictorHorizontal)
+                    UndoPredictor(r, layout.rowBytes, ifd.samples);
+                StoreRow(layout, ifd, r, image, y);
+                ++y;
+                Progress(int(int64_t(y) * 100 / height));
+            } while (y < height && uint32_t(y) % rowsPerStrip != 0 && !source.Exhausted());
+        }
+    } catch (...) {
+        ClearFrom(image, y);
+        throw;
     }
     // Rows that no strip held: the image is incomplete.
-    if (y < height)
+    if (y < height) {
+        ClearFrom(image, y);
         ThrowTiffReadFailed();
+    }
 }
