@@ -5,9 +5,17 @@
 
 namespace {
 
-bool Inside(const CGraphicsImage* image, int x, int y)
+// Coordinates are 64-bit inside: a brush or soft plot at INT_MAX reaches one
+// past it.
+bool Inside(const CGraphicsImage* image, int64_t x, int64_t y)
 {
-    return image->m_pBits && uint32_t(x) < image->m_nWidth && uint32_t(y) < image->m_nHeight;
+    return image->m_pBits && uint64_t(x) < image->m_nWidth && uint64_t(y) < image->m_nHeight;
+}
+
+void PlotAt(CGraphicsImage* image, int64_t x, int64_t y, uint32_t colour)
+{
+    if (Inside(image, x, y))
+        image->m_pfnSetPixel(image->RowAt(int(y)), int(x), colour);
 }
 
 // Rotates the pattern right by one and answers whether the bit rotated out was 0.
@@ -22,8 +30,7 @@ bool StepPattern(uint32_t& pattern)
 
 void PlotPixel(CGraphicsImage* image, int x, int y, uint32_t colour)
 {
-    if (Inside(image, x, y))
-        image->m_pfnSetPixel(image->RowAt(y), x, colour);
+    PlotAt(image, x, y, colour);
 }
 
 void PlotDotted(CGraphicsImage* image, int x, int y, uint32_t colour)
@@ -91,23 +98,23 @@ void PlotSoftWith(CGraphicsImage* image, int x, int y, uint32_t colour, bool alp
             return PlotSoftDirect<3>(image, x, y, colour, alpha);
     }
     for (int dy = -1; dy <= 1; ++dy) {
-        const int py = y + dy;
-        if (uint32_t(py) >= image->m_nHeight)
+        const int64_t py = int64_t(y) + dy;
+        if (uint64_t(py) >= image->m_nHeight)
             continue;
-        uint8_t* row = image->RowAt(py);
+        uint8_t* row = image->RowAt(int(py));
         for (int dx = -1; dx <= 1; ++dx) {
-            const int px = x + dx;
-            if (uint32_t(px) >= image->m_nWidth)
+            const int64_t px = int64_t(x) + dx;
+            if (uint64_t(px) >= image->m_nWidth)
                 continue;
             const int w = kSoftWeights[dy + 1][dx + 1];
-            uint32_t old = image->m_pfnGetPixel(row, px);
+            uint32_t old = image->m_pfnGetPixel(row, int(px));
             if (!image->m_bTrueColor)
                 old = image->GetPaletteRGBA(old, nullptr, nullptr, nullptr, nullptr);
             uint32_t v = BlendSoftChannel(old, colour, 16, w) | BlendSoftChannel(old, colour, 8, w) |
                          BlendSoftChannel(old, colour, 0, w);
             if (alpha)
                 v |= BlendSoftChannel(old, colour, 24, w);
-            image->m_pfnSetPixel(row, px, v);
+            image->m_pfnSetPixel(row, int(px), v);
         }
     }
 }
@@ -155,7 +162,7 @@ template <size_t N>
 void PlotPoints(CGraphicsImage* image, int x, int y, uint32_t colour, const BrushPoint (&points)[N])
 {
     for (const BrushPoint& p : points)
-        PlotPixel(image, x + p.dx, y + p.dy, colour);
+        PlotAt(image, int64_t(x) + p.dx, int64_t(y) + p.dy, colour);
 }
 
 // Three quarters old plus one quarter new in each colour byte, the fourth
@@ -170,12 +177,12 @@ void BlendPoints(CGraphicsImage* image, int x, int y, uint32_t colour, const Bru
     }
     const uint32_t quarter = (colour >> 2) & kQuarterMask;
     for (const BrushPoint& p : points) {
-        const int px = x + p.dx, py = y + p.dy;
+        const int64_t px = int64_t(x) + p.dx, py = int64_t(y) + p.dy;
         if (!Inside(image, px, py))
             continue;
-        uint8_t* row = image->RowAt(py);
-        const uint32_t old = image->m_pfnGetPixel(row, px);
-        image->m_pfnSetPixel(row, px, old - ((old >> 2) & kQuarterMask) + quarter);
+        uint8_t* row = image->RowAt(int(py));
+        const uint32_t old = image->m_pfnGetPixel(row, int(px));
+        image->m_pfnSetPixel(row, int(px), old - ((old >> 2) & kQuarterMask) + quarter);
     }
 }
 

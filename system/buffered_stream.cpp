@@ -373,6 +373,18 @@ bool CBufferedStream::Flush()
     return true;
 }
 
+bool CBufferedStream::Sync()
+{
+    if (!Flush())
+        return false;
+    if (!Writable())
+        return true;
+    if (m_file.Sync())
+        return true;
+    m_writeFailed = true;
+    return false;
+}
+
 int32_t CBufferedStream::Write(const void* buffer, int32_t n)
 {
     if (!Writable() || m_writeFailed || n < 0 || (n > 0 && !buffer))

@@ -94,6 +94,9 @@ public:
     // Writes out a dirty buffer. False on failure or when nothing is open. A
     // failed write is sticky: later writes, flushes and Close fail too.
     bool Flush();
+    // Flush, then the file's data written through to the disk (the data of
+    // a save that is about to replace a file). False on any failure.
+    bool Sync();
 
     // The position from the start; -1 when nothing is open.
     int32_t Tell() const;

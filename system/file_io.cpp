@@ -36,8 +36,7 @@ OVERLAPPED AtOffset(int64_t offset)
     return ov;
 }
 
-// CreateFileA or CreateFileW with the sharing and disposition of `access`; a
-// directory is closed again, since it holds no file data.
+// CreateFileA or CreateFileW with the sharing and disposition of `access`.
 template <class Char, class CreateFn>
 HANDLE OpenHandle(CreateFn create, const Char* path, CSystemFile::Access access)
 {
@@ -46,7 +45,10 @@ HANDLE OpenHandle(CreateFn create, const Char* path, CSystemFile::Access access)
     HANDLE h = access == CSystemFile::Access::Read
         ? create(path, GENERIC_READ, kShareForRead, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
         : create(path, GENERIC_WRITE, kShareForWrite, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE && IsDirectoryHandle(h)) {
+    // Only a file on disk holds image data: a directory, a device (NUL, COM1)
+    // or a pipe is closed again.
+    if (h != INVALID_HANDLE_VALUE &&
+        (IsDirectoryHandle(h) || (access == CSystemFile::Access::Read && GetFileType(h) != FILE_TYPE_DISK))) {
         CloseHandle(h);
         h = INVALID_HANDLE_VALUE;
     }
@@ -100,6 +102,13 @@ bool CSystemFile::WriteAt(int64_t offset, const void* data, int32_t n)
         n -= int32_t(put);
     }
     return true;
+}
+
+bool CSystemFile::Sync()
+{
+    if (!IsOpen())
+        return false;
+    return FlushFileBuffers(m_handle) != 0 || GetFileType(m_handle) != FILE_TYPE_DISK;
 }
 
 int64_t CSystemFile::Size()
@@ -178,24 +187,27 @@ bool Utf16ToUtf8(const WCHAR* text, std::string& out)
     return true;
 }
 
-bool WidePath(const WCHAR* path, std::string& out)
+}  // namespace
+
+bool Utf8Path(const WCHAR* path, std::string& out)
 {
     return path && Utf16ToUtf8(path, out);
 }
-
-}  // namespace
 
 bool CSystemFile::OpenA(const char* path, Access access)
 {
     Close();
     if (!path)
         return false;
+    // A FIFO or device opened for reading would block or stream endless
+    // data: O_NONBLOCK keeps the open from waiting, and only a regular file
+    // stays open.
     do {
-        m_fd = access == Access::Read ? ::open(path, O_RDONLY | O_CLOEXEC)
+        m_fd = access == Access::Read ? ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC)
                                       : ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kNewFileMode);
     } while (m_fd < 0 && errno == EINTR);
     struct stat st;
-    if (m_fd >= 0 && access == Access::Read && (fstat(m_fd, &st) != 0 || S_ISDIR(st.st_mode)))
+    if (m_fd >= 0 && access == Access::Read && (fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)))
         Close();
     return IsOpen();
 }
@@ -204,7 +216,7 @@ bool CSystemFile::OpenW(const WCHAR* path, Access access)
 {
     Close();
     std::string narrow;
-    return WidePath(path, narrow) && OpenA(narrow.c_str(), access);
+    return Utf8Path(path, narrow) && OpenA(narrow.c_str(), access);
 }
 
 bool CSystemFile::IsOpen() const
@@ -241,6 +253,18 @@ bool CSystemFile::WriteAt(int64_t offset, const void* data, int32_t n)
     return true;
 }
 
+bool CSystemFile::Sync()
+{
+    if (!IsOpen())
+        return false;
+    int rc;
+    do {
+        rc = ::fsync(m_fd);
+    } while (rc < 0 && errno == EINTR);
+    // Devices and some file systems have nothing to write back.
+    return rc == 0 || errno == EINVAL || errno == EROFS;
+}
+
 int64_t CSystemFile::Size()
 {
     struct stat st;
@@ -267,7 +291,7 @@ bool RenameReplacingA(const char* from, const char* to)
 bool RenameReplacingW(const WCHAR* from, const WCHAR* to)
 {
     std::string a, b;
-    return WidePath(from, a) && WidePath(to, b) && std::rename(a.c_str(), b.c_str()) == 0;
+    return Utf8Path(from, a) && Utf8Path(to, b) && std::rename(a.c_str(), b.c_str()) == 0;
 }
 
 bool RemoveFileA(const char* path)
@@ -278,7 +302,7 @@ bool RemoveFileA(const char* path)
 bool RemoveFileW(const WCHAR* path)
 {
     std::string narrow;
-    return WidePath(path, narrow) && ::unlink(narrow.c_str()) == 0;
+    return Utf8Path(path, narrow) && ::unlink(narrow.c_str()) == 0;
 }
 
 #endif

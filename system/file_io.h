@@ -5,6 +5,7 @@
 #include "platform/win32/win.h"
 
 #include <cstdint>
+#include <string>
 
 class CSystemFile {
 public:
@@ -18,9 +19,10 @@ public:
     CSystemFile(const CSystemFile&) = delete;
     CSystemFile& operator=(const CSystemFile&) = delete;
 
-    // False when the file cannot be opened or created (also for a directory
-    // opened for reading, and natively for a UTF-16 path with an unpaired
-    // surrogate, which names no file).
+    // False when the file cannot be opened or created: also for a directory,
+    // for reading anything but a regular file (a FIFO or device fails
+    // without blocking), and natively for a UTF-16 path with an unpaired
+    // surrogate, which names no file.
     bool OpenA(const char* path, Access access);
     bool OpenW(const WCHAR* path, Access access);
     bool IsOpen() const;
@@ -30,6 +32,10 @@ public:
     int32_t ReadAt(int64_t offset, void* data, int32_t n);
     // Writes all n bytes at offset; false on any error (a full device too).
     bool WriteAt(int64_t offset, const void* data, int32_t n);
+    // Makes the written data durable (fsync, FlushFileBuffers). True also
+    // for a file that cannot be synchronised (a device); false when the
+    // platform reports a failed write-back.
+    bool Sync();
     // The file's size, -1 on an error.
     int64_t Size();
     // False when the platform reports an error on closing or nothing was open.
@@ -49,3 +55,8 @@ bool RenameReplacingW(const WCHAR* from, const WCHAR* to);
 // Deletes a file; false when it could not be removed.
 bool RemoveFileA(const char* path);
 bool RemoveFileW(const WCHAR* path);
+#ifndef _WIN32
+// The UTF-8 name of a UTF-16 path; false for null and for an unpaired
+// surrogate, which no UTF-8 name holds.
+bool Utf8Path(const WCHAR* path, std::string& out);
+#endif

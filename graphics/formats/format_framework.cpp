@@ -1,16 +1,12 @@
 #include "graphics/formats/format_framework.h"
 
 #include "system/buffered_stream.h"
-#include "system/file_io.h"
+#include "system/safe_save.h"
 
-#include <atomic>
 #include <cstring>
 #include <new>
 #include <string>
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 
 // ------------------------------------------------------------ CFormatInfo --
 
@@ -126,28 +122,6 @@ namespace {
     throw EGraphicsException("Unknown error");  // not reached: the defaults throw
 }
 
-unsigned long ProcessId()
-{
-#ifdef _WIN32
-    return GetCurrentProcessId();
-#else
-    return static_cast<unsigned long>(getpid());
-#endif
-}
-
-// ".~<process>-<serial>.tmp": unique among the saves of all threads and
-// processes, and beside the target so that the rename stays on its volume.
-template <class Char>
-std::basic_string<Char> TemporaryPath(const Char* target)
-{
-    static std::atomic<unsigned long> serial{0};
-    const std::string suffix =
-        ".~" + std::to_string(ProcessId()) + "-" + std::to_string(serial.fetch_add(1) + 1) + ".tmp";
-    std::basic_string<Char> path(target);
-    path.append(suffix.begin(), suffix.end());
-    return path;
-}
-
 bool OpenPath(CBufferedStream& stream, const char* path, int mode)
 {
     return stream.OpenA(path, mode, nullptr);
@@ -156,21 +130,13 @@ bool OpenPath(CBufferedStream& stream, const WCHAR* path, int mode)
 {
     return stream.OpenW(path, mode, nullptr);
 }
-bool RemovePath(const char* path)
+bool OpenSave(CSafeSave& save, const char* path, CBufferedStream& stream)
 {
-    return RemoveFileA(path);
+    return save.OpenA(path, stream);
 }
-bool RemovePath(const WCHAR* path)
+bool OpenSave(CSafeSave& save, const WCHAR* path, CBufferedStream& stream)
 {
-    return RemoveFileW(path);
-}
-bool RenamePath(const char* from, const char* to)
-{
-    return RenameReplacingA(from, to);
-}
-bool RenamePath(const WCHAR* from, const WCHAR* to)
-{
-    return RenameReplacingW(from, to);
+    return save.OpenW(path, stream);
 }
 
 template <class Char, class ReadFn>
@@ -186,29 +152,22 @@ void LoadPath(const Char* path, FormatErrorThrower openFailed, ReadFn read)
 template <class Char, class WriteFn>
 void SavePath(const Char* path, FormatErrorThrower createFailed, FormatErrorThrower writeFailed, WriteFn write)
 {
-    if (!path || !*path)
+    CBufferedStream stream(kFormatStreamBufferSize);
+    CSafeSave save;
+    if (!path || !OpenSave(save, path, stream))
         Raise(createFailed, ThrowCreateFailed);
-    const std::basic_string<Char> temporary = TemporaryPath(path);
-    bool written = false;
-    {
-        CBufferedStream stream(kFormatStreamBufferSize);
-        if (!OpenPath(stream, temporary.c_str(), CBufferedStream::kModeCreate))
-            Raise(createFailed, ThrowCreateFailed);
-        try {
-            write(stream);
-        } catch (...) {
-            stream.Close();
-            RemovePath(temporary.c_str());
-            throw;
-        }
-        written = stream.Close();
+    try {
+        write(stream);
+    } catch (...) {
+        save.Abandon(stream);
+        throw;
     }
-    if (!written) {
-        RemovePath(temporary.c_str());
+    switch (save.Commit(stream)) {
+    case CSafeSave::Result::Ok:
+        return;
+    case CSafeSave::Result::WriteFailed:
         Raise(writeFailed, ThrowWriteFailed);
-    }
-    if (!RenamePath(temporary.c_str(), path)) {
-        RemovePath(temporary.c_str());
+    case CSafeSave::Result::ReplaceFailed:
         Raise(createFailed, ThrowCreateFailed);
     }
 }
@@ -255,4 +214,16 @@ void CGraphicsWriter::SavePathA(const char* path, CGraphicsImage& image, FormatE
                                 FormatErrorThrower writeFailed)
 {
     SavePath(path, createFailed, writeFailed, [&](CBufferedStream& stream) { Write(stream, image); });
+}
+
+void CGraphicsWriter::SavePathWithW(const WCHAR* path, StreamWriteFn write, void* context,
+                                    FormatErrorThrower createFailed, FormatErrorThrower writeFailed)
+{
+    SavePath(path, createFailed, writeFailed, [&](CBufferedStream& stream) { write(*this, stream, context); });
+}
+
+void CGraphicsWriter::SavePathWithA(const char* path, StreamWriteFn write, void* context,
+                                    FormatErrorThrower createFailed, FormatErrorThrower writeFailed)
+{
+    SavePath(path, createFailed, writeFailed, [&](CBufferedStream& stream) { write(*this, stream, context); });
 }

@@ -98,7 +98,8 @@ public:
 protected:
     // Writes through a kFormatStreamBufferSize stream into a new file beside
     // the target and puts it in the target's place only when Write returned
-    // and everything reached the disk. On any failure the new file is
+    // and everything reached the disk (CSafeSave: links, permissions and
+    // owner kept; the target written in place where no file can be added). On any failure the new file is
     // removed and an existing target is left as it was: Write's exception
     // passes on unchanged; createFailed() throws when the file cannot be
     // created or cannot replace the target, writeFailed() when the final
@@ -107,5 +108,12 @@ protected:
                    FormatErrorThrower writeFailed);
     void SavePathA(const char* path, CGraphicsImage& image, FormatErrorThrower createFailed,
                    FormatErrorThrower writeFailed);
+    // The same save with `write` (given the stream and `context`) in place of
+    // Write, for writers that put more than one image into a file.
+    typedef void (*StreamWriteFn)(CGraphicsWriter& writer, CBufferedStream& stream, void* context);
+    void SavePathWithW(const WCHAR* path, StreamWriteFn write, void* context, FormatErrorThrower createFailed,
+                       FormatErrorThrower writeFailed);
+    void SavePathWithA(const char* path, StreamWriteFn write, void* context, FormatErrorThrower createFailed,
+                       FormatErrorThrower writeFailed);
     void Progress(int percent) { ReportFormatProgress(m_info, percent); }
 };

@@ -28,15 +28,34 @@ void OnErrorExit(j_common_ptr cinfo)
     Fail(cinfo);
 }
 
+bool IsDataWarning(int code)
+{
+    for (const int w : kJpegDataWarnings)
+        if (w == code)
+            return true;
+    return false;
+}
+
 // Level -1 is a warning, higher levels are traces. Nothing goes to the
-// console. A stream that ends early is a failure: libjpeg would go on with a
-// made-up end marker and hand back grey rows as if the image were whole.
+// console. Missing or corrupt entropy data is a failure: libjpeg would go on
+// and hand back grey rows as if the image were whole.
 void OnEmitMessage(j_common_ptr cinfo, int level)
 {
     if (level == -1) {
         cinfo->err->num_warnings++;
-        if (cinfo->err->msg_code == kJpegWarningEof)
+        if (IsDataWarning(cinfo->err->msg_code))
             Fail(cinfo);
+    }
+}
+
+// libjpeg calls the progress monitor before each step of its input, each new
+// scan included.
+void OnProgress(j_common_ptr cinfo)
+{
+    if (cinfo->is_decompressor &&
+        reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kJpegMaxScans) {
+        cinfo->err->msg_code = kJpegErrorTooManyScans;
+        Fail(cinfo);
     }
 }
 
@@ -156,6 +175,7 @@ jpeg_error_mgr* InitJpegErrorManager(JpegErrorManager& err)
     pub->emit_message = OnEmitMessage;
     pub->output_message = OnOutputMessage;
     err.message[0] = '\0';
+    err.progress = {};
     return pub;
 }
 
@@ -200,6 +220,9 @@ void CreateStep(void* arg)
         jpeg_create_decompress(cinfo);
         *a.created = true;
         cinfo->mem->max_memory_to_use = kJpegMaxMemory;
+        JpegErrorManager& err = ManagerOf(a.cinfo);
+        err.progress.progress_monitor = OnProgress;
+        cinfo->progress = &err.progress;
         StreamSource* src = static_cast<StreamSource*>(
             (*cinfo->mem->alloc_small)(a.cinfo, JPOOL_PERMANENT, sizeof(StreamSource)));
         src->buffer = static_cast<JOCTET*>((*cinfo->mem->alloc_small)(a.cinfo, JPOOL_PERMANENT, kJpegBlockSize));

@@ -36,6 +36,24 @@ constexpr int kJpegErrorFileWrite = JERR_FILE_WRITE;          // 37
 constexpr int kJpegErrorInputEmpty = JERR_INPUT_EMPTY;        // 42
 constexpr int kJpegErrorTooLittleData = JERR_TOO_LITTLE_DATA; // 67
 constexpr int kJpegWarningEof = JWRN_JPEG_EOF;                // 120
+// A file with more scans than kJpegMaxScans ends with this code.
+constexpr int kJpegErrorTooManyScans = JERR_BAD_SCAN_SCRIPT;
+
+// Real encoders write a few dozen scans at most; every scan of a progressive
+// file walks all its blocks again, so a few kilobytes of empty scans would
+// otherwise cost minutes.
+constexpr int kJpegMaxScans = 500;
+
+// Warnings that mean entropy data is missing or corrupt. libjpeg goes on with
+// made-up data (grey rows, a fake end marker); a load that met one fails with
+// its code instead of passing the damage off as the image.
+constexpr int kJpegDataWarnings[] = {
+    JWRN_JPEG_EOF,        // the data ends early
+    JWRN_HIT_MARKER,      // a marker where entropy data was due (a cut segment)
+    JWRN_HUFF_BAD_CODE,   // a Huffman code no table holds
+    JWRN_ARITH_BAD_CODE,  // the same for arithmetic coding
+    JWRN_MUST_RESYNC,     // a restart marker out of sequence: rows are lost
+};
 
 // "Fehler <code> beim Laden der Jpeg Datei" into text (kTextSize bytes).
 void FormatJpegMessage(char* text, int code);
@@ -48,6 +66,7 @@ struct JpegErrorManager {
     jpeg_error_mgr pub;
     jmp_buf jump;
     char message[EGraphicsException::kTextSize];
+    jpeg_progress_mgr progress;  // counts the scans of a decompressor
 };
 
 // Sets up `err` as libjpeg's standard error manager with our functions and

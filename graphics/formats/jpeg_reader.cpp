@@ -9,6 +9,13 @@
 
 namespace {
 
+// The fewest bits Huffman coding spends on one 8 x 8 block of one component:
+// a sequential scan codes at least a DC difference and an end of block, one
+// bit each; a progressive file at least the DC difference of its first scan.
+// Arithmetic coding can spend far less on a flat block: it has no bound.
+constexpr int64_t kJpegMinBitsPerBlock = 2;
+constexpr int64_t kJpegMinBitsPerBlockProgressive = 1;
+
 // Comment markers are kept up to this many bytes each.
 constexpr unsigned kCommentLimit = 4096;
 // Scanlines asked from libjpeg per call (it may deliver fewer).
@@ -100,6 +107,19 @@ void RowsStep(void* arg)
     }
 }
 
+// The fewest bytes in which the header's blocks can be coded, 0 when there
+// is no bound.
+int64_t LeastDataBytes(const jpeg_decompress_struct& cinfo)
+{
+    if (cinfo.arith_code)
+        return 0;
+    int64_t blocks = 0;
+    for (int c = 0; c < cinfo.num_components; ++c)
+        blocks += int64_t(cinfo.comp_info[c].width_in_blocks) * cinfo.comp_info[c].height_in_blocks;
+    const int64_t bits = cinfo.progressive_mode ? kJpegMinBitsPerBlockProgressive : kJpegMinBitsPerBlock;
+    return blocks * bits / 8;
+}
+
 // All saved comment markers joined in file order, when the first has data.
 std::string CommentOf(const jpeg_decompress_struct& cinfo)
 {
@@ -134,6 +154,10 @@ void CJpegReader::Read(CBufferedStream& stream, CGraphicsImage& image)
         // delivered no rows.
         if (!Decodable(cinfo))
             ThrowJpegError(kJpegErrorTooLittleData);
+        // Data too short for the size the header declares is refused before
+        // a single pixel is allocated; decoding it could only end early.
+        if (stream.GetLength() < LeastDataBytes(cinfo))
+            ThrowJpegError(kJpegWarningEof);
         // The image is made before libjpeg sets up its buffers, so that a
         // size the image refuses costs nothing more.
         if (!image.Create(24, cinfo.output_width, cinfo.output_height))

@@ -2,7 +2,9 @@
 // (grey files too, each sample in all three bytes). CMYK and other colour
 // spaces are refused. Failures throw EJpegError "Fehler <code> beim Laden der
 // Jpeg Datei" with libjpeg's message code (120 for a stream that ends before
-// the image does), EJpegAbort when the progress callback cancels, or the
+// the image does or is too short for the declared size, the warning's code
+// for missing or corrupt entropy data, kJpegErrorTooManyScans beyond
+// kJpegMaxScans scans), EJpegAbort when the progress callback cancels, or the
 // image's creation error.
 #pragma once
 

@@ -2,7 +2,9 @@
 
 #include "graphics/formats/png_binding.h"
 #include "graphics/formats/png_palette.h"
+#include "graphics/formats/read_cursor.h"
 #include "graphics/image.h"
+#include "system/buffered_stream.h"
 
 #include <cstring>
 
@@ -10,6 +12,103 @@ namespace {
 
 constexpr int kMaxPaletteEntries = 256;
 constexpr const char kCommentKey[] = "Comment";
+constexpr const char kReadErrorText[] = "Fehler beim Lesen";
+// libpng's own text for image data that ends before the rows do.
+constexpr const char kTooLittleDataText[] = "Not enough image data";
+
+constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr int64_t kPngChunkFrame = 12;  // length, type and CRC around the data
+constexpr int64_t kPngIhdrBytes = 13;
+// Deflate codes at best 258 bytes in two bits (the shortest length and
+// distance codes): no valid stream inflates more than 1032-fold.
+constexpr int64_t kPngMaxDeflateRatio = 1032;
+// libpng's own limits. An ancillary chunk of a valid file (text, an ICC
+// profile) stays far below kPngMaxChunkBytes; more stored text chunks than
+// kPngMaxStoredChunks are dropped with a warning.
+constexpr png_alloc_size_t kPngMaxChunkBytes = 8u << 20;
+constexpr png_uint_32 kPngMaxStoredChunks = 256;
+
+[[noreturn]] void ThrowPngReadError()
+{
+    throw EGraphicsException(kReadErrorText);
+}
+
+[[noreturn]] void ThrowPngTooLittleData()
+{
+    throw EGraphicsException(kTooLittleDataText);
+}
+
+uint32_t ChunkType(const char (&name)[5])
+{
+    return uint32_t(uint8_t(name[0])) << 24 | uint32_t(uint8_t(name[1])) << 16 | uint32_t(uint8_t(name[2])) << 8 |
+           uint8_t(name[3]);
+}
+
+int64_t PngChannelCount(int colorType)
+{
+    switch (colorType) {
+    case PNG_COLOR_TYPE_GRAY:
+    case PNG_COLOR_TYPE_PALETTE:
+        return 1;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        return 2;
+    case PNG_COLOR_TYPE_RGB:
+        return 3;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        return 4;
+    default:
+        return 0;  // libpng refuses it
+    }
+}
+
+// Walks the chunk headers against the data's length before libpng reads
+// anything, so that a chunk claiming more bytes than exist (image data
+// aside) fails before libpng allocates for it, a size above the image's limit fails as Create
+// would, and image data too short for the declared size fails before the
+// pixels are allocated. Leaves the stream where it was; a file that is not a
+// PNG, or has no header chunk first, is left to libpng.
+void CheckPngLayout(CBufferedStream& stream)
+{
+    CReadCursor in(stream, ThrowPngReadError, ThrowPngTooLittleData);
+    const int64_t start = in.Position();
+    uint8_t signature[sizeof kPngSignature];
+    if (!in.Fits(sizeof signature + kPngChunkFrame + kPngIhdrBytes))
+        return;
+    in.Bytes(signature, sizeof signature);
+    const int64_t ihdrLength = in.U32BE();
+    if (std::memcmp(signature, kPngSignature, sizeof signature) != 0 || ihdrLength != kPngIhdrBytes ||
+        in.U32BE() != ChunkType("IHDR")) {
+        in.SeekTo(start);
+        return;
+    }
+    const int64_t width = in.U32BE(), height = in.U32BE();
+    const int bitDepth = in.U8(), colorType = in.U8();
+    if (width > kReadMaxSide || height > kReadMaxSide)
+        ThrowCreateError(1);
+    in.Skip(3 + 4);  // compression, filter, interlace; CRC
+    int64_t imageData = 0;
+    for (;;) {
+        if (in.Remaining() == 0)
+            break;  // no end chunk: libpng judges
+        const int64_t length = in.U32BE();
+        const uint32_t type = in.U32BE();
+        if (type == ChunkType("IDAT") && !in.Fits(length + 4)) {
+            // libpng reads image data piece by piece and keeps the rows it
+            // got before the end: cut image data is left to it.
+            imageData += in.Remaining();
+            break;
+        }
+        in.Skip(length + 4);
+        if (type == ChunkType("IDAT"))
+            imageData += length;
+        if (type == ChunkType("IEND"))
+            break;
+    }
+    const int64_t rowBits = width * bitDepth * PngChannelCount(colorType);
+    const int64_t rawBytes = height * ((rowBits + 7) / 8);
+    in.Require(imageData >= rawBytes / kPngMaxDeflateRatio);
+    in.SeekTo(start);
+}
 
 // What png_read_info told us, copied out of libpng's structures.
 struct PngHeader {
@@ -31,6 +130,9 @@ struct PngHeader {
 void ReadHeaderStep(PngSession& s, void* arg)
 {
     PngHeader& h = *static_cast<PngHeader*>(arg);
+    png_set_user_limits(s.png, png_uint_32(kReadMaxSide), png_uint_32(kReadMaxSide));
+    png_set_chunk_malloc_max(s.png, kPngMaxChunkBytes);
+    png_set_chunk_cache_max(s.png, kPngMaxStoredChunks);
     png_read_info(s.png, s.info);
     png_get_IHDR(s.png, s.info, &h.width, &h.height, &h.bitDepth, &h.colorType, &h.interlace, nullptr, nullptr);
     h.channels = png_get_channels(s.png, s.info);
@@ -126,6 +228,14 @@ void RowsStep(PngSession& s, void* arg)
         }
 }
 
+// Text chunks after the image data (where ImageMagick puts its comment).
+void ReadEndStep(PngSession& s, void* arg)
+{
+    PngHeader& h = *static_cast<PngHeader*>(arg);
+    png_read_end(s.png, s.info);
+    png_get_text(s.png, s.info, &h.texts, &h.textCount);
+}
+
 // The last "Comment" text, else the first text whatever its key.
 const char* FindComment(const PngHeader& h)
 {
@@ -175,6 +285,7 @@ void CPngReader::Read(CBufferedStream& stream, CGraphicsImage& image)
     png_set_option(session.png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
 #endif
     Progress(0);
+    CheckPngLayout(stream);
     PngHeader header;
     PngCallOrThrow(session, ReadHeaderStep, &header);
     m_nColorType = uint32_t(header.colorType);
@@ -201,6 +312,10 @@ void CPngReader::Read(CBufferedStream& stream, CGraphicsImage& image)
     PngCallOrThrow(session, TransformStep, &transform);
     RowArgs rows{this, &image, transform.passes};
     PngCallOrThrow(session, RowsStep, &rows);
+    // The rows are whole: trouble in the chunks after them (a bad CRC, no
+    // end chunk) keeps the image and the texts read before the image data.
+    if (PngGuardedCall(session, ReadEndStep, &header))
+        m_info.SetCommentA(FindComment(header));
 
     if (header.colorType == PNG_COLOR_TYPE_PALETTE)
         m_nColorType |= FinishPalette(image, header);

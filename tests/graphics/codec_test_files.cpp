@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include <png.h>
@@ -198,23 +199,21 @@ bool EncodeJpegInto(const JpegSpec* spec, jpeg_compress_struct* cinfo, unsigned 
     return true;
 }
 
-bool DecodeJpegInto(const Bytes* jpeg, jpeg_decompress_struct* cinfo, Bytes* out, uint32_t* width,
-                    uint32_t* height, int* components)
+bool DecodeJpegInto(const Bytes* jpeg, jpeg_decompress_struct* cinfo, Colours* out)
 {
     if (setjmp(reinterpret_cast<JpegTestError*>(cinfo->err)->jump))
         return false;
     jpeg_create_decompress(cinfo);
     jpeg_mem_src(cinfo, jpeg->data(), static_cast<unsigned long>(jpeg->size()));
     jpeg_read_header(cinfo, TRUE);
+    cinfo->out_color_space = JCS_RGB;  // grey too
     jpeg_start_decompress(cinfo);
-    *width = cinfo->output_width;
-    *height = cinfo->output_height;
-    *components = cinfo->output_components;
-    const size_t stride = size_t(cinfo->output_width) * size_t(cinfo->output_components);
-    out->resize(stride * cinfo->output_height);
+    Bytes row(size_t(cinfo->output_width) * 3);
     while (cinfo->output_scanline < cinfo->output_height) {
-        JSAMPROW row = out->data() + cinfo->output_scanline * stride;
-        jpeg_read_scanlines(cinfo, &row, 1);
+        JSAMPROW rows = row.data();
+        jpeg_read_scanlines(cinfo, &rows, 1);
+        for (size_t i = 0; i < row.size(); i += 3)
+            out->push_back(0xFF000000u | uint32_t(row[i]) << 16 | uint32_t(row[i + 1]) << 8 | row[i + 2]);
     }
     jpeg_finish_decompress(cinfo);
     return true;
@@ -243,7 +242,7 @@ Bytes EncodeJpeg(const JpegSpec& spec)
     return out;
 }
 
-Bytes DecodeJpegReference(const Bytes& jpeg, uint32_t* width, uint32_t* height, int* components)
+Colours DecodeJpegReference(const Bytes& jpeg)
 {
     JpegTestError err;
     jpeg_decompress_struct cinfo;
@@ -251,8 +250,8 @@ Bytes DecodeJpegReference(const Bytes& jpeg, uint32_t* width, uint32_t* height, 
     cinfo.err = jpeg_std_error(&err.pub);
     err.pub.error_exit = JpegTestExit;
     err.pub.emit_message = JpegTestSilent;
-    Bytes out;
-    const bool ok = DecodeJpegInto(&jpeg, &cinfo, &out, width, height, components);
+    Colours out;
+    const bool ok = DecodeJpegInto(&jpeg, &cinfo, &out);
     jpeg_destroy_decompress(&cinfo);
     if (!ok)
         out.clear();
@@ -263,6 +262,11 @@ Bytes DecodeJpegReference(const Bytes& jpeg, uint32_t* width, uint32_t* height, 
 
 void ReadFromMemory(CGraphicsReader& reader, const Bytes& bytes, CGraphicsImage& image)
 {
+    // LINDAR_FUZZ_SEEDS=folder: each file a reader test decodes becomes a fuzz
+    // seed there, named by its hash.
+    if (const char* seeds = std::getenv("LINDAR_FUZZ_SEEDS"); seeds && *seeds)
+        WriteFile(std::string(seeds) + "/" + std::to_string(std::hash<std::string>()(std::string(bytes.begin(), bytes.end()))),
+                  bytes);
     CBufferedStream stream(kFormatStreamBufferSize);
     static const uint8_t kNothing = 0;
     ASSERT_TRUE(stream.OpenMemory(bytes.empty() ? &kNothing : bytes.data(), int32_t(bytes.size()),
@@ -312,32 +316,25 @@ uint32_t ColourAt(const CGraphicsImage& image, int x, int y)
     return image.m_nBitCount == 32 ? value : value & 0xFFFFFF;
 }
 
-int64_t CountDifferentPixels(const CGraphicsImage& a, const CGraphicsImage& b, bool withFourth)
+Colours ColoursOf(const CGraphicsImage& image, bool withAlpha)
 {
-    if (a.m_nWidth != b.m_nWidth || a.m_nHeight != b.m_nHeight)
-        return -1;
-    const uint32_t mask = withFourth ? 0xFFFFFFFF : 0xFFFFFF;
-    int64_t count = 0;
-    for (int y = 0; y < int(a.m_nHeight); ++y)
-        for (int x = 0; x < int(a.m_nWidth); ++x)
-            count += ((ColourAt(a, x, y) ^ ColourAt(b, x, y)) & mask) != 0;
-    return count;
-}
-
-int MaxChannelDifference(const CGraphicsImage& image, const Bytes& rgb)
-{
-    if (rgb.size() != size_t(image.m_nWidth) * image.m_nHeight * 3)
-        return 256;
-    int worst = 0;
+    Colours out;
     for (int y = 0; y < int(image.m_nHeight); ++y)
         for (int x = 0; x < int(image.m_nWidth); ++x) {
             const uint32_t c = ColourAt(image, x, y);
-            const uint8_t* s = rgb.data() + (size_t(y) * image.m_nWidth + size_t(x)) * 3;
-            const int d[3] = {int((c >> 16) & 255) - s[0], int((c >> 8) & 255) - s[1], int(c & 255) - s[2]};
-            for (int v : d)
-                worst = std::max(worst, std::abs(v));
+            out.push_back(image.m_nBitCount == 32 && withAlpha ? c : (c & 0xFFFFFF) | 0xFF000000);
         }
-    return worst;
+    return out;
+}
+
+int64_t Differences(const Colours& a, const Colours& b)
+{
+    if (a.size() != b.size())
+        return -1;
+    int64_t n = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        n += a[i] != b[i];
+    return n;
 }
 
 void MakeRandomImage(CGraphicsImage& image, uint32_t bits, uint32_t width, uint32_t height, uint64_t seed)
@@ -349,6 +346,14 @@ void MakeRandomImage(CGraphicsImage& image, uint32_t bits, uint32_t width, uint3
     if (bits <= 8)
         for (uint32_t i = 0; i < 256; ++i)
             image.SetPaletteEntry(i, rng.Next() & 0xFFFFFF);
+}
+
+void ExpectComment(const char* actual, const char* expected)
+{
+    if (expected)
+        EXPECT_STREQ(actual, expected);
+    else
+        EXPECT_EQ(actual, nullptr);
 }
 
 }  // namespace codec_test

@@ -1,10 +1,11 @@
 // PNG and JPEG files made at test time with libpng and libjpeg directly (no
 // files in the tree), memory and file round trips through our classes, and
-// pixel comparisons. Shared by the codec and dispatcher tests and by the
-// fuzz corpus generator.
+// pixel and result comparers. Shared by the codec, dispatcher and
+// malformed-file tests.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -63,12 +64,16 @@ int JpegComponents(JpegKind kind);
 // Smooth random samples (JPEG-friendly).
 void FillSamples(JpegSpec& spec, uint64_t seed);
 Bytes EncodeJpeg(const JpegSpec& spec);
-// Decodes with libjpeg's defaults to RGB (or grey) samples; empty on error.
-Bytes DecodeJpegReference(const Bytes& jpeg, uint32_t* width, uint32_t* height, int* components);
+// Pixels as 0xAARRGGBB in row order (see ColoursOf).
+using Colours = std::vector<uint32_t>;
+// Decodes with libjpeg's defaults, grey in all three channels, alpha 255;
+// empty on error.
+Colours DecodeJpegReference(const Bytes& jpeg);
 
 // ------------------------------------------------------------- streams --
 
-// Runs reader.Read on a memory stream over the bytes.
+// Runs reader.Read on a memory stream over the bytes (and writes them into
+// the folder LINDAR_FUZZ_SEEDS names, when it is set).
 void ReadFromMemory(CGraphicsReader& reader, const Bytes& bytes, CGraphicsImage& image);
 // Writes with writer.Write into a file in the test folder, returns its bytes.
 Bytes WriteToBytes(CGraphicsWriter& writer, CGraphicsImage& image, const std::string& name);
@@ -77,16 +82,36 @@ std::string TempFile(const std::string& name);
 void WriteFile(const std::string& path, const Bytes& bytes);
 Bytes ReadFile(const std::string& path);
 
+// -------------------------------------------------------------- results --
+
+// The text of the E that f throws; "<other exception>" or "<nothing thrown>"
+// otherwise. (A fixed-text class fixes the code too.)
+template <class E>
+std::string ThrownText(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const E& e) {
+        return e.text;
+    } catch (...) {
+        return "<other exception>";
+    }
+    return "<nothing thrown>";
+}
+
+// A comment read or handed out: the expected text, or none for null.
+void ExpectComment(const char* actual, const char* expected);
+
 // --------------------------------------------------------------- pixels --
 
 // The 0x00RRGGBB colour (with the fourth byte for 32-bit pixels and
 // palette entries) of a pixel.
 uint32_t ColourAt(const CGraphicsImage& image, int x, int y);
-// Count of pixels whose colours differ (fourth bytes compared when
-// withFourth); -1 when the sizes differ.
-int64_t CountDifferentPixels(const CGraphicsImage& a, const CGraphicsImage& b, bool withFourth);
-// Largest difference of a colour channel between an image and RGB samples.
-int MaxChannelDifference(const CGraphicsImage& image, const Bytes& rgb);
+// The image's pixels; alpha is the fourth byte of 32-bit pixels when
+// withAlpha, else 255.
+Colours ColoursOf(const CGraphicsImage& image, bool withAlpha = true);
+// Count of pixels that differ; -1 when the counts differ.
+int64_t Differences(const Colours& a, const Colours& b);
 
 // An image of the depth with random pixels (and palette for 1 to 8 bits).
 void MakeRandomImage(CGraphicsImage& image, uint32_t bits, uint32_t width, uint32_t height, uint64_t seed);

@@ -67,7 +67,7 @@ TEST(DispatchThreads, EightThreadsDecodeAtOnce)
                 const size_t i = size_t(t + round) % tiles.size();
                 CGraphicsImage image;
                 if (LoadGraphicsFromMemory(tiles[i].data(), uint32_t(tiles[i].size()), image) != 0 ||
-                    CountDifferentPixels(image, expected[i], true) != 0 || GetGraphicsLoadError()[0] != '\0')
+                    Differences(ColoursOf(image), ColoursOf(expected[i])) != 0 || GetGraphicsLoadError()[0] != '\0')
                     ++failures;
                 const std::string message =
                     LoadGraphicsFromMemory(bad.data(), uint32_t(bad.size()), image) == -1 ? GetGraphicsLoadError() : "";

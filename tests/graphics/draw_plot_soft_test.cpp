@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "graphics/plot.h"
+
+#include <climits>
 #include "tests/graphics/draw_test_util.h"
 #include "tests/support/test_support.h"
 
@@ -100,3 +102,20 @@ TEST(PlotSoft, InPlaceBlendMatchesTheFormula)
 }
 
 }  // namespace
+
+// Every plot and brush at the ends of the int range touches nothing and,
+// in the sanitizer build, computes no overflowing coordinate.
+TEST(PlotFunctions, ExtremeCoordinatesTouchNothing)
+{
+    const PixelPlotFn plots[] = {PlotPixel,     PlotSoft,   PlotSoftAlpha, PlotPixelCopy, PlotSquare2,
+                                 PlotPlus,      PlotRound4, PlotSoftRound3, PlotSoftRound5};
+    const int ends[] = {INT_MIN, INT_MIN + 1, INT_MAX - 1, INT_MAX};
+    for (const uint32_t bits : {8u, 24u, 32u}) {
+        CGraphicsImage image = Make(bits, 4, 4, 0);
+        for (const PixelPlotFn plot : plots)
+            for (const int x : ends)
+                for (const int y : {x, 1})
+                    plot(&image, x, y, 0xFFFFFF), plot(&image, y, x, 0xFFFFFF);
+        EXPECT_TRUE(Painted(image).empty()) << bits;
+    }
+}

@@ -72,7 +72,7 @@ TEST_P(EpsRoundTrip, ReadsBackThePixels)
     CGraphicsImage back;
     ASSERT_EQ("", ReadEps(Text(file), back));
     EXPECT_EQ(p.backBits, back.m_nBitCount);
-    EXPECT_EQ(0, CountDifferentPixels(image, back, false));
+    EXPECT_EQ(0, Differences(ColoursOf(image, false), ColoursOf(back, false)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Templates, EpsRoundTrip,
@@ -245,9 +245,9 @@ TEST(EpsReader, DosEpsPreviewAndBounds)
 
     CGraphicsImage image;
     ASSERT_EQ("", ReadEps(DosEps(psText, tiff), image));
-    EXPECT_EQ(0, CountDifferentPixels(preview, image, false));
+    EXPECT_EQ(0, Differences(ColoursOf(preview, false), ColoursOf(image, false)));
     ASSERT_EQ("", ReadEps(DosEps(psText, {}), image));
-    EXPECT_EQ(0, CountDifferentPixels(ps, image, false));
+    EXPECT_EQ(0, Differences(ColoursOf(ps, false), ColoursOf(image, false)));
     // The scan ends with the PostScript part: an image after it is not seen.
     const std::string head = std::string(kPrefix) + "%%comment\n";
     Bytes after = DosEps(head, {});
@@ -262,7 +262,7 @@ TEST(EpsReader, DosEpsPreviewAndBounds)
     const Bytes dos = DosEps(psText, tiff);
     EXPECT_EQ(kMemoryLoadUnknownFormat, LoadGraphicsFromMemory(dos.data(), uint32_t(dos.size()), image));
     EXPECT_EQ(0, LoadGraphicsFromMemory(psText.data(), uint32_t(psText.size()), image));
-    EXPECT_EQ(0, CountDifferentPixels(ps, image, false));
+    EXPECT_EQ(0, Differences(ColoursOf(ps, false), ColoursOf(image, false)));
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 
 #include "graphics/image.h"
 #include "system/buffered_stream.h"
+#include "tests/graphics/codec_test_files.h"
 #include "tests/system/stream_test_files.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -16,11 +18,21 @@
 
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 using namespace lindar_test;
+using codec_test::ThrownText;
 
 namespace {
+
+#ifdef _WIN32
+constexpr char kDevice[] = "NUL";
+#else
+constexpr char kDevice[] = "/dev/zero";
+#endif
 
 // ------------------------------------------------------------ CFormatInfo --
 
@@ -167,12 +179,12 @@ public:
     {
         ++writes;
         Progress(0);
-        const int32_t half = int32_t(data.size() / 2);
-        ASSERT_EQ(stream.Write(data.data(), half), half);
-        if (failHalfway)
+        const int32_t half = int32_t(data.size() / 2), rest = int32_t(data.size()) - half;
+        if (stream.Write(data.data(), half) != half || failHalfway)
             throw EPnmFileWriteError();
         Progress(50);
-        ASSERT_EQ(stream.Write(data.data() + half, int32_t(data.size()) - half), int32_t(data.size()) - half);
+        if (stream.Write(data.data() + half, rest) != rest)
+            throw EPnmFileWriteError();
         Progress(100);
     }
     int writes = 0;
@@ -185,6 +197,7 @@ std::vector<std::string> FilesIn(const std::string& dir)
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir))
         names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -196,18 +209,6 @@ std::string FreshDir(const std::string& name)
     return dir;
 }
 
-template <class E>
-std::string ThrownText(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const E& e) {
-        return e.text;
-    } catch (...) {
-        return "<other exception>";
-    }
-    return "<nothing thrown>";
-}
 
 TEST(FormatLoad, ReadsThroughTheStreamAndReportsOpenErrorsFirst)
 {
@@ -220,17 +221,24 @@ TEST(FormatLoad, ReadsThroughTheStreamAndReportsOpenErrorsFirst)
     EXPECT_TRUE(reader.streamWasOpen);
     EXPECT_EQ(reader.data, Pattern(70000, 2));
 
+    // Only regular files open: a FIFO or device would block or never end.
+    std::vector<const char*> unopenable = {"no/such/file.png", nullptr, ".", kDevice};
+#ifndef _WIN32
+    const std::string fifo = TempPath("fifo");
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    unopenable.push_back(fifo.c_str());
+#endif
     StubReader missing;
-    EXPECT_EQ(ThrownText<EGraphicsException>([&] { missing.LoadA("no/such/file.png", image); }),
-              "Fehler beim \xD6" "ffnen der Datei");
+    for (const char* bad : unopenable)
+        EXPECT_EQ(ThrownText<EGraphicsException>([&] { missing.LoadA(bad, image); }),
+                  "Fehler beim \xD6" "ffnen der Datei") << (bad ? bad : "null");
     EXPECT_EQ(ThrownText<EBmpFileOpenError>([&] {
                   StubBmpReader bmp;
                   bmp.LoadA("no/such/file.bmp", image);
               }),
               "Fehler beim \xD6" "ffnen der BMP-Datei !");
     EXPECT_EQ(missing.reads, 0);
-    EXPECT_EQ(ThrownText<EGraphicsException>([&] { missing.LoadA(nullptr, image); }),
-              "Fehler beim \xD6" "ffnen der Datei");
 }
 
 TEST(FormatLoad, ExceptionsFromReadPassUnchangedAndTheFileIsClosed)
@@ -259,66 +267,194 @@ TEST(FormatLoad, WidePaths)
     EXPECT_EQ(reader.data, (std::vector<uint8_t>{1, 2, 3}));
 }
 
-TEST(FormatSave, WritesANewFileAndReplacesAnOldOne)
+// ------------------------------------------------------------------ saving --
+
+const std::vector<uint8_t> kOld = {'o', 'l', 'd'};
+
+// A path from UTF-8 bytes (the sources' literals are code page 1252).
+std::filesystem::path Utf8(const std::string& path)
 {
-    const std::string dir = FreshDir("save_ok");
-    const std::string path = dir + "/map.png";
-    CGraphicsImage image;
-    StubWriter writer;
-    writer.SaveA(path.c_str(), image);
-    EXPECT_EQ(ReadBytes(path), writer.data);
-
-    writer.data = Pattern(10, 8);
-    writer.SaveA(path.c_str(), image);
-    EXPECT_EQ(ReadBytes(path), writer.data);
-    EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"map.png"});
-
-    const std::filesystem::path wide = std::filesystem::path(dir) / std::filesystem::path(u"Stra\u00DFe.png");
-    writer.SaveW(WidePath(wide).c_str(), image);
-    EXPECT_EQ(ReadBytes(wide), writer.data);
+    return std::filesystem::path(std::u8string(path.begin(), path.end()));
 }
 
-TEST(FormatSave, AFailedSaveKeepsTheOldFileAndLeavesNothingBehind)
+// One save by the stub writer into a fresh folder holding "map.png" (kOld).
+// prepare() may change the folder and names the path saved to; a failing case
+// names its text and keeps the old file; check() tests what else must hold.
+// Nothing but the target may be left in the folder.
+struct SaveCase {
+    const char* name;
+    std::function<std::string(const std::string& dir)> prepare;
+    enum { Whole, FailHalfway, CancelAtZero } writer;
+    const char* error;  // null: the save succeeds
+    std::function<void(const std::string& dir, const std::string& target)> check;
+};
+
+std::string OldMap(const std::string& dir)
 {
-    const std::string dir = FreshDir("save_fails");
-    const std::string path = dir + "/map.pnm";
-    const std::vector<uint8_t> old = {'o', 'l', 'd'};
-    WriteBytes(path, old);
-    CGraphicsImage image;
+    return dir + "/map.png";
+}
 
-    StubWriter failing;
-    failing.failHalfway = true;
-    EXPECT_EQ(ThrownText<EPnmFileWriteError>([&] { failing.SaveA(path.c_str(), image); }),
-              "Fehler beim Schreiben PNM-Datei !");
-    EXPECT_EQ(ReadBytes(path), old);
-    EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"map.pnm"});
+void NoCheck(const std::string&, const std::string&) {}
 
-    // A cancel at 0 percent: nothing written, the old file untouched.
-    ProgressLog log;
-    log.cancelAt = 0;
-    StubWriter cancelled;
-    cancelled.m_info.proc = &LogProgress;
-    cancelled.m_info.user = reinterpret_cast<uintptr_t>(&log);
-    EXPECT_EQ(ThrownText<EGraphicsAbort>([&] { cancelled.SaveW(WidePath(path).c_str(), image); }),
-              "Benutzer Abbruch");
-    EXPECT_EQ(ReadBytes(path), old);
-    EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"map.pnm"});
+#ifndef _WIN32
+constexpr uid_t kNobody = 65534;
 
-    // A new file that fails is not created at all.
-    const std::string fresh = dir + "/new.pnm";
-    EXPECT_THROW(failing.SaveA(fresh.c_str(), image), EPnmFileWriteError);
-    EXPECT_FALSE(std::filesystem::exists(fresh));
+mode_t ModeOf(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+#endif
+
+const SaveCase kSaveCases[] = {
+    {"replaces an old file", OldMap, SaveCase::Whole, nullptr, NoCheck},
+    {"makes a new file", [](const std::string& d) { return d + "/new.png"; }, SaveCase::Whole, nullptr, NoCheck},
+    {"a wide name", [](const std::string& d) { return d + "/Stra\xC3\x9F" "e.png"; }, SaveCase::Whole, nullptr,
+     NoCheck},
+    {"a failed write keeps the old file", OldMap, SaveCase::FailHalfway, "Fehler beim Schreiben PNM-Datei !", NoCheck},
+    {"a cancel at 0 % keeps the old file", OldMap, SaveCase::CancelAtZero, "Benutzer Abbruch", NoCheck},
+    {"a failed new file is not made", [](const std::string& d) { return d + "/new.png"; }, SaveCase::FailHalfway,
+     "Fehler beim Schreiben PNM-Datei !",
+     [](const std::string&, const std::string& target) { EXPECT_FALSE(std::filesystem::exists(target)); }},
+    {"a missing folder", [](const std::string& d) { return d + "/no/such/dir/x.png"; }, SaveCase::Whole,
+     "Fehler beim Erzeugen der Datei", NoCheck},
+    {"an empty name", [](const std::string&) { return std::string(); }, SaveCase::Whole,
+     "Fehler beim Erzeugen der Datei", NoCheck},
+    {"a folder in the target's place",
+     [](const std::string& d) {
+         std::filesystem::create_directories(d + "/blocked.png/inner");
+         return d + "/blocked.png";
+     },
+     SaveCase::Whole, "Fehler beim Erzeugen der Datei",
+     [](const std::string&, const std::string& target) { EXPECT_TRUE(std::filesystem::is_directory(target + "/inner")); }},
+#ifndef _WIN32
+    {"through a symbolic link: the link stays",
+     [](const std::string& d) {
+         std::filesystem::create_symlink("map.png", d + "/link.png");
+         return d + "/link.png";
+     },
+     SaveCase::Whole, nullptr,
+     [](const std::string& d, const std::string& target) {
+         EXPECT_TRUE(std::filesystem::is_symlink(target));
+         EXPECT_EQ(ReadBytes(OldMap(d)), Pattern(100000, 4));
+     }},
+    {"onto a 0600 file",
+     [](const std::string& d) {
+         chmod(OldMap(d).c_str(), 0600);
+         return OldMap(d);
+     },
+     SaveCase::Whole, nullptr, [](const std::string&, const std::string& t) { EXPECT_EQ(ModeOf(t), 0600u); }},
+    {"onto another owner's file: kept where the process may give it",
+     [](const std::string& d) {
+         if (chown(OldMap(d).c_str(), kNobody, kNobody) != 0 && geteuid() == 0)
+             ADD_FAILURE() << "chown";
+         return OldMap(d);
+     },
+     SaveCase::Whole, nullptr,
+     [](const std::string&, const std::string& t) {
+         struct stat st;
+         ASSERT_EQ(stat(t.c_str(), &st), 0);
+         EXPECT_TRUE(geteuid() != 0 || st.st_uid == kNobody);
+     }},
+    {"a 250-byte name",
+     [](const std::string& d) {
+         const std::string target = d + "/" + std::string(250, 'n');
+         WriteBytes(target, kOld);
+         std::filesystem::remove(OldMap(d));
+         return target;
+     },
+     SaveCase::Whole, nullptr, NoCheck},
+    {"a FIFO: refused, never waited on",
+     [](const std::string& d) {
+         mkfifo((d + "/pipe").c_str(), 0600);
+         return d + "/pipe";
+     },
+     SaveCase::Whole, "Fehler beim Erzeugen der Datei", NoCheck},
+    {"a full device: written, never replaced", [](const std::string&) { return std::string("/dev/full"); },
+     SaveCase::Whole, "Fehler beim Schreiben PNM-Datei !",
+     [](const std::string&, const std::string& t) { EXPECT_TRUE(std::filesystem::is_character_file(t)); }},
+#else
+    {"keeps the old file's attributes",
+     [](const std::string& d) {
+         SetFileAttributesA(OldMap(d).c_str(), FILE_ATTRIBUTE_HIDDEN);
+         return OldMap(d);
+     },
+     SaveCase::Whole, nullptr,
+     [](const std::string&, const std::string& t) { EXPECT_TRUE(GetFileAttributesA(t.c_str()) & FILE_ATTRIBUTE_HIDDEN); }},
+#endif
+};
+
+TEST(FormatSave, Cases)
+{
+    for (const SaveCase& c : kSaveCases) {
+        SCOPED_TRACE(c.name);
+        const std::string dir = FreshDir("save");
+        WriteBytes(OldMap(dir), kOld);
+        const std::string target = c.prepare(dir);
+        const std::vector<std::string> before = FilesIn(dir);
+        const bool existed = std::filesystem::exists(Utf8(target));
+        CGraphicsImage image;
+        StubWriter writer;
+        writer.failHalfway = c.writer == SaveCase::FailHalfway;
+        ProgressLog log;
+        log.cancelAt = c.writer == SaveCase::CancelAtZero ? 0 : -1;
+        writer.m_info.proc = &LogProgress;
+        writer.m_info.user = reinterpret_cast<uintptr_t>(&log);
+        const std::string thrown = ThrownText<EGraphicsException>([&] {
+            if (target.find('\xC3') == std::string::npos)
+                writer.SaveA(target.c_str(), image);
+            else
+                writer.SaveW(WidePath(Utf8(target)).c_str(), image);
+        });
+        EXPECT_EQ(thrown, c.error ? c.error : "<nothing thrown>");
+        const bool keptOld = c.error && existed && target.rfind(dir, 0) == 0 && std::filesystem::is_regular_file(target);
+        if (!c.error || keptOld) {
+            EXPECT_EQ(ReadBytes(Utf8(target)), c.error ? kOld : writer.data);
+        }
+        std::vector<std::string> after = FilesIn(dir);
+        if (!existed && !c.error && target.rfind(dir, 0) == 0)
+            std::erase(after, Utf8(target).filename().string());
+        EXPECT_EQ(after, before) << "files left or lost";
+        c.check(dir, target);
+    }
 }
 
 #ifndef _WIN32
+// In a read-only folder no temporary can be made: a writable file is written
+// in place, as a plain writer would. The superuser ignores folder rights, so
+// a child that runs as nobody saves.
+TEST(FormatSave, InAReadOnlyFolderTheFileIsWrittenInPlace)
+{
+    const std::string dir = FreshDir("save_read_only");
+    WriteBytes(OldMap(dir), kOld);
+    chmod(OldMap(dir).c_str(), 0666);
+    chmod(dir.c_str(), 0555);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
+            _exit(2);
+        CGraphicsImage image;
+        StubWriter writer;
+        _exit(ThrownText<EGraphicsException>([&] { writer.SaveA(OldMap(dir).c_str(), image); }) == "<nothing thrown>"
+                  ? 0
+                  : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    chmod(dir.c_str(), 0755);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ReadBytes(OldMap(dir)), StubWriter().data);
+    EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"map.png"});
+}
+
 // A file size limit makes the disk "full" for this process: Write fits in the
 // stream's buffer, so only the final flush fails.
 TEST(FormatSave, AFailedFinalFlushKeepsTheOldFile)
 {
     const std::string dir = FreshDir("save_flush");
     const std::string path = dir + "/map.png";
-    const std::vector<uint8_t> old = {'o', 'l', 'd'};
-    WriteBytes(path, old);
+    WriteBytes(path, kOld);
     CGraphicsImage image;
     StubWriter writer;
     writer.data = Pattern(20000, 6);
@@ -335,30 +471,10 @@ TEST(FormatSave, AFailedFinalFlushKeepsTheOldFile)
 
     EXPECT_EQ(text, "Fehler beim Schreiben");
     EXPECT_EQ(writer.writes, 1);
-    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(ReadBytes(path), kOld);
     EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"map.png"});
 }
 #endif
-
-TEST(FormatSave, CreateErrors)
-{
-    const std::string dir = FreshDir("save_create");
-    CGraphicsImage image;
-    StubWriter writer;
-    const std::string missingDir = dir + "/no/such/dir/x.png";
-    EXPECT_EQ(ThrownText<EGraphicsException>([&] { writer.SaveA(missingDir.c_str(), image); }),
-              "Fehler beim Erzeugen der Datei");
-    EXPECT_EQ(writer.writes, 0);
-    EXPECT_EQ(ThrownText<EGraphicsException>([&] { writer.SaveA("", image); }), "Fehler beim Erzeugen der Datei");
-
-    // A directory in the target's place cannot be replaced: the written file goes away again.
-    const std::string blocked = dir + "/blocked.png";
-    std::filesystem::create_directories(blocked + "/inner");
-    EXPECT_EQ(ThrownText<EGraphicsException>([&] { writer.SaveA(blocked.c_str(), image); }),
-              "Fehler beim Erzeugen der Datei");
-    EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"blocked.png"});
-    EXPECT_TRUE(std::filesystem::is_directory(blocked + "/inner"));
-}
 
 TEST(FormatProgress, ReportsAndCancels)
 {

@@ -53,7 +53,7 @@ TEST(PngWriter, RoundTripsEveryDepth)
         CGraphicsImage back;
         ReadFromMemory(reader, png, back);
         EXPECT_EQ(back.m_nBitCount, c.bitsRead);
-        EXPECT_EQ(CountDifferentPixels(image, back, c.withFourth), 0);
+        EXPECT_EQ(Differences(ColoursOf(image, c.withFourth), ColoursOf(back, c.withFourth)), 0);
         if (c.bits <= 8) {  // the whole palette of the depth goes into PLTE
             for (uint32_t i = 0; i < (1u << c.bits); ++i)
                 EXPECT_EQ(back.GetPaletteRGB(i, nullptr, nullptr, nullptr) & 0xFFFFFF,
@@ -75,43 +75,7 @@ TEST(PngWriter, CommentRoundTrip)
         CPngReader reader;
         CGraphicsImage back;
         ReadFromMemory(reader, png, back);
-        if (comment)
-            EXPECT_STREQ(reader.m_info.comment, comment);
-        else
-            EXPECT_EQ(reader.m_info.comment, nullptr);
-    }
-}
-
-TEST(PngWriter, ImagesWithoutPixelsAreRefused)
-{
-    CGraphicsImage empty;
-    CGraphicsImage noWidth;
-    ASSERT_TRUE(noWidth.Create(24, 0, 4));
-    for (CGraphicsImage* image : {&empty, &noWidth}) {
-        CPngWriter writer;
-        try {
-            WriteToBytes(writer, *image, "invalid.png");
-            ADD_FAILURE() << "written";
-        } catch (const EGraphicsException& e) {
-            EXPECT_STREQ(e.text, "Ungültiges Bild");
-            EXPECT_EQ(e.code, 0);
-        }
-    }
-}
-
-TEST(PngWriter, AStreamThatRefusesDataIsAWriteError)
-{
-    CGraphicsImage image;
-    MakeRandomImage(image, 8, 16, 16, 2);
-    const uint8_t block[4] = {};
-    CBufferedStream readOnly(kFormatStreamBufferSize);
-    ASSERT_TRUE(readOnly.OpenMemory(block, 4, CBufferedStream::kModeRead, nullptr));
-    CPngWriter writer;
-    try {
-        writer.Write(readOnly, image);
-        ADD_FAILURE() << "written";
-    } catch (const EGraphicsException& e) {
-        EXPECT_STREQ(e.text, "Fehler beim Schreiben");
+        ExpectComment(reader.m_info.comment, comment);
     }
 }
 
@@ -134,27 +98,6 @@ TEST(PngWriter, SaveWithAlphaUsesItsOptionsOnce)
     writer.SaveWithAlphaW(wide.c_str(), image, 0);
     EXPECT_EQ(ReadFile(path)[kIhdrColourType], 2);
     EXPECT_EQ(writer.m_nOptions, kPngOptionAlpha);
-}
-
-TEST(PngWriter, PathsThatCannotBeCreatedOrOpened)
-{
-    CGraphicsImage image;
-    MakeRandomImage(image, 24, 4, 4, 4);
-    const std::string missing = TempFile("no-such-folder/x.png");
-    CPngWriter writer;
-    try {
-        writer.SaveA(missing.c_str(), image);
-        ADD_FAILURE() << "saved";
-    } catch (const EGraphicsException& e) {
-        EXPECT_STREQ(e.text, "Fehler beim Erzeugen der Datei");
-    }
-    CPngReader reader;
-    try {
-        reader.LoadA(missing.c_str(), image);
-        ADD_FAILURE() << "loaded";
-    } catch (const EGraphicsException& e) {
-        EXPECT_STREQ(e.text, "Fehler beim Öffnen der Datei");
-    }
 }
 
 void CancelAtZero(void*, uintptr_t, int, int, int percent, unsigned char* cancel)

@@ -52,6 +52,19 @@ std::string Path(const std::string& name)
     return TempFile(name);
 }
 
+// The largest difference of a colour channel between an image and RGB samples.
+int MaxChannelDifference(const CGraphicsImage& image, const Bytes& rgb)
+{
+    const Colours colours = ColoursOf(image, false);
+    if (rgb.size() != colours.size() * 3)
+        return 256;
+    int worst = 0;
+    for (size_t i = 0; i < colours.size(); ++i)
+        for (int c = 0; c < 3; ++c)
+            worst = std::max(worst, std::abs(int(rgb[3 * i + c]) - int((colours[i] >> (16 - 8 * c)) & 0xFF)));
+    return worst;
+}
+
 // ImageMagick's decode as 8-bit RGB.
 Bytes PeerRgb(const std::string& file)
 {
