@@ -26,3 +26,14 @@ void ThrowTiffBadEntry()
 {
     ThrowTiff(kTiffBadEntry);
 }
+
+void TiffSwapRedBlue(const uint8_t* from, uint8_t* to, uint32_t width, uint32_t samples)
+{
+    for (uint32_t x = 0; x < width; ++x, from += samples, to += samples) {
+        to[0] = from[2];
+        to[1] = from[1];
+        to[2] = from[0];
+        if (samples == 4)
+            to[3] = from[3];
+    }
+}

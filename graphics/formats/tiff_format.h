@@ -76,3 +76,7 @@ extern const char kTiffCreateFailed[];
 [[noreturn]] void ThrowTiff(const char* text);
 [[noreturn]] void ThrowTiffReadFailed();
 [[noreturn]] void ThrowTiffBadEntry();
+
+// Copies `width` pixels of 3 or 4 bytes, exchanging the first and third
+// byte of each: TIFF's RGB(A) order to the image's BGR(A) and back.
+void TiffSwapRedBlue(const uint8_t* from, uint8_t* to, uint32_t width, uint32_t samples);

@@ -423,19 +423,8 @@ void StoreRow(const Layout& layout, const TiffIfd& ifd, uint8_t* row, CGraphicsI
         std::memcpy(out, row, size_t(layout.rowBytes));
         break;
     case StripKind::Rgb:
-        if (ifd.samples == 3) {
-            for (uint32_t x = 0; x < width; ++x, row += 3, out += 3) {
-                out[0] = row[2];
-                out[1] = row[1];
-                out[2] = row[0];
-            }
-        } else if (ifd.samples == 4) {
-            for (uint32_t x = 0; x < width; ++x, row += 4, out += 4) {
-                out[0] = row[2];
-                out[1] = row[1];
-                out[2] = row[0];
-                out[3] = row[3];
-            }
+        if (ifd.samples <= 4) {
+            TiffSwapRedBlue(row, out, width, ifd.samples);
         } else {
             for (uint32_t x = 0; x < width; ++x, row += ifd.samples)
                 image.m_pfnSetPixel(out, int(x),

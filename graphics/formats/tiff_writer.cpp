@@ -154,25 +154,8 @@ const uint8_t* RowBytes(const CGraphicsImage& image, const Layout& layout, int y
     const uint8_t* row = image.RowAt(y);
     if (layout.photometric != kTiffRgb)
         return row;
-    const uint32_t width = image.m_nWidth;
-    if (layout.samples == 4) {
-        const uint8_t* bgra = image.m_pfnRowCopyTo32(row, &image);
-        for (uint32_t x = 0; x < width; ++x, bgra += 4) {
-            uint8_t* p = buffer + 4 * x;
-            p[0] = bgra[2];
-            p[1] = bgra[1];
-            p[2] = bgra[0];
-            p[3] = bgra[3];
-        }
-    } else {
-        const uint8_t* bgr = image.m_pfnRowCopyTo24(row, &image);
-        for (uint32_t x = 0; x < width; ++x, bgr += 3) {
-            uint8_t* p = buffer + 3 * x;
-            p[0] = bgr[2];
-            p[1] = bgr[1];
-            p[2] = bgr[0];
-        }
-    }
+    const uint8_t* bgr = layout.samples == 4 ? image.m_pfnRowCopyTo32(row, &image) : image.m_pfnRowCopyTo24(row, &image);
+    TiffSwapRedBlue(bgr, buffer, image.m_nWidth, layout.samples);
     return buffer;
 }
 
