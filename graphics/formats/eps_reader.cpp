@@ -178,10 +178,14 @@ Description PrivateForm(const std::string& line, int32_t* xResolution, int32_t* 
         d.bits > kMaxBits)
         throw EEpsCorruptFile();
     const int64_t physicalWidth = v[6], physicalHeight = std::llabs(v[7]);
+    // Whole numbers: the same pixels per metre on every floating-point unit.
+    const auto perMetre = [](int64_t pixels, int64_t micrometres) {
+        return int32_t(std::clamp<int64_t>(pixels * 1000000 / micrometres, INT32_MIN, INT32_MAX));
+    };
     if (physicalWidth != 0)
-        *xResolution = int32_t(std::clamp<double>(double(d.width) / double(physicalWidth) * 1e6, INT32_MIN, INT32_MAX));
+        *xResolution = perMetre(d.width, physicalWidth);
     if (physicalHeight != 0)
-        *yResolution = int32_t(std::clamp<double>(double(d.height) / double(physicalHeight) * 1e6, 0, INT32_MAX));
+        *yResolution = perMetre(d.height, physicalHeight);
     return d;
 }
 
