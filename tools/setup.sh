@@ -15,9 +15,10 @@ packages=(
   wine wine64 wine32:i386 xvfb xauth
   imagemagick netpbm libtiff-tools giflib-tools libjpeg-turbo-progs python3-pil fonts-dejavu-core
   icoutils ghostscript dpkg-dev
-  libimagequant-dev libtiff-dev
+  libimagequant-dev
   gcovr
   libgif-dev
+  libtiff-dev
 )
 
 missing() {
