@@ -107,11 +107,8 @@ void CTiffLzwDecoder::ResetTable()
 void CTiffLzwDecoder::BeginStrip()
 {
     if (!m_tableReady) {
-        for (int i = 0; i < 256; ++i) {
-            m_prefix[i] = 0;
-            m_length[i] = 1;
-            m_suffix[i] = m_first[i] = uint8_t(i);
-        }
+        for (int i = 0; i < 256; ++i)
+            m_table[i] = {0, 1, uint8_t(i), uint8_t(i)};
         m_tableReady = true;
     }
     ResetTable();
@@ -122,6 +119,12 @@ void CTiffLzwDecoder::BeginStrip()
 
 int CTiffLzwDecoder::ReadCode(CTiffStripSource& source)
 {
+    if (m_bits < m_width) {
+        if (const uint8_t* p = source.Contiguous(2)) {
+            m_accumulator = m_accumulator << 16 | uint32_t(p[0]) << 8 | p[1];
+            m_bits += 16;
+        }
+    }
     while (m_bits < m_width) {
         const int b = source.Next();
         if (b < 0)
@@ -163,11 +166,9 @@ void CTiffLzwDecoder::DecodeRow(CTiffStripSource& source, uint8_t* row, int64_t 
         if (code > m_next || (code == m_next && m_next >= kTableSize))
             ThrowTiffReadFailed();
         if (m_next < kTableSize) {
-            const uint8_t first = code == m_next ? m_first[m_previous] : m_first[code];
-            m_prefix[m_next] = uint16_t(m_previous);
-            m_suffix[m_next] = first;
-            m_first[m_next] = m_first[m_previous];
-            m_length[m_next] = uint16_t(m_length[m_previous] + 1);
+            const Entry& previous = m_table[m_previous];
+            const uint8_t first = code == m_next ? previous.first : m_table[code].first;
+            m_table[m_next] = {uint16_t(m_previous), uint16_t(previous.length + 1), first, previous.first};
             ++m_next;
             // Early change: the width grows one code before the table needs it.
             if (m_next + 1 >= (1 << m_width) && m_width < kLzwMaxWidth)
@@ -175,7 +176,7 @@ void CTiffLzwDecoder::DecodeRow(CTiffStripSource& source, uint8_t* row, int64_t 
         }
         m_previous = code;
 
-        const int length = m_length[code];
+        const int length = m_table[code].length;
         uint8_t* out;
         if (length <= n - pos) {
             out = row + pos;
@@ -184,8 +185,8 @@ void CTiffLzwDecoder::DecodeRow(CTiffStripSource& source, uint8_t* row, int64_t 
         }
         int c = code;
         for (int i = length - 1; i > 0; --i) {
-            out[i] = m_suffix[c];
-            c = m_prefix[c];
+            out[i] = m_table[c].suffix;
+            c = m_table[c].prefix;
         }
         out[0] = uint8_t(c);
         if (out == m_string) {
@@ -212,6 +213,14 @@ void DecodePackBitsRow(CTiffStripSource& source, uint8_t* row, int64_t n)
         const int header = int(int8_t(h));
         if (header == -128)
             continue;
+        if (header >= 0 && pos + header + 1 <= n) {
+            // A literal run inside the row and inside the block: one copy.
+            if (const uint8_t* p = source.Contiguous(header + 1)) {
+                std::memcpy(row + pos, p, size_t(header + 1));
+                pos += header + 1;
+                continue;
+            }
+        }
         if (header < 0) {
             const int b = source.Next();
             if (b < 0)

@@ -30,6 +30,16 @@ public:
             return -1;
         return *m_p++;
     }
+    // The next n bytes when the block holds them all (consumed), else null
+    // (nothing consumed): the decoders' fast path.
+    const uint8_t* Contiguous(int64_t n)
+    {
+        if (m_end - m_p < n)
+            return nullptr;
+        const uint8_t* p = m_p;
+        m_p += n;
+        return p;
+    }
     // Exactly n bytes, else the read error.
     void Bytes(uint8_t* out, int64_t n);
     // Skips n bytes, else the read error.
@@ -62,10 +72,14 @@ private:
     int ReadCode(CTiffStripSource& source);
     void ResetTable();
 
-    uint16_t m_prefix[kTableSize];
-    uint16_t m_length[kTableSize];
-    uint8_t m_suffix[kTableSize];
-    uint8_t m_first[kTableSize];
+    // One entry per code, together so that a string walk touches one line.
+    struct Entry {
+        uint16_t prefix;
+        uint16_t length;
+        uint8_t suffix;
+        uint8_t first;
+    };
+    Entry m_table[kTableSize];
     uint8_t m_string[kTableSize];  // a string longer than the rest of a row
     int m_waitingAt = 0;
     int m_waiting = 0;

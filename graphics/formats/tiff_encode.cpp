@@ -74,7 +74,9 @@ void CTiffLzwEncoder::EncodeRow(const uint8_t* row, int64_t n, std::vector<uint8
                 found = true;
                 break;
             }
-            h = (h + kHashStep) % kHashSize;
+            h += kHashStep;
+            if (h >= kHashSize)
+                h -= kHashSize;
         }
         if (found)
             continue;

@@ -27,13 +27,26 @@ void ThrowTiffBadEntry()
     ThrowTiff(kTiffBadEntry);
 }
 
-void TiffSwapRedBlue(const uint8_t* from, uint8_t* to, uint32_t width, uint32_t samples)
+namespace {
+
+template <uint32_t Samples>
+void SwapRedBlue(const uint8_t* from, uint8_t* to, uint32_t width)
 {
-    for (uint32_t x = 0; x < width; ++x, from += samples, to += samples) {
+    for (uint32_t x = 0; x < width; ++x, from += Samples, to += Samples) {
         to[0] = from[2];
         to[1] = from[1];
         to[2] = from[0];
-        if (samples == 4)
+        if constexpr (Samples == 4)
             to[3] = from[3];
     }
+}
+
+}  // namespace
+
+void TiffSwapRedBlue(const uint8_t* from, uint8_t* to, uint32_t width, uint32_t samples)
+{
+    if (samples == 4)
+        SwapRedBlue<4>(from, to, width);
+    else
+        SwapRedBlue<3>(from, to, width);
 }

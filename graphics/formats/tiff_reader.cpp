@@ -441,10 +441,20 @@ void ClearFrom(CGraphicsImage& image, int y)
         std::memset(image.RowAt(y), 0, image.m_nStride);
 }
 
+template <uint32_t Samples>
+void UndoPredictorBy(uint8_t* row, int64_t n)
+{
+    for (int64_t i = Samples; i < n; ++i)
+        row[i] = uint8_t(row[i] + row[i - Samples]);
+}
+
 void UndoPredictor(uint8_t* row, int64_t n, uint32_t samples)
 {
-    for (int64_t i = samples; i < n; ++i)
-        row[i] = uint8_t(row[i] + row[i - samples]);
+    switch (samples) {
+    case 1: UndoPredictorBy<1>(row, n); break;
+    case 3: UndoPredictorBy<3>(row, n); break;
+    default: UndoPredictorBy<4>(row, n); break;  // at most 4 samples take the predictor
+    }
 }
 
 }  // namespace

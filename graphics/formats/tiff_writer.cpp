@@ -234,6 +234,7 @@ void CTiffWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
     const uint32_t stripCount = (height + layout.rowsPerStrip - 1) / layout.rowsPerStrip;
     std::vector<uint32_t> offsets(stripCount), counts(stripCount);
     std::vector<uint8_t> buffer(size_t(layout.rowBytes)), differences(size_t(layout.rowBytes)), packed;
+    packed.reserve(kFlushBytes + 2 * size_t(layout.rowBytes) + 64);
     std::unique_ptr<CTiffLzwEncoder> lzw;
     if (compression == kTiffCompressionLzw)
         lzw.reset(new CTiffLzwEncoder());
