@@ -19,7 +19,7 @@ constexpr int64_t kStripBytes = 8192;
 constexpr uint32_t kResolutionDenominator = 100;
 constexpr uint16_t kResolutionCentimetre = 3;
 constexpr uint16_t kExtraSampleUnassociatedAlpha = 2;
-// Compressed strips are handed to the stream in pieces of about this size.
+// Compressed strips are handed to the stream in blocks of about this size.
 constexpr size_t kFlushBytes = 1 << 16;
 
 [[noreturn]] void ThrowWriteFailed()
