@@ -257,6 +257,7 @@ void CEpsReader::Read(CBufferedStream& stream, CGraphicsImage& image)
 {
     CReadCursor in(stream, ThrowFormatError<EEpsFileReadError>, ThrowFormatError<EEpsCorruptFile>);
     m_nXResolution = m_nYResolution = kDefaultResolution;
+    m_info.SetCommentA(nullptr);
     const int64_t start = in.Position();
     if (!in.Fits(kDosHeaderSize))
         throw EEpsFileReadError();

@@ -472,6 +472,7 @@ void CTiffReader::LoadA(const char* path, CGraphicsImage& image)
 void CTiffReader::Read(CBufferedStream& stream, CGraphicsImage& image)
 {
     CReadCursor in(stream, ThrowTiffReadFailed, ThrowTiffBadEntry);
+    m_info.SetCommentA(nullptr);  // no description of an earlier file stays
     const int64_t start = in.Position();
     if (!in.Fits(kTiffHeaderSize))
         ThrowTiffReadFailed();
