@@ -22,6 +22,7 @@ packages=(
   libmagickcore-6.q16-dev
   gcovr
   libgif-dev
+  libtiff-dev
 )
 
 missing() {
