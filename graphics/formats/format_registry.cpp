@@ -4,6 +4,8 @@
 #include "graphics/formats/jpeg_writer.h"
 #include "graphics/formats/png_reader.h"
 #include "graphics/formats/png_writer.h"
+#include "graphics/formats/pnm_reader.h"
+#include "graphics/formats/pnm_writer.h"
 #include "graphics/image.h"
 
 #include <iterator>
@@ -38,7 +40,7 @@ constexpr GraphicsFormat kFormats[kFormatCount] = {
     {kFormatTiff, "TIFF", nullptr, nullptr, nullptr, nullptr},
     {kFormatXpm, "XPM", nullptr, nullptr, nullptr, nullptr},
     {kFormatXwd, "XWD", nullptr, nullptr, nullptr, nullptr},
-    {kFormatPnm, "PNM", nullptr, nullptr, nullptr, nullptr},
+    {kFormatPnm, "PNM", NewReader<CPnmReader>, NewWriter<CPnmWriter>, nullptr, nullptr},
     {kFormatEps, "EPS", nullptr, nullptr, nullptr, nullptr},
     {kFormatTls, "TLS", nullptr, nullptr, nullptr, nullptr},
     {kFormatIcon, "ICO", nullptr, nullptr, nullptr, nullptr},

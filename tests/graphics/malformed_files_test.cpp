@@ -69,6 +69,9 @@ const MalformedCase kCases[] = {
     {"png-rgb16.png", -5, -1, "Falsches Farbformat"},
     {"png-rgba16.png", -5, -1, "Falsches Farbformat"},
     {"png-too-wide.png", -4, -1, "Das Bild ist zu groß"},
+    {"pnm-cut-16bit.ppm", -1, -1, "Besch\xE4" "digte PNM-Datei !"},
+    {"pnm-huge-declared.pgm", -1, -1, "Besch\xE4" "digte PNM-Datei !"},
+    {"pnm-sample-above-max.pgm", -1, -1, "Besch\xE4" "digte PNM-Datei !"},
     {"unknown-content.bin", -2, -2, "Unbekanntes Datei Format."},
 };
 
