@@ -6,6 +6,8 @@
 #include "graphics/formats/png_writer.h"
 #include "graphics/formats/pnm_reader.h"
 #include "graphics/formats/pnm_writer.h"
+#include "graphics/formats/xpm_reader.h"
+#include "graphics/formats/xpm_writer.h"
 #include "graphics/image.h"
 
 #include <iterator>
@@ -38,7 +40,7 @@ constexpr GraphicsFormat kFormats[kFormatCount] = {
     {kFormatGif, "GIF", nullptr, nullptr, nullptr, nullptr},
     {kFormatPng, "PNG", NewReader<CPngReader>, NewWriter<CPngWriter>, PngSaveTransparency, nullptr},
     {kFormatTiff, "TIFF", nullptr, nullptr, nullptr, nullptr},
-    {kFormatXpm, "XPM", nullptr, nullptr, nullptr, nullptr},
+    {kFormatXpm, "XPM", NewReader<CXpmReader>, NewWriter<CXpmWriter>, nullptr, nullptr},
     {kFormatXwd, "XWD", nullptr, nullptr, nullptr, nullptr},
     {kFormatPnm, "PNM", NewReader<CPnmReader>, NewWriter<CPnmWriter>, nullptr, nullptr},
     {kFormatEps, "EPS", nullptr, nullptr, nullptr, nullptr},

@@ -72,6 +72,8 @@ const MalformedCase kCases[] = {
     {"pnm-cut-16bit.ppm", -1, -1, "Besch\xE4" "digte PNM-Datei !"},
     {"pnm-huge-declared.pgm", -1, -1, "Besch\xE4" "digte PNM-Datei !"},
     {"pnm-sample-above-max.pgm", -1, -1, "Besch\xE4" "digte PNM-Datei !"},
+    {"xpm-colour-name-with-space.xpm", -1, -1, "Nicht unterst\xFCtztes Farbformat"},
+    {"xpm-key-length-5.xpm", -1, -1, "Unbekantes Format"},
     {"unknown-content.bin", -2, -2, "Unbekanntes Datei Format."},
 };
 
