@@ -8,6 +8,8 @@
 #include "graphics/formats/pnm_writer.h"
 #include "graphics/formats/xpm_reader.h"
 #include "graphics/formats/xpm_writer.h"
+#include "graphics/formats/xwd_reader.h"
+#include "graphics/formats/xwd_writer.h"
 #include "graphics/image.h"
 
 #include <iterator>
@@ -41,7 +43,7 @@ constexpr GraphicsFormat kFormats[kFormatCount] = {
     {kFormatPng, "PNG", NewReader<CPngReader>, NewWriter<CPngWriter>, PngSaveTransparency, nullptr},
     {kFormatTiff, "TIFF", nullptr, nullptr, nullptr, nullptr},
     {kFormatXpm, "XPM", NewReader<CXpmReader>, NewWriter<CXpmWriter>, nullptr, nullptr},
-    {kFormatXwd, "XWD", nullptr, nullptr, nullptr, nullptr},
+    {kFormatXwd, "XWD", NewReader<CXwdReader>, NewWriter<CXwdWriter>, nullptr, nullptr},
     {kFormatPnm, "PNM", NewReader<CPnmReader>, NewWriter<CPnmWriter>, nullptr, nullptr},
     {kFormatEps, "EPS", nullptr, nullptr, nullptr, nullptr},
     {kFormatTls, "TLS", nullptr, nullptr, nullptr, nullptr},
