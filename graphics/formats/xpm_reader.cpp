@@ -113,8 +113,8 @@ int HexDigit(int c)
     return -1;
 }
 
-// A colour value: "None", # and 3, 6, 9 or 12 hexadecimal digits (the high 8
-// bits of each channel), or a colour name.
+// A colour value: "None", # and 3, 6, 9 or 12 hexadecimal digits (each channel
+// scaled to 8 bits), or a colour name.
 uint32_t ParseColour(const char* value, size_t length)
 {
     if (length == 4) {
@@ -136,7 +136,8 @@ uint32_t ParseColour(const char* value, size_t length)
                 if (d < 0) Fail(kColourFormat);
                 v = v << 4 | uint32_t(d);
             }
-            v = per == 1 ? v * 17 : v >> (4 * (per - 2));
+            const uint32_t max = (1u << (4 * per)) - 1;
+            v = uint32_t((uint64_t(v) * 255 + max / 2) / max);
             colour = colour << 8 | v;
         }
         return colour;
