@@ -16,7 +16,7 @@ packages=(
   imagemagick netpbm libtiff-tools giflib-tools libjpeg-turbo-progs python3-pil fonts-dejavu-core
   icoutils ghostscript dpkg-dev
   libimagequant-dev
-  x11-apps libnetpbm10-dev libxpm-dev
+  x11-apps libnetpbm-dev libxpm-dev
   gcovr
 )
 
