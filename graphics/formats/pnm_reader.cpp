@@ -125,6 +125,11 @@ void CPnmReader::Read(CBufferedStream& stream, CGraphicsImage& image)
     const CSampleScale scale(h.maxValue);
 
     if (!binary) {
+        // Each plain sample takes a character, and all but bitmap digits a
+        // separator: refuse sizes the data cannot hold before allocating.
+        const int64_t samples = in.Product({h.width, h.height, channels});
+        const int64_t left = in.Length() - headerStart - text.Consumed();
+        in.Require(left >= (bitmap ? samples : 2 * samples - 1));
         CreateImage(image, h, 0);
         Progress(0);
         std::vector<uint8_t> samples(3);

@@ -57,7 +57,8 @@ void BuildTable(CGraphicsImage& image, XpmTable& table)
 {
     table.pixels = &image;
     if (image.m_nBitCount <= 8) {
-        for (uint32_t i = 0; i < image.m_nPaletteSize; ++i)
+        const uint32_t entries = image.m_nPaletteSize ? image.m_nPaletteSize : 1u << image.m_nBitCount;
+        for (uint32_t i = 0; i < entries; ++i)
             table.colours.push_back(PaletteColour(image, i));
         return;
     }

@@ -78,6 +78,7 @@ const ErrorCase kErrors[] = {
     {"P5 1 1 255x", kCorrupt},
     {"P2 2 1 15 3 16", kCorrupt},
     {"P2 2 1 15 3", kCorrupt},
+    {"P3 30000 30000 255 1 2 3", kCorrupt},
     {"P2 2 1 15 3 -1", kCorrupt},
     {"P1 2 1 12", kCorrupt},
     {"P3 1 1 255 1 2 x", kCorrupt},
