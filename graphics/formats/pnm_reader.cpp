@@ -127,12 +127,12 @@ void CPnmReader::Read(CBufferedStream& stream, CGraphicsImage& image)
     if (!binary) {
         // Each plain sample takes a character, and all but bitmap digits a
         // separator: refuse sizes the data cannot hold before allocating.
-        const int64_t samples = in.Product({h.width, h.height, channels});
+        const int64_t count = in.Product({h.width, h.height, channels});
         const int64_t left = in.Length() - headerStart - text.Consumed();
-        in.Require(left >= (bitmap ? samples : 2 * samples - 1));
+        in.Require(left >= (bitmap ? count : 2 * count - 1));
         CreateImage(image, h, 0);
         Progress(0);
-        std::vector<uint8_t> samples(3);
+        uint8_t samples[3];
         for (uint32_t y = 0; y < h.height; ++y) {
             uint8_t* row = image.RowAt(int(y));
             for (uint32_t x = 0; x < h.width; ++x) {
@@ -145,8 +145,8 @@ void CPnmReader::Read(CBufferedStream& stream, CGraphicsImage& image)
                     continue;
                 }
                 for (int s = 0; s < channels; ++s)
-                    samples[size_t(s)] = scale(Number(text));
-                StoreSamples(row + size_t(x) * size_t(channels), samples.data(), channels);
+                    samples[s] = scale(Number(text));
+                StoreSamples(row + size_t(x) * size_t(channels), samples, channels);
             }
             Progress(int(int64_t(y) * 100 / h.height));
         }
