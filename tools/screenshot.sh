@@ -1,33 +1,50 @@
 #!/usr/bin/env bash
-# Shows an image file in the example viewer under Wine on a virtual X display
-# and saves a screenshot of the viewer's window.
+# Shows an image file in the example viewer, or one page of the gallery (a
+# dialog or control by name), under Wine on a virtual X display and saves a
+# screenshot of its window.
 #   bash tools/screenshot.sh FILE OUT.png
+#   bash tools/screenshot.sh --gallery NAME OUT.png
 # The Windows build is $LINDAR_WIN_BUILD (default build-win); the viewer is
 # built there first when missing. Wine runs in a prefix of its own inside
 # that build folder, ended with `wineserver -k` when done.
 set -euo pipefail
 
-if [ $# -ne 2 ]; then
-  echo "usage: screenshot.sh FILE OUT.png" >&2
+gallery=""
+if [ "${1:-}" = "--gallery" ]; then
+  gallery="${2:-}"
+  shift 2 || true
+fi
+if [ $# -ne 2 ] && { [ -z "$gallery" ] || [ $# -ne 1 ]; }; then
+  echo "usage: screenshot.sh FILE OUT.png | --gallery NAME OUT.png" >&2
   exit 2
 fi
 here="$(cd "$(dirname "$0")/.." && pwd)"
-file="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
-out="$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
-[ -f "$file" ] || { echo "screenshot.sh: no file $1" >&2; exit 2; }
+if [ -n "$gallery" ]; then
+  file=""
+  out="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+  target=gallery
+  exe_rel=examples/gallery/gallery.exe
+else
+  file="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+  out="$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
+  [ -f "$file" ] || { echo "screenshot.sh: no file $1" >&2; exit 2; }
+  target=viewer
+  exe_rel=examples/viewer/viewer.exe
+fi
 build="${LINDAR_WIN_BUILD:-$here/build-win}"
 
 if [ -z "${LINDAR_IN_XVFB:-}" ]; then
-  exe="$build/examples/viewer/viewer.exe"
+  exe="$build/$exe_rel"
   if [ ! -f "$exe" ]; then
     cmake -S "$here" -B "$build" -G Ninja --toolchain "$here/cmake/mingw-i686.cmake" >/dev/null
-    cmake --build "$build" --target viewer >/dev/null
+    cmake --build "$build" --target "$target" >/dev/null
   fi
+  if [ -n "$gallery" ]; then set -- --gallery "$gallery" "$out"; else set -- "$file" "$out"; fi
   exec env LINDAR_IN_XVFB=1 LINDAR_WIN_BUILD="$build" xvfb-run -a -s "-screen 0 1280x1024x24" \
-    bash "$0" "$file" "$out"
+    bash "$0" "$@"
 fi
 
-exe="$build/examples/viewer/viewer.exe"
+exe="$build/$exe_rel"
 # Not the tests' prefix: ending this server must not end their programs.
 export LINDAR_WINEPREFIX="$build/wineprefix-screenshot"
 export WINEPREFIX="$LINDAR_WINEPREFIX" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -40,9 +57,16 @@ if [ ! -f "$WINEPREFIX/.lindar-unmanaged" ]; then
   touch "$WINEPREFIX/.lindar-unmanaged"
 fi
 
-title="$(basename "$file")"
-winfile="$(winepath -w "$file" 2>/dev/null)"
-wine "$exe" "$winfile" </dev/null >/dev/null 2>&1 &
+if [ -n "$gallery" ]; then
+  # The page's window carries the caption the gallery names.
+  title="$(wine "$exe" --title "$gallery" </dev/null 2>/dev/null | tr -d '\r')"
+  [ -n "$title" ] || { echo "screenshot.sh: the gallery has no page $gallery" >&2; exit 2; }
+  wine "$exe" "$gallery" </dev/null >/dev/null 2>&1 &
+else
+  title="$(basename "$file")"
+  winfile="$(winepath -w "$file" 2>/dev/null)"
+  wine "$exe" "$winfile" </dev/null >/dev/null 2>&1 &
+fi
 viewer=$!
 finish() {
   kill "$viewer" 2>/dev/null || true
@@ -50,18 +74,19 @@ finish() {
 }
 trap finish EXIT
 
-# The viewer's X window carries the file name as its title.
+# The viewer's X window carries the file name as its title, a gallery page
+# its caption.
 window=""
 for _ in $(seq 1 300); do
   if ! kill -0 "$viewer" 2>/dev/null; then
-    echo "screenshot.sh: the viewer ended without a window (is $1 a picture it reads?)" >&2
+    echo "screenshot.sh: the program ended without a window${file:+ (is $file a picture it reads?)}" >&2
     exit 1
   fi
   window="$(xwininfo -root -tree 2>/dev/null | awk -v t="\"$title\":" 'index($0, t) {print $1; exit}')"
   [ -n "$window" ] && break
   sleep 0.1
 done
-[ -n "$window" ] || { echo "screenshot.sh: no viewer window after 30 s" >&2; exit 1; }
+[ -n "$window" ] || { echo "screenshot.sh: no window \"$title\" after 30 s" >&2; exit 1; }
 sleep 1 # the first paint
 import -window "$window" "$out"
 echo "$out"

@@ -1,6 +1,5 @@
-// Loading the viewer's file: through the graphics library's dispatcher, and
-// for BMP files, which it does not read yet, through the system (a stand-in
-// to remove when the BMP reader is in).
+// Loading the viewer's file: through the graphics library's dispatcher,
+// which reads every format by its content.
 #pragma once
 
 #include "graphics/image.h"

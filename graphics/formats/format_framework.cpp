@@ -215,3 +215,15 @@ void CGraphicsWriter::SavePathA(const char* path, CGraphicsImage& image, FormatE
 {
     SavePath(path, createFailed, writeFailed, [&](CBufferedStream& stream) { Write(stream, image); });
 }
+
+void CGraphicsWriter::SavePathWithW(const WCHAR* path, StreamWriteFn write, void* context,
+                                    FormatErrorThrower createFailed, FormatErrorThrower writeFailed)
+{
+    SavePath(path, createFailed, writeFailed, [&](CBufferedStream& stream) { write(*this, stream, context); });
+}
+
+void CGraphicsWriter::SavePathWithA(const char* path, StreamWriteFn write, void* context,
+                                    FormatErrorThrower createFailed, FormatErrorThrower writeFailed)
+{
+    SavePath(path, createFailed, writeFailed, [&](CBufferedStream& stream) { write(*this, stream, context); });
+}

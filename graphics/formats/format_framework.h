@@ -108,5 +108,12 @@ protected:
                    FormatErrorThrower writeFailed);
     void SavePathA(const char* path, CGraphicsImage& image, FormatErrorThrower createFailed,
                    FormatErrorThrower writeFailed);
+    // The same save with `write` (given the stream and `context`) in place of
+    // Write, for writers that put more than one image into a file.
+    typedef void (*StreamWriteFn)(CGraphicsWriter& writer, CBufferedStream& stream, void* context);
+    void SavePathWithW(const WCHAR* path, StreamWriteFn write, void* context, FormatErrorThrower createFailed,
+                       FormatErrorThrower writeFailed);
+    void SavePathWithA(const char* path, StreamWriteFn write, void* context, FormatErrorThrower createFailed,
+                       FormatErrorThrower writeFailed);
     void Progress(int percent) { ReportFormatProgress(m_info, percent); }
 };

@@ -1,5 +1,7 @@
 #include "graphics/formats/format_registry.h"
 
+#include "graphics/formats/bmp_reader.h"
+#include "graphics/formats/bmp_writer.h"
 #include "graphics/formats/jpeg_reader.h"
 #include "graphics/formats/jpeg_writer.h"
 #include "graphics/formats/png_reader.h"
@@ -10,6 +12,8 @@
 #include "graphics/formats/xpm_writer.h"
 #include "graphics/formats/xwd_reader.h"
 #include "graphics/formats/xwd_writer.h"
+#include "graphics/formats/tls_reader.h"
+#include "graphics/formats/tls_writer.h"
 #include "graphics/image.h"
 
 #include <iterator>
@@ -35,9 +39,16 @@ void PngSaveTransparency(CGraphicsWriter& writer, const CGraphicsImage& image, i
         static_cast<CPngWriter&>(writer).m_nOptions = setting >= 0 ? kPngOptionAlpha : 0;
 }
 
+// 32-bit images keep their fourth bytes when saved with transparency.
+void BmpSaveTransparency(CGraphicsWriter& writer, const CGraphicsImage& image, int32_t setting)
+{
+    if (image.m_nBitCount == 32)
+        static_cast<CBmpWriter&>(writer).SetBitCount(setting >= 0 ? 32 : 24);
+}
+
 // Indexed by FormatId.
 constexpr GraphicsFormat kFormats[kFormatCount] = {
-    {kFormatBmp, "BMP", nullptr, nullptr, nullptr, nullptr},
+    {kFormatBmp, "BMP", NewReader<CBmpReader>, NewWriter<CBmpWriter>, BmpSaveTransparency, nullptr},
     {kFormatJpeg, "JPEG", NewReader<CJpegReader>, NewWriter<CJpegWriter>, nullptr, nullptr},
     {kFormatGif, "GIF", nullptr, nullptr, nullptr, nullptr},
     {kFormatPng, "PNG", NewReader<CPngReader>, NewWriter<CPngWriter>, PngSaveTransparency, nullptr},
@@ -46,7 +57,7 @@ constexpr GraphicsFormat kFormats[kFormatCount] = {
     {kFormatXwd, "XWD", NewReader<CXwdReader>, NewWriter<CXwdWriter>, nullptr, nullptr},
     {kFormatPnm, "PNM", NewReader<CPnmReader>, NewWriter<CPnmWriter>, nullptr, nullptr},
     {kFormatEps, "EPS", nullptr, nullptr, nullptr, nullptr},
-    {kFormatTls, "TLS", nullptr, nullptr, nullptr, nullptr},
+    {kFormatTls, "TLS", NewReader<CTlsReader>, NewWriter<CTlsWriter>, nullptr, nullptr},
     {kFormatIcon, "ICO", nullptr, nullptr, nullptr, nullptr},
 };
 

@@ -82,6 +82,23 @@ int32_t CReadCursor::Look(const BYTE** data, int32_t n)
     return got;
 }
 
+int32_t CReadCursor::LookAhead(const BYTE** data, int64_t n)
+{
+    if (n <= 0)
+        return 0;
+    for (;;) {
+        const int32_t want = int32_t(n < m_lookLimit ? n : m_lookLimit);
+        const int32_t got = m_stream.Peek(0, data, want);
+        if (got >= 0)
+            return got;
+        // Too large for a file stream's buffer: halve down to the least any
+        // stream has.
+        if (m_lookLimit <= CBufferedStream::kMinBufferSize)
+            ThrowRead();
+        m_lookLimit /= 2;
+    }
+}
+
 int64_t CReadCursor::Position() const
 {
     return m_stream.Tell();

@@ -48,6 +48,9 @@ constexpr int64_t kReadMaxSide = 32768;                 // CGraphicsImage::MAX_D
 constexpr int64_t kReadMaxPixels = int64_t(1) << 30;    // 32768 x 32768
 constexpr int64_t kReadMaxPaletteEntries = 256;
 constexpr int64_t kReadMaxTextBytes = 1 << 20;          // comments, names, descriptions
+// First look size of LookAhead: a file stream's buffer may be smaller, a
+// memory stream shows any amount.
+constexpr int32_t kReadLookStart = 1 << 16;
 
 class CReadCursor {
 public:
@@ -76,6 +79,10 @@ public:
     // without consuming them; *data is valid until the next read. Returns the
     // count available, fewer only at the end of the data.
     int32_t Look(const BYTE** data, int32_t n);
+    // Up to n bytes (any n) made contiguous without consuming them, as many
+    // as the stream's buffer can show at once; *data is valid until the next
+    // read. Returns the count, 0 only at the end of the data (or n <= 0).
+    int32_t LookAhead(const BYTE** data, int64_t n);
 
     // The current position and the stream's length, both from its start.
     int64_t Position() const;
@@ -113,4 +120,5 @@ private:
     FormatErrorThrower m_readError;
     FormatErrorThrower m_corrupt;
     int64_t m_length;
+    int32_t m_lookLimit = kReadLookStart;  // largest look the stream allowed so far
 };

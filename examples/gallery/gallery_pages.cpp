@@ -1,0 +1,139 @@
+#include "examples/gallery/gallery_pages.h"
+
+#include <cstdio>
+
+#include "ui/dialogs/ddx.h"
+#include "ui/dialogs/input_dlg.h"
+#include "ui/dialogs/progress_dlg.h"
+
+namespace {
+
+constexpr DWORD kStepMs = 40;
+constexpr int64_t kItems = 100000;
+
+UINT CountItems(CProgressDlg* dialog)
+{
+    dialog->SetRange(kItems);
+    dialog->SetText(1, "Z:\\Karten\\Touren\\2026\\Alpenüberquerung.gpx");
+    char text[64];
+    for (int64_t item = 0; !dialog->m_bCancelled; item = (item + 397) % kItems) {
+        std::snprintf(text, sizeof text, "Spur %lld von %lld wird ausgewertet", static_cast<long long>(item),
+                      static_cast<long long>(kItems));
+        dialog->SetText(0, text);
+        dialog->SetPos(item);
+        Sleep(kStepMs);
+    }
+    return 0;
+}
+
+int OpenProgress()
+{
+    CProgressDlg dialog;
+    dialog.SetTitle("Fortschritt");
+    dialog.SetThreadProc(&CountItems);
+    return int(dialog.DoModal());
+}
+
+int OpenInput()
+{
+    CInputDlg dialog;
+    dialog.SetTitle("Wegpunkt setzen");
+    dialog.SetPrompt("Name des Wegpunkts :");
+    dialog.SetText("Gipfelkreuz Zugspitze");
+    return int(dialog.DoModal());
+}
+
+int OpenInputNumber()
+{
+    CInputNumDlg dialog;
+    dialog.SetTitle("Zahl eingeben");
+    dialog.SetPrompt("Dezimal, 0x1F, 1Fh, 17o oder 101b :");
+    dialog.SetText("0x1F");
+    dialog.m_nWidth = 177;
+    return int(dialog.DoModal());
+}
+
+int OpenPassword()
+{
+    CInputDlg dialog(nullptr, 1);
+    dialog.SetTitle("Kennwort");
+    dialog.SetPrompt("Kennwort für den Kartenserver :");
+    dialog.SetText("geheim");
+    return int(dialog.DoModal());
+}
+
+// A dialog of the data-exchange functions: a grouped number, a date, a time
+// and a value-or-range condition.
+class ExchangeDialog : public CDialog {
+public:
+    ExchangeDialog();
+
+    double m_distance = 1234567.891;
+    DateRecord m_date = {2026, 12, 24};
+    TimeRecord m_time = {7, 5, 9};
+    int m_from = 100, m_to = 2500, m_mode = 5;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override
+    {
+        DDX_DoubleGrouped(dx, 10, m_distance, 2);
+        DDX_DateRecord(dx, 11, m_date, kDateWeekday);
+        DDX_TimeRecord(dx, 12, m_time, 0);
+        DDX_Condition(dx, 21, m_from, m_to, m_mode, 0x3F);
+    }
+};
+
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kEdit = kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+const DialogItem kExchangeItems[] = {
+    {"STATIC", 1, kChild, 5, 7, 50, 8, "Strecke (m) :", 0},
+    {"EDIT", 10, kEdit, 60, 5, 90, 13, "", 0},
+    {"STATIC", 2, kChild, 5, 24, 50, 8, "Datum :", 0},
+    {"EDIT", 11, kEdit, 60, 22, 90, 13, "", 0},
+    {"STATIC", 3, kChild, 5, 41, 50, 8, "Uhrzeit :", 0},
+    {"EDIT", 12, kEdit, 60, 39, 90, 13, "", 0},
+    {"STATIC", 20, kChild, 5, 60, 50, 8, "", 0},
+    {"EDIT", 21, kEdit, 60, 58, 40, 13, "", 0},
+    {"STATIC", 22, kChild, 105, 60, 20, 8, "", 0},
+    {"EDIT", 23, kEdit, 125, 58, 40, 13, "", 0},
+    {"STATIC", 24, kChild, 5, 77, 50, 8, "Bedingung :", 0},
+    {"COMBOBOX", 25, kChild | WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 60, 75, 105, 80, "", 0},
+    {"BUTTON", IDOK, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 60, 95, 50, 14, "OK", 0},
+    {"BUTTON", IDCANCEL, kChild | WS_TABSTOP, 115, 95, 50, 14, "Abbrechen", 0},
+};
+
+ExchangeDialog::ExchangeDialog()
+{
+    SetTemplate(MakeDialogLayout(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 175, 115, "Datenaustausch",
+                                 kExchangeItems),
+                nullptr);
+}
+
+class FilledExchangeDialog : public ExchangeDialog {
+    BOOL OnInitDialog() override
+    {
+        for (const char* mode : {"keine", "gleich", "kleiner", "größer", "ungleich", "Bereich"})
+            SendDlgItemMessageA(m_hWnd, 25, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(mode));
+        return ExchangeDialog::OnInitDialog();
+    }
+};
+
+int OpenExchange()
+{
+    FilledExchangeDialog dialog;
+    return int(dialog.DoModal());
+}
+
+}  // namespace
+
+const std::vector<GalleryPage>& GalleryPages()
+{
+    static const std::vector<GalleryPage> pages = {
+        {"progress", "Fortschritt", &OpenProgress},
+        {"input", "Wegpunkt setzen", &OpenInput},
+        {"inputnum", "Zahl eingeben", &OpenInputNumber},
+        {"password", "Kennwort", &OpenPassword},
+        {"ddx", "Datenaustausch", &OpenExchange},
+    };
+    return pages;
+}

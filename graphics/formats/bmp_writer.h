@@ -1,0 +1,42 @@
+// CBmpWriter: writes one image as an uncompressed BMP file with a 40-byte
+// info header, bottom-up. Images of 1, 4 and 8 bits keep their depth and
+// palette unless a true-colour bit count is set; all others are written at
+// the set bit count (24 or 32; 24 when none is set). 2-bit images are refused.
+#pragma once
+
+#include "graphics/formats/format_framework.h"
+
+#include <cstdint>
+
+// Option flag: write an 8-bit image with the shortest palette that covers
+// its pixels.
+constexpr uint32_t kBmpOptionShortPalette = 1;
+// WriteWithAlpha flag: a 32-bit image is written with its fourth bytes.
+constexpr uint32_t kBmpWithAlpha = 1;
+
+class CBmpWriter : public CGraphicsWriter {
+public:
+    CBmpWriter() = default;
+    void Write(CBufferedStream& stream, CGraphicsImage& image) override;
+    // Save by path; "Fehler beim Öffnen der BMP-Datei !" when the file cannot
+    // be created, "Fehler beim Schreiben BMP-Datei !" when it cannot be written.
+    void SaveW(const WCHAR* path, CGraphicsImage& image) override;
+    void SaveA(const char* path, CGraphicsImage& image) override;
+
+    // With kBmpWithAlpha and a 32-bit image the bit count becomes 32 (and
+    // stays so); then the base operation.
+    virtual void WriteWithAlpha(CBufferedStream& stream, CGraphicsImage& image, uint32_t flags);
+    virtual void SaveWithAlphaA(const char* path, CGraphicsImage& image, uint32_t flags);
+    virtual void SaveWithAlphaW(const WCHAR* path, CGraphicsImage& image, uint32_t flags);
+
+    // 24 or 32; any other value stores 0 (the default). Returns the stored value.
+    uint32_t SetBitCount(uint32_t bits);
+    // flags = (flags & ~mask) | (value & mask); returns the flags.
+    uint32_t SetOptions(uint32_t value, uint32_t mask);
+    void SetResolution(int32_t x, int32_t y);
+
+    int32_t m_nXPelsPerMeter = 0;
+    int32_t m_nYPelsPerMeter = 0;
+    uint32_t m_nBitCount = 0;  // true-colour output: 0 default, 24 or 32
+    uint32_t m_nOptions = 0;
+};

@@ -1,0 +1,225 @@
+#include "graphics/formats/tls_writer.h"
+
+#include "graphics/formats/read_cursor.h"
+#include "graphics/image.h"
+#include "system/buffered_stream.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t kUnitBytes = 65536;
+constexpr uint32_t kMaxDuration = 65535;
+
+void WriteOrThrow(CBufferedStream& stream, const void* data, int64_t n)
+{
+    if (stream.Write(data, int32_t(n)) != n)
+        throw ETlsFileWriteError();
+}
+
+// Seeks to an absolute position; the stream not standing there afterwards
+// means the data before it is not ours.
+void SeekOrThrow(CBufferedStream& stream, int64_t position)
+{
+    if (position > CBufferedStream::kMaxStreamLength)
+        throw ETlsDataError();
+    stream.Seek(int32_t(position), 0);
+    if (stream.Tell() != position)
+        throw ETlsCorruptFile();
+}
+
+struct SequenceArgs {
+    CGraphicsImage* images;
+    uint32_t count;
+    const TlsAttributeBlock* blocks;
+    const uint32_t* durations;
+    const uint8_t* nexts;
+};
+
+void WriteSequenceTo(CGraphicsWriter& writer, CBufferedStream& stream, void* context)
+{
+    const SequenceArgs& a = *static_cast<SequenceArgs*>(context);
+    static_cast<CTlsWriter&>(writer).WriteSequence(stream, a.images, a.count, a.blocks, a.durations, a.nexts);
+}
+
+void CheckSequenceCount(uint32_t count)
+{
+    if (count == 0 || count > kTlsMaxImages)
+        throw ETlsDataError();
+}
+
+}  // namespace
+
+void CTlsWriter::ResetOptions()
+{
+    m_nBitCount = 0;
+    m_nSequenceMode = kSequenceDefault;
+    m_nAttributeMode = 0;
+    m_nOptionWord = 0;
+}
+
+uint32_t CTlsWriter::SetOptionWord(uint32_t value)
+{
+    const uint32_t old = m_nOptionWord;
+    m_nOptionWord = value;
+    return old;
+}
+
+void CTlsWriter::SetSequenceInfo(uint32_t duration, int32_t next)
+{
+    m_record.duration = uint16_t(duration > kMaxDuration ? kMaxDuration : duration);
+    m_record.next = uint8_t(next);
+    m_record.reserved = 0;
+    m_nSequenceMode = next < 0 ? kSequenceDuration : kSequenceCaller;
+}
+
+void CTlsWriter::SetAttributes(const uint32_t block[16])
+{
+    std::memcpy(m_attributes.words, block, sizeof m_attributes.words);
+    m_nAttributeMode = 1;
+}
+
+void CTlsWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
+{
+    WriteImage(stream, image, 0, 1);
+}
+
+void CTlsWriter::SaveW(const WCHAR* path, CGraphicsImage& image)
+{
+    SavePathW(path, image, ThrowFormatError<ETlsFileOpenError>, ThrowFormatError<ETlsFileWriteError>);
+}
+
+void CTlsWriter::SaveA(const char* path, CGraphicsImage& image)
+{
+    SavePathA(path, image, ThrowFormatError<ETlsFileOpenError>, ThrowFormatError<ETlsFileWriteError>);
+}
+
+void CTlsWriter::WriteImage(CBufferedStream& stream, CGraphicsImage& image, uint32_t index, uint32_t count)
+{
+    if (!image.m_pBits || image.m_nWidth == 0 || image.m_nHeight == 0)
+        throw ETlsDataError();
+    // Index 0 opens a file of 1 .. 255 images; every later call must be the
+    // next index of that file, with the same count.
+    if (index == 0 ? count == 0 || count > kTlsMaxImages
+                   : index != m_nNextIndex || count != uint32_t(m_header.lastIndex) + 1 || index >= count)
+        throw ETlsDataError();
+
+    if (m_nAttributeMode == 0)
+        m_attributes = TlsTakeAttributes(image);
+    if (m_nSequenceMode == kSequenceDefault) {
+        m_record.duration = kTlsDefaultDuration;
+        m_record.reserved = 0;
+    }
+    if (count > 1) {  // a single image has no record to check
+        if (m_nSequenceMode == kSequenceCaller) {
+            if (m_record.next >= count)
+                throw ETlsDataError();
+        } else {
+            m_record.next = uint8_t(index + 1 < count ? index + 1 : 0);
+        }
+    }
+
+    uint32_t bits;
+    if (index == 0) {
+        if (image.m_nWidth > kTlsMaxSide || image.m_nHeight > kTlsMaxSide)
+            throw ETlsDataError();
+        bits = m_nBitCount ? m_nBitCount : image.m_nBitCount <= 8 ? 8 : 32;
+        m_header = TlsHeader();
+        m_header.width = uint16_t(image.m_nWidth);
+        m_header.height = uint16_t(image.m_nHeight);
+        m_header.bytesPerPixel = uint8_t(bits / 8);
+        m_header.lastIndex = uint8_t(count - 1);
+        m_header.optionWord = m_nOptionWord;
+    } else {
+        if (image.m_nWidth != m_header.width || image.m_nHeight != m_header.height)
+            throw ETlsDataError();
+        bits = m_header.bytesPerPixel * 8u;
+    }
+    const uint32_t stride = TlsStride(image.m_nWidth, bits);
+    const int64_t record = int64_t(image.m_nHeight) * stride + kTlsAttributeBlockSize + kTlsSequenceRecordSize;
+    if (index == 0 && (record + kUnitBytes - 1) / kUnitBytes * count > kTlsMaxUnits)
+        throw ETlsDataError();
+
+    uint8_t raw[kTlsHeaderSize];
+    if (index == 0) {
+        m_nNextIndex = 0;
+        m_nFileStart = stream.Tell();
+        TlsPackHeader(m_header, raw);
+        WriteOrThrow(stream, raw, sizeof raw);
+        m_nCrc = TlsCrc16(0, raw, sizeof raw);
+        Progress(0);
+    } else {
+        SeekOrThrow(stream, m_nFileStart + kTlsHeaderSize + int64_t(index) * record);
+    }
+
+    uint8_t block[kTlsAttributeBlockSize];
+    TlsPackBlock(m_attributes, block);
+    WriteOrThrow(stream, block, sizeof block);
+    m_nCrc = TlsCrc16(m_nCrc, block, sizeof block);
+
+    // Rows through the copying row function: a 32-bit image's own function
+    // would hand back its pixels, which are not ours to change.
+    m_row.assign(stride, 0);
+    const int64_t height = image.m_nHeight;
+    for (int64_t y = 0; y < height; ++y) {
+        Progress(int((index * height + y) * 100 / (int64_t(count) * height)));
+        const uint8_t* row32 = image.m_pfnRowCopyTo32(image.RowAt(int(y)), &image);
+        TlsConvertRow(row32, image.m_nWidth, image.m_nBitCount, bits, m_row.data());
+        m_nCrc = TlsCrc16(m_nCrc, m_row.data(), stride);
+        WriteOrThrow(stream, m_row.data(), stride);
+    }
+    if (count > 1) {
+        uint8_t raw4[kTlsSequenceRecordSize];
+        TlsPackRecord(m_record, raw4);
+        WriteOrThrow(stream, raw4, sizeof raw4);
+        m_nCrc = TlsCrc16(m_nCrc, raw4, sizeof raw4);
+    }
+    m_nNextIndex = index + 1;
+    if (m_nNextIndex < count)
+        return;
+
+    // The last image: the CRC into the header, then back to the end.
+    m_nNextIndex = 0;
+    const int64_t end = stream.Tell();
+    m_header.crc = m_nCrc;
+    TlsPackHeader(m_header, raw);
+    SeekOrThrow(stream, m_nFileStart);
+    WriteOrThrow(stream, raw, sizeof raw);
+    SeekOrThrow(stream, end);
+    Progress(100);
+}
+
+void CTlsWriter::WriteSequence(CBufferedStream& stream, CGraphicsImage* images, uint32_t count,
+                               const TlsAttributeBlock* blocks, const uint32_t* durations, const uint8_t* nexts)
+{
+    if (count > kTlsMaxImages)
+        throw ETlsDataError();
+    for (uint32_t k = 0; k < count; ++k) {
+        if (blocks)
+            SetAttributes(blocks[k].words);
+        if (durations)
+            SetSequenceInfo(durations[k], nexts ? nexts[k] : -1);
+        else if (nexts)
+            SetSequenceInfo(kTlsDefaultDuration, nexts[k]);
+        // Each image places itself from the file's start.
+        WriteImage(stream, images[k], k, count);
+    }
+}
+
+void CTlsWriter::SaveSequenceA(const char* path, CGraphicsImage* images, uint32_t count,
+                               const TlsAttributeBlock* blocks, const uint32_t* durations, const uint8_t* nexts)
+{
+    CheckSequenceCount(count);
+    SequenceArgs args{images, count, blocks, durations, nexts};
+    SavePathWithA(path, WriteSequenceTo, &args, ThrowFormatError<ETlsFileOpenError>,
+                  ThrowFormatError<ETlsFileWriteError>);
+}
+
+void CTlsWriter::SaveSequenceW(const WCHAR* path, CGraphicsImage* images, uint32_t count,
+                               const TlsAttributeBlock* blocks, const uint32_t* durations, const uint8_t* nexts)
+{
+    CheckSequenceCount(count);
+    SequenceArgs args{images, count, blocks, durations, nexts};
+    SavePathWithW(path, WriteSequenceTo, &args, ThrowFormatError<ETlsFileOpenError>,
+                  ThrowFormatError<ETlsFileWriteError>);
+}

@@ -1,0 +1,198 @@
+// Data exchange in a real dialog under Wine: both directions, controls
+// written only on change, failing values keeping the focus, the condition
+// field's labels and enabling.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "tests/winharness/modal_driver.h"
+#include "ui/dialogs/ddx.h"
+
+namespace {
+
+using winharness::ModalDriver;
+
+enum { kNumber = 10, kDate = 11, kTime = 12, kDateTime = 13, kInt = 14, kCombo = 15, kBuffer = 16, kZeroScale = 17, kLabel1 = 20,
+       kValue1, kLabel2, kValue2, kModeLabel, kMode };
+
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kEdit = kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+const DialogItem kItems[] = {
+    {"EDIT", kNumber, kEdit, 5, 5, 80, 13, "", 0},
+    {"EDIT", kDate, kEdit, 5, 20, 80, 13, "", 0},
+    {"EDIT", kTime, kEdit, 5, 35, 80, 13, "", 0},
+    {"EDIT", kDateTime, kEdit, 5, 50, 120, 13, "", 0},
+    {"EDIT", kInt, kEdit, 5, 65, 80, 13, "", 0},
+    {"COMBOBOX", kCombo, kChild | WS_TABSTOP | CBS_DROPDOWN | WS_VSCROLL, 5, 80, 80, 60, "", 0},
+    {"EDIT", kBuffer, kEdit, 5, 95, 80, 13, "", 0},
+    {"EDIT", kZeroScale, kEdit, 90, 95, 30, 13, "", 0},
+    {"STATIC", kLabel1, kChild, 130, 5, 30, 8, "", 0},
+    {"EDIT", kValue1, kEdit, 160, 5, 40, 13, "", 0},
+    {"STATIC", kLabel2, kChild, 130, 20, 30, 8, "", 0},
+    {"EDIT", kValue2, kEdit, 160, 20, 40, 13, "", 0},
+    {"STATIC", kModeLabel, kChild, 130, 35, 30, 8, "Art :", 0},
+    {"COMBOBOX", kMode, kChild | WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 160, 35, 40, 80, "", 0},
+    {"BUTTON", IDOK, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 5, 115, 50, 14, "OK", 0},
+    {"BUTTON", IDCANCEL, kChild | WS_TABSTOP, 60, 115, 50, 14, "Abbrechen", 0},
+};
+
+class ExchangeDialog : public CDialog {
+public:
+    ExchangeDialog()
+    {
+        SetTemplate(MakeDialogLayout(WS_POPUP | WS_CAPTION | DS_MODALFRAME, 210, 135, "Austausch", kItems), nullptr);
+        CTime::FromLocal(2026, 7, 1, 13, 14, 15, &time);
+    }
+    float number = 0.25f, unscaled = 2.5f;
+    DateRecord date = {2026, 12, 24};
+    TimeRecord clock = {7, 5, 9};
+    CTime time;
+    int integer = -42;
+    CString combo = "Zwei";
+    char buffer[32] = "Puffer";
+    int value1 = 3, value2 = 9, mode = 5;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        for (const char* entry : {"Eins", "Zwei"})
+            SendDlgItemMessageA(m_hWnd, kCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+        for (const char* entry : {"keine", "gleich", "Bereich"})
+            SendDlgItemMessageA(m_hWnd, kMode, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+        SendDlgItemMessageA(m_hWnd, kCombo, CB_SETCURSEL, 1, 0);
+        return CDialog::OnInitDialog();
+    }
+    void DoDataExchange(CDataExchange* dx) override
+    {
+        DDX_FloatScaled(dx, kNumber, number, 1, 100.0f);
+        DDX_FloatScaled(dx, kZeroScale, unscaled, 1, 0.0f);  // taken as 1
+        DDX_DateRecord(dx, kDate, date, kDateWeekday);
+        DDX_TimeRecord(dx, kTime, clock, 0);
+        DDX_DateTimeCTime(dx, kDateTime, time, 0);
+        DDX_IntText(dx, kInt, integer);
+        DDX_ComboText(dx, kCombo, combo);
+        DDX_TextBuffer(dx, kBuffer, buffer, sizeof buffer);
+        DDX_Condition(dx, kValue1, value1, value2, mode, 0b100011);
+    }
+};
+
+std::string Text(HWND dialog, int id)
+{
+    return std::string(GetControlText(GetDlgItem(dialog, id)));
+}
+
+// Counts WM_SETTEXT reaching one control.
+struct SetTextCounter {
+    static int count;
+    static WNDPROC previous;
+    static LRESULT CALLBACK Proc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_SETTEXT)
+            ++count;
+        return CallWindowProcA(previous, wnd, message, wParam, lParam);
+    }
+};
+int SetTextCounter::count = 0;
+WNDPROC SetTextCounter::previous = nullptr;
+
+TEST(DataExchange, LoadsShowsAndWritesOnlyChangedTexts)
+{
+    ExchangeDialog dialog;
+    std::vector<std::string> shown;
+    bool firstEnabled = false, secondEnabled = false;
+    ModalDriver driver;
+    driver.Then([&](ModalDriver& d) {
+        const HWND top = d.TopDialog();
+        if (!top)
+            return false;
+        for (int id : {kNumber, kZeroScale, kDate, kTime, kDateTime, kInt, kCombo, kBuffer, kLabel1, kValue1, kLabel2,
+                       kValue2})
+            shown.push_back(Text(top, id));
+        firstEnabled = IsWindowEnabled(GetDlgItem(top, kValue1));
+        secondEnabled = IsWindowEnabled(GetDlgItem(top, kValue2));
+        const HWND number = GetDlgItem(top, kNumber);
+        SetTextCounter::count = 0;
+        SetTextCounter::previous = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(number, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SetTextCounter::Proc)));
+        dialog.UpdateData(FALSE);  // nothing changed: nothing written
+        SetWindowLongPtrA(number, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SetTextCounter::previous));
+        return d.Post(IDCANCEL);
+    });
+    driver.Run([&] { dialog.DoModal(); });
+    EXPECT_EQ(shown, (std::vector<std::string>{"25.0", "2.5", "Do 24.Dez.2026", "07:05:09", "1.Juli 2026 13:14:15", "-42",
+                                               "Zwei", "Puffer", "Von :", "3", "Bis :", "9"}));
+    EXPECT_TRUE(firstEnabled && secondEnabled);
+    EXPECT_EQ(SetTextCounter::count, 0);
+}
+
+TEST(DataExchange, SavesTypedValues)
+{
+    ExchangeDialog dialog;
+    std::string label1, label2;
+    bool secondEnabled = true;
+    ModalDriver driver;
+    driver.Then([&](ModalDriver& d) {
+        const HWND top = d.TopDialog();
+        if (!top)
+            return false;
+        const std::pair<int, const char*> typed[] = {{kNumber, "12,5"},       {kDate, "2027-03-05"},
+                                                      {kTime, "25:61:61"},    {kDateTime, "24.12.2030 18:30"},
+                                                      {kInt, " 2147483647"},  {kBuffer, "neu"}, {kValue1, "-7"},
+                                                      {kZeroScale, "3,5"}};
+        for (const auto& [id, text] : typed)
+            SetDlgItemTextA(top, id, text);
+        SendDlgItemMessageA(top, kCombo, CB_SETCURSEL, WPARAM(-1), 0);
+        SetDlgItemTextA(top, kCombo, "frei");
+        SendDlgItemMessageA(top, kMode, CB_SETCURSEL, 1, 0);  // the second allowed mode: 1
+        dialog.UpdateData(TRUE);
+        dialog.UpdateData(FALSE);
+        label1 = Text(top, kLabel1);
+        label2 = Text(top, kLabel2);
+        secondEnabled = IsWindowEnabled(GetDlgItem(top, kValue2));
+        return d.Post(IDCANCEL);
+    });
+    driver.Run([&] { dialog.DoModal(); });
+    EXPECT_EQ(std::make_tuple(dialog.number, dialog.unscaled), std::make_tuple(0.125f, 3.5f));
+    EXPECT_EQ(std::make_tuple(dialog.date.year, dialog.date.month, dialog.date.day, dialog.clock.hour,
+                              dialog.clock.minute, dialog.clock.second),
+              std::make_tuple(2027, 3, 5, 1, 1, 1));
+    EXPECT_EQ(std::make_tuple(dialog.time.GetYear(), dialog.time.GetHour(), dialog.time.GetMinute()),
+              std::make_tuple(2030, 18, 30));
+    EXPECT_EQ(std::make_tuple(dialog.integer, std::string(dialog.combo), std::string(dialog.buffer)),
+              std::make_tuple(2147483647, "frei", "neu"));
+    EXPECT_EQ(std::make_tuple(dialog.mode, dialog.value1, dialog.value2, label1, label2, secondEnabled),
+              std::make_tuple(1, -7, 9, "Wert :", "", false));
+}
+
+// Each value that does not parse (or cannot be held) fails the exchange: a
+// message, the dialog stays open, the focus on the control, the old value kept.
+TEST(DataExchange, FailingValueKeepsTheOldValueAndTheFocusOnTheControl)
+{
+    const std::pair<int, const char*> cases[] = {{kNumber, "abc"},  {kDate, "31.2.2026"}, {kDateTime, "24.12.45 10:00"},
+                                                 {kInt, "12x"},     {kInt, "2147483648"}};
+    for (const auto& [id, typed] : cases) {
+        ExchangeDialog dialog;
+        const CTime oldTime = dialog.time;
+        HWND main = nullptr;
+        bool focused = false;
+        DWORD waitFrom = 0;
+        ModalDriver driver;
+        driver.Then([&](ModalDriver& d) { return (main = d.TopDialog()) && SetDlgItemTextA(main, id, typed) && d.Post(IDOK); })
+            .Then([&](ModalDriver& d) { return d.TopDialog() != main && d.Post(IDOK); })  // the message
+            .Then([&](ModalDriver& d) {
+                // Other test programs on the display may delay the reactivation.
+                if (d.TopDialog() != main)
+                    return false;
+                waitFrom = waitFrom ? waitFrom : GetTickCount();
+                focused = GetFocus() == GetDlgItem(main, id);
+                return (focused || GetTickCount() - waitFrom > 2000) && d.Post(IDCANCEL);
+            });
+        driver.Run([&] { EXPECT_EQ(dialog.DoModal(), IDCANCEL) << typed; });
+        EXPECT_TRUE(focused) << typed;
+        EXPECT_TRUE(dialog.time == oldTime) << typed;
+    }
+}
+
+}  // namespace

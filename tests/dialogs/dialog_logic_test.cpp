@@ -1,0 +1,241 @@
+// The dialogs' decisions without windows: progress arithmetic, input
+// numbers and widths, grouped numbers, dates and times.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/framework/time_value.h"
+#include "ui/dialogs/ddx_text.h"
+#include "ui/dialogs/input_number.h"
+#include "ui/dialogs/progress_scale.h"
+
+namespace {
+
+constexpr int64_t kMax64 = std::numeric_limits<int64_t>::max();
+constexpr int32_t kMin32 = std::numeric_limits<int32_t>::min();
+
+TEST(ProgressScale, RangeHeadroomAndShift)
+{
+    const std::tuple<int64_t, int64_t, int> cases[] = {{0, 1, 0},       {-7, 1, 0},      {512, 512, 0},      {513, 515, 0},
+                                                       {1024, 1028, 1}, {8192, 8224, 4}, {kMax64, kMax64, 53}};
+    for (const auto& [total, expected, shift] : cases) {
+        const ProgressRange range = ComputeProgressRange(total);
+        EXPECT_EQ(std::make_tuple(range.total, range.shift), std::make_tuple(expected, shift)) << total;
+    }
+}
+
+// Operation ('R' range, 'P' position, 'S' step, 'F' start), value, whether
+// the bar needs a post, the scaled position and bar maximum afterwards.
+typedef std::tuple<char, int64_t, bool, int, int> ScaleStep;
+
+void RunScale(const std::vector<ScaleStep>& steps)
+{
+    ProgressScale scale;
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const auto& [op, value, posts, scaled, barMax] = steps[i];
+        const bool posted = op == 'R' ? scale.SetRange(value) : op == 'P' ? scale.SetPos(value)
+                          : op == 'S' ? scale.StepPos() : (scale.SetStart(value), false);
+        EXPECT_EQ(std::make_tuple(posted, scale.Scaled(), scale.BarMax()), std::make_tuple(posts, scaled, barMax))
+            << "step " << i;
+    }
+}
+
+TEST(ProgressScale, PositionsPostOnlyOnChangeAndRescaleFromTheRelativePosition)
+{
+    RunScale({{'P', 0, false, 0, 1},       {'R', 8192, true, 0, 514},     {'R', 8192, false, 0, 514},
+              {'P', 4096, true, 256, 514}, {'P', 4100, false, 256, 514},  {'S', 0, false, 256, 514},
+              {'P', 8191, true, 511, 514}, {'P', 8192, true, 514, 514},   {'P', 100000, false, 514, 514},
+              {'P', 4096, true, 256, 514}, {'R', 65536, true, 32, 514},  // 4096 >> 7, not 256 >> 7
+              {'P', -5, true, 0, 514}});
+    RunScale({{'F', 1000, false, 0, 1}, {'R', 8192, true, 0, 514}, {'P', 5096, true, 256, 514},
+              {'P', std::numeric_limits<int64_t>::min(), true, 0, 514}});
+}
+
+TEST(TaskbarProgress, PhasesNeverGoBackAndHoldUntilTheNextPhase)
+{
+    // scaled, max, phase -> update, value, holding; two phases of 1024.
+    const std::tuple<int64_t, int64_t, int, bool, uint64_t, bool> steps[] = {
+        {512, 1024, 0, true, 512, false},  {1024, 1024, 0, true, 1024, false},
+        {10, 1024, 0, false, 1024, true},  // a new phase not announced yet
+        {20, 1024, 1, false, 1024, true},  {512, 1024, 1, true, 1536, false},
+        {100, 1024, 1, false, 1536, false}, {1024, 0, 1, true, 2048, false},  // a max of 0 counts as 1
+    };
+    TaskbarProgress taskbar;
+    for (const auto& [scaled, max, phase, update, value, hold] : steps) {
+        const TaskbarValue v = taskbar.Next(scaled, max, phase, 2);
+        EXPECT_EQ(std::make_tuple(v.update, v.value, v.maximum, taskbar.Holding()),
+                  std::make_tuple(update, value, uint64_t(2048), hold))
+            << scaled;
+    }
+    const TaskbarValue plain = taskbar.Next(7, 10, 0, 0);
+    EXPECT_EQ(std::make_tuple(plain.update, plain.value, plain.maximum), std::make_tuple(true, uint64_t(7), uint64_t(10)));
+}
+
+TEST(LineThrottle, ShowsEvery80MsAndAsksForTheTimerOnce)
+{
+    LineThrottle throttle;
+    throttle.Reset(1000);
+    const std::tuple<int, uint32_t, LineThrottle::Action> steps[] = {
+        {0, 1000, LineThrottle::kShowNow}, {0, 1010, LineThrottle::kStartTimer}, {0, 1050, LineThrottle::kPending},
+        {1, 1050, LineThrottle::kShowNow}, {1, 1060, LineThrottle::kPending},    {0, 1080, LineThrottle::kShowNow},
+        {0, 0xFFFFFFF0u, LineThrottle::kShowNow},  // the tick count wraps
+    };
+    for (const auto& [line, now, action] : steps)
+        EXPECT_EQ(throttle.OnText(line, now), action) << line << " at " << now;
+    EXPECT_TRUE(throttle.TakePending(1));
+    EXPECT_FALSE(throttle.TakePending(1));
+    EXPECT_FALSE(throttle.TakePending(0));  // shown since it was left pending
+}
+
+TEST(InputNumber, BasesSignsAndLimits)
+{
+    const std::pair<const char*, int32_t> cases[] = {
+        {"1Fh", 31},      {"0x1F", 31},          {"31", 31},          {"-0b101", -5},        {"17o", 15},
+        {"0o17", 15},     {"101b", 5},           {"1bh", 27},         {"  +12", 12},         {"\t12abc", 12},
+        {"xyz", 0},       {"", 0},               {"0X", 0},           {"-", 0},              {"-2147483648", kMin32},
+        {"FFFFFFFFh", -1}, {"0x80000000", kMin32}, {"0x1FFFFFFFF", -1}, {"2147483648", INT32_MAX},
+        {"-99999999999999999999", kMin32},
+    };
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(ParseInputNumber(text), value) << text;
+    EXPECT_EQ(ParseInputNumber(nullptr), 0);
+}
+
+TEST(InputNumber, WidthOption)
+{
+    const std::tuple<int, int, int> cases[] = {{354, int(kInputWidthMarker + 708), 354},
+                                               {354, int(kInputWidthMarker), 0},  // a factor of 0 is ignored
+                                               {500, int(kInputWidthMarker + 354), 0},
+                                               {354, 177, 177}, {354, -177, -177}, {354, 0, 0}, {400, 177, 200},
+                                               {400, -1, -1},   {354, -100000, -353}};
+    for (const auto& [width, option, change] : cases)
+        EXPECT_EQ(InputWidthChange(width, option), change) << width << " " << option;
+}
+
+TEST(GroupedNumber, FormatAndParse)
+{
+    const std::tuple<double, int, const char*> formats[] = {
+        {1234567.891, 2, "1 234 567.89"}, {999.9999, 2, "1 000.00"}, {-1234.5, 1, "-1 234.5"}, {12.0, 0, "12"},
+        {0.5, 12, "0.500000000"},         {123456789012345.0, 0, "123 456 789 012 345"},      {-0.001, 2, "0.00"},
+        {-0.0, 0, "0"},                   {1e17, 2, "1.00e+17"},     {INFINITY, 2, "inf"},     {25, 1, "25.0"}};
+    for (const auto& [value, decimals, text] : formats)
+        EXPECT_EQ(FormatGroupedDouble(value, decimals), text) << value;
+    EXPECT_NE(FormatGroupedDouble(NAN, 1).find("nan"), std::string::npos);
+    // A NaN marks a text that must fail.
+    const std::tuple<const char*, int, double> parses[] = {
+        {"1 234,5", 2, 1234.5}, {"-12.345", 2, -12.34}, {" - 3", 0, -3}, {"12x", 0, 12},  {"abc", 0, NAN},
+        {"-", 2, NAN},          {"", 2, 0},             {"3 000 000 000", 0, 3e9},       {"99999999999999999999999", 0, 1e23},
+        {"12,5", 1, 12.5}};
+    for (const auto& [text, decimals, expected] : parses) {
+        double value = -777;
+        EXPECT_EQ(ParseGroupedDouble(text, decimals, &value), !std::isnan(expected)) << text;
+        if (!std::isnan(expected)) {
+            EXPECT_DOUBLE_EQ(value, expected) << text;
+        }
+    }
+}
+
+// The reference: days counted one by one from Monday 1 January 1900.
+TEST(DayOfWeek, MatchesACountedCalendar1900To2100)
+{
+    int weekday = 0;
+    for (int year = 1900; year <= 2100; ++year)
+        for (int month = 1; month <= 12; ++month)
+            for (int day = 1; day <= DaysInMonth(month, year); ++day, weekday = (weekday + 1) % 7)
+                ASSERT_EQ(DayOfWeek(day, month, year), weekday) << day << "." << month << "." << year;
+    EXPECT_EQ(std::make_tuple(DaysInMonth(2, 1900), DaysInMonth(2, 2000), DaysInMonth(2, 2100)), std::make_tuple(28, 29, 28));
+    for (const auto& [day, month] : {std::pair{0, 1}, {32, 1}, {1, 0}, {1, 13}, {1, 15}})
+        EXPECT_EQ(DayOfWeek(day, month, 2026), kInvalidWeekday) << day << "." << month;
+    EXPECT_STREQ(WeekdayName(DayOfWeek(0, 1, 2026), false), "?? ");
+}
+
+void ExpectDate(const DateRecord& date, const DateRecord& expected, const char* text)
+{
+    EXPECT_EQ(std::make_tuple(date.year, date.month, date.day), std::make_tuple(expected.year, expected.month, expected.day))
+        << text;
+}
+
+const DateRecord kToday = {2026, 6, 15};
+
+TEST(DateText, Parse)
+{
+    const std::tuple<const char*, int, DateRecord> cases[] = {
+        {"2026-12-24", 3, {2026, 12, 24}},      {"24.12.26", 3, {2026, 12, 24}},  {"24.12.45", 3, {1945, 12, 24}},
+        {"Do 24. Dez 2026", 3, {2026, 12, 24}}, {"12/24/2026", 3, {2026, 12, 24}}, {"24.März 2026", 3, {2026, 3, 24}},
+        {"5.6", 2, {2026, 6, 5}},               {"31", 1, {2026, 6, 31}},          {"", 0, {2026, 6, 15}},
+        {"24.September.2026", 3, {2026, 9, 24}}, {"1.2.3.4.5.6.7.8.9.10", 3, {2003, 2, 1}}};
+    for (const auto& [text, parts, expected] : cases) {
+        DateRecord date{};
+        EXPECT_EQ(ParseDate(text, &date, kToday), parts) << text;
+        ExpectDate(date, expected, text);
+    }
+}
+
+TEST(DateText, FormatParsesBackInEveryMonthLanguageAndWeekdaySetting)
+{
+    char text[64];
+    EXPECT_EQ(FormatDate(text, sizeof text, {2026, 12, 24}, kDateWeekday), 14);
+    EXPECT_STREQ(text, "Do 24.Dez.2026");
+    FormatDate(text, sizeof text, {2026, 12, 24}, kDateWeekday | kDateEnglish);
+    EXPECT_STREQ(text, "Th 24.Dec.2026");
+    for (int flags = 0; flags < 4; ++flags)
+        for (uint16_t month = 1; month <= 12; ++month) {
+            FormatDate(text, sizeof text, {2031, month, 9}, flags);
+            DateRecord back{};
+            EXPECT_EQ(ParseDate(text, &back, kToday), 3) << text;
+            ExpectDate(back, {2031, month, 9}, text);
+        }
+    EXPECT_EQ(FormatDate(text, 5, {2026, 12, 24}, 0), 4);  // cut to the buffer
+    EXPECT_STREQ(text, "24.D");
+}
+
+TEST(DateText, MonthNamesAndTokens)
+{
+    const std::pair<const char*, int> names[] = {{"M", 5},     {"Ju", 7},  {"mär", 3},  {"mar", 3}, {"  okt", 10},
+                                                 {"Oct", 10}, {"Dez", 12}, {"xy", 0}, {"", 0}};
+    for (const auto& [text, month] : names)
+        EXPECT_EQ(ParseMonthName(text), month) << text;
+    char tokens[24];
+    EXPECT_EQ(SplitDateTokens("September 24122026 7", tokens, sizeof tokens), 3);
+    EXPECT_EQ(std::make_tuple(std::string(tokens), std::string(tokens + 8), std::string(tokens + 16)),
+              std::make_tuple("Septemb", "2412202", "7"));
+    EXPECT_EQ(SplitDateTokens("1 2 3 4", tokens, sizeof tokens - 1), 2);  // no room for a third slot
+}
+
+TEST(TimeText, FormatAndParse)
+{
+    char text[16];
+    EXPECT_EQ(FormatTime(text, sizeof text, {7, 5, 9}, false), 8);
+    EXPECT_STREQ(text, "07:05:09");
+    EXPECT_EQ(FormatTime(text, sizeof text, {7, 5, 9}, true), 5);
+    EXPECT_STREQ(text, "07:05");
+    EXPECT_EQ(FormatTime(text, 5, {7, 5, 9}, true), 0);
+    const std::tuple<const char*, int, int, TimeRecord> cases[] = {
+        {"25:61:61", 3, 3, {1, 1, 1}}, {"7:5", 3, 2, {7, 5, 15}}, {"", 3, 0, {13, 14, 15}}, {"8:9:10", 2, 2, {8, 9, 15}}};
+    for (const auto& [input, parts, read, expected] : cases) {
+        TimeRecord time{};
+        EXPECT_EQ(ParseTime(input, &time, parts, {13, 14, 15}), read) << input;
+        EXPECT_EQ(std::make_tuple(time.hour, time.minute, time.second),
+                  std::make_tuple(expected.hour, expected.minute, expected.second))
+            << input;
+    }
+}
+
+TEST(TimeValue, LocalTimesFrom1970Only)
+{
+    CTime time;
+    ASSERT_TRUE(CTime::FromLocal(2026, 7, 1, 13, 14, 15, &time));
+    EXPECT_EQ(std::make_tuple(time.GetYear(), time.GetMonth(), time.GetDay(), time.GetHour(), time.GetSecond(),
+                              time.GetDayOfWeek()),
+              std::make_tuple(2026, 7, 1, 13, 15, 4));
+    const CTime kept = time;
+    EXPECT_FALSE(CTime::FromLocal(1945, 12, 24, 0, 0, 0, &time) || CTime::FromLocal(2026, 13, 1, 0, 0, 0, &time));
+    EXPECT_TRUE(time == kept);
+}
+
+}  // namespace

@@ -1,0 +1,313 @@
+// The progress dialog under Wine: scripted workers drive it while checks run
+// on the dialog's thread; a message hook counts the requests.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "tests/winharness/modal_driver.h"
+#include "tests/winharness/screenshot.h"
+#include "ui/dialogs/input_dlg.h"
+#include "ui/dialogs/progress_dlg.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+namespace {
+
+using winharness::ModalDriver;
+
+constexpr DWORD kWaitMs = 5000;
+typedef std::function<bool()> Meet;  // the worker waits there for the next check
+typedef std::function<void(HWND dialog, ModalDriver& d)> Check;
+
+// Runs the dialog; the worker's n-th Meet() lets check n run on the dialog's
+// thread one tick later, when the requests posted before it are handled
+// (posted messages come before timer ticks). Plain driver steps follow.
+INT_PTR RunScript(CProgressDlg& dialog, std::function<void(CProgressDlg*, const Meet&)> work,
+                  std::vector<Check> checks, std::vector<ModalDriver::Step> steps = {})
+{
+    // Shared with the worker, which may outlive this call (a dialog ended
+    // from outside keeps its worker until the dialog object goes).
+    struct Script {
+        HANDLE ready = CreateEventA(nullptr, FALSE, FALSE, nullptr), go = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        std::function<void(CProgressDlg*, const Meet&)> work;
+        ~Script() { CloseHandle(ready), CloseHandle(go); }
+    };
+    const auto shared = std::make_shared<Script>();
+    Script& script = *shared;
+    script.work = std::move(work);
+    dialog.SetThreadProc(
+        [](CProgressDlg* d) -> UINT {
+            const std::unique_ptr<std::shared_ptr<Script>> owned(reinterpret_cast<std::shared_ptr<Script>*>(d->m_dwArgs[0]));
+            const std::shared_ptr<Script> s = *owned;
+            s->work(d, [&s] { return SignalObjectAndWait(s->ready, s->go, kWaitMs, FALSE) == WAIT_OBJECT_0; });
+            return 0;
+        },
+        reinterpret_cast<DWORD_PTR>(new std::shared_ptr<Script>(shared)));
+    ModalDriver driver;
+    for (Check& check : checks) {
+        auto seen = std::make_shared<bool>(false);
+        driver.Then([&script, check, seen](ModalDriver& d) {
+            if (!*seen)
+                return (*seen = WaitForSingleObject(script.ready, 0) == WAIT_OBJECT_0), false;
+            check(d.Dialogs().front(), d);
+            SetEvent(script.go);
+            return true;
+        });
+    }
+    for (ModalDriver::Step& step : steps)
+        driver.Then(step);
+    INT_PTR result = 0;
+    driver.Run([&] { result = dialog.DoModal(); });
+    return result;
+}
+
+struct Shown {
+    int pos, max, lines, height, cancelTop, barTop;
+    std::string text[kProgressLines];
+    bool cancelEnabled, marqueeStyle, subclassed;
+};
+
+int TopIn(HWND dialog, HWND item)
+{
+    RECT a, b;
+    GetWindowRect(dialog, &a);
+    GetWindowRect(item, &b);
+    return b.top - a.top;
+}
+
+Shown Read(HWND dialog)
+{
+    const HWND bar = GetDlgItem(dialog, kProgressBarId);
+    Shown s{};
+    s.pos = int(SendMessageA(bar, PBM_GETPOS, 0, 0));
+    s.max = int(SendMessageA(bar, PBM_GETRANGE, FALSE, 0));
+    s.cancelTop = TopIn(dialog, GetDlgItem(dialog, IDCANCEL));
+    s.barTop = TopIn(dialog, bar);
+    for (; s.lines < kProgressLines && GetDlgItem(dialog, kProgressLineId + s.lines); ++s.lines)
+        s.text[s.lines] = std::string(GetControlText(GetDlgItem(dialog, kProgressLineId + s.lines)));
+    RECT rect;
+    GetWindowRect(dialog, &rect);
+    s.height = rect.bottom - rect.top;
+    s.cancelEnabled = IsWindowEnabled(GetDlgItem(dialog, IDCANCEL));
+    s.marqueeStyle = GetWindowLongA(bar, GWL_STYLE) & PBS_MARQUEE;
+    WNDCLASSA info{};
+    GetClassInfoA(nullptr, PROGRESS_CLASSA, &info);
+    s.subclassed = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(bar, GWLP_WNDPROC)) != info.lpfnWndProc;
+    return s;
+}
+
+std::vector<std::string> g_taskbarCalls;
+int g_taskbarsMade = 0;
+DWORD g_dialogThread = 0;
+// Records what the dialog asks of the taskbar, and any call off the dialog's thread.
+struct FakeTaskbar : ProgressTaskbar {
+    void Record(std::string call) { g_taskbarCalls.push_back(GetCurrentThreadId() == g_dialogThread ? call : "thread!"); }
+    void SetState(HWND, int flags) override { Record("state " + std::to_string(flags)); }
+    void SetValue(HWND, uint64_t done, uint64_t total) override { Record(std::to_string(done) + "/" + std::to_string(total)); }
+};
+
+class ProgressDialog : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_taskbarCalls.clear();
+        g_taskbarsMade = 0;
+        g_dialogThread = GetCurrentThreadId();
+        SetProgressTaskbarFactory([]() -> ProgressTaskbar* { return ++g_taskbarsMade, new FakeTaskbar; });
+        SetProgressMarqueeSupport(-1);
+    }
+    void TearDown() override { SetProgressTaskbarFactory(nullptr), SetProgressMarqueeSupport(-1); }
+    CProgressDlg dialog;
+};
+
+class ProgressScript : public ProgressDialog, public testing::WithParamInterface<int> {};
+
+TEST_P(ProgressScript, TextsLinesPositionsRescaleAndMarquee)
+{
+    const bool native = GetParam();
+    SetProgressMarqueeSupport(native);
+    dialog.SetText(1, "vor dem Öffnen");  // two lines from the start
+    std::vector<Shown> shown;
+    auto read = [&](HWND top, ModalDriver&) { shown.push_back(Read(top)); };
+    bool highlight = false;
+    auto marquee = [&](HWND top, ModalDriver&) {
+        shown.push_back(Read(top));
+        winharness::Screenshot shot;
+        const uint32_t c = GetSysColor(COLOR_HIGHLIGHT);
+        if (winharness::CaptureWindow(GetDlgItem(top, kProgressBarId), &shot))
+            for (uint32_t pixel : shot.pixels)
+                highlight |= pixel == ((c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF));
+    };
+    const INT_PTR result = RunScript(dialog,
+        [](CProgressDlg* d, const Meet& meet) {
+            d->SetRange(8192);
+            d->SetPos(4096);
+            d->SetText(0, "Spuren werden gesucht");
+            meet() && (d->SetText(3, "Vierte"), meet()) && (d->SetRange(65536), meet()) &&
+                (d->SetMarquee(200), meet()) && (d->SetMarquee(0), meet());
+        },
+        {read, read, read, marquee, read});
+    ASSERT_EQ(shown.size(), 5u);
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(std::make_tuple(shown[0].lines, shown[0].text[0], shown[0].text[1], shown[0].pos, shown[0].max),
+              std::make_tuple(2, "Spuren werden gesucht", "vor dem Öffnen", 256, 514));
+    // Two more lines: the dialog grows, Cancel and the bar move down as much.
+    const int grow = shown[1].height - shown[0].height;
+    EXPECT_GT(grow, 0);
+    EXPECT_EQ(std::make_tuple(shown[1].lines, shown[1].text[3], shown[1].cancelTop, shown[1].barTop),
+              std::make_tuple(4, "Vierte", shown[0].cancelTop + grow, shown[0].barTop + grow));
+    EXPECT_EQ(shown[2].pos, 32);  // 4096 >> 7, not 256 >> 7
+    EXPECT_EQ(std::make_tuple(shown[3].max, shown[3].marqueeStyle, shown[3].subclassed, highlight),
+              std::make_tuple(100, native, !native, !native));  // the emulated band is painted
+    // Marquee off: the range and the position come back.
+    EXPECT_EQ(std::make_tuple(shown[4].max, shown[4].pos, shown[4].marqueeStyle, shown[4].subclassed),
+              std::make_tuple(514, 32, false, false));
+}
+INSTANTIATE_TEST_SUITE_P(Marquee, ProgressScript, testing::Values(0, 1));
+
+std::map<int, int> g_requests;
+LRESULT CALLBACK CountRequests(int code, WPARAM wParam, LPARAM lParam)
+{
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == WM_COMMAND && msg->wParam == kProgressRequest)
+        ++g_requests[int(msg->lParam & 0xFF)];
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(ProgressDialog, RequestsDoNotFloodTheQueue)
+{
+    g_requests.clear();
+    const HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, &CountRequests, nullptr, GetCurrentThreadId());
+    DWORD burstMs = 0;
+    std::string last;
+    RunScript(dialog,
+        [&](CProgressDlg* d, const Meet& meet) {
+            d->SetRange(8192);
+            for (int i = 0; i <= 8192; ++i)
+                d->SetPos(i);
+            const DWORD start = GetTickCount();
+            for (int i = 0; i < 300; ++i)
+                d->SetText(0, ("Datei " + std::to_string(i)).c_str());
+            burstMs = GetTickCount() - start;
+            meet();
+            Sleep(150);  // the 50 ms timer shows the last text
+            meet();
+        },
+        {[](HWND, ModalDriver&) {}, [&](HWND top, ModalDriver&) { last = Read(top).text[0]; }});
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(last, "Datei 299");
+    EXPECT_EQ(g_requests[kShowPos], 512);  // scaled 1..511, then the full bar
+    EXPECT_EQ(g_requests[kSetBarRange], 1);
+    EXPECT_LE(g_requests[kShowLine], 2 + int(burstMs / LineThrottle::kShowIntervalMs));
+    EXPECT_LE(g_requests[kLinePending], 1);
+}
+
+int g_cancelCalls = 0;
+
+TEST_F(ProgressDialog, CancelCallsTheProcedureOnceAndEndsWhenTheWorkerReturns)
+{
+    g_cancelCalls = 0;
+    std::atomic<bool> returned{false};
+    dialog.SetCancelProc([](DWORD_PTR argument) { g_cancelCalls += int(argument); }, 1);
+    bool cancelEnabled = true;
+    const INT_PTR result = RunScript(dialog,
+        [&](CProgressDlg* d, const Meet& meet) {
+            meet();
+            for (const DWORD start = GetTickCount(); !d->m_bCancelled && GetTickCount() - start < kWaitMs;)
+                Sleep(5);
+            meet();
+            Sleep(200);
+            returned = true;
+        },
+        {[](HWND, ModalDriver& d) { d.Post(IDCANCEL), d.Post(IDCANCEL); },
+         [&](HWND top, ModalDriver&) { cancelEnabled = Read(top).cancelEnabled; }});
+    EXPECT_EQ(std::make_tuple(result, returned.load(), g_cancelCalls, cancelEnabled),
+              std::make_tuple(INT_PTR(IDCANCEL), true, 1, false));
+}
+
+TEST_F(ProgressDialog, WorkerAsksAMessageBoxAndADialogOnTheDialogsThread)
+{
+    int boxAnswer = 0;
+    INT_PTR inputAnswer = 0;
+    CInputDlg input;
+    std::string boxText;
+    std::vector<std::string> callsDuringBox;
+    auto nested = [](ModalDriver& d, size_t index) {
+        return d.Dialogs().size() > index && IsWindowVisible(d.Dialogs()[index]) ? d.Dialogs()[index] : nullptr;
+    };
+    const INT_PTR result = RunScript(dialog,
+        [&](CProgressDlg* d, const Meet&) {
+            d->SetRange(10);
+            d->SetPos(5);
+            boxAnswer = d->MessageBoxFromThread("Datei überschreiben?", "Frage", MB_YESNO | MB_ICONHAND);
+            inputAnswer = d->DoModalFromThread(&input);
+        },
+        {},
+        {[&](ModalDriver& d) {
+             const HWND box = nested(d, 1);
+             boxText = box ? std::string(GetControlText(GetDlgItem(box, 0xFFFF))) : "";
+             callsDuringBox = g_taskbarCalls;
+             return box && PostMessageA(box, WM_COMMAND, IDYES, 0);
+         },
+         [&](ModalDriver& d) {
+             const HWND box = nested(d, 2);
+             return box && SetDlgItemTextA(box, kInputEditId, "Antwort") && d.Post(IDOK);
+         }});
+    EXPECT_EQ(std::make_tuple(result, boxText, boxAnswer, inputAnswer, std::string(input.GetText())),
+              std::make_tuple(INT_PTR(IDOK), "Datei überschreiben?", IDYES, INT_PTR(IDOK), "Antwort"));
+    // Error while an MB_ICONHAND box is open, no progress at the end; one
+    // taskbar object, made on the dialog's thread.
+    EXPECT_EQ(callsDuringBox, (std::vector<std::string>{"state 2", "5/10", "state 4"}));
+    EXPECT_EQ(std::make_tuple(g_taskbarCalls.back(), g_taskbarsMade), std::make_tuple("state 0", 1));
+}
+
+TEST_F(ProgressDialog, WorkerAskingAfterTheWindowIsGoneGetsCancelAtOnce)
+{
+    int boxAnswer = 0;
+    INT_PTR inputAnswer = 0;
+    std::atomic<bool> workerDone{false};
+    {
+        CProgressDlg doomed;
+        CInputDlg input;
+        EXPECT_EQ(RunScript(doomed,
+                      [&](CProgressDlg* d, const Meet& meet) {
+                          meet();
+                          boxAnswer = d->MessageBoxFromThread("zu spät", "Frage", MB_OK);
+                          inputAnswer = d->DoModalFromThread(&input);
+                          workerDone = true;
+                      },
+                      {[](HWND top, ModalDriver&) { EndDialog(top, IDABORT); }}),
+                  IDABORT);
+    }  // the destructor lets the worker go on and waits for it
+    EXPECT_EQ(std::make_tuple(workerDone.load(), boxAnswer, inputAnswer), std::make_tuple(true, IDCANCEL, INT_PTR(-1)));
+}
+
+// Also: a taskbar that cannot be made is tried once in the process, and the
+// bar works without it.
+TEST_F(ProgressDialog, ManyRunsEndCleanlyWithoutLeakingHandles)
+{
+    SetProgressTaskbarFactory([]() -> ProgressTaskbar* { return ++g_taskbarsMade, nullptr; });
+    DWORD before = 0, after = 0;
+    CoInitialize(nullptr);  // the program's own COM, which the dialogs must leave alone
+    for (int i = 0; i < 30; ++i) {
+        if (i == 5)
+            GetProcessHandleCount(GetCurrentProcess(), &before);
+        CProgressDlg run;
+        run.SetThreadProc([](CProgressDlg* d) -> UINT { return d->SetRange(100), d->SetPos(50), 5; });
+        ASSERT_EQ(run.DoModal(), IDOK) << i;
+        EXPECT_EQ(run.m_nThreadResult, 5);
+    }
+    GetProcessHandleCount(GetCurrentProcess(), &after);
+    EXPECT_LE(after, before + 2);
+    EXPECT_EQ(CoInitialize(nullptr), S_FALSE);  // still initialised
+    CoUninitialize(), CoUninitialize();
+    EXPECT_EQ(std::make_tuple(g_taskbarsMade, g_taskbarCalls.empty()), std::make_tuple(1, true));
+}
+
+}  // namespace

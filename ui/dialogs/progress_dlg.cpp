@@ -1,0 +1,352 @@
+// The progress dialog's set-up, lifetime and the worker's side.
+#include "ui/dialogs/progress_dlg.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "text/text_services.h"
+
+namespace {
+
+constexpr LONG kSemaphoreMaximum = 2130706432;
+// Given back at teardown so no waiter (the worker, a second request) can
+// stay blocked: far more than any number of waits.
+constexpr LONG kTeardownRelease = 1000000;
+constexpr DWORD kRetryPostMs = 20;
+constexpr UINT kWorkerStack = 0x20000;
+constexpr int kMarqueeIntervalMask = 0xFFF;  // request 9 carries 12 bits per interval
+
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+const DialogItem kItems[] = {
+    {"BUTTON", IDCANCEL, kChild | WS_TABSTOP, 135, 45, 50, 14, "Abbrechen", 0},
+    {"msctls_progress32", kProgressBarId, kChild | WS_BORDER, 35, 30, 280, 9, "", 0},
+    {"STATIC", kProgressLineId, kChild | SS_NOPREFIX, 40, 15, 275, 8, "", 0},
+    {"STATIC", kProgressIconId, kChild | SS_ICON, 5, 15, 20, 20, MAKEINTRESOURCEA(128), 0},
+};
+constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+
+}  // namespace
+
+CProgressDlg::CProgressDlg(CWnd* parent) : m_answer(1, kSemaphoreMaximum)
+{
+    SetTemplate(MakeDialogLayout(kDialogStyle, 327, 71, "Dialog", kItems), parent);
+    m_answer.Lock();  // starts at 0: the first wait blocks until an answer
+}
+
+CProgressDlg::~CProgressDlg()
+{
+    m_ended = true;
+    m_target = nullptr;
+    m_answer.Unlock(kTeardownRelease);
+    if (m_thread)
+        m_thread->Wait();
+    ReleaseTaskbar();
+}
+
+bool CProgressDlg::Post(int command, LPARAM lParam) const
+{
+    const HWND target = m_target;
+    return target && !m_ended && ::PostMessageA(target, WM_COMMAND, WPARAM(command), lParam);
+}
+
+void CProgressDlg::PostRequest(ProgressRequest code, int value) const
+{
+    Post(kProgressRequest, LPARAM(value) << 8 | LPARAM(code));
+}
+
+UINT CProgressDlg::ThreadBody(void* raw)
+{
+    CProgressDlg* self = static_cast<CProgressDlg*>(raw);
+    int result = -1;
+    if (self->m_threadProc)
+        result = int(self->m_threadProc(self));
+    self->m_nThreadResult = result;
+    // The end must arrive, or the dialog never closes: post again while the
+    // queue is full, until it is taken or the window is gone.
+    for (;;) {
+        const HWND target = self->m_target;
+        if (!target || !IsWindow(target) || ::PostMessageA(target, WM_COMMAND, kProgressEnded, 0))
+            break;
+        Sleep(kRetryPostMs);
+    }
+    self->m_running = false;
+    return UINT(result);
+}
+
+void CProgressDlg::SetRange(int64_t total)
+{
+    if (m_nMarquee)
+        return;
+    bool changed;
+    {
+        CSingleLock lock(&m_lock, true);
+        changed = m_scale.SetRange(total);
+    }
+    if (changed)
+        PostRequest(kSetBarRange);
+}
+
+void CProgressDlg::SetRangeFromTo(int64_t start, int64_t end)
+{
+    if (m_nMarquee)
+        return;
+    int64_t total;
+    if (__builtin_sub_overflow(end, start, &total))
+        total = end < start ? 0 : INT64_MAX;
+    {
+        CSingleLock lock(&m_lock, true);
+        m_scale.SetStart(start);
+    }
+    SetRange(total);
+}
+
+void CProgressDlg::SetPos(int64_t position)
+{
+    bool changed;
+    {
+        CSingleLock lock(&m_lock, true);
+        changed = m_scale.SetPos(position);
+    }
+    if (changed)
+        PostRequest(kShowPos);
+}
+
+void CProgressDlg::StepPos()
+{
+    bool changed;
+    {
+        CSingleLock lock(&m_lock, true);
+        changed = m_scale.StepPos();
+    }
+    if (changed)
+        PostRequest(kShowPos);
+}
+
+void CProgressDlg::StepIt()
+{
+    PostRequest(kStepBar);
+}
+
+void CProgressDlg::SetText(int line, const char* text)
+{
+    if (line < 0 || line >= kProgressLines)
+        return;
+    if (line > 0 && line >= m_shownLines)
+        RequestLines(line + 1);
+    {
+        CSingleLock lock(&m_lock, true);
+        const char* value = text ? text : "";
+        if (std::strncmp(m_lines[line], value, kProgressLineSize - 1) == 0)
+            return;
+        StrCopyBoundedA(m_lines[line], value, kProgressLineSize);
+    }
+    PostLine(line);
+}
+
+void CProgressDlg::PostLine(int line)
+{
+    if (!m_target)
+        return;  // shown when the dialog opens
+    switch (m_throttle.OnText(line, GetTickCount())) {
+    case LineThrottle::kShowNow: PostRequest(kShowLine, line); break;
+    case LineThrottle::kStartTimer: PostRequest(kLinePending, line); break;
+    case LineThrottle::kPending: break;
+    }
+}
+
+void CProgressDlg::RequestLines(int count)
+{
+    count = count < 1 ? 1 : count > kProgressLines ? kProgressLines : count;
+    if (!m_target) {
+        CSingleLock lock(&m_lock, true);
+        if (count > m_initialLines)
+            m_initialLines = count;
+        return;
+    }
+    if (count != m_shownLines)
+        PostRequest(kLineCount, count);
+}
+
+void CProgressDlg::SetTitle(const char* title)
+{
+    m_strTitle = title;
+}
+
+void CProgressDlg::SetMarquee(int interval)
+{
+    interval = interval < 0 ? 0 : interval > kMarqueeIntervalMask ? kMarqueeIntervalMask : interval;
+    const int old = m_nMarquee.exchange(interval);
+    if (old != interval)
+        PostRequest(kMarqueeSwitch, (old & kMarqueeIntervalMask) << 12 | interval);
+}
+
+void CProgressDlg::SetThreadProc(ProgressThreadProc proc, DWORD_PTR a0, DWORD_PTR a1, DWORD_PTR a2, DWORD_PTR a3,
+                                 DWORD_PTR a4)
+{
+    m_threadProc = proc;
+    const DWORD_PTR args[5] = {a0, a1, a2, a3, a4};
+    std::memcpy(m_dwArgs, args, sizeof args);
+}
+
+void CProgressDlg::SetTimerProc(ProgressProc proc, UINT interval, DWORD_PTR argument)
+{
+    {
+        CSingleLock lock(&m_lock, true);
+        m_timerProc = proc;
+        m_timerInterval = interval;
+        m_timerArgument = argument;
+    }
+    PostRequest(kProcTimer);
+}
+
+void CProgressDlg::SetCancelProc(ProgressProc proc, DWORD_PTR argument)
+{
+    CSingleLock lock(&m_lock, true);
+    m_cancelProc = proc;
+    m_cancelArgument = argument;
+}
+
+void CProgressDlg::SetPollSource(int mode, UINT interval, void* positionSource, void* totalSource)
+{
+    {
+        CSingleLock lock(&m_lock, true);
+        m_pollMode = mode >= kPollStop && mode <= kPollPointers64 ? mode : kPollStop;
+        m_pollInterval = interval;
+        m_pollPosition = positionSource;
+        m_pollTotal = totalSource;
+    }
+    PostRequest(kPollTimer);
+}
+
+void CProgressDlg::Cancel()
+{
+    m_bCancelled = 1;
+    Post(IDCANCEL, 0);
+}
+
+int CProgressDlg::MessageBoxFromThread(const char* text, const char* caption, UINT type)
+{
+    {
+        CSingleLock lock(&m_lock, true);
+        m_request = Request{text, caption, type, nullptr, 0, false};
+    }
+    return int(AwaitAnswer(kProgressMessageBox, IDCANCEL));
+}
+
+INT_PTR CProgressDlg::DoModalFromThread(CDialog* dialog)
+{
+    if (!dialog)
+        return -1;
+    {
+        CSingleLock lock(&m_lock, true);
+        m_request = Request{nullptr, nullptr, 0, dialog, 0, false};
+    }
+    return AwaitAnswer(kProgressRunDialog, -1);
+}
+
+INT_PTR CProgressDlg::AwaitAnswer(int command, INT_PTR unanswered)
+{
+    // A dialog that is gone or ending answers at once; teardown releases
+    // every waiter without an answer.
+    if (!Post(command, 0))
+        return unanswered;
+    m_answer.Lock();
+    CSingleLock lock(&m_lock, true);
+    return m_request.answered ? m_request.answer : unanswered;
+}
+
+INT_PTR CProgressDlg::DoModal()
+{
+    m_ended = false;
+    // The bar's window class.
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&classes);
+    const INT_PTR result = CDialog::DoModal();
+    m_ended = true;
+    m_target = nullptr;
+    ReleaseTaskbar();
+    return result;
+}
+
+BOOL CProgressDlg::OnInitDialog()
+{
+    m_throttle.Reset(GetTickCount());
+    m_bTextTimer = false;
+    m_ended = false;
+    m_taskbarProgress.Reset();
+    m_shownLines = 1;
+    PlaceAtLastRect();
+
+    const HWND line = ::GetDlgItem(m_hWnd, kProgressLineId);
+    RECT rect;
+    ::GetWindowRect(line, &rect);
+    m_lineHeight = rect.bottom - rect.top + 2;
+    m_lineWidth = rect.right - rect.left;
+
+    int initial;
+    {
+        CSingleLock lock(&m_lock, true);
+        initial = m_initialLines;
+    }
+    SetLineCount(initial);
+    CDialog::OnInitDialog();
+
+    if (m_nIconId) {
+        m_hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIconId));
+        if (m_hIcon)
+            SendDlgItemMessageA(m_hWnd, kProgressIconId, STM_SETICON, WPARAM(m_hIcon), 0);
+    }
+    if (m_bNoCancel)
+        ::ShowWindow(::GetDlgItem(m_hWnd, IDCANCEL), SW_HIDE);
+    if (!m_strTitle.IsEmpty())
+        SetWindowText(m_strTitle);
+
+    {
+        CSingleLock lock(&m_lock, true);
+        m_scale.ResetPosition();
+    }
+    SetBarRange();
+    if (m_nMarquee)
+        SwitchMarquee(-1, m_nMarquee);
+    ShowLine(0);
+
+    m_target = m_hWnd;
+    HandleRequest(kProcTimer, 0);
+    HandleRequest(kPollTimer, 0);
+
+    // Set before the thread exists, so a started worker never reads as not running.
+    m_running = true;
+    m_thread.reset(AfxBeginThread(&ThreadBody, this, m_nPriority, kWorkerStack));
+    if (!m_thread) {
+        m_running = false;
+        m_ended = true;
+        m_target = nullptr;
+        EndDialog(-1);
+        return TRUE;
+    }
+    if (m_nShowDelay) {
+        ::GetWindowRect(m_hWnd, &m_delayedRect);
+        EnableWindow(FALSE);
+        SetCursor(LoadCursor(nullptr, IDC_WAIT));
+        SetTimer(kProgressDelayedShowTimer, m_nShowDelay);
+        ::SetWindowPos(m_hWnd, nullptr, 28672, 28672, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return TRUE;
+}
+
+void CProgressDlg::OnCancel()
+{
+    ProgressProc proc;
+    DWORD_PTR argument;
+    {
+        CSingleLock lock(&m_lock, true);
+        proc = m_cancelCalled ? nullptr : m_cancelProc;
+        argument = m_cancelArgument;
+        m_cancelCalled = true;
+    }
+    if (proc)
+        proc(argument);
+    m_bCancelled = 1;
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDCANCEL), FALSE);
+}
