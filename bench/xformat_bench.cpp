@@ -111,8 +111,11 @@ void BM_PnmWrite(benchmark::State& state)
     MakeImage(image, kPnmSide, 0);
     const std::string path = TempPath("xformat_bench_out.ppm");
     for (auto _ : state) {
+        CBufferedStream stream(kFormatStreamBufferSize);
+        stream.OpenA(path.c_str(), CBufferedStream::kModeCreate, nullptr);
         CPnmWriter writer;
-        writer.SaveA(path.c_str(), image);
+        writer.Write(stream, image);
+        stream.Close();
     }
     std::filesystem::remove(path);
 }

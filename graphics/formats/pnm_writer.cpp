@@ -14,6 +14,16 @@ void WriteBytes(CBufferedStream& stream, const void* data, int64_t n)
     if (stream.Write(data, int32_t(n)) != n) throw EPnmFileWriteError();
 }
 
+// Separate buffers: the copy runs without reloads.
+void CopyBgrAsRgb(uint8_t* __restrict out, const uint8_t* __restrict bgr, size_t pixels)
+{
+    for (size_t i = 0; i < pixels * 3; i += 3) {
+        out[i] = bgr[i + 2];
+        out[i + 1] = bgr[i + 1];
+        out[i + 2] = bgr[i];
+    }
+}
+
 int Luminance(const CGraphicsImage& image, uint32_t index)
 {
     uint8_t r = 0, g = 0, b = 0;
@@ -54,12 +64,7 @@ void CPnmWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
                 out[i] = invert ? uint8_t(~row[i]) : row[i];
             out[rowBytes - 1] &= lastMask;
         } else {
-            const uint8_t* bgr = image.m_pfnRowTo24(row, &image);
-            for (size_t i = 0; i < rowBytes; i += 3) {
-                out[i] = bgr[i + 2];
-                out[i + 1] = bgr[i + 1];
-                out[i + 2] = bgr[i];
-            }
+            CopyBgrAsRgb(out.data(), image.m_pfnRowTo24(row, &image), size_t(width));
         }
         WriteBytes(stream, out.data(), int64_t(rowBytes));
     }

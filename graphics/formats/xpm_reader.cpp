@@ -198,6 +198,7 @@ public:
             m_hashed.emplace(key, uint16_t(index + 1));
         }
     }
+    int KeyLength() const { return m_keyLength; }
     // index + 1, 0 for no colour.
     uint32_t Find(const char* p) const
     {
@@ -238,6 +239,38 @@ void ReadPreamble(CXpmScanner& in)
     ++in.m_pos;
 }
 
+// The pixel rows from row y on; y is the row being read when this throws.
+void ReadRows(CXpmScanner& in, CGraphicsImage& image, const CKeyTable& keys, const std::vector<uint32_t>& colours,
+              CFormatInfo& info, int64_t& y)
+{
+    const int64_t width = image.m_nWidth, height = image.m_nHeight;
+    const bool palette = image.m_nBitCount == 8;
+    const int k = keys.KeyLength();
+    for (; y < height; ++y) {
+        if (!in.NextContentLine()) Fail(kReadError);
+        if (in.Here() != '"') Fail("Fehler in der Datei");
+        const char* p = in.m_line.data() + in.m_pos + 1;
+        const char* end = in.m_line.data() + in.m_line.size();
+        uint8_t* row = image.RowAt(int(y));
+        int64_t x = 0;
+        for (; x < width && end - p >= k; ++x, p += k) {
+            const uint32_t found = keys.Find(p);
+            if (!found) break;
+            if (palette) {
+                row[x] = uint8_t(found - 1);
+            } else {
+                const uint32_t colour = colours[found - 1];
+                row[3 * x] = uint8_t(colour);
+                row[3 * x + 1] = uint8_t(colour >> 8);
+                row[3 * x + 2] = uint8_t(colour >> 16);
+            }
+        }
+        // A row that ends early is 0 from there on.
+        std::memset(row + x * (palette ? 1 : 3), 0, size_t(image.m_nStride - x * (palette ? 1 : 3)));
+        ReportFormatProgress(info, int(y * 99 / height));
+    }
+}
+
 }  // namespace
 
 void CXpmReader::LoadW(const WCHAR* path, CGraphicsImage& image)
@@ -276,30 +309,20 @@ void CXpmReader::Read(CBufferedStream& stream, CGraphicsImage& image)
     }
 
     const bool palette = count <= 256;
-    if (!image.Create(palette ? 8 : 24, uint32_t(width), uint32_t(height), 0)) ThrowCreateError(image.m_nError);
+    if (!image.Create(palette ? 8 : 24, uint32_t(width), uint32_t(height), CGraphicsImage::NO_FILL))
+        ThrowCreateError(image.m_nError);
     if (palette)
         for (size_t i = 0; i < m_colours.size(); ++i)
             image.SetPaletteEntry(uint32_t(i), m_colours[i]);
 
-    for (int64_t y = 0; y < height; ++y) {
-        if (!in.NextContentLine()) Fail(kReadError);
-        if (in.Here() != '"') Fail("Fehler in der Datei");
-        const char* p = in.m_line.data() + in.m_pos + 1;
-        const char* end = in.m_line.data() + in.m_line.size();
-        uint8_t* row = image.RowAt(int(y));
-        for (int64_t x = 0; x < width && end - p >= k; ++x, p += k) {
-            const uint32_t found = keys.Find(p);
-            if (!found) break;
-            if (palette) {
-                row[x] = uint8_t(found - 1);
-            } else {
-                const uint32_t colour = m_colours[found - 1];
-                row[3 * x] = uint8_t(colour);
-                row[3 * x + 1] = uint8_t(colour >> 8);
-                row[3 * x + 2] = uint8_t(colour >> 16);
-            }
-        }
-        Progress(int(y * 99 / height));
+    int64_t y = 0;
+    try {
+        ReadRows(in, image, keys, m_colours, m_info, y);
+    } catch (...) {
+        // Rows never reached are 0, as the image was made without a fill.
+        for (; y < height; ++y) std::memset(image.RowAt(int(y)), 0, image.m_nStride);
+        throw;
     }
     Progress(100);
 }
+
