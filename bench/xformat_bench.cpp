@@ -63,16 +63,17 @@ const std::string& PnmFile()
     return FileOf<CPnmWriter>("xformat_bench.ppm", kPnmSide, 0);
 }
 
-void BM_PnmRead(benchmark::State& state)
+// Our reader loading the file by path.
+template <class Reader>
+void BM_Load(benchmark::State& state, const std::string& (*file)())
 {
-    PnmFile();
+    const std::string& path = file();
     for (auto _ : state) {
         CGraphicsImage image;
-        CPnmReader reader;
-        reader.LoadA(PnmFile().c_str(), image);
+        Reader reader;
+        reader.LoadA(path.c_str(), image);
         benchmark::DoNotOptimize(image.m_pBits);
     }
-    state.SetBytesProcessed(state.iterations() * int64_t(kPnmSide) * kPnmSide * 3);
 }
 
 void BM_PnmReadNetpbm(benchmark::State& state)
@@ -141,17 +142,6 @@ const std::string& XpmFile()
     return FileOf<CXpmWriter>("xformat_bench.xpm", kXpmSide, kXpmColours);
 }
 
-void BM_XpmRead(benchmark::State& state)
-{
-    XpmFile();
-    for (auto _ : state) {
-        CGraphicsImage image;
-        CXpmReader reader;
-        reader.LoadA(XpmFile().c_str(), image);
-        benchmark::DoNotOptimize(image.m_pBits);
-    }
-}
-
 void BM_XpmReadLibXpm(benchmark::State& state)
 {
     XpmFile();
@@ -166,13 +156,13 @@ void BM_XpmReadLibXpm(benchmark::State& state)
 const bool kRegistered = [] {
     pm_init("xformat_bench", 0);
     for (auto* b : {
-             benchmark::RegisterBenchmark("pnm-read-8000/ours", BM_PnmRead),
+             benchmark::RegisterBenchmark("pnm-read-8000/ours", BM_Load<CPnmReader>, PnmFile),
              benchmark::RegisterBenchmark("pnm-read-8000/peer", BM_PnmReadNetpbm),
-             benchmark::RegisterBenchmark("pnm-read-8000-vs-stream/ours", BM_PnmRead),
+             benchmark::RegisterBenchmark("pnm-read-8000-vs-stream/ours", BM_Load<CPnmReader>, PnmFile),
              benchmark::RegisterBenchmark("pnm-read-8000-vs-stream/peer", BM_PlainStreamRead),
              benchmark::RegisterBenchmark("pnm-write-8000-vs-stream/ours", BM_PnmWrite),
              benchmark::RegisterBenchmark("pnm-write-8000-vs-stream/peer", BM_PlainStreamWrite),
-             benchmark::RegisterBenchmark("xpm-read-2000/ours", BM_XpmRead),
+             benchmark::RegisterBenchmark("xpm-read-2000/ours", BM_Load<CXpmReader>, XpmFile),
              benchmark::RegisterBenchmark("xpm-read-2000/peer", BM_XpmReadLibXpm),
          })
         b->Unit(benchmark::kMillisecond);
