@@ -20,6 +20,7 @@ packages=(
   icoutils ghostscript dpkg-dev
   libimagequant-dev
   libmagickcore-6.q16-dev
+  x11-apps libnetpbm-dev libxpm-dev
   gcovr
   libgif-dev
   libtiff-dev
