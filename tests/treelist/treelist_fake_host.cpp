@@ -60,36 +60,6 @@ LRESULT FakeHost::Notify(NMHDR& header)
     return parent ? parent(header) : 0;
 }
 
-void FakeHost::Invalidate(const RECT* rect, bool)
-{
-    if (rect)
-        invalidated.push_back(*rect);
-    else
-        ++wholeInvalidations;
-}
-
-void FakeHost::SetScrollInfo(int bar, const SCROLLINFO& info, bool redraw)
-{
-    scroll[bar] = info;
-    ++scrollSets[bar];
-    redrawnSets[bar] += redraw;
-}
-
-bool FakeHost::GetScrollInfo(int bar, SCROLLINFO& info)
-{
-    info = scroll[bar];
-    return true;
-}
-
-void FakeHost::SetScrollPos(int bar, int pos, bool) { scroll[bar].nPos = pos; }
-
-HWND FakeHost::CreateHeader(int height)
-{
-    headerAlive = true;
-    headerHeight = height;
-    return reinterpret_cast<HWND>(uintptr_t(0x5678));
-}
-
 int FakeHost::HeaderInsertItem(int index, const HDITEMA& item)
 {
     if (failHeaderInsert || index < 0 || index > int(headerItems.size()))
@@ -130,25 +100,12 @@ bool FakeHost::HeaderGetItem(int index, HDITEMA& item)
     return true;
 }
 
-bool FakeHost::HeaderSetOrder(int count, const int* order)
-{
-    headerOrder.assign(order, order + count);
-    return true;
-}
-
 bool FakeHost::HeaderGetOrder(int count, int* order)
 {
     if (count != int(headerOrder.size()))
         return false;
     std::memcpy(order, headerOrder.data(), sizeof(int) * size_t(count));
     return true;
-}
-
-void FakeHost::SetFocus()
-{
-    ++focusRequests;
-    if (!refuseFocus && onSetFocus)
-        onSetFocus();
 }
 
 void FakeHost::SetTimer(UINT_PTR id, UINT milliseconds)
@@ -174,18 +131,6 @@ bool FakeHost::TimerRunning(UINT_PTR id, UINT* milliseconds) const
         }
     }
     return false;
-}
-
-LRESULT FakeHost::EditKeyHook(uint32_t item, uint32_t column, uint32_t key, LPARAM keyData)
-{
-    edits.push_back({EditCall::kHook, item, column, key, keyData});
-    return hookAnswer;
-}
-
-LRESULT FakeHost::StartEdit(uint32_t column, uint32_t code, LPARAM keyData)
-{
-    edits.push_back({EditCall::kStart, 0, column, code, keyData});
-    return startAnswer;
 }
 
 std::vector<UINT> FakeHost::Codes() const

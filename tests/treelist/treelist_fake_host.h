@@ -51,37 +51,74 @@ class FakeHost : public TreeListHost {
 public:
     HWND Window() override { return reinterpret_cast<HWND>(uintptr_t(0x1234)); }
     LRESULT Notify(NMHDR& header) override;
-    void Invalidate(const RECT* rect, bool erase) override;
-    void SetScrollInfo(int bar, const SCROLLINFO& info, bool redraw) override;
-    bool GetScrollInfo(int bar, SCROLLINFO& info) override;
-    void SetScrollPos(int bar, int pos, bool redraw) override;
+    void Invalidate(const RECT* rect, bool) override
+    {
+        if (rect)
+            invalidated.push_back(*rect);
+        else
+            ++wholeInvalidations;
+    }
+    void SetScrollInfo(int bar, const SCROLLINFO& info, bool redraw) override
+    {
+        scroll[bar] = info;
+        ++scrollSets[bar];
+        redrawnSets[bar] += redraw;
+    }
+    bool GetScrollInfo(int bar, SCROLLINFO& info) override
+    {
+        info = scroll[bar];
+        return true;
+    }
+    void SetScrollPos(int bar, int pos, bool) override { scroll[bar].nPos = pos; }
     DWORD TickCount() override { return now; }
     void PostDeferredUpdate() override { ++posts; }
     COLORREF SysColor(int index) override { return COLORREF(index * 0x010101); }
     int SystemMetric(int) override { return 17; }
     int TextHeight() override { return 13; }
     int MeasureText(const char*, int length, bool bold) override { return length * (bold ? 7 : 6); }
-    HWND CreateHeader(int height) override;
+    HWND CreateHeader(int height) override
+    {
+        headerAlive = true;
+        headerHeight = height;
+        return reinterpret_cast<HWND>(uintptr_t(0x5678));
+    }
     void DestroyHeader() override { headerAlive = false; headerItems.clear(); }
     void MoveHeader(int x, int, int width, int) override { headerX = x, headerWidth = width; }
     int HeaderInsertItem(int index, const HDITEMA& item) override;
     bool HeaderDeleteItem(int index) override;
     LRESULT HeaderSetItem(int index, const HDITEMA& item) override;
     bool HeaderGetItem(int index, HDITEMA& item) override;
-    bool HeaderSetOrder(int count, const int* order) override;
+    bool HeaderSetOrder(int count, const int* order) override
+    {
+        headerOrder.assign(order, order + count);
+        return true;
+    }
     bool HeaderGetOrder(int count, int* order) override;
     void HeaderSetImageList(HIMAGELIST) override {}
     void InvalidateHeader() override { ++headerInvalidations; }
     void HideTooltip() override {}
     void Released() override { ++releases; }
-    void SetFocus() override;
+    void SetFocus() override
+    {
+        ++focusRequests;
+        if (!refuseFocus && onSetFocus)
+            onSetFocus();
+    }
     void FocusParent() override { ++parentFocus; }
     bool KeyHeld(int key) override { return (key == VK_SHIFT && shift) || (key == VK_CONTROL && ctrl); }
     bool ClipboardHasText() override { return clipboardText; }
     void SetTimer(UINT_PTR id, UINT milliseconds) override;
     void KillTimer(UINT_PTR id) override;
-    LRESULT EditKeyHook(uint32_t item, uint32_t column, uint32_t key, LPARAM keyData) override;
-    LRESULT StartEdit(uint32_t column, uint32_t code, LPARAM keyData) override;
+    LRESULT EditKeyHook(uint32_t item, uint32_t column, uint32_t key, LPARAM keyData) override
+    {
+        edits.push_back({EditCall::kHook, item, column, key, keyData});
+        return hookAnswer;
+    }
+    LRESULT StartEdit(uint32_t column, uint32_t code, LPARAM keyData) override
+    {
+        edits.push_back({EditCall::kStart, 0, column, code, keyData});
+        return startAnswer;
+    }
     void DragFeedback(uint32_t modeFlags, uint32_t keyState) override { feedback.push_back({modeFlags, keyState}); }
     void EndDragVisuals() override { ++dragEnds; }
 

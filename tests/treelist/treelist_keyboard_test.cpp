@@ -477,12 +477,7 @@ TEST(TreeListSearch, CallbackTextsAndCellColumns)
 {
     Search s;
     Control& c = s.c;
-    TVINSERTSTRUCTA ins{};
-    ins.hParent = TVI_ROOT;
-    ins.hInsertAfter = TVI_LAST;
-    ins.item.mask = TVIF_TEXT;
-    ins.item.pszText = LPSTR_TEXTCALLBACKA;
-    const uint32_t kiwi = uint32_t(c.Send(TVM_INSERTITEMA, 0, P(&ins)));
+    const uint32_t kiwi = c.Insert(0, LPSTR_TEXTCALLBACKA);
     c.host.parent = [](NMHDR& h) -> LRESULT {
         if (h.code == TVN_GETDISPINFOA)
             reinterpret_cast<NMTVDISPINFOA&>(h).item.pszText = const_cast<char*>("kiwi");

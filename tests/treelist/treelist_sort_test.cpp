@@ -67,15 +67,8 @@ TEST(TreeListSort, CallbackTextsComeFromTheParent)
 {
     Control c;
     const char* names[] = {"d", "b", "c", "a"};
-    TVINSERTSTRUCTA ins{};
-    ins.hParent = TVI_ROOT;
-    ins.hInsertAfter = TVI_LAST;
-    ins.item.mask = TVIF_TEXT | TVIF_PARAM;
-    ins.item.pszText = LPSTR_TEXTCALLBACKA;
-    for (int i = 0; i < 4; ++i) {
-        ins.item.lParam = i;
-        c.Send(TVM_INSERTITEMA, 0, P(&ins));
-    }
+    for (int i = 0; i < 4; ++i)
+        c.Insert(0, LPSTR_TEXTCALLBACKA, kTreeListLast, i);
     c.host.parent = [&](NMHDR& h) -> LRESULT {
         if (h.code == TVN_GETDISPINFOA) {
             auto& info = reinterpret_cast<NMTVDISPINFOA&>(h);
