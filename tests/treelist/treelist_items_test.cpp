@@ -349,17 +349,19 @@ TEST(TreeListFind, TestsWalksAndContinuation)
     const uint32_t b1 = c.Insert(b, "one", kTreeListLast, 7);
     c.SetText(a2, "cell", 1);
 
+    // Every match from the start on, each search continuing behind the last.
+    auto findAll = [&](uint32_t start, TLFINDITEM f) {
+        std::vector<uint32_t> found;
+        for (LRESULT h = c.Send(TLM_FINDITEM, start, P(&f)); h; h = c.Send(TLM_FINDITEM, WPARAM(h), P(&f))) {
+            found.push_back(uint32_t(h));
+            f.flags |= TLFI_NEXT;
+        }
+        return found;
+    };
     TLFINDITEM f{};
     f.flags = TLFI_TEXT | TLFI_TREE;
     f.text = "one";
-    std::vector<uint32_t> found;
-    uint32_t h = uint32_t(c.Send(TLM_FINDITEM, kTreeListRoot, P(&f)));
-    while (h) {
-        found.push_back(h);
-        f.flags |= TLFI_NEXT;
-        h = uint32_t(c.Send(TLM_FINDITEM, h, P(&f)));
-    }
-    EXPECT_EQ(found, (std::vector<uint32_t>{a1, a21, b1}));
+    EXPECT_EQ(findAll(kTreeListRoot, f), (std::vector<uint32_t>{a1, a21, b1}));
 
     f = TLFINDITEM{};
     f.flags = TLFI_TEXT | TLFI_NOCASE;
@@ -375,21 +377,11 @@ TEST(TreeListFind, TestsWalksAndContinuation)
     f = TLFINDITEM{};
     f.flags = TLFI_DATA | TLFI_TREE | TLFI_SUBTREE;
     f.data = 7;
-    found.clear();
-    for (h = uint32_t(c.Send(TLM_FINDITEM, a, P(&f))); h; h = uint32_t(c.Send(TLM_FINDITEM, h, P(&f)))) {
-        found.push_back(h);
-        f.flags |= TLFI_NEXT;
-    }
-    EXPECT_EQ(found, (std::vector<uint32_t>{a1, a2, a21}));
+    EXPECT_EQ(findAll(a, f), (std::vector<uint32_t>{a1, a2, a21}));
     f = TLFINDITEM{};
     f.flags = TLFI_TEXT | TLFI_TREE | (2u << 8);  // descend only from level 0
     f.text = "one";
-    found.clear();
-    for (h = uint32_t(c.Send(TLM_FINDITEM, kTreeListRoot, P(&f))); h; h = uint32_t(c.Send(TLM_FINDITEM, h, P(&f)))) {
-        found.push_back(h);
-        f.flags |= TLFI_NEXT;
-    }
-    EXPECT_EQ(found, (std::vector<uint32_t>{a1, b1}));
+    EXPECT_EQ(findAll(kTreeListRoot, f), (std::vector<uint32_t>{a1, b1}));
 
     // Cell texts; a column beyond the count never matches.
     f = TLFINDITEM{};
