@@ -440,36 +440,32 @@ TEST(TreeListSearch, WhatKeepsACharacterFromSearching)
         s.Type("b");  // only the one character after the key
         EXPECT_EQ(s.CaretRow(), 1);
     }
-    {
+    // The caret row afterwards (-1: none) and the editing calls the character made.
+    const struct {
+        const char* name; UINT exStyle; LRESULT hookAnswer; uint8_t editKind; const char* typed; int row;
+        std::vector<std::pair<EditCall::Kind, uint32_t>> edits;
+    } cases[] = {
+        {"no search style: to the hook", TLS_EX_NOISEARCH, 0, 0, "b", -1, {{EditCall::kHook, 'b' | kTreeListHookChar}}},
+        {"the hook takes it", 0, 1, 0, "b", -1, {{EditCall::kHook, 'b' | kTreeListHookChar}}},
+        {"below 32", 0, 0, 0, "\x1f", -1, {}},
+        {"a typing editor in the caret column", 0, 0, 2, "b", 0, {{EditCall::kStart, 'b'}}},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
         Search s;
-        s.c.SetExStyle(TLS_EX_NOISEARCH);
-        s.Type("b");
-        EXPECT_EQ(s.CaretRow(), -1);
-        ASSERT_EQ(s.c.host.edits.size(), 1u);
-        EXPECT_EQ(s.c.host.edits[0].code, uint32_t('b') | kTreeListHookChar);
-    }
-    {
-        Search s;
-        s.c.host.hookAnswer = 1;
-        s.Type("b");
-        EXPECT_EQ(s.CaretRow(), -1);
-    }
-    {
-        Search s;
-        s.Type("\x1f");  // below 32
-        EXPECT_EQ(s.CaretRow(), -1);
-        EXPECT_TRUE(s.c.host.edits.empty());
-    }
-    {
-        Search s;  // a typing editor in the caret column takes the character
-        s.c.InsertColumn(0, 200);
-        s.c.Select(s.h[0]);
-        s.c.d->columns[0].editKind = 2;
-        s.Type("b");
-        EXPECT_EQ(s.CaretRow(), 0);
-        ASSERT_EQ(s.c.host.edits.size(), 1u);
-        EXPECT_EQ(s.c.host.edits[0].kind, EditCall::kStart);
-        EXPECT_EQ(s.c.host.edits[0].code, uint32_t('b'));
+        s.c.SetExStyle(k.exStyle);
+        s.c.host.hookAnswer = k.hookAnswer;
+        if (k.editKind) {
+            s.c.InsertColumn(0, 200);
+            s.c.Select(s.h[0]);
+            s.c.d->columns[0].editKind = k.editKind;
+        }
+        s.Type(k.typed);
+        EXPECT_EQ(s.CaretRow(), k.row);
+        std::vector<std::pair<EditCall::Kind, uint32_t>> edits;
+        for (const EditCall& e : s.c.host.edits)
+            edits.emplace_back(e.kind, e.code);
+        EXPECT_EQ(edits, k.edits);
     }
 }
 
