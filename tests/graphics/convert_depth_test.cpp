@@ -92,9 +92,9 @@ TEST(MapToPalette, DepthAndCountFromSpec)
 {
     CGraphicsImage source;
     MakeRandom(source, 24, 5, 3, 3);
-    for (const auto& [spec, bits] : {std::pair{0x00000002u, 1u}, {0x00000003u, 2u}, {0x00000004u, 2u}, {0x00000005u, 4u},
-                                     {0x00000010u, 4u}, {0x00000011u, 8u}, {0x04000003u, 4u}, {0x01000005u, 1u},
-                                     {0x08000000u, 8u}}) {
+    for (const auto& [spec, bits] : {std::pair{0x00000002u, 1u}, {0x00000003u, 2u}, {0x00000004u, 2u},
+                                     {0x00000005u, 4u}, {0x00000010u, 4u}, {0x00000011u, 8u}, {0x04000003u, 4u},
+                                     {0x01000005u, 1u}, {0x08000000u, 8u}}) {
         CGraphicsImage image;
         ASSERT_TRUE(image.MapToPalette(source, spec, nullptr)) << std::hex << spec;
         EXPECT_EQ(image.m_nBitCount, bits) << std::hex << spec;

@@ -108,8 +108,9 @@ TEST(MoveRect, OnePixelDownDoesNotSmear)
         for (int x = 0; x < 4; ++x)
             image.RowAt(y)[x] = uint8_t(10 * y + x);
     EXPECT_TRUE(image.MoveRect(1, 0, 2, 3, 1, 1));
-    for (int y = 0; y < 4; ++y)
-        EXPECT_EQ(Row(image, y), (std::vector<uint32_t>{10u * y, y ? 10u * y - 9 : 1, y ? 10u * y - 8 : 2, 10u * y + 3})) << y;
+    // Columns 1 and 2 one row down; row 0 and the other columns kept.
+    for (uint32_t y = 0, a = 0; y < 4; ++y, a += 10)
+        EXPECT_EQ(Row(image, int(y)), (std::vector<uint32_t>{a, y ? a - 9 : 1, y ? a - 8 : 2, a + 3})) << y;
 }
 
 // 4 bits with an odd x cannot move bytes: the cropped copy route.

@@ -153,7 +153,8 @@ TEST(CanvasScrollTest, ScrollBarShowsRangePageAndPosition)
 
 TEST(CanvasScrollTest, AlwaysFlagKeepsADisabledBar)
 {
-    for (const auto& [options, barShown] : {std::pair{DWORD(BWS_HSCROLL), false}, {BWS_HSCROLL | BWS_HSCROLLALWAYS, true}}) {
+    for (const auto& [options, barShown] :
+         {std::pair{DWORD(BWS_HSCROLL), false}, {DWORD(BWS_HSCROLL | BWS_HSCROLLALWAYS), true}}) {
         CanvasFixture f;
         ASSERT_TRUE(f.Create(BWS_FIXEDSIZE | options, 300, 200));
         ASSERT_TRUE(f.canvas->SetBufferSize(100, 100));
