@@ -68,12 +68,9 @@ TEST(FormatInfo, WideCommentsNarrowPerUnit)
         std::vector<WCHAR> units;
         const char* bytes;
     } cases[] = {
-        {{0x1000, 0}, "\xFF"},
-        {{0x00E4, 0}, "\xE4"},
+        {{0x1000, 0}, "\xFF"}, {{0x00E4, 0}, "\xE4"},
         {{0x0141, 'o', 0}, "\xFFo"},  // above 255, not only above 4095
-        {{0x0100, 0x00FF, 0x0041, 0}, "\xFF\xFF" "A"},
-        {{0xD83D, 0xDE00, 0}, "\xFF\xFF"},
-        {{0}, ""},
+        {{0x0100, 0x00FF, 0x0041, 0}, "\xFF\xFF" "A"}, {{0xD83D, 0xDE00, 0}, "\xFF\xFF"}, {{0}, ""},
     };
     for (const auto& c : cases) {
         CFormatInfo info;

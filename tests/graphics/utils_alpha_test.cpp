@@ -15,8 +15,7 @@ TEST(ColorDistance, SumsAndSquares)
     } cases[] = {
         {0x000000, 0xFFFFFF, 765, 195075},
         {0xFF000000, 0x00000000, 0, 0},  // the fourth byte never counts
-        {0x102030, 0x201008, 16 + 16 + 40, 256 + 256 + 1600},
-        {0x00FF00, 0x000000, 255, 65025},
+        {0x102030, 0x201008, 16 + 16 + 40, 256 + 256 + 1600}, {0x00FF00, 0x000000, 255, 65025},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ColorDistance(c.a, c.b), c.sum) << std::hex << c.a << " " << c.b;

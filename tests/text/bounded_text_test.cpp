@@ -163,8 +163,7 @@ TEST(CharClasses, SpanStopsAtAMatchingClassOrTheNul)
         {"anything", 0, 8},
         // The end bit lets the NUL pass the class test, yet nothing beyond it
         // is a text.
-        {withHiddenTail, kCharPathSep | kCharEnd, 2},
-        {withHiddenTail, kCharEnd, 2},
+        {withHiddenTail, kCharPathSep | kCharEnd, 2}, {withHiddenTail, kCharEnd, 2},
     };
     for (const Case& c : cases)
         EXPECT_EQ(StrSpanNotClassA(c.text, c.mask), c.want) << c.text << " mask " << std::hex << c.mask;
