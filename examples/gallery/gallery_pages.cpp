@@ -6,6 +6,10 @@
 #include "ui/dialogs/input_dlg.h"
 #include "ui/dialogs/progress_dlg.h"
 
+// Extended Open and Save dialogs (gallery_filedlg.cpp).
+int OpenFileDialogPage();
+int SaveFileDialogPage();
+
 namespace {
 
 constexpr DWORD kStepMs = 40;
@@ -134,6 +138,8 @@ const std::vector<GalleryPage>& GalleryPages()
         {"inputnum", "Zahl eingeben", &OpenInputNumber},
         {"password", "Kennwort", &OpenPassword},
         {"ddx", "Datenaustausch", &OpenExchange},
+        {"open", "Tour laden", &OpenFileDialogPage},
+        {"save", "Tour speichern", &SaveFileDialogPage},
     };
     return pages;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/winharness/modal_driver.h"
+#include "tests/winharness/screenshot.h"
 #include "ui/filedlg/edit_extensions.h"
 #include "ui/filedlg/file_dialog_ext.h"
 #include "ui/filedlg/ofn_logic.h"
@@ -110,6 +111,12 @@ TEST_F(FileDialogExt, OpenRunKeepsTheFolderAndOffersMatches)
         if (!popup || !IsWindowVisible(popup) || SendMessageA(popup, LB_GETCOUNT, 0, 0) < 2)
             return false;
         rows = int(SendMessageA(popup, LB_GETCOUNT, 0, 0));
+        winharness::Screenshot shot;
+        EXPECT_TRUE(winharness::CaptureWindow(popup, &shot));
+        size_t light = 0;
+        for (uint32_t px : shot.pixels)
+            light += (px & 0xFF) > 0x80;
+        EXPECT_GT(light, shot.pixels.size() / 2);  // rows painted on the list's white
         SendMessageA(FindWindowExA(combo, nullptr, "Edit", nullptr), WM_KEYDOWN, VK_DOWN, 0);
         char text[MAX_PATH] = "";
         GetWindowTextA(combo, text, sizeof text);

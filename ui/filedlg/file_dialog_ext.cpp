@@ -371,6 +371,7 @@ bool HandleExt(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
                 GetWindowRect(combo, &r);
                 SetWindowPos(popup, HWND_TOP, r.left, r.bottom, r.right - r.left - 20, 120, SWP_NOACTIVATE);
                 ShowWindow(popup, SW_SHOWNOACTIVATE);
+                UpdateWindow(popup);
             }
             return false;
         }
