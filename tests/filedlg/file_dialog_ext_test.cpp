@@ -63,6 +63,15 @@ int ThreadCount()
     return count;
 }
 
+OPENFILENAMEA Request(char* file, DWORD size)
+{
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = size;
+    return ofn;
+}
+
 class FileDialogExt : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { patched = HookFileDialogs(nullptr); }
@@ -83,10 +92,7 @@ TEST_F(FileDialogExt, OpenRunKeepsTheFolderAndOffersMatches)
     RegDeleteKeyA(HKEY_CURRENT_USER, kListKey);
     const std::string folder = TempFolder();
     char file[MAX_PATH] = "";
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
+    OPENFILENAMEA ofn = Request(file, sizeof file);
     ofn.lpstrFilter = "Alle\0*.*\0";
     ofn.lpstrDefExt = "gpx";
     ofn.lpstrInitialDir = folder.c_str();
@@ -153,10 +159,7 @@ TEST_F(FileDialogExt, SaveThroughOpenCaptionsAndRestoresTheCaller)
 {
     char file[MAX_PATH] = "";
     const char* filter = "Nur lesen@GPX-Dateien\0*.gpx\0";
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
+    OPENFILENAMEA ofn = Request(file, sizeof file);
     ofn.lpstrFilter = filter;
     ofn.Flags = OFN_EXPLORER | kOfnCaptionBit | kOfnModeNone;
     std::string okText, boxText;
@@ -186,10 +189,7 @@ TEST_F(FileDialogExt, QuickDialogsLeaveNoWorker)
 {
     const int before = ThreadCount();
     char file[MAX_PATH] = "";
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
+    OPENFILENAMEA ofn = Request(file, sizeof file);
     ofn.lpstrDefExt = "tst";
     ofn.Flags = OFN_EXPLORER;
     for (int run = 0; run < 2; ++run) {

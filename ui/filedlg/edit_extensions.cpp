@@ -147,6 +147,15 @@ bool OpenListOnDown(HWND combo, WPARAM key)
     return true;
 }
 
+// A combo procedure's attach: the combo, then its edit with the edit procedure.
+LRESULT AttachComboAndEdit(HWND combo, LPARAM lParam, WNDPROC comboProc, WNDPROC editProc)
+{
+    LRESULT result = 0;
+    HandleAttach(combo, kMsgAttach, lParam, comboProc, &result);
+    HWND edit = ComboEdit(combo);
+    return edit ? AttachSubclass(edit, editProc) : result;
+}
+
 // The common head of every procedure: attach, detach and swallowed keys.
 #define SUBCLASS_HEAD(self, kind)                                               \
     LRESULT attachResult = 0;                                                   \
@@ -245,12 +254,8 @@ LRESULT CALLBACK ComboEditKeyProc(HWND wnd, UINT message, WPARAM wParam, LPARAM 
 
 LRESULT CALLBACK ComboKeyProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == kMsgAttach) {
-        LRESULT result = 0;
-        HandleAttach(wnd, message, lParam, ComboKeyProc, &result);
-        HWND edit = ComboEdit(wnd);
-        return edit ? AttachSubclass(edit, ComboEditKeyProc) : result;
-    }
+    if (message == kMsgAttach)
+        return AttachComboAndEdit(wnd, lParam, ComboKeyProc, ComboEditKeyProc);
     SUBCLASS_HEAD(ComboKeyProc, kComboKey)
     if (message == WM_KEYDOWN) {
         if (wParam == VK_TAB) {
@@ -315,12 +320,8 @@ std::string TwinComboText(HWND combo)
 
 LRESULT CALLBACK TwinComboProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == kMsgAttach) {
-        LRESULT result = 0;
-        HandleAttach(wnd, message, lParam, TwinComboProc, &result);
-        HWND edit = ComboEdit(wnd);
-        return edit ? AttachSubclass(edit, TwinComboEditProc) : result;
-    }
+    if (message == kMsgAttach)
+        return AttachComboAndEdit(wnd, lParam, TwinComboProc, TwinComboEditProc);
     SUBCLASS_HEAD(TwinComboProc, kTwinCombo)
     HWND edit = ComboEdit(wnd);
     switch (message) {
@@ -411,12 +412,8 @@ LRESULT CALLBACK ComboEditDropProc(HWND wnd, UINT message, WPARAM wParam, LPARAM
 
 LRESULT CALLBACK ComboDropProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == kMsgAttach) {
-        LRESULT result = 0;
-        HandleAttach(wnd, message, lParam, ComboDropProc, &result);
-        HWND edit = ComboEdit(wnd);
-        return edit ? AttachSubclass(edit, ComboEditDropProc) : result;
-    }
+    if (message == kMsgAttach)
+        return AttachComboAndEdit(wnd, lParam, ComboDropProc, ComboEditDropProc);
     SUBCLASS_HEAD(ComboDropProc, kKinds)
     if (message == WM_DROPFILES) {
         HWND edit = ComboEdit(wnd);
