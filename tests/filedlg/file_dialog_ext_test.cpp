@@ -99,7 +99,7 @@ TEST_F(FileDialogExt, OpenRunKeepsTheFolderAndOffersMatches)
     ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST;
     HWND dialog = nullptr, combo = nullptr;
     RECT size{};
-    std::string chosenByKey, clip;
+    std::string chosenByKey, clip, slashed;
     int rows = 0;
     winharness::ModalDriver driver(20000);
     driver.Then([&](winharness::ModalDriver& d) {
@@ -133,7 +133,13 @@ TEST_F(FileDialogExt, OpenRunKeepsTheFolderAndOffersMatches)
                 clip = data;
             CloseClipboard();
         }
-        SetWindowTextA(combo, (folder + "\\a.gpx").c_str());
+        std::string typed = folder + "/a.gpx";
+        for (char& c : typed)
+            c = c == '\\' ? '/' : c;
+        SetWindowTextA(combo, typed.c_str());
+        SendMessageA(FindWindowExA(combo, nullptr, "Edit", nullptr), WM_KEYDOWN, VK_RETURN, 0);
+        GetWindowTextA(combo, text, sizeof text);
+        slashed = text;
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
         return true;
     });
@@ -146,6 +152,7 @@ TEST_F(FileDialogExt, OpenRunKeepsTheFolderAndOffersMatches)
     EXPECT_GE(size.right - size.left, 600 * scale / 32);
     EXPECT_EQ(rows, 2);
     EXPECT_EQ(chosenByKey, "alpha.gpx");
+    EXPECT_STRCASEEQ(slashed.c_str(), (folder + "\\a.gpx").c_str());
     EXPECT_STRCASEEQ(clip.c_str(), folder.c_str());
     char list[1024] = "";
     DWORD bytes = sizeof list;
@@ -162,7 +169,7 @@ TEST_F(FileDialogExt, SaveThroughOpenCaptionsAndRestoresTheCaller)
     OPENFILENAMEA ofn = Request(file, sizeof file);
     ofn.lpstrFilter = filter;
     ofn.Flags = OFN_EXPLORER | kOfnCaptionBit | kOfnModeNone;
-    std::string okText, boxText;
+    std::string okText, boxText, firstFilter;
     for (int run = 0; run < 2; ++run) {
         winharness::ModalDriver driver(15000);
         driver.Then([&](winharness::ModalDriver& d) {
@@ -173,6 +180,8 @@ TEST_F(FileDialogExt, SaveThroughOpenCaptionsAndRestoresTheCaller)
                     okText = text;
                     GetDlgItemTextA(wnd, 1040, text, sizeof text);
                     boxText = text;
+                    GetDlgItemTextA(wnd, 1136, text, sizeof text);  // the file types
+                    firstFilter = text;
                     return PostMessageA(wnd, WM_COMMAND, IDCANCEL, 0) != 0;
                 }
             return false;
@@ -180,6 +189,7 @@ TEST_F(FileDialogExt, SaveThroughOpenCaptionsAndRestoresTheCaller)
         driver.Run([&] { GetSaveFileNameA(&ofn); });
         EXPECT_TRUE(okText == "&Save" || okText == "&Speichern") << okText;
         EXPECT_EQ(boxText, "Nur lesen");
+        EXPECT_EQ(firstFilter, "GPX-Dateien");
         EXPECT_EQ(ofn.lpstrFilter, filter);
         EXPECT_EQ(ofn.Flags & ~OFN_READONLY, DWORD(OFN_EXPLORER | kOfnCaptionBit | kOfnModeNone));
     }
