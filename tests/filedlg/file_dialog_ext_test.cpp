@@ -214,3 +214,40 @@ TEST_F(FileDialogExt, QuickDialogsLeaveNoWorker)
 }
 
 }  // namespace
+
+namespace {
+
+// A framework dialog's own object keeps its notifications while the
+// extension works on the same dialog.
+class CountingFileDialog : public CFileDialog {
+public:
+    CountingFileDialog() : CFileDialog(TRUE, "gpx") {}
+    int folderChanges = 0;
+
+protected:
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override
+    {
+        folderChanges += reinterpret_cast<NMHDR*>(lParam)->code == UINT(CDN_FOLDERCHANGE);
+        return CFileDialog::OnNotify(wParam, lParam, result);
+    }
+};
+
+TEST_F(FileDialogExt, FrameworkDialogRunsExtended)
+{
+    CountingFileDialog dialog;
+    bool combo = false;
+    winharness::ModalDriver driver(15000);
+    driver.Then([&](winharness::ModalDriver& d) {
+        HWND wnd = ExtendedDialog(d);
+        combo = wnd != nullptr;
+        return wnd && PostMessageA(wnd, WM_COMMAND, IDCANCEL, 0);
+    });
+    INT_PTR answer = 0;
+    driver.Run([&] { answer = dialog.DoModal(); });
+    EXPECT_EQ(answer, IDCANCEL);
+    EXPECT_TRUE(combo);
+    EXPECT_GE(dialog.folderChanges, 1);
+    EXPECT_EQ(dialog.m_hWnd, nullptr);
+}
+
+}  // namespace
