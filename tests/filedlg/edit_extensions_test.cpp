@@ -105,6 +105,25 @@ TEST_F(EditExtensions, TwinsMirrorWithoutPingPongAndBoundTheText)
     EXPECT_EQ(Text(combo), "");
 }
 
+TEST_F(EditExtensions, FocusNotifiesWithTheComboIdAndKeepsTheEditId)
+{
+    HWND combo = Make("COMBOBOX", CBS_DROPDOWN, 202);
+    HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr);
+    const int editId = GetDlgCtrlID(edit);
+    AttachSubclass(edit, ComboEditFocusProc);
+    SetWindowTextA(combo, "abcdef");
+    SendMessageA(edit, WM_SETFOCUS, 0, 0);
+    SendMessageA(edit, EM_SETSEL, 1, 4);
+    SendMessageA(edit, WM_KILLFOCUS, 0, 0);
+    EXPECT_EQ(GetDlgCtrlID(edit), editId);
+    EXPECT_EQ(GetKeptEditSelection(edit), DWORD(MAKELONG(1, 4)));
+    std::vector<int> codes;
+    for (const winharness::LoggedMessage& m : parent.Log())
+        if (m.message == WM_COMMAND && m.id == 202 && m.from == edit)  // ours, not the combo's own
+            codes.push_back(m.code);
+    EXPECT_EQ(codes, (std::vector<int>{EN_SETFOCUS, EN_KILLFOCUS}));
+}
+
 TEST_F(EditExtensions, HistoriesKeepTheirFormInTheRegistry)
 {
     HWND combo = Make("COMBOBOX", CBS_DROPDOWN, 200);
