@@ -9,6 +9,10 @@
 #include "ui/dialogs/tree_select_dlg.h"
 #include "ui/dialogs/progress_dlg.h"
 
+// Extended Open and Save dialogs (gallery_filedlg.cpp).
+int OpenFileDialogPage();
+int SaveFileDialogPage();
+
 namespace {
 
 constexpr DWORD kStepMs = 40;
@@ -180,6 +184,8 @@ const std::vector<GalleryPage>& GalleryPages()
         {"list", "Auswahl", &OpenListChoice},
         {"combo", "Auswahl", &OpenComboChoice},
         {"tree", "Auswahl", &OpenTreeChoice},
+        {"open", "Tour laden", &OpenFileDialogPage},
+        {"save", "Tour speichern", &SaveFileDialogPage},
     };
     return pages;
 }
