@@ -156,11 +156,7 @@ TEST(TreeListCtrl, InsertColumnPacksItsArguments)
 {
     Wrapped w;
     const struct {
-        const char* name;
-        const char* text;
-        int align, width, minWidth;
-        UINT mask;
-        int cx, fmt, order;
+        const char* name; const char* text; int align, width, minWidth; UINT mask; int cx, fmt, order;
     } cases[] = {
         {"weight", nullptr, CTreeListCtrl::kNoAlign, -3, CTreeListCtrl::kNoMinWidth, TLCF_WEIGHT, 3, 0, 0},
         {"width, text", "Name", CTreeListCtrl::kNoAlign, 80, CTreeListCtrl::kNoMinWidth, LVCF_WIDTH | LVCF_TEXT, 80, 0, 0},
@@ -340,18 +336,11 @@ TEST(TreeListThreads, WorkerInsertsWhileTheUiThreadPumps)
     constexpr int kInserts = 10000;
     std::atomic<int> done{0};
     std::atomic<bool> finished{false};
-    const HWND tl = f.tl;
     std::thread worker([&] {
         char text[32];
         for (int i = 0; i < kInserts; ++i) {
-            TVINSERTSTRUCTA insert = {};
-            insert.hParent = TVI_ROOT;
-            insert.hInsertAfter = TVI_LAST;
-            insert.item.mask = TVIF_TEXT | TVIF_PARAM;
             std::snprintf(text, sizeof(text), "item %d", i);
-            insert.item.pszText = text;
-            insert.item.lParam = i;
-            if (SendMessageA(tl, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)))
+            if (f.Insert(0, text, kTreeListLast, i))  // sent across threads
                 ++done;
         }
         finished = true;

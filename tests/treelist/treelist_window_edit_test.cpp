@@ -117,8 +117,7 @@ TEST(TreeListWindowEdit, BeginLabelEditAnswerRefuses)
 TEST(TreeListWindowEdit, TypingStartsAColumnEditorOnTheCaretCell)
 {
     Fixture f;
-    f.InsertColumn(0, 100, "Name");
-    f.InsertColumn(1, 100, "Wert");
+    f.Columns({{100, "Name"}, {100, "Wert"}});
     const uint32_t h = f.Insert(0, "zeile");
     f.SetText(h, "alt", 1);
     f.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_CELLSELECT, TLS_EX_CELLSELECT);
@@ -190,26 +189,14 @@ TEST(TreeListWindowEdit, ClipboardMessagesGoToAVisibleEditor)
     f.Send(TVM_ENDEDITLABELNOW, TRUE);
 }
 
-}  // namespace
-}  // namespace treelist_window_test
-
-namespace treelist_window_test {
-namespace {
-
 // The answer's top bit opens the editor on a cell without a column editor
 // when the control has TVS_EDITLABELS: a typed character replaces the text,
 // a double click keeps it; without the style the event is only taken.
 TEST(TreeListWindowEdit, EditQueryAnswerOpensTheEditor)
 {
-    struct Case {
-        DWORD style;
-        UINT message;
-        bool opens;
-        const char* text;
-    };
+    struct Case { DWORD style; UINT message; bool opens; const char* text; };
     const Case cases[] = {
-        {kTreeStyle | TVS_EDITLABELS, WM_CHAR, true, "x"},
-        {kTreeStyle | TVS_EDITLABELS, WM_LBUTTONDBLCLK, true, "a"},
+        {kTreeStyle | TVS_EDITLABELS, WM_CHAR, true, "x"}, {kTreeStyle | TVS_EDITLABELS, WM_LBUTTONDBLCLK, true, "a"},
         {kTreeStyle, WM_CHAR, false, ""},
     };
     for (const Case& c : cases) {

@@ -83,6 +83,39 @@ int Fixture::InsertColumn(uint32_t index, int width, const char* text, UINT extr
     return int(SendRecord(TLM_INSERTCOLUMN, index, &lv));
 }
 
+void Fixture::FillRows(int count)
+{
+    char text[32];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(text, sizeof(text), "row %d", i);
+        Insert(0, text, kTreeListLast, i);
+    }
+}
+
+void Fixture::Columns(std::initializer_list<std::pair<int, const char*>> columns)
+{
+    uint32_t index = 0;
+    for (const auto& [width, text] : columns)
+        InsertColumn(index++, width, text);
+}
+
+void Fixture::Columns(std::initializer_list<int> widths)
+{
+    uint32_t index = 0;
+    for (int width : widths)
+        InsertColumn(index++, width);
+}
+
+bool Fixture::SetState(uint32_t h, UINT state, UINT mask)
+{
+    TVITEMA tv = {};
+    tv.mask = TVIF_STATE;
+    tv.hItem = TreeListHtreeOf(h);
+    tv.state = state;
+    tv.stateMask = mask;
+    return SendRecord(TVM_SETITEMA, 0, &tv) != 0;
+}
+
 bool Fixture::SetText(uint32_t h, const char* text, uint32_t column)
 {
     TVITEMA tv = {};

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/winharness/message_pump.h"
@@ -40,7 +42,13 @@ public:
     }
     uint32_t Insert(uint32_t parent, const char* text, uint32_t after = kTreeListLast, LPARAM data = 0);
     int InsertColumn(uint32_t index, int width, const char* text = "c", UINT extraMask = 0, int fmt = 0);
+    // Root items "row 0", "row 1", ... with their index as data.
+    void FillRows(int count);
+    // Columns 0, 1, ... with these widths and header texts.
+    void Columns(std::initializer_list<std::pair<int, const char*>> columns);
+    void Columns(std::initializer_list<int> widths);
     bool SetText(uint32_t h, const char* text, uint32_t column = 0);
+    bool SetState(uint32_t h, UINT state, UINT mask);
     std::string Text(uint32_t h, uint32_t column = 0);
     UINT State(uint32_t h) const { return UINT(Send(TVM_GETITEMSTATE, h)); }
     uint32_t Next(uint32_t h, UINT code) const { return uint32_t(Send(TVM_GETNEXTITEM, code, LPARAM(h))); }
@@ -67,9 +75,7 @@ public:
 };
 
 // A small tree: a (a1, a2 (a21)), b (b1), c.
-struct Tree {
-    uint32_t a, a1, a2, a21, b, b1, c;
-};
+struct Tree { uint32_t a, a1, a2, a21, b, b1, c; };
 Tree BuildTree(Fixture& f);
 
 }  // namespace treelist_window_test

@@ -98,8 +98,7 @@ TEST(TreeListWindowHeader, NoHeaderStyleKeepsTheHeaderAtHeightZero)
 TEST(TreeListWindowHeader, ClicksOnTheHeaderReachTheParentAsTheControls)
 {
     Fixture f;
-    f.InsertColumn(0, 100, "Name");
-    f.InsertColumn(1, 100, "Wert");
+    f.Columns({{100, "Name"}, {100, "Wert"}});
     f.Clear();
     const LPARAM at = MAKELPARAM(150, 5);
     SendMessageA(Header(f), WM_LBUTTONDOWN, MK_LBUTTON, at);
@@ -199,8 +198,7 @@ TEST(TreeListWindowHeader, BeginTrackRefusalsAndTheOneRepost)
 TEST(TreeListWindowHeader, DividerDoubleClickTakesTheOptimalWidth)
 {
     Fixture f;
-    f.InsertColumn(0, 40);
-    f.InsertColumn(1, 40);
+    f.Columns({40, 40});
     const uint32_t h = f.Insert(0, "a rather long item text");
     f.SetText(h, "cell", 1);
     // Not painted yet: the double click measures what nothing measured.
@@ -218,9 +216,7 @@ TEST(TreeListWindowHeader, DividerDoubleClickTakesTheOptimalWidth)
 TEST(TreeListWindowHeader, DraggingColumns)
 {
     Fixture f;
-    f.InsertColumn(0, 60);
-    f.InsertColumn(1, 60);
-    f.InsertColumn(2, 60);
+    f.Columns({60, 60, 60});
     EXPECT_EQ(FromHeader(f, HDN_BEGINDRAG, 1), 1);  // not without extended style 0x1000
     f.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_DRAGCOLUMNS, TLS_EX_DRAGCOLUMNS);
     EXPECT_EQ(FromHeader(f, HDN_BEGINDRAG, 0), 1);  // never the tree column
@@ -242,8 +238,7 @@ TEST(TreeListWindowHeader, DraggingColumns)
 TEST(TreeListWindowHeader, SetAndGetColumn)
 {
     Fixture f;
-    f.InsertColumn(0, 100, "Name");
-    f.InsertColumn(1, 80, "Alt");
+    f.Columns({{100, "Name"}, {80, "Alt"}});
     LVCOLUMNA lv = {};
     lv.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
     lv.pszText = const_cast<char*>("Neu");

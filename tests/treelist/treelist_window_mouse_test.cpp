@@ -20,17 +20,18 @@ void CursorTo(const Fixture& f, POINT client)
     SetCursorPos(screen.x, screen.y);
 }
 
-uint32_t FillRows(Fixture& f, int count)
+// The item record of a pointer notification (begin drag, button release).
+void ExpectPointerRecord(const NMTREEVIEWA& nm, uint32_t h, LPARAM data, POINT pt)
 {
-    uint32_t first = 0;
-    char text[32];
-    for (int i = 0; i < count; ++i) {
-        std::snprintf(text, sizeof(text), "row %d", i);
-        const uint32_t h = f.Insert(0, text, kTreeListLast, i);
-        if (i == 0)
-            first = h;
-    }
-    return first;
+    EXPECT_EQ(nm.action, 0u);
+    EXPECT_EQ(nm.itemOld.mask, 0u);
+    EXPECT_EQ(nm.itemNew.mask, 0x401Cu);
+    EXPECT_EQ(TreeListHandleOf(nm.itemNew.hItem), h);
+    EXPECT_EQ(nm.itemNew.stateMask, 0xFFFFFFFFu);
+    EXPECT_EQ(nm.itemNew.cchTextMax, -1);
+    EXPECT_EQ(nm.itemNew.lParam, data);
+    EXPECT_EQ(nm.ptDrag.x, pt.x);
+    EXPECT_EQ(nm.ptDrag.y, pt.y);
 }
 
 TEST(TreeListWindowMouse, DragStartsThreePixelsFromThePress)
@@ -49,33 +50,11 @@ TEST(TreeListWindowMouse, DragStartsThreePixelsFromThePress)
     ASSERT_EQ(f.Count(int(TVN_BEGINDRAGA)), 1);
     NMTREEVIEWA nm;
     ASSERT_TRUE(f.Find(int(TVN_BEGINDRAGA))->Read(&nm));
-    EXPECT_EQ(nm.action, 0u);
-    EXPECT_EQ(nm.itemOld.mask, 0u);
-    EXPECT_EQ(nm.itemNew.mask, 0x401Cu);
-    EXPECT_EQ(TreeListHandleOf(nm.itemNew.hItem), t.b);
-    EXPECT_EQ(nm.itemNew.stateMask, 0xFFFFFFFFu);
+    ExpectPointerRecord(nm, t.b, 5, Moved(press, 0, 3));
     EXPECT_EQ(nm.itemNew.pszText, reinterpret_cast<LPSTR>(~uintptr_t(0)));
-    EXPECT_EQ(nm.itemNew.cchTextMax, -1);
     EXPECT_EQ(nm.itemNew.cChildren, 0);
-    EXPECT_EQ(nm.itemNew.lParam, 5);
-    EXPECT_EQ(nm.ptDrag.y, press.y + 3);
     EXPECT_EQ(f.Data().dragItem, 0u);  // without style 0x8000 the parent drags
     f.Mouse(WM_LBUTTONUP, Moved(press, 0, 9));
-}
-
-TEST(TreeListWindowMouse, SlowDragStillStarts)
-{
-    Fixture f;
-    const Tree t = BuildTree(f);
-    const POINT press = f.TextPoint(t.c);
-    f.Mouse(WM_LBUTTONDOWN, press, MK_LBUTTON);
-    f.Clear();
-    int moves = 0;
-    for (int x = 1; x <= 10 && f.Count(int(TVN_BEGINDRAGA)) == 0; ++x, ++moves)
-        f.Mouse(WM_MOUSEMOVE, Moved(press, x, 0), MK_LBUTTON);
-    EXPECT_EQ(f.Count(int(TVN_BEGINDRAGA)), 1);
-    EXPECT_EQ(moves, 3);
-    f.Mouse(WM_LBUTTONUP, Moved(press, 3, 0));
 }
 
 TEST(TreeListWindowMouse, OwnDragMovesTheItemBehindTheTarget)
@@ -113,15 +92,8 @@ TEST(TreeListWindowMouse, OwnDragMovesTheItemBehindTheTarget)
 
 TEST(TreeListWindowMouse, ParentAnswerOrOptionsKeepTheControlFromDragging)
 {
-    struct Case {
-        const char* name;
-        LRESULT answer;
-        UINT option2, option3;
-        bool child;
-        bool drags;
-    } cases[] = {
-        {"plain", 0, 0, 0, false, true},
-        {"parent answers 1", 1, 0, 0, false, false},
+    struct Case { const char* name; LRESULT answer; UINT option2, option3; bool child; bool drags; } cases[] = {
+        {"plain", 0, 0, 0, false, true}, {"parent answers 1", 1, 0, 0, false, false},
         {"state bit of option 2", 0, TVIS_BOLD, 0, false, false},
         {"root only, child item", 0, 0, TLO3_ROOTONLY, true, false},
         {"root only, root item", 0, 0, TLO3_ROOTONLY, false, true},
@@ -131,11 +103,7 @@ TEST(TreeListWindowMouse, ParentAnswerOrOptionsKeepTheControlFromDragging)
         f.Recreate(kTreeStyle | kOwnDrag);
         const Tree t = BuildTree(f);
         f.Send(TVM_EXPAND, TVE_EXPAND, LPARAM(t.b));
-        TVITEMA tv = {};
-        tv.mask = TVIF_STATE;
-        tv.hItem = TreeListHtreeOf(c.child ? t.b1 : t.b);
-        tv.state = tv.stateMask = TVIS_BOLD;
-        f.SendRecord(TVM_SETITEMA, 0, &tv);
+        f.SetState(c.child ? t.b1 : t.b, TVIS_BOLD, TVIS_BOLD);
         f.Send(TLM_OPTION, 2 | kTreeListOptionSet, c.option2);
         f.Send(TLM_OPTION, 3 | kTreeListOptionSet, c.option3);
         const LRESULT answer = c.answer;
@@ -161,16 +129,8 @@ TEST(TreeListWindowMouse, ReleaseNotifications)
     EXPECT_EQ(f.Codes(), (std::vector<int>{int(NM_CLICK), int(TLN_LBUTTONUP)}));
     NMTREEVIEWA nm;
     ASSERT_TRUE(f.Find(int(TLN_LBUTTONUP))->Read(&nm));
-    EXPECT_EQ(nm.action, 0u);
-    EXPECT_EQ(nm.itemOld.mask, 0u);
-    EXPECT_EQ(nm.itemNew.mask, 0x401Cu);
-    EXPECT_EQ(TreeListHandleOf(nm.itemNew.hItem), t.b);
+    ExpectPointerRecord(nm, t.b, 5, pt);
     EXPECT_EQ(nm.itemNew.state, f.State(t.b));
-    EXPECT_EQ(nm.itemNew.stateMask, 0xFFFFFFFFu);
-    EXPECT_EQ(nm.itemNew.cchTextMax, -1);
-    EXPECT_EQ(nm.itemNew.lParam, 5);
-    EXPECT_EQ(nm.ptDrag.x, pt.x);
-    EXPECT_EQ(nm.ptDrag.y, pt.y);
 
     // Below the rows: no item, state and mask 0.
     const POINT empty = {20, 190};
@@ -209,14 +169,9 @@ TEST(TreeListWindowMouse, PendingClickUnderMultipleSelectionSendsNoRelease)
 TEST(TreeListWindowMouse, WheelScrollsByRows)
 {
     Fixture f;
-    FillRows(f, 60);
+    f.FillRows(60);
     const uint32_t visible = uint32_t(f.Send(TVM_GETVISIBLECOUNT));
-    const struct {
-        const char* name;
-        int delta;
-        WPARAM keys;
-        uint32_t first;
-    } steps[] = {
+    const struct { const char* name; int delta; WPARAM keys; uint32_t first; } steps[] = {
         {"plain notch down", -120, 0, 2},      {"ctrl notch down", -120, MK_CONTROL, 20},
         {"shift notch up", 120, MK_SHIFT, 14},  {"half notch down", -60, 0, 15},
         {"a third", -20, 0, 15},               {"two more thirds", -40, 0, 16},
@@ -238,7 +193,7 @@ TEST(TreeListWindowMouse, WheelScrollsByRows)
 TEST(TreeListWindowMouse, AutoScrollNearTheBottomEdge)
 {
     Fixture f;
-    FillRows(f, 60);
+    f.FillRows(60);
     CursorTo(f, POINT{20, 240});  // below the window: fastest
     EXPECT_EQ(f.Send(TLM_SETAUTOSCROLL, 0, 30), 1);
     EXPECT_TRUE(winharness::PumpUntil([&] { return f.Data().firstRow >= 3; }, 3000));
@@ -260,8 +215,7 @@ struct Narrow {
     uint32_t longItem = 0, shortItem = 0;
     Narrow()
     {
-        f.InsertColumn(0, 70, "Name");
-        f.InsertColumn(1, 100, "x");
+        f.Columns({{70, "Name"}, {100, "x"}});
         longItem = f.Insert(0, "a long text that the column cuts off");
         shortItem = f.Insert(0, "ok");
     }
@@ -412,8 +366,7 @@ TEST(TreeListWindowMouse, HotCheckBoxes)
 TEST(TreeListWindowMouse, PushedCheckBoxCellFlipsOnRelease)
 {
     Fixture f;
-    f.InsertColumn(0, 100, "Name");
-    f.InsertColumn(1, 60, "On");
+    f.Columns({{100, "Name"}, {60, "On"}});
     const uint32_t h = f.Insert(0, "item", kTreeListLast, 9);
     EXPECT_EQ(f.Send(TLM_SETCOLUMNEDIT, (1u << 11) | (6u << 8) | 0x40), 1);
     EXPECT_EQ(f.Send(TLM_SETCOLUMNEDIT, (0u << 11) | (6u << 8)), 0);  // never the tree column

@@ -38,8 +38,7 @@ int Middle(const RECT& r) { return (r.top + r.bottom) / 2; }
 TEST(TreeListPaint, ColourSlotsAndItemColoursReachThePixels)
 {
     Fixture f(kTreeStyle | TVS_CHECKBOXES);
-    f.InsertColumn(0, 150, "Name");
-    f.InsertColumn(1, 100, "Wert");
+    f.Columns({{150, "Name"}, {100, "Wert"}});
     const uint32_t a = f.Insert(0, "alpha"), b = f.Insert(0, "beta"), c = f.Insert(0, "gamma");
     f.SetText(a, "eins", 1);
     const COLORREF back = RGB(10, 20, 30), own = RGB(200, 100, 50), cell = RGB(50, 60, 200);
@@ -77,12 +76,7 @@ TEST(TreeListPaint, CheckBoxesShowTheirState)
 {
     Fixture f(kTreeStyle | TVS_CHECKBOXES);
     const uint32_t a = f.Insert(0, "eins"), b = f.Insert(0, "zwei");
-    TVITEMA tv = {};
-    tv.mask = TVIF_STATE;
-    tv.hItem = TreeListHtreeOf(b);
-    tv.state = INDEXTOSTATEIMAGEMASK(2);
-    tv.stateMask = TVIS_STATEIMAGEMASK;
-    f.SendRecord(TVM_SETITEMA, 0, &tv);
+    f.SetState(b, INDEXTOSTATEIMAGEMASK(2), TVIS_STATEIMAGEMASK);
     const winharness::Screenshot shot = PaintToMemory(f);
     const RECT ta = f.ItemRect(a, true), tb = f.ItemRect(b, true);
     const int boxLeft = ta.left - f.Data().stateImageCx;
@@ -96,8 +90,7 @@ TEST(TreeListPaint, CheckBoxesShowTheirState)
 TEST(TreeListPaint, PaintingStoresTheMeasuredWidths)
 {
     Fixture f;
-    f.InsertColumn(0, 150, "Name");
-    f.InsertColumn(1, 100, "Wert");
+    f.Columns({{150, "Name"}, {100, "Wert"}});
     const uint32_t a = f.Insert(0, "breiter Text");
     f.SetText(a, "Zelle", 1);
     EXPECT_EQ(f.Data().items[a]->textWidth, 0);
@@ -115,8 +108,7 @@ TEST(TreeListPaint, PaintingStoresTheMeasuredWidths)
 TEST(TreeListPaint, GridLinesAndTheDropStrip)
 {
     Fixture f;
-    f.InsertColumn(0, 120, "Name");
-    f.InsertColumn(1, 100, "Wert");
+    f.Columns({{120, "Name"}, {100, "Wert"}});
     const uint32_t a = f.Insert(0, "eins");
     f.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_GRIDLINES, TLS_EX_GRIDLINES);
     winharness::Screenshot shot = PaintToMemory(f);
@@ -157,8 +149,7 @@ HIMAGELIST Icons()
 TEST(TreeListPaint, HeaderStaysDrawn)
 {
     Fixture f;
-    f.InsertColumn(0, 150, "Name");
-    f.InsertColumn(1, 100, "Typ");
+    f.Columns({{150, "Name"}, {100, "Typ"}});
     for (int i = 0; i < 30; ++i)
         f.Insert(0, "Eintrag");
     const int x = f.Data().columnEdges[1] - 1, y = f.Data().headerHeight / 2;
@@ -198,15 +189,8 @@ TEST(TreeListPaint, ScreenshotOfAPopulatedControl)
     }
     f.Send(TVM_EXPAND, TVE_EXPAND, LPARAM(items[0]));
     f.Send(TVM_EXPAND, TVE_EXPAND, LPARAM(items[4]));
-    TVITEMA tv = {};
-    tv.mask = TVIF_STATE;
-    tv.hItem = TreeListHtreeOf(items[1]);
-    tv.state = INDEXTOSTATEIMAGEMASK(2);
-    tv.stateMask = TVIS_STATEIMAGEMASK;
-    f.SendRecord(TVM_SETITEMA, 0, &tv);
-    tv.hItem = TreeListHtreeOf(items[4]);
-    tv.state = tv.stateMask = TVIS_BOLD;
-    f.SendRecord(TVM_SETITEMA, 0, &tv);
+    f.SetState(items[1], INDEXTOSTATEIMAGEMASK(2), TVIS_STATEIMAGEMASK);
+    f.SetState(items[4], TVIS_BOLD, TVIS_BOLD);
     f.Send(TLM_SETITEMTEXTCOLOR, items[5] | (2u << 24), RGB(200, 0, 0));
     f.Send(TLM_SETITEMBKCOLOR, items[4] | (1u << 24), RGB(255, 240, 200));
     f.Send(TVM_SELECTITEM, TVGN_CARET, LPARAM(items[2]));
