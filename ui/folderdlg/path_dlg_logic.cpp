@@ -131,6 +131,16 @@ void AddRecentPath(CRecordArray& list, const std::string& path)
     list.SetHistoryLimit(kRecentLimit, CRecordArray::kCaseIgnore);
 }
 
+bool LessWithoutCase(const std::string& a, const std::string& b)
+{
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        const char ca = Lower(a[i]), cb = Lower(b[i]);
+        if (ca != cb)
+            return static_cast<unsigned char>(ca) < static_cast<unsigned char>(cb);
+    }
+    return a.size() < b.size();
+}
+
 std::vector<std::string> SplitPathLevels(const std::string& path)
 {
     std::vector<std::string> levels;

@@ -70,6 +70,9 @@ bool ParseRegistryEntry(const char* entry, RegistryEntryText* out);
 // front of the recent list, keeping at most kRecentLimit entries.
 void AddRecentPath(CRecordArray& list, const std::string& path);
 
+// Name order of folders: without case (ASCII letters).
+bool LessWithoutCase(const std::string& a, const std::string& b);
+
 // The levels the folder list shows for a drive path: "C:\", then each part.
 std::vector<std::string> SplitPathLevels(const std::string& path);
 // The path of the level entries 0..upTo joined with '\' (a first entry of
