@@ -112,7 +112,9 @@ protected:
 
 TEST_F(PathDlgTest, ClassicViewTypeAheadAndOk)
 {
-    CPathDlg dialog;
+    const char kEntry[] = "#Software\\LindarTest/PathDlg\\Pfad";
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\LindarTest\\PathDlg");
+    CPathDlg dialog(nullptr, kEntry);
     dialog.SetPath((Root() + "/a/").c_str());
     const std::string a = Root() + "\\a";
     const INT_PTR result = RunDialog(dialog, 3,
@@ -131,6 +133,14 @@ TEST_F(PathDlgTest, ClassicViewTypeAheadAndOk)
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(dialog.GetPath(1), a + "\\");
     EXPECT_EQ(dialog.GetPath(0), a);
+    // The entry keeps the last folder and the recent list for the next run.
+    CPathDlg next(nullptr, kEntry);
+    EXPECT_EQ(next.GetPath(0), a);
+    CRegistry reg;
+    CRecordArray recent;
+    ASSERT_TRUE(reg.Open(HKEY_CURRENT_USER, "Software\\LindarTest\\PathDlg", CRegistry::kModeRead));
+    ASSERT_EQ(reg.ReadMultiString(recent, "PfadLast"), 1);
+    EXPECT_EQ(recent.GetString(0), a);
 }
 
 TEST_F(PathDlgTest, BreadcrumbSegmentAndCreateOnOk)
