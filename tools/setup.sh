@@ -19,6 +19,7 @@ packages=(
   imagemagick netpbm libtiff-tools giflib-tools libjpeg-turbo-progs python3-pil fonts-dejavu-core
   icoutils ghostscript dpkg-dev
   libimagequant-dev
+  libmagickcore-6.q16-dev
   gcovr
   libgif-dev
 )
