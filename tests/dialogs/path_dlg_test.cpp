@@ -99,15 +99,25 @@ DlgStep Click(int id)
     return [=](CPathDlg&, HWND dlg) { return PostMessageA(dlg, WM_COMMAND, id, 0) != FALSE; };
 }
 
+// The modes live in one registry key for every program: the tests of
+// parallel processes take turns.
 class PathDlgTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        m_turn = CreateMutexA(nullptr, FALSE, "lindar-path-dlg-tests");
+        WaitForSingleObject(m_turn, INFINITE);
         SetMode("PathDlgTreeMode", 0);
         SetMode("PathDlgBreadCrumb", 1);
         levels = SplitPathLevels(Root()).size();
     }
+    void TearDown() override
+    {
+        ReleaseMutex(m_turn);
+        CloseHandle(m_turn);
+    }
     size_t levels = 0;
+    HANDLE m_turn = nullptr;
 };
 
 TEST_F(PathDlgTest, ClassicViewTypeAheadAndOk)

@@ -139,10 +139,7 @@ LRESULT CFolderTreeCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         StopWorker();
         break;
     case WM_DROPFILES: {
-        char file[kMaxPathText + 1] = "";
-        DragQueryFileA(reinterpret_cast<HDROP>(wParam), 0, file, sizeof file);
-        DragFinish(reinterpret_cast<HDROP>(wParam));
-        SendPathNotify(m_hWnd, kFolderTreeDropped, file);
+        SendPathNotify(m_hWnd, kFolderTreeDropped, TakeFirstDroppedFile(wParam).c_str());
         return 0;
     }
     default:

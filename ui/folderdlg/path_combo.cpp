@@ -235,10 +235,7 @@ LRESULT CPathComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return result;
     }
     case WM_DROPFILES: {
-        char file[kMaxPathText + 1] = "";
-        DragQueryFileA(reinterpret_cast<HDROP>(wParam), 0, file, sizeof file);
-        DragFinish(reinterpret_cast<HDROP>(wParam));
-        SendPathNotify(m_hWnd, kPathComboDropped, file);
+        SendPathNotify(m_hWnd, kPathComboDropped, TakeFirstDroppedFile(wParam).c_str());
         return 0;
     }
     case WM_DESTROY:

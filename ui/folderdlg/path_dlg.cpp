@@ -712,10 +712,7 @@ LRESULT CPathDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case kDroppedFiles: {
-        char file[kMaxPathText + 1] = "";
-        DragQueryFileA(reinterpret_cast<HDROP>(wParam), 0, file, sizeof file);
-        DragFinish(reinterpret_cast<HDROP>(wParam));
-        OnDropped(file);
+        OnDropped(TakeFirstDroppedFile(wParam).c_str());
         return 0;
     }
     case WM_EXITSIZEMOVE:

@@ -4,6 +4,10 @@
 
 #include "platform/win32/win.h"
 
+#include <shellapi.h>
+
+#include <string>
+
 struct PathNotifyRecord {
     NMHDR hdr;
     UINT_PTR action;
@@ -20,4 +24,13 @@ inline LRESULT SendPathNotify(HWND control, UINT code, const char* path)
     nm.hdr.code = code;
     nm.path = path;
     return SendMessageA(GetParent(control), WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
+}
+
+// The first file of a WM_DROPFILES (the drop handle is finished).
+inline std::string TakeFirstDroppedFile(WPARAM drop)
+{
+    char file[MAX_PATH + 1] = "";
+    DragQueryFileA(reinterpret_cast<HDROP>(drop), 0, file, sizeof file);
+    DragFinish(reinterpret_cast<HDROP>(drop));
+    return file;
 }
