@@ -194,10 +194,17 @@ TEST_F(PathDlgTest, TreeFollowsComboAndComboFollowsTree)
              const HTREEITEM next = TreeView_GetNextSibling(d.Tree()->m_hWnd, item);
              return next && TreeView_SelectItem(d.Tree()->m_hWnd, next);
          },
-         [&](CPathDlg&, HWND dlg) { return SamePathText(Text(dlg, 1017).c_str(), c); }, Click(IDOK)});
+         [&](CPathDlg&, HWND dlg) { return SamePathText(Text(dlg, 1017).c_str(), c); },
+         [&](CPathDlg& d, HWND dlg) {
+             // A double click confirms the node, as the TreeList reports it.
+             NMHDR nm = {d.Tree()->m_hWnd, UINT_PTR(1099), UINT(NM_DBLCLK)};
+             SendMessageA(dlg, WM_NOTIFY, 1099, LPARAM(&nm));
+             return true;
+         }});
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(dialog.GetPath(1), c + "\\");
     EXPECT_EQ(Mode("PathDlgTreeMode"), 1u);
+    EXPECT_EQ(Mode("PathDlgBreadCrumb"), 1u);  // not changed by the double click
 }
 
 TEST_F(PathDlgTest, ModesSavedUnlessOptedOutAndCancelGivesNothing)
