@@ -280,11 +280,16 @@ TEST_F(PathDlgTest, BigFolderLatencyCleanStopAndNoLeaks)
     const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     // Closing during the listing stops the worker; 20 runs leave nothing.
     DWORD longestClose = 0;
+    std::vector<LONG> listTops;  // each run lays the list out alike
     for (int i = 0; i < 20; ++i) {
         CPathDlg dialog;
         dialog.SetPath(big.c_str());
         DWORD cancelled = 0;
         EXPECT_EQ(RunDialog(dialog, 3 | (i & 1 ? 16 : 8), {[&](CPathDlg&, HWND dlg) {
+                                 RECT r;
+                                 GetWindowRect(GetDlgItem(dlg, 1015), &r);
+                                 MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
+                                 listTops.push_back(r.top);
                                  cancelled = GetTickCount();
                                  return PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0) != FALSE;
                              }}),
@@ -293,6 +298,7 @@ TEST_F(PathDlgTest, BigFolderLatencyCleanStopAndNoLeaks)
         EXPECT_FALSE(dialog.IsWorkerAlive());
     }
     std::printf("[latency] longest close during a listing %lu ms\n", longestClose);
+    EXPECT_EQ(std::count(listTops.begin(), listTops.end(), listTops.front()), 20);
     EXPECT_EQ(ThreadCount(), threads);
     EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi);
 }

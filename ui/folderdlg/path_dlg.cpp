@@ -337,8 +337,10 @@ BOOL CPathDlg::OnInitDialog()
     m_combo->CreateOverControl(PathComboOptions(m_options, m_breadCrumb != FALSE), ::GetDlgItem(dlg, kIdPath));
     // 5. The list 6 pixels lower, keeping its bottom; title; icons;
     // subclasses.
-    ::SetWindowPos(::GetDlgItem(dlg, kIdList), nullptr, list.left, list.top + 6, list.right - list.left,
-                   list.bottom - list.top - 6, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Later runs find the list where the first run's layout put it.
+    if (!g_layout.taken)
+        ::SetWindowPos(::GetDlgItem(dlg, kIdList), nullptr, list.left, list.top + 6, list.right - list.left,
+                       list.bottom - list.top - 6, SWP_NOZORDER | SWP_NOACTIVATE);
     if (!m_title.empty())
         SetWindowText(m_title.c_str());
     m_images = GetSystemImageList(FALSE);
@@ -361,6 +363,9 @@ BOOL CPathDlg::OnInitDialog()
     SendDlgItemMessageA(dlg, kIdDrives, CB_SETITEMHEIGHT, WPARAM(-1), iconH + 2);
     // 2 (after the moves, so the list keeps its place): the layout.
     TakeLayout(true);
+    RECT client;
+    ::GetClientRect(dlg, &client);
+    ApplyLayout(client.right, client.bottom);
     // 7. The recent list.
     if (m_recent)
         for (int i = 0; i < m_recent->m_nCount; ++i)
