@@ -297,7 +297,8 @@ TEST_F(PathDlgTest, BigFolderLatencyCleanStopAndNoLeaks)
         longestClose = std::max(longestClose, GetTickCount() - cancelled);
         EXPECT_FALSE(dialog.IsWorkerAlive());
     }
-    std::printf("[latency] longest close during a listing %lu ms\n", longestClose);
+    std::printf("[latency] longest close during a listing %lu ms; GDI objects %lu before, %lu after\n", longestClose,
+                gdi, GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
     EXPECT_EQ(std::count(listTops.begin(), listTops.end(), listTops.front()), 20);
     EXPECT_EQ(ThreadCount(), threads);
     EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi);

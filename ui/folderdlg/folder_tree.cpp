@@ -278,7 +278,8 @@ BOOL CFolderTreeCtrl::HandleNotify(NMHDR* header, LRESULT* result)
     case TVN_SELCHANGEDA: {
         const NMTREEVIEWA* tv = reinterpret_cast<const NMTREEVIEWA*>(header);
         m_strSelectedPath = m_nodes[NodeOf(uint32_t(reinterpret_cast<UINT_PTR>(tv->itemNew.hItem)))].path.c_str();
-        if (!m_quiet)
+        // A cleared selection has no path to report.
+        if (!m_quiet && !m_strSelectedPath.IsEmpty())
             SendPathNotify(m_hWnd, kFolderTreeSelChanged, m_strSelectedPath);
         return TRUE;
     }

@@ -350,6 +350,7 @@ BOOL CPathDlg::OnInitDialog()
     SetWindowLongPtrA(dlg, GWLP_USERDATA, LONG_PTR(this));
     const HWND listWnd = ::GetDlgItem(dlg, kIdList);
     m_listProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(listWnd, GWLP_WNDPROC, LONG_PTR(&ListProc)));
+    DragAcceptFiles(listWnd, TRUE);
     // The list keeps its row text offset: 6. row height at least the icon's.
     int iconW = 16, iconH = 16;
     ImageList_GetIconSize(m_images, &iconW, &iconH);
