@@ -167,7 +167,24 @@ TEST_F(PathDlgTest, BreadcrumbSegmentAndCreateOnOk)
              return true;
          },
          Listed(levels + 1, 3),
-         [&](CPathDlg&, HWND dlg) { return SetDlgItemTextA(dlg, 1017, made.c_str()) != FALSE; }, Click(IDOK),
+         [&](CPathDlg&, HWND dlg) {
+             // Wider by 100: the buttons move, the list grows; a drag of the
+             // left edge below the minimum keeps the right edge.
+             RECT w, ok, list, ok2, list2;
+             GetWindowRect(dlg, &w);
+             GetWindowRect(GetDlgItem(dlg, IDOK), &ok);
+             GetWindowRect(GetDlgItem(dlg, 1015), &list);
+             SetWindowPos(dlg, nullptr, 0, 0, w.right - w.left + 100, w.bottom - w.top, SWP_NOMOVE | SWP_NOZORDER);
+             GetWindowRect(GetDlgItem(dlg, IDOK), &ok2);
+             GetWindowRect(GetDlgItem(dlg, 1015), &list2);
+             EXPECT_EQ(std::make_tuple(ok2.left - ok.left, ok2.right - ok.right), std::make_tuple(100L, 100L));
+             EXPECT_EQ(std::make_tuple(list2.left, list2.right - list.right), std::make_tuple(list.left, 100L));
+             RECT drag = {w.right - 50, w.top, w.right, w.bottom};
+             SendMessageA(dlg, WM_SIZING, WMSZ_LEFT, LPARAM(&drag));
+             EXPECT_EQ(std::make_tuple(drag.left, drag.right), std::make_tuple(w.left + 100, w.right));
+             return SetDlgItemTextA(dlg, 1017, made.c_str()) != FALSE;
+         },
+         Click(IDOK),
          Listed(levels + 2, 0), Click(IDOK)});
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(GetPathTypeA(made.c_str()), kPathFolder);
