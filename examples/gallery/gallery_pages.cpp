@@ -12,6 +12,10 @@
 #include "ui/folderdlg/path_dlg.h"
 #include "system/registry.h"
 
+// Extended Open and Save dialogs (gallery_filedlg.cpp).
+int OpenFileDialogPage();
+int SaveFileDialogPage();
+
 namespace {
 
 constexpr DWORD kStepMs = 40;
@@ -209,6 +213,8 @@ const std::vector<GalleryPage>& GalleryPages()
         {"list", "Auswahl", &OpenListChoice},
         {"combo", "Auswahl", &OpenComboChoice},
         {"tree", "Auswahl", &OpenTreeChoice},
+        {"open", "Tour laden", &OpenFileDialogPage},
+        {"save", "Tour speichern", &SaveFileDialogPage},
     };
     return pages;
 }
