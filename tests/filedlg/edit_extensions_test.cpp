@@ -6,6 +6,7 @@
 #include "tests/winharness/notify_parent.h"
 #include "ui/filedlg/combo_history.h"
 #include "ui/filedlg/edit_extensions.h"
+#include "tests/winharness/registry_lock.h"
 
 #include <algorithm>
 #include <string>
@@ -17,6 +18,7 @@ const char kHistoryKey[] = "Software\\LindarTest\\ComboHistory";
 
 class EditExtensions : public ::testing::Test {
 protected:
+    winharness::RegistryLock registryLock;  // first: held from before SetUp to after TearDown
     HWND Make(const char* cls, DWORD style, int id)
     {
         return CreateWindowExA(0, cls, "", WS_CHILD | WS_VISIBLE | style, 0, 0, 200, 150, parent.Handle(),

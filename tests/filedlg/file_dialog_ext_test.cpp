@@ -9,6 +9,7 @@
 #include "ui/filedlg/file_dialog_ext.h"
 #include "ui/filedlg/ofn_logic.h"
 #include "ui/filedlg/popup_list.h"
+#include "tests/winharness/registry_lock.h"
 
 #include <tlhelp32.h>
 
@@ -74,6 +75,7 @@ OPENFILENAMEA Request(char* file, DWORD size)
 
 class FileDialogExt : public ::testing::Test {
 protected:
+    winharness::RegistryLock registryLock;  // first: held from before SetUp to after TearDown
     static void SetUpTestSuite() { patched = HookFileDialogs(nullptr); }
     static int patched;
 };
