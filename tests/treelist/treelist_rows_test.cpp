@@ -15,10 +15,11 @@ namespace {
 constexpr int kRow = 16;
 
 // TVM_GETITEMRECT takes the item handle in the RECT, as the SDK passes it.
-void SetHandle(RECT& rect, uint32_t h)
+LRESULT GetRect(Control& c, uint32_t h, WPARAM code, RECT& rect)
 {
     const HTREEITEM item = TreeListHtreeOf(h);
     std::memcpy(&rect, &item, sizeof(item));
+    return c.Send(TVM_GETITEMRECT, code, P(&rect));
 }
 
 struct Tree { uint32_t a, a1, a2, a21, b, b1; };
@@ -97,13 +98,10 @@ TEST(TreeListRows, PinnedRowsStayOnTop)
         EXPECT_EQ(TreeListScreenLine(d, 16), -1);
     }
     RECT rect{};
-    SetHandle(rect, items[11]);
-    EXPECT_EQ(c.Send(TVM_GETITEMRECT, 0, P(&rect)), 0);
-    SetHandle(rect, items[12]);
-    EXPECT_EQ(c.Send(TVM_GETITEMRECT, 0, P(&rect)), 1);
+    EXPECT_EQ(GetRect(c, items[11], 0, rect), 0);
+    EXPECT_EQ(GetRect(c, items[12], 0, rect), 1);
     EXPECT_EQ(rect.top, 2 * kRow);
-    SetHandle(rect, items[1]);
-    EXPECT_EQ(c.Send(TVM_GETITEMRECT, 0, P(&rect)), 1);
+    EXPECT_EQ(GetRect(c, items[1], 0, rect), 1);
     EXPECT_EQ(rect.top, kRow);
     // Bringing a pinned row into view never scrolls.
     EXPECT_EQ(c.Send(TVM_ENSUREVISIBLE, 0, items[0]), 1);
@@ -314,22 +312,18 @@ TEST(TreeListItemRect, RowCellAndTextPart)
     const uint32_t a1 = c.Insert(a, "a1");
     c.Expand(a);
     RECT r{};
-    SetHandle(r, a1);
-    EXPECT_EQ(c.Send(TVM_GETITEMRECT, 0, P(&r)), 1);
+    EXPECT_EQ(GetRect(c, a1, 0, r), 1);
     EXPECT_EQ(r.top, 17 + kRow);
     EXPECT_EQ(r.bottom, 17 + 2 * kRow);
     EXPECT_EQ(r.left, 0);
     EXPECT_EQ(r.right, 300);
-    SetHandle(r, a1);
-    EXPECT_EQ(c.Send(TVM_GETITEMRECT, 0x80 | (1u << 24), P(&r)), 1);
+    EXPECT_EQ(GetRect(c, a1, 0x80 | (1u << 24), r), 1);
     EXPECT_EQ(r.left, 119);
     EXPECT_EQ(r.right, 199);
-    SetHandle(r, a1);
-    EXPECT_EQ(c.Send(TVM_GETITEMRECT, 1, P(&r)), 1);
+    EXPECT_EQ(GetRect(c, a1, 1, r), 1);
     EXPECT_EQ(r.left, 1 * 19 + 19);  // level x indent + lines at root
-    SetHandle(r, a1);
     c.Expand(a, TVE_COLLAPSE);
-    EXPECT_EQ(c.Send(TVM_GETITEMRECT, 0, P(&r)), 0);
+    EXPECT_EQ(GetRect(c, a1, 0, r), 0);
     EXPECT_EQ(r.left | r.top | r.right | r.bottom, 0);
 }
 
