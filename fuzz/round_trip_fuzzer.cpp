@@ -54,6 +54,8 @@ bool RoundTrip(const GraphicsFormat& format, CGraphicsImage& image, CGraphicsIma
     return true;
 }
 
+// Same depth, size and pixel bytes, and the same colours behind every
+// palette index the pixels use (a format may pad its table differently).
 bool SamePixels(const CGraphicsImage& a, const CGraphicsImage& b)
 {
     if (a.m_nBitCount != b.m_nBitCount || a.m_nWidth != b.m_nWidth || a.m_nHeight != b.m_nHeight)
@@ -67,8 +69,16 @@ bool SamePixels(const CGraphicsImage& a, const CGraphicsImage& b)
         if (std::memcmp(ra, rb, whole) != 0 || (bits % 8 && ((ra[whole] ^ rb[whole]) & lastMask)))
             return false;
     }
-    return a.m_nPaletteSize == b.m_nPaletteSize &&
-           (a.m_nPaletteSize == 0 || std::memcmp(a.m_pPalette, b.m_pPalette, a.m_nPaletteSize * sizeof(RGBQUAD)) == 0);
+    if (a.m_nBitCount > 8)
+        return true;
+    for (uint32_t y = 0; y < a.m_nHeight; ++y)
+        for (uint32_t x = 0; x < a.m_nWidth; ++x) {
+            const uint32_t index = a.m_pfnGetPixel(a.RowAt(int(y)), int(x));
+            const bool inA = index < a.m_nPaletteSize, inB = index < b.m_nPaletteSize;
+            if (inA != inB || (inA && std::memcmp(&a.m_pPalette[index], &b.m_pPalette[index], sizeof(RGBQUAD)) != 0))
+                return false;
+        }
+    return true;
 }
 
 }  // namespace
