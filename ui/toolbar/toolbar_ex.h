@@ -76,6 +76,15 @@ struct ToolbarExButtonInfo {
 };
 static_assert(sizeof(ToolbarExButtonInfo) == 52 || sizeof(void*) != 4, "the record is 52 bytes on i686");
 
+// An empty request record asking for the mask's fields.
+inline ToolbarExButtonInfo ButtonInfoRequest(DWORD mask)
+{
+    ToolbarExButtonInfo info{};
+    info.cbSize = sizeof info;
+    info.dwMask = mask;
+    return info;
+}
+
 // 0x484's record.
 struct ToolbarIdList {
     uint32_t count;
