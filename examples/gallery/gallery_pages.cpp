@@ -134,6 +134,7 @@ const std::vector<GalleryPage>& GalleryPages()
         {"inputnum", "Zahl eingeben", &OpenInputNumber},
         {"password", "Kennwort", &OpenPassword},
         {"ddx", "Datenaustausch", &OpenExchange},
+        {"toolbar", "Symbolleiste", &OpenToolbarPage},
     };
     return pages;
 }
