@@ -17,6 +17,7 @@ packages=(
   icoutils ghostscript dpkg-dev
   libimagequant-dev
   gcovr
+  libgif-dev
 )
 
 missing() {

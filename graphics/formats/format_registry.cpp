@@ -2,6 +2,8 @@
 
 #include "graphics/formats/bmp_reader.h"
 #include "graphics/formats/bmp_writer.h"
+#include "graphics/formats/gif_reader.h"
+#include "graphics/formats/gif_writer.h"
 #include "graphics/formats/jpeg_reader.h"
 #include "graphics/formats/jpeg_writer.h"
 #include "graphics/formats/png_reader.h"
@@ -40,11 +42,22 @@ void BmpSaveTransparency(CGraphicsWriter& writer, const CGraphicsImage& image, i
         static_cast<CBmpWriter&>(writer).SetBitCount(setting >= 0 ? 32 : 24);
 }
 
+// The setting is the transparent index; -1 (as 0xFFFFFFFF) means none.
+void GifSaveTransparency(CGraphicsWriter& writer, const CGraphicsImage&, int32_t setting)
+{
+    static_cast<CGifWriter&>(writer).m_nTransparentIndex = uint32_t(setting);
+}
+
+int32_t GifTransparentIndex(const CGraphicsReader& reader)
+{
+    return static_cast<const CGifReader&>(reader).m_nTransparentIndex;
+}
+
 // Indexed by FormatId.
 constexpr GraphicsFormat kFormats[kFormatCount] = {
     {kFormatBmp, "BMP", NewReader<CBmpReader>, NewWriter<CBmpWriter>, BmpSaveTransparency, nullptr},
     {kFormatJpeg, "JPEG", NewReader<CJpegReader>, NewWriter<CJpegWriter>, nullptr, nullptr},
-    {kFormatGif, "GIF", nullptr, nullptr, nullptr, nullptr},
+    {kFormatGif, "GIF", NewReader<CGifReader>, NewWriter<CGifWriter>, GifSaveTransparency, GifTransparentIndex},
     {kFormatPng, "PNG", NewReader<CPngReader>, NewWriter<CPngWriter>, PngSaveTransparency, nullptr},
     {kFormatTiff, "TIFF", nullptr, nullptr, nullptr, nullptr},
     {kFormatXpm, "XPM", nullptr, nullptr, nullptr, nullptr},

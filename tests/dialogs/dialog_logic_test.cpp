@@ -92,6 +92,25 @@ TEST(LineThrottle, ShowsEvery80MsAndAsksForTheTimerOnce)
     EXPECT_FALSE(throttle.TakePending(0));  // shown since it was left pending
 }
 
+TEST(ProgressPathLine, PlaceholderCharacterOrPosition)
+{
+    const struct {
+        const char* format;
+        int placeholder;
+        int before;
+        const char* after;
+    } cases[] = {
+        {"Lade * jetzt", '*', 5, " jetzt"}, {"Lade", '*', 4, ""},     {"ab*c*", '*', 2, "c*"},
+        {"Datei: ", -6, 6, " "},            {"kurz", -99, 4, ""},     {"vorn", 0, 0, "vorn"},
+        {"x\xFCy", 0xFC, 1, "y"},          {"ab", 0x1FC, 2, ""},
+    };
+    for (const auto& c : cases) {
+        const char* after = nullptr;
+        EXPECT_EQ(SplitPathFormat(c.format, c.placeholder, &after), c.before) << c.format;
+        EXPECT_STREQ(after, c.after) << c.format;
+    }
+}
+
 TEST(InputNumber, BasesSignsAndLimits)
 {
     const std::pair<const char*, int32_t> cases[] = {

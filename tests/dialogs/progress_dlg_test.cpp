@@ -171,6 +171,34 @@ TEST_P(ProgressScript, TextsLinesPositionsRescaleAndMarquee)
 }
 INSTANTIATE_TEST_SUITE_P(Marquee, ProgressScript, testing::Values(0, 1));
 
+// A path line fits the line's width in its font, keeps the root, the last
+// part and the text around the placeholder.
+TEST_F(ProgressDialog, PathLinesAreShortenedToTheLine)
+{
+    static const std::string path = "C:\\Karten\\" + std::string(40, 'x') + "\\" + std::string(40, 'y') + "\\Übersicht.gpx";
+    std::string text;
+    int width = 0, room = 0;
+    auto read = [&](HWND top, ModalDriver&) {
+        const HWND line = GetDlgItem(top, kProgressLineId);
+        text = Read(top).text[0];
+        RECT r;
+        GetWindowRect(line, &r);
+        room = r.right - r.left;
+        HDC dc = GetDC(line);
+        HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageA(line, WM_GETFONT, 0, 0)));
+        SIZE size;
+        GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
+        SelectObject(dc, old);
+        ReleaseDC(line, dc);
+        width = size.cx;
+    };
+    RunScript(dialog, [](CProgressDlg* d, const Meet& meet) { d->SetTextPath(0, "Lade * jetzt", path.c_str(), 0, '*'), meet(); },
+              {read});
+    EXPECT_EQ(text.rfind("Lade C:\\...\\", 0), 0u) << text;
+    EXPECT_NE(text.find("\\Übersicht.gpx jetzt"), std::string::npos) << text;
+    EXPECT_LE(width, room);
+}
+
 std::map<int, int> g_requests;
 LRESULT CALLBACK CountRequests(int code, WPARAM wParam, LPARAM lParam)
 {

@@ -3,9 +3,13 @@
 
 #include <commctrl.h>
 
+#include <climits>
 #include <cstring>
+#include <mutex>
 
 #include "text/text_services.h"
+#include "ui/utils/path_shorten.h"
+#include "ui/utils/shell_utils.h"
 
 namespace {
 
@@ -25,6 +29,14 @@ const DialogItem kItems[] = {
     {"STATIC", kProgressIconId, kChild | SS_ICON, 5, 15, 20, 20, MAKEINTRESOURCEA(128), 0},
 };
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+
+// The character widths path lines are shortened with, shared by every
+// progress dialog of the process, and the width of the last dialog's line.
+enum WidthSource { kWidthsNone, kWidthsDialogFont, kWidthsStockFont };
+std::mutex s_pathLineLock;
+uint8_t s_widths[256];
+WidthSource s_widthSource = kWidthsNone;
+int s_lastLineWidth = 0;
 
 }  // namespace
 
@@ -142,6 +154,38 @@ void CProgressDlg::SetText(int line, const char* text)
         StrCopyBoundedA(m_lines[line], value, kProgressLineSize);
     }
     PostLine(line);
+}
+
+void CProgressDlg::SetTextPath(int line, const char* format, const char* path, int keepFirst, int placeholder)
+{
+    if (line < 0 || line >= kProgressLines)
+        return;
+    if (line > 0 && line >= m_shownLines)
+        RequestLines(line + 1);
+    const char* suffix = nullptr;
+    const char* text = format ? format : "";
+    const int before = SplitPathFormat(text, placeholder, &suffix);
+    char composed[kProgressLineSize];
+    const int kept = before < kProgressLineSize - 1 ? before : kProgressLineSize - 1;
+    std::memcpy(composed, text, size_t(kept));
+    composed[kept] = 0;
+    {
+        std::lock_guard<std::mutex> shared(s_pathLineLock);
+        if (s_widthSource == kWidthsNone && GetStockFontCharWidths(s_widths, -1))
+            s_widthSource = kWidthsStockFont;
+        // Before any dialog has measured its line there is no width to keep to.
+        const int width = s_lastLineWidth > 0 ? s_lastLineWidth - 5 : INT_MAX / 2;
+        ShortenPathEx(path ? path : "", composed, kProgressLineSize, width,
+                      s_widthSource != kWidthsNone ? s_widths : nullptr, keepFirst, composed, suffix, -1);
+    }
+    StoreLine(line, composed);
+    PostLine(line);
+}
+
+void CProgressDlg::StoreLine(int line, const char* text)
+{
+    CSingleLock lock(&m_lock, true);
+    StrCopyBoundedA(m_lines[line], text, kProgressLineSize);
 }
 
 void CProgressDlg::PostLine(int line)
@@ -283,6 +327,15 @@ BOOL CProgressDlg::OnInitDialog()
     ::GetWindowRect(line, &rect);
     m_lineHeight = rect.bottom - rect.top + 2;
     m_lineWidth = rect.right - rect.left;
+    {
+        // The path lines of every progress dialog measure with the first
+        // dialog font seen, the stock font only until then.
+        std::lock_guard<std::mutex> shared(s_pathLineLock);
+        s_lastLineWidth = m_lineWidth;
+        if (s_widthSource != kWidthsDialogFont &&
+            GetFontCharWidths(s_widths, reinterpret_cast<HFONT>(::SendMessageA(line, WM_GETFONT, 0, 0))))
+            s_widthSource = kWidthsDialogFont;
+    }
 
     int initial;
     {

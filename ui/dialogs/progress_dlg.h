@@ -79,6 +79,10 @@ public:
     void StepPos();
     void StepIt();
     void SetText(int line, const char* text);
+    // The line becomes the format text with the path, shortened to the
+    // line's width, at the placeholder (see SplitPathFormat); keepFirst parts
+    // of the path stay at its front. Always shown.
+    void SetTextPath(int line, const char* format, const char* path, int keepFirst, int placeholder);
     void RequestLines(int count);
     void SetTitle(const char* title);
     void SetMarquee(int interval);
@@ -120,6 +124,7 @@ private:
     bool Post(int command, LPARAM lParam) const;
     void PostRequest(ProgressRequest code, int value = 0) const;
     void PostLine(int line);
+    void StoreLine(int line, const char* text);
     void HandleRequest(int code, int value);
     void ShowLine(int line);
     void ShowPosition();

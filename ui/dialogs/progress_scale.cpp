@@ -1,5 +1,6 @@
 #include "ui/dialogs/progress_scale.h"
 
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -132,4 +133,21 @@ void MarqueeBlockLefts(int clientWidth, uint32_t step, int lefts[kMarqueeBlocks]
     const int last = int(step % uint32_t(positions + kMarqueeBlocks - 1));
     for (int block = 0; block < kMarqueeBlocks; ++block)
         lefts[block] = (last - (kMarqueeBlocks - 1) + block) * kMarqueePitch;
+}
+
+int SplitPathFormat(const char* format, int placeholder, const char** suffix)
+{
+    const int length = int(std::strlen(format));
+    int at = length;
+    int skip = 0;
+    if (placeholder > 0) {
+        if (const char* hit = std::strchr(format, char(placeholder & 0xFF)); hit && placeholder <= 0xFF) {
+            at = int(hit - format);
+            skip = 1;
+        }
+    } else if (int64_t(-int64_t(placeholder)) < length) {
+        at = -placeholder;
+    }
+    *suffix = format + at + skip;
+    return at;
 }

@@ -96,3 +96,10 @@ constexpr int kMarqueeBorder = 2;
 // The left edge of each block (negative: off the left edge), for a bar of
 // this client width at this step.
 void MarqueeBlockLefts(int clientWidth, uint32_t step, int lefts[kMarqueeBlocks]);
+
+// Where the path goes in the format text of a path line: a placeholder
+// above 0 is a character whose first occurrence the path replaces (without
+// one the path goes at the end); 0 or below is minus the position, cut to
+// the text. Returns the length of the text before the path; *suffix points
+// at the text after it.
+int SplitPathFormat(const char* format, int placeholder, const char** suffix);

@@ -1,0 +1,224 @@
+#include "graphics/formats/gif_writer.h"
+
+#include "graphics/formats/gif_format.h"
+#include "graphics/formats/gif_lzw_encoder.h"
+#include "graphics/image.h"
+#include "system/buffered_stream.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char kEmptyImage[] = "Das Bils ist leer";
+constexpr char kCannotQuantize[] = "Kann Format nicht verarbeiten";
+constexpr char kMissingImage[] = "Ein Bild Fehlt in der Liste";
+constexpr char kNoImages[] = "Es wurden keine Bilder angegeben";
+constexpr uint8_t kNetscapeLoop[] = {kGifExtension, kGifLabelApplication, kGifApplicationSize,
+                                     'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0',
+                                     0x03, 0x01, 0x00, 0x03, 0x00};
+constexpr int kHighIndex = 128;  // an index this high already needs the full table
+
+[[noreturn]] void ThrowCreateFailed()
+{
+    throw EGifError("Fehler beim Erzeugen der Datei");
+}
+
+void PutU16(std::vector<uint8_t>& out, uint32_t value)
+{
+    out.push_back(uint8_t(value));
+    out.push_back(uint8_t(value >> 8));
+}
+
+// The image itself at 8 bits or fewer, else its quantized copy in `temp`.
+const CGraphicsImage& Indexed(const CGraphicsImage& image, CGraphicsImage& temp)
+{
+    if (image.m_nBitCount <= 8)
+        return image;
+    if (!temp.QuantizeFrom(image))
+        throw EGifError(kCannotQuantize);
+    return temp;
+}
+
+// Colour table bits: the depth, or for 8-bit images the fewest that hold
+// the highest index used.
+int TableBits(const CGraphicsImage& image)
+{
+    if (image.m_nBitCount != 8)
+        return int(image.m_nBitCount);
+    int highest = 0;
+    for (int y = 0; y < int(image.m_nHeight) && highest < kHighIndex; ++y) {
+        const uint8_t* row = image.RowAt(y);
+        for (uint32_t x = 0; x < image.m_nWidth; ++x)
+            highest = std::max<int>(highest, row[x]);
+    }
+    int bits = 1;
+    while ((1 << bits) <= highest)
+        ++bits;
+    return bits;
+}
+
+// RGB triples of the first 2^bits palette entries.
+std::vector<uint8_t> TableOf(const CGraphicsImage& image, int bits)
+{
+    std::vector<uint8_t> table(size_t(3) << bits);
+    for (uint32_t i = 0; i < (1u << bits); ++i)
+        image.GetPaletteRGB(i, &table[i * 3], &table[i * 3 + 1], &table[i * 3 + 2]);
+    return table;
+}
+
+// Row y of a frame as `width` 8-bit indices; 0 outside the frame.
+const uint8_t* FrameRow(const CGraphicsImage& frame, int y, uint32_t width, std::vector<uint8_t>& buffer)
+{
+    if (frame.m_nBitCount == 8 && frame.m_nWidth >= width && uint32_t(y) < frame.m_nHeight)
+        return frame.RowAt(y);
+    std::fill(buffer.begin(), buffer.end(), uint8_t(0));
+    if (!frame.m_pBits || uint32_t(y) >= frame.m_nHeight)
+        return buffer.data();
+    const uint8_t* row = frame.RowAt(y);
+    const uint32_t bits = frame.m_nBitCount;
+    const uint32_t mask = (1u << bits) - 1;
+    const uint32_t n = std::min(width, frame.m_nWidth);
+    for (uint32_t x = 0; x < n; ++x) {
+        const uint32_t bit = x * bits;
+        buffer[x] = uint8_t(row[bit / 8] >> (8 - bits - bit % 8) & mask);
+    }
+    return buffer.data();
+}
+
+// Clears the writer's list and stream when a write ends, however it ends.
+struct WriteScope {
+    CGifWriter& writer;
+    ~WriteScope()
+    {
+        writer.m_ppImages = nullptr;
+        writer.m_nImageCount = 1;
+        writer.m_pStream = nullptr;
+    }
+};
+
+// Sets the list for one write of its first image through `write`.
+template <class WriteFirst>
+void WriteList(CGifWriter& writer, CGraphicsImage** images, uint32_t count, WriteFirst write)
+{
+    WriteScope scope{writer};
+    if (!images || !images[0])
+        throw EGifError(kNoImages);
+    writer.m_ppImages = images;
+    writer.m_nImageCount = count;
+    write(*images[0]);
+}
+
+}  // namespace
+
+void CGifWriter::SaveW(const WCHAR* path, CGraphicsImage& image)
+{
+    SavePathW(path, image, ThrowCreateFailed, nullptr);
+}
+
+void CGifWriter::SaveA(const char* path, CGraphicsImage& image)
+{
+    SavePathA(path, image, ThrowCreateFailed, nullptr);
+}
+
+void CGifWriter::WriteSequence(CBufferedStream& stream, CGraphicsImage** images, uint32_t count)
+{
+    WriteList(*this, images, count, [&](CGraphicsImage& first) { Write(stream, first); });
+}
+
+void CGifWriter::SaveSequenceA(const char* path, CGraphicsImage** images, uint32_t count)
+{
+    WriteList(*this, images, count, [&](CGraphicsImage& first) { SaveA(path, first); });
+}
+
+void CGifWriter::SaveSequenceW(const WCHAR* path, CGraphicsImage** images, uint32_t count)
+{
+    WriteList(*this, images, count, [&](CGraphicsImage& first) { SaveW(path, first); });
+}
+
+void CGifWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
+{
+    WriteScope scope{*this};
+    m_pStream = &stream;
+    CGraphicsImage** const list = m_ppImages;
+    const uint32_t count = list ? std::max<uint32_t>(m_nImageCount, 1) : 1;
+
+    if (!image.m_pBits || image.m_nWidth == 0 || image.m_nHeight == 0)
+        throw EGifError(kEmptyImage);
+    const uint32_t width = image.m_nWidth;
+    const uint32_t height = image.m_nHeight;
+    CGraphicsImage firstTemp;
+    const CGraphicsImage& first = Indexed(image, firstTemp);
+    const int globalBits = TableBits(first);
+    const std::vector<uint8_t> globalTable = TableOf(first, globalBits);
+    const bool transparent = m_nTransparentIndex < kNoTransparency;
+
+    std::vector<uint8_t> head(kGif89a, kGif89a + kGifSignatureSize);
+    PutU16(head, width);
+    PutU16(head, height);
+    head.push_back(uint8_t(kGifTablePresent | (globalBits - 1) << 4 | (globalBits - 1)));
+    head.push_back(m_nBackground);
+    head.push_back(0);  // aspect ratio
+    head.insert(head.end(), globalTable.begin(), globalTable.end());
+    if (count > 1)
+        head.insert(head.end(), std::begin(kNetscapeLoop), std::end(kNetscapeLoop));
+    std::string comment;
+    for (const char* p = m_info.comment; p && *p && comment.size() < size_t(kMaxCommentBytes); ++p)
+        if (uint8_t(*p) < 0x80)
+            comment += *p;
+    if (!comment.empty()) {
+        head.insert(head.end(), {kGifExtension, kGifLabelComment, uint8_t(comment.size())});
+        head.insert(head.end(), comment.begin(), comment.end());
+        head.push_back(0);
+    }
+    GifPut(stream, head.data(), head.size());
+
+    std::vector<uint8_t> rowBuffer(width);
+    const uint64_t step = (uint64_t(100) << 24) / (uint64_t(count) * height);
+    uint64_t progress = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        CGraphicsImage* source = i == 0 ? &image : list[i];
+        if (!source)
+            throw EGifError(kMissingImage);
+        CGraphicsImage temp;
+        const CGraphicsImage& frame = i == 0 ? first : Indexed(*source, temp);
+        int frameBits = i == 0 ? globalBits : TableBits(frame);
+        std::vector<uint8_t> local;
+        if (i > 0 && frame.m_pBits) {
+            local = TableOf(frame, frameBits);
+            if (frameBits <= globalBits && std::equal(local.begin(), local.end(), globalTable.begin()))
+                local.clear();
+        }
+
+        std::vector<uint8_t> block;
+        if (transparent || count > 1) {
+            block.insert(block.end(), {kGifExtension, kGifLabelControl, uint8_t(kGifControlSize)});
+            block.push_back(uint8_t((transparent ? kGifControlTransparent : 0) |
+                                    (count > 1 ? kGifControlRestorePrevious : 0)));
+            PutU16(block, m_nDelay);
+            block.push_back(uint8_t(m_nTransparentIndex));
+            block.push_back(0);
+        }
+        block.push_back(kGifImageSeparator);
+        PutU16(block, 0);
+        PutU16(block, 0);
+        PutU16(block, width);
+        PutU16(block, height);
+        block.push_back(local.empty() ? 0 : uint8_t(kGifTablePresent | (frameBits - 1)));
+        block.insert(block.end(), local.begin(), local.end());
+        GifPut(stream, block.data(), block.size());
+
+        CGifLzwEncoder encoder(stream, std::max<int>(int(frame.m_nBitCount), 2));
+        for (uint32_t y = 0; y < height; ++y) {
+            encoder.Pixels(FrameRow(frame, int(y), width, rowBuffer), width);
+            progress += step;
+            Progress(int(progress >> 24));
+        }
+        encoder.Finish();
+    }
+    const uint8_t trailer = kGifTrailer;
+    GifPut(stream, &trailer, 1);
+    Progress(100);
+}
