@@ -86,6 +86,7 @@ TEST_F(ToolbarEx, MessagesAnswer)
         {TBX_EXTRACOLOR, 0x80000000, 0x00FF00, 0xFF00FF},
         {TBX_EXTRACOLOR, 5, 0, -1},
         {TBX_ITEMRECORD, 0, 9, 0},
+        {TBX_TIMERTICK, 0, 0, 0},
         {TBX_RELAYOUT, 3, 1, 1},
         {TBX_GROUP, 2 | 1 << 16, 0x840084, 1},
         {TBX_GROUP, 2 << 16 | 3, 0x40004, 2},
