@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs what the project needs on a Debian machine (run as root) and builds the
 # static i686 libpng and libjpeg the Windows build links against. Idempotent.
+# Prints one line per step; apt's and the builds' output go to build-logs/.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
 cache="${LINDAR_DEPS:-/var/cache/lindar-deps}"
+# shellcheck source=tools/steps.sh
+source "$here/tools/steps.sh"
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
@@ -16,6 +19,7 @@ packages=(
   imagemagick netpbm libtiff-tools giflib-tools libjpeg-turbo-progs python3-pil fonts-dejavu-core
   icoutils ghostscript dpkg-dev
   libimagequant-dev
+  libmagickcore-6.q16-dev
   gcovr
   libgif-dev
 )
@@ -50,11 +54,14 @@ fi
 
 need="$(missing)"
 if [ -n "$need" ] || [ "${updated:-1}" = 0 ]; then
-  apt-get update -qq
+  step "$logs/setup-apt-update.log" "setup: apt-get update" apt-get update
 fi
 if [ -n "$need" ]; then
   # shellcheck disable=SC2086
-  apt-get install -y -qq --no-install-recommends $need >/dev/null
+  step "$logs/setup-apt-install.log" "setup: install $(wc -w <<<"$need") packages" \
+    apt-get install -y --no-install-recommends $need
+else
+  echo "setup: packages ... all ${#packages[@]} installed"
 fi
 
-"$here/tools/build-win-deps.sh" "$cache"
+step "$logs/setup-windows-libraries.log" "setup: Windows libraries in $cache" "$here/tools/build-win-deps.sh" "$cache"

@@ -2,13 +2,16 @@
 # Builds and tests everything: the native build (build/), its ASan+UBSan twin
 # (build-asan/), the Windows build under Wine (build-win/) and the fuzz targets
 # with clang (build-fuzz/, each run briefly over its seed corpus). Prints one
-# line per build and last "N passed, N failed"; exits non-zero on any failed
-# build or test. A build that fails counts as one failed test.
+# line per step (the full output of each in build-logs/), then one line per
+# build and last "N passed, N failed"; exits non-zero on any failed build or
+# test. A build that fails counts as one failed test.
 set -uo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$here"
 jobs="$(nproc)"
+# shellcheck source=tools/steps.sh
+source "$here/tools/steps.sh"
 
 # One cache for every clone on this machine: paths below the tree are hashed
 # relative to it, so a fresh clone elsewhere hits what an earlier one stored.
@@ -25,27 +28,25 @@ passed=0
 failed=0
 summary=()
 
-note() { printf '\n=== %s\n' "$*"; }
-
-# configure NAME DIR TARGET [CMAKE_ARGS...]: configures and builds TARGET in
-# DIR; on failure prints the end of the log and records the build as failed.
-configure_and_build() {
-  local name="$1" dir="$2" target="$3"
-  shift 3
-  local log="$dir/lindar-build.log" start=$SECONDS
-  note "$name: configure and build ($dir)"
+# cmake_build DIR TARGET [CMAKE_ARGS...]: configures DIR and builds TARGET.
+cmake_build() {
+  local dir="$1" target="$2"
+  shift 2
   # A folder made by another generator cannot be reused.
   if [ -f "$dir/CMakeCache.txt" ] && ! grep -q '^CMAKE_GENERATOR:INTERNAL=Ninja$' "$dir/CMakeCache.txt"; then
     rm -rf "$dir"
   fi
-  mkdir -p "$dir"
-  if cmake -S "$here" -B "$dir" -G Ninja "$@" >"$log" 2>&1 &&
-     cmake --build "$dir" -j "$jobs" --target "$target" >>"$log" 2>&1; then
-    echo "built in $((SECONDS - start)) s"
-    return 0
-  fi
-  tail -n 60 "$log"
-  echo "$name: BUILD FAILED (full log: $log)"
+  mkdir -p "$dir" &&
+    cmake -S "$here" -B "$dir" -G Ninja "$@" &&
+    cmake --build "$dir" -j "$jobs" --target "$target"
+}
+
+# configure_and_build NAME DIR TARGET [CMAKE_ARGS...]: configures and builds TARGET in
+# DIR as one step; records a failed build as one failed test.
+configure_and_build() {
+  local name="$1" dir="$2"
+  shift 2
+  step "$logs/$name-build.log" "$name: configure and build ($dir/)" cmake_build "$dir" "$@" && return 0
   summary+=("$name: build failed, 0 passed, 1 failed")
   failed=$((failed + 1))
   return 1
@@ -56,9 +57,9 @@ configure_and_build() {
 run_tests() {
   local name="$1" dir="$2"
   shift 2
-  local log="$dir/lindar-ctest.log" start=$SECONDS rc=0
-  note "$name: tests"
-  "$@" --output-on-failure -j "$jobs" --timeout "$test_timeout" 2>&1 | tee "$log" || rc=$?
+  local log="$logs/$name-tests.log" start=$SECONDS rc=0
+  printf '%s ... ' "$name: tests"
+  "$@" --output-on-failure -j "$jobs" --timeout "$test_timeout" >"$log" 2>&1 </dev/null || rc=$?
   local line total=0 bad=0 skipped=0
   line="$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)"
   if [ -n "$line" ]; then
@@ -72,15 +73,15 @@ run_tests() {
   fi
   [ "$rc" != 0 ] && [ "$bad" = 0 ] && bad=1
   local good=$((total - bad - skipped))
+  local counts="$good passed, $bad failed, $skipped skipped"
   passed=$((passed + good))
   failed=$((failed + bad))
-  summary+=("$name: $good passed, $bad failed, $skipped skipped ($((SECONDS - start)) s)")
+  summary+=("$name: $counts ($((SECONDS - start)) s)")
+  step_result "$bad" "$log" "$counts, $((SECONDS - start)) s"
 }
 
 run_start=$SECONDS
-note "setup"
 if ! bash "$here/tools/setup.sh"; then
-  echo "setup failed"
   echo "0 passed, 1 failed"
   exit 1
 fi
@@ -114,7 +115,7 @@ if CC=clang CXX=clang++ configure_and_build fuzz build-fuzz lindar_fuzzers -DLIN
 fi
 
 hits="$(ccache -s 2>/dev/null | awk '/^ *Hits:/ {print $2 " of " $4; exit}')"
-note "summary: $((SECONDS - run_start)) s, ccache hits ${hits:-unknown}"
+printf '\nsummary: %s s, ccache hits %s\n' "$((SECONDS - run_start))" "${hits:-unknown}"
 printf '%s\n' "${summary[@]}"
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -3,11 +3,14 @@
 //   prints format, size, depth and comment. Exit 0 on success, else the
 //   dispatcher's result as a positive number, its message on stderr. The
 //   comment written is TEXT, else the one IN had.
+// imgconv --help
+//   Prints the usage, the formats and the exit statuses.
 // imgconv
 //   Saves a built-in sample image in every format the library writes, reads
 //   each file back and prints a table: format, bytes, size, depth, and
 //   whether the pixels came back equal.
 #include "examples/imgconv/imgconv_sample.h"
+#include "examples/imgconv/imgconv_usage.h"
 #include "graphics/formats/format_classify.h"
 #include "graphics/formats/format_dispatch.h"
 #include "graphics/formats/format_registry.h"
@@ -23,8 +26,6 @@
 #include <string>
 
 namespace {
-
-constexpr int kUsageError = 64;
 
 // Messages and comments are code page 1252; a Linux terminal wants UTF-8.
 std::string Display(const char* text)
@@ -140,7 +141,7 @@ int SampleTable()
     CGraphicsImage sample;
     if (!MakeSampleImage(sample)) {
         std::fprintf(stderr, "the sample image cannot be made\n");
-        return 1;
+        return kImgconvNoSample;
     }
     std::error_code error;
     const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
@@ -195,10 +196,14 @@ int main(int argc, char** argv)
 {
     if (argc == 1)
         return SampleTable();
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(ImgconvUsage().c_str(), stdout);
+        return 0;
+    }
     if (argc == 3)
         return Convert(argv[1], argv[2], nullptr);
     if (argc == 5 && std::strcmp(argv[3], "--comment") == 0)
         return Convert(argv[1], argv[2], FromCommandLine(argv[4]).c_str());
-    std::fprintf(stderr, "usage: imgconv IN OUT [--comment TEXT]\n       imgconv\n");
-    return kUsageError;
+    std::fputs(ImgconvUsage().c_str(), stderr);
+    return kImgconvUsageError;
 }

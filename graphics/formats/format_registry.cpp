@@ -4,6 +4,7 @@
 #include "graphics/formats/bmp_writer.h"
 #include "graphics/formats/gif_reader.h"
 #include "graphics/formats/gif_writer.h"
+#include "graphics/formats/icon_reader.h"
 #include "graphics/formats/jpeg_reader.h"
 #include "graphics/formats/jpeg_writer.h"
 #include "graphics/formats/png_reader.h"
@@ -65,7 +66,7 @@ constexpr GraphicsFormat kFormats[kFormatCount] = {
     {kFormatPnm, "PNM", nullptr, nullptr, nullptr, nullptr},
     {kFormatEps, "EPS", nullptr, nullptr, nullptr, nullptr},
     {kFormatTls, "TLS", NewReader<CTlsReader>, NewWriter<CTlsWriter>, nullptr, nullptr},
-    {kFormatIcon, "ICO", nullptr, nullptr, nullptr, nullptr},
+    {kFormatIcon, "ICO", NewReader<CIconReader>, nullptr, nullptr, nullptr},
 };
 
 constexpr bool RowsInOrder()

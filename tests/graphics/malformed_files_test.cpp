@@ -54,6 +54,9 @@ std::string JpegText(int code)
 const std::string kFolder = LINDAR_MALFORMED_DIR;
 
 const MalformedCase kCases[] = {
+    {"ico-directory-cut.ico", -1, -1, "Fehler beim lesen aus der Datei !"},
+    {"ico-entry-over-cap.ico", -1, -1, "Fehlerhaftes Dateiformat !"},
+    {"ico-png-entry-cut.ico", -1, -1, "IHDR: CRC error"},
     {"jpeg-bad-entropy.jpg", -1, -1, "Fehler 117 beim Laden der Jpeg Datei"},
     {"jpeg-cmyk.jpg", -1, -1, "Fehler 67 beim Laden der Jpeg Datei"},
     {"jpeg-cut.jpg", -1, -1, "Fehler 120 beim Laden der Jpeg Datei"},

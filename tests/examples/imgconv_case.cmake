@@ -1,0 +1,22 @@
+# One imgconv call of tests/examples/CMakeLists.txt; imgconv's arguments
+# follow "--" (cmake would read them as its own otherwise).
+set(args)
+math(EXPR last "${CMAKE_ARGC} - 1")
+foreach(i RANGE 1 ${last})
+  if(DEFINED first)
+    list(APPEND args "${CMAKE_ARGV${i}}")
+  elseif(CMAKE_ARGV${i} STREQUAL "--")
+    set(first ${i})
+  endif()
+endforeach()
+
+execute_process(COMMAND ${EMULATOR} "${PROGRAM}" ${args} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status STREQUAL STATUS)
+  message(FATAL_ERROR "exit status ${status}, expected ${STATUS}\nout: ${out}\nerr: ${err}")
+endif()
+foreach(stream out err)
+  string(TOUPPER ${stream} pattern)
+  if(NOT "${${stream}}" MATCHES "${${pattern}}" OR ("${${pattern}}" STREQUAL "" AND NOT "${${stream}}" STREQUAL ""))
+    message(FATAL_ERROR "standard ${stream} does not match '${${pattern}}' (empty: nothing written):\n${${stream}}")
+  endif()
+endforeach()

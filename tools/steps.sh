@@ -1,0 +1,34 @@
+# shellcheck shell=bash
+# Sourced by setup.sh, run.sh and test.sh: each step's full output (apt,
+# CMake, the compilers, ctest) goes to its own log file in $logs, and the
+# terminal gets one line per step.
+#
+# The caller sets $here (the top of the clone) before sourcing.
+
+logs="${LINDAR_LOGS:-$here/build-logs}"
+mkdir -p "$logs"
+
+# step LOG LABEL COMMAND...: runs COMMAND (a program or a shell function)
+# with its output in LOG (emptied first) and prints "LABEL ... ok (N s)";
+# returns COMMAND's status.
+step() {
+  local log="$1" label="$2" start=$SECONDS rc=0
+  shift 2
+  printf '%s ... ' "$label"
+  "$@" >"$log" 2>&1 </dev/null || rc=$?
+  step_result "$rc" "$log" "$((SECONDS - start)) s"
+  return "$rc"
+}
+
+# step_result STATUS LOG TEXT: ends a step's line with "ok (TEXT)", or on
+# failure with the log's path and, for logs that are all a CI run keeps, the
+# log's last lines.
+step_result() {
+  if [ "$1" = 0 ]; then
+    echo "ok ($3)"
+    return 0
+  fi
+  echo "FAILED ($3), full output in $2"
+  tail -n 20 "$2" | sed 's/^/    /'
+  return 0
+}
