@@ -28,14 +28,14 @@ TEST(ToolbarBarLogic, ToolbarBlocks)
 TEST(ToolbarBarLogic, ImageIndexesCountNonZeroIdsAcrossEntries)
 {
     const std::vector<std::vector<uint16_t>> entries = {{10, 0, 11}, {20, 21}};
-    const std::vector<ButtonSpec> buttons = MapButtons(entries, {21, 0, 11, 99, 10});
+    const std::vector<ButtonPlan> buttons = MapButtons(entries, {21, 0, 11, 99, 10});
     const int images[] = {3, -1, 1, -1, 0};
     ASSERT_EQ(buttons.size(), 5u);
     for (size_t n = 0; n < buttons.size(); ++n)
         EXPECT_EQ(buttons[n].image, images[n]) << n;
     EXPECT_TRUE(buttons[1].separator);
     EXPECT_FALSE(buttons[3].separator);
-    const std::vector<ButtonSpec> running = RunningButtons({1, 0, 2});
+    const std::vector<ButtonPlan> running = RunningButtons({1, 0, 2});
     EXPECT_EQ(running[2].image, 1);
     EXPECT_EQ(running[1].image, -1);
 }

@@ -48,34 +48,34 @@ std::vector<uint16_t> MakeToolbarBlock(uint16_t imageWidth, uint16_t imageHeight
     return block;
 }
 
-std::vector<ButtonSpec> MapButtons(const std::vector<std::vector<uint16_t>>& entries,
+std::vector<ButtonPlan> MapButtons(const std::vector<std::vector<uint16_t>>& entries,
                                    const std::vector<uint16_t>& ids)
 {
-    std::vector<ButtonSpec> buttons;
+    std::vector<ButtonPlan> buttons;
     buttons.reserve(ids.size());
     for (uint16_t id : ids) {
-        ButtonSpec spec = {id, -1, id == 0};
+        ButtonPlan plan = {id, -1, id == 0};
         int before = 0;
-        for (size_t e = 0; id && e < entries.size() && spec.image < 0; ++e) {
+        for (size_t e = 0; id && e < entries.size() && plan.image < 0; ++e) {
             for (uint16_t known : entries[e]) {
                 if (known == id) {
-                    spec.image = before;
+                    plan.image = before;
                     break;
                 }
                 before += known != 0;
             }
         }
-        buttons.push_back(spec);
+        buttons.push_back(plan);
     }
     return buttons;
 }
 
-std::vector<ButtonSpec> RunningButtons(const std::vector<uint16_t>& ids)
+std::vector<ButtonPlan> RunningButtons(const std::vector<uint16_t>& ids)
 {
-    std::vector<ButtonSpec> buttons;
+    std::vector<ButtonPlan> buttons;
     int image = 0;
     for (uint16_t id : ids)
-        buttons.push_back(ButtonSpec{id, id ? image++ : -1, id == 0});
+        buttons.push_back(ButtonPlan{id, id ? image++ : -1, id == 0});
     return buttons;
 }
 

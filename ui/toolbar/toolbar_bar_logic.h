@@ -29,17 +29,17 @@ bool ParseToolbarBlock(const void* data, size_t size, ToolbarBlock* block);
 // A block for a bitmap's id list.
 std::vector<uint16_t> MakeToolbarBlock(uint16_t imageWidth, uint16_t imageHeight, const std::vector<uint16_t>& ids);
 
-struct ButtonSpec {
+struct ButtonPlan {
     uint16_t id;
     int image;  // -1: separator or an id no entry has
     bool separator;
 };
 // The buttons of an id list against the id lists of the accepted entries:
 // an id's image is the number of non-zero ids before it in the entries.
-std::vector<ButtonSpec> MapButtons(const std::vector<std::vector<uint16_t>>& entries,
+std::vector<ButtonPlan> MapButtons(const std::vector<std::vector<uint16_t>>& entries,
                                    const std::vector<uint16_t>& ids);
 // Buttons from one list with running image indexes.
-std::vector<ButtonSpec> RunningButtons(const std::vector<uint16_t>& ids);
+std::vector<ButtonPlan> RunningButtons(const std::vector<uint16_t>& ids);
 
 // The menu texts: built in, replaced line by line by a resource text
 // (lines split at line feeds, at most 63 characters each).

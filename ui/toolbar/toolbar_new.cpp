@@ -164,17 +164,17 @@ BOOL CToolBarNew::LoadToolBar(const char* const* entries, const uint16_t* ids, i
             imageWidth = width == uint32_t(kImageWidthAuto) ? imageWidth : width;
         accepted.push_back(entry.block.ids);
     }
-    std::vector<toolbar::ButtonSpec> buttons;
+    std::vector<toolbar::ButtonPlan> buttons;
     if (!result || wanted.empty())
         buttons = toolbar::RunningButtons(resolved.front().block.ids);
     else
         buttons = toolbar::MapButtons(accepted, wanted);
-    for (const toolbar::ButtonSpec& spec : buttons) {
+    for (const toolbar::ButtonPlan& plan : buttons) {
         TBBUTTON button = {};
-        button.iBitmap = spec.image;
-        button.idCommand = spec.id;
+        button.iBitmap = plan.image;
+        button.idCommand = plan.id;
         button.fsState = TBSTATE_ENABLED;
-        button.fsStyle = spec.separator ? BTNS_SEP : 0;
+        button.fsStyle = plan.separator ? BTNS_SEP : 0;
         if (!SendMessage(TBX_ADDBUTTON, kAppendButton, LPARAM(&button)))
             result = FALSE;
     }
@@ -408,7 +408,7 @@ BOOL CToolBarNew::SetButtons(const uint16_t* ids, int count)
     std::vector<uint16_t> list(size_t(std::max(count, 0)), 0);
     if (ids)
         list.assign(ids, ids + std::max(count, 0));
-    const std::vector<toolbar::ButtonSpec> buttons = toolbar::RunningButtons(list);
+    const std::vector<toolbar::ButtonPlan> buttons = toolbar::RunningButtons(list);
     BOOL result = TRUE;
     for (size_t n = 0; n < buttons.size(); ++n) {
         TBBUTTON button = {};
