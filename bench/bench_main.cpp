@@ -1,14 +1,45 @@
 // Benchmark main that runs every benchmark and then prints, for each pair
 // named "<case>/ours" and "<case>/peer", the ratio of the peer's time to ours
-// (above 1: we are faster).
+// (above 1: we are faster). With --benchmark_repetitions the ratio is that of
+// the medians of the repetitions, so one disturbed run on a shared machine
+// does not decide; "best" is the ratio of the fastest runs. Pairs declared
+// with AddScalingRow get a second table: how each side's throughput grows
+// from one thread to many, and ours against the peer's.
+#include "bench/bench_ratios.h"
+
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
 
 namespace {
+
+struct Times {
+    std::vector<double> ours, peer;        // seconds per iteration
+    std::vector<double> oursRate, peerRate;  // items per second
+};
+
+struct ScalingRow {
+    std::string many, one;
+};
+
+std::vector<ScalingRow>& ScalingRows()
+{
+    static std::vector<ScalingRow> rows;
+    return rows;
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double Best(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -23,28 +54,62 @@ public:
             if (slash == std::string::npos)
                 continue;
             const std::string side = name.substr(slash + 1);
-            auto& entry = m_cases[name.substr(0, slash)];
-            if (side == "ours")
-                entry.first = run.GetAdjustedRealTime();
-            else if (side == "peer")
-                entry.second = run.GetAdjustedRealTime();
+            Times& times = m_cases[name.substr(0, slash)];
+            const auto rate = run.counters.find("items_per_second");
+            const double items = rate == run.counters.end() ? 0 : double(rate->second);
+            if (side == "ours") {
+                times.ours.push_back(run.GetAdjustedRealTime());
+                times.oursRate.push_back(items);
+            } else if (side == "peer") {
+                times.peer.push_back(run.GetAdjustedRealTime());
+                times.peerRate.push_back(items);
+            }
         }
     }
 
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        std::printf("\n%-48s %12s\n", "case", "peer/ours");
-        for (const auto& [name, times] : m_cases)
-            if (times.first > 0 && times.second > 0)
-                std::printf("%-48s %12.2f\n", name.c_str(), times.second / times.first);
+        std::printf("\n%-48s %12s %8s\n", "case", "peer/ours", "best");
+        for (const auto& [name, t] : m_cases)
+            if (!t.ours.empty() && !t.peer.empty())
+                std::printf("%-48s %12.2f %8.2f\n", name.c_str(), Median(t.peer) / Median(t.ours),
+                            Best(t.peer) / Best(t.ours));
+        PrintScaling();
+    }
+
+    // Speed-up of each side: median items per second of the many-thread case
+    // over the one-thread case.
+    void PrintScaling() const
+    {
+        bool header = false;
+        for (const ScalingRow& row : ScalingRows()) {
+            const auto many = m_cases.find(row.many), one = m_cases.find(row.one);
+            if (many == m_cases.end() || one == m_cases.end())
+                continue;
+            const Times &m = many->second, &o = one->second;
+            if (m.oursRate.empty() || m.peerRate.empty() || o.oursRate.empty() || o.peerRate.empty())
+                continue;
+            const double ours = Median(m.oursRate) / Median(o.oursRate);
+            const double peer = Median(m.peerRate) / Median(o.peerRate);
+            if (!header) {
+                std::printf("\n%-48s %8s %8s %10s\n", "scaling", "ours", "peer", "ours/peer");
+                header = true;
+            }
+            std::printf("%-48s %8.2f %8.2f %10.2f\n", row.many.c_str(), ours, peer, ours / peer);
+        }
     }
 
 private:
-    std::map<std::string, std::pair<double, double>> m_cases;
+    std::map<std::string, Times> m_cases;
 };
 
 }  // namespace
+
+void AddScalingRow(const std::string& many, const std::string& one)
+{
+    ScalingRows().push_back({many, one});
+}
 
 int main(int argc, char** argv)
 {

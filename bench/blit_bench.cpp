@@ -137,6 +137,9 @@ const DrawCase kDrawCases[] = {
     {"DrawImage 8->32 palette", 8, 32, 0, Kind::Random, PIXMAN_c8, PIXMAN_a8r8g8b8, PIXMAN_OP_SRC},
     {"DrawImage 32->32 keyed", 32, 32, kKey | CGraphicsImage::BLIT_SOURCE_KEY, Kind::Keyed, PIXMAN_a8r8g8b8,
      PIXMAN_a8r8g8b8, PIXMAN_OP_OVER},
+    // The peer draws the tile as a8r8g8b8 with the key pixels transparent.
+    {"DrawImage 24->24 keyed", 24, 24, kKey | CGraphicsImage::BLIT_SOURCE_KEY, Kind::Keyed, PIXMAN_a8r8g8b8,
+     PIXMAN_r8g8b8, PIXMAN_OP_OVER},
     {"BlendImage 32->32", 32, 32, 0, Kind::Alpha, PIXMAN_a8r8g8b8, PIXMAN_a8r8g8b8, PIXMAN_OP_OVER},
 };
 

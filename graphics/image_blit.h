@@ -74,7 +74,13 @@ void RunBlit(const BlitJob& job);
 
 // SSE2 kernels; they decline on a processor without SSE2.
 bool BlitKeyed32Sse2(const BlitJob& job);  // 32 -> 32, source key only
+bool BlitKeyed24Sse2(const BlitJob& job);  // 24 -> 24, source key only
 bool Blend32Sse2(const BlitJob& job);      // BlendImage 32 -> 32
+
+// Their AVX2 row kernels, which they choose when HaveAvx2(): the same bytes,
+// eight pixels a step.
+void KeyedRow32Avx2(const uint8_t* s, uint8_t* d, int width, uint32_t key);
+void BlendRow32Avx2(const uint8_t* s, uint8_t* d, int width);
 
 // Each channel (source × (a + 1) + target × (256 - a)) >> 8. Red and blue
 // share one product: no channel's sum exceeds 255 × 257 < 2^16, so the lanes

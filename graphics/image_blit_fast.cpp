@@ -36,8 +36,13 @@ uint32_t KeyOf(const BlitJob& job) { return job.flags & CGraphicsImage::BLIT_KEY
 bool CopyRows(const BlitJob& job)
 {
     const size_t bytes = ByteOffset(job.source->m_nBitCount, job.width);
-    for (int row = job.height - 1; row >= 0; --row)
-        std::memcpy(TargetRow(job, row), SourceRow(job, row), bytes);
+    // Pointers kept in registers: the copies may write anywhere, so fields
+    // read through the job would be read again after each row.
+    const uint8_t* s = SourceRow(job, job.height - 1);
+    uint8_t* d = TargetRow(job, job.height - 1);
+    const ptrdiff_t sourceStep = ptrdiff_t(job.source->m_nStride), targetStep = ptrdiff_t(job.target->m_nStride);
+    for (int row = 0; row < job.height; ++row, s += sourceStep, d += targetStep)
+        std::memcpy(d, s, bytes);
     return true;
 }
 
@@ -190,6 +195,7 @@ const FastPath kFastPaths[] = {
     {24, 32, kNoTests, Blit24To32},
     {8, 32, kNoTests, Blit8To32},
     {32, 32, kSourceKeyOnly, BlitKeyed32Sse2},
+    {24, 24, kSourceKeyOnly, BlitKeyed24Sse2},
     {24, 32, kSourceKeyOnly, BlitKeyed24To32},
     {8, 32, kSourceKeyOnly, BlitKeyed8To32},
     {15, 15, kTested, BlitTested<Pixel15>},

@@ -1,9 +1,10 @@
-// SSE2 kernels of the hottest blits: keyed 32-bit tiles and 32-bit alpha
-// blends. They decline on a processor without SSE2 (possible only in the
+// SSE2 kernels of the hottest blits: keyed 32- and 24-bit tiles and 32-bit
+// alpha blends. They decline on a processor without SSE2 (possible only in the
 // 32-bit build), and the next table row or the general path takes over.
 // Rows go from the bottom of the picture up, in ascending memory order.
 #include <cstring>
 
+#include "graphics/cpu_features.h"
 #include "graphics/image_blit.h"
 #include "graphics/pixel_access.h"
 
@@ -20,19 +21,6 @@ namespace {
 
 constexpr uint32_t kOpaque = 0xFF000000;
 constexpr uint32_t kColourBytes = 0x00FFFFFF;
-
-bool HaveSse2()
-{
-#ifdef __SSE2__
-    return true;
-#else
-    static const bool have = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("sse2") != 0;
-    }();
-    return have;
-#endif
-}
 
 // The colour bytes of source pixels not equal to the key, each with the
 // target's fourth byte; key pixels leave the target.
@@ -102,7 +90,65 @@ LINDAR_SSE2 void BlendRow32(const uint8_t* s, uint8_t* d, int width)
     }
 }
 
+// Byte i of a 24-bit key row: byte i % 3 of the key, for 48 bytes.
+struct KeyRow24 {
+    uint8_t bytes[48];
+    explicit KeyRow24(uint32_t key)
+    {
+        for (int i = 0; i < 48; ++i)
+            bytes[i] = uint8_t(key >> (8 * (i % 3)));
+    }
+};
+
+// Sixteen 24-bit pixels in three vectors: the bytes equal to the key's are
+// compared at once, and a pixel is a key pixel when its three bytes are.
+// Groups without a key pixel are copied whole, groups of key pixels skipped,
+// mixed groups go pixel by pixel.
+LINDAR_SSE2 void KeyedRow24(const uint8_t* s, uint8_t* d, int width, uint32_t key, const KeyRow24& keys)
+{
+    constexpr uint64_t kFirstBytes = 0x249249249249ull;  // bit 3i for the 16 pixels
+    const __m128i k0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(keys.bytes));
+    const __m128i k1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(keys.bytes + 16));
+    const __m128i k2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(keys.bytes + 32));
+    int i = 0;
+    for (; i + 16 <= width; i += 16, s += 48, d += 48) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 32));
+        const uint64_t same = uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(a, k0)))) |
+                              uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(b, k1)))) << 16 |
+                              uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(c, k2)))) << 32;
+        const uint64_t keyed = same & (same >> 1) & (same >> 2) & kFirstBytes;
+        if (keyed == kFirstBytes)
+            continue;  // sixteen key pixels: the target stays
+        if (!keyed) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d), a);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 16), b);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 32), c);
+            continue;
+        }
+        for (int j = 0; j < 16; ++j)
+            if (!((keyed >> (3 * j)) & 1))
+                std::memcpy(d + 3 * j, s + 3 * j, 3);
+    }
+    for (; i < width; ++i, s += 3, d += 3)
+        if (Load24(s) != key)
+            std::memcpy(d, s, 3);
+}
+
 }  // namespace
+
+bool BlitKeyed24Sse2(const BlitJob& job)
+{
+    if (!HaveSse2())
+        return false;
+    const uint32_t key = job.flags & CGraphicsImage::BLIT_KEY_MASK;
+    const KeyRow24 keys(key);
+    for (int row = job.height - 1; row >= 0; --row)
+        KeyedRow24(job.source->RowAt(job.sy + row) + 3 * size_t(job.sx),
+                   job.target->RowAt(job.ty + row) + 3 * size_t(job.tx), job.width, key, keys);
+    return true;
+}
 
 // Asks for the next row's target pixels ahead: rows of a tile are short runs
 // in a long stride, and each new run would otherwise start with misses.
@@ -117,10 +163,11 @@ bool BlitKeyed32Sse2(const BlitJob& job)
     if (!HaveSse2())
         return false;
     const uint32_t key = job.flags & CGraphicsImage::BLIT_KEY_MASK;
+    const auto keyed = HaveAvx2() ? KeyedRow32Avx2 : KeyedRow32;
     for (int row = job.height - 1; row >= 0; --row) {
         if (row > 0)
             PrefetchRow(job.target->RowAt(job.ty + row - 1) + 4 * size_t(job.tx), 4 * job.width);
-        KeyedRow32(job.source->RowAt(job.sy + row) + 4 * size_t(job.sx),
+        keyed(job.source->RowAt(job.sy + row) + 4 * size_t(job.sx),
                    job.target->RowAt(job.ty + row) + 4 * size_t(job.tx), job.width, key);
     }
     return true;
@@ -130,10 +177,11 @@ bool Blend32Sse2(const BlitJob& job)
 {
     if (!HaveSse2())
         return false;
+    const auto blend = HaveAvx2() ? BlendRow32Avx2 : BlendRow32;
     for (int row = job.height - 1; row >= 0; --row) {
         if (row > 0)
             PrefetchRow(job.target->RowAt(job.ty + row - 1) + 4 * size_t(job.tx), 4 * job.width);
-        BlendRow32(job.source->RowAt(job.sy + row) + 4 * size_t(job.sx),
+        blend(job.source->RowAt(job.sy + row) + 4 * size_t(job.sx),
                    job.target->RowAt(job.ty + row) + 4 * size_t(job.tx), job.width);
     }
     return true;
@@ -142,6 +190,7 @@ bool Blend32Sse2(const BlitJob& job)
 #else
 
 bool BlitKeyed32Sse2(const BlitJob&) { return false; }
+bool BlitKeyed24Sse2(const BlitJob&) { return false; }
 bool Blend32Sse2(const BlitJob&) { return false; }
 
 #endif

@@ -20,8 +20,10 @@ packages=(
   icoutils ghostscript dpkg-dev
   libimagequant-dev
   libmagickcore-6.q16-dev
+  x11-apps libnetpbm-dev libxpm-dev
   gcovr
   libgif-dev
+  libtiff-dev
 )
 
 missing() {

@@ -90,6 +90,10 @@ ccache -z >/dev/null 2>&1 || true
 # Native: the library, its tests and examples with the system g++.
 if configure_and_build native build all; then
   run_tests native build ctest --test-dir build
+  # The blit, fill and conversion suites again on the general path alone,
+  # the reference every fast path is held to.
+  LINDAR_BLIT_GENERAL=1 run_tests native-general build ctest --test-dir build \
+    -R '^(Blit[A-Za-z]*|ImageFill|ConvertFrom|MapToPalette|Resize|Grey)\.'
 fi
 
 # Native with AddressSanitizer and UndefinedBehaviorSanitizer: tests only, with

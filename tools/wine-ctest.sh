@@ -17,7 +17,7 @@ if [ -z "${LINDAR_IN_XVFB:-}" ]; then
 fi
 
 export LINDAR_WINEPREFIX="$build/wineprefix"
-export WINEPREFIX="$LINDAR_WINEPREFIX" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$LINDAR_WINEPREFIX" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 "$here/tools/wine-run.sh" --init "$build"
 
 # A persistent server keeps Wine's start-up out of every test; its service

@@ -35,7 +35,9 @@ prefix="${LINDAR_WINEPREFIX:-$(build_dir_of "$exe")/wineprefix}"
 export WINEPREFIX="$prefix"
 export WINEARCH=win32 # the programs are 32-bit; a 32-bit prefix boots faster
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=" # no .NET or Gecko installers at boot
+# No .NET or Gecko installers at boot; no debugger, so a crashing program
+# ends at once with its exception code instead of waiting in a crash dialog.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
 ready="$prefix/.lindar-ready"
 if [ ! -f "$ready" ]; then
@@ -56,4 +58,15 @@ if [ ! -f "$ready" ]; then
 fi
 
 [ "$init_only" = 1 ] && exit 0
-exec wine "$exe" "$@"
+# Under heavy load Wine's own loader now and then dies by SIGSEGV while a
+# finished program exits. A crash of the program itself ends as an
+# exception code (0xC0000005 gives 5), never as a signal, so only a death
+# by signal 11 is run once more.
+rc=0
+wine "$exe" "$@" || rc=$?
+if [ "$rc" = 139 ]; then
+  echo "wine-run.sh: wine died by SIGSEGV; running $exe once more" >&2
+  rc=0
+  wine "$exe" "$@" || rc=$?
+fi
+exit "$rc"

@@ -1,9 +1,12 @@
 #include "examples/gallery/gallery_pages.h"
 
 #include <cstdio>
+#include <iterator>
 
 #include "ui/dialogs/ddx.h"
 #include "ui/dialogs/input_dlg.h"
+#include "ui/dialogs/list_select_dlg.h"
+#include "ui/dialogs/tree_select_dlg.h"
 #include "ui/dialogs/progress_dlg.h"
 
 namespace {
@@ -50,6 +53,46 @@ int OpenInputNumber()
     dialog.SetPrompt("Dezimal, 0x1F, 1Fh, 17o oder 101b :");
     dialog.SetText("0x1F");
     dialog.m_nWidth = 177;
+    return int(dialog.DoModal());
+}
+
+const char* const kLayers[] = {"Topographische Karte", "Luftbild", "Höhenlinien", "Wanderwege",
+                               "Radwege", "Hütten und Almen", "Gipfel", "Gewässer"};
+
+int OpenListChoice()
+{
+    CListSelectDlg dialog;
+    dialog.SetPrompt("Ebenen, die gezeichnet werden :");
+    dialog.SetMode(3);
+    for (int i = 0; i < int(std::size(kLayers)); ++i)
+        dialog.AddItem(kChoiceSortByText, uint32_t(i), kLayers[i], i % 3 == 0);
+    return int(dialog.DoModal());
+}
+
+int OpenComboChoice()
+{
+    CComboSelectDlg dialog;
+    dialog.SetPrompt("Kartenebene :");
+    for (int i = 0; i < int(std::size(kLayers)); ++i)
+        dialog.AddItem(-1, uint32_t(i), kLayers[i]);
+    dialog.m_nCurrent = 2;
+    return int(dialog.DoModal());
+}
+
+int OpenTreeChoice()
+{
+    CTreeSelectDlg dialog;
+    dialog.SetPrompt("Kartenebenen und ihre Quellen :");
+    dialog.m_nOptions = kTreeSelectMultiple | kTreeSelectCheckBoxes | kTreeSelectAddRow | kTreeSelectDelete;
+    dialog.AddColumn("Ebene", -3, 0, 1);
+    dialog.AddColumn("Quelle", -2, 0, 1);
+    dialog.AddColumn("Zoom", 50, 1, 0);
+    const char* const sources[] = {"Landesamt", "Satellit", "DGM 25", "Alpenverein"};
+    for (int i = 0; i < int(std::size(kLayers)); ++i) {
+        const int index = dialog.AddItem(kChoiceSortByText, uint32_t(i), kLayers[i], i % 3 == 0);
+        dialog.SetCellText(index, sources[i % 4], 1);
+        dialog.SetCellText(index, i % 2 ? "8-18" : "5-16", 2);
+    }
     return int(dialog.DoModal());
 }
 
@@ -135,6 +178,9 @@ const std::vector<GalleryPage>& GalleryPages()
         {"password", "Kennwort", &OpenPassword},
         {"ddx", "Datenaustausch", &OpenExchange},
         {"toolbar", "Symbolleiste", &OpenToolbarPage},
+        {"list", "Auswahl", &OpenListChoice},
+        {"combo", "Auswahl", &OpenComboChoice},
+        {"tree", "Auswahl", &OpenTreeChoice},
     };
     return pages;
 }

@@ -2,6 +2,8 @@
 
 #include "graphics/formats/bmp_reader.h"
 #include "graphics/formats/bmp_writer.h"
+#include "graphics/formats/eps_reader.h"
+#include "graphics/formats/eps_writer.h"
 #include "graphics/formats/gif_reader.h"
 #include "graphics/formats/gif_writer.h"
 #include "graphics/formats/icon_reader.h"
@@ -9,8 +11,16 @@
 #include "graphics/formats/jpeg_writer.h"
 #include "graphics/formats/png_reader.h"
 #include "graphics/formats/png_writer.h"
+#include "graphics/formats/pnm_reader.h"
+#include "graphics/formats/pnm_writer.h"
+#include "graphics/formats/tiff_reader.h"
+#include "graphics/formats/tiff_writer.h"
 #include "graphics/formats/tls_reader.h"
 #include "graphics/formats/tls_writer.h"
+#include "graphics/formats/xpm_reader.h"
+#include "graphics/formats/xpm_writer.h"
+#include "graphics/formats/xwd_reader.h"
+#include "graphics/formats/xwd_writer.h"
 #include "graphics/image.h"
 
 #include <iterator>
@@ -60,11 +70,11 @@ constexpr GraphicsFormat kFormats[kFormatCount] = {
     {kFormatJpeg, "JPEG", NewReader<CJpegReader>, NewWriter<CJpegWriter>, nullptr, nullptr},
     {kFormatGif, "GIF", NewReader<CGifReader>, NewWriter<CGifWriter>, GifSaveTransparency, GifTransparentIndex},
     {kFormatPng, "PNG", NewReader<CPngReader>, NewWriter<CPngWriter>, PngSaveTransparency, nullptr},
-    {kFormatTiff, "TIFF", nullptr, nullptr, nullptr, nullptr},
-    {kFormatXpm, "XPM", nullptr, nullptr, nullptr, nullptr},
-    {kFormatXwd, "XWD", nullptr, nullptr, nullptr, nullptr},
-    {kFormatPnm, "PNM", nullptr, nullptr, nullptr, nullptr},
-    {kFormatEps, "EPS", nullptr, nullptr, nullptr, nullptr},
+    {kFormatTiff, "TIFF", NewReader<CTiffReader>, NewWriter<CTiffWriter>, nullptr, nullptr},
+    {kFormatXpm, "XPM", NewReader<CXpmReader>, NewWriter<CXpmWriter>, nullptr, nullptr},
+    {kFormatXwd, "XWD", NewReader<CXwdReader>, NewWriter<CXwdWriter>, nullptr, nullptr},
+    {kFormatPnm, "PNM", NewReader<CPnmReader>, NewWriter<CPnmWriter>, nullptr, nullptr},
+    {kFormatEps, "EPS", NewReader<CEpsReader>, NewWriter<CEpsWriter>, nullptr, nullptr},
     {kFormatTls, "TLS", NewReader<CTlsReader>, NewWriter<CTlsWriter>, nullptr, nullptr},
     {kFormatIcon, "ICO", NewReader<CIconReader>, nullptr, nullptr, nullptr},
 };

@@ -70,7 +70,7 @@ TEST(BlitBlend, FastPathMatchesGeneralWithClipping)
 }
 
 // Runs of transparent, opaque and translucent pixels, so that whole groups of
-// four take the vector kernel's shortcuts next to mixed groups and tails.
+// four and eight take the vector kernels' shortcuts next to mixed groups and tails.
 TEST(BlitBlend, RunsOfTransparentAndOpaquePixels)
 {
     Rng rng(17);
@@ -81,7 +81,7 @@ TEST(BlitBlend, RunsOfTransparentAndOpaquePixels)
         for (int x = 0; x < 61;) {
             const uint32_t kinds[] = {0x00000000, 0xFF000000, 0x80000000};
             const uint32_t alpha = kinds[rng.Next() % 3];
-            for (int n = rng.Range(1, 9); n > 0 && x < 61; --n, ++x)
+            for (int n = rng.Range(1, 17); n > 0 && x < 61; --n, ++x)
                 Set(source, x, y, (Get(source, x, y) & 0xFFFFFF) | (alpha == 0x80000000 ? rng.Next() << 24 : alpha));
         }
     for (int x : {0, 1, 2, 3, 9, -3})

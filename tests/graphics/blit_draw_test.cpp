@@ -119,20 +119,21 @@ TEST(BlitDraw, FastPathsMatchTheGeneralPathForEveryFlagCombination)
             }
 }
 
-// Runs of key pixels, so that whole groups of four take the vector kernel's
+// Runs of key pixels, so that whole groups of four and eight take the vector
 // shortcut next to mixed groups and tails.
 TEST(BlitDraw, RunsOfKeyPixels)
 {
     Rng rng(23);
-    for (uint32_t sb : {24u, 32u}) {
+    const uint32_t kPairs[][2] = {{24, 32}, {32, 32}, {24, 24}};
+    for (const auto& [sb, tb] : kPairs) {
         I source, target;
         MakeRandom(source, sb, 61, 5, rng);
-        MakeRandom(target, 32, 70, 8, rng);
+        MakeRandom(target, tb, 70, 8, rng);
         const uint32_t key = 0x00FF00FF;
         for (int y = 0; y < 5; ++y)
             for (int x = 0; x < 61;) {
                 const bool keyed = rng.Next() % 2 != 0;
-                for (int n = rng.Range(1, 9); n > 0 && x < 61; --n, ++x)
+                for (int n = rng.Range(1, 33); n > 0 && x < 61; --n, ++x)
                     if (keyed)
                         Set(source, x, y, (rng.Next() & 0xFF000000) | key);
             }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "graphics/cpu_features.h"
 #include "graphics/image.h"
 #include "graphics/image_blit.h"
 #include "tests/support/test_support.h"
@@ -26,6 +27,19 @@ public:
 
 private:
     bool m_old;
+};
+
+// Caps the vector instructions the kernels may use while it lives.
+class VectorLevelScope {
+public:
+    explicit VectorLevelScope(graphics_detail::VectorLevel level) : m_old(graphics_detail::VectorLevelCap())
+    {
+        graphics_detail::CapVectorLevel(level);
+    }
+    ~VectorLevelScope() { graphics_detail::CapVectorLevel(m_old); }
+
+private:
+    graphics_detail::VectorLevel m_old;
 };
 
 inline uint32_t Get(const CGraphicsImage& image, int x, int y) { return image.m_pfnGetPixel(image.RowAt(y), x); }
@@ -48,24 +62,30 @@ inline void MakeRandom(CGraphicsImage& image, uint32_t bits, int width, int heig
             image.SetPaletteEntry(i, rng.Next());
 }
 
-// Runs op on a copy of start through the fast paths and through the general
-// path alone; both must leave identical bytes. Answers the fast result.
+// Runs op on a copy of start through the general path alone and through the
+// fast paths at each vector level (AVX2, SSE2, none); all must leave
+// identical bytes. Answers the result of the fast paths at the highest level.
 template <class Op>
 CGraphicsImage BothPaths(const CGraphicsImage& start, Op op)
 {
-    CGraphicsImage fast(start), general(start);
-    bool fastResult, generalResult;
-    {
-        GeneralPathScope scope(false);
-        fastResult = op(fast);
-    }
+    using graphics_detail::VectorLevel;
+    CGraphicsImage general(start);
+    bool generalResult;
     {
         GeneralPathScope scope(true);
         generalResult = op(general);
     }
-    EXPECT_EQ(fastResult, generalResult);
-    EXPECT_TRUE(Bytes(fast) == Bytes(general)) << "fast and general paths differ";
-    return fast;
+    CGraphicsImage best;
+    for (VectorLevel level : {VectorLevel::Avx2, VectorLevel::Sse2, VectorLevel::None}) {
+        CGraphicsImage fast(start);
+        GeneralPathScope scope(false);
+        VectorLevelScope cap(level);
+        EXPECT_EQ(op(fast), generalResult);
+        EXPECT_TRUE(Bytes(fast) == Bytes(general)) << "fast paths at level " << int(level) << " differ";
+        if (level == VectorLevel::Avx2)
+            best = fast;
+    }
+    return best;
 }
 
 }  // namespace blit_test

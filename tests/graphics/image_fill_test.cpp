@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "graphics/image.h"
+#include "tests/graphics/blit_test_util.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -61,18 +62,20 @@ TEST(ImageFill, ClippingAndEmptyRectangles)
 }
 
 // Every depth, many rectangles: the fast fill must equal a pixel-by-pixel
-// reference, and touch nothing outside the rectangle.
+// reference, and touch nothing outside the rectangle. Widths from a few
+// pixels to rows of over 2 KB reach the scalar, wide and string stores.
 TEST(ImageFill, MatchesPerPixelReferenceAtEveryDepth)
 {
     lindar_test::Rng rng(42);
+    for (const int kWidth : {37, 700}) {
     for (uint32_t bits : kDepths) {
         SCOPED_TRACE(bits);
         CGraphicsImage image, reference;
-        ASSERT_TRUE(image.Create(bits, 37, 6, 0, 0));
-        ASSERT_TRUE(reference.Create(bits, 37, 6, 0, 0));
+        ASSERT_TRUE(image.Create(bits, kWidth, 6, 0, 0));
+        ASSERT_TRUE(reference.Create(bits, kWidth, 6, 0, 0));
         for (int pass = 0; pass < 300; ++pass) {
-            const int x = rng.Range(-5, 40), y = rng.Range(-2, 7);
-            const int w = rng.Range(-20, 45), h = rng.Range(-4, 8);
+            const int x = rng.Range(-5, kWidth + 3), y = rng.Range(-2, 7);
+            const int w = rng.Range(-kWidth / 2, kWidth + 8), h = rng.Range(-4, 8);
             const uint32_t value = rng.Next();
             const bool filled = image.FillRect(x, y, w, h, value);
             int x0 = x, y0 = y, ww = w, hh = h;
@@ -86,18 +89,19 @@ TEST(ImageFill, MatchesPerPixelReferenceAtEveryDepth)
             }
             bool any = false;
             for (int yy = std::max(y0, 0); yy < std::min(y0 + hh, 6); ++yy)
-                for (int xx = std::max(x0, 0); xx < std::min(x0 + ww, 37); ++xx) {
+                for (int xx = std::max(x0, 0); xx < std::min(x0 + ww, kWidth); ++xx) {
                     reference.m_pfnSetPixel(reference.RowAt(yy), xx, value);
                     any = true;
                 }
             ASSERT_EQ(filled, any);
             for (int yy = 0; yy < 6; ++yy)
-                for (int xx = 0; xx < 37; ++xx)
+                for (int xx = 0; xx < kWidth; ++xx)
                     ASSERT_EQ(image.m_pfnGetPixel(image.RowAt(yy), xx),
                               reference.m_pfnGetPixel(reference.RowAt(yy), xx))
                         << "pass " << pass << " at " << xx << "," << yy;
         }
         EXPECT_NE(Stored(image, 0xFFFFFFFF), 0u);
+    }
     }
 }
 
@@ -109,4 +113,33 @@ TEST(ImageFill, FifteenBitKeepsTheFlagAndThirtyTwoTheFourthByte)
     ASSERT_TRUE(image.Create(32, 3, 1, 0, 0));
     EXPECT_TRUE(image.FillRect(0, 0, 3, 1, 0x7F010203));
     EXPECT_EQ(image.m_pfnGetPixel(image.RowAt(0), 1), 0x7F010203u);
+}
+
+// Every kernel of every depth at every vector level leaves the bytes of the
+// scalar path: short and long rows, all phases of the pattern.
+TEST(ImageFill, KernelsMatchTheScalarPath)
+{
+    lindar_test::Rng rng(7);
+    for (uint32_t bits : kDepths) {
+        SCOPED_TRACE(bits);
+        CGraphicsImage start;
+        ASSERT_TRUE(start.Create(bits, 700, 5, 0x123456, 0));
+        for (int pass = 0; pass < 40; ++pass) {
+            const int x = rng.Range(-3, 650), w = rng.Range(1, 720), y = rng.Range(0, 3);
+            const uint32_t value = rng.Next();
+            blit_test::BothPaths(start, [&](CGraphicsImage& image) { return image.FillRect(x, y, w, 2, value); });
+        }
+    }
+}
+
+// Fills larger than the caches: 24 bits takes the streaming stores (36 MB),
+// 32 bits the string store; both leave the bytes of the scalar path.
+TEST(ImageFill, LargeFillsMatchTheScalarPath)
+{
+    for (uint32_t bits : {24u, 32u}) {
+        SCOPED_TRACE(bits);
+        CGraphicsImage start;
+        ASSERT_TRUE(start.Create(bits, 4001, 3001, 0x010203, 0));
+        blit_test::BothPaths(start, [](CGraphicsImage& image) { return image.FillRect(3, 1, 3995, 2999, 0xA5B6C7); });
+    }
 }

@@ -72,6 +72,14 @@ const MalformedCase kCases[] = {
     {"png-rgb16.png", -5, -1, "Falsches Farbformat"},
     {"png-rgba16.png", -5, -1, "Falsches Farbformat"},
     {"png-too-wide.png", -4, -1, "Das Bild ist zu groß"},
+    {"pnm-cut-16bit.ppm", -1, -1, "Besch\xE4" "digte PNM-Datei !"},
+    {"pnm-huge-declared.pgm", -1, -1, "Besch\xE4" "digte PNM-Datei !"},
+    {"pnm-sample-above-max.pgm", -1, -1, "Besch\xE4" "digte PNM-Datei !"},
+    {"xpm-colour-name-with-space.xpm", -1, -1, "Nicht unterst\xFCtztes Farbformat"},
+    {"xpm-key-length-5.xpm", -1, -1, "Unbekantes Format"},
+    {"xwd-header-inside-itself.xwd", -1, -1, "Die Datei ist keine XWD-Datei !"},
+    {"xwd-huge-declared.xwd", -1, -1, "Fehler beim Lesen der XWD-Datei !"},
+    {"xwd-xy-pixmap-depth8.xwd", -5, -1, "Falsches Farbformat"},
     {"unknown-content.bin", -2, -2, "Unbekanntes Datei Format."},
 };
 

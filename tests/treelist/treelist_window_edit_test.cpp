@@ -192,3 +192,46 @@ TEST(TreeListWindowEdit, ClipboardMessagesGoToAVisibleEditor)
 
 }  // namespace
 }  // namespace treelist_window_test
+
+namespace treelist_window_test {
+namespace {
+
+// The answer's top bit opens the editor on a cell without a column editor
+// when the control has TVS_EDITLABELS: a typed character replaces the text,
+// a double click keeps it; without the style the event is only taken.
+TEST(TreeListWindowEdit, EditQueryAnswerOpensTheEditor)
+{
+    struct Case {
+        DWORD style;
+        UINT message;
+        bool opens;
+        const char* text;
+    };
+    const Case cases[] = {
+        {kTreeStyle | TVS_EDITLABELS, WM_CHAR, true, "x"},
+        {kTreeStyle | TVS_EDITLABELS, WM_LBUTTONDBLCLK, true, "a"},
+        {kTreeStyle, WM_CHAR, false, ""},
+    };
+    for (const Case& c : cases) {
+        Fixture f(c.style);
+        const Tree t = BuildTree(f);
+        f.Send(TVM_SELECTITEM, TVGN_CARET, LPARAM(t.a));
+        f.parent.SetAnswer(int(TLN_EDITQUERY), [](NMHDR*) { return LRESULT(0x80000000); });
+        if (c.message == WM_CHAR)
+            f.Send(WM_CHAR, 'x', 1);
+        else
+            f.Mouse(WM_LBUTTONDBLCLK, f.TextPoint(t.a), MK_LBUTTON);
+        const HWND editor = Editor(f);
+        ASSERT_EQ(editor != nullptr, c.opens) << c.message;
+        if (!editor)
+            continue;
+        EXPECT_EQ(EditorText(editor), c.text);
+        f.Clear();
+        SendMessageA(editor, WM_KEYDOWN, VK_RETURN, 0);
+        EXPECT_EQ(EndRecord(f).item.mask & 0x20000000u, c.message == WM_CHAR ? 0x20000000u : 0u);
+        EXPECT_EQ(f.Next(0, TVGN_CARET), t.a);
+    }
+}
+
+}  // namespace
+}  // namespace treelist_window_test

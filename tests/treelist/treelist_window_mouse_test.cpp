@@ -93,8 +93,10 @@ TEST(TreeListWindowMouse, OwnDragMovesTheItemBehindTheTarget)
     EXPECT_EQ(f.Data().dragItem, t.a);
     EXPECT_EQ(GetCapture(), f.tl);
     EXPECT_EQ(f.Next(0, TVGN_DROPHILITE), t.c);
+    EXPECT_NE(ImageList_GetDragImage(nullptr, nullptr), nullptr);  // the item's image follows the pointer
     f.Clear();
     f.Mouse(WM_LBUTTONUP, drop);
+    EXPECT_EQ(ImageList_GetDragImage(nullptr, nullptr), nullptr);
     EXPECT_EQ(f.Data().dragItem, 0u);
     EXPECT_NE(GetCapture(), f.tl);
     EXPECT_EQ(f.Next(0, TVGN_DROPHILITE), 0u);

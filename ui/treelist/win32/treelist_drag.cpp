@@ -13,6 +13,34 @@ constexpr uint32_t kCopyFlag = 8;
 constexpr UINT kRowHits = TVHT_ONITEM | TVHT_ONITEMINDENT | TVHT_ONITEMBUTTON | TVHT_ONITEMRIGHT | TVHT_ONITEMTEXT |
                           TVHT_ONCELL | TVHT_ONCELLICON | TVHT_ONCELLTEXT | TVHT_ONCELLRIGHT | TVHT_PASTCOLUMNS;
 constexpr UINT kColumnShift = 24;
+// The image hangs right of and below the pointer, so the row under it stays
+// readable.
+constexpr int kImageOffsetX = 12;
+constexpr int kImageOffsetY = 4;
+
+// ImageList_DragEnter and DragMove count from the window's corner, not the
+// client area's.
+POINT WindowPoint(HWND hwnd, POINT client)
+{
+    RECT window = {};
+    GetWindowRect(hwnd, &window);
+    ClientToScreen(hwnd, &client);
+    return POINT{client.x - window.left, client.y - window.top};
+}
+
+void StartDragImage(TreeListData& d, TreeListWindow& w, uint32_t h, POINT point)
+{
+    w.dragImage = TreeListCreateDragImage(d, h, 0);
+    if (!w.dragImage)
+        return;  // the drag runs without one
+    if (!ImageList_BeginDrag(w.dragImage, 0, -kImageOffsetX, -kImageOffsetY)) {
+        ImageList_Destroy(w.dragImage);
+        w.dragImage = nullptr;
+        return;
+    }
+    const POINT at = WindowPoint(w.hwnd, point);
+    ImageList_DragEnter(w.hwnd, at.x, at.y);
+}
 
 }  // namespace
 
@@ -35,7 +63,7 @@ int TreeListStartDrag(TreeListData& d, uint32_t h, uint32_t keyState, POINT poin
     d.mouseButton = 0;
     d.pendingClick = false;
     SetCapture(w.hwnd);
-    (void)point;
+    StartDragImage(d, w, h, point);
     TreeListDragFeedback(d, d.dragMode, keyState);
     return 1;
 }
@@ -63,7 +91,17 @@ void TreeListDragFeedback(TreeListData& d, uint32_t modeFlags, uint32_t keyState
         target = kTreeListLast;  // the strip behind the last row
         d.dropBehind = 1;
     }
+    // The highlight repaints rows: the image is hidden meanwhile, so it
+    // leaves no trace in them.
+    if (w.dragImage)
+        ImageList_DragShowNolock(FALSE);
     TreeListSetDropTarget(d, target, column < d.columnCount ? column : 0);
+    if (w.dragImage) {
+        TreeListUnlocked(d, [&] { UpdateWindow(w.hwnd); });
+        const POINT at = WindowPoint(w.hwnd, pt);
+        ImageList_DragMove(at.x, at.y);
+        ImageList_DragShowNolock(TRUE);
+    }
     const TreeListShared& shared = TreeListSharedObjects();
     ::SetCursor(!target ? shared.no : ((modeFlags | keyState) & kCopyFlag) ? shared.hand : shared.arrow);
 }

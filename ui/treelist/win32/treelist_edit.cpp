@@ -19,6 +19,9 @@ constexpr DWORD kEditorStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROL
 constexpr int kMinEditorWidth = 40;
 constexpr int kTextBuffer = 1024;
 constexpr int kKeepByEnter = 2;
+// A parent's answer to TLN_EDITQUERY with this bit opens the editor on the
+// cell even when its column has none (a plain list with TVS_EDITLABELS).
+constexpr LRESULT kQueryOpenEditor = LRESULT(0x80000000u);
 
 POINT Unpack(LPARAM value) { return POINT{int16_t(LOWORD(value)), int16_t(HIWORD(value))}; }
 
@@ -210,5 +213,8 @@ LRESULT TreeListEditKeyHook(TreeListData& d, uint32_t h, uint32_t column, uint32
     if (key == kTreeListEditDoubleClick)
         nm.ptDrag = Unpack(keyData);
     // A non-zero answer takes the event: the control does nothing more.
-    return TreeListSend(d, nm.hdr) != 0;
+    const LRESULT answer = TreeListSend(d, nm.hdr);
+    if ((answer & kQueryOpenEditor) && (d.style & TVS_EDITLABELS) && !d.destroyed && d.caretItem == h)
+        TreeListStartEdit(d, column, key & ~kTreeListHookChar, keyData);
+    return answer != 0;
 }

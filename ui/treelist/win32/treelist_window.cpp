@@ -413,6 +413,8 @@ void TreeListWindow::DragFeedback(uint32_t modeFlags, uint32_t keyState)
 void TreeListWindow::EndDragVisuals()
 {
     if (dragImage) {
+        ImageList_DragLeave(hwnd);
+        ImageList_EndDrag();
         ImageList_Destroy(dragImage);
         dragImage = nullptr;
     }

@@ -1,0 +1,73 @@
+#include "graphics/formats/pnm_writer.h"
+
+#include "graphics/formats/read_cursor.h"
+#include "graphics/image.h"
+#include "system/buffered_stream.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+void WriteBytes(CBufferedStream& stream, const void* data, int64_t n)
+{
+    if (stream.Write(data, int32_t(n)) != n) throw EPnmFileWriteError();
+}
+
+// Separate buffers: the copy runs without reloads.
+void CopyBgrAsRgb(uint8_t* __restrict out, const uint8_t* __restrict bgr, size_t pixels)
+{
+    for (size_t i = 0; i < pixels * 3; i += 3) {
+        out[i] = bgr[i + 2];
+        out[i + 1] = bgr[i + 1];
+        out[i + 2] = bgr[i];
+    }
+}
+
+int Luminance(const CGraphicsImage& image, uint32_t index)
+{
+    uint8_t r = 0, g = 0, b = 0;
+    image.GetPaletteRGB(index, &r, &g, &b);
+    return 77 * r + 151 * g + 29 * b;
+}
+
+}  // namespace
+
+void CPnmWriter::SaveW(const WCHAR* path, CGraphicsImage& image)
+{
+    SavePathW(path, image, ThrowFormatError<EPnmFileOpenError>, ThrowFormatError<EPnmFileWriteError>);
+}
+
+void CPnmWriter::SaveA(const char* path, CGraphicsImage& image)
+{
+    SavePathA(path, image, ThrowFormatError<EPnmFileOpenError>, ThrowFormatError<EPnmFileWriteError>);
+}
+
+void CPnmWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
+{
+    if (!image.m_pBits || image.m_nWidth == 0 || image.m_nHeight == 0) throw EPnmDataError();
+    const int width = int(image.m_nWidth);
+    const int height = int(image.m_nHeight);
+    const bool bitmap = image.m_nBitCount == 1;
+    if (stream.PrintfA(bitmap ? "P4 %i %i " : "P6 %i %i 255 ", width, height) < 1) throw EPnmFileWriteError();
+
+    // A 1 bit means black: the bits are inverted when entry 0 is the darker.
+    const bool invert = bitmap && Luminance(image, 0) < Luminance(image, 1);
+    const size_t rowBytes = bitmap ? (size_t(width) + 7) >> 3 : size_t(width) * 3;
+    const uint8_t lastMask = uint8_t(0xFF00 >> (((width - 1) & 7) + 1));
+    std::vector<uint8_t> out(rowBytes);
+    for (int y = 0; y < height; ++y) {
+        Progress(int(int64_t(y) * 100 / height));
+        const uint8_t* row = image.RowAt(y);
+        if (bitmap) {
+            for (size_t i = 0; i < rowBytes; ++i)
+                out[i] = invert ? uint8_t(~row[i]) : row[i];
+            out[rowBytes - 1] &= lastMask;
+        } else {
+            CopyBgrAsRgb(out.data(), image.m_pfnRowTo24(row, &image), size_t(width));
+        }
+        WriteBytes(stream, out.data(), int64_t(rowBytes));
+    }
+    if (!stream.Flush()) throw EPnmFileWriteError();
+    Progress(100);
+}

@@ -1,0 +1,22 @@
+// CXwdReader: X Window dumps of file version 7 (X11) and 6 (X10).
+//
+// X11 dumps are read in Z format at 1, 4, 8 (with their colormap), 15/16
+// (5-5-5 or 5-6-5 masks), 24 and 32 bits per pixel, and in XY format at depth
+// 1; the byte order, the bitmap bit order and unit, and the channel masks are
+// honoured. Other forms are refused as EGraphicsWrongColor; sizes that do
+// not fit the data as EXwdFileReadError before the image is created.
+#pragma once
+
+#include "graphics/formats/format_framework.h"
+
+class CXwdReader : public CGraphicsReader {
+public:
+    CXwdReader() = default;
+    void Read(CBufferedStream& stream, CGraphicsImage& image) override;
+    void LoadW(const WCHAR* path, CGraphicsImage& image) override;
+    void LoadA(const char* path, CGraphicsImage& image) override;
+};
+
+// Header sizes above this are refused (the window name is part of the header).
+constexpr int64_t kXwdMaxHeaderSize = 4096;
+constexpr int64_t kXwdMaxSide = 32767;

@@ -1,0 +1,219 @@
+// The list and combo choice dialogs under Wine: each mode by mouse, keys,
+// search and check boxes, with the OK and Cancel results, the popup
+// commands and the saved place across two runs.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "tests/winharness/modal_driver.h"
+#include "ui/dialogs/list_select_dlg.h"
+
+namespace {
+
+using winharness::ModalDriver;
+
+constexpr DWORD kActivationMs = 2000;
+const char* const kNames[] = {"Alm", "Berg", "Gipfel", "Hütte"};
+
+LPARAM RowPoint(HWND list, int row, int x)
+{
+    RECT r = {};
+    SendMessageA(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r));
+    return MAKELPARAM(x, (r.top + r.bottom) / 2);
+}
+void Click(HWND list, int row, int x = 60)
+{
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(list, row, x));
+    if (IsWindow(list))
+        SendMessageA(list, WM_LBUTTONUP, 0, RowPoint(list, row, x));
+}
+void DoubleClick(HWND list, int row, int x = 60)
+{
+    Click(list, row, x);
+    SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, RowPoint(list, row, x));
+    SendMessageA(list, WM_LBUTTONUP, 0, RowPoint(list, row, x));
+}
+void Key(HWND list, WPARAM key) { SendMessageA(list, WM_KEYDOWN, key, 1); }
+void Type(HWND list, char ch) { SendMessageA(list, WM_CHAR, WPARAM(static_cast<unsigned char>(ch)), 1); }
+
+// Waits for the dialog to show, then runs the step on it.
+INT_PTR Drive(CDialog& dialog, const std::function<void(HWND)>& step)
+{
+    ModalDriver driver;
+    const DWORD start = GetTickCount();
+    driver.Then([&](ModalDriver& d) {
+        const HWND top = d.TopDialog();
+        if (!top || !IsWindowVisible(top) || (GetActiveWindow() != top && GetTickCount() - start < kActivationMs))
+            return false;
+        step(top);
+        return true;
+    });
+    INT_PTR result = 0;
+    driver.Run([&] { result = dialog.DoModal(); });
+    return result;
+}
+
+std::string Flags(const CChoiceDlg& dialog)
+{
+    std::string out;
+    for (int i = 0; i < dialog.GetCount(); ++i)
+        out += dialog.IsItemSelected(i) ? '1' : '0';
+    return out;
+}
+
+struct ListCase {
+    const char* name;
+    int mode;
+    void (*act)(HWND list);  // then OK is posted unless the dialog has ended
+    int button;
+    INT_PTR result;
+    const char* text;
+    int current;
+    const char* flags;
+};
+const ListCase kListCases[] = {
+    {"SingleClickChooses", 0, [](HWND l) { Click(l, 2); }, 0, IDOK, "Gipfel", 2, "0010"},
+    {"SingleArrowOnlyMoves", 0, [](HWND l) { Key(l, VK_DOWN); Key(l, VK_DOWN); }, IDOK, IDOK, "Hütte", 3, "0001"},
+    {"SingleSearch", 0, [](HWND l) { Type(l, 'h'); }, IDOK, IDOK, "Hütte", 3, "0001"},
+    {"SingleCancel", 0, [](HWND l) { Key(l, VK_DOWN); }, IDCANCEL, IDCANCEL, "", -1, "0100"},
+    {"MultiClicks", 1, [](HWND l) { Click(l, 0); Click(l, 3); }, IDOK, IDOK, "Hütte", 3, "1101"},
+    {"MultiSearchMovesTheCaret", 1, [](HWND l) { Type(l, 'g'); Key(l, VK_SPACE); }, IDOK, IDOK, "Gipfel", 2, "0110"},
+    {"MultiSelectNone", 1, [](HWND l) { SendMessageA(GetParent(l), WM_COMMAND, kChoiceSelectNone, 0); }, IDOK, IDOK,
+     "Berg", 1, "0000"},
+    {"CheckMarkFollowsTheSelection", 2, [](HWND l) { Click(l, 3); }, IDOK, IDOK, "Hütte", 3, "0001"},
+    {"CheckMarkFollowsTheSearch", 2, [](HWND l) { Type(l, 'a'); }, IDOK, IDOK, "Alm", 0, "1000"},
+    {"ChecksToggleOncePerClickInTheZone", 3,
+     [](HWND l) { Click(l, 0, 8); Click(l, 2); Key(l, VK_DOWN); DoubleClick(l, 3, 8); }, IDOK, IDOK, "Hütte", 3,
+     "1101"},
+    {"ChecksByDoubleClickAndSpace", 3, [](HWND l) { DoubleClick(l, 2); Key(l, VK_UP); Key(l, VK_SPACE); }, IDOK, IDOK,
+     "Berg", 1, "0010"},
+    {"ChecksSelectAll", 3, [](HWND l) { SendMessageA(GetParent(l), WM_COMMAND, kChoiceSelectAll, 0); }, IDOK, IDOK,
+     "Berg", 1, "1111"},
+    {"ChecksCancelKeepsTheFlags", 3, [](HWND l) { Click(l, 0, 8); }, IDCANCEL, IDCANCEL, "", -1, "0100"},
+};
+
+class ListChoice : public testing::TestWithParam<ListCase> {};
+
+TEST_P(ListChoice, ModeGivesItsResult)
+{
+    const ListCase& c = GetParam();
+    CListSelectDlg dialog;
+    dialog.SetMode(c.mode);
+    for (int i = 0; i < 4; ++i)
+        dialog.AddItem(kChoiceSortByText, uint32_t(10 + i), kNames[i], i == 1);
+    dialog.m_nCurrent = 1;
+    LONG marker = 0;
+    UINT rowHeight = 0;
+    const INT_PTR result = Drive(dialog, [&](HWND top) {
+        const HWND list = GetDlgItem(top, kChoiceListFirstId + c.mode);
+        marker = GetWindowLongA(top, GWL_USERDATA);
+        rowHeight = UINT(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+        c.act(list);
+        if (c.button && IsWindow(top))
+            PostMessageA(top, WM_COMMAND, c.button, 0);
+    });
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(marker, kListSelectDlgMarker);
+    if (c.mode >= 2) {
+        EXPECT_GE(rowHeight, 16u);
+    }
+    EXPECT_STREQ(dialog.GetText(), c.text);
+    EXPECT_EQ(dialog.m_nCurrent, c.current);
+    EXPECT_EQ(dialog.GetData(), c.current >= 0 ? uint32_t(10 + c.current) : 0u);
+    EXPECT_EQ(Flags(dialog), c.flags);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ListChoice, testing::ValuesIn(kListCases),
+                         [](const testing::TestParamInfo<ListCase>& info) { return std::string(info.param.name); });
+
+TEST(ListChoiceWindow, WithoutCancelEscapeStaysAndOkIsCentred)
+{
+    CListSelectDlg dialog;
+    dialog.m_bCancelAllowed = 0;
+    dialog.AddItem(-1, 5, "eins", 0);
+    bool stayed = false, cancelShown = true;
+    int okOffset = 0;
+    Drive(dialog, [&](HWND top) {
+        SendMessageA(top, WM_COMMAND, IDCANCEL, 0);
+        stayed = IsWindow(top) != FALSE;
+        cancelShown = IsWindowVisible(GetDlgItem(top, IDCANCEL)) != FALSE;
+        RECT client, ok;
+        GetClientRect(top, &client);
+        GetWindowRect(GetDlgItem(top, IDOK), &ok);
+        MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&ok), 2);
+        okOffset = (ok.left + ok.right) / 2 - client.right / 2;
+        PostMessageA(top, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_TRUE(stayed);
+    EXPECT_FALSE(cancelShown);
+    EXPECT_LE(std::abs(okOffset), 1);
+    EXPECT_EQ(dialog.m_nCurrent, -1);  // nothing was chosen
+}
+
+TEST(ListChoiceWindow, PlaceAndSizeCarryToTheNextRun)
+{
+    CListSelectDlg dialog;
+    dialog.AddItem(-1, 1, "eins", 0);
+    RECT first = {}, second = {};
+    Drive(dialog, [&](HWND top) {
+        GetWindowRect(top, &first);
+        MoveWindow(top, 37, 41, first.right - first.left + 60, first.bottom - first.top + 30, TRUE);
+        GetWindowRect(top, &first);
+        PostMessageA(top, WM_COMMAND, IDOK, 0);
+    });
+    CListSelectDlg other;  // the place is the process's, the size the object's
+    Drive(other, [&](HWND top) {
+        GetWindowRect(top, &second);
+        PostMessageA(top, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(second.left, first.left);
+    EXPECT_EQ(second.top, first.top);
+    Drive(dialog, [&](HWND top) {
+        GetWindowRect(top, &second);
+        PostMessageA(top, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(second.right - second.left, first.right - first.left);
+    EXPECT_EQ(second.bottom - second.top, first.bottom - first.top);
+}
+
+struct ComboCase {
+    int editable;
+    int select;  // -1: type the text instead
+    INT_PTR button;
+    const char* text;
+    int current;
+};
+TEST(ComboChoice, ChosenOrTypedTextAndCancel)
+{
+    const ComboCase cases[] = {
+        {0, 2, IDOK, "Gipfel", 2},
+        {1, -1, IDOK, "Neuer Ort", -1},
+        {1, 3, IDCANCEL, "", -1},
+    };
+    for (const ComboCase& c : cases) {
+        CComboSelectDlg dialog;
+        dialog.SetEditable(c.editable);
+        for (int i = 0; i < 4; ++i)
+            dialog.AddItem(-1, uint32_t(10 + i), kNames[i]);
+        dialog.m_nCurrent = 1;
+        LONG marker = 0;
+        const INT_PTR result = Drive(dialog, [&](HWND top) {
+            marker = GetWindowLongA(top, GWL_USERDATA);
+            const HWND combo = GetDlgItem(top, c.editable ? kChoiceComboEditId : kChoiceComboListId);
+            if (c.select >= 0) {
+                SendMessageA(combo, CB_SETCURSEL, c.select, 0);
+            } else {
+                SendMessageA(combo, CB_SETCURSEL, WPARAM(-1), 0);
+                SetWindowTextA(combo, "Neuer Ort");
+            }
+            PostMessageA(top, WM_COMMAND, WPARAM(c.button), 0);
+        });
+        EXPECT_EQ(result, c.button);
+        EXPECT_EQ(marker, kComboSelectDlgMarker);
+        EXPECT_STREQ(dialog.GetText(), c.text);
+        EXPECT_EQ(dialog.m_nCurrent, c.current);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,565 @@
+#include "ui/dialogs/list_select_dlg.h"
+
+#include <algorithm>
+
+#include "system/message_box.h"
+
+namespace {
+
+constexpr DWORD kListDialogStyle = 0x80CC0040;   // popup, caption, system menu, sizing frame
+constexpr DWORD kComboDialogStyle = 0x80C800C0;  // popup, caption, system menu, modal frame
+constexpr char kCaption[] = "Auswahl";
+constexpr DWORD kListStyle = 0x40A10101;         // hidden until the mode's list is shown
+constexpr DWORD kMultiListStyle = kListStyle | LBS_MULTIPLESEL;
+constexpr DWORD kDrawnListStyle = kListStyle | LBS_OWNERDRAWFIXED;
+
+const DialogItem kListItems[] = {
+    {"BUTTON", IDOK, 0x50010001, 60, 150, 50, 14, "OK", 0},
+    {"BUTTON", IDCANCEL, 0x50010000, 125, 150, 50, 14, "Abbrechen", 0},
+    {"LISTBOX", kChoiceListFirstId, kListStyle, 5, 20, 215, 125, "", 0},
+    {"LISTBOX", kChoiceListFirstId + 1, kMultiListStyle, 5, 20, 215, 125, "", 0},
+    {"LISTBOX", kChoiceListFirstId + 2, kDrawnListStyle, 5, 20, 215, 125, "", 0},
+    {"LISTBOX", kChoiceListFirstId + 3, kDrawnListStyle, 5, 20, 215, 125, "", 0},
+    {"STATIC", kChoicePromptId, 0x50020000, 5, 7, 215, 8, "", 0},
+};
+const DialogItem kComboItems[] = {
+    {"BUTTON", IDOK, 0x50010001, 55, 50, 50, 14, "OK", 0},
+    {"BUTTON", IDCANCEL, 0x50010000, 115, 50, 50, 14, "Abbrechen", 0},
+    {"STATIC", kChoicePromptId, 0x50020000, 15, 15, 195, 8, "", 0},
+    {"COMBOBOX", kChoiceComboListId, 0x40210043, 15, 25, 195, 145, "", 0},
+    {"COMBOBOX", kChoiceComboEditId, 0x40210042, 15, 25, 195, 145, "", 0},
+};
+
+constexpr UINT kMinRowHeight = 16;  // the check box fits
+constexpr int kCheckZone = 20;      // a click this near the left edge toggles
+constexpr int kTextIndent = 30;
+constexpr COLORREF kGreen = RGB(0, 0x80, 0);
+constexpr COLORREF kLime = RGB(0, 0xFF, 0);
+
+ChoiceSavedPosition g_lastPosition;  // of the list and combo choices
+
+struct CheckPens {
+    HPEN green = CreatePen(PS_SOLID, 2, kGreen);
+    HPEN lime = CreatePen(PS_SOLID, 1, kLime);
+};
+// Made once and kept for the process, as the check marks of every list use
+// them.
+const CheckPens& Pens()
+{
+    static const CheckPens pens;
+    return pens;
+}
+
+RECT ChildRect(HWND dialog, int id) { return ChoiceChildRect(dialog, GetDlgItem(dialog, id)); }
+
+void Polyline3(HDC dc, const RECT& row, HPEN pen, int x0, int y0, int x1, int y1, int x2, int y2)
+{
+    const HGDIOBJ old = SelectObject(dc, pen);
+    MoveToEx(dc, row.left + x0, row.top + y0, nullptr);
+    LineTo(dc, row.left + x1, row.top + y1);
+    LineTo(dc, row.left + x2, row.top + y2);
+    SelectObject(dc, old);
+}
+
+}  // namespace
+
+RECT ChoiceChildRect(HWND dialog, HWND child)
+{
+    RECT r = {};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// ---- entries ----
+
+int CChoiceDlg::AddItem(int position, uint32_t data, const char* text, int selected)
+{
+    return m_entries.Add(position, data, text, selected != 0);
+}
+
+uint32_t CChoiceDlg::GetItemData(int index) const
+{
+    const ChoiceEntry* e = m_entries.At(index);
+    return e ? e->data : 0;
+}
+
+const char* CChoiceDlg::GetItemText(int index) const
+{
+    const ChoiceEntry* e = m_entries.At(index);
+    return e ? e->text.c_str() : nullptr;
+}
+
+int CChoiceDlg::GetItemText(int index, char* buffer, int size) const
+{
+    return ChoiceCopyText(GetItemText(index), buffer, size);
+}
+
+int CChoiceDlg::IsItemSelected(int index) const
+{
+    const ChoiceEntry* e = m_entries.At(index);
+    return e ? e->selected : 0;
+}
+
+void CChoiceDlg::SetItemSelected(int index, int selected)
+{
+    if (ChoiceEntry* e = m_entries.At(index))
+        e->selected = selected ? 1 : 0;
+}
+
+int CChoiceDlg::FindItem(const char* text, int noCase)
+{
+    const int found = m_entries.Find(text, noCase != 0);
+    if (found >= 0)
+        m_nCurrent = found;
+    return found;
+}
+
+void CChoiceDlg::SortItems(bool byData)
+{
+    if (byData)
+        m_entries.SortByData();
+    else
+        m_entries.SortByText();
+}
+
+int CChoiceDlg::GetText(char* buffer, int size) const { return ChoiceCopyText(m_strText, buffer, size); }
+
+void CChoiceDlg::ShowTexts()
+{
+    if (!m_strTitle.IsEmpty())
+        SetWindowText(m_strTitle);
+    const HWND prompt = ::GetDlgItem(m_hWnd, kChoicePromptId);
+    if (m_strPrompt.IsEmpty())
+        ::ShowWindow(prompt, SW_HIDE);
+    else
+        ::SetWindowTextA(prompt, m_strPrompt);
+}
+
+void CChoiceDlg::TakeResult(int index)
+{
+    const ChoiceEntry* e = m_entries.At(index);
+    m_strText = e ? e->text.c_str() : "";
+    m_dwData = e ? e->data : 0;
+}
+
+// ---- list choice ----
+
+CListSelectDlg::CListSelectDlg(CWnd* parent) : CChoiceDlg(m_table)
+{
+    SetTemplate(MakeDialogLayout(kListDialogStyle, 227, 171, kCaption, kListItems), parent);
+}
+
+CListSelectDlg::~CListSelectDlg() = default;
+
+HWND CListSelectDlg::List() const { return ::GetDlgItem(m_hWnd, kChoiceListFirstId + m_nMode); }
+
+void CListSelectDlg::MeasureLayout()
+{
+    RECT client;
+    GetClientRect(&client);
+    const RECT list = ChildRect(m_hWnd, kChoiceListFirstId + m_nMode);
+    const RECT ok = ChildRect(m_hWnd, IDOK);
+    const RECT cancel = ChildRect(m_hWnd, IDCANCEL);
+    m_margin = list.left;
+    m_listTop = list.top;
+    m_listBelow = client.bottom - list.bottom;
+    m_buttonWidth = ok.right - ok.left;
+    m_buttonHeight = ok.bottom - ok.top;
+    m_buttonsBelow = client.bottom - ok.top;
+    m_buttonGap = m_bCancelAllowed ? cancel.left - ok.right : 0;
+    RECT window;
+    GetWindowRect(&window);
+    m_minSize = {window.right - window.left, window.bottom - window.top};
+    m_measured = true;
+}
+
+void CListSelectDlg::Layout(int cx, int cy)
+{
+    if (!m_measured || cx <= 0 || cy <= 0)
+        return;
+    ::MoveWindow(List(), m_margin, m_listTop, cx - 2 * m_margin, std::max(cy - m_listBelow - m_listTop, 0), TRUE);
+    const ChoiceButtons row = ChoiceButtonRow(cx, m_buttonWidth, m_buttonGap, m_bCancelAllowed != 0);
+    const int top = cy - m_buttonsBelow;
+    ::MoveWindow(::GetDlgItem(m_hWnd, IDOK), row.okX, top, m_buttonWidth, m_buttonHeight, TRUE);
+    ::MoveWindow(::GetDlgItem(m_hWnd, IDCANCEL), row.cancelX, top, m_buttonWidth, m_buttonHeight, TRUE);
+}
+
+BOOL CListSelectDlg::OnInitDialog()
+{
+    Pens();
+    MeasureLayout();
+    RECT window;
+    GetWindowRect(&window);
+    int width = window.right - window.left, height = window.bottom - window.top;
+    if (m_savedSize.cx > 0 && m_savedSize.cy > 0) {
+        width = std::max<int>(m_savedSize.cx, m_minSize.cx);
+        height = std::max<int>(m_savedSize.cy, m_minSize.cy);
+    }
+    POINT at = {window.left, window.top};
+    int32_t x, y;
+    if (g_lastPosition.Load(x, y))
+        at = {x, y};
+    // Kept inside the screen, so a position saved on a larger one still shows.
+    at.x = std::clamp<int>(at.x, 0, std::max(GetSystemMetrics(SM_CXSCREEN) - width, 0));
+    at.y = std::clamp<int>(at.y, 0, std::max(GetSystemMetrics(SM_CYSCREEN) - height, 0));
+    MoveWindow(at.x, at.y, width, height, FALSE);
+
+    const HWND list = List();
+    ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    for (int i = 0; i < m_entries.Count(); ++i) {
+        ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m_entries.At(i)->text.c_str()));
+        if (m_nMode == 1)
+            ::SendMessageA(list, LB_SETSEL, m_entries.At(i)->selected, i);
+    }
+    if (m_nMode == 2 && !m_entries.Valid(m_nCurrent)) {
+        // Single choice by check mark: the first checked entry is the choice.
+        for (int i = 0; i < m_entries.Count() && !m_entries.Valid(m_nCurrent); ++i)
+            if (m_entries.At(i)->selected)
+                m_nCurrent = i;
+    }
+    if (m_nMode == 1)
+        ::SendMessageA(list, LB_SETCARETINDEX, std::max(m_nCurrent, 0), FALSE);
+    else
+        ::SendMessageA(list, LB_SETCURSEL, m_nCurrent, 0);
+    if (m_nMode == 2 && m_entries.Valid(m_nCurrent))
+        MoveCheck(m_nCurrent);
+    ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    m_before.clear();
+    for (int i = 0; i < m_entries.Count(); ++i)
+        m_before.push_back(m_entries.At(i)->selected);
+    ::ShowWindow(list, SW_SHOW);
+    SetWindowLongPtrA(list, GWLP_USERDATA, GetWindowLongPtrA(list, GWLP_WNDPROC));
+    SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListProc));
+    CDialog::OnInitDialog();
+    SetWindowLongA(m_hWnd, GWL_USERDATA, kListSelectDlgMarker);
+    ShowTexts();
+    if (!m_bCancelAllowed)
+        ::ShowWindow(::GetDlgItem(m_hWnd, IDCANCEL), SW_HIDE);
+    RECT client;
+    GetClientRect(&client);
+    Layout(client.right, client.bottom);
+    ::SetFocus(list);
+    return FALSE;
+}
+
+void CListSelectDlg::SaveRect()
+{
+    RECT window;
+    GetWindowRect(&window);
+    m_savedSize = {window.right - window.left, window.bottom - window.top};
+    g_lastPosition.Save(window.left, window.top);
+}
+
+void CListSelectDlg::OnOK()
+{
+    SaveRect();
+    const HWND list = List();
+    if (m_nMode == 1)
+        m_nCurrent = int(::SendMessageA(list, LB_GETCARETINDEX, 0, 0));
+    else if (m_nMode != 2)
+        m_nCurrent = int(::SendMessageA(list, LB_GETCURSEL, 0, 0));
+    if (!m_entries.Valid(m_nCurrent))
+        m_nCurrent = -1;
+    TakeResult(m_nCurrent);
+    if (m_nMode <= 1)
+        for (int i = 0; i < m_entries.Count(); ++i)
+            m_entries.At(i)->selected = ::SendMessageA(list, LB_GETSEL, i, 0) > 0;
+    EndDialog(IDOK);
+}
+
+void CListSelectDlg::OnCancel()
+{
+    if (!m_bCancelAllowed)
+        return;
+    SaveRect();
+    // The check marks changed while the dialog ran go back: Cancel changes
+    // nothing the caller gave.
+    for (int i = 0; i < m_entries.Count() && size_t(i) < m_before.size(); ++i)
+        m_entries.At(i)->selected = m_before[size_t(i)];
+    m_strText = "";
+    m_dwData = 0;
+    m_nCurrent = -1;
+    EndDialog(IDCANCEL);
+}
+
+void CListSelectDlg::Toggle(int index)
+{
+    ChoiceEntry* e = m_entries.At(index);
+    if (!e)
+        return;
+    e->selected ^= 1;
+    RECT row;
+    if (::SendMessageA(List(), LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&row)) != LB_ERR)
+        ::InvalidateRect(List(), &row, TRUE);
+}
+
+void CListSelectDlg::MoveCheck(int index)
+{
+    if (!m_entries.Valid(index))
+        return;
+    for (int i = 0; i < m_entries.Count(); ++i) {
+        ChoiceEntry* e = m_entries.At(i);
+        const uint8_t want = i == index ? 1 : 0;
+        if (e->selected != want) {
+            e->selected = want;
+            RECT row;
+            if (::SendMessageA(List(), LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&row)) != LB_ERR)
+                ::InvalidateRect(List(), &row, TRUE);
+        }
+    }
+    m_nCurrent = index;
+}
+
+void CListSelectDlg::SelectEvery(bool on)
+{
+    const HWND list = List();
+    bool changed = false;
+    for (int i = m_entries.Count() - 1; i >= 0; --i) {
+        if (m_nMode == 1)
+            ::SendMessageA(list, LB_SETSEL, on, i);
+        ChoiceEntry* e = m_entries.At(i);
+        if (m_nMode == 3 && e->selected != uint8_t(on)) {
+            e->selected = on;
+            changed = true;
+        }
+    }
+    if (changed)
+        ::InvalidateRect(list, nullptr, TRUE);
+}
+
+void CListSelectDlg::ShowMenu()
+{
+    if (m_nMode != 1 && m_nMode != 3)
+        return;
+    const HMENU menu = CreatePopupMenu();
+    if (!menu)
+        return;
+    AppendMenuA(menu, MF_STRING, kChoiceSelectAll, GetMessageBoxText(1294));
+    AppendMenuA(menu, MF_STRING, kChoiceSelectNone, GetMessageBoxText(1295));
+    POINT pt;
+    GetCursorPos(&pt);
+    TrackPopupMenu(menu, 0, pt.x, pt.y, 0, m_hWnd, nullptr);
+    DestroyMenu(menu);
+}
+
+void CListSelectDlg::Search(unsigned char ch)
+{
+    const HWND list = List();
+    const int caret = int(::SendMessageA(list, m_nMode == 1 ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0));
+    const int row = ChoiceSearchType(m_search, m_entries, ch, GetTickCount(), caret);
+    if (row < 0)
+        return;
+    if (m_nMode == 1) {
+        ::SendMessageA(list, LB_SETCARETINDEX, row, FALSE);  // the multiple-choice list has no single selection
+        return;
+    }
+    ::SendMessageA(list, LB_SETCURSEL, row, 0);
+    if (m_nMode == 2)
+        MoveCheck(row);
+}
+
+void CListSelectDlg::OnListCommand(UINT code)
+{
+    const int current = int(::SendMessageA(List(), LB_GETCURSEL, 0, 0));
+    if (code == LBN_SELCHANGE) {
+        if (m_nMode == 0 && !m_inKey)
+            OnOK();  // a click chooses; arrow keys only move
+        else if (m_nMode == 2)
+            MoveCheck(current);
+    } else if (code == LBN_DBLCLK) {
+        if (m_nMode == 3)
+            Toggle(current);
+        else if (m_nMode == 2)
+            MoveCheck(current);
+        else if (m_nMode == 0)
+            OnOK();
+    }
+}
+
+void CListSelectDlg::DrawRow(const DRAWITEMSTRUCT& item)
+{
+    const HDC dc = item.hDC;
+    const RECT& r = item.rcItem;
+    const ChoiceEntry* e = m_entries.At(int(item.itemID));
+    if (e) {
+        const bool selected = (item.itemState & ODS_SELECTED) != 0;
+        FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+        const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+        const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(WHITE_BRUSH));
+        Rectangle(dc, r.left + 3, r.top + 2, r.left + 14, r.top + 13);
+        SelectObject(dc, oldBrush);
+        SelectObject(dc, oldPen);
+        if (e->selected) {
+            Polyline3(dc, r, Pens().green, 2, 6, 6, 10, 16, 3);
+            Polyline3(dc, r, Pens().lime, 3, 5, 6, 8, 16, 3);
+        }
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        RECT text = r;
+        text.left += kTextIndent;
+        DrawTextA(dc, e->text.c_str(), int(e->text.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    }
+    if (item.itemState & ODS_FOCUS)
+        DrawFocusRect(dc, &r);
+}
+
+LRESULT CListSelectDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_MEASUREITEM: {
+        auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (mi->CtlType != ODT_LISTBOX)
+            break;
+        mi->itemHeight = std::max(mi->itemHeight, kMinRowHeight);
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (di->CtlType != ODT_LISTBOX || int(di->CtlID) != kChoiceListFirstId + m_nMode)
+            break;
+        DrawRow(*di);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kChoiceListFirstId + m_nMode && lParam) {
+            OnListCommand(HIWORD(wParam));
+            return 0;
+        }
+        switch (LOWORD(wParam)) {
+        case kChoiceContextMenu: ShowMenu(); return 0;
+        case kChoiceSelectAll: SelectEvery(true); return 0;
+        case kChoiceSelectNone: SelectEvery(false); return 0;
+        default: break;
+        }
+        break;
+    case WM_MOUSEWHEEL:
+        if (!m_inWheel) {
+            m_inWheel = true;
+            ::SendMessageA(List(), message, wParam, lParam);
+            m_inWheel = false;
+        }
+        return 0;
+    case WM_SIZING:
+        if (m_measured) {
+            auto* r = reinterpret_cast<RECT*>(lParam);
+            ChoiceRect c{r->left, r->top, r->right, r->bottom};
+            ChoiceKeepMinimum(c, unsigned(wParam), m_minSize.cx, m_minSize.cy);
+            *r = RECT{c.left, c.top, c.right, c.bottom};
+        }
+        return TRUE;
+    case WM_SIZE:
+        Layout(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    default:
+        break;
+    }
+    return CChoiceDlg::WindowProc(message, wParam, lParam);
+}
+
+LRESULT CALLBACK CListSelectDlg::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(list, GWLP_USERDATA));
+    auto* self = dynamic_cast<CListSelectDlg*>(CWnd::FromHandlePermanent(::GetParent(list)));
+    if (message == WM_NCDESTROY || !self) {
+        if (message == WM_NCDESTROY)
+            SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        return CallWindowProcA(previous, list, message, wParam, lParam);
+    }
+    return self->OnListMessage(list, message, wParam, lParam);
+}
+
+LRESULT CListSelectDlg::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(list, GWLP_USERDATA));
+    const int x = int16_t(LOWORD(lParam));
+    switch (message) {
+    case WM_LBUTTONDOWN:
+        if (m_nMode == 3 && x < kCheckZone) {
+            const LRESULT hit = ::SendMessageA(list, LB_ITEMFROMPOINT, 0, lParam);
+            const LRESULT result = CallWindowProcA(previous, list, message, wParam, lParam);
+            if (!HIWORD(hit))
+                Toggle(LOWORD(hit));  // once per click in the check zone
+            return result;
+        }
+        break;
+    case WM_LBUTTONDBLCLK:
+        if (OwnerDrawn() && x < kCheckZone)
+            return 0;  // the first click of the pair already counted
+        break;
+    case WM_RBUTTONUP:
+        ::SendMessageA(m_hWnd, WM_COMMAND, kChoiceContextMenu, 0);
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_SPACE) {
+            const int caret = int(::SendMessageA(list, LB_GETCARETINDEX, 0, 0));
+            if (m_nMode == 0)
+                ::SendMessageA(list, LB_SETCURSEL, caret, 0);
+            else if (m_nMode == 1)
+                ::SendMessageA(list, LB_SETSEL, ::SendMessageA(list, LB_GETSEL, caret, 0) <= 0, caret);
+            else
+                OnListCommand(LBN_DBLCLK);
+            return 0;
+        } else {
+            const bool outer = m_inKey;
+            m_inKey = true;
+            const LRESULT result = CallWindowProcA(previous, list, message, wParam, lParam);
+            m_inKey = outer;
+            return result;
+        }
+    case WM_CHAR:
+        if (wParam == ' ')
+            return 0;  // taken by the key above
+        if (wParam > ' ') {
+            Search(static_cast<unsigned char>(wParam));
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return CallWindowProcA(previous, list, message, wParam, lParam);
+}
+
+// ---- combo choice ----
+
+CComboSelectDlg::CComboSelectDlg(CWnd* parent) : CChoiceDlg(m_table)
+{
+    SetTemplate(MakeDialogLayout(kComboDialogStyle, 227, 76, kCaption, kComboItems), parent);
+}
+
+BOOL CComboSelectDlg::OnInitDialog()
+{
+    const HWND combo = ::GetDlgItem(m_hWnd, ComboId());
+    for (int i = 0; i < m_entries.Count(); ++i)
+        ::SendMessageA(combo, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(m_entries.At(i)->text.c_str()));
+    ::SendMessageA(combo, CB_SETCURSEL, m_nCurrent, 0);
+    ::ShowWindow(combo, SW_SHOW);
+    CDialog::OnInitDialog();
+    SetWindowLongA(m_hWnd, GWL_USERDATA, kComboSelectDlgMarker);
+    ShowTexts();
+    ::SetFocus(combo);
+    return FALSE;
+}
+
+void CComboSelectDlg::OnOK()
+{
+    const HWND combo = ::GetDlgItem(m_hWnd, ComboId());
+    m_nCurrent = int(::SendMessageA(combo, CB_GETCURSEL, 0, 0));
+    if (m_entries.Valid(m_nCurrent)) {
+        TakeResult(m_nCurrent);
+    } else {
+        m_nCurrent = -1;
+        m_strText = GetControlText(combo);  // typed, no entry
+        m_dwData = 0;
+    }
+    EndDialog(IDOK);
+}
+
+void CComboSelectDlg::OnCancel()
+{
+    m_strText = "";
+    m_dwData = 0;
+    m_nCurrent = -1;
+    EndDialog(IDCANCEL);
+}

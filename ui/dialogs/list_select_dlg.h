@@ -1,0 +1,125 @@
+// The choice dialogs "Auswahl" over a list box (CListSelectDlg: single or
+// multiple choice, plain or with owner-drawn check marks) and over a combo
+// box (CComboSelectDlg), built from templates in memory. The caller fills
+// the entries, runs DoModal and reads the result.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/framework/dialog.h"
+#include "ui/dialogs/choice_entries.h"
+
+constexpr int kChoicePromptId = 1131;
+constexpr int kChoiceComboListId = 1132;  // drop-down list
+constexpr int kChoiceComboEditId = 1133;  // editable
+constexpr int kChoiceListFirstId = 1133;  // the list of mode m is 1133 + m
+constexpr int kChoiceContextMenu = 1137;
+constexpr int kChoiceSelectAll = 1138;
+constexpr int kChoiceSelectNone = 1139;
+constexpr LONG kListSelectDlgMarker = 196;
+constexpr LONG kComboSelectDlgMarker = 198;
+
+// A child's window rectangle in the dialog's client coordinates.
+RECT ChoiceChildRect(HWND dialog, HWND child);
+
+// What the choice dialogs share: the entries and the result.
+class CChoiceDlg : public CDialog {
+public:
+    void SetTitle(const char* text) { m_strTitle = text; }
+    void SetPrompt(const char* text) { m_strPrompt = text; }
+    int AddItem(int position, uint32_t data, const char* text, int selected = 0);
+    uint32_t GetItemData(int index) const;
+    const char* GetItemText(int index) const;
+    int GetItemText(int index, char* buffer, int size) const;
+    int IsItemSelected(int index) const;
+    void SetItemSelected(int index, int selected);
+    // The found index becomes the current index; -1 when none.
+    int FindItem(const char* text, int noCase);
+    void SortItems(bool byData);
+    void Clear() { m_entries.Clear(); }
+    int GetCount() const { return m_entries.Count(); }
+    const char* GetText() const { return m_strText; }
+    // At most size - 1 characters and a NUL; the number copied.
+    int GetText(char* buffer, int size) const;
+    uint32_t GetData() const { return m_dwData; }
+
+    CString m_strText;   // the chosen text after OK, else empty
+    CString m_strTitle;
+    CString m_strPrompt;
+    uint32_t m_dwData = 0;
+    int m_nCurrent = -1;  // the entry to show first; after OK the chosen one
+
+protected:
+    // The table lives in the derived dialog.
+    explicit CChoiceDlg(ChoiceEntries& entries) : m_entries(entries) {}
+    // The caption and the prompt (an empty one hidden).
+    void ShowTexts();
+    // The chosen entry's text and data word, or empty and 0.
+    void TakeResult(int index);
+    ChoiceEntries& m_entries;
+};
+
+class CListSelectDlg : public CChoiceDlg {
+public:
+    explicit CListSelectDlg(CWnd* parent = nullptr);
+    ~CListSelectDlg() override;
+
+    // 0 single choice, 1 multiple choice, 2 single choice by a check mark,
+    // 3 multiple choice by check marks.
+    void SetMode(int mode) { m_nMode = mode >= 0 && mode <= 3 ? mode : 0; }
+    int GetMode() const { return m_nMode; }
+
+    int m_bCancelAllowed = 1;  // 0 hides "Abbrechen" and ignores Escape
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnListCommand(UINT code);
+    void DrawRow(const DRAWITEMSTRUCT& item);
+    void Toggle(int index);
+    void MoveCheck(int index);
+    void SelectEvery(bool on);
+    void ShowMenu();
+    void Search(unsigned char ch);
+    void Layout(int cx, int cy);
+    void MeasureLayout();
+    void SaveRect();
+    bool OwnerDrawn() const { return m_nMode >= 2; }
+    HWND List() const;
+
+    ChoiceEntries m_table;
+    int m_nMode = 0;
+    ChoiceSearch m_search;
+    bool m_inKey = false;    // a selection change now comes from a key
+    bool m_inWheel = false;
+    SIZE m_minSize = {};     // of the window, from the template
+    int m_margin = 0, m_listTop = 0, m_listBelow = 0, m_buttonGap = 0, m_buttonWidth = 0, m_buttonsBelow = 0, m_buttonHeight = 0;
+    bool m_measured = false;
+    SIZE m_savedSize = {};   // of the last OK or Cancel, taken by the next run
+    std::vector<uint8_t> m_before;  // the flags at opening, restored by Cancel
+};
+
+class CComboSelectDlg : public CChoiceDlg {
+public:
+    explicit CComboSelectDlg(CWnd* parent = nullptr);
+    // Non-zero shows the editable combo box, where the user may also type a
+    // text that is no entry.
+    void SetEditable(int editable) { m_bEditable = editable; }
+    int m_bEditable = 0;
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+
+private:
+    ChoiceEntries m_table;
+    int ComboId() const { return m_bEditable ? kChoiceComboEditId : kChoiceComboListId; }
+};

@@ -1,0 +1,553 @@
+#include "ui/dialogs/tree_select_dlg.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "system/message_box.h"
+#include "ui/dialogs/list_select_dlg.h"
+#include "ui/utils/shell_utils.h"
+
+namespace {
+
+constexpr DWORD kDialogStyle = 0x80CC0040;  // popup, caption, system menu, sizing frame
+const DialogItem kItems[] = {
+    {"BUTTON", IDOK, 0x50010001, 55, 165, 50, 14, "OK", 0},
+    {"BUTTON", IDCANCEL, 0x50010000, 120, 165, 50, 14, "Abbrechen", 0},
+    {"STATIC", kTreeSelectPlaceholderId, 0x40000007, 0, 15, 225, 145, "", 0},
+    {"STATIC", kChoicePromptId, 0x50020000, 5, 3, 215, 8, "", 0},
+};
+
+constexpr DWORD kListStyle = 0x50011010;  // child, visible, tab stop, full-row select, no drag
+constexpr UINT kStateRecord = TVIF_SUBITEM | TVIF_STATE | TVIF_HANDLE;  // 0x8018
+constexpr UINT kTextRecord = TVIF_SUBITEM | TVIF_TEXT;                   // 0x8001
+constexpr UINT kCheckMask = 0xF000;
+constexpr UINT kChecked = 0x2000;
+constexpr UINT kUnchecked = 0x1000;
+constexpr UINT kCheckShift = 13;
+constexpr UINT kFindRootData = 0x02000004;  // root-level item by its data word
+constexpr UINT kTextChanged = 0x20000000;
+constexpr LRESULT kQueryOpenEditor = LRESULT(0x80000000u);
+constexpr WPARAM kColumnEditWord = 0x106;   // editor kind 1, option bits 6
+constexpr uint32_t kColumnEditShift = 11;
+constexpr int kEditTextMax = 256;
+constexpr int kWidthBase = 347, kHeightBase = 301;  // template pixels the size settings scale from
+constexpr int kPromptHeight = 20;
+constexpr int kExtraWidth = 40, kExtraHeight = 100;
+constexpr UINT kRedrawAll = RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN;  // 0x105
+// Posted so a row emptied by an edit goes after the edit's notification.
+constexpr UINT kDeleteEditedRow = WM_APP + 0x1A;
+constexpr int kCellRefreshColumn = -1;
+
+ChoiceSavedPosition g_lastPosition;  // of the tree choices, apart from the list choices'
+
+HTREEITEM Item(uint32_t h) { return reinterpret_cast<HTREEITEM>(static_cast<uintptr_t>(h)); }
+uint32_t Handle(HTREEITEM h) { return uint32_t(reinterpret_cast<uintptr_t>(h)); }
+
+}  // namespace
+
+CTreeSelectDlg::CTreeSelectDlg(CWnd* parent) : CChoiceDlg(m_model.entries)
+{
+    SetTemplate(MakeDialogLayout(kDialogStyle, 225, 184, "Auswahl", kItems), parent);
+}
+
+CTreeSelectDlg::~CTreeSelectDlg() = default;
+
+// ---- entries ----
+
+int CTreeSelectDlg::AddColumn(const char* text, int16_t width, uint8_t align, uint8_t editable)
+{
+    return m_model.AddColumn(text, width, align, editable);
+}
+
+int CTreeSelectDlg::AddItem(int position, uint32_t data, const char* text, int selected)
+{
+    return m_model.AddItem(position, data, text, selected != 0);
+}
+
+uint32_t CTreeSelectDlg::SetItemData(int index, uint32_t data)
+{
+    ChoiceEntry* e = m_model.entries.At(index);
+    if (!e)
+        return 0;
+    return std::exchange(e->data, data);
+}
+
+const char* CTreeSelectDlg::GetCellText(int index, int column) const { return m_model.CellText(index, column); }
+
+int CTreeSelectDlg::GetCellText(int index, int column, char* buffer, int size) const
+{
+    if (size < 1 || !buffer || (column > 0 && column >= int(m_model.columns.size())))
+        return 0;
+    if (!m_model.entries.Valid(index)) {
+        buffer[0] = 0;
+        return 0;
+    }
+    return ChoiceCopyText(GetCellText(index, column), buffer, size);
+}
+
+int CTreeSelectDlg::SetCellText(int index, const char* text, int column)
+{
+    return m_model.SetCellText(index, text, column) ? 1 : 0;
+}
+
+bool CTreeSelectDlg::CompareByText(const ChoiceEntry& a, const ChoiceEntry& b)
+{
+    return ChoiceCompareNoCase(a.text.c_str(), b.text.c_str()) < 0;
+}
+
+bool CTreeSelectDlg::CompareByData(const ChoiceEntry& a, const ChoiceEntry& b) { return a.data < b.data; }
+
+// ---- the list ----
+
+LRESULT CTreeSelectDlg::List(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return m_list && m_list->m_hWnd ? ::SendMessageA(m_list->m_hWnd, message, wParam, lParam) : 0;
+}
+
+uint32_t CTreeSelectDlg::RowOf(uint32_t entry) const
+{
+    TLFINDITEM find = {kFindRootData, 0, 0, 0, LPARAM(entry), nullptr};
+    return uint32_t(List(TLM_FINDITEM, kTreeListRoot, reinterpret_cast<LPARAM>(&find)));
+}
+
+void CTreeSelectDlg::SetRowState(uint32_t row, UINT state, UINT mask) const
+{
+    TVITEMA tv = {};
+    tv.mask = kStateRecord;
+    tv.hItem = Item(row);
+    tv.state = state;
+    tv.stateMask = mask;
+    List(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+}
+
+void CTreeSelectDlg::Measure()
+{
+    RECT client;
+    GetClientRect(&client);
+    const int h = client.bottom;
+    const RECT list = ChoiceChildRect(m_hWnd, m_list->m_hWnd);
+    const RECT ok = ChoiceChildRect(m_hWnd, ::GetDlgItem(m_hWnd, IDOK));
+    const RECT cancel = ChoiceChildRect(m_hWnd, ::GetDlgItem(m_hWnd, IDCANCEL));
+    m_listLeft = list.left;
+    m_listTop = list.top;
+    m_listBottom = h - list.bottom;
+    m_buttonWidth = cancel.right - cancel.left;
+    m_buttonTop = h - cancel.top;
+    m_buttonBottom = h - cancel.bottom;
+    m_gap = cancel.left - ok.right;
+    m_minWidth = (m_bCancelAllowed ? cancel.right : cancel.left) + kExtraWidth - ok.left;
+    m_minHeight = h - ok.top + kExtraHeight;
+}
+
+void CTreeSelectDlg::Place()
+{
+    RECT window;
+    GetWindowRect(&window);
+    int x = window.left, y = window.top;
+    int width = window.right - window.left, height = window.bottom - window.top;
+    bool placed = false;
+    int32_t savedX, savedY;
+    if (g_lastPosition.Load(savedX, savedY)) {
+        placed = true;
+        if (ChoicePositionUsable(savedX, savedY, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN))) {
+            x = savedX;
+            y = savedY;
+        }
+    }
+    if (m_sizeSaved) {
+        width = m_savedSize.cx;
+        height = m_savedSize.cy;
+        placed = true;
+    } else if (m_nWidth || m_nHeight) {
+        width += ChoiceSizeChange(m_nWidth, width, kWidthBase, m_minWidth);
+        height += ChoiceSizeChange(m_nHeight, height, kHeightBase, m_minHeight);
+        placed = true;
+    }
+    if (placed)
+        MoveWindow(x, y, width, height, FALSE);
+}
+
+void CTreeSelectDlg::FillRows()
+{
+    const bool boxes = m_nOptions & kTreeSelectCheckBoxes;
+    const bool multiple = m_nOptions & kTreeSelectMultiple;
+    const int count = m_model.entries.Count();
+    for (int i = 0; i < count; ++i) {
+        const ChoiceEntry& e = *m_model.entries.At(i);
+        const uint32_t row = m_list->InsertItem(TVIF_TEXT | TVIF_PARAM, e.text.c_str(), 0, 0, 0, 0, LPARAM(i),
+                                                kTreeListRoot, kTreeListLast);
+        if (!row || !multiple)
+            continue;
+        if (boxes)
+            SetRowState(row, e.selected ? kChecked : kUnchecked, kCheckMask);
+        else if (e.selected)
+            SetRowState(row, TVIS_SELECTED, TVIS_SELECTED);  // keeps the others selected too
+    }
+    uint32_t row = 0;
+    uint32_t rowEntry = UINT32_MAX;
+    for (const TreeSelectCell& cell : m_model.cells) {
+        if (cell.entry != rowEntry) {
+            rowEntry = cell.entry;
+            row = RowOf(cell.entry);
+        }
+        TVITEMA tv = {};
+        tv.mask = kTextRecord;
+        tv.hItem = Item(row);
+        tv.pszText = const_cast<char*>(cell.text.c_str());
+        tv.cchTextMax = kEditTextMax;
+        tv.cChildren = cell.column;
+        if (row)
+            List(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    }
+    if (m_nCurrent <= -2) {
+        m_nCurrent = -1;
+    } else if (!multiple) {
+        if (m_nCurrent < 0 || m_nCurrent >= count)
+            m_nCurrent = 0;
+        if (count > 0) {
+            const uint32_t current = RowOf(uint32_t(m_nCurrent));
+            if (boxes)
+                SetRowState(current, kChecked, kCheckMask);
+            else
+                List(TLM_SELECTCELL, 0, LPARAM(current));
+        }
+    }
+    if (m_nOptions & kTreeSelectAddRow)
+        m_list->InsertItem(TVIF_TEXT | TVIF_PARAM, "", 0, 0, 0, 0, LPARAM(count), kTreeListRoot, kTreeListLast);
+}
+
+BOOL CTreeSelectDlg::OnInitDialog()
+{
+    m_redrawPending = false;
+    m_nOptions = TreeSelectOpeningOptions(m_nOptions, m_model.columns);
+    DWORD style = kListStyle;
+    if (m_nOptions & kTreeSelectCheckBoxes)
+        style |= TVS_CHECKBOXES;
+    if (m_nOptions & kTreeSelectEditing)
+        style |= TVS_EDITLABELS;
+    m_list = std::make_unique<CTreeListCtrl>();
+    if (!m_list->CreateOverControl(WS_EX_CLIENTEDGE, style, kTreeSelectPlaceholderId, this, kTreeSelectListId)) {
+        EndDialog(-1);
+        return FALSE;
+    }
+    List(TVM_SETEXTENDEDSTYLE, 0, LPARAM(TreeSelectExtendedStyle(m_nOptions, !m_model.columns.empty())));
+    for (size_t i = 0; i < m_model.columns.size(); ++i) {
+        const TreeSelectColumn& c = m_model.columns[i];
+        m_list->InsertColumn(uint32_t(i), c.text.c_str(), c.align, c.width);
+        if (c.editable)
+            List(TLM_SETCOLUMNEDIT, ((i % 64) << kColumnEditShift) | kColumnEditWord, 0);
+    }
+    Measure();
+    if (m_bFocusList)
+        PostMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_list->m_hWnd), TRUE);
+    if (m_strPrompt.IsEmpty()) {
+        m_minHeight -= kPromptHeight;
+        m_listTop -= kPromptHeight;
+    }
+    Place();
+    if (!m_bCancelAllowed) {
+        m_gap = 0;
+        ::ShowWindow(::GetDlgItem(m_hWnd, IDCANCEL), SW_HIDE);
+    }
+    RECT client;
+    GetClientRect(&client);
+    OnSize(client.right, client.bottom);
+    List(WM_SETREDRAW, FALSE);
+    FillRows();
+    List(WM_SETREDRAW, TRUE);
+    CDialog::OnInitDialog();
+    ShowTexts();
+    return TRUE;
+}
+
+void CTreeSelectDlg::OnSize(int cx, int cy)
+{
+    if (cx <= 0 || cy <= 0 || !m_list || !m_list->m_hWnd)
+        return;
+    m_list->MoveWindow(m_listLeft, m_listTop, cx - 2 * m_listLeft, cy - m_listBottom - m_listTop, TRUE);
+    const int top = cy - m_buttonTop;
+    const int height = m_buttonTop - m_buttonBottom;
+    const ChoiceButtons row = ChoiceButtonRow(cx, m_buttonWidth, m_gap, m_bCancelAllowed != 0);
+    ::MoveWindow(::GetDlgItem(m_hWnd, IDOK), row.okX, top, m_buttonWidth, height, TRUE);
+    if (m_bCancelAllowed)
+        ::MoveWindow(::GetDlgItem(m_hWnd, IDCANCEL), row.cancelX, top, m_buttonWidth, height, TRUE);
+}
+
+void CTreeSelectDlg::SaveRect()
+{
+    RECT window;
+    GetWindowRect(&window);
+    m_savedSize = {window.right - window.left, window.bottom - window.top};
+    m_sizeSaved = true;
+    g_lastPosition.Save(window.left, window.top);
+}
+
+void CTreeSelectDlg::OnOK()
+{
+    SaveRect();
+    m_nCurrent = -1;
+    const bool boxes = m_nOptions & kTreeSelectCheckBoxes;
+    const int count = m_model.entries.Count();
+    for (uint32_t row = uint32_t(List(TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(kTreeListRoot))); row;
+         row = uint32_t(List(TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(row)))) {
+        const uint32_t entry = uint32_t(List(TLM_GETITEMDATA, 0, LPARAM(row)));
+        TVITEMA tv = {};
+        tv.mask = kStateRecord;
+        tv.hItem = Item(row);
+        tv.stateMask = boxes ? kCheckMask : TVIS_SELECTED;
+        List(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+        const UINT flag = boxes ? (tv.state & kCheckMask) >> kCheckShift : tv.state & TVIS_SELECTED;
+        if (entry < uint32_t(count)) {
+            m_model.entries.At(int(entry))->selected = flag ? 1 : 0;
+            if (flag)
+                m_nCurrent = int(entry);
+        }
+    }
+    TakeResult(m_nCurrent);
+    CDialog::OnOK();
+}
+
+void CTreeSelectDlg::OnCancel()
+{
+    if (!m_bCancelAllowed)
+        return;
+    SaveRect();
+    m_strText = "";
+    m_dwData = 0;
+    m_nCurrent = -1;
+    EndDialog(IDCANCEL);
+}
+
+void CTreeSelectDlg::OnDoubleClick(const NMTREEVIEWA& nm)
+{
+    const uint32_t row = Handle(nm.itemNew.hItem);
+    if (!m_model.entries.Valid(int(nm.itemNew.lParam)))
+        return;
+    switch (TreeSelectDoubleClickAction(m_nOptions)) {
+    case kDoubleClickCheckAndChoose:
+        // The double-clicked row alone is checked: it is the choice.
+        for (uint32_t r = uint32_t(List(TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(kTreeListRoot))); r;
+             r = uint32_t(List(TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(r))))
+            SetRowState(r, r == row ? kChecked : kUnchecked, kCheckMask);
+        OnOK();
+        break;
+    case kDoubleClickChoose:
+        OnOK();
+        break;
+    default:
+        break;
+    }
+}
+
+void CTreeSelectDlg::OnRightClick()
+{
+    POINT pt;
+    GetCursorPos(&pt);
+    TVHITTESTINFO hit = {};
+    hit.pt = pt;
+    ::ScreenToClient(m_list->m_hWnd, &hit.pt);
+    m_contextItem = uint32_t(List(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    m_contextColumn = hit.flags >> 24;
+    const HMENU menu = CreatePopupMenu();
+    if (!menu)
+        return;
+    for (const TreeSelectMenuEntry entry : TreeSelectMenu(m_nOptions)) {
+        switch (entry) {
+        case kMenuCopyField: AppendMenuA(menu, MF_STRING, kTreeSelectCopyField, GetMessageBoxText(1291)); break;
+        case kMenuDeleteRow: AppendMenuA(menu, MF_STRING, kTreeSelectDeleteRow, GetMessageBoxText(1290)); break;
+        case kMenuSeparator: AppendMenuA(menu, MF_SEPARATOR, 0, nullptr); break;
+        case kMenuSelectAll: AppendMenuA(menu, MF_STRING, kChoiceSelectAll, GetMessageBoxText(1294)); break;
+        case kMenuSelectNone: AppendMenuA(menu, MF_STRING, kChoiceSelectNone, GetMessageBoxText(1295)); break;
+        }
+    }
+    TrackPopupMenu(menu, 0, pt.x, pt.y, 0, m_hWnd, nullptr);
+    DestroyMenu(menu);
+}
+
+void CTreeSelectDlg::OnCopyField()
+{
+    if (!m_contextItem)
+        return;
+    TVITEMA tv = {};
+    tv.mask = TVIF_TEXTPTR | TVIF_SUBITEM | TVIF_TEXT;
+    tv.hItem = Item(m_contextItem);
+    tv.cChildren = int(m_contextColumn);
+    if (List(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv)) && tv.pszText)
+        SetClipboardText(tv.pszText, -1);
+}
+
+void CTreeSelectDlg::SelectEvery(bool on)
+{
+    if (!(m_nOptions & kTreeSelectMultiple))
+        return;
+    const bool boxes = m_nOptions & kTreeSelectCheckBoxes;
+    for (uint32_t r = uint32_t(List(TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(kTreeListRoot))); r;
+         r = uint32_t(List(TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(r)))) {
+        if (boxes)
+            SetRowState(r, on ? kChecked : kUnchecked, kCheckMask);
+        else
+            SetRowState(r, on ? TVIS_SELECTED : 0, TVIS_SELECTED);
+    }
+}
+
+void CTreeSelectDlg::OnDeleteRow()
+{
+    if (!(m_nOptions & kTreeSelectDelete))
+        return;
+    const uint32_t row = uint32_t(List(TVM_GETNEXTITEM, TVGN_FOCUS, 0));
+    if (!row)
+        return;
+    uint32_t next = uint32_t(List(TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(row)));
+    const uint32_t entry = uint32_t(List(TLM_GETITEMDATA, 0, LPARAM(row)));
+    if (!m_model.entries.Valid(int(entry)))
+        return;  // the empty row stays
+    m_model.Remove(int(entry));
+    if (!next)
+        next = uint32_t(List(TVM_GETNEXTITEM, TVGN_PREVIOUS, LPARAM(row)));
+    List(TVM_DELETEITEM, 0, LPARAM(row));
+    List(TLM_SELECTCELL, 0, LPARAM(next));
+    for (uint32_t r = uint32_t(List(TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(kTreeListRoot))); r;
+         r = uint32_t(List(TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(r)))) {
+        const uint32_t data = uint32_t(List(TLM_GETITEMDATA, 0, LPARAM(r)));
+        if (data > entry)
+            List(TLM_SETITEMDATA, WPARAM(data - 1), LPARAM(r));
+    }
+}
+
+void CTreeSelectDlg::OnHeaderClick(int column)
+{
+    if (m_nOptions & kTreeSelectNoSort)
+        return;
+    const TreeSelectSort sort = TreeSelectHeaderClick(uint32_t(column));
+    m_sortColumn = sort.column;
+    m_sortDescending = sort.descending;
+    TVSORTCB cb = {};
+    cb.hParent = TVI_ROOT;
+    // The control calls it with the six arguments of its own compare form.
+    cb.lpfnCompare = reinterpret_cast<PFNTVCOMPARE>(reinterpret_cast<void*>(&CompareRows));
+    cb.lParam = reinterpret_cast<LPARAM>(this);
+    List(TLM_SORTCHILDRENEX, 1, reinterpret_cast<LPARAM>(&cb));
+}
+
+int CALLBACK CTreeSelectDlg::CompareRows(HWND list, HTREEITEM item1, HTREEITEM item2, LPARAM, LPARAM, LPARAM self)
+{
+    const auto* dialog = reinterpret_cast<const CTreeSelectDlg*>(self);
+    TVITEMA tv[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        tv[i].mask = TVIF_TEXTPTR | TVIF_SUBITEM | TVIF_TEXT | TVIF_PARAM;
+        tv[i].hItem = i ? item2 : item1;
+        tv[i].cChildren = dialog->m_sortColumn;
+        ::SendMessageA(list, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv[i]));
+    }
+    return TreeSelectCompareRows(tv[0].pszText, uint32_t(tv[0].lParam), tv[1].pszText, uint32_t(tv[1].lParam),
+                                 uint32_t(dialog->m_model.entries.Count()), dialog->m_sortDescending);
+}
+
+void CTreeSelectDlg::OnEndLabelEdit(const NMTVDISPINFOA& nm)
+{
+    if (!(nm.item.mask & kTextChanged))
+        return;
+    const int column = nm.item.cChildren;
+    int entry = int(nm.item.lParam);
+    const char* text = nm.item.pszText ? nm.item.pszText : "";
+    const uint32_t row = Handle(nm.item.hItem);
+    if (entry >= m_model.entries.Count() || entry < 0) {
+        if (!(m_nOptions & kTreeSelectAddRow) || !*text)
+            return;
+        if ((m_nOptions & (kTreeSelectMultiple | kTreeSelectCheckBoxes)) == kTreeSelectMultiple)
+            SetRowState(row, 0, TVIS_SELECTED);
+        entry = m_model.AddItem(-1, m_dwEditData, column == 0 ? text : "", false);
+        const uint32_t added = m_list->InsertItem(TVIF_TEXT | TVIF_PARAM, "", 0, 0, 0, 0,
+                                                  LPARAM(m_model.entries.Count()), kTreeListRoot, kTreeListLast);
+        List(TLM_SELECTCHILDREN, 2, LPARAM(kTreeListRoot));
+        List(TLM_SELECTCELL, WPARAM(column), LPARAM(added));
+        if (column == 0)
+            return;
+    }
+    m_model.SetCellText(entry, text, column);
+    if (!*text && (m_nOptions & kTreeSelectDelete) && (m_nOptions & kTreeSelectDeleteEmptied) && m_model.RowEmpty(entry))
+        PostMessage(kDeleteEditedRow, WPARAM(row), LPARAM(entry));
+}
+
+LRESULT CTreeSelectDlg::OnNotifyFromList(NMHDR& header)
+{
+    switch (header.code) {
+    case NM_RCLICK:
+        OnRightClick();
+        return 1;
+    case NM_DBLCLK: {
+        const bool open = ::IsWindow(m_hWnd);
+        OnDoubleClick(reinterpret_cast<NMTREEVIEWA&>(header));
+        return open && !::IsWindowVisible(m_hWnd) ? 1 : 0;
+    }
+    case HDN_ITEMCLICKA:
+        OnHeaderClick(reinterpret_cast<NMHEADERA&>(header).iItem);
+        return 0;
+    case TVN_ENDLABELEDITA:
+        OnEndLabelEdit(reinterpret_cast<NMTVDISPINFOA&>(header));
+        return 0;  // the control stores the new text
+    case TVN_KEYDOWN:
+        if (reinterpret_cast<NMTVKEYDOWN&>(header).wVKey == VK_DELETE) {
+            OnDeleteRow();
+            return 1;  // no incremental search from the key
+        }
+        return 0;
+    default:
+        if (header.code == TLN_EDITQUERY)
+            return m_model.columns.empty() && (m_nOptions & kTreeSelectEditing) ? kQueryOpenEditor : 0;
+        return 0;
+    }
+}
+
+LRESULT CTreeSelectDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_NOTIFY: {
+        auto& header = *reinterpret_cast<NMHDR*>(lParam);
+        const HWND list = m_list ? m_list->m_hWnd : nullptr;
+        const HWND headerWnd = list ? reinterpret_cast<HWND>(List(TLM_GETHEADER)) : nullptr;
+        if (list && (header.hwndFrom == list || (headerWnd && header.hwndFrom == headerWnd)))
+            return OnNotifyFromList(header);
+        break;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case kChoiceSelectAll: SelectEvery(true); return 0;
+        case kChoiceSelectNone: SelectEvery(false); return 0;
+        case kTreeSelectCopyField: OnCopyField(); return 0;
+        case kTreeSelectDeleteRow: OnDeleteRow(); return 0;
+        default: break;
+        }
+        break;
+    case kDeleteEditedRow: {
+        // Still the same row of the same entry after the edit has ended?
+        const uint32_t row = uint32_t(wParam);
+        if (List(TLM_GETITEMDATA, 0, LPARAM(row)) == lParam && m_model.RowEmpty(int(lParam))) {
+            List(TLM_SETFOCUSITEM, WPARAM(kCellRefreshColumn), LPARAM(row));
+            OnDeleteRow();
+        }
+        return 0;
+    }
+    case WM_SIZE:
+        OnSize(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_SIZING: {
+        auto* r = reinterpret_cast<RECT*>(lParam);
+        ChoiceRect c{r->left, r->top, r->right, r->bottom};
+        ChoiceKeepMinimum(c, unsigned(wParam), m_minWidth, m_minHeight);
+        *r = RECT{c.left, c.top, c.right, c.bottom};
+        m_redrawPending = true;
+        return TRUE;
+    }
+    case WM_EXITSIZEMOVE:
+        if (m_redrawPending) {
+            m_redrawPending = false;
+            RedrawWindow(nullptr, nullptr, kRedrawAll);
+        }
+        return 0;
+    default:
+        break;
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+}

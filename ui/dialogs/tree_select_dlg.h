@@ -1,0 +1,80 @@
+// The choice dialog "Auswahl" over a TreeList: columns, entries with cell
+// texts, single or multiple choice by selection or check marks, sorting by a
+// header click, a popup menu, and with editing an empty last row through
+// which the user adds entries.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "ui/dialogs/list_select_dlg.h"
+#include "ui/dialogs/tree_select_model.h"
+#include "ui/treelist/win32/treelist_ctrl.h"
+
+constexpr int kTreeSelectListId = 1007;
+constexpr int kTreeSelectPlaceholderId = 1046;
+constexpr int kTreeSelectCopyField = 1140;
+constexpr int kTreeSelectDeleteRow = 57632;
+
+class CTreeSelectDlg : public CChoiceDlg {
+public:
+    explicit CTreeSelectDlg(CWnd* parent = nullptr);
+    ~CTreeSelectDlg() override;
+
+    int AddColumn(const char* text, int16_t width, uint8_t align, uint8_t editable);
+    int AddItem(int position, uint32_t data, const char* text, int selected = 0);
+    uint32_t SetItemData(int index, uint32_t data);
+    const char* GetCellText(int index, int column) const;
+    int GetCellText(int index, int column, char* buffer, int size) const;
+    int SetItemText(int index, const char* text) { return SetCellText(index, text, 0); }
+    int SetCellText(int index, const char* text, int column);
+    typedef TreeSelectModel::Less CompareFn;
+    void SortItems(CompareFn compare) { m_model.Sort(compare); }
+    static bool CompareByText(const ChoiceEntry& a, const ChoiceEntry& b);
+    static bool CompareByData(const ChoiceEntry& a, const ChoiceEntry& b);
+    void Clear() { m_model.ClearEntries(); }
+    CTreeListCtrl* GetList() const { return m_list.get(); }
+
+    // m_nCurrent before DoModal: -1 preselects the first entry, -2 none.
+    uint32_t m_nOptions = 0;
+    int m_bCancelAllowed = 1;
+    uint32_t m_dwEditData = 0xFFFFFFFF;  // the data word of rows added by the user
+    uint32_t m_nWidth = 0, m_nHeight = 0;
+    int m_bFocusList = 0;
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    static int CALLBACK CompareRows(HWND, HTREEITEM item1, HTREEITEM item2, LPARAM, LPARAM, LPARAM self);
+    LRESULT OnNotifyFromList(NMHDR& header);
+    void OnSize(int cx, int cy);
+    void OnDoubleClick(const NMTREEVIEWA& nm);
+    void OnRightClick();
+    void OnHeaderClick(int column);
+    void OnEndLabelEdit(const NMTVDISPINFOA& nm);
+    void OnDeleteRow();
+    void OnCopyField();
+    void SelectEvery(bool on);
+    void Measure();
+    void Place();
+    void FillRows();
+    void SaveRect();
+    uint32_t RowOf(uint32_t entry) const;
+    void SetRowState(uint32_t row, UINT state, UINT mask) const;
+    LRESULT List(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+
+    TreeSelectModel m_model;
+    std::unique_ptr<CTreeListCtrl> m_list;
+    bool m_redrawPending = false;
+    int m_buttonWidth = 0, m_minWidth = 0, m_minHeight = 0, m_gap = 0, m_buttonTop = 0, m_buttonBottom = 0;
+    int m_listLeft = 0, m_listTop = 0, m_listBottom = 0;
+    bool m_sizeSaved = false;
+    SIZE m_savedSize = {};
+    uint32_t m_contextItem = 0, m_contextColumn = 0;
+    bool m_sortDescending = false;
+    uint8_t m_sortColumn = 0;
+};

@@ -1,0 +1,180 @@
+#include "ui/dialogs/tree_select_model.h"
+
+#include <algorithm>
+#include <mutex>
+
+namespace {
+
+constexpr int kMaxColumns = 64;  // the column editor word holds 6 bits
+constexpr uint32_t kBaseStyle = 0x32000;
+constexpr uint32_t kFlipBits = 0x30000;
+constexpr uint32_t kRadioChecks = 0x2000;
+constexpr uint32_t kCellSelect = 0x40000;
+constexpr uint32_t kNoHeader = 0x1000000;
+constexpr uint32_t kAlwaysStyle = 0x10080000;
+constexpr uint32_t kMultiSelect = 0x2;
+constexpr uint32_t kChoiceBits = kTreeSelectMultiple | kTreeSelectCheckBoxes;
+
+std::mutex g_sortLock;
+TreeSelectSort g_sort = {0, false};
+
+}  // namespace
+
+int TreeSelectModel::AddColumn(const char* text, int16_t width, uint8_t align, uint8_t editable)
+{
+    if (entries.Count() > 0 || columns.size() >= size_t(kMaxColumns))
+        return -1;
+    columns.push_back({text ? text : "", width, align, editable});
+    return int(columns.size() - 1);
+}
+
+int TreeSelectModel::AddItem(int position, uint32_t data, const char* text, bool selected)
+{
+    const int index = entries.Add(position, data, text, selected);
+    // The cells of the entries behind it move with them.
+    for (TreeSelectCell& c : cells)
+        if (c.entry >= uint32_t(index))
+            ++c.entry;
+    return index;
+}
+
+const char* TreeSelectModel::CellText(int index, int column) const
+{
+    const ChoiceEntry* e = entries.At(index);
+    if (!e || (column > 0 && column >= int(columns.size())))
+        return nullptr;
+    if (column <= 0)
+        return e->text.c_str();
+    for (const TreeSelectCell& c : cells)
+        if (c.entry == uint32_t(index) && c.column == column)
+            return c.text.c_str();
+    return "";
+}
+
+bool TreeSelectModel::SetCellText(int index, const char* text, int column)
+{
+    ChoiceEntry* e = entries.At(index);
+    if (!e || (column > 0 && column >= int(columns.size())))
+        return false;
+    if (column <= 0) {
+        e->text = text ? text : "";
+        return true;
+    }
+    for (TreeSelectCell& c : cells) {
+        if (c.entry == uint32_t(index) && c.column == column) {
+            c.text = text ? text : "";
+            return true;
+        }
+    }
+    cells.push_back({text ? text : "", uint32_t(index), uint8_t(column)});
+    return true;
+}
+
+void TreeSelectModel::Sort(Less less)
+{
+    const std::vector<int> order = entries.SortBy(less);
+    std::vector<uint32_t> newIndex(order.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        newIndex[size_t(order[i])] = uint32_t(i);
+    for (TreeSelectCell& c : cells)
+        c.entry = newIndex[c.entry];
+}
+
+void TreeSelectModel::Remove(int index)
+{
+    if (!entries.Valid(index))
+        return;
+    entries.Remove(index);
+    cells.erase(std::remove_if(cells.begin(), cells.end(),
+                               [&](const TreeSelectCell& c) { return c.entry == uint32_t(index); }),
+                cells.end());
+    for (TreeSelectCell& c : cells)
+        if (c.entry > uint32_t(index))
+            --c.entry;
+}
+
+bool TreeSelectModel::RowEmpty(int index) const
+{
+    const ChoiceEntry* e = entries.At(index);
+    if (!e || !e->text.empty())
+        return false;
+    return std::none_of(cells.begin(), cells.end(),
+                        [&](const TreeSelectCell& c) { return c.entry == uint32_t(index) && !c.text.empty(); });
+}
+
+void TreeSelectModel::ClearEntries()
+{
+    cells.clear();
+    entries.Clear();
+}
+
+uint32_t TreeSelectOpeningOptions(uint32_t options, const std::vector<TreeSelectColumn>& columns)
+{
+    const bool editable = std::any_of(columns.begin(), columns.end(), [](const TreeSelectColumn& c) { return c.editable; });
+    if (editable || (columns.empty() && (options & (kTreeSelectAddRow | kTreeSelectDelete))))
+        options |= kTreeSelectEditing;
+    return options;
+}
+
+uint32_t TreeSelectExtendedStyle(uint32_t options, bool haveColumns)
+{
+    uint32_t style = kBaseStyle;
+    if ((options & kChoiceBits) == kTreeSelectMultiple)
+        style |= kMultiSelect;
+    if ((options & kChoiceBits) == kChoiceBits)
+        style &= ~kRadioChecks;  // several rows may be checked by the user too
+    if (options & kTreeSelectFlipStyle)
+        style ^= kFlipBits;
+    if (options & kTreeSelectEditing)
+        style |= kCellSelect;
+    if (!haveColumns)
+        style |= kNoHeader;
+    return style | kAlwaysStyle;
+}
+
+TreeSelectDoubleClick TreeSelectDoubleClickAction(uint32_t options)
+{
+    // Only the choice bits count: sorting, editing or style bits do not
+    // switch choosing by double click off.
+    switch (options & kChoiceBits) {
+    case 0: return kDoubleClickChoose;
+    case kTreeSelectCheckBoxes: return kDoubleClickCheckAndChoose;
+    default: return kDoubleClickNothing;
+    }
+}
+
+std::vector<TreeSelectMenuEntry> TreeSelectMenu(uint32_t options)
+{
+    std::vector<TreeSelectMenuEntry> menu = {kMenuCopyField};
+    if (options & kTreeSelectDelete)
+        menu.push_back(kMenuDeleteRow);
+    // Select all and none act in multiple choice only.
+    if (options & kTreeSelectMultiple) {
+        menu.push_back(kMenuSeparator);
+        menu.push_back(kMenuSelectAll);
+        menu.push_back(kMenuSelectNone);
+    }
+    return menu;
+}
+
+TreeSelectSort TreeSelectHeaderClick(uint32_t column)
+{
+    std::lock_guard<std::mutex> guard(g_sortLock);
+    if (uint8_t(column) != g_sort.column)
+        g_sort = {uint8_t(column), false};
+    else
+        g_sort.descending = !g_sort.descending;
+    return g_sort;
+}
+
+int TreeSelectCompareRows(const char* text1, uint32_t index1, const char* text2, uint32_t index2,
+                          uint32_t entryCount, bool descending)
+{
+    const bool add1 = index1 >= entryCount, add2 = index2 >= entryCount;
+    if (add1 || add2)
+        return int(add1) - int(add2);  // the add row last, whatever the direction
+    int result = ChoiceCompareNoCase(text1 ? text1 : "", text2 ? text2 : "");
+    if (result == 0)
+        result = index1 < index2 ? -1 : index1 > index2 ? 1 : 0;
+    return descending ? -result : result;
+}
