@@ -6,6 +6,7 @@
 #include "fuzz/fuzz_options.h"
 #include "graphics/formats/format_dispatch.h"
 #include "graphics/formats/format_registry.h"
+#include "graphics/formats/xpm_reader.h"
 
 #include <cstdio>
 #include <cstring>
@@ -85,6 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int id = 0; id < kFormatCount; ++id) {
         const GraphicsFormat* format = FindGraphicsFormat(FormatId(id));
         if (!format || !format->newWriter || !format->newReader)
+            continue;
+        // XPM's reader refuses sides above 8000 that its writer still writes.
+        if (id == kFormatXpm && (image.m_nWidth > kXpmMaxSide || image.m_nHeight > kXpmMaxSide))
             continue;
         CGraphicsImage once, twice, thrice;
         if (!RoundTrip(*format, image, once) || id == kFormatJpeg)

@@ -31,6 +31,18 @@ std::string RegistryApplicationPath()
     return path;
 }
 
+std::string RegistryApplicationKey()
+{
+    std::lock_guard<std::mutex> hold(g_applicationLock);
+    return g_registryKey;
+}
+
+std::string RegistryApplicationName()
+{
+    std::lock_guard<std::mutex> hold(g_applicationLock);
+    return g_applicationName;
+}
+
 std::vector<char> BuildMultiString(const CRecordArray& list)
 {
     std::vector<char> block;

@@ -14,6 +14,9 @@ void SetRegistryApplication(const char* registryKey, const char* applicationName
 // "Software\<key>\<name>"; "Software\<name>" without a key, "Software\<key>"
 // without a name, empty when neither is set.
 std::string RegistryApplicationPath();
+// The two parts as set (empty when not).
+std::string RegistryApplicationKey();
+std::string RegistryApplicationName();
 
 // A REG_MULTI_SZ block of the list's texts: each NUL-terminated, then one
 // more NUL. Empty texts are left out (they would end the list early).

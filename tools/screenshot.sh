@@ -59,7 +59,7 @@ fi
 
 if [ -n "$gallery" ]; then
   # The page's window carries the caption the gallery names.
-  title="$(wine "$exe" --title "$gallery" </dev/null 2>/dev/null | tr -d '\r')"
+  title="$(wine "$exe" --title "$gallery" </dev/null 2>/dev/null | tr -d '\r' | iconv -f CP1252 -t UTF-8)"
   [ -n "$title" ] || { echo "screenshot.sh: the gallery has no page $gallery" >&2; exit 2; }
   wine "$exe" "$gallery" </dev/null >/dev/null 2>&1 &
 else

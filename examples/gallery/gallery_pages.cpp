@@ -2,12 +2,19 @@
 
 #include <cstdio>
 #include <iterator>
+#include <string>
 
 #include "ui/dialogs/ddx.h"
 #include "ui/dialogs/input_dlg.h"
 #include "ui/dialogs/list_select_dlg.h"
 #include "ui/dialogs/tree_select_dlg.h"
 #include "ui/dialogs/progress_dlg.h"
+#include "ui/folderdlg/path_dlg.h"
+#include "system/registry.h"
+
+// Extended Open and Save dialogs (gallery_filedlg.cpp).
+int OpenFileDialogPage();
+int SaveFileDialogPage();
 
 namespace {
 
@@ -167,6 +174,30 @@ int OpenExchange()
     return int(dialog.DoModal());
 }
 
+// A small folder tree of map data in the temporary folder; the dialog opens
+// in it, in tree mode or in the classic view with breadcrumbs.
+int OpenFolder(DWORD treeMode)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    const std::string root = std::string(temp) + "Karten";
+    for (const char* sub : {"\\Alpen\\Zugspitze", "\\Alpen\\Watzmann", "\\Harz\\Brocken", "\\Schwarzwald",
+                            "\\Touren 2026\\Juli", "\\Touren 2026\\August"})
+        CreateDirectoryTreeA((root + sub).c_str());
+    CRegistry reg;
+    if (reg.Open(HKEY_CURRENT_USER, "Software\\Velk\\Common", CRegistry::kModeWrite)) {
+        const DWORD crumbs = 1;
+        reg.WriteValue(&treeMode, 4, "PathDlgTreeMode", REG_DWORD);
+        reg.WriteValue(&crumbs, 4, "PathDlgBreadCrumb", REG_DWORD);
+    }
+    CPathDlg dialog;
+    dialog.SetPath((root + "\\Alpen").c_str());
+    return int(dialog.DoModal());
+}
+
+int OpenFolderClassic() { return OpenFolder(0); }
+int OpenFolderTree() { return OpenFolder(1); }
+
 }  // namespace
 
 const std::vector<GalleryPage>& GalleryPages()
@@ -178,9 +209,13 @@ const std::vector<GalleryPage>& GalleryPages()
         {"password", "Kennwort", &OpenPassword},
         {"ddx", "Datenaustausch", &OpenExchange},
         {"toolbar", "Symbolleiste", &OpenToolbarPage},
+        {"folder", "Verzeichnis wählen", &OpenFolderClassic},
+        {"foldertree", "Verzeichnis wählen", &OpenFolderTree},
         {"list", "Auswahl", &OpenListChoice},
         {"combo", "Auswahl", &OpenComboChoice},
         {"tree", "Auswahl", &OpenTreeChoice},
+        {"open", "Tour laden", &OpenFileDialogPage},
+        {"save", "Tour speichern", &SaveFileDialogPage},
     };
     return pages;
 }

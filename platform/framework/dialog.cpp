@@ -41,6 +41,12 @@ INT_PTR CDialog::DialogProc(HWND wnd, UINT message, WPARAM, LPARAM lParam)
     }
 }
 
+void CDialog::SetResourceTemplate(UINT resourceId)
+{
+    m_template.reset();
+    m_resourceId = resourceId;
+}
+
 INT_PTR CDialog::DoModal()
 {
     if (m_hWnd)

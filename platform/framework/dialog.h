@@ -22,6 +22,8 @@ public:
 
     // Use an in-memory template; the layout is copied.
     void SetTemplate(const DialogLayout& layout, CWnd* parent);
+    // Use the program's dialog resource with this id instead.
+    void SetResourceTemplate(UINT resourceId);
 
     // Runs the dialog; the value given to EndDialog, or -1 when the dialog
     // could not be made.

@@ -157,6 +157,7 @@ TEST(BlitBlend, FillRectWithPlotVisitsRowsTopDownLeftToRight)
         int x, y;
         uint32_t value;
         std::ptrdiff_t rowOffset;
+        bool operator==(const Call&) const = default;
     };
     static std::vector<Call> calls;
     calls.clear();
@@ -166,19 +167,10 @@ TEST(BlitBlend, FillRectWithPlotVisitsRowsTopDownLeftToRight)
         calls.push_back({x, y, value, row - im->RowAt(y)});
     };
     EXPECT_TRUE(image.FillRectWithPlot(5, 4, -2, 9, 42, plot));  // x 4-5, rows 4-4 after clipping
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].x, 4);
-    EXPECT_EQ(calls[1].x, 5);
+    EXPECT_TRUE(calls == (std::vector<Call>{{4, 4, 42, 0}, {5, 4, 42, 0}}));
     calls.clear();
     EXPECT_TRUE(image.FillRectWithPlot(-1, -1, 3, 3, 7, plot));
-    const int order[][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
-    ASSERT_EQ(calls.size(), 4u);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(calls[i].x, order[i][0]);
-        EXPECT_EQ(calls[i].y, order[i][1]);
-        EXPECT_EQ(calls[i].value, 7u);
-        EXPECT_EQ(calls[i].rowOffset, 0);
-    }
+    EXPECT_TRUE(calls == (std::vector<Call>{{0, 0, 7, 0}, {1, 0, 7, 0}, {0, 1, 7, 0}, {1, 1, 7, 0}}));
     calls.clear();
     EXPECT_FALSE(image.FillRectWithPlot(6, 0, 3, 3, 7, plot));
     EXPECT_FALSE(image.FillRectWithPlot(INT_MAX, INT_MAX, INT_MAX, INT_MAX, 7, plot));
@@ -198,21 +190,18 @@ TEST(BlitBlend, FlattenKeepsEqualColoursExactAtEveryAlpha)
     }
 }
 
-struct FlattenCase {
-    uint32_t pixel, background, expected;
-};
-
-const FlattenCase kFlattenCases[] = {
-    {0xFF123456, 0xABCDEF, 0xFF123456},  // opaque stays
-    {0x00123456, 0xABCDEF, 0x00ABCDEF},  // transparent becomes the background, fourth byte 0
-    {0x80FF0000, 0x0000FF, 0x8080007F},  // (255 × 128 + 127) / 255 = 128, (255 × 127 + 127) / 255 = 127
-    {0x01FF0000, 0x000000, 0x01010000},  // 255 / 255 = 1
-    {0x7F000000, 0xFFFFFF, 0x7F808080},  // 255 × 128 / 255 = 128
-};
-
 TEST(BlitBlend, FlattenAlphaRectRoundsExactly)
 {
-    for (const FlattenCase& c : kFlattenCases) {
+    const struct {
+        uint32_t pixel, background, expected;
+    } cases[] = {
+        {0xFF123456, 0xABCDEF, 0xFF123456},  // opaque stays
+        {0x00123456, 0xABCDEF, 0x00ABCDEF},  // transparent becomes the background, fourth byte 0
+        {0x80FF0000, 0x0000FF, 0x8080007F},  // (255 × 128 + 127) / 255 = 128, (255 × 127 + 127) / 255 = 127
+        {0x01FF0000, 0x000000, 0x01010000},  // 255 / 255 = 1
+        {0x7F000000, 0xFFFFFF, 0x7F808080},  // 255 × 128 / 255 = 128
+    };
+    for (const auto& c : cases) {
         I image;
         ASSERT_TRUE(image.Create(32, 1, 1, 0, 0));
         Set(image, 0, 0, c.pixel);

@@ -54,19 +54,6 @@ TEST(BlitCrop, EveryDepthAgainstThePixelFunctions)
         }
 }
 
-TEST(BlitCrop, HalfOutsideHasZeroPixelsAndTheSourcePalette)
-{
-    I source, crop;
-    ASSERT_TRUE(source.Create(4, 8, 8, 15, 0));
-    source.SetPaletteEntry(0, 0x12345678);
-    ASSERT_TRUE(crop.CropFrom(source, 4, 0, 8, 8));
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            EXPECT_EQ(Get(crop, x, y), x < 4 ? 15u : 0u);
-    uint8_t r, g, b, a;
-    EXPECT_EQ(crop.GetPaletteRGBA(0, &r, &g, &b, &a), 0x12345678u);
-}
-
 TEST(BlitCrop, FromItself)
 {
     Rng rng(4);

@@ -65,12 +65,9 @@ TEST(ConvertFrom, SameDepthIsACopyWithPalette)
 // Flag bit and fourth byte survive where the depths can hold them.
 TEST(ConvertFrom, FlagBitAndFourthByte)
 {
-    CGraphicsImage source, image;
-    ASSERT_TRUE(source.Create(15, 2, 1, 0, 0));
-    SetAt(source, 0, 0, 0x80FFFFFF);
+    CGraphicsImage source = RowImage(15, {0x80FFFFFF, 0}), image;
     ASSERT_TRUE(image.ConvertFrom(source, 32));
-    EXPECT_EQ(PixelAt(image, 0, 0), 0x80F8F8F8u);
-    EXPECT_EQ(PixelAt(image, 1, 0), 0u);
+    EXPECT_EQ(Row(image, 0), (std::vector<uint32_t>{0x80F8F8F8, 0}));
     CGraphicsImage back;
     ASSERT_TRUE(back.ConvertFrom(image, 15));
     EXPECT_EQ(PixelAt(back, 0, 0), 0x80F8F8F8u);
@@ -93,18 +90,14 @@ TEST(ConvertFrom, SourceMayBeThisImage)
 
 TEST(MapToPalette, DepthAndCountFromSpec)
 {
-    struct Case {
-        uint32_t spec;
-        uint32_t bits;
-    };
-    const Case cases[] = {{0x00000002, 1}, {0x00000003, 2}, {0x00000004, 2}, {0x00000005, 4}, {0x00000010, 4},
-                          {0x00000011, 8}, {0x04000003, 4}, {0x01000005, 1}, {0x08000000, 8}};
     CGraphicsImage source;
     MakeRandom(source, 24, 5, 3, 3);
-    for (const Case& c : cases) {
+    for (const auto& [spec, bits] : {std::pair{0x00000002u, 1u}, {0x00000003u, 2u}, {0x00000004u, 2u},
+                                     {0x00000005u, 4u}, {0x00000010u, 4u}, {0x00000011u, 8u}, {0x04000003u, 4u},
+                                     {0x01000005u, 1u}, {0x08000000u, 8u}}) {
         CGraphicsImage image;
-        ASSERT_TRUE(image.MapToPalette(source, c.spec, nullptr)) << std::hex << c.spec;
-        EXPECT_EQ(image.m_nBitCount, c.bits) << std::hex << c.spec;
+        ASSERT_TRUE(image.MapToPalette(source, spec, nullptr)) << std::hex << spec;
+        EXPECT_EQ(image.m_nBitCount, bits) << std::hex << spec;
     }
     CGraphicsImage image;
     for (uint32_t spec : {0x03000004u, 0x10000004u, 0x20000000u, 0x0C000002u}) {
@@ -119,20 +112,15 @@ TEST(MapToPalette, DepthAndCountFromSpec)
 // equally near colours wins; the fourth byte never counts.
 TEST(MapToPalette, NearestBySumOfDifferencesFirstWins)
 {
-    CGraphicsImage source, image;
-    ASSERT_TRUE(source.Create(32, 3, 1, 0, 0));
-    SetAt(source, 0, 0, 0xFF0A0A0A);  // |d| prefers 0x280A0A (30 < 36), squares 0x161616
-    SetAt(source, 1, 0, 0x00808080);  // equally far from 0x908080 and 0x708080
-    SetAt(source, 2, 0, 0x00708080);
-    const uint32_t colours[4] = {0x161616, 0x280A0A, 0x908080, 0x708080};
-    ASSERT_TRUE(image.MapToPalette(source, 0x04000004, colours));
+    // 0xFF0A0A0A: |d| prefers 0x280A0A (30 < 36), squares 0x161616; 0x808080 is equally far from 0x908080
+    // and 0x708080.
+    const CGraphicsImage source = RowImage(32, {0xFF0A0A0A, 0x00808080, 0x00708080});
+    CGraphicsImage image;
+    const std::vector<uint32_t> colours = {0x161616, 0x280A0A, 0x908080, 0x708080};
+    ASSERT_TRUE(image.MapToPalette(source, 0x04000004, colours.data()));
     EXPECT_EQ(image.m_nBitCount, 4u);
-    EXPECT_EQ(PixelAt(image, 0, 0), 1u);
-    EXPECT_EQ(PixelAt(image, 1, 0), 2u);
-    EXPECT_EQ(PixelAt(image, 2, 0), 3u);
-    // The matched colours are the result's palette.
-    for (uint32_t i = 0; i < 4; ++i)
-        EXPECT_EQ(PaletteAt(image, i), colours[i]);
+    EXPECT_EQ(Row(image, 0), (std::vector<uint32_t>{1, 2, 3}));
+    EXPECT_EQ(Palette(image, 4), colours) << "the matched colours are the result's palette";
     EXPECT_EQ(ColorDistance(0x0A0A0A, 0x280A0A), 30);
     EXPECT_EQ(ColorDistance(0x0A0A0A, 0x161616), 36);
 }
@@ -151,27 +139,21 @@ TEST(MapToPalette, CountLimitedByDepth)
 
 TEST(MapToPalette, OwnOrDefaultPaletteAndAliasing)
 {
-    CGraphicsImage source;
-    ASSERT_TRUE(source.Create(24, 2, 1, 0, 0));
-    SetAt(source, 0, 0, 0xFEFEFE);
-    SetAt(source, 1, 0, 0x7F0000);
+    const CGraphicsImage source = RowImage(24, {0xFEFEFE, 0x7F0000});
 
     // An empty image matches against the default palette of the depth.
     CGraphicsImage image;
     ASSERT_TRUE(image.MapToPalette(source, 0x04000000, nullptr));
-    EXPECT_EQ(PixelAt(image, 0, 0), 15u);
-    EXPECT_EQ(PixelAt(image, 1, 0), 4u);  // 0x800000
+    EXPECT_EQ(Row(image, 0), (std::vector<uint32_t>{15, 4}));  // 4: 0x800000
 
     // A palette image matches against its own palette, which it keeps.
     CGraphicsImage own;
     ASSERT_TRUE(own.Create(2, 1, 1, 0, 0));
-    own.SetPaletteEntry(0, 0x7F0000);
-    own.SetPaletteEntry(1, 0xFFFFFF);
-    own.SetPaletteEntry(2, 0x123456);
-    own.SetPaletteEntry(3, 0x654321);
+    const uint32_t ownColours[] = {0x7F0000, 0xFFFFFF, 0x123456, 0x654321};
+    for (uint32_t i = 0; i < 4; ++i)
+        own.SetPaletteEntry(i, ownColours[i]);
     ASSERT_TRUE(own.MapToPalette(source, 0x02000000, nullptr));
-    EXPECT_EQ(PixelAt(own, 0, 0), 1u);
-    EXPECT_EQ(PixelAt(own, 1, 0), 0u);
+    EXPECT_EQ(Row(own, 0), (std::vector<uint32_t>{1, 0}));
     EXPECT_EQ(PaletteAt(own, 2), 0x123456u);
 
     // A palette pointing into this image's own palette is read before the
@@ -181,25 +163,17 @@ TEST(MapToPalette, OwnOrDefaultPaletteAndAliasing)
     pointed.SetPaletteEntry(0, 0x000000);
     pointed.SetPaletteEntry(1, 0x7F0000);
     ASSERT_TRUE(pointed.MapToPalette(source, 0x01000002, reinterpret_cast<const uint32_t*>(pointed.m_pPalette)));
-    EXPECT_EQ(PixelAt(pointed, 0, 0), 1u);
-    EXPECT_EQ(PixelAt(pointed, 1, 0), 1u);
+    EXPECT_EQ(Row(pointed, 0), (std::vector<uint32_t>{1, 1}));
     EXPECT_EQ(PaletteAt(pointed, 1), 0x7F0000u);
 
     // The source is this image: its own pixels matched against its own palette.
-    CGraphicsImage self;
-    ASSERT_TRUE(self.Create(8, 3, 1, 0, 0));
-    self.SetPaletteEntry(0, 0x000000);
-    self.SetPaletteEntry(1, 0xFFFFFF);
-    self.SetPaletteEntry(2, 0xF0F0F0);
-    self.SetPaletteEntry(3, 0x101010);
-    self.RowAt(0)[0] = 2;
-    self.RowAt(0)[1] = 3;
-    self.RowAt(0)[2] = 1;
+    CGraphicsImage self = RowImage(8, {2, 3, 1});
+    const uint32_t selfColours[] = {0x000000, 0xFFFFFF, 0xF0F0F0, 0x101010};
+    for (uint32_t i = 0; i < 4; ++i)
+        self.SetPaletteEntry(i, selfColours[i]);
     ASSERT_TRUE(self.MapToPalette(self, 0x01000002, nullptr));
     EXPECT_EQ(self.m_nBitCount, 1u);
-    EXPECT_EQ(PixelAt(self, 0, 0), 1u);
-    EXPECT_EQ(PixelAt(self, 1, 0), 0u);
-    EXPECT_EQ(PixelAt(self, 2, 0), 1u);
+    EXPECT_EQ(Row(self, 0), (std::vector<uint32_t>{1, 0, 1}));
 }
 
 // Random images against a search written out here, palette sources too.

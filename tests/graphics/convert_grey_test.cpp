@@ -11,21 +11,16 @@ uint32_t Grey(uint32_t c) { return (29 * (c & 255) + 76 * (((c >> 16) & 255) + 2
 
 TEST(Grey, ValuesOfTheWeights)
 {
-    struct Case {
-        uint32_t colour, grey;
-    };
-    const Case cases[] = {{0xFF0000, 75}, {0x00FF00, 151}, {0x0000FF, 28}, {0xFFFFFF, 255}, {0x000000, 0},
-                          {0x808080, 128}, {0x7F7F7F, 127}};
-    CGraphicsImage source, image;
-    ASSERT_TRUE(source.Create(24, 7, 1, 0, 0));
-    for (int i = 0; i < 7; ++i)
-        SetAt(source, i, 0, cases[i].colour);
+    const CGraphicsImage source = RowImage(24, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0x808080, 0x7F7F7F});
+    CGraphicsImage image, threshold;
     ASSERT_TRUE(image.GreyFrom(source));
     EXPECT_EQ(image.m_nBitCount, 8u);
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(PixelAt(image, i, 0), cases[i].grey) << std::hex << cases[i].colour;
+    EXPECT_EQ(Row(image, 0), (std::vector<uint32_t>{75, 151, 28, 255, 0, 128, 127}));
     for (uint32_t i = 0; i < 256; ++i)
         ASSERT_EQ(PaletteAt(image, i), i * 0x010101u);
+    // The threshold lies between 0x7F7F7F and 0x808080.
+    ASSERT_TRUE(threshold.ThresholdFrom(source));
+    EXPECT_EQ(Row(threshold, 0), (std::vector<uint32_t>{0, 1, 0, 1, 0, 1, 0}));
 }
 
 // GreyFrom and ThresholdFrom from every depth against the grey of each
@@ -48,17 +43,6 @@ TEST(Grey, FromEveryDepth)
                 ASSERT_EQ(PixelAt(threshold, x, y), sum > 32767 ? 1u : 0u) << x << "," << y;
             }
     }
-}
-
-TEST(Grey, ThresholdAtTheBoundary)
-{
-    CGraphicsImage source, image;
-    ASSERT_TRUE(source.Create(24, 2, 1, 0, 0));
-    SetAt(source, 0, 0, 0x808080);
-    SetAt(source, 1, 0, 0x7F7F7F);
-    ASSERT_TRUE(image.ThresholdFrom(source));
-    EXPECT_EQ(PixelAt(image, 0, 0), 1u);
-    EXPECT_EQ(PixelAt(image, 1, 0), 0u);
 }
 
 TEST(Grey, MakeGreyPixelsOrPalette)
@@ -150,12 +134,9 @@ TEST(AlphaMask, OnlyFromEightBitPictures)
     EXPECT_FALSE(image.CreateAlphaMask(zero, 0, 0));
     EXPECT_EQ(image.m_pBits, nullptr);
 
-    CGraphicsImage self;
-    ASSERT_TRUE(self.Create(8, 2, 1, 0, 0));
-    self.RowAt(0)[1] = 9;
+    CGraphicsImage self = RowImage(8, {0, 9});
     ASSERT_TRUE(self.CreateAlphaMask(self, 0, RGB(0, 0, 0xFF)));
-    EXPECT_EQ(PixelAt(self, 0, 0), 0x000000FFu);
-    EXPECT_EQ(PixelAt(self, 1, 0), 0x090000FFu);
+    EXPECT_EQ(Row(self, 0), (std::vector<uint32_t>{0x000000FF, 0x090000FF}));
 }
 
 // ---- smoothing -------------------------------------------------------------
@@ -203,14 +184,12 @@ TEST(Smooth, ExactNumbers)
     ASSERT_TRUE(source.Create(24, 3, 3, 0, 0));
     SetAt(source, 1, 1, 0x0000FF);
     ASSERT_TRUE(image.SmoothFrom(source, 15, 32));
-    EXPECT_EQ(PixelAt(image, 1, 1), 63u);   // 4 × 255 / 16
-    EXPECT_EQ(PixelAt(image, 1, 0), 31u);   // 2 × 255 / 16
-    EXPECT_EQ(PixelAt(image, 0, 0), 15u);   // 1 × 255 / 16
+    EXPECT_EQ(Row(image, 1), (std::vector<uint32_t>{31, 63, 31}));  // 2 4 2 × 255 / 16
+    EXPECT_EQ(Row(image, 0), (std::vector<uint32_t>{15, 31, 15}));  // 1 2 1 × 255 / 16
     // Strengths up to 11: total 12, the centre not counted.
     ASSERT_TRUE(image.SmoothFrom(source, 3, 24));
-    EXPECT_EQ(PixelAt(image, 1, 1), 0u);
-    EXPECT_EQ(PixelAt(image, 1, 0), 42u);  // 2 × 255 / 12
-    EXPECT_EQ(PixelAt(image, 2, 2), 21u);
+    EXPECT_EQ(Row(image, 1), (std::vector<uint32_t>{42, 0, 42}));  // 2 × 255 / 12
+    EXPECT_EQ(Row(image, 2), (std::vector<uint32_t>{21, 42, 21}));
 }
 
 TEST(Smooth, UniformStaysUniformToTheEdges)

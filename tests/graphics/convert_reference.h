@@ -47,6 +47,33 @@ inline uint32_t PaletteAt(const CGraphicsImage& image, uint32_t index)
     return v;
 }
 
+// One row's pixel values, and the first n palette entries: one comparer each.
+inline std::vector<uint32_t> Row(const CGraphicsImage& image, int y)
+{
+    std::vector<uint32_t> out;
+    for (int x = 0; x < int(image.m_nWidth); ++x)
+        out.push_back(PixelAt(image, x, y));
+    return out;
+}
+
+inline std::vector<uint32_t> Palette(const CGraphicsImage& image, uint32_t n)
+{
+    std::vector<uint32_t> out;
+    for (uint32_t i = 0; i < n; ++i)
+        out.push_back(PaletteAt(image, i));
+    return out;
+}
+
+// An image of the given depth whose first row holds the values.
+inline CGraphicsImage RowImage(uint32_t bits, const std::vector<uint32_t>& values)
+{
+    CGraphicsImage image;
+    EXPECT_TRUE(image.Create(bits, uint32_t(values.size()), 1, 0, 0));
+    for (size_t x = 0; x < values.size(); ++x)
+        SetAt(image, int(x), 0, values[x]);
+    return image;
+}
+
 // The colour of a pixel: palette sources through their palette, all four bytes.
 inline uint32_t ColourAt(const CGraphicsImage& image, int x, int y)
 {

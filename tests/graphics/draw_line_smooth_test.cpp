@@ -16,19 +16,9 @@ TEST(DrawLineSmooth, WeightsOfASmallCase)
     // the rest of 256 on each neighbour below.
     CGraphicsImage image = Make(24, 6, 5, 0);
     EXPECT_TRUE(image.DrawLineSmooth(0, 0, 4, 2, 0xFFFFFF, 1));
-    const struct {
-        int x, y;
-        uint32_t g;
-    } expected[] = {
-        {0, 0, 191}, {0, 1, 63}, {1, 0, 63},  {1, 1, 191}, {2, 1, 191},
-        {2, 2, 63},  {3, 1, 63}, {3, 2, 191}, {4, 2, 191}, {4, 3, 63},
-    };
-    PixelSet painted;
-    for (const auto& e : expected) {
-        EXPECT_EQ(Get(image, e.x, e.y), Grey(e.g)) << e.x << "," << e.y;
-        painted.insert({e.x, e.y});
-    }
-    EXPECT_EQ(Painted(image), painted);
+    const uint32_t a = Grey(191), b = Grey(63);
+    EXPECT_EQ(PaintedValues(image), (PixelValues{{{0, 0}, a}, {{0, 1}, b}, {{1, 0}, b}, {{1, 1}, a}, {{2, 1}, a},
+                                                 {{2, 2}, b}, {{3, 1}, b}, {{3, 2}, a}, {{4, 2}, a}, {{4, 3}, b}}));
     // Without the end point the last step is left out.
     CGraphicsImage open = Make(24, 6, 5, 0);
     EXPECT_TRUE(open.DrawLineSmooth(0, 0, 4, 2, 0xFFFFFF, 0));
@@ -41,20 +31,9 @@ TEST(DrawLineSmooth, DiagonalFringe)
     // Line pixels in full colour, an eighth of it one row back and forward.
     CGraphicsImage image = Make(24, 6, 6, 0);
     EXPECT_TRUE(image.DrawLineSmooth(1, 1, 4, 4, 0xFFFFFF, 1));
-    const uint32_t f = Grey(255 >> 3);
-    const struct {
-        int x, y;
-        uint32_t v;
-    } expected[] = {
-        {1, 1, Grey(255)}, {1, 2, f}, {2, 2, Grey(255)}, {2, 1, f}, {2, 3, f}, {3, 3, Grey(255)},
-        {3, 2, f},         {3, 4, f}, {4, 4, Grey(255)}, {4, 3, f},
-    };
-    PixelSet painted;
-    for (const auto& e : expected) {
-        EXPECT_EQ(Get(image, e.x, e.y), e.v) << e.x << "," << e.y;
-        painted.insert({e.x, e.y});
-    }
-    EXPECT_EQ(Painted(image), painted);
+    const uint32_t f = Grey(255 >> 3), w = Grey(255);
+    EXPECT_EQ(PaintedValues(image), (PixelValues{{{1, 1}, w}, {{1, 2}, f}, {{2, 2}, w}, {{2, 1}, f}, {{2, 3}, f},
+                                                 {{3, 3}, w}, {{3, 2}, f}, {{3, 4}, f}, {{4, 4}, w}, {{4, 3}, f}}));
 
     // last 0 leaves the end point, also on the shortest diagonal.
     CGraphicsImage open = Make(24, 6, 6, 0);

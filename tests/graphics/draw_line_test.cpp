@@ -27,8 +27,7 @@ TEST(DrawLine, ExactStepsInEveryDirection)
         {4, 2, 0, 0, Expected({{4, 2}, {3, 2}, {2, 1}, {1, 1}, {0, 0}})},
         {0, 0, 2, 4, Expected({{0, 0}, {0, 1}, {1, 2}, {1, 3}, {2, 4}})},
         {2, 4, 0, 0, Expected({{2, 4}, {2, 3}, {1, 2}, {1, 1}, {0, 0}})},
-        {0, 3, 3, 0, Expected({{0, 3}, {1, 2}, {2, 1}, {3, 0}})},
-        {1, 1, 1, 1, Expected({{1, 1}})},
+        {0, 3, 3, 0, Expected({{0, 3}, {1, 2}, {2, 1}, {3, 0}})}, {1, 1, 1, 1, Expected({{1, 1}})},
         {0, 5, 6, 5, Expected({{0, 5}, {1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}, {6, 5}})},
         {0, 0, 5, 1, Expected({{0, 0}, {1, 0}, {2, 0}, {3, 1}, {4, 1}, {5, 1}})},
     };
@@ -121,43 +120,30 @@ TEST(DrawLineWithPlot, DashesFollowTheSteps)
         EXPECT_EQ(Get(image, x, 1), (x / 4) % 2 == 0 ? kInk : 0u) << x;
 }
 
-// A row plot that clips as every row plot must, and records each call.
-struct RowCalls {
-    static inline std::vector<std::pair<int, int>> calls;
-    static void Plot(CGraphicsImage* image, uint8_t* row, int x, int y, uint32_t colour)
-    {
-        calls.push_back({x, y});
-        if (uint32_t(y) >= image->m_nHeight || uint32_t(x) >= image->m_nWidth)
-            return;
-        EXPECT_EQ(row, image->RowAt(y));
-        image->m_pfnSetPixel(row, x, colour);
-    }
-};
-
 TEST(DrawLineWithRowPlot, LeadInAndMinorAxisHandedOut)
 {
     CGraphicsImage image = Make(8, 10, 10);
-    RowCalls::calls.clear();
-    EXPECT_TRUE(image.DrawLineWithRowPlot(-50, 3, 5, 3, kInk, RowCalls::Plot, 1));
-    ASSERT_FALSE(RowCalls::calls.empty());
-    EXPECT_EQ(RowCalls::calls.front(), std::make_pair(-2, 3));
-    EXPECT_EQ(RowCalls::calls.back(), std::make_pair(5, 3));
-    EXPECT_EQ(RowCalls::calls.size(), 8u);
+    PlotRecorder::calls.clear();
+    EXPECT_TRUE(image.DrawLineWithRowPlot(-50, 3, 5, 3, kInk, PlotRecorder::RowPlot, 1));
+    ASSERT_FALSE(PlotRecorder::calls.empty());
+    EXPECT_EQ(PlotRecorder::calls.front(), std::make_pair(-2, 3));
+    EXPECT_EQ(PlotRecorder::calls.back(), std::make_pair(5, 3));
+    EXPECT_EQ(PlotRecorder::calls.size(), 8u);
     // Running left, the lead-in lies beyond the right edge; the end stays
     // at column 0.
-    RowCalls::calls.clear();
-    EXPECT_TRUE(image.DrawLineWithRowPlot(50, 4, -50, 4, kInk, RowCalls::Plot, 1));
-    EXPECT_EQ(RowCalls::calls.front(), std::make_pair(11, 4));
-    EXPECT_EQ(RowCalls::calls.back(), std::make_pair(0, 4));
+    PlotRecorder::calls.clear();
+    EXPECT_TRUE(image.DrawLineWithRowPlot(50, 4, -50, 4, kInk, PlotRecorder::RowPlot, 1));
+    EXPECT_EQ(PlotRecorder::calls.front(), std::make_pair(11, 4));
+    EXPECT_EQ(PlotRecorder::calls.back(), std::make_pair(0, 4));
     // Pixels above the image on the minor axis reach the plot.
-    RowCalls::calls.clear();
-    EXPECT_TRUE(image.DrawLineWithRowPlot(0, -3, 9, 2, kInk, RowCalls::Plot, 1));
-    EXPECT_EQ(RowCalls::calls.front().second, -3);
-    EXPECT_FALSE(image.DrawLineWithRowPlot(0, -3, 9, -1, kInk, RowCalls::Plot, 1));
+    PlotRecorder::calls.clear();
+    EXPECT_TRUE(image.DrawLineWithRowPlot(0, -3, 9, 2, kInk, PlotRecorder::RowPlot, 1));
+    EXPECT_EQ(PlotRecorder::calls.front().second, -3);
+    EXPECT_FALSE(image.DrawLineWithRowPlot(0, -3, 9, -1, kInk, PlotRecorder::RowPlot, 1));
     // Rows far outside get an address without overflow; the plot never
     // touches it.
-    RowCalls::calls.clear();
-    EXPECT_TRUE(image.DrawLineWithRowPlot(0, INT_MIN, 5, INT_MAX, kInk, RowCalls::Plot, 1));
+    PlotRecorder::calls.clear();
+    EXPECT_TRUE(image.DrawLineWithRowPlot(0, INT_MIN, 5, INT_MAX, kInk, PlotRecorder::RowPlot, 1));
 }
 
 // The property that pins the arithmetic skipping: for hundreds of random
@@ -172,7 +158,7 @@ void DrawKind(LineKind kind, CGraphicsImage& image, int x1, int y1, int x2, int 
     switch (kind) {
     case LineKind::Plain: image.DrawLine(x1, y1, x2, y2, colour); break;
     case LineKind::Plot: image.DrawLineWithPlot(x1, y1, x2, y2, colour, PlotPixel, last); break;
-    case LineKind::RowPlot: image.DrawLineWithRowPlot(x1, y1, x2, y2, colour, RowCalls::Plot, last); break;
+    case LineKind::RowPlot: image.DrawLineWithRowPlot(x1, y1, x2, y2, colour, PlotRecorder::RowPlot, last); break;
     case LineKind::Smooth: image.DrawLineSmooth(x1, y1, x2, y2, colour, last); break;
     }
 }
@@ -267,12 +253,6 @@ TEST(DrawRect, OutlinesAndNegativeExtents)
     }
 }
 
-// Counts every plot call per pixel.
-struct PlotCounter {
-    static inline std::map<std::pair<int, int>, int> hits;
-    static void Plot(CGraphicsImage*, int x, int y, uint32_t) { ++hits[{x, y}]; }
-};
-
 TEST(DrawRectWithPlot, EveryPixelOnce)
 {
     const struct {
@@ -284,11 +264,9 @@ TEST(DrawRectWithPlot, EveryPixelOnce)
     };
     for (const auto& c : cases) {
         CGraphicsImage image = Make(8, 10, 10);
-        PlotCounter::hits.clear();
-        EXPECT_TRUE(image.DrawRectWithPlot(c.x, c.y, c.w, c.h, kInk, PlotCounter::Plot));
-        EXPECT_EQ(PlotCounter::hits.size(), c.pixels) << c.x << "," << c.y << " " << c.w << "x" << c.h;
-        for (const auto& [p, n] : PlotCounter::hits)
-            EXPECT_EQ(n, 1) << p.first << "," << p.second;
+        PlotRecorder::calls.clear();
+        EXPECT_TRUE(image.DrawRectWithPlot(c.x, c.y, c.w, c.h, kInk, PlotRecorder::Plot));
+        EXPECT_EQ(PlotRecorder::Once().size(), c.pixels) << c.x << "," << c.y << " " << c.w << "x" << c.h;
     }
     // Dashes run on around the outline without doubling on a flat one.
     CGraphicsImage flat = Make(8, 20, 3);

@@ -8,8 +8,8 @@
 
 #include "graphics/fixed_trig.h"
 #include "graphics/font.h"
+#include "graphics/formats/png_writer.h"
 #include "graphics/plot.h"
-#include "tests/graphics/draw_test_png.h"
 #include "tests/graphics/draw_test_util.h"
 #include "tests/support/test_support.h"
 
@@ -130,7 +130,7 @@ TEST(DrawSheet, EverythingInOnePicture)
     DrawTextSamples(sheet);
     EXPECT_GT(int(Painted(sheet, kWhite).size()), 40000);
     const std::string path = lindar_test::TempDir() + "/draw_sheet.png";
-    ASSERT_TRUE(WritePng(sheet, path));
+    CPngWriter().SaveA(path.c_str(), sheet);
     std::printf("test sheet: %s\n", path.c_str());
 }
 

@@ -4,13 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <utility>
 #include <vector>
 
 #include "graphics/image.h"
+#include "graphics/plot.h"
 
 namespace draw_test {
 
@@ -34,6 +38,64 @@ inline PixelSet Painted(const CGraphicsImage& image, uint32_t background = 0)
         for (int x = 0; x < int(image.m_nWidth); ++x)
             if (Get(image, x, y) != background)
                 out.insert({x, y});
+    return out;
+}
+
+// Plot functions that record their calls and plot as the plain ones do, the
+// row plot clipping as every row plot must.
+struct PlotRecorder {
+    static inline std::vector<std::pair<int, int>> calls;
+    static void Plot(CGraphicsImage* image, int x, int y, uint32_t colour)
+    {
+        calls.push_back({x, y});
+        PlotPixel(image, x, y, colour);
+    }
+    static void RowPlot(CGraphicsImage* image, uint8_t* row, int x, int y, uint32_t colour)
+    {
+        calls.push_back({x, y});
+        if (uint32_t(x) < image->m_nWidth && uint32_t(y) < image->m_nHeight) {
+            EXPECT_EQ(row, image->RowAt(y));
+            image->m_pfnSetPixel(row, x, colour);
+        }
+    }
+    // The points called, each exactly once.
+    static PixelSet Once()
+    {
+        std::map<std::pair<int, int>, int> hits;
+        for (const auto& p : calls)
+            ++hits[p];
+        PixelSet out;
+        for (const auto& [p, n] : hits) {
+            EXPECT_EQ(n, 1) << p.first << "," << p.second;
+            out.insert(p);
+        }
+        return out;
+    }
+};
+
+// Bounding rows and columns of a set of pixels.
+struct Box {
+    int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+    std::vector<int> Sides() const { return {left, top, right, bottom}; }
+};
+inline Box BoxOf(const PixelSet& pixels)
+{
+    Box b;
+    for (const auto& [x, y] : pixels) {
+        b.left = std::min(b.left, x), b.right = std::max(b.right, x);
+        b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
+    }
+    return b;
+}
+
+typedef std::map<std::pair<int, int>, uint32_t> PixelValues;
+
+// Pixels whose value differs from background, with their values.
+inline PixelValues PaintedValues(const CGraphicsImage& image, uint32_t background = 0)
+{
+    PixelValues out;
+    for (const auto& p : Painted(image, background))
+        out[p] = Get(image, p.first, p.second);
     return out;
 }
 

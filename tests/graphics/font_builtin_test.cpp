@@ -124,25 +124,15 @@ TEST_P(BuiltInFont, TextStaysInsideItsMeasuredBox)
     image.SetTextColor(PlotPixel, 0x000000, 0);
     const int width = image.DrawText(3, 5, text);
     EXPECT_EQ(width, image.DrawText(3, CGraphicsImage::MEASURE_ONLY, text));
-    int minX = 999, maxX = -1, minY = 999, maxY = -1;
-    for (const auto& [x, y] : Painted(image, 0xFFFFFF)) {
-        minX = std::min(minX, x);
-        maxX = std::max(maxX, x);
-        minY = std::min(minY, y);
-        maxY = std::max(maxY, y);
-    }
-    EXPECT_GE(minX, 3);
-    EXPECT_LT(maxX, 3 + width);
-    EXPECT_GE(minY, 5);
-    EXPECT_LT(maxY, 5 + GetParam().height);
+    const Box box = BoxOf(Painted(image, 0xFFFFFF));
+    EXPECT_GE(box.left, 3);
+    EXPECT_LT(box.right, 3 + width);
+    EXPECT_GE(box.top, 5);
+    EXPECT_LT(box.bottom, 5 + GetParam().height);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fonts, BuiltInFont, ::testing::ValuesIn(kFonts),
                          [](const ::testing::TestParamInfo<BuiltIn>& info) { return std::string(info.param.name); });
-
-}  // namespace
-
-namespace {
 
 // PlotPixel through a function the direct path does not know: the slow,
 // obviously correct twin of the in-place glyph writer.

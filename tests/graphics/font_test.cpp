@@ -196,12 +196,7 @@ TEST(DrawText, AlignmentMovesTheStart)
         TextImage t(BuildFont('A', AbcGlyphs()));
         t.image.m_nTextAlign = c.align;
         t.image.DrawText(c.x, 0, c.text);
-        const PixelSet ink = Painted(t.image, kBack);
-        ASSERT_FALSE(ink.empty());
-        int left = 99;
-        for (const auto& p : ink)
-            left = std::min(left, p.first);
-        EXPECT_EQ(left, c.start) << int(c.align) << " " << c.text;
+        EXPECT_EQ(BoxOf(Painted(t.image, kBack)).left, c.start) << int(c.align) << " " << c.text;
     }
 }
 
@@ -426,24 +421,17 @@ TEST(TextState, StartsZeroedAndSurvivesCreate)
     EXPECT_EQ(Get(image, 0, 0), kInk);
 }
 
-// Records the rows plotted in column 1.
-struct RowOrder {
-    static inline std::vector<int> rows;
-    static void Plot(CGraphicsImage* image, int x, int y, uint32_t colour)
-    {
-        if (x == 1)
-            rows.push_back(y);
-        PlotPixel(image, x, y, colour);
-    }
-};
-
 TEST(FillTextBackground, RowsBottomUpAndClipped)
 {
     CGraphicsImage image = Make(24, 6, 6, kBack);
     image.SetTextColor(PlotPixel, kPaper, 1);
-    RowOrder::rows.clear();
-    image.FillTextBackground(-2, 2, 4, 3, RowOrder::Plot);
-    EXPECT_EQ(RowOrder::rows, (std::vector<int>{4, 3, 2}));
+    PlotRecorder::calls.clear();
+    image.FillTextBackground(-2, 2, 4, 3, PlotRecorder::Plot);
+    std::vector<int> rows;  // of column 1
+    for (const auto& [x, y] : PlotRecorder::calls)
+        if (x == 1)
+            rows.push_back(y);
+    EXPECT_EQ(rows, (std::vector<int>{4, 3, 2}));
     EXPECT_EQ(CountValue(image, kPaper), 6);
     image.FillTextBackground(0, 0, 0, 3, PlotPixel);  // nothing for no width
     image.FillTextBackground(0, 0, -4, 3, PlotPixel);

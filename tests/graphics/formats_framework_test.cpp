@@ -14,6 +14,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #ifndef _WIN32
@@ -36,13 +37,16 @@ constexpr char kDevice[] = "/dev/zero";
 
 // ------------------------------------------------------------ CFormatInfo --
 
+// Callback, user value, comment ("<none>" for none) and comment length, as one value.
+std::tuple<GraphicsProgressProc, uintptr_t, std::string, uint32_t> Fields(const CFormatInfo& info)
+{
+    return {info.proc, info.user, info.comment ? info.comment : "<none>", info.commentLength};
+}
+
 TEST(FormatInfo, Comments)
 {
     CFormatInfo info;
-    EXPECT_EQ(info.proc, nullptr);
-    EXPECT_EQ(info.user, 0u);
-    EXPECT_EQ(info.comment, nullptr);
-    EXPECT_EQ(info.commentLength, 0u);
+    EXPECT_EQ(Fields(info), std::make_tuple(GraphicsProgressProc(nullptr), uintptr_t(0), std::string("<none>"), 0u));
 
     const struct {
         const char* text;
@@ -68,12 +72,9 @@ TEST(FormatInfo, WideCommentsNarrowPerUnit)
         std::vector<WCHAR> units;
         const char* bytes;
     } cases[] = {
-        {{0x1000, 0}, "\xFF"},
-        {{0x00E4, 0}, "\xE4"},
+        {{0x1000, 0}, "\xFF"}, {{0x00E4, 0}, "\xE4"},
         {{0x0141, 'o', 0}, "\xFFo"},  // above 255, not only above 4095
-        {{0x0100, 0x00FF, 0x0041, 0}, "\xFF\xFF" "A"},
-        {{0xD83D, 0xDE00, 0}, "\xFF\xFF"},
-        {{0}, ""},
+        {{0x0100, 0x00FF, 0x0041, 0}, "\xFF\xFF" "A"}, {{0xD83D, 0xDE00, 0}, "\xFF\xFF"}, {{0}, ""},
     };
     for (const auto& c : cases) {
         CFormatInfo info;
@@ -99,11 +100,9 @@ TEST(FormatInfo, CopiesAndReset)
     CFormatInfo copy;
     copy.SetCommentA("old");
     copy.CopyFrom(withComment);
-    EXPECT_EQ(copy.proc, &NoProgress);
-    EXPECT_EQ(copy.user, 77u);
+    EXPECT_EQ(Fields(copy), Fields(withComment));
+    EXPECT_EQ(std::get<3>(Fields(copy)), 10u);
     EXPECT_NE(copy.comment, withComment.comment);
-    EXPECT_STREQ(copy.comment, "Kommentar");
-    EXPECT_EQ(copy.commentLength, 10u);
 
     const CFormatInfo withoutComment;
     copy.CopyFrom(withoutComment);
@@ -116,10 +115,7 @@ TEST(FormatInfo, CopiesAndReset)
     EXPECT_STREQ(constructed.comment, "Kommentar");
 
     constructed.Reset();
-    EXPECT_EQ(constructed.proc, nullptr);
-    EXPECT_EQ(constructed.user, 0u);
-    EXPECT_EQ(constructed.comment, nullptr);
-    EXPECT_EQ(constructed.commentLength, 0u);
+    EXPECT_EQ(Fields(constructed), Fields(CFormatInfo()));
 }
 
 // --------------------------------------------------- stub reader and writer --

@@ -11,36 +11,14 @@ namespace {
 
 constexpr uint32_t kDepths[] = {1, 2, 4, 8, 12, 15, 16, 24, 32};
 
-// What a fill of value must leave in a pixel, as read back by m_pfnGetPixel.
-uint32_t Stored(const CGraphicsImage& image, uint32_t value)
-{
-    std::vector<uint8_t> row(8);
-    image.m_pfnSetPixel(row.data(), 0, value);
-    return image.m_pfnGetPixel(row.data(), 0);
-}
-
 }  // namespace
-
-TEST(ImageFill, NegativeExtentsSpanBackwards)
-{
-    CGraphicsImage image;
-    ASSERT_TRUE(image.Create(8, 10, 10, 0, 0));
-    EXPECT_TRUE(image.FillRect(5, 5, -3, 2, 9));
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 10; ++x)
-            EXPECT_EQ(image.RowAt(y)[x], (y >= 5 && y <= 6 && x >= 3 && x <= 5) ? 9 : 0) << x << "," << y;
-}
 
 TEST(ImageFill, OneBitPartialBytesAndWholeBytes)
 {
     CGraphicsImage image;
     ASSERT_TRUE(image.Create(1, 32, 1, 0, 0));
     EXPECT_TRUE(image.FillRect(3, 0, 18, 1, 1));
-    const uint8_t* row = image.RowAt(0);
-    EXPECT_EQ(row[0], 0x1F);
-    EXPECT_EQ(row[1], 0xFF);
-    EXPECT_EQ(row[2], 0xF8);
-    EXPECT_EQ(row[3], 0x00);
+    EXPECT_EQ(std::vector<uint8_t>(image.RowAt(0), image.RowAt(0) + 4), (std::vector<uint8_t>{0x1F, 0xFF, 0xF8, 0x00}));
 }
 
 TEST(ImageFill, ClippingAndEmptyRectangles)
@@ -61,8 +39,8 @@ TEST(ImageFill, ClippingAndEmptyRectangles)
     EXPECT_EQ(image.m_pfnGetPixel(image.RowAt(0), 0), 9u);
 }
 
-// Every depth, many rectangles: the fast fill must equal a pixel-by-pixel
-// reference, and touch nothing outside the rectangle. Widths from a few
+// Every depth, many rectangles (negative extents span backwards): the fast
+// fill must equal a pixel-by-pixel reference, and touch nothing outside. Widths from a few
 // pixels to rows of over 2 KB reach the scalar, wide and string stores.
 TEST(ImageFill, MatchesPerPixelReferenceAtEveryDepth)
 {
@@ -100,7 +78,6 @@ TEST(ImageFill, MatchesPerPixelReferenceAtEveryDepth)
                               reference.m_pfnGetPixel(reference.RowAt(yy), xx))
                         << "pass " << pass << " at " << xx << "," << yy;
         }
-        EXPECT_NE(Stored(image, 0xFFFFFFFF), 0u);
     }
     }
 }

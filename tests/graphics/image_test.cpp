@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/test_support.h"
@@ -34,62 +35,45 @@ void Scribble(CGraphicsImage& image, uint64_t seed)
 
 }  // namespace
 
-struct DepthConstants {
-    uint32_t bits, subMask, pattern, unitBytes, unitShift, trueColor, paletteSize, significant, pixelMask;
-    uint32_t strideFor33;
-};
-
 TEST(ImageCreate, PerDepthConstantsHeaderAndMasks)
 {
-    const DepthConstants table[] = {
-        {1, 7, 0x01, 1, 3, 0, 2, 0xFFFFFF, 0x1, 8},
-        {2, 3, 0x11, 1, 2, 0, 4, 0xFFFFFF, 0x3, 12},
-        {4, 1, 0x55, 1, 1, 0, 16, 0xFFFFFF, 0xF, 20},
-        {8, 0, 0xFF, 1, 0, 0, 256, 0xFFFFFF, 0xFF, 36},
-        {12, 1, 0x55, 3, 1, 1, 0, 0xF0F0F0, 0xFFF, 52},
-        {15, 0, 0xFF, 2, 0, 1, 0, 0xF8F8F8, 0x7FFF, 68},
-        {16, 0, 0xFF, 2, 0, 1, 0, 0xF8FCF8, 0xFFFF, 68},
-        {24, 0, 0xFF, 3, 0, 1, 0, 0xFFFFFF, 0xFFFFFF, 100},
-        {32, 0, 0xFF, 4, 0, 1, 0, 0xFFFFFF, 0xFFFFFFFF, 132},
+    // bits, sub mask, depth pattern, unit bytes, unit shift, true colour, palette size, significant bits,
+    // pixel mask, depth bit, stride and image size at 33 x 5
+    const std::vector<uint32_t> table[] = {
+        {1, 7, 0x01, 1, 3, 0, 2, 0xFFFFFF, 0x1, 1, 8, 40},
+        {2, 3, 0x11, 1, 2, 0, 4, 0xFFFFFF, 0x3, 2, 12, 60},
+        {4, 1, 0x55, 1, 1, 0, 16, 0xFFFFFF, 0xF, 8, 20, 100},
+        {8, 0, 0xFF, 1, 0, 0, 256, 0xFFFFFF, 0xFF, 0x80, 36, 180},
+        {12, 1, 0x55, 3, 1, 1, 0, 0xF0F0F0, 0xFFF, 0x800, 52, 260},
+        {15, 0, 0xFF, 2, 0, 1, 0, 0xF8F8F8, 0x7FFF, 0x4000, 68, 340},
+        {16, 0, 0xFF, 2, 0, 1, 0, 0xF8FCF8, 0xFFFF, 0x8000, 68, 340},
+        {24, 0, 0xFF, 3, 0, 1, 0, 0xFFFFFF, 0xFFFFFF, 0x800000, 100, 500},
+        {32, 0, 0xFF, 4, 0, 1, 0, 0xFFFFFF, 0xFFFFFFFF, 0x80000000, 132, 660},
     };
-    for (const DepthConstants& d : table) {
-        SCOPED_TRACE(d.bits);
+    for (const auto& d : table) {
+        const uint32_t bits = d[0], paletteSize = d[6], stride = d[10];
+        SCOPED_TRACE(bits);
         CGraphicsImage image;
-        ASSERT_TRUE(image.Create(d.bits, 33, 5, CGraphicsImage::NO_FILL, 0));
-        EXPECT_EQ(image.m_nSubMask, d.subMask);
-        EXPECT_EQ(image.m_nDepthPattern, d.pattern);
-        EXPECT_EQ(image.m_nUnitBytes, d.unitBytes);
-        EXPECT_EQ(image.m_nUnitShift, d.unitShift);
-        EXPECT_EQ(image.m_bTrueColor, d.trueColor);
-        EXPECT_EQ(image.m_nPaletteSize, d.paletteSize);
-        EXPECT_EQ(image.m_nSignificantBits, d.significant);
-        EXPECT_EQ(image.m_nPixelMask, d.pixelMask);
-        EXPECT_EQ(image.m_nDepthBit, 1u << (d.bits - 1));
-        EXPECT_EQ(image.m_nStride, d.strideFor33);
-        EXPECT_EQ(image.m_nImageSize, d.strideFor33 * 5);
-        EXPECT_EQ(image.m_pRow0, image.m_pBits + 4 * d.strideFor33);
+        ASSERT_TRUE(image.Create(bits, 33, 5, CGraphicsImage::NO_FILL, 0));
+        EXPECT_EQ((std::vector<uint32_t>{image.m_nBitCount, image.m_nSubMask, image.m_nDepthPattern, image.m_nUnitBytes,
+                                         image.m_nUnitShift, uint32_t(image.m_bTrueColor), image.m_nPaletteSize,
+                                         image.m_nSignificantBits, image.m_nPixelMask, image.m_nDepthBit,
+                                         image.m_nStride, image.m_nImageSize}),
+                  d);
+        EXPECT_EQ(image.m_pRow0, image.m_pBits + 4 * stride);
         EXPECT_EQ(reinterpret_cast<uintptr_t>(image.m_pBits) % 4, 0u);
         EXPECT_EQ(image.m_bForeignBits, 0u);
 
         const BITMAPINFOHEADER* h = image.Header();
-        EXPECT_EQ(h->biSize, 40u);
-        EXPECT_EQ(h->biWidth, 33);
-        EXPECT_EQ(h->biHeight, 5);
-        EXPECT_EQ(h->biPlanes, 1);
-        EXPECT_EQ(h->biBitCount, d.bits == 15 ? 16 : d.bits);
-        EXPECT_EQ(h->biSizeImage, image.m_nImageSize);
-        EXPECT_EQ(h->biXPelsPerMeter, 4705);
-        EXPECT_EQ(h->biYPelsPerMeter, 4705);
-        EXPECT_EQ(h->biClrUsed, d.paletteSize);
-        EXPECT_EQ(h->biClrImportant, d.paletteSize);
-        if (d.bits == 15 || d.bits == 16) {
-            EXPECT_EQ(h->biCompression, BI_BITFIELDS);
-            EXPECT_EQ(Entry(image, 0), d.bits == 15 ? 0x7C00u : 0xF800u);
-            EXPECT_EQ(Entry(image, 1), d.bits == 15 ? 0x03E0u : 0x07E0u);
-            EXPECT_EQ(Entry(image, 2), 0x001Fu);
-            EXPECT_EQ(Entry(image, 3), 0u);
-        } else {
-            EXPECT_EQ(h->biCompression, BI_RGB);
+        EXPECT_EQ((std::vector<int64_t>{h->biSize, h->biWidth, h->biHeight, h->biPlanes, h->biBitCount, h->biSizeImage,
+                                        h->biXPelsPerMeter, h->biYPelsPerMeter, h->biClrUsed, h->biClrImportant}),
+                  (std::vector<int64_t>{40, 33, 5, 1, bits == 15 ? 16 : bits, image.m_nImageSize, 4705, 4705,
+                                        paletteSize, paletteSize}));
+        const bool fields = bits == 15 || bits == 16;
+        EXPECT_EQ(h->biCompression, fields ? BI_BITFIELDS : BI_RGB);
+        if (fields) {
+            EXPECT_EQ((std::vector<uint32_t>{Entry(image, 0), Entry(image, 1), Entry(image, 2), Entry(image, 3)}),
+                      (std::vector<uint32_t>{bits == 15 ? 0x7C00u : 0xF800u, bits == 15 ? 0x03E0u : 0x07E0u, 0x1F, 0}));
         }
     }
 }
@@ -110,28 +94,26 @@ TEST(ImageCreate, StridesAndRowAddresses)
 
 TEST(ImageCreate, SizeAndDepthFailuresLeaveAnEmptyImage)
 {
-    CGraphicsImage image;
-    EXPECT_TRUE(image.Create(8, 32768, 1, CGraphicsImage::NO_FILL, 0));
-    EXPECT_FALSE(image.Create(8, 32769, 1, CGraphicsImage::NO_FILL, 0));
-    EXPECT_EQ(image.m_nError, 1);
-    EXPECT_EQ(image.m_pBits, nullptr);
-    EXPECT_FALSE(image.Create(8, 1, 0xFFFFFFFF, CGraphicsImage::NO_FILL, 0));
-    EXPECT_EQ(image.m_nError, 1);
-    EXPECT_FALSE(image.Create(3, 10, 10, CGraphicsImage::NO_FILL, 0));
-    EXPECT_EQ(image.m_nError, 2);
-    EXPECT_EQ(image.m_nWidth, 0u);
-    // 4 GiB of pixels cannot be described by the 32-bit image size, on any build.
-    EXPECT_FALSE(image.Create(32, 32768, 32768, CGraphicsImage::NO_FILL, 0));
-    EXPECT_EQ(image.m_nError, 1);
-    EXPECT_EQ(image.m_pBlock, nullptr);
-    // GDI has no DIB sections at 2 or 12 bits.
-    EXPECT_FALSE(image.Create(2, 4, 4, 0, CGraphicsImage::DIB_SECTION));
-    EXPECT_EQ(image.m_nError, 2);
-    EXPECT_FALSE(image.Create(12, 4, 4, 0, CGraphicsImage::DIB_SECTION));
-    EXPECT_EQ(image.m_nError, 2);
-    // The error stays until the next Clear.
-    image.Clear();
-    EXPECT_EQ(image.m_nError, 0);
+    const struct {
+        uint32_t bits, width, height;
+        uintptr_t buffer;
+        int error;
+    } cases[] = {
+        {8, 32769, 1, 0, 1}, {8, 1, 0xFFFFFFFF, 0, 1}, {3, 10, 10, 0, 2},
+        {32, 32768, 32768, 0, 1},  // 4 GiB of pixels: beyond the 32-bit image size on any build
+        {2, 4, 4, CGraphicsImage::DIB_SECTION, 2}, {12, 4, 4, CGraphicsImage::DIB_SECTION, 2},  // not in GDI
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.bits << " " << c.width << "x" << c.height);
+        CGraphicsImage image;
+        ASSERT_TRUE(image.Create(8, 32768, 1, CGraphicsImage::NO_FILL, 0));
+        EXPECT_FALSE(image.Create(c.bits, c.width, c.height, CGraphicsImage::NO_FILL, c.buffer));
+        EXPECT_EQ(image.m_nError, c.error);
+        EXPECT_EQ(std::make_tuple(image.m_pBits, image.m_pBlock, image.m_nWidth),
+                  std::make_tuple(static_cast<uint8_t*>(nullptr), static_cast<uint8_t*>(nullptr), 0u));
+        image.Clear();  // the error stays until the next Clear
+        EXPECT_EQ(image.m_nError, 0);
+    }
 }
 
 TEST(ImageCreate, ZeroSizesStayInsideTheBlock)
@@ -174,15 +156,11 @@ TEST(ImagePalette, Defaults)
         uint32_t bits;
         std::vector<Expected> entries;
     } cases[] = {
-        {1, {{0, 0u}, {1, 0xFFFFFFu}, {2, 0u}}},
-        {2, {{1, 0x008000u}, {2, 0x800000u}, {3, 0xFFFFFFu}}},
+        {1, {{0, 0u}, {1, 0xFFFFFFu}, {2, 0u}}}, {2, {{1, 0x008000u}, {2, 0x800000u}, {3, 0xFFFFFFu}}},
         {4, {{7, 0xC0C0C0u}, {9, 0x0000FFu}, {16, 0u}}},
         {8,
          {{12, 0xFF0000u},
-          {16, 0u},
-          {17, 0x101010u},
-          {31, 0xF0F0F0u},
-          {32, (20u << 16) | (235u << 8) | 106u},
+          {16, 0u}, {17, 0x101010u}, {31, 0xF0F0F0u}, {32, (20u << 16) | (235u << 8) | 106u},
           {247, ((((247 / 36) % 6) * 43 + 20) << 16) | ((((247 / 6) % 6) * 43 + 20) << 8) | ((247 % 6) * 43 + 20)},
           {248, (224u << 16) | (208u << 8) | 32u},
           {255, (224u << 16) | (240u << 8) | 224u}}},

@@ -39,12 +39,11 @@ TEST(Resize, EveryDepthAndFlagMatchesThePerPixelDefinition)
 
 TEST(Resize, ResultDepth)
 {
-    struct Case {
+    const struct {
         uint32_t bits, flags, result;
-    };
-    const Case cases[] = {{8, 0, 8}, {8, kSmooth, 24}, {8, kTo32, 32}, {4, kSmooth | kTo32, 32}, {16, 0, 16},
+    } cases[] = {{8, 0, 8}, {8, kSmooth, 24}, {8, kTo32, 32}, {4, kSmooth | kTo32, 32}, {16, 0, 16},
                           {16, kSmooth, 24}, {32, 0, 32}, {32, kSmooth, 32}, {24, kTo32, 32}, {12, 0, 12}};
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         CGraphicsImage source, image;
         MakeRandom(source, c.bits, 6, 6, c.bits);
         ASSERT_TRUE(image.Resize(source, 3, 4, c.flags));
@@ -74,33 +73,21 @@ TEST(Resize, SameSizeIsACopy)
 // The numbers of a 4 x 1 row halved, and partial coverage weights.
 TEST(Resize, ExactSmallCases)
 {
-    CGraphicsImage source, image;
-    ASSERT_TRUE(source.Create(24, 4, 1, 0, 0));
-    const uint32_t p[4] = {0x102030, 0x112233, 0xFF0001, 0x00FF02};
-    for (int x = 0; x < 4; ++x)
-        SetAt(source, x, 0, p[x]);
+    CGraphicsImage source = RowImage(24, {0x102030, 0x112233, 0xFF0001, 0x00FF02}), image;
     ASSERT_TRUE(image.Resize(source, 2, 1, 0));
-    EXPECT_EQ(PixelAt(image, 0, 0), p[0]);
-    EXPECT_EQ(PixelAt(image, 1, 0), p[2]);
+    EXPECT_EQ(Row(image, 0), (std::vector<uint32_t>{0x102030, 0xFF0001}));
     ASSERT_TRUE(image.Resize(source, 2, 1, kSmooth));
-    EXPECT_EQ(PixelAt(image, 0, 0), 0x102131u);  // 0x21 / 2 and 0x63 / 2 truncate
-    EXPECT_EQ(PixelAt(image, 1, 0), 0x7F7F01u);
+    EXPECT_EQ(Row(image, 0), (std::vector<uint32_t>{0x102131, 0x7F7F01}));  // 0x21 / 2 and 0x63 / 2 truncate
 
-    // 3 -> 2: cells [0, 384) and [384, 768) in 1/256 pixel.
-    ASSERT_TRUE(source.Create(24, 3, 1, 0, 0));
-    SetAt(source, 1, 0, 0x0000FF);
-    SetAt(source, 2, 0, 0x000064);
-    ASSERT_TRUE(image.Resize(source, 2, 1, kSmooth));
-    EXPECT_EQ(PixelAt(image, 0, 0), 85u);   // 128 × 255 / 384
-    EXPECT_EQ(PixelAt(image, 1, 0), 151u);  // (128 × 255 + 256 × 100) / 384 = 151.7
+    // 3 -> 2: cells [0, 384) and [384, 768) in 1/256 pixel: 128 × 255 / 384 and
+    // (128 × 255 + 256 × 100) / 384 = 151.7.
+    ASSERT_TRUE(image.Resize(RowImage(24, {0, 0x0000FF, 0x000064}), 2, 1, kSmooth));
+    EXPECT_EQ(Row(image, 0), (std::vector<uint32_t>{85, 151}));
 
-    // 2 -> 3: each cell widened to one whole source pixel, kept inside.
-    ASSERT_TRUE(source.Create(24, 2, 1, 0, 0));
-    SetAt(source, 1, 0, 0x0000FF);
-    ASSERT_TRUE(image.Resize(source, 3, 1, kSmooth));
-    EXPECT_EQ(PixelAt(image, 0, 0), 0u);
-    EXPECT_EQ(PixelAt(image, 1, 0), 169u);  // [170, 426): 170 × 255 / 256
-    EXPECT_EQ(PixelAt(image, 2, 0), 255u);
+    // 2 -> 3: each cell widened to one whole source pixel, kept inside; the
+    // middle one [170, 426) gives 170 × 255 / 256.
+    ASSERT_TRUE(image.Resize(RowImage(24, {0, 0x0000FF}), 3, 1, kSmooth));
+    EXPECT_EQ(Row(image, 0), (std::vector<uint32_t>{0, 169, 255}));
 }
 
 // Uniform pictures stay uniform at extreme factors, where the interval
@@ -108,16 +95,14 @@ TEST(Resize, ExactSmallCases)
 // areas of white).
 TEST(Resize, UniformStaysUniformAtExtremeFactors)
 {
-    struct Case {
+    const struct {
         uint32_t bits;
         Size from, to;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {24, {32768, 1}, {1000, 1}}, {24, {32768, 1}, {1, 1}},   {32, {1, 32768}, {1, 999}},
-        {24, {2048, 2048}, {20, 20}}, {32, {2048, 2048}, {7, 3}}, {24, {1, 1}, {3000, 2}},
-        {8, {3, 2}, {32768, 1}},
+        {24, {2048, 2048}, {20, 20}}, {32, {2048, 2048}, {7, 3}}, {24, {1, 1}, {3000, 2}}, {8, {3, 2}, {32768, 1}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         for (uint32_t flags : {0u, kSmooth, kSmooth | kTo32}) {
             SCOPED_TRACE(testing::Message() << c.from.w << "x" << c.from.h << " -> " << c.to.w << "x" << c.to.h
                                             << " flags " << flags);
@@ -165,10 +150,7 @@ TEST(Resize, LargestNarrowTotalsMatchReference)
 // The fourth byte of a smooth 32-bit result.
 TEST(Resize, SmoothFourthByteFollowsAlphaMode)
 {
-    CGraphicsImage source, image;
-    ASSERT_TRUE(source.Create(32, 2, 1, 0, 0));
-    SetAt(source, 0, 0, 0xFF000000);
-    SetAt(source, 1, 0, 0x00000000);
+    CGraphicsImage source = RowImage(32, {0xFF000000, 0x00000000}), image;
     ASSERT_TRUE(image.Resize(source, 1, 1, kSmooth));
     EXPECT_EQ(PixelAt(image, 0, 0), 0x7F000000u);  // mixed: averaged
 

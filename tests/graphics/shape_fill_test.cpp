@@ -19,42 +19,6 @@ namespace {
 constexpr uint32_t kInk = 1;
 constexpr double kPi = 3.14159265358979323846;
 
-// Bounding rows and columns of the painted pixels.
-struct Box {
-    int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
-};
-Box BoxOf(const PixelSet& pixels)
-{
-    Box b;
-    for (const auto& [x, y] : pixels) {
-        b.left = std::min(b.left, x), b.right = std::max(b.right, x);
-        b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
-    }
-    return b;
-}
-
-// Records every row plot call; clips like any row plot.
-struct RowRecorder {
-    static inline std::map<std::pair<int, int>, int> hits;
-    static void Plot(CGraphicsImage* image, uint8_t* row, int x, int y, uint32_t colour)
-    {
-        ++hits[{x, y}];
-        if (uint32_t(x) < image->m_nWidth && uint32_t(y) < image->m_nHeight) {
-            EXPECT_EQ(row, image->RowAt(y));
-            image->m_pfnSetPixel(row, x, colour);
-        }
-    }
-    static PixelSet Pixels()
-    {
-        PixelSet out;
-        for (const auto& [p, n] : hits) {
-            EXPECT_EQ(n, 1) << p.first << "," << p.second;
-            out.insert(p);
-        }
-        return out;
-    }
-};
-
 TEST(FillEllipse, CountsAndRows)
 {
     CGraphicsImage one = Make(8, 20, 20);
@@ -70,11 +34,7 @@ TEST(FillEllipse, CountsAndRows)
     CGraphicsImage circle = Make(8, 40, 40);
     EXPECT_TRUE(circle.FillEllipse(20, 20, 10, 10, kInk, 0));
     EXPECT_EQ(CountValue(circle, kInk), 347);
-    const Box b = BoxOf(Painted(circle));
-    EXPECT_EQ(b.top, 10);
-    EXPECT_EQ(b.bottom, 30);
-    EXPECT_EQ(b.left, 10);
-    EXPECT_EQ(b.right, 30);
+    EXPECT_EQ(BoxOf(Painted(circle)).Sides(), (std::vector<int>{10, 10, 30, 30}));
     // Rows k above and below the centre are the same span.
     for (int k = 1; k <= 10; ++k)
         for (int x = 0; x < 40; ++x)
@@ -101,11 +61,8 @@ TEST(FillEllipse, FullSizeAndAnchoring)
     for (const auto& c : cases) {
         CGraphicsImage image = Make(8, 30, 30);
         EXPECT_TRUE(image.FillEllipse(c.x, c.y, c.rx, c.ry, kInk, c.flags));
-        const Box b = BoxOf(Painted(image));
-        EXPECT_EQ(b.left, c.left) << c.rx << "," << c.ry << " flags " << c.flags;
-        EXPECT_EQ(b.top, c.top) << c.rx << "," << c.ry << " flags " << c.flags;
-        EXPECT_EQ(b.right, c.right) << c.rx << "," << c.ry << " flags " << c.flags;
-        EXPECT_EQ(b.bottom, c.bottom) << c.rx << "," << c.ry << " flags " << c.flags;
+        EXPECT_EQ(BoxOf(Painted(image)).Sides(), (std::vector<int>{c.left, c.top, c.right, c.bottom}))
+            << c.rx << "," << c.ry << " flags " << c.flags;
     }
     CGraphicsImage image = Make(8, 30, 30);
     EXPECT_FALSE(image.FillEllipse(10, 10, 0, 5, kInk, I::ELLIPSE_FULL_SIZE));
@@ -139,9 +96,9 @@ TEST(FillEllipseWithPlot, SamePixelsAsFillEllipse)
     for (const auto& c : cases) {
         CGraphicsImage plain = Make(8, 40, 40), plotted = Make(8, 40, 40);
         EXPECT_TRUE(plain.FillEllipse(c.x, c.y, c.rx, c.ry, kInk, c.flags));
-        RowRecorder::hits.clear();
-        EXPECT_TRUE(plotted.FillEllipseWithPlot(c.x, c.y, c.rx, c.ry, kInk, RowRecorder::Plot, c.flags));
-        EXPECT_EQ(RowRecorder::Pixels(), Painted(plain));
+        PlotRecorder::calls.clear();
+        EXPECT_TRUE(plotted.FillEllipseWithPlot(c.x, c.y, c.rx, c.ry, kInk, PlotRecorder::RowPlot, c.flags));
+        EXPECT_EQ(PlotRecorder::Once(), Painted(plain));
     }
 }
 
@@ -217,9 +174,9 @@ TEST(FillTriangle, MatchesTheWalkers)
         ASSERT_EQ(Painted(image), ReferenceTriangle(p, 40, 40))
             << p[0] << "," << p[1] << " " << p[2] << "," << p[3] << " " << p[4] << "," << p[5];
         CGraphicsImage plotted = Make(8, 40, 40);
-        RowRecorder::hits.clear();
-        plotted.FillTriangleWithPlot(p, kInk, RowRecorder::Plot);
-        ASSERT_EQ(RowRecorder::Pixels(), Painted(image));
+        PlotRecorder::calls.clear();
+        plotted.FillTriangleWithPlot(p, kInk, PlotRecorder::RowPlot);
+        ASSERT_EQ(PlotRecorder::Once(), Painted(image));
     }
 }
 
@@ -350,10 +307,10 @@ TEST(FillPolygon, AgreesWithTrianglesAndClipsExactly)
         clipped.FillPolygon(p, count, kInk);
         big.FillPolygon(q, count, kInk);
         ASSERT_TRUE(WindowEquals(big, kOffset, kOffset, clipped)) << "polygon " << n;
-        RowRecorder::hits.clear();
+        PlotRecorder::calls.clear();
         CGraphicsImage plotted = Make(8, 30, 25);
-        plotted.FillPolygonWithPlot(p, count, kInk, RowRecorder::Plot);
-        ASSERT_EQ(RowRecorder::Pixels(), Painted(clipped));
+        plotted.FillPolygonWithPlot(p, count, kInk, PlotRecorder::RowPlot);
+        ASSERT_EQ(PlotRecorder::Once(), Painted(clipped));
     }
 }
 

@@ -56,8 +56,7 @@ TEST(FixedAtan2, DocumentedValues)
         int32_t y, x, angle;
     } cases[] = {
         {0, 0, 0},       {0, 5, 0},       {1, 0, 0x8000},   {0, -1, 0x10000},
-        {-1, 0, 0x18000}, {1, 1, 0x4000},  {-1, -1, 0x14000}, {3, 4, 0x346F},
-        {1, -1, 0xC000}, {-1, 1, 0x1C000},
+        {-1, 0, 0x18000}, {1, 1, 0x4000},  {-1, -1, 0x14000}, {3, 4, 0x346F}, {1, -1, 0xC000}, {-1, 1, 0x1C000},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FixedAtan2(c.y, c.x), c.angle) << c.y << "," << c.x;

@@ -9,17 +9,15 @@ namespace {
 
 TEST(ColorDistance, SumsAndSquares)
 {
-    struct Case {
+    const struct {
         uint32_t a, b;
         int32_t sum, squares;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {0x000000, 0xFFFFFF, 765, 195075},
         {0xFF000000, 0x00000000, 0, 0},  // the fourth byte never counts
-        {0x102030, 0x201008, 16 + 16 + 40, 256 + 256 + 1600},
-        {0x00FF00, 0x000000, 255, 65025},
+        {0x102030, 0x201008, 16 + 16 + 40, 256 + 256 + 1600}, {0x00FF00, 0x000000, 255, 65025},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(ColorDistance(c.a, c.b), c.sum) << std::hex << c.a << " " << c.b;
         EXPECT_EQ(ColorDistance(c.b, c.a), c.sum);
         EXPECT_EQ(ColorDistanceSquared(c.a, c.b), c.squares);
@@ -98,8 +96,7 @@ TEST(Alpha, SetAlphaOnlyAtThirtyTwoBits)
     ASSERT_TRUE(image.Create(32, 3, 2, 0x00ABCDEF, 0));
     EXPECT_TRUE(image.SetAlpha(0x80));
     for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x)
-            EXPECT_EQ(PixelAt(image, x, y), 0x80ABCDEFu);
+        EXPECT_EQ(Row(image, y), std::vector<uint32_t>(3, 0x80ABCDEF));
     EXPECT_EQ(image.GetAlphaMode(), 2u);
     ASSERT_TRUE(image.Create(24, 3, 2, 0, 0));
     EXPECT_FALSE(image.SetAlpha(1));
@@ -135,17 +132,14 @@ TEST(Resolution, HeaderFields)
     CGraphicsImage image;
     int32_t x = -1, y = -1;
     EXPECT_FALSE(image.GetResolution(&x, &y));
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 0);
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(0, 0));
     EXPECT_FALSE(image.SetResolution(1, 2));
     ASSERT_TRUE(image.Create(8, 1, 1, 0, 0));
     EXPECT_TRUE(image.GetResolution(&x, &y));
-    EXPECT_EQ(x, 4705);
-    EXPECT_EQ(y, 4705);
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(4705, 4705));
     EXPECT_TRUE(image.SetResolution(3780, 2835));
     EXPECT_TRUE(image.GetResolution(&x, &y));
-    EXPECT_EQ(x, 3780);
-    EXPECT_EQ(y, 2835);
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(3780, 2835));
     EXPECT_EQ(image.Header()->biXPelsPerMeter, 3780);
 }
 

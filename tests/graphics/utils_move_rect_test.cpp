@@ -108,10 +108,9 @@ TEST(MoveRect, OnePixelDownDoesNotSmear)
         for (int x = 0; x < 4; ++x)
             image.RowAt(y)[x] = uint8_t(10 * y + x);
     EXPECT_TRUE(image.MoveRect(1, 0, 2, 3, 1, 1));
-    for (int y = 1; y < 4; ++y)
-        for (int x = 1; x < 3; ++x)
-            EXPECT_EQ(image.RowAt(y)[x], 10 * (y - 1) + x) << x << "," << y;
-    EXPECT_EQ(image.RowAt(0)[1], 1);
+    // Columns 1 and 2 one row down; row 0 and the other columns kept.
+    for (uint32_t y = 0, a = 0; y < 4; ++y, a += 10)
+        EXPECT_EQ(Row(image, int(y)), (std::vector<uint32_t>{a, y ? a - 9 : 1, y ? a - 8 : 2, a + 3})) << y;
 }
 
 // 4 bits with an odd x cannot move bytes: the cropped copy route.
@@ -122,13 +121,9 @@ TEST(MoveRect, OddNibblesGoThroughACopy)
     for (int x = 0; x < 8; ++x)
         SetAt(image, x, 0, uint32_t(x + 1));
     EXPECT_TRUE(image.MoveRect(1, 0, 3, 1, 4, 1));
-    const uint32_t row1[8] = {0, 0, 0, 0, 2, 3, 4, 0};
-    for (int x = 0; x < 8; ++x)
-        EXPECT_EQ(PixelAt(image, x, 1), row1[x]) << x;
+    EXPECT_EQ(Row(image, 1), (std::vector<uint32_t>{0, 0, 0, 0, 2, 3, 4, 0}));
     EXPECT_TRUE(image.MoveRect(0, 0, 5, 1, 1, 0));  // overlapping, odd target
-    const uint32_t row0[8] = {1, 1, 2, 3, 4, 5, 7, 8};
-    for (int x = 0; x < 8; ++x)
-        EXPECT_EQ(PixelAt(image, x, 0), row0[x]) << x;
+    EXPECT_EQ(Row(image, 0), (std::vector<uint32_t>{1, 1, 2, 3, 4, 5, 7, 8}));
 }
 
 }  // namespace

@@ -102,12 +102,11 @@ TEST(RotateFrom, ZeroAndQuarterTurnsArePermutations)
 {
     CGraphicsImage source;
     MakeRandom(source, 32, 5, 3, 1);
-    struct Case {
+    const struct {
         int32_t angle;
         uint32_t w, h;
-    };
-    const Case cases[] = {{0, 5, 3}, {0x8000, 3, 5}, {0x10000, 5, 3}, {0x18000, 3, 5}, {0x20000, 5, 3}};
-    for (const Case& c : cases) {
+    } cases[] = {{0, 5, 3}, {0x8000, 3, 5}, {0x10000, 5, 3}, {0x18000, 3, 5}, {0x20000, 5, 3}};
+    for (const auto& c : cases) {
         for (uint32_t flags : {0u, kNearest}) {
             SCOPED_TRACE(testing::Message() << std::hex << c.angle << " flags " << flags);
             CGraphicsImage image;
@@ -138,19 +137,16 @@ TEST(RotateFrom, PivotInPixelsAndQuarterPixels)
     ASSERT_TRUE(source.Create(24, 8, 4, 0, 0));
     int32_t px = 3, py = 1;
     ASSERT_TRUE(image.RotateFrom(source, 0, 0, &px, &py, 0));
-    EXPECT_EQ(px, 3);
-    EXPECT_EQ(py, 1);
+    EXPECT_EQ(std::make_pair(px, py), std::make_pair(3, 1));
     px = 13, py = 6;  // quarter pixels: box minimum -15, -8
     ASSERT_TRUE(image.RotateFrom(source, 0, kQuarterPixels, &px, &py, 0));
-    EXPECT_EQ(px, 13);
-    EXPECT_EQ(py, 6);
-    // A quarter turn: the pivot's column becomes its row from the bottom.
+    EXPECT_EQ(std::make_pair(px, py), std::make_pair(13, 6));
+    // A quarter turn: the pivot's column becomes its row from the bottom
+    // (row 7 - 3 of the result, -((-14 - 4 × 0) / 4) truncated).
     px = 3, py = 1;
     ASSERT_TRUE(image.RotateFrom(source, 0x8000, 0, &px, &py, 0));
-    EXPECT_EQ(image.m_nWidth, 4u);
-    EXPECT_EQ(image.m_nHeight, 8u);
-    EXPECT_EQ(px, 1);
-    EXPECT_EQ(py, 4);  // row 7 - 3 of the result, -((-14 - 4 × 0) / 4) truncated
+    EXPECT_EQ(std::make_pair(image.m_nWidth, image.m_nHeight), std::make_pair(4u, 8u));
+    EXPECT_EQ(std::make_pair(px, py), std::make_pair(1, 4));
 }
 
 // A uniform opaque picture stays its colour inside; the border fades into a
@@ -202,16 +198,14 @@ TEST(RotateFrom, LimitsAliasingAndNullPivots)
     ASSERT_TRUE(expected.RotateFrom(self, 0x2345, 0, &ex, &ey, 0x112233));
     ASSERT_TRUE(self.RotateFrom(self, 0x2345, 0, &px, &py, 0x112233));
     ExpectSamePixels(self, expected);
-    EXPECT_EQ(px, ex);
-    EXPECT_EQ(py, ey);
+    EXPECT_EQ(std::make_pair(px, py), std::make_pair(ex, ey));
 
     // Pivots far outside: 64-bit corner arithmetic, same picture as a near one.
     CGraphicsImage distant, nearby;
     MakeRandom(self, 32, 9, 7, 13);
     px = 0x7FFFFFF0, py = -0x7FFFFFF0;
     ASSERT_TRUE(distant.RotateFrom(self, 0x8000, 0, &px, &py, 0));
-    EXPECT_EQ(distant.m_nWidth, 7u);
-    EXPECT_EQ(distant.m_nHeight, 9u);
+    EXPECT_EQ(std::make_pair(distant.m_nWidth, distant.m_nHeight), std::make_pair(7u, 9u));
     int32_t nx = 0, ny = 0;
     ASSERT_TRUE(nearby.RotateFrom(self, 0x8000, 0, &nx, &ny, 0));
     ExpectSamePixels(distant, nearby);

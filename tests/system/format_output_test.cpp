@@ -60,26 +60,16 @@ void Check(std::initializer_list<Expectation> table)
 TEST(FormatOutput, Integers)
 {
     Check({
-        {"42", Fmt("%d", 42)},
-        {"-42", Fmt("%i", -42)},
-        {"-2147483648", Fmt("%d", INT_MIN)},
-        {"4294967295", Fmt("%u", UINT_MAX)},
-        {"  42|42  |", Fmt("%4d|%-4d|", 42, 42)},
-        {"0042|-042", Fmt("%04d|%04d", 42, -42)},
-        {"+42| 42|+0", Fmt("%+d|% d|%+d", 42, 42, 0)},
+        {"42", Fmt("%d", 42)}, {"-42", Fmt("%i", -42)}, {"-2147483648", Fmt("%d", INT_MIN)},
+        {"4294967295", Fmt("%u", UINT_MAX)}, {"  42|42  |", Fmt("%4d|%-4d|", 42, 42)},
+        {"0042|-042", Fmt("%04d|%04d", 42, -42)}, {"+42| 42|+0", Fmt("%+d|% d|%+d", 42, 42, 0)},
         {"  042|00042", Fmt("%5.3d|%05d", 42, 42)},
         {"  042", Fmt("%05.3d", 42)},  // a precision turns the zero flag off
-        {"|", Fmt("%.0d|", 0)},
-        {"ff|FF|0xff|0XFF|0", Fmt("%x|%X|%#x|%#X|%#x", 255u, 255u, 255u, 255u, 0u)},
-        {"00ABCD", Fmt("%06X", 0xABCDu)},
-        {"0x00ff", Fmt("%#06x", 255u)},
-        {"   -7|-7  ", Fmt("%*d|%*d", 5, -7, -4, -7)},
-        {"007", Fmt("%.*d", 3, 7)},
-        {"7", Fmt("%.*d", -3, 7)},
-        {"-9223372036854775808", Fmt("%lld", LLONG_MIN)},
-        {"18446744073709551615", Fmt("%llu", ULLONG_MAX)},
-        {"-1|255|65535", Fmt("%hhd|%hhu|%hu", 255, 255, -1)},
-        {"123456789", Fmt("%zu", size_t(123456789))},
+        {"|", Fmt("%.0d|", 0)}, {"ff|FF|0xff|0XFF|0", Fmt("%x|%X|%#x|%#X|%#x", 255u, 255u, 255u, 255u, 0u)},
+        {"00ABCD", Fmt("%06X", 0xABCDu)}, {"0x00ff", Fmt("%#06x", 255u)},
+        {"   -7|-7  ", Fmt("%*d|%*d", 5, -7, -4, -7)}, {"007", Fmt("%.*d", 3, 7)}, {"7", Fmt("%.*d", -3, 7)},
+        {"-9223372036854775808", Fmt("%lld", LLONG_MIN)}, {"18446744073709551615", Fmt("%llu", ULLONG_MAX)},
+        {"-1|255|65535", Fmt("%hhd|%hhu|%hu", 255, 255, -1)}, {"123456789", Fmt("%zu", size_t(123456789))},
         {"-5", Fmt("%ld", -5L)},
     });
 }
@@ -87,10 +77,8 @@ TEST(FormatOutput, Integers)
 TEST(FormatOutput, TextAndCharacters)
 {
     Check({
-        {"abc", Fmt("%s", "abc")},
-        {"  abc|abc  |ab", Fmt("%5s|%-5s|%.2s", "abc", "abc", "abc")},
-        {"(null)", Fmt("%s", static_cast<const char*>(nullptr))},
-        {"x|  x|x  ", Fmt("%c|%3c|%-3c", 'x', 'x', 'x')},
+        {"abc", Fmt("%s", "abc")}, {"  abc|abc  |ab", Fmt("%5s|%-5s|%.2s", "abc", "abc", "abc")},
+        {"(null)", Fmt("%s", static_cast<const char*>(nullptr))}, {"x|  x|x  ", Fmt("%c|%3c|%-3c", 'x', 'x', 'x')},
         {"100%", Fmt("100%%")},
         {"\xE4\xF6", Fmt("%s", "\xE4\xF6")},  // bytes pass unchanged
         {"", Fmt("")},
@@ -103,18 +91,14 @@ TEST(FormatOutput, TextAndCharacters)
 TEST(FormatOutput, Floats)
 {
     Check({
-        {"0.25 0.25", Fmt("%g %g", 0.25, 0.25)},
-        {"100.25", Fmt("%g", 100.25)},
+        {"0.25 0.25", Fmt("%g %g", 0.25, 0.25)}, {"100.25", Fmt("%g", 100.25)},
         {"1e+06|1e-05|0.0001", Fmt("%g|%g|%g", 1e6, 1e-5, 1e-4)},
-        {"123457|1.23457e+06", Fmt("%g|%g", 123456.7, 1234567.0)},
-        {"0|-0", Fmt("%g|%g", 0.0, -0.0)},
-        {"1.000000|1.500000e+02", Fmt("%f|%e", 1.0, 150.0)},
-        {"2|3|2", Fmt("%.0f|%.0f|%.0f", 2.5, 2.5000001, 1.5)},
+        {"123457|1.23457e+06", Fmt("%g|%g", 123456.7, 1234567.0)}, {"0|-0", Fmt("%g|%g", 0.0, -0.0)},
+        {"1.000000|1.500000e+02", Fmt("%f|%e", 1.0, 150.0)}, {"2|3|2", Fmt("%.0f|%.0f|%.0f", 2.5, 2.5000001, 1.5)},
         {"1.E+00|1.|1.00000", Fmt("%#.0E|%#.0f|%#g", 1.0, 1.0, 1.0)},
         {"  3.14|3.14  |003.14|+3.14", Fmt("%6.2f|%-6.2f|%06.2f|%+.2f", 3.14159, 3.14159, 3.14159, 3.14159)},
         {"inf|-INF|nan|  inf", Fmt("%f|%G|%e|%05f", INFINITY, -INFINITY, NAN, INFINITY)},
-        {"1.79769e+308", Fmt("%g", DBL_MAX)},
-        {"4.94066e-324", Fmt("%g", 4.9406564584124654e-324)},
+        {"1.79769e+308", Fmt("%g", DBL_MAX)}, {"4.94066e-324", Fmt("%g", 4.9406564584124654e-324)},
         {"0.1000000000000000055511151231257827", Fmt("%.34f", 0.1)},
     });
     // Precisions beyond a double's exact digits pad with zeros.
@@ -144,12 +128,8 @@ TEST(FormatOutput, FloatsMatchTheCLibrary)
 TEST(FormatOutput, Failures)
 {
     Check({
-        {"<fail>", Fmt("%")},
-        {"<fail>", Fmt("abc %q", 1)},
-        {"<fail>", Fmt("%Lf", 1.0)},
-        {"<fail>", Fmt("%ls", "x")},
-        {"<fail>", Fmt("%99999999999d", 1)},
-        {"<fail>", Fmt("%*d", INT_MIN, 1)},
+        {"<fail>", Fmt("%")}, {"<fail>", Fmt("abc %q", 1)}, {"<fail>", Fmt("%Lf", 1.0)}, {"<fail>", Fmt("%ls", "x")},
+        {"<fail>", Fmt("%99999999999d", 1)}, {"<fail>", Fmt("%*d", INT_MIN, 1)},
     });
     // A sink that refuses output stops the engine.
     EXPECT_EQ(FmtTo([](void*, const char*, int n) { return n - 1; }, "abc"), -1);

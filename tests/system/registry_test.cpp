@@ -1,6 +1,7 @@
 // The registry class against the registry of the test's Wine prefix.
 #include "system/registry.h"
 #include "system/registry_text.h"
+#include "tests/winharness/registry_lock.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@ constexpr char kTestRoot[] = "Software\\LindarTest";
 
 class RegistryTest : public ::testing::Test {
 protected:
+    winharness::RegistryLock registryLock;  // first: held from before SetUp to after TearDown
     void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kTestRoot); }
     void TearDown() override
     {

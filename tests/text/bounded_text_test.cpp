@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/text/text_test_util.h"
+
 #include <algorithm>
 #include <bitset>
 #include <string>
@@ -9,31 +11,10 @@
 
 namespace {
 
-constexpr char kSentinel = '#';
-constexpr int kSlack = 4;
-
-// A destination of `size` bytes plus guard bytes behind it, all sentinels.
-struct Buffer {
-    explicit Buffer(int size) : size(size), bytes(size_t(std::max(size, 0)) + kSlack, kSentinel) {}
-    char* data() { return bytes.data(); }
-
-    // The call's result is `want` (terminated when size >= 1) and nothing past
-    // the size changed.
-    void Expect(int got, const std::string& want) const
-    {
-        EXPECT_EQ(got, int(want.size()));
-        if (size >= 1) {
-            EXPECT_EQ(std::string(bytes.data(), want.size()), want);
-            EXPECT_EQ(bytes[want.size()], '\0');
-        } else {
-            EXPECT_EQ(bytes[0], kSentinel);
-        }
-        for (size_t i = size_t(std::max(size, 0)); i < bytes.size(); ++i)
-            EXPECT_EQ(bytes[i], kSentinel) << "written past the size at " << i;
-    }
-
-    int size;
-    std::vector<char> bytes;
+// A guarded destination of `size` bytes; the result compared as text.
+struct Buffer : text_test::Guarded<char> {
+    explicit Buffer(int size) : Guarded(size, '#') {}
+    void Expect(int got, const std::string& want) const { Guarded::Expect(got, {want.begin(), want.end()}); }
 };
 
 TEST(BoundedText, CopyCutsToSizeAndTerminates)
@@ -113,18 +94,21 @@ TEST(BoundedText, PrefixCopiesAtMostNAndReadsNoFurther)
 TEST(BoundedText, Lengths)
 {
     const char unterminated[4] = {'w', 'x', 'y', 'z'};
-    EXPECT_EQ(StrLenBoundedA("abc", 10), 3);
-    EXPECT_EQ(StrLenBoundedA("abc", 2), 2);
-    EXPECT_EQ(StrLenBoundedA("abc", 0), 0);
-    EXPECT_EQ(StrLenBoundedA("abc", -3), 0);
+    const struct {
+        const char* text;
+        int n, bounded;
+        char stop;
+        int toChar;
+    } cases[] = {
+        {"abc", 10, 3, '\0', 3},   {"abc", 2, 2, 'a', 0},       {"abc", 0, 0, 'c', 2},        {"abc", -3, 0, 'x', 3},
+        {"", 1, 0, 'a', 0},        {"\nx", 9, 2, '\n', 0},      {"Maß", 9, 3, '\xDF', 2},
+        {"line one\nline two", 99, 17, '\n', 8},               {"no break", 99, 8, '\n', 8},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(StrLenBoundedA(c.text, c.n), c.bounded) << c.text << " " << c.n;
+        EXPECT_EQ(StrLenToCharA(c.text, c.stop), c.toChar) << c.text << " " << int(c.stop);
+    }
     EXPECT_EQ(StrLenBoundedA(unterminated, 4), 4);
-
-    EXPECT_EQ(StrLenToCharA("line one\nline two", '\n'), 8);
-    EXPECT_EQ(StrLenToCharA("\nx", '\n'), 0);
-    EXPECT_EQ(StrLenToCharA("no break", '\n'), 8);
-    EXPECT_EQ(StrLenToCharA("abc", '\0'), 3);
-    EXPECT_EQ(StrLenToCharA("", 'a'), 0);
-    EXPECT_EQ(StrLenToCharA("Maß", '\xDF'), 2);
 }
 
 TEST(CharClasses, EveryByteHasOneClassAndCasePairsRoundTrip)
@@ -173,21 +157,13 @@ TEST(CharClasses, SpanStopsAtAMatchingClassOrTheNul)
         uint32_t mask;
         int want;
     } cases[] = {
-        {"server\\share\\dir", kCharPathSep, 6},
-        {"server/share", kCharPathSep, 6},
-        {"server", kCharPathSep, 6},
-        {"", kCharPathSep, 0},
-        {"\\x", kCharPathSep, 0},
-        {"abc123", kCharDigit, 3},
-        {"12 Äb", kCharLetter, 3},
-        {"12 Äb", kCharAsciiLetter, 4},
-        {"word  next", kCharSpace | kCharPunct, 4},
-        {"C:dir", kCharColon, 1},
+        {"server\\share\\dir", kCharPathSep, 6}, {"server/share", kCharPathSep, 6}, {"server", kCharPathSep, 6},
+        {"", kCharPathSep, 0}, {"\\x", kCharPathSep, 0}, {"abc123", kCharDigit, 3}, {"12 Äb", kCharLetter, 3},
+        {"12 Äb", kCharAsciiLetter, 4}, {"word  next", kCharSpace | kCharPunct, 4}, {"C:dir", kCharColon, 1},
         {"anything", 0, 8},
         // The end bit lets the NUL pass the class test, yet nothing beyond it
         // is a text.
-        {withHiddenTail, kCharPathSep | kCharEnd, 2},
-        {withHiddenTail, kCharEnd, 2},
+        {withHiddenTail, kCharPathSep | kCharEnd, 2}, {withHiddenTail, kCharEnd, 2},
     };
     for (const Case& c : cases)
         EXPECT_EQ(StrSpanNotClassA(c.text, c.mask), c.want) << c.text << " mask " << std::hex << c.mask;
@@ -201,19 +177,10 @@ TEST(PathCompare, FoldsAsciiCaseAndSeparators)
         int n;
         int want;
     } cases[] = {
-        {"C:\\Maps\\Tiles", "c:/maps/tiles", 260, 0},
-        {"C:\\Maps", "C:\\Maps\\Tiles", 7, 0},
-        {"C:\\Maps", "C:\\Maps\\Tiles", 8, -'\\'},
-        {"abc", "abd", 3, 'c' - 'd'},
-        {"abc", "abd", 2, 0},
-        {"abc", "xyz", 0, 0},
-        {"abc", "xyz", -1, 0},
-        {"A_", "a[", 2, '_' - '['},
-        {"_", "A", 1, '_' - 'a'},
-        {"Ä", "ä", 1, 0xC4 - 0xE4},
-        {"\xFF", "a", 1, 0xFF - 'a'},
-        {"ab", "ab", 100, 0},
-        {"ab", "abc", 100, -'c'},
+        {"C:\\Maps\\Tiles", "c:/maps/tiles", 260, 0}, {"C:\\Maps", "C:\\Maps\\Tiles", 7, 0},
+        {"C:\\Maps", "C:\\Maps\\Tiles", 8, -'\\'}, {"abc", "abd", 3, 'c' - 'd'}, {"abc", "abd", 2, 0},
+        {"abc", "xyz", 0, 0}, {"abc", "xyz", -1, 0}, {"A_", "a[", 2, '_' - '['}, {"_", "A", 1, '_' - 'a'},
+        {"Ä", "ä", 1, 0xC4 - 0xE4}, {"\xFF", "a", 1, 0xFF - 'a'}, {"ab", "ab", 100, 0}, {"ab", "abc", 100, -'c'},
     };
     for (const Case& c : cases)
         EXPECT_EQ(PathCompareNA(c.a, c.b, c.n), c.want) << c.a << " / " << c.b << " n " << c.n;

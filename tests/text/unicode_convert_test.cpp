@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/text/text_test_util.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -9,8 +11,6 @@
 namespace {
 
 constexpr uint16_t kFffd = 0xFFFD;
-constexpr uint16_t kWideSentinel = 0xABCD;
-constexpr int kSlack = 4;
 
 struct Utf8Case {
     std::string source;
@@ -32,17 +32,8 @@ void RunUtf8(const std::vector<Utf8Case>& cases)
     for (size_t n = 0; n < cases.size(); ++n) {
         const Utf8Case& c = cases[n];
         SCOPED_TRACE("case " + std::to_string(n));
-        std::vector<WCHAR> out(size_t(std::max(c.size, 0)) + kSlack, static_cast<WCHAR>(kWideSentinel));
-        int got = StrUtf8ToWide(out.data(), c.source.c_str(), c.size, c.length);
-        ASSERT_EQ(got, int(c.want.size()));
-        for (int i = 0; i < got; ++i)
-            EXPECT_EQ(uint16_t(out[size_t(i)]), c.want[size_t(i)]) << "unit " << i;
-        if (c.size >= 1)
-            EXPECT_EQ(uint16_t(out[size_t(got)]), 0) << "terminator";
-        else
-            EXPECT_EQ(uint16_t(out[0]), kWideSentinel);
-        for (size_t i = size_t(std::max(c.size, 0)); i < out.size(); ++i)
-            EXPECT_EQ(uint16_t(out[i]), kWideSentinel) << "written past the size at " << i;
+        text_test::Guarded<WCHAR> out(c.size, WCHAR(0xABCD));
+        out.Expect(StrUtf8ToWide(out.data(), c.source.c_str(), c.size, c.length), {c.want.begin(), c.want.end()});
     }
 }
 
@@ -64,15 +55,10 @@ TEST(Utf8ToWide, DestinationBounds)
 {
     const std::string smile = Bytes({0xF0, 0x9F, 0x98, 0x80});
     RunUtf8({
-        {"abc", -1, 0, {}},
-        {"abc", -1, -2, {}},
-        {"abc", -1, 1, {}},
-        {"abc", -1, 2, {'a'}},
+        {"abc", -1, 0, {}}, {"abc", -1, -2, {}}, {"abc", -1, 1, {}}, {"abc", -1, 2, {'a'}},
         {"abc", -1, 4, {'a', 'b', 'c'}},
         // A pair goes in whole or not at all, and nothing after it follows.
-        {smile, -1, 2, {}},
-        {smile, -1, 3, {0xD83D, 0xDE00}},
-        {"a" + smile + "b", -1, 3, {'a'}},
+        {smile, -1, 2, {}}, {smile, -1, 3, {0xD83D, 0xDE00}}, {"a" + smile + "b", -1, 3, {'a'}},
         {"a" + smile + "b", -1, 4, {'a', 0xD83D, 0xDE00}},
     });
 }
@@ -80,9 +66,7 @@ TEST(Utf8ToWide, DestinationBounds)
 TEST(Utf8ToWide, SourceLengthAndNul)
 {
     RunUtf8({
-        {"abcdef", 3, 8, {'a', 'b', 'c'}},
-        {"abc", 0, 8, {}},
-        {std::string("a\0b", 3), 3, 8, {'a'}},
+        {"abcdef", 3, 8, {'a', 'b', 'c'}}, {"abc", 0, 8, {}}, {std::string("a\0b", 3), 3, 8, {'a'}},
         // A sequence cut by the length or by the NUL is one replacement.
         {Bytes({0xE2, 0x82, 0xAC}), 2, 8, {kFffd}},
         {Bytes({0xE2, 0x82, 0x00, 0x41}), 4, 8, {kFffd}},
@@ -136,31 +120,17 @@ TEST(WideToByte, NarrowsUnitByUnit)
     const std::vector<WideCase> cases = {
         {{'a', 'b', 'c'}, -1, 8, "abc"},
         {{0xE4, 0xFF, 0x100, 0x20AC, 0xD83D, 0xDE00}, -1, 8, Bytes({0xE4, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF})},
-        {{'a', 0, 'b'}, 3, 8, "a"},
-        {{'a', 'b', 'c', 'd'}, 2, 8, "ab"},
-        {{'a', 'b', 'c'}, 0, 8, ""},
-        {{'a', 'b', 'c', 'd'}, -1, 3, "ab"},
-        {{'a', 'b', 'c'}, -1, 1, ""},
-        {{'a', 'b', 'c'}, -1, 0, ""},
+        {{'a', 0, 'b'}, 3, 8, "a"},          {{'a', 'b', 'c', 'd'}, 2, 8, "ab"}, {{'a', 'b', 'c'}, 0, 8, ""},
+        {{'a', 'b', 'c', 'd'}, -1, 3, "ab"}, {{'a', 'b', 'c'}, -1, 1, ""},       {{'a', 'b', 'c'}, -1, 0, ""},
         {{'a', 'b', 'c'}, -1, -1, ""},
     };
     for (size_t n = 0; n < cases.size(); ++n) {
         const WideCase& c = cases[n];
         SCOPED_TRACE("case " + std::to_string(n));
-        std::vector<WCHAR> source;
-        for (uint16_t u : c.source)
-            source.push_back(static_cast<WCHAR>(u));
+        std::vector<WCHAR> source(c.source.begin(), c.source.end());
         source.push_back(0);
-        std::vector<char> out(size_t(std::max(c.size, 0)) + kSlack, '#');
-        int got = StrWideToByte(out.data(), source.data(), c.size, c.length);
-        ASSERT_EQ(got, int(c.want.size()));
-        EXPECT_EQ(std::string(out.data(), c.want.size()), c.want);
-        if (c.size >= 1)
-            EXPECT_EQ(out[c.want.size()], '\0');
-        else
-            EXPECT_EQ(out[0], '#');
-        for (size_t i = size_t(std::max(c.size, 0)); i < out.size(); ++i)
-            EXPECT_EQ(out[i], '#') << "written past the size at " << i;
+        text_test::Guarded<char> out(c.size, '#');
+        out.Expect(StrWideToByte(out.data(), source.data(), c.size, c.length), {c.want.begin(), c.want.end()});
     }
 }
 

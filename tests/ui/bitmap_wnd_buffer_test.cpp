@@ -10,6 +10,8 @@
 namespace {
 
 using canvas_test::CanvasFixture;
+using canvas_test::Fields;
+using canvas_test::PixelAt;
 using canvas_test::kBackgroundPixel;
 using canvas_test::TestCanvas;
 
@@ -29,10 +31,10 @@ TEST(CanvasBufferTest, FollowsTheClientAndKeepsThePicture)
     const CGraphicsImage& grown = *f.canvas->m_pImage;
     ASSERT_EQ(grown.m_nWidth, 300u);
     ASSERT_EQ(grown.m_nHeight, 150u);
-    EXPECT_EQ(grown.m_pfnGetPixel(grown.RowAt(99), 199) & 0xFFFFFF, CanvasFixture::GradientPixel(199, 99));
-    EXPECT_EQ(grown.m_pfnGetPixel(grown.RowAt(0), 0) & 0xFFFFFF, CanvasFixture::GradientPixel(0, 0));
-    EXPECT_EQ(grown.m_pfnGetPixel(grown.RowAt(50), 250) & 0xFFFFFF, kBackgroundPixel) << "new area";
-    EXPECT_EQ(grown.m_pfnGetPixel(grown.RowAt(120), 20) & 0xFFFFFF, kBackgroundPixel) << "new area";
+    EXPECT_EQ(PixelAt(grown, 199, 99), CanvasFixture::GradientPixel(199, 99));
+    EXPECT_EQ(PixelAt(grown, 0, 0), CanvasFixture::GradientPixel(0, 0));
+    EXPECT_EQ(PixelAt(grown, 250, 50), kBackgroundPixel) << "new area";
+    EXPECT_EQ(PixelAt(grown, 20, 120), kBackgroundPixel) << "new area";
     const winharness::Screenshot shot = f.Shot();
     EXPECT_EQ(shot.At(199, 99), CanvasFixture::GradientPixel(199, 99));
     EXPECT_EQ(shot.At(250, 50), kBackgroundPixel);
@@ -40,8 +42,7 @@ TEST(CanvasBufferTest, FollowsTheClientAndKeepsThePicture)
     f.Resize(100, 50);
     winharness::PumpUntilIdle();
     EXPECT_EQ(f.canvas->m_pImage->m_nWidth, 100u);
-    EXPECT_EQ(f.canvas->m_pImage->m_pfnGetPixel(f.canvas->m_pImage->RowAt(49), 99) & 0xFFFFFF,
-              CanvasFixture::GradientPixel(99, 49));
+    EXPECT_EQ(PixelAt(*f.canvas->m_pImage, 99, 49), CanvasFixture::GradientPixel(99, 49));
 }
 
 TEST(CanvasBufferTest, SizeLimitsAndSetBufferSize)
@@ -53,19 +54,18 @@ TEST(CanvasBufferTest, SizeLimitsAndSetBufferSize)
     EXPECT_EQ(f.canvas->m_pImage->m_nWidth, 280u) << "capped at the maximum";
     EXPECT_EQ(f.canvas->m_pImage->m_nHeight, 120u) << "raised to the minimum";
 
-    struct Case {
+    const struct {
         int width, height;
         bool result;
         uint32_t expectedWidth, expectedHeight;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {0, 10, false, 280, 120},     {16001, 10, false, 280, 120}, {10, 16001, false, 280, 120},
         {-1, 10, false, 280, 120},    {500, 100, true, 280, 120},   {260, 200, true, 260, 200},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(f.canvas->SetBufferSize(c.width, c.height), c.result) << c.width << "x" << c.height;
-        EXPECT_EQ(f.canvas->m_pImage->m_nWidth, c.expectedWidth) << c.width << "x" << c.height;
-        EXPECT_EQ(f.canvas->m_pImage->m_nHeight, c.expectedHeight) << c.width << "x" << c.height;
+        EXPECT_EQ(std::make_pair(f.canvas->m_pImage->m_nWidth, f.canvas->m_pImage->m_nHeight),
+                  std::make_pair(c.expectedWidth, c.expectedHeight)) << c.width << "x" << c.height;
     }
     EXPECT_EQ(f.canvas->m_sizeMin.cx, 250) << "not stored without BWS_FIXEDSIZE";
     const HBITMAP dib = f.canvas->m_hDibSection;
@@ -75,8 +75,7 @@ TEST(CanvasBufferTest, SizeLimitsAndSetBufferSize)
     CanvasFixture fixed;
     ASSERT_TRUE(fixed.Create(BWS_FIXEDSIZE, 400, 100));
     ASSERT_TRUE(fixed.canvas->SetBufferSize(700, 90));
-    EXPECT_EQ(fixed.canvas->m_sizeMin.cx, 700);
-    EXPECT_EQ(fixed.canvas->m_sizeMin.cy, 90);
+    EXPECT_EQ(std::make_pair(fixed.canvas->m_sizeMin.cx, fixed.canvas->m_sizeMin.cy), std::make_pair(700L, 90L));
     fixed.Resize(300, 300);
     winharness::PumpUntilIdle();
     EXPECT_EQ(fixed.canvas->m_pImage->m_nWidth, 700u) << "a fixed buffer ignores the window";
@@ -122,11 +121,7 @@ TEST(CanvasBufferTest, DeferredResizeUpdatesScrollBarsAndPosition)
     winharness::PumpUntilIdle();
     ASSERT_EQ(f.canvas->m_pImage->m_nWidth, 500u);
     EXPECT_EQ(f.canvas->m_ptScroll.x, 0) << "the new buffer fills the client";
-    SCROLLINFO info = {};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_ALL;
-    GetScrollInfo(f.canvas->m_hWnd, SB_HORZ, &info);
-    EXPECT_EQ(info.nMax, 500);
+    EXPECT_EQ(canvas_test::ScrollInfo(f.canvas->m_hWnd, SB_HORZ).nMax, 500);
     const winharness::Screenshot shot = f.Shot();
     EXPECT_EQ(shot.At(0, 10), CanvasFixture::GradientPixel(0, 10));
     EXPECT_EQ(shot.At(299, 10), CanvasFixture::GradientPixel(299, 10));
@@ -178,12 +173,11 @@ TEST(CanvasBufferTest, ABufferThatCannotBeMadeLeavesTheOldOneInUse)
 
 TEST(CanvasBufferTest, SixteenAndFifteenBitScreensMatchTheImageLayout)
 {
-    struct Case {
+    const struct {
         int bits;
         DWORD masks[3];
-    };
-    const Case cases[] = {{16, {0xF800, 0x07E0, 0x001F}}, {15, {0x7C00, 0x03E0, 0x001F}}};
-    for (const Case& c : cases) {
+    } cases[] = {{16, {0xF800, 0x07E0, 0x001F}}, {15, {0x7C00, 0x03E0, 0x001F}}};
+    for (const auto& c : cases) {
         CanvasFixture f;
         ASSERT_TRUE(f.Create(0, 64, 32, c.bits));
         ASSERT_EQ(f.canvas->m_pImage->m_nBitCount, uint32_t(c.bits));
@@ -191,8 +185,8 @@ TEST(CanvasBufferTest, SixteenAndFifteenBitScreensMatchTheImageLayout)
         ASSERT_EQ(GetObjectA(f.canvas->m_hDibSection, sizeof section, &section), int(sizeof section));
         EXPECT_EQ(section.dsBm.bmBitsPixel, 16);
         EXPECT_EQ(section.dsBmih.biCompression, DWORD(BI_BITFIELDS)) << c.bits;
-        for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(section.dsBitfields[i], c.masks[i]) << c.bits;
+        EXPECT_EQ(std::vector<DWORD>(section.dsBitfields, section.dsBitfields + 3),
+                  std::vector<DWORD>(c.masks, c.masks + 3)) << c.bits;
         // Green 0x80 is a colour whose 5-6-5 and 5-5-5 words differ wholly.
         f.canvas->m_pImage->FillRect(0, 0, 64, 32, 0x008000);
         f.canvas->Invalidate(FALSE);
@@ -213,11 +207,9 @@ TEST(CanvasBufferTest, PaletteScreensGiveTheImageTheDibColourTable)
     const HGDIOBJ previous = f.canvas->m_dcMemory.SelectObject(f.canvas->m_hDibSection);
     ASSERT_EQ(GetDIBColorTable(f.canvas->m_dcMemory.m_hDC, 0, 256, table), 256u);
     f.canvas->m_dcMemory.SelectObject(previous);
-    for (int i = 0; i < 256; ++i) {
-        EXPECT_EQ(table[i].rgbRed, image.m_pPalette[i].rgbRed) << i;
-        EXPECT_EQ(table[i].rgbGreen, image.m_pPalette[i].rgbGreen) << i;
-        EXPECT_EQ(table[i].rgbBlue, image.m_pPalette[i].rgbBlue) << i;
-    }
+    for (int i = 0; i < 256; ++i)
+        EXPECT_EQ(RGB(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue),
+                  RGB(image.m_pPalette[i].rgbRed, image.m_pPalette[i].rgbGreen, image.m_pPalette[i].rgbBlue)) << i;
     EXPECT_EQ(image.m_pfnGetPixel(image.RowAt(0), 0), 15u) << "filled with index 15";
 }
 
@@ -306,10 +298,7 @@ TEST(CanvasCreateTest, CreateOverControlTakesThePlaceholdersPlace)
     RECT rect;
     GetWindowRect(canvas.m_hWnd, &rect);
     MapWindowPoints(nullptr, parent.Handle(), reinterpret_cast<POINT*>(&rect), 2);
-    EXPECT_EQ(rect.left, 20);
-    EXPECT_EQ(rect.top, 30);
-    EXPECT_EQ(rect.right, 120);
-    EXPECT_EQ(rect.bottom, 80);
+    EXPECT_EQ(Fields(rect), Fields(RECT{20, 30, 120, 80}));
     EXPECT_EQ(GetWindow(placeholder, GW_HWNDNEXT), canvas.m_hWnd) << "right after the placeholder";
     EXPECT_EQ(GetDlgCtrlID(canvas.m_hWnd), 51);
     EXPECT_TRUE(canvas.m_bCenter);

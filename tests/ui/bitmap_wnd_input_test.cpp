@@ -11,6 +11,7 @@ struct Forwarded {
     UINT message;
     UINT keys;
     int x, y;
+    bool operator==(const Forwarded&) const = default;
 };
 
 void RecordMessage(uintptr_t context, UINT message, UINT keys, int x, int y)
@@ -39,18 +40,13 @@ TEST(CanvasInputTest, MouseMessagesArriveInPictureCoordinates)
     for (UINT message = WM_MOUSEMOVE; message <= WM_MBUTTONDBLCLK; ++message)
         f.canvas->SendMessage(message, MK_LBUTTON | MK_SHIFT, MAKELPARAM(10, 20));
     ASSERT_EQ(f.received.size(), size_t(WM_MBUTTONDBLCLK - WM_MOUSEMOVE + 1));
-    for (size_t i = 0; i < f.received.size(); ++i) {
-        EXPECT_EQ(f.received[i].message, WM_MOUSEMOVE + UINT(i));
-        EXPECT_EQ(f.received[i].keys, UINT(MK_LBUTTON | MK_SHIFT));
-        EXPECT_EQ(f.received[i].x, 110) << "client 10 + scroll 100";
-        EXPECT_EQ(f.received[i].y, 70) << "client 20 + scroll 50";
-    }
+    for (size_t i = 0; i < f.received.size(); ++i)  // client (10, 20) + scroll (100, 50)
+        EXPECT_TRUE(f.received[i] == (Forwarded{WM_MOUSEMOVE + UINT(i), MK_LBUTTON | MK_SHIFT, 110, 70})) << i;
     // Points left of and above the client area are negative.
     f.received.clear();
     f.canvas->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(-5, -7));
     ASSERT_EQ(f.received.size(), 1u);
-    EXPECT_EQ(f.received[0].x, 95);
-    EXPECT_EQ(f.received[0].y, 43);
+    EXPECT_TRUE(f.received[0] == (Forwarded{WM_MOUSEMOVE, 0, 95, 43}));
     // Other messages are not forwarded.
     f.received.clear();
     f.canvas->SendMessage(WM_MOUSEHOVER, 0, MAKELPARAM(1, 1));
@@ -68,10 +64,7 @@ TEST(CanvasInputTest, WheelCarriesTheDeltaAndAClientPoint)
                                                  MAKELPARAM(screen.x, screen.y));
     EXPECT_EQ(result, TRUE);
     ASSERT_EQ(f.received.size(), 1u);
-    EXPECT_EQ(f.received[0].message, UINT(WM_MOUSEWHEEL));
-    EXPECT_EQ(f.received[0].keys, (UINT(WORD(delta)) << 16) | MK_CONTROL);
-    EXPECT_EQ(f.received[0].x, 110);
-    EXPECT_EQ(f.received[0].y, 70);
+    EXPECT_TRUE(f.received[0] == (Forwarded{WM_MOUSEWHEEL, (UINT(WORD(delta)) << 16) | MK_CONTROL, 110, 70}));
 }
 
 TEST(CanvasInputTest, WithoutACallbackMessagesAreIgnored)

@@ -6,6 +6,7 @@
 namespace {
 
 using canvas_test::CanvasFixture;
+using canvas_test::Fields;
 using canvas_test::kBackgroundPixel;
 
 constexpr uint32_t kPicturePixel = 0x00C08040;
@@ -17,32 +18,25 @@ TEST(CanvasPaintTest, CentresASmallPictureBetweenBackgroundBands)
     ASSERT_TRUE(f.canvas->SetBufferSize(500, 400));
     f.canvas->m_pImage->FillRect(0, 0, 500, 400, kPicturePixel);
     f.canvas->SetScrollPosition(0, 0);
-    EXPECT_EQ(f.canvas->m_ptScroll.x, -50);
-    EXPECT_EQ(f.canvas->m_ptScroll.y, 0);
+    EXPECT_EQ(Fields(f.canvas->m_ptScroll), Fields(POINT{-50, 0}));
     f.canvas->Invalidate(FALSE);
 
     const winharness::Screenshot shot = f.Shot();
     ASSERT_EQ(shot.width, 600);
-    struct Probe {
-        int x;
-        uint32_t expected;
-    };
-    const Probe probes[] = {{0, kBackgroundPixel}, {49, kBackgroundPixel}, {50, kPicturePixel},
-                            {549, kPicturePixel}, {550, kBackgroundPixel}, {599, kBackgroundPixel}};
-    for (const Probe& p : probes)
+    for (const auto& [x, expected] : {std::pair{0, kBackgroundPixel}, {49, kBackgroundPixel}, {50, kPicturePixel},
+                                      {549, kPicturePixel}, {550, kBackgroundPixel}, {599, kBackgroundPixel}})
         for (int y : {0, 150, 299})
-            EXPECT_EQ(shot.At(p.x, y), p.expected) << p.x << "," << y;
+            EXPECT_EQ(shot.At(x, y), expected) << x << "," << y;
 }
 
 TEST(CanvasPaintTest, NewBufferIsFilledWithTheBackgroundAsAnImageColour)
 {
     CanvasFixture f;
     ASSERT_TRUE(f.Create(0, 64, 48));
-    CGraphicsImage& image = *f.canvas->m_pImage;
-    ASSERT_EQ(image.m_nWidth, 64u);
-    ASSERT_EQ(image.m_nHeight, 48u);
+    ASSERT_EQ(f.canvas->m_pImage->m_nWidth, 64u);
+    ASSERT_EQ(f.canvas->m_pImage->m_nHeight, 48u);
     // COLORREF 0x00302010 becomes the pixel 0x00102030.
-    EXPECT_EQ(image.m_pfnGetPixel(image.RowAt(10), 10) & 0xFFFFFF, kBackgroundPixel);
+    EXPECT_EQ(canvas_test::PixelAt(*f.canvas->m_pImage, 10, 10), kBackgroundPixel);
     EXPECT_EQ(f.Shot().At(10, 10), kBackgroundPixel);
 }
 
@@ -83,8 +77,7 @@ TEST(CanvasPaintTest, PaintCallbackDrawsInPictureCoordinatesWithinThePaintRectan
     f.canvas->SetPaintProc(&RecordPaint, reinterpret_cast<uintptr_t>(&record));
     ASSERT_TRUE(f.canvas->ScrollTo(100, 50, true));
     EXPECT_GE(record.calls, 1);
-    EXPECT_EQ(record.origin.x, 100);
-    EXPECT_EQ(record.origin.y, 50);
+    EXPECT_EQ(Fields(record.origin), Fields(POINT{100, 50}));
 
     winharness::Screenshot shot = f.Shot();
     EXPECT_EQ(shot.At(10, 20), 0xFF0000u) << "picture (110, 70) is client (10, 20)";
@@ -98,10 +91,7 @@ TEST(CanvasPaintTest, PaintCallbackDrawsInPictureCoordinatesWithinThePaintRectan
     f.canvas->InvalidateContent(150, 150, 20, 10, FALSE);
     f.canvas->UpdateWindow();
     EXPECT_EQ(record.calls, 1);
-    EXPECT_EQ(record.paint.left, 50);
-    EXPECT_EQ(record.paint.top, 100);
-    EXPECT_EQ(record.paint.right, 70);
-    EXPECT_EQ(record.paint.bottom, 110);
+    EXPECT_EQ(Fields(record.paint), Fields(RECT{50, 100, 70, 110}));
     shot = f.Shot();
     EXPECT_EQ(shot.At(55, 105), kPicturePixel);
     EXPECT_EQ(shot.At(49, 105), CanvasFixture::GradientPixel(149, 155));
@@ -158,31 +148,19 @@ TEST(CanvasScrollTest, ScrollBarShowsRangePageAndPosition)
     f.SetUp();
     f.canvas->ScrollTo(250, 0, false);
     f.canvas->UpdateScrollBars();
-    SCROLLINFO info = {};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_ALL;
-    ASSERT_TRUE(GetScrollInfo(f.canvas->m_hWnd, SB_HORZ, &info));
-    EXPECT_EQ(info.nMin, 0);
-    EXPECT_EQ(info.nMax, 1000);
-    EXPECT_EQ(info.nPage, 600u);
-    EXPECT_EQ(info.nPos, 250);
+    EXPECT_EQ(Fields(canvas_test::ScrollInfo(f.canvas->m_hWnd, SB_HORZ)), (std::vector<int>{0, 1000, 600, 250}));
 }
 
 TEST(CanvasScrollTest, AlwaysFlagKeepsADisabledBar)
 {
-    struct Case {
-        DWORD options;
-        bool barShown;
-    };
-    const Case cases[] = {{BWS_HSCROLL, false}, {BWS_HSCROLL | BWS_HSCROLLALWAYS, true}};
-    for (const Case& c : cases) {
+    for (const auto& [options, barShown] :
+         {std::pair{DWORD(BWS_HSCROLL), false}, {DWORD(BWS_HSCROLL | BWS_HSCROLLALWAYS), true}}) {
         CanvasFixture f;
-        ASSERT_TRUE(f.Create(BWS_FIXEDSIZE | c.options, 300, 200));
+        ASSERT_TRUE(f.Create(BWS_FIXEDSIZE | options, 300, 200));
         ASSERT_TRUE(f.canvas->SetBufferSize(100, 100));
         f.canvas->UpdateScrollBars();
         winharness::PumpUntilIdle();
-        const bool shown = (GetWindowLongA(f.canvas->m_hWnd, GWL_STYLE) & WS_HSCROLL) != 0;
-        EXPECT_EQ(shown, c.barShown) << c.options;
+        EXPECT_EQ((GetWindowLongA(f.canvas->m_hWnd, GWL_STYLE) & WS_HSCROLL) != 0, barShown) << options;
     }
 }
 
@@ -204,19 +182,16 @@ TEST(CanvasScrollTest, InvalidationHelpersMapRectangles)
 {
     ScrollFixture f;
     f.SetUp();
-    struct Case {
+    const struct {
         int helper;  // 0 content, 1 client, 2 offset
         POINT scroll;
         RECT rect;  // x, y, width, height for 0 and 1; a RECT for 2
         RECT expected;
+    } cases[] = {
+        {0, {0, 0}, {100, 100, -10, 5}, {90, 100, 100, 105}}, {0, {100, 0}, {150, 20, 30, 40}, {50, 20, 80, 60}},
+        {1, {100, 0}, {150, 20, -30, 40}, {120, 20, 150, 60}}, {2, {100, 0}, {10, 20, 30, 40}, {110, 20, 130, 40}},
     };
-    const Case cases[] = {
-        {0, {0, 0}, {100, 100, -10, 5}, {90, 100, 100, 105}},
-        {0, {100, 0}, {150, 20, 30, 40}, {50, 20, 80, 60}},
-        {1, {100, 0}, {150, 20, -30, 40}, {120, 20, 150, 60}},
-        {2, {100, 0}, {10, 20, 30, 40}, {110, 20, 130, 40}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         f.canvas->ScrollTo(c.scroll.x, c.scroll.y, true);
         winharness::PumpUntilIdle();
         ValidateRect(f.canvas->m_hWnd, nullptr);
@@ -228,10 +203,7 @@ TEST(CanvasScrollTest, InvalidationHelpersMapRectangles)
             f.canvas->InvalidateRectOffset(c.rect, FALSE);
         RECT update = {};
         GetUpdateRect(f.canvas->m_hWnd, &update, FALSE);
-        EXPECT_EQ(update.left, c.expected.left) << c.helper;
-        EXPECT_EQ(update.top, c.expected.top) << c.helper;
-        EXPECT_EQ(update.right, c.expected.right) << c.helper;
-        EXPECT_EQ(update.bottom, c.expected.bottom) << c.helper;
+        EXPECT_EQ(Fields(update), Fields(c.expected)) << c.helper;
     }
 }
 

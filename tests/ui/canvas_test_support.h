@@ -25,6 +25,23 @@ public:
     using CBitmapWnd::m_sizeMin;
 };
 
+// One comparable form per kind of result.
+inline std::vector<LONG> Fields(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+inline std::vector<LONG> Fields(POINT p) { return {p.x, p.y}; }
+inline std::vector<int> Fields(const SCROLLINFO& i) { return {i.nMin, i.nMax, int(i.nPage), i.nPos}; }
+inline uint32_t PixelAt(const CGraphicsImage& image, int x, int y)
+{
+    return image.m_pfnGetPixel(image.RowAt(y), x) & 0xFFFFFF;
+}
+inline SCROLLINFO ScrollInfo(HWND wnd, int bar)
+{
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    EXPECT_TRUE(GetScrollInfo(wnd, bar, &info));
+    return info;
+}
+
 constexpr UINT kCanvasId = 300;
 constexpr COLORREF kBackground = RGB(0x10, 0x20, 0x30);  // COLORREF: red in the low byte
 constexpr uint32_t kBackgroundPixel = 0x102030;          // as the image and the screenshot see it

@@ -62,12 +62,9 @@ TEST(DcTest, FillsAndCopiesInLogicalCoordinates)
     EXPECT_TRUE(target.dc.ExtTextOut(0, 0, ETO_OPAQUE, &red, nullptr, 0));
     target.dc.SetWindowOrg(0, 0);
 
-    EXPECT_EQ(target.At(0, 0), 0xFF0000u);
-    EXPECT_EQ(target.At(1, 1), 0xFF0000u);
-    EXPECT_EQ(target.At(2, 2), 0xFFFFFFu);
-    EXPECT_EQ(target.At(5, 5), 0x0000FFu);
-    EXPECT_EQ(target.At(14, 14), 0x0000FFu);
-    EXPECT_EQ(target.At(15, 15), 0xFFFFFFu);
+    for (const auto& [xy, colour] : {std::pair{0, 0xFF0000u}, {1, 0xFF0000u}, {2, 0xFFFFFFu}, {5, 0x0000FFu},
+                                     {14, 0x0000FFu}, {15, 0xFFFFFFu}})
+        EXPECT_EQ(target.At(xy, xy), colour) << xy;
 }
 
 TEST(DcTest, OwnsWhatItCreatesAndBorrowsTheRest)

@@ -1,6 +1,7 @@
 // CWnd under Wine: binding, message maps, default handling, subclassing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <stdexcept>
 #include <string>
@@ -93,16 +94,19 @@ END_MESSAGE_MAP()
 
 bool Contains(const std::vector<std::string>& calls, const std::string& call)
 {
-    for (const std::string& c : calls)
-        if (c == call)
-            return true;
-    return false;
+    return std::find(calls.begin(), calls.end(), call) != calls.end();
+}
+
+// A top-level window of the plain class.
+bool CreateTop(CWnd& wnd, const char* text = "x")
+{
+    return wnd.CreateEx(0, PlainClass(), text, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr);
 }
 
 TEST(WndTest, BindsBeforeTheFirstHandlerAndOutsideUserData)
 {
     DerivedWnd wnd;
-    ASSERT_TRUE(wnd.CreateEx(0, PlainClass(), "x", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr));
+    ASSERT_TRUE(CreateTop(wnd));
     EXPECT_EQ(wnd.handleAtCreate, wnd.m_hWnd);
     EXPECT_EQ(wnd.boundAtCreate, &wnd);
     EXPECT_EQ(CWnd::FromHandlePermanent(wnd.m_hWnd), &wnd);
@@ -111,17 +115,19 @@ TEST(WndTest, BindsBeforeTheFirstHandlerAndOutsideUserData)
     // A marker written there does not disturb dispatch.
     SetWindowLongPtrA(wnd.m_hWnd, GWLP_USERDATA, 0x5A5A);
     EXPECT_EQ(wnd.SendMessage(kAppMessage, 3, 4), 7);
+    // Handler exceptions stay inside the window procedure.
+    EXPECT_EQ(wnd.SendMessage(kThrowMessage), 0);
+    EXPECT_TRUE(IsWindow(wnd.m_hWnd));
 }
 
 TEST(WndTest, MessageMapsChainFromDerivedToBase)
 {
     DerivedWnd wnd;
-    ASSERT_TRUE(wnd.CreateEx(0, PlainClass(), "x", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr));
+    ASSERT_TRUE(CreateTop(wnd));
     wnd.calls.clear();
     wnd.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(120, 80));
-    ASSERT_EQ(wnd.calls.size(), 2u);
-    EXPECT_EQ(wnd.calls[0], "Derived::OnSize") << "the derived entry replaces the base one";
-    EXPECT_EQ(wnd.calls[1], "Base::OnSize 120x80");
+    // The derived entry replaces the base one.
+    EXPECT_EQ(wnd.calls, (std::vector<std::string>{"Derived::OnSize", "Base::OnSize 120x80"}));
 
     wnd.calls.clear();
     wnd.SendMessage(WM_COMMAND, MAKEWPARAM(kCommandOpen, 0), 0);
@@ -144,7 +150,7 @@ TEST(WndTest, MessageMapsChainFromDerivedToBase)
 TEST(WndTest, DefaultRunsThePreviousProcedure)
 {
     DerivedWnd wnd;
-    ASSERT_TRUE(wnd.CreateEx(0, PlainClass(), "old", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr));
+    ASSERT_TRUE(CreateTop(wnd, "old"));
     wnd.calls.clear();
     wnd.SetWindowText("new text");
     char text[32] = {};
@@ -154,43 +160,31 @@ TEST(WndTest, DefaultRunsThePreviousProcedure)
     EXPECT_EQ(wnd.Default(), 0) << "outside a dispatch there is nothing to default";
 }
 
-TEST(WndTest, HandlerExceptionsStayInsideTheWindowProcedure)
-{
-    DerivedWnd wnd;
-    ASSERT_TRUE(wnd.CreateEx(0, PlainClass(), "x", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr));
-    EXPECT_EQ(wnd.SendMessage(kThrowMessage), 0);
-    EXPECT_TRUE(IsWindow(wnd.m_hWnd));
-}
-
 TEST(WndTest, FailedCreationAndDestructionUnbind)
 {
     BaseWnd failing;
     failing.failCreate = true;
-    EXPECT_FALSE(failing.CreateEx(0, PlainClass(), "x", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr));
+    EXPECT_FALSE(CreateTop(failing));
     EXPECT_EQ(failing.m_hWnd, nullptr);
     EXPECT_TRUE(failing.postNcDestroy);
 
     BaseWnd wnd;
-    ASSERT_TRUE(wnd.CreateEx(0, PlainClass(), "x", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr));
+    ASSERT_TRUE(CreateTop(wnd));
     const HWND handle = wnd.m_hWnd;
-    EXPECT_FALSE(wnd.CreateEx(0, PlainClass(), "x", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr))
-        << "one window per object";
+    EXPECT_FALSE(CreateTop(wnd)) << "one window per object";
     EXPECT_TRUE(wnd.DestroyWindow());
     EXPECT_EQ(wnd.m_hWnd, nullptr);
     EXPECT_TRUE(wnd.postNcDestroy);
     EXPECT_EQ(CWnd::FromHandlePermanent(handle), nullptr);
-}
 
-TEST(WndTest, DestructorDestroysItsWindow)
-{
-    HWND handle;
+    HWND destroyed;
     {
-        BaseWnd wnd;
-        ASSERT_TRUE(wnd.CreateEx(0, PlainClass(), "x", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr));
-        handle = wnd.m_hWnd;
+        BaseWnd scoped;
+        ASSERT_TRUE(CreateTop(scoped));
+        destroyed = scoped.m_hWnd;
     }
-    EXPECT_FALSE(IsWindow(handle));
-    EXPECT_EQ(CWnd::FromHandlePermanent(handle), nullptr);
+    EXPECT_FALSE(IsWindow(destroyed)) << "the destructor destroys its window";
+    EXPECT_EQ(CWnd::FromHandlePermanent(destroyed), nullptr);
 }
 
 TEST(WndTest, CreatesAndBindsWindowsOfSystemClasses)
@@ -299,7 +293,7 @@ TEST(WndClassTest, SameParametersSameClass)
 TEST(WndTest, WindowsOfOtherThreadsAreLookedUpSafely)
 {
     BaseWnd wnd;
-    ASSERT_TRUE(wnd.CreateEx(0, PlainClass(), "x", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr));
+    ASSERT_TRUE(CreateTop(wnd));
     const HWND handle = wnd.m_hWnd;
     std::atomic<int> wrong{0};
     std::thread reader([&] {

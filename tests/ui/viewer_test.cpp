@@ -8,6 +8,8 @@
 
 #include "examples/viewer/viewer_frame.h"
 #include "examples/viewer/viewer_load.h"
+#include "graphics/formats/bmp_writer.h"
+#include "graphics/formats/png_writer.h"
 #include "tests/support/test_support.h"
 #include "tests/winharness/message_pump.h"
 #include "tests/winharness/screenshot.h"
@@ -21,51 +23,16 @@ uint32_t QuadrantColour(int x, int y, int width, int height)
     return colours[(y >= height / 2 ? 2 : 0) + (x >= width / 2 ? 1 : 0)];
 }
 
-// A 24-bit bottom-up BMP file of the quadrant picture.
-std::string WriteQuadrantBmp(const char* name, int width, int height)
+// The quadrant picture as a file, written by one of the library's writers.
+std::string WriteQuadrants(const char* name, int width, int height, CGraphicsWriter&& writer)
 {
-    const int stride = (width * 3 + 3) & ~3;
-    std::vector<uint8_t> file(54 + size_t(stride) * size_t(height), 0);
-    const auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            file[at + size_t(i)] = uint8_t(v >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, uint32_t(file.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, uint32_t(width));
-    put32(22, uint32_t(height));
-    file[26] = 1;
-    file[28] = 24;
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = &file[54 + size_t(height - 1 - y) * size_t(stride)];
-        for (int x = 0; x < width; ++x) {
-            const uint32_t c = QuadrantColour(x, y, width, height);
-            row[3 * x] = uint8_t(c);
-            row[3 * x + 1] = uint8_t(c >> 8);
-            row[3 * x + 2] = uint8_t(c >> 16);
-        }
-    }
-    const std::string path = lindar_test::TempDir() + "/" + name;
-    FILE* out = std::fopen(path.c_str(), "wb");
-    std::fwrite(file.data(), 1, file.size(), out);
-    std::fclose(out);
-    return path;
-}
-
-// The quadrant picture as a PNG file, read by the library's PNG reader.
-std::string WriteQuadrantPng(const char* name, int width, int height)
-{
-    winharness::Screenshot picture;
-    picture.width = width;
-    picture.height = height;
+    CGraphicsImage image;
+    EXPECT_TRUE(image.Create(24, width, height, 0, 0));
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            picture.pixels.push_back(QuadrantColour(x, y, width, height));
+            image.m_pfnSetPixel(image.RowAt(y), x, QuadrantColour(x, y, width, height));
     const std::string path = lindar_test::TempDir() + "/" + name;
-    EXPECT_TRUE(winharness::SavePng(picture, path));
+    writer.SaveA(path.c_str(), image);
     return path;
 }
 
@@ -74,7 +41,8 @@ class ViewerFileTest : public ::testing::TestWithParam<bool> {};
 TEST_P(ViewerFileTest, ShowsAKnownPictureCentred)
 {
     const bool png = GetParam();
-    const std::string path = png ? WriteQuadrantPng("quadrants.png", 60, 40) : WriteQuadrantBmp("quadrants.bmp", 60, 40);
+    const std::string path = png ? WriteQuadrants("quadrants.png", 60, 40, CPngWriter())
+                                 : WriteQuadrants("quadrants.bmp", 60, 40, CBmpWriter());
     CGraphicsImage image;
     ASSERT_EQ(LoadViewerImage(path.c_str(), &image), 0);
     CViewerFrame frame;
@@ -110,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(BmpAndPng, ViewerFileTest, ::testing::Bool());
 TEST(ViewerTest, LargePicturesScroll)
 {
     CGraphicsImage image;
-    ASSERT_EQ(LoadViewerImage(WriteQuadrantBmp("large.bmp", 3000, 2000).c_str(), &image), 0);
+    ASSERT_EQ(LoadViewerImage(WriteQuadrants("large.bmp", 3000, 2000, CBmpWriter()).c_str(), &image), 0);
     CViewerFrame frame;
     ASSERT_TRUE(frame.CreateFrame("large", 3000, 2000, false));
     ASSERT_TRUE(frame.ShowImage(image));

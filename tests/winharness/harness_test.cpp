@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <tuple>
 
 #include "tests/support/test_support.h"
 #include "tests/winharness/message_pump.h"
@@ -12,6 +13,12 @@
 #include "tests/winharness/screenshot.h"
 
 namespace {
+
+// A logged message's message, code, id and sender, as one value.
+std::tuple<UINT, int, UINT, HWND> Fields(const winharness::LoggedMessage& m)
+{
+    return {m.message, m.code, m.id, m.from};
+}
 
 using winharness::LoggedMessage;
 using winharness::ModalDriver;
@@ -46,17 +53,13 @@ TEST(NotifyParentTest, LogsDeepCopiesAndLetsTheTestAnswer)
     const LRESULT answer = SendMessageA(parent.Handle(), WM_NOTIFY, kChildId, reinterpret_cast<LPARAM>(&record));
     std::strcpy(text, "after!");
 
-    EXPECT_EQ(answer, 42);
-    EXPECT_EQ(record.header.idFrom, kMarker);
-    EXPECT_EQ(record.value, 99);
+    EXPECT_EQ(std::make_tuple(answer, record.header.idFrom, record.value),
+              std::make_tuple(LRESULT(42), UINT_PTR(kMarker), 99));
     ASSERT_EQ(parent.Log().size(), 1u);
     const LoggedMessage& entry = parent.Log()[0];
     CustomRecord copy;
     ASSERT_TRUE(entry.Read(&copy));
-    EXPECT_EQ(entry.message, UINT(WM_NOTIFY));
-    EXPECT_EQ(entry.code, kCustomCode);
-    EXPECT_EQ(entry.id, kChildId);
-    EXPECT_EQ(entry.from, child);
+    EXPECT_EQ(Fields(entry), std::make_tuple(UINT(WM_NOTIFY), kCustomCode, kChildId, child));
     EXPECT_EQ(copy.value, 7) << "the copy is the record as sent";
     EXPECT_EQ(entry.extra, "before");
     EXPECT_EQ(entry.answer, 42);
@@ -70,11 +73,7 @@ TEST(NotifyParentTest, LogsCommandsOfControls)
     SendMessageA(button, BM_CLICK, 0, 0);
     winharness::PumpUntilIdle();
     ASSERT_FALSE(parent.Log().empty());
-    const LoggedMessage& entry = parent.Log().back();
-    EXPECT_EQ(entry.message, UINT(WM_COMMAND));
-    EXPECT_EQ(entry.id, kChildId);
-    EXPECT_EQ(entry.code, BN_CLICKED);
-    EXPECT_EQ(entry.from, button);
+    EXPECT_EQ(Fields(parent.Log().back()), std::make_tuple(UINT(WM_COMMAND), int(BN_CLICKED), kChildId, button));
 }
 
 TEST(MessagePumpTest, DispatchesPostedMessagesUntilIdle)
@@ -151,8 +150,7 @@ TEST(ScreenshotTest, CapturesWhatTheWindowShowsAndSavesPng)
     winharness::PumpUntilIdle();
     winharness::Screenshot shot;
     ASSERT_TRUE(winharness::CaptureWindow(parent.Handle(), &shot));
-    EXPECT_EQ(shot.width, 120);
-    EXPECT_EQ(shot.height, 80);
+    EXPECT_EQ(std::make_pair(shot.width, shot.height), std::make_pair(120, 80));
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     const uint32_t expected = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
     EXPECT_EQ(shot.At(60, 40), expected);

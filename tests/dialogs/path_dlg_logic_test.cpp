@@ -1,0 +1,159 @@
+// The folder dialog's decisions: path texts, OK rules and start paths over a
+// map file system, the recent list, option words, type-ahead and sizing.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <tuple>
+
+#include "system/record_array.h"
+#include "ui/folderdlg/path_dlg_logic.h"
+
+namespace {
+
+// Paths known to the fake file system (lower case) and their kinds.
+struct FakeFs {
+    std::map<std::string, int> kinds = {{"c:\\", 3}, {"c:\\cwd", 2}, {"c:\\a", 2}, {"c:\\a\\f.txt", 1}};
+    bool creatable = true;
+    PathDlgFileSystem Get()
+    {
+        auto key = [](std::string p) {
+            for (char& c : p)
+                c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+            return p;
+        };
+        return {[this, key](const std::string& p) { auto it = kinds.find(key(p)); return it == kinds.end() ? 0 : it->second; },
+                [](const std::string& p) { return p.rfind("\\\\srv", 0) == 0; },
+                [](const std::string&) { return 2; },
+                [this, key](const std::string& p) { return creatable && (kinds[key(p)] = 2); },
+                [] { return std::string("C:\\cwd"); }};
+    }
+};
+
+std::string Absolute(const std::string& p) { return p.size() > 1 && p[1] == ':' ? p : "C:\\cwd\\" + p; }
+
+TEST(PathDlgText, SetPathAppendAndCopy)
+{
+    const std::tuple<const char*, unsigned, const char*> normal[] = {
+        {"  D:/Data/ ", 0, "D:\\Data"}, {"D:\\", 0, "D:\\"},     {"D:/", 0, "D:\\"},
+        {"sub/dir", 0, "C:\\cwd\\sub\\dir"}, {"\\\\server\\share\\", 0, "\\\\server\\share"},
+        {"\\\\x\\y\\", kPathPlain, "C:\\cwd\\\\\\x\\y"}};
+    for (const auto& [in, options, out] : normal)
+        EXPECT_EQ(NormalizeDialogPath(in, options, Absolute, [](const std::string& p) { return p; }), out) << in;
+
+    const std::tuple<const char*, const char*> parts[] = {{" b/c:d", "C:\\A\\b\\c"}, {"*x", "C:\\A"}, {"x\\  ", "C:\\A\\x"}};
+    for (const auto& [part, out] : parts)
+        EXPECT_EQ(AppendDialogPathPart("C:\\A", part), out) << part;
+
+    const std::tuple<int, bool, int, const char*> copies[] = {{5, false, 4, "C:\\A"}, {5, true, 0, ""}, {6, true, 5, "C:\\A\\"}};
+    for (const auto& [size, sep, length, text] : copies) {
+        char buffer[8] = "guard";
+        EXPECT_EQ(CopyDialogPath("C:\\A", buffer, size, sep), length);
+        EXPECT_STREQ(buffer, text);
+    }
+}
+
+TEST(PathDlgText, RegistryEntryAndLevels)
+{
+    RegistryEntryText e;
+    ASSERT_TRUE(ParseRegistryEntry("#Test//Dlg\\Pfad", &e));
+    EXPECT_TRUE(e.belowUser);
+    EXPECT_EQ(e.keys, (std::vector<std::string>{"Test", "Dlg"}));
+    EXPECT_EQ(e.value, "Pfad");
+    EXPECT_FALSE(ParseRegistryEntry("#", &e));
+    EXPECT_FALSE(ParseRegistryEntry(("a\\" + std::string(260, 'k')).c_str(), &e));
+
+    const std::vector<std::string> levels = SplitPathLevels("C:\\tmp\\a");
+    EXPECT_EQ(levels, (std::vector<std::string>{"C:\\", "tmp", "a"}));
+    EXPECT_EQ(JoinPathLevels(levels, 0), "C:\\");
+    EXPECT_EQ(JoinPathLevels(levels, 1), "C:\\tmp");
+    EXPECT_EQ(JoinPathLevels({"\\\\", "srv", "share"}, 2), "\\\\srv\\share");
+}
+
+TEST(PathDlgRules, StartPathAndOk)
+{
+    FakeFs fake;
+    const PathDlgFileSystem fs = fake.Get();
+    const std::tuple<const char*, unsigned, const char*, int> starts[] = {
+        {"", 1, "C:\\cwd", 2},          {"C:\\nope", 1, "C:\\cwd", 2}, {"C:\\nope", 2, "C:\\nope", 0},
+        {"C:\\a\\f.txt", 1, "C:\\a", 2}, {"\\\\srv\\s", 1, "\\\\srv\\s", 4}};
+    for (const auto& [in, options, path, kind] : starts) {
+        const StartPath s = ClassifyStartPath(in, options, fs);
+        EXPECT_EQ(std::make_tuple(s.path, s.kind), std::make_tuple(std::string(path), kind)) << in;
+    }
+
+    // Path, shown folder, tree mode, options, creatable; outcome, result.
+    const std::tuple<const char*, const char*, bool, unsigned, bool, OkOutcome, const char*> oks[] = {
+        {"D:", "d:\\", false, 0, true, OkOutcome::kAccept, "D:\\"},
+        {"C:\\a", "C:\\b", false, 1, true, OkOutcome::kNavigate, ""},
+        {"C:\\a", "C:\\b", true, 1, true, OkOutcome::kAccept, "C:\\a\\"},
+        {"C:\\new", "C:\\new", false, 1, true, OkOutcome::kMissing, ""},
+        {"C:\\new", "C:\\new", false, 3, true, OkOutcome::kAccept, "C:\\new\\"},
+        {"C:\\new", "C:\\new", false, 3, false, OkOutcome::kCreateFailed, ""},
+        {"\\\\srv\\s", "\\\\srv\\s", false, 3, false, OkOutcome::kAccept, "\\\\srv\\s\\"},
+        {"\\\\off\\s", "\\\\off\\s", false, 1, false, OkOutcome::kMissing, ""}};
+    for (const auto& [path, shown, tree, options, creatable, outcome, result] : oks) {
+        FakeFs local;
+        local.creatable = creatable;
+        const OkDecision d = DecideOk(path, shown, tree, options, local.Get());
+        EXPECT_EQ(std::make_tuple(d.outcome, d.result), std::make_tuple(outcome, std::string(result))) << path;
+    }
+}
+
+TEST(PathDlgRules, RecentListAndOptions)
+{
+    CRecordArray recent;
+    for (int i = 0; i < 17; ++i)
+        AddRecentPath(recent, "C:\\T" + std::to_string(i) + "\\");
+    AddRecentPath(recent, "c:\\t5");
+    AddRecentPath(recent, "D:\\");
+    ASSERT_EQ(recent.m_nCount, kRecentLimit);
+    EXPECT_STREQ(recent.GetString(0), "D:\\");
+    EXPECT_STREQ(recent.GetString(1), "C:\\T5");  // moved, its spelling kept
+    EXPECT_STREQ(recent.GetString(2), "C:\\T16");
+
+    EXPECT_EQ(MergeModalOptions(0x11, -1), 0x11u);
+    EXPECT_EQ(MergeModalOptions(0x11, 0xE), 0x1Eu);
+    const std::tuple<unsigned, bool, unsigned> combos[] = {{0, true, 3}, {4, true, 0x103}, {1, false, 0x213}, {5, false, 0x313}};
+    for (const auto& [options, crumb, combo] : combos)
+        EXPECT_EQ(PathComboOptions(options, crumb), combo);
+}
+
+TEST(PathDlgRules, TypeAheadSizingAndDrives)
+{
+    // Tick, key; buffer afterwards, search behind the selected row.
+    const std::tuple<uint32_t, char, const char*, bool> keys[] = {
+        {0, 'w', "w", true},      {700, 'i', "wi", false},  {1500, 'x', "x", true},   {1600, 'y', "xy", false},
+        {1700, 'z', "xyz", false}, {2600, 'a', "xyza", false}, {2700, 'b', "xyzab", false}, {2800, 'c', "xyzabc", false},
+        {2900, 'd', "xyzabcd", false}, {3000, 'e', "xyzabcde", false}, {3100, 'f', "f", true}, {3200, 'F', "f", true}};
+    TypeAhead t;
+    for (const auto& [tick, key, text, next] : keys) {
+        EXPECT_EQ(t.Key(key, tick), next) << tick;
+        EXPECT_STREQ(t.text, text) << tick;
+    }
+    const char* rows[] = {"Alpen", "wien", "Wiesen", "Zug"};
+    auto textOf = [&](int i) { return rows[i]; };
+    EXPECT_EQ(FindPrefixRow(4, 2, "wi", textOf), 2);
+    EXPECT_EQ(FindPrefixRow(4, 3, "wi", textOf), 1);
+    EXPECT_EQ(FindPrefixRow(4, 0, "q", textOf), -1);
+
+    IntRect r{300, 0, 500, 400};
+    ClampSizingRect(1, r, 300, 300);  // WMSZ_LEFT
+    EXPECT_EQ(std::make_tuple(r.left, r.right), std::make_tuple(200, 500));
+    r = {300, 100, 500, 200};
+    ClampSizingRect(3, r, 100, 300);  // WMSZ_TOP
+    EXPECT_EQ(std::make_tuple(r.top, r.bottom), std::make_tuple(-100, 200));
+
+    const IntRect moved = LayoutRect({1015, 0, 0, 1, -1}, {5, 30, 215, 248}, 40, 20);
+    EXPECT_EQ(std::make_tuple(moved.left, moved.right, moved.bottom), std::make_tuple(5, 255, 268));
+    EXPECT_TRUE(KeptRectUsable({101, 11, 400, 300}, {0, 0, 1024, 768}));
+    EXPECT_FALSE(KeptRectUsable({100, 11, 400, 300}, {0, 0, 1024, 768}));
+    EXPECT_EQ(MixRowColour(0x00FF8000, 0x00FFFFFF), 0x00FCDDBDu);
+
+    const std::vector<DriveRecordText> drives = {{"C:\\", 0}, {"Netzwerk", 1}, {"D:\\", 0}, {"\\\\srv\\s\\", 2}};
+    const std::tuple<const char*, int> finds[] = {{"c:\\x", 0}, {"D:", 2}, {"\\\\srv\\s\\t", 3}, {"\\\\other", 1}, {"E:\\", -1}};
+    for (const auto& [path, index] : finds)
+        EXPECT_EQ(FindDriveForPath(drives, path), index) << path;
+}
+
+}  // namespace

@@ -1,0 +1,324 @@
+// The folder dialog under Wine, driven from inside its modal loop over a
+// folder tree prepared on the prefix's drive C:.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "system/path_text.h"
+#include "system/registry.h"
+#include "tests/winharness/modal_driver.h"
+#include "ui/folderdlg/path_dlg.h"
+
+#include <tlhelp32.h>
+
+namespace {
+
+using winharness::ModalDriver;
+typedef std::function<bool(CPathDlg&, HWND)> DlgStep;
+
+constexpr int kBigCount = 5000;
+
+// C:\...\Temp\lindar-pathdlg with a\b, a\c, a\Cello and big\0000..4999.
+const std::string& Root()
+{
+    static const std::string root = [] {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        std::string r = TrimDialogPath(std::string(temp) + "lindar-pathdlg");
+        for (const char* sub : {"\\a\\b", "\\a\\c", "\\a\\Cello"})
+            CreateDirectoryTreeA((r + sub).c_str());
+        char name[16];
+        for (int i = 0; i < kBigCount; ++i) {
+            std::snprintf(name, sizeof name, "\\big\\%04d", i);
+            CreateDirectoryTreeA((r + name).c_str());
+        }
+        return r;
+    }();
+    return root;
+}
+
+void SetMode(const char* name, DWORD value)
+{
+    CRegistry reg;
+    ASSERT_TRUE(reg.Open(HKEY_CURRENT_USER, "Software\\Velk\\Common", CRegistry::kModeWrite));
+    reg.WriteValue(&value, 4, name, REG_DWORD);
+}
+
+DWORD Mode(const char* name)
+{
+    CRegistry reg;
+    DWORD value = 99;
+    if (reg.Open(HKEY_CURRENT_USER, "Software\\Velk\\Common", CRegistry::kModeRead))
+        reg.ReadValue(&value, 4, name, REG_DWORD);
+    return value;
+}
+
+std::string Text(HWND dlg, int id)
+{
+    char text[MAX_PATH * 2] = "";
+    GetDlgItemTextA(dlg, id, text, sizeof text);
+    return text;
+}
+
+bool SamePathText(const char* a, const std::string& b) { return lstrcmpiA(a, b.c_str()) == 0; }
+
+LRESULT Item(HWND dlg, int id, UINT message, WPARAM w = 0, LPARAM l = 0) { return SendDlgItemMessageA(dlg, id, message, w, l); }
+
+// Runs the dialog through the steps; each step sees the dialog object and
+// window and answers true when done.
+INT_PTR RunDialog(CPathDlg& dialog, int options, std::vector<DlgStep> steps, DWORD watchdog = 10000)
+{
+    ModalDriver driver(watchdog);
+    for (DlgStep& step : steps)
+        driver.Then([&dialog, step](ModalDriver& d) {
+            const HWND dlg = d.TopDialog();
+            return dlg && step(dialog, dlg);
+        });
+    INT_PTR result = -2;
+    dialog.SetOptions(unsigned(options));  // DoModalEx takes bits 1 to 8 only
+    driver.Run([&] { result = dialog.DoModalEx(nullptr, options); });
+    return result;
+}
+
+// The list shows the levels of path and n subfolders.
+DlgStep Listed(size_t levels, int subfolders)
+{
+    return [=](CPathDlg&, HWND dlg) {
+        return Item(dlg, 1015, LB_GETCOUNT) == LRESULT(levels) + subfolders &&
+               Item(dlg, 1015, LB_GETCURSEL) == LRESULT(levels) - 1;
+    };
+}
+
+DlgStep Click(int id)
+{
+    return [=](CPathDlg&, HWND dlg) { return PostMessageA(dlg, WM_COMMAND, id, 0) != FALSE; };
+}
+
+// The modes live in one registry key for every program: the tests of
+// parallel processes take turns.
+class PathDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_turn = CreateMutexA(nullptr, FALSE, "lindar-path-dlg-tests");
+        WaitForSingleObject(m_turn, INFINITE);
+        SetMode("PathDlgTreeMode", 0);
+        SetMode("PathDlgBreadCrumb", 1);
+        levels = SplitPathLevels(Root()).size();
+    }
+    void TearDown() override
+    {
+        ReleaseMutex(m_turn);
+        CloseHandle(m_turn);
+    }
+    size_t levels = 0;
+    HANDLE m_turn = nullptr;
+};
+
+TEST_F(PathDlgTest, ClassicViewTypeAheadAndOk)
+{
+    const char kEntry[] = "#Software\\LindarTest/PathDlg\\Pfad";
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\LindarTest\\PathDlg");
+    CPathDlg dialog(nullptr, kEntry);
+    dialog.SetPath((Root() + "/a/").c_str());
+    const std::string a = Root() + "\\a";
+    const INT_PTR result = RunDialog(dialog, 3,
+        {Listed(levels + 1, 3),
+         // Rows: levels, then b, c, Cello by name without case: b, c, Cello.
+         [&](CPathDlg&, HWND dlg) {
+             SetFocus(GetDlgItem(dlg, 1015));
+             SendDlgItemMessageA(dlg, 1015, WM_CHAR, 'c', 0);
+             SendDlgItemMessageA(dlg, 1015, WM_CHAR, 'e', 0);
+             EXPECT_EQ(Item(dlg, 1015, LB_GETCURSEL), LRESULT(levels + 3));  // "Cello"
+             SendDlgItemMessageA(dlg, 1015, LB_SETCURSEL, levels, 0);       // back on "a"
+             SetFocus(GetDlgItem(dlg, IDOK));
+             return true;
+         },
+         Click(IDOK)});
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(dialog.GetPath(1), a + "\\");
+    EXPECT_EQ(dialog.GetPath(0), a);
+    // The entry keeps the last folder and the recent list for the next run.
+    CPathDlg next(nullptr, kEntry);
+    EXPECT_EQ(next.GetPath(0), a);
+    CRegistry reg;
+    CRecordArray recent;
+    ASSERT_TRUE(reg.Open(HKEY_CURRENT_USER, "Software\\LindarTest\\PathDlg", CRegistry::kModeRead));
+    ASSERT_EQ(reg.ReadMultiString(recent, "PfadLast"), 1);
+    EXPECT_EQ(recent.GetString(0), a);
+}
+
+TEST_F(PathDlgTest, BreadcrumbSegmentAndCreateOnOk)
+{
+    CPathDlg dialog;
+    dialog.SetPath((Root() + "\\a\\b").c_str());
+    const std::string made = Root() + "\\new1\\new2";
+    RemoveDirectoryA(made.c_str());
+    const INT_PTR result = RunDialog(dialog, 3,
+        {Listed(levels + 2, 0),
+         [&](CPathDlg& d, HWND dlg) {
+             EXPECT_TRUE(d.PathCombo()->ClickSegment(levels));  // the segment "a"
+             EXPECT_EQ(Text(dlg, 1017), Root() + "\\a");
+             return true;
+         },
+         Listed(levels + 1, 3),
+         [&](CPathDlg&, HWND dlg) {
+             // Wider by 100: the buttons move, the list grows; a drag of the
+             // left edge below the minimum keeps the right edge.
+             RECT w, ok, list, ok2, list2;
+             GetWindowRect(dlg, &w);
+             GetWindowRect(GetDlgItem(dlg, IDOK), &ok);
+             GetWindowRect(GetDlgItem(dlg, 1015), &list);
+             SetWindowPos(dlg, nullptr, 0, 0, w.right - w.left + 100, w.bottom - w.top, SWP_NOMOVE | SWP_NOZORDER);
+             GetWindowRect(GetDlgItem(dlg, IDOK), &ok2);
+             GetWindowRect(GetDlgItem(dlg, 1015), &list2);
+             EXPECT_EQ(std::make_tuple(ok2.left - ok.left, ok2.right - ok.right), std::make_tuple(100L, 100L));
+             EXPECT_EQ(std::make_tuple(list2.left, list2.right - list.right), std::make_tuple(list.left, 100L));
+             RECT drag = {w.right - 50, w.top, w.right, w.bottom};
+             SendMessageA(dlg, WM_SIZING, WMSZ_LEFT, LPARAM(&drag));
+             EXPECT_EQ(std::make_tuple(drag.left, drag.right), std::make_tuple(w.left + 100, w.right));
+             return SetDlgItemTextA(dlg, 1017, made.c_str()) != FALSE;
+         },
+         Click(IDOK),
+         Listed(levels + 2, 0), Click(IDOK)});
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(GetPathTypeA(made.c_str()), kPathFolder);
+    EXPECT_EQ(dialog.GetPath(1), made + "\\");
+}
+
+TEST_F(PathDlgTest, TreeFollowsComboAndComboFollowsTree)
+{
+    SetMode("PathDlgTreeMode", 1);
+    CPathDlg dialog;
+    dialog.SetPath(Root().c_str());
+    const std::string b = Root() + "\\a\\b", c = Root() + "\\a\\c";
+    const INT_PTR result = RunDialog(dialog, 3,
+        {[&](CPathDlg& d, HWND) { return d.IsTreeMode() && SamePathText(d.Tree()->m_strSelectedPath, Root()); },
+         [&](CPathDlg& d, HWND dlg) {
+             d.PathCombo()->StartEdit();
+             SetDlgItemTextA(dlg, 1017, b.c_str());
+             return d.PathCombo()->EndEdit(0) != FALSE;
+         },
+         [&](CPathDlg& d, HWND) { return SamePathText(d.Tree()->m_strSelectedPath, b); },
+         [&](CPathDlg& d, HWND) {
+             // A click selects the sibling: the combo follows three ticks later.
+             const HTREEITEM item = TreeView_GetSelection(d.Tree()->m_hWnd);
+             const HTREEITEM next = TreeView_GetNextSibling(d.Tree()->m_hWnd, item);
+             return next && TreeView_SelectItem(d.Tree()->m_hWnd, next);
+         },
+         [&](CPathDlg&, HWND dlg) { return SamePathText(Text(dlg, 1017).c_str(), c); },
+         [&](CPathDlg& d, HWND dlg) {
+             // A double click confirms the node, as the TreeList reports it.
+             NMHDR nm = {d.Tree()->m_hWnd, UINT_PTR(1099), UINT(NM_DBLCLK)};
+             SendMessageA(dlg, WM_NOTIFY, 1099, LPARAM(&nm));
+             return true;
+         }});
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(dialog.GetPath(1), c + "\\");
+    EXPECT_EQ(Mode("PathDlgTreeMode"), 1u);
+    EXPECT_EQ(Mode("PathDlgBreadCrumb"), 1u);  // not changed by the double click
+}
+
+TEST_F(PathDlgTest, ModesSavedUnlessOptedOutAndCancelGivesNothing)
+{
+    // Options; "PathDlgTreeMode" and "PathDlgBreadCrumb" afterwards.
+    const std::tuple<int, DWORD, DWORD> cases[] = {{3, 0, 0}, {3 | 8 | 16, 7, 7}};
+    for (const auto& [options, tree, crumb] : cases) {
+        SetMode("PathDlgTreeMode", 7);
+        SetMode("PathDlgBreadCrumb", 7);
+        CPathDlg dialog;
+        dialog.SetPath(Root().c_str());
+        const bool optedOut = options & 8;
+        const INT_PTR result = RunDialog(dialog, options,
+            {[&](CPathDlg&, HWND dlg) {
+                 EXPECT_EQ((GetWindowLongA(GetDlgItem(dlg, 1001), GWL_STYLE) & WS_VISIBLE) != 0, !optedOut);
+                 if (!optedOut) {
+                     SendDlgItemMessageA(dlg, 1001, BM_SETCHECK, BST_UNCHECKED, 0);
+                     SendDlgItemMessageA(dlg, 1002, BM_SETCHECK, BST_UNCHECKED, 0);
+                     PostMessageA(dlg, WM_COMMAND, 1002, 0);
+                 }
+                 return true;
+             },
+             Click(IDCANCEL)});
+        EXPECT_EQ(result, IDCANCEL);
+        EXPECT_STREQ(dialog.GetPath(1), "");
+        EXPECT_EQ(Mode("PathDlgTreeMode"), tree) << options;
+        EXPECT_EQ(Mode("PathDlgBreadCrumb"), crumb) << options;
+    }
+}
+
+int ThreadCount()
+{
+    const HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    int n = 0;
+    for (BOOL ok = Thread32First(snap, &entry); ok; ok = Thread32Next(snap, &entry))
+        n += entry.th32OwnerProcessID == GetCurrentProcessId();
+    CloseHandle(snap);
+    return n;
+}
+
+TEST_F(PathDlgTest, BigFolderLatencyCleanStopAndNoLeaks)
+{
+    const std::string big = Root() + "\\big";
+    // One measured run: time to the first rows, longest gap between the
+    // driver's 20 ms ticks while the 5,000 rows come in.
+    {
+        CPathDlg dialog;
+        dialog.SetPath(big.c_str());
+        DWORD start = 0, firstRows = 0, last = 0, longest = 0;
+        RunDialog(dialog, 3 | 16,
+            {[&](CPathDlg&, HWND dlg) {
+                 const DWORD now = GetTickCount();
+                 if (!start)
+                     start = now;
+                 if (last && now - last > longest)
+                     longest = now - last;
+                 last = now;
+                 const LRESULT rows = Item(dlg, 1015, LB_GETCOUNT);
+                 if (rows > LRESULT(levels) && !firstRows)
+                     firstRows = now - start;
+                 return rows == LRESULT(levels + 1) + kBigCount;
+             },
+             Click(IDCANCEL)},
+            30000);
+        std::printf("[latency] first rows after %lu ms, longest UI gap %lu ms\n", firstRows, longest);
+        RecordProperty("first_rows_ms", int(firstRows));
+        RecordProperty("longest_gap_ms", int(longest));
+        EXPECT_LT(longest, 1000u);
+    }
+    const int threads = ThreadCount();
+    const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    // Closing during the listing stops the worker; 20 runs leave nothing.
+    DWORD longestClose = 0;
+    std::vector<LONG> listTops;  // each run lays the list out alike
+    for (int i = 0; i < 20; ++i) {
+        CPathDlg dialog;
+        dialog.SetPath(big.c_str());
+        DWORD cancelled = 0;
+        EXPECT_EQ(RunDialog(dialog, 3 | (i & 1 ? 16 : 8), {[&](CPathDlg&, HWND dlg) {
+                                 RECT r;
+                                 GetWindowRect(GetDlgItem(dlg, 1015), &r);
+                                 MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
+                                 listTops.push_back(r.top);
+                                 cancelled = GetTickCount();
+                                 return PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0) != FALSE;
+                             }}),
+                  IDCANCEL);
+        longestClose = std::max(longestClose, GetTickCount() - cancelled);
+        EXPECT_FALSE(dialog.IsWorkerAlive());
+    }
+    std::printf("[latency] longest close during a listing %lu ms; GDI objects %lu before, %lu after\n", longestClose,
+                gdi, GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+    EXPECT_EQ(std::count(listTops.begin(), listTops.end(), listTops.front()), 20);
+    EXPECT_EQ(ThreadCount(), threads);
+    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi);
+}
+
+}  // namespace

@@ -1,0 +1,221 @@
+// The file-dialog extension's decisions without windows: the import walk
+// over synthetic images, value names and keys, caption, the remember
+// decisions, the stored list, the matching step and the popup arithmetic.
+#include <gtest/gtest.h>
+
+#include "ui/filedlg/ofn_logic.h"
+#include "ui/filedlg/pe_imports.h"
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+typedef std::vector<std::string> Texts;
+
+// A mapped PE32 image: descriptors at 0x200, everything else from 0x4000.
+struct Descriptor {
+    std::string module;
+    Texts imports;  // "#n" imports by ordinal
+};
+std::vector<uint8_t> MakeImage(const std::vector<Descriptor>& descriptors, size_t extraDescriptors = 0)
+{
+    std::vector<uint8_t> image(0x40000, 0);
+    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&image[at], &v, 4); };
+    put32(0x3C, 0x40);
+    put32(0x40, 0x00004550);
+    image[0x40 + 24] = 0x0B;
+    image[0x40 + 25] = 0x01;
+    put32(0x40 + 24 + 104, 0x200);
+    size_t heap = 0x4000;
+    auto text = [&](const std::string& s) {
+        size_t at = heap;
+        std::memcpy(&image[at], s.c_str(), s.size() + 1);
+        heap += s.size() + 2;
+        return uint32_t(at);
+    };
+    size_t d = 0;
+    for (; d < descriptors.size() + extraDescriptors; ++d) {
+        const Descriptor& desc = descriptors[std::min(d, descriptors.size() - 1)];
+        uint32_t names = uint32_t(heap), table = uint32_t(heap + 0x40);
+        heap += 0x80;
+        for (size_t t = 0; t < desc.imports.size(); ++t) {
+            const std::string& imp = desc.imports[t];
+            uint32_t entry = imp[0] == '#' ? 0x80000000u | uint32_t(std::stoi(imp.substr(1))) : text("\x01\x01" + imp) ;
+            put32(names + t * 4, entry);
+            put32(table + t * 4, entry);
+        }
+        put32(0x200 + d * 20, names);
+        put32(0x200 + d * 20 + 12, text(desc.module));
+        put32(0x200 + d * 20 + 16, table);
+    }
+    return image;
+}
+
+TEST(OfnLogic, ImportWalkFindsOnlyComdlgNamedEntries)
+{
+    const Texts both{"GetOpenFileNameW", "#5", "GetOpenFileNameA", "GetSaveFileNameA"};
+    struct Case {
+        std::vector<Descriptor> image;
+        size_t found;
+    } cases[] = {
+        {{{"KERNEL32.dll", both}, {"COMDLG32.DLL", both}}, 2},
+        {{{"comdlg32", both}}, 2},
+        {{{"comdlg32x.dll", both}}, 0},
+        {{{"xcomdlg32.dll", both}}, 0},
+        {{{"comdlg32.dll", {"#1", "GetOpenFileNameW"}}}, 0},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> image = MakeImage(c.image);
+        std::vector<ImportSlot> slots = FindFileDialogImports(image.data(), image.size());
+        ASSERT_EQ(slots.size(), c.found) << c.image.back().module;
+        if (c.found == 2) {
+            EXPECT_EQ(slots[0].function, ImportSlot::kOpen);
+            EXPECT_EQ(slots[1].function, ImportSlot::kSave);
+        }
+    }
+    // Limits: 256 descriptors, a cut image, an image of no PE.
+    std::vector<uint8_t> many = MakeImage({{"user32.dll", {"x"}}}, 300);
+    std::memcpy(&many[0x200 + 260 * 20 + 12], &many[0x200 + 12], 4);  // a comdlg32 beyond the limit
+    EXPECT_TRUE(FindFileDialogImports(many.data(), many.size()).empty());
+    std::vector<uint8_t> cut = MakeImage({{"comdlg32.dll", both}});
+    EXPECT_TRUE(FindFileDialogImports(cut.data(), 0x40A0).empty());
+    EXPECT_TRUE(FindFileDialogImports(cut.data(), 0x30).empty());
+}
+
+TEST(OfnLogic, ValueNamesKeysAndCaption)
+{
+    const std::pair<std::string, std::string> names[] = {
+        {"gpx", "OfnListGpx"}, {"*.GPX", "OfnListGpx"}, {"a.b.kMl", "OfnListKml"}, {"", "OfnList"},
+        {"*.?", "OfnList"}, {std::string(30, 'x'), "OfnListX" + std::string(23, 'x')},
+    };
+    for (const auto& n : names)
+        EXPECT_EQ(OfnListValueName(n.first), n.second);
+    auto velkX = [](const std::string& key) { return key == "Software\\Velk\\X"; };
+    EXPECT_EQ(OfnListKey("Velk", "Lindar", velkX), "Software\\Velk\\Lindar");
+    EXPECT_EQ(OfnListKey("", "X", velkX), "Software\\Velk\\X");
+    EXPECT_EQ(OfnListKey("", "Y", velkX), "Software\\Velk\\Common\\OfnList");
+    EXPECT_EQ(OfnListKey("K", "", velkX), "Software\\Velk\\Common\\OfnList");
+    std::string key, value;
+    SplitProfilePath("Software\\T\\Sub\\Name", &key, &value);
+    EXPECT_EQ(key + "|" + value, "Software\\T\\Sub|Name");
+
+    CaptionSplit c = SplitCaption("Nur lesen@GPX-Dateien");
+    EXPECT_EQ(c.caption, "Nur lesen");
+    EXPECT_EQ(c.filterOffset, 10u);
+    c = SplitCaption("GPX-Dateien");
+    EXPECT_EQ(c.caption, "GPX-Dateien");
+    EXPECT_EQ(c.filterOffset, 0u);
+}
+
+struct RememberCase {
+    uint32_t mode;
+    bool save;
+    std::string chosen;
+    bool add;
+    std::string path;
+};
+
+TEST(OfnLogic, RememberDecisions)
+{
+    const std::map<std::string, uint32_t> files{
+        {"D:\\Data", kDirectoryBit}, {"D:\\Data\\a.gpx", 0x20}, {"D:\\Data\\Sub", kDirectoryBit}, {"a.gpx", 0x20}};
+    AttributesFn attrs = [&](const std::string& p) {
+        auto it = files.find(p);
+        return it == files.end() ? kNoFile : it->second;
+    };
+    const RememberCase cases[] = {
+        {kOfnModeFolders, false, "D:\\Data\\a.gpx", true, "D:\\Data\\"},
+        {kOfnModeFolders, true, "D:\\Data\\new.gpx", false, "D:\\Data\\new.gpx"},
+        {kOfnModeFolders, true, "D:\\Data\\a.gpx", true, "D:\\Data\\"},
+        {kOfnModeFolders, false, "D:\\Data\\", true, "D:\\Data\\"},
+        {kOfnModeFolders, false, "D:\\Data\\gone.gpx", true, "D:\\Data\\"},
+        {kOfnModePaths, false, "D:\\Data\\a.gpx", true, "D:\\Data\\a.gpx"},
+        {kOfnModeShowOnly, false, "D:\\Data\\a.gpx", false, "D:\\Data\\a.gpx"},
+        {kOfnModeOwnList, false, "D:\\Data\\a.gpx", true, "D:\\Data\\a.gpx"},
+        {kOfnModeOwnList, false, "D:\\Data", false, "D:\\Data\\"},
+        // Relative names are resolved against the dialog's folder, never the
+        // process's (where an "a.gpx" would make an empty entry).
+        {kOfnModeFolders, false, "a.gpx", true, "D:\\Data\\"},
+        {kOfnModeFolders, false, "", false, ""},
+    };
+    for (const RememberCase& c : cases) {
+        RememberDecision d = DecideRemember(c.chosen, "D:\\Data", c.mode, c.save, attrs);
+        EXPECT_EQ(d.add, c.add) << c.chosen << " mode " << c.mode;
+        EXPECT_EQ(d.path, c.path) << c.chosen;
+    }
+    Texts list{"X", "D:\\Data\\Sub\\"};
+    EXPECT_TRUE(ApplyRemember(list, "D:\\Data\\"));  // a longer entry is not the same
+    EXPECT_EQ(list, (Texts{"D:\\Data\\", "X", "D:\\Data\\Sub\\"}));
+    EXPECT_FALSE(ApplyRemember(list, "d:\\data\\"));
+    EXPECT_TRUE(ApplyRemember(list, "x"));
+    EXPECT_EQ(list, (Texts{"x", "D:\\Data\\", "D:\\Data\\Sub\\"}));
+}
+
+TEST(OfnLogic, RecentListBoundsWritingAndReading)
+{
+    Texts twenty, long16;
+    std::string first16;
+    for (int i = 0; i < 20; ++i) {
+        twenty.push_back("e" + std::to_string(i));
+        if (i < 16)
+            first16 += twenty.back() + '\0';
+    }
+    std::vector<char> bytes = BuildRecentList(twenty);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), first16 + '\0');
+    for (int i = 0; i < 16; ++i)
+        long16.push_back(std::string(300, char('a' + i)));
+    bytes = BuildRecentList(long16);
+    EXPECT_LE(bytes.size(), kRecentBytes);
+    EXPECT_EQ(ParseRecentList(bytes.data(), bytes.size()), Texts(long16.begin(), long16.begin() + 13));
+    std::string forty;
+    for (int i = 0; i < 40; ++i)
+        forty += "s" + std::to_string(i) + '\0';
+    EXPECT_EQ(ParseRecentList(forty.data(), forty.size()).size(), kRecentRead);
+    EXPECT_EQ(ParseRecentList(forty.data(), forty.size())[31], "s31");
+}
+
+TEST(OfnLogic, MatchingStepAndPopupArithmetic)
+{
+    const Texts names{"alpha.gpx", "beta", "ALPINE.txt", "al"};
+    MatchCursor cursor;
+    Texts matched;
+    bool hit = false;
+    for (long at; (at = MatchStep(names, "alp", cursor, &hit)) >= 0;)
+        if (hit) {
+            matched.push_back(names[size_t(at)]);
+            Posted(cursor);
+        }
+    EXPECT_EQ(matched, (Texts{"alpha.gpx", "ALPINE.txt"}));
+    Texts many(150, "x");
+    cursor.Reset();
+    while (MatchStep(many, "X", cursor, &hit) >= 0)
+        Posted(cursor);
+    EXPECT_EQ(cursor.posted, kMaxMatches);
+    EXPECT_FALSE(IsListedName(".."));
+    EXPECT_TRUE(IsListedName("..x"));
+
+    PopupRects r = PopupLayout(200, 120, 16);
+    EXPECT_EQ(r.listWidth, 185);
+    EXPECT_EQ(r.barHeight, 105);
+    EXPECT_EQ(r.gripLeft, 184);
+    EXPECT_EQ(PopupLinesPerPage(120, 2), 30);
+    EXPECT_EQ(PopupLinesPerPage(120, 13), 9);
+    const int scroll[][3] = {{kLineUp, 4, 3}, {kLineDown, 4, 5}, {kPageUp, 4, -5}, {kPageDown, 4, 13},
+                             {kThumbTrack, 4, 7}, {kTop, 4, 0}, {kEnd, 4, -1}};
+    for (const auto& s : scroll)
+        EXPECT_EQ(PopupScrollTarget(s[0], s[1], 9, 7), s[2]) << s[0];
+    EXPECT_EQ(PopupWheelLines(-240), -2);
+    EXPECT_EQ(PopupWheelLines(100), 0);
+    int w = 0, h = 0;
+    PopupDragSize(100, 100, -90, 20, 16, &w, &h);
+    EXPECT_EQ(w, 32);
+    EXPECT_EQ(h, 120);
+    FirstDialogSize(100, 48, &w, &h);
+    EXPECT_EQ(w, 900);
+    EXPECT_EQ(h, 825);
+}
+
+}  // namespace

@@ -1,0 +1,507 @@
+#include "ui/filedlg/edit_extensions.h"
+
+#include "ui/filedlg/combo_history_logic.h"
+
+#include <shellapi.h>
+
+#include <mutex>
+#include <string>
+
+namespace {
+
+ATOM g_dataAtom = 0;
+WNDPROC g_editClassProc = nullptr;
+WNDPROC g_comboClassProc = nullptr;
+// The kept edit selection: a property, so the edit keeps its id.
+const char kSelectionProp[] = "CeSel";
+// Texts compared and moved between twins.
+constexpr int kTwinTextSize = 1024;
+
+// Each procedure kind remembers its own swallowed key; only UI threads
+// run the procedures.
+enum Kind { kComboEditKey, kComboKey, kTwinComboEdit, kTwinCombo, kEditKeyNotify, kTwinEdit, kKinds };
+thread_local SwallowedKey t_swallowed[kKinds];
+
+LPCSTR DataName() { return MAKEINTATOM(g_dataAtom); }
+
+bool IsComboClass(HWND wnd)
+{
+    char name[16] = "";
+    GetClassNameA(wnd, name, sizeof name);
+    return lstrcmpiA(name, "ComboBox") == 0;
+}
+
+LRESULT Chain(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WNDPROC next = GetSubclassChain(wnd);
+    if (!next)
+        return DefWindowProcA(wnd, message, wParam, lParam);
+    return CallWindowProcA(next, wnd, message, wParam, lParam);
+}
+
+// The attach and detach messages every procedure answers alike; true when
+// the message was one of them.
+bool HandleAttach(HWND wnd, UINT message, LPARAM lParam, WNDPROC self, LRESULT* result)
+{
+    if (message == kMsgAttach) {
+        WNDPROC next = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd, GWLP_WNDPROC));
+        if (next == self)  // attached twice: never chain to ourselves
+            next = IsComboClass(wnd) ? g_comboClassProc : g_editClassProc;
+        if (lParam)
+            next = reinterpret_cast<WNDPROC>(lParam);
+        else
+            SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self));
+        SetPropA(wnd, DataName(), reinterpret_cast<HANDLE>(next));
+        *result = 1;
+        return true;
+    }
+    if (message == kMsgDetach) {
+        WNDPROC next = GetSubclassChain(wnd);
+        if (next && !lParam)
+            SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));
+        RemovePropA(wnd, DataName());
+        *result = reinterpret_cast<LRESULT>(next);
+        return true;
+    }
+    return false;
+}
+
+HWND ComboEdit(HWND combo)
+{
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (GetComboBoxInfo(combo, &info) && info.hwndItem != combo)
+        return info.hwndItem;
+    return FindWindowExA(combo, nullptr, "Edit", nullptr);
+}
+
+HWND Twin(HWND wnd)
+{
+    return GetDlgItem(GetParent(wnd), GetDlgCtrlID(wnd) ^ kTwinIdMask);
+}
+
+std::string OwnText(HWND wnd)
+{
+    char text[kTwinTextSize] = "";
+    SendMessageA(wnd, kMsgGetOwnText, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::string WindowText(HWND wnd)
+{
+    char text[kTwinTextSize] = "";
+    GetWindowTextA(wnd, text, sizeof text);
+    return text;
+}
+
+// Sets the twin's own text when it differs; true when it did.
+bool MirrorToTwin(HWND twin, const std::string& text)
+{
+    if (!twin || OwnText(twin) == text)
+        return false;
+    SendMessageA(twin, kMsgSetOwnText, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    return true;
+}
+
+// Sends the key notification from `sender`; true when the parent took it.
+bool KeyTaken(HWND sender, int code, WPARAM key, LPARAM keyData)
+{
+    KeyNotify record{};
+    record.hdr.code = static_cast<UINT>(code);
+    record.key = static_cast<uint32_t>(key);
+    record.keyData = static_cast<uint32_t>(keyData);
+    return NotifyKey(sender, &record) != 0;
+}
+
+// Key-down handling shared by the key procedures: true when swallowed.
+bool SwallowKey(Kind kind, HWND sender, int code, WPARAM key, LPARAM keyData)
+{
+    if (!KeyTaken(sender, code, key, keyData))
+        return false;
+    t_swallowed[kind].Swallowed(static_cast<uint32_t>(key));
+    return true;
+}
+
+// The first dropped file, or empty; the drop is finished either way.
+std::string DroppedFile(HDROP drop)
+{
+    char name[MAX_PATH + 2] = "";
+    if (DragQueryFileA(drop, 0, name, sizeof name) == 0)
+        name[0] = '\0';
+    DragFinish(drop);
+    return name;
+}
+
+void PostCommand(HWND to, int id, WORD code, HWND from)
+{
+    PostMessageA(to, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(from));
+}
+
+// Down opens a closed, non-empty list; true when it did.
+bool OpenListOnDown(HWND combo, WPARAM key)
+{
+    if (key != VK_DOWN || SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0) ||
+        SendMessageA(combo, CB_GETCOUNT, 0, 0) <= 0)
+        return false;
+    SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    return true;
+}
+
+// A combo procedure's attach: the combo, then its edit with the edit procedure.
+LRESULT AttachComboAndEdit(HWND combo, LPARAM lParam, WNDPROC comboProc, WNDPROC editProc)
+{
+    LRESULT result = 0;
+    HandleAttach(combo, kMsgAttach, lParam, comboProc, &result);
+    HWND edit = ComboEdit(combo);
+    return edit ? AttachSubclass(edit, editProc) : result;
+}
+
+// The common head of every procedure: attach, detach and swallowed keys.
+#define SUBCLASS_HEAD(self, kind)                                               \
+    LRESULT attachResult = 0;                                                   \
+    if (HandleAttach(wnd, message, lParam, self, &attachResult))               \
+        return attachResult;                                                    \
+    if ((kind) < kKinds && t_swallowed[kind].Drop(message, static_cast<uint32_t>(wParam))) \
+        return 0;
+
+}  // namespace
+
+void InitSubclassData()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        g_dataAtom = GlobalAddAtomW(L"CeData");
+        WNDCLASSA wc{};
+        if (GetClassInfoA(nullptr, "EDIT", &wc))
+            g_editClassProc = wc.lpfnWndProc;
+        if (GetClassInfoA(nullptr, "COMBOBOX", &wc))
+            g_comboClassProc = wc.lpfnWndProc;
+    });
+}
+
+LRESULT AttachSubclass(HWND wnd, WNDPROC proc)
+{
+    if (!proc)
+        return 0;
+    InitSubclassData();
+    // The window does not run the procedure yet: the attach goes to it directly.
+    return CallWindowProcA(proc, wnd, kMsgAttach, 0, 0);
+}
+
+LRESULT AttachSubclassNoCheck(HWND wnd, WNDPROC proc)
+{
+    InitSubclassData();
+    CallWindowProcA(proc, wnd, kMsgAttach, 0, 0);
+    return 1;
+}
+
+int SubclassByUserData(HWND wnd, WNDPROC proc)
+{
+    if (!proc)
+        return 0;
+    LONG_PTR old = SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+    SetWindowLongPtrA(wnd, GWLP_USERDATA, old);
+    return 1;
+}
+
+WNDPROC GetSubclassChain(HWND wnd)
+{
+    return g_dataAtom ? reinterpret_cast<WNDPROC>(GetPropA(wnd, DataName())) : nullptr;
+}
+
+LRESULT NotifyKey(HWND wnd, KeyNotify* record)
+{
+    record->hdr.hwndFrom = wnd;
+    record->hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(wnd));
+    LRESULT answer = SendMessageA(GetParent(wnd), WM_NOTIFY, record->hdr.idFrom, reinterpret_cast<LPARAM>(record));
+    return record->hdr.idFrom == kKeyHandled ? 1 : answer;
+}
+
+DWORD GetKeptEditSelection(HWND edit)
+{
+    return static_cast<DWORD>(reinterpret_cast<UINT_PTR>(GetPropA(edit, kSelectionProp)));
+}
+
+LRESULT CALLBACK ComboEditFocusProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    SUBCLASS_HEAD(ComboEditFocusProc, kKinds)
+    if (message != WM_SETFOCUS && message != WM_KILLFOCUS)
+        return Chain(wnd, message, wParam, lParam);
+    LRESULT result = Chain(wnd, message, wParam, lParam);
+    HWND combo = GetParent(wnd);
+    WORD code = message == WM_SETFOCUS ? EN_SETFOCUS : EN_KILLFOCUS;
+    SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), code), reinterpret_cast<LPARAM>(wnd));
+    if (message == WM_KILLFOCUS)
+        SetPropA(wnd, kSelectionProp, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(SendMessageA(wnd, EM_GETSEL, 0, 0))));
+    return result;
+}
+
+LRESULT CALLBACK ComboEditKeyProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    SUBCLASS_HEAD(ComboEditKeyProc, kComboEditKey)
+    if (message == WM_KEYDOWN) {
+        HWND combo = GetParent(wnd);
+        if (wParam == VK_TAB || wParam == VK_RETURN) {
+            SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+            if (SwallowKey(kComboEditKey, combo, wParam == VK_TAB ? NM_KEYDOWN : NM_RETURN, wParam, lParam))
+                return 0;
+        } else if (OpenListOnDown(combo, wParam)) {
+            return 0;
+        }
+    }
+    return Chain(wnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK ComboKeyProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kMsgAttach)
+        return AttachComboAndEdit(wnd, lParam, ComboKeyProc, ComboEditKeyProc);
+    SUBCLASS_HEAD(ComboKeyProc, kComboKey)
+    if (message == WM_KEYDOWN) {
+        if (wParam == VK_TAB) {
+            SendMessageA(wnd, CB_SHOWDROPDOWN, FALSE, 0);
+            if (SwallowKey(kComboKey, wnd, NM_KEYDOWN, wParam, lParam))
+                return 0;
+        } else if (OpenListOnDown(wnd, wParam)) {
+            return 0;
+        }
+    }
+    return Chain(wnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TwinComboEditProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    SUBCLASS_HEAD(TwinComboEditProc, kTwinComboEdit)
+    HWND combo = GetParent(wnd);
+    if (message == WM_SETTEXT) {
+        LRESULT result = Chain(wnd, message, wParam, lParam);
+        if (MirrorToTwin(Twin(combo), WindowText(wnd)))
+            SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), EN_CHANGE),
+                         reinterpret_cast<LPARAM>(combo));
+        return result;
+    }
+    // The notification goes out as from the combo, so the dialog sees its id.
+    if (message == WM_KEYDOWN && SwallowKey(kTwinComboEdit, combo, NM_KEYDOWN, wParam, lParam))
+        return 0;
+    return Chain(wnd, message, wParam, lParam);
+}
+
+namespace {
+
+bool IsRelayedEditCode(WORD code)
+{
+    switch (code) {
+    case EN_CHANGE: case 0x0705: case 0x0703: case EN_ERRSPACE: case EN_KILLFOCUS: case EN_MAXTEXT:
+    case 0x0702: case EN_SETFOCUS: case 0x0706: case EN_UPDATE: case EN_VSCROLL: case EN_HSCROLL:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The twin combo's text: the selected entry's (empty when longer than the
+// local buffer), else the edit's; copied within the caller's size.
+std::string TwinComboText(HWND combo)
+{
+    LRESULT selected = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    if (selected >= 0) {
+        LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, selected, 0);
+        if (length < 0 || length >= kTwinTextSize)
+            return std::string();
+        char text[kTwinTextSize] = "";
+        SendMessageA(combo, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    HWND edit = ComboEdit(combo);
+    return edit ? WindowText(edit) : std::string();
+}
+
+}  // namespace
+
+LRESULT CALLBACK TwinComboProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kMsgAttach)
+        return AttachComboAndEdit(wnd, lParam, TwinComboProc, TwinComboEditProc);
+    SUBCLASS_HEAD(TwinComboProc, kTwinCombo)
+    HWND edit = ComboEdit(wnd);
+    switch (message) {
+    case WM_COMMAND:
+        if (edit && reinterpret_cast<HWND>(lParam) == edit && IsRelayedEditCode(HIWORD(wParam))) {
+            LRESULT result = Chain(wnd, message, wParam, lParam);
+            if (HIWORD(wParam) == EN_CHANGE)
+                MirrorToTwin(Twin(wnd), WindowText(edit));
+            SendMessageA(GetParent(wnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(wnd), HIWORD(wParam)), lParam);
+            return result;
+        }
+        break;
+    case WM_SETTEXT: {
+        LRESULT result = Chain(wnd, message, wParam, lParam);
+        const char* text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+        MirrorToTwin(Twin(wnd), text);
+        if (edit && WindowText(edit) != text)
+            SendMessageA(edit, WM_SETTEXT, 0, lParam);
+        return result;
+    }
+    case WM_GETTEXT: {
+        if (wParam == 0 || !lParam)
+            return 0;
+        std::string text = TwinComboText(wnd);
+        size_t n = std::min(text.size(), static_cast<size_t>(wParam) - 1);
+        memcpy(reinterpret_cast<char*>(lParam), text.data(), n);
+        reinterpret_cast<char*>(lParam)[n] = '\0';
+        return static_cast<LRESULT>(n);
+    }
+    case WM_GETTEXTLENGTH:
+        return static_cast<LRESULT>(TwinComboText(wnd).size());
+    case WM_DROPFILES:
+        if (GetWindowLongA(wnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) {
+            std::string file = DroppedFile(reinterpret_cast<HDROP>(wParam));
+            SendMessageA(wnd, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+            SendMessageA(wnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
+            int id = GetDlgCtrlID(wnd);
+            PostCommand(GetParent(wnd), id, CBN_EDITCHANGE, wnd);
+            PostCommand(GetParent(wnd), id, EN_CHANGE, wnd);
+            PostCommand(GetParent(wnd), id, kNotifyFileDropped, wnd);
+            return 0;
+        }
+        break;
+    case WM_KEYDOWN:
+        if (SwallowKey(kTwinCombo, wnd, NM_KEYDOWN, wParam, lParam))
+            return 0;
+        break;
+    case WM_NOTIFY:
+        if (edit && reinterpret_cast<NMHDR*>(lParam)->hwndFrom == edit) {
+            LRESULT result = Chain(wnd, message, wParam, lParam);
+            SendMessageA(GetParent(wnd), WM_NOTIFY, wParam, lParam);
+            return result;
+        }
+        break;
+    default:
+        if (message >= EM_GETSEL && message <= 0xD9 && edit)
+            return SendMessageA(edit, message, wParam, lParam);
+        break;
+    }
+    return Chain(wnd, message, wParam, lParam);
+}
+
+namespace {
+
+// A dropped file into an edit (CB_SETCURSEL -1 on a combo first), then the
+// notifications to the combo's (or the edit's) parent.
+LRESULT DropInto(HWND target, HWND notifyAs, bool combo, WPARAM drop)
+{
+    std::string file = DroppedFile(reinterpret_cast<HDROP>(drop));
+    if (combo)
+        SendMessageA(notifyAs, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SetWindowTextA(target, file.c_str());
+    int id = GetDlgCtrlID(notifyAs);
+    PostCommand(GetParent(notifyAs), id, combo ? CBN_EDITCHANGE : EN_CHANGE, notifyAs);
+    PostCommand(GetParent(notifyAs), id, kNotifyFileDropped, notifyAs);
+    return 0;
+}
+
+}  // namespace
+
+LRESULT CALLBACK ComboEditDropProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    SUBCLASS_HEAD(ComboEditDropProc, kKinds)
+    if (message == WM_DROPFILES)
+        return DropInto(wnd, GetParent(wnd), true, wParam);
+    return Chain(wnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK ComboDropProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kMsgAttach)
+        return AttachComboAndEdit(wnd, lParam, ComboDropProc, ComboEditDropProc);
+    SUBCLASS_HEAD(ComboDropProc, kKinds)
+    if (message == WM_DROPFILES) {
+        HWND edit = ComboEdit(wnd);
+        return DropInto(edit ? edit : wnd, wnd, true, wParam);
+    }
+    return Chain(wnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK EditDropProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    SUBCLASS_HEAD(EditDropProc, kKinds)
+    if (message == WM_DROPFILES)
+        return DropInto(wnd, wnd, false, wParam);
+    return Chain(wnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK EnabledLookProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    SUBCLASS_HEAD(EnabledLookProc, kKinds)
+    bool disabled = !IsWindowEnabled(wnd);
+    if (message == WM_GETDLGCODE && disabled)
+        return DLGC_STATIC;  // 0x100: the dialog passes over it like a label
+    if (message == WM_SETFOCUS && disabled)
+        return 0;
+    if (message == WM_ENABLE)
+        wParam = 1;
+    return Chain(wnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK EditKeyNotifyProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    SUBCLASS_HEAD(EditKeyNotifyProc, kEditKeyNotify)
+    if (message == WM_KEYDOWN && (wParam == VK_TAB || wParam == VK_RETURN) &&
+        SwallowKey(kEditKeyNotify, wnd, NM_KEYDOWN, wParam, lParam))
+        return 0;
+    return Chain(wnd, message, wParam, lParam);
+}
+
+namespace {
+
+bool IsEditingKey(UINT message, WPARAM wParam)
+{
+    return message == WM_CHAR || (message == WM_KEYDOWN && (wParam == VK_BACK || wParam == VK_DELETE));
+}
+
+}  // namespace
+
+LRESULT CALLBACK ReadOnlyLookProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    SUBCLASS_HEAD(ReadOnlyLookProc, kKinds)
+    bool disabled = !IsWindowEnabled(wnd);
+    if (message == WM_GETDLGCODE && !disabled)
+        return DLGC_WANTARROWS;
+    if (message == WM_ENABLE)
+        wParam = 1;
+    if (disabled && (message == WM_CUT || message == WM_PASTE || message == WM_CLEAR || IsEditingKey(message, wParam)))
+        return 0;
+    return Chain(wnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK ReadOnlyEditProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    SUBCLASS_HEAD(ReadOnlyEditProc, kKinds)
+    if (message == WM_GETDLGCODE)
+        return DLGC_WANTARROWS;
+    if (message == WM_CUT || message == WM_PASTE || message == WM_CLEAR || IsEditingKey(message, wParam))
+        return 0;
+    return Chain(wnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TwinEditProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    SUBCLASS_HEAD(TwinEditProc, kTwinEdit)
+    if (message == kMsgSetOwnText)
+        return Chain(wnd, WM_SETTEXT, wParam, lParam);
+    if (message == kMsgGetOwnText)
+        return Chain(wnd, WM_GETTEXT, wParam, lParam);
+    bool mirrored = message == WM_SETTEXT || message == WM_GETTEXT || message == WM_GETTEXTLENGTH ||
+                    (message >= EM_GETSEL && message <= 0xD9);
+    if (mirrored) {
+        LRESULT own = Chain(wnd, message, wParam, lParam);
+        HWND twin = Twin(wnd);
+        return twin ? SendMessageA(twin, message, wParam, lParam) : own;
+    }
+    if (message == WM_KEYDOWN && wParam == VK_RETURN) {
+        HWND twin = Twin(wnd);
+        if (twin && SwallowKey(kTwinEdit, twin, NM_KEYDOWN, wParam, lParam))
+            return 0;
+    }
+    return Chain(wnd, message, wParam, lParam);
+}

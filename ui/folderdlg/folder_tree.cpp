@@ -1,0 +1,293 @@
+#include "ui/folderdlg/folder_tree.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "system/file_list.h"
+#include "system/path_text.h"
+#include "system/shell_icons.h"
+#include "text/text_services.h"
+#include "ui/folderdlg/path_dlg_logic.h"
+
+namespace {
+
+// Posted by the listing thread (lParam a Listing) and by the UI thread to
+// go on inserting a long listing.
+constexpr UINT kListingDone = WM_APP + 0x612;
+constexpr UINT kInsertMore = WM_APP + 0x613;
+// Insertion pauses after this long so the UI thread stays responsive.
+constexpr DWORD kInsertSliceMs = 15;
+
+bool SamePath(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && PathCompareNA(a.c_str(), b.c_str(), int(a.size())) == 0;
+}
+
+HTREEITEM Handle(uint32_t item) { return reinterpret_cast<HTREEITEM>(static_cast<UINT_PTR>(item)); }
+
+}  // namespace
+
+CFolderTreeCtrl::CFolderTreeCtrl() { m_nodes.push_back(Node{}); }
+
+CFolderTreeCtrl::~CFolderTreeCtrl() { StopWorker(); }
+
+BOOL CFolderTreeCtrl::Create(DWORD exStyle, DWORD style, const RECT& rect, CWnd* parent, UINT id)
+{
+    style |= TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
+    if (!CTreeListCtrl::Create(exStyle, style, rect, parent, id))
+        return FALSE;
+    SendMessage(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(GetSystemImageList(FALSE)));
+    m_thread = std::thread(&CFolderTreeCtrl::Worker, this);
+    Request(0);
+    return TRUE;
+}
+
+void CFolderTreeCtrl::StopWorker()
+{
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_quit = true;
+        m_requests.clear();
+    }
+    m_wake.notify_all();
+    if (m_thread.joinable())
+        m_thread.join();
+    // Listings posted but not yet taken are ours to free.
+    MSG msg;
+    if (m_hWnd)
+        while (PeekMessageA(&msg, m_hWnd, kListingDone, kListingDone, PM_REMOVE))
+            delete reinterpret_cast<Listing*>(msg.lParam);
+    m_pending.clear();
+}
+
+void CFolderTreeCtrl::Request(size_t node)
+{
+    Node& n = m_nodes[node];
+    if (n.requested)
+        return;
+    n.requested = true;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_requests.emplace_back(node, n.path);
+    }
+    m_wake.notify_one();
+}
+
+bool CFolderTreeCtrl::IsBusy() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return !m_requests.empty() || !m_pending.empty() || !m_target.empty();
+}
+
+void CFolderTreeCtrl::Worker()
+{
+    const int folderIcon = GetFolderIconIndex(kIconSmall);
+    const int openIcon = GetFolderIconIndex(kIconSmall | kIconOpen);
+    for (;;) {
+        std::pair<size_t, std::string> request;
+        {
+            std::unique_lock<std::mutex> hold(m_lock);
+            m_wake.wait(hold, [this] { return m_quit || !m_requests.empty(); });
+            if (m_quit)
+                return;
+            request = std::move(m_requests.front());
+            m_requests.pop_front();
+        }
+        auto listing = std::make_unique<Listing>();
+        listing->node = request.first;
+        if (request.second.empty()) {
+            CFileList drives(":", 0);
+            while (const char* name = drives.ReadNext()) {
+                std::string root = name;
+                AppendBackslashStr(root);
+                const int icon = GetDriveIconIndex(root[0], kIconSmall);
+                listing->entries.push_back({root, root, icon, icon});
+            }
+        } else {
+            CFileList folders(request.second.c_str(), CFileList::kListFolders);
+            std::string base = request.second;
+            AppendBackslashStr(base);
+            while (const char* name = folders.ReadNext())
+                listing->entries.push_back({name, base + name, folderIcon, openIcon});
+            std::sort(listing->entries.begin(), listing->entries.end(),
+                      [](const Entry& a, const Entry& b) { return LessWithoutCase(a.name, b.name); });
+        }
+        {
+            std::lock_guard<std::mutex> hold(m_lock);
+            if (m_quit)
+                return;
+        }
+        if (::PostMessageA(m_hWnd, kListingDone, 0, reinterpret_cast<LPARAM>(listing.get())))
+            listing.release();
+    }
+}
+
+LRESULT CFolderTreeCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case kListingDone:
+        m_pending.emplace_back(reinterpret_cast<Listing*>(lParam));
+        InsertPending();
+        return 0;
+    case kInsertMore:
+        m_continuePosted = false;
+        InsertPending();
+        return 0;
+    case WM_DESTROY:
+        StopWorker();
+        break;
+    case WM_DROPFILES: {
+        SendPathNotify(m_hWnd, kFolderTreeDropped, TakeFirstDroppedFile(wParam).c_str());
+        return 0;
+    }
+    default:
+        break;
+    }
+    return CTreeListCtrl::WindowProc(message, wParam, lParam);
+}
+
+void CFolderTreeCtrl::InsertPending()
+{
+    const DWORD start = GetTickCount();
+    while (!m_pending.empty()) {
+        Listing& listing = *m_pending.front();
+        const uint32_t parentItem = listing.node == 0 ? 0 : FindChild(UINT32_MAX, m_nodes[listing.node].path);
+        TVINSERTSTRUCTA insert = {};
+        insert.hParent = listing.node == 0 ? TVI_ROOT : Handle(parentItem);
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN | TVIF_PARAM;
+        insert.item.cChildren = 1;
+        while (listing.inserted < listing.entries.size()) {
+            const Entry& e = listing.entries[listing.inserted++];
+            Node node;
+            node.path = TrimDialogPath(e.path);
+            m_nodes.push_back(node);
+            insert.item.pszText = const_cast<char*>(e.name.c_str());
+            insert.item.iImage = e.icon;
+            insert.item.iSelectedImage = e.openIcon;
+            insert.item.lParam = LPARAM(m_nodes.size() - 1);
+            SendMessage(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert));
+            if ((listing.inserted & 63) == 0 && GetTickCount() - start > kInsertSliceMs)
+                break;
+        }
+        if (listing.inserted < listing.entries.size()) {
+            if (!m_continuePosted)
+                m_continuePosted = PostMessage(kInsertMore) != FALSE;
+            return;
+        }
+        m_nodes[listing.node].loaded = true;
+        if (listing.node != 0 && listing.entries.empty()) {
+            TVITEMA item = {};
+            item.mask = TVIF_CHILDREN;
+            item.hItem = Handle(parentItem);
+            SendMessage(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        }
+        m_pending.pop_front();
+    }
+    ContinueSelect();
+}
+
+size_t CFolderTreeCtrl::NodeOf(uint32_t item) const
+{
+    TVITEMA tv = {};
+    tv.mask = TVIF_PARAM;
+    tv.hItem = Handle(item);
+    if (!item || !SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv)) || size_t(tv.lParam) >= m_nodes.size())
+        return 0;
+    return size_t(tv.lParam);
+}
+
+// The child of parent (0: a drive; UINT32_MAX: anywhere along the path
+// from the drives down) whose node has the path.
+uint32_t CFolderTreeCtrl::FindChild(uint32_t parent, const std::string& path) const
+{
+    if (parent == UINT32_MAX) {
+        const std::vector<std::string> levels = SplitPathLevels(path);
+        uint32_t item = 0;
+        for (size_t i = 0; i < levels.size() && item != UINT32_MAX; ++i)
+            item = FindChild(item, JoinPathLevels(levels, i));
+        return item == UINT32_MAX ? 0 : item;
+    }
+    uint32_t child = uint32_t(SendMessage(TVM_GETNEXTITEM, parent ? TVGN_CHILD : TVGN_ROOT, LPARAM(parent)));
+    while (child) {
+        if (SamePath(m_nodes[NodeOf(child)].path, path))
+            return child;
+        child = uint32_t(SendMessage(TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(child)));
+    }
+    return UINT32_MAX;
+}
+
+void CFolderTreeCtrl::SelectPath(const char* path, int, unsigned option)
+{
+    if (!path || !*path)
+        return;
+    m_target = TrimDialogPath(path);
+    m_quietSelect = (option & kSelectFollowDialog) != 0;
+    ContinueSelect();
+}
+
+// Walks from the drives down the target path; stops where a node still has
+// to be listed (its listing calls this again) and selects the deepest node
+// found.
+void CFolderTreeCtrl::ContinueSelect()
+{
+    if (m_target.empty() || !m_nodes[0].loaded)
+        return;
+    const std::vector<std::string> levels = SplitPathLevels(m_target);
+    uint32_t item = 0;
+    for (size_t i = 0; i < levels.size(); ++i) {
+        const size_t node = NodeOf(item);
+        if (item && !m_nodes[node].loaded) {
+            Request(node);
+            return;
+        }
+        const uint32_t child = FindChild(item, JoinPathLevels(levels, i));
+        if (child == UINT32_MAX)
+            break;
+        if (item)
+            SendMessage(TVM_EXPAND, TVE_EXPAND, LPARAM(item));
+        item = child;
+    }
+    m_target.clear();
+    if (!item)
+        return;
+    m_quiet = m_quietSelect;
+    SendMessage(TVM_SELECTITEM, TVGN_CARET, LPARAM(item));
+    SendMessage(TVM_ENSUREVISIBLE, 0, LPARAM(item));
+    m_quiet = false;
+    m_strSelectedPath = m_nodes[NodeOf(item)].path.c_str();
+}
+
+BOOL CFolderTreeCtrl::HandleNotify(NMHDR* header, LRESULT* result)
+{
+    if (!header || header->hwndFrom != m_hWnd)
+        return FALSE;
+    *result = 0;
+    switch (header->code) {
+    case TVN_ITEMEXPANDINGA: {
+        const NMTREEVIEWA* tv = reinterpret_cast<const NMTREEVIEWA*>(header);
+        if ((tv->action & TVE_ACTIONMASK) == TVE_EXPAND) {
+            const size_t node = NodeOf(uint32_t(reinterpret_cast<UINT_PTR>(tv->itemNew.hItem)));
+            if (node)
+                Request(node);
+        }
+        return TRUE;
+    }
+    case TVN_SELCHANGEDA: {
+        const NMTREEVIEWA* tv = reinterpret_cast<const NMTREEVIEWA*>(header);
+        m_strSelectedPath = m_nodes[NodeOf(uint32_t(reinterpret_cast<UINT_PTR>(tv->itemNew.hItem)))].path.c_str();
+        // A cleared selection has no path to report.
+        if (!m_quiet && !m_strSelectedPath.IsEmpty())
+            SendPathNotify(m_hWnd, kFolderTreeSelChanged, m_strSelectedPath);
+        return TRUE;
+    }
+    case NM_DBLCLK:
+        if (!m_strSelectedPath.IsEmpty())
+            SendPathNotify(m_hWnd, kFolderTreeDblClk, m_strSelectedPath);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}

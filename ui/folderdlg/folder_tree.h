@@ -1,0 +1,90 @@
+// CFolderTreeCtrl: a "TreeList" of the drives and their folders with their
+// shell icons. A thread of its own lists the children of a node when the
+// node first expands; the UI thread only inserts what the thread found, a
+// batch at a time. Folders are sorted by name without case, hidden and
+// system folders are left out, drives come first.
+//
+// The TreeList notifies the host, not itself: the host passes the tree's
+// notifications to HandleNotify. The tree then tells the host by WM_NOTIFY
+// with its id: kFolderTreeSelChanged, kFolderTreeDropped,
+// kFolderTreeDblClk, the record (PathNotifyRecord) carrying the item's path.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/framework/string_object.h"
+#include "ui/folderdlg/path_notify.h"
+#include "ui/treelist/win32/treelist_ctrl.h"
+
+constexpr UINT kFolderTreeSelChanged = 4612;
+constexpr UINT kFolderTreeDropped = 4613;
+constexpr UINT kFolderTreeDblClk = 4614;
+// SelectPath options.
+constexpr unsigned kSelectFromCombo = 1;
+constexpr unsigned kSelectFollowDialog = 128;  // no selection notification
+
+
+class CFolderTreeCtrl : public CTreeListCtrl {
+public:
+    CFolderTreeCtrl();
+    // Stops and joins the listing thread, frees what it posted.
+    ~CFolderTreeCtrl() override;
+
+    BOOL Create(DWORD exStyle, DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    // Expands the tree to the path and selects it (as far as it exists);
+    // nodes not yet listed are listed first, the selection follows then.
+    void SelectPath(const char* path, int reserved, unsigned option);
+    // The host passes the tree's WM_NOTIFY records; true when taken.
+    BOOL HandleNotify(NMHDR* header, LRESULT* result);
+    // Whether a selection or listing is still on its way (tests).
+    bool IsBusy() const;
+
+    // The selected item's path, read after kFolderTreeSelChanged.
+    CString m_strSelectedPath;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    struct Node {
+        std::string path;  // "C:\" for a drive, else without a trailing '\'
+        bool requested = false;
+        bool loaded = false;
+    };
+    struct Entry {
+        std::string name, path;
+        int icon, openIcon;
+    };
+    struct Listing {
+        size_t node;
+        std::vector<Entry> entries;
+        size_t inserted = 0;
+    };
+
+    void Request(size_t node);
+    void Worker();
+    void InsertPending();
+    void ContinueSelect();
+    uint32_t FindChild(uint32_t parent, const std::string& path) const;
+    size_t NodeOf(uint32_t item) const;
+    void StopWorker();
+
+    std::vector<Node> m_nodes;  // [0] is the invisible root (the drives)
+    std::deque<std::unique_ptr<Listing>> m_pending;  // UI thread only
+    std::string m_target;                            // path SelectPath goes to
+    bool m_quietSelect = false;
+    bool m_quiet = false;
+    bool m_continuePosted = false;
+
+    mutable std::mutex m_lock;  // m_requests, m_quit
+    std::condition_variable m_wake;
+    std::deque<std::pair<size_t, std::string>> m_requests;
+    bool m_quit = false;
+    std::thread m_thread;
+};

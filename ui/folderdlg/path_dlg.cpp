@@ -1,0 +1,837 @@
+#include "ui/folderdlg/path_dlg.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "system/file_list.h"
+#include "system/registry.h"
+#include "system/registry_text.h"
+#include "system/shell_icons.h"
+#include "text/text_services.h"
+#include "ui/utils/monitor_table.h"
+#include "ui/utils/shell_utils.h"
+
+namespace {
+
+constexpr DWORD kChild = WS_CHILD;
+constexpr DWORD kShown = WS_CHILD | WS_VISIBLE;
+// The folder list is not sorted: the worker delivers its records in order
+// (levels, then sorted subfolders), and row i is record i.
+const DialogItem kItems[] = {
+    {"STATIC", 1007, kShown | WS_GROUP, 5, 5, 56, 8, "Verzeichnisname:", 0},
+    {"COMBOBOX", 1017,
+     kShown | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWN | CBS_OWNERDRAWFIXED | CBS_AUTOHSCROLL | CBS_HASSTRINGS, 5, 15, 210,
+     215, "", WS_EX_NOPARENTNOTIFY},
+    {"LISTBOX", 1015,
+     kShown | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT, 5, 30, 210,
+     218, "", WS_EX_NOPARENTNOTIFY},
+    {"STATIC", 1009, kShown | WS_GROUP, 5, 250, 32, 8, "Laufwerk:", 0},
+    {"COMBOBOX", 1016, kShown | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED, 5, 260, 210, 160, "", 0},
+    {"BUTTON", IDOK, kShown | WS_TABSTOP | BS_DEFPUSHBUTTON, 220, 5, 60, 14, "OK", 0},
+    {"BUTTON", IDCANCEL, kShown | WS_TABSTOP, 220, 25, 60, 14, "Abbrechen", 0},
+    {"BUTTON", 1018, kShown | WS_TABSTOP, 220, 65, 60, 14, "Aufwärts", 0},
+    {"BUTTON", 1002, kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 220, 250, 63, 10, "Brotkrumen", 0},
+    {"BUTTON", 1001, kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 220, 262, 63, 10, "Baum anzeigen", 0},
+};
+const char kDefaultTitle[] = "Verzeichnis wählen";
+const char kModesKey[] = "Software\\Velk\\Common";
+const char kTreeModeValue[] = "PathDlgTreeMode";
+const char kCrumbValue[] = "PathDlgBreadCrumb";
+constexpr UINT kTimerMs = 200;
+constexpr int kTreeTicks = 3;
+
+const LayoutRule kLayoutRules[] = {{1099, 0, 0, 1, 1}, {1001, 1, 1, 0, 0}, {1002, 1, 1, 0, 0}, {1016, 0, 1, 1, 0},
+                                   {1017, 0, 0, 1, 0}, {1015, 0, 0, 1, 1}, {1009, 0, 1, 0, 0}, {1018, 1, 0, 0, 0},
+                                   {2, 1, 0, 0, 0},    {1, 1, 0, 0, 0}};
+constexpr int kLayoutRows = int(sizeof kLayoutRules / sizeof kLayoutRules[0]);
+
+// Process-wide, UI thread only: the layout of the first run and the window
+// rectangle kept from the last one.
+struct SharedLayout {
+    bool taken = false;
+    bool minimumTaken = false;
+    IntRect rects[kLayoutRows];
+    int clientWidth = 0, clientHeight = 0;
+    int minWidth = 0, minHeight = 0;
+    bool keptSet = false;
+    RECT kept = {};
+} g_layout;
+
+IntRect ToIntRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+std::string FullPath(const std::string& text)
+{
+    char full[kMaxPathText + 1];
+    const DWORD n = GetFullPathNameA(text.c_str(), sizeof full, full, nullptr);
+    return n > 0 && n < sizeof full ? std::string(full) : text;
+}
+
+std::string Resolved(const std::string& text)
+{
+    char buffer[kMaxPathText + 1];
+    return ResolveNetworkPath(text.c_str(), buffer, sizeof buffer);
+}
+
+std::string CurrentDirectory()
+{
+    char dir[kMaxPathText + 1] = "";
+    const DWORD n = GetCurrentDirectoryA(sizeof dir, dir);
+    return n > 0 && n < sizeof dir ? TrimDialogPath(dir) : std::string("C:\\");
+}
+
+bool NetworkListable(const std::string& path)
+{
+    WIN32_FIND_DATAA data;
+    DWORD error = 0;
+    std::string pattern = path;
+    AppendBackslashStr(pattern);
+    const HANDLE h = FindFirstEntry((pattern + "*").c_str(), &data, &error);
+    if (!h)
+        return false;
+    FindCloseEntry(h);
+    return true;
+}
+
+}  // namespace
+
+CPathDlg::CPathDlg(CWnd* parent, const char* registryEntry)
+{
+    m_pParentWnd = parent;
+    InitializeCriticalSection(&m_lock);
+    m_wake = CreateSemaphoreA(nullptr, 1, 1, nullptr);
+    m_title = kDefaultTitle;
+    m_hasEntry = registryEntry != nullptr;
+    m_entry = registryEntry ? registryEntry : "";
+    LoadRecent(registryEntry, 3);
+}
+
+CPathDlg::~CPathDlg()
+{
+    StopWorker();
+    if (m_wake)
+        CloseHandle(m_wake);
+    DeleteCriticalSection(&m_lock);
+}
+
+PathDlgFileSystem CPathDlg::FileSystem() const
+{
+    return {[](const std::string& p) { return GetPathTypeA(p.c_str()); }, NetworkListable,
+            [](const std::string& p) { return ClassifyNetworkPath(p.c_str()); },
+            [](const std::string& p) { return CreateDirectoryTreeA(p.c_str()) != 0; }, CurrentDirectory};
+}
+
+const char* CPathDlg::SetPath(const char* text)
+{
+    if (text)
+        m_path = NormalizeDialogPath(text, m_options, FullPath, Resolved);
+    return m_path.c_str();
+}
+
+const char* CPathDlg::GetPath(int which) const { return which == 0 ? m_path.c_str() : m_result.c_str(); }
+
+int CPathDlg::GetPathCopy(char* buffer, int size, BOOL withSeparator) const
+{
+    return CopyDialogPath(m_path, buffer, size, withSeparator != FALSE);
+}
+
+int CPathDlg::GetPathStr(CString& out, int which) const
+{
+    out = GetPath(which);
+    return out.GetLength();
+}
+
+void CPathDlg::AppendPathPart(const char* text)
+{
+    if (text)
+        m_path = AppendDialogPathPart(m_path, text);
+}
+
+void CPathDlg::SetTitle(const char* text) { m_title = text && *text ? text : kDefaultTitle; }
+
+void CPathDlg::SetPathExtension(const char* text) { m_extension = text ? text : ""; }
+
+void CPathDlg::SetRegistryEntry(const char* entry)
+{
+    m_hasEntry = entry != nullptr;
+    m_entry = entry ? entry : "";
+    LoadRecent(entry, m_path.empty() ? 3 : 2);
+}
+
+bool CPathDlg::OpenEntryKey(CRegistry& reg, const char* entry, int mode, std::string* value) const
+{
+    RegistryEntryText parsed;
+    if (!ParseRegistryEntry(entry, &parsed))
+        return false;
+    const std::string root = parsed.belowUser ? std::string() : RegistryApplicationPath();
+    if (!reg.Open(HKEY_CURRENT_USER, root.c_str(), mode))
+        return false;
+    for (const std::string& key : parsed.keys)
+        if (!reg.OpenSubKey(key.c_str(), mode == CRegistry::kModeRead))
+            return false;
+    *value = parsed.value;
+    return true;
+}
+
+void CPathDlg::LoadRecent(const char* entry, int flags)
+{
+    CRegistry reg;
+    std::string value;
+    if (!entry || !OpenEntryKey(reg, entry, CRegistry::kModeRead, &value))
+        return;
+    if (flags & 1) {
+        char last[kMaxPathText + 1];
+        if (reg.ReadValue(last, sizeof last, value.c_str(), REG_SZ) > 0)
+            SetPath(last);
+    }
+    if (flags & 2) {
+        CRecordArray stored;
+        reg.ReadMultiString(stored, (value + "Last").c_str());
+        m_recent = std::make_unique<CRecordArray>();
+        for (int i = 0; i < stored.m_nCount && i < kRecentReadLimit; ++i)
+            m_recent->AddString(stored.GetString(i));
+    }
+}
+
+void CPathDlg::AddRecent(const char* path)
+{
+    if (!path)
+        return;
+    if (!m_recent)
+        m_recent = std::make_unique<CRecordArray>();
+    AddRecentPath(*m_recent, path);
+}
+
+int CPathDlg::ClassifyNetworkPath(const char* path)
+{
+    const HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    std::string text = path ? path : "";
+    RemoveTrailingSlashStr(text);
+    CFileList list(text.c_str(), 0);
+    int kind = 0;
+    if (list.IsValid()) {
+        kind = 1;
+        if (list.ReadNext())
+            kind = (list.GetEntryAttributes() & kFileAttributeNetwork) ? 3
+                   : (list.GetEntryAttributes() & FILE_ATTRIBUTE_DIRECTORY) ? 2
+                                                                            : 1;
+    }
+    SetCursor(old);
+    return kind;
+}
+
+INT_PTR CPathDlg::DoModal() { return DoModalEx(nullptr, kPathMustExist | kPathCreate); }
+
+INT_PTR CPathDlg::DoModalEx(const char* registryEntry, int options)
+{
+    const HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    m_options = MergeModalOptions(m_options, options);
+    const std::string ownEntry = m_entry;
+    const bool ownHas = m_hasEntry;
+    if (registryEntry) {
+        m_entry = registryEntry;
+        m_hasEntry = true;
+    }
+    if (m_hasEntry)
+        LoadRecent(m_entry.c_str(), registryEntry && m_path.empty() ? 3 : 2);
+    if (m_resourceId)
+        SetResourceTemplate(m_resourceId);
+    else
+        CDialog::SetTemplate(MakeDialogLayout(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 284, 279,
+                                              kDefaultTitle, kItems),
+                             m_pParentWnd);
+    // Fresh worker state for this run.
+    m_quit = false;
+    m_requested = false;
+    m_pending = false;
+    m_rows.clear();
+    m_folders.RemoveAll();
+    m_drives.RemoveAll();
+    m_drivePaths.RemoveAll();
+    SetCursor(old);
+    const INT_PTR result = CDialog::DoModal();
+    StopWorker();
+    m_entry = ownEntry;
+    m_hasEntry = ownHas;
+    return result;
+}
+
+void CPathDlg::DoDataExchange(CDataExchange* dx)
+{
+    CString path(m_path.c_str());
+    DDX_Text(dx, kIdPath, path);
+    int tree = m_treeMode, crumb = m_breadCrumb;
+    DDX_Check(dx, kIdTreeCheck, tree);
+    DDX_Check(dx, kIdCrumbCheck, crumb);
+    if (dx->m_bSaveAndValidate) {
+        m_path = TrimDialogPath(path.GetString());
+        m_treeMode = tree == 1;
+        m_breadCrumb = crumb == 1;
+    }
+}
+
+namespace {
+
+BOOL ReadMode(const char* name, BOOL fallback)
+{
+    CRegistry reg;
+    DWORD value = 0;
+    if (reg.Open(HKEY_CURRENT_USER, kModesKey, CRegistry::kModeRead) && reg.ReadValue(&value, 4, name, REG_DWORD) == 4)
+        return value != 0;
+    return fallback;
+}
+
+void ShowItem(HWND dialog, int id, bool show) { ShowWindow(::GetDlgItem(dialog, id), show ? SW_SHOW : SW_HIDE); }
+
+RECT ItemRect(HWND dialog, int id)
+{
+    RECT r = {};
+    const HWND item = ::GetDlgItem(dialog, id);
+    if (item) {
+        GetWindowRect(item, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    }
+    return r;
+}
+
+}  // namespace
+
+BOOL CPathDlg::OnInitDialog()
+{
+    const HWND dlg = m_hWnd;
+    // 1. The tree over the list and the drive box.
+    if (!(m_options & kPathNoTree))
+        m_treeMode = ReadMode(kTreeModeValue, FALSE);
+    else
+        m_treeMode = FALSE;
+    const RECT list = ItemRect(dlg, kIdList), drives = ItemRect(dlg, kIdDrives);
+    const RECT treeRect = {list.left, list.top, list.right, drives.bottom};
+    m_tree = std::make_unique<CFolderTreeCtrl>();
+    DWORD treeStyle = WS_CHILD | WS_TABSTOP | TVS_FULLROWSELECT | (m_treeMode ? WS_VISIBLE : 0);
+    if (m_options & kPathPlain)
+        treeStyle |= TVS_NOHSCROLL;
+    m_tree->Create(WS_EX_CLIENTEDGE, treeStyle, treeRect, this, kIdTree);
+    ::SetWindowPos(m_tree->m_hWnd, ::GetDlgItem(dlg, kIdPath), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (m_treeMode)
+        for (int id : {1009, kIdList, kIdDrives})
+            ShowItem(dlg, id, false);
+    ShowItem(dlg, kIdTreeCheck, !(m_options & kPathNoTree));
+    // 2. Timer; 3. the kept rectangle.
+    SetTimer(kFillTimer, kTimerMs);
+    if (g_layout.keptSet) {
+        InitMonitorTable(0);
+        RECT monitor;
+        const RECT& k = g_layout.kept;
+        if (GetMonitorRect(MonitorIndexFromRect(k), &monitor) && KeptRectUsable(ToIntRect(k), ToIntRect(monitor)))
+            ::MoveWindow(dlg, k.left, k.top, k.right - k.left, k.bottom - k.top, TRUE);
+    }
+    // 4. The path combo.
+    if (!(m_options & kPathNoBreadCrumb))
+        m_breadCrumb = ReadMode(kCrumbValue, TRUE);
+    else
+        m_breadCrumb = FALSE;
+    ShowItem(dlg, kIdCrumbCheck, !(m_options & kPathNoBreadCrumb));
+    m_combo = std::make_unique<CPathComboBox>();
+    m_combo->CreateOverControl(PathComboOptions(m_options, m_breadCrumb != FALSE), ::GetDlgItem(dlg, kIdPath));
+    // 5. The list 6 pixels lower, keeping its bottom; title; icons;
+    // subclasses.
+    // Later runs find the list where the first run's layout put it.
+    if (!g_layout.taken)
+        ::SetWindowPos(::GetDlgItem(dlg, kIdList), nullptr, list.left, list.top + 6, list.right - list.left,
+                       list.bottom - list.top - 6, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!m_title.empty())
+        SetWindowText(m_title.c_str());
+    m_images = GetSystemImageList(FALSE);
+    m_driveIcon = GetDriveIconIndex(GetSystemDriveLetter(), kIconSmall);
+    m_folderIcon = GetFolderIconIndex(kIconSmall);
+    m_openIcon = GetFolderIconIndex(kIconSmall | kIconOpen);
+    SetWindowLongPtrA(dlg, GWLP_USERDATA, LONG_PTR(this));
+    const HWND listWnd = ::GetDlgItem(dlg, kIdList);
+    m_listProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(listWnd, GWLP_WNDPROC, LONG_PTR(&ListProc)));
+    DragAcceptFiles(listWnd, TRUE);
+    // The list keeps its row text offset: 6. row height at least the icon's.
+    int iconW = 16, iconH = 16;
+    ImageList_GetIconSize(m_images, &iconW, &iconH);
+    const int rowHeight = int(::SendMessageA(listWnd, LB_GETITEMHEIGHT, 0, 0));
+    m_textOffset = 2;
+    if (rowHeight < iconH + 2) {
+        ::SendMessageA(listWnd, LB_SETITEMHEIGHT, 0, iconH + 2);
+        m_textOffset = (iconH + 2 - rowHeight - 1) / 2 + 2;
+    }
+    SendDlgItemMessageA(dlg, kIdDrives, CB_SETITEMHEIGHT, 0, iconH + 2);
+    SendDlgItemMessageA(dlg, kIdDrives, CB_SETITEMHEIGHT, WPARAM(-1), iconH + 2);
+    // 2 (after the moves, so the list keeps its place): the layout.
+    TakeLayout(true);
+    RECT client;
+    ::GetClientRect(dlg, &client);
+    ApplyLayout(client.right, client.bottom);
+    // 7. The recent list.
+    if (m_recent)
+        for (int i = 0; i < m_recent->m_nCount; ++i)
+            SendDlgItemMessageA(dlg, kIdPath, CB_ADDSTRING, 0, LPARAM(m_recent->GetString(i)));
+    // 8. The start path.
+    const StartPath start = ClassifyStartPath(m_path, m_options, FileSystem());
+    m_path = start.path;
+    m_startKind = start.kind;
+    m_browsingNetwork = start.browsingNetwork;
+    // 9. Drives, system menu, worker, controls.
+    SendDlgItemMessageA(dlg, kIdDrives, CB_RESETCONTENT, 0, 0);
+    if (!m_extension.empty()) {
+        const HMENU menu = GetSystemMenu(dlg, FALSE);
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(menu, MF_STRING, kExtensionCommand, "Pfaderweiterung");
+    }
+    m_alive = true;
+    DWORD id;
+    m_thread = CreateThread(nullptr, 0, &FillThread, this, 0, &id);
+    if (!m_thread)
+        m_alive = false;
+    const BOOL result = CDialog::OnInitDialog();
+    TreeFollow();
+    return result;
+}
+
+void CPathDlg::TakeLayout(bool withMinimum)
+{
+    RECT client, window;
+    ::GetClientRect(m_hWnd, &client);
+    ::GetWindowRect(m_hWnd, &window);
+    if (!g_layout.taken) {
+        for (int i = 0; i < kLayoutRows; ++i)
+            g_layout.rects[i] = ToIntRect(ItemRect(m_hWnd, kLayoutRules[i].id));
+        g_layout.clientWidth = client.right;
+        g_layout.clientHeight = client.bottom;
+        g_layout.taken = true;
+    }
+    // The minimum comes from the first layout only, so it never drifts.
+    if (withMinimum && !g_layout.minimumTaken) {
+        g_layout.minWidth = window.right - window.left - 100;
+        g_layout.minHeight = window.bottom - window.top - 300;
+        g_layout.minimumTaken = true;
+    }
+}
+
+void CPathDlg::ApplyLayout(int cx, int cy)
+{
+    if (!g_layout.taken)
+        return;
+    const int dx = cx - g_layout.clientWidth, dy = cy - g_layout.clientHeight;
+    for (int i = 0; i < kLayoutRows; ++i) {
+        const HWND item = ::GetDlgItem(m_hWnd, kLayoutRules[i].id);
+        if (!item)
+            continue;
+        const IntRect r = LayoutRect(kLayoutRules[i], g_layout.rects[i], dx, dy);
+        ::MoveWindow(item, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+        m_moved = true;
+    }
+}
+
+void CPathDlg::ShowPath() { SetDlgItemTextA(m_hWnd, kIdPath, m_path.c_str()); }
+
+void CPathDlg::GoTo(const std::string& path)
+{
+    SetPath(path.c_str());
+    m_selectCurrent = true;
+    RequestFill();
+    ShowPath();
+}
+
+void CPathDlg::TreeFollow()
+{
+    if (!m_tree)
+        return;
+    std::string path = m_path;
+    while (!path.empty() && GetPathTypeA(path.c_str()) < kPathFolder) {
+        const size_t before = path.size();
+        RemoveFileNameStr(path);
+        path = TrimDialogPath(path);
+        if (path.size() >= before)
+            break;
+    }
+    m_tree->SelectPath(path.c_str(), 0, kSelectFollowDialog);
+}
+
+void CPathDlg::OnTreeSwitch()
+{
+    UpdateData(TRUE);
+    for (int id : {1009, kIdList, kIdDrives})
+        ShowItem(m_hWnd, id, !m_treeMode);
+    ShowItem(m_hWnd, kIdTree, m_treeMode != FALSE);
+    if (m_treeMode) {
+        TreeFollow();
+    } else {
+        GoTo(m_path);
+    }
+}
+
+void CPathDlg::OnUp()
+{
+    if (m_treeMode) {
+        if (m_path.size() > PathRootLength(m_path.c_str())) {
+            RemoveFileNameStr(m_path);
+            m_path = TrimDialogPath(m_path);
+            ShowPath();
+            TreeFollow();
+        }
+        return;
+    }
+    if (m_listCurrent > 0)
+        OpenEntry(m_listCurrent - 1);
+}
+
+void CPathDlg::OpenEntry(int index)
+{
+    if (index < 0 || size_t(index) >= m_rows.size())
+        return;
+    if (index == m_listCurrent) {
+        m_inOpen = true;
+        OnOK();
+        m_inOpen = false;
+        return;
+    }
+    std::string path;
+    if (index < m_listCurrent)
+        path = JoinPathLevels(m_listLevels, size_t(index));
+    else
+        path = JoinPathLevels(m_listLevels, m_listLevels.size()) + "\\" + m_rows[size_t(index)].text;
+    GoTo(TrimDialogPath(path));
+}
+
+void CPathDlg::OnDropped(const char* file)
+{
+    std::string path = file ? file : "";
+    if (GetPathTypeA(path.c_str()) == kPathFile)
+        path.erase(path.find_last_of('\\') == std::string::npos ? 0 : path.find_last_of('\\'));
+    if (path.empty() || GetPathTypeA(path.c_str()) == kPathMissing)
+        return;
+    GoTo(path);
+}
+
+void CPathDlg::DrawRow(const DRAWITEMSTRUCT* item)
+{
+    if (int(item->itemID) < 0)
+        return;
+    std::string text;
+    int icon = 0, indent = 0;
+    if (item->CtlID == UINT(kIdList)) {
+        if (item->itemID >= m_rows.size())
+            return;
+        const Row& row = m_rows[item->itemID];
+        text = row.text;
+        icon = row.icon;
+        indent = row.indent;
+    } else {
+        EnterCriticalSection(&m_lock);
+        if (int(item->itemData) >= 0 && int(item->itemData) < m_drives.m_nCount) {
+            text = m_drives.GetString(int(item->itemData));
+            icon = static_cast<const DriveHeader*>(m_drives.GetHeaderPtr(int(item->itemData)))->icon;
+        }
+        LeaveCriticalSection(&m_lock);
+    }
+    COLORREF back = GetSysColor(COLOR_WINDOW);
+    if (item->itemState & ODS_FOCUS)
+        back = MixRowColour(GetSysColor(COLOR_HIGHLIGHT), back);
+    else if (item->itemState & ODS_SELECTED)
+        back = MixRowColour(GetSysColor(COLOR_BTNFACE), back);
+    // The case conversion writes into a buffer as long as the text.
+    std::vector<char> shown(text.size() + 1);
+    StrChangeCaseA(shown.data(), text.c_str(), 0xA200);
+    SetBkColor(item->hDC, back);
+    SetTextColor(item->hDC, GetSysColor(COLOR_WINDOWTEXT));
+    const RECT& r = item->rcItem;
+    ExtTextOutA(item->hDC, r.left + 24 + indent, r.top + m_textOffset, ETO_OPAQUE | ETO_CLIPPED, &r, shown.data(),
+                UINT(text.size()), nullptr);
+    ImageList_Draw(m_images, icon, item->hDC, r.left + 4 + indent, r.top + 1, ILD_TRANSPARENT);
+}
+
+void CPathDlg::ListKey(char c)
+{
+    const HWND list = ::GetDlgItem(m_hWnd, kIdList);
+    const bool next = m_typeAhead.Key(c, GetTickCount());
+    const int selected = std::max(0, int(::SendMessageA(list, LB_GETCURSEL, 0, 0)));
+    const int row = FindPrefixRow(int(m_rows.size()), selected + (next ? 1 : 0), m_typeAhead.text,
+                                  [this](int i) { return m_rows[size_t(i)].text.c_str(); });
+    if (row < 0) {
+        MessageBeep(MB_ICONASTERISK);
+        return;
+    }
+    ::SendMessageA(list, LB_SETCURSEL, WPARAM(row), 0);
+}
+
+LRESULT CALLBACK CPathDlg::ListProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CPathDlg* self = reinterpret_cast<CPathDlg*>(GetWindowLongPtrA(::GetParent(wnd), GWLP_USERDATA));
+    if (!self)
+        return ::DefWindowProcA(wnd, message, wParam, lParam);
+    switch (message) {
+    case WM_MOUSEWHEEL: {
+        const int top = int(::SendMessageA(wnd, LB_GETTOPINDEX, 0, 0));
+        ::SendMessageA(wnd, LB_SETTOPINDEX, WPARAM(std::max(0, top + (short(HIWORD(wParam)) < 0 ? 1 : -1))), 0);
+        return 0;
+    }
+    case WM_DROPFILES:
+        return ::SendMessageA(::GetParent(wnd), kDroppedFiles, wParam, lParam);
+    case WM_CHAR:
+        if (wParam > ' ') {
+            self->ListKey(char(wParam));
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return CallWindowProcA(self->m_listProc, wnd, message, wParam, lParam);
+}
+
+void CPathDlg::OnOK()
+{
+    const HWND focus = GetFocus();
+    const HWND combo = ::GetDlgItem(m_hWnd, kIdPath);
+    const bool inCombo = focus && (focus == combo || ::GetParent(focus) == combo);
+    // 1. Ctrl+Enter in the path box: the tree follows.
+    if ((GetKeyState(VK_CONTROL) & 0x8000) && inCombo) {
+        UpdateData(TRUE);
+        TreeFollow();
+        return;
+    }
+    // 2. An open breadcrumb edit ends first.
+    if (m_breadCrumb && m_combo && (m_combo->m_bEditing || inCombo) && m_combo->EndEdit(0)) {
+        ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, WPARAM(::GetDlgItem(m_hWnd, IDOK)), TRUE);
+        return;
+    }
+    // 3. and 4.: the list opens its entry, the drive box drops down.
+    if (focus == ::GetDlgItem(m_hWnd, kIdList) && !m_inOpen) {
+        OpenEntry(int(SendDlgItemMessageA(m_hWnd, kIdList, LB_GETCURSEL, 0, 0)));
+        return;
+    }
+    if (focus == ::GetDlgItem(m_hWnd, kIdDrives)) {
+        SendDlgItemMessageA(m_hWnd, kIdDrives, CB_SHOWDROPDOWN, TRUE, 0);
+        return;
+    }
+    // 5. to 8.
+    UpdateData(TRUE);
+    std::string path = m_path;
+    if (!(m_options & kPathPlain) && IsNetworkPathText(path))
+        path = Resolved(path);
+    const OkDecision d = DecideOk(path, m_shown, m_treeMode != FALSE, m_options, FileSystem());
+    m_path = d.path;
+    switch (d.outcome) {
+    case OkOutcome::kNavigate:
+        GoTo(d.path);
+        return;
+    case OkOutcome::kCreateFailed:
+        LibMessageBox(m_hWnd, "Der Pfad kann nicht erzeugt werden !", "Fehler", MB_ICONHAND);
+        return;
+    case OkOutcome::kMissing:
+        LibMessageBox(m_hWnd, "Der Pfad existiert nicht !", "Fehler", MB_ICONHAND);
+        return;
+    case OkOutcome::kAccept:
+        break;
+    }
+    // 9. The recent list, and in the registry the last folder and the list.
+    AddRecent(m_path.c_str());
+    WriteRecent();
+    // 10. The result keeps its separator; the path keeps a root's ("D:\").
+    m_result = d.result;
+    SetDlgItemTextA(m_hWnd, kIdPath, m_result.c_str());
+    StopWorker();
+    EndDialog(IDOK);
+    m_path = TrimDialogPath(m_path);
+}
+
+void CPathDlg::WriteRecent()
+{
+    CRegistry reg;
+    std::string value;
+    if (!m_hasEntry || !OpenEntryKey(reg, m_entry.c_str(), CRegistry::kModeWrite, &value))
+        return;
+    reg.WriteCString(m_path.c_str(), value.c_str());
+    CRecordArray stored;
+    reg.ReadMultiString(stored, (value + "Last").c_str());
+    AddRecentPath(stored, m_path);
+    reg.WriteMultiString(stored, (value + "Last").c_str());
+}
+
+void CPathDlg::OnCancel()
+{
+    if (m_breadCrumb && m_combo && m_combo->m_bEditing) {
+        m_combo->EndEdit(1);
+        return;
+    }
+    StopWorker();
+    EndDialog(IDCANCEL);
+}
+
+void CPathDlg::SaveModes()
+{
+    CRegistry reg;
+    if (!reg.Open(HKEY_CURRENT_USER, kModesKey, CRegistry::kModeWrite))
+        return;
+    if (!(m_options & kPathNoTree)) {
+        const DWORD value = m_treeMode ? 1 : 0;
+        reg.WriteValue(&value, 4, kTreeModeValue, REG_DWORD);
+    }
+    if (!(m_options & kPathNoBreadCrumb)) {
+        const DWORD value = m_breadCrumb ? 1 : 0;
+        reg.WriteValue(&value, 4, kCrumbValue, REG_DWORD);
+    }
+}
+
+LRESULT CPathDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam), code = HIWORD(wParam);
+        if (code == CBN_SELCHANGE && id == kIdDrives) {
+            OnDriveChange();
+        } else if (code == CBN_SELCHANGE && id == kIdPath) {
+            const int sel = int(SendDlgItemMessageA(m_hWnd, kIdPath, CB_GETCURSEL, 0, 0));
+            char text[kMaxPathText * 2] = "";
+            const LRESULT n = SendDlgItemMessageA(m_hWnd, kIdPath, CB_GETLBTEXTLEN, WPARAM(sel), 0);
+            if (sel < 0 || n < 0 || size_t(n) >= sizeof text)
+                return 0;
+            SendDlgItemMessageA(m_hWnd, kIdPath, CB_GETLBTEXT, WPARAM(sel), LPARAM(text));
+            GoTo(text);
+            if (m_treeMode)
+                TreeFollow();
+        } else if (code == BN_CLICKED && id == kIdFollowTree) {
+            TreeFollow();
+        } else if (code == BN_CLICKED && id == kDrivesReady && !lParam) {
+            OnDrivesReady();
+        } else if (code == BN_CLICKED && id == kFoldersReady && !lParam) {
+            OnFoldersReady();
+        } else if (code == LBN_DBLCLK && id == kIdList) {
+            OpenEntry(int(SendDlgItemMessageA(m_hWnd, kIdList, LB_GETCURSEL, 0, 0)));
+        } else if (code == BN_CLICKED && id == kIdCrumbCheck) {
+            UpdateData(TRUE);
+            if (m_combo)
+                m_combo->SetBreadCrumb(m_breadCrumb);
+        } else if (code == BN_CLICKED && id == kIdTreeCheck) {
+            OnTreeSwitch();
+        } else if (code == BN_CLICKED && id == kIdUp) {
+            OnUp();
+        } else {
+            break;
+        }
+        return 0;
+    }
+    case kDroppedFiles: {
+        OnDropped(TakeFirstDroppedFile(wParam).c_str());
+        return 0;
+    }
+    case WM_EXITSIZEMOVE:
+        if (m_moved)
+            RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        m_moved = false;
+        break;
+    case WM_MEASUREITEM: {
+        MEASUREITEMSTRUCT* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (mi->CtlID != UINT(kIdPath))
+            break;
+        mi->itemHeight = UINT(CPathComboBox::GetItemHeight());
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        const DRAWITEMSTRUCT* di = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (di->CtlID == UINT(kIdPath)) {
+            if (m_combo)
+                m_combo->DrawItem(di);
+        } else {
+            DrawRow(di);
+        }
+        return TRUE;
+    }
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE && m_breadCrumb && m_combo)
+            m_combo->EndEdit(1);
+        if (wParam == kExtensionCommand) {
+            std::string joined;
+            JoinPathStr(joined, m_path.c_str(), m_extension.c_str());
+            GoTo(joined);
+            return 0;
+        }
+        break;
+    case WM_DESTROY:
+        KillTimer(kFillTimer);
+        StopWorker();
+        m_tree.reset();
+        m_combo.reset();
+        SaveModes();
+        if (m_listProc)
+            SetWindowLongPtrA(::GetDlgItem(m_hWnd, kIdList), GWLP_WNDPROC, LONG_PTR(m_listProc));
+        m_listProc = nullptr;
+        if (!::IsZoomed(m_hWnd)) {
+            ::GetWindowRect(m_hWnd, &g_layout.kept);
+            g_layout.keptSet = true;
+        }
+        break;
+    case WM_SIZING: {
+        RECT* r = reinterpret_cast<RECT*>(lParam);
+        if (!g_layout.taken)
+            TakeLayout(false);
+        IntRect ir = ToIntRect(*r);
+        ClampSizingRect(int(wParam), ir, g_layout.minWidth, g_layout.minHeight);
+        *r = {ir.left, ir.top, ir.right, ir.bottom};
+        return TRUE;
+    }
+    case WM_TIMER:
+        if (wParam != kFillTimer)
+            break;
+        if (m_pending)
+            MoveRecords();
+        if (m_treeMode && m_treeCountdown > 0 && --m_treeCountdown == 0 && m_tree) {
+            m_path = m_tree->m_strSelectedPath.GetString();
+            ShowPath();
+        }
+        return 0;
+    case WM_SIZE:
+        if (LOWORD(lParam) > 0 && HIWORD(lParam) > 0)
+            ApplyLayout(LOWORD(lParam), HIWORD(lParam));
+        else
+            g_layout.taken = false;
+        break;
+    case WM_NOTIFY: {
+        NMHDR* hdr = reinterpret_cast<NMHDR*>(lParam);
+        LRESULT result = 0;
+        if (m_tree && m_tree->HandleNotify(hdr, &result))
+            return result;
+        const PathNotifyRecord* nm = reinterpret_cast<const PathNotifyRecord*>(lParam);
+        if (hdr->idFrom == UINT(kIdPath) && hdr->code == kPathComboChanged && nm->path) {
+            const std::string path = nm->path;
+            if (m_treeMode) {
+                SetPath(path.c_str());
+                if (m_tree)
+                    m_tree->SelectPath(m_path.c_str(), 0, kSelectFromCombo);
+            } else if (!(path.size() == m_path.size() + 1 && path.back() == '\\' &&
+                         PathCompareNA(path.c_str(), m_path.c_str(), int(m_path.size())) == 0)) {
+                GoTo(path.size() == 2 && path[1] == ':' ? path + "\\" : path);
+            }
+            return 0;
+        }
+        if (hdr->code == kPathComboDropped && nm->path) {
+            OnDropped(nm->path);
+            return 0;
+        }
+        if (hdr->idFrom == UINT(kIdTree) && hdr->code == kFolderTreeSelChanged) {
+            m_treeCountdown = kTreeTicks;
+            return 0;
+        }
+        if (hdr->idFrom == UINT(kIdTree) && hdr->code == kFolderTreeDblClk && nm->path) {
+            // The saved breadcrumb mode stays as the user set it.
+            GoTo(nm->path);
+            PostMessage(WM_COMMAND, IDOK);
+            return 0;
+        }
+        if (hdr->idFrom == UINT(kIdTree) && hdr->code == kFolderTreeDropped && nm->path) {
+            OnDropped(nm->path);
+            return 0;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+}

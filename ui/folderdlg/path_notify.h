@@ -1,0 +1,36 @@
+// The notification record of the folder tree and the path combo box: the
+// path pointer is the record's sixth 32-bit word.
+#pragma once
+
+#include "platform/win32/win.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+struct PathNotifyRecord {
+    NMHDR hdr;
+    UINT_PTR action;
+    LPARAM item;
+    const char* path;
+};
+
+// Sends WM_NOTIFY with the code and the path from the control to its parent.
+inline LRESULT SendPathNotify(HWND control, UINT code, const char* path)
+{
+    PathNotifyRecord nm = {};
+    nm.hdr.hwndFrom = control;
+    nm.hdr.idFrom = UINT_PTR(GetDlgCtrlID(control));
+    nm.hdr.code = code;
+    nm.path = path;
+    return SendMessageA(GetParent(control), WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
+}
+
+// The first file of a WM_DROPFILES (the drop handle is finished).
+inline std::string TakeFirstDroppedFile(WPARAM drop)
+{
+    char file[MAX_PATH + 1] = "";
+    DragQueryFileA(reinterpret_cast<HDROP>(drop), 0, file, sizeof file);
+    DragFinish(reinterpret_cast<HDROP>(drop));
+    return file;
+}
