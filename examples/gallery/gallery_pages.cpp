@@ -208,6 +208,7 @@ const std::vector<GalleryPage>& GalleryPages()
         {"inputnum", "Zahl eingeben", &OpenInputNumber},
         {"password", "Kennwort", &OpenPassword},
         {"ddx", "Datenaustausch", &OpenExchange},
+        {"toolbar", "Symbolleiste", &OpenToolbarPage},
         {"folder", "Verzeichnis wählen", &OpenFolderClassic},
         {"foldertree", "Verzeichnis wählen", &OpenFolderTree},
         {"list", "Auswahl", &OpenListChoice},

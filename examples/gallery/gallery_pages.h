@@ -11,3 +11,6 @@ struct GalleryPage {
 };
 
 const std::vector<GalleryPage>& GalleryPages();
+
+// The toolbar page (gallery_toolbar.cpp).
+int OpenToolbarPage();

@@ -269,6 +269,14 @@ LRESULT CWnd::Default()
     return DefWindowProc(t_current.message, t_current.wParam, t_current.lParam);
 }
 
+BOOL CWnd::HasCommandEntry(UINT id) const
+{
+    for (const MessageMap* map = GetMessageMap(); map; map = map->base ? map->base() : nullptr)
+        if (FindMessageEntry(map->entries, WM_COMMAND, MAKEWPARAM(id, 0), 0))
+            return TRUE;
+    return FALSE;
+}
+
 const MessageMap* CWnd::GetThisMessageMap()
 {
     static const MessageMapEntry entries[] = {{0, 0, 0, 0, 0, nullptr}};

@@ -69,6 +69,8 @@ public:
     virtual void PostNcDestroy();
     // Default handling of the message being dispatched on this thread.
     LRESULT Default();
+    // True when the message maps hold a handler of the command id.
+    BOOL HasCommandEntry(UINT id) const;
 
     // Thin wrappers over the window functions.
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;

@@ -1,0 +1,229 @@
+#include "platform/framework/frame.h"
+
+#include "platform/framework/control_bar.h"
+#include "platform/framework/wnd_class.h"
+
+namespace {
+
+CWinApp* g_app = nullptr;
+
+// Messages after which the idle update runs again: not the paints and
+// timers the update itself may cause.
+bool IsIdleMessage(const MSG& msg)
+{
+    return msg.message != WM_PAINT && msg.message != 0x0118 && msg.message != WM_TIMER;
+}
+
+}  // namespace
+
+const CRuntimeClass CFrameWnd::classCFrameWnd = {"CFrameWnd", int(sizeof(CFrameWnd)), &g_classCWnd};
+
+const CRuntimeClass* CFrameWnd::GetRuntimeClass() const
+{
+    return &classCFrameWnd;
+}
+
+CFrameWnd::~CFrameWnd()
+{
+    for (CControlBar* bar : m_bars)
+        bar->m_pDockSite = nullptr;
+}
+
+BOOL CFrameWnd::Create(const char* title, DWORD style, const RECT* rect, CWnd* parent)
+{
+    const char* className = AfxRegisterWndClass(CS_DBLCLKS, LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)),
+                                                reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    if (!className)
+        return FALSE;
+    const RECT place = rect ? *rect : RECT{CW_USEDEFAULT, CW_USEDEFAULT, 0, 0};
+    const int width = rect ? place.right - place.left : CW_USEDEFAULT;
+    const int height = rect ? place.bottom - place.top : CW_USEDEFAULT;
+    return CreateEx(0, className, title, style | WS_CLIPCHILDREN, place.left, place.top, width, height,
+                    parent ? parent->m_hWnd : nullptr, nullptr);
+}
+
+void CFrameWnd::RecalcLayout(BOOL)
+{
+    if (!m_hWnd || m_inLayout)
+        return;
+    m_inLayout = true;
+    m_layoutPending = false;
+    ++m_layouts;
+    RECT rest;
+    GetClientRect(&rest);
+    for (CControlBar* bar : m_bars) {
+        if (!bar->m_hWnd || !(bar->GetStyle() & WS_VISIBLE))
+            continue;
+        const DWORD align = bar->m_dwStyle & CBRS_ALIGN_ANY;
+        const int width = rest.right - rest.left, height = rest.bottom - rest.top;
+        if (align & (CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT)) {
+            const SIZE size = bar->CalcDynamicLayout(height, LM_VERTDOCK | LM_COMMIT);
+            const int cx = std::min<int>(size.cx, width);
+            const int x = (align & CBRS_ALIGN_LEFT) ? rest.left : rest.right - cx;
+            bar->SetWindowPos(nullptr, x, rest.top, cx, height, SWP_NOZORDER | SWP_NOACTIVATE);
+            ((align & CBRS_ALIGN_LEFT) ? rest.left : rest.right) += (align & CBRS_ALIGN_LEFT) ? cx : -cx;
+        } else {
+            const SIZE size = bar->CalcDynamicLayout(width, LM_HORZ | LM_HORZDOCK | LM_COMMIT);
+            const int cy = std::min<int>(size.cy, height);
+            const bool bottom = (align & CBRS_ALIGN_BOTTOM) != 0;
+            const int y = bottom ? rest.bottom - cy : rest.top;
+            bar->SetWindowPos(nullptr, rest.left, y, width, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+            (bottom ? rest.bottom : rest.top) += bottom ? -cy : cy;
+        }
+    }
+    if (m_pActiveView && m_pActiveView->m_hWnd && ::GetParent(m_pActiveView->m_hWnd) == m_hWnd)
+        m_pActiveView->MoveWindow(rest.left, rest.top, rest.right - rest.left, rest.bottom - rest.top);
+    m_inLayout = false;
+}
+
+void CFrameWnd::ShowControlBar(CControlBar* bar, BOOL show, BOOL delay)
+{
+    if (!bar || !bar->m_hWnd)
+        return;
+    bar->ShowWindow(show ? SW_SHOWNOACTIVATE : SW_HIDE);
+    if (delay)
+        m_layoutPending = true;
+    else
+        RecalcLayout();
+}
+
+void CFrameWnd::AddControlBar(CControlBar* bar)
+{
+    for (CControlBar* known : m_bars)
+        if (known == bar)
+            return;
+    m_bars.push_back(bar);
+    bar->m_pDockSite = this;
+}
+
+void CFrameWnd::RemoveControlBar(CControlBar* bar)
+{
+    for (auto at = m_bars.begin(); at != m_bars.end(); ++at) {
+        if (*at == bar) {
+            m_bars.erase(at);
+            bar->m_pDockSite = nullptr;
+            return;
+        }
+    }
+}
+
+void CFrameWnd::OnIdleUpdateCmdUI()
+{
+    if (m_layoutPending)
+        RecalcLayout();
+    // A bar may leave the frame while it updates: walk a copy.
+    const std::vector<CControlBar*> bars = m_bars;
+    for (CControlBar* bar : bars)
+        if (bar->m_hWnd && (bar->GetStyle() & WS_VISIBLE))
+            bar->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+}
+
+BOOL CFrameWnd::HasCommandHandler(UINT id) const
+{
+    if (m_pActiveView && m_pActiveView->HasCommandEntry(id))
+        return TRUE;
+    if (HasCommandEntry(id))
+        return TRUE;
+    const CWinApp* app = AfxGetApp();
+    return app && app->HasCommandHandler(id);
+}
+
+BOOL CFrameWnd::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (m_pActiveView && m_pActiveView->m_hWnd && m_pActiveView->OnCommand(wParam, lParam))
+        return TRUE;
+    if (CWnd::OnCommand(wParam, lParam))
+        return TRUE;
+    CWinApp* app = AfxGetApp();
+    return app && app->OnCommand(wParam, lParam);
+}
+
+BOOL CFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    if (CWnd::OnNotify(wParam, lParam, result))
+        return TRUE;
+    return m_pActiveView && m_pActiveView->m_hWnd && m_pActiveView->OnNotify(wParam, lParam, result);
+}
+
+void CFrameWnd::OnSize(UINT, int, int)
+{
+    RecalcLayout();
+}
+
+void CFrameWnd::OnDestroy()
+{
+    CWinApp* app = AfxGetApp();
+    if (app && app->m_pMainWnd == this) {
+        app->m_pMainWnd = nullptr;
+        PostQuitMessage(0);
+    }
+    Default();
+}
+
+LRESULT CFrameWnd::OnIdleMessage(WPARAM, LPARAM)
+{
+    OnIdleUpdateCmdUI();
+    return 0;
+}
+
+BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
+    ON_WM_SIZE()
+    ON_WM_DESTROY()
+    ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleMessage)
+END_MESSAGE_MAP()
+
+CWinApp::CWinApp()
+{
+    g_app = this;
+}
+
+CWinApp::~CWinApp()
+{
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+BOOL CWinApp::OnCommand(WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+BOOL CWinApp::HasCommandHandler(UINT) const
+{
+    return FALSE;
+}
+
+BOOL CWinApp::OnIdle(LONG)
+{
+    if (auto* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd))
+        frame->OnIdleUpdateCmdUI();
+    return FALSE;
+}
+
+int CWinApp::Run()
+{
+    MSG msg;
+    bool idle = true;
+    LONG count = 0;
+    for (;;) {
+        while (idle && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
+            idle = OnIdle(count++) != FALSE;
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got <= 0)
+            return got < 0 ? -1 : int(msg.wParam);
+        CWnd* target = CWnd::FromHandlePermanent(msg.hwnd);
+        if (!target || !target->PreTranslateMessage(&msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (IsIdleMessage(msg)) {
+            idle = true;
+            count = 0;
+        }
+    }
+}
+
+CWinApp* AfxGetApp()
+{
+    return g_app;
+}

@@ -1,0 +1,84 @@
+// CFrameWnd and CWinApp: a main window that stacks its docked control bars
+// along its edges and gives the rest to its view, and the application object
+// whose idle loop updates the bars' commands.
+//
+// Commands reach the active view first, then the frame's own handlers, then
+// the application; notifications the frame does not answer go on to the
+// view. Bars dock at the frame's edges only: there are no floating frames.
+#pragma once
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/framework/cmd_ui.h"
+#include "platform/framework/runtime_class.h"
+#include "platform/framework/wnd.h"
+
+class CControlBar;
+
+class CFrameWnd : public CWnd {
+public:
+    static const CRuntimeClass classCFrameWnd;
+    virtual const CRuntimeClass* GetRuntimeClass() const;
+
+    ~CFrameWnd() override;
+
+    BOOL Create(const char* title, DWORD style = WS_OVERLAPPEDWINDOW, const RECT* rect = nullptr,
+                CWnd* parent = nullptr);
+
+    // Places the visible bars (in the order they were added) along their
+    // edges and the active view in what is left.
+    virtual void RecalcLayout(BOOL notify = TRUE);
+    // Shows or hides a bar; with delay the layout waits for the next idle.
+    void ShowControlBar(CControlBar* bar, BOOL show, BOOL delay);
+    CFrameWnd* GetActiveFrame() { return this; }
+    CWnd* GetActiveView() const { return m_pActiveView; }
+    void SetActiveView(CWnd* view) { m_pActiveView = view; }
+
+    void AddControlBar(CControlBar* bar);
+    void RemoveControlBar(CControlBar* bar);
+    const std::vector<CControlBar*>& ControlBars() const { return m_bars; }
+    // The idle update: a pending layout, then every bar's commands.
+    void OnIdleUpdateCmdUI();
+    // True when the view, the frame or the application handles the command.
+    BOOL HasCommandHandler(UINT id) const;
+    int LayoutCount() const { return m_layouts; }
+
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+protected:
+    void OnSize(UINT type, int cx, int cy);
+    void OnDestroy();
+    LRESULT OnIdleMessage(WPARAM wParam, LPARAM lParam);
+
+    DECLARE_MESSAGE_MAP()
+
+    std::vector<CControlBar*> m_bars;
+    CWnd* m_pActiveView = nullptr;
+    bool m_layoutPending = false;
+    bool m_inLayout = false;
+    int m_layouts = 0;
+};
+
+class CWinApp {
+public:
+    CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+    virtual ~CWinApp();
+
+    CWnd* m_pMainWnd = nullptr;
+
+    // The last stop of command routing; true when handled.
+    virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+    virtual BOOL HasCommandHandler(UINT id) const;
+    // Runs when the queue is empty: the main frame's command update. True
+    // asks for more idle calls.
+    virtual BOOL OnIdle(LONG count);
+    // The message loop with idle processing; the WM_QUIT code.
+    int Run();
+};
+
+// The application object, or null.
+CWinApp* AfxGetApp();

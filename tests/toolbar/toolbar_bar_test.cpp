@@ -1,0 +1,315 @@
+// CToolBarNew docked in a frame: resources, the idle command update, the
+// routing of clicks and of the child controls' messages, the context menu.
+#include <gtest/gtest.h>
+
+#include "platform/win32/win.h"
+
+#include <commctrl.h>
+
+#include <map>
+
+#include "platform/framework/frame.h"
+#include "tests/winharness/message_pump.h"
+#include "ui/toolbar/toolbar_bar_logic.h"
+#include "ui/toolbar/toolbar_model.h"
+#include "ui/toolbar/toolbar_new.h"
+
+namespace {
+
+constexpr UINT kCombo = 300, kEdit = 310;
+constexpr int kNotifyCode = -777;
+
+std::map<UINT, int> g_commands;  // command id -> deliveries (frame and view)
+
+class View : public CWnd {
+public:
+    int notifications = 0;
+    void OnOpen() { ++g_commands[102]; }
+    void OnEditNotify(NMHDR*, LRESULT* result)
+    {
+        ++notifications;
+        *result = 5;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(View, CWnd)
+    ON_COMMAND(102, OnOpen)
+    ON_NOTIFY(kNotifyCode, kEdit, OnEditNotify)
+END_MESSAGE_MAP()
+
+class Frame : public CFrameWnd {
+public:
+    bool enable101 = true;
+    int check101 = 1;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override
+    {
+        if (HIWORD(wParam) != CN_UPDATE_COMMAND_UI && !CFrameWnd::HasCommandHandler(LOWORD(wParam)) &&
+            LOWORD(wParam) != 102)
+            ++g_commands[LOWORD(wParam)];  // everything else is logged here
+        return CFrameWnd::OnCommand(wParam, lParam);
+    }
+    void On101() { ++g_commands[101]; }
+    void OnUpdate101(CCmdUI* ui)
+    {
+        ui->Enable(enable101);
+        ui->SetCheck(check101);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(Frame, CFrameWnd)
+    ON_COMMAND(101, On101)
+    ON_UPDATE_COMMAND_UI(101, OnUpdate101)
+END_MESSAGE_MAP()
+
+// Runs inside the menu's loop: the up key wraps to the last entry.
+void CALLBACK ChooseLastEntry(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    keybd_event(VK_UP, 0, 0, 0);
+    keybd_event(VK_UP, 0, KEYEVENTF_KEYUP, 0);
+    keybd_event(VK_RETURN, 0, 0, 0);
+    keybd_event(VK_RETURN, 0, KEYEVENTF_KEYUP, 0);
+}
+
+class ToolbarBar : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_commands.clear();
+        const RECT place = {0, 0, 500, 300};
+        ASSERT_TRUE(frame.Create("Rahmen", WS_OVERLAPPEDWINDOW | WS_VISIBLE, &place));
+        app.m_pMainWnd = &frame;
+        ASSERT_TRUE(view.CreateEx(0, "STATIC", "", WS_CHILD | WS_VISIBLE, RECT{0, 0, 10, 10}, &frame, 0xE900));
+        frame.SetActiveView(&view);
+        ASSERT_TRUE(bar.CreateEx(&frame, 0x1F0000 | TBSTYLE_FLAT));
+        const char* entries[] = {MAKEINTRESOURCEA(300), MAKEINTRESOURCEA(301), nullptr};
+        const uint16_t ids[] = {101, 0, 102, 104, 103};
+        ASSERT_TRUE(bar.LoadToolBar(entries, ids, 5));
+        frame.RecalcLayout();
+    }
+    void TearDown() override
+    {
+        app.m_pMainWnd = nullptr;
+        frame.DestroyWindow();
+    }
+    LRESULT State(UINT id) { return bar.SendMessage(TBX_GETSTATE, id); }
+
+    CWinApp app;
+    Frame frame;
+    View view;
+    CToolBarNew bar;
+};
+
+TEST_F(ToolbarBar, CreatesDocksAndLoads)
+{
+    EXPECT_EQ(bar.buttonSize, toolbar::ButtonSizeFromIcon(GetSystemMetrics(SM_CYICON)));
+    EXPECT_EQ(bar.barStyle, 0x1F0000u);
+    EXPECT_EQ(bar.imageWidth, 8u);
+    EXPECT_EQ(bar.m_dwStyle & CBRS_HIDE_INPLACE, CBRS_HIDE_INPLACE);
+    EXPECT_EQ(bar.GetStyle() & (WS_HSCROLL | WS_VSCROLL), 0u);
+    EXPECT_EQ(bar.SendMessage(TB_BUTTONCOUNT), 5);
+    int image = 0;
+    UINT id = 0, styleState = 0;
+    ASSERT_TRUE(bar.GetButtonInfoByIndex(3, &id, &styleState, &image));
+    EXPECT_EQ(id, 104u);
+    EXPECT_EQ(image, 3);  // after 101 and 102 of the first entry and 103
+    EXPECT_EQ(styleState & 0xFF, UINT(TBSTATE_ENABLED));
+    // Docked at the top over the whole width; the view fills the rest.
+    RECT barRect, viewRect, client;
+    frame.GetClientRect(&client);
+    bar.GetWindowRect(&barRect);
+    view.GetWindowRect(&viewRect);
+    frame.ScreenToClient(&barRect);
+    frame.ScreenToClient(&viewRect);
+    EXPECT_EQ(barRect.top, 0);
+    EXPECT_EQ(barRect.right, client.right);
+    EXPECT_EQ(viewRect.top, barRect.bottom);
+    EXPECT_GT(barRect.bottom, 8);
+    // A missing resource leaves the bar as it was.
+    const char* missing[] = {MAKEINTRESOURCEA(300), MAKEINTRESOURCEA(302), nullptr};
+    EXPECT_FALSE(bar.LoadToolBar(missing, nullptr, 0));
+    EXPECT_EQ(bar.SendMessage(TB_BUTTONCOUNT), 5);
+    const char* keep[] = {MAKEINTRESOURCEA(301), nullptr};
+    EXPECT_TRUE(bar.LoadToolBar(keep, nullptr, kKeepButtons));
+    ASSERT_TRUE(bar.GetButtonInfo(103, &id, &styleState, &image));
+    EXPECT_EQ(image, 0);
+}
+
+TEST_F(ToolbarBar, IdleUpdateEnablesChecksAndDisables)
+{
+    frame.OnIdleUpdateCmdUI();
+    EXPECT_EQ(State(101), 0x050000);  // enabled and checked by its handler
+    EXPECT_EQ(State(102), 0x040000);  // the view handles the command
+    EXPECT_EQ(State(103), 0);         // nobody does
+    frame.enable101 = false;
+    frame.check101 = 2;
+    frame.OnIdleUpdateCmdUI();
+    EXPECT_EQ(State(101), 0x100000);
+}
+
+// With nothing changed, the idle update repaints nothing.
+TEST_F(ToolbarBar, IdleUpdateWithoutChangesPaintsNothing)
+{
+    std::vector<uint16_t> ids(60);
+    for (size_t n = 0; n < ids.size(); ++n)
+        ids[n] = uint16_t(n % 2 ? 101 : 102);
+    ASSERT_TRUE(bar.SetButtons(ids.data(), int(ids.size())));
+    frame.RecalcLayout();
+    frame.OnIdleUpdateCmdUI();
+    winharness::PumpUntilIdle();
+    const int paints = ToolbarExPaintCount();
+    for (int round = 0; round < 10; ++round) {
+        frame.OnIdleUpdateCmdUI();
+        winharness::PumpUntilIdle();
+    }
+    EXPECT_EQ(ToolbarExPaintCount(), paints);
+    frame.check101 = 0;
+    frame.OnIdleUpdateCmdUI();
+    winharness::PumpUntilIdle();
+    EXPECT_GT(ToolbarExPaintCount(), paints);
+}
+
+TEST_F(ToolbarBar, ClicksArriveOnceThroughTheRouting)
+{
+    const auto click = [&](UINT id) {
+        ToolbarExButtonInfo info = ButtonInfoRequest(TBIF_SIZE);
+        const int index = int(bar.SendMessage(TB_COMMANDTOINDEX, id));
+        bar.SendMessage(TB_GETBUTTONINFOA, WPARAM(index), LPARAM(&info));
+        int x = 0;  // the button's left edge: the widths of those before it
+        for (int n = 0; n < index; ++n) {
+            ToolbarExButtonInfo before = ButtonInfoRequest(TBIF_SIZE | kButtonInfoByIndex);
+            bar.SendMessage(TB_GETBUTTONINFOA, WPARAM(n), LPARAM(&before));
+            x += before.cx;
+        }
+        bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x + 3, 3));
+        bar.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(x + 3, 3));
+    };
+    click(101);
+    click(102);
+    EXPECT_EQ(g_commands[101], 1);
+    EXPECT_EQ(g_commands[102], 1);  // by the view, through the frame
+}
+
+TEST_F(ToolbarBar, ChildControlsForwardOnce)
+{
+    CWnd combo, edit;
+    ASSERT_TRUE(combo.CreateEx(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, RECT{0, 0, 80, 120},
+                               &frame, kCombo));
+    ASSERT_TRUE(edit.CreateEx(0, "EDIT", "", WS_CHILD | WS_VISIBLE, RECT{0, 0, 60, 20}, &frame, kEdit));
+    EXPECT_EQ(bar.AddControl(&combo, 103), 1);
+    EXPECT_EQ(bar.AddControl(&edit, 104), 1);
+    EXPECT_EQ(bar.AddControl(&edit, 999), -1);
+    EXPECT_EQ(bar.FindControl(kEdit), CWnd::FromHandle(edit));
+    EXPECT_EQ(bar.GetControl(0)->m_hWnd, combo.m_hWnd);
+    EXPECT_EQ(HFONT(combo.SendMessage(WM_GETFONT)), HFONT(GetStockObject(ANSI_VAR_FONT)));
+    combo.SendMessage(CB_ADDSTRING, 0, LPARAM("eins"));
+    combo.SendMessage(CB_ADDSTRING, 0, LPARAM("zwei"));
+    combo.SendMessage(CB_SETITEMDATA, 1, 0x8105);
+    const auto selChange = [&](int index) {
+        combo.SendMessage(CB_SETCURSEL, WPARAM(index));
+        bar.SendMessage(WM_COMMAND, MAKEWPARAM(kCombo, CBN_SELCHANGE), LPARAM(combo.m_hWnd));
+        winharness::PumpUntilIdle();
+    };
+    selChange(0);
+    selChange(1);
+    selChange(-1);
+    EXPECT_EQ(g_commands[kCombo], 3 + 1);  // index 0 without item data derives the combo's id + 0
+    EXPECT_EQ(g_commands[0x8105], 1);
+    EXPECT_EQ(g_commands[kCombo - 1], 0);  // no selection: no derived command
+    NMHDR header = {edit.m_hWnd, kEdit, UINT(kNotifyCode)};
+    EXPECT_EQ(bar.SendMessage(WM_NOTIFY, kEdit, LPARAM(&header)), 5);
+    EXPECT_EQ(view.notifications, 1);
+}
+
+TEST_F(ToolbarBar, ContextMenuEntriesAndHiding)
+{
+    CMenu menu;
+    ASSERT_TRUE(bar.BuildContextMenu(menu));
+    const char* expected[] = {"Klein", "Mittel", "Große Icons", "", "Flache Symbolleiste", "", "ausblenden"};
+    ASSERT_EQ(menu.GetMenuItemCount(), 7);
+    for (int n = 0; n < 7; ++n) {
+        char text[64] = "";
+        GetMenuStringA(menu, UINT(n), text, sizeof text, MF_BYPOSITION);
+        EXPECT_STREQ(text, expected[n]);
+    }
+    EXPECT_TRUE(GetMenuState(menu, 0xD000, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_TRUE(GetMenuState(menu, 0xD003, MF_BYCOMMAND) & MF_CHECKED);  // flat
+    // The real menu, driven by keys: up wraps to "ausblenden".
+    SetTimer(nullptr, 0, 300, &ChooseLastEntry);
+    bar.SendMessage(WM_CONTEXTMENU, WPARAM(bar.m_hWnd), MAKELPARAM(20, 20));
+    EXPECT_FALSE(bar.GetStyle() & WS_VISIBLE);
+    RECT viewRect;
+    view.GetWindowRect(&viewRect);
+    frame.ScreenToClient(&viewRect);
+    EXPECT_EQ(viewRect.top, 0);
+    bar.OnMenuCommand(0xD002);
+    EXPECT_EQ(bar.iconMode, 2u);
+    EXPECT_EQ(g_commands[0xD002], 1);
+    // Without the menu bits the bar leaves the menu to default handling.
+    CToolBarNew plain;
+    ASSERT_TRUE(plain.CreateEx(&frame, 0, WS_CHILD, RECT{0, 0, 0, 0}, 0xE801));
+    EXPECT_FALSE(plain.BuildContextMenu(menu));
+}
+
+TEST_F(ToolbarBar, ColoursWidthsGroupsAndBitmaps)
+{
+    EXPECT_EQ(bar.SetButtonColor(103, 0xFFFFFF, -1), 1);
+    ToolbarExButtonInfo info = ButtonInfoRequest(0);
+    bar.SendMessage(TB_GETBUTTONINFOA, 103, LPARAM(&info));
+    EXPECT_EQ(info.color, 0xFFFFFFu);
+    const COLORREF colours[] = {0x0000FF, 0x00FF00};
+    bar.SetButtonColors(2, 103, colours, 0xFF00FF);
+    bar.SendMessage(TB_GETBUTTONINFOA, 104, LPARAM(&info));
+    EXPECT_EQ(info.color, 0x00FF00u);
+    EXPECT_EQ(bar.SetExtraColors(COLORREF(-1), 0), -1);
+    EXPECT_EQ(bar.SetAllButtonWidths(0), 256);
+    EXPECT_EQ(bar.SetButtonWidth(101, 40), 40);
+    EXPECT_TRUE(bar.SetGroup(102, 3));
+    EXPECT_FALSE(bar.SetGroup(102, 1));
+    EXPECT_EQ(bar.SetButtonInfo(101, 2, 0x050000, -2), 1);
+    EXPECT_EQ(State(101), 0x050000);
+    EXPECT_EQ(bar.SendItemRecord(3, 1, 2, 3, 4, 5), 0);
+    // Width 0 before any toolbar resource set one: the control decides.
+    CToolBarNew fresh;
+    ASSERT_TRUE(fresh.CreateEx(&frame, 0, WS_CHILD, RECT{0, 0, 0, 0}, 0xE802));
+    HBITMAP strip = CreateBitmap(48, 16, 1, 32, nullptr);
+    EXPECT_TRUE(fresh.SetBitmap(strip, 0, FALSE, nullptr, 0, 500));
+    EXPECT_EQ(fresh.SendMessage(TB_BUTTONCOUNT), 3);
+    EXPECT_TRUE(fresh.SetBitmap(strip, 0, FALSE, nullptr, 0, 500));  // the same ids: replaced
+    EXPECT_EQ(fresh.SendMessage(TB_BUTTONCOUNT), 3);
+    DeleteObject(strip);
+}
+
+// Creating and destroying bars with images leaves no GDI object behind.
+TEST(ToolbarBarCycles, NoGdiLeak)
+{
+    const auto objects = [] {
+        DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+        if (count)
+            return count;
+        // Wine answers 0 there, but finds an object by its table index alone.
+        for (uintptr_t index = 1; index < 0x10000; ++index)
+            count += GetObjectType(reinterpret_cast<HGDIOBJ>(index)) ? 1 : 0;
+        return count;
+    };
+    const DWORD before = objects();
+    if (before == 0)
+        GTEST_SKIP() << "no GDI object count here";
+    for (int cycle = 0; cycle < 50; ++cycle) {
+        Frame frame;
+        const RECT place = {0, 0, 300, 200};
+        ASSERT_TRUE(frame.Create("Rahmen", WS_OVERLAPPEDWINDOW, &place));
+        CToolBarNew bar;
+        ASSERT_TRUE(bar.CreateEx(&frame));
+        const char* entries[] = {MAKEINTRESOURCEA(300), nullptr};
+        ASSERT_TRUE(bar.LoadToolBar(entries));
+        frame.RecalcLayout();
+        frame.UpdateWindow();
+        frame.DestroyWindow();
+    }
+    EXPECT_LE(objects(), before + 2);
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+// CToolBarNew: the frame's toolbar bar whose window is the library's
+// "ToolbarExWindow32" control. Buttons come from toolbar resources and
+// bitmaps in several sizes; buttons can be colour swatches or hold combo
+// boxes and edits, whose commands and notifications the bar passes to the
+// frame; a context menu chooses the icon size, the flat look and hides the
+// bar. Bars dock at the frame's edges; there is no floating frame.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/framework/control_bar.h"
+#include "platform/framework/menu.h"
+#include "ui/toolbar/toolbar_ex.h"
+
+class CToolBarNew;
+
+// The command-update object of one button.
+class ToolbarCmdUI : public CCmdUI {
+public:
+    CWnd* m_pBar = nullptr;
+    void Enable(BOOL on = TRUE) override;
+    void SetCheck(int check = 1) override;
+};
+
+class CToolBarNew : public CToolBar {
+public:
+    static const CRuntimeClass classCToolBarNew;
+    const CRuntimeClass* GetRuntimeClass() const override;
+
+    CToolBarNew();
+
+    struct MenuSlot {
+        const char* text;  // null: the built-in text
+        uint16_t id;
+    };
+    MenuSlot menuSlots[5];
+    uint32_t barStyle = 0;   // the control style's high word, in place
+    uint32_t iconMode = 0;   // the checked icon-size entry, 0..2
+    int buttonSize = 16;
+    uint32_t imageWidth = 0;
+
+    BOOL Create(CWnd* parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP, UINT id = AFX_IDW_TOOLBAR);
+    BOOL CreateEx(CWnd* parent, DWORD controlStyle = 0, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP,
+                  const RECT& borders = RECT{0, 0, 0, 0}, UINT id = AFX_IDW_TOOLBAR);
+    // entries: up to 8 resource names, null-ended; an entry whose inMemory
+    // flag is set points at a ToolbarBitmapEntry instead. count kKeepButtons
+    // keeps the control's ids.
+    BOOL LoadToolBar(const char* const* entries, const uint16_t* ids = nullptr, int count = 0,
+                     const uint8_t* inMemory = nullptr, HINSTANCE instance = nullptr);
+    BOOL SetBitmap(HBITMAP bitmap, int imageWidth, BOOL deleteOnFailure, const uint16_t* ids, int count,
+                   UINT firstId);
+    BOOL LoadBitmap(const char* name, int imageWidth, HINSTANCE instance, const uint16_t* ids, int count,
+                    UINT firstId);
+    CWnd* GetControl(int index);
+    CWnd* FindControl(int id, int occurrence = 0);
+    int AddControl(CWnd* child, UINT button, int slot = -1, BOOL setFont = TRUE);
+    void SetButtonColors(int count, UINT firstId, const COLORREF* colors, COLORREF extra = COLORREF(-1));
+    LRESULT SetButtonColorList(int count, const uint16_t* ids, const COLORREF* colors, COLORREF extra = COLORREF(-1));
+    LRESULT SetButtonColor(UINT button, COLORREF color, int mode = 0);
+    LRESULT SetExtraColors(COLORREF first, COLORREF second);
+    // state in 0x474's form (bits 16..23), -1 keeps it.
+    LRESULT SetButtonInfo(UINT id, int image, int state, int width);
+    LRESULT SetButtonInfoEx(UINT id, int image, int state, int width, int size, int secondSize);
+    // styleState: style in bits 16..23 (the 0x40000 bit inverted), state in 0..7.
+    BOOL GetButtonInfo(UINT id, UINT* outId, UINT* styleState, int* image);
+    BOOL GetButtonInfoByIndex(int index, UINT* outId, UINT* styleState, int* image);
+    DWORD SetStyle(DWORD style);
+    DWORD ModifyStyle(DWORD bits, DWORD mask, BOOL relayout);
+    LRESULT SetButtonWidth(UINT id, int width, BOOL relayout = TRUE);
+    LRESULT SetAllButtonWidths(int width, BOOL relayout = TRUE);
+    BOOL SetButtons(const uint16_t* ids, int count);
+    BOOL SetGroup(UINT first, int count);
+    LRESULT SendItemRecord(LPARAM value, uint32_t word, uint16_t first, uint16_t second, uint8_t a, uint8_t b);
+    SIZE CalcSize(SIZE* out, BOOL apply, int minWidth);
+    void RecalcBar();
+
+    // Builds the context menu; false when the bar has no menu entries.
+    BOOL BuildContextMenu(CMenu& menu);
+    // Carries out a chosen menu entry (0: none).
+    void OnMenuCommand(UINT id);
+
+    SIZE CalcFixedLayout(BOOL stretch, BOOL horz) override;
+    SIZE CalcDynamicLayout(int length, DWORD mode) override;
+    void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) override;
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+protected:
+    void OnTimer(UINT_PTR id);
+    LRESULT OnContextMenu(WPARAM wParam, LPARAM lParam);
+    DECLARE_MESSAGE_MAP()
+
+private:
+    CFrameWnd* TargetFrame() const;
+    BOOL InfoOf(WPARAM button, DWORD mask, UINT* outId, UINT* styleState, int* image);
+    SIZE Insets(BOOL horz) const;
+
+    int m_mruWidth = 32767;
+    bool m_layoutDelayed = false;
+};
+
+// The bar's timer: hot-tracking ticks passed on to the control.
+constexpr UINT_PTR kToolbarTimer = 6527;
