@@ -2,6 +2,8 @@
 // routing of clicks and of the child controls' messages, the context menu.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/win32/win.h"
 
 #include <commctrl.h>
@@ -63,14 +65,32 @@ BEGIN_MESSAGE_MAP(Frame, CFrameWnd)
     ON_UPDATE_COMMAND_UI(101, OnUpdate101)
 END_MESSAGE_MAP()
 
-// Runs inside the menu's loop: the up key wraps to the last entry.
+// Runs inside the menu's loop: the up key wraps to the last entry. The keys
+// are posted to this thread's menu window, not injected as system input,
+// which would reach whatever window of another test has the foreground.
+BOOL CALLBACK FindThreadMenu(HWND wnd, LPARAM found)
+{
+    char name[16] = "";
+    GetClassNameA(wnd, name, sizeof name);
+    if (std::strcmp(name, "#32768") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = wnd;
+    return FALSE;
+}
+
 void CALLBACK ChooseLastEntry(HWND, UINT, UINT_PTR id, DWORD)
 {
     KillTimer(nullptr, id);
-    keybd_event(VK_UP, 0, 0, 0);
-    keybd_event(VK_UP, 0, KEYEVENTF_KEYUP, 0);
-    keybd_event(VK_RETURN, 0, 0, 0);
-    keybd_event(VK_RETURN, 0, KEYEVENTF_KEYUP, 0);
+    HWND menu = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindThreadMenu, LPARAM(&menu));
+    if (!menu) {
+        EndMenu();  // no menu to drive: end the loop, and the test fails on its checks
+        return;
+    }
+    PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);
+    PostMessageA(menu, WM_KEYUP, VK_UP, 0);
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    PostMessageA(menu, WM_KEYUP, VK_RETURN, 0);
 }
 
 class ToolbarBar : public testing::Test {
