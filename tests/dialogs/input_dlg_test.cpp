@@ -12,7 +12,6 @@ namespace {
 
 using winharness::ModalDriver;
 
-constexpr DWORD kActivationMs = 2000;
 
 // What a run of the dialog showed; rectangles relative to the window's left.
 struct Seen {
@@ -35,7 +34,7 @@ INT_PTR Drive(CDialog& dialog, Seen* seen, const char* typed, int button)
     driver.Then([&](ModalDriver& d) {
         // Other test programs on the display may delay the activation.
         const HWND top = d.TopDialog();
-        if (!top || !IsWindowVisible(top) || (GetActiveWindow() != top && GetTickCount() - start < kActivationMs))
+        if (!top || !IsWindowVisible(top) || !winharness::Activated(top, start))
             return false;
         const HWND edit = GetDlgItem(top, kInputEditId), prompt = GetDlgItem(top, kInputPromptId);
         RECT r[5];

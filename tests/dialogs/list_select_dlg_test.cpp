@@ -13,7 +13,6 @@ namespace {
 
 using winharness::ModalDriver;
 
-constexpr DWORD kActivationMs = 2000;
 const char* const kNames[] = {"Alm", "Berg", "Gipfel", "Hütte"};
 
 LPARAM RowPoint(HWND list, int row, int x)
@@ -44,7 +43,7 @@ INT_PTR Drive(CDialog& dialog, const std::function<void(HWND)>& step)
     const DWORD start = GetTickCount();
     driver.Then([&](ModalDriver& d) {
         const HWND top = d.TopDialog();
-        if (!top || !IsWindowVisible(top) || (GetActiveWindow() != top && GetTickCount() - start < kActivationMs))
+        if (!top || !IsWindowVisible(top) || !winharness::Activated(top, start))
             return false;
         step(top);
         return true;

@@ -16,7 +16,6 @@ namespace {
 
 using winharness::ModalDriver;
 
-constexpr DWORD kActivationMs = 2000;
 
 HWND ListOf(HWND top) { return GetDlgItem(top, kTreeSelectListId); }
 
@@ -53,7 +52,7 @@ void RunSteps(CTreeSelectDlg& dialog, std::vector<std::function<void(HWND)>> ste
     const DWORD start = GetTickCount();
     driver.Then([&](ModalDriver& d) {
         const HWND top = d.TopDialog();
-        return top && IsWindowVisible(top) && (GetActiveWindow() == top || GetTickCount() - start >= kActivationMs);
+        return top && IsWindowVisible(top) && winharness::Activated(top, start);
     });
     for (auto& step : steps)
         driver.Then([&step](ModalDriver& d) {

@@ -69,4 +69,19 @@ private:
     UINT_PTR m_timer = 0;
 };
 
+// Whether `top` has become the active window. Test programs run in parallel
+// on one display, so another's window may hold the foreground: after a
+// quarter of the limit the dialog is brought forward; after the whole limit
+// (counted from `start`, a GetTickCount value) the caller goes on anyway and
+// its checks tell.
+inline bool Activated(HWND top, DWORD start, DWORD limitMs = 8000)
+{
+    if (GetActiveWindow() == top)
+        return true;
+    const DWORD waited = GetTickCount() - start;
+    if (waited > limitMs / 4)
+        SetForegroundWindow(top);
+    return waited >= limitMs;
+}
+
 }  // namespace winharness
