@@ -187,7 +187,9 @@ TEST(DataExchange, FailingValueKeepsTheOldValueAndTheFocusOnTheControl)
                     return false;
                 waitFrom = waitFrom ? waitFrom : GetTickCount();
                 focused = GetFocus() == GetDlgItem(main, id);
-                return (focused || GetTickCount() - waitFrom > 2000) && d.Post(IDCANCEL);
+                if (!focused)
+                    winharness::Activated(main, waitFrom);  // brought forward if another window kept it back
+                return (focused || GetTickCount() - waitFrom > 8000) && d.Post(IDCANCEL);
             });
         driver.Run([&] { EXPECT_EQ(dialog.DoModal(), IDCANCEL) << typed; });
         EXPECT_TRUE(focused) << typed;
