@@ -189,7 +189,7 @@ TEST(DataExchange, FailingValueKeepsTheOldValueAndTheFocusOnTheControl)
                 focused = GetFocus() == GetDlgItem(main, id);
                 if (!focused)
                     winharness::Activated(main, waitFrom);  // brought forward if another window kept it back
-                return (focused || GetTickCount() - waitFrom > 8000) && d.Post(IDCANCEL);
+                return (focused || GetTickCount() - waitFrom > 3000) && d.Post(IDCANCEL);  // within the watchdog
             });
         driver.Run([&] { EXPECT_EQ(dialog.DoModal(), IDCANCEL) << typed; });
         EXPECT_TRUE(focused) << typed;

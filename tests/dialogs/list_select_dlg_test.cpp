@@ -43,7 +43,7 @@ INT_PTR Drive(CDialog& dialog, const std::function<void(HWND)>& step)
     const DWORD start = GetTickCount();
     driver.Then([&](ModalDriver& d) {
         const HWND top = d.TopDialog();
-        if (!top || !IsWindowVisible(top) || !winharness::Activated(top, start))
+        if (!top || !IsWindowVisible(top) || !winharness::Activated(top, start, 2000))
             return false;
         step(top);
         return true;

@@ -52,7 +52,7 @@ void RunSteps(CTreeSelectDlg& dialog, std::vector<std::function<void(HWND)>> ste
     const DWORD start = GetTickCount();
     driver.Then([&](ModalDriver& d) {
         const HWND top = d.TopDialog();
-        return top && IsWindowVisible(top) && winharness::Activated(top, start);
+        return top && IsWindowVisible(top) && winharness::Activated(top, start, 2000);
     });
     for (auto& step : steps)
         driver.Then([&step](ModalDriver& d) {

@@ -73,8 +73,8 @@ private:
 // on one display, so another's window may hold the foreground: after a
 // quarter of the limit the dialog is brought forward; after the whole limit
 // (counted from `start`, a GetTickCount value) the caller goes on anyway and
-// its checks tell.
-inline bool Activated(HWND top, DWORD start, DWORD limitMs = 8000)
+// its checks tell. Keep the limit below the modal driver's watchdog.
+inline bool Activated(HWND top, DWORD start, DWORD limitMs = 4000)
 {
     if (GetActiveWindow() == top)
         return true;
