@@ -77,6 +77,31 @@ unsigned PathFold(char c)
 
 }  // namespace
 
+int StrCompareNoCaseNA(const char* a, const char* b, int n)
+{
+    for (int i = 0; n < 0 || i < n; ++i) {
+        unsigned ca = CharToLower(static_cast<unsigned char>(a[i]));
+        unsigned cb = CharToLower(static_cast<unsigned char>(b[i]));
+        if (ca != cb)
+            return static_cast<int>(ca) - static_cast<int>(cb);
+        if (ca == 0)
+            break;
+    }
+    return 0;
+}
+
+int StrFindNoCaseA(const char* text, const char* pattern)
+{
+    const int length = static_cast<int>(std::strlen(pattern));
+    if (length == 0)
+        return 0;
+    for (int i = 0; text[i] != '\0'; ++i) {
+        if (StrCompareNoCaseNA(text + i, pattern, length) == 0)
+            return i;
+    }
+    return -1;
+}
+
 int PathCompareNA(const char* a, const char* b, int n)
 {
     for (int i = 0; i < n; ++i) {

@@ -74,6 +74,16 @@ int StrSpanNotClassA(const char* text, uint32_t classMask);
 // mapped characters as unsigned bytes.
 int PathCompareNA(const char* a, const char* b, int n);
 
+// Case-blind comparison in the code page's own case mapping (CharToLower:
+// A-Z and the national letters such as Ä/ä, Š/š, Ÿ/ÿ). Compares at most `n`
+// characters, or up to the NUL when `n` is negative. Returns 0 when equal,
+// else the difference of the first unequal lower-cased bytes.
+int StrCompareNoCaseNA(const char* a, const char* b, int n);
+
+// The index of the first case-blind occurrence of `pattern` in `text`, or -1;
+// an empty pattern is found at 0.
+int StrFindNoCaseA(const char* text, const char* pattern);
+
 // Converts UTF-8 into UTF-16 in a buffer of `destinationSize` code units,
 // terminated. `sourceLength` bytes are read, or up to the NUL when it is
 // negative; a NUL within them ends the text. Every maximal ill-formed subpart

@@ -186,4 +186,32 @@ TEST(PathCompare, FoldsAsciiCaseAndSeparators)
         EXPECT_EQ(PathCompareNA(c.a, c.b, c.n), c.want) << c.a << " / " << c.b << " n " << c.n;
 }
 
+TEST(NoCaseText, FoldsTheCodePagesLetters)
+{
+    struct Case {
+        const char* a;
+        const char* b;
+        int n;
+        int want;
+    } cases[] = {
+        {"Übersicht", "übersicht", -1, 0}, {"ALLGÄU.GPX", "allgäu.gpx", -1, 0}, {"\x8A\x8C\x8E\x9F", "\x9A\x9C\x9E\xFF", -1, 0},
+        {"STRAßE", "straße", -1, 0}, {"Berge m", "berge mit", 7, 0}, {"Berge m", "bergem", 7, ' ' - 'm'},
+        {"abc", "abd", 2, 0}, {"abc", "abd", -1, 'c' - 'd'}, {"ab", "abc", -1, -'c'}, {"x", "y", 0, 0},
+        {"\xD7", "\xF7", -1, 0xD7 - 0xF7},  // × and ÷ are no letters
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(StrCompareNoCaseNA(c.a, c.b, c.n), c.want) << c.a << " / " << c.b << " n " << c.n;
+
+    struct Find {
+        const char* text;
+        const char* pattern;
+        int want;
+    } finds[] = {
+        {"Allgäu.gpx", "ALLGÄ", 0}, {"Tour Allgäu", "LLGÄU", 6}, {"abc", "", 0}, {"", "", 0}, {"", "a", -1},
+        {"abc", "abcd", -1}, {"aab", "ab", 1}, {"Übersicht", "ÜBERSICHT", 0},
+    };
+    for (const Find& f : finds)
+        EXPECT_EQ(StrFindNoCaseA(f.text, f.pattern), f.want) << f.text << " / " << f.pattern;
+}
+
 }  // namespace
