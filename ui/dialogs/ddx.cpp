@@ -45,13 +45,12 @@ std::string TimeText(const TimeRecord& time, bool noSeconds)
     return text;
 }
 
-// A date read from a text, checked against the calendar; fails the exchange
-// otherwise.
+// A typed date or time, checked; a text that does not give one fails the
+// exchange rather than storing a value cut or wrapped into the record.
 DateRecord ReadDate(CDataExchange* dx, const char* text)
 {
     DateRecord date{};
-    ParseDate(text, &date, Today());
-    if (date.day < 1 || date.day > DaysInMonth(date.month, date.year))
+    if (!ReadDateText(text, Today(), &date))
         dx->Fail(kBadDate);
     return date;
 }
@@ -59,7 +58,7 @@ DateRecord ReadDate(CDataExchange* dx, const char* text)
 TimeRecord ReadTime(CDataExchange* dx, const char* text, bool noSeconds)
 {
     TimeRecord time{};
-    if (ParseTime(text, &time, 3, Now()) == 0 && *text)
+    if (!ReadTimeText(text, Now(), &time))
         dx->Fail(kBadTime);
     if (noSeconds)
         time.second = 0;
@@ -162,8 +161,8 @@ void DDX_FloatScaled(CDataExchange* dx, int id, float& value, int decimals, floa
     const double factor = scale == 0 ? 1.0 : double(scale);
     double shown = double(value) * factor;
     DDX_DoubleGrouped(dx, id, shown, decimals);
-    if (dx->m_bSaveAndValidate)
-        value = float(shown / factor);
+    if (dx->m_bSaveAndValidate && !FloatFromShown(shown, factor, &value))
+        dx->Fail(kBadNumber);
 }
 
 void DDX_Float(CDataExchange* dx, int id, float& value, int decimals)
