@@ -3,6 +3,7 @@
 // field's labels and enabling.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -301,6 +302,113 @@ TEST(DataExchange, EdgesOfTheRangesAreStoredAsTyped)
     EXPECT_EQ(std::make_tuple(dialog.time.GetYear(), dialog.time.GetMonth(), dialog.time.GetDay(), dialog.time.GetHour(),
                               dialog.time.GetMinute(), dialog.time.GetSecond()),
               std::make_tuple(2028, 2, 29, 0, 0, 0));
+}
+
+// The condition field with radio buttons as its selector, a group of other
+// radio buttons after them.
+enum { kRadioLabel1 = 30, kRadioValue1, kRadioLabel2, kRadioValue2, kRadioModeLabel, kRadioNone, kRadioEqual, kRadioRange,
+       kUnitMetre, kUnitFoot };
+constexpr DWORD kRadio = kChild | BS_AUTORADIOBUTTON;
+const DialogItem kRadioItems[] = {
+    {"STATIC", kRadioLabel1, kChild, 5, 7, 30, 8, "", 0},
+    {"EDIT", kRadioValue1, kEdit, 40, 5, 40, 13, "", 0},
+    {"STATIC", kRadioLabel2, kChild, 85, 7, 20, 8, "", 0},
+    {"EDIT", kRadioValue2, kEdit, 105, 5, 40, 13, "", 0},
+    {"STATIC", kRadioModeLabel, kChild, 5, 25, 30, 8, "Art :", 0},
+    {"BUTTON", kRadioNone, kRadio | WS_GROUP | WS_TABSTOP, 40, 25, 40, 10, "keine", 0},
+    {"BUTTON", kRadioEqual, kRadio, 40, 37, 40, 10, "gleich", 0},
+    {"BUTTON", kRadioRange, kRadio, 40, 49, 40, 10, "Bereich", 0},
+    {"BUTTON", kUnitMetre, kRadio | WS_GROUP | WS_TABSTOP, 100, 25, 40, 10, "Meter", 0},
+    {"BUTTON", kUnitFoot, kRadio, 100, 37, 40, 10, "Fuß", 0},
+    {"BUTTON", IDOK, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 40, 65, 50, 14, "OK", 0},
+    {"BUTTON", IDCANCEL, kChild | WS_TABSTOP, 95, 65, 50, 14, "Abbrechen", 0},
+};
+constexpr int kRadioModes = 0b100101;  // none, equal (2), range (5)
+
+class RadioConditionDialog : public CDialog {
+public:
+    RadioConditionDialog()
+    {
+        SetTemplate(MakeDialogLayout(WS_POPUP | WS_CAPTION | DS_MODALFRAME, 150, 85, "Bedingung", kRadioItems), nullptr);
+    }
+    int value1 = 3, value2 = 9, mode = 5;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CheckDlgButton(m_hWnd, kUnitFoot, BST_CHECKED);
+        return CDialog::OnInitDialog();
+    }
+    void DoDataExchange(CDataExchange* dx) override
+    {
+        DDX_Condition(dx, kRadioValue1, value1, value2, mode, kRadioModes);
+    }
+};
+
+// What the field shows: the checked radio buttons (selector, then the other
+// group), the labels and which edits are enabled.
+struct ConditionLook {
+    std::string checked, label1, label2;
+    bool enabled1, enabled2;
+    bool operator==(const ConditionLook&) const = default;
+};
+
+ConditionLook LookOf(HWND dialog)
+{
+    ConditionLook look{"", Text(dialog, kRadioLabel1), Text(dialog, kRadioLabel2),
+                       IsWindowEnabled(GetDlgItem(dialog, kRadioValue1)) != FALSE,
+                       IsWindowEnabled(GetDlgItem(dialog, kRadioValue2)) != FALSE};
+    for (int id = kRadioNone; id <= kUnitFoot; ++id)
+        look.checked += IsDlgButtonChecked(dialog, id) == BST_CHECKED ? 'x' : '-';
+    return look;
+}
+
+void PrintTo(const ConditionLook& l, std::ostream* os)
+{
+    *os << l.checked << " '" << l.label1 << "' '" << l.label2 << "' " << l.enabled1 << l.enabled2;
+}
+
+TEST(DataExchange, ConditionWithRadioButtons)
+{
+    // Clicked radio button (0 none: only a load of the mode), typed values;
+    // the mode and values stored and the field's look afterwards.
+    const struct {
+        int click, loadMode;
+        const char *typed1, *typed2;
+        int mode, value1, value2;
+        ConditionLook look;
+    } cases[] = {
+        {0, 5, nullptr, nullptr, 5, 3, 9, {"--x-x", "Von :", "Bis :", true, true}},
+        {kRadioEqual, 0, "17", "x", 2, 17, 9, {"-x--x", "Wert :", "", true, false}},  // the second edit not read
+        {kRadioNone, 0, "abc", "abc", 0, 17, 9, {"x---x", "Wert :", "", false, false}},
+        {kRadioRange, 0, "-4", "12", 5, -4, 12, {"--x-x", "Von :", "Bis :", true, true}},
+        {0, 2, nullptr, nullptr, 2, -4, 12, {"-x--x", "Wert :", "", true, false}},
+        {0, 0, nullptr, nullptr, 0, -4, 12, {"x---x", "Wert :", "", false, false}},
+    };
+    RadioConditionDialog dialog;
+    std::vector<std::tuple<int, int, int, ConditionLook>> seen, expected;
+    ModalDriver driver;
+    driver.Then([&](ModalDriver& d) {
+        const HWND top = d.TopDialog();
+        if (!top)
+            return false;
+        for (const auto& c : cases) {
+            expected.emplace_back(c.mode, c.value1, c.value2, c.look);
+            if (c.click) {
+                SetDlgItemTextA(top, kRadioValue1, c.typed1);
+                SetDlgItemTextA(top, kRadioValue2, c.typed2);
+                SendDlgItemMessageA(top, c.click, BM_CLICK, 0, 0);
+                dialog.UpdateData(TRUE);
+            } else {
+                dialog.mode = c.loadMode;
+                dialog.UpdateData(FALSE);
+            }
+            seen.emplace_back(dialog.mode, dialog.value1, dialog.value2, LookOf(top));
+        }
+        return d.Post(IDCANCEL);
+    });
+    driver.Run([&] { dialog.DoModal(); });
+    EXPECT_EQ(seen, expected);
 }
 
 }  // namespace
