@@ -3,6 +3,7 @@
 // field's labels and enabling.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <tuple>
@@ -133,33 +134,49 @@ TEST(DataExchange, LoadsShowsAndWritesOnlyChangedTexts)
     EXPECT_EQ(SetTextCounter::count, 0);
 }
 
-TEST(DataExchange, SavesTypedValues)
+typedef std::vector<std::pair<int, std::string>> Typed;
+
+// Opens the dialog, lets `before` look at it, types the texts, saves (the
+// result of the exchange returned), lets `after` look again and cancels.
+BOOL TypeAndSave(ExchangeDialog& dialog, const Typed& typed, const std::function<void(HWND)>& before,
+                 const std::function<void(HWND)>& after)
 {
-    ExchangeDialog dialog;
-    std::string label1, label2;
-    bool secondEnabled = true;
+    BOOL saved = FALSE;
     ModalDriver driver;
     driver.Then([&](ModalDriver& d) {
         const HWND top = d.TopDialog();
         if (!top)
             return false;
-        const std::pair<int, const char*> typed[] = {{kNumber, "12,5"},       {kDate, "2027-03-05"},
-                                                      {kTime, "23:59:58"},    {kDateTime, "24.12.2030 18:30"},
-                                                      {kInt, " 2147483647"},  {kBuffer, "neu"}, {kValue1, "-7"},
-                                                      {kZeroScale, "3,5"}};
+        before(top);
         for (const auto& [id, text] : typed)
-            SetDlgItemTextA(top, id, text);
-        SendDlgItemMessageA(top, kCombo, CB_SETCURSEL, WPARAM(-1), 0);
-        SetDlgItemTextA(top, kCombo, "frei");
-        SendDlgItemMessageA(top, kMode, CB_SETCURSEL, 1, 0);  // the second allowed mode: 1
-        dialog.UpdateData(TRUE);
-        dialog.UpdateData(FALSE);
-        label1 = Text(top, kLabel1);
-        label2 = Text(top, kLabel2);
-        secondEnabled = IsWindowEnabled(GetDlgItem(top, kValue2));
+            SetDlgItemTextA(top, id, text.c_str());
+        saved = dialog.UpdateData(TRUE);
+        after(top);
         return d.Post(IDCANCEL);
     });
     driver.Run([&] { dialog.DoModal(); });
+    return saved;
+}
+
+TEST(DataExchange, SavesTypedValues)
+{
+    ExchangeDialog dialog;
+    std::string label1, label2;
+    bool secondEnabled = true;
+    const Typed typed = {{kNumber, "12,5"}, {kDate, "2027-03-05"}, {kTime, "23:59:58"}, {kDateTime, "24.12.2030 18:30"},
+                         {kInt, " 2147483647"}, {kBuffer, "neu"}, {kValue1, "-7"}, {kZeroScale, "3,5"}, {kCombo, "frei"}};
+    TypeAndSave(
+        dialog, typed,
+        [](HWND top) {
+            SendDlgItemMessageA(top, kCombo, CB_SETCURSEL, WPARAM(-1), 0);
+            SendDlgItemMessageA(top, kMode, CB_SETCURSEL, 1, 0);  // the second allowed mode: 1
+        },
+        [&](HWND top) {
+            dialog.UpdateData(FALSE);
+            label1 = Text(top, kLabel1);
+            label2 = Text(top, kLabel2);
+            secondEnabled = IsWindowEnabled(GetDlgItem(top, kValue2));
+        });
     EXPECT_EQ(std::make_tuple(dialog.number, dialog.unscaled), std::make_tuple(0.125f, 3.5f));
     EXPECT_EQ(std::make_tuple(dialog.date.year, dialog.date.month, dialog.date.day, dialog.clock.hour,
                               dialog.clock.minute, dialog.clock.second),
@@ -280,21 +297,10 @@ TEST(DataExchange, EdgesOfTheRangesAreStoredAsTyped)
     ExchangeDialog dialog;
     dialog.grouped = 1e17;  // shown as "1.00e+17"
     std::string shownLarge;
-    BOOL saved = FALSE;
-    ModalDriver driver;
-    driver.Then([&](ModalDriver& d) {
-        const HWND top = d.TopDialog();
-        if (!top)
-            return false;
-        shownLarge = Text(top, kDouble);
-        const std::pair<int, const char*> typed[] = {{kDate, "Dezember 24, 2026"}, {kTime, "23:59:59"},
-                                                     {kDateTime, "29.2.2028 0:00:00"}, {kFloat, "1e38"}};
-        for (const auto& [id, text] : typed)
-            SetDlgItemTextA(top, id, text);
-        saved = dialog.UpdateData(TRUE);
-        return d.Post(IDCANCEL);
-    });
-    driver.Run([&] { dialog.DoModal(); });
+    const BOOL saved = TypeAndSave(
+        dialog,
+        {{kDate, "Dezember 24, 2026"}, {kTime, "23:59:59"}, {kDateTime, "29.2.2028 0:00:00"}, {kFloat, "1e38"}},
+        [&](HWND top) { shownLarge = Text(top, kDouble); }, [](HWND) {});
     EXPECT_EQ(std::make_tuple(saved, shownLarge, dialog.grouped, dialog.plain), std::make_tuple(TRUE, "1.00e+17", 1e17, 1e38f));
     EXPECT_EQ(std::make_tuple(dialog.date.year, dialog.date.month, dialog.date.day, dialog.clock.hour, dialog.clock.minute,
                               dialog.clock.second),
