@@ -3,9 +3,10 @@
 #include "ui/utils/tracking.h"
 
 #include <gtest/gtest.h>
-#include <tlhelp32.h>
 
 #include <vector>
+
+#include "tests/winharness/thread_count.h"
 
 namespace {
 
@@ -185,18 +186,7 @@ TEST_F(Tracking, AutoScrollPostsWholePositions)
         EXPECT_NE(LOWORD(l.wParam), SB_THUMBTRACK);
 }
 
-// Threads of this process, from a snapshot.
-int ThreadCount()
-{
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    int count = 0;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        count += entry.th32OwnerProcessID == GetCurrentProcessId();
-    CloseHandle(snapshot);
-    return count;
-}
+using winharness::ThreadCount;
 
 // Each auto-scroll, however it ends, has joined its worker and freed its
 // handles, cursors and icon when it returns.
