@@ -532,8 +532,14 @@ TEST_F(ToolbarFloat, FloatsDocksBackAndCloses)
              EXPECT_STREQ(title, "Werkzeuge");
          },
          true, true},
-        {"fewer buttons keep the floating frame's width",
+        {"fewer buttons take the floating frame's width",
          [this] {
+             // The frame made wider than its bar: the bar fills it.
+             CFloatingFrame* floater = bar.GetFloatingFrame();
+             RECT place;
+             floater->GetWindowRect(&place);
+             floater->SetWindowPos(nullptr, 0, 0, place.right - place.left + 40, place.bottom - place.top,
+                                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
              const int width = FloatingClientWidth();
              Load({103, 104});
              RECT own;

@@ -1,9 +1,10 @@
 // The bar: CToolBarNew, the frame's toolbar bar whose window is the
-// library's "ToolbarExWindow32" control. Buttons come from toolbar resources and
-// bitmaps in several sizes; buttons can be colour swatches or hold combo
-// boxes and edits, whose commands and notifications the bar passes to the
-// frame; a context menu chooses the icon size, the flat look and hides the
-// bar. Bars dock at the frame's edges or float in a small frame of their own.
+// library's "ToolbarExWindow32" control. Buttons come from toolbar
+// resources and bitmaps in several sizes; buttons can be colour swatches or
+// hold combo boxes and edits, whose commands and notifications the bar
+// passes to the frame; a context menu chooses the icon size, the flat look
+// and hides the bar. Bars dock at the frame's edges or float in a small
+// frame of their own.
 #pragma once
 
 #include <cstdint>
