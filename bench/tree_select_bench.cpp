@@ -12,26 +12,18 @@
 #include "platform/win32/win.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "bench/bench_items.h"
 #include "ui/dialogs/tree_select_dlg.h"
 #include "ui/treelist/win32/treelist_window.h"
 
 namespace {
 
 // LINDAR_BENCH_ITEMS scales the rows, as in the TreeList window bench.
-int Rows()
-{
-    static const int rows = [] {
-        const char* value = std::getenv("LINDAR_BENCH_ITEMS");
-        const int n = value ? std::atoi(value) : 0;
-        return n >= 1000 ? n : 100000;
-    }();
-    return rows;
-}
+int Rows() { return BenchItems(); }
 
 struct Column {
     const char* text;
