@@ -234,6 +234,17 @@ bool ApplyRemember(std::vector<std::string>& entries, const std::string& path)
     return true;
 }
 
+bool FolderChangeKeepsText(const std::string& listed, const std::string& folder)
+{
+    auto plain = [](const std::string& p) {
+        std::string c = CollapsePath(p);
+        if (c.size() > 3 && c.back() == '\\')
+            c.pop_back();
+        return c;
+    };
+    return listed.empty() || EqualNoCase(plain(listed), plain(folder));
+}
+
 bool NameBeginsWith(const std::string& name, const std::string& typed)
 {
     return name.size() >= typed.size() && StrCompareNoCaseNA(name.c_str(), typed.c_str(), int(typed.size())) == 0;

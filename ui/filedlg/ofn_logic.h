@@ -85,6 +85,11 @@ int FindRecentEntry(const std::vector<std::string>& entries, const std::string& 
 // 0 with its older copy removed. False when nothing changed.
 bool ApplyRemember(std::vector<std::string>& entries, const std::string& path);
 
+// Whether a folder change keeps the typed text: it does for the dialog's
+// first folder and for the folder listed already (however spelt), so a late
+// or repeated notification never throws away what was typed for it.
+bool FolderChangeKeepsText(const std::string& listed, const std::string& folder);
+
 // The type-ahead worker's matching over the folder's names.
 constexpr size_t kMaxFolderNames = 2000;
 constexpr int kMaxMatches = 100;
