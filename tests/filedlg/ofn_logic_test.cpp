@@ -3,6 +3,7 @@
 // decisions, the stored list, the matching step and the popup arithmetic.
 #include <gtest/gtest.h>
 
+#include "ui/filedlg/message_routes.h"
 #include "ui/filedlg/ofn_logic.h"
 #include "ui/filedlg/pe_imports.h"
 
@@ -202,6 +203,51 @@ TEST(OfnLogic, RememberedFoldersAreCollapsedAndMatchedCaseBlind)
         if (d.add)
             ApplyRemember(list, d.path);
         EXPECT_EQ(list, c.after) << c.chosen;
+    }
+}
+
+// A folder change clears the typed text only when the folder is another.
+TEST(OfnLogic, FolderChangeKeepsTheTextOfTheFirstAndTheSameFolder)
+{
+    const struct {
+        std::string listed, folder;
+        bool keeps;
+    } cases[] = {
+        {"", "D:\\Viele Ordner", true},                 // the dialog's first folder
+        {"D:\\Viele Ordner", "D:\\Viele Ordner", true},  // repeated
+        {"D:\\Viele Ordner", "d:\\VIELE ordner\\", true},
+        {"D:\\Touren Ä", "D:\\TOUREN ä", true},
+        {"D:\\Touren Ä\\Gipfel", "D:\\Touren Ä\\Gipfel\\..\\Gipfel", true},
+        {"D:\\Touren Ä", "D:\\Touren Ä\\Gipfel", false},
+        {"D:\\", "D:\\Touren Ä", false},
+        {"D:\\Touren Ä", "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FolderChangeKeepsText(c.listed, c.folder), c.keeps) << c.listed << " -> " << c.folder;
+}
+
+// The routing tables: ranges, gaps and "any code" rows of a command id.
+TEST(OfnLogic, RoutesFindTheRowOfAKey)
+{
+    typedef int (*Handler)();
+    constexpr Route<Handler> rows[] = {
+        {30, 30, [] { return 3; }},
+        {0x17E, 0x1B2, [] { return 4; }},
+        {5, 5, [] { return 1; }},
+        AnyCommandCode<Handler>(1, [] { return 5; }),
+        {CommandKey(1152, 5), CommandKey(1152, 5), [] { return 6; }},
+    };
+    constexpr auto sorted = SortRoutes(rows);
+    static_assert(RoutesDisjoint(sorted), "rows overlap");
+    constexpr Route<Handler> overlapping[] = {{1, 9, nullptr}, {9, 9, nullptr}};
+    static_assert(!RoutesDisjoint(SortRoutes(overlapping)), "the overlap is seen");
+    const std::pair<uint32_t, int> keys[] = {
+        {5, 1}, {30, 3}, {0x17E, 4}, {0x190, 4}, {0x1B2, 4}, {0x1B3, 0}, {4, 0}, {31, 0},
+        {CommandKey(1, 0), 5}, {CommandKey(1, 0xFFFF), 5}, {CommandKey(1152, 5), 6}, {CommandKey(1152, 4), 0},
+    };
+    for (const auto& k : keys) {
+        const Route<Handler>* route = FindRoute(sorted, k.first);
+        EXPECT_EQ(route ? route->handler() : 0, k.second) << k.first;
     }
 }
 
