@@ -329,17 +329,49 @@ Texts PopupRows(HWND popup)
     return rows;
 }
 
-// A step that waits until the shown popup's rows satisfy `done`, or until
-// the time is up; either way it keeps the rows it saw.
-winharness::ModalDriver::Step AwaitRows(HWND* dialog, Texts* seen, std::function<bool(const Texts&)> done,
-                                        DWORD* since, DWORD limitMs = 8000)
-{
-    return [=](winharness::ModalDriver&) {
-        HWND popup = Popup(*dialog);
-        *seen = popup && IsWindowVisible(popup) ? PopupRows(popup) : Texts();
-        return done(*seen) || GetTickCount() - *since > limitMs;
-    };
-}
+// One dialog opened in a folder and typed into row by row; the rows the
+// popup showed for each are kept.
+class TypingRun {
+public:
+    TypingRun(const std::string& folder, size_t rows, DWORD watchdogMs)
+        : seen(rows), m_ofn(OpenIn(folder, m_file, sizeof m_file)), m_driver(watchdogMs)
+    {
+        m_driver.Then([this](winharness::ModalDriver& d) { return (dialog = ExtendedDialog(d)) != nullptr; });
+    }
+    // A step of the caller's, then a wait until the shown popup's rows
+    // satisfy `done` or the time is up.
+    void ThenAwait(size_t row, std::function<void()> act, std::function<bool(const Texts&)> done, DWORD limitMs)
+    {
+        m_driver.Then([this, act](winharness::ModalDriver&) {
+            act();
+            m_since = GetTickCount();
+            return true;
+        });
+        m_driver.Then([this, row, done, limitMs](winharness::ModalDriver&) {
+            HWND popup = Popup(dialog);
+            seen[row] = popup && IsWindowVisible(popup) ? PopupRows(popup) : Texts();
+            return done(seen[row]) || GetTickCount() - m_since > limitMs;
+        });
+    }
+    void TypeAndAwait(size_t row, const std::string& typed, std::function<bool(const Texts&)> done, DWORD limitMs)
+    {
+        ThenAwait(row, [this, typed] { Type(dialog, typed); }, std::move(done), limitMs);
+    }
+    void Run()
+    {
+        m_driver.Then([this](winharness::ModalDriver&) { return PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0) != 0; });
+        m_driver.Run([this] { GetOpenFileNameA(&m_ofn); });
+    }
+
+    HWND dialog = nullptr;
+    std::vector<Texts> seen;
+
+private:
+    char m_file[MAX_PATH] = "";
+    OPENFILENAMEA m_ofn;
+    winharness::ModalDriver m_driver;
+    DWORD m_since = 0;
+};
 
 struct OfferCase {
     std::string typed;
@@ -357,30 +389,16 @@ TEST_F(FileDialogExt, PopupOffersBeginningsCaseBlind)
         {"berge m", {"Berge mit Leerzeichen"}},
         {"ü", {"Übersicht.gpx"}},
     };
-    char file[MAX_PATH] = "";
-    OPENFILENAMEA ofn = OpenIn(tree, file, sizeof file);
-    HWND dialog = nullptr;
-    DWORD since = 0;
-    std::vector<Texts> seen(std::size(cases));
-    winharness::ModalDriver driver(20000 + 8000 * DWORD(std::size(cases)));
-    driver.Then([&](winharness::ModalDriver& d) { return (dialog = ExtendedDialog(d)) != nullptr; });
+    std::vector<Texts> expected;
+    TypingRun run(tree, std::size(cases), 20000 + 8000 * DWORD(std::size(cases)));
     for (size_t i = 0; i < std::size(cases); ++i) {
-        Texts sorted = cases[i].rows;
-        std::sort(sorted.begin(), sorted.end());
-        driver.Then([&, i](winharness::ModalDriver&) {
-            Type(dialog, cases[i].typed);
-            since = GetTickCount();
-            return true;
-        });
-        driver.Then(AwaitRows(&dialog, &seen[i], [sorted](const Texts& rows) { return rows == sorted; }, &since));
+        expected.push_back(cases[i].rows);
+        std::sort(expected.back().begin(), expected.back().end());
+        run.TypeAndAwait(i, cases[i].typed, [sorted = expected.back()](const Texts& rows) { return rows == sorted; }, 8000);
     }
-    driver.Then([&](winharness::ModalDriver&) { return PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0) != 0; });
-    driver.Run([&] { GetOpenFileNameA(&ofn); });
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        Texts sorted = cases[i].rows;
-        std::sort(sorted.begin(), sorted.end());
-        EXPECT_EQ(seen[i], sorted) << cases[i].typed;
-    }
+    run.Run();
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(run.seen[i], expected[i]) << cases[i].typed;
 }
 
 // Opened on a folder of 5,000 subfolders: beginnings within the first
@@ -398,44 +416,29 @@ TEST_F(FileDialogExt, ManySubfoldersOfferEveryBeginning)
         {"ORDNER 4", false, "Ordner 4000", "Ordner 4099"},
         {"ordner 49", true, "Ordner 4900", "Ordner 4999"},
     };
-    char file[MAX_PATH] = "";
-    OPENFILENAMEA ofn = OpenIn(many, file, sizeof file);
-    HWND dialog = nullptr;
-    DWORD since = 0;
-    std::vector<Texts> seen(std::size(cases));
-    winharness::ModalDriver driver(30000 + 10000 * DWORD(std::size(cases)));
-    driver.Then([&](winharness::ModalDriver& d) { return (dialog = ExtendedDialog(d)) != nullptr; });
+    TypingRun run(many, std::size(cases), 30000 + 10000 * DWORD(std::size(cases)));
     for (size_t i = 0; i < std::size(cases); ++i) {
         const std::string first = cases[i].first, last = cases[i].last;
         auto full = [first, last](const Texts& rows) {
             return rows.size() == 100 && rows.front() == first && rows.back() == last;
         };
-        driver.Then([&, i](winharness::ModalDriver&) {
-            Type(dialog, cases[i].typed);
-            since = GetTickCount();
-            return true;
-        });
-        driver.Then(AwaitRows(&dialog, &seen[i], full, &since, 10000));
+        run.TypeAndAwait(i, cases[i].typed, full, 10000);
         if (!cases[i].folderChangeAgain)
             continue;
-        driver.Then([&](winharness::ModalDriver&) {
+        run.ThenAwait(i, [&run] {
             // The hook's child hears the folder change as from the system.
-            HWND child = FindWindowExA(dialog, nullptr, "#32770", nullptr);
+            HWND child = FindWindowExA(run.dialog, nullptr, "#32770", nullptr);
             OFNOTIFYA note{};
-            note.hdr.hwndFrom = dialog;
+            note.hdr.hwndFrom = run.dialog;
             note.hdr.code = UINT(CDN_FOLDERCHANGE);
             SendMessageA(child, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&note));
-            since = GetTickCount();
-            return true;
-        });
-        driver.Then(AwaitRows(&dialog, &seen[i], full, &since, 10000));
+        }, full, 10000);
     }
-    driver.Then([&](winharness::ModalDriver&) { return PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0) != 0; });
-    driver.Run([&] { GetOpenFileNameA(&ofn); });
+    run.Run();
     for (size_t i = 0; i < std::size(cases); ++i) {
-        ASSERT_EQ(seen[i].size(), 100u) << cases[i].typed;
-        EXPECT_EQ(seen[i].front(), cases[i].first) << cases[i].typed;
-        EXPECT_EQ(seen[i].back(), cases[i].last) << cases[i].typed;
+        ASSERT_EQ(run.seen[i].size(), 100u) << cases[i].typed;
+        EXPECT_EQ(run.seen[i].front(), cases[i].first) << cases[i].typed;
+        EXPECT_EQ(run.seen[i].back(), cases[i].last) << cases[i].typed;
     }
 }
 
