@@ -308,8 +308,8 @@ constexpr ExtRoute kMessageRows[] = {
     EXT_ROW(WM_COMMAND,
             [](ExtMessage& m) { return Routed(kCommands, CommandKey(LOWORD(m.wParam), HIWORD(m.wParam)), m); }),
     EXT_ROW(WM_CONTEXTMENU, OnContextMenu),
-    EXT_ROW(WM_LBUTTONDOWN, [](ExtMessage& m) { return HideAndPassOn(m); }),
-    EXT_ROW(WM_MOVING, [](ExtMessage& m) { return HideAndPassOn(m); }),
+    EXT_ROW(WM_LBUTTONDOWN, HideAndPassOn),
+    EXT_ROW(WM_MOVING, HideAndPassOn),
 };
 #undef EXT_ROW
 constexpr auto kMessages = SortRoutes(kMessageRows);
