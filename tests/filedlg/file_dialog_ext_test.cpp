@@ -338,8 +338,8 @@ public:
     {
         m_driver.Then([this](winharness::ModalDriver& d) { return (dialog = ExtendedDialog(d)) != nullptr; });
     }
-    // A step of the caller's, then a wait until the shown popup's rows
-    // satisfy `done` or the time is up.
+    // A step of the caller's, then a wait until the popup's rows satisfy
+    // `done` or the time is up.
     void ThenAwait(size_t row, std::function<void()> act, std::function<bool(const Texts&)> done, DWORD limitMs)
     {
         m_driver.Then([this, act](winharness::ModalDriver&) {
@@ -347,9 +347,10 @@ public:
             m_since = GetTickCount();
             return true;
         });
+        // The rows, shown or not: a parallel test's window that takes the
+        // foreground takes the combo's focus, which hides the popup.
         m_driver.Then([this, row, done, limitMs](winharness::ModalDriver&) {
-            HWND popup = Popup(dialog);
-            seen[row] = popup && IsWindowVisible(popup) ? PopupRows(popup) : Texts();
+            seen[row] = PopupRows(Popup(dialog));
             return done(seen[row]) || GetTickCount() - m_since > limitMs;
         });
     }
