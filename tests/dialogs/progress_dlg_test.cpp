@@ -224,7 +224,11 @@ TEST_F(ProgressDialog, RequestsDoNotFloodTheQueue)
                 d->SetText(0, ("Datei " + std::to_string(i)).c_str());
             burstMs = GetTickCount() - start;
             meet();
-            Sleep(150);  // the 50 ms timer shows the last text
+            // The 50 ms timer shows the last text.
+            const HWND line = GetDlgItem(d->m_hWnd, kProgressLineId);
+            for (const DWORD start = GetTickCount();
+                 std::string(GetControlText(line)) != "Datei 299" && GetTickCount() - start < kWaitMs;)
+                Sleep(5);
             meet();
         },
         {[](HWND, ModalDriver&) {}, [&](HWND top, ModalDriver&) { last = Read(top).text[0]; }});
