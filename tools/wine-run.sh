@@ -39,25 +39,24 @@ export WINEDEBUG=-all
 # ends at once with its exception code instead of waiting in a crash dialog.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
-# The mark holds the version of the prefix's settings: a prefix without the
-# current one is made afresh.
-ready="$prefix/.lindar-ready"
-version=2
-if [ "$(cat "$ready" 2>/dev/null)" != "$version" ]; then
+ready="$prefix/.lindar-ready-unmanaged"
+if [ ! -f "$ready" ]; then
   mkdir -p "$(dirname "$prefix")"
   exec 9>"$prefix.lock"
   flock 9
-  if [ "$(cat "$ready" 2>/dev/null)" != "$version" ]; then
+  if [ ! -f "$ready" ]; then
+    # A prefix without the mark is a boot that was cut short, or one made
+    # before the current settings: start afresh.
     rm -rf "$prefix"
     wineboot --init </dev/null >/dev/null 2>&1
-    # No window manager runs in Xvfb: windows Wine would hand to one wait
-    # 2 s for it each time they are hidden, and get no frame. Wine manages
-    # them itself, as Windows does.
+    # Xvfb has no window manager. Wine waits up to 2 s for one to withdraw a
+    # managed window, at every close of a dialog or message box; unmanaged
+    # windows are placed and activated by Wine itself, at once.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
     # Let the server write the registry before anyone relies on it (bounded:
     # a persistent server started by hand would never end).
     timeout 120 wineserver -w || true
-    echo "$version" >"$ready"
+    touch "$ready"
   fi
   flock -u 9
   exec 9>&-
