@@ -349,6 +349,21 @@ TEST_F(ProgressDialog, ManyRunsEndCleanlyWithoutLeakingHandles)
     EXPECT_EQ(std::make_tuple(g_taskbarsMade, g_taskbarCalls.empty()), std::make_tuple(1, true));
 }
 
+// The worker runs at the priority the owner chose, the normal one unless set.
+TEST_F(ProgressDialog, WorkerRunsAtTheChosenPriority)
+{
+    static std::atomic<int> seen;
+    for (const int priority : {THREAD_PRIORITY_NORMAL, THREAD_PRIORITY_BELOW_NORMAL, THREAD_PRIORITY_HIGHEST}) {
+        seen = -100;
+        CProgressDlg run;
+        if (priority != THREAD_PRIORITY_NORMAL)
+            run.SetWorkerPriority(priority);
+        run.SetThreadProc([](CProgressDlg*) -> UINT { return seen = GetThreadPriority(GetCurrentThread()), 0; });
+        EXPECT_EQ(run.DoModal(), IDOK);
+        EXPECT_EQ(seen, priority);
+    }
+}
+
 // Keeps the dialog open until it is cancelled (bounded).
 UINT RunUntilCancelled(CProgressDlg* d)
 {
