@@ -39,15 +39,20 @@ export WINEDEBUG=-all
 # ends at once with its exception code instead of waiting in a crash dialog.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
-ready="$prefix/.lindar-ready"
+ready="$prefix/.lindar-ready-unmanaged"
 if [ ! -f "$ready" ]; then
   mkdir -p "$(dirname "$prefix")"
   exec 9>"$prefix.lock"
   flock 9
   if [ ! -f "$ready" ]; then
-    # A prefix without the mark is a boot that was cut short: start afresh.
+    # A prefix without the mark is a boot that was cut short, or one made
+    # before the current settings: start afresh.
     rm -rf "$prefix"
     wineboot --init </dev/null >/dev/null 2>&1
+    # Xvfb has no window manager. Wine waits up to 2 s for one to withdraw a
+    # managed window, at every close of a dialog or message box; unmanaged
+    # windows are placed and activated by Wine itself, at once.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
     # Let the server write the registry before anyone relies on it (bounded:
     # a persistent server started by hand would never end).
     timeout 120 wineserver -w || true

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "tests/winharness/thread_count.h"
+
 namespace {
 
 struct Logged {
@@ -182,6 +184,34 @@ TEST_F(Tracking, AutoScrollPostsWholePositions)
     DrainQueue();
     for (const Logged& l : g_scrolls)
         EXPECT_NE(LOWORD(l.wParam), SB_THUMBTRACK);
+}
+
+using winharness::ThreadCount;
+
+// Each auto-scroll, however it ends, has joined its worker and freed its
+// handles, cursors and icon when it returns.
+TEST_F(Tracking, AutoScrollLeavesNoThreadOrObjectBehind)
+{
+    const UINT ends[] = {WM_KEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
+    const int threads = ThreadCount();
+    ASSERT_GT(threads, 0);
+    DWORD handles = 0, handlesAfter = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handles);
+    const DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    for (int round = 0; round < 3; ++round)
+        for (const UINT end : ends) {
+            PostMessageA(m_window, WM_MOUSEMOVE, 0, MAKELPARAM(150, 50));
+            PostMessageA(m_window, end, end == WM_KEYDOWN ? VK_ESCAPE : 0, 0);
+            EXPECT_EQ(AutoScrollTrack(m_window, 50, 50, kAxisHorizontal), 1) << end;
+            EXPECT_EQ(ThreadCount(), threads) << end;
+            EXPECT_EQ(GetCapture(), nullptr);
+            DrainQueue();
+        }
+    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
+    EXPECT_LE(handlesAfter, handles + 2);
+    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), user + 2);
+    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi + 2);
 }
 
 TEST_F(Tracking, GeometryHelpers)
