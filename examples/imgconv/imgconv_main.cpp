@@ -91,10 +91,8 @@ FormatId FormatOfFile(const char* path)
 
 const char* FirstExtension(FormatId id)
 {
-    for (int i = 0; i < kGraphicsExtensionCount; ++i)
-        if (kGraphicsExtensions[i].id == id)
-            return kGraphicsExtensions[i].extension;
-    return nullptr;
+    const GraphicsFormat* format = FindGraphicsFormat(id);
+    return format ? format->extensions[0] : nullptr;
 }
 
 // Mean difference of the colour channels of two images of one size.

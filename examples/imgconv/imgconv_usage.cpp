@@ -48,11 +48,11 @@ std::string Padded(std::string text, size_t width)
 std::string Extensions(FormatId id)
 {
     std::string list;
-    for (int i = 0; i < kGraphicsExtensionCount; ++i) {
-        if (kGraphicsExtensions[i].id != id)
+    for (const char* extension : FindGraphicsFormat(id)->extensions) {
+        if (!extension)
             continue;
         list += list.empty() ? "" : " ";
-        for (const char* p = kGraphicsExtensions[i].extension; *p; ++p)
+        for (const char* p = extension; *p; ++p)
             list += char(std::tolower(static_cast<unsigned char>(*p)));
     }
     return list;

@@ -1,12 +1,14 @@
-// The one table of image formats the dispatchers know: each FormatId with
-// the functions that make its reader and writer and the hooks for the
-// dispatchers' transparency settings, and the file-name extensions that
-// choose a writer. A format joins by filling in its row in
-// format_registry.cpp; until then its row is empty and the dispatchers answer
-// for it as for an unknown format.
+// The one table of image formats the dispatchers know. A format's row holds
+// every fact the dispatchers need of it: how its files begin (signatures and
+// header tests, which the classifier runs), the extensions that choose its
+// writer, the functions that make its reader and writer, and the hooks for
+// the dispatchers' transparency settings. A new format is its own files, its
+// FormatId below and its row in format_registry.cpp.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 class CGraphicsImage;
 class CGraphicsReader;
@@ -29,9 +31,40 @@ enum FormatId : int32_t {
     kFormatCount = 11,
 };
 
+// Formats are classified by this many first bytes of a file or block
+// (shorter data zero-padded).
+constexpr size_t kGraphicsHeaderSize = 64;
+
+enum class HeaderSource { File, Memory };
+
+// The first kGraphicsHeaderSize bytes as the header tests see them.
+struct GraphicsHeader {
+    const uint8_t* bytes;  // as read
+    const uint8_t* text;   // the same with every zero byte a blank
+    HeaderSource source;   // "char" counts only in files
+    // True when `word` occurs anywhere in `text`.
+    bool Contains(const char* word) const;
+};
+
+typedef bool (*HeaderTest)(const GraphicsHeader& header);
+
+constexpr int kMaxFormatSignatures = 6;
+constexpr int kMaxFormatExtensions = 3;
+
 struct GraphicsFormat {
     FormatId id;
     const char* name;
+    // Byte strings a file of the format starts with; any one decides alone.
+    std::string_view signatures[kMaxFormatSignatures];
+    // A header test that decides alone, run once no signature matched.
+    HeaderTest strongTest;
+    // A test that only suggests the format (a word anywhere in the header,
+    // a field that many files share). Run only when no signature and no
+    // strong test matched, in row order; the last match wins.
+    HeaderTest weakTest;
+    // Save extensions, upper case with their '.', in the order tried (the
+    // first names the format's files, e.g. in imgconv's sample table).
+    const char* extensions[kMaxFormatExtensions];
     // New reader / writer on the heap; null while the format is not built
     // (or, for the writer, cannot be written).
     CGraphicsReader* (*newReader)();
@@ -47,14 +80,6 @@ struct GraphicsFormat {
 
 // The row of a format; null for kFormatUnknown and values out of range.
 const GraphicsFormat* FindGraphicsFormat(FormatId id);
-
-// Save extensions in the order they are tried, each with its format.
-struct GraphicsExtension {
-    const char* extension;  // with its '.', upper case
-    FormatId id;
-};
-extern const GraphicsExtension kGraphicsExtensions[];
-extern const int kGraphicsExtensionCount;
 
 // The format that saves files whose extension (the text from the last '.',
 // compared without case) is `extension`; kFormatUnknown when none matches.
