@@ -281,16 +281,6 @@ void DecodeRle4(CReadCursor& in, CGraphicsImage& image, CFormatInfo& info)
 
 }  // namespace
 
-void CBmpReader::LoadW(const WCHAR* path, CGraphicsImage& image)
-{
-    LoadPathW(path, image, ThrowFormatError<EBmpFileOpenError>);
-}
-
-void CBmpReader::LoadA(const char* path, CGraphicsImage& image)
-{
-    LoadPathA(path, image, ThrowFormatError<EBmpFileOpenError>);
-}
-
 void CBmpReader::Read(CBufferedStream& stream, CGraphicsImage& image)
 {
     m_pStream = &stream;

@@ -24,13 +24,15 @@ constexpr uint32_t kBmpRle4 = 2;
 constexpr uint32_t kBmpBitFields = 3;
 constexpr uint32_t kBmpAlphaBitFields = 6;
 
-class CBmpReader : public CGraphicsReader {
+// What load by path throws when the path cannot be opened.
+struct BmpReaderErrors : GraphicsFileErrors {
+    [[noreturn]] static void OpenFailed() { throw EBmpFileOpenError(); }  // "Fehler beim Öffnen der BMP-Datei !"
+};
+
+class CBmpReader : public CFormatReader<BmpReaderErrors> {
 public:
     CBmpReader() = default;
     void Read(CBufferedStream& stream, CGraphicsImage& image) override;
-    // Load by path; "Fehler beim Öffnen der BMP-Datei !" when it cannot be opened.
-    void LoadW(const WCHAR* path, CGraphicsImage& image) override;
-    void LoadA(const char* path, CGraphicsImage& image) override;
 
     // The stream of the running Read; null outside it.
     CBufferedStream* m_pStream = nullptr;

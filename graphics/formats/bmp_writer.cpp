@@ -68,16 +68,6 @@ void CBmpWriter::SetResolution(int32_t x, int32_t y)
     m_nYPelsPerMeter = y;
 }
 
-void CBmpWriter::SaveW(const WCHAR* path, CGraphicsImage& image)
-{
-    SavePathW(path, image, ThrowFormatError<EBmpFileOpenError>, ThrowFormatError<EBmpFileWriteError>);
-}
-
-void CBmpWriter::SaveA(const char* path, CGraphicsImage& image)
-{
-    SavePathA(path, image, ThrowFormatError<EBmpFileOpenError>, ThrowFormatError<EBmpFileWriteError>);
-}
-
 void CBmpWriter::WriteWithAlpha(CBufferedStream& stream, CGraphicsImage& image, uint32_t flags)
 {
     if ((flags & kBmpWithAlpha) && image.m_nBitCount == 32)
@@ -101,8 +91,7 @@ void CBmpWriter::SaveWithAlphaW(const WCHAR* path, CGraphicsImage& image, uint32
 
 void CBmpWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
 {
-    if (!image.m_pBits || image.m_nWidth == 0 || image.m_nHeight == 0)
-        throw EBmpDataError();
+    RequireImage(image);
     const uint32_t bits = OutputBits(image, m_nBitCount);
     const bool indexed = bits <= 8;
 

@@ -14,14 +14,18 @@ constexpr uint32_t kBmpOptionShortPalette = 1;
 // WriteWithAlpha flag: a 32-bit image is written with its fourth bytes.
 constexpr uint32_t kBmpWithAlpha = 1;
 
-class CBmpWriter : public CGraphicsWriter {
+// What save by path throws when the file cannot be created or written,
+// and what an image without pixels throws.
+struct BmpWriterErrors : GraphicsFileErrors {
+    [[noreturn]] static void CreateFailed() { throw EBmpFileOpenError(); }
+    [[noreturn]] static void WriteFailed() { throw EBmpFileWriteError(); }
+    [[noreturn]] static void EmptyImage() { throw EBmpDataError(); }
+};
+
+class CBmpWriter : public CFormatWriter<BmpWriterErrors> {
 public:
     CBmpWriter() = default;
     void Write(CBufferedStream& stream, CGraphicsImage& image) override;
-    // Save by path; "Fehler beim Öffnen der BMP-Datei !" when the file cannot
-    // be created, "Fehler beim Schreiben BMP-Datei !" when it cannot be written.
-    void SaveW(const WCHAR* path, CGraphicsImage& image) override;
-    void SaveA(const char* path, CGraphicsImage& image) override;
 
     // With kBmpWithAlpha and a 32-bit image the bit count becomes 32 (and
     // stays so); then the base operation.

@@ -38,11 +38,6 @@ struct Description {
     bool bottomUp = false;
 };
 
-[[noreturn]] void ThrowOpenError()
-{
-    throw EEpsFileOpenError();
-}
-
 uint32_t Le32(const uint8_t* p)
 {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
@@ -242,16 +237,6 @@ void ReadHexData(CEpsScanner& s, const Description& d, CGraphicsImage& image, CF
 }
 
 }  // namespace
-
-void CEpsReader::LoadW(const WCHAR* path, CGraphicsImage& image)
-{
-    LoadPathW(path, image, ThrowOpenError);
-}
-
-void CEpsReader::LoadA(const char* path, CGraphicsImage& image)
-{
-    LoadPathA(path, image, ThrowOpenError);
-}
 
 void CEpsReader::Read(CBufferedStream& stream, CGraphicsImage& image)
 {

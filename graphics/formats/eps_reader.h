@@ -10,13 +10,15 @@
 
 #include <cstdint>
 
-class CEpsReader : public CGraphicsReader {
+// What load by path throws when the path cannot be opened.
+struct EpsReaderErrors : GraphicsFileErrors {
+    [[noreturn]] static void OpenFailed() { throw EEpsFileOpenError(); }
+};
+
+class CEpsReader : public CFormatReader<EpsReaderErrors> {
 public:
     CEpsReader() = default;
     void Read(CBufferedStream& stream, CGraphicsImage& image) override;
-    // Open failures throw EEpsFileOpenError.
-    void LoadW(const WCHAR* path, CGraphicsImage& image) override;
-    void LoadA(const char* path, CGraphicsImage& image) override;
 
     // Pixels per metre of the last private-form image (also given to it).
     int32_t m_nXResolution = 2835;

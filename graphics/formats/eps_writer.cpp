@@ -31,15 +31,7 @@ constexpr const char* kTrailer =
 
 enum class Template { Bilevel, Grey, Rgb };
 
-[[noreturn]] void ThrowOpenError()
-{
-    throw EEpsFileOpenError();
-}
-
-[[noreturn]] void ThrowWriteError()
-{
-    throw EEpsFileWriteError();
-}
+constexpr FormatErrorThrower ThrowWriteError = EpsWriterErrors::WriteFailed;
 
 // %i and %g as C writes them, never with a locale's decimal comma.
 std::string Int(int64_t v)
@@ -155,20 +147,9 @@ void Put(CBufferedStream& stream, const std::string& text)
 
 }  // namespace
 
-void CEpsWriter::SaveW(const WCHAR* path, CGraphicsImage& image)
-{
-    SavePathW(path, image, ThrowOpenError, ThrowWriteError);
-}
-
-void CEpsWriter::SaveA(const char* path, CGraphicsImage& image)
-{
-    SavePathA(path, image, ThrowOpenError, ThrowWriteError);
-}
-
 void CEpsWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
 {
-    if (!image.m_pBits || image.m_nWidth == 0 || image.m_nHeight == 0)
-        throw EEpsDataError();
+    RequireImage(image);
     const int64_t width = image.m_nWidth;
     const int height = int(image.m_nHeight);
     const Template t = TemplateOf(image);

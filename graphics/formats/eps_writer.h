@@ -9,13 +9,18 @@
 
 #include <cstdint>
 
-class CEpsWriter : public CGraphicsWriter {
+// What save by path throws when the file cannot be created or written,
+// and what an image without pixels throws.
+struct EpsWriterErrors : GraphicsFileErrors {
+    [[noreturn]] static void CreateFailed() { throw EEpsFileOpenError(); }
+    [[noreturn]] static void WriteFailed() { throw EEpsFileWriteError(); }
+    [[noreturn]] static void EmptyImage() { throw EEpsDataError(); }
+};
+
+class CEpsWriter : public CFormatWriter<EpsWriterErrors> {
 public:
     CEpsWriter() = default;
     void Write(CBufferedStream& stream, CGraphicsImage& image) override;
-    // EEpsFileOpenError when the file cannot be created.
-    void SaveW(const WCHAR* path, CGraphicsImage& image) override;
-    void SaveA(const char* path, CGraphicsImage& image) override;
 
     // Pixels per metre; either below 1 fits the image to the page.
     int32_t m_nXResolution = 0;

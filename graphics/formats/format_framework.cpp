@@ -1,12 +1,12 @@
 #include "graphics/formats/format_framework.h"
 
+#include "graphics/image.h"
 #include "system/buffered_stream.h"
 #include "system/safe_save.h"
 
 #include <cstring>
 #include <new>
 #include <string>
-
 
 // ------------------------------------------------------------ CFormatInfo --
 
@@ -95,22 +95,31 @@ void ReportFormatProgress(CFormatInfo& info, int percent)
 
 // ----------------------------------------------------------- load and save --
 
-namespace {
-
-[[noreturn]] void ThrowOpenFailed()
+void GraphicsFileErrors::OpenFailed()
 {
     throw EGraphicsException("Fehler beim Öffnen der Datei");
 }
 
-[[noreturn]] void ThrowCreateFailed()
+void GraphicsFileErrors::CreateFailed()
 {
     throw EGraphicsException("Fehler beim Erzeugen der Datei");
 }
 
-[[noreturn]] void ThrowWriteFailed()
+void GraphicsFileErrors::WriteFailed()
 {
     throw EGraphicsException("Fehler beim Schreiben");
 }
+
+bool HasPixels(const CGraphicsImage& image)
+{
+    return image.m_pBits && image.m_nWidth != 0 && image.m_nHeight != 0;
+}
+
+namespace {
+
+constexpr FormatErrorThrower ThrowOpenFailed = GraphicsFileErrors::OpenFailed;
+constexpr FormatErrorThrower ThrowCreateFailed = GraphicsFileErrors::CreateFailed;
+constexpr FormatErrorThrower ThrowWriteFailed = GraphicsFileErrors::WriteFailed;
 
 // Calls the format's thrower, or the default one when there is none (or
 // when it returned after all).

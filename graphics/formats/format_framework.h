@@ -53,6 +53,19 @@ void ReportFormatProgress(CFormatInfo& info, int percent);
 // Throws a format's error; it must not return.
 typedef void (*FormatErrorThrower)();
 
+// What load and save by path throw when a path cannot be opened, created or
+// written, unless a format names its own: a format's list derives from this
+// one and hides the functions whose errors differ. A writer's list also names
+// EmptyImage, thrown for an image without pixels.
+struct GraphicsFileErrors {
+    [[noreturn]] static void OpenFailed();    // EGraphicsException "Fehler beim Öffnen der Datei"
+    [[noreturn]] static void CreateFailed();  // EGraphicsException "Fehler beim Erzeugen der Datei"
+    [[noreturn]] static void WriteFailed();   // EGraphicsException "Fehler beim Schreiben"
+};
+
+// True when the image has pixels and a width and height above 0.
+bool HasPixels(const CGraphicsImage& image);
+
 // A reader of one image format. The derived constructor sets up m_info.
 class CGraphicsReader {
 public:
@@ -62,9 +75,8 @@ public:
     // Reads one image from the stream's position into `image`, re-creating it.
     virtual void Read(CBufferedStream& stream, CGraphicsImage& image) = 0;
     // Load by path through a kFormatStreamBufferSize stream. These defaults
-    // throw EGraphicsException "Fehler beim Öffnen der Datei" when the path
-    // cannot be opened; formats with their own open error override them with
-    // LoadPathW / LoadPathA.
+    // throw GraphicsFileErrors::OpenFailed when the path cannot be opened;
+    // CFormatReader gives a format's own.
     virtual void LoadW(const WCHAR* path, CGraphicsImage& image);
     virtual void LoadA(const char* path, CGraphicsImage& image);
 
@@ -86,10 +98,9 @@ public:
     virtual ~CGraphicsWriter() = default;
     // Writes `image` at the stream's position.
     virtual void Write(CBufferedStream& stream, CGraphicsImage& image) = 0;
-    // Save by path. These defaults throw EGraphicsException "Fehler beim
-    // Erzeugen der Datei" when the file cannot be created or put in place and
-    // "Fehler beim Schreiben" when its data cannot be written out; formats
-    // with their own errors override them with SavePathW / SavePathA.
+    // Save by path. These defaults throw GraphicsFileErrors::CreateFailed
+    // when the file cannot be created or put in place and WriteFailed when
+    // its data cannot be written out; CFormatWriter gives a format's own.
     virtual void SaveW(const WCHAR* path, CGraphicsImage& image);
     virtual void SaveA(const char* path, CGraphicsImage& image);
 
@@ -116,4 +127,38 @@ protected:
     void SavePathWithA(const char* path, StreamWriteFn write, void* context, FormatErrorThrower createFailed,
                        FormatErrorThrower writeFailed);
     void Progress(int percent) { ReportFormatProgress(m_info, percent); }
+};
+
+// The base of every reader: load by path throws Errors::OpenFailed when the
+// path cannot be opened.
+template <class Errors>
+class CFormatReader : public CGraphicsReader {
+public:
+    void LoadW(const WCHAR* path, CGraphicsImage& image) override { LoadPathW(path, image, Errors::OpenFailed); }
+    void LoadA(const char* path, CGraphicsImage& image) override { LoadPathA(path, image, Errors::OpenFailed); }
+};
+
+// The base of every writer: save by path throws Errors::CreateFailed and
+// Errors::WriteFailed, and RequireImage refuses an image without pixels with
+// Errors::EmptyImage. Each writer calls RequireImage at the step where its
+// format checks the image (the PNG writer after its first progress report,
+// the TLS writer for every image of a sequence).
+template <class Errors>
+class CFormatWriter : public CGraphicsWriter {
+public:
+    void SaveW(const WCHAR* path, CGraphicsImage& image) override
+    {
+        SavePathW(path, image, Errors::CreateFailed, Errors::WriteFailed);
+    }
+    void SaveA(const char* path, CGraphicsImage& image) override
+    {
+        SavePathA(path, image, Errors::CreateFailed, Errors::WriteFailed);
+    }
+
+protected:
+    static void RequireImage(const CGraphicsImage& image)
+    {
+        if (!HasPixels(image))
+            Errors::EmptyImage();
+    }
 };

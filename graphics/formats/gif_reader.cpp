@@ -7,12 +7,12 @@
 
 #include <cstring>
 
-namespace {
-
-[[noreturn]] void ThrowOpenError()
+void GifReaderErrors::OpenFailed()
 {
     throw EGifError("Fehler beim Öffnen der Datei");
 }
+
+namespace {
 
 // Colour table entries of a packed size field.
 uint32_t TableEntries(uint8_t packed)
@@ -73,16 +73,6 @@ private:
 };
 
 }  // namespace
-
-void CGifReader::LoadW(const WCHAR* path, CGraphicsImage& image)
-{
-    LoadPathW(path, image, ThrowOpenError);
-}
-
-void CGifReader::LoadA(const char* path, CGraphicsImage& image)
-{
-    LoadPathA(path, image, ThrowOpenError);
-}
 
 void CGifReader::Read(CBufferedStream& stream, CGraphicsImage& image)
 {

@@ -19,14 +19,15 @@
 
 class CReadCursor;
 
-class CGifReader : public CGraphicsReader {
+// What load by path throws when the path cannot be opened.
+struct GifReaderErrors : GraphicsFileErrors {
+    [[noreturn]] static void OpenFailed();  // EGifError "Fehler beim Öffnen der Datei"
+};
+
+class CGifReader : public CFormatReader<GifReaderErrors> {
 public:
     CGifReader() = default;
     void Read(CBufferedStream& stream, CGraphicsImage& image) override;
-    // Opening a path that does not exist throws EGifError "Fehler beim
-    // Öffnen der Datei".
-    void LoadW(const WCHAR* path, CGraphicsImage& image) override;
-    void LoadA(const char* path, CGraphicsImage& image) override;
 
     // The global colour table: entry count and RGB triples (null when the
     // stream has none, and after a read unless another image is pending or

@@ -10,9 +10,18 @@
 #include <string>
 #include <vector>
 
+void GifWriterErrors::CreateFailed()
+{
+    throw EGifError("Fehler beim Erzeugen der Datei");
+}
+
+void GifWriterErrors::EmptyImage()
+{
+    throw EGifError("Das Bils ist leer");
+}
+
 namespace {
 
-constexpr char kEmptyImage[] = "Das Bils ist leer";
 constexpr char kCannotQuantize[] = "Kann Format nicht verarbeiten";
 constexpr char kMissingImage[] = "Ein Bild Fehlt in der Liste";
 constexpr char kNoImages[] = "Es wurden keine Bilder angegeben";
@@ -20,11 +29,6 @@ constexpr uint8_t kNetscapeLoop[] = {kGifExtension, kGifLabelApplication, kGifAp
                                      'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0',
                                      0x03, 0x01, 0x00, 0x03, 0x00};
 constexpr int kHighIndex = 128;  // an index this high already needs the full table
-
-[[noreturn]] void ThrowCreateFailed()
-{
-    throw EGifError("Fehler beim Erzeugen der Datei");
-}
 
 void PutU16(std::vector<uint8_t>& out, uint32_t value)
 {
@@ -113,16 +117,6 @@ void WriteList(CGifWriter& writer, CGraphicsImage** images, uint32_t count, Writ
 
 }  // namespace
 
-void CGifWriter::SaveW(const WCHAR* path, CGraphicsImage& image)
-{
-    SavePathW(path, image, ThrowCreateFailed, nullptr);
-}
-
-void CGifWriter::SaveA(const char* path, CGraphicsImage& image)
-{
-    SavePathA(path, image, ThrowCreateFailed, nullptr);
-}
-
 void CGifWriter::WriteSequence(CBufferedStream& stream, CGraphicsImage** images, uint32_t count)
 {
     WriteList(*this, images, count, [&](CGraphicsImage& first) { Write(stream, first); });
@@ -145,8 +139,7 @@ void CGifWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
     CGraphicsImage** const list = m_ppImages;
     const uint32_t count = list ? std::max<uint32_t>(m_nImageCount, 1) : 1;
 
-    if (!image.m_pBits || image.m_nWidth == 0 || image.m_nHeight == 0)
-        throw EGifError(kEmptyImage);
+    RequireImage(image);
     const uint32_t width = image.m_nWidth;
     const uint32_t height = image.m_nHeight;
     CGraphicsImage firstTemp;

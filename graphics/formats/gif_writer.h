@@ -13,7 +13,14 @@
 
 #include <cstdint>
 
-class CGifWriter : public CGraphicsWriter {
+// What save by path throws when the file cannot be created (a failed write
+// keeps the framework's error), and what an image without pixels throws.
+struct GifWriterErrors : GraphicsFileErrors {
+    [[noreturn]] static void CreateFailed();  // EGifError "Fehler beim Erzeugen der Datei"
+    [[noreturn]] static void EmptyImage();    // EGifError "Das Bils ist leer"
+};
+
+class CGifWriter : public CFormatWriter<GifWriterErrors> {
 public:
     static constexpr uint32_t kNoTransparency = 256;  // this or above: none
     static constexpr uint16_t kDefaultDelay = 50;    // 1/100 s
@@ -23,9 +30,6 @@ public:
     // One image, or the list that WriteSequence / SaveSequence set for this
     // write. The list is forgotten when the write ends, however it ends.
     void Write(CBufferedStream& stream, CGraphicsImage& image) override;
-    // Failing to create the file throws EGifError "Fehler beim Erzeugen der Datei".
-    void SaveW(const WCHAR* path, CGraphicsImage& image) override;
-    void SaveA(const char* path, CGraphicsImage& image) override;
 
     // Write `count` images (0 counts as 1) of the list as an animation;
     // EGifError "Es wurden keine Bilder angegeben" without a list or first image.

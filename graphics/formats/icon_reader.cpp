@@ -254,6 +254,11 @@ void DecodeIconData(const uint8_t* data, int64_t size, uint32_t width, uint32_t 
 
 using namespace icon_detail;
 
+void IconReaderErrors::OpenFailed()
+{
+    Fail(kTextOpen);
+}
+
 namespace {
 
 constexpr int kIconHeaderBytes = 6;
@@ -262,10 +267,7 @@ constexpr int kMaxDirEntries = 32;
 constexpr int64_t kMinExeHeaderOffset = 0x38;
 constexpr int64_t kExeHeaderOffsetField = 0x3C;
 
-[[noreturn]] void FailOpen()
-{
-    Fail(kTextOpen);
-}
+constexpr FormatErrorThrower FailOpen = IconReaderErrors::OpenFailed;
 
 [[noreturn]] void FailFileRead()
 {
@@ -341,16 +343,6 @@ int64_t LocateExeHeader(CReadCursor& in, int64_t start, bool* pe)
 void CIconReader::Read(CBufferedStream& stream, CGraphicsImage& image)
 {
     ReadIcon(stream, image, nullptr, -1, 0);
-}
-
-void CIconReader::LoadW(const WCHAR* path, CGraphicsImage& image)
-{
-    LoadIconW(path, image, nullptr, -1, 0);
-}
-
-void CIconReader::LoadA(const char* path, CGraphicsImage& image)
-{
-    LoadIconA(path, image, nullptr, -1, 0);
 }
 
 void CIconReader::ReadIcon(CBufferedStream& stream, CGraphicsImage& image, CGraphicsImage* mask, int32_t selector,

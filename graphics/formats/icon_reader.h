@@ -34,13 +34,16 @@ struct IconEntryInfo {
 };
 static_assert(sizeof(IconEntryInfo) == 16, "IconEntryInfo is a 16-byte record");
 
-class CIconReader : public CGraphicsReader {
+// What load by path throws when the path cannot be opened.
+struct IconReaderErrors : GraphicsFileErrors {
+    [[noreturn]] static void OpenFailed();  // EIconError "Datei konnte nicht geöffnet werden !"
+};
+
+class CIconReader : public CFormatReader<IconReaderErrors> {
 public:
     CIconReader() = default;
     // The largest, deepest icon (selector -1, group 0, no mask image).
     void Read(CBufferedStream& stream, CGraphicsImage& image) override;
-    void LoadW(const WCHAR* path, CGraphicsImage& image) override;
-    void LoadA(const char* path, CGraphicsImage& image) override;
 
     virtual void ReadIcon(CBufferedStream& stream, CGraphicsImage& image, CGraphicsImage* mask, int32_t selector,
                           int32_t group);

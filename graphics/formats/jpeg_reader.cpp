@@ -21,11 +21,6 @@ constexpr unsigned kCommentLimit = 4096;
 // Scanlines asked from libjpeg per call (it may deliver fewer).
 constexpr int kRowBatch = 4;
 
-[[noreturn]] void ThrowOpenError()
-{
-    throw EJpegOpenError();
-}
-
 // Grey, YCbCr and RGB files decode to BGR; CMYK, YCCK and unknown colour
 // spaces are not read.
 bool Decodable(const jpeg_decompress_struct& cinfo)
@@ -132,16 +127,6 @@ std::string CommentOf(const jpeg_decompress_struct& cinfo)
 }
 
 }  // namespace
-
-void CJpegReader::LoadW(const WCHAR* path, CGraphicsImage& image)
-{
-    LoadPathW(path, image, ThrowOpenError);
-}
-
-void CJpegReader::LoadA(const char* path, CGraphicsImage& image)
-{
-    LoadPathA(path, image, ThrowOpenError);
-}
 
 void CJpegReader::Read(CBufferedStream& stream, CGraphicsImage& image)
 {

@@ -10,13 +10,15 @@
 
 #include "graphics/formats/format_framework.h"
 
-class CJpegReader : public CGraphicsReader {
+// What load by path throws when the path cannot be opened.
+struct JpegReaderErrors : GraphicsFileErrors {
+    [[noreturn]] static void OpenFailed() { throw EJpegOpenError(); }
+};
+
+class CJpegReader : public CFormatReader<JpegReaderErrors> {
 public:
     CJpegReader() = default;
     // The data of the file's comment markers, joined in file order, becomes
     // m_info's comment; it is cleared when the file has none or the read fails.
     void Read(CBufferedStream& stream, CGraphicsImage& image) override;
-    // Opening a path that does not exist throws EJpegOpenError.
-    void LoadW(const WCHAR* path, CGraphicsImage& image) override;
-    void LoadA(const char* path, CGraphicsImage& image) override;
 };

@@ -6,20 +6,15 @@
 #include <algorithm>
 #include <vector>
 
+void JpegWriterErrors::WriteFailed()
+{
+    ThrowJpegError(kJpegErrorFileWrite);
+}
+
 namespace {
 
 // Slack after a grey row, as libjpeg's own row buffers have.
 constexpr size_t kRowSlack = 16;
-
-[[noreturn]] void ThrowOpenError()
-{
-    throw EJpegOpenError();
-}
-
-[[noreturn]] void ThrowWriteError()
-{
-    ThrowJpegError(kJpegErrorFileWrite);
-}
 
 struct WriteArgs {
     jpeg_compress_struct* cinfo;
@@ -104,22 +99,11 @@ uint8_t CJpegWriter::SetGrey(uint8_t grey)
     return m_bGrey;
 }
 
-void CJpegWriter::SaveW(const WCHAR* path, CGraphicsImage& image)
-{
-    SavePathW(path, image, ThrowOpenError, ThrowWriteError);
-}
-
-void CJpegWriter::SaveA(const char* path, CGraphicsImage& image)
-{
-    SavePathA(path, image, ThrowOpenError, ThrowWriteError);
-}
-
 void CJpegWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
 {
     JpegCompressSession session;
     JpegCreateCompressStep(session, stream);
-    if (!image.m_pBits || image.m_nWidth == 0 || image.m_nHeight == 0)
-        throw EJpegBadData();
+    RequireImage(image);
 
     std::vector<uint8_t> greyRow(m_bGrey ? size_t(image.m_nWidth) + kRowSlack : 0);
     WriteArgs args{&session.cinfo, &image, &m_info, std::clamp(m_nQuality, kMinQuality, kMaxQuality), m_bGrey != 0,

@@ -11,7 +11,15 @@
 
 #include <cstdint>
 
-class CJpegWriter : public CGraphicsWriter {
+// What save by path throws when the file cannot be created or written,
+// and what an image without pixels throws.
+struct JpegWriterErrors : GraphicsFileErrors {
+    [[noreturn]] static void CreateFailed() { throw EJpegOpenError(); }
+    [[noreturn]] static void WriteFailed();  // EJpegError with libjpeg's code 37
+    [[noreturn]] static void EmptyImage() { throw EJpegBadData(); }
+};
+
+class CJpegWriter : public CFormatWriter<JpegWriterErrors> {
 public:
     static constexpr uint32_t kMinQuality = 1;
     static constexpr uint32_t kMaxQuality = 100;
@@ -23,8 +31,6 @@ public:
     CJpegWriter& operator=(const CJpegWriter& other) = default;
 
     void Write(CBufferedStream& stream, CGraphicsImage& image) override;
-    void SaveW(const WCHAR* path, CGraphicsImage& image) override;
-    void SaveA(const char* path, CGraphicsImage& image) override;
 
     // Keeps the quality in kMinQuality..kMaxQuality; returns the stored value.
     uint32_t SetQuality(uint32_t quality);

@@ -19,7 +19,8 @@ constexpr uint32_t kPngColorPalette = 1;
 constexpr uint32_t kPngColorColour = 2;
 constexpr uint32_t kPngColorAlpha = 4;
 
-class CPngReader : public CGraphicsReader {
+// Load by path keeps the framework's open error.
+class CPngReader : public CFormatReader<GraphicsFileErrors> {
 public:
     CPngReader() = default;
     // The text chunk "Comment" (the last one when there are several), else the

@@ -99,16 +99,6 @@ void CPngWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
     WriteWithAlpha(stream, image, m_nOptions);
 }
 
-void CPngWriter::SaveW(const WCHAR* path, CGraphicsImage& image)
-{
-    SaveWithAlphaW(path, image, m_nOptions);
-}
-
-void CPngWriter::SaveA(const char* path, CGraphicsImage& image)
-{
-    SaveWithAlphaA(path, image, m_nOptions);
-}
-
 void CPngWriter::WriteWithAlpha(CBufferedStream& stream, CGraphicsImage& image, uint32_t options)
 {
     m_pStream = &stream;
@@ -118,8 +108,7 @@ void CPngWriter::WriteWithAlpha(CBufferedStream& stream, CGraphicsImage& image, 
     } reset{this};
 
     Progress(0);
-    if (!image.m_pBits || image.m_nWidth == 0 || image.m_nHeight == 0)
-        throw EGraphicsException("Ungültiges Bild");
+    RequireImage(image);
     PngWriteSession session(stream);
     WriteArgs args{this, &image, options};
     PngCallOrThrow(session, WriteStep, &args);
@@ -131,11 +120,11 @@ void CPngWriter::WriteWithAlpha(CBufferedStream& stream, CGraphicsImage& image, 
 void CPngWriter::SaveWithAlphaA(const char* path, CGraphicsImage& image, uint32_t options)
 {
     OptionScope scope(m_nOptions, options);
-    CGraphicsWriter::SaveA(path, image);
+    CFormatWriter::SaveA(path, image);
 }
 
 void CPngWriter::SaveWithAlphaW(const WCHAR* path, CGraphicsImage& image, uint32_t options)
 {
     OptionScope scope(m_nOptions, options);
-    CGraphicsWriter::SaveW(path, image);
+    CFormatWriter::SaveW(path, image);
 }

@@ -13,13 +13,17 @@
 // Option word bit: write a 32-bit image as RGBA.
 constexpr uint32_t kPngOptionAlpha = 1;
 
-class CPngWriter : public CGraphicsWriter {
+// Save by path keeps the framework's errors; an image without pixels throws
+// "Ungültiges Bild".
+struct PngWriterErrors : GraphicsFileErrors {
+    [[noreturn]] static void EmptyImage() { throw EGraphicsException("Ungültiges Bild"); }
+};
+
+class CPngWriter : public CFormatWriter<PngWriterErrors> {
 public:
     CPngWriter() = default;
     // The base operations write with the stored option word.
     void Write(CBufferedStream& stream, CGraphicsImage& image) override;
-    void SaveW(const WCHAR* path, CGraphicsImage& image) override;
-    void SaveA(const char* path, CGraphicsImage& image) override;
 
     virtual void WriteWithAlpha(CBufferedStream& stream, CGraphicsImage& image, uint32_t options);
     // Save by path ("Fehler beim Erzeugen der Datei" when the file cannot be

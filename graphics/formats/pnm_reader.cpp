@@ -96,16 +96,6 @@ void StoreSamples(uint8_t* pixel, const uint8_t* samples, int count)
 
 }  // namespace
 
-void CPnmReader::LoadW(const WCHAR* path, CGraphicsImage& image)
-{
-    LoadPathW(path, image, ThrowFormatError<EPnmFileOpenError>);
-}
-
-void CPnmReader::LoadA(const char* path, CGraphicsImage& image)
-{
-    LoadPathA(path, image, ThrowFormatError<EPnmFileOpenError>);
-}
-
 void CPnmReader::Read(CBufferedStream& stream, CGraphicsImage& image)
 {
     CReadCursor in(stream, ThrowFormatError<EPnmFileReadError>, ThrowCorrupt);

@@ -9,10 +9,13 @@
 
 #include "graphics/formats/format_framework.h"
 
-class CPnmReader : public CGraphicsReader {
+// What load by path throws when the path cannot be opened.
+struct PnmReaderErrors : GraphicsFileErrors {
+    [[noreturn]] static void OpenFailed() { throw EPnmFileOpenError(); }
+};
+
+class CPnmReader : public CFormatReader<PnmReaderErrors> {
 public:
     CPnmReader() = default;
     void Read(CBufferedStream& stream, CGraphicsImage& image) override;
-    void LoadW(const WCHAR* path, CGraphicsImage& image) override;
-    void LoadA(const char* path, CGraphicsImage& image) override;
 };

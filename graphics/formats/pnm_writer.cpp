@@ -33,19 +33,9 @@ int Luminance(const CGraphicsImage& image, uint32_t index)
 
 }  // namespace
 
-void CPnmWriter::SaveW(const WCHAR* path, CGraphicsImage& image)
-{
-    SavePathW(path, image, ThrowFormatError<EPnmFileOpenError>, ThrowFormatError<EPnmFileWriteError>);
-}
-
-void CPnmWriter::SaveA(const char* path, CGraphicsImage& image)
-{
-    SavePathA(path, image, ThrowFormatError<EPnmFileOpenError>, ThrowFormatError<EPnmFileWriteError>);
-}
-
 void CPnmWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
 {
-    if (!image.m_pBits || image.m_nWidth == 0 || image.m_nHeight == 0) throw EPnmDataError();
+    RequireImage(image);
     const int width = int(image.m_nWidth);
     const int height = int(image.m_nHeight);
     const bool bitmap = image.m_nBitCount == 1;

@@ -5,10 +5,16 @@
 
 #include "graphics/formats/format_framework.h"
 
-class CPnmWriter : public CGraphicsWriter {
+// What save by path throws when the file cannot be created or written,
+// and what an image without pixels throws.
+struct PnmWriterErrors : GraphicsFileErrors {
+    [[noreturn]] static void CreateFailed() { throw EPnmFileOpenError(); }
+    [[noreturn]] static void WriteFailed() { throw EPnmFileWriteError(); }
+    [[noreturn]] static void EmptyImage() { throw EPnmDataError(); }
+};
+
+class CPnmWriter : public CFormatWriter<PnmWriterErrors> {
 public:
     CPnmWriter() = default;
     void Write(CBufferedStream& stream, CGraphicsImage& image) override;
-    void SaveW(const WCHAR* path, CGraphicsImage& image) override;
-    void SaveA(const char* path, CGraphicsImage& image) override;
 };

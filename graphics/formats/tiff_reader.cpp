@@ -10,6 +10,11 @@
 #include <memory>
 #include <vector>
 
+void TiffReaderErrors::OpenFailed()
+{
+    ThrowTiff(kTiffOpenFailed);
+}
+
 namespace {
 
 // An IFD chain longer than this is not followed further (a file has one
@@ -25,11 +30,6 @@ constexpr int64_t kRowSlack = 256;
 // data before it is created.
 constexpr int64_t kMaxExpansionPackBits = 64;
 constexpr int64_t kMaxExpansionLzw = 4096;
-
-[[noreturn]] void ThrowOpenFailed()
-{
-    ThrowTiff(kTiffOpenFailed);
-}
 
 int64_t TypeSize(uint16_t type)
 {
@@ -458,16 +458,6 @@ void UndoPredictor(uint8_t* row, int64_t n, uint32_t samples)
 }
 
 }  // namespace
-
-void CTiffReader::LoadW(const WCHAR* path, CGraphicsImage& image)
-{
-    LoadPathW(path, image, ThrowOpenFailed);
-}
-
-void CTiffReader::LoadA(const char* path, CGraphicsImage& image)
-{
-    LoadPathA(path, image, ThrowOpenFailed);
-}
 
 void CTiffReader::Read(CBufferedStream& stream, CGraphicsImage& image)
 {

@@ -14,13 +14,15 @@
 
 #include <cstdint>
 
-class CTiffReader : public CGraphicsReader {
+// What load by path throws when the path cannot be opened.
+struct TiffReaderErrors : GraphicsFileErrors {
+    [[noreturn]] static void OpenFailed();  // ETiffError "Fehler beim Öffnen der Datei"
+};
+
+class CTiffReader : public CFormatReader<TiffReaderErrors> {
 public:
     CTiffReader() = default;
     void Read(CBufferedStream& stream, CGraphicsImage& image) override;
-    // Open failures throw ETiffError "Fehler beim Öffnen der Datei".
-    void LoadW(const WCHAR* path, CGraphicsImage& image) override;
-    void LoadA(const char* path, CGraphicsImage& image) override;
 
     // Set by every Read: the last file's byte order is big-endian ("MM").
     bool m_bByteSwap = false;

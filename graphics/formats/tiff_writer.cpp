@@ -10,6 +10,21 @@
 #include <memory>
 #include <vector>
 
+void TiffWriterErrors::CreateFailed()
+{
+    ThrowTiff(kTiffCreateFailed);
+}
+
+void TiffWriterErrors::WriteFailed()
+{
+    ThrowTiff(kTiffWriteFailed);
+}
+
+void TiffWriterErrors::EmptyImage()
+{
+    ThrowTiff(kTiffEmptyImage);
+}
+
 namespace {
 
 constexpr char kSoftware[] = "Velk Grafik Lib";
@@ -22,15 +37,7 @@ constexpr uint16_t kExtraSampleUnassociatedAlpha = 2;
 // Compressed strips are handed to the stream in blocks of about this size.
 constexpr size_t kFlushBytes = 1 << 16;
 
-[[noreturn]] void ThrowWriteFailed()
-{
-    ThrowTiff(kTiffWriteFailed);
-}
-
-[[noreturn]] void ThrowCreateFailed()
-{
-    ThrowTiff(kTiffCreateFailed);
-}
+constexpr FormatErrorThrower ThrowWriteFailed = TiffWriterErrors::WriteFailed;
 
 struct Entry {
     uint16_t tag;
@@ -201,20 +208,9 @@ Entry Longs(TiffOut& out, uint16_t tag, const std::vector<uint32_t>& values)
 
 }  // namespace
 
-void CTiffWriter::SaveW(const WCHAR* path, CGraphicsImage& image)
-{
-    SavePathW(path, image, ThrowCreateFailed, ThrowWriteFailed);
-}
-
-void CTiffWriter::SaveA(const char* path, CGraphicsImage& image)
-{
-    SavePathA(path, image, ThrowCreateFailed, ThrowWriteFailed);
-}
-
 void CTiffWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
 {
-    if (!image.m_pBits || image.m_nWidth == 0 || image.m_nHeight == 0)
-        ThrowTiff(kTiffEmptyImage);
+    RequireImage(image);
     const uint32_t compression = m_nCompression;
     if (compression != kTiffCompressionNone && compression != kTiffCompressionLzw &&
         compression != kTiffCompressionPackBits)

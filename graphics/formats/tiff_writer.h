@@ -10,14 +10,18 @@
 
 #include <cstdint>
 
-class CTiffWriter : public CGraphicsWriter {
+// What save by path throws when the file cannot be created or written,
+// and what an image without pixels throws.
+struct TiffWriterErrors : GraphicsFileErrors {
+    [[noreturn]] static void CreateFailed();  // ETiffError "Fehler beim Erzeugen der Datei"
+    [[noreturn]] static void WriteFailed();   // ETiffError "Fehler beim Schreiben"
+    [[noreturn]] static void EmptyImage();    // ETiffError
+};
+
+class CTiffWriter : public CFormatWriter<TiffWriterErrors> {
 public:
     CTiffWriter() = default;
     void Write(CBufferedStream& stream, CGraphicsImage& image) override;
-    // "Fehler beim Erzeugen der Datei" when the file cannot be created,
-    // "Fehler beim Schreiben" when its data cannot be written.
-    void SaveW(const WCHAR* path, CGraphicsImage& image) override;
-    void SaveA(const char* path, CGraphicsImage& image) override;
 
     // Pixels per metre written as the resolution (none when either is 0).
     int32_t m_nXPelsPerMeter = 2835;

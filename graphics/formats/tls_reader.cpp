@@ -52,28 +52,18 @@ void CTlsReader::Read(CBufferedStream& stream, CGraphicsImage& image)
     ReadIndex(stream, image, m_nDefaultIndex);
 }
 
-void CTlsReader::LoadW(const WCHAR* path, CGraphicsImage& image)
-{
-    LoadIndexW(path, image, m_nDefaultIndex);
-}
-
-void CTlsReader::LoadA(const char* path, CGraphicsImage& image)
-{
-    LoadIndexA(path, image, m_nDefaultIndex);
-}
-
 // Load by path runs Read, which reads the default index: the given index
 // stands in for it during the load.
 void CTlsReader::LoadIndexA(const char* path, CGraphicsImage& image, uint32_t index)
 {
     IndexScope scope(m_nDefaultIndex, index);
-    LoadPathA(path, image, ThrowFormatError<ETlsFileOpenError>);
+    CFormatReader::LoadA(path, image);
 }
 
 void CTlsReader::LoadIndexW(const WCHAR* path, CGraphicsImage& image, uint32_t index)
 {
     IndexScope scope(m_nDefaultIndex, index);
-    LoadPathW(path, image, ThrowFormatError<ETlsFileOpenError>);
+    CFormatReader::LoadW(path, image);
 }
 
 void CTlsReader::GetSequenceInfo(uint32_t* duration, uint32_t* next) const

@@ -13,13 +13,16 @@
 
 #include <cstdint>
 
-class CTlsReader : public CGraphicsReader {
+// What load by path throws when the path cannot be opened.
+struct TlsReaderErrors : GraphicsFileErrors {
+    [[noreturn]] static void OpenFailed() { throw ETlsFileOpenError(); }  // "Fehler beim Öffnen der TLS-Datei !"
+};
+
+class CTlsReader : public CFormatReader<TlsReaderErrors> {
 public:
     CTlsReader() = default;
     // Reads image m_nDefaultIndex.
     void Read(CBufferedStream& stream, CGraphicsImage& image) override;
-    void LoadW(const WCHAR* path, CGraphicsImage& image) override;
-    void LoadA(const char* path, CGraphicsImage& image) override;
 
     // Image number `index` (0-based) of the TLS data at the stream's position.
     virtual void ReadIndex(CBufferedStream& stream, CGraphicsImage& image, uint32_t index);

@@ -84,20 +84,9 @@ void CTlsWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
     WriteImage(stream, image, 0, 1);
 }
 
-void CTlsWriter::SaveW(const WCHAR* path, CGraphicsImage& image)
-{
-    SavePathW(path, image, ThrowFormatError<ETlsFileOpenError>, ThrowFormatError<ETlsFileWriteError>);
-}
-
-void CTlsWriter::SaveA(const char* path, CGraphicsImage& image)
-{
-    SavePathA(path, image, ThrowFormatError<ETlsFileOpenError>, ThrowFormatError<ETlsFileWriteError>);
-}
-
 void CTlsWriter::WriteImage(CBufferedStream& stream, CGraphicsImage& image, uint32_t index, uint32_t count)
 {
-    if (!image.m_pBits || image.m_nWidth == 0 || image.m_nHeight == 0)
-        throw ETlsDataError();
+    RequireImage(image);
     // Index 0 opens a file of 1 .. 255 images; every later call must be the
     // next index of that file, with the same count.
     if (index == 0 ? count == 0 || count > kTlsMaxImages
@@ -211,8 +200,7 @@ void CTlsWriter::SaveSequenceA(const char* path, CGraphicsImage* images, uint32_
 {
     CheckSequenceCount(count);
     SequenceArgs args{images, count, blocks, durations, nexts};
-    SavePathWithA(path, WriteSequenceTo, &args, ThrowFormatError<ETlsFileOpenError>,
-                  ThrowFormatError<ETlsFileWriteError>);
+    SavePathWithA(path, WriteSequenceTo, &args, TlsWriterErrors::CreateFailed, TlsWriterErrors::WriteFailed);
 }
 
 void CTlsWriter::SaveSequenceW(const WCHAR* path, CGraphicsImage* images, uint32_t count,
@@ -220,6 +208,5 @@ void CTlsWriter::SaveSequenceW(const WCHAR* path, CGraphicsImage* images, uint32
 {
     CheckSequenceCount(count);
     SequenceArgs args{images, count, blocks, durations, nexts};
-    SavePathWithW(path, WriteSequenceTo, &args, ThrowFormatError<ETlsFileOpenError>,
-                  ThrowFormatError<ETlsFileWriteError>);
+    SavePathWithW(path, WriteSequenceTo, &args, TlsWriterErrors::CreateFailed, TlsWriterErrors::WriteFailed);
 }

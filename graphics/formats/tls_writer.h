@@ -18,7 +18,15 @@
 #include <cstdint>
 #include <vector>
 
-class CTlsWriter : public CGraphicsWriter {
+// What save by path throws when the file cannot be created or written,
+// and what an image without pixels throws.
+struct TlsWriterErrors : GraphicsFileErrors {
+    [[noreturn]] static void CreateFailed() { throw ETlsFileOpenError(); }
+    [[noreturn]] static void WriteFailed() { throw ETlsFileWriteError(); }
+    [[noreturn]] static void EmptyImage() { throw ETlsDataError(); }
+};
+
+class CTlsWriter : public CFormatWriter<TlsWriterErrors> {
 public:
     // Sequence modes.
     static constexpr uint32_t kSequenceDefault = 0;  // duration 5000, automatic next index
@@ -28,10 +36,6 @@ public:
     CTlsWriter() { ResetOptions(); }
     // WriteImage (stream, image, 0, 1).
     void Write(CBufferedStream& stream, CGraphicsImage& image) override;
-    // Save by path; "Fehler beim Öffnen der TLS-Datei !" when the file cannot
-    // be created, "Fehler beim Schreiben TLS-Datei !" when it cannot be written.
-    void SaveW(const WCHAR* path, CGraphicsImage& image) override;
-    void SaveA(const char* path, CGraphicsImage& image) override;
 
     // Image number `index` of a file of `count` (1 .. 255) images; see above.
     virtual void WriteImage(CBufferedStream& stream, CGraphicsImage& image, uint32_t index, uint32_t count);

@@ -26,6 +26,15 @@ constexpr char kColourFormat[] = "Nicht unterstütztes Farbformat";
     Fail(kReadError);
 }
 
+}  // namespace
+
+void XpmReaderErrors::OpenFailed()
+{
+    Fail("Fehler beim Öffnen der Datei");
+}
+
+namespace {
+
 // The lines of the file with a position in the current one; comments
 // ("/* */" also across lines, "//" to the line's end) count as blanks.
 class CXpmScanner {
@@ -274,16 +283,6 @@ void ReadRows(CXpmScanner& in, CGraphicsImage& image, const CKeyTable& keys, con
 }
 
 }  // namespace
-
-void CXpmReader::LoadW(const WCHAR* path, CGraphicsImage& image)
-{
-    LoadPathW(path, image, [] { Fail("Fehler beim Öffnen der Datei"); });
-}
-
-void CXpmReader::LoadA(const char* path, CGraphicsImage& image)
-{
-    LoadPathA(path, image, [] { Fail("Fehler beim Öffnen der Datei"); });
-}
 
 void CXpmReader::Read(CBufferedStream& stream, CGraphicsImage& image)
 {

@@ -14,12 +14,15 @@
 #include <cstdint>
 #include <vector>
 
-class CXpmReader : public CGraphicsReader {
+// What load by path throws when the path cannot be opened.
+struct XpmReaderErrors : GraphicsFileErrors {
+    [[noreturn]] static void OpenFailed();  // EXpmError "Fehler beim Öffnen der Datei"
+};
+
+class CXpmReader : public CFormatReader<XpmReaderErrors> {
 public:
     CXpmReader() = default;
     void Read(CBufferedStream& stream, CGraphicsImage& image) override;
-    void LoadW(const WCHAR* path, CGraphicsImage& image) override;
-    void LoadA(const char* path, CGraphicsImage& image) override;
 
     // The colours of the last read in file order: 0x00RRGGBB, 0xFFFFFFFF for "None".
     std::vector<uint32_t> m_colours;

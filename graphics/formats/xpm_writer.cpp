@@ -8,20 +8,26 @@
 #include <unordered_map>
 #include <vector>
 
-namespace {
-
-constexpr char kWriteError[] = "Fehler beim Schreiben in die Datei";
-constexpr char kAlphabet[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ#_";
-
-[[noreturn]] void ThrowWriteError()
-{
-    throw EXpmError(kWriteError);
-}
-
-[[noreturn]] void ThrowCreateFailed()
+void XpmWriterErrors::CreateFailed()
 {
     throw EXpmError("Fehler beim Erzeugen der Dateio");
 }
+
+void XpmWriterErrors::WriteFailed()
+{
+    throw EXpmError("Fehler beim Schreiben in die Datei");
+}
+
+void XpmWriterErrors::EmptyImage()
+{
+    throw EXpmError("Falsche Bild-Daten !");
+}
+
+namespace {
+
+constexpr char kAlphabet[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ#_";
+
+constexpr FormatErrorThrower ThrowWriteError = XpmWriterErrors::WriteFailed;
 
 template <class Char>
 void SymbolName(const Char* path, char* name)
@@ -98,18 +104,18 @@ void MakeXpmSymbolName(const char* path, char* name)
 void CXpmWriter::SaveW(const WCHAR* path, CGraphicsImage& image)
 {
     MakeXpmSymbolName(path, m_szName);
-    SavePathW(path, image, ThrowCreateFailed, ThrowWriteError);
+    CFormatWriter::SaveW(path, image);
 }
 
 void CXpmWriter::SaveA(const char* path, CGraphicsImage& image)
 {
     MakeXpmSymbolName(path, m_szName);
-    SavePathA(path, image, ThrowCreateFailed, ThrowWriteError);
+    CFormatWriter::SaveA(path, image);
 }
 
 void CXpmWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
 {
-    if (!image.m_pBits || image.m_nWidth == 0 || image.m_nHeight == 0) throw EXpmError("Falsche Bild-Daten !");
+    RequireImage(image);
     XpmTable table;
     BuildTable(image, table);
     const uint32_t count = uint32_t(table.colours.size());

@@ -7,7 +7,15 @@
 
 #include "graphics/formats/format_framework.h"
 
-class CXpmWriter : public CGraphicsWriter {
+// What save by path throws when the file cannot be created or written,
+// and what an image without pixels throws.
+struct XpmWriterErrors : GraphicsFileErrors {
+    [[noreturn]] static void CreateFailed();  // EXpmError "Fehler beim Erzeugen der Dateio"
+    [[noreturn]] static void WriteFailed();   // EXpmError "Fehler beim Schreiben in die Datei"
+    [[noreturn]] static void EmptyImage();    // EXpmError "Falsche Bild-Daten !"
+};
+
+class CXpmWriter : public CFormatWriter<XpmWriterErrors> {
 public:
     CXpmWriter() = default;
     void Write(CBufferedStream& stream, CGraphicsImage& image) override;

@@ -134,16 +134,6 @@ void NormaliseRow(uint8_t* row, int64_t n, const XwdLayout& l, std::vector<uint8
 
 }  // namespace
 
-void CXwdReader::LoadW(const WCHAR* path, CGraphicsImage& image)
-{
-    LoadPathW(path, image, ThrowFormatError<EXwdFileOpenError>);
-}
-
-void CXwdReader::LoadA(const char* path, CGraphicsImage& image)
-{
-    LoadPathA(path, image, ThrowFormatError<EXwdFileOpenError>);
-}
-
 void CXwdReader::Read(CBufferedStream& stream, CGraphicsImage& image)
 {
     CReadCursor in(stream, ThrowFormatError<EXwdFileReadError>, ThrowFormatError<EXwdNotAXwdFile>);

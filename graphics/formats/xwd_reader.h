@@ -9,12 +9,15 @@
 
 #include "graphics/formats/format_framework.h"
 
-class CXwdReader : public CGraphicsReader {
+// What load by path throws when the path cannot be opened.
+struct XwdReaderErrors : GraphicsFileErrors {
+    [[noreturn]] static void OpenFailed() { throw EXwdFileOpenError(); }
+};
+
+class CXwdReader : public CFormatReader<XwdReaderErrors> {
 public:
     CXwdReader() = default;
     void Read(CBufferedStream& stream, CGraphicsImage& image) override;
-    void LoadW(const WCHAR* path, CGraphicsImage& image) override;
-    void LoadA(const char* path, CGraphicsImage& image) override;
 };
 
 // Header sizes above this are refused (the window name is part of the header).

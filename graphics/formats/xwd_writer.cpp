@@ -35,19 +35,9 @@ private:
 
 }  // namespace
 
-void CXwdWriter::SaveW(const WCHAR* path, CGraphicsImage& image)
-{
-    SavePathW(path, image, ThrowFormatError<EXwdFileOpenError>, ThrowFormatError<EXwdFileWriteError>);
-}
-
-void CXwdWriter::SaveA(const char* path, CGraphicsImage& image)
-{
-    SavePathA(path, image, ThrowFormatError<EXwdFileOpenError>, ThrowFormatError<EXwdFileWriteError>);
-}
-
 void CXwdWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
 {
-    if (!image.m_pBits || image.m_nWidth == 0 || image.m_nHeight == 0) throw EXwdDataError();
+    RequireImage(image);
     const uint32_t width = image.m_nWidth, height = image.m_nHeight;
     const bool palette = image.m_nBitCount <= 8;
     const uint32_t pixelBytes = palette ? 1 : 4;

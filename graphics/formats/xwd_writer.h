@@ -5,10 +5,16 @@
 
 #include "graphics/formats/format_framework.h"
 
-class CXwdWriter : public CGraphicsWriter {
+// What save by path throws when the file cannot be created or written,
+// and what an image without pixels throws.
+struct XwdWriterErrors : GraphicsFileErrors {
+    [[noreturn]] static void CreateFailed() { throw EXwdFileOpenError(); }
+    [[noreturn]] static void WriteFailed() { throw EXwdFileWriteError(); }
+    [[noreturn]] static void EmptyImage() { throw EXwdDataError(); }
+};
+
+class CXwdWriter : public CFormatWriter<XwdWriterErrors> {
 public:
     CXwdWriter() = default;
     void Write(CBufferedStream& stream, CGraphicsImage& image) override;
-    void SaveW(const WCHAR* path, CGraphicsImage& image) override;
-    void SaveA(const char* path, CGraphicsImage& image) override;
 };
