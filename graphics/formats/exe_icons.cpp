@@ -1,6 +1,5 @@
 // Icon and cursor groups of PE and NE executables, read from the file's
 // bytes. Offsets in the file count from where the read began.
-#include "graphics/formats/byte_order.h"
 #include "graphics/formats/icon_decode.h"
 #include "graphics/formats/read_cursor.h"
 #include "system/buffered_stream.h"
@@ -21,18 +20,51 @@ constexpr uint32_t kNeGroupIcon = 0x800E;
 constexpr uint32_t kNeIcon = 0x8003;
 constexpr uint32_t kNeIntegerId = 0x8000;
 
+// PE file header fields, counted from the "PE\0\0" signature; the section
+// table follows the optional header.
+enum PeHeaderField : int64_t { kPeSectionCount = 6, kPeOptionalHeaderSize = 20, kPeOptionalHeader = 24 };
 constexpr int kMaxSections = 16;
 constexpr int kSectionHeaderBytes = 40;
+enum SectionField : int64_t { kSectionName = 0, kSectionRva = 12, kSectionRawSize = 16, kSectionRawOffset = 20 };
+constexpr char kResourceSection[] = ".rsrc";  // compared with its NUL: no longer names match
+
+// The resource tree: a directory (its named and id entry counts), then its
+// entries (a name or id, and a subdirectory or data entry), and data entries
+// (the data's address and size).
 constexpr int kDirectoryBytes = 16;
+enum DirectoryField : int64_t { kDirNamedCount = 12, kDirIdCount = 14 };
 constexpr int kDirEntryBytes = 8;
+enum DirEntryField : int64_t { kDirEntryName = 0, kDirEntryTarget = 4 };
 constexpr int kDataEntryBytes = 16;
+enum DataEntryField : int64_t { kDataRva = 0, kDataSize = 4 };
 // Type, name and language: deeper directories are not resources.
 constexpr int kResourceLevels = 3;
 constexpr uint32_t kSubdirectoryBit = 0x80000000;
 
+// A group: reserved word, type word (1 icons, 2 cursors), entry count, then
+// its entries.
 constexpr int kGroupHeaderBytes = 6;
+enum GroupField : int64_t { kGroupType = 2, kGroupCount = 4 };
+constexpr uint32_t kGroupTypeIcon = 1;
+constexpr uint32_t kGroupTypeCursor = 2;
 constexpr int kGroupEntryBytes = 14;
+// Icon entries start with a width and a height byte, cursor entries with a
+// width and a height word.
+enum GroupEntryField : int64_t {
+    kGroupWidth = 0,
+    kGroupHeight = 1,
+    kGroupCursorWidth = 0,
+    kGroupCursorHeight = 2,
+    kGroupBitCount = 6,
+    kGroupBytes = 8,
+    kGroupId = 12,
+};
 constexpr int64_t kHotSpotBytes = 4;
+// The NE header's resource table offset; the table's 12-byte records give
+// offset and length in alignment units, then flags and the id.
+enum NeHeaderField : int64_t { kNeResourceTable = 0x24 };
+constexpr int kNeRecordBytes = 12;
+enum NeRecordField : int64_t { kNeRecordOffset = 0, kNeRecordLength = 2, kNeRecordId = 6 };
 constexpr int64_t kNeMaxGroupBytes = 0x108;
 constexpr int64_t kNeMaxImageBytes = 0x20000;
 // Beyond 64 KB units no linker aligns, and larger shifts overflow.
@@ -47,27 +79,28 @@ struct GroupEntry {
 
 // A group's entries; false when its data cannot hold the count it names or
 // its type word is not the one of its kind.
-bool ParseGroup(const uint8_t* data, int64_t size, bool cursor, std::vector<GroupEntry>& entries)
+bool ParseGroup(CSpanCursor group, bool cursor, std::vector<GroupEntry>& entries)
 {
-    if (size < kGroupHeaderBytes || GetLe16(data + 2) != (cursor ? 2u : 1u))
+    if (!group.Fits(kGroupHeaderBytes) || group.U16LEAt(kGroupType) != (cursor ? kGroupTypeCursor : kGroupTypeIcon))
         return false;
-    const int64_t count = GetLe16(data + 4);
-    if (kGroupHeaderBytes + count * kGroupEntryBytes > size)
+    const int64_t count = group.U16LEAt(kGroupCount);
+    if (!group.FitsAt(kGroupHeaderBytes, count * kGroupEntryBytes))
         return false;
+    group.SeekTo(kGroupHeaderBytes);
     entries.clear();
     for (int64_t i = 0; i < count; ++i) {
-        const uint8_t* e = data + kGroupHeaderBytes + i * kGroupEntryBytes;
+        const CSpanCursor e = group.TakeSpan(kGroupEntryBytes);
         GroupEntry g;
         if (cursor) {
-            g.size.width = GetLe16(e);
-            g.size.height = GetLe16(e + 2);
+            g.size.width = e.U16LEAt(kGroupCursorWidth);
+            g.size.height = e.U16LEAt(kGroupCursorHeight);
         } else {
-            g.size.width = e[0] ? e[0] : 256;
-            g.size.height = e[1] ? e[1] : 256;
+            g.size.width = EntrySide(e.U8At(kGroupWidth));
+            g.size.height = EntrySide(e.U8At(kGroupHeight));
         }
-        g.size.depth = GetLe16(e + 6);
-        g.bytes = GetLe32(e + 8);
-        g.id = GetLe16(e + 12);
+        g.size.depth = e.U16LEAt(kGroupBitCount);
+        g.bytes = e.U32LEAt(kGroupBytes);
+        g.id = e.U16LEAt(kGroupId);
         entries.push_back(g);
     }
     return true;
@@ -98,50 +131,50 @@ void AddRecords(const std::vector<GroupEntry>& entries, uint32_t id, bool cursor
 // Decodes one image block of a group: cursor images start with their hot
 // spot and store, at every depth, the bitmap and its mask with the doubled
 // height the group names.
-void DecodeGroupImage(const uint8_t* data, int64_t bytes, const GroupEntry& entry, bool cursor,
-                      CGraphicsImage& image, CGraphicsImage* mask, const IconColours& colours)
+void DecodeGroupImage(CSpanCursor block, const GroupEntry& entry, bool cursor, CGraphicsImage& image,
+                      CGraphicsImage* mask, const IconColours& colours)
 {
     uint32_t height = entry.size.height;
-    if (cursor) {
-        if (bytes < kHotSpotBytes)
-            Fail(kTextFormat);
-        data += kHotSpotBytes;
-        bytes -= kHotSpotBytes;
-        if (!IsPngData(data, bytes))
-            height /= 2;
-    }
+    if (cursor)
+        block.Skip(kHotSpotBytes);
+    const int64_t bytes = block.Remaining();
+    const uint8_t* data = block.Take(bytes);
+    if (cursor && !IsPngData(data, bytes))
+        height /= 2;
     DecodeIconData(data, bytes, entry.size.width, height, DibRules{false, true, entry.size.depth}, image, mask,
                    colours);
 }
 
+// Walks a resource tree; whatever lies outside the section is left out.
 class CResourceWalk {
 public:
-    CResourceWalk(const uint8_t* section, int64_t size, uint32_t rva, std::vector<ResourceLeaf>& leaves)
-        : m_section(section), m_size(size), m_rva(rva), m_leaves(leaves), m_budget(size / kDirEntryBytes)
+    CResourceWalk(const CSpanCursor& section, uint32_t rva, std::vector<ResourceLeaf>& leaves)
+        : m_section(section), m_rva(rva), m_leaves(leaves), m_budget(section.Length() / kDirEntryBytes)
     {
     }
 
     // A directory at `offset` on level `level` whose ancestors are `path`.
     void Directory(int64_t offset, int level, uint32_t type, uint32_t id, bool named, int64_t* path)
     {
-        if (offset + kDirectoryBytes > m_size)
+        if (!m_section.FitsAt(offset, kDirectoryBytes))
             return;
         for (int i = 0; i < level; ++i)
             if (path[i] == offset)
                 return;  // a loop back to an ancestor
         path[level] = offset;
-        const uint8_t* dir = m_section + offset;
-        const int64_t count = int64_t(GetLe16(dir + 12)) + GetLe16(dir + 14);
-        if (offset + kDirectoryBytes + count * kDirEntryBytes > m_size)
+        const CSpanCursor dir = m_section.SpanAt(offset, kDirectoryBytes);
+        const int64_t count = int64_t(dir.U16LEAt(kDirNamedCount)) + dir.U16LEAt(kDirIdCount);
+        if (!m_section.FitsAt(offset + kDirectoryBytes, count * kDirEntryBytes))
             return;
+        CSpanCursor entries = m_section.SpanAt(offset + kDirectoryBytes, count * kDirEntryBytes);
         for (int64_t i = 0; i < count; ++i) {
             // Each entry of a sound tree has 8 bytes of its own: more visits
             // than the section has entries means shared subdirectories.
             if (m_visited >= m_budget)
                 return;
             ++m_visited;
-            const uint8_t* e = dir + kDirectoryBytes + i * kDirEntryBytes;
-            const uint32_t name = GetLe32(e), target = GetLe32(e + 4);
+            const CSpanCursor e = entries.TakeSpan(kDirEntryBytes);
+            const uint32_t name = e.U32LEAt(kDirEntryName), target = e.U32LEAt(kDirEntryTarget);
             const bool isNamed = (name & kSubdirectoryBit) != 0;
             uint32_t t = type, r = id;
             bool n = named;
@@ -165,16 +198,16 @@ public:
 private:
     void Leaf(int64_t offset, uint32_t type, uint32_t id, bool named)
     {
-        if (offset + kDataEntryBytes > m_size)
+        if (!m_section.FitsAt(offset, kDataEntryBytes))
             return;
-        const uint32_t dataRva = GetLe32(m_section + offset), size = GetLe32(m_section + offset + 4);
-        if (dataRva < m_rva || int64_t(dataRva - m_rva) + size > m_size)
+        const CSpanCursor data = m_section.SpanAt(offset, kDataEntryBytes);
+        const uint32_t dataRva = data.U32LEAt(kDataRva), size = data.U32LEAt(kDataSize);
+        if (dataRva < m_rva || !m_section.FitsAt(int64_t(dataRva - m_rva), size))
             return;
         m_leaves.push_back(ResourceLeaf{type, id, named, dataRva - m_rva, size});
     }
 
-    const uint8_t* m_section;
-    int64_t m_size;
+    const CSpanCursor m_section;
     uint32_t m_rva;
     std::vector<ResourceLeaf>& m_leaves;
     int64_t m_budget;
@@ -185,28 +218,34 @@ private:
 struct PeResources {
     std::vector<uint8_t> section;
     std::vector<ResourceLeaf> leaves;
+
+    CSpanCursor Section() const { return CSpanCursor(section.data(), int64_t(section.size()), FailExeRead, FailFormat); }
+    // The first `bytes` of a leaf's data (the walk kept only leaves inside the section).
+    CSpanCursor Data(const ResourceLeaf& leaf, int64_t bytes) const { return Section().SpanAt(leaf.offset, bytes); }
 };
 
 void LoadPeResources(CBufferedStream& stream, int64_t start, int64_t header, PeResources& res)
 {
     CReadCursor in(stream, FailExeRead, FailFormat);
-    in.SeekTo(start + header + 6);
+    in.SeekTo(start + header + kPeSectionCount);
     const uint32_t sections = in.U16LE();
-    in.SeekTo(start + header + 20);
+    in.SeekTo(start + header + kPeOptionalHeaderSize);
     const uint32_t optionalBytes = in.U16LE();
-    in.Skip(2 + int64_t(optionalBytes));
-    uint8_t s[kSectionHeaderBytes];
+    in.SeekTo(start + header + kPeOptionalHeader + int64_t(optionalBytes));
+    uint8_t bytes[kSectionHeaderBytes];
+    const CSpanCursor s(bytes, kSectionHeaderBytes, FailExeRead, FailFormat);
     bool found = false;
     for (uint32_t i = 0; i < std::min<uint32_t>(sections, kMaxSections) && !found; ++i) {
-        in.Bytes(s, kSectionHeaderBytes);
-        if (s[0] == 0)
-            break;
-        found = std::memcmp(s, ".rsrc", 6) == 0;
+        in.Bytes(bytes, kSectionHeaderBytes);
+        if (s.U8At(kSectionName) == 0)
+            break;  // an unnamed entry ends the table
+        found = std::memcmp(s.BytesAt(kSectionName, sizeof kResourceSection), kResourceSection,
+                            sizeof kResourceSection) == 0;
     }
     if (!found)
         Fail(kTextNotFound);
-    const uint32_t rva = GetLe32(s + 12), rawSize = GetLe32(s + 16), rawOffset = GetLe32(s + 20);
-    in.SeekTo(start + rawOffset);
+    const uint32_t rva = s.U32LEAt(kSectionRva), rawSize = s.U32LEAt(kSectionRawSize);
+    in.SeekTo(start + s.U32LEAt(kSectionRawOffset));
     if (!in.Fits(rawSize))
         FailExeRead();
     try {
@@ -216,7 +255,7 @@ void LoadPeResources(CBufferedStream& stream, int64_t start, int64_t header, PeR
     }
     in.Bytes(res.section.data(), rawSize);
     int64_t path[kResourceLevels];
-    CResourceWalk walk(res.section.data(), rawSize, rva, res.leaves);
+    CResourceWalk walk(res.Section(), rva, res.leaves);
     walk.Directory(0, 0, 0, 0, false, path);
 }
 
@@ -229,7 +268,7 @@ void ForEachPeGroup(const PeResources& res, uint32_t kinds, Visit visit)
     for (const ResourceLeaf& leaf : res.leaves) {
         const bool icon = leaf.type == kRtGroupIcon && (kinds & kKindIcons);
         const bool cursor = leaf.type == kRtGroupCursor && (kinds & kKindCursors);
-        if ((icon || cursor) && ParseGroup(res.section.data() + leaf.offset, leaf.size, cursor, entries) &&
+        if ((icon || cursor) && ParseGroup(res.Data(leaf, leaf.size), cursor, entries) &&
             visit(leaf, cursor, entries))
             return;
     }
@@ -269,7 +308,7 @@ void ReadPeIcon(CBufferedStream& stream, int64_t start, int64_t header, CGraphic
         Fail(kTextNotFound);
     if (entry.bytes > leaf->size || entry.bytes > kIconMaxEntryBytes)
         Fail(kTextFormat);
-    DecodeGroupImage(res.section.data() + leaf->offset, entry.bytes, entry, cursor, image, mask, colours);
+    DecodeGroupImage(res.Data(*leaf, entry.bytes), entry, cursor, image, mask, colours);
 }
 
 // One record of an NE resource table, in bytes.
@@ -288,7 +327,7 @@ struct NeTable {
 
 void ReadNeTable(CReadCursor& in, int64_t start, int64_t header, NeTable& table)
 {
-    in.SeekTo(start + header + 0x24);
+    in.SeekTo(start + header + kNeResourceTable);
     const int64_t tableOffset = in.U16LE();
     in.SeekTo(start + header + tableOffset);
     const uint32_t shift = in.U16LE();
@@ -305,14 +344,15 @@ void ReadNeTable(CReadCursor& in, int64_t start, int64_t header, NeTable& table)
         table.hasGroups = table.hasGroups || type == kNeGroupIcon;
         table.hasIcons = table.hasIcons || type == kNeIcon;
         if (!list) {
-            in.Skip(int64_t(count) * 12);
+            in.Skip(int64_t(count) * kNeRecordBytes);
             continue;
         }
+        uint8_t bytes[kNeRecordBytes];
+        const CSpanCursor r(bytes, kNeRecordBytes, FailExeRead, FailFormat);
         for (uint32_t i = 0; i < count; ++i) {
-            uint8_t r[12];
-            in.Bytes(r, 12);
-            list->push_back(NeResource{int64_t(GetLe16(r)) << shift, int64_t(GetLe16(r + 2)) << shift,
-                                       GetLe16(r + 6)});
+            in.Bytes(bytes, kNeRecordBytes);
+            list->push_back(NeResource{int64_t(r.U16LEAt(kNeRecordOffset)) << shift,
+                                       int64_t(r.U16LEAt(kNeRecordLength)) << shift, r.U16LEAt(kNeRecordId)});
         }
     }
 }
@@ -323,6 +363,11 @@ const NeResource* FindNeId(const std::vector<NeResource>& list, int64_t id)
         if ((r.id & kNeIntegerId) && (r.id & ~kNeIntegerId) == id)
             return &r;
     return nullptr;
+}
+
+CSpanCursor SpanOf(const std::vector<uint8_t>& block)
+{
+    return CSpanCursor(block.data(), int64_t(block.size()), FailExeRead, FailFormat);
 }
 
 std::vector<uint8_t> ReadNeBlock(CReadCursor& in, int64_t start, const NeResource& r)
@@ -355,7 +400,7 @@ void ReadNeIcon(CBufferedStream& stream, int64_t start, int64_t header, CGraphic
         Fail(kTextTooBig);
     const std::vector<uint8_t> groupData = ReadNeBlock(in, start, *g);
     std::vector<GroupEntry> entries;
-    if (!ParseGroup(groupData.data(), int64_t(groupData.size()), false, entries))
+    if (!ParseGroup(SpanOf(groupData), false, entries))
         FailFormat();
     const GroupEntry& entry = entries[size_t(ChooseImage(Candidates(entries), selector))];
     if (!table.hasIcons)
@@ -366,7 +411,7 @@ void ReadNeIcon(CBufferedStream& stream, int64_t start, int64_t header, CGraphic
     if (icon->length > kNeMaxImageBytes)
         Fail(kTextTooBig);
     const std::vector<uint8_t> block = ReadNeBlock(in, start, *icon);
-    DecodeGroupImage(block.data(), int64_t(block.size()), entry, false, image, mask, colours);
+    DecodeGroupImage(SpanOf(block), entry, false, image, mask, colours);
 }
 
 }  // namespace
@@ -374,7 +419,7 @@ void ReadNeIcon(CBufferedStream& stream, int64_t start, int64_t header, CGraphic
 int64_t WalkResourceSection(const uint8_t* section, int64_t size, uint32_t rva, std::vector<ResourceLeaf>& leaves)
 {
     int64_t path[kResourceLevels];
-    CResourceWalk walk(section, size, rva, leaves);
+    CResourceWalk walk(CSpanCursor(section, size, FailExeRead, FailFormat), rva, leaves);
     walk.Directory(0, 0, 0, 0, false, path);
     return walk.Visited();
 }
@@ -412,7 +457,7 @@ int32_t EnumExeIcons(CBufferedStream& stream, int64_t start, int64_t header, boo
         if (g.length > kNeMaxGroupBytes)
             continue;
         const std::vector<uint8_t> data = ReadNeBlock(in, start, g);
-        if (ParseGroup(data.data(), int64_t(data.size()), false, entries))
+        if (ParseGroup(SpanOf(data), false, entries))
             AddRecords(entries, g.id & ~kNeIntegerId, false, int32_t(i), records, n, total);
     }
     return total;

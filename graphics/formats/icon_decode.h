@@ -29,9 +29,25 @@ extern const char kTextTooBig[];
 // and a full colour table.
 constexpr int64_t kIconMaxEntryBytes = 40 + 256 * 4 + 256 * 256 * 4 + 256 * 32;
 constexpr uint32_t kDibHeaderSize = 40;
+// Offsets of the BITMAPINFOHEADER fields an icon's DIB is read by.
+enum DibField : int64_t {
+    kDibSize = 0,
+    kDibWidth = 4,
+    kDibHeight = 8,  // doubled: the AND mask follows the pixels
+    kDibPlanes = 12,
+    kDibBitCount = 14,
+    kDibCompression = 16,
+    kDibColoursUsed = 32,
+};
 constexpr uint32_t kKindBits = 0x03000000;
 constexpr uint32_t kKindIcons = 0x01000000;
 constexpr uint32_t kKindCursors = 0x02000000;
+
+// A width or height byte of a directory or group entry: 0 means 256.
+inline uint32_t EntrySide(uint8_t side)
+{
+    return side ? side : 256;
+}
 
 struct IconCandidate {
     uint32_t width;

@@ -1,6 +1,5 @@
 #include "graphics/formats/icon_reader.h"
 
-#include "graphics/formats/byte_order.h"
 #include "graphics/formats/icon_decode.h"
 #include "graphics/formats/png_reader.h"
 #include "graphics/formats/read_cursor.h"
@@ -141,6 +140,135 @@ void ReadPngIcon(const uint8_t* data, int64_t size, CGraphicsImage& image, CGrap
     }
 }
 
+// An icon DIB whose header passed the checks: its size and depth, and where
+// its colour table, pixel rows and AND mask lie in the block. Rows are
+// stored bottom-up.
+struct DibBlocks {
+    uint32_t width;
+    uint32_t height;
+    uint32_t depth;
+    int64_t tableEntries;
+    int64_t rowBytes;
+    int64_t maskBytes;
+    const uint8_t* table;    // tableEntries RGBQUADs
+    const uint8_t* pixels;   // height rows of rowBytes
+    const uint8_t* andMask;  // height rows of maskBytes; null when the DIB has none
+};
+
+// Checks the DIB header against the entry's width and height and finds the
+// blocks; every fault throws its icon error before anything is allocated.
+DibBlocks ReadDibBlocks(const CSpanCursor& dib, uint32_t width, uint32_t height, const DibRules& rules)
+{
+    if (!dib.Fits(kDibHeaderSize) || width == 0 || height == 0)
+        Fail(kTextFormat);
+    const int64_t biWidth = dib.S32LEAt(kDibWidth), biHeight = dib.S32LEAt(kDibHeight);
+    const uint32_t planes = dib.U16LEAt(kDibPlanes), bits = dib.U16LEAt(kDibBitCount);
+
+    // A .cur DIB stores its mask like an icon (biHeight doubled) or, rarely,
+    // none; a 1-bit one without may hold bitmap and mask stacked.
+    bool hasMask = true;
+    if (rules.cursorFile && biHeight == int64_t(height)) {
+        hasMask = false;
+        if (bits == 1 && height % 2 == 0) {
+            height /= 2;
+            hasMask = true;
+        }
+    }
+    if (dib.U32LEAt(kDibSize) != kDibHeaderSize || biWidth != int64_t(width) ||
+        biHeight != int64_t(hasMask ? 2 : 1) * height)
+        Fail(kTextFormat);
+    if (dib.U32LEAt(kDibCompression) != 0)
+        Fail(kTextCompressed);
+    const uint32_t depth = bits >= 1 && bits <= 32 ? bits : rules.depthHint;
+    const bool planesOk = planes == 1 || !rules.planesFor4And8 || depth == 4 || depth == 8;
+    if (!IsIconDepth(depth) || !planesOk)
+        Fail(kTextColour);
+
+    DibBlocks b{width, height, depth, 0, 0, 0, nullptr, nullptr, nullptr};
+    const int64_t fullTable = depth <= 8 ? int64_t(1) << depth : 0;
+    const uint32_t coloursUsed = dib.U32LEAt(kDibColoursUsed);
+    b.tableEntries = coloursUsed > 0 && coloursUsed < fullTable ? int64_t(coloursUsed) : fullTable;
+    b.rowBytes = (int64_t(depth) * width + 31) / 32 * 4;
+    b.maskBytes = (int64_t(width) + 31) / 32 * 4;
+    // The blocks follow each other; one that passes the data's end is the
+    // format error.
+    const int64_t pixelStart = kDibHeaderSize + b.tableEntries * 4;
+    b.table = dib.BytesAt(kDibHeaderSize, b.tableEntries * 4);
+    b.pixels = dib.BytesAt(pixelStart, b.rowBytes * height);
+    if (hasMask)
+        b.andMask = dib.BytesAt(pixelStart + b.rowBytes * height, b.maskBytes * height);
+    return b;
+}
+
+// The colour table and the pixel rows; below 8 bits without a mask image
+// the indices are widened to bytes, so the markers fit beside them.
+void CopyDibPixels(const DibBlocks& dib, CGraphicsImage& image)
+{
+    for (int64_t i = 0; i < dib.tableEntries; ++i)
+        std::memcpy(&image.m_pPalette[i], dib.table + 4 * i, 4);
+    for (uint32_t k = 0; k < dib.height; ++k) {
+        const uint8_t* src = dib.pixels + k * dib.rowBytes;
+        uint8_t* dst = image.RowAt(int(dib.height - 1 - k));
+        if (image.m_nBitCount == dib.depth)
+            std::memcpy(dst, src, size_t(std::min<int64_t>(dib.rowBytes, image.m_nStride)));
+        else
+            for (uint32_t x = 0; x < dib.width; ++x)
+                dst[x] = uint8_t(IndexAt(src, x, dib.depth));
+    }
+}
+
+void CopyMaskRows(const DibBlocks& dib, CGraphicsImage& mask)
+{
+    for (uint32_t k = 0; k < dib.height; ++k)
+        std::memcpy(mask.RowAt(int(dib.height - 1 - k)), dib.andMask + k * dib.maskBytes,
+                    size_t(std::min<int64_t>(dib.maskBytes, mask.m_nStride)));
+}
+
+// True colour: masked pixels take the transparent colour, fourth byte 0.
+void PaintMaskedPixels(const DibBlocks& dib, CGraphicsImage& image, uint32_t transparent)
+{
+    const uint32_t unit = dib.depth / 8;
+    for (uint32_t k = 0; k < dib.height; ++k) {
+        uint8_t* dst = image.RowAt(int(dib.height - 1 - k));
+        for (uint32_t x = 0; x < dib.width; ++x)
+            if (Bit(dib.andMask + k * dib.maskBytes, x)) {
+                uint8_t* p = dst + x * unit;
+                p[0] = uint8_t(transparent);
+                p[1] = uint8_t(transparent >> 8);
+                p[2] = uint8_t(transparent >> 16);
+                if (unit == 4)
+                    p[3] = 0;
+            }
+    }
+}
+
+// Palette depths: masked pixels become the transparent marker, or the
+// inverting one where the file's index has every bit set. The choice is
+// made on the file's indices, before FreeMarkerIndices moves index 255 away.
+void MarkMaskedPixels(const DibBlocks& dib, CGraphicsImage& image, const IconColours& colours)
+{
+    const uint32_t allOnes = (1u << dib.depth) - 1;
+    std::vector<uint8_t> markers(size_t(dib.width) * dib.height, 0);
+    bool any = false;
+    for (uint32_t k = 0; k < dib.height; ++k)
+        for (uint32_t x = 0; x < dib.width; ++x)
+            if (Bit(dib.andMask + k * dib.maskBytes, x)) {
+                const bool inverse = IndexAt(dib.pixels + k * dib.rowBytes, x, dib.depth) == allOnes;
+                markers[size_t(k) * dib.width + x] = inverse ? kIconInverseIndex : kIconTransparentIndex;
+                any = any || !inverse;
+            }
+    CIconReader::FreeMarkerIndices(image);
+    for (uint32_t k = 0; k < dib.height; ++k) {
+        uint8_t* dst = image.RowAt(int(dib.height - 1 - k));
+        for (uint32_t x = 0; x < dib.width; ++x)
+            if (const uint8_t m = markers[size_t(k) * dib.width + x])
+                dst[x] = m;
+    }
+    if (any)
+        SetRgb(image.m_pPalette[kIconTransparentIndex], colours.transparent);
+    SetRgb(image.m_pPalette[kIconInverseIndex], colours.inverse);
+}
+
 }  // namespace
 
 void DecodeIconData(const uint8_t* data, int64_t size, uint32_t width, uint32_t height, const DibRules& rules,
@@ -149,105 +277,19 @@ void DecodeIconData(const uint8_t* data, int64_t size, uint32_t width, uint32_t 
     // The signature decides before any DIB field is looked at.
     if (IsPngData(data, size))
         return ReadPngIcon(data, size, image, mask);
-    if (size < int64_t(kDibHeaderSize) || width == 0 || height == 0)
-        Fail(kTextFormat);
-    const int64_t biWidth = int32_t(GetLe32(data + 4)), biHeight = int32_t(GetLe32(data + 8));
-    const uint32_t planes = GetLe16(data + 12), bits = GetLe16(data + 14);
-    const uint32_t compression = GetLe32(data + 16), clrUsed = GetLe32(data + 32);
-
-    // A .cur DIB stores its mask like an icon (biHeight doubled) or, rarely,
-    // none; a 1-bit one without may hold bitmap and mask stacked.
-    int factor = 2;
-    if (rules.cursorFile && biHeight == int64_t(height)) {
-        factor = 1;
-        if (bits == 1 && height % 2 == 0) {
-            height /= 2;
-            factor = 2;
-        }
-    }
-    if (GetLe32(data) != kDibHeaderSize || biWidth != int64_t(width) || biHeight != int64_t(factor) * height)
-        Fail(kTextFormat);
-    if (compression != 0)
-        Fail(kTextCompressed);
-    const uint32_t depth = bits >= 1 && bits <= 32 ? bits : rules.depthHint;
-    const bool planesOk = planes == 1 || !rules.planesFor4And8 || depth == 4 || depth == 8;
-    if (!IsIconDepth(depth) || !planesOk)
-        Fail(kTextColour);
-
-    const int64_t fullTable = depth <= 8 ? int64_t(1) << depth : 0;
-    const int64_t table = clrUsed > 0 && clrUsed < fullTable ? int64_t(clrUsed) : fullTable;
-    const int64_t rowBytes = (int64_t(depth) * width + 31) / 32 * 4;
-    const int64_t maskBytes = (int64_t(width) + 31) / 32 * 4;
-    const int64_t pixelStart = kDibHeaderSize + table * 4;
-    const int64_t need = pixelStart + rowBytes * height + (factor == 2 ? maskBytes * height : 0);
-    if (size < need)
-        Fail(kTextFormat);
-
-    const uint32_t imageBits = mask ? depth : std::max<uint32_t>(depth, 8);
-    if (!image.Create(imageBits, width, height, 0))
+    const DibBlocks dib = ReadDibBlocks(CSpanCursor(data, size, FailFormat, FailFormat), width, height, rules);
+    if (!image.Create(mask ? dib.depth : std::max<uint32_t>(dib.depth, 8), dib.width, dib.height, 0))
         Fail(kTextMemory);
-    CreateMask(mask, width, height);
-    for (int64_t i = 0; i < table; ++i)
-        std::memcpy(&image.m_pPalette[i], data + kDibHeaderSize + 4 * i, 4);
-
-    const uint8_t* pixels = data + pixelStart;
-    for (uint32_t k = 0; k < height; ++k) {
-        const uint8_t* src = pixels + k * rowBytes;
-        uint8_t* dst = image.RowAt(int(height - 1 - k));
-        if (imageBits == depth)
-            std::memcpy(dst, src, size_t(std::min<int64_t>(rowBytes, image.m_nStride)));
-        else
-            for (uint32_t x = 0; x < width; ++x)
-                dst[x] = uint8_t(IndexAt(src, x, depth));
-    }
-    if (factor != 2)
+    CreateMask(mask, dib.width, dib.height);
+    CopyDibPixels(dib, image);
+    if (!dib.andMask)
         return;
-
-    const uint8_t* andMask = pixels + rowBytes * height;
-    if (mask) {
-        for (uint32_t k = 0; k < height; ++k)
-            std::memcpy(mask->RowAt(int(height - 1 - k)), andMask + k * maskBytes,
-                        size_t(std::min<int64_t>(maskBytes, mask->m_nStride)));
-        return;
-    }
-    if (depth > 8) {
-        const uint32_t unit = depth / 8;
-        for (uint32_t k = 0; k < height; ++k) {
-            uint8_t* dst = image.RowAt(int(height - 1 - k));
-            for (uint32_t x = 0; x < width; ++x)
-                if (Bit(andMask + k * maskBytes, x)) {
-                    uint8_t* p = dst + x * unit;
-                    p[0] = uint8_t(colours.transparent);
-                    p[1] = uint8_t(colours.transparent >> 8);
-                    p[2] = uint8_t(colours.transparent >> 16);
-                    if (unit == 4)
-                        p[3] = 0;
-                }
-        }
-        return;
-    }
-    // The inverting marker is decided by the index the file gave, before
-    // FreeMarkerIndices moves index 255 away.
-    const uint32_t allOnes = (1u << depth) - 1;
-    std::vector<uint8_t> markers(size_t(width) * height, 0);
-    bool any = false;
-    for (uint32_t k = 0; k < height; ++k)
-        for (uint32_t x = 0; x < width; ++x)
-            if (Bit(andMask + k * maskBytes, x)) {
-                const bool inverse = IndexAt(pixels + k * rowBytes, x, depth) == allOnes;
-                markers[size_t(k) * width + x] = inverse ? 254 : 255;
-                any = any || !inverse;
-            }
-    CIconReader::FreeMarkerIndices(image);
-    for (uint32_t k = 0; k < height; ++k) {
-        uint8_t* dst = image.RowAt(int(height - 1 - k));
-        for (uint32_t x = 0; x < width; ++x)
-            if (const uint8_t m = markers[size_t(k) * width + x])
-                dst[x] = m;
-    }
-    if (any)
-        SetRgb(image.m_pPalette[255], colours.transparent);
-    SetRgb(image.m_pPalette[254], colours.inverse);
+    if (mask)
+        CopyMaskRows(dib, *mask);
+    else if (dib.depth > 8)
+        PaintMaskedPixels(dib, image, colours.transparent);
+    else
+        MarkMaskedPixels(dib, image, colours);
 }
 
 }  // namespace icon_detail
@@ -263,6 +305,12 @@ namespace {
 
 constexpr int kIconHeaderBytes = 6;
 constexpr int kDirEntryBytes = 16;
+// ICONDIR fields after the reserved word; the type says icon or cursor.
+enum IcoHeaderField : int64_t { kIcoType = 2, kIcoCount = 4 };
+constexpr uint32_t kIcoTypeIcon = 1;
+constexpr uint32_t kIcoTypeCursor = 2;
+// ICONDIRENTRY fields; a cursor's bit-count word holds its hot spot.
+enum IcoEntryField : int64_t { kEntryWidth = 0, kEntryHeight = 1, kEntryBitCount = 6, kEntryBytes = 8, kEntryOffset = 12 };
 constexpr int kMaxDirEntries = 32;
 constexpr int64_t kMinExeHeaderOffset = 0x38;
 constexpr int64_t kExeHeaderOffsetField = 0x3C;
@@ -285,37 +333,39 @@ struct IcoEntry {
 // image's own: 32 for a PNG stream, the DIB header's bit count otherwise.
 std::vector<IcoEntry> ReadDirectory(CReadCursor& in, int64_t start, uint32_t count, bool cursor)
 {
-    std::vector<uint8_t> dir(size_t(count) * kDirEntryBytes);
-    in.Bytes(dir.data(), int64_t(dir.size()));
+    std::vector<uint8_t> bytes(size_t(count) * kDirEntryBytes);
+    in.Bytes(bytes.data(), int64_t(bytes.size()));
+    CSpanCursor dir(bytes.data(), int64_t(bytes.size()), FailFileRead, FailFormat);
     std::vector<IcoEntry> entries(count);
-    for (uint32_t i = 0; i < count; ++i) {
-        const uint8_t* e = &dir[size_t(i) * kDirEntryBytes];
-        IcoEntry& entry = entries[i];
-        entry.size.width = e[0] ? e[0] : 256;
-        entry.size.height = e[1] ? e[1] : 256;
-        entry.size.depth = cursor ? 0 : GetLe16(e + 6);
-        entry.bytes = GetLe32(e + 8);
-        entry.offset = GetLe32(e + 12);
+    for (IcoEntry& entry : entries) {
+        const CSpanCursor e = dir.TakeSpan(kDirEntryBytes);
+        entry.size.width = EntrySide(e.U8At(kEntryWidth));
+        entry.size.height = EntrySide(e.U8At(kEntryHeight));
+        entry.size.depth = cursor ? 0 : e.U16LEAt(kEntryBitCount);
+        entry.bytes = e.U32LEAt(kEntryBytes);
+        entry.offset = e.U32LEAt(kEntryOffset);
         const int64_t at = start + entry.offset;
         if (entry.size.depth != 0 || at >= in.Length())
             continue;
         in.SeekTo(at);
         const BYTE* look = nullptr;
         const int32_t got = in.Look(&look, int32_t(kDibHeaderSize));
+        const CSpanCursor head(look, got, FailFileRead, FailFormat);
         if (IsPngData(look, got))
             entry.size.depth = 32;
-        else if (got >= int32_t(kDibHeaderSize))
-            entry.size.depth = GetLe16(look + 14);
+        else if (head.Fits(kDibHeaderSize))
+            entry.size.depth = head.U16LEAt(kDibBitCount);
     }
     return entries;
 }
 
-int32_t CheckIcoHeader(const uint8_t* h, bool* cursor)
+int32_t CheckIcoHeader(const uint8_t (&bytes)[kIconHeaderBytes], bool* cursor)
 {
-    const uint32_t type = GetLe16(h + 2), count = GetLe16(h + 4);
-    if ((type != 1 && type != 2) || count < 1 || count > kMaxDirEntries)
+    const CSpanCursor h(bytes, kIconHeaderBytes, FailFileRead, FailFormat);
+    const uint32_t type = h.U16LEAt(kIcoType), count = h.U16LEAt(kIcoCount);
+    if ((type != kIcoTypeIcon && type != kIcoTypeCursor) || count < 1 || count > kMaxDirEntries)
         Fail(kTextNotFound);
-    *cursor = type == 2;
+    *cursor = type == kIcoTypeCursor;
     return int32_t(count);
 }
 
@@ -486,21 +536,25 @@ void CIconReader::FreeMarkerIndices(CGraphicsImage& image)
 {
     if (image.m_nBitCount != 8 || !image.m_pPalette)
         return;
+    // The first 16 entries (the standard colours) never give way to a marker.
+    constexpr int kFirstMovable = 16;
+    constexpr int kLastUnmarked = kIconInverseIndex - 1;
+    constexpr int kTransparent = kIconTransparentIndex, kInverse = kIconInverseIndex;
     int64_t counts[256] = {};
     for (uint32_t y = 0; y < image.m_nHeight; ++y) {
         const uint8_t* row = image.RowAt(int(y));
         for (uint32_t x = 0; x < image.m_nWidth; ++x)
             ++counts[row[x]];
     }
-    if (!counts[255] && !counts[254])
+    if (!counts[kTransparent] && !counts[kInverse])
         return;
     RGBQUAD* pal = image.m_pPalette;
-    // The least-used slot in 16..253 below the marker's own count; the
-    // higher index stays on equal counts.
+    // The least-used slot in kFirstMovable..kLastUnmarked below the marker's
+    // own count; the higher index stays on equal counts.
     auto leastUsed = [&](int marker, int other) {
         int slot = marker;
         int64_t best = counts[marker];
-        for (int i = 253; i >= 16; --i)
+        for (int i = kLastUnmarked; i >= kFirstMovable; --i)
             if (i != other && counts[i] < best) {
                 best = counts[i];
                 slot = i;
@@ -510,7 +564,7 @@ void CIconReader::FreeMarkerIndices(CGraphicsImage& image)
     auto nearest = [&](int slot, int l, int m) {
         int found = -1;
         int64_t best = INT64_MAX;
-        for (int i = 253; i >= 0; --i) {
+        for (int i = kLastUnmarked; i >= 0; --i) {
             if (i == l || i == m)
                 continue;
             const int64_t dr = int64_t(pal[i].rgbRed) - pal[slot].rgbRed;
@@ -524,20 +578,20 @@ void CIconReader::FreeMarkerIndices(CGraphicsImage& image)
         }
         return found;
     };
-    const int l = counts[255] ? leastUsed(255, -1) : 255;
-    const int m = counts[254] ? leastUsed(254, l) : 254;
+    const int l = counts[kTransparent] ? leastUsed(kTransparent, -1) : kTransparent;
+    const int m = counts[kInverse] ? leastUsed(kInverse, l) : kInverse;
     const int lNear = counts[l] ? nearest(l, l, m) : l;
     const int mNear = counts[m] ? nearest(m, l, m) : m;
-    std::swap(pal[255], pal[l]);
-    std::swap(pal[254], pal[m]);
+    std::swap(pal[kTransparent], pal[l]);
+    std::swap(pal[kInverse], pal[m]);
     uint8_t map[256];
     for (int i = 0; i < 256; ++i)
         map[i] = uint8_t(i);
-    map[255] = uint8_t(l == 255 ? lNear : l);
-    if (l != 255)
+    map[kTransparent] = uint8_t(l == kTransparent ? lNear : l);
+    if (l != kTransparent)
         map[l] = uint8_t(lNear);
-    map[254] = uint8_t(m == 254 ? mNear : m);
-    if (m != 254)
+    map[kInverse] = uint8_t(m == kInverse ? mNear : m);
+    if (m != kInverse)
         map[m] = uint8_t(mNear);
     for (uint32_t y = 0; y < image.m_nHeight; ++y) {
         uint8_t* row = image.RowAt(int(y));

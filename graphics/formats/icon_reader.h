@@ -22,6 +22,11 @@
 
 class CBufferedStream;
 
+// Palette indices that mark the AND mask's pixels when no mask image is
+// given (8-bit results and shallower).
+constexpr uint8_t kIconTransparentIndex = 255;
+constexpr uint8_t kIconInverseIndex = 254;
+
 // One image of a file or executable, as EnumIcons reports it.
 struct IconEntryInfo {
     uint32_t resourceId;  // 0 for an .ico/.cur file

@@ -1,24 +1,43 @@
 #include "graphics/formats/read_cursor.h"
 
+#include "graphics/formats/byte_order.h"
+
+#include <cstring>
 #include <limits>
 
-CReadCursor::CReadCursor(CBufferedStream& stream, FormatErrorThrower readError, FormatErrorThrower corrupt)
-    : m_stream(stream), m_readError(readError), m_corrupt(corrupt), m_length(stream.GetLength())
-{
-    if (m_length < 0) ThrowRead();
-}
+// ------------------------------------------------------------ CReadLimits --
 
-void CReadCursor::ThrowRead() const
+void CReadLimits::ThrowRead() const
 {
     m_readError();
     // A thrower that returns is a programming fault; never read on.
     throw EGraphicsException("read error");
 }
 
-void CReadCursor::ThrowCorrupt() const
+void CReadLimits::ThrowCorrupt() const
 {
     m_corrupt();
     throw EGraphicsException("corrupt data");
+}
+
+int64_t CReadLimits::Product(std::initializer_list<int64_t> factors, int64_t max) const
+{
+    int64_t product = 1;
+    for (const int64_t f : factors) {
+        if (f < 0) ThrowCorrupt();
+        if (f != 0 && product > max / f) ThrowCorrupt();
+        product *= f;
+    }
+    if (product > max) ThrowCorrupt();
+    return product;
+}
+
+// ------------------------------------------------------------ CReadCursor --
+
+CReadCursor::CReadCursor(CBufferedStream& stream, FormatErrorThrower readError, FormatErrorThrower corrupt)
+    : CReadLimits(readError, corrupt), m_stream(stream), m_length(stream.GetLength())
+{
+    if (m_length < 0) ThrowRead();
 }
 
 uint8_t CReadCursor::U8()
@@ -116,14 +135,71 @@ void CReadCursor::SeekTo(int64_t position)
     if (m_stream.Seek(int32_t(position), 0) < 0) ThrowRead();
 }
 
-int64_t CReadCursor::Product(std::initializer_list<int64_t> factors, int64_t max) const
+// ------------------------------------------------------------ CSpanCursor --
+
+CSpanCursor::CSpanCursor(const void* data, int64_t size, FormatErrorThrower readError, FormatErrorThrower corrupt)
+    : CReadLimits(readError, corrupt), m_data(static_cast<const uint8_t*>(data)), m_size(data && size > 0 ? size : 0)
 {
-    int64_t product = 1;
-    for (const int64_t f : factors) {
-        if (f < 0) ThrowCorrupt();
-        if (f != 0 && product > max / f) ThrowCorrupt();
-        product *= f;
-    }
-    if (product > max) ThrowCorrupt();
-    return product;
+}
+
+uint16_t CSpanCursor::U16LE()
+{
+    return GetLe16(Take(2));
+}
+
+uint32_t CSpanCursor::U32LE()
+{
+    return GetLe32(Take(4));
+}
+
+void CSpanCursor::Bytes(void* out, int64_t n)
+{
+    const uint8_t* from = Take(n);
+    if (n > 0) std::memcpy(out, from, size_t(n));
+}
+
+const uint8_t* CSpanCursor::Take(int64_t n)
+{
+    const uint8_t* at = BytesAt(m_position, n);
+    m_position += n;
+    return at;
+}
+
+CSpanCursor CSpanCursor::TakeSpan(int64_t n)
+{
+    const CSpanCursor span = SpanAt(m_position, n);
+    m_position += n;
+    return span;
+}
+
+uint16_t CSpanCursor::U16LEAt(int64_t offset) const
+{
+    return GetLe16(BytesAt(offset, 2));
+}
+
+uint32_t CSpanCursor::U32LEAt(int64_t offset) const
+{
+    return GetLe32(BytesAt(offset, 4));
+}
+
+const uint8_t* CSpanCursor::BytesAt(int64_t offset, int64_t n) const
+{
+    if (n < 0) ThrowCorrupt();
+    if (!FitsAt(offset, n)) ThrowRead();
+    return m_data + offset;
+}
+
+CSpanCursor CSpanCursor::SpanAt(int64_t offset, int64_t n) const
+{
+    CSpanCursor span = *this;
+    span.m_data = BytesAt(offset, n);
+    span.m_size = n;
+    span.m_position = 0;
+    return span;
+}
+
+void CSpanCursor::SeekTo(int64_t position)
+{
+    if (position < 0 || position > m_size) ThrowRead();
+    m_position = position;
 }

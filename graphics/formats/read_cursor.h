@@ -52,10 +52,45 @@ constexpr int64_t kReadMaxTextBytes = 1 << 20;          // comments, names, desc
 // memory stream shows any amount.
 constexpr int32_t kReadLookStart = 1 << 16;
 
-class CReadCursor {
+// A format's two read errors and the limit checks that throw them, shared by
+// both forms of the cursor.
+class CReadLimits {
 public:
     // `readError` is thrown when the data ends early, `corrupt` when a value
-    // breaks a limit. The cursor starts at the stream's current position.
+    // breaks a limit.
+    CReadLimits(FormatErrorThrower readError, FormatErrorThrower corrupt) : m_readError(readError), m_corrupt(corrupt)
+    {
+    }
+
+    // Require throws the corrupt error when `ok` is false; Limit returns
+    // `value` when lo <= value <= hi, else throws it.
+    void Require(bool ok) const
+    {
+        if (!ok) ThrowCorrupt();
+    }
+    int64_t Limit(int64_t value, int64_t lo, int64_t hi) const
+    {
+        Require(value >= lo && value <= hi);
+        return value;
+    }
+    // The product of non-negative factors, or the corrupt error when it
+    // exceeds `max` (by default what a stream can hold) or a factor is negative.
+    int64_t Product(std::initializer_list<int64_t> factors,
+                    int64_t max = CBufferedStream::kMaxStreamLength) const;
+    int64_t Product(int64_t a, int64_t b) const { return Product({a, b}); }
+
+    [[noreturn]] void ThrowRead() const;
+    [[noreturn]] void ThrowCorrupt() const;
+
+private:
+    FormatErrorThrower m_readError;
+    FormatErrorThrower m_corrupt;
+};
+
+class CReadCursor : public CReadLimits {
+public:
+    // The errors as CReadLimits takes them. The cursor starts at the
+    // stream's current position.
     CReadCursor(CBufferedStream& stream, FormatErrorThrower readError, FormatErrorThrower corrupt);
 
     CBufferedStream& Stream() { return m_stream; }
@@ -95,30 +130,62 @@ public:
     // beyond it is the read error.
     void SeekTo(int64_t position);
 
-    // Limits. Require throws the corrupt error when `ok` is false; Limit
-    // returns `value` when lo <= value <= hi, else throws it.
-    void Require(bool ok) const
-    {
-        if (!ok) ThrowCorrupt();
-    }
-    int64_t Limit(int64_t value, int64_t lo, int64_t hi) const
-    {
-        Require(value >= lo && value <= hi);
-        return value;
-    }
-    // The product of non-negative factors, or the corrupt error when it
-    // exceeds `max` (by default what a stream can hold) or a factor is negative.
-    int64_t Product(std::initializer_list<int64_t> factors,
-                    int64_t max = CBufferedStream::kMaxStreamLength) const;
-    int64_t Product(int64_t a, int64_t b) const { return Product({a, b}); }
-
-    [[noreturn]] void ThrowRead() const;
-    [[noreturn]] void ThrowCorrupt() const;
-
 private:
     CBufferedStream& m_stream;
-    FormatErrorThrower m_readError;
-    FormatErrorThrower m_corrupt;
     int64_t m_length;
     int32_t m_lookLimit = kReadLookStart;  // largest look the stream allowed so far
+};
+
+// The cursor's memory-span form: the same bounded reads over a block that is
+// already in memory (an icon's image data, a resource section, a header read
+// whole). Nothing passes the block's end: a read that would is the read
+// error. Besides reading on from the position, fields are read at named
+// offsets from the block's start without moving it:
+//
+//     CSpanCursor dib(data, size, FailFormat, FailFormat);
+//     const int32_t width = dib.S32LEAt(kDibWidth);
+//     const uint8_t* rows = dib.BytesAt(pixelStart, rowBytes * height);
+class CSpanCursor : public CReadLimits {
+public:
+    CSpanCursor(const void* data, int64_t size, FormatErrorThrower readError, FormatErrorThrower corrupt);
+
+    // Fixed-size fields from the position on.
+    uint8_t U8() { return *Take(1); }
+    uint16_t U16LE();
+    uint32_t U32LE();
+    int32_t S32LE() { return int32_t(U32LE()); }
+    // Exactly n bytes into `out`; n bytes skipped; n bytes handed out where
+    // they lie (valid as long as the block). Each consumes them.
+    void Bytes(void* out, int64_t n);
+    void Skip(int64_t n) { Take(n); }
+    const uint8_t* Take(int64_t n);
+    // The next n bytes as a cursor of their own (a record of a table), consumed.
+    CSpanCursor TakeSpan(int64_t n);
+
+    // Fields at `offset` from the block's start; the position stays.
+    uint8_t U8At(int64_t offset) const { return *BytesAt(offset, 1); }
+    uint16_t U16LEAt(int64_t offset) const;
+    uint32_t U32LEAt(int64_t offset) const;
+    int32_t S32LEAt(int64_t offset) const { return int32_t(U32LEAt(offset)); }
+    // The n bytes at `offset` where they lie, and a cursor over them (with
+    // the same errors).
+    const uint8_t* BytesAt(int64_t offset, int64_t n) const;
+    CSpanCursor SpanAt(int64_t offset, int64_t n) const;
+
+    int64_t Position() const { return m_position; }
+    int64_t Length() const { return m_size; }
+    int64_t Remaining() const { return m_size - m_position; }
+    // True when n more bytes exist from the position on, or at `offset`.
+    bool Fits(int64_t n) const { return FitsAt(m_position, n); }
+    bool FitsAt(int64_t offset, int64_t n) const
+    {
+        return offset >= 0 && n >= 0 && offset <= m_size && n <= m_size - offset;
+    }
+    // Moves to a position inside the block (its end included).
+    void SeekTo(int64_t position);
+
+private:
+    const uint8_t* m_data;
+    int64_t m_size;
+    int64_t m_position = 0;
 };

@@ -1,6 +1,7 @@
 #include "graphics/formats/tls_format.h"
 
 #include "graphics/formats/byte_order.h"
+#include "graphics/formats/read_cursor.h"
 #include "graphics/image.h"
 
 #include <array>
@@ -37,6 +38,12 @@ constexpr CrcTables MakeCrcTables()
 }
 constexpr CrcTables kCrcTables = MakeCrcTables();
 
+// A header, block or record the reader has read whole: its fields lie inside.
+CSpanCursor FixedBlock(const uint8_t* bytes, uint32_t size)
+{
+    return CSpanCursor(bytes, size, ThrowFormatError<ETlsCorruptFile>, ThrowFormatError<ETlsCorruptFile>);
+}
+
 // Pixel i of the attribute carriers counts left to right from the top-left;
 // false when it lies outside the image.
 bool CarrierPixel(const CGraphicsImage& image, uint32_t i, uint8_t** at)
@@ -64,25 +71,26 @@ uint16_t TlsCrc16(uint16_t crc, const void* data, size_t n)
 
 void TlsPackHeader(const TlsHeader& header, uint8_t out[kTlsHeaderSize])
 {
-    std::memcpy(out, header.magic, 4);
-    PutLe16(out + 4, header.width);
-    PutLe16(out + 6, header.height);
-    out[8] = header.bytesPerPixel;
-    out[9] = header.lastIndex;
-    PutLe16(out + 10, header.crc);
-    PutLe32(out + 12, header.optionWord);
+    std::memcpy(out + kTlsMagic, header.magic, sizeof header.magic);
+    PutLe16(out + kTlsWidth, header.width);
+    PutLe16(out + kTlsHeight, header.height);
+    out[kTlsBytesPerPixel] = header.bytesPerPixel;
+    out[kTlsLastIndex] = header.lastIndex;
+    PutLe16(out + kTlsCrc, header.crc);
+    PutLe32(out + kTlsOptionWord, header.optionWord);
 }
 
 bool TlsUnpackHeader(const uint8_t in[kTlsHeaderSize], TlsHeader* header)
 {
-    if (std::memcmp(in, TlsHeader().magic, 4) != 0)
+    const CSpanCursor h = FixedBlock(in, kTlsHeaderSize);
+    if (std::memcmp(h.BytesAt(kTlsMagic, sizeof header->magic), TlsHeader().magic, sizeof header->magic) != 0)
         return false;
-    header->width = GetLe16(in + 4);
-    header->height = GetLe16(in + 6);
-    header->bytesPerPixel = in[8];
-    header->lastIndex = in[9];
-    header->crc = GetLe16(in + 10);
-    header->optionWord = GetLe32(in + 12);
+    header->width = h.U16LEAt(kTlsWidth);
+    header->height = h.U16LEAt(kTlsHeight);
+    header->bytesPerPixel = h.U8At(kTlsBytesPerPixel);
+    header->lastIndex = h.U8At(kTlsLastIndex);
+    header->crc = h.U16LEAt(kTlsCrc);
+    header->optionWord = h.U32LEAt(kTlsOptionWord);
     return true;
 }
 
@@ -94,22 +102,24 @@ void TlsPackBlock(const TlsAttributeBlock& block, uint8_t out[kTlsAttributeBlock
 
 void TlsUnpackBlock(const uint8_t in[kTlsAttributeBlockSize], TlsAttributeBlock* block)
 {
-    for (uint32_t w = 0; w < kAttributeWords; ++w)
-        block->words[w] = GetLe32(in + 4 * w);
+    CSpanCursor words = FixedBlock(in, kTlsAttributeBlockSize);
+    for (uint32_t& word : block->words)
+        word = words.U32LE();
 }
 
 void TlsPackRecord(const TlsSequenceRecord& record, uint8_t out[kTlsSequenceRecordSize])
 {
-    PutLe16(out, record.duration);
-    out[2] = record.next;
-    out[3] = record.reserved;
+    PutLe16(out + kTlsDuration, record.duration);
+    out[kTlsNext] = record.next;
+    out[kTlsReserved] = record.reserved;
 }
 
 void TlsUnpackRecord(const uint8_t in[kTlsSequenceRecordSize], TlsSequenceRecord* record)
 {
-    record->duration = GetLe16(in);
-    record->next = in[2];
-    record->reserved = in[3];
+    const CSpanCursor r = FixedBlock(in, kTlsSequenceRecordSize);
+    record->duration = r.U16LEAt(kTlsDuration);
+    record->next = r.U8At(kTlsNext);
+    record->reserved = r.U8At(kTlsReserved);
 }
 
 uint32_t TlsGetAttribute(const TlsAttributeBlock& block, uint32_t i)

@@ -33,6 +33,18 @@ constexpr uint16_t kTlsDefaultDuration = 5000;
 // ceil(record / 65536) per image: such a file would not fit 2 GiB.
 constexpr uint32_t kTlsMaxUnits = 30720;
 
+// Offsets of the header's fields and of the sequence record's.
+enum TlsHeaderField : uint32_t {
+    kTlsMagic = 0,
+    kTlsWidth = 4,
+    kTlsHeight = 6,
+    kTlsBytesPerPixel = 8,
+    kTlsLastIndex = 9,
+    kTlsCrc = 10,
+    kTlsOptionWord = 12,
+};
+enum TlsRecordField : uint32_t { kTlsDuration = 0, kTlsNext = 2, kTlsReserved = 3 };
+
 struct TlsHeader {
     uint8_t magic[4] = {'T', 'L', 'S', 'P'};
     uint16_t width = 0;
