@@ -7,7 +7,7 @@
 
 #include "text/text_services.h"
 #include "ui/filedlg/edit_extensions.h"
-#include "ui/filedlg/message_routes.h"
+#include "platform/framework/message_routes.h"
 #include "ui/utils/shell_utils.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/framework/dialog.h"
+#include "platform/framework/message_routes.h"
 #include "system/path_text.h"
 #include "system/record_array.h"
 #include "ui/folderdlg/path_combo.h"
@@ -81,14 +82,11 @@ private:
         LPARAM lParam;
         LRESULT result;
     };
-    // A row of the message table: WM_COMMAND and WM_NOTIFY route by their
+    // The message table's handlers: WM_COMMAND and WM_NOTIFY route by their
     // notification code and control id too, other messages by the message
-    // alone (code and id 0). False from the handler: the default handling.
-    struct Route {
-        UINT message, code, id;
-        bool (*handle)(CPathDlg& dialog, RoutedMessage& m);
-    };
-    static const Route* FindRoute(UINT message, WPARAM wParam, LPARAM lParam);
+    // alone. False from the handler: the default handling.
+    typedef bool (*RouteHandler)(CPathDlg& dialog, RoutedMessage& m);
+    static const Route<RouteHandler>* RouteOf(UINT message, WPARAM wParam, LPARAM lParam);
     // The controls' rectangles and the client size at the first layout of a
     // run, and the minimum size taken from them.
     struct LayoutState {
