@@ -13,10 +13,10 @@
 #include "system/path_text.h"
 #include "system/registry.h"
 #include "tests/winharness/modal_driver.h"
+#include "tests/winharness/thread_count.h"
 #include "ui/folderdlg/path_dlg.h"
 
 #include <shlobj.h>
-#include <tlhelp32.h>
 
 namespace {
 
@@ -254,17 +254,7 @@ TEST_F(PathDlgTest, ModesSavedUnlessOptedOutAndCancelGivesNothing)
     }
 }
 
-int ThreadCount()
-{
-    const HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    int n = 0;
-    for (BOOL ok = Thread32First(snap, &entry); ok; ok = Thread32Next(snap, &entry))
-        n += entry.th32OwnerProcessID == GetCurrentProcessId();
-    CloseHandle(snap);
-    return n;
-}
+using winharness::ThreadCount;
 
 TEST_F(PathDlgTest, BigFolderLatencyCleanStopAndNoLeaks)
 {

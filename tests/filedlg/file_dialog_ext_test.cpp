@@ -10,8 +10,7 @@
 #include "ui/filedlg/ofn_logic.h"
 #include "ui/filedlg/popup_list.h"
 #include "tests/winharness/registry_lock.h"
-
-#include <tlhelp32.h>
+#include "tests/winharness/thread_count.h"
 
 #include <algorithm>
 #include <atomic>
@@ -57,17 +56,7 @@ HWND Popup(HWND dialog)
     return nullptr;
 }
 
-int ThreadCount()
-{
-    int count = 0;
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snap, &entry); more; more = Thread32Next(snap, &entry))
-        count += entry.th32OwnerProcessID == GetCurrentProcessId();
-    CloseHandle(snap);
-    return count;
-}
+using winharness::ThreadCount;
 
 OPENFILENAMEA Request(char* file, DWORD size)
 {

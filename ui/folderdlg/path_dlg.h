@@ -14,6 +14,7 @@
 
 #include "platform/framework/dialog.h"
 #include "platform/framework/message_routes.h"
+#include "platform/framework/worker.h"
 #include "system/path_text.h"
 #include "system/record_array.h"
 #include "ui/folderdlg/path_combo.h"
@@ -56,7 +57,7 @@ public:
     CFolderTreeCtrl* Tree() const { return m_tree.get(); }
     CPathComboBox* PathCombo() const { return m_combo.get(); }
     BOOL IsTreeMode() const { return m_treeMode; }
-    bool IsWorkerAlive() const { return m_alive; }
+    bool IsWorkerAlive() const { return m_worker.Running(); }
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -96,7 +97,7 @@ private:
     };
 
     // Worker side (path_dlg_worker.cpp).
-    static DWORD WINAPI FillThread(void* self);
+    void FillThread(CWorker& worker);
     void FillDrives();
     void FillFolders(const std::string& path);
     void RequestFill();
@@ -164,10 +165,8 @@ private:
     int m_treeCountdown = 0;
     LayoutState m_layout;
 
-    // Shared with the worker, under m_lock.
-    CRITICAL_SECTION m_lock;
-    HANDLE m_wake = nullptr;
-    HANDLE m_thread = nullptr;
+    // Shared with the worker, under its lock; its request flag says the
+    // request buffer holds a path to list.
     char m_request[kMaxPathText + 1] = "";
     CRecordArray m_folders{sizeof(FolderHeader)};
     CRecordArray m_drives{sizeof(DriveHeader)};
@@ -175,8 +174,10 @@ private:
     int m_currentIndex = -1;
     unsigned m_generation = 0;
     int m_chosenNetwork = -1;  // drive record of kind 2 chosen, or -1
-    std::atomic<bool> m_alive{false}, m_pending{false}, m_requested{false}, m_quit{false};
+    std::atomic<bool> m_pending{false};  // results the timer is to move in
     bool m_selectCurrent = false;
+    // Last, so it stops before what it shares goes.
+    CWorker m_worker;
 
     // UI thread only: what the list and the drive box show.
     std::vector<Row> m_rows;
