@@ -229,9 +229,11 @@ INT_PTR CPathDlg::DoModalEx(const char* registryEntry, int options)
         CDialog::SetTemplate(MakeDialogLayout(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 284, 279,
                                               kDefaultTitle, kItems),
                              m_pParentWnd);
-    // Fresh layout and worker state for this run.
+    // Fresh layout and worker state for this run; readies of the last run's
+    // listings went with its stop.
     m_layout = LayoutState{};
     m_pending = false;
+    m_readyGeneration = m_generation;
     m_rows.clear();
     m_folders.RemoveAll();
     m_drives.RemoveAll();

@@ -173,15 +173,19 @@ private:
     CRecordArray m_drivePaths{0};
     int m_currentIndex = -1;
     unsigned m_generation = 0;
+    // Fill requests made, and the one the records answer.
+    unsigned m_requestSerial = 0, m_listedSerial = 0;
     int m_chosenNetwork = -1;  // drive record of kind 2 chosen, or -1
     std::atomic<bool> m_pending{false};  // results the timer is to move in
     bool m_selectCurrent = false;
-    // Last, so it stops before what it shares goes.
-    CWorker m_worker;
 
     // UI thread only: what the list and the drive box show.
     std::vector<Row> m_rows;
     unsigned m_shownGeneration = 0;
+    unsigned m_readyGeneration = 0;  // the listing whose ready came last
     std::vector<std::string> m_listLevels;
     int m_listCurrent = -1;
+
+    // Last, so it stops before what it shares goes.
+    CWorker m_worker;
 };

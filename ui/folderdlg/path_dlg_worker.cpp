@@ -40,6 +40,7 @@ void CPathDlg::FillThread(CWorker& worker)
             m_folders.RemoveAll();
             m_currentIndex = -1;
             ++m_generation;
+            m_listedSerial = m_requestSerial;
             path = m_request;
         }
         const HWND list = ::GetDlgItem(m_hWnd, kIdList);
@@ -133,6 +134,7 @@ void CPathDlg::RequestFill()
         std::strncpy(m_request, m_path.c_str(), sizeof m_request - 1);
         m_request[sizeof m_request - 1] = 0;
         m_selectCurrent = true;
+        ++m_requestSerial;
     }
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     m_worker.Request();
@@ -203,8 +205,16 @@ void CPathDlg::MoveRecords()
 void CPathDlg::OnFoldersReady()
 {
     MoveRecords();
+    // Each listing posts one ready, in order. Only the ready of the listing
+    // that answers the last request selects: a listing replaced by a later
+    // one would lose the selection to the reset the later one posts.
+    bool last;
+    {
+        CLockGuard hold(m_worker.SharedLock());
+        last = ++m_readyGeneration == m_generation && m_listedSerial == m_requestSerial;
+    }
     const HWND list = ::GetDlgItem(m_hWnd, kIdList);
-    if (m_selectCurrent && m_listCurrent >= 0 && int(::SendMessageA(list, LB_GETCOUNT, 0, 0)) > m_listCurrent) {
+    if (m_selectCurrent && last && m_listCurrent >= 0 && int(::SendMessageA(list, LB_GETCOUNT, 0, 0)) > m_listCurrent) {
         ::SendMessageA(list, LB_SETCURSEL, WPARAM(m_listCurrent), 0);
         ::SendMessageA(list, LB_SETCARETINDEX, WPARAM(m_listCurrent), 0);
         m_selectCurrent = false;
