@@ -200,6 +200,16 @@ TEST_F(ProgressDialog, PathLinesAreShortenedToTheLine)
     EXPECT_LE(width, room);
 }
 
+// Waits, on the worker's thread, until the dialog's first line shows the
+// text: the dialog has taken every request posted before it.
+void WaitForLine(CProgressDlg* d, const char* text)
+{
+    const HWND line = GetDlgItem(d->m_hWnd, kProgressLineId);
+    for (const DWORD start = GetTickCount();
+         std::string(GetControlText(line)) != text && GetTickCount() - start < kWaitMs;)
+        Sleep(5);
+}
+
 std::map<int, int> g_requests;
 LRESULT CALLBACK CountRequests(int code, WPARAM wParam, LPARAM lParam)
 {
@@ -225,7 +235,7 @@ TEST_F(ProgressDialog, RequestsDoNotFloodTheQueue)
                 d->SetText(0, ("Datei " + std::to_string(i)).c_str());
             burstMs = GetTickCount() - start;
             meet();
-            Sleep(150);  // the 50 ms timer shows the last text
+            WaitForLine(d, "Datei 299");  // the 50 ms timer shows the last text
             meet();
         },
         {[](HWND, ModalDriver&) {}, [&](HWND top, ModalDriver&) { last = Read(top).text[0]; }});
@@ -468,7 +478,8 @@ TEST_F(ProgressDialog, TimerProcedureRunsAtItsIntervalUntilStopped)
         seen.switched = WaitUntil([] { return g_timerCalls[2] >= 3; });
         seen.firstAfterSwitch = g_timerCalls[1];
         d->SetTimerProc(nullptr, 0, 0);
-        Sleep(60);  // the stop request is taken
+        d->SetText(0, "Halt");
+        WaitForLine(d, "Halt");  // the stop request is taken
         seen.atStop = g_timerCalls[1] + g_timerCalls[2];
         Sleep(200);
         seen.atEnd = g_timerCalls[1] + g_timerCalls[2];
