@@ -92,6 +92,103 @@ const uint8_t* FrameRow(const CGraphicsImage& frame, int y, uint32_t width, std:
     return buffer.data();
 }
 
+// What every frame of one write shares: the screen's size and global
+// table, the frame count and the graphic control settings.
+struct GifScreen {
+    uint32_t width;
+    uint32_t height;
+    int globalBits;
+    std::vector<uint8_t> globalTable;
+    uint32_t count;
+    bool transparent;
+    uint32_t transparentIndex;
+    uint16_t delay;
+};
+
+// The signature, the logical screen with its global table, the loop block
+// of an animation and the comment (its ASCII characters, at most
+// kMaxCommentBytes).
+void WriteScreen(CBufferedStream& stream, const GifScreen& screen, uint8_t background, const char* comment)
+{
+    std::vector<uint8_t> head(kGif89a, kGif89a + kGifSignatureSize);
+    PutU16(head, screen.width);
+    PutU16(head, screen.height);
+    head.push_back(uint8_t(kGifTablePresent | (screen.globalBits - 1) << 4 | (screen.globalBits - 1)));
+    head.push_back(background);
+    head.push_back(0);  // aspect ratio
+    head.insert(head.end(), screen.globalTable.begin(), screen.globalTable.end());
+    if (screen.count > 1)
+        head.insert(head.end(), std::begin(kNetscapeLoop), std::end(kNetscapeLoop));
+    std::string text;
+    for (const char* p = comment; p && *p && text.size() < size_t(CGifWriter::kMaxCommentBytes); ++p)
+        if (uint8_t(*p) < 0x80)
+            text += *p;
+    if (!text.empty()) {
+        head.insert(head.end(), {kGifExtension, kGifLabelComment, uint8_t(text.size())});
+        head.insert(head.end(), text.begin(), text.end());
+        head.push_back(0);
+    }
+    GifPut(stream, head.data(), head.size());
+}
+
+// Writes the frames of one screen, reporting progress over all their rows.
+class FrameWriter {
+public:
+    FrameWriter(CBufferedStream& stream, const GifScreen& screen, CFormatInfo& info)
+        : m_stream(stream), m_screen(screen), m_info(info), m_rowBuffer(screen.width),
+          m_step((uint64_t(100) << 24) / (uint64_t(screen.count) * screen.height))
+    {
+    }
+
+    // A frame at 8 bits or fewer: its graphic control block (animations and
+    // transparency), its descriptor at the screen's size, a local table when
+    // its palette is not the global one, and its rows.
+    void Write(const CGraphicsImage& frame, bool first)
+    {
+        const int frameBits = first ? m_screen.globalBits : TableBits(frame);
+        std::vector<uint8_t> local;
+        if (!first && frame.m_pBits) {
+            local = TableOf(frame, frameBits);
+            if (frameBits <= m_screen.globalBits &&
+                std::equal(local.begin(), local.end(), m_screen.globalTable.begin()))
+                local.clear();
+        }
+        std::vector<uint8_t> block;
+        if (m_screen.transparent || m_screen.count > 1) {
+            block.insert(block.end(), {kGifExtension, kGifLabelControl, uint8_t(kGifControlSize)});
+            block.push_back(uint8_t((m_screen.transparent ? kGifControlTransparent : 0) |
+                                    (m_screen.count > 1 ? kGifControlRestorePrevious : 0)));
+            PutU16(block, m_screen.delay);
+            block.push_back(uint8_t(m_screen.transparentIndex));
+            block.push_back(0);
+        }
+        block.push_back(kGifImageSeparator);
+        PutU16(block, 0);
+        PutU16(block, 0);
+        PutU16(block, m_screen.width);
+        PutU16(block, m_screen.height);
+        block.push_back(local.empty() ? 0 : uint8_t(kGifTablePresent | (frameBits - 1)));
+        block.insert(block.end(), local.begin(), local.end());
+        GifPut(m_stream, block.data(), block.size());
+
+        CGifLzwEncoder encoder(m_stream, std::max<int>(int(frame.m_nBitCount), 2));
+        for (uint32_t y = 0; y < m_screen.height; ++y) {
+            encoder.Pixels(FrameRow(frame, int(y), m_screen.width, m_rowBuffer), m_screen.width);
+            m_done += m_step;
+            ReportFormatProgress(m_info, int(m_done >> 24));
+        }
+        encoder.Finish();
+    }
+
+private:
+    CBufferedStream& m_stream;
+    const GifScreen& m_screen;
+    CFormatInfo& m_info;
+    std::vector<uint8_t> m_rowBuffer;
+    uint64_t m_step;  // percent per row, in units of 2^-24
+    uint64_t m_done = 0;
+};
+
 // Clears the writer's list and stream when a write ends, however it ends.
 struct WriteScope {
     CGifWriter& writer;
@@ -140,76 +237,20 @@ void CGifWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
     const uint32_t count = list ? std::max<uint32_t>(m_nImageCount, 1) : 1;
 
     RequireImage(image);
-    const uint32_t width = image.m_nWidth;
-    const uint32_t height = image.m_nHeight;
     CGraphicsImage firstTemp;
     const CGraphicsImage& first = Indexed(image, firstTemp);
-    const int globalBits = TableBits(first);
-    const std::vector<uint8_t> globalTable = TableOf(first, globalBits);
-    const bool transparent = m_nTransparentIndex < kNoTransparency;
+    GifScreen screen{image.m_nWidth, image.m_nHeight, TableBits(first), {}, count,
+                     m_nTransparentIndex < kNoTransparency, m_nTransparentIndex, m_nDelay};
+    screen.globalTable = TableOf(first, screen.globalBits);
+    WriteScreen(stream, screen, m_nBackground, m_info.comment);
 
-    std::vector<uint8_t> head(kGif89a, kGif89a + kGifSignatureSize);
-    PutU16(head, width);
-    PutU16(head, height);
-    head.push_back(uint8_t(kGifTablePresent | (globalBits - 1) << 4 | (globalBits - 1)));
-    head.push_back(m_nBackground);
-    head.push_back(0);  // aspect ratio
-    head.insert(head.end(), globalTable.begin(), globalTable.end());
-    if (count > 1)
-        head.insert(head.end(), std::begin(kNetscapeLoop), std::end(kNetscapeLoop));
-    std::string comment;
-    for (const char* p = m_info.comment; p && *p && comment.size() < size_t(kMaxCommentBytes); ++p)
-        if (uint8_t(*p) < 0x80)
-            comment += *p;
-    if (!comment.empty()) {
-        head.insert(head.end(), {kGifExtension, kGifLabelComment, uint8_t(comment.size())});
-        head.insert(head.end(), comment.begin(), comment.end());
-        head.push_back(0);
-    }
-    GifPut(stream, head.data(), head.size());
-
-    std::vector<uint8_t> rowBuffer(width);
-    const uint64_t step = (uint64_t(100) << 24) / (uint64_t(count) * height);
-    uint64_t progress = 0;
+    FrameWriter frames(stream, screen, m_info);
     for (uint32_t i = 0; i < count; ++i) {
         CGraphicsImage* source = i == 0 ? &image : list[i];
         if (!source)
             throw EGifError(kMissingImage);
         CGraphicsImage temp;
-        const CGraphicsImage& frame = i == 0 ? first : Indexed(*source, temp);
-        int frameBits = i == 0 ? globalBits : TableBits(frame);
-        std::vector<uint8_t> local;
-        if (i > 0 && frame.m_pBits) {
-            local = TableOf(frame, frameBits);
-            if (frameBits <= globalBits && std::equal(local.begin(), local.end(), globalTable.begin()))
-                local.clear();
-        }
-
-        std::vector<uint8_t> block;
-        if (transparent || count > 1) {
-            block.insert(block.end(), {kGifExtension, kGifLabelControl, uint8_t(kGifControlSize)});
-            block.push_back(uint8_t((transparent ? kGifControlTransparent : 0) |
-                                    (count > 1 ? kGifControlRestorePrevious : 0)));
-            PutU16(block, m_nDelay);
-            block.push_back(uint8_t(m_nTransparentIndex));
-            block.push_back(0);
-        }
-        block.push_back(kGifImageSeparator);
-        PutU16(block, 0);
-        PutU16(block, 0);
-        PutU16(block, width);
-        PutU16(block, height);
-        block.push_back(local.empty() ? 0 : uint8_t(kGifTablePresent | (frameBits - 1)));
-        block.insert(block.end(), local.begin(), local.end());
-        GifPut(stream, block.data(), block.size());
-
-        CGifLzwEncoder encoder(stream, std::max<int>(int(frame.m_nBitCount), 2));
-        for (uint32_t y = 0; y < height; ++y) {
-            encoder.Pixels(FrameRow(frame, int(y), width, rowBuffer), width);
-            progress += step;
-            Progress(int(progress >> 24));
-        }
-        encoder.Finish();
+        frames.Write(i == 0 ? first : Indexed(*source, temp), i == 0);
     }
     const uint8_t trailer = kGifTrailer;
     GifPut(stream, &trailer, 1);

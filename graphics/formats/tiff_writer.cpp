@@ -206,29 +206,19 @@ Entry Longs(TiffOut& out, uint16_t tag, const std::vector<uint32_t>& values)
     return e;
 }
 
-}  // namespace
+// Where the strips went: each one's offset in the file and its byte count.
+struct StripTable {
+    std::vector<uint32_t> offsets;
+    std::vector<uint32_t> counts;
+};
 
-void CTiffWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
+// The picture rows in strips of layout.rowsPerStrip rows, compressed as asked.
+StripTable WriteStrips(TiffOut& out, const CGraphicsImage& image, const Layout& layout, uint32_t compression,
+                       bool predictor, CFormatInfo& info)
 {
-    RequireImage(image);
-    const uint32_t compression = m_nCompression;
-    if (compression != kTiffCompressionNone && compression != kTiffCompressionLzw &&
-        compression != kTiffCompressionPackBits)
-        ThrowTiff(kTiffNotSupported);
-    const Layout layout = LayoutFor(image, m_bAlpha);
-    const bool predictor = compression == kTiffCompressionLzw && layout.photometric == kTiffRgb;
-    if (stream.Tell() < 0)
-        ThrowWriteFailed();
-
-    TiffOut out(stream);
-    out.Bytes("II", 2);
-    out.U16(kTiffVersion);
-    out.U32(0);  // the IFD's offset, set at the end
-
-    // Strips.
     const uint32_t height = image.m_nHeight;
     const uint32_t stripCount = (height + layout.rowsPerStrip - 1) / layout.rowsPerStrip;
-    std::vector<uint32_t> offsets(stripCount), counts(stripCount);
+    StripTable strips{std::vector<uint32_t>(stripCount), std::vector<uint32_t>(stripCount)};
     std::vector<uint8_t> buffer(size_t(layout.rowBytes)), differences(size_t(layout.rowBytes)), packed;
     packed.reserve(kFlushBytes + 2 * size_t(layout.rowBytes) + 64);
     std::unique_ptr<CTiffLzwEncoder> lzw;
@@ -242,7 +232,7 @@ void CTiffWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
     };
     uint32_t y = 0;
     for (uint32_t s = 0; s < stripCount; ++s) {
-        offsets[s] = out.Offset();
+        strips.offsets[s] = out.Offset();
         if (lzw)
             lzw->BeginStrip(packed);
         const uint32_t end = std::min(height, y + layout.rowsPerStrip);
@@ -264,15 +254,21 @@ void CTiffWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
                 break;
             }
             flush(kFlushBytes);
-            Progress(int(int64_t(y + 1) * 100 / height));
+            ReportFormatProgress(info, int(int64_t(y + 1) * 100 / height));
         }
         if (lzw)
             lzw->EndStrip(packed);
         flush(0);
-        counts[s] = out.Offset() - offsets[s];
+        strips.counts[s] = out.Offset() - strips.offsets[s];
     }
+    return strips;
+}
 
-    // Values that do not fit their entries.
+// The values that do not fit their entries, written after the strips, and
+// the entries that point at them.
+std::vector<Entry> WriteOutOfLineValues(TiffOut& out, const CGraphicsImage& image, const Layout& layout,
+                                        const StripTable& strips, const CTiffWriter& writer)
+{
     std::vector<Entry> entries;
     if (layout.samples > 1) {
         out.Align();
@@ -296,24 +292,32 @@ void CTiffWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
                 out.U16(uint16_t(rgb[channel] * 257));
             }
     }
-    entries.push_back(Longs(out, kTagStripOffsets, offsets));
-    entries.push_back(Longs(out, kTagStripByteCounts, counts));
+    entries.push_back(Longs(out, kTagStripOffsets, strips.offsets));
+    entries.push_back(Longs(out, kTagStripByteCounts, strips.counts));
     entries.push_back(Text(out, kTagSoftware, kSoftware, uint32_t(sizeof kSoftware)));
-    if (m_info.comment && m_info.comment[0])
-        entries.push_back(Text(out, kTagImageDescription, m_info.comment, uint32_t(std::strlen(m_info.comment) + 1)));
-    if (m_nXPelsPerMeter > 0 && m_nYPelsPerMeter > 0) {
+    const char* comment = writer.m_info.comment;
+    if (comment && comment[0])
+        entries.push_back(Text(out, kTagImageDescription, comment, uint32_t(std::strlen(comment) + 1)));
+    if (writer.m_nXPelsPerMeter > 0 && writer.m_nYPelsPerMeter > 0) {
         out.Align();
         entries.push_back(Value(kTagXResolution, kTiffRational, 1, out.Offset()));
         entries.push_back(Value(kTagYResolution, kTiffRational, 1, out.Offset() + 8));
-        out.U32(uint32_t(m_nXPelsPerMeter));
+        out.U32(uint32_t(writer.m_nXPelsPerMeter));
         out.U32(kResolutionDenominator);
-        out.U32(uint32_t(m_nYPelsPerMeter));
+        out.U32(uint32_t(writer.m_nYPelsPerMeter));
         out.U32(kResolutionDenominator);
     }
+    return entries;
+}
+
+// The entries whose values stand in them.
+void AddInlineValues(std::vector<Entry>& entries, const CGraphicsImage& image, const Layout& layout,
+                     uint32_t compression, bool predictor)
+{
     entries.push_back(Value(kTagResolutionUnit, kTiffShort, 1, kResolutionCentimetre));
     entries.push_back(Value(kTagNewSubfileType, kTiffLong, 1, 0));
     entries.push_back(Value(kTagImageWidth, kTiffLong, 1, image.m_nWidth));
-    entries.push_back(Value(kTagImageLength, kTiffLong, 1, height));
+    entries.push_back(Value(kTagImageLength, kTiffLong, 1, image.m_nHeight));
     entries.push_back(Value(kTagCompression, kTiffShort, 1, compression));
     entries.push_back(Value(kTagPhotometric, kTiffShort, 1, layout.photometric));
     entries.push_back(Value(kTagFillOrder, kTiffShort, 1, 1));
@@ -323,8 +327,11 @@ void CTiffWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
         entries.push_back(Value(kTagPredictor, kTiffShort, 1, kTiffPredictorHorizontal));
     if (layout.samples == 4)
         entries.push_back(Value(kTagExtraSamples, kTiffShort, 1, kExtraSampleUnassociatedAlpha));
+}
 
-    // The IFD, its entries in ascending tag order.
+// The IFD, its entries in ascending tag order and no next IFD; returns its offset.
+uint32_t WriteDirectory(TiffOut& out, std::vector<Entry>& entries)
+{
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
     out.Align();
     const uint32_t ifd = out.Offset();
@@ -341,10 +348,42 @@ void CTiffWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
             out.U32(e.value);
     }
     out.U32(0);
+    return ifd;
+}
 
+// The header's IFD offset, once the IFD's place is known; the stream is
+// left at the end of the file, flushed.
+void PatchDirectoryOffset(TiffOut& out, uint32_t ifd)
+{
+    CBufferedStream& stream = out.Stream();
     if (stream.Seek(int32_t(out.Start() + 4), 0) < 0)
         ThrowWriteFailed();
     out.U32(ifd);
     if (stream.Seek(0, 2) < 0 || !stream.Flush())
         ThrowWriteFailed();
+}
+
+}  // namespace
+
+void CTiffWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
+{
+    RequireImage(image);
+    const uint32_t compression = m_nCompression;
+    if (compression != kTiffCompressionNone && compression != kTiffCompressionLzw &&
+        compression != kTiffCompressionPackBits)
+        ThrowTiff(kTiffNotSupported);
+    const Layout layout = LayoutFor(image, m_bAlpha);
+    const bool predictor = compression == kTiffCompressionLzw && layout.photometric == kTiffRgb;
+    if (stream.Tell() < 0)
+        ThrowWriteFailed();
+
+    TiffOut out(stream);
+    out.Bytes("II", 2);
+    out.U16(kTiffVersion);
+    out.U32(0);  // the IFD's offset, set at the end
+    const StripTable strips = WriteStrips(out, image, layout, compression, predictor, m_info);
+    std::vector<Entry> entries = WriteOutOfLineValues(out, image, layout, strips, *this);
+    AddInlineValues(entries, image, layout, compression, predictor);
+    const uint32_t ifd = WriteDirectory(out, entries);
+    PatchDirectoryOffset(out, ifd);
 }

@@ -87,60 +87,96 @@ void CTlsWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
 void CTlsWriter::WriteImage(CBufferedStream& stream, CGraphicsImage& image, uint32_t index, uint32_t count)
 {
     RequireImage(image);
-    // Index 0 opens a file of 1 .. 255 images; every later call must be the
-    // next index of that file, with the same count.
+    CheckSequencePlace(index, count);
+    TakeImageValues(image, index, count);
+    const uint32_t bits = index == 0 ? StartHeader(image, count) : HeaderBits(image);
+    const uint32_t stride = TlsStride(image.m_nWidth, bits);
+    const int64_t record = int64_t(image.m_nHeight) * stride + kTlsAttributeBlockSize + kTlsSequenceRecordSize;
+    if (index == 0 && (record + kUnitBytes - 1) / kUnitBytes * count > kTlsMaxUnits)
+        throw ETlsDataError();
+    PlaceImage(stream, index, record);
+    WriteImageData(stream, image, bits, index, count);
+    m_nNextIndex = index + 1;
+    if (m_nNextIndex == count)
+        FinishFile(stream);
+}
+
+// Index 0 opens a file of 1 .. 255 images; every later call must be the next
+// index of that file, with the same count.
+void CTlsWriter::CheckSequencePlace(uint32_t index, uint32_t count) const
+{
     if (index == 0 ? count == 0 || count > kTlsMaxImages
                    : index != m_nNextIndex || count != uint32_t(m_header.lastIndex) + 1 || index >= count)
         throw ETlsDataError();
+}
 
+// The image's attribute block (unless the caller's is in force) and its
+// sequence record: the default duration, and the next index the caller gave
+// (which must lie in the file) or the automatic one.
+void CTlsWriter::TakeImageValues(const CGraphicsImage& image, uint32_t index, uint32_t count)
+{
     if (m_nAttributeMode == 0)
         m_attributes = TlsTakeAttributes(image);
     if (m_nSequenceMode == kSequenceDefault) {
         m_record.duration = kTlsDefaultDuration;
         m_record.reserved = 0;
     }
-    if (count > 1) {  // a single image has no record to check
-        if (m_nSequenceMode == kSequenceCaller) {
-            if (m_record.next >= count)
-                throw ETlsDataError();
-        } else {
-            m_record.next = uint8_t(index + 1 < count ? index + 1 : 0);
-        }
-    }
-
-    uint32_t bits;
-    if (index == 0) {
-        if (image.m_nWidth > kTlsMaxSide || image.m_nHeight > kTlsMaxSide)
+    if (count <= 1)
+        return;  // a single image has no record to check
+    if (m_nSequenceMode == kSequenceCaller) {
+        if (m_record.next >= count)
             throw ETlsDataError();
-        bits = m_nBitCount ? m_nBitCount : image.m_nBitCount <= 8 ? 8 : 32;
-        m_header = TlsHeader();
-        m_header.width = uint16_t(image.m_nWidth);
-        m_header.height = uint16_t(image.m_nHeight);
-        m_header.bytesPerPixel = uint8_t(bits / 8);
-        m_header.lastIndex = uint8_t(count - 1);
-        m_header.optionWord = m_nOptionWord;
     } else {
-        if (image.m_nWidth != m_header.width || image.m_nHeight != m_header.height)
-            throw ETlsDataError();
-        bits = m_header.bytesPerPixel * 8u;
+        m_record.next = uint8_t(index + 1 < count ? index + 1 : 0);
     }
-    const uint32_t stride = TlsStride(image.m_nWidth, bits);
-    const int64_t record = int64_t(image.m_nHeight) * stride + kTlsAttributeBlockSize + kTlsSequenceRecordSize;
-    if (index == 0 && (record + kUnitBytes - 1) / kUnitBytes * count > kTlsMaxUnits)
+}
+
+// The header of a new file, made by its first image; returns the file's
+// pixel bits.
+uint32_t CTlsWriter::StartHeader(const CGraphicsImage& image, uint32_t count)
+{
+    if (image.m_nWidth > kTlsMaxSide || image.m_nHeight > kTlsMaxSide)
         throw ETlsDataError();
+    const uint32_t bits = m_nBitCount ? m_nBitCount : image.m_nBitCount <= 8 ? 8 : 32;
+    m_header = TlsHeader();
+    m_header.width = uint16_t(image.m_nWidth);
+    m_header.height = uint16_t(image.m_nHeight);
+    m_header.bytesPerPixel = uint8_t(bits / 8);
+    m_header.lastIndex = uint8_t(count - 1);
+    m_header.optionWord = m_nOptionWord;
+    return bits;
+}
 
-    uint8_t raw[kTlsHeaderSize];
-    if (index == 0) {
-        m_nNextIndex = 0;
-        m_nFileStart = stream.Tell();
-        TlsPackHeader(m_header, raw);
-        WriteOrThrow(stream, raw, sizeof raw);
-        m_nCrc = TlsCrc16(0, raw, sizeof raw);
-        Progress(0);
-    } else {
+// A later image of the open file: its size must be the file's.
+uint32_t CTlsWriter::HeaderBits(const CGraphicsImage& image) const
+{
+    if (image.m_nWidth != m_header.width || image.m_nHeight != m_header.height)
+        throw ETlsDataError();
+    return m_header.bytesPerPixel * 8u;
+}
+
+// The first image writes the header where the file starts (its CRC still
+// 0); a later one goes to its own place, `record` bytes per image on.
+void CTlsWriter::PlaceImage(CBufferedStream& stream, uint32_t index, int64_t record)
+{
+    if (index != 0) {
         SeekOrThrow(stream, m_nFileStart + kTlsHeaderSize + int64_t(index) * record);
+        return;
     }
+    m_nNextIndex = 0;
+    m_nFileStart = stream.Tell();
+    uint8_t raw[kTlsHeaderSize];
+    TlsPackHeader(m_header, raw);
+    WriteOrThrow(stream, raw, sizeof raw);
+    m_nCrc = TlsCrc16(0, raw, sizeof raw);
+    Progress(0);
+}
 
+// The attribute block, the rows and, in a sequence, the record; all counted
+// into the CRC.
+void CTlsWriter::WriteImageData(CBufferedStream& stream, const CGraphicsImage& image, uint32_t bits, uint32_t index,
+                                uint32_t count)
+{
     uint8_t block[kTlsAttributeBlockSize];
     TlsPackBlock(m_attributes, block);
     WriteOrThrow(stream, block, sizeof block);
@@ -148,6 +184,7 @@ void CTlsWriter::WriteImage(CBufferedStream& stream, CGraphicsImage& image, uint
 
     // Rows through the copying row function: a 32-bit image's own function
     // would hand back its pixels, which are not ours to change.
+    const uint32_t stride = TlsStride(image.m_nWidth, bits);
     m_row.assign(stride, 0);
     const int64_t height = image.m_nHeight;
     for (int64_t y = 0; y < height; ++y) {
@@ -158,19 +195,20 @@ void CTlsWriter::WriteImage(CBufferedStream& stream, CGraphicsImage& image, uint
         WriteOrThrow(stream, m_row.data(), stride);
     }
     if (count > 1) {
-        uint8_t raw4[kTlsSequenceRecordSize];
-        TlsPackRecord(m_record, raw4);
-        WriteOrThrow(stream, raw4, sizeof raw4);
-        m_nCrc = TlsCrc16(m_nCrc, raw4, sizeof raw4);
+        uint8_t raw[kTlsSequenceRecordSize];
+        TlsPackRecord(m_record, raw);
+        WriteOrThrow(stream, raw, sizeof raw);
+        m_nCrc = TlsCrc16(m_nCrc, raw, sizeof raw);
     }
-    m_nNextIndex = index + 1;
-    if (m_nNextIndex < count)
-        return;
+}
 
-    // The last image: the CRC into the header, then back to the end.
+// After the last image: the CRC into the header, then back to the end.
+void CTlsWriter::FinishFile(CBufferedStream& stream)
+{
     m_nNextIndex = 0;
     const int64_t end = stream.Tell();
     m_header.crc = m_nCrc;
+    uint8_t raw[kTlsHeaderSize];
     TlsPackHeader(m_header, raw);
     SeekOrThrow(stream, m_nFileStart);
     WriteOrThrow(stream, raw, sizeof raw);

@@ -69,6 +69,16 @@ public:
     TlsAttributeBlock m_attributes;
 
 private:
+    // The steps of WriteImage.
+    void CheckSequencePlace(uint32_t index, uint32_t count) const;
+    void TakeImageValues(const CGraphicsImage& image, uint32_t index, uint32_t count);
+    uint32_t StartHeader(const CGraphicsImage& image, uint32_t count);
+    uint32_t HeaderBits(const CGraphicsImage& image) const;
+    void PlaceImage(CBufferedStream& stream, uint32_t index, int64_t record);
+    void WriteImageData(CBufferedStream& stream, const CGraphicsImage& image, uint32_t bits, uint32_t index,
+                        uint32_t count);
+    void FinishFile(CBufferedStream& stream);
+
     int64_t m_nFileStart = 0;   // stream position of the header
     uint32_t m_nNextIndex = 0;  // the index the open file expects next; 0: none open
     std::vector<uint8_t> m_row;
