@@ -12,6 +12,14 @@
 namespace {
 
 constexpr int kFileHeaderSize = 14;
+// BITMAPFILEHEADER fields, and where a bare DIB's width and height fall in them.
+enum FileHeaderField : int64_t {
+    kFileType = 0,
+    kFilePixelOffset = 10,
+    kBareDibSize = 0,
+    kBareDibWidth = 4,
+    kBareDibHeight = 8,
+};
 constexpr uint32_t kCoreHeaderSize = 12;
 constexpr uint32_t kInfoHeaderSize = 40;
 // The first header that holds an alpha mask after the three colour masks.
@@ -69,6 +77,28 @@ const BmpKind* FindKind(uint32_t bits, uint32_t compression)
         if (kind.bits == bits && kind.compression == compression)
             return &kind;
     return nullptr;
+}
+
+// The file header: the pixels' position in the stream, or -1 for a bare
+// DIB (no file header; the cursor goes back to its start), whose pixels
+// follow its palette.
+int64_t ReadFileHeader(CReadCursor& in)
+{
+    const int64_t start = in.Position();
+    BYTE bytes[kFileHeaderSize];
+    in.Bytes(bytes, kFileHeaderSize);
+    const CSpanCursor file(bytes, kFileHeaderSize, ThrowFormatError<EBmpFileReadError>,
+                           ThrowFormatError<EBmpCorruptFile>);
+    if (file.U8At(kFileType) == 'B' && file.U8At(kFileType + 1) == 'M')
+        return start + file.U32LEAt(kFilePixelOffset);
+    // A bare DIB begins with the size, width and height of its info header.
+    if (file.U32LEAt(kBareDibSize) == kInfoHeaderSize &&
+        file.S32LEAt(kBareDibWidth) <= int32_t(CGraphicsImage::MAX_DIMENSION) &&
+        file.S32LEAt(kBareDibHeight) <= int32_t(CGraphicsImage::MAX_DIMENSION)) {
+        in.SeekTo(start);
+        return -1;
+    }
+    throw EBmpNotABmpFile();
 }
 
 // Reads the header from its size word on, with the bit-field masks that
@@ -290,19 +320,7 @@ void CBmpReader::Read(CBufferedStream& stream, CGraphicsImage& image)
     } reset{this};
 
     CReadCursor in(stream, ThrowFormatError<EBmpFileReadError>, ThrowFormatError<EBmpCorruptFile>);
-    const int64_t start = in.Position();
-    BYTE file[kFileHeaderSize];
-    in.Bytes(file, kFileHeaderSize);
-    int64_t pixelOffset = -1;  // from the file header; a bare DIB's pixels follow its palette
-    if (file[0] == 'B' && file[1] == 'M') {
-        pixelOffset = start + GetLe32(file + 10);
-    } else if (GetLe32(file) == kInfoHeaderSize && int32_t(GetLe32(file + 4)) <= int32_t(CGraphicsImage::MAX_DIMENSION) &&
-               int32_t(GetLe32(file + 8)) <= int32_t(CGraphicsImage::MAX_DIMENSION)) {
-        in.SeekTo(start);
-    } else {
-        throw EBmpNotABmpFile();
-    }
-
+    const int64_t pixelOffset = ReadFileHeader(in);
     const BmpKind* kind = nullptr;
     const BmpHeader h = ReadHeader(in, &kind);
     // Checked before anything is allocated; the standard masks need no channels.

@@ -106,7 +106,9 @@ public:
     bool Pending() const { return m_realBits > (m_bits & 7); }
 
 private:
-    int Peek13(CTiffStripSource& source);
+    // The next 13 bits of the strip, as many as the longest code has, looked
+    // at without taking them.
+    int PeekWindow(CTiffStripSource& source);
 
     uint32_t m_accumulator = 0;
     int m_bits = 0;

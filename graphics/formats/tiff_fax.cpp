@@ -133,7 +133,7 @@ void CTiffFaxDecoder::BeginStrip()
     m_bits = m_realBits = 0;
 }
 
-int CTiffFaxDecoder::Peek13(CTiffStripSource& source)
+int CTiffFaxDecoder::PeekWindow(CTiffStripSource& source)
 {
     while (m_bits < kWindowBits) {
         const int b = source.Next();
@@ -161,7 +161,7 @@ void CTiffFaxDecoder::DecodeRow(CTiffStripSource& source, uint8_t* row, int64_t 
         const FaxTable& table = TableOf(black);
         int64_t run = 0;
         for (;;) {
-            const FaxSlot slot = table.slots[Peek13(source)];
+            const FaxSlot slot = table.slots[PeekWindow(source)];
             // A pattern that is no code (or one cut by the end of the data).
             if (slot.length == 0 || slot.length > m_realBits)
                 ThrowTiffReadFailed();
