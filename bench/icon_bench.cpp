@@ -69,7 +69,7 @@ struct IcoFixture {
             std::memcpy(image.RowAt(int(y)), &big.pixels[y * 256], 256 * 4);
         const std::string png = BenchPath("lindar-bench-256.png");
         CPngWriter writer;
-        writer.m_nOptions = kPngOptionAlpha;
+        writer.m_options = kPngOptionAlpha;
         writer.SaveA(png.c_str(), image);
         entries.push_back(Entry{256, 256, 32, FileBytes(png)});
         WriteBytes(path, MakeIco(1, entries));

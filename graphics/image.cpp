@@ -88,8 +88,8 @@ CGraphicsImage::CGraphicsImage()
       m_pfnText1(nullptr), m_nError(0), m_pBitmapInfo(nullptr), m_pSpareRow(nullptr), m_pBlock(nullptr),
       m_pBits(nullptr), m_pRow0(nullptr), m_nWidth(0), m_nHeight(0), m_nImageSize(0), m_nBitCount(0), m_nStride(0),
       m_nSubMask(0), m_nDepthPattern(0), m_nUnitBytes(0), m_nPixelMask(0), m_nDepthBit(0), m_nUnitShift(0),
-      m_bTrueColor(0), m_nPaletteSize(0), m_nSignificantBits(0), m_bForeignBits(0), m_nDashPattern(DASH_PATTERN),
-      m_nDotPattern(DOT_PATTERN), m_pPalette(nullptr), m_hDibSection(nullptr), m_pfnProgress(nullptr),
+      m_bTrueColor(0), m_nPaletteSize(0), m_nSignificantBits(0), m_bForeignBits(0), m_dashPattern(DASH_PATTERN),
+      m_dotPattern(DOT_PATTERN), m_pPalette(nullptr), m_hDibSection(nullptr), m_pfnProgress(nullptr),
       m_pProgressContext(0)
 {
     // The header block is the one allocation an image cannot do without;
@@ -363,11 +363,11 @@ static_assert(Follows(offsetof(CGraphicsImage, m_nPaletteSize), sizeof(CGraphics
                       alignof(decltype(CGraphicsImage::m_nSignificantBits))));
 static_assert(Follows(offsetof(CGraphicsImage, m_nSignificantBits), sizeof(CGraphicsImage::m_nSignificantBits), offsetof(CGraphicsImage, m_bForeignBits),
                       alignof(decltype(CGraphicsImage::m_bForeignBits))));
-static_assert(Follows(offsetof(CGraphicsImage, m_bForeignBits), sizeof(CGraphicsImage::m_bForeignBits), offsetof(CGraphicsImage, m_nDashPattern),
-                      alignof(decltype(CGraphicsImage::m_nDashPattern))));
-static_assert(Follows(offsetof(CGraphicsImage, m_nDashPattern), sizeof(CGraphicsImage::m_nDashPattern), offsetof(CGraphicsImage, m_nDotPattern),
-                      alignof(decltype(CGraphicsImage::m_nDotPattern))));
-static_assert(Follows(offsetof(CGraphicsImage, m_nDotPattern), sizeof(CGraphicsImage::m_nDotPattern), offsetof(CGraphicsImage, m_pPalette),
+static_assert(Follows(offsetof(CGraphicsImage, m_bForeignBits), sizeof(CGraphicsImage::m_bForeignBits), offsetof(CGraphicsImage, m_dashPattern),
+                      alignof(decltype(CGraphicsImage::m_dashPattern))));
+static_assert(Follows(offsetof(CGraphicsImage, m_dashPattern), sizeof(CGraphicsImage::m_dashPattern), offsetof(CGraphicsImage, m_dotPattern),
+                      alignof(decltype(CGraphicsImage::m_dotPattern))));
+static_assert(Follows(offsetof(CGraphicsImage, m_dotPattern), sizeof(CGraphicsImage::m_dotPattern), offsetof(CGraphicsImage, m_pPalette),
                       alignof(decltype(CGraphicsImage::m_pPalette))));
 static_assert(Follows(offsetof(CGraphicsImage, m_pPalette), sizeof(CGraphicsImage::m_pPalette), offsetof(CGraphicsImage, m_hDibSection),
                       alignof(decltype(CGraphicsImage::m_hDibSection))));

@@ -283,8 +283,8 @@ public:
     uint32_t m_nPaletteSize;
     uint32_t m_nSignificantBits;
     uint32_t m_bForeignBits;
-    uint32_t m_nDashPattern;
-    uint32_t m_nDotPattern;
+    uint32_t m_dashPattern;
+    uint32_t m_dotPattern;
     RGBQUAD* m_pPalette;
     HBITMAP m_hDibSection;
     RowFn m_pfnRowTo8;

@@ -35,13 +35,13 @@ void PlotPixel(CGraphicsImage* image, int x, int y, uint32_t colour)
 
 void PlotDotted(CGraphicsImage* image, int x, int y, uint32_t colour)
 {
-    if (StepPattern(image->m_nDotPattern))
+    if (StepPattern(image->m_dotPattern))
         PlotPixel(image, x, y, colour);
 }
 
 void PlotDashed(CGraphicsImage* image, int x, int y, uint32_t colour)
 {
-    if (StepPattern(image->m_nDashPattern))
+    if (StepPattern(image->m_dashPattern))
         PlotPixel(image, x, y, colour);
 }
 

@@ -313,10 +313,10 @@ void DecodeRle4(CReadCursor& in, CGraphicsImage& image, CFormatInfo& info)
 
 void CBmpReader::Read(CBufferedStream& stream, CGraphicsImage& image)
 {
-    m_pStream = &stream;
+    m_stream = &stream;
     struct StreamReset {
         CBmpReader* reader;
-        ~StreamReset() { reader->m_pStream = nullptr; }
+        ~StreamReset() { reader->m_stream = nullptr; }
     } reset{this};
 
     CReadCursor in(stream, ThrowFormatError<EBmpFileReadError>, ThrowFormatError<EBmpCorruptFile>);
@@ -355,9 +355,9 @@ void CBmpReader::Read(CBufferedStream& stream, CGraphicsImage& image)
             : !in.Fits(pixelStart - in.Position() + in.Product(stride, h.height)))
         in.ThrowRead();
 
-    m_nBitCount = h.bits;
-    m_nXPelsPerMeter = h.xPelsPerMeter;
-    m_nYPelsPerMeter = h.yPelsPerMeter;
+    m_bitCount = h.bits;
+    m_xPelsPerMeter = h.xPelsPerMeter;
+    m_yPelsPerMeter = h.yPelsPerMeter;
     // RLE leaves skipped pixels alone: they start as index 0.
     if (!image.Create(h.bits, uint32_t(h.width), uint32_t(h.height), rle ? 0 : CGraphicsImage::NO_FILL))
         throw EBmpUnknownError();

@@ -35,9 +35,9 @@ public:
     void Read(CBufferedStream& stream, CGraphicsImage& image) override;
 
     // The stream of the running Read; null outside it.
-    CBufferedStream* m_pStream = nullptr;
+    CBufferedStream* m_stream = nullptr;
     // Of the last file read.
-    uint32_t m_nBitCount = 0;
-    int32_t m_nXPelsPerMeter = 0;
-    int32_t m_nYPelsPerMeter = 0;
+    uint32_t m_bitCount = 0;
+    int32_t m_xPelsPerMeter = 0;
+    int32_t m_yPelsPerMeter = 0;
 };

@@ -52,52 +52,52 @@ uint32_t HighestIndex(const CGraphicsImage& image)
 
 uint32_t CBmpWriter::SetBitCount(uint32_t bits)
 {
-    m_nBitCount = bits == 24 || bits == 32 ? bits : 0;
-    return m_nBitCount;
+    m_bitCount = bits == 24 || bits == 32 ? bits : 0;
+    return m_bitCount;
 }
 
 uint32_t CBmpWriter::SetOptions(uint32_t value, uint32_t mask)
 {
-    m_nOptions = (m_nOptions & ~mask) | (value & mask);
-    return m_nOptions;
+    m_options = (m_options & ~mask) | (value & mask);
+    return m_options;
 }
 
 void CBmpWriter::SetResolution(int32_t x, int32_t y)
 {
-    m_nXPelsPerMeter = x;
-    m_nYPelsPerMeter = y;
+    m_xPelsPerMeter = x;
+    m_yPelsPerMeter = y;
 }
 
 void CBmpWriter::WriteWithAlpha(CBufferedStream& stream, CGraphicsImage& image, uint32_t flags)
 {
     if ((flags & kBmpWithAlpha) && image.m_nBitCount == 32)
-        m_nBitCount = 32;
+        m_bitCount = 32;
     Write(stream, image);
 }
 
 void CBmpWriter::SaveWithAlphaA(const char* path, CGraphicsImage& image, uint32_t flags)
 {
     if ((flags & kBmpWithAlpha) && image.m_nBitCount == 32)
-        m_nBitCount = 32;
+        m_bitCount = 32;
     SaveA(path, image);
 }
 
 void CBmpWriter::SaveWithAlphaW(const WCHAR* path, CGraphicsImage& image, uint32_t flags)
 {
     if ((flags & kBmpWithAlpha) && image.m_nBitCount == 32)
-        m_nBitCount = 32;
+        m_bitCount = 32;
     SaveW(path, image);
 }
 
 void CBmpWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
 {
     RequireImage(image);
-    const uint32_t bits = OutputBits(image, m_nBitCount);
+    const uint32_t bits = OutputBits(image, m_bitCount);
     const bool indexed = bits <= 8;
 
     uint32_t entries = indexed ? image.m_nPaletteSize : 0;
     uint32_t coloursUsed = 0;
-    if (indexed && bits == 8 && (m_nOptions & kBmpOptionShortPalette)) {
+    if (indexed && bits == 8 && (m_options & kBmpOptionShortPalette)) {
         const uint32_t highest = HighestIndex(image);
         if (highest < 255)
             entries = coloursUsed = highest + 1;
@@ -120,8 +120,8 @@ void CBmpWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
     PutLe32(header + 22, image.m_nHeight);
     PutLe16(header + 26, 1);
     PutLe16(header + 28, bits);
-    PutLe32(header + 38, uint32_t(m_nXPelsPerMeter));
-    PutLe32(header + 42, uint32_t(m_nYPelsPerMeter));
+    PutLe32(header + 38, uint32_t(m_xPelsPerMeter));
+    PutLe32(header + 42, uint32_t(m_yPelsPerMeter));
     PutLe32(header + 46, coloursUsed);
     PutLe32(header + 50, coloursUsed);
     WriteOrThrow(stream, header, sizeof header);

@@ -39,8 +39,8 @@ public:
     uint32_t SetOptions(uint32_t value, uint32_t mask);
     void SetResolution(int32_t x, int32_t y);
 
-    int32_t m_nXPelsPerMeter = 0;
-    int32_t m_nYPelsPerMeter = 0;
-    uint32_t m_nBitCount = 0;  // true-colour output: 0 default, 24 or 32
-    uint32_t m_nOptions = 0;
+    int32_t m_xPelsPerMeter = 0;
+    int32_t m_yPelsPerMeter = 0;
+    uint32_t m_bitCount = 0;  // true-colour output: 0 default, 24 or 32
+    uint32_t m_options = 0;
 };

@@ -43,7 +43,7 @@ CGraphicsWriter* NewWriter()
 void PngSaveTransparency(CGraphicsWriter& writer, const CGraphicsImage& image, int32_t setting)
 {
     if (image.m_nBitCount == 32)
-        static_cast<CPngWriter&>(writer).m_nOptions = setting >= 0 ? kPngOptionAlpha : 0;
+        static_cast<CPngWriter&>(writer).m_options = setting >= 0 ? kPngOptionAlpha : 0;
 }
 
 // 32-bit images keep their fourth bytes when saved with transparency.
@@ -56,12 +56,12 @@ void BmpSaveTransparency(CGraphicsWriter& writer, const CGraphicsImage& image, i
 // The setting is the transparent index; -1 (as 0xFFFFFFFF) means none.
 void GifSaveTransparency(CGraphicsWriter& writer, const CGraphicsImage&, int32_t setting)
 {
-    static_cast<CGifWriter&>(writer).m_nTransparentIndex = uint32_t(setting);
+    static_cast<CGifWriter&>(writer).transparentIndex = uint32_t(setting);
 }
 
 int32_t GifTransparentIndex(const CGraphicsReader& reader)
 {
-    return static_cast<const CGifReader&>(reader).m_nTransparentIndex;
+    return static_cast<const CGifReader&>(reader).m_transparentIndex;
 }
 
 // ------------------------------------------------------------ header tests --

@@ -80,17 +80,17 @@ void CGifReader::Read(CBufferedStream& stream, CGraphicsImage& image)
         CGifReader& reader;
         ~Finish()
         {
-            reader.m_pStream = nullptr;
-            if (!reader.m_bImagePending && !reader.m_bKeepOpen) {
-                reader.m_pGlobalTable.reset();
-                reader.m_nGlobalColours = 0;
+            reader.m_stream = nullptr;
+            if (!reader.m_imagePending && !reader.m_keepOpen) {
+                reader.m_globalTable.reset();
+                reader.m_globalColours = 0;
             }
         }
     } finish{*this};
-    m_pStream = &stream;
-    m_bImagePending = 0;
-    m_nTransparentIndex = -1;
-    m_nControlIndex = -1;
+    m_stream = &stream;
+    m_imagePending = 0;
+    m_transparentIndex = -1;
+    m_controlIndex = -1;
 
     {
         CReadCursor header(stream, ThrowFormatError<EGifFileReadError>, ThrowFormatError<EGifCorruptFile>);
@@ -109,18 +109,18 @@ void CGifReader::ReadHeader(CReadCursor& in)
     if (std::memcmp(signature, kGif87a, kGifSignatureSize) != 0 &&
         std::memcmp(signature, kGif89a, kGifSignatureSize) != 0)
         throw EGifNotAGifFile();
-    m_nScreenWidth = in.U16LE();
-    m_nScreenHeight = in.U16LE();
+    m_screenWidth = in.U16LE();
+    m_screenHeight = in.U16LE();
     const uint8_t packed = in.U8();
     in.Skip(2);  // background index and aspect ratio
-    m_pGlobalTable.reset();
-    m_nGlobalColours = 0;
+    m_globalTable.reset();
+    m_globalColours = 0;
     if (packed & kGifTablePresent) {
         const uint32_t entries = TableEntries(packed);
         std::unique_ptr<uint8_t[]> table(new uint8_t[entries * 3]);
         in.Bytes(table.get(), entries * 3);
-        m_pGlobalTable = std::move(table);
-        m_nGlobalColours = entries;
+        m_globalTable = std::move(table);
+        m_globalColours = entries;
     }
 }
 
@@ -131,10 +131,10 @@ void CGifReader::ScanBlocks(CReadCursor& in)
         case 0x00:
             break;
         case kGifImageSeparator:
-            m_bImagePending = 1;
+            m_imagePending = 1;
             return;
         case kGifTrailer:
-            m_bImagePending = 0;
+            m_imagePending = 0;
             return;
         case kGifExtension:
             ReadExtension(in);
@@ -158,7 +158,7 @@ void CGifReader::ReadExtension(CReadCursor& in)
         in.Skip(size - kGifControlSize);
         // The block has no further sub-blocks: its terminator must follow.
         in.Require(in.U8() == 0);
-        m_nControlIndex = (flags & kGifControlTransparent) ? index : -1;
+        m_controlIndex = (flags & kGifControlTransparent) ? index : -1;
         return;
     }
     case kGifLabelApplication:
@@ -177,45 +177,45 @@ void CGifReader::ReadExtension(CReadCursor& in)
 
 void CGifReader::ReadImage(CReadCursor& in, CGraphicsImage& image)
 {
-    if (!m_bImagePending)
+    if (!m_imagePending)
         throw EGifNoMoreImages();
-    m_bImagePending = 0;
-    m_nTransparentIndex = m_nControlIndex;
+    m_imagePending = 0;
+    m_transparentIndex = m_controlIndex;
 
-    m_nLeft = in.U16LE();
-    m_nTop = in.U16LE();
-    m_nWidth = uint16_t(in.Limit(in.U16LE(), 1, UINT16_MAX));
-    m_nHeight = uint16_t(in.Limit(in.U16LE(), 1, UINT16_MAX));
+    m_left = in.U16LE();
+    m_top = in.U16LE();
+    m_width = uint16_t(in.Limit(in.U16LE(), 1, UINT16_MAX));
+    m_height = uint16_t(in.Limit(in.U16LE(), 1, UINT16_MAX));
     const uint8_t packed = in.U8();
-    m_bInterlaced = (packed & kGifInterlaced) ? 1 : 0;
+    m_interlaced = (packed & kGifInterlaced) ? 1 : 0;
 
     uint8_t local[kGifMaxColours * 3];
     const uint32_t localEntries = (packed & kGifTablePresent) ? TableEntries(packed) : 0;
     in.Bytes(local, int64_t(localEntries) * 3);
-    if (!localEntries && !m_pGlobalTable)
+    if (!localEntries && !m_globalTable)
         in.ThrowCorrupt();
 
     const int rootBits = int(in.Limit(in.U8(), kGifMinRootBits, kGifMaxRootBits));
     // Each code of at least rootBits + 1 bits gives at most kGifMaxCodes
     // indices: a claim the remaining data cannot fill is refused before the
     // image is allocated.
-    const int64_t pixels = int64_t(m_nWidth) * m_nHeight;
+    const int64_t pixels = int64_t(m_width) * m_height;
     in.Require(pixels <= in.Remaining() * 8 / (rootBits + 1) * kGifMaxCodes);
 
-    if (!image.Create(8, m_nWidth, m_nHeight, 0))
+    if (!image.Create(8, m_width, m_height, 0))
         ThrowCreateError(image.m_nError);
-    const uint32_t globalEntries = m_pGlobalTable ? m_nGlobalColours : 0;
+    const uint32_t globalEntries = m_globalTable ? m_globalColours : 0;
     for (uint32_t i = 0; i < globalEntries && i < kGifMaxColours; ++i) {
-        const uint8_t* rgb = &m_pGlobalTable[size_t(i) * 3];
+        const uint8_t* rgb = &m_globalTable[size_t(i) * 3];
         image.SetPaletteRGB(i, rgb[0], rgb[1], rgb[2]);
     }
     for (uint32_t i = 0; i < localEntries; ++i)
         image.SetPaletteRGB(i, local[i * 3], local[i * 3 + 1], local[i * 3 + 2]);
 
-    CGifLzwDecoder decoder(in, rootBits, m_nWidth);
-    RowStore rows(image, m_info, m_bInterlaced != 0);
+    CGifLzwDecoder decoder(in, rootBits, m_width);
+    RowStore rows(image, m_info, m_interlaced != 0);
     try {
-        decoder.Decode(rows, m_nHeight);
+        decoder.Decode(rows, m_height);
         Progress(100);
     } catch (const EGraphicsAbort&) {
         return;  // a cancel keeps the rows decoded so far and ends quietly
@@ -226,6 +226,6 @@ void CGifReader::ReadImage(CReadCursor& in, CGraphicsImage& image)
         decoder.SkipRest();
         ScanBlocks(in);
     } catch (const EGifError&) {
-        m_bImagePending = 0;
+        m_imagePending = 0;
     }
 }

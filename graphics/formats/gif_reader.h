@@ -31,33 +31,33 @@ public:
 
     // The global colour table: entry count and RGB triples (null when the
     // stream has none, and after a read unless another image is pending or
-    // m_bKeepOpen is set).
-    uint32_t m_nGlobalColours = 0;
-    std::unique_ptr<uint8_t[]> m_pGlobalTable;
+    // m_keepOpen is set).
+    uint32_t m_globalColours = 0;
+    std::unique_ptr<uint8_t[]> m_globalTable;
     // The stream of the running Read; null outside it.
-    CBufferedStream* m_pStream = nullptr;
-    uint8_t m_bImagePending = 0;
-    uint8_t m_bInterlaced = 0;
-    uint8_t m_bKeepOpen = 0;
-    uint16_t m_nScreenWidth = 0;
-    uint16_t m_nScreenHeight = 0;
+    CBufferedStream* m_stream = nullptr;
+    uint8_t m_imagePending = 0;
+    uint8_t m_interlaced = 0;
+    uint8_t m_keepOpen = 0;
+    uint16_t m_screenWidth = 0;
+    uint16_t m_screenHeight = 0;
     // The current image's descriptor.
-    uint16_t m_nLeft = 0;
-    uint16_t m_nTop = 0;
-    uint16_t m_nWidth = 0;
-    uint16_t m_nHeight = 0;
+    uint16_t m_left = 0;
+    uint16_t m_top = 0;
+    uint16_t m_width = 0;
+    uint16_t m_height = 0;
     // The transparent index of the image read, -1 for none.
-    int32_t m_nTransparentIndex = -1;
+    int32_t m_transparentIndex = -1;
 
 private:
     void ReadHeader(CReadCursor& in);
     // Reads blocks up to the next image separator (image pending) or the
-    // trailer, taking graphic control blocks into m_nControlIndex.
+    // trailer, taking graphic control blocks into m_controlIndex.
     void ScanBlocks(CReadCursor& in);
     void ReadExtension(CReadCursor& in);
     void ReadImage(CReadCursor& in, CGraphicsImage& image);
 
     // The transparent index of the last graphic control block scanned: the
     // one in force for the next image.
-    int32_t m_nControlIndex = -1;
+    int32_t m_controlIndex = -1;
 };

@@ -38,11 +38,11 @@ public:
     virtual void SaveSequenceW(const WCHAR* path, CGraphicsImage** images, uint32_t count);
 
     // The stream of the running write; null outside it.
-    CBufferedStream* m_pStream = nullptr;
-    CGraphicsImage** m_ppImages = nullptr;
-    uint32_t m_nImageCount = 1;
-    uint8_t m_nBackground = 0;
+    CBufferedStream* m_stream = nullptr;
+    CGraphicsImage** m_images = nullptr;
+    uint32_t m_imageCount = 1;
+    uint8_t m_background = 0;
     // The transparent palette index; kNoTransparency or above (-1 too): none.
-    uint32_t m_nTransparentIndex = kNoTransparency;
-    uint16_t m_nDelay = kDefaultDelay;
+    uint32_t transparentIndex = kNoTransparency;
+    uint16_t delay = kDefaultDelay;
 };

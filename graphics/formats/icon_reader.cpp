@@ -127,7 +127,7 @@ void ReadPngIcon(const uint8_t* data, int64_t size, CGraphicsImage& image, CGrap
     }
     if (mask) {
         CreateMask(mask, image.m_nWidth, image.m_nHeight);
-        if (image.m_nBitCount == 32 && (png.m_nColorType & kPngColorAlpha))
+        if (image.m_nBitCount == 32 && (png.m_colorType & kPngColorAlpha))
             for (uint32_t y = 0; y < image.m_nHeight; ++y) {
                 const uint8_t* row = image.RowAt(int(y));
                 uint8_t* bits = mask->RowAt(int(y));
@@ -398,12 +398,12 @@ void CIconReader::Read(CBufferedStream& stream, CGraphicsImage& image)
 void CIconReader::ReadIcon(CBufferedStream& stream, CGraphicsImage& image, CGraphicsImage* mask, int32_t selector,
                            int32_t group)
 {
-    m_pStream = &stream;
+    m_stream = &stream;
     struct StreamReset {
         CIconReader* reader;
-        ~StreamReset() { reader->m_pStream = nullptr; }
+        ~StreamReset() { reader->m_stream = nullptr; }
     } reset{this};
-    const IconColours colours{m_crTransparent, m_crInverse};
+    const IconColours colours{m_transparentColour, m_inverseColour};
 
     CReadCursor in(stream, FailOpen, FailFormat);
     const int64_t start = in.Position();

@@ -69,7 +69,7 @@ public:
     // used less), whose own pixels take the nearest remaining colour.
     static void FreeMarkerIndices(CGraphicsImage& image);
 
-    CBufferedStream* m_pStream = nullptr;
-    uint32_t m_crTransparent = 0x40C0C0;
-    uint32_t m_crInverse = 0xC040C0;
+    CBufferedStream* m_stream = nullptr;
+    uint32_t m_transparentColour = 0x40C0C0;
+    uint32_t m_inverseColour = 0xC040C0;
 };

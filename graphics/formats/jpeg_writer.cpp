@@ -87,16 +87,16 @@ void FinishStep(void* arg)
 
 }  // namespace
 
-uint32_t CJpegWriter::SetQuality(uint32_t quality)
+uint32_t CJpegWriter::SetQuality(uint32_t value)
 {
-    m_nQuality = std::clamp(quality, kMinQuality, kMaxQuality);
-    return m_nQuality;
+    quality = std::clamp(value, kMinQuality, kMaxQuality);
+    return quality;
 }
 
-uint8_t CJpegWriter::SetGrey(uint8_t grey)
+uint8_t CJpegWriter::SetGrey(uint8_t value)
 {
-    m_bGrey = grey;
-    return m_bGrey;
+    grey = value;
+    return grey;
 }
 
 void CJpegWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
@@ -105,8 +105,8 @@ void CJpegWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
     JpegCreateCompressStep(session, stream);
     RequireImage(image);
 
-    std::vector<uint8_t> greyRow(m_bGrey ? size_t(image.m_nWidth) + kRowSlack : 0);
-    WriteArgs args{&session.cinfo, &image, &m_info, std::clamp(m_nQuality, kMinQuality, kMaxQuality), m_bGrey != 0,
+    std::vector<uint8_t> greyRow(grey ? size_t(image.m_nWidth) + kRowSlack : 0);
+    WriteArgs args{&session.cinfo, &image, &m_info, std::clamp(quality, kMinQuality, kMaxQuality), grey != 0,
                    greyRow.data()};
     JpegCallOrThrow(session.err, StartStep, &args);
     JpegCallOrThrow(session.err, RowsStep, &args);

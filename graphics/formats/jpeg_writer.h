@@ -33,12 +33,12 @@ public:
     void Write(CBufferedStream& stream, CGraphicsImage& image) override;
 
     // Keeps the quality in kMinQuality..kMaxQuality; returns the stored value.
-    uint32_t SetQuality(uint32_t quality);
-    uint32_t GetQuality() const { return m_nQuality; }
+    uint32_t SetQuality(uint32_t value);
+    uint32_t GetQuality() const { return quality; }
     // Non-zero: write greyscale. Returns the flag.
-    uint8_t SetGrey(uint8_t grey);
-    uint8_t GetGrey() const { return m_bGrey; }
+    uint8_t SetGrey(uint8_t value);
+    uint8_t GetGrey() const { return grey; }
 
-    uint32_t m_nQuality = kDefaultQuality;
-    uint8_t m_bGrey = 0;
+    uint32_t quality = kDefaultQuality;
+    uint8_t grey = 0;
 };

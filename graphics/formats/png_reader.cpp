@@ -271,11 +271,11 @@ uint32_t FinishPalette(CGraphicsImage& image, const PngHeader& h)
 
 void CPngReader::Read(CBufferedStream& stream, CGraphicsImage& image)
 {
-    m_pStream = &stream;
-    m_nColorType = 0;
+    m_stream = &stream;
+    m_colorType = 0;
     struct StreamReset {
         CPngReader* reader;
-        ~StreamReset() { reader->m_pStream = nullptr; }
+        ~StreamReset() { reader->m_stream = nullptr; }
     } reset{this};
 
     PngReadSession session(stream);
@@ -288,7 +288,7 @@ void CPngReader::Read(CBufferedStream& stream, CGraphicsImage& image)
     CheckPngLayout(stream);
     PngHeader header;
     PngCallOrThrow(session, ReadHeaderStep, &header);
-    m_nColorType = uint32_t(header.colorType);
+    m_colorType = uint32_t(header.colorType);
     m_info.SetCommentA(FindComment(header));
 
     if (header.width == 0 || header.height == 0)
@@ -318,6 +318,6 @@ void CPngReader::Read(CBufferedStream& stream, CGraphicsImage& image)
         m_info.SetCommentA(FindComment(header));
 
     if (header.colorType == PNG_COLOR_TYPE_PALETTE)
-        m_nColorType |= FinishPalette(image, header);
+        m_colorType |= FinishPalette(image, header);
     Progress(100);
 }

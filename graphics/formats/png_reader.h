@@ -28,8 +28,8 @@ public:
     void Read(CBufferedStream& stream, CGraphicsImage& image) override;
 
     // The stream of the running Read; null outside it.
-    CBufferedStream* m_pStream = nullptr;
+    CBufferedStream* m_stream = nullptr;
     // Colour type of the last file read, with kPngColorAlpha added when its
     // palette transparency was turned into 32-bit pixels.
-    uint32_t m_nColorType = 0;
+    uint32_t m_colorType = 0;
 };

@@ -96,15 +96,15 @@ private:
 
 void CPngWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
 {
-    WriteWithAlpha(stream, image, m_nOptions);
+    WriteWithAlpha(stream, image, m_options);
 }
 
 void CPngWriter::WriteWithAlpha(CBufferedStream& stream, CGraphicsImage& image, uint32_t options)
 {
-    m_pStream = &stream;
+    m_stream = &stream;
     struct StreamReset {
         CPngWriter* writer;
-        ~StreamReset() { writer->m_pStream = nullptr; }
+        ~StreamReset() { writer->m_stream = nullptr; }
     } reset{this};
 
     Progress(0);
@@ -119,12 +119,12 @@ void CPngWriter::WriteWithAlpha(CBufferedStream& stream, CGraphicsImage& image, 
 // word: the given options stand in for it during the save.
 void CPngWriter::SaveWithAlphaA(const char* path, CGraphicsImage& image, uint32_t options)
 {
-    OptionScope scope(m_nOptions, options);
+    OptionScope scope(m_options, options);
     CFormatWriter::SaveA(path, image);
 }
 
 void CPngWriter::SaveWithAlphaW(const WCHAR* path, CGraphicsImage& image, uint32_t options)
 {
-    OptionScope scope(m_nOptions, options);
+    OptionScope scope(m_options, options);
     CFormatWriter::SaveW(path, image);
 }

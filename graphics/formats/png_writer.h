@@ -32,6 +32,6 @@ public:
     virtual void SaveWithAlphaW(const WCHAR* path, CGraphicsImage& image, uint32_t options);
 
     // The stream of the running write; null outside it.
-    CBufferedStream* m_pStream = nullptr;
-    uint32_t m_nOptions = 0;
+    CBufferedStream* m_stream = nullptr;
+    uint32_t m_options = 0;
 };

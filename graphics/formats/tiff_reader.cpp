@@ -469,8 +469,8 @@ void CTiffReader::Read(CBufferedStream& stream, CGraphicsImage& image)
     uint8_t order[2];
     in.Bytes(order, 2);
     // Assigned on every read: a reader used again keeps no old byte order.
-    m_bByteSwap = order[0] == 'M' && order[1] == 'M';
-    TiffFile file(in, start, m_bByteSwap);
+    m_byteSwap = order[0] == 'M' && order[1] == 'M';
+    TiffFile file(in, start, m_byteSwap);
     if (file.U16() != kTiffVersion)
         ThrowTiff(kTiffBadHeader);
     const uint32_t first = file.U32();

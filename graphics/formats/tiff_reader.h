@@ -25,5 +25,5 @@ public:
     void Read(CBufferedStream& stream, CGraphicsImage& image) override;
 
     // Set by every Read: the last file's byte order is big-endian ("MM").
-    bool m_bByteSwap = false;
+    bool m_byteSwap = false;
 };

@@ -298,13 +298,13 @@ std::vector<Entry> WriteOutOfLineValues(TiffOut& out, const CGraphicsImage& imag
     const char* comment = writer.m_info.comment;
     if (comment && comment[0])
         entries.push_back(Text(out, kTagImageDescription, comment, uint32_t(std::strlen(comment) + 1)));
-    if (writer.m_nXPelsPerMeter > 0 && writer.m_nYPelsPerMeter > 0) {
+    if (writer.m_xPelsPerMeter > 0 && writer.m_yPelsPerMeter > 0) {
         out.Align();
         entries.push_back(Value(kTagXResolution, kTiffRational, 1, out.Offset()));
         entries.push_back(Value(kTagYResolution, kTiffRational, 1, out.Offset() + 8));
-        out.U32(uint32_t(writer.m_nXPelsPerMeter));
+        out.U32(uint32_t(writer.m_xPelsPerMeter));
         out.U32(kResolutionDenominator);
-        out.U32(uint32_t(writer.m_nYPelsPerMeter));
+        out.U32(uint32_t(writer.m_yPelsPerMeter));
         out.U32(kResolutionDenominator);
     }
     return entries;
@@ -368,11 +368,11 @@ void PatchDirectoryOffset(TiffOut& out, uint32_t ifd)
 void CTiffWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
 {
     RequireImage(image);
-    const uint32_t compression = m_nCompression;
+    const uint32_t compression = m_compression;
     if (compression != kTiffCompressionNone && compression != kTiffCompressionLzw &&
         compression != kTiffCompressionPackBits)
         ThrowTiff(kTiffNotSupported);
-    const Layout layout = LayoutFor(image, m_bAlpha);
+    const Layout layout = LayoutFor(image, m_alpha);
     const bool predictor = compression == kTiffCompressionLzw && layout.photometric == kTiffRgb;
     if (stream.Tell() < 0)
         ThrowWriteFailed();

@@ -24,14 +24,14 @@ public:
     void Write(CBufferedStream& stream, CGraphicsImage& image) override;
 
     // Pixels per metre written as the resolution (none when either is 0).
-    int32_t m_nXPelsPerMeter = 2835;
-    int32_t m_nYPelsPerMeter = 2835;
+    int32_t m_xPelsPerMeter = 2835;
+    int32_t m_yPelsPerMeter = 2835;
 
 private:
     // The library always writes uncompressed strips without alpha; the LZW
     // and PackBits strip writers and the alpha sample are reached only
     // through CTiffWriterSeam.
     friend struct CTiffWriterSeam;
-    uint32_t m_nCompression = 1;
-    bool m_bAlpha = false;
+    uint32_t m_compression = 1;
+    bool m_alpha = false;
 };

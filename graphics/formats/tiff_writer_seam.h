@@ -6,6 +6,6 @@
 #include "graphics/formats/tiff_writer.h"
 
 struct CTiffWriterSeam {
-    static void SetCompression(CTiffWriter& writer, uint32_t compression) { writer.m_nCompression = compression; }
-    static void SetAlpha(CTiffWriter& writer, bool alpha) { writer.m_bAlpha = alpha; }
+    static void SetCompression(CTiffWriter& writer, uint32_t compression) { writer.m_compression = compression; }
+    static void SetAlpha(CTiffWriter& writer, bool alpha) { writer.m_alpha = alpha; }
 };

@@ -49,20 +49,20 @@ void SkipChecked(CReadCursor& in, int64_t n, uint16_t& crc)
 
 void CTlsReader::Read(CBufferedStream& stream, CGraphicsImage& image)
 {
-    ReadIndex(stream, image, m_nDefaultIndex);
+    ReadIndex(stream, image, m_defaultIndex);
 }
 
 // Load by path runs Read, which reads the default index: the given index
 // stands in for it during the load.
 void CTlsReader::LoadIndexA(const char* path, CGraphicsImage& image, uint32_t index)
 {
-    IndexScope scope(m_nDefaultIndex, index);
+    IndexScope scope(m_defaultIndex, index);
     CFormatReader::LoadA(path, image);
 }
 
 void CTlsReader::LoadIndexW(const WCHAR* path, CGraphicsImage& image, uint32_t index)
 {
-    IndexScope scope(m_nDefaultIndex, index);
+    IndexScope scope(m_defaultIndex, index);
     CFormatReader::LoadW(path, image);
 }
 
@@ -83,10 +83,10 @@ void CTlsReader::ReadIndex(CBufferedStream& stream, CGraphicsImage& image, uint3
 {
     if (index > kIndexCeiling)
         index = kIndexCeiling;
-    m_pStream = &stream;
+    m_stream = &stream;
     struct StreamReset {
         CTlsReader* reader;
-        ~StreamReset() { reader->m_pStream = nullptr; }
+        ~StreamReset() { reader->m_stream = nullptr; }
     } reset{this};
 
     uint8_t raw[kTlsHeaderSize];

@@ -21,7 +21,7 @@ struct TlsReaderErrors : GraphicsFileErrors {
 class CTlsReader : public CFormatReader<TlsReaderErrors> {
 public:
     CTlsReader() = default;
-    // Reads image m_nDefaultIndex.
+    // Reads image m_defaultIndex.
     void Read(CBufferedStream& stream, CGraphicsImage& image) override;
 
     // Image number `index` (0-based) of the TLS data at the stream's position.
@@ -30,14 +30,14 @@ public:
     virtual void LoadIndexA(const char* path, CGraphicsImage& image, uint32_t index);
     virtual void LoadIndexW(const WCHAR* path, CGraphicsImage& image, uint32_t index);
 
-    void SetDefaultIndex(uint32_t index) { m_nDefaultIndex = index; }
+    void SetDefaultIndex(uint32_t index) { m_defaultIndex = index; }
     uint32_t GetOptionWord() const { return m_header.optionWord; }
     void GetSequenceInfo(uint32_t* duration, uint32_t* next) const;
     void GetAttributes(uint32_t block[16]) const;
 
-    CBufferedStream* m_pStream = nullptr;
+    CBufferedStream* m_stream = nullptr;
     TlsHeader m_header;  // of the file last read, its CRC field 0
     TlsAttributeBlock m_attributes;
     TlsSequenceRecord m_record;
-    uint32_t m_nDefaultIndex = 0;
+    uint32_t m_defaultIndex = 0;
 };

@@ -52,16 +52,16 @@ void CheckSequenceCount(uint32_t count)
 
 void CTlsWriter::ResetOptions()
 {
-    m_nBitCount = 0;
-    m_nSequenceMode = kSequenceDefault;
-    m_nAttributeMode = 0;
-    m_nOptionWord = 0;
+    m_bitCount = 0;
+    m_sequenceMode = kSequenceDefault;
+    m_attributeMode = 0;
+    m_optionWord = 0;
 }
 
 uint32_t CTlsWriter::SetOptionWord(uint32_t value)
 {
-    const uint32_t old = m_nOptionWord;
-    m_nOptionWord = value;
+    const uint32_t old = m_optionWord;
+    m_optionWord = value;
     return old;
 }
 
@@ -70,13 +70,13 @@ void CTlsWriter::SetSequenceInfo(uint32_t duration, int32_t next)
     m_record.duration = uint16_t(duration > kMaxDuration ? kMaxDuration : duration);
     m_record.next = uint8_t(next);
     m_record.reserved = 0;
-    m_nSequenceMode = next < 0 ? kSequenceDuration : kSequenceCaller;
+    m_sequenceMode = next < 0 ? kSequenceDuration : kSequenceCaller;
 }
 
 void CTlsWriter::SetAttributes(const uint32_t block[16])
 {
     std::memcpy(m_attributes.words, block, sizeof m_attributes.words);
-    m_nAttributeMode = 1;
+    m_attributeMode = 1;
 }
 
 void CTlsWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
@@ -96,8 +96,8 @@ void CTlsWriter::WriteImage(CBufferedStream& stream, CGraphicsImage& image, uint
         throw ETlsDataError();
     PlaceImage(stream, index, record);
     WriteImageData(stream, image, bits, index, count);
-    m_nNextIndex = index + 1;
-    if (m_nNextIndex == count)
+    m_nextIndex = index + 1;
+    if (m_nextIndex == count)
         FinishFile(stream);
 }
 
@@ -106,7 +106,7 @@ void CTlsWriter::WriteImage(CBufferedStream& stream, CGraphicsImage& image, uint
 void CTlsWriter::CheckSequencePlace(uint32_t index, uint32_t count) const
 {
     if (index == 0 ? count == 0 || count > kTlsMaxImages
-                   : index != m_nNextIndex || count != uint32_t(m_header.lastIndex) + 1 || index >= count)
+                   : index != m_nextIndex || count != uint32_t(m_header.lastIndex) + 1 || index >= count)
         throw ETlsDataError();
 }
 
@@ -115,15 +115,15 @@ void CTlsWriter::CheckSequencePlace(uint32_t index, uint32_t count) const
 // (which must lie in the file) or the automatic one.
 void CTlsWriter::TakeImageValues(const CGraphicsImage& image, uint32_t index, uint32_t count)
 {
-    if (m_nAttributeMode == 0)
+    if (m_attributeMode == 0)
         m_attributes = TlsTakeAttributes(image);
-    if (m_nSequenceMode == kSequenceDefault) {
+    if (m_sequenceMode == kSequenceDefault) {
         m_record.duration = kTlsDefaultDuration;
         m_record.reserved = 0;
     }
     if (count <= 1)
         return;  // a single image has no record to check
-    if (m_nSequenceMode == kSequenceCaller) {
+    if (m_sequenceMode == kSequenceCaller) {
         if (m_record.next >= count)
             throw ETlsDataError();
     } else {
@@ -137,13 +137,13 @@ uint32_t CTlsWriter::StartHeader(const CGraphicsImage& image, uint32_t count)
 {
     if (image.m_nWidth > kTlsMaxSide || image.m_nHeight > kTlsMaxSide)
         throw ETlsDataError();
-    const uint32_t bits = m_nBitCount ? m_nBitCount : image.m_nBitCount <= 8 ? 8 : 32;
+    const uint32_t bits = m_bitCount ? m_bitCount : image.m_nBitCount <= 8 ? 8 : 32;
     m_header = TlsHeader();
     m_header.width = uint16_t(image.m_nWidth);
     m_header.height = uint16_t(image.m_nHeight);
     m_header.bytesPerPixel = uint8_t(bits / 8);
     m_header.lastIndex = uint8_t(count - 1);
-    m_header.optionWord = m_nOptionWord;
+    m_header.optionWord = m_optionWord;
     return bits;
 }
 
@@ -160,15 +160,15 @@ uint32_t CTlsWriter::HeaderBits(const CGraphicsImage& image) const
 void CTlsWriter::PlaceImage(CBufferedStream& stream, uint32_t index, int64_t record)
 {
     if (index != 0) {
-        SeekOrThrow(stream, m_nFileStart + kTlsHeaderSize + int64_t(index) * record);
+        SeekOrThrow(stream, m_fileStart + kTlsHeaderSize + int64_t(index) * record);
         return;
     }
-    m_nNextIndex = 0;
-    m_nFileStart = stream.Tell();
+    m_nextIndex = 0;
+    m_fileStart = stream.Tell();
     uint8_t raw[kTlsHeaderSize];
     TlsPackHeader(m_header, raw);
     WriteOrThrow(stream, raw, sizeof raw);
-    m_nCrc = TlsCrc16(0, raw, sizeof raw);
+    m_crc = TlsCrc16(0, raw, sizeof raw);
     Progress(0);
 }
 
@@ -180,7 +180,7 @@ void CTlsWriter::WriteImageData(CBufferedStream& stream, const CGraphicsImage& i
     uint8_t block[kTlsAttributeBlockSize];
     TlsPackBlock(m_attributes, block);
     WriteOrThrow(stream, block, sizeof block);
-    m_nCrc = TlsCrc16(m_nCrc, block, sizeof block);
+    m_crc = TlsCrc16(m_crc, block, sizeof block);
 
     // Rows through the copying row function: a 32-bit image's own function
     // would hand back its pixels, which are not ours to change.
@@ -191,26 +191,26 @@ void CTlsWriter::WriteImageData(CBufferedStream& stream, const CGraphicsImage& i
         Progress(int((index * height + y) * 100 / (int64_t(count) * height)));
         const uint8_t* row32 = image.m_pfnRowCopyTo32(image.RowAt(int(y)), &image);
         TlsConvertRow(row32, image.m_nWidth, image.m_nBitCount, bits, m_row.data());
-        m_nCrc = TlsCrc16(m_nCrc, m_row.data(), stride);
+        m_crc = TlsCrc16(m_crc, m_row.data(), stride);
         WriteOrThrow(stream, m_row.data(), stride);
     }
     if (count > 1) {
         uint8_t raw[kTlsSequenceRecordSize];
         TlsPackRecord(m_record, raw);
         WriteOrThrow(stream, raw, sizeof raw);
-        m_nCrc = TlsCrc16(m_nCrc, raw, sizeof raw);
+        m_crc = TlsCrc16(m_crc, raw, sizeof raw);
     }
 }
 
 // After the last image: the CRC into the header, then back to the end.
 void CTlsWriter::FinishFile(CBufferedStream& stream)
 {
-    m_nNextIndex = 0;
+    m_nextIndex = 0;
     const int64_t end = stream.Tell();
-    m_header.crc = m_nCrc;
+    m_header.crc = m_crc;
     uint8_t raw[kTlsHeaderSize];
     TlsPackHeader(m_header, raw);
-    SeekOrThrow(stream, m_nFileStart);
+    SeekOrThrow(stream, m_fileStart);
     WriteOrThrow(stream, raw, sizeof raw);
     SeekOrThrow(stream, end);
     Progress(100);

@@ -50,7 +50,7 @@ public:
 
     void ResetOptions();
     // 8 or 32; any other value means automatic (8 up to 8 bits per pixel, else 32).
-    void SetBitCount(uint32_t bits) { m_nBitCount = bits == 8 || bits == 32 ? bits : 0; }
+    void SetBitCount(uint32_t bits) { m_bitCount = bits == 8 || bits == 32 ? bits : 0; }
     // Returns the previous option word.
     uint32_t SetOptionWord(uint32_t value);
     // Duration (above 65535 stored as 65535) and next index for the following
@@ -59,11 +59,11 @@ public:
     // The caller's block for the following images.
     void SetAttributes(const uint32_t block[16]);
 
-    uint32_t m_nBitCount = 0;
-    uint32_t m_nSequenceMode = kSequenceDefault;
-    uint32_t m_nAttributeMode = 0;  // 0 from each image, 1 the caller's block
-    uint32_t m_nOptionWord = 0;
-    uint16_t m_nCrc = 0;
+    uint32_t m_bitCount = 0;
+    uint32_t m_sequenceMode = kSequenceDefault;
+    uint32_t m_attributeMode = 0;  // 0 from each image, 1 the caller's block
+    uint32_t m_optionWord = 0;
+    uint16_t m_crc = 0;
     TlsSequenceRecord m_record;
     TlsHeader m_header;
     TlsAttributeBlock m_attributes;
@@ -79,7 +79,7 @@ private:
                         uint32_t count);
     void FinishFile(CBufferedStream& stream);
 
-    int64_t m_nFileStart = 0;   // stream position of the header
-    uint32_t m_nNextIndex = 0;  // the index the open file expects next; 0: none open
+    int64_t m_fileStart = 0;   // stream position of the header
+    uint32_t m_nextIndex = 0;  // the index the open file expects next; 0: none open
     std::vector<uint8_t> m_row;
 };

@@ -103,13 +103,13 @@ void MakeXpmSymbolName(const char* path, char* name)
 
 void CXpmWriter::SaveW(const WCHAR* path, CGraphicsImage& image)
 {
-    MakeXpmSymbolName(path, m_szName);
+    MakeXpmSymbolName(path, m_name);
     CFormatWriter::SaveW(path, image);
 }
 
 void CXpmWriter::SaveA(const char* path, CGraphicsImage& image)
 {
-    MakeXpmSymbolName(path, m_szName);
+    MakeXpmSymbolName(path, m_name);
     CFormatWriter::SaveA(path, image);
 }
 
@@ -124,7 +124,7 @@ void CXpmWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
     const int k = (bits + 5) / 6;
     const int width = int(image.m_nWidth), height = int(image.m_nHeight);
 
-    if (stream.PrintfA("/* XPM */\nstatic char * %s[] = {\n\"%i %i %i %i\",\n", m_szName[0] ? m_szName : "unkown_xpm",
+    if (stream.PrintfA("/* XPM */\nstatic char * %s[] = {\n\"%i %i %i %i\",\n", m_name[0] ? m_name : "unkown_xpm",
                        width, height, int(count), k) < 1)
         ThrowWriteError();
     // Keys, least significant digit first; entry `count` stands for colours

@@ -24,7 +24,7 @@ public:
     void SaveA(const char* path, CGraphicsImage& image) override;
 
     // The C symbol of the array; "unkown_xpm" when empty.
-    char m_szName[64] = {};
+    char m_name[64] = {};
 };
 
 // The symbol name for a file name: the part after the last \ or /, at most

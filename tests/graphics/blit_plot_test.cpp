@@ -32,7 +32,7 @@ TEST(Plot, Patterns)
     ASSERT_TRUE(image.Create(8, 1, 1, 0, 0));
     for (int i = 0; i < 32; ++i)
         PlotDashed(&image, 0, 0, 0);
-    EXPECT_EQ(image.m_nDashPattern, CGraphicsImage::DASH_PATTERN);
+    EXPECT_EQ(image.m_dashPattern, CGraphicsImage::DASH_PATTERN);
 }
 
 TEST(Plot, PointsOutsideAreIgnoredButKeepTheRhythm)

@@ -355,7 +355,7 @@ TEST(BmpWriter, AlphaRefusalsAndSaveTransparency)
     CBmpWriter writer;
     EXPECT_EQ(writer.SetBitCount(16), 0u);
     writer.SaveWithAlphaA(TempFile("alpha.bmp").c_str(), image, kBmpWithAlpha);
-    EXPECT_EQ(writer.m_nBitCount, 32u);  // and it stays so
+    EXPECT_EQ(writer.m_bitCount, 32u);  // and it stays so
     ASSERT_EQ(ReadBmp(ReadFile(TempFile("alpha.bmp")), back), kOk);
     EXPECT_EQ(Differences(ColoursOf(image, true), ColoursOf(back, true)), 0);
 

@@ -180,7 +180,7 @@ TEST(PeerPng, OurFilesDecodeAlikeInPeers)
         CGraphicsImage image;
         MakeRandomImage(image, c.bits, 21, 13, ++seed);
         CPngWriter writer;
-        writer.m_nOptions = c.options;
+        writer.m_options = c.options;
         const std::string png = TempFile("ours.png");
         writer.SaveA(png.c_str(), image);
         Colours ours = ColoursOf(image);

@@ -178,7 +178,7 @@ TEST(GifReader, AcceptsWhatIsSoundAndRefusesTheRest)
             reader.m_info.proc = [](void*, uintptr_t, int, int, int percent, unsigned char* cancel) { *cancel = percent == 50; };
         EXPECT_EQ(ThrownText<EGraphicsException>([&] { ReadFromMemory(reader, c.file, image); }), c.error) << c.name;
         EXPECT_EQ(IndicesOf(image), c.indices) << c.name;
-        EXPECT_EQ(reader.m_nTransparentIndex, c.transparent) << c.name;
+        EXPECT_EQ(reader.m_transparentIndex, c.transparent) << c.name;
     }
 }
 
@@ -272,7 +272,7 @@ TEST(GifWriter, SequenceBlocksLocalTablesCommentAndReuse)
     MakeRandomImage(b, 8, 6, 5, 2);
     CGraphicsImage* list[] = {&a, &b};
     CGifWriter writer;
-    writer.m_nTransparentIndex = 7;
+    writer.transparentIndex = 7;
     writer.m_info.SetCommentA(("Grüße " + std::string(300, 'a')).c_str());
     const std::string path = TempFile("seq.gif");
     writer.SaveSequenceA(path.c_str(), list, 2);
@@ -300,7 +300,7 @@ TEST(GifWriter, ErrorsLeaveNoListBehind)
     EXPECT_EQ(ThrownText<EGifError>([&] { WriteToBytes(w, none, "e.gif"); }), "Das Bils ist leer");
     EXPECT_EQ(ThrownText<EGifError>([&] { w.SaveSequenceA(path.c_str(), nullptr, 2); }), "Es wurden keine Bilder angegeben");
     EXPECT_EQ(ThrownText<EGifError>([&] { w.SaveSequenceA(path.c_str(), hole, 2); }), "Ein Bild Fehlt in der Liste");
-    EXPECT_EQ(w.m_ppImages, nullptr);
+    EXPECT_EQ(w.m_images, nullptr);
     w.m_info.proc = [](void*, uintptr_t, int, int, int, unsigned char* cancel) { *cancel = 1; };
     EXPECT_EQ(ThrownText<EGraphicsAbort>([&] { WriteToBytes(w, a, "e.gif"); }), "Benutzer Abbruch");
 }

@@ -434,8 +434,8 @@ TEST(ImageLifecycle, SwapExchangesEverything)
 TEST(ImageLifecycle, ClearKeepsProgressAndTextState)
 {
     CGraphicsImage image;
-    EXPECT_EQ(image.m_nDashPattern, 0xF0F0F0F0u);
-    EXPECT_EQ(image.m_nDotPattern, 0xAAAAAAAAu);
+    EXPECT_EQ(image.m_dashPattern, 0xF0F0F0F0u);
+    EXPECT_EQ(image.m_dotPattern, 0xAAAAAAAAu);
     EXPECT_EQ(image.m_nRequestedSpacing, int32_t(CGraphicsImage::DEFAULT_SPACING));
     EXPECT_EQ(image.m_pFont, nullptr);
     image.SetUserData(nullptr, 5);

@@ -96,7 +96,7 @@ TEST(PngReader, EveryColourTypeAndDepthInterlacedOrNot)
             ASSERT_EQ(image.m_nBitCount, c.bits);
             ASSERT_EQ(image.m_nWidth, spec.width);
             ASSERT_EQ(image.m_nHeight, spec.height);
-            EXPECT_EQ(reader.m_nColorType, uint32_t(c.colorType));
+            EXPECT_EQ(reader.m_colorType, uint32_t(c.colorType));
             const uint32_t mask = c.bits == 32 ? 0xFFFFFFFF : 0xFFFFFF;
             int wrong = 0;
             for (uint32_t y = 0; y < spec.height; ++y)
@@ -189,7 +189,7 @@ TEST(PngReader, PaletteTransparencyAndGreyPalettes)
         CGraphicsImage image;
         ReadFromMemory(reader, EncodePng(spec), image);
         ASSERT_EQ(image.m_nBitCount, c.bits);
-        EXPECT_EQ(reader.m_nColorType, c.colourType);
+        EXPECT_EQ(reader.m_colorType, c.colourType);
         for (size_t i = 0; i < c.colours.size(); ++i)
             EXPECT_EQ(ColourAt(image, int(i % 4), int(i / 4)), c.colours[i]) << "pixel " << i;
     }

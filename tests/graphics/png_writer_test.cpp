@@ -42,12 +42,12 @@ TEST(PngWriter, RoundTripsEveryDepth)
         CGraphicsImage image;
         MakeRandomImage(image, c.bits, 37, 9, ++seed);
         CPngWriter writer;
-        writer.m_nOptions = c.options;
+        writer.m_options = c.options;
         const Bytes png = WriteToBytes(writer, image, "depth.png");
         ASSERT_GT(png.size(), kIhdrColourType);
         EXPECT_EQ(png[kIhdrBitDepth], c.pngDepth);
         EXPECT_EQ(png[kIhdrColourType], c.pngColourType);
-        EXPECT_EQ(writer.m_pStream, nullptr);
+        EXPECT_EQ(writer.m_stream, nullptr);
 
         CPngReader reader;
         CGraphicsImage back;
@@ -87,17 +87,17 @@ TEST(PngWriter, SaveWithAlphaUsesItsOptionsOnce)
     CPngWriter writer;
     writer.SaveWithAlphaA(path.c_str(), image, kPngOptionAlpha);
     EXPECT_EQ(ReadFile(path)[kIhdrColourType], 6);
-    EXPECT_EQ(writer.m_nOptions, 0u);
+    EXPECT_EQ(writer.m_options, 0u);
     writer.SaveA(path.c_str(), image);
     EXPECT_EQ(ReadFile(path)[kIhdrColourType], 2);
 
     const std::basic_string<WCHAR> wide(path.begin(), path.end());
-    writer.m_nOptions = kPngOptionAlpha;
+    writer.m_options = kPngOptionAlpha;
     writer.SaveW(wide.c_str(), image);
     EXPECT_EQ(ReadFile(path)[kIhdrColourType], 6);
     writer.SaveWithAlphaW(wide.c_str(), image, 0);
     EXPECT_EQ(ReadFile(path)[kIhdrColourType], 2);
-    EXPECT_EQ(writer.m_nOptions, kPngOptionAlpha);
+    EXPECT_EQ(writer.m_options, kPngOptionAlpha);
 }
 
 void CancelAtZero(void*, uintptr_t, int, int, int percent, unsigned char* cancel)

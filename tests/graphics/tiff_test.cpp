@@ -219,7 +219,7 @@ TEST(TiffWriter, ColorMapOfEveryEntryAndResolutionUnit)
         MakeRandomImage(image, c.bits, 7, 3, c.bits + c.paletteSize);
         image.m_nPaletteSize = c.paletteSize;
         CTiffWriter writer;
-        writer.m_nXPelsPerMeter = writer.m_nYPelsPerMeter = c.pelsPerMeter;
+        writer.m_xPelsPerMeter = writer.m_yPelsPerMeter = c.pelsPerMeter;
         const Bytes file = WriteToBytes(writer, image, "tiff_colormap.tif");
         uint32_t count = 0;
         const int64_t map = EntryValue(file, 320, &count);
@@ -384,7 +384,7 @@ TEST(TiffReader, ReuseTakesEachByteOrder)
     for (const bool big : {true, false, true}) {
         CGraphicsImage image;
         ReadFromMemory(reader, MakeTiff(GreyTags(3, 2, 6), {1, 2, 3, 4, 5, 6}, big), image);
-        EXPECT_EQ(big, reader.m_bByteSwap);
+        EXPECT_EQ(big, reader.m_byteSwap);
         EXPECT_EQ(6, image.RowAt(1)[2]);
     }
 }
