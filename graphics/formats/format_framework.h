@@ -1,7 +1,14 @@
 // The common frame of the image format classes: the CFormatInfo block
 // (progress callback, its user value, comment), the abstract reader and
 // writer with their virtual operations, load and save by path, and the
-// progress report with its cancel.
+// progress report with its cancel. Every format's reader derives from
+// CFormatReader and its writer from CFormatWriter, naming its errors once:
+//
+//     struct XyzWriterErrors : GraphicsFileErrors {
+//         [[noreturn]] static void CreateFailed() { throw EXyzFileOpenError(); }
+//         [[noreturn]] static void EmptyImage() { throw EXyzDataError(); }
+//     };
+//     class CXyzWriter : public CFormatWriter<XyzWriterErrors> { ... };
 #pragma once
 
 #include "graphics/formats/graphics_exceptions.h"
