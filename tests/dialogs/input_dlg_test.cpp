@@ -6,7 +6,7 @@
 
 #include "tests/winharness/modal_driver.h"
 #include "ui/dialogs/input_dlg.h"
-#include "ui/dialogs/input_number.h"
+#include "ui/dialogs/input_dlg_logic.h"
 
 namespace {
 

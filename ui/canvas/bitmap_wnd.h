@@ -13,7 +13,7 @@
 #include "platform/framework/dc.h"
 #include "platform/framework/sync.h"
 #include "platform/framework/wnd.h"
-#include "ui/canvas/canvas_geometry.h"
+#include "ui/canvas/bitmap_wnd_logic.h"
 
 // (context, message, key flags, x, y) with x and y in picture coordinates.
 typedef void (*BitmapWndMessageProc)(uintptr_t context, UINT message, UINT keyFlags, int x, int y);

@@ -1,7 +1,7 @@
 #include "ui/dialogs/input_dlg.h"
 
 #include "text/text_services.h"
-#include "ui/dialogs/input_number.h"
+#include "ui/dialogs/input_dlg_logic.h"
 
 namespace {
 

@@ -29,7 +29,7 @@ public:
     CString m_strPrompt;
     int m_bPassword = 0;  // switch the edit to password mode when the dialog opens
     int m_bFocus = 0;     // put the focus into the edit
-    int m_nWidth = 0;     // width option (input_number.h); 0 keeps the template's width
+    int m_nWidth = 0;     // width option (input_dlg_logic.h); 0 keeps the template's width
     // The pixels the option added at the last opening (the option itself
     // stays, so a second run on the object applies it to the template again).
     int m_nWidthChange = 0;

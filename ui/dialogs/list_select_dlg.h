@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/framework/dialog.h"
-#include "ui/dialogs/choice_entries.h"
+#include "ui/dialogs/choice_dlg_logic.h"
 
 constexpr int kChoicePromptId = 1131;
 constexpr int kChoiceComboListId = 1132;  // drop-down list

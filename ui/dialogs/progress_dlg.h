@@ -11,7 +11,7 @@
 
 #include "platform/framework/dialog.h"
 #include "platform/framework/worker.h"
-#include "ui/dialogs/progress_scale.h"
+#include "ui/dialogs/progress_dlg_logic.h"
 
 class CProgressDlg;
 

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "ui/dialogs/list_select_dlg.h"
-#include "ui/dialogs/tree_select_model.h"
+#include "ui/dialogs/tree_select_dlg_logic.h"
 #include "ui/treelist/win32/treelist_ctrl.h"
 
 constexpr int kTreeSelectListId = 1007;

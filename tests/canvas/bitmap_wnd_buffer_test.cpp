@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/ui/canvas_test_support.h"
+#include "tests/canvas/canvas_test_support.h"
 
 namespace {
 

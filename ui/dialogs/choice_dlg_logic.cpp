@@ -1,4 +1,4 @@
-#include "ui/dialogs/choice_entries.h"
+#include "ui/dialogs/choice_dlg_logic.h"
 
 #include <algorithm>
 #include <cstring>

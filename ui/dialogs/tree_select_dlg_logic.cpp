@@ -1,4 +1,4 @@
-#include "ui/dialogs/tree_select_model.h"
+#include "ui/dialogs/tree_select_dlg_logic.h"
 
 #include <algorithm>
 #include <mutex>
