@@ -533,7 +533,7 @@ void CTiffReader::Read(CBufferedStream& stream, CGraphicsImage& image)
                 StoreRow(layout, ifd, r, image, y);
                 ++y;
                 Progress(int(int64_t(y) * 100 / height));
-            } while (y < height && uint32_t(y) % rowsPerStrip != 0 && !source.Exhausted());
+            } while (y < height && uint32_t(y) % rowsPerStrip != 0 && (!source.Exhausted() || fax.Pending()));
         }
     } catch (...) {
         ClearFrom(image, y);
