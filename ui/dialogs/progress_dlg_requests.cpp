@@ -218,7 +218,7 @@ void CProgressDlg::ShowPosition()
         scaled = m_scale.Scaled();
     }
     if (m_taskbar) {
-        const TaskbarValue value = m_taskbarProgress.Next(scaled, maximum, m_nPhase, m_nPhaseCount);
+        const TaskbarValue value = m_taskbarProgress.Next(scaled, maximum, m_phase, m_phaseCount);
         if (value.update)
             m_taskbar->SetValue(m_taskbarWnd, value.value, value.maximum);
     }

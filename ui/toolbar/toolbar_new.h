@@ -18,7 +18,7 @@ class CToolBarNew;
 // The command-update object of one button.
 class ToolbarCmdUI : public CCmdUI {
 public:
-    CWnd* m_pBar = nullptr;
+    CWnd* m_bar = nullptr;
     void Enable(BOOL on = TRUE) override;
     void SetCheck(int check = 1) override;
 };
