@@ -123,14 +123,21 @@ void DoubleClick(TreeListData& d, TreeListHeld item, POINT pt)
         TreeListExpand(d, item.h, kTreeListToggleAction, true);
 }
 
-LRESULT Release(TreeListData& d, POINT pt)
+// A button's release ends its drag start and tells the parent of the
+// click (NM_CLICK or NM_RCLICK) on what lies under the point; the answer.
+LRESULT NotifyRelease(TreeListData& d, uint8_t button, UINT code, POINT pt)
 {
-    if (d.mouseButton == kLeftButton)
+    if (d.mouseButton == button)
         d.mouseButton = 0;
     TVHITTESTINFO hit{};
     hit.pt = pt;
     const uint32_t h = TreeListHitTest(d, hit);
-    const LRESULT stop = NotifyMouse(d, NM_CLICK, h, h ? hit.flags >> kColumnShift : 0, pt);
+    return NotifyMouse(d, code, h, h ? hit.flags >> kColumnShift : 0, pt);
+}
+
+LRESULT Release(TreeListData& d, POINT pt)
+{
+    const LRESULT stop = NotifyRelease(d, kLeftButton, NM_CLICK, pt);
     if (!d.pendingClick)
         return 0;
     d.pendingClick = false;
@@ -139,17 +146,6 @@ LRESULT Release(TreeListData& d, POINT pt)
     if (!stop && TreeListAlive(d, pending))
         ClickItem(d, true, 0, pending, d.pendingColumn);
     return 1;
-}
-
-LRESULT RightRelease(TreeListData& d, POINT pt)
-{
-    if (d.mouseButton == kRightButton)
-        d.mouseButton = 0;
-    TVHITTESTINFO hit{};
-    hit.pt = pt;
-    const uint32_t h = TreeListHitTest(d, hit);
-    NotifyMouse(d, NM_RCLICK, h, h ? hit.flags >> kColumnShift : 0, pt);
-    return 0;
 }
 
 // A press while an item is dragged: a right or double click on a button
@@ -206,8 +202,10 @@ LRESULT TreeListMouseButton(TreeListData& d, UINT message, WPARAM keys, POINT pt
         return 0;
     if (message == WM_LBUTTONUP)
         return Release(d, pt);
-    if (message == WM_RBUTTONUP)
-        return RightRelease(d, pt);
+    if (message == WM_RBUTTONUP) {
+        NotifyRelease(d, kRightButton, NM_RCLICK, pt);
+        return 0;
+    }
     const bool left = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK;
     const bool right = message == WM_RBUTTONDOWN || message == WM_RBUTTONDBLCLK;
     if (!left && !right)
