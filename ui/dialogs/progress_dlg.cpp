@@ -163,7 +163,7 @@ void CProgressDlg::SetTextPath(int line, const char* format, const char* path, i
     std::memcpy(composed, text, size_t(kept));
     composed[kept] = 0;
     {
-        std::lock_guard<std::mutex> shared(g_pathLineLock);
+        std::lock_guard<std::mutex> hold(g_pathLineLock);
         if (g_widthSource == kWidthsNone && GetStockFontCharWidths(g_widths, -1))
             g_widthSource = kWidthsStockFont;
         // Before any dialog has measured its line there is no width to keep to.
@@ -323,7 +323,7 @@ BOOL CProgressDlg::OnInitDialog()
     {
         // The path lines of every progress dialog measure with the first
         // dialog font seen, the stock font only until then.
-        std::lock_guard<std::mutex> shared(g_pathLineLock);
+        std::lock_guard<std::mutex> hold(g_pathLineLock);
         g_lastLineWidth = m_lineWidth;
         if (g_widthSource != kWidthsDialogFont &&
             GetFontCharWidths(g_widths, reinterpret_cast<HFONT>(::SendMessageA(line, WM_GETFONT, 0, 0))))

@@ -11,7 +11,7 @@
 
 #include "platform/framework/control_bar.h"
 #include "platform/framework/menu.h"
-#include "ui/toolbar/toolbar_ex.h"
+#include "ui/toolbar/toolbar_control.h"
 
 class CToolBarNew;
 

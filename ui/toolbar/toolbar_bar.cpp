@@ -1,5 +1,5 @@
 // The bar: CToolBarNew, the framework control bar over the control.
-#include "ui/toolbar/toolbar_new.h"
+#include "ui/toolbar/toolbar_bar.h"
 
 #include <commctrl.h>
 
@@ -11,7 +11,7 @@
 #include "platform/framework/frame.h"
 #include "platform/framework/wnd_class.h"
 #include "ui/toolbar/toolbar_bar_logic.h"
-#include "ui/toolbar/toolbar_model.h"
+#include "ui/toolbar/toolbar_control_logic.h"
 
 namespace {
 
