@@ -1,0 +1,87 @@
+// Red and blue exchange of 3-byte pixels, the row converter between the
+// image's BGR rows and the RGB order of most files. The vector loops work on
+// windows of five pixels (15 bytes) and must give what the pixel loop gives.
+#include "graphics/cpu_features.h"
+#include "graphics/image.h"
+#include "graphics/image_convert_simd.h"
+
+#if defined(__i386__) || defined(__x86_64__)
+#include <tmmintrin.h>
+#define LINDAR_SWAP_SSSE3 __attribute__((target("ssse3")))
+#endif
+
+namespace {
+
+void CopySwapPixels(const uint8_t* from, uint8_t* to, int64_t first, int64_t count)
+{
+    for (int64_t i = first; i < count; ++i) {
+        const uint8_t b = from[3 * i], g = from[3 * i + 1], r = from[3 * i + 2];
+        to[3 * i] = r;
+        to[3 * i + 1] = g;
+        to[3 * i + 2] = b;
+    }
+}
+
+// A window's 16th byte is written unchanged and is the next window's first;
+// each window is loaded before the one before it is stored, so a swap in
+// place reads every byte before it changes (and no load waits on the
+// store that overlaps it).
+#define LINDAR_SWAP_WINDOWS(swap)                                                        \
+    const int64_t bytes = 3 * count;                                                     \
+    int64_t i = 0;                                                                       \
+    if (bytes >= 16) {                                                                   \
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));            \
+        for (; i + 31 <= bytes; i += 15) {                                               \
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i + 15)); \
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), swap(v));              \
+            v = next;                                                                    \
+        }                                                                                \
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), swap(v));                  \
+        i += 15;                                                                         \
+    }                                                                                    \
+    CopySwapPixels(from, to, i / 3, count);
+
+#ifdef LINDAR_CONVERT_SSE2
+LINDAR_CONVERT_SSE2 void CopySwapSse2(const uint8_t* from, uint8_t* to, int64_t count)
+{
+    LINDAR_SWAP_WINDOWS(graphics_detail::SwapRedBlue5)
+}
+#endif
+
+#ifdef LINDAR_SWAP_SSSE3
+LINDAR_SWAP_SSSE3 inline __m128i ShuffleRedBlue5(__m128i v)
+{
+    return _mm_shuffle_epi8(v, _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15));
+}
+
+LINDAR_SWAP_SSSE3 void CopySwapSsse3(const uint8_t* from, uint8_t* to, int64_t count)
+{
+    LINDAR_SWAP_WINDOWS(ShuffleRedBlue5)
+}
+#endif
+
+}  // namespace
+
+void CopySwapRedBlue24(const uint8_t* from, uint8_t* to, int count)
+{
+    if (count <= 0)
+        return;
+#ifdef LINDAR_SWAP_SSSE3
+    if (graphics_detail::HaveSsse3()) {
+        CopySwapSsse3(from, to, count);
+        return;
+    }
+#endif
+#ifdef LINDAR_CONVERT_SSE2
+    if (graphics_detail::HaveSse2()) {
+        CopySwapSse2(from, to, count);
+        return;
+    }
+#endif
+    CopySwapPixels(from, to, 0, count);
+}
+
+void SwapRedBlue24(uint8_t* pixels, int count)
+{
+    CopySwapRedBlue24(pixels, pixels, count);
+}
