@@ -7,8 +7,9 @@
 
 namespace {
 
-// Strip data is read in blocks of this size, so memory stays at the image,
-// one row and this block whatever a strip's byte count says.
+// Mirrored strip data is copied in blocks of this size (other blocks are
+// the stream's own memory), so memory stays at the image, one row and this
+// block whatever a strip's byte count says.
 constexpr int64_t kStripBlock = 1 << 16;
 
 constexpr int kLzwClear = 256;
@@ -58,8 +59,8 @@ bool CTiffStripSource::Refill()
     Release();
     if (m_left == 0)
         return false;
-    const int64_t part = std::min(m_left, kStripBlock);
     if (m_mirror) {
+        const int64_t part = std::min(m_left, kStripBlock);
         uint8_t* block = m_block.get();
         m_in.Bytes(block, part);
         for (int64_t i = 0; i < part; ++i)
@@ -69,8 +70,10 @@ bool CTiffStripSource::Refill()
         m_left -= part;
         return true;
     }
+    // What the stream holds in memory: nothing is moved to make more of
+    // the strip contiguous.
     const BYTE* data = nullptr;
-    const int32_t got = m_in.LookAhead(&data, part);
+    const int64_t got = std::min<int64_t>(m_in.LookBuffered(&data), m_left);
     if (got <= 0)
         m_in.ThrowRead();
     m_looked = got;
@@ -78,6 +81,37 @@ bool CTiffStripSource::Refill()
     m_p = data;
     m_end = data + got;
     return true;
+}
+
+void CTiffStripSource::Convert(uint8_t* out, int64_t n, int32_t unit, CReadCursor::UnitConvertFn convert)
+{
+    while (n > 0) {
+        if (m_p == m_end) {
+            // Rows past the current block go straight from the stream.
+            if (!m_mirror && n <= m_left) {
+                Release();
+                m_in.Convert(out, n, unit, convert);
+                m_left -= n;
+                return;
+            }
+            if (!Refill())
+                ThrowTiffReadFailed();
+        }
+        const int64_t whole = std::min<int64_t>(n, (m_end - m_p) / unit * unit);
+        if (whole > 0) {
+            convert(m_p, out, int(whole / unit));
+            m_p += whole;
+            out += whole;
+            n -= whole;
+            continue;
+        }
+        // A unit across the block's end.
+        uint8_t one[kMaxConvertUnit];
+        Bytes(one, unit);
+        convert(one, out, 1);
+        out += unit;
+        n -= unit;
+    }
 }
 
 void CTiffStripSource::Bytes(uint8_t* out, int64_t n)
@@ -128,13 +162,16 @@ inline void CopyEarlierString(uint8_t* to, const uint8_t* from, int length)
         std::memcpy(to + i, from + i, 8);
 }
 
-// PackBits runs are at most 128 bytes: fixed steps of 16 bytes beat a
-// general copy or fill, passing the run's end by up to 15 bytes.
+// PackBits runs are at most 128 bytes. A literal run is copied as 128
+// bytes whatever its length (the bytes past it are written over by the runs
+// that follow): no branch on the length, which varies from run to run. Fills
+// go in steps of 16 bytes, passing the run's end by up to 15.
 constexpr int kRunStep = 16;
+constexpr int64_t kLongestRun = 128;
 
-inline void CopyRun(uint8_t* to, const uint8_t* from, int64_t count)
+inline void CopyLongestRun(uint8_t* to, const uint8_t* from)
 {
-    for (int64_t i = 0; i < count; i += kRunStep)
+    for (int64_t i = 0; i < kLongestRun; i += kRunStep)
         std::memcpy(to + i, from + i, kRunStep);
 }
 
@@ -333,9 +370,9 @@ void DecodePackBitsRow(CTiffStripSource& source, uint8_t* row, int64_t n)
         const int64_t count = header + 1;
         if (pos + count <= n && end - p >= count) {
             // A literal run inside the row and inside the block: one copy,
-            // in steps while the block holds their bytes.
-            if (end - p >= count + kRunStep)
-                CopyRun(row + pos, p, count);
+            // of the longest run while the block holds its bytes.
+            if (end - p >= kLongestRun)
+                CopyLongestRun(row + pos, p);
             else
                 std::memcpy(row + pos, p, size_t(count));
             p += count;

@@ -9,9 +9,9 @@
 #include <memory>
 
 // The bytes of one strip, seen in blocks through the cursor and never past
-// the strip's byte count or the end of the data. A block is looked at in
-// the stream's own buffer and consumed when the next is needed, so the
-// decoders read the stream's bytes without a copy in between.
+// the strip's byte count or the end of the data. A block is what the
+// stream holds in memory, looked at in place and consumed when the next is
+// needed, so the decoders read the stream's bytes without a copy.
 class CTiffStripSource {
 public:
     explicit CTiffStripSource(CReadCursor& in);
@@ -46,6 +46,11 @@ public:
     void Bytes(uint8_t* out, int64_t n);
     // Skips n bytes, else the read error.
     void Skip(int64_t n);
+    // Exactly n bytes through a row converter (units of at most
+    // kMaxConvertUnit bytes), from the stream's memory where it can, else
+    // the read error.
+    static constexpr int32_t kMaxConvertUnit = 16;
+    void Convert(uint8_t* out, int64_t n, int32_t unit, CReadCursor::UnitConvertFn convert);
 
     // The unread bytes of the current block, for decoders that walk them
     // with a pointer of their own and hand it back with MoveTo. At the
@@ -69,9 +74,10 @@ private:
     bool m_mirror = false;
 };
 
-// The LZW and PackBits decoders copy in steps of up to 16 bytes that may
-// write past a row's n bytes: their rows need this many bytes more.
-constexpr int64_t kTiffRowSpare = 16;
+// The LZW and PackBits decoders copy in fixed steps that may write past a
+// row's n bytes (a PackBits literal run is copied as 128 bytes): their rows
+// need this many bytes more.
+constexpr int64_t kTiffRowSpare = 128;
 
 // TIFF LZW (most significant bit first, early width change). The state runs
 // on from row to row within a strip; a string that does not fit the row

@@ -523,7 +523,13 @@ void CTiffReader::Read(CBufferedStream& stream, CGraphicsImage& image)
                 const uint8_t* decoded = r;
                 switch (ifd.compression) {
                 case kTiffCompressionNone:
-                    // Rows the stream's buffer holds whole are converted from there.
+                    // RGB rows go from the stream's memory into the image;
+                    // others are converted from there when it holds them whole.
+                    if (layout.kind == StripKind::Rgb && ifd.samples == 3) {
+                        source.Convert(image.RowAt(y), layout.rowBytes, 3, CopySwapRedBlue24);
+                        decoded = nullptr;
+                        break;
+                    }
                     decoded = source.Contiguous(layout.rowBytes);
                     if (!decoded) {
                         source.Bytes(r, layout.rowBytes);
@@ -537,7 +543,7 @@ void CTiffReader::Read(CBufferedStream& stream, CGraphicsImage& image)
                 // Only LZW rows (in `row`) carry the predictor.
                 if (ifd.predictor == kTiffPredictorHorizontal)
                     StorePredictedRow(layout, ifd, r, image, y);
-                else
+                else if (decoded)
                     StoreRow(layout, ifd, decoded, image, y);
                 ++y;
                 Progress(int(int64_t(y) * 100 / height));

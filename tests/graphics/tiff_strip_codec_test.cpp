@@ -9,6 +9,7 @@
 #include "graphics/formats/tiff_encode.h"
 #include "graphics/formats/tiff_format.h"
 #include "graphics/formats/tiff_rows.h"
+#include "graphics/image.h"
 #include "system/buffered_stream.h"
 #include "tests/graphics/blit_test_util.h"
 #include "tests/support/test_support.h"
@@ -123,22 +124,25 @@ public:
         }
     }
 
-    // The strip's bytes decoded in rows of `width` (the last one shorter).
-    Bytes Decode(bool lzw, size_t total, int64_t width)
+    // The strip's bytes decoded in rows of `width` (the last one shorter);
+    // uncompressed rows with their red and blue exchanged.
+    enum Codec { Lzw, PackBits, SwappedRgb };
+    Bytes Decode(Codec codec, size_t total, int64_t width, bool mirror = false)
     {
         CReadCursor in(m_stream, ThrowTiffReadFailed, ThrowTiffBadEntry);
         in.SeekTo(0);
         CTiffStripSource source(in);
-        source.Begin(in.Length(), false);
+        source.Begin(in.Length(), mirror);
         CTiffLzwDecoder decoder;
         decoder.BeginStrip();
         Bytes out, row(size_t(width + kTiffRowSpare));
         for (size_t done = 0; done < total; done += size_t(width)) {
             const int64_t n = std::min<int64_t>(width, int64_t(total - done));
-            if (lzw)
-                decoder.DecodeRow(source, row.data(), n);
-            else
-                DecodePackBitsRow(source, row.data(), n);
+            switch (codec) {
+            case Lzw: decoder.DecodeRow(source, row.data(), n); break;
+            case PackBits: DecodePackBitsRow(source, row.data(), n); break;
+            case SwappedRgb: source.Convert(row.data(), n, 3, CopySwapRedBlue24); break;
+            }
             out.insert(out.end(), row.begin(), row.begin() + n);
         }
         return out;
@@ -160,7 +164,7 @@ TEST(TiffStripCodecs, LzwRowsOfAnyWidthDecodeTheSameBytes)
             StripReader reader(strip, smallBlocks);
             for (const int64_t width : {int64_t(1), int64_t(2), int64_t(3), int64_t(7), int64_t(64), int64_t(1000),
                                         int64_t(4095), int64_t(4097), int64_t(data.size())})
-                EXPECT_EQ(data, reader.Decode(true, data.size(), width))
+                EXPECT_EQ(data, reader.Decode(StripReader::Lzw, data.size(), width))
                     << p.kind << " " << p.rowBytes << " width " << width << (smallBlocks ? " small blocks" : "");
         }
     }
@@ -171,9 +175,33 @@ TEST(TiffStripCodecs, PackBitsRowsAcrossBlocks)
     for (const PinnedStrip& p : kPinned) {
         const Bytes data = p.Data(), strip = Encode(p, false);
         for (const bool smallBlocks : {false, true})
-            EXPECT_EQ(data, StripReader(strip, smallBlocks).Decode(false, data.size(), p.rowBytes))
+            EXPECT_EQ(data, StripReader(strip, smallBlocks).Decode(StripReader::PackBits, data.size(), p.rowBytes))
                 << p.kind << " " << p.rowBytes << (smallBlocks ? " small blocks" : "");
     }
+}
+
+// Uncompressed RGB rows go through the row converter in pieces of whole
+// pixels; blocks of 512 bytes split pixels, which are made whole alone.
+// Mirrored strips (only bilevel ones in files) take the copying path.
+TEST(TiffStripCodecs, ConvertedRowsAcrossBlocks)
+{
+    const Bytes data = Sample(Noise, 3 * 1000, 7);
+    Bytes swapped(data.size()), mirrored(data.size());
+    CopySwapRedBlue24(data.data(), swapped.data(), int(data.size() / 3));
+    for (size_t i = 0; i < data.size(); ++i) {
+        uint8_t m = 0;
+        for (int b = 0; b < 8; ++b)
+            m = uint8_t(m | ((data[i] >> b) & 1) << (7 - b));
+        mirrored[i] = m;
+    }
+    Bytes mirroredSwapped(data.size());
+    CopySwapRedBlue24(mirrored.data(), mirroredSwapped.data(), int(data.size() / 3));
+    for (const bool smallBlocks : {false, true})
+        for (const int64_t width : {int64_t(3), int64_t(300), int64_t(3000)}) {
+            StripReader reader(data, smallBlocks);
+            EXPECT_EQ(swapped, reader.Decode(StripReader::SwappedRgb, data.size(), width)) << width;
+            EXPECT_EQ(mirroredSwapped, reader.Decode(StripReader::SwappedRgb, data.size(), width, true)) << width;
+        }
 }
 
 // The plain loops (no vector level) one after the other are the reference
