@@ -259,8 +259,9 @@ TEST_P(StreamSource, PeekBufferedShowsWhatIsInMemory)
         SCOPED_TRACE(st.seek);
         s.Seek(st.seek, 0);
         ASSERT_EQ(s.PeekBuffered(&p), memory ? st.memoryCount : st.fileCount);
-        if (st.seek < 2000)
+        if (st.seek < 2000) {
             EXPECT_EQ(0, std::memcmp(p, data.data() + st.seek, 10));
+        }
         EXPECT_EQ(s.Tell(), st.seek);
         EXPECT_EQ(s.m_bEof, 0);
     }
