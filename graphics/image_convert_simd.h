@@ -3,6 +3,8 @@
 // keeps the portable loops, which compute the same bytes.
 #pragma once
 
+#include <cstdint>
+
 #if defined(__i386__) || defined(__x86_64__)
 #include <emmintrin.h>
 #define LINDAR_CONVERT_SSE2 __attribute__((target("sse2")))
@@ -11,6 +13,17 @@
 namespace graphics_detail {
 
 #ifdef LINDAR_CONVERT_SSE2
+// Unaligned 16-byte loads and stores.
+LINDAR_CONVERT_SSE2 inline __m128i LoadVector(const uint8_t* p)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+LINDAR_CONVERT_SSE2 inline void StoreVector(uint8_t* p, __m128i v)
+{
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+}
+
 // The five 3-byte pixels in bytes 0..14 with their first and third bytes
 // exchanged; byte 15 stays, so windows 15 bytes apart may overlap by one.
 LINDAR_CONVERT_SSE2 inline __m128i SwapRedBlue5(__m128i v)

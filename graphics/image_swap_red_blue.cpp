@@ -28,29 +28,29 @@ void CopySwapPixels(const uint8_t* from, uint8_t* to, int64_t first, int64_t cou
 // changes and no load waits on a store that overlaps it. Four windows a
 // step (60 bytes, about a cache line) and a prefetch far ahead keep a
 // row streaming from memory about as fast as a copy does.
-#define LINDAR_SWAP_WINDOWS(swap)                                                                   \
-    const int64_t bytes = 3 * count;                                                                \
-    int64_t i = 0;                                                                                  \
-    if (bytes >= 16) {                                                                              \
-        __m128i v = Load(from);                                                                     \
-        for (; i + kStepBytes + 16 <= bytes; i += kStepBytes) {                                     \
-            _mm_prefetch(reinterpret_cast<const char*>(from + i + kPrefetchAhead), _MM_HINT_T0);    \
-            const __m128i b = Load(from + i + 15), c = Load(from + i + 30), d = Load(from + i + 45); \
-            const __m128i next = Load(from + i + 60);                                               \
-            Store(to + i, swap(v));                                                                 \
-            Store(to + i + 15, swap(b));                                                            \
-            Store(to + i + 30, swap(c));                                                            \
-            Store(to + i + 45, swap(d));                                                            \
-            v = next;                                                                               \
-        }                                                                                           \
-        for (; i + 31 <= bytes; i += 15) {                                                          \
-            const __m128i next = Load(from + i + 15);                                               \
-            Store(to + i, swap(v));                                                                 \
-            v = next;                                                                               \
-        }                                                                                           \
-        Store(to + i, swap(v));                                                                     \
-        i += 15;                                                                                    \
-    }                                                                                               \
+#define LINDAR_SWAP_WINDOWS(swap)                                                                       \
+    const int64_t bytes = 3 * count;                                                                    \
+    int64_t i = 0;                                                                                      \
+    if (bytes >= 16) {                                                                                  \
+        __m128i v = LoadVector(from);                                                                   \
+        for (; i + kStepBytes + 16 <= bytes; i += kStepBytes) {                                         \
+            _mm_prefetch(reinterpret_cast<const char*>(from + i + kPrefetchAhead), _MM_HINT_T0);        \
+            const __m128i b = LoadVector(from + i + 15), c = LoadVector(from + i + 30);                 \
+            const __m128i d = LoadVector(from + i + 45), next = LoadVector(from + i + 60);              \
+            StoreVector(to + i, swap(v));                                                               \
+            StoreVector(to + i + 15, swap(b));                                                          \
+            StoreVector(to + i + 30, swap(c));                                                          \
+            StoreVector(to + i + 45, swap(d));                                                          \
+            v = next;                                                                                   \
+        }                                                                                               \
+        for (; i + 31 <= bytes; i += 15) {                                                              \
+            const __m128i next = LoadVector(from + i + 15);                                             \
+            StoreVector(to + i, swap(v));                                                               \
+            v = next;                                                                                   \
+        }                                                                                               \
+        StoreVector(to + i, swap(v));                                                                   \
+        i += 15;                                                                                        \
+    }                                                                                                   \
     CopySwapPixels(from, to, i / 3, count);
 
 constexpr int64_t kStepBytes = 60;
@@ -58,18 +58,9 @@ constexpr int64_t kStepBytes = 60;
 constexpr int64_t kPrefetchAhead = 2048;
 
 #ifdef LINDAR_CONVERT_SSE2
-LINDAR_CONVERT_SSE2 inline __m128i Load(const uint8_t* p)
-{
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-}
+using graphics_detail::LoadVector;
+using graphics_detail::StoreVector;
 
-LINDAR_CONVERT_SSE2 inline void Store(uint8_t* p, __m128i v)
-{
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-}
-#endif
-
-#ifdef LINDAR_CONVERT_SSE2
 LINDAR_CONVERT_SSE2 void CopySwapSse2(const uint8_t* from, uint8_t* to, int64_t count)
 {
     LINDAR_SWAP_WINDOWS(graphics_detail::SwapRedBlue5)

@@ -19,15 +19,8 @@ void UndoPredictorBy(uint8_t* row, int64_t n)
 using graphics_detail::SwapRedBlue4;
 using graphics_detail::SwapRedBlue5;
 
-LINDAR_CONVERT_SSE2 inline __m128i Load(const uint8_t* p)
-{
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-}
-
-LINDAR_CONVERT_SSE2 inline void Store(uint8_t* p, __m128i v)
-{
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-}
+using graphics_detail::LoadVector;
+using graphics_detail::StoreVector;
 
 // The pixels after the vector windows, one by one from the last pixel
 // (RGB order) the windows left in the low bytes of `carry`.
@@ -45,42 +38,56 @@ void FinishStored(const uint8_t* row, uint8_t* out, int64_t from, int64_t n, uin
     }
 }
 
-// Five pixels per 15-byte window: the differences summed within the window
-// by three shifted adds, then the window's start value (the last pixel
-// before it, in all five places) added. The start value of the next window
-// grows by this window's own sum, so the windows depend on each other by
-// one add only.
-LINDAR_CONVERT_SSE2 void StorePredicted3(const uint8_t* row, uint8_t* out, int64_t n)
+template <uint32_t Samples>
+LINDAR_CONVERT_SSE2 inline __m128i SwapWindow(__m128i v)
 {
-    __m128i carry = _mm_setzero_si128();
-    int64_t i = 0;
-    for (; i + 16 <= n; i += 15) {
-        __m128i v = Load(row + i);
-        v = _mm_add_epi8(v, _mm_slli_si128(v, 3));
-        v = _mm_add_epi8(v, _mm_slli_si128(v, 6));
+    if constexpr (Samples == 4)
+        return SwapRedBlue4(v);
+    else
+        return SwapRedBlue5(v);
+}
+
+// The differences of a window (five 3-byte or four 4-byte pixels) summed
+// within it by shifted adds.
+template <uint32_t Samples>
+LINDAR_CONVERT_SSE2 inline __m128i SumWindow(__m128i v)
+{
+    v = _mm_add_epi8(v, _mm_slli_si128(v, Samples));
+    v = _mm_add_epi8(v, _mm_slli_si128(v, 2 * Samples));
+    if constexpr (Samples == 3)
         v = _mm_add_epi8(v, _mm_slli_si128(v, 12));
-        Store(out + i, SwapRedBlue5(_mm_add_epi8(v, carry)));
+    return v;
+}
+
+// The window's last pixel in all of its places.
+template <uint32_t Samples>
+LINDAR_CONVERT_SSE2 inline __m128i LastPixelEverywhere(__m128i v)
+{
+    if constexpr (Samples == 4) {
+        return _mm_shuffle_epi32(v, 0xFF);
+    } else {
         __m128i last = _mm_srli_si128(_mm_slli_si128(v, 1), 13);
         last = _mm_or_si128(last, _mm_slli_si128(last, 3));
         last = _mm_or_si128(last, _mm_slli_si128(last, 6));
-        last = _mm_or_si128(last, _mm_slli_si128(last, 12));
-        carry = _mm_add_epi8(carry, last);
+        return _mm_or_si128(last, _mm_slli_si128(last, 12));
     }
-    FinishStored(row, out, i, n, 3, uint32_t(_mm_cvtsi128_si32(carry)));
 }
 
-LINDAR_CONVERT_SSE2 void StorePredicted4(const uint8_t* row, uint8_t* out, int64_t n)
+// Each window's sums plus its start value (the last pixel before it, in all
+// of its places). The next start value grows by this window's own last
+// sum, so the windows depend on each other by one add only.
+template <uint32_t Samples>
+LINDAR_CONVERT_SSE2 void StorePredicted(const uint8_t* row, uint8_t* out, int64_t n)
 {
+    constexpr int64_t kWindow = Samples == 4 ? 16 : 15;
     __m128i carry = _mm_setzero_si128();
     int64_t i = 0;
-    for (; i + 16 <= n; i += 16) {
-        __m128i v = Load(row + i);
-        v = _mm_add_epi8(v, _mm_slli_si128(v, 4));
-        v = _mm_add_epi8(v, _mm_slli_si128(v, 8));
-        Store(out + i, SwapRedBlue4(_mm_add_epi8(v, carry)));
-        carry = _mm_add_epi8(carry, _mm_shuffle_epi32(v, 0xFF));
+    for (; i + 16 <= n; i += kWindow) {
+        const __m128i v = SumWindow<Samples>(LoadVector(row + i));
+        StoreVector(out + i, SwapWindow<Samples>(_mm_add_epi8(v, carry)));
+        carry = _mm_add_epi8(carry, LastPixelEverywhere<Samples>(v));
     }
-    FinishStored(row, out, i, n, 4, uint32_t(_mm_cvtsi128_si32(carry)));
+    FinishStored(row, out, i, n, Samples, uint32_t(_mm_cvtsi128_si32(carry)));
 }
 
 // The pixels after the vector windows: swapped, then less the pixel before.
@@ -93,30 +100,20 @@ void FinishPredicted(const uint8_t* bgr, uint8_t* out, int64_t from, int64_t n, 
         }
 }
 
-// Each window less the window one pixel before it (the first less itself
-// moved by a pixel), both swapped.
-LINDAR_CONVERT_SSE2 void Predict3(const uint8_t* bgr, uint8_t* out, int64_t n)
+// Each window (five 3-byte or four 4-byte pixels) less the window one pixel
+// before it (the first less itself moved by a pixel), both swapped.
+template <uint32_t Samples>
+LINDAR_CONVERT_SSE2 void Predict(const uint8_t* bgr, uint8_t* out, int64_t n)
 {
+    constexpr int64_t kWindow = Samples == 4 ? 16 : 15;
     int64_t i = 0;
     if (n >= 16) {
-        const __m128i a = SwapRedBlue5(Load(bgr));
-        Store(out, _mm_sub_epi8(a, _mm_slli_si128(a, 3)));
-        for (i = 15; i + 16 <= n; i += 15)
-            Store(out + i, _mm_sub_epi8(SwapRedBlue5(Load(bgr + i)), SwapRedBlue5(Load(bgr + i - 3))));
+        const __m128i a = SwapWindow<Samples>(LoadVector(bgr));
+        StoreVector(out, _mm_sub_epi8(a, _mm_slli_si128(a, Samples)));
+        for (i = kWindow; i + 16 <= n; i += kWindow)
+            StoreVector(out + i, _mm_sub_epi8(SwapWindow<Samples>(LoadVector(bgr + i)), SwapWindow<Samples>(LoadVector(bgr + i - Samples))));
     }
-    FinishPredicted(bgr, out, i, n, 3);
-}
-
-LINDAR_CONVERT_SSE2 void Predict4(const uint8_t* bgr, uint8_t* out, int64_t n)
-{
-    int64_t i = 0;
-    if (n >= 16) {
-        const __m128i a = SwapRedBlue4(Load(bgr));
-        Store(out, _mm_sub_epi8(a, _mm_slli_si128(a, 4)));
-        for (i = 16; i + 16 <= n; i += 16)
-            Store(out + i, _mm_sub_epi8(SwapRedBlue4(Load(bgr + i)), SwapRedBlue4(Load(bgr + i - 4))));
-    }
-    FinishPredicted(bgr, out, i, n, 4);
+    FinishPredicted(bgr, out, i, n, Samples);
 }
 #endif
 
@@ -145,9 +142,9 @@ void TiffStorePredictedRgb(uint8_t* row, uint8_t* out, uint32_t width, uint32_t 
 #ifdef LINDAR_CONVERT_SSE2
     if (graphics_detail::HaveSse2()) {
         if (samples == 4)
-            StorePredicted4(row, out, n);
+            StorePredicted<4>(row, out, n);
         else
-            StorePredicted3(row, out, n);
+            StorePredicted<3>(row, out, n);
         return;
     }
 #endif
@@ -161,9 +158,9 @@ void TiffPredictRgb(const uint8_t* bgr, uint8_t* scratch, uint8_t* out, uint32_t
 #ifdef LINDAR_CONVERT_SSE2
     if (graphics_detail::HaveSse2()) {
         if (samples == 4)
-            Predict4(bgr, out, n);
+            Predict<4>(bgr, out, n);
         else
-            Predict3(bgr, out, n);
+            Predict<3>(bgr, out, n);
         return;
     }
 #endif
