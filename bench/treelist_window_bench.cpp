@@ -18,21 +18,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_items.h"
 #include "ui/treelist/win32/treelist_window.h"
 
 namespace {
 
 // The item counts of the cases scale with LINDAR_BENCH_ITEMS (default
 // 100,000): the platform's tree view needs minutes for the full counts.
-int Items()
-{
-    static const int items = [] {
-        const char* value = std::getenv("LINDAR_BENCH_ITEMS");
-        const int n = value ? std::atoi(value) : 0;
-        return n >= 1000 ? n : 100000;
-    }();
-    return items;
-}
+int Items() { return BenchItems(); }
 const int kBig = Items();
 // The platform's controls under Wine repaint per insert while redraw is on
 // (5 ms or more each), walk the list per expand and take 25 us per item

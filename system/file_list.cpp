@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -32,6 +33,11 @@ int CompareNoCase(const std::string& a, const std::string& b)
     }
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
+
+// A search or network enumeration handle, closed on every way out of the
+// listing, an allocation that throws too.
+template <class Close>
+using ScopedHandle = std::unique_ptr<void, Close>;
 
 std::string Extension(const std::string& name)
 {
@@ -143,7 +149,7 @@ void CFileList::ListFolder(int folder, int depth)
 {
     const std::string pattern = m_base + m_folders[size_t(folder)] + "*";
     WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstEntry(pattern.c_str(), &data, nullptr);
+    ScopedHandle<int (*)(HANDLE)> search(FindFirstEntry(pattern.c_str(), &data, nullptr), &FindCloseEntry);
     if (search == nullptr)
         return;
     if (folder == 0)
@@ -158,8 +164,8 @@ void CFileList::ListFolder(int folder, int depth)
         if (isFolder && (m_flags & kListRecursive) && std::strcmp(data.cFileName, ".") != 0 &&
             std::strcmp(data.cFileName, "..") != 0 && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
             subfolders.push_back(data.cFileName);  // links are not followed: they may loop
-    } while (m_entries.size() < kMaxEntries && FindNextFileA(search, &data));
-    FindCloseEntry(search);
+    } while (m_entries.size() < kMaxEntries && FindNextFileA(search.get(), &data));
+    search.reset();  // before the subfolders: one open search per level is enough
     if (depth + 1 >= kMaxDepth)
         return;
     for (const std::string& name : subfolders) {
@@ -189,15 +195,16 @@ void CFileList::ListShares(const std::string& server)
     resource.dwUsage = RESOURCEUSAGE_CONTAINER;
     std::string name = server;
     resource.lpRemoteName = &name[0];
-    HANDLE enumeration = nullptr;
-    if (WNetOpenEnumA(RESOURCE_GLOBALNET, RESOURCETYPE_DISK, 0, &resource, &enumeration) != NO_ERROR)
+    HANDLE opened = nullptr;
+    if (WNetOpenEnumA(RESOURCE_GLOBALNET, RESOURCETYPE_DISK, 0, &resource, &opened) != NO_ERROR)
         return;
+    const ScopedHandle<decltype(&WNetCloseEnum)> enumeration(opened, &WNetCloseEnum);
     m_valid = true;
     std::vector<BYTE> buffer(kShareBufferBytes);
     for (;;) {
         DWORD count = DWORD(-1);
         DWORD bytes = DWORD(buffer.size());
-        if (WNetEnumResourceA(enumeration, &count, buffer.data(), &bytes) != NO_ERROR)
+        if (WNetEnumResourceA(enumeration.get(), &count, buffer.data(), &bytes) != NO_ERROR)
             break;
         const auto* shares = reinterpret_cast<const NETRESOURCEA*>(buffer.data());
         for (DWORD i = 0; i < count && m_entries.size() < kMaxEntries; ++i)
@@ -205,7 +212,6 @@ void CFileList::ListShares(const std::string& server)
                 m_entries.push_back({shares[i].lpRemoteName, 0, FILE_ATTRIBUTE_DIRECTORY | kFileAttributeNetwork, 0,
                                      0, {-1, -1}});
     }
-    WNetCloseEnum(enumeration);
 }
 
 const CFileList::Entry* CFileList::Current() const

@@ -49,14 +49,6 @@ exe="$build/$exe_rel"
 export LINDAR_WINEPREFIX="$build/wineprefix-screenshot"
 export WINEPREFIX="$LINDAR_WINEPREFIX" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 "$here/tools/wine-run.sh" --init "$build"
-# Without a window manager, windows Wine leaves to one have no frame; Wine
-# draws title bar and borders itself for windows it does not hand over.
-if [ ! -f "$WINEPREFIX/.lindar-unmanaged" ]; then
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
-  wineserver -w
-  touch "$WINEPREFIX/.lindar-unmanaged"
-fi
-
 if [ -n "$gallery" ]; then
   # The page's window carries the caption the gallery names.
   title="$(wine "$exe" --title "$gallery" </dev/null 2>/dev/null | tr -d '\r' | iconv -f CP1252 -t UTF-8)"

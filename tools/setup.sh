@@ -24,6 +24,7 @@ packages=(
   gcovr
   libgif-dev
   libtiff-dev
+  stress-ng
 )
 
 missing() {

@@ -1,7 +1,7 @@
-# shellcheck shell=bash
-# Sourced by setup.sh, run.sh and test.sh: each step's full output (apt,
-# CMake, the compilers, ctest) goes to its own log file in $logs, and the
-# terminal gets one line per step.
+# shellcheck shell=bash disable=SC2034 # the variables are for the scripts that source this
+# Sourced by setup.sh, run.sh, test.sh and stress-ctest.sh: each step's full
+# output (apt, CMake, the compilers, ctest) goes to its own log file in $logs,
+# and the terminal gets one line per step.
 #
 # The caller sets $here (the top of the clone) before sourcing.
 
@@ -32,3 +32,10 @@ step_result() {
   tail -n 20 "$2" | sed 's/^/    /'
   return 0
 }
+
+# What every test run shares (test.sh, stress-ctest.sh): the limit per test,
+# so a hung test (a modal window under Wine, say) fails instead of stalling
+# the run, and the sanitizer suite's options.
+test_timeout=120
+sanitizer_asan_options="detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1"
+sanitizer_ubsan_options="print_stacktrace=1:halt_on_error=1"

@@ -20,10 +20,6 @@ export CCACHE_BASEDIR="$here"
 export CCACHE_NOHASHDIR=1
 export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-10G}"
 
-# Per-test limit: a hung test (a modal window under Wine, say) fails instead
-# of stalling the run.
-test_timeout=120
-
 passed=0
 failed=0
 summary=()
@@ -101,8 +97,7 @@ fi
 # faster than -g.
 if configure_and_build sanitizer build-asan all -DLINDAR_SANITIZE=ON -DLINDAR_EXAMPLES=OFF \
      -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" "-DCMAKE_C_FLAGS_DEBUG=-O1 -g1"; then
-  ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1" \
-  UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+  ASAN_OPTIONS="$sanitizer_asan_options" UBSAN_OPTIONS="$sanitizer_ubsan_options" \
     run_tests sanitizer build-asan ctest --test-dir build-asan
 fi
 

@@ -39,15 +39,20 @@ export WINEDEBUG=-all
 # ends at once with its exception code instead of waiting in a crash dialog.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
-ready="$prefix/.lindar-ready"
+ready="$prefix/.lindar-ready-unmanaged"
 if [ ! -f "$ready" ]; then
   mkdir -p "$(dirname "$prefix")"
   exec 9>"$prefix.lock"
   flock 9
   if [ ! -f "$ready" ]; then
-    # A prefix without the mark is a boot that was cut short: start afresh.
+    # A prefix without the mark is a boot that was cut short, or one made
+    # before the current settings: start afresh.
     rm -rf "$prefix"
     wineboot --init </dev/null >/dev/null 2>&1
+    # Xvfb has no window manager. Wine waits up to 2 s for one to withdraw a
+    # managed window, at every close of a dialog or message box; unmanaged
+    # windows are placed and activated by Wine itself, at once.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
     # Let the server write the registry before anyone relies on it (bounded:
     # a persistent server started by hand would never end).
     timeout 120 wineserver -w || true
@@ -58,15 +63,39 @@ if [ ! -f "$ready" ]; then
 fi
 
 [ "$init_only" = 1 ] && exit 0
+# Wine hands every process it starts the Unix stderr of the process that
+# started it, whatever the program asked for. The desktop process
+# (explorer.exe), which the first program to need a window starts when none
+# runs, then keeps that program's output open until the desktop closes, a
+# second after the last program on it has ended; ctest waits for the end of
+# a test's output, so a test that had long passed waited for the parallel UI
+# tests, up to the time-out. The program writes to files instead, copied
+# out as they grow (each to its own stream) and no longer once it has ended.
+run_program() {
+  local out err pid copies=() status=0
+  out="$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")"
+  err="$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")"
+  wine "$exe" "$@" <&0 >"$out" 2>"$err" & # <&0: a background job's input is /dev/null by default
+  pid=$!
+  tail -n +1 -s 0.05 -f --pid="$pid" "$out" &
+  copies+=($!)
+  tail -n +1 -s 0.05 -f --pid="$pid" "$err" >&2 &
+  copies+=($!)
+  wait "$pid" || status=$?
+  wait "${copies[@]}" || true
+  rm -f "$out" "$err"
+  return "$status"
+}
+
 # Under heavy load Wine's own loader now and then dies by SIGSEGV while a
 # finished program exits. A crash of the program itself ends as an
 # exception code (0xC0000005 gives 5), never as a signal, so only a death
 # by signal 11 is run once more.
 rc=0
-wine "$exe" "$@" || rc=$?
+run_program "$@" || rc=$?
 if [ "$rc" = 139 ]; then
   echo "wine-run.sh: wine died by SIGSEGV; running $exe once more" >&2
   rc=0
-  wine "$exe" "$@" || rc=$?
+  run_program "$@" || rc=$?
 fi
 exit "$rc"

@@ -33,7 +33,7 @@ void CALLBACK TypeBeginning(HWND, UINT, UINT_PTR timer, DWORD)
     HWND dialog = FindWindowA("#32770", "Tour laden");
     HWND combo = dialog ? GetDlgItem(dialog, kFileNameId) : nullptr;
     HWND edit = combo ? FindWindowExA(combo, nullptr, "Edit", nullptr) : nullptr;
-    // Typed after the dialog's first folder change, which clears the text.
+    // Typed once the combo has been shown a few ticks, as a user would.
     static int ticksShown = 0;
     if (!edit || ++ticksShown < kTicksBeforeTyping)
         return;

@@ -181,8 +181,8 @@ int OpenFolder(DWORD treeMode)
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     const std::string root = std::string(temp) + "Karten";
-    for (const char* sub : {"\\Alpen\\Zugspitze", "\\Alpen\\Watzmann", "\\Harz\\Brocken", "\\Schwarzwald",
-                            "\\Touren 2026\\Juli", "\\Touren 2026\\August"})
+    for (const char* sub : {"\\Alpen\\Zugspitze", "\\Alpen\\Watzmann", "\\Alpen\\Ötztal", "\\Harz\\Brocken",
+                            "\\Schwarzwald", "\\Touren 2026\\Juli", "\\Touren 2026\\August"})
         CreateDirectoryTreeA((root + sub).c_str());
     CRegistry reg;
     if (reg.Open(HKEY_CURRENT_USER, "Software\\Velk\\Common", CRegistry::kModeWrite)) {

@@ -1,6 +1,7 @@
-// The gallery's toolbar page: a frame with three docked toolbar bars, one
-// per icon size; the first holds a swatch, a combo box and an edit in
-// buttons, a disabled and a checked button.
+// The gallery's toolbar page: a frame with three toolbar bars, one per icon
+// size, two docked and the third floating beside the frame; the first holds
+// a swatch, a combo box and an edit in buttons, a disabled and a checked
+// button.
 #include "platform/win32/win.h"
 
 #include <commctrl.h>
@@ -107,6 +108,11 @@ public:
                       RECT{0, 0, 10, 10}, this, 0xE900);
         SetActiveView(&view);
         RecalcLayout();
+        // The large icons float beside the frame, level with its top.
+        RECT place;
+        GetWindowRect(&place);
+        bars[2].SetWindowText("Große Icons");
+        FloatControlBar(&bars[2], POINT{place.right + 8, place.top});
     }
 
     void SetIconSize(CToolBarNew& bar, int mode)

@@ -6,6 +6,7 @@
 #include "system/buffered_stream.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace {
@@ -13,9 +14,12 @@ namespace {
 constexpr int kFileHeaderSize = 14;
 constexpr uint32_t kCoreHeaderSize = 12;
 constexpr uint32_t kInfoHeaderSize = 40;
-constexpr int64_t kMaskBytes = 12;
+// The first header that holds an alpha mask after the three colour masks.
+constexpr uint32_t kV3HeaderSize = 56;
+constexpr int kMaskCount = 4;  // red, green, blue, alpha
 // Bit-field masks read as plain blue, green, red bytes; the alpha mask,
-// whatever it is, only names the fourth byte.
+// whatever it is, only names the fourth byte. Other 32-bit masks are
+// decoded channel by channel.
 constexpr uint32_t kRedMask = 0x00FF0000;
 constexpr uint32_t kGreenMask = 0x0000FF00;
 constexpr uint32_t kBlueMask = 0x000000FF;
@@ -36,6 +40,8 @@ struct BmpHeader {
     int32_t xPelsPerMeter = 0;
     int32_t yPelsPerMeter = 0;
     int paletteEntryBytes = 4;
+    uint32_t masks[kMaskCount] = {};  // bit fields: red, green, blue, alpha (0: none)
+    bool byMasks = false;             // bit fields other than the standard masks
 };
 
 typedef void (*DecodeFn)(CReadCursor& in, CGraphicsImage& image, CFormatInfo& info);
@@ -54,6 +60,7 @@ constexpr BmpKind kKinds[] = {
     {1, kBmpRgb, DecodePlain},        {4, kBmpRgb, DecodePlain},        {4, kBmpRle4, DecodeRle4},
     {8, kBmpRgb, DecodePlain},        {8, kBmpRle8, DecodeRle8},        {24, kBmpRgb, DecodePlain},
     {24, kBmpBitFields, DecodePlain}, {32, kBmpRgb, DecodePlain},       {32, kBmpBitFields, DecodePlain},
+    {32, kBmpAlphaBitFields, DecodePlain},
 };
 
 const BmpKind* FindKind(uint32_t bits, uint32_t compression)
@@ -94,28 +101,98 @@ BmpHeader ReadHeader(CReadCursor& in, const BmpKind** kind)
     if (!*kind)
         throw EBmpNotSupported();
     int64_t rest = size > kInfoHeaderSize ? int64_t(size) - kInfoHeaderSize : 0;
-    if (h.compression == kBmpBitFields) {
-        // The masks are the next 12 bytes, inside a V2 or later header or
-        // after a 40-byte one.
-        const uint32_t red = in.U32LE(), green = in.U32LE(), blue = in.U32LE();
-        if (red != kRedMask || green != kGreenMask || blue != kBlueMask)
+    if (h.compression == kBmpBitFields || h.compression == kBmpAlphaBitFields) {
+        // The masks follow the first 40 bytes, inside a longer header or
+        // after a 40-byte one: red, green, blue, and alpha with compression
+        // 6 or inside a V3 or later header.
+        const int count = h.compression == kBmpAlphaBitFields || size >= kV3HeaderSize ? kMaskCount : kMaskCount - 1;
+        for (int i = 0; i < count; ++i)
+            h.masks[i] = in.U32LE();
+        h.byMasks = h.masks[0] != kRedMask || h.masks[1] != kGreenMask || h.masks[2] != kBlueMask;
+        if (h.byMasks && h.bits != 32)
             throw EBmpNotSupported();
-        rest = std::max<int64_t>(rest - kMaskBytes, 0);
+        rest = std::max<int64_t>(rest - 4 * count, 0);
     }
     in.Skip(rest);
     return h;
 }
 
-void DecodePlain(CReadCursor& in, CGraphicsImage& image, CFormatInfo& info)
+// One bit-field channel: a contiguous run of bits widened to 8 (a longer run
+// keeps its top 8 bits, a shorter one is scaled); an empty mask gives 0.
+class MaskChannel {
+public:
+    // False for a mask that is not one contiguous run.
+    bool Set(uint32_t mask)
+    {
+        if (mask == 0)
+            return true;
+        m_shift = uint32_t(std::countr_zero(mask));
+        const uint32_t run = mask >> m_shift;
+        if ((run & (run + 1)) != 0)
+            return false;
+        m_bits = uint32_t(std::popcount(run));
+        if (m_bits < 8)
+            for (uint32_t v = 0; v <= run; ++v)
+                m_widen[v] = uint8_t((v * 255 + run / 2) / run);
+        return true;
+    }
+    uint8_t Of(uint32_t pixel) const
+    {
+        if (m_bits >= 8)
+            return uint8_t(pixel >> (m_shift + m_bits - 8));
+        return m_bits ? m_widen[(pixel >> m_shift) & ((1u << m_bits) - 1)] : 0;
+    }
+
+private:
+    uint32_t m_shift = 0;
+    uint32_t m_bits = 0;
+    uint8_t m_widen[128] = {};
+};
+
+// 32-bit pixels by their masks into blue, green, red and alpha bytes (alpha
+// 0 without an alpha mask); refuses a mask that is not contiguous.
+class BitFieldPixels {
+public:
+    explicit BitFieldPixels(const uint32_t (&masks)[kMaskCount])
+    {
+        for (int i = 0; i < kMaskCount; ++i)
+            if (!m_channels[i].Set(masks[i]))
+                throw EBmpNotSupported();
+    }
+    void Convert(uint8_t* pixels, int64_t count) const
+    {
+        for (int64_t i = 0; i < count; ++i, pixels += 4) {
+            const uint32_t v = GetLe32(pixels);
+            pixels[0] = m_channels[2].Of(v);
+            pixels[1] = m_channels[1].Of(v);
+            pixels[2] = m_channels[0].Of(v);
+            pixels[3] = m_channels[3].Of(v);
+        }
+    }
+
+private:
+    MaskChannel m_channels[kMaskCount];
+};
+
+// Uncompressed rows, bottom-up and padded to 4 bytes exactly as the image
+// keeps them in memory, read in bands between progress reports; `convert`
+// gets each band's bytes as they were read.
+template <class Convert>
+void ReadBands(CReadCursor& in, CGraphicsImage& image, CFormatInfo& info, Convert convert)
 {
-    // File rows are bottom-up and padded to 4 bytes, exactly as the image
-    // keeps them in memory.
     const int64_t stride = image.m_nStride, height = image.m_nHeight;
     const int64_t band = std::max<int64_t>(1, kBandBytes / stride);
     for (int64_t k = 0; k < height; k += band) {
         ReportFormatProgress(info, int(k * 100 / height));
-        in.Bytes(image.m_pBits + k * stride, std::min(band, height - k) * stride);
+        const int64_t bytes = std::min(band, height - k) * stride;
+        in.Bytes(image.m_pBits + k * stride, bytes);
+        convert(image.m_pBits + k * stride, bytes);
     }
+}
+
+void DecodePlain(CReadCursor& in, CGraphicsImage& image, CFormatInfo& info)
+{
+    ReadBands(in, image, info, [](uint8_t*, int64_t) {});
 }
 
 void PutNibble(uint8_t* row, int64_t x, uint8_t value)
@@ -238,6 +315,9 @@ void CBmpReader::Read(CBufferedStream& stream, CGraphicsImage& image)
 
     const BmpKind* kind = nullptr;
     const BmpHeader h = ReadHeader(in, &kind);
+    // Checked before anything is allocated; the standard masks need no channels.
+    static constexpr uint32_t kNoMasks[kMaskCount] = {};
+    const BitFieldPixels bitFields(h.byMasks ? h.masks : kNoMasks);
     // Negative (top-down) and oversized claims are what Create refuses; an
     // empty image is no bitmap.
     if (h.width < 0 || h.height < 0 || h.width > CGraphicsImage::MAX_DIMENSION ||
@@ -284,6 +364,9 @@ void CBmpReader::Read(CBufferedStream& stream, CGraphicsImage& image)
     in.Skip(pixelStart - in.Position());
 
     Progress(0);
-    kind->decode(in, image, m_info);
+    if (h.byMasks)
+        ReadBands(in, image, m_info, [&](uint8_t* bytes, int64_t n) { bitFields.Convert(bytes, n / 4); });
+    else
+        kind->decode(in, image, m_info);
     Progress(100);
 }

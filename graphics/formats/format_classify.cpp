@@ -23,6 +23,9 @@ constexpr Signature kSignatures[] = {
     {{0x89, 'P', 'N', 'G'}, 4, kFormatPng},
     {{'I', 'I', 0x2A, 0x00}, 4, kFormatTiff},
     {{'M', 'M', 0x00, 0x2A}, 4, kFormatTiff},
+    // BigTIFF: the TIFF reader refuses it with its header error.
+    {{'I', 'I', 0x2B, 0x00}, 4, kFormatTiff},
+    {{'M', 'M', 0x00, 0x2B}, 4, kFormatTiff},
     {{'T', 'L', 'S', 'P'}, 4, kFormatTls},
     {{'%', '!'}, 2, kFormatEps},
     {{'P', '1'}, 2, kFormatPnm},

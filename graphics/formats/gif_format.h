@@ -29,11 +29,13 @@ constexpr uint8_t kGifControlTransparent = 0x01;
 constexpr uint8_t kGifControlRestorePrevious = 0x0C;  // disposal method 3
 
 // LZW: codes of at most 12 bits, so the string table holds 4096 entries.
-// Roots are palette indices, so a minimum code size above 8 names none.
+// A minimum code size of 12 is allowed too: its clear code needs 13-bit
+// codes and leaves no room for strings. Roots above 255 name no palette
+// index; the decoder refuses them as corrupt when they occur.
 constexpr int kGifMaxCodeBits = 12;
 constexpr int kGifMaxCodes = 1 << kGifMaxCodeBits;
 constexpr int kGifMinRootBits = 1;
-constexpr int kGifMaxRootBits = 8;
+constexpr int kGifMaxRootBits = 12;
 
 constexpr int kGifMaxColours = 256;
 constexpr int kGifSubBlockMax = 255;

@@ -70,11 +70,18 @@ void CGifLzwDecoder::Decode(RowSink& sink, uint32_t rows)
         }
         if (code == m_end)
             return;
+        // A root above 255 (minimum code sizes 9 to 12) is an index no
+        // 8-bit image holds; every string is made of roots, so this check
+        // covers every index decoded.
+        if (code < m_clear && code >= kGifMaxColours)
+            m_in.ThrowCorrupt();
         if (previous < 0) {
             if (code > m_clear)
                 m_in.ThrowCorrupt();  // a string code with no string before it
         } else {
-            if (code > m_free)
+            // With 13-bit codes (minimum code size 12) a code can name an
+            // entry past the table, which never grows there.
+            if (code > m_free || code >= kGifMaxCodes)
                 m_in.ThrowCorrupt();
             if (m_free < kGifMaxCodes) {
                 // Defined before it is written: code == m_free (the string

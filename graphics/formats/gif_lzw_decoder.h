@@ -1,9 +1,11 @@
 // GIF's variable-length LZW decoder over the sub-blocks of one image.
 //
 // Every code is checked before it is used: a code above the next free entry
-// (or a string code with no string before it) is corrupt, the table never
-// grows past kGifMaxCodes entries, and codes never get wider than 12 bits, so
-// no input writes outside the table or walks an undefined prefix chain.
+// (or a string code with no string before it, or a root above 255) is
+// corrupt, the table never grows past kGifMaxCodes entries, and codes never
+// get wider than 12 bits once strings are added (a minimum code size of 12
+// starts, and stays, at 13 bits without any), so no input writes outside the
+// table or walks an undefined prefix chain.
 #pragma once
 
 #include "graphics/formats/gif_format.h"

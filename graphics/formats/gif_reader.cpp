@@ -166,8 +166,10 @@ void CGifReader::ReadExtension(CReadCursor& in)
         in.Skip(2);  // delay
         const uint8_t index = in.U8();
         in.Skip(size - kGifControlSize);
+        // The block has no further sub-blocks: its terminator must follow.
+        in.Require(in.U8() == 0);
         m_nControlIndex = (flags & kGifControlTransparent) ? index : -1;
-        break;
+        return;
     }
     case kGifLabelApplication:
         in.Require(in.U8() == kGifApplicationSize);

@@ -45,7 +45,7 @@ int32_t ChooseImage(const std::vector<IconCandidate>& candidates, int32_t select
 // How a DIB is checked against its directory entry.
 struct DibRules {
     bool cursorFile;     // a .cur entry: biHeight may equal the height (no mask)
-    bool planesFor4And8; // executables: planes other than 1 pass at 4 and 8 bits
+    bool planesFor4And8; // executables: planes other than 1 pass only at 4 and 8 bits (files: at every depth)
     uint32_t depthHint;  // used when the DIB's bit count lies outside 1..32 (executables)
 };
 

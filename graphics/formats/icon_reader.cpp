@@ -170,7 +170,7 @@ void DecodeIconData(const uint8_t* data, int64_t size, uint32_t width, uint32_t 
     if (compression != 0)
         Fail(kTextCompressed);
     const uint32_t depth = bits >= 1 && bits <= 32 ? bits : rules.depthHint;
-    const bool planesOk = planes == 1 || (rules.planesFor4And8 && (depth == 4 || depth == 8));
+    const bool planesOk = planes == 1 || !rules.planesFor4And8 || depth == 4 || depth == 8;
     if (!IsIconDepth(depth) || !planesOk)
         Fail(kTextColour);
 
@@ -427,8 +427,15 @@ int32_t CIconReader::EnumIcons(CBufferedStream& stream, IconEntryInfo* records, 
         return -1;
     in.Bytes(h, kIconHeaderBytes);
     if (h[0] == 'M' && h[1] == 'Z') {
+        // A plain DOS program (no readable "PE" or "NE" header) is no
+        // executable with icons; damage inside a real one still throws.
         bool pe = false;
-        const int64_t header = LocateExeHeader(in, start, &pe);
+        int64_t header = -1;
+        try {
+            header = LocateExeHeader(in, start, &pe);
+        } catch (const EIconError&) {
+            return -1;
+        }
         return EnumExeIcons(stream, start, header, pe, records, n, kinds);
     }
     if (h[0] != 0 || h[1] != 0)

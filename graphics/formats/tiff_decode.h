@@ -126,6 +126,9 @@ class CTiffFaxDecoder {
 public:
     void BeginStrip();
     void DecodeRow(CTiffStripSource& source, uint8_t* row, int64_t rowBytes, int64_t width);
+    // True when bits of the strip wait for the next row: the look-ahead may
+    // hold a short last row after the source has handed out its last byte.
+    bool Pending() const { return m_realBits > (m_bits & 7); }
 
 private:
     int Peek13(CTiffStripSource& source);

@@ -289,13 +289,16 @@ void CTiffWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
         entries.push_back(Value(kTagBitsPerSample, kTiffShort, 1, layout.bitsPerSample));
     }
     if (layout.colorMap) {
-        const uint32_t n = image.m_nPaletteSize;
+        // A ColorMap has 2^bits entries whatever the palette's size; those
+        // past it are black.
+        const uint32_t n = 1u << layout.bitsPerSample, used = std::min(n, image.m_nPaletteSize);
         out.Align();
         entries.push_back(Value(kTagColorMap, kTiffShort, 3 * n, out.Offset()));
         for (int channel = 0; channel < 3; ++channel)
             for (uint32_t i = 0; i < n; ++i) {
-                uint8_t rgb[3];
-                image.GetPaletteRGB(i, &rgb[0], &rgb[1], &rgb[2]);
+                uint8_t rgb[3] = {0, 0, 0};
+                if (i < used)
+                    image.GetPaletteRGB(i, &rgb[0], &rgb[1], &rgb[2]);
                 out.U16(uint16_t(rgb[channel] * 257));
             }
     }
@@ -312,8 +315,8 @@ void CTiffWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
         out.U32(kResolutionDenominator);
         out.U32(uint32_t(m_nYPelsPerMeter));
         out.U32(kResolutionDenominator);
-        entries.push_back(Value(kTagResolutionUnit, kTiffShort, 1, kResolutionCentimetre));
     }
+    entries.push_back(Value(kTagResolutionUnit, kTiffShort, 1, kResolutionCentimetre));
     entries.push_back(Value(kTagNewSubfileType, kTiffLong, 1, 0));
     entries.push_back(Value(kTagImageWidth, kTiffLong, 1, image.m_nWidth));
     entries.push_back(Value(kTagImageLength, kTiffLong, 1, height));

@@ -87,6 +87,8 @@ public:
         return SkipFill() >= 0;
     }
     // Decimal number after blanks within the line; -1 when none is there.
+    // Bytes taken from the stream so far, this line included.
+    int64_t Consumed() const { return m_text.Consumed(); }
     int64_t Number()
     {
         SkipBlanks();
@@ -286,6 +288,8 @@ void CXpmReader::LoadA(const char* path, CGraphicsImage& image)
 void CXpmReader::Read(CBufferedStream& stream, CGraphicsImage& image)
 {
     m_colours.clear();
+    const CReadCursor data(stream, ThrowReadError, ThrowReadError);
+    const int64_t start = data.Position();
     CXpmScanner in(stream);
     ReadPreamble(in);
     if (in.SkipFill() != '"') Fail(kUnknownFormat);
@@ -307,6 +311,10 @@ void CXpmReader::Read(CBufferedStream& stream, CGraphicsImage& image)
         keys.Add(CKeyTable::Key(in.m_line.data() + start, k), uint16_t(m_colours.size()));
         m_colours.push_back(ParsePairs(in.m_line, start + size_t(k), end));
     }
+
+    // Each row holds at least width x k characters: a claim the data left
+    // cannot hold is refused before the image is made, as a file cut short.
+    if (data.Length() - start - in.Consumed() < width * k * height) Fail(kReadError);
 
     const bool palette = count <= 256;
     if (!image.Create(palette ? 8 : 24, uint32_t(width), uint32_t(height), CGraphicsImage::NO_FILL))

@@ -176,7 +176,8 @@ void CXwdReader::Read(CBufferedStream& stream, CGraphicsImage& image)
             const uint8_t red = uint8_t(in.U16BE() >> 8), green = uint8_t(in.U16BE() >> 8),
                           blue = uint8_t(in.U16BE() >> 8);
             if (version == 7) in.Skip(2);  // flags, pad
-            if (pixel < 256) image.SetPaletteRGB(pixel, red, green, blue);
+            // Pixel values of 256 and more name the entry of their low byte.
+            image.SetPaletteRGB(pixel & 0xFF, red, green, blue);
         }
     } else {
         in.Skip(colourBytes);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/framework/float_frame.h"
 #include "platform/framework/frame.h"
 
 namespace {
@@ -25,6 +26,9 @@ const CRuntimeClass* CToolBar::GetRuntimeClass() const
 
 CControlBar::~CControlBar()
 {
+    // The floating frame goes with the bar, and the bar's window with it.
+    if (m_pFloatFrame)
+        m_pFloatFrame->DestroyWindow();
     if (m_pDockSite)
         m_pDockSite->RemoveControlBar(this);
 }
@@ -34,6 +38,9 @@ BOOL CControlBar::DestroyWindow()
     CFrameWnd* frame = m_pDockSite;
     if (frame)
         frame->RemoveControlBar(this);
+    // A floating bar's window goes with its frame.
+    if (m_pFloatFrame)
+        return m_pFloatFrame->DestroyWindow();
     return CWnd::DestroyWindow();
 }
 

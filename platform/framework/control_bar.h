@@ -1,13 +1,15 @@
-// CControlBar and CToolBar: windows docked at an edge of their frame. A bar
-// has alignment and behaviour bits (m_dwStyle), borders around its contents
-// and reports the size it needs for a docking position; the frame's idle
-// loop asks it to update its commands.
+// CControlBar and CToolBar: windows docked at an edge of their frame, or
+// floating in a small frame of their own. A bar has alignment and behaviour
+// bits (m_dwStyle), borders around its contents and reports the size it
+// needs for a docking position; the frame's idle loop asks it to update its
+// commands.
 #pragma once
 
 #include "platform/framework/cmd_ui.h"
 #include "platform/framework/runtime_class.h"
 #include "platform/framework/wnd.h"
 
+class CFloatingFrame;
 class CFrameWnd;
 
 // Bar styles (m_dwStyle).
@@ -46,6 +48,7 @@ public:
     DWORD m_dwStyle = 0;
     int m_cxLeftBorder = 6, m_cxRightBorder = 0, m_cyTopBorder = 2, m_cyBottomBorder = 2;
     CFrameWnd* m_pDockSite = nullptr;
+    CFloatingFrame* m_pFloatFrame = nullptr;  // set while the bar floats
 
     void SetBorders(int left, int top, int right, int bottom);
     void SetBorders(const RECT& borders) { SetBorders(borders.left, borders.top, borders.right, borders.bottom); }
@@ -58,8 +61,10 @@ public:
     virtual SIZE CalcDynamicLayout(int length, DWORD mode);
     // Updates the bar's commands against the target (its frame).
     virtual void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) = 0;
-    // The frame this bar docks in.
+    // The frame this bar docks in, also while it floats.
     CFrameWnd* GetDockingFrame() const { return m_pDockSite; }
+    BOOL IsFloating() const { return m_pFloatFrame != nullptr; }
+    CFloatingFrame* GetFloatingFrame() const { return m_pFloatFrame; }
 
     BOOL DestroyWindow() override;
 

@@ -1,6 +1,7 @@
 #include "platform/framework/frame.h"
 
 #include "platform/framework/control_bar.h"
+#include "platform/framework/float_frame.h"
 #include "platform/framework/wnd_class.h"
 
 namespace {
@@ -52,7 +53,7 @@ void CFrameWnd::RecalcLayout(BOOL)
     RECT rest;
     GetClientRect(&rest);
     for (CControlBar* bar : m_bars) {
-        if (!bar->m_hWnd || !(bar->GetStyle() & WS_VISIBLE))
+        if (!bar->m_hWnd || !(bar->GetStyle() & WS_VISIBLE) || bar->IsFloating())
             continue;
         const DWORD align = bar->m_dwStyle & CBRS_ALIGN_ANY;
         const int width = rest.right - rest.left, height = rest.bottom - rest.top;
@@ -81,10 +82,42 @@ void CFrameWnd::ShowControlBar(CControlBar* bar, BOOL show, BOOL delay)
     if (!bar || !bar->m_hWnd)
         return;
     bar->ShowWindow(show ? SW_SHOWNOACTIVATE : SW_HIDE);
+    if (CFloatingFrame* floating = bar->GetFloatingFrame()) {
+        // The docked bars are as they were.
+        if (show)
+            floating->RecalcLayout();
+        floating->ShowWindow(show ? SW_SHOWNOACTIVATE : SW_HIDE);
+        return;
+    }
     if (delay)
         m_layoutPending = true;
     else
         RecalcLayout();
+}
+
+void CFrameWnd::FloatControlBar(CControlBar* bar, POINT point)
+{
+    if (!m_hWnd || !bar || !bar->m_hWnd)
+        return;
+    AddControlBar(bar);
+    CFloatingFrame* floating = bar->GetFloatingFrame();
+    if (!floating && !(floating = CFloatingFrame::Create(this, bar, point)))
+        return;
+    floating->SetWindowPos(nullptr, point.x, point.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    floating->RecalcLayout();
+    if (bar->GetStyle() & WS_VISIBLE)
+        floating->ShowWindow(SW_SHOWNOACTIVATE);
+    RecalcLayout();
+}
+
+void CFrameWnd::DockControlBar(CControlBar* bar)
+{
+    if (!m_hWnd || !bar || !bar->m_hWnd)
+        return;
+    AddControlBar(bar);
+    if (CFloatingFrame* floating = bar->GetFloatingFrame())
+        floating->ReleaseBar(this);
+    RecalcLayout();
 }
 
 void CFrameWnd::AddControlBar(CControlBar* bar)

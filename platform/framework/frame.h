@@ -4,7 +4,8 @@
 //
 // Commands reach the active view first, then the frame's own handlers, then
 // the application; notifications the frame does not answer go on to the
-// view. Bars dock at the frame's edges only: there are no floating frames.
+// view. Bars dock at the frame's edges or float in a small frame of their
+// own; they are not docked or floated by dragging.
 #pragma once
 
 #include <algorithm>
@@ -29,8 +30,15 @@ public:
     // Places the visible bars (in the order they were added) along their
     // edges and the active view in what is left.
     virtual void RecalcLayout(BOOL notify = TRUE);
-    // Shows or hides a bar; with delay the layout waits for the next idle.
+    // Shows or hides a bar (a floating bar with its frame); with delay the
+    // layout waits for the next idle.
     void ShowControlBar(CControlBar* bar, BOOL show, BOOL delay);
+    // Moves a bar of this frame into a floating frame whose top left corner
+    // is the screen point (or moves that frame there); the docked bars close
+    // up. A hidden bar floats hidden.
+    void FloatControlBar(CControlBar* bar, POINT point);
+    // Puts a floating bar back at its edge, in its place among the bars.
+    void DockControlBar(CControlBar* bar);
     CFrameWnd* GetActiveFrame() { return this; }
     CWnd* GetActiveView() const { return m_pActiveView; }
     void SetActiveView(CWnd* view) { m_pActiveView = view; }

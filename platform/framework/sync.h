@@ -1,6 +1,8 @@
 // Synchronisation objects of the framework: a recursive critical section, a
-// counting semaphore with a maximum, and a scoped lock over either. Portable,
-// so code that shares state between threads is tested on both builds.
+// counting semaphore with a maximum, and the scoped guard every lock is held
+// with (CLockGuard; CSingleLock where a scope locks and unlocks by hand).
+// Portable, so code that shares state between threads is tested on both
+// builds.
 #pragma once
 
 #include <condition_variable>
@@ -68,4 +70,18 @@ public:
 private:
     CSyncObject* m_object;
     bool m_locked = false;
+};
+
+// Holds a lock from its construction to the end of its scope: the one way a
+// scope takes a lock. CSingleLock is for the rare scope that must let go
+// early or wait with a timeout.
+class CLockGuard {
+public:
+    explicit CLockGuard(CSyncObject& object) : m_object(object) { m_object.Lock(); }
+    CLockGuard(const CLockGuard&) = delete;
+    CLockGuard& operator=(const CLockGuard&) = delete;
+    ~CLockGuard() { m_object.Unlock(); }
+
+private:
+    CSyncObject& m_object;
 };

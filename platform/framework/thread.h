@@ -1,7 +1,9 @@
 // Worker threads: AfxBeginThread starts a function on a thread of its own
 // with a priority and a stack size and hands back the thread's object, which
 // the caller owns. The object keeps the thread handle open, so the owner can
-// wait for the thread's end even after it has ended.
+// wait for the thread's end even after it has ended. The libraries' own
+// workers run on CWorker (worker.h), which adds the wake-up, the flags and
+// the join.
 #pragma once
 
 #include "platform/win32/win.h"

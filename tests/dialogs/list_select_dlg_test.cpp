@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "tests/dialogs/popup_menu_reader.h"
 #include "tests/winharness/modal_driver.h"
 #include "ui/dialogs/list_select_dlg.h"
 
@@ -212,6 +216,91 @@ TEST(ComboChoice, ChosenOrTypedTextAndCancel)
         EXPECT_EQ(marker, kComboSelectDlgMarker);
         EXPECT_STREQ(dialog.GetText(), c.text);
         EXPECT_EQ(dialog.m_nCurrent, c.current);
+    }
+}
+
+// The list and combo choices share the place of the last one closed.
+TEST(ChoicePlace, ListAndComboOpenWhereTheLastClosed)
+{
+    struct Case {
+        const char* name;
+        bool firstCombo;
+        int close;
+        bool secondCombo;
+    };
+    const Case cases[] = {
+        {"list then combo", false, IDOK, true},
+        {"combo then list", true, IDOK, false},
+        {"combo cancelled then combo", true, IDCANCEL, true},
+        {"list cancelled then combo", false, IDCANCEL, true},
+    };
+    auto make = [](bool combo) -> std::unique_ptr<CChoiceDlg> {
+        std::unique_ptr<CChoiceDlg> dialog;
+        if (combo)
+            dialog = std::make_unique<CComboSelectDlg>();
+        else
+            dialog = std::make_unique<CListSelectDlg>();
+        dialog->AddItem(-1, 1, "eins", 0);
+        return dialog;
+    };
+    int row = 0;
+    for (const Case& c : cases) {
+        const POINT place = {123 + 10 * row, 77 + 7 * row};
+        ++row;
+        std::unique_ptr<CChoiceDlg> first = make(c.firstCombo), second = make(c.secondCombo);
+        Drive(*first, [&](HWND top) {
+            RECT r;
+            GetWindowRect(top, &r);
+            MoveWindow(top, place.x, place.y, r.right - r.left, r.bottom - r.top, TRUE);
+            PostMessageA(top, WM_COMMAND, WPARAM(c.close), 0);
+        });
+        RECT opened = {};
+        Drive(*second, [&](HWND top) {
+            GetWindowRect(top, &opened);
+            PostMessageA(top, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_EQ(opened.left, place.x) << c.name;
+        EXPECT_EQ(opened.top, place.y) << c.name;
+    }
+}
+
+// The popup menu of the list, read by another thread while it is open, and
+// its commands chosen from it.
+TEST(ListChoiceWindow, PopupMenuOfTheMultipleModes)
+{
+    const std::vector<std::string> kMenu = {"&Alles auswählen", "&Alles abwählen"};
+    struct Case {
+        int mode;
+        const char* pick;
+        std::vector<std::string> texts;
+        const char* flags;
+    };
+    const Case cases[] = {
+        {0, "", {}, "0100"},  // single choices have no menu
+        {1, "&Alles auswählen", kMenu, "1111"},
+        {2, "", {}, "0100"},
+        {3, "&Alles auswählen", kMenu, "1111"},
+        {3, "&Alles abwählen", kMenu, "0000"},
+    };
+    for (const Case& c : cases) {
+        CListSelectDlg dialog;
+        dialog.SetMode(c.mode);
+        for (int i = 0; i < 4; ++i)
+            dialog.AddItem(-1, uint32_t(10 + i), kNames[i], i == 1);
+        dialog.m_nCurrent = 1;
+        // Without a menu the reader gives up soon; with one, the menu's loop
+        // holds the step until the reader has closed it.
+        std::optional<choice_test::PopupMenuReader> reader;
+        Drive(dialog, [&](HWND top) {
+            const HWND list = GetDlgItem(top, kChoiceListFirstId + c.mode);
+            reader.emplace(c.pick, c.texts.empty() ? 500 : 3000);
+            SendMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, RowPoint(list, 0, 60));
+            SendMessageA(list, WM_RBUTTONUP, 0, RowPoint(list, 0, 60));
+            PostMessageA(top, WM_COMMAND, IDOK, 0);  // behind the menu's command
+        });
+        ASSERT_TRUE(reader);
+        EXPECT_EQ(reader->Texts(), c.texts) << c.mode;
+        EXPECT_EQ(Flags(dialog), c.flags) << c.mode;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "system/record_array.h"
+#include "text/text_services.h"
 #include "ui/folderdlg/path_dlg_logic.h"
 
 namespace {
@@ -154,6 +155,76 @@ TEST(PathDlgRules, TypeAheadSizingAndDrives)
     const std::tuple<const char*, int> finds[] = {{"c:\\x", 0}, {"D:", 2}, {"\\\\srv\\s\\t", 3}, {"\\\\other", 1}, {"E:\\", -1}};
     for (const auto& [path, index] : finds)
         EXPECT_EQ(FindDriveForPath(drives, path), index) << path;
+}
+
+// Case-blind means the code page's mapping: national letters as well as A-Z.
+TEST(PathDlgCase, PathsDrivesAndOkCompareBlindToCase)
+{
+    // a, b; SamePathNoCase, PathStartsWithNoCase(a, b).
+    const std::tuple<const char*, const char*, bool, bool> paths[] = {
+        {"C:\\Übersicht", "c:/übersicht", true, true},    {"C:\\ÄRGER\\Weg", "c:\\ärger", false, true},
+        {"C:\\Arger", "C:\\Ärger", false, false},          {"\\\\Srv\\ŠTÝR", "//srv/štýr", true, true},
+        {"C:\\Ü", "C:\\Übersicht", false, false},          {"C:\\a", "C:\\a\\", false, false},
+        {"C:\\Straße", "C:\\STRAßE", true, true}};
+    for (const auto& [a, b, same, starts] : paths)
+        EXPECT_EQ(std::make_tuple(SamePathNoCase(a, b), PathStartsWithNoCase(a, b)), std::make_tuple(same, starts))
+            << a;
+
+    const std::vector<DriveRecordText> drives = {{"C:\\", 0}, {"\\\\srv\\Ärger\\", 2}};
+    EXPECT_EQ(FindDriveForPath(drives, "\\\\SRV\\ärger\\Weg"), 1);
+
+    // Path, shown folder; outcome (options 0: nothing asked of the files).
+    const std::string longPath = "C:\\" + std::string(kMaxDialogPath - 3, 'x');
+    const std::tuple<std::string, std::string, bool, OkOutcome> oks[] = {
+        {"C:\\Übersicht", "c:\\übersicht", false, OkOutcome::kAccept},
+        {"C:\\Übersicht", "c:\\ubersicht", false, OkOutcome::kNavigate},
+        {longPath, longPath, false, OkOutcome::kAccept},
+        {longPath + "y", longPath + "y", false, OkOutcome::kCreateFailed},
+        {longPath + "y", "C:\\", false, OkOutcome::kCreateFailed},  // refused, not gone to again
+        {longPath + std::string(41, 'y'), "", true, OkOutcome::kCreateFailed}};
+    for (const auto& [path, shown, tree, outcome] : oks) {
+        FakeFs fake;
+        EXPECT_EQ(DecideOk(path, shown, tree, 0, fake.Get()).outcome, outcome) << path.size();
+    }
+}
+
+TEST(PathDlgCase, TypeAheadTakesBlanksAndNationalLetters)
+{
+    // Character codes; whether they search.
+    const std::tuple<unsigned, bool> takes[] = {{' ', true},    {'a', true},    {0xFC, true},   {0xA0, true},
+                                                {0xFF, true},   {'\t', false}, {'\r', false}, {0x1B, false},
+                                                {0x7F, false},  {0x100, false}};
+    for (const auto& [code, searches] : takes)
+        EXPECT_EQ(TypeAheadTakes(code), searches) << code;
+
+    // The same letter in the other case searches on, as the same key does.
+    TypeAhead t;
+    EXPECT_TRUE(t.Key(char(0xFC), 0));  // ü
+    EXPECT_TRUE(t.Key(char(0xDC), 100));  // Ü
+    EXPECT_STREQ(t.text, "\xFC");
+
+    const char* rows[] = {"äpfel", "Ärger", "Berge mit Leerzeichen", "Bergem", "Übersicht", "Weg"};
+    auto textOf = [&](int i) { return rows[i]; };
+    // Prefix, start row; row found.
+    const std::tuple<const char*, int, int> finds[] = {
+        {"ü", 0, 4},      {"ÜBER", 5, 4}, {"ÄR", 0, 1}, {"ä", 1, 1}, {"ä", 2, 0}, {"berge m", 0, 2},
+        {"bergem", 0, 3}, {"berge ", 3, 2}, {"ö", 0, -1}, {"weg ", 0, -1}};
+    for (const auto& [prefix, start, row] : finds)
+        EXPECT_EQ(FindPrefixRow(6, start, prefix, textOf), row) << prefix;
+}
+
+TEST(PathDlgCase, FolderNamesFollowTheGivenOrder)
+{
+    // Names as listed; in the order of a case-blind comparison, equal names
+    // keeping their listing order.
+    const std::vector<std::string> listed = {"Weg", "b", "äpfel", "B", "a", "Ärger", "A"};
+    std::vector<std::string> names = listed;
+    SortFolderNames(names, [](const char* a, const char* b) { return StrCompareNoCaseNA(a, b, -1); });
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "A", "b", "B", "Weg", "äpfel", "Ärger"}));
+    // Another comparison, another order: the order is the comparison's.
+    names = listed;
+    SortFolderNames(names, [](const char* a, const char* b) { return -StrCompareNoCaseNA(a, b, -1); });
+    EXPECT_EQ(names, (std::vector<std::string>{"Ärger", "äpfel", "Weg", "b", "B", "a", "A"}));
 }
 
 }  // namespace

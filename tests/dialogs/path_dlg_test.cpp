@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -14,6 +15,7 @@
 #include "tests/winharness/modal_driver.h"
 #include "ui/folderdlg/path_dlg.h"
 
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 namespace {
@@ -319,6 +321,298 @@ TEST_F(PathDlgTest, BigFolderLatencyCleanStopAndNoLeaks)
     EXPECT_EQ(std::count(listTops.begin(), listTops.end(), listTops.front()), 20);
     EXPECT_EQ(ThreadCount(), threads);
     EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi);
+}
+
+// Folders with umlauts and blanks, in the order the user's locale gives
+// them, below a root whose own name has both.
+const char* const kNames[] = {"äpfel", "Ärger", "Berge mit Leerzeichen", "Bergem", "Übersicht", "Weg"};
+constexpr int kNameCount = int(sizeof kNames / sizeof kNames[0]);
+const char kMap[] = "Berge mit Leerzeichen\\karte 1.gpx";
+
+const std::string& NamesRoot()
+{
+    static const std::string root = [] {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        std::string r = TrimDialogPath(std::string(temp) + "lindar-pathdlg Höhen und Täler");
+        for (int i = kNameCount - 1; i >= 0; --i)
+            CreateDirectoryTreeA((r + "\\" + kNames[i]).c_str());
+        if (FILE* f = std::fopen((r + "\\" + kMap).c_str(), "w"))
+            std::fclose(f);
+        return r;
+    }();
+    return root;
+}
+
+std::string Under(const std::string& name) { return NamesRoot() + "\\" + name; }
+
+// A drop of one file, as the shell hands it over; the receiver frees it.
+WPARAM MakeDrop(const std::string& file)
+{
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + file.size() + 2);
+    DROPFILES* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), file.c_str(), file.size());
+    GlobalUnlock(memory);
+    return reinterpret_cast<WPARAM>(memory);
+}
+
+std::string ItemText(HWND tree, HTREEITEM item)
+{
+    char text[MAX_PATH] = "";
+    TVITEMA tv = {};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = sizeof text;
+    SendMessageA(tree, TVM_GETITEMA, 0, LPARAM(&tv));
+    return text;
+}
+
+std::vector<std::string> ChildTexts(HWND tree, HTREEITEM parent)
+{
+    std::vector<std::string> texts;
+    for (HTREEITEM c = TreeView_GetChild(tree, parent); c; c = TreeView_GetNextSibling(tree, c))
+        texts.push_back(ItemText(tree, c));
+    return texts;
+}
+
+HTREEITEM ChildNamed(HWND tree, HTREEITEM parent, const std::string& name)
+{
+    for (HTREEITEM c = TreeView_GetChild(tree, parent); c; c = TreeView_GetNextSibling(tree, c))
+        if (ItemText(tree, c) == name)
+            return c;
+    return nullptr;
+}
+
+DlgStep TreeSelected(const std::string& path)
+{
+    return [=](CPathDlg& d, HWND) { return !d.Tree()->IsBusy() && SamePathText(d.Tree()->m_strSelectedPath, path); };
+}
+
+TEST_F(PathDlgTest, ListInLocaleOrderAndTypeAheadBlindToCaseWithBlanks)
+{
+    CPathDlg dialog;
+    dialog.SetPath(NamesRoot().c_str());
+    const LRESULT rows = LRESULT(SplitPathLevels(NamesRoot()).size());
+    // Typed after a pause that starts a new search; the row of kNames found.
+    const std::tuple<const char*, int> typed[] = {{"Ü", 4}, {"ä", 0}, {"ÄR", 1}, {"berge m", 2},
+                                                  {"bergem", 3}, {"WEG", 5},  {"üBER", 4}};
+    std::vector<DlgStep> steps = {Listed(size_t(rows), kNameCount)};
+    DWORD lastKey = 0;
+    for (const auto& [keys, row] : typed)
+        steps.push_back([&, keys = std::string(keys), row = row](CPathDlg&, HWND dlg) {
+            if (lastKey && GetTickCount() - lastKey <= kTypeAheadLongPause + 100)
+                return false;
+            SetFocus(GetDlgItem(dlg, 1015));
+            for (char c : keys)
+                SendDlgItemMessageA(dlg, 1015, WM_CHAR, static_cast<unsigned char>(c), 0);
+            EXPECT_EQ(Item(dlg, 1015, LB_GETCURSEL), rows + row) << keys;
+            lastKey = GetTickCount();
+            return true;
+        });
+    steps.push_back(Click(IDCANCEL));
+    EXPECT_EQ(RunDialog(dialog, 3 | 16, steps), IDCANCEL);
+}
+
+TEST_F(PathDlgTest, TreeInLocaleOrder)
+{
+    SetMode("PathDlgTreeMode", 1);
+    CPathDlg dialog;
+    dialog.SetPath(NamesRoot().c_str());
+    std::vector<std::string> children;
+    RunDialog(dialog, 3,
+        {TreeSelected(NamesRoot()),
+         [&](CPathDlg& d, HWND) {
+             const HWND tree = d.Tree()->m_hWnd;
+             return TreeView_Expand(tree, TreeView_GetSelection(tree), TVE_EXPAND) != FALSE;
+         },
+         [&](CPathDlg& d, HWND) {
+             children = ChildTexts(d.Tree()->m_hWnd, TreeView_GetSelection(d.Tree()->m_hWnd));
+             return !d.Tree()->IsBusy() && children.size() == size_t(kNameCount);
+         },
+         Click(IDCANCEL)});
+    EXPECT_EQ(children, std::vector<std::string>(kNames, kNames + kNameCount));
+}
+
+TEST_F(PathDlgTest, OkOnAPathTooLongForTheFileSystemShowsTheMessage)
+{
+    // Options; length of the typed path.
+    const std::tuple<int, size_t> cases[] = {{3, 300}, {3, 260}, {1 | 16, 300}};
+    for (const auto& [options, length] : cases) {
+        std::string typed = NamesRoot();
+        while (typed.size() < length)
+            typed += "\\Über Berg und Tal";
+        typed.resize(length);
+        CPathDlg dialog;
+        dialog.SetPath(NamesRoot().c_str());
+        HWND main = nullptr;
+        std::string caption, text;
+        const INT_PTR result = RunDialog(dialog, options,
+            {[&](CPathDlg&, HWND dlg) {
+                 main = dlg;
+                 return SetDlgItemTextA(dlg, 1017, typed.c_str()) && PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+             },
+             [&](CPathDlg&, HWND top) {
+                 if (top == main)
+                     return false;
+                 char title[64] = "";
+                 GetWindowTextA(top, title, sizeof title);
+                 caption = title;
+                 text = Text(top, 0xFFFF);
+                 return PostMessageA(top, WM_COMMAND, IDOK, 0) != FALSE;
+             },
+             [&](CPathDlg&, HWND top) { return top == main && PostMessageA(top, WM_COMMAND, IDCANCEL, 0); }});
+        const std::string message = "Der Pfad kann nicht erzeugt werden !", fehler = "Fehler";
+        EXPECT_EQ(std::make_tuple(result, caption, text), std::make_tuple(INT_PTR(IDCANCEL), fehler, message))
+            << options << " " << length;
+    }
+}
+
+TEST_F(PathDlgTest, DroppedFilesGoToTheirFolder)
+{
+    // Target (0: the dialog itself), what is dropped, the folder gone to
+    // (empty: the drop is ignored).
+    const std::tuple<int, std::string, std::string> drops[] = {
+        {1099, kMap, "Berge mit Leerzeichen"}, {1017, "Übersicht", "Übersicht"}, {1015, "Ärger", "Ärger"},
+        {0, "Weg", "Weg"}, {1015, "fehlt\\nichts.gpx", ""}, {1099, "äpfel", "äpfel"}};
+    CPathDlg dialog;
+    dialog.SetPath(NamesRoot().c_str());
+    RunDialog(dialog, 3,
+        {[&](CPathDlg&, HWND dlg) {
+             for (const auto& [target, dropped, folder] : drops) {
+                 const std::string before = Text(dlg, 1017);
+                 if (target)
+                     SendDlgItemMessageA(dlg, target, WM_DROPFILES, MakeDrop(Under(dropped)), 0);
+                 else
+                     SendMessageA(dlg, CPathDlg::kDroppedFiles, MakeDrop(Under(dropped)), 0);
+                 const std::string expected = folder.empty() ? before : Under(folder);
+                 EXPECT_TRUE(SamePathText(Text(dlg, 1017).c_str(), expected)) << target << " " << dropped;
+             }
+             return true;
+         },
+         Click(IDCANCEL)});
+}
+
+TEST_F(PathDlgTest, TreeRemovesANodeWhoseFolderHasGone)
+{
+    SetMode("PathDlgTreeMode", 1);
+    enum Act { kSelectAgain, kClick, kExpand };
+    // How the gone folder is reached; whether its parent is selected first.
+    const std::tuple<Act, bool> cases[] = {{kSelectAgain, false}, {kClick, true}, {kExpand, true}};
+    const std::string parent = Under("Weg");
+    for (const auto& [act, fromParent] : cases) {
+        const std::string name = "Höhe " + std::to_string(int(act)) + " weg";
+        const std::string gone = parent + "\\" + name;
+        CreateDirectoryTreeA(gone.c_str());
+        CPathDlg dialog;
+        dialog.SetPath(parent.c_str());
+        std::vector<std::string> left;
+        RunDialog(dialog, 3,
+            {TreeSelected(parent),
+             [&](CPathDlg& d, HWND) { d.Tree()->SelectPath(gone.c_str(), 0, kSelectFromCombo); return true; },
+             TreeSelected(gone),
+             [&](CPathDlg& d, HWND) {
+                 if (fromParent)
+                     d.Tree()->SelectPath(parent.c_str(), 0, kSelectFromCombo);
+                 return true;
+             },
+             TreeSelected(fromParent ? parent : gone),
+             [&](CPathDlg& d, HWND) {
+                 const HWND tree = d.Tree()->m_hWnd;
+                 // The gone folder is selected, or a child of the selection.
+                 const HTREEITEM selected = TreeView_GetSelection(tree);
+                 const HTREEITEM item =
+                     ChildNamed(tree, act == kSelectAgain ? TreeView_GetParent(tree, selected) : selected, name);
+                 EXPECT_TRUE(item != nullptr);
+                 EXPECT_TRUE(RemoveDirectoryA(gone.c_str()));
+                 if (act == kSelectAgain)
+                     d.Tree()->SelectPath(gone.c_str(), 0, kSelectFromCombo);
+                 else if (act == kClick)
+                     TreeView_SelectItem(tree, item);
+                 else
+                     TreeView_Expand(tree, item, TVE_EXPAND);
+                 return true;
+             },
+             [&](CPathDlg& d, HWND) {
+                 const HWND tree = d.Tree()->m_hWnd;
+                 left = ChildTexts(tree, TreeView_GetSelection(tree));
+                 return SamePathText(d.Tree()->m_strSelectedPath, parent) &&
+                        std::count(left.begin(), left.end(), name) == 0;
+             },
+             Click(IDCANCEL)});
+        EXPECT_EQ(std::count(left.begin(), left.end(), name), 0) << act;
+        RemoveDirectoryA(gone.c_str());
+    }
+}
+
+TEST_F(PathDlgTest, RoutedMessagesAnswerAsBefore)
+{
+    CPathDlg dialog;
+    dialog.SetPath(NamesRoot().c_str());
+    dialog.SetPathExtension("Übersicht");
+    // Control; answer and item height of WM_MEASUREITEM (0 and the height
+    // unchanged: left to the default).
+    const std::tuple<UINT, LRESULT, UINT> measures[] = {
+        {1017, TRUE, UINT(CPathComboBox::GetItemHeight())}, {1016, 0, 77}, {1015, 0, 77}};
+    RunDialog(dialog, 3,
+        {[&](CPathDlg&, HWND dlg) {
+             for (const auto& [id, answer, height] : measures) {
+                 MEASUREITEMSTRUCT mi = {ODT_COMBOBOX, id, 0, 0, 77, 0};
+                 EXPECT_EQ(std::make_tuple(SendMessageA(dlg, WM_MEASUREITEM, id, LPARAM(&mi)), mi.itemHeight),
+                           std::make_tuple(answer, height)) << id;
+             }
+             // A path notification without its path goes to the default.
+             PathNotifyRecord nm = {{GetDlgItem(dlg, 1017), 1017, kPathComboChanged}, 0, 0, nullptr};
+             EXPECT_EQ(SendMessageA(dlg, WM_NOTIFY, 1017, LPARAM(&nm)), 0);
+             EXPECT_TRUE(SamePathText(Text(dlg, 1017).c_str(), NamesRoot()));
+             SendMessageA(dlg, WM_SYSCOMMAND, CPathDlg::kExtensionCommand, 0);
+             EXPECT_TRUE(SamePathText(Text(dlg, 1017).c_str(), Under("Übersicht")));
+             return true;
+         },
+         Click(IDCANCEL)});
+}
+
+// The window as placed and the OK button within its client area.
+std::tuple<RECT, RECT> Placement(HWND dlg)
+{
+    RECT window, ok;
+    GetWindowRect(dlg, &window);
+    GetWindowRect(GetDlgItem(dlg, IDOK), &ok);
+    MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&ok), 2);
+    return {window, ok};
+}
+
+bool operator==(const RECT& a, const RECT& b)
+{
+    return std::tie(a.left, a.top, a.right, a.bottom) == std::tie(b.left, b.top, b.right, b.bottom);
+}
+
+TEST_F(PathDlgTest, NextDialogOpensWhereTheLastClosedLaidOutForItsSize)
+{
+    std::tuple<RECT, RECT> closed, opened;
+    {
+        CPathDlg first;
+        first.SetPath(NamesRoot().c_str());
+        RunDialog(first, 3, {[&](CPathDlg&, HWND dlg) {
+                                 RECT w;
+                                 GetWindowRect(dlg, &w);
+                                 SetWindowPos(dlg, nullptr, 150, 60, w.right - w.left + 100, w.bottom - w.top + 40,
+                                              SWP_NOZORDER);
+                                 closed = Placement(dlg);
+                                 return true;
+                             },
+                             Click(IDCANCEL)});
+    }
+    CPathDlg second;
+    second.SetPath(NamesRoot().c_str());
+    RunDialog(second, 3, {[&](CPathDlg&, HWND dlg) {
+                              opened = Placement(dlg);
+                              return true;
+                          },
+                          Click(IDCANCEL)});
+    EXPECT_TRUE(std::get<0>(opened) == std::get<0>(closed));
+    EXPECT_TRUE(std::get<1>(opened) == std::get<1>(closed));
 }
 
 }  // namespace

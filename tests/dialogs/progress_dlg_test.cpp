@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -199,6 +200,16 @@ TEST_F(ProgressDialog, PathLinesAreShortenedToTheLine)
     EXPECT_LE(width, room);
 }
 
+// Waits, on the worker's thread, until the dialog's first line shows the
+// text: the dialog has taken every request posted before it.
+void WaitForLine(CProgressDlg* d, const char* text)
+{
+    const HWND line = GetDlgItem(d->m_hWnd, kProgressLineId);
+    for (const DWORD start = GetTickCount();
+         std::string(GetControlText(line)) != text && GetTickCount() - start < kWaitMs;)
+        Sleep(5);
+}
+
 std::map<int, int> g_requests;
 LRESULT CALLBACK CountRequests(int code, WPARAM wParam, LPARAM lParam)
 {
@@ -224,7 +235,7 @@ TEST_F(ProgressDialog, RequestsDoNotFloodTheQueue)
                 d->SetText(0, ("Datei " + std::to_string(i)).c_str());
             burstMs = GetTickCount() - start;
             meet();
-            Sleep(150);  // the 50 ms timer shows the last text
+            WaitForLine(d, "Datei 299");  // the 50 ms timer shows the last text
             meet();
         },
         {[](HWND, ModalDriver&) {}, [&](HWND top, ModalDriver&) { last = Read(top).text[0]; }});
@@ -336,6 +347,190 @@ TEST_F(ProgressDialog, ManyRunsEndCleanlyWithoutLeakingHandles)
     EXPECT_EQ(CoInitialize(nullptr), S_FALSE);  // still initialised
     CoUninitialize(), CoUninitialize();
     EXPECT_EQ(std::make_tuple(g_taskbarsMade, g_taskbarCalls.empty()), std::make_tuple(1, true));
+}
+
+// The worker runs at the priority the owner chose, the normal one unless set.
+TEST_F(ProgressDialog, WorkerRunsAtTheChosenPriority)
+{
+    static std::atomic<int> seen;
+    for (const int priority : {THREAD_PRIORITY_NORMAL, THREAD_PRIORITY_BELOW_NORMAL, THREAD_PRIORITY_HIGHEST}) {
+        seen = -100;
+        CProgressDlg run;
+        if (priority != THREAD_PRIORITY_NORMAL)
+            run.SetWorkerPriority(priority);
+        run.SetThreadProc([](CProgressDlg*) -> UINT { return seen = GetThreadPriority(GetCurrentThread()), 0; });
+        EXPECT_EQ(run.DoModal(), IDOK);
+        EXPECT_EQ(seen, priority);
+    }
+}
+
+// Keeps the dialog open until it is cancelled (bounded).
+UINT RunUntilCancelled(CProgressDlg* d)
+{
+    for (const DWORD start = GetTickCount(); !d->m_bCancelled && GetTickCount() - start < kWaitMs;)
+        Sleep(5);
+    return 0;
+}
+
+// Waits (bounded) on the worker's side for a condition the dialog's thread makes true.
+bool WaitUntil(const std::function<bool()>& done)
+{
+    for (const DWORD start = GetTickCount(); !done(); Sleep(5))
+        if (GetTickCount() - start > kWaitMs)
+            return false;
+    return true;
+}
+
+// The poll sources; written on the dialog's thread only (or before it runs),
+// where the polls read them.
+int64_t g_pollPos, g_pollTotal;
+int32_t g_pollPos32, g_pollTotal32;
+void SetPollValues(int64_t position, int64_t total)
+{
+    g_pollPos = position, g_pollTotal = total;
+    g_pollPos32 = int32_t(position), g_pollTotal32 = int32_t(total);
+}
+int32_t Poll32(int64_t* total) { return *total = g_pollTotal, int32_t(g_pollPos); }
+int64_t Poll64(int64_t* total) { return *total = g_pollTotal, g_pollPos; }
+
+// Each kind of poll source moves the bar until it is stopped; 64-bit
+// sources are scaled like 64-bit ranges, a source without a total keeps the
+// range set before.
+TEST_F(ProgressDialog, PollSourcesMoveTheBarUntilStopped)
+{
+    constexpr int64_t k32 = 1, k64 = int64_t(1) << 32;  // units of the values
+    const struct {
+        int mode;
+        void* position;
+        void* total;
+        int64_t unit;
+    } cases[] = {
+        {kPollFunction32, reinterpret_cast<void*>(&Poll32), nullptr, k32},
+        {kPollFunction64, reinterpret_cast<void*>(&Poll64), nullptr, k64},
+        {kPollPointers32, &g_pollPos32, &g_pollTotal32, k32},
+        {kPollPointers64, &g_pollPos, &g_pollTotal, k64},
+        {kPollPointers32, &g_pollPos32, nullptr, k32},  // the range from SetRange
+    };
+    for (const auto& c : cases) {
+        SetPollValues(4096 * c.unit, 8192 * c.unit);
+        CProgressDlg run;
+        run.SetThreadProc(&RunUntilCancelled);
+        if (!c.total && c.mode == kPollPointers32)
+            run.SetRange(8192);
+        run.SetPollSource(c.mode, 20, c.position, c.total);
+        std::vector<std::pair<int, int>> bars;  // position, maximum
+        DWORD stoppedAt = 0;
+        ModalDriver driver;
+        auto barIs = [&](HWND top, int pos) {
+            const Shown shown = Read(top);
+            return shown.pos == pos && shown.max == 514 && (bars.emplace_back(shown.pos, shown.max), true);
+        };
+        driver.Then([&](ModalDriver& d) { return barIs(d.TopDialog(), 256) && (SetPollValues(8192 * c.unit, 8192 * c.unit), true); })
+            .Then([&](ModalDriver& d) {
+                if (!barIs(d.TopDialog(), 514))
+                    return false;
+                run.SetPollSource(kPollStop, 0, nullptr, nullptr);
+                SetPollValues(0, 8192 * c.unit);  // no longer read
+                stoppedAt = GetTickCount();
+                return true;
+            })
+            .Then([&](ModalDriver& d) {
+                if (GetTickCount() - stoppedAt < 200)  // ten poll intervals
+                    return false;
+                const Shown shown = Read(d.TopDialog());
+                bars.emplace_back(shown.pos, shown.max);
+                return d.Post(IDCANCEL);
+            });
+        driver.Run([&] { EXPECT_EQ(run.DoModal(), IDCANCEL); });
+        EXPECT_EQ(bars, (std::vector<std::pair<int, int>>{{256, 514}, {514, 514}, {514, 514}})) << "mode " << c.mode;
+    }
+}
+
+std::atomic<int> g_timerCalls[3];
+std::atomic<int> g_timerOffThread{0};
+void CountTimerCall(DWORD_PTR argument)
+{
+    g_timerOffThread += GetCurrentThreadId() != g_dialogThread;
+    ++g_timerCalls[argument < 3 ? argument : 0];
+}
+
+// The timer procedure runs on the dialog's thread at its interval with its
+// argument; the worker changes it and stops it.
+TEST_F(ProgressDialog, TimerProcedureRunsAtItsIntervalUntilStopped)
+{
+    for (auto& calls : g_timerCalls)
+        calls = 0;
+    g_timerOffThread = 0;
+    struct Seen {
+        DWORD firstThree;
+        bool switched, stopped;
+        int firstAfterSwitch, firstAtEnd, atStop, atEnd;
+    };
+    static Seen seen;
+    seen = Seen{};
+    dialog.SetTimerProc(&CountTimerCall, 100, 1);
+    dialog.SetThreadProc([](CProgressDlg* d) -> UINT {
+        const DWORD start = GetTickCount();
+        if (!WaitUntil([] { return g_timerCalls[1] >= 3; }))
+            return 1;
+        seen.firstThree = GetTickCount() - start;
+        d->SetTimerProc(&CountTimerCall, 20, 2);
+        seen.switched = WaitUntil([] { return g_timerCalls[2] >= 3; });
+        seen.firstAfterSwitch = g_timerCalls[1];
+        d->SetTimerProc(nullptr, 0, 0);
+        d->SetText(0, "Halt");
+        WaitForLine(d, "Halt");  // the stop request is taken
+        seen.atStop = g_timerCalls[1] + g_timerCalls[2];
+        Sleep(200);
+        seen.atEnd = g_timerCalls[1] + g_timerCalls[2];
+        seen.firstAtEnd = g_timerCalls[1];
+        return 0;
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_GE(seen.firstThree, 250u);  // three calls 100 ms apart
+    EXPECT_TRUE(seen.switched);
+    EXPECT_EQ(std::make_tuple(seen.firstAtEnd, seen.atEnd, g_timerOffThread.load()),
+              std::make_tuple(seen.firstAfterSwitch, seen.atStop, 0));
+}
+
+// A progress dialog opens where the last one was closed, unless that place
+// is off the screen: its left edge more than 100 pixels outside the left or
+// inside the right of the screen, or its top outside the top by 10 or more or
+// within 100 of the bottom.
+TEST_F(ProgressDialog, OpensWhereTheLastOneClosedUnlessThatIsOffTheScreen)
+{
+    const int right = GetSystemMetrics(SM_CXSCREEN), bottom = GetSystemMetrics(SM_CYSCREEN);
+    const struct {
+        POINT closedAt;
+        bool kept;
+    } cases[] = {
+        {{-5000, -5000}, false},     {{123, 77}, true},           {{-99, 50}, true},   {{-100, 50}, false},
+        {{50, -9}, true},            {{50, -10}, false},          {{right - 101, 50}, true},
+        {{right - 100, 50}, false},  {{50, bottom - 101}, true},  {{50, bottom - 100}, false},
+        {{200, 150}, true},
+    };
+    std::vector<POINT> opened;
+    for (const auto& c : cases) {
+        CProgressDlg run;
+        run.SetThreadProc(&RunUntilCancelled);
+        ModalDriver driver;
+        driver.Then([&](ModalDriver& d) {
+            RECT rect;
+            GetWindowRect(d.TopDialog(), &rect);
+            opened.push_back({rect.left, rect.top});
+            SetWindowPos(d.TopDialog(), nullptr, c.closedAt.x, c.closedAt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return d.Post(IDCANCEL);
+        });
+        driver.Run([&] { run.DoModal(); });
+    }
+    ASSERT_EQ(opened.size(), std::size(cases));
+    // After the first case the dialog opens where a dialog opens with no place remembered.
+    const POINT fresh = opened[1];
+    for (size_t i = 1; i < std::size(cases); ++i) {
+        const POINT want = cases[i - 1].kept ? cases[i - 1].closedAt : fresh;
+        EXPECT_EQ(std::make_pair(opened[i].x, opened[i].y), std::make_pair(want.x, want.y))
+            << "after closing at " << cases[i - 1].closedAt.x << "," << cases[i - 1].closedAt.y;
+    }
 }
 
 }  // namespace

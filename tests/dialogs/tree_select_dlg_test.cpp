@@ -3,14 +3,18 @@
 // emptied row, the Delete key, multiple preselection and the popup menu.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/dialogs/popup_menu_reader.h"
 #include "tests/winharness/message_pump.h"
 #include "tests/winharness/modal_driver.h"
 #include "ui/dialogs/list_select_dlg.h"
 #include "ui/dialogs/tree_select_dlg.h"
+#include "ui/utils/shell_utils.h"
 
 namespace {
 
@@ -66,9 +70,10 @@ void RunSteps(CTreeSelectDlg& dialog, std::vector<std::function<void(HWND)>> ste
         *result = r;
 }
 
-void Fill(CTreeSelectDlg& dialog, bool editable)
+// Columns from `firstEditable` on are editable when `editable` is set.
+void Fill(CTreeSelectDlg& dialog, bool editable, int firstEditable = 0)
 {
-    dialog.AddColumn("Name", 80, 0, uint8_t(editable));
+    dialog.AddColumn("Name", 80, 0, uint8_t(editable && firstEditable <= 0));
     dialog.AddColumn("Ort", 80, 0, uint8_t(editable));
     const char* const names[] = {"b", "A", "a", "c"};
     for (int i = 0; i < 4; ++i) {
@@ -304,6 +309,287 @@ TEST(TreeSelectWindow, SizeOfTheObjectAndPlaceOfTheProcessCarryOver)
     EXPECT_EQ(second.top, moved.top);
     EXPECT_EQ(second.right - second.left, 420);
     EXPECT_EQ(second.bottom - second.top, 380);
+}
+
+}  // namespace
+
+namespace {
+
+UINT StateImage(HWND list, uint32_t row) { return UINT(SendMessageA(list, TVM_GETITEMSTATE, row, 0xF000)) & 0xF000; }
+
+// A point of the row where the hit test finds the column with one of the
+// flags; {-1, -1} when none.
+POINT HitPoint(HWND list, uint32_t row, uint32_t column, UINT flags)
+{
+    RECT r = {};
+    std::memcpy(&r, &row, sizeof row);
+    SendMessageA(list, TVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+    for (int x = 0; x < r.right; ++x) {
+        TVHITTESTINFO hit = {};
+        hit.pt = {x, (r.top + r.bottom) / 2};
+        if (uint32_t(SendMessageA(list, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit))) == row &&
+            (hit.flags >> 24) == column && (hit.flags & flags))
+            return hit.pt;
+    }
+    return {-1, -1};
+}
+
+void ClickAt(HWND list, POINT pt)
+{
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+    SendMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+}
+
+TEST(TreeSelectWindow, SizeSettingsBecomeTheChangesMade)
+{
+    struct Case {
+        uint32_t width, height;
+    };
+    const Case cases[] = {
+        {0, 0},                    // first: the template's size
+        {0x123400AD, 0},           // 173/347 of the width, not below the minimum
+        {0x12340208, 0x1234012D},  // 520/347 of the width, 301/301 of the height
+        {50, uint32_t(-30)},       // added shares, the height shrinks
+    };
+    SIZE plain = {};
+    for (const Case& c : cases) {
+        CTreeSelectDlg dialog;
+        dialog.m_nWidth = c.width;
+        dialog.m_nHeight = c.height;
+        Fill(dialog, false);
+        RECT seen = {};
+        RunSteps(dialog, {[&](HWND top) {
+            GetWindowRect(top, &seen);
+            PostMessageA(top, WM_COMMAND, IDCANCEL, 0);
+        }});
+        const SIZE size = {seen.right - seen.left, seen.bottom - seen.top};
+        if (!c.width && !c.height)
+            plain = size;
+        EXPECT_EQ(dialog.m_nWidth, uint32_t(size.cx - plain.cx)) << c.width;
+        EXPECT_EQ(dialog.m_nHeight, uint32_t(size.cy - plain.cy)) << c.height;
+        if (c.width == 0x12340208) {
+            EXPECT_EQ(size.cx, plain.cx * 520 / 347);
+        }
+        if (c.height == 0x1234012D) {
+            EXPECT_EQ(size.cy, plain.cy);
+        }
+        if (c.width == 50) {
+            EXPECT_EQ(size.cx, plain.cx + plain.cx * 50 / 347);
+        }
+        if (c.height == uint32_t(-30)) {
+            EXPECT_EQ(size.cy, plain.cy - plain.cy * 30 / 301);
+        }
+    }
+}
+
+// Enter with the list focused goes through the dialog manager: it presses
+// OK unless the list opens an editor with it or one is open.
+TEST(TreeSelectWindow, EnterPressesOkUnlessTheListUsesIt)
+{
+    struct Case {
+        const char* name;
+        uint32_t options;
+        int firstEditable;  // 2: no editable column
+        int caretColumn;
+        bool intoEditor;    // the key goes to an editor opened by typing
+        bool ends;
+        int chosen;
+    };
+    const Case cases[] = {
+        {"plain list", 0, 2, 0, false, true, 2},
+        {"multiple choice", kTreeSelectMultiple, 2, 0, false, true, 2},
+        {"caret on a plain cell beside an editable one", 0, 1, 0, false, true, 2},
+        {"caret on an editable cell", 0, 1, 1, false, false, -1},
+        {"editor open", 0, 1, 1, true, false, -1},
+    };
+    for (const Case& c : cases) {
+        CTreeSelectDlg dialog;
+        dialog.m_nOptions = c.options;
+        Fill(dialog, c.firstEditable < 2, c.firstEditable);
+        dialog.m_bFocusList = 1;
+        dialog.m_nCurrent = -2;
+        bool focused = false, editorAfter = false, open = false;
+        std::string cell;
+        std::vector<std::function<void(HWND)>> steps = {[&](HWND top) {
+            const HWND list = ListOf(top);
+            focused = GetFocus() == list;
+            SendMessageA(list, TLM_SELECTCELL, WPARAM(c.caretColumn), LPARAM(Rows(list)[2]));
+            HWND target = list;
+            if (c.intoEditor) {
+                SendMessageA(list, WM_CHAR, 'q', 1);
+                target = reinterpret_cast<HWND>(SendMessageA(list, TVM_GETEDITCONTROL, 0, 0));
+            }
+            PostMessageA(target, WM_KEYDOWN, VK_RETURN, 1);  // through the dialog's loop
+        }};
+        if (!c.ends)
+            steps.push_back([&](HWND top) {
+                open = IsWindowVisible(top) != FALSE;
+                editorAfter = SendMessageA(ListOf(top), TVM_GETEDITCONTROL, 0, 0) != 0;
+                PostMessageA(top, WM_COMMAND, IDCANCEL, 0);
+            });
+        INT_PTR result = 0;
+        RunSteps(dialog, steps, &result);
+        EXPECT_TRUE(focused) << c.name;
+        EXPECT_EQ(result, c.ends ? IDOK : IDCANCEL) << c.name;
+        EXPECT_EQ(dialog.m_nCurrent, c.chosen) << c.name;
+        if (!c.ends) {
+            EXPECT_TRUE(open) << c.name;
+            EXPECT_EQ(editorAfter, !c.intoEditor) << c.name;  // Enter opens one, or ends the one open
+        }
+        if (c.intoEditor) {
+            EXPECT_STREQ(dialog.GetCellText(2, 1), "q") << c.name;
+        }
+    }
+}
+
+// The add row is no choice: it shows no box, and neither a click where the
+// box would be, Space, nor select all gives it one.
+TEST(TreeSelectWindow, TheAddRowHasNoCheckBox)
+{
+    enum Act { kClick, kSpace, kSelectAll, kType };
+    struct Case {
+        const char* name;
+        uint32_t options;
+        Act act;
+    };
+    const uint32_t single = kTreeSelectCheckBoxes | kTreeSelectAddRow;
+    const uint32_t multiple = single | kTreeSelectMultiple;
+    const Case cases[] = {
+        {"click, single", single, kClick},
+        {"click, multiple", multiple, kClick},
+        {"space", multiple, kSpace},
+        {"select all", multiple, kSelectAll},
+        {"typed into", single, kType},
+    };
+    for (const Case& c : cases) {
+        CTreeSelectDlg dialog;
+        dialog.m_nOptions = c.options;
+        Fill(dialog, c.act == kType);
+        dialog.m_nCurrent = -2;  // no box checked before
+        UINT addBefore = 1, addAfter = 1, firstAfter = 0, addedRow = 0, newAddRow = 1;
+        RunSteps(dialog, {[&](HWND top) {
+            const HWND list = ListOf(top);
+            std::vector<uint32_t> rows = Rows(list);
+            const uint32_t add = rows.back();
+            addBefore = StateImage(list, add);
+            switch (c.act) {
+            case kClick: {
+                // The same place of an entry's row holds its box.
+                const POINT box = HitPoint(list, rows[0], 0, TVHT_ONITEMSTATEICON);
+                ClickAt(list, box);
+                ClickAt(list, HitPoint(list, add, 0, TVHT_ONITEMSTATEICON));
+                break;
+            }
+            case kSpace:
+                SendMessageA(list, TLM_SELECTCELL, 0, LPARAM(add));
+                SendMessageA(list, WM_KEYDOWN, VK_SPACE, 1);
+                break;
+            case kSelectAll:
+                SendMessageA(top, WM_COMMAND, kChoiceSelectAll, 0);
+                break;
+            case kType:
+                SendMessageA(list, TLM_SELECTCELL, 0, LPARAM(add));
+                EditCaretCell(list, "neu");
+                rows = Rows(list);
+                addedRow = StateImage(list, add);
+                newAddRow = StateImage(list, rows.back());
+                break;
+            }
+            addAfter = StateImage(list, add);
+            firstAfter = StateImage(list, rows[0]);
+            PostMessageA(top, WM_COMMAND, IDCANCEL, 0);
+        }});
+        EXPECT_EQ(addBefore, 0u) << c.name;
+        if (c.act == kType) {
+            EXPECT_EQ(addedRow, 0x1000u) << c.name;  // an entry now: its box, unchecked
+            EXPECT_EQ(newAddRow, 0u) << c.name;
+        } else {
+            EXPECT_EQ(addAfter, 0u) << c.name;
+        }
+        if (c.act == kClick || c.act == kSelectAll) {
+            EXPECT_EQ(firstAfter, 0x2000u) << c.name;  // the entry's box took the click
+        }
+    }
+}
+
+// The popup menu, read by another thread while it is open, and its
+// commands chosen from it.
+TEST(TreeSelectWindow, PopupMenuCommandsChosenFromTheMenu)
+{
+    const std::vector<std::string> kAll = {"Feld kopieren", "", "&Alles auswählen", "&Alles abwählen"};
+    struct Case {
+        uint32_t options;
+        const char* pick;
+        std::vector<std::string> texts;
+        int count;
+        const char* flags;
+    };
+    const Case cases[] = {
+        {kTreeSelectMultiple, "&Alles auswählen", kAll, 4, "1111"},
+        {kTreeSelectMultiple | kTreeSelectCheckBoxes | kTreeSelectAddRow, "&Alles auswählen", kAll, 4, "1111"},
+        {kTreeSelectMultiple | kTreeSelectCheckBoxes, "&Alles abwählen", kAll, 4, "0000"},
+        {kTreeSelectDelete, "Zeile löschen", {"Feld kopieren", "Zeile löschen"}, 3, "010"},  // the next row selected
+        {kTreeSelectCheckBoxes, "", {"Feld kopieren"}, 4, "0000"},  // no entries that would not act
+    };
+    for (const Case& c : cases) {
+        CTreeSelectDlg dialog;
+        dialog.m_nOptions = c.options;
+        Fill(dialog, false);
+        dialog.m_nCurrent = -2;
+        std::optional<choice_test::PopupMenuReader> reader;
+        RunSteps(dialog, {[&](HWND top) {
+            const HWND list = ListOf(top);
+            SendMessageA(list, TLM_SELECTCELL, 0, LPARAM(Rows(list)[1]));
+            reader.emplace(c.pick);
+            NMHDR nm = {list, UINT_PTR(kTreeSelectListId), UINT(NM_RCLICK)};
+            SendMessageA(top, WM_NOTIFY, kTreeSelectListId, reinterpret_cast<LPARAM>(&nm));
+            PostMessageA(top, WM_COMMAND, IDOK, 0);  // behind the menu's command
+        }});
+        ASSERT_TRUE(reader);
+        EXPECT_EQ(reader->Texts(), c.texts) << c.options;
+        EXPECT_EQ(dialog.GetCount(), c.count) << c.options;
+        std::string flags;
+        for (int i = 0; i < dialog.GetCount(); ++i)
+            flags += dialog.IsItemSelected(i) ? '1' : '0';
+        EXPECT_EQ(flags, c.flags) << c.options;
+    }
+}
+
+// "Feld kopieren" copies the cell under the pointer at the right click.
+TEST(TreeSelectWindow, CopyFieldCopiesTheClickedCell)
+{
+    struct Case {
+        int row, column;
+        const char* text;
+    };
+    const Case cases[] = {{0, 0, "b"}, {1, 1, "x"}, {2, 1, "y"}, {3, 0, "c"}};
+    for (const Case& c : cases) {
+        CTreeSelectDlg dialog;
+        Fill(dialog, false);
+        SetClipboardText("vorher", -1);
+        bool pointed = false;
+        std::optional<choice_test::PopupMenuReader> reader;
+        RunSteps(dialog, {[&](HWND top) {
+            const HWND list = ListOf(top);
+            POINT pt = HitPoint(list, Rows(list)[size_t(c.row)], uint32_t(c.column),
+                                c.column ? TVHT_ONCELL : TVHT_ONITEMLABEL);
+            ClientToScreen(list, &pt);
+            SetCursorPos(pt.x, pt.y);
+            POINT at = {};
+            GetCursorPos(&at);
+            pointed = at.x == pt.x && at.y == pt.y;
+            reader.emplace("Feld kopieren");
+            NMHDR nm = {list, UINT_PTR(kTreeSelectListId), UINT(NM_RCLICK)};
+            SendMessageA(top, WM_NOTIFY, kTreeSelectListId, reinterpret_cast<LPARAM>(&nm));
+            PostMessageA(top, WM_COMMAND, IDCANCEL, 0);
+        }});
+        EXPECT_TRUE(pointed);
+        ASSERT_TRUE(reader);
+        EXPECT_EQ(reader->Texts(), std::vector<std::string>{"Feld kopieren"});
+        char text[32] = {};
+        GetClipboardText(text, sizeof text);
+        EXPECT_STREQ(text, c.text) << c.row << " " << c.column;
+    }
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ TEST(TreeSelectModel, CellsFollowTheirEntries)
     EXPECT_EQ(Rows(m), "x/,c/c1,b/b1,a/a1");
     m.Remove(1);
     EXPECT_EQ(Rows(m), "x/,b/b1,a/a1");
-    EXPECT_EQ(m.cells.size(), 2u);
+    EXPECT_EQ(m.CellCount(), 2u);
     EXPECT_EQ(m.CellText(3, 0), nullptr);
     EXPECT_EQ(m.CellText(0, 2), nullptr);
     EXPECT_STREQ(m.CellText(0, -5), "x");

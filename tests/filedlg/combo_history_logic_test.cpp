@@ -43,6 +43,25 @@ TEST(ComboHistoryLogic, HistoryDeletionsKeepIndexZeroPlusLimit)
     EXPECT_EQ(HistoryDeletions({"a", "b", "c"}, "z", 1, false), (std::vector<size_t>{2, 1}));
 }
 
+// Case-blind means the code page's own mapping: national letters too.
+TEST(ComboHistoryLogic, HistoryDeletionsAreCaseBlindForNationalLetters)
+{
+    const struct {
+        std::string text;
+        Texts entries;
+        bool caseSensitive;
+        std::vector<size_t> doomed;
+    } cases[] = {
+        {"ÜBERSICHT", {"übersicht", "Übersicht", "x"}, false, {1, 0}},
+        {"ärger", {"ÄRGER", "Ärger"}, false, {1, 0}},
+        {"ärger", {"ÄRGER", "ärger"}, true, {1}},
+        {"Bergem", {"Berge m"}, false, {}},
+        {"straße", {"STRASSE", "STRAßE"}, false, {1}},  // ß has no capital of one byte
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HistoryDeletions(c.entries, c.text, 16, c.caseSensitive), c.doomed) << c.text;
+}
+
 struct FormCase {
     bool withText;
     std::string text;

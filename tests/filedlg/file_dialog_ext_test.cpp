@@ -13,8 +13,13 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -250,6 +255,366 @@ TEST_F(FileDialogExt, FrameworkDialogRunsExtended)
     EXPECT_TRUE(combo);
     EXPECT_GE(dialog.folderChanges, 1);
     EXPECT_EQ(dialog.m_hWnd, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+typedef std::vector<std::string> Texts;
+
+// A tree of umlaut and blank names, and a folder of 5,000 subfolders (made
+// once per prefix: the second run finds them).
+std::string TourTree()
+{
+    char base[MAX_PATH] = "";
+    GetTempPathA(sizeof base, base);
+    std::string tree = std::string(base) + "Touren Ä";
+    CreateDirectoryA(tree.c_str(), nullptr);
+    for (const char* folder : {"Berge mit Leerzeichen", "Gipfel"})
+        CreateDirectoryA((tree + "\\" + folder).c_str(), nullptr);
+    for (const char* name : {"Allgäu.gpx", "Ärger Tour.gpx", "Bergem.gpx", "ALLGEMEIN.txt", "Übersicht.gpx"})
+        std::ofstream(tree + "\\" + name) << "x";
+    return tree;
+}
+
+std::string ManyFolders()
+{
+    char base[MAX_PATH] = "";
+    GetTempPathA(sizeof base, base);
+    std::string folder = std::string(base) + "Viele Ordner";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    if (GetFileAttributesA((folder + "\\Ordner 4999").c_str()) == INVALID_FILE_ATTRIBUTES)
+        for (int i = 0; i < 5000; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "\\Ordner %04d", i);
+            CreateDirectoryA((folder + name).c_str(), nullptr);
+        }
+    return folder;
+}
+
+OPENFILENAMEA OpenIn(const std::string& folder, char* file, DWORD size)
+{
+    OPENFILENAMEA ofn = Request(file, size);
+    ofn.lpstrFilter = "Alle\0*.*\0";
+    ofn.lpstrDefExt = "gpx";
+    ofn.lpstrInitialDir = folder.c_str();
+    ofn.Flags = OFN_EXPLORER;
+    return ofn;
+}
+
+HWND ComboEditOf(HWND dialog)
+{
+    return FindWindowExA(GetDlgItem(dialog, kFileNameId), nullptr, "Edit", nullptr);
+}
+
+// Types the text into the combo's edit as keys would, after emptying it.
+void Type(HWND dialog, const std::string& text)
+{
+    SetWindowTextA(GetDlgItem(dialog, kFileNameId), "");
+    for (char c : text)
+        SendMessageA(ComboEditOf(dialog), WM_CHAR, WPARAM(static_cast<unsigned char>(c)), 0);
+}
+
+Texts PopupRows(HWND popup)
+{
+    Texts rows;
+    for (LRESULT i = 0, n = popup ? SendMessageA(popup, LB_GETCOUNT, 0, 0) : 0; i < n; ++i) {
+        char text[MAX_PATH] = "";
+        if (SendMessageA(popup, LB_GETTEXTLEN, WPARAM(i), 0) < LRESULT(sizeof text))
+            SendMessageA(popup, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+        rows.push_back(text);
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+// One dialog opened in a folder and typed into row by row; the rows the
+// popup showed for each are kept.
+class TypingRun {
+public:
+    TypingRun(const std::string& folder, size_t rows, DWORD watchdogMs)
+        : seen(rows), m_ofn(OpenIn(folder, m_file, sizeof m_file)), m_driver(watchdogMs)
+    {
+        m_driver.Then([this](winharness::ModalDriver& d) { return (dialog = ExtendedDialog(d)) != nullptr; });
+    }
+    // A step of the caller's, then a wait until the popup's rows satisfy
+    // `done` or the time is up.
+    void ThenAwait(size_t row, std::function<void()> act, std::function<bool(const Texts&)> done, DWORD limitMs)
+    {
+        m_driver.Then([this, act](winharness::ModalDriver&) {
+            act();
+            m_since = GetTickCount();
+            return true;
+        });
+        // The rows, shown or not: a parallel test's window that takes the
+        // foreground takes the combo's focus, which hides the popup.
+        m_driver.Then([this, row, done, limitMs](winharness::ModalDriver&) {
+            seen[row] = PopupRows(Popup(dialog));
+            return done(seen[row]) || GetTickCount() - m_since > limitMs;
+        });
+    }
+    void TypeAndAwait(size_t row, const std::string& typed, std::function<bool(const Texts&)> done, DWORD limitMs)
+    {
+        ThenAwait(row, [this, typed] { Type(dialog, typed); }, std::move(done), limitMs);
+    }
+    void Run()
+    {
+        m_driver.Then([this](winharness::ModalDriver&) { return PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0) != 0; });
+        m_driver.Run([this] { GetOpenFileNameA(&m_ofn); });
+    }
+
+    HWND dialog = nullptr;
+    std::vector<Texts> seen;
+
+private:
+    char m_file[MAX_PATH] = "";
+    OPENFILENAMEA m_ofn;
+    winharness::ModalDriver m_driver;
+    DWORD m_since = 0;
+};
+
+struct OfferCase {
+    std::string typed;
+    Texts rows;  // sorted
+};
+
+// Case-blind in the code page's mapping: "ALLGÄ" finds "Allgäu.gpx".
+TEST_F(FileDialogExt, PopupOffersBeginningsCaseBlind)
+{
+    const std::string tree = TourTree();
+    const OfferCase cases[] = {
+        {"ALLGÄ", {"Allgäu.gpx"}},
+        {"allg", {"ALLGEMEIN.txt", "Allgäu.gpx"}},
+        {"äRGER t", {"Ärger Tour.gpx"}},
+        {"berge m", {"Berge mit Leerzeichen"}},
+        {"ü", {"Übersicht.gpx"}},
+    };
+    std::vector<Texts> expected;
+    TypingRun run(tree, std::size(cases), 20000 + 8000 * DWORD(std::size(cases)));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        expected.push_back(cases[i].rows);
+        std::sort(expected.back().begin(), expected.back().end());
+        run.TypeAndAwait(i, cases[i].typed, [sorted = expected.back()](const Texts& rows) { return rows == sorted; }, 8000);
+    }
+    run.Run();
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(run.seen[i], expected[i]) << cases[i].typed;
+}
+
+// Opened on a folder of 5,000 subfolders: beginnings within the first
+// 2000 names listed and past them are offered, and a folder change for the
+// folder already listed (a late first notification) keeps the typed text.
+TEST_F(FileDialogExt, ManySubfoldersOfferEveryBeginning)
+{
+    const std::string many = ManyFolders();
+    const struct {
+        std::string typed;
+        bool folderChangeAgain;
+        std::string first, last;
+    } cases[] = {
+        {"Ordner 0", false, "Ordner 0000", "Ordner 0099"},
+        {"ORDNER 4", false, "Ordner 4000", "Ordner 4099"},
+        {"ordner 49", true, "Ordner 4900", "Ordner 4999"},
+    };
+    TypingRun run(many, std::size(cases), 30000 + 10000 * DWORD(std::size(cases)));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const std::string first = cases[i].first, last = cases[i].last;
+        auto full = [first, last](const Texts& rows) {
+            return rows.size() == 100 && rows.front() == first && rows.back() == last;
+        };
+        run.TypeAndAwait(i, cases[i].typed, full, 10000);
+        if (!cases[i].folderChangeAgain)
+            continue;
+        run.ThenAwait(i, [&run] {
+            // The hook's child hears the folder change as from the system.
+            HWND child = FindWindowExA(run.dialog, nullptr, "#32770", nullptr);
+            OFNOTIFYA note{};
+            note.hdr.hwndFrom = run.dialog;
+            note.hdr.code = UINT(CDN_FOLDERCHANGE);
+            SendMessageA(child, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&note));
+        }, full, 10000);
+    }
+    run.Run();
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        ASSERT_EQ(run.seen[i].size(), 100u) << cases[i].typed;
+        EXPECT_EQ(run.seen[i].front(), cases[i].first) << cases[i].typed;
+        EXPECT_EQ(run.seen[i].back(), cases[i].last) << cases[i].typed;
+    }
+}
+
+Texts StoredList()
+{
+    char list[4096] = "";
+    DWORD bytes = sizeof list;
+    Texts entries;
+    if (RegGetValueA(HKEY_CURRENT_USER, kListKey, "OfnListGpx", RRF_RT_REG_MULTI_SZ, nullptr, list, &bytes) != 0)
+        return entries;
+    for (const char* at = list; *at && at < list + bytes; at += strlen(at) + 1)
+        entries.push_back(at);
+    return entries;
+}
+
+void StoreList(const Texts& entries)
+{
+    std::string bytes;
+    for (const std::string& entry : entries)
+        bytes += entry + '\0';
+    bytes += '\0';
+    RegSetKeyValueA(HKEY_CURRENT_USER, kListKey, "OfnListGpx", REG_MULTI_SZ, bytes.data(), DWORD(bytes.size()));
+}
+
+// The recent list keeps one spelling of a folder: the chosen path's ".."
+// parts are collapsed before the case-blind match, national letters too.
+TEST_F(FileDialogExt, RecentListKeepsOneSpellingPerFolder)
+{
+    const std::string tree = TourTree();
+    std::string lower = tree;
+    CharLowerBuffA(lower.data(), DWORD(lower.size()));  // ...\touren ä
+    const std::string other = "C:\\Daten\\GPS\\";
+    const struct {
+        Texts before;
+        Texts after;
+    } cases[] = {
+        {{lower + "\\", other}, {lower + "\\", other}},
+        {{other, lower + "\\"}, {tree + "\\", other}},
+    };
+    for (const auto& c : cases) {
+        StoreList(c.before);
+        char file[MAX_PATH] = "";
+        OPENFILENAMEA ofn = OpenIn(tree, file, sizeof file);
+        winharness::ModalDriver driver(20000);
+        driver.Then([&](winharness::ModalDriver& d) {
+            HWND dialog = ExtendedDialog(d);
+            if (!dialog)
+                return false;
+            SetWindowTextA(GetDlgItem(dialog, kFileNameId), (tree + "\\Gipfel\\..\\Allgäu.gpx").c_str());
+            return PostMessageA(dialog, WM_COMMAND, IDOK, 0) != 0;
+        });
+        BOOL ok = FALSE;
+        driver.Run([&] { ok = GetOpenFileNameA(&ofn); });
+        EXPECT_TRUE(ok);
+        Texts after = StoredList();
+        ASSERT_EQ(after.size(), c.after.size());
+        for (size_t i = 0; i < after.size(); ++i)
+            EXPECT_STRCASEEQ(after[i].c_str(), c.after[i].c_str()) << i;
+        EXPECT_EQ(after[0], c.after[0]) << "the spelling kept";
+    }
+}
+
+struct MenuItem {
+    UINT id;
+    std::string text;
+    bool operator==(const MenuItem& o) const { return id == o.id && text == o.text; }
+};
+
+// Reads the menu the UI thread has open, from another thread as a user's
+// tool would (MN_GETHMENU), then chooses its first item with the keys.
+class MenuReader {
+public:
+    explicit MenuReader(DWORD uiThread) : m_thread([this, uiThread] { Read(uiThread); }) {}
+    ~MenuReader() { Join(); }
+    void Join()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    bool Done() const { return m_done; }
+    std::vector<MenuItem> items;
+
+private:
+    static BOOL CALLBACK FindMenu(HWND wnd, LPARAM found)
+    {
+        char name[16] = "";
+        GetClassNameA(wnd, name, sizeof name);
+        if (strcmp(name, "#32768") != 0 || !IsWindowVisible(wnd))
+            return TRUE;
+        *reinterpret_cast<HWND*>(found) = wnd;
+        return FALSE;
+    }
+    void Read(DWORD uiThread)
+    {
+        HWND menuWnd = nullptr;
+        for (int i = 0; i < 500 && !menuWnd; ++i) {
+            EnumThreadWindows(uiThread, FindMenu, reinterpret_cast<LPARAM>(&menuWnd));
+            if (!menuWnd)
+                Sleep(20);
+        }
+        if (menuWnd) {
+            HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWnd, MN_GETHMENU, 0, 0));
+            for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                char text[64] = "";
+                GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION);
+                items.push_back({GetMenuItemID(menu, i), text});
+            }
+            PostMessageA(menuWnd, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageA(menuWnd, WM_KEYDOWN, VK_RETURN, 0);
+        }
+        m_done = true;
+    }
+    std::atomic<bool> m_done{false};
+    std::thread m_thread;
+};
+
+std::string ClipboardText()
+{
+    std::string text;
+    if (OpenClipboard(nullptr)) {
+        if (const char* data = static_cast<const char*>(GetClipboardData(CF_TEXT)))
+            text = data;
+        CloseClipboard();
+    }
+    return text;
+}
+
+TEST_F(FileDialogExt, ContextMenuCopiesTheFolder)
+{
+    const std::string tree = TourTree();
+    const std::vector<MenuItem> expected = {{UINT(kCopyPathCommand), "Kopiere aktuellen Pfad"}};
+    char file[MAX_PATH] = "";
+    OPENFILENAMEA ofn = OpenIn(tree, file, sizeof file);
+    HWND dialog = nullptr;
+    std::unique_ptr<MenuReader> reader;
+    std::string clip;
+    DWORD since = 0;
+    winharness::ModalDriver driver(20000);
+    driver.Then([&](winharness::ModalDriver& d) {
+        if (!(dialog = ExtendedDialog(d)))
+            return false;
+        if (OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
+        reader = std::make_unique<MenuReader>(GetCurrentThreadId());
+        RECT r;
+        GetWindowRect(dialog, &r);
+        // Posted: the menu's own loop must not run inside this step.
+        PostMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(dialog), MAKELPARAM(r.left + 40, r.top + 60));
+        since = GetTickCount();
+        return true;
+    }).Then([&](winharness::ModalDriver&) {
+        clip = ClipboardText();
+        return (reader->Done() && clip == tree) || GetTickCount() - since > 8000;
+    }).Then([&](winharness::ModalDriver&) { return PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0) != 0; });
+    driver.Run([&] { GetOpenFileNameA(&ofn); });
+    ASSERT_TRUE(reader);
+    reader->Join();
+    EXPECT_EQ(reader->items, expected);
+    EXPECT_EQ(clip, tree);
+}
+
+// The collapsing of chosen paths agrees with the system's own.
+TEST(FileDialogPaths, CollapseAgreesWithGetFullPathName)
+{
+    const char* paths[] = {
+        "C:\\Touren Ä\\Gipfel\\..\\..\\a.gpx", "C:\\Touren Ä\\.\\Gipfel\\", "C:/Touren Ä//Gipfel/../b c.gpx",
+        "C:\\..\\..\\x", "C:\\a\\..", "\\\\srv\\teil\\x\\..\\..\\y", "C:\\Über\\\\Gipfel",
+    };
+    for (const char* path : paths) {
+        char full[MAX_PATH] = "";
+        ASSERT_GT(GetFullPathNameA(path, sizeof full, full, nullptr), 0u) << path;
+        EXPECT_EQ(CollapsePath(path), std::string(full)) << path;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // decisions, the stored list, the matching step and the popup arithmetic.
 #include <gtest/gtest.h>
 
+#include "ui/filedlg/message_routes.h"
 #include "ui/filedlg/ofn_logic.h"
 #include "ui/filedlg/pe_imports.h"
 
@@ -154,6 +155,102 @@ TEST(OfnLogic, RememberDecisions)
     EXPECT_EQ(list, (Texts{"x", "D:\\Data\\", "D:\\Data\\Sub\\"}));
 }
 
+TEST(OfnLogic, CollapsesDotPartsAboveTheRoot)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"D:\\Touren Ä\\Gipfel\\..\\..\\a.gpx", "D:\\a.gpx"},
+        {"D:\\Touren Ä\\Gipfel\\..\\Allgäu.gpx", "D:\\Touren Ä\\Allgäu.gpx"},
+        {"D:/Touren Ä/./Gipfel//", "D:\\Touren Ä\\Gipfel\\"},
+        {"D:\\..\\..\\a", "D:\\a"},
+        {"D:\\a\\..", "D:\\"},
+        {"D:\\", "D:\\"},
+        {"\\\\srv\\teil\\x\\..\\..\\y", "\\\\srv\\teil\\y"},
+        {"\\\\srv\\teil", "\\\\srv\\teil"},
+        {"\\a\\..\\b", "\\b"},
+        {"..\\a", "..\\a"},         // no root: left as it is
+        {"D:x\\..\\y", "D:x\\..\\y"},
+        {"D:\\...\\x", "D:\\...\\x"},  // three dots are a name
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CollapsePath(c.first), c.second) << c.first;
+}
+
+// The recent list holds one spelling per folder: dot parts are collapsed
+// before the case-blind match, national letters included.
+TEST(OfnLogic, RememberedFoldersAreCollapsedAndMatchedCaseBlind)
+{
+    const std::map<std::string, uint32_t> files{{"D:\\Touren Ä", kDirectoryBit},
+                                                {"D:\\Touren Ä\\Gipfel", kDirectoryBit},
+                                                {"D:\\Touren Ä\\Allgäu.gpx", 0x20},
+                                                {"D:\\a.gpx", 0x20}};
+    AttributesFn attrs = [&](const std::string& p) {
+        auto it = files.find(p);
+        return it == files.end() ? kNoFile : it->second;
+    };
+    const struct {
+        std::string chosen;
+        Texts before;
+        Texts after;
+    } cases[] = {
+        {"D:\\Touren Ä\\Gipfel\\..\\Allgäu.gpx", {"D:\\Touren Ä\\"}, {"D:\\Touren Ä\\"}},
+        {"D:\\Touren Ä\\Gipfel\\..\\..\\a.gpx", {"D:\\Touren Ä\\"}, {"D:\\", "D:\\Touren Ä\\"}},
+        {"Gipfel\\..\\Allgäu.gpx", {"x", "d:\\TOUREN ä\\"}, {"D:\\Touren Ä\\", "x"}},
+        {"D:/Touren Ä/Gipfel/../", {"D:\\TOUREN Ä\\"}, {"D:\\TOUREN Ä\\"}},
+    };
+    for (const auto& c : cases) {
+        RememberDecision d = DecideRemember(c.chosen, "D:\\Touren Ä", kOfnModeFolders, false, attrs);
+        Texts list = c.before;
+        if (d.add)
+            ApplyRemember(list, d.path);
+        EXPECT_EQ(list, c.after) << c.chosen;
+    }
+}
+
+// A folder change clears the typed text only when the folder is another.
+TEST(OfnLogic, FolderChangeKeepsTheTextOfTheFirstAndTheSameFolder)
+{
+    const struct {
+        std::string listed, folder;
+        bool keeps;
+    } cases[] = {
+        {"", "D:\\Viele Ordner", true},                 // the dialog's first folder
+        {"D:\\Viele Ordner", "D:\\Viele Ordner", true},  // repeated
+        {"D:\\Viele Ordner", "d:\\VIELE ordner\\", true},
+        {"D:\\Touren Ä", "D:\\TOUREN ä", true},
+        {"D:\\Touren Ä\\Gipfel", "D:\\Touren Ä\\Gipfel\\..\\Gipfel", true},
+        {"D:\\Touren Ä", "D:\\Touren Ä\\Gipfel", false},
+        {"D:\\", "D:\\Touren Ä", false},
+        {"D:\\Touren Ä", "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FolderChangeKeepsText(c.listed, c.folder), c.keeps) << c.listed << " -> " << c.folder;
+}
+
+// The routing tables: ranges, gaps and "any code" rows of a command id.
+TEST(OfnLogic, RoutesFindTheRowOfAKey)
+{
+    typedef int (*Handler)();
+    constexpr Route<Handler> rows[] = {
+        {30, 30, [] { return 3; }},
+        {0x17E, 0x1B2, [] { return 4; }},
+        {5, 5, [] { return 1; }},
+        AnyCommandCode<Handler>(1, [] { return 5; }),
+        {CommandKey(1152, 5), CommandKey(1152, 5), [] { return 6; }},
+    };
+    constexpr auto sorted = SortRoutes(rows);
+    static_assert(RoutesDisjoint(sorted), "rows overlap");
+    constexpr Route<Handler> overlapping[] = {{1, 9, nullptr}, {9, 9, nullptr}};
+    static_assert(!RoutesDisjoint(SortRoutes(overlapping)), "the overlap is seen");
+    const std::pair<uint32_t, int> keys[] = {
+        {5, 1}, {30, 3}, {0x17E, 4}, {0x190, 4}, {0x1B2, 4}, {0x1B3, 0}, {4, 0}, {31, 0},
+        {CommandKey(1, 0), 5}, {CommandKey(1, 0xFFFF), 5}, {CommandKey(1152, 5), 6}, {CommandKey(1152, 4), 0},
+    };
+    for (const auto& k : keys) {
+        const Route<Handler>* route = FindRoute(sorted, k.first);
+        EXPECT_EQ(route ? route->handler() : 0, k.second) << k.first;
+    }
+}
+
 TEST(OfnLogic, RecentListBoundsWritingAndReading)
 {
     Texts twenty, long16;
@@ -189,6 +286,24 @@ TEST(OfnLogic, MatchingStepAndPopupArithmetic)
             Posted(cursor);
         }
     EXPECT_EQ(matched, (Texts{"alpha.gpx", "ALPINE.txt"}));
+    const std::pair<std::string, Texts> national[] = {
+        {"ALLGÄ", {"Allgäu.gpx"}},
+        {"allg", {"Allgäu.gpx", "ALLGEMEIN"}},
+        {"äRG", {"Ärger Tour.gpx"}},
+        {"berge m", {"Berge mit Leerzeichen"}},
+        {"Ü", {"Übersicht"}},
+    };
+    const Texts tree{"Allgäu.gpx", "Ärger Tour.gpx", "Bergem.gpx", "Berge mit Leerzeichen", "Übersicht", "ALLGEMEIN"};
+    for (const auto& n : national) {
+        Texts found;
+        cursor.Reset();
+        for (long at; (at = MatchStep(tree, n.first, cursor, &hit)) >= 0;)
+            if (hit) {
+                found.push_back(tree[size_t(at)]);
+                Posted(cursor);
+            }
+        EXPECT_EQ(found, n.second) << n.first;
+    }
     Texts many(150, "x");
     cursor.Reset();
     while (MatchStep(many, "X", cursor, &hit) >= 0)

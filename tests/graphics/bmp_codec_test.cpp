@@ -193,7 +193,36 @@ std::vector<ReadCase> ReadCases()
              s.afterHeader.resize(68, 0);
          }),
          kOk, kColoursAlpha},
-        {"other masks", Changed(argb, [](BmpSpec& s) { s.compression = 3, s.afterHeader = Le32s({0xFF, 0xFF00, 0xFF0000}); }),
+        // 32-bit masks other than the standard ones, each channel by its mask
+        // (alpha 0 without an alpha mask); a mask of two runs, or other
+        // 24-bit masks, stay refused.
+        {"other masks: X8B8G8R8",
+         Changed(argb, [](BmpSpec& s) { s.compression = 3, s.afterHeader = Le32s({0xFF, 0xFF00, 0xFF0000}); }), kOk,
+         {{0x302010, 0xFFFFFF, 0x010000}, {0x000080, 0x008000, 0x800000}}},
+        {"A8B8G8R8 in a V4 header", Changed(argb, [&](BmpSpec& s) {
+             s.headerSize = 108, s.compression = 3, s.afterHeader = Le32s({0xFF, 0xFF00, 0xFF0000, 0xFF000000});
+             s.afterHeader.resize(68, 0);
+         }),
+         kOk, {{0x80302010, 0xFFFFFFFF, 0x00010000}, {0x01000080, 0x7F008000, 0x00800000}}},
+        {"R8G8B8A8, compression 6",
+         Changed(argb, [](BmpSpec& s) { s.compression = 6, s.afterHeader = Le32s({0xFF000000, 0xFF0000, 0xFF00, 0xFF}); }),
+         kOk, {{0x30801020, 0xFFFFFFFF, 0x01000000}, {0x00018000, 0x007F0080, 0x80000000}}},
+        {"5-6-5 in 32 bits widened", Changed(Plain({{0xFFFF, 0x8410, 0x0001}}, 32), [](BmpSpec& s) {
+             s.compression = 3, s.afterHeader = Le32s({0xF800, 0x7E0, 0x1F});
+         }),
+         kOk, {{0xFFFFFF, 0x848284, 0x000008}}},
+        {"10-bit channels keep their top 8 bits", Changed(Plain({{0x3FF00155}}, 32), [](BmpSpec& s) {
+             s.compression = 3, s.afterHeader = Le32s({0x3FF00000, 0xFFC00, 0x3FF});
+         }),
+         kOk, {{0xFF0055}}},
+        {"red mask of two runs",
+         Changed(argb, [](BmpSpec& s) { s.compression = 3, s.afterHeader = Le32s({0xF0F00000, 0xFF00, 0xFF}); }),
+         kNotSupported, {}},
+        {"24 bits, other masks",
+         Changed(rgb, [](BmpSpec& s) { s.compression = 3, s.afterHeader = Le32s({0xFF, 0xFF00, 0xFF0000}); }),
+         kNotSupported, {}},
+        {"24 bits, compression 6",
+         Changed(rgb, [&](BmpSpec& s) { s.compression = 6, s.afterHeader = Le32s({0xFF0000, 0xFF00, 0xFF, 0}); }),
          kNotSupported, {}},
         {"JPEG inside", Changed(rgb, [&](BmpSpec& s) { s.compression = 4; }), kNotSupported, {}},
         {"PNG inside", Changed(argb, [&](BmpSpec& s) { s.compression = 5; }), kNotSupported, {}},

@@ -37,6 +37,8 @@ const ClassifyCase kCases[] = {
     {"PNG", kPngSignature, kFormatPng, kFormatPng},
     {"TIFF II", B({'I', 'I', 0x2A, 0}), kFormatTiff, kFormatTiff},
     {"TIFF MM", B({'M', 'M', 0, 0x2A}), kFormatTiff, kFormatTiff},
+    {"BigTIFF II", B({'I', 'I', 0x2B, 0, 8, 0}), kFormatTiff, kFormatTiff},
+    {"BigTIFF MM", B({'M', 'M', 0, 0x2B, 0, 8}), kFormatTiff, kFormatTiff},
     {"TLS", "TLSP", kFormatTls, kFormatTls},
     {"PostScript", "%!PS-Adobe-3.0 EPSF-3.0", kFormatEps, kFormatEps},
     {"P1", "P1\n", kFormatPnm, kFormatPnm},

@@ -135,6 +135,16 @@ TEST(GifReader, AcceptsWhatIsSoundAndRefusesTheRest)
         {"code size 0", kHead + Frame(3, 2, Codes(0, {{1, 1}, {0, 1}, {2, 2}})), kCorrupt, none},
         {"code size 9", kHead + Frame(3, 2, Codes(9, {{512, 10}, {1, 10}})), kCorrupt, none},
         {"code size 12", kHead + Frame(3, 2, Codes(12, {{4096, 13}, {1, 13}})), kCorrupt, none},
+        // Minimum code sizes up to 12 are allowed; their roots above 255 are not.
+        {"code size 11", kHead + Frame(3, 2, Plain(11, kSix)) + kTrailer, kRead},
+        {"code size 12, 13-bit codes", kHead + Frame(3, 2, Plain(12, kSix)) + kTrailer, kRead},
+        {"code size 11 with strings", kHead + Frame(3, 2, Codes(11, {{2048, 12}, {1, 12}, {2, 12}, {3, 12}, {0, 12},
+                                                                   {2050, 12}, {2049, 12}})), kRead, {1, 2, 3, 0, 1, 2}},
+        {"code size 11, index 256", kHead + Frame(3, 2, Codes(11, {{2048, 12}, {1, 12}, {256, 12}})), kCorrupt, none},
+        {"code size 9, index 255", kHead + Frame(3, 2, Plain(9, {1, 2, 3, 0, 1, 255})), kRead, {1, 2, 3, 0, 1, 255}},
+        {"code size 12, code past the table", kHead + Frame(3, 2, Codes(12, {{4096, 13}, {1, 13}, {4098, 13}})), kCorrupt,
+         none},
+        {"code size 13", kHead + Frame(3, 2, Codes(13, {{8192, 14}, {1, 14}})), kCorrupt, none},
         {"code above the next free", kHead + Frame(3, 2, Codes(2, {{4, 3}, {1, 3}, {7, 3}})), kCorrupt, none},
         {"string code after a clear", kHead + Frame(3, 2, Codes(2, {{4, 3}, {6, 3}})), kCorrupt, none},
         {"sub-block cut short", kHead + Frame(3, 2, Bytes{2, 9, 1}), kCorrupt, none},
@@ -155,6 +165,7 @@ TEST(GifReader, AcceptsWhatIsSoundAndRefusesTheRest)
         {"application block of 10", kHead + Bytes{0x21, 0xFF, 10} + Bytes(10, 'N') + Bytes{0}, kCorrupt, none},
         {"transparent 5", kHead + Control(true, 5) + kFrame + kTrailer, kRead, kSix, 5},
         {"control without transparency", kHead + Control(false, 5) + kFrame + kTrailer, kRead},
+        {"control terminator not 0", kHead + Bytes{0x21, 0xF9, 4, 1, 0, 0, 5, 1, 0} + kFrame + kTrailer, kCorrupt, none},
         {"the next frame's control", kHead + Control(true, 5) + kFrame + Control(false, 0) + kFrame, kRead, kSix, 5},
         {"control only before frame 2", kHead + kFrame + Control(true, 3) + kFrame + kTrailer, kRead},
         {"cancel", kHead + kFrame + kTrailer, kRead, {1, 2, 3, 0, 0, 0}, -1, true},
@@ -173,16 +184,17 @@ TEST(GifReader, AcceptsWhatIsSoundAndRefusesTheRest)
 
 TEST(GifReader, PlainCodesAtEveryCodeSizeAndWidth)
 {
-    for (int rootBits = 2; rootBits <= 8; ++rootBits)
+    for (int rootBits = 2; rootBits <= 12; ++rootBits)
         for (int width = 1; width <= 17; ++width) {
             const int height = 1 + (width + rootBits) % 10;
+            const int tableBits = std::min(rootBits, 8);
             lindar_test::Rng rng(uint64_t(rootBits * 100 + width));
             Bytes indices(size_t(width * height));
             for (uint8_t& v : indices)
-                v = uint8_t(rng.Next() % (1u << rootBits));
+                v = uint8_t(rng.Next() % (1u << tableBits));
             CGraphicsImage image;
             CGifReader reader;
-            ReadFromMemory(reader, Screen(width, height, rootBits) + Frame(width, height, Plain(rootBits, indices)), image);
+            ReadFromMemory(reader, Screen(width, height, tableBits) + Frame(width, height, Plain(rootBits, indices)), image);
             EXPECT_EQ(IndicesOf(image), indices) << rootBits << " " << width;
         }
 }

@@ -228,6 +228,12 @@ TEST(IconReader, FilesAndExecutablesReadOrRefuse)
     compressed.compression = 1;
     wide.bits = 16;
     planes.planes = 2;
+    Dib widePlanes = wide, planes4 = Pattern(5, 3, 4), planes32 = Pattern(9, 9, 32, 1);
+    widePlanes.planes = planes4.planes = planes32.planes = 2;
+    // Executables take planes other than 1 at 4 and 8 bits only.
+    const auto peOf = [](const Dib& d) {
+        return MakePe({{3, 2, 0x409, MakeDib(d)}, {14, 100, 0x409, MakeGroup(false, {IconEntry(d, 2)})}});
+    };
     Bytes capped = MakeIco(1, {IconEntry(Pattern(4, 4, 8))}), deep = capped, cut = capped, shortDib = capped;
     PutAt(capped, 14, kIconMaxEntryBytes + 1, 4);
     PutAt(deep, 12, 16, 2);
@@ -263,7 +269,10 @@ TEST(IconReader, FilesAndExecutablesReadOrRefuse)
         {"compressed", MakeIco(1, {IconEntry(compressed)}), -1, 0, kTextCompressed, 0},
         {"directory depth 16", deep, -1, 0, kTextColour, 0},
         {"DIB depth 16, planes 1", MakeIco(1, {Entry{4, 4, 8, MakeDib(wide)}}), -1, 0, kTextColour, 0},
-        {"DIB planes 2", MakeIco(1, {IconEntry(planes)}), -1, 0, kTextColour, 0},
+        {"DIB planes 2", MakeIco(1, {IconEntry(planes)}), -1, 0, "", 4},
+        {"DIB planes 2, depth 16", MakeIco(1, {Entry{4, 4, 8, MakeDib(widePlanes)}}), -1, 0, kTextColour, 0},
+        {"PE DIB planes 2 at 4 bits", peOf(planes4), -1, 0, "", 5},
+        {"PE DIB planes 2 at 32 bits", peOf(planes32), -1, 0, kTextColour, 0},
         {"MZ header offset 0x38", mzLow, -1, 0, kTextNotFound, 0},
         {"MZ without header offset", Bytes(mz.begin(), mz.begin() + 0x3D), -1, 0, kTextOpen, 0},
         {"MZ header offset past the end", mz, -1, 0, kTextOpen, 0},
@@ -292,6 +301,14 @@ TEST(IconReader, FilesAndExecutablesReadOrRefuse)
         }
     }
 
+    // Enumeration: an "MZ" file without a "PE" or "NE" header is no
+    // executable (-1), whatever its header offset says.
+    Bytes dos = mz;
+    dos.insert(dos.end(), {'L', 'E', 0, 0});
+    for (const auto& [name, file] : {std::pair{"MZ header offset 0x38", mzLow}, std::pair{"MZ header offset past the end", mz},
+                                     std::pair{"MZ without header offset", Bytes(mz.begin(), mz.begin() + 0x3D)},
+                                     std::pair{"MZ with an LE header", dos}})
+        EXPECT_EQ(Enum(file, nullptr, 0, 0), -1) << name;
     IconEntryInfo info[8] = {};
     EXPECT_EQ(Enum(pe, info, 8, 0x03000000), 4);
     EXPECT_EQ((std::vector<uint32_t>{info[2].resourceId, info[2].group, info[2].index, info[3].kind, info[3].height}),

@@ -54,6 +54,9 @@ std::string JpegText(int code)
 const std::string kFolder = LINDAR_MALFORMED_DIR;
 
 const MalformedCase kCases[] = {
+    {"bmp-masks-not-contiguous.bmp", -1, -1, "Das Format der BMP-Datei wird nicht unterst\xFCtzt !"},
+    {"gif-control-terminator.gif", -1, -1, "Gif stream is corrupt"},
+    {"gif-index-above-255.gif", -1, -1, "Gif stream is corrupt"},
     {"ico-directory-cut.ico", -1, -1, "Fehler beim lesen aus der Datei !"},
     {"ico-entry-over-cap.ico", -1, -1, "Fehlerhaftes Dateiformat !"},
     {"ico-png-entry-cut.ico", -1, -1, "IHDR: CRC error"},
@@ -75,7 +78,9 @@ const MalformedCase kCases[] = {
     {"pnm-cut-16bit.ppm", -1, -1, "Besch\xE4" "digte PNM-Datei !"},
     {"pnm-huge-declared.pgm", -1, -1, "Besch\xE4" "digte PNM-Datei !"},
     {"pnm-sample-above-max.pgm", -1, -1, "Besch\xE4" "digte PNM-Datei !"},
+    {"tiff-bigtiff.tif", -1, -1, "Falscher Header"},
     {"xpm-colour-name-with-space.xpm", -1, -1, "Nicht unterst\xFCtztes Farbformat"},
+    {"xpm-huge-declared.xpm", -1, -1, "Fehler beim Lesen aus der Datei"},
     {"xpm-key-length-5.xpm", -1, -1, "Unbekantes Format"},
     {"xwd-header-inside-itself.xwd", -1, -1, "Die Datei ist keine XWD-Datei !"},
     {"xwd-huge-declared.xwd", -1, -1, "Fehler beim Lesen der XWD-Datei !"},

@@ -31,6 +31,8 @@ const ReadCase kReads[] = {
     {"P3 maxval 1", "P3 1 1 1 1 0 1", 24, 1, 1, {0xFF00FF}},
     {"P5 first raster byte a digit", "P5 2 1 255\n57", 8, 2, 1, {0x353535, 0x373737}},
     {"P5 maxval 65535 two bytes", Raw("P5 2 1 65535 \xFF\xFF\x80\x00"), 8, 2, 1, {W, 0x808080}},
+    // 17094 * 255 / 65535 is 66.51: rounded, not cut.
+    {"P5 maxval 65535 rounds to nearest", Raw("P5 1 1 65535 \x42\xC6"), 8, 1, 1, {0x434343}},
     {"P6 maxval 255", "P6 1 1 255\rabc", 24, 1, 1, {0x616263}},
     {"P6 maxval 1000", Raw("P6 1 1 1000 \x03\xE8\x00\x00\x01\xF4"), 24, 1, 1, {0xFF0080}},
 };

@@ -189,6 +189,56 @@ TEST(TiffWriter, DirectoryIsSortedWithInlineValues)
     }
 }
 
+// The value field of the entry with `tag` in our (little-endian) file, or
+// -1 when the directory has none; `count` receives its count.
+int64_t EntryValue(const Bytes& file, uint16_t tag, uint32_t* count = nullptr)
+{
+    const uint32_t ifd = U32At(file, 4);
+    for (uint16_t i = 0; i < U16At(file, ifd); ++i) {
+        const size_t e = ifd + 2 + 12 * size_t(i);
+        if (U16At(file, e) != tag)
+            continue;
+        if (count)
+            *count = U32At(file, e + 4);
+        return U32At(file, e + 8);
+    }
+    return -1;
+}
+
+// A ColorMap has 2^bits entries (those past the palette black); the
+// ResolutionUnit is written also without a resolution.
+TEST(TiffWriter, ColorMapOfEveryEntryAndResolutionUnit)
+{
+    struct Case {
+        uint32_t bits, paletteSize;
+        int32_t pelsPerMeter;
+    } const cases[] = {{8, 40, 2835}, {8, 256, 2835}, {4, 5, 0}, {4, 16, 0}, {8, 300, 2835}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.bits << " bits, " << c.paletteSize << " entries");
+        CGraphicsImage image;
+        MakeRandomImage(image, c.bits, 7, 3, c.bits + c.paletteSize);
+        image.m_nPaletteSize = c.paletteSize;
+        CTiffWriter writer;
+        writer.m_nXPelsPerMeter = writer.m_nYPelsPerMeter = c.pelsPerMeter;
+        const Bytes file = WriteToBytes(writer, image, "tiff_colormap.tif");
+        uint32_t count = 0;
+        const int64_t map = EntryValue(file, 320, &count);
+        const uint32_t n = 1u << c.bits;
+        ASSERT_GT(map, 0);
+        ASSERT_EQ(3 * n, count);
+        ASSERT_LE(size_t(map) + 6 * n, file.size());
+        for (uint32_t i = 0; i < n; ++i) {
+            uint8_t rgb[3] = {0, 0, 0};
+            if (i < c.paletteSize)
+                image.GetPaletteRGB(i, &rgb[0], &rgb[1], &rgb[2]);
+            for (uint32_t channel = 0; channel < 3; ++channel)
+                EXPECT_EQ(rgb[channel] * 257, U16At(file, size_t(map) + 2 * (channel * n + i))) << i;
+        }
+        EXPECT_EQ(3, EntryValue(file, 296));
+        EXPECT_EQ(c.pelsPerMeter > 0, EntryValue(file, 282) > 0);
+    }
+}
+
 TEST(TiffWriter, Errors)
 {
     CGraphicsImage two, empty, rgb;
@@ -355,6 +405,61 @@ TEST(TiffReader, FaxRunsKeepTheirColours)
         const Bytes file = fillOrder == 2 ? fax(photometric, 2, 0x5E, 0x00) : fax(photometric, 1, 0x7A, 0x00);
         ASSERT_EQ("", ReadError(file, image));
         EXPECT_EQ(bits, image.RowAt(0)[0]) << photometric << fillOrder;
+    }
+}
+
+// Fax strips as libtiff lays them out: 10 x 10 WhiteIsZero, the strip at
+// offset 8 with its offset and count in the entries, a private tag and a
+// second page. Row k holds one black pixel at x = k, or none (-1); a row
+// without one is a single byte, which the decoder's look-ahead reads before
+// the row before it is done.
+TEST(TiffReader, FaxStripsEndingInShortRows)
+{
+    // T.4 white terminating codes for runs 0 to 10, and black 1.
+    static const char* const kWhite[] = {"00110101", "000111", "0111",  "1000",  "1011", "1100",
+                                         "1110",     "1111",   "10011", "10100", "00111"};
+    struct Case {
+        const char* name;
+        uint32_t rowsPerStrip;
+        int black[10];
+    } const cases[] = {
+        {"diagonal, last row white", 10, {0, 1, 2, 3, 4, 5, 6, 7, 8, -1}},
+        {"all white", 10, {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1}},
+        {"two strips, each ending white", 5, {0, 1, 2, 3, -1, 5, 6, 7, 8, -1}},
+    };
+    for (const Case& c : cases) {
+        std::vector<Bytes> strips(10 / c.rowsPerStrip);
+        for (int y = 0; y < 10; ++y) {
+            const int x = c.black[y];
+            std::string bits = x < 0 ? kWhite[10] : std::string(kWhite[x]) + "010" + kWhite[9 - x];
+            bits.resize((bits.size() + 7) / 8 * 8, '0');
+            for (size_t i = 0; i < bits.size(); i += 8)
+                strips[size_t(y) / c.rowsPerStrip].push_back(uint8_t(std::stoi(bits.substr(i, 8), nullptr, 2)));
+        }
+        Bytes data = strips[0];
+        std::vector<TiffTag> tags = {{256, 3, 1, 10}, {257, 3, 1, 10}, {258, 3, 1, 1},  {259, 3, 1, 2},
+                                     {262, 3, 1, 0},  {273, 4, 1, 8},  {278, 3, 1, c.rowsPerStrip},
+                                     {279, 4, 1, uint32_t(strips[0].size())}, {40000, 3, 1, 7}};
+        if (strips.size() == 2) {
+            data.insert(data.end(), strips[1].begin(), strips[1].end());
+            tags[5] = {273, 4, 2, uint32_t(8 + data.size())};
+            tags[7] = {279, 4, 2, uint32_t(8 + data.size() + 8)};
+            for (const uint32_t v : {8u, uint32_t(8 + strips[0].size()), uint32_t(strips[0].size()),
+                                     uint32_t(strips[1].size())})
+                for (int i = 0; i < 4; ++i)
+                    data.push_back(uint8_t(v >> (8 * i)));
+        }
+        // The second page follows the first directory and holds the same strips.
+        const uint32_t second = uint32_t(8 + data.size() + 2 + 12 * tags.size() + 4);
+        Bytes file = MakeTiff(tags, data, false, second);
+        const Bytes page = MakeTiff(tags, data);
+        file.insert(file.end(), page.begin() + 8 + long(data.size()), page.end());
+
+        CGraphicsImage image;
+        ASSERT_EQ("", ReadError(file, image)) << c.name;
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x)
+                EXPECT_EQ(x == c.black[y] ? 0u : 0xFFFFFFu, ColourAt(image, x, y) & 0xFFFFFF) << c.name << x << y;
     }
 }
 

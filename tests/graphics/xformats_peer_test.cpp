@@ -118,6 +118,23 @@ TEST(PnmPeers, NetpbmAndMagickFilesReadAsMagickReadsThem)
     }
 }
 
+// Samples above 8 bits round to nearest as netpbm's pamdepth does: our read
+// of its 16-bit and 10-bit files equals our read of its 8-bit reduction.
+TEST(PnmPeers, WideSamplesRoundAsNetpbmDoes)
+{
+    REQUIRE_PEERS("convert pngtopam pamdepth");
+    const std::string png = Source("round.png", "61x23");
+    for (const char* maxval : {"65535", "1023"}) {
+        const std::string wide = TempFile(std::string("wide-") + maxval + ".ppm"), narrow = wide + ".8.ppm";
+        ASSERT_TRUE(Shell("pngtopam " + Q(png) + " | pamdepth " + maxval + " > " + Q(wide) + " && pamdepth 255 " +
+                          Q(wide) + " > " + Q(narrow)));
+        CGraphicsImage ours, theirs;
+        ASSERT_EQ(TryRead<CPnmReader>(ReadFile(wide), ours), "");
+        ASSERT_EQ(TryRead<CPnmReader>(ReadFile(narrow), theirs), "");
+        EXPECT_EQ(ColoursOf(ours, false), ColoursOf(theirs, false)) << maxval;
+    }
+}
+
 TEST(PnmPeers, OurFilesReadInNetpbmMagickAndPillow)
 {
     REQUIRE_PEERS("convert pamfile pamtopnm python3");

@@ -89,6 +89,28 @@ TEST(XpmReader, RefusesWithItsTexts)
     }
 }
 
+// Every row needs width x k characters: a size the data left cannot hold is
+// refused before the image is made (it stays empty); a short row with data
+// enough after it is still read.
+TEST(XpmReader, RowClaimsAreHeldToTheDataLeft)
+{
+    const struct {
+        std::string data;
+        const char* text;
+        uint32_t width;  // of the image afterwards
+    } cases[] = {
+        {Xpm("8000 8000 1 1", kOneColour, "\"a\"\n"), "Fehler beim Lesen aus der Datei", 0},
+        {Xpm("4 2 1 2", "\"ab c red\",\n", "\"abab\"\n"), "Fehler beim Lesen aus der Datei", 0},
+        {Xpm("2 2 1 1", kOneColour, "\"aa\"\n\"aa\"\n"), "", 2},
+        {Xpm("3 1 1 1", kOneColour, "\"a\"\n"), "", 3},
+    };
+    for (const auto& c : cases) {
+        CGraphicsImage image;
+        EXPECT_EQ(TryRead<CXpmReader>(Text(c.data), image), c.text) << c.data.substr(0, 60);
+        EXPECT_EQ(image.m_nWidth, c.width);
+    }
+}
+
 // Four-character keys, comments between the lines, a row ending early at an
 // unknown key (the rest stays 0) and 300 colours in a 24-bit image.
 TEST(XpmReader, ReadsKeysCommentsAndShortRows)

@@ -61,6 +61,8 @@ const LayoutCase kLayouts[] = {
     {"1 bpp MSB bits in LSB-first units", Dump({{kWidth, 9}, {kBitsPerPixel, 1}, {kDepth, 1}, {kBytesPerLine, 4},
                                                {kBitOrder, 1}}, {{0, 0, 0, 0}, {1, 0xFFFF, 0xFFFF, 0xFFFF}},
                                               {0, 0, 0x80, 0x80}), 1, {0xFFFFFF, 0, 0, 0, 0, 0, 0, 0, 0xFFFFFF}},
+    {"8 bpp colormap pixel 0x103 names entry 3", Dump({{kBitsPerPixel, 8}, {kDepth, 8}},
+                                                      {{0x103, 0x1200, 0x3400, 0x5600}}, {3, 0, 0, 0}), 8, {0x123456}},
     {"4 bpp LSB first", Dump({{kWidth, 2}, {kBitsPerPixel, 4}, {kDepth, 4}, {kBytesPerLine, 1}},
                              {{1, 0xFF00, 0, 0}}, {0x01}), 4, {0xFF0000, 0}},
 };

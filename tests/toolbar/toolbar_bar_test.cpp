@@ -1,5 +1,6 @@
-// CToolBarNew docked in a frame: resources, the idle command update, the
-// routing of clicks and of the child controls' messages, the context menu.
+// CToolBarNew docked in a frame and floating beside it: resources, the idle
+// command update, the routing of clicks and of the child controls'
+// messages, the context menu, hostile counts and widths.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,8 +9,11 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <map>
+#include <vector>
 
+#include "platform/framework/float_frame.h"
 #include "platform/framework/frame.h"
 #include "tests/winharness/message_pump.h"
 #include "ui/toolbar/toolbar_bar_logic.h"
@@ -93,6 +97,39 @@ void CALLBACK ChooseLastEntry(HWND, UINT, UINT_PTR id, DWORD)
     PostMessageA(menu, WM_KEYUP, VK_RETURN, 0);
 }
 
+// Counts the WM_PAINT messages one window answers through a subclass of
+// its own, so the control carries no counter for tests.
+class PaintCounter {
+public:
+    explicit PaintCounter(HWND wnd) : m_wnd(wnd)
+    {
+        SetPropA(wnd, kProperty, this);
+        m_previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(wnd, GWLP_WNDPROC, LONG_PTR(&Counting)));
+    }
+    PaintCounter(const PaintCounter&) = delete;
+    PaintCounter& operator=(const PaintCounter&) = delete;
+    ~PaintCounter()
+    {
+        if (IsWindow(m_wnd) && GetWindowLongPtrA(m_wnd, GWLP_WNDPROC) == LONG_PTR(&Counting))
+            SetWindowLongPtrA(m_wnd, GWLP_WNDPROC, LONG_PTR(m_previous));
+        RemovePropA(m_wnd, kProperty);
+    }
+    int Count() const { return m_count; }
+
+private:
+    static constexpr const char* kProperty = "PaintCounter";
+    static LRESULT CALLBACK Counting(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = static_cast<PaintCounter*>(GetPropA(wnd, kProperty));
+        self->m_count += message == WM_PAINT;
+        return CallWindowProcA(self->m_previous, wnd, message, wParam, lParam);
+    }
+
+    HWND m_wnd;
+    WNDPROC m_previous = nullptr;
+    int m_count = 0;
+};
+
 class ToolbarBar : public testing::Test {
 protected:
     void SetUp() override
@@ -115,6 +152,28 @@ protected:
         frame.DestroyWindow();
     }
     LRESULT State(UINT id) { return bar.SendMessage(TBX_GETSTATE, id); }
+    // A press and release inside the button of the first row.
+    void Click(UINT id)
+    {
+        ToolbarExButtonInfo info = ButtonInfoRequest(TBIF_SIZE);
+        const int index = int(bar.SendMessage(TB_COMMANDTOINDEX, id));
+        bar.SendMessage(TB_GETBUTTONINFOA, WPARAM(index), LPARAM(&info));
+        int x = 0;  // the button's left edge: the widths of those before it
+        for (int n = 0; n < index; ++n) {
+            ToolbarExButtonInfo before = ButtonInfoRequest(TBIF_SIZE | kButtonInfoByIndex);
+            bar.SendMessage(TB_GETBUTTONINFOA, WPARAM(n), LPARAM(&before));
+            x += before.cx;
+        }
+        bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x + 3, 3));
+        bar.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(x + 3, 3));
+    }
+    // A button's width in the committed one-row layout.
+    int Width(UINT id)
+    {
+        bar.SendMessage(TBX_NEEDEDSIZE, toolbar::kOneRow, toolbar::kLayoutCommit);
+        ToolbarExButtonInfo info = ButtonInfoRequest(TBIF_SIZE);
+        return bar.SendMessage(TB_GETBUTTONINFOA, id, LPARAM(&info)) < 0 ? -1 : info.cx;
+    }
 
     CWinApp app;
     Frame frame;
@@ -179,35 +238,23 @@ TEST_F(ToolbarBar, IdleUpdateWithoutChangesPaintsNothing)
     frame.RecalcLayout();
     frame.OnIdleUpdateCmdUI();
     winharness::PumpUntilIdle();
-    const int paints = ToolbarExPaintCount();
+    const PaintCounter counter(bar.m_hWnd);
+    const int paints = counter.Count();
     for (int round = 0; round < 10; ++round) {
         frame.OnIdleUpdateCmdUI();
         winharness::PumpUntilIdle();
     }
-    EXPECT_EQ(ToolbarExPaintCount(), paints);
+    EXPECT_EQ(counter.Count(), paints);
     frame.check101 = 0;
     frame.OnIdleUpdateCmdUI();
     winharness::PumpUntilIdle();
-    EXPECT_GT(ToolbarExPaintCount(), paints);
+    EXPECT_GT(counter.Count(), paints);
 }
 
 TEST_F(ToolbarBar, ClicksArriveOnceThroughTheRouting)
 {
-    const auto click = [&](UINT id) {
-        ToolbarExButtonInfo info = ButtonInfoRequest(TBIF_SIZE);
-        const int index = int(bar.SendMessage(TB_COMMANDTOINDEX, id));
-        bar.SendMessage(TB_GETBUTTONINFOA, WPARAM(index), LPARAM(&info));
-        int x = 0;  // the button's left edge: the widths of those before it
-        for (int n = 0; n < index; ++n) {
-            ToolbarExButtonInfo before = ButtonInfoRequest(TBIF_SIZE | kButtonInfoByIndex);
-            bar.SendMessage(TB_GETBUTTONINFOA, WPARAM(n), LPARAM(&before));
-            x += before.cx;
-        }
-        bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x + 3, 3));
-        bar.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(x + 3, 3));
-    };
-    click(101);
-    click(102);
+    Click(101);
+    Click(102);
     EXPECT_EQ(g_commands[101], 1);
     EXPECT_EQ(g_commands[102], 1);  // by the view, through the frame
 }
@@ -330,6 +377,235 @@ TEST(ToolbarBarCycles, NoGdiLeak)
         frame.DestroyWindow();
     }
     EXPECT_LE(objects(), before + 2);
+}
+
+// Counts and widths a caller may get wrong: no allocation from the count,
+// the first refusal of a full bar ends the loop.
+struct CountCase {
+    const char* what;
+    std::function<BOOL(CToolBarNew&)> call;
+    BOOL result;
+    int buttons;  // what the bar holds afterwards
+};
+
+TEST_F(ToolbarBar, HostileCountsStopAtTheFirstRefusal)
+{
+    static const std::vector<uint16_t> many(5000, 101);
+    const int full = toolbar::kMaxButtons;
+    const CountCase cases[] = {
+        {"no ids, 0x7FFFFFFF", [](CToolBarNew& b) { return b.SetButtons(nullptr, 0x7FFFFFFF); }, FALSE, full},
+        {"no ids, 20000000", [](CToolBarNew& b) { return b.SetButtons(nullptr, 20000000); }, FALSE, full},
+        {"no ids, the limit", [=](CToolBarNew& b) { return b.SetButtons(nullptr, full); }, TRUE, full},
+        {"no ids, one past", [=](CToolBarNew& b) { return b.SetButtons(nullptr, full + 1); }, FALSE, full},
+        {"ids, a negative count", [](CToolBarNew& b) { return b.SetButtons(many.data(), -3); }, TRUE, 0},
+        {"resource ids, a count past the list",
+         [](CToolBarNew& b) {
+             const char* entries[] = {MAKEINTRESOURCEA(300), nullptr};
+             return b.LoadToolBar(entries, many.data(), 0x7FFFFFFF);
+         },
+         FALSE, full},
+        {"bitmap ids, a count past the list",
+         [](CToolBarNew& b) {
+             HBITMAP strip = CreateBitmap(48, 16, 1, 32, nullptr);
+             return b.SetBitmap(strip, 16, TRUE, many.data(), 0x7FFFFFFF, 0);
+         },
+         FALSE, 5},
+    };
+    for (const CountCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const char* entries[] = {MAKEINTRESOURCEA(300), MAKEINTRESOURCEA(301), nullptr};
+        const uint16_t ids[] = {101, 0, 102, 104, 103};
+        ASSERT_TRUE(bar.LoadToolBar(entries, ids, 5));
+        EXPECT_EQ(c.call(bar), c.result);
+        EXPECT_EQ(bar.SendMessage(TB_BUTTONCOUNT), c.buttons);
+    }
+}
+
+// A width below 1 is the button's automatic width, not one pixel;
+// SetButtonInfo still keeps the width below -1.
+struct WidthCase {
+    const char* what;
+    std::function<void(CToolBarNew&)> call;
+    int width;  // 0: the automatic width
+};
+
+TEST_F(ToolbarBar, WidthsBelowOneAreAutomatic)
+{
+    const WidthCase cases[] = {
+        {"0x477 with 0", [](CToolBarNew& b) { b.SendMessage(TBX_SETBUTTONWIDTH, 101, 0); }, 0},
+        {"0x477 with -7", [](CToolBarNew& b) { b.SendMessage(TBX_SETBUTTONWIDTH, 101, -7); }, 0},
+        {"0x477 past the limit", [](CToolBarNew& b) { b.SendMessage(TBX_SETBUTTONWIDTH, 101, 5000); },
+         toolbar::kMaxButtonWidth},
+        {"SetButtonInfo with -1", [](CToolBarNew& b) { b.SetButtonInfo(101, -1, -1, -1); }, 0},
+        {"SetButtonInfo with -2 keeps", [](CToolBarNew& b) { b.SetButtonInfo(101, -1, -1, -2); }, 40},
+        {"SetButtonInfo with 1", [](CToolBarNew& b) { b.SetButtonInfo(101, -1, -1, 1); }, 1},
+    };
+    const int automatic = Width(102);
+    ASSERT_GT(automatic, 1);
+    for (const WidthCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(bar.SendMessage(TBX_SETBUTTONWIDTH, 101, 40), 1);
+        c.call(bar);
+        EXPECT_EQ(Width(101), c.width ? c.width : automatic);
+    }
+}
+
+// A second docked bar below the first; the first floats, comes back, hides.
+class ToolbarFloat : public ToolbarBar {
+protected:
+    void SetUp() override
+    {
+        ToolbarBar::SetUp();
+        ASSERT_TRUE(second.CreateEx(&frame, 0, WS_CHILD | WS_VISIBLE | CBRS_TOP, RECT{0, 0, 0, 0}, 0xE801));
+        const char* entries[] = {MAKEINTRESOURCEA(301), nullptr};
+        ASSERT_TRUE(second.LoadToolBar(entries));
+        bar.SetWindowText("Werkzeuge");
+        frame.RecalcLayout();
+    }
+    RECT InFrame(const CWnd& wnd)
+    {
+        RECT rect;
+        wnd.GetWindowRect(&rect);
+        frame.ScreenToClient(&rect);
+        return rect;
+    }
+    POINT BesideFrame()
+    {
+        RECT place;
+        frame.GetWindowRect(&place);
+        return POINT{place.right + 10, place.top};
+    }
+    int FloatingClientWidth()
+    {
+        RECT client;
+        bar.GetFloatingFrame()->GetClientRect(&client);
+        return client.right;
+    }
+    void Load(std::initializer_list<uint16_t> ids)
+    {
+        const char* entries[] = {MAKEINTRESOURCEA(300), MAKEINTRESOURCEA(301), nullptr};
+        ASSERT_TRUE(bar.LoadToolBar(entries, ids.begin(), int(ids.size())));
+    }
+    // Where the bar is and what the docked bars and the view make of it.
+    void Check(bool floating, bool shown)
+    {
+        EXPECT_EQ(bar.IsFloating() != FALSE, floating);
+        EXPECT_EQ((bar.GetStyle() & WS_VISIBLE) != 0, shown);
+        const bool docked = shown && !floating;
+        EXPECT_EQ(InFrame(second).top, docked ? InFrame(bar).bottom : 0);
+        EXPECT_EQ(InFrame(view).top, InFrame(second).bottom);
+        CFloatingFrame* floater = bar.GetFloatingFrame();
+        EXPECT_EQ(::GetParent(bar.m_hWnd), floater ? floater->m_hWnd : frame.m_hWnd);
+        if (!floater)
+            return;
+        EXPECT_EQ(floater->IsWindowVisible() != FALSE, shown);
+        RECT client, own;
+        floater->GetClientRect(&client);
+        bar.GetWindowRect(&own);
+        EXPECT_EQ(client.right, own.right - own.left);
+        EXPECT_EQ(client.bottom, own.bottom - own.top);
+    }
+
+    CToolBarNew second;
+};
+
+struct FloatStep {
+    const char* what;
+    std::function<void()> act;
+    bool floating, shown;
+};
+
+TEST_F(ToolbarFloat, FloatsDocksBackAndCloses)
+{
+    const FloatStep steps[] = {
+        {"float beside the frame",
+         [this] {
+             const POINT at = BesideFrame();
+             frame.FloatControlBar(&bar, at);
+             RECT place;
+             ASSERT_TRUE(bar.GetFloatingFrame());
+             bar.GetFloatingFrame()->GetWindowRect(&place);
+             EXPECT_EQ(place.left, at.x);
+             EXPECT_EQ(place.top, at.y);
+             char title[32] = "";
+             bar.GetFloatingFrame()->GetWindowText(title, sizeof title);
+             EXPECT_STREQ(title, "Werkzeuge");
+         },
+         true, true},
+        {"fewer buttons take the floating frame's width",
+         [this] {
+             // The frame made wider than its bar: the bar fills it.
+             CFloatingFrame* floater = bar.GetFloatingFrame();
+             RECT place;
+             floater->GetWindowRect(&place);
+             floater->SetWindowPos(nullptr, 0, 0, place.right - place.left + 40, place.bottom - place.top,
+                                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+             const int width = FloatingClientWidth();
+             Load({103, 104});
+             RECT own;
+             bar.GetWindowRect(&own);
+             EXPECT_EQ(own.right - own.left, width);
+             EXPECT_LT(bar.CalcSize(nullptr, FALSE, 0).cx, width);  // one row would be narrower
+         },
+         true, true},
+        {"more buttons widen the floating frame",
+         [this] {
+             const int width = FloatingClientWidth();
+             Load({101, 0, 102, 104, 103, 0, 101, 102, 103});
+             EXPECT_GT(FloatingClientWidth(), width);
+             EXPECT_EQ(FloatingClientWidth(), bar.CalcSize(nullptr, FALSE, 0).cx);
+         },
+         true, true},
+        {"clicks and the idle update reach the floating bar",
+         [this] {
+             frame.OnIdleUpdateCmdUI();
+             EXPECT_EQ(State(101), 0x050000);
+             Click(101);
+             EXPECT_EQ(g_commands[101], 1);
+         },
+         true, true},
+        {"closing the floating frame hides the bar",
+         [this] { bar.GetFloatingFrame()->SendMessage(WM_CLOSE); }, true, false},
+        {"shown again in its floating frame",
+         [this] { frame.ShowControlBar(&bar, TRUE, FALSE); }, true, true},
+        {"hidden from its own menu", [this] { bar.OnMenuCommand(0xD004); }, true, false},
+        {"docked back hidden", [this] { frame.DockControlBar(&bar); }, false, false},
+        {"shown at its edge above the second bar",
+         [this] { frame.ShowControlBar(&bar, TRUE, FALSE); }, false, true},
+        {"floated and docked back shown",
+         [this] {
+             frame.FloatControlBar(&bar, BesideFrame());
+             frame.DockControlBar(&bar);
+         },
+         false, true},
+    };
+    for (const FloatStep& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        Check(step.floating, step.shown);
+    }
+    EXPECT_EQ(InFrame(bar).top, 0);
+}
+
+// The floating frame goes with the bar, and with the frame it belongs to.
+TEST_F(ToolbarFloat, FloatingFrameLeavesWithItsBarOrFrame)
+{
+    HWND floating = nullptr;
+    {
+        CToolBarNew local;
+        ASSERT_TRUE(local.CreateEx(&frame, 0, WS_CHILD | WS_VISIBLE | CBRS_TOP, RECT{0, 0, 0, 0}, 0xE803));
+        frame.FloatControlBar(&local, BesideFrame());
+        ASSERT_TRUE(local.GetFloatingFrame());
+        floating = local.GetFloatingFrame()->m_hWnd;
+    }
+    EXPECT_FALSE(IsWindow(floating));
+    EXPECT_EQ(frame.ControlBars().size(), 2u);
+    frame.FloatControlBar(&bar, BesideFrame());
+    ASSERT_TRUE(bar.GetFloatingFrame());
+    floating = bar.GetFloatingFrame()->m_hWnd;
+    frame.DestroyWindow();
+    EXPECT_FALSE(IsWindow(floating));
+    EXPECT_FALSE(bar.IsFloating());
 }
 
 }  // namespace

@@ -171,4 +171,50 @@ TEST(ToolbarModel, Slots)
     EXPECT_EQ(model.ButtonOfSlot(5), -1);
 }
 
+// A button's own width: below 1 is the automatic (bar) width, not 1 pixel.
+TEST(ToolbarModel, ButtonWidths)
+{
+    const int cases[][2] = {{40, 40}, {1, 1}, {0, 20}, {-1, 20}, {-7, 20}, {5000, kMaxButtonWidth}};
+    for (const auto& c : cases) {
+        ToolbarModel model = Bar({1, 0, 1, 2});
+        ASSERT_TRUE(model.SetButtonWidth(1, 40));
+        ASSERT_TRUE(model.SetButtonWidth(1, c[0]));
+        EXPECT_EQ(model.Layout(kOneRow, false, false).cx, 2 * c[1] + 4 + 20) << c[0];
+    }
+    ToolbarModel model = Bar({1, 0});
+    EXPECT_FALSE(model.SetButtonWidth(9, 40));
+    EXPECT_FALSE(model.SetButtonWidth(0, 40));  // a separator has no command
+}
+
+TEST(ToolbarModel, ImagesLimitsColoursAndIds)
+{
+    ToolbarModel model = Bar({1, 2, 0, 2});
+    bool found = false;
+    EXPECT_TRUE(model.SetImage(2, 7, &found));
+    EXPECT_TRUE(found);
+    EXPECT_FALSE(model.SetImage(2, 7, &found));  // unchanged
+    EXPECT_TRUE(found);
+    EXPECT_FALSE(model.SetImage(9, 7, &found));
+    EXPECT_FALSE(found);
+    EXPECT_EQ(model.At(3).image, -1);  // the first button of the id only
+
+    // An index first, then an id.
+    EXPECT_TRUE(model.SetSizeLimits(3, SizeLimits{30, 50}));
+    EXPECT_EQ(model.At(3).minWidth, 30);
+    EXPECT_TRUE(model.SetSizeLimits(1, SizeLimits{10, 0}));
+    EXPECT_EQ(model.At(1).minWidth, 10);
+    EXPECT_FALSE(model.SetSizeLimits(9, SizeLimits{1, 1}));
+
+    EXPECT_TRUE(model.SetColor(2, 0x123456));
+    EXPECT_EQ(model.At(1).color, 0x123456u);
+    EXPECT_EQ(model.At(3).color, 0x123456u);
+    EXPECT_EQ(model.At(2).color, kNoColor);
+    EXPECT_FALSE(model.SetColor(9, 0));
+
+    uint16_t ids[8] = {};
+    EXPECT_EQ(model.CopyIds(ids, 8), 4);
+    EXPECT_EQ(ids[3], 2);
+    EXPECT_EQ(model.CopyIds(ids, 2), 2);
+}
+
 }  // namespace

@@ -450,7 +450,7 @@ TEST(TreeListWindowStyles, StyleChangesFollow)
 TEST(TreeListWindowStyles, FocusRedrawAndDialogCodes)
 {
     Fixture f;
-    BuildTree(f);
+    const Tree t = BuildTree(f);
     f.Clear();
     SetFocus(f.tl);
     EXPECT_EQ(f.Data().hasFocus, 1);
@@ -468,6 +468,10 @@ TEST(TreeListWindowStyles, FocusRedrawAndDialogCodes)
     MSG msg = {};
     msg.message = WM_KEYDOWN;
     msg.wParam = VK_RETURN;
+    // Enter on a cell whose editor it opens (the other cases: below).
+    f.Columns({{100, "Name"}});
+    f.Send(TLM_SETCOLUMNEDIT, 1u << 8);
+    f.Send(TLM_SELECTCELL, 0, LPARAM(t.a));
     EXPECT_EQ(f.SendRecord(WM_GETDLGCODE, 0, &msg), DLGC_WANTALLKEYS);
     msg.wParam = VK_ESCAPE;
     EXPECT_EQ(f.SendRecord(WM_GETDLGCODE, 0, &msg), DLGC_WANTARROWS | DLGC_WANTCHARS);
@@ -480,6 +484,56 @@ TEST(TreeListWindowStyles, FocusRedrawAndDialogCodes)
     EXPECT_GT(f.Send(TVM_GETITEMHEIGHT), height);
     DestroyWindow(f.tl);
     DeleteObject(font);
+}
+
+// Enter goes to the dialog's default button unless the control has a use for
+// it; Escape only while a drag runs.
+TEST(TreeListWindowStyles, EnterIsWantedOnlyWhenTheListUsesIt)
+{
+    constexpr LRESULT kAll = DLGC_WANTALLKEYS, kArrows = DLGC_WANTARROWS | DLGC_WANTCHARS;
+    constexpr uint32_t kNone = 0xFF;  // no caret cell
+    struct Case {
+        const char* name;
+        uint8_t editKind;   // of column 1
+        uint32_t caretColumn;
+        bool editorOpen, dragging;
+        LRESULT enter, escape;
+    };
+    const Case cases[] = {
+        {"no caret", 1, kNone, false, false, kArrows, kArrows},
+        {"caret on a plain cell", 1, 0, false, false, kArrows, kArrows},
+        {"caret on an editable cell", 1, 1, false, false, kAll, kArrows},
+        {"caret on a column without an editor", 0, 1, false, false, kArrows, kArrows},
+        {"caret on a check-box cell", 6, 1, false, false, kArrows, kArrows},
+        {"editor open", 0, 0, true, false, kAll, kArrows},
+        {"drag running", 0, 0, false, true, kAll, kAll},
+    };
+    Fixture f;
+    for (const Case& c : cases) {
+        f.Recreate();
+        f.Columns({{100, "Name"}, {100, "Wert"}});
+        const uint32_t row = f.Insert(0, "zeile");
+        f.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_CELLSELECT, TLS_EX_CELLSELECT);
+        f.Send(TLM_SETCOLUMNEDIT, (1u << 11) | (uint32_t(c.editKind) << 8));
+        if (c.caretColumn != kNone)
+            f.Send(TLM_SELECTCELL, c.caretColumn, LPARAM(row));
+        if (c.editorOpen) {
+            ASSERT_NE(f.Send(TVM_EDITLABELA, 0, LPARAM(row)), 0) << c.name;
+        }
+        if (c.dragging)
+            f.Data().dragItem = row;
+        MSG msg = {};
+        msg.message = WM_KEYDOWN;
+        msg.wParam = VK_RETURN;
+        EXPECT_EQ(f.SendRecord(WM_GETDLGCODE, 0, &msg), c.enter) << c.name;
+        msg.wParam = VK_ESCAPE;
+        EXPECT_EQ(f.SendRecord(WM_GETDLGCODE, 0, &msg), c.escape) << c.name;
+        msg.message = WM_CHAR;
+        msg.wParam = '\r';
+        EXPECT_EQ(f.SendRecord(WM_GETDLGCODE, 0, &msg), kArrows) << c.name;
+        f.Data().dragItem = 0;
+        f.Send(TVM_ENDEDITLABELNOW, TRUE);
+    }
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
+
+#include "tests/winharness/thread_count.h"
 
 namespace {
 
@@ -152,6 +155,22 @@ void CALLBACK EndAutoScroll(HWND, UINT, UINT_PTR id, DWORD)
     PostThreadMessageA(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0);
 }
 
+int ThumbTracks()
+{
+    return int(std::count_if(g_scrolls.begin(), g_scrolls.end(), [](const Logged& l) {
+        return l.message == WM_HSCROLL && LOWORD(l.wParam) == SB_THUMBTRACK;
+    }));
+}
+
+// Ends the auto-scroll once it has tracked twice (a tick is 200 ms), or
+// after a bound far above the slowest run.
+DWORD g_autoScrollStart = 0;
+void CALLBACK EndAfterTwoTracks(HWND, UINT, UINT_PTR id, DWORD)
+{
+    if (ThumbTracks() >= 2 || GetTickCount() - g_autoScrollStart >= 10000)
+        EndAutoScroll(nullptr, 0, id, 0);
+}
+
 TEST_F(Tracking, AutoScrollPostsWholePositions)
 {
     SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_POS | SIF_PAGE, 0, 200000, 100, 70000, 0};
@@ -159,7 +178,8 @@ TEST_F(Tracking, AutoScrollPostsWholePositions)
     g_scrolls.clear();
     // Right by 100 (step 6 per tick); then axes 1 drops a straight-down move.
     PostMessageA(m_window, WM_MOUSEMOVE, 0, MAKELPARAM(150, 50));
-    SetTimer(nullptr, 0, 900, EndAutoScroll);
+    g_autoScrollStart = GetTickCount();
+    SetTimer(nullptr, 0, 20, EndAfterTwoTracks);
     EXPECT_EQ(AutoScrollTrack(m_window, 50, 50, kAxisHorizontal), 1);
     DrainQueue();
     int tracks = 0;
@@ -182,6 +202,34 @@ TEST_F(Tracking, AutoScrollPostsWholePositions)
     DrainQueue();
     for (const Logged& l : g_scrolls)
         EXPECT_NE(LOWORD(l.wParam), SB_THUMBTRACK);
+}
+
+using winharness::ThreadCount;
+
+// Each auto-scroll, however it ends, has joined its worker and freed its
+// handles, cursors and icon when it returns.
+TEST_F(Tracking, AutoScrollLeavesNoThreadOrObjectBehind)
+{
+    const UINT ends[] = {WM_KEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
+    const int threads = ThreadCount();
+    ASSERT_GT(threads, 0);
+    DWORD handles = 0, handlesAfter = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handles);
+    const DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    for (int round = 0; round < 3; ++round)
+        for (const UINT end : ends) {
+            PostMessageA(m_window, WM_MOUSEMOVE, 0, MAKELPARAM(150, 50));
+            PostMessageA(m_window, end, end == WM_KEYDOWN ? VK_ESCAPE : 0, 0);
+            EXPECT_EQ(AutoScrollTrack(m_window, 50, 50, kAxisHorizontal), 1) << end;
+            EXPECT_EQ(ThreadCount(), threads) << end;
+            EXPECT_EQ(GetCapture(), nullptr);
+            DrainQueue();
+        }
+    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
+    EXPECT_LE(handlesAfter, handles + 2);
+    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), user + 2);
+    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi + 2);
 }
 
 TEST_F(Tracking, GeometryHelpers)

@@ -114,12 +114,15 @@ void ModalDriver::OnTick()
     }
 }
 
+bool ModalDriver::WaitFinished(DWORD milliseconds)
+{
+    std::unique_lock<std::mutex> hold(m_finishLock);
+    return m_finishedSignal.wait_for(hold, std::chrono::milliseconds(milliseconds), [this] { return m_finished; });
+}
+
 void ModalDriver::WatchdogThread()
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_watchdogMs + kGraceMs);
-    while (!m_finished && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(kTickMs));
-    if (m_finished)
+    if (WaitFinished(m_watchdogMs + kGraceMs))
         return;
     // The thread is not pumping: close from outside, then give up on it.
     m_timedOut = true;
@@ -128,10 +131,7 @@ void ModalDriver::WatchdogThread()
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         PostMessageA(dialog, WM_CLOSE, 0, 0);
     }
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kGraceMs);
-    while (!m_finished && std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::milliseconds(kTickMs));
-    if (!m_finished) {
+    if (!WaitFinished(kGraceMs)) {
         std::fprintf(stderr, "ModalDriver: modal loop hung; ending the test process\n");
         std::fflush(stderr);
         ExitProcess(kExitHung);
@@ -144,12 +144,16 @@ void ModalDriver::Run(const std::function<void()>& modalCall)
     t_driver = this;
     m_start = GetTickCount();
     m_timedOut = false;
-    m_finished = false;
+    m_finished = false;  // no watchdog runs yet
     m_hook = SetWindowsHookExA(WH_CBT, &CbtHook, nullptr, GetCurrentThreadId());
     m_timer = SetTimer(nullptr, 0, kTickMs, &Tick);
     std::thread watchdog(&ModalDriver::WatchdogThread, this);
     modalCall();
-    m_finished = true;
+    {
+        std::lock_guard<std::mutex> hold(m_finishLock);
+        m_finished = true;
+    }
+    m_finishedSignal.notify_all();
     watchdog.join();
     KillTimer(nullptr, m_timer);
     UnhookWindowsHookEx(m_hook);

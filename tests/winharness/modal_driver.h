@@ -14,6 +14,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <vector>
@@ -55,6 +56,9 @@ private:
     void OnTick();
     void CloseAll();
     void WatchdogThread();
+    // Waits until Run's call has returned or the time has passed; true when
+    // it has returned.
+    bool WaitFinished(DWORD milliseconds);
 
     DWORD m_watchdogMs;
     std::vector<Step> m_steps;
@@ -62,7 +66,9 @@ private:
     bool m_inStep = false;
     DWORD m_start = 0;
     std::atomic<bool> m_timedOut{false};
-    std::atomic<bool> m_finished{false};
+    std::mutex m_finishLock;
+    std::condition_variable m_finishedSignal;
+    bool m_finished = false;  // under m_finishLock
     mutable std::mutex m_lock;  // the dialog list is read by the watchdog thread
     std::vector<HWND> m_dialogs;
     HHOOK m_hook = nullptr;

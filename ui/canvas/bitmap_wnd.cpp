@@ -63,7 +63,7 @@ void CBitmapWnd::GrowBufferToMinSize()
 {
     if (m_sizeMin.cx > 0 && m_sizeMin.cy > 0 &&
         (uint32_t(m_sizeMin.cx) > m_pImage->m_nWidth || uint32_t(m_sizeMin.cy) > m_pImage->m_nHeight)) {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_lock);
         if (m_nLockCount == 0)
             RecreateBuffer(m_sizeMin.cx, m_sizeMin.cy);
     }
@@ -160,7 +160,7 @@ bool CBitmapWnd::SetBufferSize(int width, int height)
         return true;
     bool recreated = false;
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_lock);
         if (size.cx > 0 && size.cy > 0 && m_nLockCount == 0)
             recreated = RecreateBuffer(size.cx, size.cy);
     }
@@ -173,7 +173,7 @@ bool CBitmapWnd::SetBufferSize(int width, int height)
 
 int CBitmapWnd::LockBuffer()
 {
-    CSingleLock lock(&m_lock, true);
+    CLockGuard hold(m_lock);
     return ++m_nLockCount;
 }
 
@@ -182,7 +182,7 @@ int CBitmapWnd::UnlockBuffer()
     bool released = false;
     int count;
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_lock);
         if (m_nLockCount > 0) {
             --m_nLockCount;
             released = m_nLockCount == 0;

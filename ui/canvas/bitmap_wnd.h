@@ -83,7 +83,7 @@ protected:
     uint32_t m_bCenter = 0;
     HBITMAP m_hDibSection = nullptr;
     HCURSOR m_hCursor;
-    CSemaphore m_lock{1, 1};
+    CCriticalSection m_lock;  // buffer re-creation and m_nLockCount
 
 public:
     COLORREF m_rgbBackground = 0xFFFFFF;

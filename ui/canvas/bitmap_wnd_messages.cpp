@@ -17,7 +17,7 @@ END_MESSAGE_MAP()
 
 bool CBitmapWnd::FollowClientSize(int cx, int cy)
 {
-    CSingleLock lock(&m_lock, true);
+    CLockGuard hold(m_lock);
     const SIZE size = canvas::BufferSizeForClient(cx, cy, m_sizeMin, m_sizeMax, m_bFixedSize);
     if (size.cx <= 0 || size.cy <= 0 || m_nLockCount != 0)
         return false;

@@ -46,7 +46,7 @@ int ChoiceCopyText(const char* text, char* buffer, int size)
 
 int ChoiceEntries::Add(int position, uint32_t data, const char* text, bool selected)
 {
-    ChoiceEntry entry{data, uint8_t(selected ? 1 : 0), text ? text : ""};
+    ChoiceEntry entry{data, uint8_t(selected ? 1 : 0), text ? text : "", {}};
     size_t at = m_entries.size();
     if (position >= 0 && position <= Count()) {
         at = size_t(position);

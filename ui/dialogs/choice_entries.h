@@ -13,10 +13,19 @@
 constexpr int kChoiceSortByText = -12345;
 constexpr int kChoiceSortByData = -12346;
 
+// A text of a further column (the tree choice's cells).
+struct ChoiceCell {
+    uint8_t column;
+    std::string text;
+};
+
 struct ChoiceEntry {
     uint32_t data = 0;
     uint8_t selected = 0;
     std::string text;
+    // Kept in the entry so they move with it when entries are inserted,
+    // sorted or removed; in the order they were first set.
+    std::vector<ChoiceCell> cells;
 };
 
 class ChoiceEntries {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "text/text_services.h"
 
@@ -45,13 +46,12 @@ std::string TimeText(const TimeRecord& time, bool noSeconds)
     return text;
 }
 
-// A date read from a text, checked against the calendar; fails the exchange
-// otherwise.
+// A typed date or time, checked; a text that does not give one fails the
+// exchange rather than storing a value cut or wrapped into the record.
 DateRecord ReadDate(CDataExchange* dx, const char* text)
 {
     DateRecord date{};
-    ParseDate(text, &date, Today());
-    if (date.day < 1 || date.day > DaysInMonth(date.month, date.year))
+    if (!ReadDateText(text, Today(), &date))
         dx->Fail(kBadDate);
     return date;
 }
@@ -59,7 +59,7 @@ DateRecord ReadDate(CDataExchange* dx, const char* text)
 TimeRecord ReadTime(CDataExchange* dx, const char* text, bool noSeconds)
 {
     TimeRecord time{};
-    if (ParseTime(text, &time, 3, Now()) == 0 && *text)
+    if (!ReadTimeText(text, Now(), &time))
         dx->Fail(kBadTime);
     if (noSeconds)
         time.second = 0;
@@ -113,6 +113,22 @@ bool IsLabel(HWND wnd)
     return wnd && (SendMessageA(wnd, WM_GETDLGCODE, 0, 0) & DLGC_STATIC);
 }
 
+bool IsRadio(HWND wnd)
+{
+    return wnd && (SendMessageA(wnd, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON);
+}
+
+// The radio buttons from the first on, up to the next group: a group of
+// radio buttons that follows is not the selector's.
+std::vector<HWND> RadioGroup(HWND first)
+{
+    std::vector<HWND> radios;
+    for (HWND radio = first; IsRadio(radio) && (radio == first || !(GetWindowLongA(radio, GWL_STYLE) & WS_GROUP));
+         radio = GetWindow(radio, GW_HWNDNEXT))
+        radios.push_back(radio);
+    return radios;
+}
+
 // A date and a time in one field, "date time"; true when they were read.
 bool ExchangeDateTime(CDataExchange* dx, int id, DateRecord& date, TimeRecord& time, int flags)
 {
@@ -162,8 +178,8 @@ void DDX_FloatScaled(CDataExchange* dx, int id, float& value, int decimals, floa
     const double factor = scale == 0 ? 1.0 : double(scale);
     double shown = double(value) * factor;
     DDX_DoubleGrouped(dx, id, shown, decimals);
-    if (dx->m_bSaveAndValidate)
-        value = float(shown / factor);
+    if (dx->m_bSaveAndValidate && !FloatFromShown(shown, factor, &value))
+        dx->Fail(kBadNumber);
 }
 
 void DDX_Float(CDataExchange* dx, int id, float& value, int decimals)
@@ -182,19 +198,14 @@ void DDX_Condition(CDataExchange* dx, int firstId, int& value1, int& value2, int
     const HWND label1 = GetWindow(first, GW_HWNDPREV);
     if (!second || !selector)
         throw std::logic_error("condition field without its second edit or selector");
-    const bool radios = (SendMessageA(selector, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) != 0;
+    const std::vector<HWND> radios = IsRadio(selector) ? RadioGroup(selector) : std::vector<HWND>();
     if (dx->m_bSaveAndValidate) {
         int index = -1;
-        if (radios) {
-            HWND radio = selector;
-            for (int i = 0; radio && (SendMessageA(radio, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON); ++i) {
-                if (SendMessageA(radio, BM_GETCHECK, 0, 0) == BST_CHECKED)
-                    index = i;
-                radio = GetWindow(radio, GW_HWNDNEXT);
-            }
-        } else {
+        for (size_t i = 0; i < radios.size(); ++i)
+            if (SendMessageA(radios[i], BM_GETCHECK, 0, 0) == BST_CHECKED)
+                index = int(i);
+        if (radios.empty())
             index = int(SendMessageA(selector, CB_GETCURSEL, 0, 0));
-        }
         const int chosen = ConditionModeAt(index, allowedModes);
         mode = chosen < 0 ? 0 : chosen;
         if (mode != 0)
@@ -207,15 +218,10 @@ void DDX_Condition(CDataExchange* dx, int firstId, int& value1, int& value2, int
         SetControlTextIfChanged(first, std::to_string(value1).c_str());
         SetControlTextIfChanged(second, std::to_string(value2).c_str());
         const int index = ConditionSelectorIndex(mode, allowedModes);
-        if (radios) {
-            HWND radio = selector;
-            for (int i = 0; radio && (SendMessageA(radio, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON); ++i) {
-                SendMessageA(radio, BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
-                radio = GetWindow(radio, GW_HWNDNEXT);
-            }
-        } else {
+        for (size_t i = 0; i < radios.size(); ++i)
+            SendMessageA(radios[i], BM_SETCHECK, int(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
+        if (radios.empty())
             SendMessageA(selector, CB_SETCURSEL, WPARAM(index), 0);
-        }
     }
     if (IsLabel(label1))
         SetControlTextIfChanged(label1, mode == kRangeMode ? "Von :" : "Wert :");

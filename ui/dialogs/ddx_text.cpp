@@ -1,5 +1,7 @@
 #include "ui/dialogs/ddx_text.h"
 
+#include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -24,6 +26,8 @@ constexpr int kMonthNameCompare = 3;
 constexpr int kYearFirstFrom = 1000;
 constexpr int kCenturyPivot = 30;
 constexpr int kMaxToken = kDateTokenSlot - 1;
+constexpr int64_t kNumberCap = 1000000000;  // any field above this is out of range anyway
+constexpr int kMaxExponent = 9999;
 
 uint64_t PowerOfTen(int n)
 {
@@ -53,12 +57,154 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-int TokenNumber(const char* token)
+// "+17", "-3", "5" after an 'e': true with the exponent (held to a bound far
+// beyond every finite double) when a digit follows the optional sign.
+bool ReadExponent(const char* text, int* exponent)
 {
+    const bool negative = *text == '-';
+    if (*text == '-' || *text == '+')
+        ++text;
+    if (!IsDigit(*text))
+        return false;
     int value = 0;
-    for (; IsDigit(*token); ++token)
-        value = value * 10 + (*token - '0');  // tokens hold at most 7 digits
-    return value;
+    for (; IsDigit(*text); ++text)
+        value = std::min(value * 10 + (*text - '0'), kMaxExponent);
+    *exponent = negative ? -value : value;
+    return true;
+}
+
+// One run of characters between separators in a date or time text.
+struct Token {
+    const char* text;
+    size_t length;
+};
+
+bool NextToken(const char*& text, Token* token)
+{
+    text += std::strspn(text, kDateSeparators);
+    if (!*text)
+        return false;
+    *token = Token{text, std::strcspn(text, kDateSeparators)};
+    text += token->length;
+    return true;
+}
+
+// The tokens of a text, at most max of them kept; returns how many there are.
+int ScanTokens(const char* text, Token* tokens, int max)
+{
+    int count = 0;
+    for (Token token; NextToken(text, &token); ++count)
+        if (count < max)
+            tokens[count] = token;
+    return count;
+}
+
+// The value of a token's leading digits, held below kNumberCap (beyond every
+// field's range); pure when the token is digits only.
+struct Number {
+    int64_t value;
+    bool pure;
+};
+
+Number TokenNumber(const Token& token)
+{
+    Number number{0, token.length > 0};
+    for (size_t i = 0; i < token.length; ++i) {
+        if (!IsDigit(token.text[i])) {
+            number.pure = false;
+            break;
+        }
+        number.value = std::min<int64_t>(number.value * 10 + (token.text[i] - '0'), kNumberCap);
+    }
+    return number;
+}
+
+// A weekday's name starts with the two letters of the name table.
+bool IsWeekdayName(const Token& token)
+{
+    if (token.length < 2)
+        return false;
+    for (const auto& names : kWeekdays)
+        for (int day = 0; day < 7; ++day)
+            if (Lower(names[day][0]) == Lower(token.text[0]) && Lower(names[day][1]) == Lower(token.text[1]))
+                return true;
+    return false;
+}
+
+// Day, month and year as typed, before they are stored or checked; the
+// parts not given come from today. Readable when every word is where a word
+// may stand (a weekday first, a month), every number is digits only and no
+// more than three parts follow the weekday.
+struct DateScan {
+    int64_t day, month, year;
+    int parts;
+    bool readable;
+};
+
+DateScan ScanDate(const char* text, const DateRecord& today)
+{
+    Token tokens[kMaxDateTokens];
+    const int count = ScanTokens(text, tokens, kMaxDateTokens);
+    const int kept = std::min(count, kMaxDateTokens);
+    DateScan scan{today.day, today.month, today.year, 0, count <= kMaxDateTokens};
+    // A leading word is a weekday to skip, unless it names the month
+    // ("Dezember 24, 2026": month, day, year).
+    int first = 0;
+    bool monthFirst = false;
+    if (kept > 0 && !IsDigit(tokens[0].text[0])) {
+        monthFirst = ParseMonthName(tokens[0].text) != 0;
+        if (!monthFirst) {
+            first = 1;
+            scan.readable &= IsWeekdayName(tokens[0]);
+        }
+    }
+    if (kept - first > 3)
+        scan.readable = false;
+    int64_t* const dayFirst[3] = {&scan.day, &scan.month, &scan.year};
+    int64_t* const namedFirst[3] = {&scan.month, &scan.day, &scan.year};
+    int64_t* const* const fields = monthFirst ? namedFirst : dayFirst;
+    bool namedMonth = false;
+    for (int i = first; i < kept && scan.parts < 3; ++i, ++scan.parts) {
+        int64_t* const field = fields[scan.parts];
+        if (IsDigit(tokens[i].text[0])) {
+            const Number number = TokenNumber(tokens[i]);
+            *field = number.value;
+            scan.readable &= number.pure;
+        } else {
+            // Only the month may be a word.
+            *field = ParseMonthName(tokens[i].text);
+            scan.readable &= field == &scan.month;
+            namedMonth |= field == &scan.month;
+        }
+    }
+    if (!monthFirst && scan.parts == 3 && scan.day >= kYearFirstFrom && scan.year < 32)
+        std::swap(scan.day, scan.year);
+    if (!namedMonth && scan.parts >= 2 && scan.month >= 13 && scan.day < 13)
+        std::swap(scan.day, scan.month);
+    if (scan.parts == 3 && scan.year < 100)
+        scan.year += scan.year < kCenturyPivot ? 2000 : 1900;
+    return scan;
+}
+
+// Hour, minute and second as typed; the parts not given come from now.
+// Readable when every token is a number and there are at most three.
+struct TimeScan {
+    int64_t value[3];
+    int read;
+    bool readable;
+};
+
+TimeScan ScanTime(const char* text, int parts, const TimeRecord& now)
+{
+    Token tokens[kMaxDateTokens];
+    const int count = ScanTokens(text, tokens, kMaxDateTokens);
+    TimeScan scan{{now.hour, now.minute, now.second}, 0, count <= 3};
+    for (; scan.read < count && scan.read < 3 && scan.read < parts; ++scan.read) {
+        const Number number = TokenNumber(tokens[scan.read]);
+        scan.value[scan.read] = number.value;
+        scan.readable &= number.pure;
+    }
+    return scan;
 }
 
 }  // namespace
@@ -97,7 +243,7 @@ bool ParseGroupedDouble(const char* text, int decimals, double* value)
     decimals = ClampDecimals(decimals);
     bool negative = false, anyDigit = false, anyOther = false, inFraction = false;
     double integer = 0, fraction = 0;
-    int fractionDigits = 0;
+    int fractionDigits = 0, exponent = 0;
     for (; *text; ++text) {
         const char c = *text;
         if (c == ' ')
@@ -120,13 +266,29 @@ bool ParseGroupedDouble(const char* text, int decimals, double* value)
             inFraction = true;
             continue;
         }
+        if ((c == 'e' || c == 'E') && anyDigit && ReadExponent(text + 1, &exponent))
+            break;
         anyOther = true;
         break;
     }
     if (!anyDigit && (anyOther || negative || inFraction))
         return false;
-    const double magnitude = integer + fraction / double(PowerOfTen(fractionDigits));
+    double magnitude = integer + fraction / double(PowerOfTen(fractionDigits));
+    if (exponent != 0 && magnitude != 0)
+        magnitude *= std::pow(10.0, exponent);
+    if (!std::isfinite(magnitude))
+        return false;
     *value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+bool FloatFromShown(double shown, double scale, float* value)
+{
+    const double result = shown / scale;
+    // Converting a double beyond the float range is undefined, not infinite.
+    if (!(std::fabs(result) <= double(FLT_MAX)))
+        return false;
+    *value = float(result);
     return true;
 }
 
@@ -175,19 +337,13 @@ int FormatDate(char* out, int size, const DateRecord& date, int flags)
 int SplitDateTokens(const char* text, char* out, int size)
 {
     int count = 0;
-    while (*text) {
-        text += std::strspn(text, kDateSeparators);
-        if (!*text)
-            break;
-        const size_t length = std::strcspn(text, kDateSeparators);
+    for (Token token; NextToken(text, &token); ++count) {
         if (int64_t(count + 1) * kDateTokenSlot > size)
             break;
         char* slot = out + count * kDateTokenSlot;
-        const size_t kept = length < size_t(kMaxToken) ? length : size_t(kMaxToken);
-        std::memcpy(slot, text, kept);
+        const size_t kept = std::min(token.length, size_t(kMaxToken));
+        std::memcpy(slot, token.text, kept);
         slot[kept] = '\0';
-        ++count;
-        text += length;
     }
     return count;
 }
@@ -215,35 +371,21 @@ int ParseMonthName(const char* text)
 
 int ParseDate(const char* text, DateRecord* date, const DateRecord& today)
 {
-    char tokens[kMaxDateTokens * kDateTokenSlot];
-    const int count = SplitDateTokens(text, tokens, int(sizeof tokens));
-    int first = 0;
-    if (count > 0 && !IsDigit(tokens[0]))
-        first = 1;  // a weekday
-    int values[3] = {today.day, today.month, today.year};
-    bool named[3] = {};
-    int parts = 0;
-    for (int i = first; i < count && parts < 3; ++i, ++parts) {
-        const char* token = tokens + i * kDateTokenSlot;
-        named[parts] = !IsDigit(token[0]);
-        values[parts] = named[parts] ? ParseMonthName(token) : TokenNumber(token);
-    }
-    int day = values[0], month = values[1], year = values[2];
-    if (parts == 3 && !named[0] && values[0] >= kYearFirstFrom && values[2] < 32) {
-        year = values[0];
-        day = values[2];
-    }
-    if (parts >= 2 && month >= 13 && day < 13) {
-        const int swapped = day;
-        day = month;
-        month = swapped;
-    }
-    if (parts == 3 && year < 100)
-        year += year < kCenturyPivot ? 2000 : 1900;
-    date->day = uint16_t(day & 31);
-    date->month = uint16_t(month & 15);
-    date->year = uint16_t(year);
-    return parts;
+    const DateScan scan = ScanDate(text, today);
+    date->day = uint16_t(scan.day & 31);
+    date->month = uint16_t(scan.month & 15);
+    date->year = uint16_t(scan.year);
+    return scan.parts;
+}
+
+bool ReadDateText(const char* text, const DateRecord& today, DateRecord* date)
+{
+    const DateScan scan = ScanDate(text, today);
+    if (!scan.readable || scan.parts == 0 || scan.month < 1 || scan.month > 12 || scan.year < 1 ||
+        scan.year > kMaxYear || scan.day < 1 || scan.day > DaysInMonth(int(scan.month), int(scan.year)))
+        return false;
+    *date = DateRecord{uint16_t(scan.year), uint16_t(scan.month), uint16_t(scan.day)};
+    return true;
 }
 
 int FormatTime(char* out, int size, const TimeRecord& time, bool noSeconds)
@@ -261,16 +403,20 @@ int FormatTime(char* out, int size, const TimeRecord& time, bool noSeconds)
 
 int ParseTime(const char* text, TimeRecord* time, int parts, const TimeRecord& now)
 {
-    char tokens[kMaxDateTokens * kDateTokenSlot];
-    const int count = SplitDateTokens(text, tokens, int(sizeof tokens));
-    int values[3] = {now.hour, now.minute, now.second};
-    int read = 0;
-    for (; read < count && read < 3 && read < parts; ++read)
-        values[read] = TokenNumber(tokens + read * kDateTokenSlot);
-    time->hour = uint16_t(values[0] % 24);
-    time->minute = uint16_t(values[1] % 60);
-    time->second = uint16_t(values[2] % 60);
-    return read;
+    const TimeScan scan = ScanTime(text, parts, now);
+    time->hour = uint16_t(scan.value[0] % 24);
+    time->minute = uint16_t(scan.value[1] % 60);
+    time->second = uint16_t(scan.value[2] % 60);
+    return scan.read;
+}
+
+bool ReadTimeText(const char* text, const TimeRecord& now, TimeRecord* time)
+{
+    const TimeScan scan = ScanTime(text, 3, now);
+    if (!scan.readable || scan.read == 0 || scan.value[0] > 23 || scan.value[1] > 59 || scan.value[2] > 59)
+        return false;
+    *time = TimeRecord{uint16_t(scan.value[0]), uint16_t(scan.value[1]), uint16_t(scan.value[2])};
+    return true;
 }
 
 int ConditionSelectorIndex(int mode, int allowedModes)

@@ -25,15 +25,20 @@ constexpr int kMaxDecimals = 9;
 constexpr int kDateTokenSlot = 8;  // each token of SplitDateTokens starts at a multiple of this
 constexpr int kMaxDateTokens = 8;
 constexpr int kInvalidWeekday = 7;
+constexpr int kMaxYear = 65535;  // what the record holds
 
 // value with decimals (0-9) digits after '.', the integer part in groups of
 // three digits separated by blanks; no "-" for a value that rounds to 0.
 // Non-finite values and values too large for 64-bit rounding come out plain.
 std::string FormatGroupedDouble(double value, int decimals);
 // Reads what FormatGroupedDouble writes, blanks anywhere, ',' as '.', digits
-// beyond the decimals ignored; stops at any other character. False when the
-// text holds something other than blanks but no digit.
+// beyond the decimals ignored, an exponent ("1.00e+17", the form written for
+// large values); stops at any other character. False when the text holds
+// something other than blanks but no digit, or the value is not finite.
 bool ParseGroupedDouble(const char* text, int decimals, double* value);
+// The float a field stores for the value it showed multiplied by scale:
+// shown / scale; false when that is beyond the float range.
+bool FloatFromShown(double shown, double scale, float* value);
 
 // The weekday of a date, 0 Monday to 6 Sunday (Gregorian calendar), or 7
 // for a month outside 1-12 or a day outside 1-31.
@@ -45,15 +50,29 @@ const char* MonthName(int month, bool english);       // "Jan.", ..., "??? "
 
 // "[Do ]24.Dez.2026" into a buffer of size characters; returns the length.
 int FormatDate(char* out, int size, const DateRecord& date, int flags);
-// Day, month and year from a text (see the algorithm in the source), the
-// parts not given taken from today. Returns the number of parts read (0 to
-// 3); the date's fields are not checked.
+// Day, month and year from a text, the parts not given taken from today:
+// an optional weekday, then day, month, year; year, month, day when the first
+// number is 1000 or more and the third below 32; month, day, year when the
+// text starts with the month's name; day and month swapped when the month is
+// 13 or more and the day below 13; a year below 100 is 2000 + year below 30,
+// else 1900 + year. Returns the number of parts read (0 to 3); the fields are
+// cut to the record's bits, not checked: a typed text goes through
+// ReadDateText.
 int ParseDate(const char* text, DateRecord* date, const DateRecord& today);
+// The date a user typed, by the rules of ParseDate; false (the date left
+// alone) for a day, month or year outside its range (the day by the month's
+// length), a word that is neither a leading weekday nor the month, a number
+// with other characters in it, more than three parts, or no part at all.
+bool ReadDateText(const char* text, const DateRecord& today, DateRecord* date);
 // "07:05:09" or "07:05"; returns 8 or 5 (0 for a buffer too small).
 int FormatTime(char* out, int size, const TimeRecord& time, bool noSeconds);
 // Hour, minute and second (wrapped into their ranges); with fewer than parts
 // given the rest come from now. Returns the number read (at most 3).
 int ParseTime(const char* text, TimeRecord* time, int parts, const TimeRecord& now);
+// The time a user typed: hour, minute and second, the parts not given from
+// now; false (the time left alone) for a field outside its range, a token
+// that is not a number, more than three parts, or no number at all.
+bool ReadTimeText(const char* text, const TimeRecord& now, TimeRecord* time);
 // The month (1-12) whose German or English name starts with the text's first
 // letters (up to three, without case); December is tried first, so "M" is
 // May. 0 when none matches.

@@ -143,6 +143,28 @@ void CChoiceDlg::TakeResult(int index)
     m_dwData = e ? e->data : 0;
 }
 
+void CChoiceDlg::MoveToLastPlace(int width, int height)
+{
+    RECT window;
+    GetWindowRect(&window);
+    POINT at = {window.left, window.top};
+    int32_t x, y;
+    if (g_lastPosition.Load(x, y))
+        at = {x, y};
+    // Kept inside the screen, so a position saved on a larger one still shows.
+    at.x = std::clamp<int>(at.x, 0, std::max(GetSystemMetrics(SM_CXSCREEN) - width, 0));
+    at.y = std::clamp<int>(at.y, 0, std::max(GetSystemMetrics(SM_CYSCREEN) - height, 0));
+    MoveWindow(at.x, at.y, width, height, FALSE);
+}
+
+RECT CChoiceDlg::SaveLastPlace()
+{
+    RECT window;
+    GetWindowRect(&window);
+    g_lastPosition.Save(window.left, window.top);
+    return window;
+}
+
 // ---- list choice ----
 
 CListSelectDlg::CListSelectDlg(CWnd* parent) : CChoiceDlg(m_table)
@@ -196,14 +218,7 @@ BOOL CListSelectDlg::OnInitDialog()
         width = std::max<int>(m_savedSize.cx, m_minSize.cx);
         height = std::max<int>(m_savedSize.cy, m_minSize.cy);
     }
-    POINT at = {window.left, window.top};
-    int32_t x, y;
-    if (g_lastPosition.Load(x, y))
-        at = {x, y};
-    // Kept inside the screen, so a position saved on a larger one still shows.
-    at.x = std::clamp<int>(at.x, 0, std::max(GetSystemMetrics(SM_CXSCREEN) - width, 0));
-    at.y = std::clamp<int>(at.y, 0, std::max(GetSystemMetrics(SM_CYSCREEN) - height, 0));
-    MoveWindow(at.x, at.y, width, height, FALSE);
+    MoveToLastPlace(width, height);
 
     const HWND list = List();
     ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
@@ -245,10 +260,8 @@ BOOL CListSelectDlg::OnInitDialog()
 
 void CListSelectDlg::SaveRect()
 {
-    RECT window;
-    GetWindowRect(&window);
+    const RECT window = SaveLastPlace();
     m_savedSize = {window.right - window.left, window.bottom - window.top};
-    g_lastPosition.Save(window.left, window.top);
 }
 
 void CListSelectDlg::OnOK()
@@ -530,6 +543,9 @@ CComboSelectDlg::CComboSelectDlg(CWnd* parent) : CChoiceDlg(m_table)
 
 BOOL CComboSelectDlg::OnInitDialog()
 {
+    RECT window;
+    GetWindowRect(&window);
+    MoveToLastPlace(window.right - window.left, window.bottom - window.top);
     const HWND combo = ::GetDlgItem(m_hWnd, ComboId());
     for (int i = 0; i < m_entries.Count(); ++i)
         ::SendMessageA(combo, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(m_entries.At(i)->text.c_str()));
@@ -544,6 +560,7 @@ BOOL CComboSelectDlg::OnInitDialog()
 
 void CComboSelectDlg::OnOK()
 {
+    SaveLastPlace();
     const HWND combo = ::GetDlgItem(m_hWnd, ComboId());
     m_nCurrent = int(::SendMessageA(combo, CB_GETCURSEL, 0, 0));
     if (m_entries.Valid(m_nCurrent)) {
@@ -558,6 +575,7 @@ void CComboSelectDlg::OnOK()
 
 void CComboSelectDlg::OnCancel()
 {
+    SaveLastPlace();
     m_strText = "";
     m_dwData = 0;
     m_nCurrent = -1;

@@ -57,6 +57,12 @@ protected:
     void ShowTexts();
     // The chosen entry's text and data word, or empty and 0.
     void TakeResult(int index);
+    // The list and combo choices share one place for the process, so the
+    // next opens where the last closed: moves there at this size, kept
+    // inside the screen.
+    void MoveToLastPlace(int width, int height);
+    // Saves the place; the window rectangle.
+    RECT SaveLastPlace();
     ChoiceEntries& m_entries;
 };
 

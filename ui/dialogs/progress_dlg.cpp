@@ -13,12 +13,7 @@
 
 namespace {
 
-constexpr LONG kSemaphoreMaximum = 2130706432;
-// Given back at teardown so no waiter (the worker, a second request) can
-// stay blocked: far more than any number of waits.
-constexpr LONG kTeardownRelease = 1000000;
 constexpr DWORD kRetryPostMs = 20;
-constexpr UINT kWorkerStack = 0x20000;
 constexpr int kMarqueeIntervalMask = 0xFFF;  // request 9 carries 12 bits per interval
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
@@ -40,19 +35,18 @@ int s_lastLineWidth = 0;
 
 }  // namespace
 
-CProgressDlg::CProgressDlg(CWnd* parent) : m_answer(1, kSemaphoreMaximum)
+CProgressDlg::CProgressDlg(CWnd* parent)
 {
     SetTemplate(MakeDialogLayout(kDialogStyle, 327, 71, "Dialog", kItems), parent);
-    m_answer.Lock();  // starts at 0: the first wait blocks until an answer
 }
 
 CProgressDlg::~CProgressDlg()
 {
     m_ended = true;
     m_target = nullptr;
-    m_answer.Unlock(kTeardownRelease);
-    if (m_thread)
-        m_thread->Wait();
+    // The quit answers a worker still waiting for an answer, now and at
+    // every later request, and the join waits for its end.
+    m_worker.Stop();
     ReleaseTaskbar();
 }
 
@@ -67,23 +61,22 @@ void CProgressDlg::PostRequest(ProgressRequest code, int value) const
     Post(kProgressRequest, LPARAM(value) << 8 | LPARAM(code));
 }
 
-UINT CProgressDlg::ThreadBody(void* raw)
+void CProgressDlg::RunWorker(CWorker& worker)
 {
-    CProgressDlg* self = static_cast<CProgressDlg*>(raw);
     int result = -1;
-    if (self->m_threadProc)
-        result = int(self->m_threadProc(self));
-    self->m_nThreadResult = result;
+    if (m_threadProc)
+        result = int(m_threadProc(this));
+    m_nThreadResult = result;
     // The end must arrive, or the dialog never closes: post again while the
-    // queue is full, until it is taken or the window is gone.
+    // queue is full, until it is taken, the window is gone or the dialog
+    // object goes.
     for (;;) {
-        const HWND target = self->m_target;
+        const HWND target = m_target;
         if (!target || !IsWindow(target) || ::PostMessageA(target, WM_COMMAND, kProgressEnded, 0))
             break;
-        Sleep(kRetryPostMs);
+        if (!worker.WaitForWake(kRetryPostMs))
+            break;
     }
-    self->m_running = false;
-    return UINT(result);
 }
 
 void CProgressDlg::SetRange(int64_t total)
@@ -92,7 +85,7 @@ void CProgressDlg::SetRange(int64_t total)
         return;
     bool changed;
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         changed = m_scale.SetRange(total);
     }
     if (changed)
@@ -107,7 +100,7 @@ void CProgressDlg::SetRangeFromTo(int64_t start, int64_t end)
     if (__builtin_sub_overflow(end, start, &total))
         total = end < start ? 0 : INT64_MAX;
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         m_scale.SetStart(start);
     }
     SetRange(total);
@@ -117,7 +110,7 @@ void CProgressDlg::SetPos(int64_t position)
 {
     bool changed;
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         changed = m_scale.SetPos(position);
     }
     if (changed)
@@ -128,7 +121,7 @@ void CProgressDlg::StepPos()
 {
     bool changed;
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         changed = m_scale.StepPos();
     }
     if (changed)
@@ -147,7 +140,7 @@ void CProgressDlg::SetText(int line, const char* text)
     if (line > 0 && line >= m_shownLines)
         RequestLines(line + 1);
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         const char* value = text ? text : "";
         if (std::strncmp(m_lines[line], value, kProgressLineSize - 1) == 0)
             return;
@@ -184,7 +177,7 @@ void CProgressDlg::SetTextPath(int line, const char* format, const char* path, i
 
 void CProgressDlg::StoreLine(int line, const char* text)
 {
-    CSingleLock lock(&m_lock, true);
+    CLockGuard hold(m_worker.SharedLock());
     StrCopyBoundedA(m_lines[line], text, kProgressLineSize);
 }
 
@@ -203,7 +196,7 @@ void CProgressDlg::RequestLines(int count)
 {
     count = count < 1 ? 1 : count > kProgressLines ? kProgressLines : count;
     if (!m_target) {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         if (count > m_initialLines)
             m_initialLines = count;
         return;
@@ -236,7 +229,7 @@ void CProgressDlg::SetThreadProc(ProgressThreadProc proc, DWORD_PTR a0, DWORD_PT
 void CProgressDlg::SetTimerProc(ProgressProc proc, UINT interval, DWORD_PTR argument)
 {
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         m_timerProc = proc;
         m_timerInterval = interval;
         m_timerArgument = argument;
@@ -246,7 +239,7 @@ void CProgressDlg::SetTimerProc(ProgressProc proc, UINT interval, DWORD_PTR argu
 
 void CProgressDlg::SetCancelProc(ProgressProc proc, DWORD_PTR argument)
 {
-    CSingleLock lock(&m_lock, true);
+    CLockGuard hold(m_worker.SharedLock());
     m_cancelProc = proc;
     m_cancelArgument = argument;
 }
@@ -254,7 +247,7 @@ void CProgressDlg::SetCancelProc(ProgressProc proc, DWORD_PTR argument)
 void CProgressDlg::SetPollSource(int mode, UINT interval, void* positionSource, void* totalSource)
 {
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         m_pollMode = mode >= kPollStop && mode <= kPollPointers64 ? mode : kPollStop;
         m_pollInterval = interval;
         m_pollPosition = positionSource;
@@ -272,7 +265,7 @@ void CProgressDlg::Cancel()
 int CProgressDlg::MessageBoxFromThread(const char* text, const char* caption, UINT type)
 {
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         m_request = Request{text, caption, type, nullptr, 0, false};
     }
     return int(AwaitAnswer(kProgressMessageBox, IDCANCEL));
@@ -283,7 +276,7 @@ INT_PTR CProgressDlg::DoModalFromThread(CDialog* dialog)
     if (!dialog)
         return -1;
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         m_request = Request{nullptr, nullptr, 0, dialog, 0, false};
     }
     return AwaitAnswer(kProgressRunDialog, -1);
@@ -295,8 +288,8 @@ INT_PTR CProgressDlg::AwaitAnswer(int command, INT_PTR unanswered)
     // every waiter without an answer.
     if (!Post(command, 0))
         return unanswered;
-    m_answer.Lock();
-    CSingleLock lock(&m_lock, true);
+    m_worker.WaitForWake();
+    CLockGuard hold(m_worker.SharedLock());
     return m_request.answered ? m_request.answer : unanswered;
 }
 
@@ -339,7 +332,7 @@ BOOL CProgressDlg::OnInitDialog()
 
     int initial;
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         initial = m_initialLines;
     }
     SetLineCount(initial);
@@ -356,7 +349,7 @@ BOOL CProgressDlg::OnInitDialog()
         SetWindowText(m_strTitle);
 
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         m_scale.ResetPosition();
     }
     SetBarRange();
@@ -368,11 +361,7 @@ BOOL CProgressDlg::OnInitDialog()
     HandleRequest(kProcTimer, 0);
     HandleRequest(kPollTimer, 0);
 
-    // Set before the thread exists, so a started worker never reads as not running.
-    m_running = true;
-    m_thread.reset(AfxBeginThread(&ThreadBody, this, m_nPriority, kWorkerStack));
-    if (!m_thread) {
-        m_running = false;
+    if (!m_worker.Start([this](CWorker& worker) { RunWorker(worker); }, m_nPriority)) {
         m_ended = true;
         m_target = nullptr;
         EndDialog(-1);
@@ -393,7 +382,7 @@ void CProgressDlg::OnCancel()
     ProgressProc proc;
     DWORD_PTR argument;
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         proc = m_cancelCalled ? nullptr : m_cancelProc;
         argument = m_cancelArgument;
         m_cancelCalled = true;

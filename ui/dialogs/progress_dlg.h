@@ -8,11 +8,9 @@
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
 
 #include "platform/framework/dialog.h"
-#include "platform/framework/sync.h"
-#include "platform/framework/thread.h"
+#include "platform/framework/worker.h"
 #include "ui/dialogs/progress_scale.h"
 
 class CProgressDlg;
@@ -118,7 +116,7 @@ protected:
     void OnTimer(UINT_PTR id);
 
 private:
-    static UINT ThreadBody(void* self);
+    void RunWorker(CWorker& worker);
     static LRESULT CALLBACK MarqueeProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     bool Post(int command, LPARAM lParam) const;
@@ -142,7 +140,9 @@ private:
     void PlaceAtLastRect();
     void RestartTimer(UINT_PTR id, UINT interval);
 
-    mutable CCriticalSection m_lock;  // the scale, the lines and the procedures below
+    // Its shared lock guards the scale, the lines, the procedures and the
+    // request below; its wake-up carries the answer to a request.
+    CWorker m_worker;
     ProgressScale m_scale;
     char m_lines[kProgressLines][kProgressLineSize] = {};
     LineThrottle m_throttle;
@@ -154,8 +154,6 @@ private:
 
     ProgressThreadProc m_threadProc = nullptr;
     int m_nPriority = 0;
-    std::unique_ptr<CWinThread> m_thread;
-    std::atomic<bool> m_running{false};
     std::atomic<bool> m_ended{false};
     std::atomic<HWND> m_target{nullptr};  // where the worker posts; null once ending
 
@@ -170,7 +168,7 @@ private:
     void* m_pollPosition = nullptr;
     void* m_pollTotal = nullptr;
 
-    // The worker's question, answered on the dialog's thread (under m_lock).
+    // The worker's question, answered on the dialog's thread.
     struct Request {
         const char* text;
         const char* caption;
@@ -179,7 +177,6 @@ private:
         INT_PTR answer;
         bool answered;
     } m_request{};
-    CSemaphore m_answer;
 
     ProgressTaskbar* m_taskbar = nullptr;
     bool m_comInitialised = false;

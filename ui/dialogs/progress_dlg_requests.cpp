@@ -162,7 +162,7 @@ void CProgressDlg::HandleRequest(int code, int value)
         break;
     case kPollTimer:
     case kProcTimer: {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         const bool poll = code == kPollTimer;
         const bool on = poll ? m_pollMode != kPollStop && m_pollInterval : m_timerProc && m_timerInterval;
         const UINT_PTR id = poll ? kTimerPoll : kTimerProc;
@@ -182,7 +182,7 @@ void CProgressDlg::ShowLine(int line)
 {
     char text[kProgressLineSize];
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         std::memcpy(text, m_lines[line], sizeof text);
     }
     if (const HWND control = ::GetDlgItem(m_hWnd, kProgressLineId + line))
@@ -193,7 +193,7 @@ void CProgressDlg::SetBarRange()
 {
     int maximum, scaled;
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         maximum = m_scale.BarMax();
         scaled = m_scale.Scaled();
     }
@@ -213,7 +213,7 @@ void CProgressDlg::ShowPosition()
         InitTaskbar();
     int maximum, scaled;
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         maximum = m_scale.BarMax();
         scaled = m_scale.Scaled();
     }
@@ -339,7 +339,7 @@ void CProgressDlg::OnTimer(UINT_PTR id)
         ProgressProc proc;
         DWORD_PTR argument;
         {
-            CSingleLock lock(&m_lock, true);
+            CLockGuard hold(m_worker.SharedLock());
             proc = m_timerProc;
             argument = m_timerArgument;
         }
@@ -376,7 +376,7 @@ void CProgressDlg::Poll()
     void* position;
     void* totalSource;
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         mode = m_pollMode;
         position = m_pollPosition;
         totalSource = m_pollTotal;
@@ -448,7 +448,7 @@ void CProgressDlg::RunRequest(int command)
 {
     Request request;
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         request = m_request;
     }
     INT_PTR answer;
@@ -462,11 +462,11 @@ void CProgressDlg::RunRequest(int command)
         SetTaskbarState(TBPF_NOPROGRESS);
     }
     {
-        CSingleLock lock(&m_lock, true);
+        CLockGuard hold(m_worker.SharedLock());
         m_request.answer = answer;
         m_request.answered = true;
     }
-    m_answer.Unlock();
+    m_worker.Wake();
 }
 
 void CProgressDlg::Finish()

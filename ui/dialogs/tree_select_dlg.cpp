@@ -25,7 +25,11 @@ constexpr UINT kCheckMask = 0xF000;
 constexpr UINT kChecked = 0x2000;
 constexpr UINT kUnchecked = 0x1000;
 constexpr UINT kCheckShift = 13;
-constexpr UINT kFindRootData = 0x02000004;  // root-level item by its data word
+// The add row is no choice: no check box, and this bit (an overlay index no
+// image list of the dialog shows) locks the box through the control's
+// check-lock option, so neither a click nor Space gives it one.
+constexpr UINT kAddRowLock = INDEXTOOVERLAYMASK(8);
+constexpr WPARAM kCheckLockOption = 12;
 constexpr UINT kTextChanged = 0x20000000;
 constexpr LRESULT kQueryOpenEditor = LRESULT(0x80000000u);
 constexpr WPARAM kColumnEditWord = 0x106;   // editor kind 1, option bits 6
@@ -105,10 +109,31 @@ LRESULT CTreeSelectDlg::List(UINT message, WPARAM wParam, LPARAM lParam) const
     return m_list && m_list->m_hWnd ? ::SendMessageA(m_list->m_hWnd, message, wParam, lParam) : 0;
 }
 
-uint32_t CTreeSelectDlg::RowOf(uint32_t entry) const
+uint32_t CTreeSelectDlg::InsertRow(const char* text, uint32_t entry) const
 {
-    TLFINDITEM find = {kFindRootData, 0, 0, 0, LPARAM(entry), nullptr};
-    return uint32_t(List(TLM_FINDITEM, kTreeListRoot, reinterpret_cast<LPARAM>(&find)));
+    return m_list->InsertItem(TVIF_TEXT | TVIF_PARAM, text, 0, 0, 0, 0, LPARAM(entry), kTreeListRoot, kTreeListLast);
+}
+
+uint32_t CTreeSelectDlg::InsertAddRow() const
+{
+    const LPARAM entry = LPARAM(m_model.entries.Count());
+    if (!(m_nOptions & kTreeSelectCheckBoxes))
+        return InsertRow("", uint32_t(entry));
+    return m_list->InsertItem(TVIF_TEXT | TVIF_PARAM | TVIF_STATE, "", 0, 0, kAddRowLock, kCheckMask | kAddRowLock,
+                              entry, kTreeListRoot, kTreeListLast);
+}
+
+void CTreeSelectDlg::SetCells(uint32_t row, const ChoiceEntry& entry) const
+{
+    TVITEMA tv = {};
+    tv.mask = kTextRecord;
+    tv.hItem = Item(row);
+    tv.cchTextMax = kEditTextMax;
+    for (const ChoiceCell& cell : entry.cells) {
+        tv.pszText = const_cast<char*>(cell.text.c_str());
+        tv.cChildren = cell.column;
+        List(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    }
 }
 
 void CTreeSelectDlg::SetRowState(uint32_t row, UINT state, UINT mask) const
@@ -160,61 +185,51 @@ void CTreeSelectDlg::Place()
         height = m_savedSize.cy;
         placed = true;
     } else if (m_nWidth || m_nHeight) {
-        width += ChoiceSizeChange(m_nWidth, width, kWidthBase, m_minWidth);
-        height += ChoiceSizeChange(m_nHeight, height, kHeightBase, m_minHeight);
+        const int wider = ChoiceSizeChange(m_nWidth, width, kWidthBase, m_minWidth);
+        const int higher = ChoiceSizeChange(m_nHeight, height, kHeightBase, m_minHeight);
+        width += wider;
+        height += higher;
+        // The settings now hold the changes they made, in pixels.
+        m_nWidth = uint32_t(wider);
+        m_nHeight = uint32_t(higher);
         placed = true;
     }
     if (placed)
         MoveWindow(x, y, width, height, FALSE);
 }
 
+// One pass in table order: each row gets its state and cells as it is
+// inserted, so no row is looked up again.
 void CTreeSelectDlg::FillRows()
 {
     const bool boxes = m_nOptions & kTreeSelectCheckBoxes;
     const bool multiple = m_nOptions & kTreeSelectMultiple;
     const int count = m_model.entries.Count();
+    if (m_nCurrent <= -2)
+        m_nCurrent = -1;  // nothing preselected
+    else if (!multiple && (m_nCurrent < 0 || m_nCurrent >= count))
+        m_nCurrent = 0;
+    const int preselect = multiple ? -1 : m_nCurrent;
+    uint32_t preselectRow = 0;
     for (int i = 0; i < count; ++i) {
         const ChoiceEntry& e = *m_model.entries.At(i);
-        const uint32_t row = m_list->InsertItem(TVIF_TEXT | TVIF_PARAM, e.text.c_str(), 0, 0, 0, 0, LPARAM(i),
-                                                kTreeListRoot, kTreeListLast);
-        if (!row || !multiple)
+        const uint32_t row = InsertRow(e.text.c_str(), uint32_t(i));
+        if (!row)
             continue;
-        if (boxes)
+        if (multiple && boxes)
             SetRowState(row, e.selected ? kChecked : kUnchecked, kCheckMask);
-        else if (e.selected)
+        else if (multiple && e.selected)
             SetRowState(row, TVIS_SELECTED, TVIS_SELECTED);  // keeps the others selected too
+        SetCells(row, e);
+        if (i == preselect)
+            preselectRow = row;
     }
-    uint32_t row = 0;
-    uint32_t rowEntry = UINT32_MAX;
-    for (const TreeSelectCell& cell : m_model.cells) {
-        if (cell.entry != rowEntry) {
-            rowEntry = cell.entry;
-            row = RowOf(cell.entry);
-        }
-        TVITEMA tv = {};
-        tv.mask = kTextRecord;
-        tv.hItem = Item(row);
-        tv.pszText = const_cast<char*>(cell.text.c_str());
-        tv.cchTextMax = kEditTextMax;
-        tv.cChildren = cell.column;
-        if (row)
-            List(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
-    }
-    if (m_nCurrent <= -2) {
-        m_nCurrent = -1;
-    } else if (!multiple) {
-        if (m_nCurrent < 0 || m_nCurrent >= count)
-            m_nCurrent = 0;
-        if (count > 0) {
-            const uint32_t current = RowOf(uint32_t(m_nCurrent));
-            if (boxes)
-                SetRowState(current, kChecked, kCheckMask);
-            else
-                List(TLM_SELECTCELL, 0, LPARAM(current));
-        }
-    }
+    if (preselectRow && boxes)
+        SetRowState(preselectRow, kChecked, kCheckMask);
+    else if (preselectRow)
+        List(TLM_SELECTCELL, 0, LPARAM(preselectRow));
     if (m_nOptions & kTreeSelectAddRow)
-        m_list->InsertItem(TVIF_TEXT | TVIF_PARAM, "", 0, 0, 0, 0, LPARAM(count), kTreeListRoot, kTreeListLast);
+        InsertAddRow();
 }
 
 BOOL CTreeSelectDlg::OnInitDialog()
@@ -232,6 +247,8 @@ BOOL CTreeSelectDlg::OnInitDialog()
         return FALSE;
     }
     List(TVM_SETEXTENDEDSTYLE, 0, LPARAM(TreeSelectExtendedStyle(m_nOptions, !m_model.columns.empty())));
+    if (m_nOptions & kTreeSelectCheckBoxes)
+        List(TLM_OPTION, kTreeListOptionSet | kCheckLockOption, LPARAM(kAddRowLock));
     for (size_t i = 0; i < m_model.columns.size(); ++i) {
         const TreeSelectColumn& c = m_model.columns[i];
         m_list->InsertColumn(uint32_t(i), c.text.c_str(), c.align, c.width);
@@ -382,8 +399,11 @@ void CTreeSelectDlg::SelectEvery(bool on)
     if (!(m_nOptions & kTreeSelectMultiple))
         return;
     const bool boxes = m_nOptions & kTreeSelectCheckBoxes;
+    const uint32_t count = uint32_t(m_model.entries.Count());
     for (uint32_t r = uint32_t(List(TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(kTreeListRoot))); r;
          r = uint32_t(List(TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(r)))) {
+        if (boxes && uint32_t(List(TLM_GETITEMDATA, 0, LPARAM(r))) >= count)
+            continue;  // the add row gets no box
         if (boxes)
             SetRowState(r, on ? kChecked : kUnchecked, kCheckMask);
         else
@@ -458,8 +478,9 @@ void CTreeSelectDlg::OnEndLabelEdit(const NMTVDISPINFOA& nm)
         if ((m_nOptions & (kTreeSelectMultiple | kTreeSelectCheckBoxes)) == kTreeSelectMultiple)
             SetRowState(row, 0, TVIS_SELECTED);
         entry = m_model.AddItem(-1, m_dwEditData, column == 0 ? text : "", false);
-        const uint32_t added = m_list->InsertItem(TVIF_TEXT | TVIF_PARAM, "", 0, 0, 0, 0,
-                                                  LPARAM(m_model.entries.Count()), kTreeListRoot, kTreeListLast);
+        if (m_nOptions & kTreeSelectCheckBoxes)
+            SetRowState(row, kUnchecked, kCheckMask | kAddRowLock);  // an entry now: it gets its box
+        const uint32_t added = InsertAddRow();
         List(TLM_SELECTCHILDREN, 2, LPARAM(kTreeListRoot));
         List(TLM_SELECTCELL, WPARAM(column), LPARAM(added));
         if (column == 0)

@@ -39,6 +39,9 @@ public:
     uint32_t m_nOptions = 0;
     int m_bCancelAllowed = 1;
     uint32_t m_dwEditData = 0xFFFFFFFF;  // the data word of rows added by the user
+    // A first size change: 0x1234nnnn scales the template's size to nnnn/347
+    // (width) or nnnn/301 (height), any other value adds that share. The
+    // opening replaces each with the change it made in pixels.
     uint32_t m_nWidth = 0, m_nHeight = 0;
     int m_bFocusList = 0;
 
@@ -63,7 +66,10 @@ private:
     void Place();
     void FillRows();
     void SaveRect();
-    uint32_t RowOf(uint32_t entry) const;
+    uint32_t InsertRow(const char* text, uint32_t entry) const;
+    // The empty last row, whose data word is the entry count.
+    uint32_t InsertAddRow() const;
+    void SetCells(uint32_t row, const ChoiceEntry& entry) const;
     void SetRowState(uint32_t row, UINT state, UINT mask) const;
     LRESULT List(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
 

@@ -30,12 +30,7 @@ int TreeSelectModel::AddColumn(const char* text, int16_t width, uint8_t align, u
 
 int TreeSelectModel::AddItem(int position, uint32_t data, const char* text, bool selected)
 {
-    const int index = entries.Add(position, data, text, selected);
-    // The cells of the entries behind it move with them.
-    for (TreeSelectCell& c : cells)
-        if (c.entry >= uint32_t(index))
-            ++c.entry;
-    return index;
+    return entries.Add(position, data, text, selected);
 }
 
 const char* TreeSelectModel::CellText(int index, int column) const
@@ -45,8 +40,8 @@ const char* TreeSelectModel::CellText(int index, int column) const
         return nullptr;
     if (column <= 0)
         return e->text.c_str();
-    for (const TreeSelectCell& c : cells)
-        if (c.entry == uint32_t(index) && c.column == column)
+    for (const ChoiceCell& c : e->cells)
+        if (c.column == column)
             return c.text.c_str();
     return "";
 }
@@ -60,52 +55,34 @@ bool TreeSelectModel::SetCellText(int index, const char* text, int column)
         e->text = text ? text : "";
         return true;
     }
-    for (TreeSelectCell& c : cells) {
-        if (c.entry == uint32_t(index) && c.column == column) {
+    for (ChoiceCell& c : e->cells) {
+        if (c.column == column) {
             c.text = text ? text : "";
             return true;
         }
     }
-    cells.push_back({text ? text : "", uint32_t(index), uint8_t(column)});
+    e->cells.push_back({uint8_t(column), text ? text : ""});
     return true;
 }
 
-void TreeSelectModel::Sort(Less less)
-{
-    const std::vector<int> order = entries.SortBy(less);
-    std::vector<uint32_t> newIndex(order.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        newIndex[size_t(order[i])] = uint32_t(i);
-    for (TreeSelectCell& c : cells)
-        c.entry = newIndex[c.entry];
-}
+void TreeSelectModel::Sort(Less less) { entries.SortBy(less); }
 
-void TreeSelectModel::Remove(int index)
-{
-    if (!entries.Valid(index))
-        return;
-    entries.Remove(index);
-    cells.erase(std::remove_if(cells.begin(), cells.end(),
-                               [&](const TreeSelectCell& c) { return c.entry == uint32_t(index); }),
-                cells.end());
-    for (TreeSelectCell& c : cells)
-        if (c.entry > uint32_t(index))
-            --c.entry;
-}
+void TreeSelectModel::Remove(int index) { entries.Remove(index); }
 
 bool TreeSelectModel::RowEmpty(int index) const
 {
     const ChoiceEntry* e = entries.At(index);
     if (!e || !e->text.empty())
         return false;
-    return std::none_of(cells.begin(), cells.end(),
-                        [&](const TreeSelectCell& c) { return c.entry == uint32_t(index) && !c.text.empty(); });
+    return std::all_of(e->cells.begin(), e->cells.end(), [](const ChoiceCell& c) { return c.text.empty(); });
 }
 
-void TreeSelectModel::ClearEntries()
+size_t TreeSelectModel::CellCount() const
 {
-    cells.clear();
-    entries.Clear();
+    size_t count = 0;
+    for (int i = 0; i < entries.Count(); ++i)
+        count += entries.At(i)->cells.size();
+    return count;
 }
 
 uint32_t TreeSelectOpeningOptions(uint32_t options, const std::vector<TreeSelectColumn>& columns)

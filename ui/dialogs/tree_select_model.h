@@ -1,6 +1,6 @@
 // The tree choice dialog's tables and decisions, without windows: columns,
-// entries and their cell texts (kept with their entries when entries are
-// inserted, sorted or deleted), the options' effects on the list, the
+// entries and their cell texts (kept in their entries, so they stay with them
+// when entries are inserted, sorted or deleted), the options' effects on the list, the
 // popup menu, the double click, the header-click sort and the row order.
 #pragma once
 
@@ -28,12 +28,6 @@ struct TreeSelectColumn {
     uint8_t editable;
 };
 
-struct TreeSelectCell {
-    std::string text;
-    uint32_t entry;
-    uint8_t column;
-};
-
 class TreeSelectModel {
 public:
     // -1 once an entry exists: columns come first.
@@ -51,11 +45,12 @@ public:
     void Remove(int index);
     // True when the entry's text and every cell of it are empty.
     bool RowEmpty(int index) const;
-    void ClearEntries();
+    void ClearEntries() { entries.Clear(); }
+    // The cells stored over all entries.
+    size_t CellCount() const;
 
     ChoiceEntries entries;
     std::vector<TreeSelectColumn> columns;
-    std::vector<TreeSelectCell> cells;
 };
 
 // The options after the opening's editing rule: bit 0x80 when a column is

@@ -1,21 +1,18 @@
 #include "ui/filedlg/combo_history_logic.h"
 
+#include "text/text_services.h"
+
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 namespace {
 
+// Case-blind in the code page's own mapping, national letters included.
 bool SameText(const std::string& a, const std::string& b, bool caseSensitive)
 {
     if (caseSensitive || a.size() != b.size())
         return a == b;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if (x != y && std::tolower(x) != std::tolower(y))
-            return false;
-    }
-    return true;
+    return StrCompareNoCaseNA(a.c_str(), b.c_str(), int(a.size())) == 0;
 }
 
 }  // namespace

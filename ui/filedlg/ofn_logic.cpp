@@ -1,18 +1,34 @@
 #include "ui/filedlg/ofn_logic.h"
 
+#include "text/text_services.h"
+
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+// Case-blind in the code page's own mapping, so "ÄRGER" and "ärger" are one.
 bool EqualNoCase(const std::string& a, const std::string& b)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
+    return a.size() == b.size() && StrCompareNoCaseNA(a.c_str(), b.c_str(), int(a.size())) == 0;
+}
+
+// Where the root of an absolute path ends ("C:\\", "\\\\server\\share\\",
+// "\\"); 0 for a path of no root (relative or drive-relative).
+size_t RootLength(const std::string& p)
+{
+    if (p.size() >= 3 && p[1] == ':' && p[2] == '\\')
+        return 3;
+    if (p.size() >= 2 && p[0] == '\\' && p[1] == '\\') {
+        size_t server = p.find('\\', 2);
+        if (server == std::string::npos)
+            return p.size();
+        size_t share = p.find('\\', server + 1);
+        return share == std::string::npos ? p.size() : share + 1;
+    }
+    return !p.empty() && p[0] == '\\' ? 1 : 0;
 }
 
 bool IsAbsolute(const std::string& p)
@@ -111,6 +127,35 @@ std::vector<std::string> ParseRecentList(const char* data, size_t size)
     return list;
 }
 
+std::string CollapsePath(const std::string& path)
+{
+    std::string p = path;
+    std::replace(p.begin(), p.end(), '/', '\\');
+    const size_t root = RootLength(p);
+    if (root == 0)
+        return p;
+    std::vector<std::string> parts;
+    for (size_t at = root; at < p.size();) {
+        size_t end = std::min(p.find('\\', at), p.size());
+        std::string part = p.substr(at, end - at);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        at = end + 1;
+    }
+    std::string out = p.substr(0, root);
+    if (!parts.empty() && out.back() != '\\')
+        out += '\\';  // "\\\\server\\share" followed by more
+    for (size_t i = 0; i < parts.size(); ++i)
+        out += (i ? "\\" : "") + parts[i];
+    if (!parts.empty() && p.back() == '\\')
+        out += '\\';
+    return out;
+}
+
 RememberDecision DecideRemember(const std::string& chosen, const std::string& folder, uint32_t mode, bool save,
                                 const AttributesFn& attributes)
 {
@@ -118,6 +163,7 @@ RememberDecision DecideRemember(const std::string& chosen, const std::string& fo
     std::string p = chosen;
     if (!p.empty() && !IsAbsolute(p) && !folder.empty())
         p = folder + (IsSeparator(folder.back()) ? "" : "\\") + p;
+    p = CollapsePath(p);
     p.resize(std::min(p.size(), kPathChars));
     if (p.size() > 1 && IsSeparator(p.back()))
         p.pop_back();
@@ -188,6 +234,22 @@ bool ApplyRemember(std::vector<std::string>& entries, const std::string& path)
     return true;
 }
 
+bool FolderChangeKeepsText(const std::string& listed, const std::string& folder)
+{
+    auto plain = [](const std::string& p) {
+        std::string c = CollapsePath(p);
+        if (c.size() > 3 && c.back() == '\\')
+            c.pop_back();
+        return c;
+    };
+    return listed.empty() || EqualNoCase(plain(listed), plain(folder));
+}
+
+bool NameBeginsWith(const std::string& name, const std::string& typed)
+{
+    return name.size() >= typed.size() && StrCompareNoCaseNA(name.c_str(), typed.c_str(), int(typed.size())) == 0;
+}
+
 bool IsListedName(const char* name)
 {
     return std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0;
@@ -200,7 +262,7 @@ long MatchStep(const std::vector<std::string>& names, const std::string& typed, 
         return -1;
     long at = long(cursor.position);
     const std::string& name = names[cursor.position];
-    *matched = name.size() >= typed.size() && EqualNoCase(name.substr(0, typed.size()), typed);
+    *matched = NameBeginsWith(name, typed);
     if (!*matched)
         ++cursor.position;
     return at;

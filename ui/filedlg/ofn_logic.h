@@ -56,6 +56,12 @@ std::vector<char> BuildRecentList(const std::vector<std::string>& entries);
 // At most 32 strings of a stored list, in order.
 std::vector<std::string> ParseRecentList(const char* data, size_t size);
 
+// An absolute path with '/' turned into '\', without empty or "." parts,
+// and with each ".." taking away the part before it but never the root
+// (C:\ or \\server\share\ or a leading separator); a trailing separator
+// stays. A path of no root only gets its separators turned.
+std::string CollapsePath(const std::string& path);
+
 // What the dialog remembers of a chosen path.
 constexpr uint32_t kNoFile = 0xFFFFFFFFu;
 constexpr uint32_t kDirectoryBit = 0x10;
@@ -66,19 +72,30 @@ struct RememberDecision {
     std::string path;
 };
 // `chosen` relative to `folder` (the dialog's current folder) when it is not
-// absolute; mode is the caller's flags & 0x30000000.
+// absolute, then collapsed (x\Gipfel\..\a.gpx is kept as x\, beside no
+// other spelling of the same folder);
+// mode is the caller's flags & 0x30000000.
 RememberDecision DecideRemember(const std::string& chosen, const std::string& folder, uint32_t mode, bool save,
                                 const AttributesFn& attributes);
-// The index of the entry equal to the path (case-insensitive), or -1.
+// The index of the entry equal to the path, or -1. Case-blind in the code
+// page's own mapping (national letters too), as every comparison of names
+// and paths in the file dialogs.
 int FindRecentEntry(const std::vector<std::string>& entries, const std::string& path);
 // Puts the path first: nothing when it is first already, else inserted at
 // 0 with its older copy removed. False when nothing changed.
 bool ApplyRemember(std::vector<std::string>& entries, const std::string& path);
 
+// Whether a folder change keeps the typed text: it does for the dialog's
+// first folder and for the folder listed already (however spelt), so a late
+// or repeated notification never throws away what was typed for it.
+bool FolderChangeKeepsText(const std::string& listed, const std::string& folder);
+
 // The type-ahead worker's matching over the folder's names.
 constexpr size_t kMaxFolderNames = 2000;
 constexpr int kMaxMatches = 100;
 bool IsListedName(const char* name);  // not "." or ".."
+// Whether the name begins with the typed text, case-blind.
+bool NameBeginsWith(const std::string& name, const std::string& typed);
 struct MatchCursor {
     size_t position = 0;
     int posted = 0;

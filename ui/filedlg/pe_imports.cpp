@@ -1,6 +1,7 @@
 #include "ui/filedlg/pe_imports.h"
 
-#include <cctype>
+#include "text/char_class.h"
+
 #include <cstring>
 
 namespace {
@@ -40,7 +41,7 @@ struct Image {
             return false;
         for (size_t i = 0; i <= n; ++i) {
             int a = data[at + i], b = static_cast<unsigned char>(text[i]);
-            if (ignoreCase ? std::tolower(a) != std::tolower(b) : a != b)
+            if (ignoreCase ? CharToLower(uint8_t(a)) != CharToLower(uint8_t(b)) : a != b)
                 return false;
         }
         return true;

@@ -1,6 +1,7 @@
 #include "ui/filedlg/popup_list.h"
 
 #include "system/shell_icons.h"
+#include "ui/filedlg/message_routes.h"
 #include "ui/filedlg/ofn_logic.h"
 
 #include <cstdlib>
@@ -64,123 +65,175 @@ LRESULT CALLBACK PopupListBoxProc(HWND wnd, UINT message, WPARAM wParam, LPARAM 
     return CallWindowProcA(next, wnd, message, wParam, lParam);
 }
 
+// One message to the frame on its way through the table.
+struct PopupMessage {
+    HWND frame;
+    PopupState& s;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result;
+};
+// False: the message goes on to the default procedure.
+typedef bool (*PopupHandler)(PopupMessage& m);
+
+POINT PointOf(LPARAM lParam)
+{
+    return POINT{short(LOWORD(lParam)), short(HIWORD(lParam))};
+}
+
+void Destroy(HWND frame, PopupState* s)
+{
+    if (s->sizing)
+        ReleaseCapture();
+    DiscardPopupMessages(frame);
+    SetWindowLongPtrA(frame, GWLP_USERDATA, 0);
+    delete s;
+}
+
+void PaintGrip(HWND frame, const PopupState& s, HDC given)
+{
+    PAINTSTRUCT ps;
+    HDC dc = given ? given : BeginPaint(frame, &ps);
+    RECT grip{s.width - s.barWidth, s.height - s.barWidth, s.width, s.height};
+    DrawFrameControl(dc, &grip, DFC_SCROLL, DFCS_SCROLLSIZEGRIP | DFCS_MONO);
+    if (!given)
+        EndPaint(frame, &ps);
+}
+
+// The list's notifications go to the parent as the frame's; a new
+// selection may have scrolled the list.
+void ListCommand(HWND frame, PopupState& s, WORD code)
+{
+    if (code == LBN_SELCHANGE) {
+        int top = int(SendMessageA(s.list, LB_GETTOPINDEX, 0, 0));
+        if (top != s.top) {
+            s.top = top;
+            SetScrollPos(s.bar, SB_CTL, top, TRUE);
+        }
+    }
+    SendMessageA(GetParent(frame), WM_COMMAND, MAKEWPARAM(s.id, code), reinterpret_cast<LPARAM>(frame));
+}
+
+void Scroll(HWND frame, PopupState& s, WORD request, WORD thumb)
+{
+    static const int kCodes[] = {kLineUp, kLineDown, kPageUp, kPageDown, kThumbPosition, kThumbTrack, kTop,
+                                 kBottom, kEnd};
+    int code = request < 9 ? kCodes[request] : kEnd;
+    int top = PopupScrollTarget(code, s.top, s.linesPerPage, thumb);
+    if (top >= 0)
+        ScrollTo(frame, &s, top);
+}
+
+// A press in the grip square starts sizing with the mouse captured.
+void StartDrag(HWND frame, PopupState& s, POINT at)
+{
+    RECT r;
+    GetWindowRect(frame, &r);
+    s.startWidth = r.right - r.left;
+    s.startHeight = r.bottom - r.top;
+    POINT p = at;
+    ClientToScreen(frame, &p);
+    s.startX = p.x;
+    s.startY = p.y;
+    if (at.x >= s.width - s.barWidth && at.y >= s.height - s.barWidth) {
+        s.sizing = true;
+        SetCapture(frame);
+    }
+}
+
+void Drag(HWND frame, PopupState& s, WPARAM keys, POINT at)
+{
+    if (!s.sizing)
+        return;
+    if (!(keys & MK_LBUTTON)) {
+        s.sizing = false;
+        ReleaseCapture();
+        return;
+    }
+    ClientToScreen(frame, &at);
+    int w = 0, h = 0;
+    PopupDragSize(s.startWidth, s.startHeight, at.x - s.startX, at.y - s.startY, s.barWidth, &w, &h);
+    SetWindowPos(frame, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(frame, nullptr, TRUE);
+}
+
+void EndDrag(HWND frame, PopupState& s)
+{
+    if (!s.sizing)
+        return;
+    s.sizing = false;
+    ReleaseCapture();
+    RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+// The list box's messages pass through, 0x017E and 0x017F as its add and
+// insert; a text the popup owns is freed once the list box has copied it.
+LRESULT ForwardToList(HWND frame, PopupState& s, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    UINT forwarded = message == kPopupAddString ? LB_ADDSTRING : message == kPopupInsertString ? LB_INSERTSTRING
+                                                                                               : message;
+    LRESULT answer = SendMessageA(s.list, forwarded, wParam & 0x8000FFFF, lParam);
+    if (OwnsText(message, wParam, lParam))
+        free(reinterpret_cast<void*>(lParam));
+    if (forwarded == LB_ADDSTRING || forwarded == LB_INSERTSTRING || forwarded == LB_DELETESTRING ||
+        forwarded == LB_RESETCONTENT || forwarded == LB_SETCURSEL)
+        PopupListUpdateScroll(frame);
+    return answer;
+}
+
+// A row that answers `value` after its statement.
+#define POPUP_ROW(message, value, ...)            \
+    {message, message, [](PopupMessage& m) {      \
+         __VA_ARGS__;                             \
+         m.result = (value);                      \
+         return true;                             \
+     }}
+
+constexpr Route<PopupHandler> kPopupRows[] = {
+    POPUP_ROW(WM_ACTIVATE, 0, (void)m),
+    POPUP_ROW(WM_MOUSEACTIVATE, MA_NOACTIVATE, (void)m),
+    {WM_SIZE, WM_SIZE, [](PopupMessage& m) {
+         m.s.width = LOWORD(m.lParam);
+         m.s.height = HIWORD(m.lParam);
+         Layout(m.frame, &m.s);
+         return false;
+     }},
+    POPUP_ROW(WM_ERASEBKGND, 1, (void)m),  // the children cover all but the grip, which WM_PAINT draws
+    POPUP_ROW(WM_SETCURSOR, TRUE, SetCursor(LoadCursor(nullptr, IDC_SIZENWSE))),
+    POPUP_ROW(WM_DESTROY, 0, Destroy(m.frame, &m.s)),
+    POPUP_ROW(WM_PAINT, 0, PaintGrip(m.frame, m.s, reinterpret_cast<HDC>(m.wParam))),
+    {WM_COMMAND, WM_COMMAND, [](PopupMessage& m) {
+         if (LOWORD(m.wParam) != kPopupListId)
+             return false;
+         ListCommand(m.frame, m.s, HIWORD(m.wParam));
+         m.result = 0;
+         return true;
+     }},
+    POPUP_ROW(WM_VSCROLL, 0, Scroll(m.frame, m.s, LOWORD(m.wParam), HIWORD(m.wParam))),
+    POPUP_ROW(WM_LBUTTONDOWN, 0, StartDrag(m.frame, m.s, PointOf(m.lParam))),
+    POPUP_ROW(WM_MOUSEMOVE, 0, Drag(m.frame, m.s, m.wParam, PointOf(m.lParam))),
+    POPUP_ROW(WM_LBUTTONUP, 0, EndDrag(m.frame, m.s)),
+    POPUP_ROW(WM_MOUSEWHEEL, 0, if (int lines = PopupWheelLines(short(HIWORD(m.wParam)))) ScrollTo(m.frame, &m.s, m.s.top - lines)),
+    {kPopupAddString, LB_GETLISTBOXINFO, [](PopupMessage& m) {
+         m.result = ForwardToList(m.frame, m.s, m.message, m.wParam, m.lParam);
+         return true;
+     }},
+};
+#undef POPUP_ROW
+constexpr auto kPopupRoutes = SortRoutes(kPopupRows);
+static_assert(RoutesDisjoint(kPopupRoutes), "a message has two rows");
+
 LRESULT CALLBACK PopupListFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
 {
     PopupState* s = State(frame);
-    if (!s)
+    const Route<PopupHandler>* route = s ? FindRoute(kPopupRoutes, message) : nullptr;
+    if (!route)
         return DefWindowProcA(frame, message, wParam, lParam);
-    switch (message) {
-    case WM_ACTIVATE:
-    case WM_MOUSEACTIVATE:
-        return message == WM_MOUSEACTIVATE ? MA_NOACTIVATE : 0;
-    case WM_SIZE:
-        s->width = LOWORD(lParam);
-        s->height = HIWORD(lParam);
-        Layout(frame, s);
-        break;
-    case WM_ERASEBKGND:
-        return 1;  // the children cover all but the grip, which WM_PAINT draws
-    case WM_SETCURSOR:
-        SetCursor(LoadCursor(nullptr, IDC_SIZENWSE));
-        return TRUE;
-    case WM_DESTROY:
-        if (s->sizing)
-            ReleaseCapture();
-        DiscardPopupMessages(frame);
-        SetWindowLongPtrA(frame, GWLP_USERDATA, 0);
-        delete s;
-        return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = wParam ? reinterpret_cast<HDC>(wParam) : BeginPaint(frame, &ps);
-        RECT grip{s->width - s->barWidth, s->height - s->barWidth, s->width, s->height};
-        DrawFrameControl(dc, &grip, DFC_SCROLL, DFCS_SCROLLSIZEGRIP | DFCS_MONO);
-        if (!wParam)
-            EndPaint(frame, &ps);
-        return 0;
-    }
-    case WM_COMMAND:
-        if (LOWORD(wParam) == kPopupListId) {
-            if (HIWORD(wParam) == LBN_SELCHANGE) {
-                int top = int(SendMessageA(s->list, LB_GETTOPINDEX, 0, 0));
-                if (top != s->top) {
-                    s->top = top;
-                    SetScrollPos(s->bar, SB_CTL, top, TRUE);
-                }
-            }
-            SendMessageA(GetParent(frame), WM_COMMAND, MAKEWPARAM(s->id, HIWORD(wParam)),
-                         reinterpret_cast<LPARAM>(frame));
-            return 0;
-        }
-        break;
-    case WM_VSCROLL: {
-        static const int kCodes[] = {kLineUp, kLineDown, kPageUp, kPageDown, kThumbPosition, kThumbTrack, kTop,
-                                     kBottom, kEnd};
-        int code = LOWORD(wParam) < 9 ? kCodes[LOWORD(wParam)] : kEnd;
-        int top = PopupScrollTarget(code, s->top, s->linesPerPage, HIWORD(wParam));
-        if (top >= 0)
-            ScrollTo(frame, s, top);
-        return 0;
-    }
-    case WM_LBUTTONDOWN: {
-        RECT r;
-        GetWindowRect(frame, &r);
-        POINT p{short(LOWORD(lParam)), short(HIWORD(lParam))};
-        s->startWidth = r.right - r.left;
-        s->startHeight = r.bottom - r.top;
-        ClientToScreen(frame, &p);
-        s->startX = p.x;
-        s->startY = p.y;
-        if (short(LOWORD(lParam)) >= s->width - s->barWidth && short(HIWORD(lParam)) >= s->height - s->barWidth) {
-            s->sizing = true;
-            SetCapture(frame);
-        }
-        return 0;
-    }
-    case WM_MOUSEMOVE:
-        if (s->sizing) {
-            if (!(wParam & MK_LBUTTON)) {
-                s->sizing = false;
-                ReleaseCapture();
-                return 0;
-            }
-            POINT p{short(LOWORD(lParam)), short(HIWORD(lParam))};
-            ClientToScreen(frame, &p);
-            int w = 0, h = 0;
-            PopupDragSize(s->startWidth, s->startHeight, p.x - s->startX, p.y - s->startY, s->barWidth, &w, &h);
-            SetWindowPos(frame, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-            InvalidateRect(frame, nullptr, TRUE);
-        }
-        return 0;
-    case WM_LBUTTONUP:
-        if (s->sizing) {
-            s->sizing = false;
-            ReleaseCapture();
-            RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-        }
-        return 0;
-    case WM_MOUSEWHEEL: {
-        int lines = PopupWheelLines(short(HIWORD(wParam)));
-        if (lines)
-            ScrollTo(frame, s, s->top - lines);
-        return 0;
-    }
-    default:
-        if (message >= kPopupAddString && message <= LB_GETLISTBOXINFO) {
-            UINT forwarded = message == kPopupAddString      ? LB_ADDSTRING
-                             : message == kPopupInsertString ? LB_INSERTSTRING
-                                                             : message;
-            LRESULT answer = SendMessageA(s->list, forwarded, wParam & 0x8000FFFF, lParam);
-            if (OwnsText(message, wParam, lParam))
-                free(reinterpret_cast<void*>(lParam));
-            if (forwarded == LB_ADDSTRING || forwarded == LB_INSERTSTRING || forwarded == LB_DELETESTRING ||
-                forwarded == LB_RESETCONTENT || forwarded == LB_SETCURSEL)
-                PopupListUpdateScroll(frame);
-            return answer;
-        }
-        break;
-    }
-    return DefWindowProcA(frame, message, wParam, lParam);
+    PopupMessage m{frame, *s, message, wParam, lParam, 0};
+    if (!route->handler(m))
+        return DefWindowProcA(frame, message, wParam, lParam);  // the state may be gone: m is not read
+    return m.result;
 }
 
 void RegisterPopupClass()

@@ -13,16 +13,21 @@
 
 namespace {
 
-// Posted by the listing thread (lParam a Listing) and by the UI thread to
-// go on inserting a long listing.
+// Posted by the listing thread (lParam a Listing), by the UI thread to go on
+// inserting a long listing, and to remove the node (wParam) of a folder that
+// has gone, once the tree's notification about it has returned.
 constexpr UINT kListingDone = WM_APP + 0x612;
 constexpr UINT kInsertMore = WM_APP + 0x613;
+constexpr UINT kRemoveGone = WM_APP + 0x614;
 // Insertion pauses after this long so the UI thread stays responsive.
 constexpr DWORD kInsertSliceMs = 15;
 
-bool SamePath(const std::string& a, const std::string& b)
+bool SamePath(const std::string& a, const std::string& b) { return SamePathNoCase(a, b); }
+
+// A drive stays when it has no medium; a folder node goes with its folder.
+bool FolderGone(const std::string& path)
 {
-    return a.size() == b.size() && PathCompareNA(a.c_str(), b.c_str(), int(a.size())) == 0;
+    return PathRootLength(path.c_str()) < path.size() && GetPathTypeA(path.c_str()) < kPathFolder;
 }
 
 HTREEITEM Handle(uint32_t item) { return reinterpret_cast<HTREEITEM>(static_cast<UINT_PTR>(item)); }
@@ -107,12 +112,14 @@ void CFolderTreeCtrl::Worker()
             }
         } else {
             CFileList folders(request.second.c_str(), CFileList::kListFolders);
+            std::vector<std::string> names;
+            while (const char* name = folders.ReadNext())
+                names.push_back(name);
+            SortFolderNames(names, FolderNameCompare);
             std::string base = request.second;
             AppendBackslashStr(base);
-            while (const char* name = folders.ReadNext())
+            for (std::string& name : names)
                 listing->entries.push_back({name, base + name, folderIcon, openIcon});
-            std::sort(listing->entries.begin(), listing->entries.end(),
-                      [](const Entry& a, const Entry& b) { return LessWithoutCase(a.name, b.name); });
         }
         {
             std::lock_guard<std::mutex> hold(m_lock);
@@ -135,6 +142,10 @@ LRESULT CFolderTreeCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         m_continuePosted = false;
         InsertPending();
         return 0;
+    case kRemoveGone:
+        if (wParam < m_nodes.size())
+            RemoveIfGone(FindChild(UINT32_MAX, m_nodes[wParam].path));
+        return 0;
     case WM_DESTROY:
         StopWorker();
         break;
@@ -154,6 +165,10 @@ void CFolderTreeCtrl::InsertPending()
     while (!m_pending.empty()) {
         Listing& listing = *m_pending.front();
         const uint32_t parentItem = listing.node == 0 ? 0 : FindChild(UINT32_MAX, m_nodes[listing.node].path);
+        if (listing.node != 0 && parentItem == 0) {
+            m_pending.pop_front();  // its node was removed meanwhile
+            continue;
+        }
         TVINSERTSTRUCTA insert = {};
         insert.hParent = listing.node == 0 ? TVI_ROOT : Handle(parentItem);
         insert.hInsertAfter = TVI_LAST;
@@ -244,7 +259,10 @@ void CFolderTreeCtrl::ContinueSelect()
             return;
         }
         const uint32_t child = FindChild(item, JoinPathLevels(levels, i));
-        if (child == UINT32_MAX)
+        m_quiet = m_quietSelect;  // a removal's move to the parent as quiet as the walk
+        const bool gone = child != UINT32_MAX && RemoveIfGone(child);
+        m_quiet = false;
+        if (child == UINT32_MAX || gone)
             break;
         if (item)
             SendMessage(TVM_EXPAND, TVE_EXPAND, LPARAM(item));
@@ -260,6 +278,21 @@ void CFolderTreeCtrl::ContinueSelect()
     m_strSelectedPath = m_nodes[NodeOf(item)].path.c_str();
 }
 
+bool CFolderTreeCtrl::RemoveIfGone(uint32_t item)
+{
+    if (!item || item == UINT32_MAX || !FolderGone(m_nodes[NodeOf(item)].path))
+        return false;
+    const uint32_t parent = uint32_t(SendMessage(TVM_GETNEXTITEM, TVGN_PARENT, LPARAM(item)));
+    const bool selected = uint32_t(SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0)) == item;
+    SendMessage(TVM_DELETEITEM, 0, LPARAM(item));
+    // The selection moves to the parent, and the host follows it there.
+    if (selected && parent)
+        SendMessage(TVM_SELECTITEM, TVGN_CARET, LPARAM(parent));
+    return true;
+}
+
+void CFolderTreeCtrl::PostRemoval(size_t node) { PostMessage(kRemoveGone, WPARAM(node)); }
+
 BOOL CFolderTreeCtrl::HandleNotify(NMHDR* header, LRESULT* result)
 {
     if (!header || header->hwndFrom != m_hWnd)
@@ -270,14 +303,23 @@ BOOL CFolderTreeCtrl::HandleNotify(NMHDR* header, LRESULT* result)
         const NMTREEVIEWA* tv = reinterpret_cast<const NMTREEVIEWA*>(header);
         if ((tv->action & TVE_ACTIONMASK) == TVE_EXPAND) {
             const size_t node = NodeOf(uint32_t(reinterpret_cast<UINT_PTR>(tv->itemNew.hItem)));
-            if (node)
+            if (node && FolderGone(m_nodes[node].path)) {
+                *result = TRUE;  // no expanding; the node goes after this notification
+                PostRemoval(node);
+            } else if (node) {
                 Request(node);
+            }
         }
         return TRUE;
     }
     case TVN_SELCHANGEDA: {
         const NMTREEVIEWA* tv = reinterpret_cast<const NMTREEVIEWA*>(header);
-        m_strSelectedPath = m_nodes[NodeOf(uint32_t(reinterpret_cast<UINT_PTR>(tv->itemNew.hItem)))].path.c_str();
+        const size_t node = NodeOf(uint32_t(reinterpret_cast<UINT_PTR>(tv->itemNew.hItem)));
+        if (node && FolderGone(m_nodes[node].path)) {
+            PostRemoval(node);  // the host hears of the parent instead
+            return TRUE;
+        }
+        m_strSelectedPath = m_nodes[node].path.c_str();
         // A cleared selection has no path to report.
         if (!m_quiet && !m_strSelectedPath.IsEmpty())
             SendPathNotify(m_hWnd, kFolderTreeSelChanged, m_strSelectedPath);

@@ -1,8 +1,9 @@
 // CFolderTreeCtrl: a "TreeList" of the drives and their folders with their
 // shell icons. A thread of its own lists the children of a node when the
 // node first expands; the UI thread only inserts what the thread found, a
-// batch at a time. Folders are sorted by name without case, hidden and
-// system folders are left out, drives come first.
+// batch at a time. Folders are sorted by name in the user's locale without
+// case, hidden and system folders are left out, drives come first. A folder
+// node whose folder has gone is removed when it is selected or expanded.
 //
 // The TreeList notifies the host, not itself: the host passes the tree's
 // notifications to HandleNotify. The tree then tells the host by WM_NOTIFY
@@ -72,6 +73,10 @@ private:
     void InsertPending();
     void ContinueSelect();
     uint32_t FindChild(uint32_t parent, const std::string& path) const;
+    // Removes the item when its folder has gone (its parent takes a lost
+    // selection); true when removed.
+    bool RemoveIfGone(uint32_t item);
+    void PostRemoval(size_t node);
     size_t NodeOf(uint32_t item) const;
     void StopWorker();
 

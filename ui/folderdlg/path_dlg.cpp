@@ -41,24 +41,16 @@ const char kModesKey[] = "Software\\Velk\\Common";
 const char kTreeModeValue[] = "PathDlgTreeMode";
 const char kCrumbValue[] = "PathDlgBreadCrumb";
 constexpr UINT kTimerMs = 200;
-constexpr int kTreeTicks = 3;
 
 const LayoutRule kLayoutRules[] = {{1099, 0, 0, 1, 1}, {1001, 1, 1, 0, 0}, {1002, 1, 1, 0, 0}, {1016, 0, 1, 1, 0},
                                    {1017, 0, 0, 1, 0}, {1015, 0, 0, 1, 1}, {1009, 0, 1, 0, 0}, {1018, 1, 0, 0, 0},
                                    {2, 1, 0, 0, 0},    {1, 1, 0, 0, 0}};
-constexpr int kLayoutRows = int(sizeof kLayoutRules / sizeof kLayoutRules[0]);
+static_assert(sizeof kLayoutRules / sizeof kLayoutRules[0] == CPathDlg::kLayoutRows, "one rule per laid-out control");
 
-// Process-wide, UI thread only: the layout of the first run and the window
-// rectangle kept from the last one.
-struct SharedLayout {
-    bool taken = false;
-    bool minimumTaken = false;
-    IntRect rects[kLayoutRows];
-    int clientWidth = 0, clientHeight = 0;
-    int minWidth = 0, minHeight = 0;
-    bool keptSet = false;
-    RECT kept = {};
-} g_layout;
+// Process-wide, UI thread only: the window rectangle of the last dialog
+// closed, so the next one opens there, whichever object runs it.
+RECT g_lastRect = {};
+bool g_lastRectSet = false;
 
 IntRect ToIntRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
@@ -242,7 +234,8 @@ INT_PTR CPathDlg::DoModalEx(const char* registryEntry, int options)
         CDialog::SetTemplate(MakeDialogLayout(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 284, 279,
                                               kDefaultTitle, kItems),
                              m_pParentWnd);
-    // Fresh worker state for this run.
+    // Fresh layout and worker state for this run.
+    m_layout = LayoutState{};
     m_quit = false;
     m_requested = false;
     m_pending = false;
@@ -298,14 +291,11 @@ RECT ItemRect(HWND dialog, int id)
 
 }  // namespace
 
-BOOL CPathDlg::OnInitDialog()
+// Step 1 of the opening: the tree over the list and the drive box.
+void CPathDlg::CreateTree()
 {
     const HWND dlg = m_hWnd;
-    // 1. The tree over the list and the drive box.
-    if (!(m_options & kPathNoTree))
-        m_treeMode = ReadMode(kTreeModeValue, FALSE);
-    else
-        m_treeMode = FALSE;
+    m_treeMode = (m_options & kPathNoTree) ? FALSE : ReadMode(kTreeModeValue, FALSE);
     const RECT list = ItemRect(dlg, kIdList), drives = ItemRect(dlg, kIdDrives);
     const RECT treeRect = {list.left, list.top, list.right, drives.bottom};
     m_tree = std::make_unique<CFolderTreeCtrl>();
@@ -318,40 +308,29 @@ BOOL CPathDlg::OnInitDialog()
         for (int id : {1009, kIdList, kIdDrives})
             ShowItem(dlg, id, false);
     ShowItem(dlg, kIdTreeCheck, !(m_options & kPathNoTree));
-    // 2. Timer; 3. the kept rectangle.
-    SetTimer(kFillTimer, kTimerMs);
-    if (g_layout.keptSet) {
-        InitMonitorTable(0);
-        RECT monitor;
-        const RECT& k = g_layout.kept;
-        if (GetMonitorRect(MonitorIndexFromRect(k), &monitor) && KeptRectUsable(ToIntRect(k), ToIntRect(monitor)))
-            ::MoveWindow(dlg, k.left, k.top, k.right - k.left, k.bottom - k.top, TRUE);
-    }
-    // 4. The path combo.
-    if (!(m_options & kPathNoBreadCrumb))
-        m_breadCrumb = ReadMode(kCrumbValue, TRUE);
-    else
-        m_breadCrumb = FALSE;
-    ShowItem(dlg, kIdCrumbCheck, !(m_options & kPathNoBreadCrumb));
+}
+
+// Step 4: the path combo over 1017.
+void CPathDlg::CreatePathCombo()
+{
+    m_breadCrumb = (m_options & kPathNoBreadCrumb) ? FALSE : ReadMode(kCrumbValue, TRUE);
+    ShowItem(m_hWnd, kIdCrumbCheck, !(m_options & kPathNoBreadCrumb));
     m_combo = std::make_unique<CPathComboBox>();
-    m_combo->CreateOverControl(PathComboOptions(m_options, m_breadCrumb != FALSE), ::GetDlgItem(dlg, kIdPath));
-    // 5. The list 6 pixels lower, keeping its bottom; title; icons;
-    // subclasses.
-    // Later runs find the list where the first run's layout put it.
-    if (!g_layout.taken)
-        ::SetWindowPos(::GetDlgItem(dlg, kIdList), nullptr, list.left, list.top + 6, list.right - list.left,
-                       list.bottom - list.top - 6, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (!m_title.empty())
-        SetWindowText(m_title.c_str());
-    m_images = GetSystemImageList(FALSE);
-    m_driveIcon = GetDriveIconIndex(GetSystemDriveLetter(), kIconSmall);
-    m_folderIcon = GetFolderIconIndex(kIconSmall);
-    m_openIcon = GetFolderIconIndex(kIconSmall | kIconOpen);
-    SetWindowLongPtrA(dlg, GWLP_USERDATA, LONG_PTR(this));
+    m_combo->CreateOverControl(PathComboOptions(m_options, m_breadCrumb != FALSE), ::GetDlgItem(m_hWnd, kIdPath));
+}
+
+// Steps 5 and 6: the list 6 pixels lower keeping its bottom, its subclass,
+// and rows at least as high as the icons with the text offset to match.
+void CPathDlg::SetUpList()
+{
+    const HWND dlg = m_hWnd;
     const HWND listWnd = ::GetDlgItem(dlg, kIdList);
+    const RECT list = ItemRect(dlg, kIdList);
+    ::SetWindowPos(listWnd, nullptr, list.left, list.top + 6, list.right - list.left, list.bottom - list.top - 6,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowLongPtrA(dlg, GWLP_USERDATA, LONG_PTR(this));
     m_listProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(listWnd, GWLP_WNDPROC, LONG_PTR(&ListProc)));
     DragAcceptFiles(listWnd, TRUE);
-    // The list keeps its row text offset: 6. row height at least the icon's.
     int iconW = 16, iconH = 16;
     ImageList_GetIconSize(m_images, &iconW, &iconH);
     const int rowHeight = int(::SendMessageA(listWnd, LB_GETITEMHEIGHT, 0, 0));
@@ -362,8 +341,46 @@ BOOL CPathDlg::OnInitDialog()
     }
     SendDlgItemMessageA(dlg, kIdDrives, CB_SETITEMHEIGHT, 0, iconH + 2);
     SendDlgItemMessageA(dlg, kIdDrives, CB_SETITEMHEIGHT, WPARAM(-1), iconH + 2);
-    // 2 (after the moves, so the list keeps its place): the layout.
+}
+
+// Step 3: where the last dialog of this process closed, when that place is
+// still well inside a monitor. Runs after the layout is taken, so the
+// controls follow a kept size.
+void CPathDlg::RestoreLastRect()
+{
+    if (!g_lastRectSet)
+        return;
+    InitMonitorTable(0);
+    RECT monitor;
+    const RECT& k = g_lastRect;
+    if (GetMonitorRect(MonitorIndexFromRect(k), &monitor) && KeptRectUsable(ToIntRect(k), ToIntRect(monitor)))
+        ::MoveWindow(m_hWnd, k.left, k.top, k.right - k.left, k.bottom - k.top, TRUE);
+}
+
+void CPathDlg::KeepLastRect()
+{
+    if (::IsZoomed(m_hWnd))
+        return;
+    ::GetWindowRect(m_hWnd, &g_lastRect);
+    g_lastRectSet = true;
+}
+
+BOOL CPathDlg::OnInitDialog()
+{
+    const HWND dlg = m_hWnd;
+    CreateTree();
+    SetTimer(kFillTimer, kTimerMs);
+    CreatePathCombo();
+    if (!m_title.empty())
+        SetWindowText(m_title.c_str());
+    m_images = GetSystemImageList(FALSE);
+    m_driveIcon = GetDriveIconIndex(GetSystemDriveLetter(), kIconSmall);
+    m_folderIcon = GetFolderIconIndex(kIconSmall);
+    m_openIcon = GetFolderIconIndex(kIconSmall | kIconOpen);
+    SetUpList();
+    // The layout from the controls as placed, then the kept place and size.
     TakeLayout(true);
+    RestoreLastRect();
     RECT client;
     ::GetClientRect(dlg, &client);
     ApplyLayout(client.right, client.bottom);
@@ -398,31 +415,31 @@ void CPathDlg::TakeLayout(bool withMinimum)
     RECT client, window;
     ::GetClientRect(m_hWnd, &client);
     ::GetWindowRect(m_hWnd, &window);
-    if (!g_layout.taken) {
+    if (!m_layout.taken) {
         for (int i = 0; i < kLayoutRows; ++i)
-            g_layout.rects[i] = ToIntRect(ItemRect(m_hWnd, kLayoutRules[i].id));
-        g_layout.clientWidth = client.right;
-        g_layout.clientHeight = client.bottom;
-        g_layout.taken = true;
+            m_layout.rects[i] = ToIntRect(ItemRect(m_hWnd, kLayoutRules[i].id));
+        m_layout.clientWidth = client.right;
+        m_layout.clientHeight = client.bottom;
+        m_layout.taken = true;
     }
     // The minimum comes from the first layout only, so it never drifts.
-    if (withMinimum && !g_layout.minimumTaken) {
-        g_layout.minWidth = window.right - window.left - 100;
-        g_layout.minHeight = window.bottom - window.top - 300;
-        g_layout.minimumTaken = true;
+    if (withMinimum && !m_layout.minimumTaken) {
+        m_layout.minWidth = window.right - window.left - 100;
+        m_layout.minHeight = window.bottom - window.top - 300;
+        m_layout.minimumTaken = true;
     }
 }
 
 void CPathDlg::ApplyLayout(int cx, int cy)
 {
-    if (!g_layout.taken)
+    if (!m_layout.taken)
         return;
-    const int dx = cx - g_layout.clientWidth, dy = cy - g_layout.clientHeight;
+    const int dx = cx - m_layout.clientWidth, dy = cy - m_layout.clientHeight;
     for (int i = 0; i < kLayoutRows; ++i) {
         const HWND item = ::GetDlgItem(m_hWnd, kLayoutRules[i].id);
         if (!item)
             continue;
-        const IntRect r = LayoutRect(kLayoutRules[i], g_layout.rects[i], dx, dy);
+        const IntRect r = LayoutRect(kLayoutRules[i], m_layout.rects[i], dx, dy);
         ::MoveWindow(item, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
         m_moved = true;
     }
@@ -574,7 +591,7 @@ LRESULT CALLBACK CPathDlg::ListProc(HWND wnd, UINT message, WPARAM wParam, LPARA
     case WM_DROPFILES:
         return ::SendMessageA(::GetParent(wnd), kDroppedFiles, wParam, lParam);
     case WM_CHAR:
-        if (wParam > ' ') {
+        if (TypeAheadTakes(unsigned(wParam))) {
             self->ListKey(char(wParam));
             return 0;
         }
@@ -677,161 +694,4 @@ void CPathDlg::SaveModes()
         const DWORD value = m_breadCrumb ? 1 : 0;
         reg.WriteValue(&value, 4, kCrumbValue, REG_DWORD);
     }
-}
-
-LRESULT CPathDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_COMMAND: {
-        const int id = LOWORD(wParam), code = HIWORD(wParam);
-        if (code == CBN_SELCHANGE && id == kIdDrives) {
-            OnDriveChange();
-        } else if (code == CBN_SELCHANGE && id == kIdPath) {
-            const int sel = int(SendDlgItemMessageA(m_hWnd, kIdPath, CB_GETCURSEL, 0, 0));
-            char text[kMaxPathText * 2] = "";
-            const LRESULT n = SendDlgItemMessageA(m_hWnd, kIdPath, CB_GETLBTEXTLEN, WPARAM(sel), 0);
-            if (sel < 0 || n < 0 || size_t(n) >= sizeof text)
-                return 0;
-            SendDlgItemMessageA(m_hWnd, kIdPath, CB_GETLBTEXT, WPARAM(sel), LPARAM(text));
-            GoTo(text);
-            if (m_treeMode)
-                TreeFollow();
-        } else if (code == BN_CLICKED && id == kIdFollowTree) {
-            TreeFollow();
-        } else if (code == BN_CLICKED && id == kDrivesReady && !lParam) {
-            OnDrivesReady();
-        } else if (code == BN_CLICKED && id == kFoldersReady && !lParam) {
-            OnFoldersReady();
-        } else if (code == LBN_DBLCLK && id == kIdList) {
-            OpenEntry(int(SendDlgItemMessageA(m_hWnd, kIdList, LB_GETCURSEL, 0, 0)));
-        } else if (code == BN_CLICKED && id == kIdCrumbCheck) {
-            UpdateData(TRUE);
-            if (m_combo)
-                m_combo->SetBreadCrumb(m_breadCrumb);
-        } else if (code == BN_CLICKED && id == kIdTreeCheck) {
-            OnTreeSwitch();
-        } else if (code == BN_CLICKED && id == kIdUp) {
-            OnUp();
-        } else {
-            break;
-        }
-        return 0;
-    }
-    case kDroppedFiles: {
-        OnDropped(TakeFirstDroppedFile(wParam).c_str());
-        return 0;
-    }
-    case WM_EXITSIZEMOVE:
-        if (m_moved)
-            RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-        m_moved = false;
-        break;
-    case WM_MEASUREITEM: {
-        MEASUREITEMSTRUCT* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-        if (mi->CtlID != UINT(kIdPath))
-            break;
-        mi->itemHeight = UINT(CPathComboBox::GetItemHeight());
-        return TRUE;
-    }
-    case WM_DRAWITEM: {
-        const DRAWITEMSTRUCT* di = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (di->CtlID == UINT(kIdPath)) {
-            if (m_combo)
-                m_combo->DrawItem(di);
-        } else {
-            DrawRow(di);
-        }
-        return TRUE;
-    }
-    case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE && m_breadCrumb && m_combo)
-            m_combo->EndEdit(1);
-        if (wParam == kExtensionCommand) {
-            std::string joined;
-            JoinPathStr(joined, m_path.c_str(), m_extension.c_str());
-            GoTo(joined);
-            return 0;
-        }
-        break;
-    case WM_DESTROY:
-        KillTimer(kFillTimer);
-        StopWorker();
-        m_tree.reset();
-        m_combo.reset();
-        SaveModes();
-        if (m_listProc)
-            SetWindowLongPtrA(::GetDlgItem(m_hWnd, kIdList), GWLP_WNDPROC, LONG_PTR(m_listProc));
-        m_listProc = nullptr;
-        if (!::IsZoomed(m_hWnd)) {
-            ::GetWindowRect(m_hWnd, &g_layout.kept);
-            g_layout.keptSet = true;
-        }
-        break;
-    case WM_SIZING: {
-        RECT* r = reinterpret_cast<RECT*>(lParam);
-        if (!g_layout.taken)
-            TakeLayout(false);
-        IntRect ir = ToIntRect(*r);
-        ClampSizingRect(int(wParam), ir, g_layout.minWidth, g_layout.minHeight);
-        *r = {ir.left, ir.top, ir.right, ir.bottom};
-        return TRUE;
-    }
-    case WM_TIMER:
-        if (wParam != kFillTimer)
-            break;
-        if (m_pending)
-            MoveRecords();
-        if (m_treeMode && m_treeCountdown > 0 && --m_treeCountdown == 0 && m_tree) {
-            m_path = m_tree->m_strSelectedPath.GetString();
-            ShowPath();
-        }
-        return 0;
-    case WM_SIZE:
-        if (LOWORD(lParam) > 0 && HIWORD(lParam) > 0)
-            ApplyLayout(LOWORD(lParam), HIWORD(lParam));
-        else
-            g_layout.taken = false;
-        break;
-    case WM_NOTIFY: {
-        NMHDR* hdr = reinterpret_cast<NMHDR*>(lParam);
-        LRESULT result = 0;
-        if (m_tree && m_tree->HandleNotify(hdr, &result))
-            return result;
-        const PathNotifyRecord* nm = reinterpret_cast<const PathNotifyRecord*>(lParam);
-        if (hdr->idFrom == UINT(kIdPath) && hdr->code == kPathComboChanged && nm->path) {
-            const std::string path = nm->path;
-            if (m_treeMode) {
-                SetPath(path.c_str());
-                if (m_tree)
-                    m_tree->SelectPath(m_path.c_str(), 0, kSelectFromCombo);
-            } else if (!(path.size() == m_path.size() + 1 && path.back() == '\\' &&
-                         PathCompareNA(path.c_str(), m_path.c_str(), int(m_path.size())) == 0)) {
-                GoTo(path.size() == 2 && path[1] == ':' ? path + "\\" : path);
-            }
-            return 0;
-        }
-        if (hdr->code == kPathComboDropped && nm->path) {
-            OnDropped(nm->path);
-            return 0;
-        }
-        if (hdr->idFrom == UINT(kIdTree) && hdr->code == kFolderTreeSelChanged) {
-            m_treeCountdown = kTreeTicks;
-            return 0;
-        }
-        if (hdr->idFrom == UINT(kIdTree) && hdr->code == kFolderTreeDblClk && nm->path) {
-            // The saved breadcrumb mode stays as the user set it.
-            GoTo(nm->path);
-            PostMessage(WM_COMMAND, IDOK);
-            return 0;
-        }
-        if (hdr->idFrom == UINT(kIdTree) && hdr->code == kFolderTreeDropped && nm->path) {
-            OnDropped(nm->path);
-            return 0;
-        }
-        break;
-    }
-    default:
-        break;
-    }
-    return CDialog::WindowProc(message, wParam, lParam);
 }

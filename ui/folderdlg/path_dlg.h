@@ -3,7 +3,8 @@
 // classic view (drive box 1016 and the owner-drawn folder list 1015) or the
 // folder tree (1099). A worker thread lists drives and folders into record
 // lists; the UI thread moves them into the controls on a 200 ms timer. The
-// view modes are kept per user in HKCU\Software\Velk\Common.
+// view modes are kept per user in HKCU\Software\Velk\Common. Messages
+// route through one table (path_dlg_messages.cpp).
 #pragma once
 
 #include <atomic>
@@ -26,6 +27,7 @@ public:
     static constexpr UINT_PTR kFillTimer = 1045;
     static constexpr UINT kDroppedFiles = 0x0523;
     static constexpr UINT kExtensionCommand = 64;
+    static constexpr int kLayoutRows = 10;
 
     explicit CPathDlg(CWnd* parent = nullptr, const char* registryEntry = nullptr);
     ~CPathDlg() override;
@@ -73,6 +75,27 @@ private:
     struct DriveHeader {
         int32_t icon, kind;
     };
+    // One message as its table row sees it; the row sets the answer.
+    struct RoutedMessage {
+        WPARAM wParam;
+        LPARAM lParam;
+        LRESULT result;
+    };
+    // A row of the message table: WM_COMMAND and WM_NOTIFY route by their
+    // notification code and control id too, other messages by the message
+    // alone (code and id 0). False from the handler: the default handling.
+    struct Route {
+        UINT message, code, id;
+        bool (*handle)(CPathDlg& dialog, RoutedMessage& m);
+    };
+    static const Route* FindRoute(UINT message, WPARAM wParam, LPARAM lParam);
+    // The controls' rectangles and the client size at the first layout of a
+    // run, and the minimum size taken from them.
+    struct LayoutState {
+        bool taken = false, minimumTaken = false;
+        IntRect rects[kLayoutRows] = {};
+        int clientWidth = 0, clientHeight = 0, minWidth = 0, minHeight = 0;
+    };
 
     // Worker side (path_dlg_worker.cpp).
     static DWORD WINAPI FillThread(void* self);
@@ -86,7 +109,28 @@ private:
     void SelectDriveOfPath();
     void OnDriveChange();
 
+    // Message handlers (path_dlg_messages.cpp).
+    void OnRecentChosen();
+    void OnCrumbSwitch();
+    void OnComboChanged(const std::string& path);
+    void OnTreeDoubleClick(const char* path);
+    bool OnTreeNotify(NMHDR* header, LRESULT& result);
+    bool OnMeasureItem(MEASUREITEMSTRUCT* item);
+    void OnDrawItem(const DRAWITEMSTRUCT* item);
+    bool OnSysCommand(WPARAM command);
+    void OnSizing(int edge, RECT* rect);
+    void OnSize(int cx, int cy);
+    void OnExitSizeMove();
+    void OnFillTimer();
+    void OnDestroyDialog();
+    int ListSelection() const;
+
     // UI side (path_dlg.cpp).
+    void CreateTree();
+    void CreatePathCombo();
+    void SetUpList();
+    void RestoreLastRect();
+    void KeepLastRect();
     void OpenEntry(int index);
     void GoTo(const std::string& path);
     void ShowPath();
@@ -120,6 +164,7 @@ private:
     bool m_browsingNetwork = false, m_inOpen = false, m_moved = false;
     TypeAhead m_typeAhead;
     int m_treeCountdown = 0;
+    LayoutState m_layout;
 
     // Shared with the worker, under m_lock.
     CRITICAL_SECTION m_lock;

@@ -1,16 +1,29 @@
 #include "ui/folderdlg/path_dlg_logic.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "system/path_text.h"
 #include "system/record_array.h"
+#include "text/char_class.h"
 #include "text/text_services.h"
 
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; }
+unsigned char Lower(char c) { return CharToLower(static_cast<unsigned char>(c)); }
+
+// A path character as the case-blind comparison sees it.
+unsigned char PathFold(char c) { return c == '/' ? '\\' : Lower(c); }
+
+bool SamePathPrefix(const std::string& a, const std::string& b, size_t n)
+{
+    for (size_t i = 0; i < n; ++i)
+        if (PathFold(a[i]) != PathFold(b[i]))
+            return false;
+    return true;
+}
 
 // WMSZ_* edge codes.
 constexpr int kEdgeLeft = 1, kEdgeTopLeft = 4, kEdgeBottom = 6, kEdgeBottomLeft = 7, kEdgeBottomRight = 8;
@@ -131,14 +144,20 @@ void AddRecentPath(CRecordArray& list, const std::string& path)
     list.SetHistoryLimit(kRecentLimit, CRecordArray::kCaseIgnore);
 }
 
-bool LessWithoutCase(const std::string& a, const std::string& b)
+bool SamePathNoCase(const std::string& a, const std::string& b)
 {
-    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
-        const char ca = Lower(a[i]), cb = Lower(b[i]);
-        if (ca != cb)
-            return static_cast<unsigned char>(ca) < static_cast<unsigned char>(cb);
-    }
-    return a.size() < b.size();
+    return a.size() == b.size() && SamePathPrefix(a, b, a.size());
+}
+
+bool PathStartsWithNoCase(const std::string& path, const std::string& prefix)
+{
+    return prefix.size() <= path.size() && SamePathPrefix(path, prefix, prefix.size());
+}
+
+void SortFolderNames(std::vector<std::string>& names, const NameCompare& compare)
+{
+    std::stable_sort(names.begin(), names.end(),
+                     [&](const std::string& a, const std::string& b) { return compare(a.c_str(), b.c_str()) < 0; });
 }
 
 std::vector<std::string> SplitPathLevels(const std::string& path)
@@ -174,6 +193,8 @@ std::string JoinPathLevels(const std::vector<std::string>& levels, size_t upTo)
     return path;
 }
 
+bool TypeAheadTakes(unsigned character) { return character >= ' ' && character != 0x7F && character <= 0xFF; }
+
 bool TypeAhead::Key(char c, uint32_t now)
 {
     const uint32_t pause = now - lastTick;
@@ -200,10 +221,7 @@ int FindPrefixRow(int count, int start, const char* prefix, const std::function<
         const char* text = textOf(row);
         if (!text)
             continue;
-        int i = 0;
-        while (i < n && text[i] && Lower(text[i]) == Lower(prefix[i]))
-            ++i;
-        if (i == n)
+        if (StrCompareNoCaseNA(text, prefix, n) == 0)
             return row;
     }
     return -1;
@@ -259,8 +277,7 @@ int FindDriveForPath(const std::vector<DriveRecordText>& drives, const std::stri
         const DriveRecordText& d = drives[size_t(i)];
         if (d.text.size() <= 1 || (d.kind == 1 && !network))
             continue;
-        if (d.kind == 1 || (d.text.size() <= path.size() + 1 &&
-                            PathCompareNA(d.text.c_str(), (path + "\\").c_str(), int(d.text.size())) == 0))
+        if (d.kind == 1 || PathStartsWithNoCase(path + "\\", d.text))
             return i;
     }
     return -1;
@@ -294,7 +311,12 @@ OkDecision DecideOk(std::string path, const std::string& shown, bool treeMode, u
     if (path.size() == 2 && path[1] == ':')
         path += '\\';
     OkDecision d{OkOutcome::kAccept, path, {}};
-    if (!treeMode && (path.size() != shown.size() || PathCompareNA(path.c_str(), shown.c_str(), int(path.size())) != 0)) {
+    // Going there would list a cut path and leave OK going there again.
+    if (path.size() > kMaxDialogPath) {
+        d.outcome = OkOutcome::kCreateFailed;
+        return d;
+    }
+    if (!treeMode && !SamePathNoCase(path, shown)) {
         d.outcome = OkOutcome::kNavigate;
         return d;
     }

@@ -70,8 +70,20 @@ bool ParseRegistryEntry(const char* entry, RegistryEntryText* out);
 // front of the recent list, keeping at most kRecentLimit entries.
 void AddRecentPath(CRecordArray& list, const std::string& path);
 
-// Name order of folders: without case (ASCII letters).
-bool LessWithoutCase(const std::string& a, const std::string& b);
+// Case-blind path comparison in the code page's case mapping ("Ü" as "ü"),
+// '/' as '\'.
+bool SamePathNoCase(const std::string& a, const std::string& b);
+bool PathStartsWithNoCase(const std::string& path, const std::string& prefix);
+
+// The longest path the dialog hands on: a MAX_PATH buffer with its NUL. OK
+// refuses a longer one, as the file system cannot take it.
+constexpr size_t kMaxDialogPath = 259;
+
+// Folder names in the order of a comparison (the platform's locale order
+// without case in the windows, so "Ärger" sorts beside "Arger", not after
+// "Z"); names it finds equal keep their listing order.
+typedef std::function<int(const char*, const char*)> NameCompare;
+void SortFolderNames(std::vector<std::string>& names, const NameCompare& compare);
 
 // The levels the folder list shows for a drive path: "C:\", then each part.
 std::vector<std::string> SplitPathLevels(const std::string& path);
@@ -79,7 +91,10 @@ std::vector<std::string> SplitPathLevels(const std::string& path);
 // "\\" is the network root).
 std::string JoinPathLevels(const std::vector<std::string>& levels, size_t upTo);
 
-// Type-ahead of the folder list.
+// Whether a typed character searches: all but the control codes (a blank
+// does: "berge m" finds "Berge mit Leerzeichen").
+bool TypeAheadTakes(unsigned character);
+// Type-ahead of the folder list, case-blind in the code page's mapping.
 struct TypeAhead {
     char text[kTypeAheadSize + 1] = {};
     int length = 0;
@@ -90,7 +105,8 @@ struct TypeAhead {
     bool Key(char c, uint32_t now);
 };
 // The first of count rows, starting at start and wrapping around, whose
-// text begins with the prefix (without case); -1 when none.
+// text begins with the prefix (without case, national letters included);
+// -1 when none.
 int FindPrefixRow(int count, int start, const char* prefix, const std::function<const char*(int)>& textOf);
 
 struct IntRect {
@@ -115,7 +131,7 @@ struct DriveRecordText {
     std::string text;
     int kind;  // 1 network neighbourhood, 2 network path, else a drive
 };
-// The last record that begins the path (without case, records of one
+// The last record that begins the path (case-blind, records of one
 // character ignored); a kind-1 record only for a network path. -1 when none.
 int FindDriveForPath(const std::vector<DriveRecordText>& drives, const std::string& path);
 

@@ -130,7 +130,7 @@ void CPathDlg::FillFolders(const std::string& path)
     std::vector<std::string> names;
     while (const char* name = list.ReadNext())
         names.push_back(name);
-    std::sort(names.begin(), names.end(), LessWithoutCase);
+    SortFolderNames(names, FolderNameCompare);
     const FolderHeader header{m_folderIcon, indent, {0, 0}};
     for (size_t i = 0; i < names.size() && !m_quit && !m_requested; i += kRecordBatch) {
         Locked hold(m_lock);
@@ -286,7 +286,7 @@ void CPathDlg::OnDriveChange()
             return;
         target = "\\\\";
     } else {
-        if (text.size() <= m_path.size() + 1 && PathCompareNA(text.c_str(), (m_path + "\\").c_str(), int(text.size())) == 0)
+        if (PathStartsWithNoCase(m_path + "\\", text))
             return;
         Locked hold(m_lock);
         std::vector<DriveRecordText> drives;

@@ -1,5 +1,6 @@
-// The notification record of the folder tree and the path combo box: the
-// path pointer is the record's sixth 32-bit word.
+// The notification record of the folder tree and the path combo box (the
+// path pointer is the record's sixth 32-bit word), the dropped-file and the
+// folder-order helpers they share with the folder dialog.
 #pragma once
 
 #include "platform/win32/win.h"
@@ -34,3 +35,7 @@ inline std::string TakeFirstDroppedFile(WPARAM drop)
     DragFinish(reinterpret_cast<HDROP>(drop));
     return file;
 }
+
+// Folder names in the user's locale order without case ("äpfel, Ärger,
+// Übersicht, Weg"), as the platform compares them.
+inline int FolderNameCompare(const char* a, const char* b) { return lstrcmpiA(a, b); }

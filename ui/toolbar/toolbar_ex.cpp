@@ -1,12 +1,15 @@
+// The control: the "ToolbarExWindow32" window, its state, painting, mouse
+// and its message table (the packed arguments in toolbar_messages.h).
 #include "ui/toolbar/toolbar_ex.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
-#include <atomic>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "system/heap_dib.h"
@@ -21,7 +24,6 @@ constexpr char kClassName[] = "ToolbarExWindow32";
 constexpr UINT_PTR kHotTimer = 6527;
 constexpr int kPadX = 7, kPadY = 6;  // a button's border around its image
 constexpr int kDefaultImage = 16;
-std::atomic<int> g_paints{0};
 
 struct ImageStrip {
     std::vector<uint16_t> ids;  // the ids of the block it came with
@@ -113,7 +115,7 @@ LRESULT NeededSize(ToolbarState& s, int limit, bool byHeight, bool commit)
         PlaceChildren(s);
         InvalidateRect(s.wnd, nullptr, TRUE);
     }
-    return MAKELONG(std::min(size.cx, 0xFFFF), std::min(size.cy, 0xFFFF));
+    return LRESULT(toolbar::EncodeNeededSize(size.cx, size.cy));
 }
 
 void EnsureLayout(ToolbarState& s)
@@ -266,21 +268,23 @@ LRESULT OnGetButtonInfo(ToolbarState& s, WPARAM wParam, ToolbarExButtonInfo* inf
     return index;
 }
 
-LRESULT OnAttach(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+void InvalidateCommand(ToolbarState& s, uint16_t id)
 {
-    // The tag tells a colour from a window; a colour value can be a valid
-    // window handle by chance.
-    if ((wParam & 0xFFFF0000) == toolbar::kColorTag) {
-        bool any = false;
-        for (int n = 0, index; (index = s.model.IndexOfCommand(uint16_t(wParam), n)) >= 0; ++n) {
-            s.model.Find(index)->color = toolbar::UnpackColor(uint32_t(lParam));
-            InvalidateButton(s, index);
-            any = true;
-        }
-        return any ? 1 : 0;
-    }
-    Button* button = s.model.Find(int(wParam & 0xFFFF));
-    HWND child = reinterpret_cast<HWND>(lParam);
+    for (int n = 0, index; (index = s.model.IndexOfCommand(id, n)) >= 0; ++n)
+        InvalidateButton(s, index);
+}
+
+LRESULT AttachColor(ToolbarState& s, uint16_t id, uint32_t color)
+{
+    if (!s.model.SetColor(id, toolbar::UnpackColor(color)))
+        return 0;
+    InvalidateCommand(s, id);
+    return 1;
+}
+
+LRESULT AttachChild(ToolbarState& s, int index, HWND child)
+{
+    Button* button = s.model.Find(index);
     if (!button || !IsWindow(child))
         return 0;
     const int slot = button->slot >= 0 ? button->slot : s.model.FreeSlot();
@@ -297,6 +301,14 @@ LRESULT OnAttach(ToolbarState& s, WPARAM wParam, LPARAM lParam)
     return 1;
 }
 
+int SlotOfChild(const ToolbarState& s, HWND child)
+{
+    for (int slot = 0; slot < toolbar::kSlotCount; ++slot)
+        if (child && s.slots[slot] == child)
+            return slot;
+    return -1;
+}
+
 void ForgetChild(ToolbarState& s, HWND child)
 {
     for (int slot = 0; slot < toolbar::kSlotCount; ++slot) {
@@ -309,32 +321,33 @@ void ForgetChild(ToolbarState& s, HWND child)
     }
 }
 
-LRESULT OnAddButton(ToolbarState& s, WPARAM wParam, const TBBUTTON* record)
+LRESULT AddButton(ToolbarState& s, int64_t index, const TBBUTTON* record)
 {
-    if (!record || (wParam & toolbar::kInsertTagMask) != toolbar::kInsertTag)
+    if (!record || index < 0)
         return 0;
     Button button;
     button.id = uint16_t(record->idCommand);
     button.image = record->iBitmap;
     button.state = record->fsState;
     button.style = record->fsStyle;
-    if (!s.model.Insert((wParam >> 16) & toolbar::kAppendIndex, button))
+    if (!s.model.Insert(uint32_t(index), button))
         return 0;
     s.dirty = true;
     return 1;
 }
 
-void RemoveButtons(ToolbarState& s, int first, int last)
+int RemoveButtons(ToolbarState& s, int first, int last)
 {
     for (int index = std::max(first, 0); index <= last && index < s.model.Count(); ++index) {
         const int slot = s.model.At(index).slot;
         if (slot >= 0)
             s.slots[slot] = nullptr;  // the child stays the caller's window
     }
-    s.model.Remove(first, last);
+    const int removed = s.model.Remove(first, last);
     s.hot = s.pressed = -1;
     s.dirty = true;
     InvalidateRect(s.wnd, nullptr, TRUE);
+    return removed;
 }
 
 void Paint(ToolbarState& s, HDC dc)
@@ -423,223 +436,343 @@ LRESULT OnNotify(ToolbarState& s, NMHDR* header)
     return 0;
 }
 
+// ================= Messages =================
+// Each handler decodes its arguments once (the packed forms are in
+// toolbar_messages.h), makes one call and encodes the answer.
+
+uint32_t Word(uintptr_t value)
+{
+    return uint32_t(value);  // every packed form is a 32-bit word
+}
+template <class T>
+T* Pointer(uintptr_t value)
+{
+    return reinterpret_cast<T*>(value);
+}
+
+LRESULT OnCommandToIndex(ToolbarState& s, WPARAM wParam, LPARAM)
+{
+    const toolbar::CommandQuery query = toolbar::DecodeCommandQuery(Word(wParam));
+    return s.model.IndexOfCommand(query.id, query.nth);
+}
+
+LRESULT OnSetParent(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+{
+    if (lParam != kSetParentFrame)
+        return 0;  // the finishing call has nothing to do
+    return LRESULT(std::exchange(s.frame, reinterpret_cast<HWND>(wParam)));
+}
+
+LRESULT OnTimerTick(ToolbarState& s, WPARAM, LPARAM)
+{
+    POINT point;
+    GetCursorPos(&point);
+    if (WindowFromPoint(point) != s.wnd)
+        SetHot(s, -1);
+    return 0;
+}
+
+LRESULT OnItemRecord(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+{
+    if (wParam)
+        std::memcpy(&s.record, Pointer<const void>(wParam), sizeof s.record);
+    s.recordValue = lParam;
+    return 0;
+}
+
+LRESULT OnRelayout(ToolbarState& s, WPARAM, LPARAM hidden)
+{
+    s.dirty = true;
+    if (!hidden)
+        EnsureLayout(s);  // a hidden bar lays out when it paints
+    return 1;
+}
+
+LRESULT OnSetState(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+{
+    const uint16_t id = uint16_t(wParam);
+    bool found;
+    if (s.model.SetState(id, Word(uintptr_t(lParam)), &found))
+        InvalidateCommand(s, id);
+    return found ? 1 : 0;
+}
+
+LRESULT OnSetImage(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+{
+    const uint16_t id = uint16_t(wParam);
+    bool found;
+    if (s.model.SetImage(id, int(lParam), &found))
+        InvalidateButton(s, s.model.IndexOfCommand(id));
+    return found ? 1 : 0;
+}
+
+LRESULT OnSetButtonWidth(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+{
+    if (!s.model.SetButtonWidth(uint16_t(wParam), int(lParam)))
+        return 0;
+    s.dirty = true;
+    return 1;
+}
+
+LRESULT OnFitChild(ToolbarState& s, WPARAM wParam, LPARAM)
+{
+    if (!s.model.Find(toolbar::DecodeFitChild(Word(wParam))))
+        return 0;
+    s.dirty = true;
+    EnsureLayout(s);
+    return 1;
+}
+
+LRESULT OnGroup(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+{
+    const toolbar::StyleRange range = toolbar::DecodeStyleRange(Word(wParam), Word(uintptr_t(lParam)));
+    return s.model.SetStyles(range.index, range.count, range.bits, range.mask);
+}
+
+LRESULT OnAddImages(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+{
+    const toolbar::ImageSource source = toolbar::DecodeImageSource(wParam, lParam, kImageWidthAuto);
+    return AddBitmapImages(s, reinterpret_cast<HBITMAP>(source.bitmap), source.width);
+}
+
+LRESULT OnHasBitmap(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+{
+    const auto* list = Pointer<const ToolbarIdList>(uintptr_t(lParam));
+    if (wParam != kHasBitmapQuery || !list || !s.images || s.strips.empty())
+        return 0;
+    const std::vector<uint16_t>& ids = s.strips.front().ids;
+    return ids.size() == list->count && std::equal(ids.begin(), ids.end(), list->ids) ? 1 : 0;
+}
+
+LRESULT OnGetIds(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+{
+    auto* ids = Pointer<uint16_t>(uintptr_t(lParam));
+    if (!ids || int(wParam) < 0)
+        return -1;
+    return s.model.CopyIds(ids, int(wParam));
+}
+
+LRESULT OnRemoveBitmaps(ToolbarState& s, WPARAM, LPARAM)
+{
+    RemoveBitmaps(s);
+    InvalidateRect(s.wnd, nullptr, TRUE);
+    return 1;
+}
+
+LRESULT OnSetSizes(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+{
+    if (!s.model.SetSizeLimits(uint16_t(wParam), toolbar::DecodeSizeLimits(Word(uintptr_t(lParam)))))
+        return 0;
+    s.dirty = true;
+    return 1;
+}
+
+LRESULT OnGetChild(ToolbarState& s, WPARAM wParam, LPARAM)
+{
+    const int slot = toolbar::DecodeSlotQuery(Word(wParam));
+    return slot < 0 ? 0 : LRESULT(s.slots[slot]);
+}
+
+// The tag tells a colour from a window; a colour value can be a valid
+// window handle by chance.
+LRESULT OnAttach(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+{
+    const toolbar::AttachTarget target = toolbar::DecodeAttachTarget(Word(wParam));
+    if (target.color)
+        return AttachColor(s, target.value, Word(uintptr_t(lParam)));
+    return AttachChild(s, target.value, reinterpret_cast<HWND>(lParam));
+}
+
+LRESULT OnSetWidths(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+{
+    const int id = toolbar::DecodeWidthTarget(Word(wParam));
+    if (id != -1 && s.model.IndexOfCommand(uint16_t(id)) < 0)
+        return 0;
+    s.dirty = true;
+    InvalidateRect(s.wnd, nullptr, TRUE);
+    return s.model.SetWidth(id, int(lParam));
+}
+
+LRESULT OnNeededSize(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+{
+    const toolbar::LayoutRequest request = toolbar::DecodeLayoutFlags(Word(uintptr_t(lParam)));
+    return NeededSize(s, int(wParam), request.byHeight, request.commit);
+}
+
+LRESULT OnExtraColor(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+{
+    const int which = toolbar::DecodeExtraColor(Word(wParam));
+    if (which < 0)
+        return -1;
+    const COLORREF old = std::exchange(s.extra[which], toolbar::UnpackColor(Word(uintptr_t(lParam))));
+    InvalidateRect(s.wnd, nullptr, TRUE);
+    return LRESULT(old);
+}
+
+LRESULT OnPaint(ToolbarState& s, WPARAM, LPARAM)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(s.wnd, &paint);
+    Paint(s, dc);
+    EndPaint(s.wnd, &paint);
+    return 0;
+}
+
+LRESULT OnMouseMove(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+{
+    if (s.tooltip) {
+        MSG relay = {s.wnd, WM_MOUSEMOVE, wParam, lParam, 0, {}};
+        SendMessageA(s.tooltip, TTM_RELAYEVENT, 0, LPARAM(&relay));
+    }
+    SetHot(s, s.model.HitTest(short(LOWORD(lParam)), short(HIWORD(lParam))));
+    TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, s.wnd, 0};
+    TrackMouseEvent(&track);
+    return 0;
+}
+
+LRESULT OnButtonDown(ToolbarState& s, WPARAM, LPARAM lParam)
+{
+    const int index = s.model.HitTest(short(LOWORD(lParam)), short(HIWORD(lParam)));
+    Button* button = s.model.Find(index);
+    if (!button || (button->style & toolbar::kStyleSeparator) || !(button->state & toolbar::kStateEnabled))
+        return 0;
+    s.pressed = index;
+    button->state |= toolbar::kStatePressed;
+    InvalidateButton(s, index);
+    SetCapture(s.wnd);
+    return 0;
+}
+
+LRESULT OnButtonUp(ToolbarState& s, WPARAM, LPARAM lParam)
+{
+    const int pressed = std::exchange(s.pressed, -1);
+    if (GetCapture() == s.wnd)
+        ReleaseCapture();
+    Button* button = s.model.Find(pressed);
+    if (!button)
+        return 0;
+    button->state &= uint8_t(~toolbar::kStatePressed);
+    InvalidateButton(s, pressed);
+    if (s.model.HitTest(short(LOWORD(lParam)), short(HIWORD(lParam))) == pressed)
+        Click(s, pressed);
+    return 0;
+}
+
+LRESULT OnEraseBackground(ToolbarState& s, WPARAM wParam, LPARAM)
+{
+    RECT client;
+    GetClientRect(s.wnd, &client);
+    FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
+    return 1;
+}
+
+using Handler = LRESULT (*)(ToolbarState& s, WPARAM wParam, LPARAM lParam);
+struct Route {
+    UINT message;
+    Handler handler;
+};
+
+constexpr Route kRows[] = {
+    // The common toolbar messages the bar sends.
+    {TB_ADDBITMAP, [](ToolbarState& s, WPARAM w, LPARAM l) -> LRESULT {
+         return w == kAddBitmapBlock ? OnAddBitmap(s, Pointer<const ToolbarBitmapEntry>(uintptr_t(l))) : -1;
+     }},
+    {TB_BUTTONCOUNT, [](ToolbarState& s, WPARAM, LPARAM) -> LRESULT { return s.model.Count(); }},
+    {TB_COMMANDTOINDEX, OnCommandToIndex},
+    {TB_SETPARENT, OnSetParent},
+    {TB_REPLACEBITMAP, [](ToolbarState& s, WPARAM, LPARAM l) -> LRESULT {
+         return OnReplaceBitmap(s, Pointer<const ToolbarBitmapEntry>(uintptr_t(l)));
+     }},
+    {TB_GETBUTTONINFOA, [](ToolbarState& s, WPARAM w, LPARAM l) -> LRESULT {
+         return OnGetButtonInfo(s, w, Pointer<ToolbarExButtonInfo>(uintptr_t(l)));
+     }},
+    // The control's own.
+    {TBX_TIMERTICK, OnTimerTick},
+    {TBX_ITEMRECORD, OnItemRecord},
+    {TBX_RELAYOUT, OnRelayout},
+    {TBX_CHILDINDEX, [](ToolbarState& s, WPARAM, LPARAM l) -> LRESULT {
+         return SlotOfChild(s, reinterpret_cast<HWND>(l));
+     }},
+    {TBX_SETSTATE, OnSetState},
+    {TBX_GETSTATE, [](ToolbarState& s, WPARAM w, LPARAM) -> LRESULT {
+         return LRESULT(s.model.GetStateWord(uint16_t(w)));
+     }},
+    {TBX_SETIMAGE, OnSetImage},
+    {TBX_SETBUTTONWIDTH, OnSetButtonWidth},
+    {TBX_FITCHILD, OnFitChild},
+    {TBX_GROUP, OnGroup},
+    {TBX_ADDIMAGES, OnAddImages},
+    {TBX_HASBITMAP, OnHasBitmap},
+    {TBX_GETIDS, OnGetIds},
+    {TBX_REMOVEBITMAPS, OnRemoveBitmaps},
+    {TBX_REMOVEBUTTONS, [](ToolbarState& s, WPARAM w, LPARAM l) -> LRESULT {
+         return RemoveButtons(s, int(w), int(l));
+     }},
+    {TBX_SETSIZES, OnSetSizes},
+    {TBX_GETCHILD, OnGetChild},
+    {TBX_ATTACH, OnAttach},
+    {TBX_SETWIDTHS, OnSetWidths},
+    {TBX_NEEDEDSIZE, OnNeededSize},
+    {TBX_ADDBUTTON, [](ToolbarState& s, WPARAM w, LPARAM l) -> LRESULT {
+         return AddButton(s, toolbar::DecodeInsert(Word(w)), Pointer<const TBBUTTON>(uintptr_t(l)));
+     }},
+    {TBX_EXTRACOLOR, OnExtraColor},
+    // The window's own.
+    {WM_PAINT, OnPaint},
+    {WM_SIZE, [](ToolbarState& s, WPARAM, LPARAM) -> LRESULT {
+         InvalidateRect(s.wnd, nullptr, TRUE);
+         return 0;
+     }},
+    {WM_MOUSEMOVE, OnMouseMove},
+    {WM_MOUSELEAVE, [](ToolbarState& s, WPARAM, LPARAM) -> LRESULT {
+         SetHot(s, -1);
+         return 0;
+     }},
+    {WM_LBUTTONDOWN, OnButtonDown},
+    {WM_LBUTTONDBLCLK, OnButtonDown},
+    {WM_LBUTTONUP, OnButtonUp},
+    {WM_NOTIFY, [](ToolbarState& s, WPARAM, LPARAM l) -> LRESULT { return OnNotify(s, Pointer<NMHDR>(uintptr_t(l))); }},
+    {WM_PARENTNOTIFY, [](ToolbarState& s, WPARAM w, LPARAM l) -> LRESULT {
+         if (LOWORD(w) == WM_DESTROY)
+             ForgetChild(s, reinterpret_cast<HWND>(l));
+         return 0;
+     }},
+    {WM_STYLECHANGING, [](ToolbarState&, WPARAM w, LPARAM l) -> LRESULT {
+         if (w == WPARAM(GWL_STYLE))
+             Pointer<STYLESTRUCT>(uintptr_t(l))->styleNew &= ~DWORD(WS_HSCROLL | WS_VSCROLL);
+         return 0;
+     }},
+    {WM_ERASEBKGND, OnEraseBackground},
+};
+
+// The rows sorted by message at compile time; a message may have one row.
+template <size_t N>
+constexpr std::array<Route, N> SortRoutes(const Route (&rows)[N])
+{
+    std::array<Route, N> sorted{};
+    std::copy(rows, rows + N, sorted.begin());
+    std::sort(sorted.begin(), sorted.end(), [](const Route& a, const Route& b) { return a.message < b.message; });
+    return sorted;
+}
+template <size_t N>
+constexpr bool RoutesUnique(const std::array<Route, N>& sorted)
+{
+    for (size_t i = 1; i < N; ++i)
+        if (sorted[i - 1].message == sorted[i].message)
+            return false;
+    return true;
+}
+
+constexpr auto kRoutes = SortRoutes(kRows);
+static_assert(RoutesUnique(kRoutes), "a message has two rows");
+
 LRESULT Dispatch(ToolbarState& s, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    HWND wnd = s.wnd;
-    switch (message) {
-    case TB_ADDBITMAP:
-        return wParam == kAddBitmapBlock ? OnAddBitmap(s, reinterpret_cast<const ToolbarBitmapEntry*>(lParam)) : -1;
-    case TB_BUTTONCOUNT:
-        return s.model.Count();
-    case TB_COMMANDTOINDEX:
-        if ((wParam & 0xFF800000) == toolbar::kNthCommandTag)
-            return s.model.IndexOfCommand(uint16_t(wParam), int((wParam >> 16) & 0x7F));
-        return s.model.IndexOfCommand(uint16_t(wParam));
-    case TB_SETPARENT:
-        if (lParam == kSetParentFrame) {
-            const HWND old = s.frame;
-            s.frame = reinterpret_cast<HWND>(wParam);
-            return LRESULT(old);
-        }
-        return 0;
-    case TB_REPLACEBITMAP:
-        return OnReplaceBitmap(s, reinterpret_cast<const ToolbarBitmapEntry*>(lParam));
-    case TB_GETBUTTONINFOA:
-        return OnGetButtonInfo(s, wParam, reinterpret_cast<ToolbarExButtonInfo*>(lParam));
-    case TBX_TIMERTICK: {
-        POINT point;
-        GetCursorPos(&point);
-        if (WindowFromPoint(point) != wnd)
-            SetHot(s, -1);
-        return 0;
-    }
-    case TBX_ITEMRECORD:
-        if (wParam)
-            std::memcpy(&s.record, reinterpret_cast<const void*>(wParam), sizeof s.record);
-        s.recordValue = lParam;
-        return 0;
-    case TBX_RELAYOUT:
-        s.dirty = true;
-        if (!lParam)
-            EnsureLayout(s);
-        return 1;
-    case TBX_CHILDINDEX:
-        for (int slot = 0; slot < toolbar::kSlotCount; ++slot)
-            if (lParam && s.slots[slot] == reinterpret_cast<HWND>(lParam))
-                return slot;
-        return -1;
-    case TBX_SETSTATE: {
-        bool found;
-        if (s.model.SetState(uint16_t(wParam), uint32_t(lParam), &found))
-            for (int n = 0, index; (index = s.model.IndexOfCommand(uint16_t(wParam), n)) >= 0; ++n)
-                InvalidateButton(s, index);
-        return found ? 1 : 0;
-    }
-    case TBX_GETSTATE:
-        return LRESULT(s.model.GetStateWord(uint16_t(wParam)));
-    case TBX_SETIMAGE: {
-        Button* button = s.model.Find(s.model.IndexOfCommand(uint16_t(wParam)));
-        if (!button)
-            return 0;
-        if (button->image != int(lParam)) {
-            button->image = int(lParam);
-            InvalidateButton(s, s.model.IndexOfCommand(uint16_t(wParam)));
-        }
-        return 1;
-    }
-    case TBX_SETBUTTONWIDTH:
-        if (s.model.IndexOfCommand(uint16_t(wParam)) < 0)
-            return 0;
-        s.model.SetWidth(int(uint16_t(wParam)), int(lParam));
-        s.dirty = true;
-        return 1;
-    case TBX_FITCHILD:
-        // Places the button's child window inside it.
-        if (!s.model.Find(int(wParam >> 16)))
-            return 0;
-        s.dirty = true;
-        EnsureLayout(s);
-        return 1;
-    case TBX_GROUP:
-        return s.model.SetStyles(int(LOWORD(wParam)), int(HIWORD(wParam)), uint8_t(lParam), uint8_t(lParam >> 16));
-    case TBX_ADDIMAGES: {
-        const HBITMAP bitmap = reinterpret_cast<HBITMAP>(wParam == 65535 ? lParam : LPARAM(wParam));
-        const int width = wParam == 65535 ? kImageWidthAuto : int(lParam);
-        return AddBitmapImages(s, bitmap, width);
-    }
-    case TBX_HASBITMAP: {
-        const auto* list = reinterpret_cast<const ToolbarIdList*>(lParam);
-        if (wParam != kHasBitmapQuery || !list || !s.images || s.strips.empty())
-            return 0;
-        const std::vector<uint16_t>& ids = s.strips.front().ids;
-        return ids.size() == list->count && std::equal(ids.begin(), ids.end(), list->ids) ? 1 : 0;
-    }
-    case TBX_GETIDS: {
-        auto* ids = reinterpret_cast<uint16_t*>(lParam);
-        if (!ids || int(wParam) < 0)
-            return -1;
-        const int count = std::min(int(wParam), s.model.Count());
-        for (int index = 0; index < count; ++index)
-            ids[index] = s.model.At(index).id;
-        return count;
-    }
-    case TBX_REMOVEBITMAPS:
-        RemoveBitmaps(s);
-        InvalidateRect(wnd, nullptr, TRUE);
-        return 1;
-    case TBX_REMOVEBUTTONS: {
-        const int count = s.model.Count();
-        RemoveButtons(s, int(wParam), int(lParam));
-        return count - s.model.Count();
-    }
-    case TBX_SETSIZES: {
-        Button* button = s.model.Find(int(wParam & 0xFFFF));
-        if (!button)
-            button = s.model.Find(s.model.IndexOfCommand(uint16_t(wParam)));
-        if (!button)
-            return 0;
-        button->minWidth = uint16_t(lParam);
-        button->maxWidth = uint16_t(lParam >> 16);
-        s.dirty = true;
-        return 1;
-    }
-    case TBX_GETCHILD: {
-        if ((wParam & 0xFF80FFFF) != toolbar::kSlotTag)
-            return 0;
-        return LRESULT(s.slots[(wParam >> 16) & 0x7F]);
-    }
-    case TBX_ATTACH:
-        return OnAttach(s, wParam, lParam);
-    case TBX_SETWIDTHS: {
-        const int id = int(wParam) == -1 ? -1 : int(uint16_t(wParam));
-        if (id != -1 && s.model.IndexOfCommand(uint16_t(id)) < 0)
-            return 0;
-        s.dirty = true;
-        InvalidateRect(wnd, nullptr, TRUE);
-        return s.model.SetWidth(id, int(lParam));
-    }
-    case TBX_NEEDEDSIZE:
-        return NeededSize(s, int(wParam), (lParam & 2) != 0, (lParam & 1) != 0);
-    case TBX_ADDBUTTON:
-        return OnAddButton(s, wParam, reinterpret_cast<const TBBUTTON*>(lParam));
-    case TBX_EXTRACOLOR: {
-        if (wParam != 0x80000000 && wParam != 0x80000001)
-            return -1;
-        COLORREF& slot = s.extra[wParam & 1];
-        const COLORREF old = slot;
-        slot = toolbar::UnpackColor(uint32_t(lParam));
-        InvalidateRect(wnd, nullptr, TRUE);
-        return LRESULT(old);
-    }
-    case WM_PAINT: {
-        ++g_paints;
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(wnd, &paint);
-        Paint(s, dc);
-        EndPaint(wnd, &paint);
-        return 0;
-    }
-    case WM_SIZE:
-        InvalidateRect(wnd, nullptr, TRUE);
-        return 0;
-    case WM_MOUSEMOVE: {
-        if (s.tooltip) {
-            MSG relay = {wnd, message, wParam, lParam, 0, {}};
-            SendMessageA(s.tooltip, TTM_RELAYEVENT, 0, LPARAM(&relay));
-        }
-        const int index = s.model.HitTest(short(LOWORD(lParam)), short(HIWORD(lParam)));
-        SetHot(s, index);
-        TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, wnd, 0};
-        TrackMouseEvent(&track);
-        return 0;
-    }
-    case WM_MOUSELEAVE:
-        SetHot(s, -1);
-        return 0;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: {
-        const int index = s.model.HitTest(short(LOWORD(lParam)), short(HIWORD(lParam)));
-        const Button* button = s.model.Find(index);
-        if (!button || (button->style & toolbar::kStyleSeparator) || !(button->state & toolbar::kStateEnabled))
-            return 0;
-        s.pressed = index;
-        s.model.Find(index)->state |= toolbar::kStatePressed;
-        InvalidateButton(s, index);
-        SetCapture(wnd);
-        return 0;
-    }
-    case WM_LBUTTONUP: {
-        const int pressed = s.pressed;
-        s.pressed = -1;
-        if (GetCapture() == wnd)
-            ReleaseCapture();
-        if (Button* button = s.model.Find(pressed)) {
-            button->state &= uint8_t(~toolbar::kStatePressed);
-            InvalidateButton(s, pressed);
-            if (s.model.HitTest(short(LOWORD(lParam)), short(HIWORD(lParam))) == pressed)
-                Click(s, pressed);
-        }
-        return 0;
-    }
-    case WM_NOTIFY:
-        return OnNotify(s, reinterpret_cast<NMHDR*>(lParam));
-    case WM_PARENTNOTIFY:
-        if (LOWORD(wParam) == WM_DESTROY)
-            ForgetChild(s, reinterpret_cast<HWND>(lParam));
-        return 0;
-    case WM_STYLECHANGING:
-        if (wParam == WPARAM(GWL_STYLE))
-            reinterpret_cast<STYLESTRUCT*>(lParam)->styleNew &= ~DWORD(WS_HSCROLL | WS_VSCROLL);
-        return 0;
-    case WM_ERASEBKGND: {
-        RECT client;
-        GetClientRect(wnd, &client);
-        FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
-        return 1;
-    }
-    default:
-        return DefWindowProcA(wnd, message, wParam, lParam);
-    }
+    const auto row = std::lower_bound(kRoutes.begin(), kRoutes.end(), message,
+                                      [](const Route& route, UINT wanted) { return route.message < wanted; });
+    if (row == kRoutes.end() || row->message != message)
+        return DefWindowProcA(s.wnd, message, wParam, lParam);
+    return row->handler(s, wParam, lParam);
 }
 
 LRESULT CALLBACK ToolbarExProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -697,7 +830,3 @@ void ToolbarExRegister(HINSTANCE instance)
     RegisterClassA(&wc);
 }
 
-int ToolbarExPaintCount()
-{
-    return g_paints.load();
-}

@@ -1,39 +1,15 @@
-// The "ToolbarExWindow32" control: buttons with images, swatches and child
-// controls, answering the common toolbar messages it needs plus its own.
+// The control: the "ToolbarExWindow32" window class, buttons with images,
+// swatches and child controls, answering the common toolbar messages it
+// needs plus its own (their numbers and packing in toolbar_messages.h).
 #pragma once
 
 #include <cstdint>
 
 #include "platform/win32/win.h"
+#include "ui/toolbar/toolbar_messages.h"
 
 // Registers the window class once per process.
 void ToolbarExRegister(HINSTANCE instance);
-
-// The control's own messages.
-enum : UINT {
-    TBX_TIMERTICK = 0x46A,
-    TBX_ITEMRECORD = 0x46D,
-    TBX_RELAYOUT = 0x46E,
-    TBX_CHILDINDEX = 0x470,
-    TBX_SETSTATE = 0x473,
-    TBX_GETSTATE = 0x474,
-    TBX_SETIMAGE = 0x475,
-    TBX_SETBUTTONWIDTH = 0x477,
-    TBX_FITCHILD = 0x47F,
-    TBX_GROUP = 0x480,
-    TBX_ADDIMAGES = 0x483,
-    TBX_HASBITMAP = 0x484,
-    TBX_GETIDS = 0x485,
-    TBX_REMOVEBITMAPS = 0x486,
-    TBX_REMOVEBUTTONS = 0x487,
-    TBX_SETSIZES = 0x48C,
-    TBX_GETCHILD = 0x48D,
-    TBX_ATTACH = 0x48E,
-    TBX_SETWIDTHS = 0x48F,
-    TBX_NEEDEDSIZE = 0x491,
-    TBX_ADDBUTTON = 0x493,
-    TBX_EXTRACOLOR = 0x494,
-};
 
 // Markers in wParam/lParam of the common messages.
 constexpr WPARAM kAddBitmapBlock = 0x12340000;    // TB_ADDBITMAP: lParam a ToolbarBitmapEntry
@@ -99,6 +75,3 @@ struct ToolbarItemRecord {
     uint8_t a, b;
 };
 #pragma pack(pop)
-
-// Testing: the WM_PAINT messages the control's windows have answered.
-int ToolbarExPaintCount();

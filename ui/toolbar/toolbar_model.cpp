@@ -4,25 +4,6 @@
 
 namespace toolbar {
 
-uint32_t Pack16Color(uint32_t colorref)
-{
-    const uint32_t red = colorref & 0xFF, green = (colorref >> 8) & 0xFF, blue = (colorref >> 16) & 0xFF;
-    const uint32_t packed = (red >> 3) | (green >> 2) << 5 | (blue >> 3) << 11;
-    return packed - 0x10000;
-}
-
-uint32_t UnpackColor(uint32_t value)
-{
-    if (!IsPackedColor(value))
-        return value & 0xFFFFFF;
-    const uint32_t packed = value & 0xFFFF;
-    // Widen each field so that full intensity stays full (31 -> 255).
-    const uint32_t red = (packed & 0x1F) * 255 / 31;
-    const uint32_t green = ((packed >> 5) & 0x3F) * 255 / 63;
-    const uint32_t blue = ((packed >> 11) & 0x1F) * 255 / 31;
-    return red | green << 8 | blue << 16;
-}
-
 void ToolbarModel::SetMetrics(int buttonWidth, int buttonHeight, int separatorWidth)
 {
     m_buttonWidth = std::clamp(buttonWidth, 1, kMaxButtonWidth);
@@ -127,6 +108,60 @@ int ToolbarModel::SetWidth(int id, int width)
     if (id == -1)
         m_buttonWidth = width;
     return width;
+}
+
+bool ToolbarModel::SetButtonWidth(uint16_t id, int width)
+{
+    if (IndexOfCommand(id) < 0)
+        return false;
+    // As the common toolbar treats 0: no width of its own, not one pixel.
+    const int own = width < 1 ? 0 : std::min(width, kMaxButtonWidth);
+    for (Button& button : m_buttons)
+        if (button.id == id && !(button.style & kStyleSeparator))
+            button.width = own;
+    return true;
+}
+
+bool ToolbarModel::SetImage(uint16_t id, int image, bool* found)
+{
+    Button* button = Find(IndexOfCommand(id));
+    *found = button != nullptr;
+    if (!button || button->image == image)
+        return false;
+    button->image = image;
+    return true;
+}
+
+bool ToolbarModel::SetSizeLimits(uint16_t indexOrId, SizeLimits limits)
+{
+    Button* button = Find(indexOrId);
+    if (!button)
+        button = Find(IndexOfCommand(indexOrId));
+    if (!button)
+        return false;
+    button->minWidth = limits.minWidth;
+    button->maxWidth = limits.maxWidth;
+    return true;
+}
+
+bool ToolbarModel::SetColor(uint16_t id, uint32_t color)
+{
+    bool any = false;
+    for (Button& button : m_buttons) {
+        if (button.id == id && !(button.style & kStyleSeparator)) {
+            button.color = color;
+            any = true;
+        }
+    }
+    return any;
+}
+
+int ToolbarModel::CopyIds(uint16_t* ids, int capacity) const
+{
+    const int count = std::min(capacity, Count());
+    for (int index = 0; index < count; ++index)
+        ids[index] = m_buttons[size_t(index)].id;
+    return count;
 }
 
 int ToolbarModel::FreeSlot() const

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "ui/toolbar/toolbar_messages.h"
+
 namespace toolbar {
 
 // Button state bits (the common toolbar's values).
@@ -20,38 +22,6 @@ constexpr uint8_t kStyleSeparator = 0x01;
 constexpr uint8_t kStyleCheck = 0x02;
 constexpr uint8_t kStyleGroup = 0x04;       // a member of a radio group
 constexpr uint8_t kStyleGroupStart = 0x80;  // the first button of a group
-
-// Markers of the packed message forms.
-constexpr uint32_t kAppendIndex = 0x3FF;           // 0x493's 10-bit index field: append
-constexpr uint32_t kInsertTagMask = 0xFC00FFFF;    // what 0x493's wParam keeps besides the index
-constexpr uint32_t kInsertTag = 0x50000001;
-constexpr uint32_t kColorTag = 0x12480000;         // 0x48E: wParam is a command id, lParam a colour
-constexpr uint32_t kNthCommandTag = 0x12800000;    // TB_COMMANDTOINDEX: the n-th button of an id
-constexpr uint32_t kSlotTag = 0x12802E7E;          // 0x48D: a child-control slot in bits 16..22
-constexpr uint32_t kSizeFromChild = 0x2000;        // 0x48C: a size taken from the child window
-constexpr int kOneRow = 17000;                     // 0x491: lay out in one row
-constexpr int kSlotCount = 128;                    // child-control slots
-constexpr uint32_t kNoColor = 0xFFFFFFFF;
-
-// 0x473/0x474: state bits in bits 16..23, the mask of the bits to change in
-// 24..31. The idle update, SetCheck and SetButtonInfo all speak this form.
-constexpr uint32_t PackState(uint8_t state, uint8_t mask = 0xFF)
-{
-    return uint32_t(state) << 16 | uint32_t(mask) << 24;
-}
-constexpr uint8_t ApplyStateWord(uint8_t state, uint32_t word)
-{
-    const uint8_t bits = uint8_t(word >> 16), mask = uint8_t(word >> 24);
-    return uint8_t((state & ~mask) | (bits & mask));
-}
-// A colour sent in 16-bit form (red in bits 0..4, green 5..10, blue
-// 11..15) minus 0x10000, as the bar's mode -1 does; else the COLORREF.
-constexpr bool IsPackedColor(uint32_t value)
-{
-    return value >= 0xFFFF0000u;
-}
-uint32_t Pack16Color(uint32_t colorref);
-uint32_t UnpackColor(uint32_t value);
 
 struct Rect {
     int left = 0, top = 0, right = 0, bottom = 0;
@@ -102,6 +72,18 @@ public:
     // Width of every button (id -1) or of the buttons with the id; the
     // width in force.
     int SetWidth(int id, int width);
+    // The width of the buttons with the id; below 1 gives them back the
+    // bar's automatic width. False for an unknown id.
+    bool SetButtonWidth(uint16_t id, int width);
+    // The image of the first button with the id; true when it changed.
+    bool SetImage(uint16_t id, int image, bool* found);
+    // The width limits of the button at an index, else of the first button
+    // with that value as its id. False when there is neither.
+    bool SetSizeLimits(uint16_t indexOrId, SizeLimits limits);
+    // The swatch colour of every button with the id; false when none has it.
+    bool SetColor(uint16_t id, uint32_t color);
+    // Copies up to capacity ids in order; the count copied.
+    int CopyIds(uint16_t* ids, int capacity) const;
 
     // Child-control slots.
     int FreeSlot() const;

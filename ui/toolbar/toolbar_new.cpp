@@ -1,3 +1,4 @@
+// The bar: CToolBarNew, the framework control bar over the control.
 #include "ui/toolbar/toolbar_new.h"
 
 #include <commctrl.h>
@@ -6,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/framework/float_frame.h"
 #include "platform/framework/frame.h"
 #include "platform/framework/wnd_class.h"
 #include "ui/toolbar/toolbar_bar_logic.h"
@@ -15,11 +17,23 @@ namespace {
 
 constexpr WORD kToolbarResource = 0xF1;   // RT_TOOLBAR
 constexpr UINT kMenuTextResource = 0x4001;
-constexpr WPARAM kAppendButton = 0x53FF0001;
 constexpr DWORD kInfoMask = TBIF_IMAGE | TBIF_STATE | TBIF_STYLE | TBIF_COMMAND;  // 0x2D
-constexpr DWORD kStateMaskAll = 0xFF00FF00;
 constexpr uint32_t kMenuBits = 0x1F0000;
 constexpr int kHotTickMs = 250;
+constexpr uint8_t kGroupStartStyle = toolbar::kStyleGroupStart | toolbar::kStyleGroup;
+// The update cycle's state words (0x473's form).
+constexpr uint32_t kEnableWord = toolbar::PackState(toolbar::kStateEnabled, toolbar::kStateEnabled);
+constexpr uint32_t kDisableWord = toolbar::PackState(0, toolbar::kStateEnabled | toolbar::kStatePressed);
+constexpr uint32_t kCheckedWord = toolbar::PackState(toolbar::kStateChecked, 0);
+constexpr uint32_t kIndeterminateWord = toolbar::PackState(toolbar::kStateIndeterminate, 0);
+
+// A caller's id list, read no further than the control could ever hold
+// (one more, so that a full bar still reports its refusal).
+std::vector<uint16_t> CallerIds(const uint16_t* ids, int count)
+{
+    const int bounded = std::min(count, toolbar::kMaxButtons + 1);
+    return bounded > 0 ? std::vector<uint16_t>(ids, ids + bounded) : std::vector<uint16_t>{};
+}
 
 bool IsIndexForm(UINT button)
 {
@@ -66,7 +80,7 @@ const CRuntimeClass* CToolBarNew::GetRuntimeClass() const
 void ToolbarCmdUI::Enable(BOOL on)
 {
     if (m_pBar)
-        m_pBar->SendMessage(TBX_SETSTATE, m_nID, on ? 0x04040000 : 0x06000000);
+        m_pBar->SendMessage(TBX_SETSTATE, m_nID, on ? kEnableWord : kDisableWord);
     m_bEnableChanged = TRUE;
 }
 
@@ -77,9 +91,9 @@ void ToolbarCmdUI::SetCheck(int check)
     const LRESULT state = m_pBar->SendMessage(TBX_GETSTATE, m_nID);
     if (state < 0)
         return;
-    DWORD word = DWORD(state) & ~DWORD(0x10000 | 0x100000);
-    word |= check == 1 ? 0x10000 : check == 2 ? 0x100000 : 0;
-    m_pBar->SendMessage(TBX_SETSTATE, m_nID, LPARAM(word | kStateMaskAll));
+    DWORD word = DWORD(state) & ~(kCheckedWord | kIndeterminateWord);
+    word |= check == 1 ? kCheckedWord : check == 2 ? kIndeterminateWord : 0;
+    m_pBar->SendMessage(TBX_SETSTATE, m_nID, LPARAM(word | toolbar::kStateMaskAll));
 }
 
 CToolBarNew::CToolBarNew()
@@ -140,7 +154,7 @@ BOOL CToolBarNew::LoadToolBar(const char* const* entries, const uint16_t* ids, i
         if (have < 0 || SendMessage(TBX_GETIDS, WPARAM(have), LPARAM(wanted.data())) < 0)
             return FALSE;
     } else if (ids && count > 0) {
-        wanted.assign(ids, ids + count);
+        wanted = CallerIds(ids, count);
     }
     // Every entry is found before anything of the old bar goes.
     std::vector<Entry> resolved;
@@ -175,16 +189,32 @@ BOOL CToolBarNew::LoadToolBar(const char* const* entries, const uint16_t* ids, i
         button.idCommand = plan.id;
         button.fsState = TBSTATE_ENABLED;
         button.fsStyle = plan.separator ? BTNS_SEP : 0;
-        if (!SendMessage(TBX_ADDBUTTON, kAppendButton, LPARAM(&button)))
-            result = FALSE;
+        if (!SendMessage(TBX_ADDBUTTON, toolbar::EncodeInsert(toolbar::kAppendIndex), LPARAM(&button))) {
+            result = FALSE;  // the bar is full: the rest would be refused too
+            break;
+        }
     }
-    // A popup (floating) parent would take its client width here; bars
-    // only dock, so a bar without a size gets one row.
+    SizeAfterLoad();
+    return result;
+}
+
+void CToolBarNew::SizeAfterLoad()
+{
+    // In a popup (floating) frame the bar keeps the frame's width, and the
+    // frame follows the bar; docked, a bar without a size gets one row.
+    HWND parent = ::GetParent(m_hWnd);
+    if (parent && (GetWindowLongA(parent, GWL_STYLE) & WS_POPUP)) {
+        RECT frame;
+        ::GetClientRect(parent, &frame);
+        CalcSize(nullptr, TRUE, frame.right - frame.left);
+        if (CFloatingFrame* floating = GetFloatingFrame())
+            floating->FitToBar();
+        return;
+    }
     RECT client;
     GetClientRect(&client);
     if (client.right < 2 || client.bottom < 2)
         CalcSize(nullptr, TRUE, 0);
-    return result;
 }
 
 BOOL CToolBarNew::SetBitmap(HBITMAP bitmap, int width, BOOL deleteOnFailure, const uint16_t* ids, int count,
@@ -208,7 +238,7 @@ BOOL CToolBarNew::SetBitmap(HBITMAP bitmap, int width, BOOL deleteOnFailure, con
         return fail();
     std::vector<uint16_t> list;
     if (ids && count > 0)
-        list.assign(ids, ids + count);
+        list = CallerIds(ids, count);
     else
         for (int n = 0; n < images; ++n)
             list.push_back(uint16_t(firstId + UINT(n)));
@@ -242,7 +272,7 @@ BOOL CToolBarNew::LoadBitmap(const char* name, int width, HINSTANCE instance, co
 
 CWnd* CToolBarNew::GetControl(int index)
 {
-    const LRESULT child = SendMessage(TBX_GETCHILD, WPARAM((index & 127) << 16) | toolbar::kSlotTag);
+    const LRESULT child = SendMessage(TBX_GETCHILD, toolbar::EncodeSlotQuery(index));
     return child ? CWnd::FromHandle(reinterpret_cast<HWND>(child)) : nullptr;
 }
 
@@ -267,7 +297,7 @@ int CToolBarNew::AddControl(CWnd* child, UINT button, int slot, BOOL setFont)
         // The first button with the id that holds no control yet.
         const int wanted = slot < 0 ? -1 : slot;
         for (int n = 0; n < toolbar::kSlotCount; ++n) {
-            const LRESULT at = SendMessage(TB_COMMANDTOINDEX, (button & 0xFFFF) | toolbar::kNthCommandTag | (n << 16));
+            const LRESULT at = SendMessage(TB_COMMANDTOINDEX, toolbar::EncodeCommandQuery(uint16_t(button), n));
             if (at < 0 || at >= 65535)
                 break;
             ToolbarExButtonInfo info = ButtonInfoRequest(kButtonInfoByIndex);
@@ -286,27 +316,27 @@ int CToolBarNew::AddControl(CWnd* child, UINT button, int slot, BOOL setFont)
         if (!lstrcmpiA(className, "ComboBox") || !lstrcmpiA(className, "Edit"))
             child->SendMessage(WM_SETFONT, WPARAM(GetStockObject(ANSI_VAR_FONT)), TRUE);
     }
-    SendMessage(TBX_SETSIZES, WPARAM(index), 0x20002000);
+    SendMessage(TBX_SETSIZES, WPARAM(index), toolbar::kChildSizes);
     if (!SendMessage(TBX_ATTACH, WPARAM(index), LPARAM(child->m_hWnd)))
         return -1;
-    return int(SendMessage(TBX_FITCHILD, WPARAM(index) << 16, 0x20002000));
+    return int(SendMessage(TBX_FITCHILD, toolbar::EncodeFitChild(uint32_t(index)), toolbar::kChildSizes));
 }
 
 void CToolBarNew::SetButtonColors(int count, UINT firstId, const COLORREF* colors, COLORREF extra)
 {
     if (extra != COLORREF(-1))
-        SendMessage(TBX_EXTRACOLOR, 0x80000000, LPARAM(extra));
+        SendMessage(TBX_EXTRACOLOR, toolbar::EncodeExtraColor(0), LPARAM(extra));
     for (int n = 0; colors && n < count; ++n)
-        SendMessage(TBX_ATTACH, ((firstId + UINT(n)) & 0xFFFF) | toolbar::kColorTag, LPARAM(colors[n]));
+        SendMessage(TBX_ATTACH, toolbar::EncodeColorTarget(firstId + UINT(n)), LPARAM(colors[n]));
 }
 
 LRESULT CToolBarNew::SetButtonColorList(int count, const uint16_t* ids, const COLORREF* colors, COLORREF extra)
 {
     if (extra != COLORREF(-1))
-        SendMessage(TBX_EXTRACOLOR, 0x80000000, LPARAM(extra));
+        SendMessage(TBX_EXTRACOLOR, toolbar::EncodeExtraColor(0), LPARAM(extra));
     LRESULT answer = 0;
     for (int n = 0; ids && colors && n < count; ++n)
-        answer = SendMessage(TBX_ATTACH, ids[n] | toolbar::kColorTag, LPARAM(colors[n]));
+        answer = SendMessage(TBX_ATTACH, toolbar::EncodeColorTarget(ids[n]), LPARAM(colors[n]));
     return answer;
 }
 
@@ -315,15 +345,15 @@ LRESULT CToolBarNew::SetButtonColor(UINT button, COLORREF color, int mode)
     // Always tagged: the control must never guess whether a value is a
     // colour or a window.
     const LPARAM value = mode == -1 ? LPARAM(toolbar::Pack16Color(color)) : LPARAM(color);
-    return SendMessage(TBX_ATTACH, (button & 0xFFFF) | toolbar::kColorTag, value);
+    return SendMessage(TBX_ATTACH, toolbar::EncodeColorTarget(button), value);
 }
 
 LRESULT CToolBarNew::SetExtraColors(COLORREF first, COLORREF second)
 {
     if (first == COLORREF(-1))
         return -1;
-    SendMessage(TBX_EXTRACOLOR, 0x80000000, LPARAM(first));
-    return SendMessage(TBX_EXTRACOLOR, 0x80000001, LPARAM(second));
+    SendMessage(TBX_EXTRACOLOR, toolbar::EncodeExtraColor(0), LPARAM(first));
+    return SendMessage(TBX_EXTRACOLOR, toolbar::EncodeExtraColor(1), LPARAM(second));
 }
 
 LRESULT CToolBarNew::SetButtonInfo(UINT id, int image, int state, int width)
@@ -332,7 +362,7 @@ LRESULT CToolBarNew::SetButtonInfo(UINT id, int image, int state, int width)
     if (image != -1)
         answer = SendMessage(TBX_SETIMAGE, id, image);
     if (state != -1)
-        answer = SendMessage(TBX_SETSTATE, id, LPARAM(DWORD(state) | kStateMaskAll));
+        answer = SendMessage(TBX_SETSTATE, id, LPARAM(DWORD(state) | toolbar::kStateMaskAll));
     if (width >= -1)
         answer = SendMessage(TBX_SETBUTTONWIDTH, id, width);
     return answer;
@@ -342,7 +372,7 @@ LRESULT CToolBarNew::SetButtonInfoEx(UINT id, int image, int state, int width, i
 {
     LRESULT answer = SetButtonInfo(id, image, state == -1 ? -1 : state ^ 0x40000, width);
     if (secondSize != 0)
-        answer = SendMessage(TBX_SETSIZES, id, LPARAM(DWORD(secondSize) << 16 | (DWORD(size) & 0xFFFF)));
+        answer = SendMessage(TBX_SETSIZES, id, LPARAM(toolbar::EncodeSizeLimits(uint32_t(size), uint32_t(secondSize))));
     return answer;
 }
 
@@ -405,24 +435,23 @@ LRESULT CToolBarNew::SetAllButtonWidths(int width, BOOL relayout)
 BOOL CToolBarNew::SetButtons(const uint16_t* ids, int count)
 {
     SendMessage(TBX_REMOVEBUTTONS, 0, 65535);
-    std::vector<uint16_t> list(size_t(std::max(count, 0)), 0);
-    if (ids)
-        list.assign(ids, ids + std::max(count, 0));
-    const std::vector<toolbar::ButtonPlan> buttons = toolbar::RunningButtons(list);
-    BOOL result = TRUE;
-    for (size_t n = 0; n < buttons.size(); ++n) {
-        TBBUTTON button = {};
-        // Without an id list the buttons are empty, not separators.
-        button.iBitmap = ids ? buttons[n].image : int(n);
-        button.idCommand = buttons[n].id;
-        button.fsState = TBSTATE_ENABLED;
-        button.fsStyle = ids && buttons[n].separator ? BTNS_SEP : 0;
-        const WPARAM index = std::min<WPARAM>(n, toolbar::kAppendIndex);
-        if (!SendMessage(TBX_ADDBUTTON, index << 16 | toolbar::kInsertTag, LPARAM(&button)))
-            result = FALSE;
-    }
     m_layoutDelayed = true;
-    return result;
+    // Each button is made as it is sent, so no count is ever trusted with an
+    // allocation; the control's first refusal (a full bar) ends the loop.
+    int image = 0;
+    for (int n = 0; n < count; ++n) {
+        const uint16_t id = ids ? ids[n] : 0;
+        // Without an id list the buttons are empty, not separators.
+        const bool separator = ids && id == 0;
+        TBBUTTON button = {};
+        button.iBitmap = !ids ? n : separator ? -1 : image++;
+        button.idCommand = id;
+        button.fsState = TBSTATE_ENABLED;
+        button.fsStyle = separator ? BTNS_SEP : 0;
+        if (!SendMessage(TBX_ADDBUTTON, toolbar::EncodeInsert(uint32_t(n)), LPARAM(&button)))
+            return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL CToolBarNew::SetGroup(UINT first, int count)
@@ -432,8 +461,10 @@ BOOL CToolBarNew::SetGroup(UINT first, int count)
     const LRESULT index = IsIndexForm(first) ? LRESULT(first & 0xFFFF) : SendMessage(TB_COMMANDTOINDEX, first);
     if (index < 0 || index >= 65535)
         return FALSE;
-    const LRESULT head = SendMessage(TBX_GROUP, WPARAM(index) | 0x10000, 0x840084);
-    const LRESULT rest = SendMessage(TBX_GROUP, WPARAM(count - 1) << 16 | WPARAM(index + 1), 0x40004);
+    const LRESULT head = SendMessage(TBX_GROUP, toolbar::EncodeGroupRange(uint32_t(index), 1),
+                                     toolbar::EncodeStyleChange(kGroupStartStyle, kGroupStartStyle));
+    const LRESULT rest = SendMessage(TBX_GROUP, toolbar::EncodeGroupRange(uint32_t(index + 1), uint32_t(count - 1)),
+                                     toolbar::EncodeStyleChange(toolbar::kStyleGroup, toolbar::kStyleGroup));
     return head + rest == count;
 }
 
@@ -453,7 +484,7 @@ SIZE CToolBarNew::Insets(BOOL horz) const
 
 SIZE CToolBarNew::CalcSize(SIZE* out, BOOL apply, int minWidth)
 {
-    const LRESULT needed = SendMessage(TBX_NEEDEDSIZE, toolbar::kOneRow, 1);
+    const LRESULT needed = SendMessage(TBX_NEEDEDSIZE, toolbar::kOneRow, toolbar::kLayoutCommit);
     const SIZE insets = Insets(TRUE);
     SIZE size = {std::max<LONG>(LOWORD(needed) + insets.cx, minWidth), HIWORD(needed) + insets.cy};
     if (apply)
@@ -465,21 +496,21 @@ SIZE CToolBarNew::CalcSize(SIZE* out, BOOL apply, int minWidth)
 
 SIZE CToolBarNew::CalcFixedLayout(BOOL, BOOL horz)
 {
-    const LRESULT needed = SendMessage(TBX_NEEDEDSIZE, horz ? toolbar::kOneRow : 0, 1);
+    const LRESULT needed = SendMessage(TBX_NEEDEDSIZE, horz ? toolbar::kOneRow : 0, toolbar::kLayoutCommit);
     const SIZE insets = Insets(horz);
     return SIZE{LOWORD(needed) + insets.cx, HIWORD(needed) + insets.cy};
 }
 
 SIZE CToolBarNew::CalcDynamicLayout(int length, DWORD mode)
 {
-    const LPARAM commit = (mode & LM_COMMIT) ? 1 : 0;
+    const LPARAM commit = toolbar::EncodeLayoutFlags((mode & LM_COMMIT) != 0, false);
     const BOOL horz = (mode & (LM_HORZ | LM_HORZDOCK)) != 0;
     const SIZE insets = Insets(horz);
     LRESULT needed;
     if (mode & (LM_HORZDOCK | LM_VERTDOCK))
         needed = SendMessage(TBX_NEEDEDSIZE, (mode & LM_HORZDOCK) ? toolbar::kOneRow : 0, commit);
     else if (mode & LM_LENGTHY)
-        needed = SendMessage(TBX_NEEDEDSIZE, WPARAM(std::max(length, 0) + insets.cy), 2 | commit);
+        needed = SendMessage(TBX_NEEDEDSIZE, WPARAM(std::max(length, 0) + insets.cy), toolbar::kLayoutByHeight | commit);
     else
         needed = SendMessage(TBX_NEEDEDSIZE,
                              WPARAM(std::max((mode & LM_MRUWIDTH) ? m_mruWidth : length, 0) + insets.cx), commit);
@@ -497,11 +528,11 @@ void CToolBarNew::RecalcBar()
     if (!m_hWnd)
         return;
     if (!(GetStyle() & WS_VISIBLE)) {
-        SendMessage(TBX_RELAYOUT, 3, 1);
+        SendMessage(TBX_RELAYOUT, toolbar::kRelayoutButtons, 1);
         return;
     }
     if (CFrameWnd* frame = TargetFrame()) {
-        SendMessage(TBX_RELAYOUT, 3, 0);
+        SendMessage(TBX_RELAYOUT, toolbar::kRelayoutButtons, 0);
         frame->ShowControlBar(this, FALSE, FALSE);
         frame->ShowControlBar(this, TRUE, FALSE);
     }

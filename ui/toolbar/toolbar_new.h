@@ -1,9 +1,10 @@
-// CToolBarNew: the frame's toolbar bar whose window is the library's
-// "ToolbarExWindow32" control. Buttons come from toolbar resources and
-// bitmaps in several sizes; buttons can be colour swatches or hold combo
-// boxes and edits, whose commands and notifications the bar passes to the
-// frame; a context menu chooses the icon size, the flat look and hides the
-// bar. Bars dock at the frame's edges; there is no floating frame.
+// The bar: CToolBarNew, the frame's toolbar bar whose window is the
+// library's "ToolbarExWindow32" control. Buttons come from toolbar
+// resources and bitmaps in several sizes; buttons can be colour swatches or
+// hold combo boxes and edits, whose commands and notifications the bar
+// passes to the frame; a context menu chooses the icon size, the flat look
+// and hides the bar. Bars dock at the frame's edges or float in a small
+// frame of their own.
 #pragma once
 
 #include <cstdint>
@@ -91,6 +92,9 @@ protected:
 
 private:
     CFrameWnd* TargetFrame() const;
+    // The size after loading buttons: a popup parent's width, else one row
+    // when the bar has no size yet.
+    void SizeAfterLoad();
     BOOL InfoOf(WPARAM button, DWORD mask, UINT* outId, UINT* styleState, int* image);
     SIZE Insets(BOOL horz) const;
 

@@ -1,5 +1,6 @@
 #include "ui/utils/tracking.h"
 
+#include "platform/framework/worker.h"
 #include "ui/utils/sizing_border.h"
 
 #include <atomic>
@@ -122,39 +123,34 @@ LoopEnd RunCaptureLoop(HWND window, const std::function<void(POINT)>& onMove)
     return end;
 }
 
-// Process-wide auto-scroll state: one auto-scroll at a time.
-struct AutoScrollState {
-    std::atomic<bool> running{false};
-    std::atomic<int> direction{0};
+// One auto-scroll at a time in the process.
+std::atomic<bool> g_autoScrolling{false};
+
+// What the mouse loop tells the auto-scroll worker.
+struct Pan {
+    std::atomic<int> direction{kScrollNone};
     std::atomic<int> step{0};
-    HWND window = nullptr;
-    HANDLE stop = nullptr;
 };
 
-AutoScrollState g_autoScroll;
-
-DWORD WINAPI AutoScrollThread(void*)
+// One tick of the worker: a thumb-track message per axis that moves.
+void PostScrollSteps(HWND window, const Pan& pan)
 {
-    HWND window = g_autoScroll.window;
-    while (WaitForSingleObject(g_autoScroll.stop, kAutoScrollTickMs) == WAIT_TIMEOUT) {
-        const int direction = g_autoScroll.direction.load();
-        const int step = g_autoScroll.step.load();
-        const int h = direction / 3, v = direction % 3;
-        const struct {
-            int part;
-            int bar;
-            UINT message;
-        } axes[] = {{h, SB_HORZ, WM_HSCROLL}, {v, SB_VERT, WM_VSCROLL}};
-        for (const auto& axis : axes) {
-            if (axis.part == kScrollNone)
-                continue;
-            const long long target =
-                (long long)GetScrollPos(window, axis.bar) + (axis.part == kScrollTowardsLarger ? step : -step);
-            const int clamped = target > INT32_MAX ? INT32_MAX : target < INT32_MIN ? INT32_MIN : int(target);
-            PostMessageA(window, axis.message, MAKEWPARAM(SB_THUMBTRACK, LOWORD(clamped)), 0);
-        }
+    const int direction = pan.direction.load();
+    const int step = pan.step.load();
+    const int h = direction / 3, v = direction % 3;
+    const struct {
+        int part;
+        int bar;
+        UINT message;
+    } axes[] = {{h, SB_HORZ, WM_HSCROLL}, {v, SB_VERT, WM_VSCROLL}};
+    for (const auto& axis : axes) {
+        if (axis.part == kScrollNone)
+            continue;
+        const long long target =
+            (long long)GetScrollPos(window, axis.bar) + (axis.part == kScrollTowardsLarger ? step : -step);
+        const int clamped = target > INT32_MAX ? INT32_MAX : target < INT32_MIN ? INT32_MIN : int(target);
+        PostMessageA(window, axis.message, MAKEWPARAM(SB_THUMBTRACK, LOWORD(clamped)), 0);
     }
-    return 0;
 }
 
 // A 32 x 32 monochrome cursor of a direction: a ring at the hot spot and,
@@ -296,7 +292,7 @@ int ScrollPositionFromMessage(HWND window, int bar, WPARAM wParam)
 
 int AutoScrollTrack(HWND window, int x, int y, int axes)
 {
-    if (window == nullptr || GetCapture() != nullptr || g_autoScroll.running.exchange(true))
+    if (window == nullptr || GetCapture() != nullptr || g_autoScrolling.exchange(true))
         return 0;
     HCURSOR cursors[kAutoScrollDirections];
     for (int i = 0; i < kAutoScrollDirections; ++i)
@@ -311,16 +307,18 @@ int AutoScrollTrack(HWND window, int x, int y, int axes)
         SendMessageA(iconWindow, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
         ShowWindow(iconWindow, SW_SHOWNOACTIVATE);
     }
-    g_autoScroll.window = window;
-    g_autoScroll.direction.store(kScrollNone);
-    g_autoScroll.step.store(0);
-    g_autoScroll.stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE thread = g_autoScroll.stop != nullptr ? CreateThread(nullptr, 0, AutoScrollThread, nullptr, 0, nullptr) : nullptr;
+    Pan pan;
+    CWorker worker;
+    // Only the stop wakes it: every tick posts the next step.
+    const bool started = worker.Start([window, &pan](CWorker& w) {
+        while (w.WaitForWake(kAutoScrollTickMs))
+            PostScrollSteps(window, pan);
+    });
     HCURSOR oldCursor = SetCursor(cursors[kScrollNone]);
     int shown = kScrollNone;
     SetCapture(window);
     MSG msg;
-    while (thread != nullptr && GetCapture() == window) {
+    while (started && GetCapture() == window) {
         const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got <= 0) {
             PostQuitMessage(int(msg.wParam));
@@ -333,8 +331,8 @@ int AutoScrollTrack(HWND window, int x, int y, int axes)
         if (m == WM_MOUSEMOVE && msg.hwnd == window) {
             const int dx = short(LOWORD(msg.lParam)) - x, dy = short(HIWORD(msg.lParam)) - y;
             const int direction = AutoScrollDirection(dx, dy, axes);
-            g_autoScroll.step.store(AutoScrollStep(dx, dy, axes));
-            g_autoScroll.direction.store(direction);
+            pan.step.store(AutoScrollStep(dx, dy, axes));
+            pan.direction.store(direction);
             if (direction != shown) {
                 shown = direction;
                 SetCursor(cursors[direction]);
@@ -344,16 +342,7 @@ int AutoScrollTrack(HWND window, int x, int y, int axes)
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    // Stop the worker and wait for its end on its handle.
-    if (g_autoScroll.stop != nullptr)
-        SetEvent(g_autoScroll.stop);
-    if (thread != nullptr) {
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-    }
-    if (g_autoScroll.stop != nullptr)
-        CloseHandle(g_autoScroll.stop);
-    g_autoScroll.stop = nullptr;
+    worker.Stop();
     SetCursor(oldCursor);
     if (GetCapture() == window)
         ReleaseCapture();
@@ -364,9 +353,8 @@ int AutoScrollTrack(HWND window, int x, int y, int axes)
         DestroyCursor(cursor);
     PostMessageA(window, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, LOWORD(GetScrollPos(window, SB_HORZ))), 0);
     PostMessageA(window, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, LOWORD(GetScrollPos(window, SB_VERT))), 0);
-    g_autoScroll.window = nullptr;
-    g_autoScroll.running.store(false);
-    return thread != nullptr ? 1 : 0;
+    g_autoScrolling.store(false);
+    return started ? 1 : 0;
 }
 
 POINT GetWindowOrigin(HWND window)

@@ -397,9 +397,22 @@ LRESULT Notify(TreeListData& d, NMHDR* header)
     return 0;
 }
 
+// Enter belongs to the dialog's default button unless the control has a use
+// for it: an editor is open, a drag runs (it owns the keys until it ends),
+// or the caret cell opens its column's editor on Enter.
+bool UsesEnter(const TreeListData& d)
+{
+    if (d.editWindow || d.dragItem)
+        return true;
+    const uint32_t column = d.caretColumn;
+    return d.caretItem && column < d.columnCount && d.columns[column].editKind != 0 &&
+           !TreeListCheckBoxColumn(d, column);
+}
+
 LRESULT DialogCode(const TreeListData& d, const MSG* msg)
 {
-    if (msg && msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || (msg->wParam == VK_ESCAPE && d.dragItem)))
+    if (msg && msg->message == WM_KEYDOWN &&
+        ((msg->wParam == VK_RETURN && UsesEnter(d)) || (msg->wParam == VK_ESCAPE && d.dragItem)))
         return DLGC_WANTALLKEYS;
     return DLGC_WANTARROWS | DLGC_WANTCHARS;
 }

@@ -1,0 +1,116 @@
+#include "platform/framework/float_frame.h"
+
+#include <new>
+
+#include "platform/framework/control_bar.h"
+#include "platform/framework/frame.h"
+#include "platform/framework/wnd_class.h"
+
+namespace {
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
+constexpr int kTitleMax = 128;
+
+}  // namespace
+
+CFloatingFrame* CFloatingFrame::Create(CFrameWnd* dockSite, CControlBar* bar, POINT at)
+{
+    if (!dockSite || !dockSite->m_hWnd || !bar || !bar->m_hWnd)
+        return nullptr;
+    const char* className = AfxRegisterWndClass(CS_DBLCLKS, LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)),
+                                                reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    CFloatingFrame* frame = className ? new (std::nothrow) CFloatingFrame : nullptr;
+    if (!frame)
+        return nullptr;
+    // The caption is the bar's window text.
+    char title[kTitleMax] = "";
+    ::GetWindowTextA(bar->m_hWnd, title, kTitleMax);
+    if (!frame->CreateEx(kExStyle, className, title, kStyle, at.x, at.y, 0, 0, dockSite->m_hWnd, nullptr)) {
+        delete frame;  // no window was left behind to delete it
+        return nullptr;
+    }
+    frame->m_autoDelete = true;
+    frame->m_pBar = bar;
+    ::SetParent(bar->m_hWnd, frame->m_hWnd);
+    bar->m_pFloatFrame = frame;
+    return frame;
+}
+
+void CFloatingFrame::RecalcLayout()
+{
+    if (!m_pBar || !m_pBar->m_hWnd)
+        return;
+    const SIZE size = m_pBar->CalcDynamicLayout(-1, LM_HORZ | LM_MRUWIDTH | LM_COMMIT);
+    m_pBar->SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    FitToBar();
+}
+
+void CFloatingFrame::FitToBar()
+{
+    if (!m_hWnd || !m_pBar || !m_pBar->m_hWnd)
+        return;
+    RECT bar;
+    m_pBar->GetWindowRect(&bar);
+    RECT outer = {0, 0, bar.right - bar.left, bar.bottom - bar.top};
+    AdjustWindowRectEx(&outer, GetStyle(), FALSE, GetExStyle());
+    SetWindowPos(nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_pBar->SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CFloatingFrame::ReleaseBar(CFrameWnd* dockSite)
+{
+    if (m_pBar) {
+        m_pBar->m_pFloatFrame = nullptr;
+        if (m_pBar->m_hWnd && dockSite && dockSite->m_hWnd)
+            ::SetParent(m_pBar->m_hWnd, dockSite->m_hWnd);
+        m_pBar = nullptr;
+    }
+    DestroyWindow();
+}
+
+CFrameWnd* CFloatingFrame::DockSite() const
+{
+    return m_pBar ? m_pBar->GetDockingFrame() : nullptr;
+}
+
+// What the bar's children send to their parent belongs to the dock site.
+BOOL CFloatingFrame::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    CFrameWnd* site = DockSite();
+    if (!site || !site->m_hWnd)
+        return CWnd::OnCommand(wParam, lParam);
+    site->SendMessage(WM_COMMAND, wParam, lParam);
+    return TRUE;
+}
+
+BOOL CFloatingFrame::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    CFrameWnd* site = DockSite();
+    if (!site || !site->m_hWnd)
+        return CWnd::OnNotify(wParam, lParam, result);
+    *result = site->SendMessage(WM_NOTIFY, wParam, lParam);
+    return TRUE;
+}
+
+// Closing hides the bar (and so this window); the bar stays floating.
+void CFloatingFrame::OnClose()
+{
+    if (CFrameWnd* site = DockSite())
+        site->ShowControlBar(m_pBar, FALSE, FALSE);
+    else
+        ShowWindow(SW_HIDE);
+}
+
+void CFloatingFrame::PostNcDestroy()
+{
+    if (m_pBar && m_pBar->m_pFloatFrame == this)
+        m_pBar->m_pFloatFrame = nullptr;
+    if (m_autoDelete)
+        delete this;
+}
+
+BEGIN_MESSAGE_MAP(CFloatingFrame, CWnd)
+    ON_WM_CLOSE()
+END_MESSAGE_MAP()

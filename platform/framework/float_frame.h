@@ -1,0 +1,43 @@
+// CFloatingFrame: a small popup tool window with a caption that holds one
+// control bar away from its frame's edges. Its frame floats and docks the
+// bar (CFrameWnd::FloatControlBar, DockControlBar); the bar keeps that
+// frame as its dock site, so commands and the idle update go there as
+// before. Closing the window hides the bar as ShowControlBar does. Bars
+// are not dragged in or out with the mouse.
+#pragma once
+
+#include "platform/framework/wnd.h"
+
+class CControlBar;
+class CFrameWnd;
+
+class CFloatingFrame : public CWnd {
+public:
+    // A hidden frame at a screen point, owned by the dock site, with the bar
+    // moved into it; null when the window cannot be made. The frame deletes
+    // itself once its window is gone.
+    static CFloatingFrame* Create(CFrameWnd* dockSite, CControlBar* bar, POINT at);
+
+    CControlBar* GetBar() const { return m_pBar; }
+    // Sizes the bar as it floats (its remembered width, one row or column)
+    // and fits the window around it.
+    void RecalcLayout();
+    // Fits the window around the bar as it is now.
+    void FitToBar();
+    // Gives the bar back to its dock site and destroys the window.
+    void ReleaseBar(CFrameWnd* dockSite);
+
+protected:
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    void PostNcDestroy() override;
+    void OnClose();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    CFloatingFrame() = default;
+    CFrameWnd* DockSite() const;
+
+    CControlBar* m_pBar = nullptr;
+    bool m_autoDelete = false;
+};

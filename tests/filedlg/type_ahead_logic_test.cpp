@@ -1,0 +1,227 @@
+// The type-ahead worker's rounds over folders held in memory: what the
+// popup is offered for a typed text, in folders of umlaut and blank names
+// and in one of 5,000 subfolders, whose listing is cut at 2000 names.
+#include <gtest/gtest.h>
+
+#include "ui/filedlg/type_ahead_logic.h"
+
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+typedef std::vector<std::string> Texts;
+
+// Folders by name, listed in the order given, "." and ".." first.
+class MemoryFolders : public FolderEntries {
+public:
+    std::map<std::string, Texts> folders;
+    int listings = 0;
+
+    bool First(const std::string& folder, std::string* name) override
+    {
+        auto it = folders.find(folder);
+        if (it == folders.end())
+            return false;
+        ++listings;
+        m_list = {".", ".."};
+        m_list.insert(m_list.end(), it->second.begin(), it->second.end());
+        m_at = 0;
+        return Next(name);
+    }
+    bool Next(std::string* name) override
+    {
+        if (m_at >= m_list.size())
+            return false;
+        *name = m_list[m_at++];
+        return true;
+    }
+    void Close() override { m_list.clear(); }
+
+private:
+    Texts m_list;
+    size_t m_at = 0;
+};
+
+// A popup as the worker feeds it: emptied, added to, shown on the first
+// match; `refuse` posts fail once each before they succeed.
+struct Popup {
+    Texts rows;
+    int shown = 0;
+    int refuse = 0;
+};
+
+// Runs rounds until the model is idle (or a bound is reached).
+void RunUntilIdle(TypeAheadModel& model, Popup& popup, int bound = 200000)
+{
+    int refused = 0;
+    for (int i = 0; i < bound; ++i) {
+        TypeAheadRound round = model.Round(true);
+        if (round.reset)
+            popup.rows.clear();
+        if (round.match) {
+            if (refused < popup.refuse) {
+                ++refused;
+                continue;
+            }
+            refused = 0;
+            popup.rows.push_back(*round.match);
+            popup.shown += round.firstMatch;
+            model.Posted();
+        }
+        if (model.Idle())
+            return;
+    }
+    ADD_FAILURE() << "the rounds never came to rest";
+}
+
+Texts ManyFolders()
+{
+    Texts names;
+    for (int i = 0; i < 5000; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Ordner %04d", i);
+        names.push_back(name);
+    }
+    return names;
+}
+
+const char kTree[] = "D:\\Touren Ä";
+const char kMany[] = "D:\\Viele Ordner";
+
+MemoryFolders Folders()
+{
+    MemoryFolders f;
+    f.folders[kTree] = {"Allgäu.gpx", "Ärger Tour.gpx", "Bergem.gpx", "Berge mit Leerzeichen", "Übersicht",
+                        "ALLGEMEIN", ".versteckt"};
+    f.folders[kMany] = ManyFolders();
+    return f;
+}
+
+struct OfferCase {
+    const char* folder;
+    std::string typed;
+    size_t rows;        // rows offered
+    std::string first;  // the first row, or empty
+    std::string last;   // the last row, or empty
+};
+
+TEST(TypeAhead, OffersTheNamesThatBeginWithTheText)
+{
+    const OfferCase cases[] = {
+        {kTree, "ALLGÄ", 1, "Allgäu.gpx", "Allgäu.gpx"},
+        {kTree, "allg", 2, "Allgäu.gpx", "ALLGEMEIN"},
+        {kTree, "äRGER t", 1, "Ärger Tour.gpx", ""},
+        {kTree, "berge m", 1, "Berge mit Leerzeichen", ""},
+        {kTree, "BERGE", 2, "Bergem.gpx", "Berge mit Leerzeichen"},
+        {kTree, "ü", 1, "Übersicht", ""},
+        {kTree, ".", 1, ".versteckt", ""},  // never "." or ".."
+        {kTree, "x", 0, "", ""},
+        // Within the first 2000 names, and past them: the cut folder is
+        // listed again for the text.
+        {kMany, "ordner 0", 100, "Ordner 0000", "Ordner 0099"},
+        {kMany, "ORDNER 4", 100, "Ordner 4000", "Ordner 4099"},
+        {kMany, "Ordner 49", 100, "Ordner 4900", "Ordner 4999"},
+        {kMany, "ordner 4999", 1, "Ordner 4999", ""},
+        {kMany, "ordner 5", 0, "", ""},
+        {"D:\\fehlt", "a", 0, "", ""},
+    };
+    for (const OfferCase& c : cases) {
+        MemoryFolders folders = Folders();
+        TypeAheadModel model(folders);
+        Popup popup;
+        model.NewFolder(c.folder);
+        model.NewText(c.typed);
+        RunUntilIdle(model, popup);
+        ASSERT_EQ(popup.rows.size(), c.rows) << c.typed;
+        EXPECT_EQ(popup.shown, c.rows ? 1 : 0) << c.typed;
+        if (!c.first.empty()) {
+            EXPECT_EQ(popup.rows.front(), c.first) << c.typed;
+        }
+        if (!c.last.empty()) {
+            EXPECT_EQ(popup.rows.back(), c.last) << c.typed;
+        }
+        EXPECT_LE(model.Names().size(), kMaxFolderNames + 1) << c.typed;
+    }
+}
+
+// The order of requests and rounds: a text typed while the folder is still
+// being listed, a text typed after, a second text, a folder change, a post
+// that fails once.
+struct SequenceCase {
+    const char* name;
+    std::function<void(TypeAheadModel&, Popup&)> run;
+    size_t rows;
+    std::string first;
+    int listings;
+};
+
+TEST(TypeAhead, RequestsArriveAtAnyRound)
+{
+    const SequenceCase cases[] = {
+        {"typed while listing",
+         [](TypeAheadModel& m, Popup& p) {
+             m.NewFolder(kMany);
+             for (int i = 0; i < 10; ++i)
+                 m.Round(true);
+             m.NewText("ordner 3");
+             RunUntilIdle(m, p);
+         },
+         100, "Ordner 3000", 2},
+        {"typed after listing, then more",
+         [](TypeAheadModel& m, Popup& p) {
+             m.NewFolder(kMany);
+             RunUntilIdle(m, p);
+             m.NewText("ordner 2");
+             RunUntilIdle(m, p);
+             m.NewText("ordner 27");
+             RunUntilIdle(m, p);
+         },
+         100, "Ordner 2700", 3},
+        {"text emptied",
+         [](TypeAheadModel& m, Popup& p) {
+             m.NewFolder(kMany);
+             m.NewText("ordner 1");
+             RunUntilIdle(m, p);
+             m.NewText("");
+             RunUntilIdle(m, p);
+         },
+         0, "", 1},
+        {"folder changed",
+         [](TypeAheadModel& m, Popup& p) {
+             m.NewFolder(kMany);
+             m.NewText("ordner 4");
+             RunUntilIdle(m, p);
+             m.NewFolder(kTree);
+             m.NewText("allgä");
+             RunUntilIdle(m, p);
+         },
+         1, "Allgäu.gpx", 3},
+        {"post refused once each",
+         [](TypeAheadModel& m, Popup& p) {
+             p.refuse = 1;
+             m.NewFolder(kTree);
+             m.NewText("BERGE");
+             RunUntilIdle(m, p);
+         },
+         2, "Bergem.gpx", 1},
+    };
+    for (const SequenceCase& c : cases) {
+        MemoryFolders folders = Folders();
+        TypeAheadModel model(folders);
+        Popup popup;
+        c.run(model, popup);
+        ASSERT_EQ(popup.rows.size(), c.rows) << c.name;
+        if (c.rows) {
+            EXPECT_EQ(popup.rows.front(), c.first) << c.name;
+        }
+        EXPECT_EQ(folders.listings, c.listings) << c.name;
+        EXPECT_EQ(std::set<std::string>(popup.rows.begin(), popup.rows.end()).size(), popup.rows.size()) << c.name;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+// One run of an extended file dialog: what the caller asked for, the
+// dialog's own state and its type-ahead worker, held by the system dialog's
+// window property from the hook's first message until the dialog is gone.
+// Every call keeps its own record, so a dialog opened from within another
+// shares nothing with it.
+#pragma once
+
+#include "ui/filedlg/file_dialog_ext.h"
+#include "ui/filedlg/ofn_logic.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+// What the caller asked for.
+struct OfnSettings {
+    bool hasCaption = false;
+    std::string caption;
+    UINT mode = kOfnModeNone;
+    std::string profile;
+    const char* ownList = nullptr;  // mode 0x30000000: the caller's strings
+    bool save = false;
+    bool saveThroughOpen = false;   // Save shown as Open: OK is relabelled once
+    LPOFNHOOKPROC callerHook = nullptr;
+    int extraHeight = 0;
+};
+
+// The type-ahead worker's part, shared with its thread: the buffers and
+// request flags under the semaphore, the stop flag, the popup it feeds. A
+// worker stuck in a listing keeps this part when its dialog goes.
+struct OfnWorker {
+    HWND dialog = nullptr;
+    std::atomic<HWND> popup{nullptr};
+    HANDLE semaphore = nullptr;
+    HANDLE wake = nullptr;
+    HANDLE thread = nullptr;
+    std::atomic<bool> running{false};
+    char folder[kPathBuffer] = "";
+    char typed[kPathBuffer] = "";
+    bool folderRequest = false;
+    bool textRequest = false;
+};
+
+struct OfnRun {
+    OfnSettings settings;
+    bool busy = false;         // this call sizes the first dialog of the process
+    bool sizingGuard = false;  // against re-entry while the dialog is sized
+    std::unique_ptr<CFileDialogNew> object;
+    HWND dialog = nullptr;
+    OfnWorker* worker = nullptr;  // from WM_INITDIALOG to WM_DESTROY, unless mode none
+};
+
+// The semaphore used as the worker's lock.
+class Locked {
+public:
+    explicit Locked(OfnWorker* worker) : m_worker(worker) { WaitForSingleObject(worker->semaphore, INFINITE); }
+    ~Locked() { ReleaseSemaphore(m_worker->semaphore, 1, nullptr); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+
+private:
+    OfnWorker* m_worker;
+};
+
+// The run of a system dialog, or null.
+OfnRun* RunOf(HWND dialog);
+// The pending call's record goes onto the dialog at the hook's first
+// message; later messages find it there.
+void SetPendingRun(OfnRun* run);
+void ForgetPendingRun(OfnRun* run);
+OfnRun* AdoptRun(HWND dialog);
+void ReleaseRun(HWND dialog);
+
+// Whether the process has sized its first dialog (only that one is).
+bool FirstDialogSized();
+
+std::string WindowTextOf(HWND wnd, int size = int(kPathBuffer));
+std::vector<std::string> ComboEntries(HWND combo);
+// The combo's text: its selected entry when one is, else the edit's.
+std::string ComboText(HWND combo);
+void SetComboText(HWND combo, const char* text);
+std::string FolderOf(HWND dialog);
+HWND PopupOf(const OfnRun& run);
+void HidePopup(const OfnRun& run);
+
+// The hook's WM_INITDIALOG: the framework object and the worker's record.
+void OnHookInit(OfnRun& run, HWND child);
+void OnShow(OfnRun& run);
+// select: put the selection on a new folder entry; not while the dialog is
+// still to read the file name (the selected entry would be its text).
+void Remember(OfnRun& run, const std::string& chosen, bool select);
+void StopWorker(OfnRun& run);
+
+// The dialog procedure's extension of the messages (the CDN codes come
+// through the hook); true when the message is answered with *result.
+bool HandleExt(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);

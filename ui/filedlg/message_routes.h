@@ -1,0 +1,67 @@
+// Routing tables of the file dialog's windows: rows {first key, last key,
+// handler} sorted at compile time, held free of overlaps by a static_assert
+// and searched by halving. A key is a message, a notification code or a
+// command's (id, code) word; a row of one key has first == last.
+//
+//   constexpr auto kRoutes = SortRoutes<Handler>({{WM_SIZE, WM_SIZE, OnSize}, ...});
+//   static_assert(RoutesDisjoint(kRoutes), "a key has two rows");
+//   if (const auto* route = FindRoute(kRoutes, message)) ...
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+template <class Handler>
+struct Route {
+    uint32_t first;
+    uint32_t last;
+    Handler handler;
+};
+
+// The key of WM_COMMAND's wParam: the id above, the notification code below,
+// so the rows of one id lie together and "any code" is one row of a range.
+constexpr uint32_t CommandKey(uint16_t id, uint16_t code)
+{
+    return uint32_t(id) << 16 | code;
+}
+template <class Handler>
+constexpr Route<Handler> AnyCommandCode(uint16_t id, Handler handler)
+{
+    return Route<Handler>{CommandKey(id, 0), CommandKey(id, 0xFFFF), handler};
+}
+
+template <class Handler, size_t N>
+constexpr std::array<Route<Handler>, N> SortRoutes(const Route<Handler> (&rows)[N])
+{
+    std::array<Route<Handler>, N> sorted{};
+    std::copy(rows, rows + N, sorted.begin());
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Route<Handler>& a, const Route<Handler>& b) { return a.first < b.first; });
+    return sorted;
+}
+
+template <class Table>
+constexpr bool RoutesDisjoint(const Table& sorted)
+{
+    for (size_t i = 0; i < sorted.size(); ++i) {
+        if (sorted[i].first > sorted[i].last)
+            return false;
+        if (i > 0 && sorted[i - 1].last >= sorted[i].first)
+            return false;
+    }
+    return true;
+}
+
+// The row whose keys hold `key`, or null.
+template <class Table>
+const typename Table::value_type* FindRoute(const Table& sorted, uint32_t key)
+{
+    auto after = std::upper_bound(sorted.begin(), sorted.end(), key,
+                                  [](uint32_t k, const typename Table::value_type& r) { return k < r.first; });
+    if (after == sorted.begin())
+        return nullptr;
+    --after;
+    return key <= after->last ? &*after : nullptr;
+}

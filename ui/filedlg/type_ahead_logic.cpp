@@ -1,0 +1,88 @@
+#include "ui/filedlg/type_ahead_logic.h"
+
+void TypeAheadModel::NewFolder(const std::string& folder)
+{
+    m_folder = folder;
+    m_filter.clear();
+    m_cut = false;
+    m_start = true;
+    m_cursor.Reset();
+    m_reset = true;
+}
+
+void TypeAheadModel::NewText(const std::string& typed)
+{
+    m_typed = typed;
+    m_cursor.Reset();
+    m_reset = true;
+    if (m_cut && !typed.empty())
+        ListAgainFor(typed);
+}
+
+void TypeAheadModel::ListAgainFor(const std::string& typed)
+{
+    m_filter = typed;
+    m_start = true;
+    m_cursor.Reset();
+    m_reset = true;
+}
+
+void TypeAheadModel::Close()
+{
+    if (m_open)
+        m_entries.Close();
+    m_open = false;
+}
+
+void TypeAheadModel::Keep(const std::string& name)
+{
+    if (!m_filter.empty() && !NameBeginsWith(name, m_filter))
+        return;
+    m_names.push_back(name);
+    if (m_names.size() <= kMaxFolderNames)
+        return;
+    Close();
+    if (!m_filter.empty())
+        return;  // even the names of one beginning are too many: these do
+    m_cut = true;
+    // Names past the cut may begin with the text: list again for it, unless
+    // the popup is full already.
+    if (!m_typed.empty() && m_cursor.posted < kMaxMatches)
+        ListAgainFor(m_typed);
+}
+
+TypeAheadRound TypeAheadModel::Round(bool compare)
+{
+    TypeAheadRound round;
+    round.reset = m_reset;
+    m_reset = false;
+    std::string name;
+    bool have = false;
+    if (m_start) {
+        m_start = false;
+        Close();
+        m_names.clear();
+        if (!m_folder.empty())
+            have = m_open = m_entries.First(m_folder, &name);
+    } else if (m_open) {
+        have = m_entries.Next(&name);
+        if (!have)
+            Close();
+    }
+    if (have && IsListedName(name.c_str()))
+        Keep(name);
+    bool matched = false;
+    long at = compare && !m_start ? MatchStep(m_names, m_typed, m_cursor, &matched) : -1;
+    if (at >= 0 && matched) {
+        round.match = &m_names[size_t(at)];
+        round.firstMatch = m_cursor.posted == 0;
+    }
+    return round;
+}
+
+bool TypeAheadModel::Idle() const
+{
+    if (m_start || m_open)
+        return false;
+    return m_typed.empty() || m_cursor.position >= m_names.size() || m_cursor.posted >= kMaxMatches;
+}

@@ -1,0 +1,68 @@
+// The type-ahead worker's rounds without the thread: which folder entry it
+// reads, which names it keeps, which one it compares with the typed text
+// and what it tells the popup. The worker takes its requests under its lock,
+// runs one round and posts what the round says.
+#pragma once
+
+#include "ui/filedlg/ofn_logic.h"
+
+#include <string>
+#include <vector>
+
+// A folder's entries one by one (FindFirstFileA and FindNextFileA on
+// Windows).
+class FolderEntries {
+public:
+    virtual ~FolderEntries() = default;
+    // Starts listing the folder; false when it has no entry to give.
+    virtual bool First(const std::string& folder, std::string* name) = 0;
+    virtual bool Next(std::string* name) = 0;
+    virtual void Close() = 0;
+};
+
+// What one round asks of the popup.
+struct TypeAheadRound {
+    bool reset = false;                  // empty it (LB_RESETCONTENT)
+    const std::string* match = nullptr;  // add this name, then call Posted()
+    bool firstMatch = false;             // the first for this text: show the popup
+};
+
+// The folder is listed once into at most kMaxFolderNames names. A folder
+// of more is cut there, and each typed text then lists it again keeping only
+// the names that begin with that text, so a match past the first 2000
+// entries is still offered.
+class TypeAheadModel {
+public:
+    explicit TypeAheadModel(FolderEntries& entries) : m_entries(entries) {}
+    ~TypeAheadModel() { Close(); }
+    TypeAheadModel(const TypeAheadModel&) = delete;
+    TypeAheadModel& operator=(const TypeAheadModel&) = delete;
+
+    void NewFolder(const std::string& folder);
+    void NewText(const std::string& typed);
+    // Reads at most one entry and compares at most one name; `compare` is
+    // false while there is no popup to post to.
+    TypeAheadRound Round(bool compare);
+    // The round's match reached the popup; without this the same name is
+    // offered again by the next round.
+    void Posted() { ::Posted(m_cursor); }
+    // Nothing to read or compare until the next request.
+    bool Idle() const;
+    const std::vector<std::string>& Names() const { return m_names; }
+
+private:
+    void Close();
+    void Keep(const std::string& name);
+    void ListAgainFor(const std::string& typed);
+
+    FolderEntries& m_entries;
+    std::string m_folder;
+    std::string m_typed;
+    std::string m_filter;  // a listing for one text keeps only names beginning with it
+    std::vector<std::string> m_names;
+    MatchCursor m_cursor;
+    bool m_start = false;  // the next round starts the listing
+    bool m_open = false;   // a listing is under way
+    bool m_cut = false;    // the folder holds more names than are kept
+    bool m_reset = false;  // the next round empties the popup
+};
