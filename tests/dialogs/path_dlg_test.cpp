@@ -13,10 +13,10 @@
 #include "system/path_text.h"
 #include "system/registry.h"
 #include "tests/winharness/modal_driver.h"
+#include "tests/winharness/thread_count.h"
 #include "ui/folderdlg/path_dlg.h"
 
 #include <shlobj.h>
-#include <tlhelp32.h>
 
 namespace {
 
@@ -254,17 +254,7 @@ TEST_F(PathDlgTest, ModesSavedUnlessOptedOutAndCancelGivesNothing)
     }
 }
 
-int ThreadCount()
-{
-    const HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    int n = 0;
-    for (BOOL ok = Thread32First(snap, &entry); ok; ok = Thread32Next(snap, &entry))
-        n += entry.th32OwnerProcessID == GetCurrentProcessId();
-    CloseHandle(snap);
-    return n;
-}
+using winharness::ThreadCount;
 
 TEST_F(PathDlgTest, BigFolderLatencyCleanStopAndNoLeaks)
 {
@@ -492,6 +482,81 @@ TEST_F(PathDlgTest, DroppedFilesGoToTheirFolder)
              return true;
          },
          Click(IDCANCEL)});
+}
+
+// Folders asked for while the big folder lists, or right after: the list
+// ends with the last one asked for, and no row of a listing it replaced
+// comes in later.
+TEST_F(PathDlgTest, FoldersAskedForDuringAListingEndWithTheLast)
+{
+    const std::string big = Root() + "\\big", a = Root() + "\\a";
+    const struct {
+        std::vector<std::string> dropped;  // on the dialog, in one go
+        bool afterFirstRows;               // else as soon as the dialog shows
+    } cases[] = {
+        {{a}, false},
+        {{a}, true},
+        {{big, a}, false},
+        {{a, big, a}, true},
+    };
+    for (const auto& c : cases) {
+        CPathDlg dialog;
+        dialog.SetPath(big.c_str());
+        LRESULT settled = -1;
+        int ticks = 0;
+        RunDialog(dialog, 3 | 16,
+            {[&](CPathDlg&, HWND dlg) { return !c.afterFirstRows || Item(dlg, 1015, LB_GETCOUNT) > LRESULT(levels); },
+             [&](CPathDlg&, HWND dlg) {
+                 for (const std::string& folder : c.dropped)
+                     SendMessageA(dlg, CPathDlg::kDroppedFiles, MakeDrop(folder), 0);
+                 return true;
+             },
+             Listed(levels + 1, 3),
+             // Ten more ticks of the driver, over a few of the fill timer's.
+             [&](CPathDlg&, HWND dlg) {
+                 settled = Item(dlg, 1015, LB_GETCOUNT);
+                 return ++ticks == 10;
+             },
+             Click(IDCANCEL)},
+            30000);
+        EXPECT_EQ(settled, LRESULT(levels + 1 + 3)) << c.dropped.size() << " " << c.afterFirstRows;
+        EXPECT_FALSE(dialog.IsWorkerAlive());
+    }
+}
+
+// Nodes expanded together queue their listings for the tree's worker: each
+// is listed, the small one among the big one's slices.
+TEST_F(PathDlgTest, TreeListsEveryNodeExpandedAtOnce)
+{
+    SetMode("PathDlgTreeMode", 1);
+    CPathDlg dialog;
+    dialog.SetPath(Root().c_str());
+    std::vector<std::string> small;
+    size_t bigCount = 0;
+    RunDialog(dialog, 3,
+        {TreeSelected(Root()),
+         [&](CPathDlg& d, HWND) {
+             const HWND tree = d.Tree()->m_hWnd;
+             const HTREEITEM root = TreeView_GetSelection(tree);
+             TreeView_Expand(tree, root, TVE_EXPAND);
+             const HTREEITEM a = ChildNamed(tree, root, "a"), big = ChildNamed(tree, root, "big");
+             if (!a || !big)
+                 return false;
+             TreeView_Expand(tree, big, TVE_EXPAND);
+             TreeView_Expand(tree, a, TVE_EXPAND);
+             return true;
+         },
+         [&](CPathDlg& d, HWND) {
+             const HWND tree = d.Tree()->m_hWnd;
+             const HTREEITEM root = TreeView_GetSelection(tree);
+             small = ChildTexts(tree, ChildNamed(tree, root, "a"));
+             bigCount = ChildTexts(tree, ChildNamed(tree, root, "big")).size();
+             return !d.Tree()->IsBusy() && bigCount == size_t(kBigCount);
+         },
+         Click(IDCANCEL)},
+        30000);
+    EXPECT_EQ(small, (std::vector<std::string>{"b", "c", "Cello"}));
+    EXPECT_EQ(bigCount, size_t(kBigCount));
 }
 
 TEST_F(PathDlgTest, TreeRemovesANodeWhoseFolderHasGone)

@@ -10,8 +10,7 @@
 #include "ui/filedlg/ofn_logic.h"
 #include "ui/filedlg/popup_list.h"
 #include "tests/winharness/registry_lock.h"
-
-#include <tlhelp32.h>
+#include "tests/winharness/thread_count.h"
 
 #include <algorithm>
 #include <atomic>
@@ -57,17 +56,7 @@ HWND Popup(HWND dialog)
     return nullptr;
 }
 
-int ThreadCount()
-{
-    int count = 0;
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snap, &entry); more; more = Thread32Next(snap, &entry))
-        count += entry.th32OwnerProcessID == GetCurrentProcessId();
-    CloseHandle(snap);
-    return count;
-}
+using winharness::ThreadCount;
 
 OPENFILENAMEA Request(char* file, DWORD size)
 {
@@ -440,6 +429,51 @@ TEST_F(FileDialogExt, ManySubfoldersOfferEveryBeginning)
         ASSERT_EQ(run.seen[i].size(), 100u) << cases[i].typed;
         EXPECT_EQ(run.seen[i].front(), cases[i].first) << cases[i].typed;
         EXPECT_EQ(run.seen[i].back(), cases[i].last) << cases[i].typed;
+    }
+}
+
+// Our own popup lists still there, of any dialog.
+int PopupsLeft()
+{
+    int left = 0;
+    for (HWND popup = nullptr; (popup = FindWindowExA(nullptr, popup, kPopupListClass, nullptr));) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(popup, &process);
+        left += process == GetCurrentProcessId();
+    }
+    return left;
+}
+
+// Closed while its worker lists the folder of 5,000 names or matches in it:
+// each close waits for the worker, so later runs add no thread, and no popup
+// outlives its dialog.
+TEST_F(FileDialogExt, ClosingDuringAListingEndsTheWorker)
+{
+    const std::string many = ManyFolders();
+    const struct {
+        std::string typed;  // empty: closed as soon as it shows
+        bool awaitOffers;   // else closed right after typing
+    } cases[] = {
+        {"", false},
+        {"Ordner 4", false},
+        {"ordner 0", true},
+        {"Ordner 49", true},
+        {"ORDNER 1", false},
+    };
+    int threads = 0;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        TypingRun run(many, 1, 30000);
+        if (!c.typed.empty())
+            run.TypeAndAwait(0, c.typed, [&c](const Texts& rows) { return !c.awaitOffers || !rows.empty(); }, 10000);
+        run.Run();
+        if (c.awaitOffers)
+            EXPECT_FALSE(run.seen[0].empty()) << c.typed;
+        EXPECT_EQ(PopupsLeft(), 0) << c.typed;
+        // Wine starts helpers of its own with the first dialog.
+        if (i == 0)
+            threads = ThreadCount();
+        EXPECT_LE(ThreadCount(), threads) << c.typed;
     }
 }
 

@@ -3,7 +3,7 @@
 // decisions, the stored list, the matching step and the popup arithmetic.
 #include <gtest/gtest.h>
 
-#include "ui/filedlg/message_routes.h"
+#include "platform/framework/message_routes.h"
 #include "ui/filedlg/ofn_logic.h"
 #include "ui/filedlg/pe_imports.h"
 

@@ -7,7 +7,7 @@
 
 #include "text/text_services.h"
 #include "ui/filedlg/edit_extensions.h"
-#include "ui/filedlg/message_routes.h"
+#include "platform/framework/message_routes.h"
 #include "ui/utils/shell_utils.h"
 
 namespace {
@@ -77,18 +77,18 @@ void TurnSlashes(HWND combo)
 void FolderChanged(OfnRun& run)
 {
     HidePopup(run);
-    OfnWorker* worker = run.worker;
+    OfnWorker* worker = run.worker.get();
     if (!worker)
         return;
     std::string folder = FolderOf(run.dialog);
     {
-        Locked hold(worker);
+        CLockGuard hold(worker->thread.SharedLock());
         if (!FolderChangeKeepsText(worker->folder, folder))
             worker->typed[0] = '\0';
         StrCopyBoundedA(worker->folder, folder.c_str(), sizeof worker->folder);
         worker->folderRequest = worker->textRequest = true;
     }
-    SetEvent(worker->wake);
+    worker->thread.Wake();
 }
 
 // The chosen file, read within the caller's buffer only.
@@ -124,7 +124,7 @@ void ShowMatches(OfnRun& run, HWND combo)
         return;
     bool typed;
     {
-        Locked hold(run.worker);
+        CLockGuard hold(run.worker->thread.SharedLock());
         typed = run.worker->typed[0] != '\0';
     }
     if (!typed || IsWindowVisible(popup) || !combo || SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0))
@@ -145,16 +145,16 @@ void HideUnlessFocusInPopup(OfnRun& run)
 
 void Typed(OfnRun& run, HWND combo)
 {
-    OfnWorker* worker = run.worker;
+    OfnWorker* worker = run.worker.get();
     if (!worker)
         return;
     std::string text = WindowTextOf(combo);
     {
-        Locked hold(worker);
+        CLockGuard hold(worker->thread.SharedLock());
         StrCopyBoundedA(worker->typed, text.c_str(), sizeof worker->typed);
         worker->textRequest = true;
     }
-    SetEvent(worker->wake);
+    worker->thread.Wake();
     if (text.empty())
         HidePopup(run);
 }

@@ -13,8 +13,7 @@ namespace {
 // Wine's Explorer template has no edit 1152: its file-name box is cmb13.
 constexpr int kWineFileNameId = 1148;
 constexpr int kReadOnlyBoxId = 1040;
-constexpr DWORD kJoinMs = 5000;
-constexpr DWORD kIdleMs = 1000;
+constexpr uint32_t kIdleMs = 1000;
 constexpr DWORD kRetryMs = 10;
 constexpr unsigned kRoundsPerYield = 256;
 constexpr int kFallbackNameWidth = 450;
@@ -31,7 +30,7 @@ HWND FileNameBox(HWND dialog)
     return box ? box : GetDlgItem(dialog, kWineFileNameId);
 }
 
-DWORD WINAPI FileDialogListThread(void* argument);
+void FileDialogListThread(OfnWorker* worker, CWorker& thread);
 
 void StartWorker(OfnWorker* worker)
 {
@@ -41,11 +40,7 @@ void StartWorker(OfnWorker* worker)
     if (!popup)
         return;
     worker->popup = popup;
-    worker->running = true;
-    worker->thread =
-        CreateThread(nullptr, 4096, FileDialogListThread, worker, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-    if (!worker->thread)
-        worker->running = false;
+    worker->thread.Start([worker](CWorker& thread) { FileDialogListThread(worker, thread); });
 }
 
 void BuildCombo(OfnRun& run)
@@ -76,7 +71,7 @@ void BuildCombo(OfnRun& run)
     SetFocus(combo);
     const OfnSettings& s = run.settings;
     OfnListRegistry(combo, s.mode, s.mode == kOfnModeOwnList ? s.ownList : s.profile.c_str(), 0);
-    StartWorker(run.worker);
+    StartWorker(run.worker.get());
 }
 
 void SizeFirstDialog(OfnRun& run)
@@ -149,13 +144,13 @@ private:
     WIN32_FIND_DATAA m_found{};
 };
 
-// The requests taken under the semaphore into the model.
+// The requests taken under the worker's lock into the model.
 void TakeRequests(OfnWorker* worker, TypeAheadModel& model)
 {
     bool folderRequest = false, textRequest = false;
     char folder[kPathBuffer] = "", text[kPathBuffer] = "";
     {
-        Locked hold(worker);
+        CLockGuard hold(worker->thread.SharedLock());
         if ((folderRequest = worker->folderRequest)) {
             worker->folderRequest = false;
             StrCopyBoundedA(folder, worker->folder, sizeof folder);
@@ -193,13 +188,12 @@ bool PostMatch(OfnWorker* worker, HWND popup, const std::string& name, bool firs
 
 // The worker: lists the current folder and posts the names that begin with
 // the typed text to the popup, one entry and one comparison a round.
-DWORD WINAPI FileDialogListThread(void* argument)
+void FileDialogListThread(OfnWorker* worker, CWorker& thread)
 {
-    OfnWorker* worker = static_cast<OfnWorker*>(argument);
     FindEntries entries;
     TypeAheadModel model(entries);
     unsigned rounds = 0;
-    while (worker->running) {
+    while (!thread.Quitting()) {
         HWND popup = worker->popup.load();
         TakeRequests(worker, model);
         TypeAheadRound round = model.Round(popup != nullptr);
@@ -208,11 +202,18 @@ DWORD WINAPI FileDialogListThread(void* argument)
         if (round.match && PostMatch(worker, popup, *round.match, round.firstMatch))
             model.Posted();
         if (model.Idle())
-            WaitForSingleObject(worker->wake, kIdleMs);  // woken by a request or the stop
+            thread.WaitForWake(kIdleMs);  // woken by a request or the stop
         else if ((++rounds % kRoundsPerYield) == 0)
             Sleep(kRetryMs);
     }
-    return 0;
+}
+
+// What other threads send the closing dialog is answered while its worker
+// ends; nothing posted is dispatched during WM_DESTROY.
+void AnswerSentMessages()
+{
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
 }
 
 }  // namespace
@@ -318,10 +319,8 @@ void OnHookInit(OfnRun& run, HWND child)
     run.object->AttachToDialog(child);
     // The worker's buffers exist before the first folder change arrives.
     if (!run.worker && run.settings.mode != kOfnModeNone) {
-        run.worker = new OfnWorker;
+        run.worker = std::make_unique<OfnWorker>();
         run.worker->dialog = run.dialog;
-        run.worker->semaphore = CreateSemaphoreA(nullptr, 1, 32767, nullptr);
-        run.worker->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     }
 }
 
@@ -358,26 +357,18 @@ void Remember(OfnRun& run, const std::string& chosen, bool select)
     OfnListRegistry(combo, s.mode, s.profile.c_str(), 1);
 }
 
+// The worker ends before its popup goes, so nothing is posted to a popup
+// that is gone; a listing call that blocks holds the close until it returns.
 void StopWorker(OfnRun& run)
 {
-    OfnWorker* worker = run.worker;
-    run.worker = nullptr;
+    std::unique_ptr<OfnWorker> worker = std::move(run.worker);
     if (!worker)
         return;
-    if (worker->thread) {
-        {
-            Locked hold(worker);
-            worker->folder[0] = '\0';
-        }
-        worker->running = false;
-        SetEvent(worker->wake);
-        if (WaitForSingleObject(worker->thread, kJoinMs) != WAIT_OBJECT_0)
-            return;  // a worker stuck in a listing keeps its record
-        CloseHandle(worker->thread);
+    {
+        CLockGuard hold(worker->thread.SharedLock());
+        worker->folder[0] = '\0';
     }
+    worker->thread.Stop(AnswerSentMessages);
     if (HWND popup = worker->popup.exchange(nullptr))
         DestroyWindow(popup);
-    CloseHandle(worker->semaphore);
-    CloseHandle(worker->wake);
-    delete worker;
 }

@@ -5,6 +5,7 @@
 // shares nothing with it.
 #pragma once
 
+#include "platform/framework/worker.h"
 #include "ui/filedlg/file_dialog_ext.h"
 #include "ui/filedlg/ofn_logic.h"
 
@@ -27,19 +28,16 @@ struct OfnSettings {
 };
 
 // The type-ahead worker's part, shared with its thread: the buffers and
-// request flags under the semaphore, the stop flag, the popup it feeds. A
-// worker stuck in a listing keeps this part when its dialog goes.
+// request flags under the thread's lock, the popup it feeds.
 struct OfnWorker {
     HWND dialog = nullptr;
     std::atomic<HWND> popup{nullptr};
-    HANDLE semaphore = nullptr;
-    HANDLE wake = nullptr;
-    HANDLE thread = nullptr;
-    std::atomic<bool> running{false};
     char folder[kPathBuffer] = "";
     char typed[kPathBuffer] = "";
     bool folderRequest = false;
     bool textRequest = false;
+    // Last, so it stops before what it shares goes.
+    CWorker thread;
 };
 
 struct OfnRun {
@@ -48,19 +46,7 @@ struct OfnRun {
     bool sizingGuard = false;  // against re-entry while the dialog is sized
     std::unique_ptr<CFileDialogNew> object;
     HWND dialog = nullptr;
-    OfnWorker* worker = nullptr;  // from WM_INITDIALOG to WM_DESTROY, unless mode none
-};
-
-// The semaphore used as the worker's lock.
-class Locked {
-public:
-    explicit Locked(OfnWorker* worker) : m_worker(worker) { WaitForSingleObject(worker->semaphore, INFINITE); }
-    ~Locked() { ReleaseSemaphore(m_worker->semaphore, 1, nullptr); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    OfnWorker* m_worker;
+    std::unique_ptr<OfnWorker> worker;  // from WM_INITDIALOG to WM_DESTROY, unless mode none
 };
 
 // The run of a system dialog, or null.

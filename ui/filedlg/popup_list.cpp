@@ -1,7 +1,7 @@
 #include "ui/filedlg/popup_list.h"
 
 #include "system/shell_icons.h"
-#include "ui/filedlg/message_routes.h"
+#include "platform/framework/message_routes.h"
 #include "ui/filedlg/ofn_logic.h"
 
 #include <cstdlib>

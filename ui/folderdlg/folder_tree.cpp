@@ -44,7 +44,7 @@ BOOL CFolderTreeCtrl::Create(DWORD exStyle, DWORD style, const RECT& rect, CWnd*
     if (!CTreeListCtrl::Create(exStyle, style, rect, parent, id))
         return FALSE;
     SendMessage(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(GetSystemImageList(FALSE)));
-    m_thread = std::thread(&CFolderTreeCtrl::Worker, this);
+    m_worker.Start([this](CWorker& worker) { ListRequests(worker); });
     Request(0);
     return TRUE;
 }
@@ -52,13 +52,10 @@ BOOL CFolderTreeCtrl::Create(DWORD exStyle, DWORD style, const RECT& rect, CWnd*
 void CFolderTreeCtrl::StopWorker()
 {
     {
-        std::lock_guard<std::mutex> hold(m_lock);
-        m_quit = true;
+        CLockGuard hold(m_worker.SharedLock());
         m_requests.clear();
     }
-    m_wake.notify_all();
-    if (m_thread.joinable())
-        m_thread.join();
+    m_worker.Stop();
     // Listings posted but not yet taken are ours to free.
     MSG msg;
     if (m_hWnd)
@@ -74,60 +71,69 @@ void CFolderTreeCtrl::Request(size_t node)
         return;
     n.requested = true;
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        CLockGuard hold(m_worker.SharedLock());
         m_requests.emplace_back(node, n.path);
     }
-    m_wake.notify_one();
+    m_worker.Wake();
 }
 
 bool CFolderTreeCtrl::IsBusy() const
 {
-    std::lock_guard<std::mutex> hold(m_lock);
+    CLockGuard hold(m_worker.SharedLock());
     return !m_requests.empty() || !m_pending.empty() || !m_target.empty();
 }
 
-void CFolderTreeCtrl::Worker()
+bool CFolderTreeCtrl::TakeRequest(std::pair<size_t, std::string>* request)
 {
-    const int folderIcon = GetFolderIconIndex(kIconSmall);
-    const int openIcon = GetFolderIconIndex(kIconSmall | kIconOpen);
-    for (;;) {
-        std::pair<size_t, std::string> request;
-        {
-            std::unique_lock<std::mutex> hold(m_lock);
-            m_wake.wait(hold, [this] { return m_quit || !m_requests.empty(); });
-            if (m_quit)
+    CLockGuard hold(m_worker.SharedLock());
+    if (m_requests.empty())
+        return false;
+    *request = std::move(m_requests.front());
+    m_requests.pop_front();
+    return true;
+}
+
+std::unique_ptr<CFolderTreeCtrl::Listing> CFolderTreeCtrl::List(size_t node, const std::string& path,
+                                                                  const FolderIcons& icons)
+{
+    auto listing = std::make_unique<Listing>();
+    listing->node = node;
+    if (path.empty()) {
+        CFileList drives(":", 0);
+        while (const char* name = drives.ReadNext()) {
+            std::string root = name;
+            AppendBackslashStr(root);
+            const int icon = GetDriveIconIndex(root[0], kIconSmall);
+            listing->entries.push_back({root, root, icon, icon});
+        }
+        return listing;
+    }
+    CFileList folders(path.c_str(), CFileList::kListFolders);
+    std::vector<std::string> names;
+    while (const char* name = folders.ReadNext())
+        names.push_back(name);
+    SortFolderNames(names, FolderNameCompare);
+    std::string base = path;
+    AppendBackslashStr(base);
+    for (std::string& name : names)
+        listing->entries.push_back({name, base + name, icons.closed, icons.open});
+    return listing;
+}
+
+// Lists every queued node after each wake-up; a listing that ends after the
+// quit is dropped, so nothing reaches a window that stops.
+void CFolderTreeCtrl::ListRequests(CWorker& worker)
+{
+    const FolderIcons icons{GetFolderIconIndex(kIconSmall), GetFolderIconIndex(kIconSmall | kIconOpen)};
+    std::pair<size_t, std::string> request;
+    while (worker.WaitForWake()) {
+        while (!worker.Quitting() && TakeRequest(&request)) {
+            std::unique_ptr<Listing> listing = List(request.first, request.second, icons);
+            if (worker.Quitting())
                 return;
-            request = std::move(m_requests.front());
-            m_requests.pop_front();
+            if (::PostMessageA(m_hWnd, kListingDone, 0, reinterpret_cast<LPARAM>(listing.get())))
+                listing.release();
         }
-        auto listing = std::make_unique<Listing>();
-        listing->node = request.first;
-        if (request.second.empty()) {
-            CFileList drives(":", 0);
-            while (const char* name = drives.ReadNext()) {
-                std::string root = name;
-                AppendBackslashStr(root);
-                const int icon = GetDriveIconIndex(root[0], kIconSmall);
-                listing->entries.push_back({root, root, icon, icon});
-            }
-        } else {
-            CFileList folders(request.second.c_str(), CFileList::kListFolders);
-            std::vector<std::string> names;
-            while (const char* name = folders.ReadNext())
-                names.push_back(name);
-            SortFolderNames(names, FolderNameCompare);
-            std::string base = request.second;
-            AppendBackslashStr(base);
-            for (std::string& name : names)
-                listing->entries.push_back({name, base + name, folderIcon, openIcon});
-        }
-        {
-            std::lock_guard<std::mutex> hold(m_lock);
-            if (m_quit)
-                return;
-        }
-        if (::PostMessageA(m_hWnd, kListingDone, 0, reinterpret_cast<LPARAM>(listing.get())))
-            listing.release();
     }
 }
 

@@ -11,15 +11,14 @@
 // kFolderTreeDblClk, the record (PathNotifyRecord) carrying the item's path.
 #pragma once
 
-#include <condition_variable>
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/framework/string_object.h"
+#include "platform/framework/worker.h"
 #include "ui/folderdlg/path_notify.h"
 #include "ui/treelist/win32/treelist_ctrl.h"
 
@@ -68,8 +67,15 @@ private:
         size_t inserted = 0;
     };
 
+    struct FolderIcons {
+        int closed, open;
+    };
+
     void Request(size_t node);
-    void Worker();
+    // The worker's side: takes the oldest queued node, lists it.
+    bool TakeRequest(std::pair<size_t, std::string>* request);
+    static std::unique_ptr<Listing> List(size_t node, const std::string& path, const FolderIcons& icons);
+    void ListRequests(CWorker& worker);
     void InsertPending();
     void ContinueSelect();
     uint32_t FindChild(uint32_t parent, const std::string& path) const;
@@ -87,9 +93,7 @@ private:
     bool m_quiet = false;
     bool m_continuePosted = false;
 
-    mutable std::mutex m_lock;  // m_requests, m_quit
-    std::condition_variable m_wake;
-    std::deque<std::pair<size_t, std::string>> m_requests;
-    bool m_quit = false;
-    std::thread m_thread;
+    std::deque<std::pair<size_t, std::string>> m_requests;  // under the worker's lock
+    // Last, so it stops before what it shares goes.
+    CWorker m_worker;
 };

@@ -92,8 +92,6 @@ bool NetworkListable(const std::string& path)
 CPathDlg::CPathDlg(CWnd* parent, const char* registryEntry)
 {
     m_pParentWnd = parent;
-    InitializeCriticalSection(&m_lock);
-    m_wake = CreateSemaphoreA(nullptr, 1, 1, nullptr);
     m_title = kDefaultTitle;
     m_hasEntry = registryEntry != nullptr;
     m_entry = registryEntry ? registryEntry : "";
@@ -103,9 +101,6 @@ CPathDlg::CPathDlg(CWnd* parent, const char* registryEntry)
 CPathDlg::~CPathDlg()
 {
     StopWorker();
-    if (m_wake)
-        CloseHandle(m_wake);
-    DeleteCriticalSection(&m_lock);
 }
 
 PathDlgFileSystem CPathDlg::FileSystem() const
@@ -234,11 +229,11 @@ INT_PTR CPathDlg::DoModalEx(const char* registryEntry, int options)
         CDialog::SetTemplate(MakeDialogLayout(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 284, 279,
                                               kDefaultTitle, kItems),
                              m_pParentWnd);
-    // Fresh layout and worker state for this run.
+    // Fresh layout and worker state for this run; readies of the last run's
+    // listings went with its stop.
     m_layout = LayoutState{};
-    m_quit = false;
-    m_requested = false;
     m_pending = false;
+    m_readyGeneration = m_generation;
     m_rows.clear();
     m_folders.RemoveAll();
     m_drives.RemoveAll();
@@ -400,11 +395,7 @@ BOOL CPathDlg::OnInitDialog()
         AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
         AppendMenuA(menu, MF_STRING, kExtensionCommand, "Pfaderweiterung");
     }
-    m_alive = true;
-    DWORD id;
-    m_thread = CreateThread(nullptr, 0, &FillThread, this, 0, &id);
-    if (!m_thread)
-        m_alive = false;
+    m_worker.Start([this](CWorker& worker) { FillThread(worker); });
     const BOOL result = CDialog::OnInitDialog();
     TreeFollow();
     return result;
@@ -540,12 +531,11 @@ void CPathDlg::DrawRow(const DRAWITEMSTRUCT* item)
         icon = row.icon;
         indent = row.indent;
     } else {
-        EnterCriticalSection(&m_lock);
+        CLockGuard hold(m_worker.SharedLock());
         if (int(item->itemData) >= 0 && int(item->itemData) < m_drives.m_nCount) {
             text = m_drives.GetString(int(item->itemData));
             icon = static_cast<const DriveHeader*>(m_drives.GetHeaderPtr(int(item->itemData)))->icon;
         }
-        LeaveCriticalSection(&m_lock);
     }
     COLORREF back = GetSysColor(COLOR_WINDOW);
     if (item->itemState & ODS_FOCUS)

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "platform/framework/dialog.h"
+#include "platform/framework/message_routes.h"
+#include "platform/framework/worker.h"
 #include "system/path_text.h"
 #include "system/record_array.h"
 #include "ui/folderdlg/path_combo.h"
@@ -55,7 +57,7 @@ public:
     CFolderTreeCtrl* Tree() const { return m_tree.get(); }
     CPathComboBox* PathCombo() const { return m_combo.get(); }
     BOOL IsTreeMode() const { return m_treeMode; }
-    bool IsWorkerAlive() const { return m_alive; }
+    bool IsWorkerAlive() const { return m_worker.Running(); }
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -81,14 +83,11 @@ private:
         LPARAM lParam;
         LRESULT result;
     };
-    // A row of the message table: WM_COMMAND and WM_NOTIFY route by their
+    // The message table's handlers: WM_COMMAND and WM_NOTIFY route by their
     // notification code and control id too, other messages by the message
-    // alone (code and id 0). False from the handler: the default handling.
-    struct Route {
-        UINT message, code, id;
-        bool (*handle)(CPathDlg& dialog, RoutedMessage& m);
-    };
-    static const Route* FindRoute(UINT message, WPARAM wParam, LPARAM lParam);
+    // alone. False from the handler: the default handling.
+    typedef bool (*RouteHandler)(CPathDlg& dialog, RoutedMessage& m);
+    static const Route<RouteHandler>* RouteOf(UINT message, WPARAM wParam, LPARAM lParam);
     // The controls' rectangles and the client size at the first layout of a
     // run, and the minimum size taken from them.
     struct LayoutState {
@@ -98,7 +97,7 @@ private:
     };
 
     // Worker side (path_dlg_worker.cpp).
-    static DWORD WINAPI FillThread(void* self);
+    void FillThread(CWorker& worker);
     void FillDrives();
     void FillFolders(const std::string& path);
     void RequestFill();
@@ -166,23 +165,27 @@ private:
     int m_treeCountdown = 0;
     LayoutState m_layout;
 
-    // Shared with the worker, under m_lock.
-    CRITICAL_SECTION m_lock;
-    HANDLE m_wake = nullptr;
-    HANDLE m_thread = nullptr;
+    // Shared with the worker, under its lock; its request flag says the
+    // request buffer holds a path to list.
     char m_request[kMaxPathText + 1] = "";
     CRecordArray m_folders{sizeof(FolderHeader)};
     CRecordArray m_drives{sizeof(DriveHeader)};
     CRecordArray m_drivePaths{0};
     int m_currentIndex = -1;
     unsigned m_generation = 0;
+    // Fill requests made, and the one the records answer.
+    unsigned m_requestSerial = 0, m_listedSerial = 0;
     int m_chosenNetwork = -1;  // drive record of kind 2 chosen, or -1
-    std::atomic<bool> m_alive{false}, m_pending{false}, m_requested{false}, m_quit{false};
+    std::atomic<bool> m_pending{false};  // results the timer is to move in
     bool m_selectCurrent = false;
 
     // UI thread only: what the list and the drive box show.
     std::vector<Row> m_rows;
     unsigned m_shownGeneration = 0;
+    unsigned m_readyGeneration = 0;  // the listing whose ready came last
     std::vector<std::string> m_listLevels;
     int m_listCurrent = -1;
+
+    // Last, so it stops before what it shares goes.
+    CWorker m_worker;
 };

@@ -5,10 +5,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-#include <array>
-#include <tuple>
-
 #include "system/path_text.h"
 
 namespace {
@@ -16,46 +12,34 @@ namespace {
 // Ticks of the fill timer before the path follows the tree's selection.
 constexpr int kTreeTicks = 3;
 
-// The rows' order: message, then code and id.
-template <class Row>
-constexpr bool RowBefore(const Row& a, const Row& b)
+// One key over the dialog's messages, commands and notifications: the
+// message in the top 16 bits, the control id in the next 16, the
+// notification code below (WM_NOTIFY's codes take 32 bits).
+constexpr RouteKey DialogKey(UINT message, UINT id = 0, UINT code = 0)
 {
-    return std::tie(a.message, a.code, a.id) < std::tie(b.message, b.code, b.id);
+    return RouteKey(message) << 48 | RouteKey(id) << 32 | code;
 }
 
-template <class Row, size_t N>
-constexpr std::array<Row, N> SortRows(const Row (&rows)[N])
-{
-    std::array<Row, N> sorted{};
-    std::copy(rows, rows + N, sorted.begin());
-    std::sort(sorted.begin(), sorted.end(), RowBefore<Row>);
-    return sorted;
-}
-
-template <class Row, size_t N>
-constexpr bool RowsUnique(const std::array<Row, N>& sorted)
-{
-    for (size_t i = 1; i < N; ++i)
-        if (!RowBefore(sorted[i - 1], sorted[i]))
-            return false;
-    return true;
-}
-
-// The routing key of a message. WM_COMMAND packs the notification code into
+// The routing key of a message: WM_COMMAND packs the notification code into
 // wParam's high word and the control id into its low word; WM_NOTIFY brings
-// both in the NMHDR that lParam points to.
-struct RouteKey {
-    UINT message, code, id;
-};
-RouteKey KeyOf(UINT message, WPARAM wParam, LPARAM lParam)
+// both in the NMHDR that lParam points to. False for a message or control
+// id wider than the key's field: no row has one.
+bool KeyOf(UINT message, WPARAM wParam, LPARAM lParam, RouteKey* key)
 {
-    if (message == WM_COMMAND)
-        return {message, HIWORD(wParam), LOWORD(wParam)};
-    if (message == WM_NOTIFY) {
-        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-        return header ? RouteKey{message, header->code, UINT(header->idFrom)} : RouteKey{message, 0, 0};
+    UINT id = 0, code = 0;
+    if (message == WM_COMMAND) {
+        id = LOWORD(wParam);
+        code = HIWORD(wParam);
+    } else if (message == WM_NOTIFY) {
+        if (const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam)) {
+            if (header->idFrom > 0xFFFF)
+                return false;
+            id = UINT(header->idFrom);
+            code = header->code;
+        }
     }
-    return {message, 0, 0};
+    *key = DialogKey(message, id, code);
+    return message <= 0xFFFF;
 }
 
 // The worker posts its "ready" commands without a control window.
@@ -74,7 +58,7 @@ T* P(LPARAM lParam)
 
 // A row that always answers 0.
 #define PD_DO(message, code, id, statement)                                          \
-    {UINT(message), UINT(code), UINT(id), [](CPathDlg& d, RoutedMessage& m) {        \
+    {DialogKey(message, id, code), [](CPathDlg& d, RoutedMessage& m) {               \
          (void)d;                                                                    \
          (void)m;                                                                    \
          statement;                                                                  \
@@ -83,21 +67,21 @@ T* P(LPARAM lParam)
      }}
 // A row that always answers the expression.
 #define PD_ROW(message, expression)                                             \
-    {UINT(message), 0, 0, [](CPathDlg& d, RoutedMessage& m) {                   \
+    {DialogKey(message), [](CPathDlg& d, RoutedMessage& m) {                    \
          (void)d;                                                               \
          m.result = LRESULT(expression);                                        \
          return true;                                                           \
      }}
 // A row whose call may leave the message to the default handling.
 #define PD_MAY(message, code, id, call)                                        \
-    {UINT(message), UINT(code), UINT(id), [](CPathDlg& d, RoutedMessage& m) {  \
+    {DialogKey(message, id, code), [](CPathDlg& d, RoutedMessage& m) {         \
          (void)d;                                                              \
          (void)m;                                                              \
          return bool(call);                                                    \
      }}
 // A notification with a path (answered 0); one without a path goes on.
 #define PD_PATH(code, id, call)                                                 \
-    {UINT(WM_NOTIFY), UINT(code), UINT(id), [](CPathDlg& d, RoutedMessage& m) { \
+    {DialogKey(WM_NOTIFY, id, code), [](CPathDlg& d, RoutedMessage& m) {        \
          const char* path = PathOf(m.lParam);                                   \
          if (path)                                                              \
              call;                                                              \
@@ -105,9 +89,9 @@ T* P(LPARAM lParam)
          return path != nullptr;                                                \
      }}
 
-const CPathDlg::Route* CPathDlg::FindRoute(UINT message, WPARAM wParam, LPARAM lParam)
+const Route<CPathDlg::RouteHandler>* CPathDlg::RouteOf(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    static constexpr Route kRows[] = {
+    static constexpr Route<RouteHandler> kRows[] = {
         PD_DO(WM_COMMAND, CBN_SELCHANGE, kIdDrives, d.OnDriveChange()),
         PD_DO(WM_COMMAND, CBN_SELCHANGE, kIdPath, d.OnRecentChosen()),
         PD_DO(WM_COMMAND, LBN_DBLCLK, kIdList, d.OpenEntry(d.ListSelection())),
@@ -140,13 +124,11 @@ const CPathDlg::Route* CPathDlg::FindRoute(UINT message, WPARAM wParam, LPARAM l
         PD_MAY(WM_EXITSIZEMOVE, 0, 0, (d.OnExitSizeMove(), false)),
         PD_MAY(WM_DESTROY, 0, 0, (d.OnDestroyDialog(), false)),
     };
-    static constexpr auto kRoutes = SortRows(kRows);
-    static_assert(RowsUnique(kRoutes), "a message has two rows");
+    static constexpr auto kRoutes = SortRoutes(kRows);
+    static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
 
-    const RouteKey key = KeyOf(message, wParam, lParam);
-    const Route probe{key.message, key.code, key.id, nullptr};
-    const auto* row = std::lower_bound(kRoutes.begin(), kRoutes.end(), probe, RowBefore<Route>);
-    return row != kRoutes.end() && !RowBefore(probe, *row) ? row : nullptr;
+    RouteKey key = 0;
+    return KeyOf(message, wParam, lParam, &key) ? FindRoute(kRoutes, key) : nullptr;
 }
 
 #undef PD_DO
@@ -157,8 +139,8 @@ const CPathDlg::Route* CPathDlg::FindRoute(UINT message, WPARAM wParam, LPARAM l
 LRESULT CPathDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     RoutedMessage m{wParam, lParam, 0};
-    const Route* route = FindRoute(message, wParam, lParam);
-    if (route && route->handle(*this, m))
+    const Route<RouteHandler>* route = RouteOf(message, wParam, lParam);
+    if (route && route->handler(*this, m))
         return m.result;
     return CDialog::WindowProc(message, wParam, lParam);
 }

@@ -12,59 +12,47 @@
 
 namespace {
 
-constexpr DWORD kWorkerWaitMs = 5000;
+constexpr uint32_t kWorkerWaitMs = 5000;
 // Records added per lock hold, and the UI thread's time per batch of rows.
 constexpr int kRecordBatch = 256;
 constexpr DWORD kMoveSliceMs = 30;
+// Stopping: queued messages go without a pause up to this many, then with
+// one each; between rounds the wait is short while results are pending.
+constexpr int kDiscardWithoutPause = 9;
+constexpr DWORD kDiscardPauseMs = 10;
+constexpr uint32_t kStopStepPendingMs = 20;
+constexpr uint32_t kStopStepMs = 100;
 const char kNetworkRoot[] = "Netzwerkumgebung";
-
-class Locked {
-public:
-    explicit Locked(CRITICAL_SECTION& cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
-    ~Locked() { LeaveCriticalSection(&m_cs); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    CRITICAL_SECTION& m_cs;
-};
 
 }  // namespace
 
-DWORD WINAPI CPathDlg::FillThread(void* self)
+void CPathDlg::FillThread(CWorker& worker)
 {
-    CPathDlg& d = *static_cast<CPathDlg*>(self);
-    d.FillDrives();
-    for (;;) {
-        WaitForSingleObject(d.m_wake, kWorkerWaitMs);
-        if (d.m_quit)
-            break;
+    FillDrives();
+    while (worker.WaitForWake(kWorkerWaitMs)) {
         std::string path;
         {
-            Locked hold(d.m_lock);
+            CLockGuard hold(worker.SharedLock());
             // A timed-out wait without a request lists nothing.
-            if (!d.m_requested)
+            if (!worker.TakeRequest())
                 continue;
-            d.m_requested = false;
-            d.m_pending = false;
-            d.m_folders.RemoveAll();
-            d.m_currentIndex = -1;
-            ++d.m_generation;
-            path = d.m_request;
+            m_pending = false;
+            m_folders.RemoveAll();
+            m_currentIndex = -1;
+            ++m_generation;
+            m_listedSerial = m_requestSerial;
+            path = m_request;
         }
-        const HWND list = ::GetDlgItem(d.m_hWnd, kIdList);
+        const HWND list = ::GetDlgItem(m_hWnd, kIdList);
         ::PostMessageA(list, LB_RESETCONTENT, 0, 0);
         ::PostMessageA(list, LB_SETCURSEL, WPARAM(-1), 0);
         ::PostMessageA(list, LB_SETCARETINDEX, WPARAM(-1), 0);
-        d.FillFolders(path);
-        if (d.m_quit)
+        FillFolders(path);
+        if (worker.Quitting())
             break;
-        d.m_pending = true;
-        ::PostMessageA(d.m_hWnd, WM_COMMAND, kFoldersReady, 0);
+        m_pending = true;
+        ::PostMessageA(m_hWnd, WM_COMMAND, kFoldersReady, 0);
     }
-    // The last touch of the object; StopWorker joins the thread after it.
-    d.m_alive = false;
-    return 0;
 }
 
 void CPathDlg::FillDrives()
@@ -79,13 +67,13 @@ void CPathDlg::FillDrives()
         if (icon < 0)
             icon = network ? m_folderIcon : GetDriveIconIndex(text[0], kIconSmall);
         const DriveHeader header{icon < 0 ? m_driveIcon : icon, network ? 1 : 0};
-        Locked hold(m_lock);
+        CLockGuard hold(m_worker.SharedLock());
         m_drives.AddString(text.c_str(), -1, &header);
         m_drivePaths.AddString("");
     }
     if (m_startKind == kNetworkFolder) {
         const DriveHeader header{m_folderIcon, 2};
-        Locked hold(m_lock);
+        CLockGuard hold(m_worker.SharedLock());
         m_drives.AddString(m_path.c_str(), -1, &header);
         m_drivePaths.AddString("");
     }
@@ -100,7 +88,7 @@ void CPathDlg::FillFolders(const std::string& path)
     const bool network = IsNetworkPathText(path) && !(m_options & kPathPlain);
     int chosen;
     {
-        Locked hold(m_lock);
+        CLockGuard hold(m_worker.SharedLock());
         chosen = m_chosenNetwork;
     }
     if (network && chosen < 0) {
@@ -121,7 +109,7 @@ void CPathDlg::FillFolders(const std::string& path)
     }
     const int indent = int(levels.size()) * kLevelIndent;
     {
-        Locked hold(m_lock);
+        CLockGuard hold(m_worker.SharedLock());
         for (const auto& [text, header] : records)
             m_folders.AddString(text.c_str(), -1, &header);
         m_currentIndex = m_folders.m_nCount - 1;
@@ -132,8 +120,8 @@ void CPathDlg::FillFolders(const std::string& path)
         names.push_back(name);
     SortFolderNames(names, FolderNameCompare);
     const FolderHeader header{m_folderIcon, indent, {0, 0}};
-    for (size_t i = 0; i < names.size() && !m_quit && !m_requested; i += kRecordBatch) {
-        Locked hold(m_lock);
+    for (size_t i = 0; i < names.size() && !m_worker.Quitting() && !m_worker.Requested(); i += kRecordBatch) {
+        CLockGuard hold(m_worker.SharedLock());
         for (size_t j = i; j < names.size() && j < i + kRecordBatch; ++j)
             m_folders.AddString(names[j].c_str(), -1, &header);
     }
@@ -142,37 +130,31 @@ void CPathDlg::FillFolders(const std::string& path)
 void CPathDlg::RequestFill()
 {
     {
-        Locked hold(m_lock);
+        CLockGuard hold(m_worker.SharedLock());
         std::strncpy(m_request, m_path.c_str(), sizeof m_request - 1);
         m_request[sizeof m_request - 1] = 0;
-        m_requested = true;
         m_selectCurrent = true;
+        ++m_requestSerial;
     }
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    ReleaseSemaphore(m_wake, 1, nullptr);
+    m_worker.Request();
 }
 
+// The worker quits without listing what was asked last; while it ends, the
+// dialog's queued messages are removed undispatched (nothing of a run that
+// ends may act on it).
 void CPathDlg::StopWorker()
 {
-    if (!m_thread)
-        return;
+    m_worker.TakeRequest();
     int discarded = 0;
-    for (;;) {
-        m_requested = false;
-        m_quit = true;
-        ReleaseSemaphore(m_wake, 1, nullptr);
-        if (!m_alive && WaitForSingleObject(m_thread, 0) == WAIT_OBJECT_0)
-            break;
+    const auto discard = [this, &discarded] {
         MSG msg;
-        if (m_hWnd && PeekMessageA(&msg, m_hWnd, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE)) {
-            if (++discarded >= 10)
-                Sleep(10);
-            continue;
-        }
-        WaitForSingleObject(m_thread, m_pending ? 20 : 100);
-    }
-    CloseHandle(m_thread);
-    m_thread = nullptr;
+        while (m_hWnd && PeekMessageA(&msg, m_hWnd, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE))
+            if (++discarded > kDiscardWithoutPause)
+                Sleep(kDiscardPauseMs);
+        m_worker.TakeRequest();
+    };
+    m_worker.Stop(discard, m_pending ? kStopStepPendingMs : kStopStepMs);
 }
 
 // Moves the records the list does not show yet into it, for at most one
@@ -189,7 +171,7 @@ void CPathDlg::MoveRecords()
         const int shown = int(::SendMessageA(list, LB_GETCOUNT, 0, 0));
         batch.clear();
         {
-            Locked hold(m_lock);
+            CLockGuard hold(m_worker.SharedLock());
             if (m_generation != m_shownGeneration || shown > m_folders.m_nCount) {
                 m_shownGeneration = m_generation;
                 ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
@@ -223,8 +205,16 @@ void CPathDlg::MoveRecords()
 void CPathDlg::OnFoldersReady()
 {
     MoveRecords();
+    // Each listing posts one ready, in order. Only the ready of the listing
+    // that answers the last request selects: a listing replaced by a later
+    // one would lose the selection to the reset the later one posts.
+    bool last;
+    {
+        CLockGuard hold(m_worker.SharedLock());
+        last = ++m_readyGeneration == m_generation && m_listedSerial == m_requestSerial;
+    }
     const HWND list = ::GetDlgItem(m_hWnd, kIdList);
-    if (m_selectCurrent && m_listCurrent >= 0 && int(::SendMessageA(list, LB_GETCOUNT, 0, 0)) > m_listCurrent) {
+    if (m_selectCurrent && last && m_listCurrent >= 0 && int(::SendMessageA(list, LB_GETCOUNT, 0, 0)) > m_listCurrent) {
         ::SendMessageA(list, LB_SETCURSEL, WPARAM(m_listCurrent), 0);
         ::SendMessageA(list, LB_SETCARETINDEX, WPARAM(m_listCurrent), 0);
         m_selectCurrent = false;
@@ -241,7 +231,7 @@ void CPathDlg::OnDrivesReady()
 {
     const HWND drives = ::GetDlgItem(m_hWnd, kIdDrives);
     {
-        Locked hold(m_lock);
+        CLockGuard hold(m_worker.SharedLock());
         for (int i = int(::SendMessageA(drives, CB_GETCOUNT, 0, 0)); i < m_drives.m_nCount; ++i)
             ::SendMessageA(drives, CB_ADDSTRING, 0, LPARAM(i));
     }
@@ -254,7 +244,7 @@ void CPathDlg::SelectDriveOfPath()
 {
     std::vector<DriveRecordText> drives;
     {
-        Locked hold(m_lock);
+        CLockGuard hold(m_worker.SharedLock());
         for (int i = 0; i < m_drives.m_nCount; ++i)
             drives.push_back({m_drives.GetString(i), static_cast<const DriveHeader*>(m_drives.GetHeaderPtr(i))->kind});
     }
@@ -273,7 +263,7 @@ void CPathDlg::OnDriveChange()
     std::string text, remembered;
     int kind;
     {
-        Locked hold(m_lock);
+        CLockGuard hold(m_worker.SharedLock());
         if (chosen < 0 || chosen >= m_drives.m_nCount)
             return;
         text = m_drives.GetString(chosen);
@@ -288,7 +278,7 @@ void CPathDlg::OnDriveChange()
     } else {
         if (PathStartsWithNoCase(m_path + "\\", text))
             return;
-        Locked hold(m_lock);
+        CLockGuard hold(m_worker.SharedLock());
         std::vector<DriveRecordText> drives;
         for (int i = 0; i < m_drives.m_nCount; ++i)
             drives.push_back({m_drives.GetString(i), static_cast<const DriveHeader*>(m_drives.GetHeaderPtr(i))->kind});

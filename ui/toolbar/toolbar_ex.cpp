@@ -5,13 +5,13 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
 #include <vector>
 
+#include "platform/framework/message_routes.h"
 #include "system/heap_dib.h"
 #include "ui/toolbar/toolbar_model.h"
 
@@ -667,12 +667,8 @@ LRESULT OnEraseBackground(ToolbarState& s, WPARAM wParam, LPARAM)
 }
 
 using Handler = LRESULT (*)(ToolbarState& s, WPARAM wParam, LPARAM lParam);
-struct Route {
-    UINT message;
-    Handler handler;
-};
 
-constexpr Route kRows[] = {
+constexpr Route<Handler> kRows[] = {
     // The common toolbar messages the bar sends.
     {TB_ADDBITMAP, [](ToolbarState& s, WPARAM w, LPARAM l) -> LRESULT {
          return w == kAddBitmapBlock ? OnAddBitmap(s, Pointer<const ToolbarBitmapEntry>(uintptr_t(l))) : -1;
@@ -745,34 +741,15 @@ constexpr Route kRows[] = {
     {WM_ERASEBKGND, OnEraseBackground},
 };
 
-// The rows sorted by message at compile time; a message may have one row.
-template <size_t N>
-constexpr std::array<Route, N> SortRoutes(const Route (&rows)[N])
-{
-    std::array<Route, N> sorted{};
-    std::copy(rows, rows + N, sorted.begin());
-    std::sort(sorted.begin(), sorted.end(), [](const Route& a, const Route& b) { return a.message < b.message; });
-    return sorted;
-}
-template <size_t N>
-constexpr bool RoutesUnique(const std::array<Route, N>& sorted)
-{
-    for (size_t i = 1; i < N; ++i)
-        if (sorted[i - 1].message == sorted[i].message)
-            return false;
-    return true;
-}
-
 constexpr auto kRoutes = SortRoutes(kRows);
-static_assert(RoutesUnique(kRoutes), "a message has two rows");
+static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
 
 LRESULT Dispatch(ToolbarState& s, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const auto row = std::lower_bound(kRoutes.begin(), kRoutes.end(), message,
-                                      [](const Route& route, UINT wanted) { return route.message < wanted; });
-    if (row == kRoutes.end() || row->message != message)
+    const Route<Handler>* route = FindRoute(kRoutes, message);
+    if (!route)
         return DefWindowProcA(s.wnd, message, wParam, lParam);
-    return row->handler(s, wParam, lParam);
+    return route->handler(s, wParam, lParam);
 }
 
 LRESULT CALLBACK ToolbarExProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)

@@ -245,7 +245,7 @@ void DeleteButtonBitmap(HWND button)
 HGDIOBJ GdiCacheFind(const GdiCacheKey& key)
 {
     GdiCache& cache = Cache();
-    CSingleLock hold(&cache.semaphore, true);
+    CLockGuard hold(cache.semaphore);
     return static_cast<HGDIOBJ>(cache.table.Find(key));
 }
 
@@ -255,14 +255,14 @@ bool GdiCacheAdd(const GdiCacheKey& key, HGDIOBJ object)
     // Registered after the cache is made, so the cache outlives the call.
     static std::once_flag registered;
     std::call_once(registered, [] { std::atexit(GdiCacheFree); });
-    CSingleLock hold(&cache.semaphore, true);
+    CLockGuard hold(cache.semaphore);
     return cache.table.Add(key, object);
 }
 
 void GdiCacheFree()
 {
     GdiCache& cache = Cache();
-    CSingleLock hold(&cache.semaphore, true);
+    CLockGuard hold(cache.semaphore);
     for (const auto& entry : cache.table.TakeAll()) {
         if (entry.first.words[0] == kGdiCacheDC)
             DeleteDC(static_cast<HDC>(entry.second));

@@ -8,6 +8,7 @@
 // operations hold an item as {handle, serial} and look it up again.
 #pragma once
 
+#include "platform/framework/message_routes.h"
 #include "ui/treelist/core/treelist_api.h"
 #include "ui/treelist/core/treelist_host.h"
 #include "ui/treelist/core/treelist_records.h"
@@ -337,31 +338,8 @@ struct TreeListMessage {
 using TreeListHandler = bool (*)(TreeListData& d, TreeListMessage& m);
 // The core's rows need no window; the window's rows are the Win32 shell's.
 enum class TreeListLayer : uint8_t { kCore, kWindow };
-struct TreeListRoute {
-    UINT message;
-    TreeListLayer layer;
-    TreeListHandler handler;
-};
-
-// A route table sorted by message at compile time; a message may appear once.
-template <size_t N>
-constexpr std::array<TreeListRoute, N> TreeListSortRoutes(const TreeListRoute (&rows)[N])
-{
-    std::array<TreeListRoute, N> sorted{};
-    std::copy(rows, rows + N, sorted.begin());
-    std::sort(sorted.begin(), sorted.end(), [](const TreeListRoute& a, const TreeListRoute& b) {
-        return a.message < b.message;
-    });
-    return sorted;
-}
-constexpr bool TreeListRoutesUnique(std::span<const TreeListRoute> sorted)
-{
-    for (size_t i = 1; i < sorted.size(); ++i)
-        if (sorted[i - 1].message == sorted[i].message)
-            return false;
-    return true;
-}
-const TreeListRoute* TreeListFindRoute(std::span<const TreeListRoute> sorted, UINT message);
+// A row of one of the two tables, each sorted by message at compile time.
+using TreeListRoute = Route<TreeListHandler>;
 // The core's rows (TVM_*, TLM_*, keys, buttons, the drop timer).
 std::span<const TreeListRoute> TreeListCoreRoutes();
 
@@ -369,7 +347,7 @@ std::span<const TreeListRoute> TreeListCoreRoutes();
 // window row finds nothing to do once the control is destroyed), no
 // exception leaves (a failed allocation answers 0), and the invariant check
 // after the outermost message when it is switched on. False: not handled.
-bool TreeListDispatch(TreeListData& d, const TreeListRoute& route, TreeListMessage& m);
+bool TreeListDispatch(TreeListData& d, TreeListLayer layer, const TreeListRoute& route, TreeListMessage& m);
 // The core's messages alone (no window: tests, benchmarks); false for the
 // others.
 bool TreeListHandleMessage(TreeListData& d, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -324,7 +324,7 @@ uint32_t W(const TreeListMessage& m) { return uint32_t(m.wParam); }
 
 // A row whose operation always answers.
 #define TL_ROW(message, expression) \
-    {message, TreeListLayer::kCore, [](TreeListData& d, TreeListMessage& m) { \
+    {message, [](TreeListData& d, TreeListMessage& m) { \
          m.result = LRESULT(expression); \
          return true; \
      }}
@@ -420,12 +420,12 @@ constexpr TreeListRoute kRows[] = {
     TL_ROW(WM_RBUTTONUP, TreeListMouseButton(d, m.message, m.wParam, TreeListPointOf(m.lParam))),
     TL_ROW(WM_RBUTTONDBLCLK, TreeListMouseButton(d, m.message, m.wParam, TreeListPointOf(m.lParam))),
     // Only the timers of the control: the others go on.
-    {WM_TIMER, TreeListLayer::kCore, [](TreeListData& d, TreeListMessage& m) { return Timer(d, UINT_PTR(m.wParam)); }},
+    {WM_TIMER, [](TreeListData& d, TreeListMessage& m) { return Timer(d, UINT_PTR(m.wParam)); }},
 };
 #undef TL_ROW
 
-constexpr auto kRoutes = TreeListSortRoutes(kRows);
-static_assert(TreeListRoutesUnique(kRoutes), "a message has two rows");
+constexpr auto kRoutes = SortRoutes(kRows);
+static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
 
 void Fail(const std::string& why)
 {
@@ -437,19 +437,12 @@ void Fail(const std::string& why)
 
 std::span<const TreeListRoute> TreeListCoreRoutes() { return kRoutes; }
 
-const TreeListRoute* TreeListFindRoute(std::span<const TreeListRoute> sorted, UINT message)
-{
-    const auto it = std::lower_bound(sorted.begin(), sorted.end(), message,
-                                     [](const TreeListRoute& r, UINT m) { return r.message < m; });
-    return (it != sorted.end() && it->message == message) ? &*it : nullptr;
-}
-
 void TreeListVerifyEachMessage(bool on) { g_verifyEachMessage.store(on, std::memory_order_relaxed); }
 
-bool TreeListDispatch(TreeListData& d, const TreeListRoute& route, TreeListMessage& m)
+bool TreeListDispatch(TreeListData& d, TreeListLayer layer, const TreeListRoute& route, TreeListMessage& m)
 {
     TreeListCall call(d);
-    if (route.layer == TreeListLayer::kWindow && d.destroyed)
+    if (layer == TreeListLayer::kWindow && d.destroyed)
         return false;
     bool handled = true;
     ++d.messageDepth;
@@ -470,11 +463,11 @@ bool TreeListDispatch(TreeListData& d, const TreeListRoute& route, TreeListMessa
 
 bool TreeListHandleMessage(TreeListData& d, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    const TreeListRoute* route = TreeListFindRoute(kRoutes, message);
+    const TreeListRoute* route = FindRoute(kRoutes, message);
     if (!route)
         return false;
     TreeListMessage m{message, wParam, lParam, 0};
-    const bool handled = TreeListDispatch(d, *route, m);
+    const bool handled = TreeListDispatch(d, TreeListLayer::kCore, *route, m);
     result = m.result;
     return handled;
 }

@@ -122,13 +122,16 @@ LRESULT CALLBACK TreeListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         break;
     }
     // The window's rows first: a few of them wrap the core's (the buttons).
-    const TreeListRoute* route = TreeListFindRoute(TreeListWindowRoutes(), message);
-    if (!route)
-        route = TreeListFindRoute(TreeListCoreRoutes(), message);
+    TreeListLayer layer = TreeListLayer::kWindow;
+    const TreeListRoute* route = FindRoute(TreeListWindowRoutes(), message);
+    if (!route) {
+        layer = TreeListLayer::kCore;
+        route = FindRoute(TreeListCoreRoutes(), message);
+    }
     // No exception may cross into the system's message code.
     try {
         TreeListMessage m{message, wParam, lParam, 0};
-        if (route && TreeListDispatch(*d, *route, m))
+        if (route && TreeListDispatch(*d, layer, *route, m))
             return m.result;
     } catch (...) {
         return 0;

@@ -450,20 +450,20 @@ uint32_t H(const TreeListMessage& m) { return uint32_t(uintptr_t(m.lParam)); }
 
 // A row whose call always answers.
 #define TL_ROW(message, expression) \
-    {message, TreeListLayer::kWindow, [](TreeListData& d, TreeListMessage& m) { \
+    {message, [](TreeListData& d, TreeListMessage& m) { \
          m.result = LRESULT(expression); \
          return true; \
      }}
 // A row whose call answers nothing (0).
 #define TL_DO(message, statement) \
-    {message, TreeListLayer::kWindow, [](TreeListData& d, TreeListMessage& m) { \
+    {message, [](TreeListData& d, TreeListMessage& m) { \
          statement; \
          m.result = 0; \
          return true; \
      }}
 // A row that may leave the message to the default procedure.
 #define TL_MAY(message, call) \
-    {message, TreeListLayer::kWindow, [](TreeListData& d, TreeListMessage& m) { return call; }}
+    {message, [](TreeListData& d, TreeListMessage& m) { return call; }}
 
 constexpr TreeListRoute kRows[] = {
     TL_DO(WM_SIZE, Size(d, LOWORD(m.lParam), HIWORD(m.lParam))),
@@ -518,8 +518,8 @@ constexpr TreeListRoute kRows[] = {
 #undef TL_DO
 #undef TL_MAY
 
-constexpr auto kRoutes = TreeListSortRoutes(kRows);
-static_assert(TreeListRoutesUnique(kRoutes), "a message has two rows");
+constexpr auto kRoutes = SortRoutes(kRows);
+static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
 
 }  // namespace
 

@@ -1,11 +1,15 @@
-// Routing tables of the file dialog's windows: rows {first key, last key,
-// handler} sorted at compile time, held free of overlaps by a static_assert
-// and searched by halving. A key is a message, a notification code or a
-// command's (id, code) word; a row of one key has first == last.
+// Message tables: rows {first key, last key, handler} sorted at compile
+// time, held free of duplicates and overlaps by a static_assert and searched
+// by halving. A key is a message, a notification code or a command's
+// (id, code) word; a row of one key is written {key, handler}. Each window
+// keeps its table and its handler type in its own file:
 //
-//   constexpr auto kRoutes = SortRoutes<Handler>({{WM_SIZE, WM_SIZE, OnSize}, ...});
-//   static_assert(RoutesDisjoint(kRoutes), "a key has two rows");
+//   constexpr Route<Handler> kRows[] = {{WM_SIZE, OnSize}, {0x17E, 0x1A6, OnListMessage}};
+//   constexpr auto kRoutes = SortRoutes(kRows);
+//   static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
 //   if (const auto* route = FindRoute(kRoutes, message)) ...
+//
+// No Windows headers: the portable cores route the same way.
 #pragma once
 
 #include <algorithm>
@@ -13,11 +17,18 @@
 #include <cstddef>
 #include <cstdint>
 
+// Wide enough for a window's own composite keys (message, id and code).
+typedef uint64_t RouteKey;
+
 template <class Handler>
 struct Route {
-    uint32_t first;
-    uint32_t last;
-    Handler handler;
+    RouteKey first = 0;
+    RouteKey last = 0;
+    Handler handler{};
+
+    constexpr Route() = default;
+    constexpr Route(RouteKey key, Handler call) : first(key), last(key), handler(call) {}
+    constexpr Route(RouteKey from, RouteKey to, Handler call) : first(from), last(to), handler(call) {}
 };
 
 // The key of WM_COMMAND's wParam: the id above, the notification code below,
@@ -42,6 +53,7 @@ constexpr std::array<Route<Handler>, N> SortRoutes(const Route<Handler> (&rows)[
     return sorted;
 }
 
+// True when every row's range is in order and no key has two rows.
 template <class Table>
 constexpr bool RoutesDisjoint(const Table& sorted)
 {
@@ -54,12 +66,12 @@ constexpr bool RoutesDisjoint(const Table& sorted)
     return true;
 }
 
-// The row whose keys hold `key`, or null.
+// The row whose keys hold `key`, or null. Table: a sorted std::array or span.
 template <class Table>
-const typename Table::value_type* FindRoute(const Table& sorted, uint32_t key)
+const typename Table::value_type* FindRoute(const Table& sorted, RouteKey key)
 {
     auto after = std::upper_bound(sorted.begin(), sorted.end(), key,
-                                  [](uint32_t k, const typename Table::value_type& r) { return k < r.first; });
+                                  [](RouteKey k, const typename Table::value_type& r) { return k < r.first; });
     if (after == sorted.begin())
         return nullptr;
     --after;
