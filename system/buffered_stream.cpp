@@ -342,6 +342,17 @@ int32_t CBufferedStream::Peek(int32_t skip, const BYTE** data, int32_t n)
     return available;
 }
 
+int32_t CBufferedStream::PeekBuffered(const BYTE** data)
+{
+    if (!Readable())
+        return -1;
+    if (Buffered() == 0 && m_kind == Kind::File && !Refill())
+        return -1;
+    const int32_t available = Buffered();
+    *data = m_data + (available > 0 ? m_pos - m_dataStart : 0);
+    return available;
+}
+
 // ---------------------------------------------------------------- writing --
 
 bool CBufferedStream::WriteGapZeros(int64_t end)

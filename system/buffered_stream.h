@@ -77,6 +77,11 @@ public:
     // size of a file stream. A skip past the end stops at the end and sets
     // m_eof; looking alone never sets it.
     int32_t Peek(int32_t skip, const BYTE** data, int32_t n);
+    // The bytes in memory from the position on, *data at them, without
+    // moving any: a file stream whose buffer holds none from the position
+    // is refilled first. Returns their count (0 at the end), or -1 when not
+    // readable or the platform reports an error.
+    int32_t PeekBuffered(const BYTE** data);
 
     // Writes n bytes at the current position through the buffer. Returns n,
     // a smaller count when the stream's length limit is reached, or -1 when

@@ -29,6 +29,7 @@ void ExpectNoReads(CBufferedStream& s)
     EXPECT_EQ(s.ReadU32(), -1);
     EXPECT_EQ(s.ReadLineA(line, sizeof line), -1);
     EXPECT_EQ(s.Peek(0, &peeked, 1), -1);
+    EXPECT_EQ(s.PeekBuffered(&peeked), -1);
 }
 
 void ExpectNoWrites(CBufferedStream& s)
@@ -234,6 +235,36 @@ TEST_P(StreamSource, PeekLooksWithoutConsuming)
     EXPECT_EQ(s.Peek(20, &p, 4), 0);  // a skip past the end stops there
     EXPECT_EQ(s.Tell(), 2000);
     EXPECT_EQ(s.m_eof, 1);
+}
+
+// What is in memory, without moving it: the rest of a file buffer (refilled
+// only when empty), all the rest of a memory block.
+TEST_P(StreamSource, PeekBufferedShowsWhatIsInMemory)
+{
+    const std::vector<uint8_t> data = Pattern(2000, 9);
+    CBufferedStream s(kSmallBuffer);
+    ASSERT_TRUE(OpenOver(s, data, "peek_buffered.bin"));
+    const bool memory = GetParam();
+    const BYTE* p = nullptr;
+    struct Step {
+        int32_t seek;  // position looked at
+        int32_t fileCount, memoryCount;
+    } steps[] = {
+        {0, kSmallBuffer, 2000},         // an empty buffer is filled
+        {500, kSmallBuffer - 500, 1500},  // what is left of it, nothing read
+        {kSmallBuffer, kSmallBuffer, 2000 - kSmallBuffer},
+        {1990, 10, 10}, {2000, 0, 0},
+    };
+    for (const Step& st : steps) {
+        SCOPED_TRACE(st.seek);
+        s.Seek(st.seek, 0);
+        ASSERT_EQ(s.PeekBuffered(&p), memory ? st.memoryCount : st.fileCount);
+        if (st.seek < 2000) {
+            EXPECT_EQ(0, std::memcmp(p, data.data() + st.seek, 10));
+        }
+        EXPECT_EQ(s.Tell(), st.seek);
+        EXPECT_EQ(s.m_bEof, 0);
+    }
 }
 
 TEST_P(StreamSource, ReadLines)
