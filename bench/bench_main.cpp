@@ -2,9 +2,12 @@
 // named "<case>/ours" and "<case>/peer", the ratio of the peer's time to ours
 // (above 1: we are faster). With --benchmark_repetitions the ratio is that of
 // the medians of the repetitions, so one disturbed run on a shared machine
-// does not decide; "best" is the ratio of the fastest runs. Pairs declared
-// with AddScalingRow get a second table: how each side's throughput grows
-// from one thread to many, and ours against the peer's.
+// does not decide, and the repetitions of both sides run interleaved in a
+// random order, so a slow spell of the machine falls on both; "spread" is
+// the middle half (25th to 75th percentile) of the ratios of every peer
+// repetition to every one of ours, "best" the ratio of the fastest runs.
+// Pairs declared with AddScalingRow get a second table: how each side's
+// throughput grows from one thread to many, and ours against the peer's.
 #include "bench/bench_ratios.h"
 
 #include <benchmark/benchmark.h>
@@ -41,6 +44,28 @@ double Median(std::vector<double> v)
 
 double Best(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
+// The p-th fraction (0..1) of sorted values, by nearest rank.
+double Percentile(const std::vector<double>& sorted, double p)
+{
+    return sorted[size_t(p * double(sorted.size() - 1) + 0.5)];
+}
+
+// "lo-hi": the middle half of the ratios of every peer time to every one of
+// ours; "-" without repetitions.
+std::string Spread(const Times& t)
+{
+    if (t.ours.size() < 2 || t.peer.size() < 2)
+        return "-";
+    std::vector<double> ratios;
+    for (const double peer : t.peer)
+        for (const double ours : t.ours)
+            ratios.push_back(peer / ours);
+    std::sort(ratios.begin(), ratios.end());
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f-%.2f", Percentile(ratios, 0.25), Percentile(ratios, 0.75));
+    return text;
+}
+
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
@@ -49,7 +74,8 @@ public:
         for (const Run& run : runs) {
             if (run.run_type != Run::RT_Iteration || run.error_occurred)
                 continue;
-            const std::string name = run.benchmark_name();
+            // The name as registered, without what repetitions or warm-up add to it.
+            const std::string name = run.run_name.function_name;
             const auto slash = name.rfind('/');
             if (slash == std::string::npos)
                 continue;
@@ -70,11 +96,11 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        std::printf("\n%-48s %12s %8s\n", "case", "peer/ours", "best");
+        std::printf("\n%-48s %12s %10s %8s\n", "case", "peer/ours", "spread", "best");
         for (const auto& [name, t] : m_cases)
             if (!t.ours.empty() && !t.peer.empty())
-                std::printf("%-48s %12.2f %8.2f\n", name.c_str(), Median(t.peer) / Median(t.ours),
-                            Best(t.peer) / Best(t.ours));
+                std::printf("%-48s %12.2f %10s %8.2f\n", name.c_str(), Median(t.peer) / Median(t.ours),
+                            Spread(t).c_str(), Best(t.peer) / Best(t.ours));
         PrintScaling();
     }
 
@@ -114,13 +140,15 @@ void AddScalingRow(const std::string& many, const std::string& one)
 int main(int argc, char** argv)
 {
     // A quarter second per case instead of Google Benchmark's half keeps
-    // every program under a minute; a --benchmark_min_time given wins, as
-    // it comes later.
+    // every program under a minute; repetitions (of the cases that ask for
+    // them, or all with --benchmark_repetitions) run interleaved. Flags
+    // given win, as they come later.
     std::vector<char*> args(argv, argv + argc);
     char minTime[] = "--benchmark_min_time=0.25";
-    args.insert(args.begin() + 1, minTime);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, {minTime, interleave});
     args.push_back(nullptr);
-    int count = argc + 1;
+    int count = argc + 2;
     benchmark::Initialize(&count, args.data());
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -3,6 +3,7 @@
 // first and the last image of a 50-image 1024 x 1024 sequence against a
 // plain read of the file (the reader always reads it all); the TLS CRC
 // against a table-driven reference CRC. The files sit in the page cache.
+#include "bench/bench_paths.h"
 #include "graphics/formats/bmp_reader.h"
 #include "graphics/formats/bmp_writer.h"
 #include "graphics/formats/tls_reader.h"
@@ -25,15 +26,6 @@ constexpr uint32_t kBmpSide = 8192;
 constexpr uint32_t kTlsSide = 1024;
 constexpr uint32_t kTlsImages = 50;
 constexpr size_t kCrcBytes = size_t(64) << 20;
-
-// In memory where the system has a RAM folder: writes then do not wait for
-// the disk, whose write-back would land on whichever side runs after.
-std::string BenchPath(const char* name)
-{
-    std::error_code error;
-    const std::filesystem::path ram = "/dev/shm";
-    return ((std::filesystem::is_directory(ram, error) ? ram : std::filesystem::temp_directory_path()) / name).string();
-}
 
 void FillPattern(CGraphicsImage& image)
 {

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_paths.h"
 #include "bench/bench_ratios.h"
 #include "graphics/formats/format_dispatch.h"
 #include "graphics/image.h"
@@ -225,15 +226,10 @@ const CGraphicsImage& BigImage()
     return image;
 }
 
-std::string TempPath(const char* name)
-{
-    return (std::filesystem::temp_directory_path() / name).string();
-}
-
 void BM_EncodePng(benchmark::State& state, bool peer)
 {
     CGraphicsImage image(BigImage());
-    const std::string path = TempPath(peer ? "codec_bench_peer.png" : "codec_bench_ours.png");
+    const std::string path = BenchPath(peer ? "codec_bench_peer.png" : "codec_bench_ours.png");
     for (auto _ : state) {
         if (peer) {
             png_image png;
@@ -256,14 +252,17 @@ void BM_EncodePng(benchmark::State& state, bool peer)
 void BM_EncodeJpeg(benchmark::State& state, bool peer)
 {
     CGraphicsImage image(BigImage());
-    const std::string path = TempPath(peer ? "codec_bench_peer.jpg" : "codec_bench_ours.jpg");
+    const std::string path = BenchPath(peer ? "codec_bench_peer.jpg" : "codec_bench_ours.jpg");
     for (auto _ : state) {
         if (peer) {
             tjhandle handle = tjInitCompress();
             unsigned char* jpeg = nullptr;
             unsigned long size = 0;
+            // TurboJPEG's own default is the fast DCT; ours is libjpeg's
+            // default, the accurate one: the same settings on both sides.
             const bool ok = tjCompress2(handle, image.m_pBits, kBigImage, int(image.m_nStride), kBigImage, TJPF_BGR,
-                                        &jpeg, &size, TJSAMP_420, kJpegQuality, TJFLAG_BOTTOMUP) == 0;
+                                        &jpeg, &size, TJSAMP_420, kJpegQuality,
+                                        TJFLAG_BOTTOMUP | TJFLAG_ACCURATEDCT) == 0;
             if (ok) {
                 std::FILE* file = std::fopen(path.c_str(), "wb");
                 std::fwrite(jpeg, 1, size, file);

@@ -3,6 +3,7 @@
 // ReadImage of the same file; and the resource walk of a 5 MB executable
 // with 500 icon groups (EnumIcons, and ReadIcon of one group), reported as
 // time per call. The files sit in the page cache.
+#include "bench/bench_paths.h"
 #include "graphics/formats/icon_reader.h"
 #include "graphics/formats/png_writer.h"
 #include "graphics/image.h"
@@ -20,13 +21,6 @@
 using namespace icon_test;
 
 namespace {
-
-std::string BenchPath(const char* name)
-{
-    std::error_code error;
-    const std::filesystem::path ram = "/dev/shm";
-    return ((std::filesystem::is_directory(ram, error) ? ram : std::filesystem::temp_directory_path()) / name).string();
-}
 
 Bytes FileBytes(const std::string& path)
 {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_paths.h"
 #include "graphics/formats/tiff_reader.h"
 #include "graphics/formats/tiff_writer.h"
 #include "graphics/formats/tiff_writer_seam.h"
@@ -184,7 +185,7 @@ void BM_Decode(benchmark::State& state, Kind kind, bool peer)
 
 void BM_Encode(benchmark::State& state, Kind kind, bool peer)
 {
-    const std::string path = TempPath(std::string("tiff_bench_out_") + (peer ? "peer_" : "ours_") + kind.name + ".tif");
+    const std::string path = BenchPath(std::string("tiff_bench_out_") + (peer ? "peer_" : "ours_") + kind.name + ".tif");
     CGraphicsImage& image = const_cast<CGraphicsImage&>(Picture());
     for (auto _ : state) {
         if (peer) {

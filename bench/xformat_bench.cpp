@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_paths.h"
 #include "graphics/formats/pnm_reader.h"
 #include "graphics/formats/pnm_writer.h"
 #include "graphics/formats/xpm_reader.h"
@@ -26,11 +27,6 @@ namespace {
 constexpr int kPnmSide = 8000;
 constexpr int kXpmSide = 2000;
 constexpr int kXpmColours = 1000;
-
-std::string TempPath(const char* name)
-{
-    return (std::filesystem::temp_directory_path() / name).string();
-}
 
 void MakeImage(CGraphicsImage& image, int side, uint32_t colours)
 {
@@ -49,7 +45,7 @@ const std::string& FileOf(const char* name, int side, uint32_t colours)
 {
     static std::string path;
     if (path.empty()) {
-        path = TempPath(name);
+        path = (std::filesystem::temp_directory_path() / name).string();
         CGraphicsImage image;
         MakeImage(image, side, colours);
         Writer writer;
@@ -110,7 +106,7 @@ void BM_PnmWrite(benchmark::State& state)
 {
     CGraphicsImage image;
     MakeImage(image, kPnmSide, 0);
-    const std::string path = TempPath("xformat_bench_out.ppm");
+    const std::string path = BenchPath("xformat_bench_out.ppm");
     for (auto _ : state) {
         CBufferedStream stream(kFormatStreamBufferSize);
         stream.OpenA(path.c_str(), CBufferedStream::kModeCreate, nullptr);
@@ -125,7 +121,7 @@ void BM_PlainStreamWrite(benchmark::State& state)
 {
     CGraphicsImage image;
     MakeImage(image, kPnmSide, 0);
-    const std::string path = TempPath("xformat_bench_plain.ppm");
+    const std::string path = BenchPath("xformat_bench_plain.ppm");
     for (auto _ : state) {
         CBufferedStream stream(kFormatStreamBufferSize);
         stream.OpenA(path.c_str(), CBufferedStream::kModeCreate, nullptr);

@@ -29,6 +29,15 @@ bool HaveSse2()
 #endif
 }
 
+bool HaveSsse3()
+{
+    static const bool have = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("ssse3") != 0;
+    }();
+    return have && Allowed(VectorLevel::Ssse3);
+}
+
 bool HaveAvx2()
 {
     static const bool have = [] {
@@ -41,6 +50,7 @@ bool HaveAvx2()
 #else
 
 bool HaveSse2() { return false; }
+bool HaveSsse3() { return false; }
 bool HaveAvx2() { return false; }
 
 #endif

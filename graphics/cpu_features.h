@@ -6,9 +6,10 @@
 
 namespace graphics_detail {
 
-enum class VectorLevel { None, Sse2, Avx2 };
+enum class VectorLevel { None, Sse2, Ssse3, Avx2 };
 
 bool HaveSse2();
+bool HaveSsse3();  // byte shuffles
 bool HaveAvx2();  // also that the system saves the 256-bit registers
 
 // Tests cap the level so that every kernel runs on a processor that has

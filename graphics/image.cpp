@@ -478,8 +478,3 @@ void SwapRedBlue32(uint8_t* pixels, int count)
     }
 }
 
-void SwapRedBlue24(uint8_t* pixels, int count)
-{
-    for (int i = 0; i < count; ++i, pixels += 3)
-        std::swap(pixels[0], pixels[2]);
-}

@@ -318,6 +318,9 @@ private:
 // Exchange the first and third byte (red and blue) of count pixels.
 void SwapRedBlue32(uint8_t* pixels, int count);
 void SwapRedBlue24(uint8_t* pixels, int count);
+// The same from one row into another (BGR to RGB and back); `from` may be
+// `to` but must not overlap it otherwise.
+void CopySwapRedBlue24(const uint8_t* from, uint8_t* to, int count);
 
 // |Δred| + |Δgreen| + |Δblue| and Δred² + Δgreen² + Δblue² of two 0x00RRGGBB
 // colours; the fourth byte never counts.

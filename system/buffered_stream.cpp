@@ -49,7 +49,7 @@ bool SplitResourcePath(const Char* spec, std::basic_string<Char>& type, std::bas
 }  // namespace
 
 CBufferedStream::CBufferedStream(int32_t bufferSize)
-    : m_bEof(1), m_capacity(std::max(bufferSize, kMinBufferSize))
+    : m_eof(1), m_capacity(std::max(bufferSize, kMinBufferSize))
 {
 }
 
@@ -73,7 +73,7 @@ bool CBufferedStream::OpenW(const WCHAR* path, int mode, const void* filter)
 bool CBufferedStream::OpenFile(bool wide, const void* path, int mode, const void* filter)
 {
     Close();
-    m_bEof = 1;
+    m_eof = 1;
     if (!path || filter || (mode != kModeRead && mode != kModeCreate))
         return false;
     const bool resource = wide ? HasResourcePrefix(static_cast<const WCHAR*>(path))
@@ -93,7 +93,7 @@ bool CBufferedStream::OpenFile(bool wide, const void* path, int mode, const void
     m_kind = Kind::File;
     m_writable = mode == kModeCreate;
     m_data = m_buffer.get();
-    m_bEof = 0;
+    m_eof = 0;
     return true;
 }
 
@@ -135,7 +135,7 @@ bool CBufferedStream::OpenResource(bool wide, const void* path, int mode)
 bool CBufferedStream::OpenMemory(const void* block, int32_t size, int mode, const void* filter)
 {
     Close();
-    m_bEof = 1;
+    m_eof = 1;
     if (filter || mode != kModeRead || size < 0 || (!block && size > 0))
         return false;
     m_kind = Kind::Memory;
@@ -144,7 +144,7 @@ bool CBufferedStream::OpenMemory(const void* block, int32_t size, int mode, cons
     m_dataStart = 0;
     m_dataLength = size;
     m_pos = 0;
-    m_bEof = 0;
+    m_eof = 0;
     return true;
 }
 
@@ -239,7 +239,7 @@ int32_t CBufferedStream::Read(void* buffer, int32_t n)
         done += chunk;
     }
     if (done < n)
-        m_bEof = 1;
+        m_eof = 1;
     return failed && done == 0 ? -1 : done;
 }
 
@@ -290,7 +290,7 @@ int32_t CBufferedStream::ReadLineA(char* buffer, int32_t size)
     for (;;) {
         const int c = peek();
         if (c < 0) {
-            m_bEof = 1;
+            m_eof = 1;
             if (length == 0) {
                 buffer[0] = '\0';
                 return -1;
@@ -322,7 +322,7 @@ int32_t CBufferedStream::Peek(int32_t skip, const BYTE** data, int32_t n)
                 return -1;
             if (target > end) {
                 target = std::max(m_pos, end);
-                m_bEof = 1;
+                m_eof = 1;
             }
         }
         m_pos = target;
@@ -339,6 +339,17 @@ int32_t CBufferedStream::Peek(int32_t skip, const BYTE** data, int32_t n)
     const int32_t available = std::min(Buffered(), n);
     if (data)
         *data = m_data + std::clamp<int64_t>(m_pos - m_dataStart, 0, m_dataLength);
+    return available;
+}
+
+int32_t CBufferedStream::PeekBuffered(const BYTE** data)
+{
+    if (!Readable())
+        return -1;
+    if (Buffered() == 0 && m_kind == Kind::File && !Refill())
+        return -1;
+    const int32_t available = Buffered();
+    *data = m_data + (available > 0 ? m_pos - m_dataStart : 0);
     return available;
 }
 
@@ -470,7 +481,7 @@ int32_t CBufferedStream::Seek(int32_t offset, int origin)
         return -1;
     const int32_t previous = int32_t(m_pos);
     m_pos = target;  // the buffer stays; reads and writes check their range
-    m_bEof = 0;
+    m_eof = 0;
     return previous;
 }
 

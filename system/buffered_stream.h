@@ -36,7 +36,7 @@ public:
     // End-of-data flag: set on construction, when an open fails and whenever
     // a read delivers fewer bytes than asked or fails; cleared by a
     // successful open and by Seek.
-    BYTE m_bEof;
+    BYTE m_eof;
 
     // Opens a file (or resource) in kModeRead or kModeCreate; `filter` must be
     // null. An open stream is closed first. False when the file cannot be
@@ -52,14 +52,14 @@ public:
     bool IsOpen() const { return m_kind != Kind::None; }
 
     // Copies up to n bytes and advances. Returns the count (fewer than n at
-    // the end of the data, which sets m_bEof), or -1 when the stream is not
+    // the end of the data, which sets m_eof), or -1 when the stream is not
     // readable, n is negative or the platform reports an error before any
     // byte was copied.
     int32_t Read(void* buffer, int32_t n);
-    // The next byte 0..255; -1 at the end (setting m_bEof) or when not readable.
+    // The next byte 0..255; -1 at the end (setting m_eof) or when not readable.
     int ReadU8();
     // The next little-endian 16- or 32-bit value; -1 when fewer bytes remain
-    // (they are consumed and m_bEof is set) or when not readable.
+    // (they are consumed and m_eof is set) or when not readable.
     int ReadU16();
     int64_t ReadU32();
     // Reads one line up to CR or LF into a buffer of `size` characters
@@ -67,7 +67,7 @@ public:
     // - is consumed; a longer line yields its first size - 1 characters and
     // leaves the rest for the next call. Returns the line's length, or -1 at
     // the end of the data, when not readable or for a size below 2. Reaching
-    // the end before a terminator sets m_bEof.
+    // the end before a terminator sets m_eof.
     int32_t ReadLineA(char* buffer, int32_t size);
     // Skips `skip` bytes, then makes up to n following bytes available
     // contiguously in the stream's memory without consuming them; *data (when
@@ -75,8 +75,13 @@ public:
     // Returns how many are available (fewer near the end, 0 at the end), or
     // -1 when not readable, skip or n is negative, or n exceeds the buffer
     // size of a file stream. A skip past the end stops at the end and sets
-    // m_bEof; looking alone never sets it.
+    // m_eof; looking alone never sets it.
     int32_t Peek(int32_t skip, const BYTE** data, int32_t n);
+    // The bytes in memory from the position on, *data at them, without
+    // moving any: a file stream whose buffer holds none from the position
+    // is refilled first. Returns their count (0 at the end), or -1 when not
+    // readable or the platform reports an error.
+    int32_t PeekBuffered(const BYTE** data);
 
     // Writes n bytes at the current position through the buffer. Returns n,
     // a smaller count when the stream's length limit is reached, or -1 when
@@ -101,7 +106,7 @@ public:
     // The position from the start; -1 when nothing is open.
     int32_t Tell() const;
     // Moves to offset from the start (origin 0), the current position (1) or
-    // the end (2) and clears m_bEof; a target inside the buffer keeps it.
+    // the end (2) and clears m_eof; a target inside the buffer keeps it.
     // Positions past the end are allowed (a written gap reads as zeros).
     // Returns the previous position, or -1 (nothing moved) when nothing is
     // open, the origin is unknown or the target lies outside 0..kMaxStreamLength.

@@ -8,7 +8,7 @@
 
 namespace {
 
-std::mutex g_lock;
+std::mutex g_recordsLock;
 std::deque<CFileIconRecord>& Records()
 {
     static std::deque<CFileIconRecord> records;  // a deque never moves its records
@@ -29,7 +29,7 @@ CFileIconRecord* CFileIconCache::FindExtensionA(const char* extension)
         key[n] = char(CharToLower(static_cast<unsigned char>(extension[n])));
     }
     key[n] = 0;
-    std::lock_guard<std::mutex> hold(g_lock);
+    std::lock_guard<std::mutex> hold(g_recordsLock);
     std::deque<CFileIconRecord>& records = Records();
     for (CFileIconRecord& record : records)
         if (std::strcmp(record.extension, key) == 0)

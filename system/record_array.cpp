@@ -34,7 +34,7 @@ CRecordArray::CRecordArray(int headerSize)
 CRecordArray::~CRecordArray()
 {
     RemoveAll();
-    std::free(m_ppItems);
+    std::free(m_items);
 }
 
 uint8_t* CRecordArray::MakeItem(uint32_t length, const void* data, const void* header) const
@@ -71,33 +71,33 @@ bool CRecordArray::Reserve(int count)
     if (count > kMaxItems)
         return false;
     const int capacity = count + kGrowStep;
-    void* grown = std::realloc(m_ppItems, size_t(capacity) * sizeof(uint8_t*));
+    void* grown = std::realloc(m_items, size_t(capacity) * sizeof(uint8_t*));
     if (grown == nullptr)
         return false;
-    m_ppItems = static_cast<uint8_t**>(grown);
+    m_items = static_cast<uint8_t**>(grown);
     m_capacity = capacity;
     return true;
 }
 
 const char* CRecordArray::GetString(int index) const
 {
-    if (index < 0 || index >= m_nCount)
+    if (index < 0 || index >= m_count)
         return nullptr;
-    return reinterpret_cast<const char*>(m_ppItems[index]);
+    return reinterpret_cast<const char*>(m_items[index]);
 }
 
 int CRecordArray::AddData(uint32_t length, const void* data, int index, const void* header)
 {
     if (index == -1)
-        index = m_nCount;
-    if (index < 0 || index > m_nCount || !Reserve(m_nCount + 1))
+        index = m_count;
+    if (index < 0 || index > m_count || !Reserve(m_count + 1))
         return -1;
     uint8_t* item = MakeItem(length, data, header);
     if (item == nullptr)
         return -1;
-    std::memmove(m_ppItems + index + 1, m_ppItems + index, size_t(m_nCount - index) * sizeof(uint8_t*));
-    m_ppItems[index] = item;
-    ++m_nCount;
+    std::memmove(m_items + index + 1, m_items + index, size_t(m_count - index) * sizeof(uint8_t*));
+    m_items[index] = item;
+    ++m_count;
     return index;
 }
 
@@ -116,7 +116,7 @@ int CRecordArray::AddSplit(char separator, const char* text, int index, const vo
     if (text == nullptr)
         return 0;
     if (index == -1)
-        index = m_nCount;
+        index = m_count;
     int added = 0;
     const char* part = text;
     for (;;) {
@@ -143,11 +143,11 @@ int CRecordArray::AddSplit(char separator, const char* text, int index, const vo
 
 int CRecordArray::GetData(int index, void* buffer, int size) const
 {
-    if (index < 0 || index >= m_nCount || buffer == nullptr || size < 0)
+    if (index < 0 || index >= m_count || buffer == nullptr || size < 0)
         return -1;
-    const uint32_t length = RecordLength(m_ppItems[index]);
+    const uint32_t length = RecordLength(m_items[index]);
     const int copied = length < uint32_t(size) ? int(length) : size;
-    std::memcpy(buffer, m_ppItems[index], size_t(copied));
+    std::memcpy(buffer, m_items[index], size_t(copied));
     if (copied < size)
         static_cast<char*>(buffer)[copied] = 0;
     return copied;
@@ -155,9 +155,9 @@ int CRecordArray::GetData(int index, void* buffer, int size) const
 
 void* CRecordArray::GetHeaderPtr(int index) const
 {
-    if (index < 0 || index >= m_nCount)
+    if (index < 0 || index >= m_count)
         return nullptr;
-    return m_ppItems[index] - sizeof(uint32_t) - m_headerSize;
+    return m_items[index] - sizeof(uint32_t) - m_headerSize;
 }
 
 bool CRecordArray::GetHeader(int index, void* header) const
@@ -180,13 +180,13 @@ bool CRecordArray::SetHeaderPtr(int index, const void* header)
 
 int CRecordArray::SetData(uint32_t length, const void* data, int index, const void* header)
 {
-    if (index < 0 || index >= m_nCount)
+    if (index < 0 || index >= m_count)
         return -1;
     uint8_t* item = MakeItem(length, data, header != nullptr ? header : GetHeaderPtr(index));
     if (item == nullptr)
         return -1;
-    FreeItem(m_ppItems[index]);
-    m_ppItems[index] = item;
+    FreeItem(m_items[index]);
+    m_items[index] = item;
     return index;
 }
 
@@ -194,27 +194,27 @@ int CRecordArray::RemoveRange(int from, int to)
 {
     if (from < 0)
         from = 0;
-    if (to > m_nCount)
-        to = m_nCount;
+    if (to > m_count)
+        to = m_count;
     if (from >= to)
         return 0;
     for (int i = from; i < to; ++i)
-        FreeItem(m_ppItems[i]);
-    std::memmove(m_ppItems + from, m_ppItems + to, size_t(m_nCount - to) * sizeof(uint8_t*));
-    m_nCount -= to - from;
+        FreeItem(m_items[i]);
+    std::memmove(m_items + from, m_items + to, size_t(m_count - to) * sizeof(uint8_t*));
+    m_count -= to - from;
     return to - from;
 }
 
 void CRecordArray::RemoveAll()
 {
-    RemoveRange(0, m_nCount);
+    RemoveRange(0, m_count);
 }
 
 int CRecordArray::Find(const char* text) const
 {
     if (text == nullptr)
         return -1;
-    for (int i = 0; i < m_nCount; ++i)
+    for (int i = 0; i < m_count; ++i)
         if (TextsEqual(GetString(i), text, m_caseMode))
             return i;
     return -1;
@@ -225,7 +225,7 @@ void CRecordArray::SetHistoryLimit(int limit, int caseMode)
     if (limit < 0)
         limit = kDefaultHistory;
     m_caseMode = caseMode;
-    for (int i = 1; i < m_nCount && i < limit;) {
+    for (int i = 1; i < m_count && i < limit;) {
         int j = 0;
         while (j < i && !TextsEqual(GetString(j), GetString(i), m_caseMode))
             ++j;
@@ -234,7 +234,7 @@ void CRecordArray::SetHistoryLimit(int limit, int caseMode)
         else
             ++i;
     }
-    RemoveRange(limit, m_nCount);
+    RemoveRange(limit, m_count);
 }
 
 int CRecordArray::MoveToFront(const char* text)
@@ -242,8 +242,8 @@ int CRecordArray::MoveToFront(const char* text)
     const int found = Find(text);
     if (found < 0)
         return 1;
-    uint8_t* item = m_ppItems[found];
-    std::memmove(m_ppItems + 1, m_ppItems, size_t(found) * sizeof(uint8_t*));
-    m_ppItems[0] = item;
+    uint8_t* item = m_items[found];
+    std::memmove(m_items + 1, m_items, size_t(found) * sizeof(uint8_t*));
+    m_items[0] = item;
     return 0;
 }

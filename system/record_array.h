@@ -1,8 +1,8 @@
 // A list of heap items, each a fixed-size header followed by a 32-bit length
 // and the data (kept NUL-terminated, so text items read as C strings).
 //
-// Callers walk the table directly: m_nCount items, m_ppItems[i] points at
-// item i's data, and RecordLength(m_ppItems[i]) is its length. The header
+// Callers walk the table directly: m_count items, m_items[i] points at
+// item i's data, and RecordLength(m_items[i]) is its length. The header
 // stands before the length.
 #pragma once
 
@@ -24,8 +24,8 @@ public:
     CRecordArray(const CRecordArray&) = delete;
     CRecordArray& operator=(const CRecordArray&) = delete;
 
-    int m_nCount = 0;
-    uint8_t** m_ppItems = nullptr;
+    int m_count = 0;
+    uint8_t** m_items = nullptr;
 
     int HeaderSize() const { return m_headerSize; }
     static uint32_t RecordLength(const uint8_t* data)

@@ -46,7 +46,7 @@ std::string RegistryApplicationName()
 std::vector<char> BuildMultiString(const CRecordArray& list)
 {
     std::vector<char> block;
-    for (int i = 0; i < list.m_nCount; ++i) {
+    for (int i = 0; i < list.m_count; ++i) {
         const char* text = list.GetString(i);
         if (text[0] == 0)
             continue;

@@ -29,21 +29,21 @@ CStructPtrArray::CStructPtrArray(int recordSize, int growStep)
 CStructPtrArray::~CStructPtrArray()
 {
     RemoveAll();
-    std::free(m_ppRecords);
+    std::free(m_records);
 }
 
 int CStructPtrArray::Insert(const void* records, int index, int count)
 {
     if (index == -1)
-        index = m_nCount;
-    if (records == nullptr || count < 1 || index < 0 || index > m_nCount || count > kMaxRecords - m_nCount)
+        index = m_count;
+    if (records == nullptr || count < 1 || index < 0 || index > m_count || count > kMaxRecords - m_count)
         return -1;
-    if (m_nCount + count > m_capacity) {
-        const int capacity = m_nCount + count + m_growStep;
-        void* grown = std::realloc(m_ppRecords, size_t(capacity) * sizeof(void*));
+    if (m_count + count > m_capacity) {
+        const int capacity = m_count + count + m_growStep;
+        void* grown = std::realloc(m_records, size_t(capacity) * sizeof(void*));
         if (grown == nullptr)
             return -1;
-        m_ppRecords = static_cast<void**>(grown);
+        m_records = static_cast<void**>(grown);
         m_capacity = capacity;
     }
     // Allocate everything first, so a failure inserts nothing.
@@ -61,10 +61,10 @@ int CStructPtrArray::Insert(const void* records, int index, int count)
         std::memcpy(made[i], static_cast<const uint8_t*>(records) + size_t(i) * size_t(m_recordSize),
                     size_t(m_recordSize));
     }
-    std::memmove(m_ppRecords + index + count, m_ppRecords + index, size_t(m_nCount - index) * sizeof(void*));
-    std::memcpy(m_ppRecords + index, made, size_t(count) * sizeof(void*));
+    std::memmove(m_records + index + count, m_records + index, size_t(m_count - index) * sizeof(void*));
+    std::memcpy(m_records + index, made, size_t(count) * sizeof(void*));
     std::free(made);
-    m_nCount += count;
+    m_count += count;
     return index;
 }
 
@@ -72,20 +72,20 @@ int CStructPtrArray::Delete(int first, int end)
 {
     if (first < 0)
         first = 0;
-    if (end > m_nCount)
-        end = m_nCount;
+    if (end > m_count)
+        end = m_count;
     if (first >= end)
         return 0;
     for (int i = first; i < end; ++i)
-        std::free(m_ppRecords[i]);
-    std::memmove(m_ppRecords + first, m_ppRecords + end, size_t(m_nCount - end) * sizeof(void*));
-    m_nCount -= end - first;
+        std::free(m_records[i]);
+    std::memmove(m_records + first, m_records + end, size_t(m_count - end) * sizeof(void*));
+    m_count -= end - first;
     return end - first;
 }
 
 void CStructPtrArray::RemoveAll()
 {
-    Delete(0, m_nCount);
+    Delete(0, m_count);
 }
 
 int CStructPtrArray::FindSortedU32(uint32_t key, int keyOffset, int first, int end, void** found,
@@ -97,8 +97,8 @@ int CStructPtrArray::FindSortedU32(uint32_t key, int keyOffset, int first, int e
         return -1;
     if (first < 0)
         first = 0;
-    if (end > m_nCount)
-        end = m_nCount;
+    if (end > m_count)
+        end = m_count;
     if (first > end)
         first = end;
     const bool isUnsigned = (flags & kFindUnsigned) != 0;
@@ -106,7 +106,7 @@ int CStructPtrArray::FindSortedU32(uint32_t key, int keyOffset, int first, int e
     int lo = first, hi = end;
     while (lo < hi) {
         const int mid = lo + (hi - lo) / 2;
-        if (CompareKey(m_ppRecords[mid], keyOffset, key, isUnsigned) < 0)
+        if (CompareKey(m_records[mid], keyOffset, key, isUnsigned) < 0)
             lo = mid + 1;
         else
             hi = mid;
@@ -115,7 +115,7 @@ int CStructPtrArray::FindSortedU32(uint32_t key, int keyOffset, int first, int e
     hi = end;
     while (lo < hi) {
         const int mid = lo + (hi - lo) / 2;
-        if (CompareKey(m_ppRecords[mid], keyOffset, key, isUnsigned) <= 0)
+        if (CompareKey(m_records[mid], keyOffset, key, isUnsigned) <= 0)
             lo = mid + 1;
         else
             hi = mid;
@@ -126,12 +126,12 @@ int CStructPtrArray::FindSortedU32(uint32_t key, int keyOffset, int first, int e
     int index = lower + (upper - lower - 1) / 2;  // any equal one
     if (flags & kFindAfterEqual) {
         if (found != nullptr)
-            *found = m_ppRecords[upper - 1];
+            *found = m_records[upper - 1];
         return upper;
     }
     if (flags & kFindFirstEqual)
         index = lower;
     if (found != nullptr)
-        *found = m_ppRecords[index];
+        *found = m_records[index];
     return index;
 }

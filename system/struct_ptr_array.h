@@ -18,11 +18,11 @@ public:
     CStructPtrArray(const CStructPtrArray&) = delete;
     CStructPtrArray& operator=(const CStructPtrArray&) = delete;
 
-    int m_nCount = 0;
-    void** m_ppRecords = nullptr;
+    int m_count = 0;
+    void** m_records = nullptr;
 
     int RecordSize() const { return m_recordSize; }
-    void* At(int index) const { return index >= 0 && index < m_nCount ? m_ppRecords[index] : nullptr; }
+    void* At(int index) const { return index >= 0 && index < m_count ? m_records[index] : nullptr; }
 
     // Copies count records (back to back in `records`) into their own
     // allocations before index (-1: append). Returns the index, -1 on failure

@@ -59,7 +59,7 @@ int OpenInputNumber()
     dialog.SetTitle("Zahl eingeben");
     dialog.SetPrompt("Dezimal, 0x1F, 1Fh, 17o oder 101b :");
     dialog.SetText("0x1F");
-    dialog.m_nWidth = 177;
+    dialog.m_width = 177;
     return int(dialog.DoModal());
 }
 
@@ -82,7 +82,7 @@ int OpenComboChoice()
     dialog.SetPrompt("Kartenebene :");
     for (int i = 0; i < int(std::size(kLayers)); ++i)
         dialog.AddItem(-1, uint32_t(i), kLayers[i]);
-    dialog.m_nCurrent = 2;
+    dialog.m_current = 2;
     return int(dialog.DoModal());
 }
 
@@ -90,7 +90,7 @@ int OpenTreeChoice()
 {
     CTreeSelectDlg dialog;
     dialog.SetPrompt("Kartenebenen und ihre Quellen :");
-    dialog.m_nOptions = kTreeSelectMultiple | kTreeSelectCheckBoxes | kTreeSelectAddRow | kTreeSelectDelete;
+    dialog.m_options = kTreeSelectMultiple | kTreeSelectCheckBoxes | kTreeSelectAddRow | kTreeSelectDelete;
     dialog.AddColumn("Ebene", -3, 0, 1);
     dialog.AddColumn("Quelle", -2, 0, 1);
     dialog.AddColumn("Zoom", 50, 1, 0);

@@ -10,7 +10,7 @@
 
 #include "examples/gallery/gallery_pages.h"
 #include "platform/framework/frame.h"
-#include "ui/toolbar/toolbar_new.h"
+#include "ui/toolbar/toolbar_bar.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "graphics/image.h"
 #include "system/buffered_stream.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -13,6 +14,10 @@ namespace {
 constexpr uint32_t kHeadersSize = 14 + 40;
 constexpr uint32_t kPaletteEntryBytes = 4;
 constexpr uint32_t kInfoHeaderSize = 40;
+// Rows are written in bands of about this many bytes: large enough that the
+// stream passes them straight to the file instead of copying them through
+// its buffer.
+constexpr int64_t kBandBytes = 1 << 18;
 
 void WriteOrThrow(CBufferedStream& stream, const void* data, int64_t n)
 {
@@ -128,19 +133,30 @@ void CBmpWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
     if (entries)
         WriteOrThrow(stream, image.m_pPalette, int64_t(kPaletteEntryBytes) * entries);
 
-    // Each row goes out through a scratch row so that padding (and the bits
-    // after the last pixel of a packed row) are always zero.
-    std::vector<uint8_t> scratch(size_t(rowBytes), 0);
+    // Rows go out in bands, each row with zero padding (and zero bits after
+    // the last pixel of a packed row). Where the image's own rows are the
+    // file's rows, whole, unpadded and in the file's bottom-up order, a band
+    // is written straight from the image.
     const CGraphicsImage::RowFn convert = indexed ? nullptr : bits == 24 ? image.m_pfnRowTo24 : image.m_pfnRowTo32;
     const uint32_t usedBits = uint32_t(image.m_nWidth * bits % 8);
     const uint8_t lastMask = usedBits ? uint8_t(0xFF << (8 - usedBits)) : 0xFF;
+    const bool asStored = bits == image.m_nBitCount && dataBytes == rowBytes && rowBytes == image.m_nStride &&
+                          usedBits == 0 && image.RowAt(0) == image.m_pBits + (height - 1) * rowBytes;
+    const int64_t bandRows = std::clamp<int64_t>(kBandBytes / rowBytes, 1, height);
+    std::vector<uint8_t> band(asStored ? 0 : size_t(rowBytes * bandRows), 0);
     Progress(0);
-    for (int64_t k = 0; k < height; ++k) {
-        Progress(int(k * 100 / height));
-        const uint8_t* row = image.RowAt(int(height - 1 - k));
-        std::memcpy(scratch.data(), convert ? convert(row, &image) : row, size_t(dataBytes));
-        scratch[size_t(dataBytes) - 1] &= lastMask;
-        WriteOrThrow(stream, scratch.data(), rowBytes);
+    for (int64_t k = 0; k < height;) {
+        const int64_t rows = std::min(bandRows, height - k), first = k;
+        for (int64_t i = 0; i < rows; ++i, ++k) {
+            Progress(int(k * 100 / height));
+            if (asStored)
+                continue;
+            const uint8_t* row = image.RowAt(int(height - 1 - k));
+            uint8_t* out = band.data() + i * rowBytes;
+            std::memcpy(out, convert ? convert(row, &image) : row, size_t(dataBytes));
+            out[dataBytes - 1] &= lastMask;
+        }
+        WriteOrThrow(stream, asStored ? image.m_pBits + first * rowBytes : band.data(), rows * rowBytes);
     }
     Progress(100);
 }

@@ -158,8 +158,11 @@ void CPnmReader::Read(CBufferedStream& stream, CGraphicsImage& image)
         Progress(int(int64_t(y) * 100 / h.height));
         uint8_t* row = image.RowAt(int(y));
         if (direct) {
-            in.Bytes(row, rowBytes);
-            if (channels == 3) SwapRedBlue24(row, int(h.width));
+            // RGB rows turn BGR on their way out of the stream's memory.
+            if (channels == 3)
+                in.Convert(row, rowBytes, 3, CopySwapRedBlue24);
+            else
+                in.Bytes(row, rowBytes);
             continue;
         }
         in.Bytes(buffer.data(), rowBytes);

@@ -4,6 +4,7 @@
 #include "graphics/image.h"
 #include "system/buffered_stream.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -14,15 +15,10 @@ void WriteBytes(CBufferedStream& stream, const void* data, int64_t n)
     if (stream.Write(data, int32_t(n)) != n) throw EPnmFileWriteError();
 }
 
-// Separate buffers: the copy runs without reloads.
-void CopyBgrAsRgb(uint8_t* __restrict out, const uint8_t* __restrict bgr, size_t pixels)
-{
-    for (size_t i = 0; i < pixels * 3; i += 3) {
-        out[i] = bgr[i + 2];
-        out[i + 1] = bgr[i + 1];
-        out[i + 2] = bgr[i];
-    }
-}
+// Rows are converted into a band of about this many bytes that goes to the
+// stream in one write: large enough that the stream passes it straight to
+// the file instead of copying it through its buffer.
+constexpr size_t kBandBytes = 1 << 18;
 
 int Luminance(const CGraphicsImage& image, uint32_t index)
 {
@@ -45,18 +41,23 @@ void CPnmWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
     const bool invert = bitmap && Luminance(image, 0) < Luminance(image, 1);
     const size_t rowBytes = bitmap ? (size_t(width) + 7) >> 3 : size_t(width) * 3;
     const uint8_t lastMask = uint8_t(0xFF00 >> (((width - 1) & 7) + 1));
-    std::vector<uint8_t> out(rowBytes);
-    for (int y = 0; y < height; ++y) {
-        Progress(int(int64_t(y) * 100 / height));
-        const uint8_t* row = image.RowAt(y);
-        if (bitmap) {
-            for (size_t i = 0; i < rowBytes; ++i)
-                out[i] = invert ? uint8_t(~row[i]) : row[i];
-            out[rowBytes - 1] &= lastMask;
-        } else {
-            CopyBgrAsRgb(out.data(), image.m_pfnRowTo24(row, &image), size_t(width));
+    const int bandRows = int(std::clamp<size_t>(kBandBytes / rowBytes, 1, size_t(height)));
+    std::vector<uint8_t> band(rowBytes * size_t(bandRows));
+    for (int y = 0; y < height;) {
+        const int rows = std::min(bandRows, height - y);
+        for (int k = 0; k < rows; ++k, ++y) {
+            Progress(int(int64_t(y) * 100 / height));
+            const uint8_t* row = image.RowAt(y);
+            uint8_t* out = band.data() + size_t(k) * rowBytes;
+            if (bitmap) {
+                for (size_t i = 0; i < rowBytes; ++i)
+                    out[i] = invert ? uint8_t(~row[i]) : row[i];
+                out[rowBytes - 1] &= lastMask;
+            } else {
+                CopySwapRedBlue24(image.m_pfnRowTo24(row, &image), out, width);
+            }
         }
-        WriteBytes(stream, out.data(), int64_t(rowBytes));
+        WriteBytes(stream, band.data(), int64_t(rowBytes) * rows);
     }
     if (!stream.Flush()) throw EPnmFileWriteError();
     Progress(100);

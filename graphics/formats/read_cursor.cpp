@@ -2,6 +2,7 @@
 
 #include "graphics/formats/byte_order.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -115,6 +116,30 @@ int32_t CReadCursor::LookAhead(const BYTE** data, int64_t n)
         if (m_lookLimit <= CBufferedStream::kMinBufferSize)
             ThrowRead();
         m_lookLimit /= 2;
+    }
+}
+
+int32_t CReadCursor::LookBuffered(const BYTE** data)
+{
+    const int32_t got = m_stream.PeekBuffered(data);
+    if (got < 0) ThrowRead();
+    return got;
+}
+
+void CReadCursor::Convert(uint8_t* out, int64_t n, int32_t unit, UnitConvertFn convert)
+{
+    if (n < 0 || unit <= 0 || n % unit != 0) ThrowCorrupt();
+    while (n > 0) {
+        const BYTE* data = nullptr;
+        int32_t got = LookBuffered(&data);
+        // A unit across the end of the buffer is made contiguous alone.
+        if (got < unit && Look(&data, unit) < unit) ThrowRead();
+        if (got < unit) got = unit;
+        const int64_t bytes = std::min<int64_t>(got - got % unit, n);
+        convert(data, out, int(bytes / unit));
+        Skip(bytes);
+        out += bytes;
+        n -= bytes;
     }
 }
 

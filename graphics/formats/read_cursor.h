@@ -118,6 +118,18 @@ public:
     // as the stream's buffer can show at once; *data is valid until the next
     // read. Returns the count, 0 only at the end of the data (or n <= 0).
     int32_t LookAhead(const BYTE** data, int64_t n);
+    // The bytes the stream holds in memory from the position on (read into
+    // its buffer first when it holds none), not consumed and never moved to
+    // make them contiguous; *data is valid until the next read. Returns the
+    // count, 0 only at the end of the data.
+    int32_t LookBuffered(const BYTE** data);
+
+    // A row converter: `count` units from `from` into `to`.
+    typedef void (*UnitConvertFn)(const uint8_t* from, uint8_t* to, int count);
+    // Exactly n bytes, whole units of `unit` bytes, through `convert` from
+    // the stream's memory into `out` (no copy in between), or the read
+    // error; n must be a multiple of the unit.
+    void Convert(uint8_t* out, int64_t n, int32_t unit, UnitConvertFn convert);
 
     // The current position and the stream's length, both from its start.
     int64_t Position() const;

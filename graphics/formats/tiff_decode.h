@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <memory>
 
-// The bytes of one strip, read in blocks through the cursor and never past
-// the strip's byte count or the end of the data.
+// The bytes of one strip, seen in blocks through the cursor and never past
+// the strip's byte count or the end of the data. A block is what the
+// stream holds in memory, looked at in place and consumed when the next is
+// needed, so the decoders read the stream's bytes without a copy.
 class CTiffStripSource {
 public:
     explicit CTiffStripSource(CReadCursor& in);
@@ -44,18 +46,38 @@ public:
     void Bytes(uint8_t* out, int64_t n);
     // Skips n bytes, else the read error.
     void Skip(int64_t n);
+    // Exactly n bytes through a row converter (units of at most
+    // kMaxConvertUnit bytes), from the stream's memory where it can, else
+    // the read error.
+    static constexpr int32_t kMaxConvertUnit = 16;
+    void Convert(uint8_t* out, int64_t n, int32_t unit, CReadCursor::UnitConvertFn convert);
 
-private:
+    // The unread bytes of the current block, for decoders that walk them
+    // with a pointer of their own and hand it back with MoveTo. At the
+    // block's end Refill brings the next block (false at the strip's end).
+    const uint8_t* Cursor() const { return m_p; }
+    const uint8_t* BlockEnd() const { return m_end; }
+    void MoveTo(const uint8_t* p) { m_p = p; }
     bool Refill();
 
+private:
+    // Consumes the block looked at in the stream's buffer.
+    void Release();
+
     CReadCursor& m_in;
-    std::unique_ptr<uint8_t[]> m_block;
+    std::unique_ptr<uint8_t[]> m_block;  // mirrored bytes
     const uint8_t* m_p = nullptr;
     const uint8_t* m_end = nullptr;
-    int64_t m_left = 0;   // strip bytes not yet read from the stream
-    int64_t m_total = 0;  // the strip's byte count
+    int64_t m_left = 0;    // strip bytes not yet looked at
+    int64_t m_total = 0;   // the strip's byte count
+    int64_t m_looked = 0;  // bytes of the stream's buffer in the current block
     bool m_mirror = false;
 };
+
+// The LZW and PackBits decoders copy in fixed steps that may write past a
+// row's n bytes (a PackBits literal run is copied as 128 bytes): their rows
+// need this many bytes more.
+constexpr int64_t kTiffRowSpare = 128;
 
 // TIFF LZW (most significant bit first, early width change). The state runs
 // on from row to row within a strip; a string that does not fit the row
@@ -69,9 +91,6 @@ public:
     void DecodeRow(CTiffStripSource& source, uint8_t* row, int64_t n);
 
 private:
-    int ReadCode(CTiffStripSource& source);
-    void ResetTable();
-
     // One entry per code, together so that a string walk touches one line.
     struct Entry {
         uint16_t prefix;
@@ -80,10 +99,16 @@ private:
         uint8_t first;
     };
     Entry m_table[kTableSize];
+    // Where in the strip's output each entry's string was last written: a
+    // string still in the current row is copied from there instead of
+    // being walked back through its prefixes.
+    int64_t m_at[kTableSize];
     uint8_t m_string[kTableSize];  // a string longer than the rest of a row
     int m_waitingAt = 0;
     int m_waiting = 0;
     int m_previous = -1;
+    int64_t m_previousAt = 0;  // output position of the previous code's string
+    int64_t m_rowAt = 0;       // output position of the current row's first byte
     int m_next = 0;
     int m_width = 0;
     uint32_t m_accumulator = 0;

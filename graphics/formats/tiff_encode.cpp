@@ -1,6 +1,7 @@
 #include "graphics/formats/tiff_encode.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -11,100 +12,154 @@ constexpr int kLzwMinWidth = 9;
 // The table is cleared when the next code would be 4094, as TIFF readers
 // expect: a decoder one code behind never passes 4096 entries.
 constexpr int kLzwLastCode = 4093;
-constexpr int kHashStep = 2039;
-constexpr uint32_t kEmpty = 0xFFFFFFFF;
+constexpr uint32_t kEmpty = 0xFFFFFFFF;  // its key part is no prefix-and-byte pair
+constexpr int kKeyShift = 12;
+constexpr uint32_t kCodeMask = (1u << kKeyShift) - 1;
+constexpr uint32_t kHashMask = CTiffLzwEncoder::kHashSize - 1;
 constexpr int kPackBitsMaxRun = 128;
+// Room for one row's codes: at most one code of 12 bits per byte, a Clear
+// now and then, the end code and the last byte.
+constexpr size_t kLzwSpare = 16;
+
+// Writes codes MSB first through a pointer; the state is the caller's.
+struct CodeWriter {
+    uint8_t* out;
+    uint32_t accumulator;
+    int bits;
+
+    void Put(uint32_t code, int width)
+    {
+        accumulator = accumulator << width | code;
+        bits += width;
+        while (bits >= 8) {
+            bits -= 8;
+            *out++ = uint8_t(accumulator >> bits);
+        }
+    }
+};
 
 }  // namespace
 
+uint8_t* CTiffStripBuffer::Room(size_t n)
+{
+    if (m_capacity - m_size < n) {
+        const size_t capacity = std::max(m_size + n, 2 * m_capacity);
+        std::unique_ptr<uint8_t[]> bytes(new uint8_t[capacity]);
+        if (m_size)
+            std::memcpy(bytes.get(), m_bytes.get(), m_size);
+        m_bytes = std::move(bytes);
+        m_capacity = capacity;
+    }
+    return m_bytes.get() + m_size;
+}
+
 void CTiffLzwEncoder::ResetTable()
 {
-    std::fill(std::begin(m_keys), std::end(m_keys), kEmpty);
+    std::fill(std::begin(m_slots), std::end(m_slots), kEmpty);
     m_next = kLzwFirstFree;
     m_width = kLzwMinWidth;
     m_limit = (1 << kLzwMinWidth) - 1;
 }
 
-void CTiffLzwEncoder::Put(int code, std::vector<uint8_t>& out)
-{
-    m_accumulator = m_accumulator << m_width | uint32_t(code);
-    m_bits += m_width;
-    while (m_bits >= 8) {
-        m_bits -= 8;
-        out.push_back(uint8_t(m_accumulator >> m_bits));
-    }
-}
-
-void CTiffLzwEncoder::Advance(std::vector<uint8_t>& out)
-{
-    const int code = m_next++;
-    if (code < m_limit)
-        return;
-    if (code >= kLzwLastCode) {
-        Put(kLzwClear, out);
-        ResetTable();
-        return;
-    }
-    ++m_width;
-    m_limit = std::min((1 << m_width) - 1, kLzwLastCode);
-}
-
-void CTiffLzwEncoder::BeginStrip(std::vector<uint8_t>& out)
+void CTiffLzwEncoder::BeginStrip(CTiffStripBuffer& out)
 {
     m_prefix = -1;
-    m_accumulator = 0;
-    m_bits = 0;
     ResetTable();
-    Put(kLzwClear, out);
+    CodeWriter w{out.Room(kLzwSpare), 0, 0};
+    w.Put(kLzwClear, m_width);
+    out.EndAt(w.out);
+    m_accumulator = w.accumulator;
+    m_bits = w.bits;
 }
 
-void CTiffLzwEncoder::EncodeRow(const uint8_t* row, int64_t n, std::vector<uint8_t>& out)
+void CTiffLzwEncoder::EncodeRow(const uint8_t* row, int64_t n, CTiffStripBuffer& out)
 {
     int64_t i = 0;
     if (m_prefix < 0 && n > 0)
         m_prefix = row[i++];
+    if (i >= n)
+        return;
+    // The state lives in locals for the row, the table and the output
+    // behind plain pointers.
+    CodeWriter w{out.Room(size_t(2 * (n - i)) + kLzwSpare), m_accumulator, m_bits};
+    uint32_t* const slots = m_slots;
+    uint32_t prefix = uint32_t(m_prefix);
+    int next = m_next, width = m_width, limit = m_limit;
     for (; i < n; ++i) {
         const uint32_t byte = row[i];
-        const uint32_t key = uint32_t(m_prefix) << 8 | byte;
-        int h = int(((byte << 8) ^ uint32_t(m_prefix)) % kHashSize);
-        bool found = false;
-        while (m_keys[h] != kEmpty) {
-            if (m_keys[h] == key) {
-                m_prefix = m_codes[h];
-                found = true;
-                break;
-            }
-            h += kHashStep;
-            if (h >= kHashSize)
-                h -= kHashSize;
+        const uint32_t key = prefix << 8 | byte;
+        // Distinct bytes after one prefix never share a first slot; the
+        // prefix times 5 spreads neighbouring codes (a plain xor of the
+        // prefix left six times the collisions on map pictures).
+        uint32_t h = ((byte << (kHashBits - 8)) ^ (prefix * 5)) & kHashMask;
+        uint32_t slot = slots[h];
+        while (slot >> kKeyShift != key && slot != kEmpty) {
+            h = (h + 1) & kHashMask;
+            slot = slots[h];
         }
-        if (found)
+        if (slot != kEmpty) {
+            prefix = slot & kCodeMask;
             continue;
-        Put(m_prefix, out);
-        m_keys[h] = key;
-        m_codes[h] = uint16_t(m_next);
-        Advance(out);
-        m_prefix = int(byte);
+        }
+        w.Put(prefix, width);
+        slots[h] = key << kKeyShift | uint32_t(next);
+        // One more code; widen (or clear at the table's end) as the decoder
+        // will when it meets the same code.
+        const int code = next++;
+        if (code >= limit) {
+            if (code >= kLzwLastCode) {
+                w.Put(kLzwClear, width);
+                ResetTable();
+                next = m_next;
+                width = m_width;
+                limit = m_limit;
+            } else {
+                ++width;
+                limit = std::min((1 << width) - 1, kLzwLastCode);
+            }
+        }
+        prefix = byte;
     }
+    out.EndAt(w.out);
+    m_accumulator = w.accumulator;
+    m_bits = w.bits;
+    m_prefix = int(prefix);
+    m_next = next;
+    m_width = width;
+    m_limit = limit;
 }
 
-void CTiffLzwEncoder::EndStrip(std::vector<uint8_t>& out)
+void CTiffLzwEncoder::EndStrip(CTiffStripBuffer& out)
 {
+    CodeWriter w{out.Room(kLzwSpare), m_accumulator, m_bits};
     if (m_prefix >= 0) {
-        Put(m_prefix, out);
+        w.Put(uint32_t(m_prefix), m_width);
         // A decoder enters a string for this code too, which may widen the
         // end code that follows.
-        Advance(out);
+        const int code = m_next++;
+        if (code >= m_limit) {
+            if (code >= kLzwLastCode) {
+                w.Put(kLzwClear, m_width);
+                ResetTable();
+            } else {
+                ++m_width;
+                m_limit = std::min((1 << m_width) - 1, kLzwLastCode);
+            }
+        }
         m_prefix = -1;
     }
-    Put(kLzwEnd, out);
-    if (m_bits > 0)
-        out.push_back(uint8_t(m_accumulator << (8 - m_bits)));
+    w.Put(kLzwEnd, m_width);
+    if (w.bits > 0)
+        *w.out++ = uint8_t(w.accumulator << (8 - w.bits));
+    out.EndAt(w.out);
+    m_accumulator = 0;
     m_bits = 0;
 }
 
-void EncodePackBitsRow(const uint8_t* row, int64_t n, std::vector<uint8_t>& out)
+void EncodePackBitsRow(const uint8_t* row, int64_t n, CTiffStripBuffer& out)
 {
+    // No run gives more than two bytes per byte.
+    uint8_t* o = out.Room(size_t(2 * n + 2));
     int64_t i = 0;
     while (i < n) {
         int64_t differ = 0;
@@ -113,8 +168,9 @@ void EncodePackBitsRow(const uint8_t* row, int64_t n, std::vector<uint8_t>& out)
         if (differ > 0) {
             while (differ > 0) {
                 const int64_t part = std::min<int64_t>(differ, kPackBitsMaxRun);
-                out.push_back(uint8_t(part - 1));
-                out.insert(out.end(), row + i, row + i + part);
+                *o++ = uint8_t(part - 1);
+                std::memcpy(o, row + i, size_t(part));
+                o += part;
                 i += part;
                 differ -= part;
             }
@@ -123,8 +179,9 @@ void EncodePackBitsRow(const uint8_t* row, int64_t n, std::vector<uint8_t>& out)
         int64_t equal = 1;
         while (i + equal < n && equal < kPackBitsMaxRun && row[i + equal] == row[i])
             ++equal;
-        out.push_back(uint8_t(int8_t(1 - equal)));
-        out.push_back(row[i]);
+        *o++ = uint8_t(int8_t(1 - equal));
+        *o++ = row[i];
         i += equal;
     }
+    out.EndAt(o);
 }

@@ -1,6 +1,7 @@
 #include "graphics/formats/tiff_format.h"
 
 #include "graphics/formats/graphics_exceptions.h"
+#include "graphics/image.h"
 
 const char kTiffOpenFailed[] = "Fehler beim Öffnen der Datei";
 const char kTiffReadFailed[] = "Fehler beim Lesen";
@@ -27,26 +28,16 @@ void ThrowTiffBadEntry()
     ThrowTiff(kTiffBadEntry);
 }
 
-namespace {
-
-template <uint32_t Samples>
-void SwapRedBlue(const uint8_t* from, uint8_t* to, uint32_t width)
+void TiffSwapRedBlue(const uint8_t* from, uint8_t* to, uint32_t width, uint32_t samples)
 {
-    for (uint32_t x = 0; x < width; ++x, from += Samples, to += Samples) {
+    if (samples != 4) {
+        CopySwapRedBlue24(from, to, int(width));
+        return;
+    }
+    for (uint32_t x = 0; x < width; ++x, from += 4, to += 4) {
         to[0] = from[2];
         to[1] = from[1];
         to[2] = from[0];
-        if constexpr (Samples == 4)
-            to[3] = from[3];
+        to[3] = from[3];
     }
-}
-
-}  // namespace
-
-void TiffSwapRedBlue(const uint8_t* from, uint8_t* to, uint32_t width, uint32_t samples)
-{
-    if (samples == 4)
-        SwapRedBlue<4>(from, to, width);
-    else
-        SwapRedBlue<3>(from, to, width);
 }

@@ -3,6 +3,7 @@
 #include "graphics/formats/read_cursor.h"
 #include "graphics/formats/tiff_decode.h"
 #include "graphics/formats/tiff_format.h"
+#include "graphics/formats/tiff_rows.h"
 #include "graphics/image.h"
 
 #include <algorithm>
@@ -405,7 +406,7 @@ void ReadDescription(TiffFile& file, const TiffIfd& ifd, CFormatInfo& info)
 }
 
 // Turns one decoded row into image row y.
-void StoreRow(const Layout& layout, const TiffIfd& ifd, uint8_t* row, CGraphicsImage& image, int y)
+void StoreRow(const Layout& layout, const TiffIfd& ifd, const uint8_t* row, CGraphicsImage& image, int y)
 {
     uint8_t* out = image.RowAt(y);
     const uint32_t width = ifd.width;
@@ -441,20 +442,16 @@ void ClearFrom(CGraphicsImage& image, int y)
         std::memset(image.RowAt(y), 0, image.m_nStride);
 }
 
-template <uint32_t Samples>
-void UndoPredictorBy(uint8_t* row, int64_t n)
+// The same for a row stored with the predictor: RGB rows take it off on
+// their way into the image, others first in place.
+void StorePredictedRow(const Layout& layout, const TiffIfd& ifd, uint8_t* row, CGraphicsImage& image, int y)
 {
-    for (int64_t i = Samples; i < n; ++i)
-        row[i] = uint8_t(row[i] + row[i - Samples]);
-}
-
-void UndoPredictor(uint8_t* row, int64_t n, uint32_t samples)
-{
-    switch (samples) {
-    case 1: UndoPredictorBy<1>(row, n); break;
-    case 3: UndoPredictorBy<3>(row, n); break;
-    default: UndoPredictorBy<4>(row, n); break;  // at most 4 samples take the predictor
+    if (layout.kind == StripKind::Rgb) {
+        TiffStorePredictedRgb(row, image.RowAt(y), ifd.width, ifd.samples);
+        return;
     }
+    TiffUndoPredictor(row, layout.rowBytes, ifd.samples);
+    StoreRow(layout, ifd, row, image, y);
 }
 
 }  // namespace
@@ -491,6 +488,7 @@ void CTiffReader::Read(CBufferedStream& stream, CGraphicsImage& image)
     SetPalette(file, ifd, bits, image);
     ReadDescription(file, ifd, m_info);
 
+    static_assert(kRowSlack >= kTiffRowSpare);
     std::vector<uint8_t> row(size_t(layout.rowBytes + kRowSlack));
     CTiffStripSource source(in);
     std::unique_ptr<CTiffLzwDecoder> lzw;
@@ -512,15 +510,31 @@ void CTiffReader::Read(CBufferedStream& stream, CGraphicsImage& image)
             fax.BeginStrip();
             do {
                 uint8_t* r = row.data();
+                const uint8_t* decoded = r;
                 switch (ifd.compression) {
-                case kTiffCompressionNone: source.Bytes(r, layout.rowBytes); break;
+                case kTiffCompressionNone:
+                    // RGB rows go from the stream's memory into the image;
+                    // others are converted from there when it holds them whole.
+                    if (layout.kind == StripKind::Rgb && ifd.samples == 3) {
+                        source.Convert(image.RowAt(y), layout.rowBytes, 3, CopySwapRedBlue24);
+                        decoded = nullptr;
+                        break;
+                    }
+                    decoded = source.Contiguous(layout.rowBytes);
+                    if (!decoded) {
+                        source.Bytes(r, layout.rowBytes);
+                        decoded = r;
+                    }
+                    break;
                 case kTiffCompressionFax: fax.DecodeRow(source, r, layout.rowBytes, ifd.width); break;
                 case kTiffCompressionLzw: lzw->DecodeRow(source, r, layout.rowBytes); break;
                 default: DecodePackBitsRow(source, r, layout.rowBytes); break;
                 }
+                // Only LZW rows (in `row`) carry the predictor.
                 if (ifd.predictor == kTiffPredictorHorizontal)
-                    UndoPredictor(r, layout.rowBytes, ifd.samples);
-                StoreRow(layout, ifd, r, image, y);
+                    StorePredictedRow(layout, ifd, r, image, y);
+                else if (decoded)
+                    StoreRow(layout, ifd, decoded, image, y);
                 ++y;
                 Progress(int(int64_t(y) * 100 / height));
             } while (y < height && uint32_t(y) % rowsPerStrip != 0 && (!source.Exhausted() || fax.Pending()));

@@ -2,6 +2,7 @@
 
 #include "graphics/formats/tiff_encode.h"
 #include "graphics/formats/tiff_format.h"
+#include "graphics/formats/tiff_rows.h"
 #include "graphics/image.h"
 #include "system/buffered_stream.h"
 
@@ -155,23 +156,21 @@ Layout LayoutFor(const CGraphicsImage& image, bool alpha)
     }
 }
 
+// The picture's row y as the image's BGR(A) bytes (a converted copy for
+// other depths).
+const uint8_t* ImageOrder(const CGraphicsImage& image, const Layout& layout, int y)
+{
+    const uint8_t* row = image.RowAt(y);
+    return layout.samples == 4 ? image.m_pfnRowTo32(row, &image) : image.m_pfnRowTo24(row, &image);
+}
+
 // The stored bytes of picture row y, in `buffer` when they need converting.
 const uint8_t* RowBytes(const CGraphicsImage& image, const Layout& layout, int y, uint8_t* buffer)
 {
-    const uint8_t* row = image.RowAt(y);
     if (layout.photometric != kTiffRgb)
-        return row;
-    const uint8_t* bgr = layout.samples == 4 ? image.m_pfnRowCopyTo32(row, &image) : image.m_pfnRowCopyTo24(row, &image);
-    TiffSwapRedBlue(bgr, buffer, image.m_nWidth, layout.samples);
+        return image.RowAt(y);
+    TiffSwapRedBlue(ImageOrder(image, layout, y), buffer, image.m_nWidth, layout.samples);
     return buffer;
-}
-
-void ApplyPredictor(const uint8_t* row, uint8_t* out, int64_t n, uint32_t samples)
-{
-    for (int64_t i = n - 1; i >= samples; --i)
-        out[i] = uint8_t(row[i] - row[i - samples]);
-    for (int64_t i = 0; i < samples && i < n; ++i)
-        out[i] = row[i];
 }
 
 Entry Value(uint16_t tag, uint16_t type, uint32_t count, uint32_t value)
@@ -219,15 +218,15 @@ StripTable WriteStrips(TiffOut& out, const CGraphicsImage& image, const Layout& 
     const uint32_t height = image.m_nHeight;
     const uint32_t stripCount = (height + layout.rowsPerStrip - 1) / layout.rowsPerStrip;
     StripTable strips{std::vector<uint32_t>(stripCount), std::vector<uint32_t>(stripCount)};
-    std::vector<uint8_t> buffer(size_t(layout.rowBytes)), differences(size_t(layout.rowBytes)), packed;
-    packed.reserve(kFlushBytes + 2 * size_t(layout.rowBytes) + 64);
+    std::vector<uint8_t> buffer(size_t(layout.rowBytes)), differences(size_t(layout.rowBytes));
+    CTiffStripBuffer packed;
     std::unique_ptr<CTiffLzwEncoder> lzw;
     if (compression == kTiffCompressionLzw)
         lzw.reset(new CTiffLzwEncoder());
     const auto flush = [&](size_t above) {
-        if (packed.size() > above) {
-            out.Bytes(packed.data(), int64_t(packed.size()));
-            packed.clear();
+        if (packed.Size() > above) {
+            out.Bytes(packed.Data(), int64_t(packed.Size()));
+            packed.Clear();
         }
     };
     uint32_t y = 0;
@@ -237,16 +236,19 @@ StripTable WriteStrips(TiffOut& out, const CGraphicsImage& image, const Layout& 
             lzw->BeginStrip(packed);
         const uint32_t end = std::min(height, y + layout.rowsPerStrip);
         for (; y < end; ++y) {
-            const uint8_t* row = RowBytes(image, layout, int(y), buffer.data());
+            const uint8_t* row;
+            if (predictor) {
+                TiffPredictRgb(ImageOrder(image, layout, int(y)), buffer.data(), differences.data(), image.m_nWidth,
+                               layout.samples);
+                row = differences.data();
+            } else {
+                row = RowBytes(image, layout, int(y), buffer.data());
+            }
             switch (compression) {
             case kTiffCompressionNone:
                 out.Bytes(row, layout.rowBytes);
                 break;
             case kTiffCompressionLzw:
-                if (predictor) {
-                    ApplyPredictor(row, differences.data(), layout.rowBytes, layout.samples);
-                    row = differences.data();
-                }
                 lzw->EncodeRow(row, layout.rowBytes, packed);
                 break;
             default:

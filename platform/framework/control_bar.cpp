@@ -27,8 +27,8 @@ const CRuntimeClass* CToolBar::GetRuntimeClass() const
 CControlBar::~CControlBar()
 {
     // The floating frame goes with the bar, and the bar's window with it.
-    if (m_pFloatFrame)
-        m_pFloatFrame->DestroyWindow();
+    if (m_floatFrame)
+        m_floatFrame->DestroyWindow();
     if (m_pDockSite)
         m_pDockSite->RemoveControlBar(this);
 }
@@ -39,8 +39,8 @@ BOOL CControlBar::DestroyWindow()
     if (frame)
         frame->RemoveControlBar(this);
     // A floating bar's window goes with its frame.
-    if (m_pFloatFrame)
-        return m_pFloatFrame->DestroyWindow();
+    if (m_floatFrame)
+        return m_floatFrame->DestroyWindow();
     return CWnd::DestroyWindow();
 }
 

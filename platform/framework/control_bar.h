@@ -48,7 +48,7 @@ public:
     DWORD m_dwStyle = 0;
     int m_cxLeftBorder = 6, m_cxRightBorder = 0, m_cyTopBorder = 2, m_cyBottomBorder = 2;
     CFrameWnd* m_pDockSite = nullptr;
-    CFloatingFrame* m_pFloatFrame = nullptr;  // set while the bar floats
+    CFloatingFrame* m_floatFrame = nullptr;  // set while the bar floats
 
     void SetBorders(int left, int top, int right, int bottom);
     void SetBorders(const RECT& borders) { SetBorders(borders.left, borders.top, borders.right, borders.bottom); }
@@ -63,8 +63,8 @@ public:
     virtual void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) = 0;
     // The frame this bar docks in, also while it floats.
     CFrameWnd* GetDockingFrame() const { return m_pDockSite; }
-    BOOL IsFloating() const { return m_pFloatFrame != nullptr; }
-    CFloatingFrame* GetFloatingFrame() const { return m_pFloatFrame; }
+    BOOL IsFloating() const { return m_floatFrame != nullptr; }
+    CFloatingFrame* GetFloatingFrame() const { return m_floatFrame; }
 
     BOOL DestroyWindow() override;
 

@@ -31,48 +31,48 @@ CFloatingFrame* CFloatingFrame::Create(CFrameWnd* dockSite, CControlBar* bar, PO
         return nullptr;
     }
     frame->m_autoDelete = true;
-    frame->m_pBar = bar;
+    frame->m_bar = bar;
     ::SetParent(bar->m_hWnd, frame->m_hWnd);
-    bar->m_pFloatFrame = frame;
+    bar->m_floatFrame = frame;
     return frame;
 }
 
 void CFloatingFrame::RecalcLayout()
 {
-    if (!m_pBar || !m_pBar->m_hWnd)
+    if (!m_bar || !m_bar->m_hWnd)
         return;
-    const SIZE size = m_pBar->CalcDynamicLayout(-1, LM_HORZ | LM_MRUWIDTH | LM_COMMIT);
-    m_pBar->SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    const SIZE size = m_bar->CalcDynamicLayout(-1, LM_HORZ | LM_MRUWIDTH | LM_COMMIT);
+    m_bar->SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     FitToBar();
 }
 
 void CFloatingFrame::FitToBar()
 {
-    if (!m_hWnd || !m_pBar || !m_pBar->m_hWnd)
+    if (!m_hWnd || !m_bar || !m_bar->m_hWnd)
         return;
     RECT bar;
-    m_pBar->GetWindowRect(&bar);
+    m_bar->GetWindowRect(&bar);
     RECT outer = {0, 0, bar.right - bar.left, bar.bottom - bar.top};
     AdjustWindowRectEx(&outer, GetStyle(), FALSE, GetExStyle());
     SetWindowPos(nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    m_pBar->SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_bar->SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CFloatingFrame::ReleaseBar(CFrameWnd* dockSite)
 {
-    if (m_pBar) {
-        m_pBar->m_pFloatFrame = nullptr;
-        if (m_pBar->m_hWnd && dockSite && dockSite->m_hWnd)
-            ::SetParent(m_pBar->m_hWnd, dockSite->m_hWnd);
-        m_pBar = nullptr;
+    if (m_bar) {
+        m_bar->m_floatFrame = nullptr;
+        if (m_bar->m_hWnd && dockSite && dockSite->m_hWnd)
+            ::SetParent(m_bar->m_hWnd, dockSite->m_hWnd);
+        m_bar = nullptr;
     }
     DestroyWindow();
 }
 
 CFrameWnd* CFloatingFrame::DockSite() const
 {
-    return m_pBar ? m_pBar->GetDockingFrame() : nullptr;
+    return m_bar ? m_bar->GetDockingFrame() : nullptr;
 }
 
 // What the bar's children send to their parent belongs to the dock site.
@@ -98,15 +98,15 @@ BOOL CFloatingFrame::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
 void CFloatingFrame::OnClose()
 {
     if (CFrameWnd* site = DockSite())
-        site->ShowControlBar(m_pBar, FALSE, FALSE);
+        site->ShowControlBar(m_bar, FALSE, FALSE);
     else
         ShowWindow(SW_HIDE);
 }
 
 void CFloatingFrame::PostNcDestroy()
 {
-    if (m_pBar && m_pBar->m_pFloatFrame == this)
-        m_pBar->m_pFloatFrame = nullptr;
+    if (m_bar && m_bar->m_floatFrame == this)
+        m_bar->m_floatFrame = nullptr;
     if (m_autoDelete)
         delete this;
 }

@@ -18,7 +18,7 @@ public:
     // itself once its window is gone.
     static CFloatingFrame* Create(CFrameWnd* dockSite, CControlBar* bar, POINT at);
 
-    CControlBar* GetBar() const { return m_pBar; }
+    CControlBar* GetBar() const { return m_bar; }
     // Sizes the bar as it floats (its remembered width, one row or column)
     // and fits the window around it.
     void RecalcLayout();
@@ -38,6 +38,6 @@ private:
     CFloatingFrame() = default;
     CFrameWnd* DockSite() const;
 
-    CControlBar* m_pBar = nullptr;
+    CControlBar* m_bar = nullptr;
     bool m_autoDelete = false;
 };

@@ -72,8 +72,8 @@ void CFrameWnd::RecalcLayout(BOOL)
             (bottom ? rest.bottom : rest.top) += bottom ? -cy : cy;
         }
     }
-    if (m_pActiveView && m_pActiveView->m_hWnd && ::GetParent(m_pActiveView->m_hWnd) == m_hWnd)
-        m_pActiveView->MoveWindow(rest.left, rest.top, rest.right - rest.left, rest.bottom - rest.top);
+    if (m_activeView && m_activeView->m_hWnd && ::GetParent(m_activeView->m_hWnd) == m_hWnd)
+        m_activeView->MoveWindow(rest.left, rest.top, rest.right - rest.left, rest.bottom - rest.top);
     m_inLayout = false;
 }
 
@@ -153,7 +153,7 @@ void CFrameWnd::OnIdleUpdateCmdUI()
 
 BOOL CFrameWnd::HasCommandHandler(UINT id) const
 {
-    if (m_pActiveView && m_pActiveView->HasCommandEntry(id))
+    if (m_activeView && m_activeView->HasCommandEntry(id))
         return TRUE;
     if (HasCommandEntry(id))
         return TRUE;
@@ -163,7 +163,7 @@ BOOL CFrameWnd::HasCommandHandler(UINT id) const
 
 BOOL CFrameWnd::OnCommand(WPARAM wParam, LPARAM lParam)
 {
-    if (m_pActiveView && m_pActiveView->m_hWnd && m_pActiveView->OnCommand(wParam, lParam))
+    if (m_activeView && m_activeView->m_hWnd && m_activeView->OnCommand(wParam, lParam))
         return TRUE;
     if (CWnd::OnCommand(wParam, lParam))
         return TRUE;
@@ -175,7 +175,7 @@ BOOL CFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     if (CWnd::OnNotify(wParam, lParam, result))
         return TRUE;
-    return m_pActiveView && m_pActiveView->m_hWnd && m_pActiveView->OnNotify(wParam, lParam, result);
+    return m_activeView && m_activeView->m_hWnd && m_activeView->OnNotify(wParam, lParam, result);
 }
 
 void CFrameWnd::OnSize(UINT, int, int)

@@ -40,8 +40,8 @@ public:
     // Puts a floating bar back at its edge, in its place among the bars.
     void DockControlBar(CControlBar* bar);
     CFrameWnd* GetActiveFrame() { return this; }
-    CWnd* GetActiveView() const { return m_pActiveView; }
-    void SetActiveView(CWnd* view) { m_pActiveView = view; }
+    CWnd* GetActiveView() const { return m_activeView; }
+    void SetActiveView(CWnd* view) { m_activeView = view; }
 
     void AddControlBar(CControlBar* bar);
     void RemoveControlBar(CControlBar* bar);
@@ -63,7 +63,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
     std::vector<CControlBar*> m_bars;
-    CWnd* m_pActiveView = nullptr;
+    CWnd* m_activeView = nullptr;
     bool m_layoutPending = false;
     bool m_inLayout = false;
     int m_layouts = 0;

@@ -28,7 +28,7 @@ HandleMaps& Maps()
 bool BindHandle(HWND wnd, CWnd* object)
 {
     HandleMaps& maps = Maps();
-    std::lock_guard<std::mutex> guard(maps.lock);
+    std::lock_guard<std::mutex> hold(maps.lock);
     auto [it, inserted] = maps.bound.emplace(wnd, object);
     return inserted || it->second == object;
 }
@@ -36,7 +36,7 @@ bool BindHandle(HWND wnd, CWnd* object)
 void UnbindHandle(HWND wnd, const CWnd* object)
 {
     HandleMaps& maps = Maps();
-    std::lock_guard<std::mutex> guard(maps.lock);
+    std::lock_guard<std::mutex> hold(maps.lock);
     auto it = maps.bound.find(wnd);
     if (it != maps.bound.end() && it->second == object)
         maps.bound.erase(it);
@@ -45,7 +45,7 @@ void UnbindHandle(HWND wnd, const CWnd* object)
 CWnd* BoundObject(HWND wnd)
 {
     HandleMaps& maps = Maps();
-    std::lock_guard<std::mutex> guard(maps.lock);
+    std::lock_guard<std::mutex> hold(maps.lock);
     auto it = maps.bound.find(wnd);
     return it == maps.bound.end() ? nullptr : it->second;
 }
@@ -53,7 +53,7 @@ CWnd* BoundObject(HWND wnd)
 CWnd* WrapperFor(HWND wnd)
 {
     HandleMaps& maps = Maps();
-    std::lock_guard<std::mutex> guard(maps.lock);
+    std::lock_guard<std::mutex> hold(maps.lock);
     std::unique_ptr<CWnd>& wrapper = maps.wrappers[wnd];
     if (!wrapper) {
         wrapper = std::make_unique<CWnd>();

@@ -28,11 +28,11 @@ CSemaphore::CSemaphore(long initialCount, long maximumCount)
 
 bool CSemaphore::Lock(uint32_t timeout)
 {
-    std::unique_lock<std::mutex> guard(m_mutex);
+    std::unique_lock<std::mutex> hold(m_mutex);
     const auto available = [this] { return m_count > 0; };
     if (timeout == kLockInfinite)
-        m_available.wait(guard, available);
-    else if (!m_available.wait_for(guard, std::chrono::milliseconds(timeout), available))
+        m_available.wait(hold, available);
+    else if (!m_available.wait_for(hold, std::chrono::milliseconds(timeout), available))
         return false;
     --m_count;
     return true;
@@ -46,7 +46,7 @@ bool CSemaphore::Unlock()
 bool CSemaphore::Unlock(long count, long* previous)
 {
     {
-        std::lock_guard<std::mutex> guard(m_mutex);
+        std::lock_guard<std::mutex> hold(m_mutex);
         if (count <= 0 || count > m_maximum - m_count)
             return false;
         if (previous)

@@ -31,7 +31,7 @@ const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH backgrou
     std::snprintf(name, sizeof name, "Lindar:%x:%p:%p:%p", classStyle, static_cast<void*>(cursor),
                   static_cast<void*>(background), static_cast<void*>(icon));
     ClassNames& registered = Registered();
-    std::lock_guard<std::mutex> guard(registered.lock);
+    std::lock_guard<std::mutex> hold(registered.lock);
     auto it = registered.names.find(name);
     if (it != registered.names.end())
         return it->c_str();

@@ -6,7 +6,7 @@
 
 #include "tests/winharness/modal_driver.h"
 #include "ui/dialogs/input_dlg.h"
-#include "ui/dialogs/input_number.h"
+#include "ui/dialogs/input_dlg_logic.h"
 
 namespace {
 
@@ -75,8 +75,8 @@ TEST_P(InputDialogText, ShowsSettingsAndReturnsTheText)
 {
     const TextCase& c = GetParam();
     CInputDlg dialog(nullptr, c.passwordTemplate);
-    dialog.m_bPassword = c.passwordAtRun;
-    dialog.m_bFocus = c.focus;
+    dialog.m_password = c.passwordAtRun;
+    dialog.m_focus = c.focus;
     dialog.SetTitle(c.title);
     dialog.SetPrompt(c.prompt);
     dialog.SetText("alt");
@@ -104,7 +104,7 @@ TEST(InputDialog, WidthOptionGrowsEditAndPromptAndMovesTheButtonsOnce)
         {int(kInputWidthMarker + 708), 1, 1}, {177, 1, 2}, {-177, -1, 2}, {0, 0, 1}, {int(kInputWidthMarker), 0, 1}};
     for (const auto& [option, numerator, denominator] : cases) {
         CInputDlg dialog;
-        dialog.m_nWidth = option;
+        dialog.m_width = option;
         const int change = base.width * numerator / denominator;
         for (int run = 0; run < 2; ++run) {  // a second run does not grow again
             Seen seen;
@@ -113,7 +113,7 @@ TEST(InputDialog, WidthOptionGrowsEditAndPromptAndMovesTheButtonsOnce)
                       std::make_tuple(base.width + change, base.editWidth + change, base.promptWidth + change,
                                       base.okLeft + change, base.cancelLeft + change))
                 << option << " run " << run;
-            EXPECT_EQ(std::make_tuple(dialog.m_nWidth, dialog.m_nWidthChange), std::make_tuple(option, change));
+            EXPECT_EQ(std::make_tuple(dialog.m_width, dialog.m_widthChange), std::make_tuple(option, change));
         }
     }
 }
@@ -124,7 +124,7 @@ TEST(InputNumberDialog, OkConvertsTheTextCancelKeepsTheNumber)
         {"1Fh", IDOK, 31}, {"-2147483648", IDOK, INT32_MIN}, {"FFFFFFFFh", IDOK, -1}, {"xyz", IDOK, 0}, {"99", IDCANCEL, 7}};
     for (const auto& [typed, button, number] : cases) {
         CInputNumDlg dialog;
-        dialog.m_nNumber = 7;
+        dialog.m_number = 7;
         Seen seen;
         EXPECT_EQ(Drive(dialog, &seen, typed, button), button) << typed;
         EXPECT_EQ(std::make_tuple(seen.edit, seen.marker, dialog.GetNumber()),

@@ -105,7 +105,7 @@ TEST_P(ListChoice, ModeGivesItsResult)
     dialog.SetMode(c.mode);
     for (int i = 0; i < 4; ++i)
         dialog.AddItem(kChoiceSortByText, uint32_t(10 + i), kNames[i], i == 1);
-    dialog.m_nCurrent = 1;
+    dialog.m_current = 1;
     LONG marker = 0;
     UINT rowHeight = 0;
     const INT_PTR result = Drive(dialog, [&](HWND top) {
@@ -122,7 +122,7 @@ TEST_P(ListChoice, ModeGivesItsResult)
         EXPECT_GE(rowHeight, 16u);
     }
     EXPECT_STREQ(dialog.GetText(), c.text);
-    EXPECT_EQ(dialog.m_nCurrent, c.current);
+    EXPECT_EQ(dialog.m_current, c.current);
     EXPECT_EQ(dialog.GetData(), c.current >= 0 ? uint32_t(10 + c.current) : 0u);
     EXPECT_EQ(Flags(dialog), c.flags);
 }
@@ -133,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, ListChoice, testing::ValuesIn(kListCases),
 TEST(ListChoiceWindow, WithoutCancelEscapeStaysAndOkIsCentred)
 {
     CListSelectDlg dialog;
-    dialog.m_bCancelAllowed = 0;
+    dialog.m_cancelAllowed = 0;
     dialog.AddItem(-1, 5, "eins", 0);
     bool stayed = false, cancelShown = true;
     int okOffset = 0;
@@ -151,7 +151,7 @@ TEST(ListChoiceWindow, WithoutCancelEscapeStaysAndOkIsCentred)
     EXPECT_TRUE(stayed);
     EXPECT_FALSE(cancelShown);
     EXPECT_LE(std::abs(okOffset), 1);
-    EXPECT_EQ(dialog.m_nCurrent, -1);  // nothing was chosen
+    EXPECT_EQ(dialog.m_current, -1);  // nothing was chosen
 }
 
 TEST(ListChoiceWindow, PlaceAndSizeCarryToTheNextRun)
@@ -199,7 +199,7 @@ TEST(ComboChoice, ChosenOrTypedTextAndCancel)
         dialog.SetEditable(c.editable);
         for (int i = 0; i < 4; ++i)
             dialog.AddItem(-1, uint32_t(10 + i), kNames[i]);
-        dialog.m_nCurrent = 1;
+        dialog.m_current = 1;
         LONG marker = 0;
         const INT_PTR result = Drive(dialog, [&](HWND top) {
             marker = GetWindowLongA(top, GWL_USERDATA);
@@ -215,7 +215,7 @@ TEST(ComboChoice, ChosenOrTypedTextAndCancel)
         EXPECT_EQ(result, c.button);
         EXPECT_EQ(marker, kComboSelectDlgMarker);
         EXPECT_STREQ(dialog.GetText(), c.text);
-        EXPECT_EQ(dialog.m_nCurrent, c.current);
+        EXPECT_EQ(dialog.m_current, c.current);
     }
 }
 
@@ -287,7 +287,7 @@ TEST(ListChoiceWindow, PopupMenuOfTheMultipleModes)
         dialog.SetMode(c.mode);
         for (int i = 0; i < 4; ++i)
             dialog.AddItem(-1, uint32_t(10 + i), kNames[i], i == 1);
-        dialog.m_nCurrent = 1;
+        dialog.m_current = 1;
         // Without a menu the reader gives up soon; with one, the menu's loop
         // holds the step until the reader has closed it.
         std::optional<choice_test::PopupMenuReader> reader;

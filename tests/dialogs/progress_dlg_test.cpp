@@ -44,7 +44,7 @@ INT_PTR RunScript(CProgressDlg& dialog, std::function<void(CProgressDlg*, const 
     script.work = std::move(work);
     dialog.SetThreadProc(
         [](CProgressDlg* d) -> UINT {
-            const std::unique_ptr<std::shared_ptr<Script>> owned(reinterpret_cast<std::shared_ptr<Script>*>(d->m_dwArgs[0]));
+            const std::unique_ptr<std::shared_ptr<Script>> owned(reinterpret_cast<std::shared_ptr<Script>*>(d->m_args[0]));
             const std::shared_ptr<Script> s = *owned;
             s->work(d, [&s] { return SignalObjectAndWait(s->ready, s->go, kWaitMs, FALSE) == WAIT_OBJECT_0; });
             return 0;
@@ -340,7 +340,7 @@ TEST_F(ProgressDialog, ManyRunsEndCleanlyWithoutLeakingHandles)
         CProgressDlg run;
         run.SetThreadProc([](CProgressDlg* d) -> UINT { return d->SetRange(100), d->SetPos(50), 5; });
         ASSERT_EQ(run.DoModal(), IDOK) << i;
-        EXPECT_EQ(run.m_nThreadResult, 5);
+        EXPECT_EQ(run.m_threadResult, 5);
     }
     GetProcessHandleCount(GetCurrentProcess(), &after);
     EXPECT_LE(after, before + 2);

@@ -85,7 +85,7 @@ void Fill(CTreeSelectDlg& dialog, bool editable, int firstEditable = 0)
 TEST(TreeSelectWindow, HeaderClicksSortAndTheAddRowStaysLast)
 {
     CTreeSelectDlg dialog;
-    dialog.m_nOptions = kTreeSelectAddRow;
+    dialog.m_options = kTreeSelectAddRow;
     Fill(dialog, false);
     std::vector<std::vector<uint32_t>> seen;
     auto click = [&](int column) {
@@ -108,7 +108,7 @@ TEST(TreeSelectWindow, HeaderClicksSortAndTheAddRowStaysLast)
 TEST(TreeSelectWindow, EditsStoreCellsAddRowsAndDeleteEmptiedRows)
 {
     CTreeSelectDlg dialog;
-    dialog.m_nOptions = kTreeSelectAddRow | kTreeSelectDelete | kTreeSelectDeleteEmptied;
+    dialog.m_options = kTreeSelectAddRow | kTreeSelectDelete | kTreeSelectDeleteEmptied;
     Fill(dialog, true);
     std::vector<uint32_t> afterAdd, afterDelete;
     std::string cellShown;
@@ -153,7 +153,7 @@ TEST(TreeSelectWindow, DeleteKeyOnlyWithTheOption)
 {
     for (const uint32_t options : {0u, uint32_t(kTreeSelectDelete)}) {
         CTreeSelectDlg dialog;
-        dialog.m_nOptions = options;
+        dialog.m_options = options;
         Fill(dialog, false);
         RunSteps(dialog, {[](HWND top) {
             const HWND list = ListOf(top);
@@ -184,17 +184,17 @@ TEST(TreeSelectWindow, PreselectionAndResults)
     };
     for (const Case& c : cases) {
         CTreeSelectDlg dialog;
-        dialog.m_nOptions = c.options;
+        dialog.m_options = c.options;
         Fill(dialog, false);
         for (int i = 0; i < 4; ++i)
             dialog.SetItemSelected(i, c.selected[i] == '1');
-        dialog.m_nCurrent = c.current;
+        dialog.m_current = c.current;
         RunSteps(dialog, {[](HWND top) { PostMessageA(top, WM_COMMAND, IDOK, 0); }});
         std::string flags;
         for (int i = 0; i < 4; ++i)
             flags += dialog.IsItemSelected(i) ? '1' : '0';
         EXPECT_EQ(flags, c.flags) << c.options << " " << c.current;
-        EXPECT_EQ(dialog.m_nCurrent, c.chosen);
+        EXPECT_EQ(dialog.m_current, c.chosen);
         EXPECT_EQ(dialog.GetData(), c.chosen >= 0 ? uint32_t(100 + c.chosen) : 0u);
     }
 }
@@ -230,7 +230,7 @@ TEST(TreeSelectWindow, PopupMenuShowsTheEntriesThatAct)
     };
     for (const Case& c : cases) {
         CTreeSelectDlg dialog;
-        dialog.m_nOptions = c.options;
+        dialog.m_options = c.options;
         Fill(dialog, false);
         g_menuTexts.clear();
         RunSteps(dialog, {[](HWND top) {
@@ -262,9 +262,9 @@ TEST(TreeSelectWindow, DoubleClickChoosesByTheChoiceBitsAlone)
     };
     for (const Case& c : cases) {
         CTreeSelectDlg dialog;
-        dialog.m_nOptions = c.options;
+        dialog.m_options = c.options;
         Fill(dialog, false);
-        dialog.m_nCurrent = 0;
+        dialog.m_current = 0;
         bool open = false;
         RunSteps(dialog, {[&](HWND top) {
             const HWND list = ListOf(top);
@@ -284,14 +284,14 @@ TEST(TreeSelectWindow, DoubleClickChoosesByTheChoiceBitsAlone)
         for (int i = 0; i < 4; ++i)
             flags += dialog.IsItemSelected(i) ? '1' : '0';
         EXPECT_EQ(flags, c.flags) << c.options;
-        EXPECT_EQ(dialog.m_nCurrent, c.ends ? 2 : -1);
+        EXPECT_EQ(dialog.m_current, c.ends ? 2 : -1);
     }
 }
 
 TEST(TreeSelectWindow, SizeOfTheObjectAndPlaceOfTheProcessCarryOver)
 {
     CTreeSelectDlg dialog;
-    dialog.m_nWidth = 0x123400AD;  // half the template's 347 pixels, but not below the minimum
+    dialog.m_width = 0x123400AD;  // half the template's 347 pixels, but not below the minimum
     Fill(dialog, false);
     RECT first = {}, moved = {}, second = {};
     RunSteps(dialog, {[&](HWND top) {
@@ -354,8 +354,8 @@ TEST(TreeSelectWindow, SizeSettingsBecomeTheChangesMade)
     SIZE plain = {};
     for (const Case& c : cases) {
         CTreeSelectDlg dialog;
-        dialog.m_nWidth = c.width;
-        dialog.m_nHeight = c.height;
+        dialog.m_width = c.width;
+        dialog.m_height = c.height;
         Fill(dialog, false);
         RECT seen = {};
         RunSteps(dialog, {[&](HWND top) {
@@ -365,8 +365,8 @@ TEST(TreeSelectWindow, SizeSettingsBecomeTheChangesMade)
         const SIZE size = {seen.right - seen.left, seen.bottom - seen.top};
         if (!c.width && !c.height)
             plain = size;
-        EXPECT_EQ(dialog.m_nWidth, uint32_t(size.cx - plain.cx)) << c.width;
-        EXPECT_EQ(dialog.m_nHeight, uint32_t(size.cy - plain.cy)) << c.height;
+        EXPECT_EQ(dialog.m_width, uint32_t(size.cx - plain.cx)) << c.width;
+        EXPECT_EQ(dialog.m_height, uint32_t(size.cy - plain.cy)) << c.height;
         if (c.width == 0x12340208) {
             EXPECT_EQ(size.cx, plain.cx * 520 / 347);
         }
@@ -404,10 +404,10 @@ TEST(TreeSelectWindow, EnterPressesOkUnlessTheListUsesIt)
     };
     for (const Case& c : cases) {
         CTreeSelectDlg dialog;
-        dialog.m_nOptions = c.options;
+        dialog.m_options = c.options;
         Fill(dialog, c.firstEditable < 2, c.firstEditable);
-        dialog.m_bFocusList = 1;
-        dialog.m_nCurrent = -2;
+        dialog.m_focusList = 1;
+        dialog.m_current = -2;
         bool focused = false, editorAfter = false, open = false;
         std::string cell;
         std::vector<std::function<void(HWND)>> steps = {[&](HWND top) {
@@ -431,7 +431,7 @@ TEST(TreeSelectWindow, EnterPressesOkUnlessTheListUsesIt)
         RunSteps(dialog, steps, &result);
         EXPECT_TRUE(focused) << c.name;
         EXPECT_EQ(result, c.ends ? IDOK : IDCANCEL) << c.name;
-        EXPECT_EQ(dialog.m_nCurrent, c.chosen) << c.name;
+        EXPECT_EQ(dialog.m_current, c.chosen) << c.name;
         if (!c.ends) {
             EXPECT_TRUE(open) << c.name;
             EXPECT_EQ(editorAfter, !c.intoEditor) << c.name;  // Enter opens one, or ends the one open
@@ -463,9 +463,9 @@ TEST(TreeSelectWindow, TheAddRowHasNoCheckBox)
     };
     for (const Case& c : cases) {
         CTreeSelectDlg dialog;
-        dialog.m_nOptions = c.options;
+        dialog.m_options = c.options;
         Fill(dialog, c.act == kType);
-        dialog.m_nCurrent = -2;  // no box checked before
+        dialog.m_current = -2;  // no box checked before
         UINT addBefore = 1, addAfter = 1, firstAfter = 0, addedRow = 0, newAddRow = 1;
         RunSteps(dialog, {[&](HWND top) {
             const HWND list = ListOf(top);
@@ -533,9 +533,9 @@ TEST(TreeSelectWindow, PopupMenuCommandsChosenFromTheMenu)
     };
     for (const Case& c : cases) {
         CTreeSelectDlg dialog;
-        dialog.m_nOptions = c.options;
+        dialog.m_options = c.options;
         Fill(dialog, false);
-        dialog.m_nCurrent = -2;
+        dialog.m_current = -2;
         std::optional<choice_test::PopupMenuReader> reader;
         RunSteps(dialog, {[&](HWND top) {
             const HWND list = ListOf(top);

@@ -322,6 +322,30 @@ TEST(BmpWriter, RoundTripsAtEveryDepth)
     }
 }
 
+// Rows go out in bands of about 256 KB: straight from the image where its
+// rows are the file's rows (no padding, whole bytes), else through a band
+// with zero padding and zero bits after the last pixel. Either way the file
+// is the rows bottom-up as the format lays them out.
+TEST(BmpWriter, BandsOfRowsAreTheFileLayout)
+{
+    const struct {
+        uint32_t bits, width, height;
+    } cases[] = {
+        {24, 1000, 300}, {24, 1001, 300}, {32, 700, 300}, {8, 1000, 300}, {8, 1001, 300},
+        {4, 2000, 300},  {1, 8192, 300},  {1, 8191, 300},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.bits << " bits, " << c.width << " wide");
+        CGraphicsImage image;
+        MakeRandomImage(image, c.bits, c.width, c.height, c.width + c.bits);
+        for (uint32_t i = 0; c.bits <= 8 && i < 1u << c.bits; ++i)
+            image.SetPaletteRGB(i, uint8_t(i), uint8_t(i), uint8_t(i));
+        CBmpWriter writer;
+        writer.SetBitCount(c.bits == 32 ? 32 : 0);
+        EXPECT_EQ(WriteToBytes(writer, image, "bands.bmp"), MakeBmp(Plain(Pixels(image), uint16_t(c.bits))));
+    }
+}
+
 TEST(BmpWriter, HeaderFieldsShortPaletteAndPadding)
 {
     CGraphicsImage image;

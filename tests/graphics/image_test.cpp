@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "tests/graphics/blit_test_util.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -496,4 +497,33 @@ TEST(ImageSwapRedBlue, ExchangesFirstAndThirdBytes)
     SwapRedBlue24(px24, 0);
     SwapRedBlue32(px32, -5);
     EXPECT_EQ(px24[0], 3);
+}
+
+// The vector loops (windows of five pixels) give the pixel loop's bytes, in
+// place and into another row, at any alignment, and write nothing past the
+// last pixel.
+TEST(ImageSwapRedBlue, RowsAgreeAtEveryVectorLevel)
+{
+    using graphics_detail::VectorLevel;
+    lindar_test::Rng rng(24);
+    for (int count = 0; count <= 70; count += count < 40 ? 1 : 15)
+        for (int offset = 0; offset < 4; ++offset) {
+            std::vector<uint8_t> source(size_t(3 * count + offset + 1));
+            for (uint8_t& b : source)
+                b = uint8_t(rng.Next());
+            std::vector<uint8_t> expected(source);
+            for (int i = 0; i < count; ++i)
+                std::swap(expected[size_t(offset + 3 * i)], expected[size_t(offset + 3 * i + 2)]);
+            for (const VectorLevel level : {VectorLevel::Avx2, VectorLevel::Ssse3, VectorLevel::Sse2, VectorLevel::None}) {
+                blit_test::VectorLevelScope cap(level);
+                std::vector<uint8_t> inPlace(source), copied(source.size(), 0xAB);
+                SwapRedBlue24(inPlace.data() + offset, count);
+                CopySwapRedBlue24(source.data() + offset, copied.data() + offset, count);
+                EXPECT_EQ(expected, inPlace) << count << " " << offset << " " << int(level);
+                std::vector<uint8_t> around(expected);
+                std::fill(around.begin(), around.begin() + offset, 0xAB);
+                around.back() = 0xAB;
+                EXPECT_EQ(around, copied) << count << " " << offset << " " << int(level);
+            }
+        }
 }

@@ -128,6 +128,40 @@ TEST(PnmWriter, DeeperImagesBecomeP6AndRoundTrip)
     }
 }
 
+// Rows go out in bands of about 256 KB; the raster is every row from the
+// top, P6 as red, green, blue, P4 as the stored bits inverted (entry 0 is
+// the darker) with zero bits after the last pixel.
+TEST(PnmWriter, BandsOfRowsAreTheRaster)
+{
+    for (const uint32_t bits : {24u, 32u, 1u}) {
+        SCOPED_TRACE(bits);
+        const int width = bits == 1 ? 8001 : 1001, height = 300;
+        CGraphicsImage image;
+        MakeRandomImage(image, bits, uint32_t(width), uint32_t(height), bits + 35);
+        if (bits == 1) {
+            image.SetPaletteRGB(0, 0, 0, 0);
+            image.SetPaletteRGB(1, 255, 255, 255);
+        }
+        std::string expected = (bits == 1 ? "P4 " : "P6 ") + std::to_string(width) + " " + std::to_string(height) +
+                               (bits == 1 ? " " : " 255 ");
+        for (int y = 0; y < height; ++y) {
+            std::string bitRow(size_t(width + 7) / 8, '\0');
+            for (int x = 0; x < width; ++x) {
+                const uint32_t v = image.m_pfnGetPixel(image.RowAt(y), x);
+                if (bits == 1) {
+                    if (v == 0)
+                        bitRow[size_t(x) / 8] = char(bitRow[size_t(x) / 8] | 0x80 >> (x % 8));
+                    continue;
+                }
+                expected += {char(v >> 16), char(v >> 8), char(v)};
+            }
+            if (bits == 1)
+                expected += bitRow;
+        }
+        EXPECT_EQ(TryWrite<CPnmWriter>(image), Text(expected));
+    }
+}
+
 TEST(PnmWriter, RefusesEmptyImagesAndFailedWrites)
 {
     CGraphicsImage empty;

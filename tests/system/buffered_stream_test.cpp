@@ -29,6 +29,7 @@ void ExpectNoReads(CBufferedStream& s)
     EXPECT_EQ(s.ReadU32(), -1);
     EXPECT_EQ(s.ReadLineA(line, sizeof line), -1);
     EXPECT_EQ(s.Peek(0, &peeked, 1), -1);
+    EXPECT_EQ(s.PeekBuffered(&peeked), -1);
 }
 
 void ExpectNoWrites(CBufferedStream& s)
@@ -42,7 +43,7 @@ void ExpectNoWrites(CBufferedStream& s)
 TEST(BufferedStream, NothingOpenFailsEveryOperation)
 {
     CBufferedStream s(0);
-    EXPECT_EQ(s.m_bEof, 1);
+    EXPECT_EQ(s.m_eof, 1);
     EXPECT_FALSE(s.IsOpen());
     ExpectNoReads(s);
     ExpectNoWrites(s);
@@ -79,7 +80,7 @@ TEST(BufferedStream, OpenFailures)
         CBufferedStream s(kSmallBuffer);
         ASSERT_TRUE(s.OpenA(existing.c_str(), CBufferedStream::kModeRead, nullptr));
         EXPECT_FALSE(s.OpenA(c.path, c.mode, c.filter));
-        EXPECT_EQ(s.m_bEof, 1);
+        EXPECT_EQ(s.m_eof, 1);
         EXPECT_EQ(s.Tell(), -1);
         EXPECT_FALSE(s.Close());
     }
@@ -89,7 +90,7 @@ TEST(BufferedStream, OpenFailures)
     EXPECT_FALSE(s.OpenMemory(nullptr, 1, CBufferedStream::kModeRead, nullptr));
     EXPECT_FALSE(s.OpenMemory(block, 1, CBufferedStream::kModeCreate, nullptr));
     EXPECT_FALSE(s.OpenMemory(block, 1, CBufferedStream::kModeRead, &filter));
-    EXPECT_EQ(s.m_bEof, 1);
+    EXPECT_EQ(s.m_eof, 1);
     EXPECT_EQ(ReadBytes(existing), (std::vector<uint8_t>{1, 2, 3}));  // never truncated
 }
 
@@ -152,7 +153,7 @@ void RunSteps(CBufferedStream& s, std::initializer_list<Step> steps)
                             : st.op == Op::U32 ? s.ReadU32()
                             : st.op == Op::Read ? s.Read(buf, st.arg)
                                                 : s.Seek(st.arg, 0);
-        EXPECT_EQ(std::make_tuple(got, int(s.m_bEof), s.Tell()), std::make_tuple(st.result, st.eof, st.tell));
+        EXPECT_EQ(std::make_tuple(got, int(s.m_eof), s.Tell()), std::make_tuple(st.result, st.eof, st.tell));
     }
 }
 
@@ -161,7 +162,7 @@ TEST_P(StreamSource, EndOfDataFlagAtBoundaries)
     const std::vector<uint8_t> data = {0x11, 0x22, 0x33, 0xFF, 0xFF, 0xFF, 0xFF};
     CBufferedStream s(kSmallBuffer);
     ASSERT_TRUE(OpenOver(s, data, "eof.bin"));
-    EXPECT_EQ(s.m_bEof, 0);
+    EXPECT_EQ(s.m_eof, 0);
     EXPECT_EQ(s.GetLength(), 7);
     RunSteps(s, {
         {Op::U16, 0, 0x2211, 0, 2}, {Op::U8, 0, 0x33, 0, 3},
@@ -230,10 +231,40 @@ TEST_P(StreamSource, PeekLooksWithoutConsuming)
     s.Seek(1990, 0);
     EXPECT_EQ(s.Peek(0, &p, 50), 10);  // fewer near the end, flag untouched
     EXPECT_EQ(0, std::memcmp(p, data.data() + 1990, 10));
-    EXPECT_EQ(s.m_bEof, 0);
+    EXPECT_EQ(s.m_eof, 0);
     EXPECT_EQ(s.Peek(20, &p, 4), 0);  // a skip past the end stops there
     EXPECT_EQ(s.Tell(), 2000);
-    EXPECT_EQ(s.m_bEof, 1);
+    EXPECT_EQ(s.m_eof, 1);
+}
+
+// What is in memory, without moving it: the rest of a file buffer (refilled
+// only when empty), all the rest of a memory block.
+TEST_P(StreamSource, PeekBufferedShowsWhatIsInMemory)
+{
+    const std::vector<uint8_t> data = Pattern(2000, 9);
+    CBufferedStream s(kSmallBuffer);
+    ASSERT_TRUE(OpenOver(s, data, "peek_buffered.bin"));
+    const bool memory = GetParam();
+    const BYTE* p = nullptr;
+    struct Step {
+        int32_t seek;  // position looked at
+        int32_t fileCount, memoryCount;
+    } steps[] = {
+        {0, kSmallBuffer, 2000},         // an empty buffer is filled
+        {500, kSmallBuffer - 500, 1500},  // what is left of it, nothing read
+        {kSmallBuffer, kSmallBuffer, 2000 - kSmallBuffer},
+        {1990, 10, 10}, {2000, 0, 0},
+    };
+    for (const Step& st : steps) {
+        SCOPED_TRACE(st.seek);
+        s.Seek(st.seek, 0);
+        ASSERT_EQ(s.PeekBuffered(&p), memory ? st.memoryCount : st.fileCount);
+        if (st.seek < 2000) {
+            EXPECT_EQ(0, std::memcmp(p, data.data() + st.seek, 10));
+        }
+        EXPECT_EQ(s.Tell(), st.seek);
+        EXPECT_EQ(s.m_eof, 0);
+    }
 }
 
 TEST_P(StreamSource, ReadLines)
@@ -253,7 +284,7 @@ TEST_P(StreamSource, ReadLines)
     for (const auto& e : expected) {
         EXPECT_EQ(s.ReadLineA(line, sizeof line), e.result);
         EXPECT_STREQ(line, e.line);
-        EXPECT_EQ(s.m_bEof, e.eof);
+        EXPECT_EQ(s.m_eof, e.eof);
     }
 }
 
@@ -290,7 +321,7 @@ TEST(BufferedStream, MemoryIsReadInPlace)
     ASSERT_TRUE(s.OpenMemory(nullptr, 0, CBufferedStream::kModeRead, nullptr));
     EXPECT_EQ(s.GetLength(), 0);
     EXPECT_EQ(s.ReadU8(), -1);
-    EXPECT_EQ(s.m_bEof, 1);
+    EXPECT_EQ(s.m_eof, 1);
 }
 
 TEST(BufferedStream, RandomReadsMatchTheFile)
@@ -314,7 +345,7 @@ TEST(BufferedStream, RandomReadsMatchTheFile)
             const int64_t expected = std::clamp<int64_t>(int64_t(data.size()) - pos, 0, n);
             ASSERT_EQ(s.Read(got.data(), n), expected);
             ASSERT_EQ(0, std::memcmp(got.data(), data.data() + std::min<int64_t>(pos, int64_t(data.size())), size_t(expected)));
-            ASSERT_EQ(s.m_bEof, expected < n ? 1 : 0);
+            ASSERT_EQ(s.m_eof, expected < n ? 1 : 0);
             pos += expected;
         } else if (op == 2) {
             const int expected = pos < int64_t(data.size()) ? data[size_t(pos)] : -1;
@@ -469,7 +500,7 @@ TEST(BufferedStream, CreateTruncatesAndReopenWorks)
     WriteBytes(path, Pattern(5000));
     CBufferedStream s(kSmallBuffer);
     ASSERT_TRUE(s.OpenA(path.c_str(), CBufferedStream::kModeCreate, nullptr));
-    EXPECT_EQ(s.m_bEof, 0);
+    EXPECT_EQ(s.m_eof, 0);
     EXPECT_EQ(s.GetLength(), 0);
     ASSERT_TRUE(s.WriteU8(42));
     // Opening again closes (and flushes) the open stream first.

@@ -44,19 +44,19 @@ class FileListTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        s_base = lindar_test::TempDir() + "\\liste";
-        std::replace(s_base.begin(), s_base.end(), '/', '\\');  // as the listing writes paths
+        root = lindar_test::TempDir() + "\\liste";
+        std::replace(root.begin(), root.end(), '/', '\\');  // as the listing writes paths
         for (const char* folder : {"", "\\Zweig", "\\alt"})
-            CreateDirectoryA((s_base + folder).c_str(), nullptr);
-        MakeFile(s_base + "\\b.gpx", 300, 10);
-        MakeFile(s_base + "\\A.txt", 100, 30);
-        MakeFile(s_base + "\\Übersicht.gpx", 200, 20);
-        MakeFile(s_base + "\\Zweig\\tief.gpx", 5, 1);
+            CreateDirectoryA((root + folder).c_str(), nullptr);
+        MakeFile(root + "\\b.gpx", 300, 10);
+        MakeFile(root + "\\A.txt", 100, 30);
+        MakeFile(root + "\\Übersicht.gpx", 200, 20);
+        MakeFile(root + "\\Zweig\\tief.gpx", 5, 1);
     }
-    static std::string s_base;
+    static std::string root;
 };
 
-std::string FileListTest::s_base;
+std::string FileListTest::root;
 
 TEST_F(FileListTest, SortsFoldersFirst)
 {
@@ -72,7 +72,7 @@ TEST_F(FileListTest, SortsFoldersFirst)
         {CFileList::kSortExtension, 0, {"alt", "Zweig", "b.gpx", "Übersicht.gpx", "A.txt"}},
     };
     for (const auto& c : cases) {
-        CFileList list(s_base.c_str(), 0);
+        CFileList list(root.c_str(), 0);
         ASSERT_TRUE(list.IsValid());
         list.Sort(c.key, c.flags);
         EXPECT_EQ(Read(list), c.order) << c.key << " " << c.flags;
@@ -93,24 +93,24 @@ TEST_F(FileListTest, PatternsModesAndRecursion)
         {0, "*.gpx", "ü*;alt", CFileList::kReadName, {"Zweig", "b.gpx"}},
         {CFileList::kListFolders, "*.gpx", nullptr, CFileList::kReadName, {"alt", "Zweig"}},
         {deep, "t*", nullptr, CFileList::kReadRelative, {"Zweig\\tief.gpx"}},
-        {deep, "t*", nullptr, CFileList::kReadFullPath, {s_base + "\\Zweig\\tief.gpx"}},
+        {deep, "t*", nullptr, CFileList::kReadFullPath, {root + "\\Zweig\\tief.gpx"}},
     };
     for (const auto& c : cases) {
-        CFileList list((s_base + "\\").c_str(), c.flags, c.include, c.exclude);
+        CFileList list((root + "\\").c_str(), c.flags, c.include, c.exclude);
         list.Sort(CFileList::kSortName, 0);
         EXPECT_EQ(Read(list, c.mode), c.entries) << c.include << " " << c.mode;
     }
-    CFileList list(s_base.c_str(), CFileList::kListRecursive, "tief*");
+    CFileList list(root.c_str(), CFileList::kListRecursive, "tief*");
     list.Sort(CFileList::kSortName, 0);
     ASSERT_STREQ(list.ReadNext(), "alt");
     EXPECT_EQ(list.GetEntryAttributes() & FILE_ATTRIBUTE_DIRECTORY, DWORD(FILE_ATTRIBUTE_DIRECTORY));
     list.ReadNext();
     ASSERT_STREQ(list.ReadNext(), "tief.gpx");
-    EXPECT_EQ(list.GetEntryFolder(), s_base + "\\Zweig\\");
+    EXPECT_EQ(list.GetEntryFolder(), root + "\\Zweig\\");
     EXPECT_GE(list.GetEntryIconIndex(kIconSmall), 0);
     EXPECT_EQ(list.ReadNext(), nullptr);
     EXPECT_EQ(list.GetEntryAttributes(), 0u);
-    EXPECT_FALSE(CFileList((s_base + "\\fehlt").c_str(), 0).IsValid());
+    EXPECT_FALSE(CFileList((root + "\\fehlt").c_str(), 0).IsValid());
 }
 
 TEST_F(FileListTest, DrivesAndEntries)
@@ -128,11 +128,11 @@ TEST_F(FileListTest, DrivesAndEntries)
 
     WIN32_FIND_DATAA data;
     DWORD error = 0;
-    HANDLE search = FindFirstEntry((s_base + "\\b.*").c_str(), &data, &error);
+    HANDLE search = FindFirstEntry((root + "\\b.*").c_str(), &data, &error);
     ASSERT_NE(search, nullptr);
     EXPECT_STREQ(data.cFileName, "b.gpx");
     EXPECT_EQ(FindCloseEntry(search), 0);
-    EXPECT_EQ(FindFirstEntry((s_base + "\\q*").c_str(), &data, &error), nullptr);
+    EXPECT_EQ(FindFirstEntry((root + "\\q*").c_str(), &data, &error), nullptr);
     EXPECT_NE(error, 0u);
     EXPECT_EQ(FindCloseEntry(nullptr), -1);
     char buffer[8];

@@ -15,9 +15,9 @@ namespace {
 std::vector<std::string> Texts(const CRecordArray& list)
 {
     std::vector<std::string> out;
-    for (int i = 0; i < list.m_nCount; ++i) {
+    for (int i = 0; i < list.m_count; ++i) {
         // The table is walked as callers do: data pointer, length before it.
-        const uint8_t* data = list.m_ppItems[i];
+        const uint8_t* data = list.m_items[i];
         out.emplace_back(reinterpret_cast<const char*>(data), CRecordArray::RecordLength(data));
     }
     return out;
@@ -126,7 +126,7 @@ TEST(RecordArray, HistoryLimit)
     for (int i = 0; i < 20; ++i)
         many.AddString(std::to_string(i).c_str());
     many.SetHistoryLimit(-1, CRecordArray::kCaseIgnore);
-    EXPECT_EQ(many.m_nCount, CRecordArray::kDefaultHistory);
+    EXPECT_EQ(many.m_count, CRecordArray::kDefaultHistory);
     EXPECT_EQ(many.MoveToFront("7"), 0);
     EXPECT_EQ(Texts(many)[0], "7");
     EXPECT_EQ(Texts(many)[7], "6");
@@ -186,7 +186,7 @@ TEST(StructPtrArray, FindSortedU32Flags)
     EXPECT_EQ(array.FindSortedU32(9, offsetof(Entry, key), 0, 3, nullptr, CStructPtrArray::kFindInsertPos), 3);
     EXPECT_EQ(array.FindSortedU32(9, 10, 0, 6, nullptr, 0), -1);
     EXPECT_EQ(array.Delete(2, 5), 3);
-    EXPECT_EQ(array.m_nCount, 3);
+    EXPECT_EQ(array.m_count, 3);
     EXPECT_EQ(static_cast<Entry*>(array.At(2))->tag, 5u);
     EXPECT_EQ(array.Insert(nullptr, 0, 1), -1);
     // Sorted unsigned, 0x80000000 is found only with the unsigned compare.

@@ -98,7 +98,7 @@ TEST_F(RegistryTest, MultiStringRoundTrip)
     CRecordArray back;
     back.AddString("vorher");
     EXPECT_EQ(reg.ReadMultiString(back, "OfnListGpx"), 3);
-    ASSERT_EQ(back.m_nCount, 4);
+    ASSERT_EQ(back.m_count, 4);
     EXPECT_STREQ(back.GetString(2), "D:\\Übersicht");
     EXPECT_EQ(reg.ReadMultiString(back, "OfnListLeer"), 0);
     EXPECT_EQ(reg.ReadMultiString(back, "Fehlt"), -1);

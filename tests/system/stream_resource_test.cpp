@@ -14,9 +14,9 @@ void ExpectSample(CBufferedStream& s)
     EXPECT_EQ(s.ReadLineA(line, sizeof line), 8);
     EXPECT_STREQ(line, "line two");
     EXPECT_EQ(s.ReadU16(), 0x0201);
-    EXPECT_EQ(s.m_bEof, 0);
+    EXPECT_EQ(s.m_eof, 0);
     EXPECT_EQ(s.ReadU8(), -1);
-    EXPECT_EQ(s.m_bEof, 1);
+    EXPECT_EQ(s.m_eof, 1);
     EXPECT_EQ(s.Write("x", 1), -1);
 }
 
@@ -39,7 +39,7 @@ TEST(ResourceStream, Failures)
     for (const char* path : paths) {
         SCOPED_TRACE(path);
         EXPECT_FALSE(s.OpenA(path, CBufferedStream::kModeRead, nullptr));
-        EXPECT_EQ(s.m_bEof, 1);
+        EXPECT_EQ(s.m_eof, 1);
     }
     EXPECT_FALSE(s.OpenA("RES:#10/#101", CBufferedStream::kModeCreate, nullptr));
     EXPECT_FALSE(s.OpenW(L"RES:#10/#999", CBufferedStream::kModeRead, nullptr));

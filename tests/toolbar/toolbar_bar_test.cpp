@@ -17,8 +17,8 @@
 #include "platform/framework/frame.h"
 #include "tests/winharness/message_pump.h"
 #include "ui/toolbar/toolbar_bar_logic.h"
-#include "ui/toolbar/toolbar_model.h"
-#include "ui/toolbar/toolbar_new.h"
+#include "ui/toolbar/toolbar_control_logic.h"
+#include "ui/toolbar/toolbar_bar.h"
 
 namespace {
 

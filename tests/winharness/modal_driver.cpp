@@ -40,13 +40,13 @@ ModalDriver& ModalDriver::Then(Step step)
 
 std::vector<HWND> ModalDriver::Dialogs() const
 {
-    std::lock_guard<std::mutex> guard(m_lock);
+    std::lock_guard<std::mutex> hold(m_lock);
     return m_dialogs;
 }
 
 HWND ModalDriver::TopDialog() const
 {
-    std::lock_guard<std::mutex> guard(m_lock);
+    std::lock_guard<std::mutex> hold(m_lock);
     for (auto it = m_dialogs.rbegin(); it != m_dialogs.rend(); ++it)
         if (IsWindow(*it))
             return *it;
@@ -66,7 +66,7 @@ LRESULT CALLBACK ModalDriver::CbtHook(int code, WPARAM wParam, LPARAM lParam)
         // The class is set by now; dialogs are recorded as they are made.
         const HWND wnd = reinterpret_cast<HWND>(wParam);
         if (IsDialog(wnd)) {
-            std::lock_guard<std::mutex> guard(driver->m_lock);
+            std::lock_guard<std::mutex> hold(driver->m_lock);
             driver->m_dialogs.push_back(wnd);
         }
     }

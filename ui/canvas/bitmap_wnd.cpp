@@ -29,11 +29,11 @@ struct BufferInfo {
 CBitmapWnd::CBitmapWnd()
 {
     m_dcMemory.CreateCompatibleDC(nullptr);
-    m_pScreenWnd = GetDesktopWindow();
-    m_pScreenDC = m_pScreenWnd->GetDC();
-    m_nScreenBits = m_pScreenDC ? uint32_t(m_pScreenDC->GetDeviceCaps(BITSPIXEL)) : 32;
+    m_screenWnd = GetDesktopWindow();
+    m_screenDc = m_screenWnd->GetDC();
+    m_nScreenBits = m_screenDc ? uint32_t(m_screenDc->GetDeviceCaps(BITSPIXEL)) : 32;
     m_pImage = new CGraphicsImage;
-    m_hCursor = LoadCursor(nullptr, IDC_ARROW);
+    m_cursor = LoadCursor(nullptr, IDC_ARROW);
     CanvasClassName();
 }
 
@@ -42,17 +42,17 @@ CBitmapWnd::~CBitmapWnd()
     // The window goes first, while its handlers still belong to this class.
     if (m_hWnd)
         DestroyWindow();
-    if (m_hDibSection) {
+    if (m_dibSection) {
         // A bitmap still selected into a DC is not freed by DeleteObject.
-        m_dcMemory.SelectObject(m_hOriginalBitmap);
-        DeleteObject(m_hDibSection);
+        m_dcMemory.SelectObject(m_originalBitmap);
+        DeleteObject(m_dibSection);
     }
-    if (m_pScreenDC) {
-        if (IsWindow(m_pScreenWnd->m_hWnd)) {
-            m_pScreenWnd->ReleaseDC(m_pScreenDC);
+    if (m_screenDc) {
+        if (IsWindow(m_screenWnd->m_hWnd)) {
+            m_screenWnd->ReleaseDC(m_screenDc);
         } else {
-            m_pScreenDC->Detach();
-            delete m_pScreenDC;
+            m_screenDc->Detach();
+            delete m_screenDc;
         }
     }
     m_dcMemory.DeleteDC();
@@ -71,26 +71,26 @@ void CBitmapWnd::GrowBufferToMinSize()
 
 void CBitmapWnd::TakeScrollStyles(DWORD style)
 {
-    m_hCursor = LoadCursor(nullptr, IDC_ARROW);
-    m_bHScrollAlways = (style & BWS_HSCROLLALWAYS) != 0;
-    m_bVScrollAlways = (style & BWS_VSCROLLALWAYS) != 0;
-    m_bHScroll = (style & BWS_HSCROLL) != 0;
-    m_bVScroll = (style & BWS_VSCROLL) != 0;
+    m_cursor = LoadCursor(nullptr, IDC_ARROW);
+    m_horzScrollAlways = (style & BWS_HSCROLLALWAYS) != 0;
+    m_vertScrollAlways = (style & BWS_VSCROLLALWAYS) != 0;
+    m_horzScroll = (style & BWS_HSCROLL) != 0;
+    m_vertScroll = (style & BWS_VSCROLL) != 0;
 }
 
 BOOL CBitmapWnd::Create(DWORD exStyle, DWORD style, const RECT& rect, CWnd* parent, UINT id)
 {
-    m_bCenter = (style & BWS_CENTER) != 0;
-    m_bFixedSize = (style & BWS_FIXEDSIZE) != 0;
+    m_center = (style & BWS_CENTER) != 0;
+    m_fixedSize = (style & BWS_FIXEDSIZE) != 0;
     const BOOL created = CreateEx(exStyle, CanvasClassName(), "", style, rect, parent, id);
     if (created) {
-        m_hPostTarget = m_hWnd;
+        m_postTarget = m_hWnd;
         GrowBufferToMinSize();
     }
     TakeScrollStyles(style);
-    m_bPinSmall = (style & BWS_PINSMALL) != 0;
-    if (created && (m_bHScroll || m_bVScroll) && m_sizeClient.cx > 0)
-        ShowScrollBars(m_bHScroll && m_bVScroll ? SB_BOTH : m_bHScroll ? SB_HORZ : SB_VERT);
+    m_pinSmall = (style & BWS_PINSMALL) != 0;
+    if (created && (m_horzScroll || m_vertScroll) && m_sizeClient.cx > 0)
+        ShowScrollBars(m_horzScroll && m_vertScroll ? SB_BOTH : m_horzScroll ? SB_HORZ : SB_VERT);
     return created;
 }
 
@@ -104,19 +104,19 @@ BOOL CBitmapWnd::CreateOverControl(DWORD exStyle, DWORD style, UINT placeholderI
     RECT rect;
     placeholder->GetWindowRect(&rect);
     parentDialog->ScreenToClient(&rect);
-    m_bCenter = (style & BWS_CENTER) != 0;
-    m_bFixedSize = (style & BWS_FIXEDSIZE) != 0;
-    m_bPinSmall = (style & BWS_PINSMALL) != 0;
+    m_center = (style & BWS_CENTER) != 0;
+    m_fixedSize = (style & BWS_FIXEDSIZE) != 0;
+    m_pinSmall = (style & BWS_PINSMALL) != 0;
     if (!CreateEx(exStyle, CanvasClassName(), "", style, rect, parentDialog, newId))
         return FALSE;
-    m_hPostTarget = m_hWnd;
+    m_postTarget = m_hWnd;
     SetWindowPos(placeholder, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW);
     GrowBufferToMinSize();
     TakeScrollStyles(style);
-    if ((m_bHScroll || m_bVScroll) && m_sizeClient.cx > 0) {
-        if (m_bHScroll)
+    if ((m_horzScroll || m_vertScroll) && m_sizeClient.cx > 0) {
+        if (m_horzScroll)
             CWnd::ShowScrollBar(SB_HORZ);
-        if (m_bVScroll)
+        if (m_vertScroll)
             CWnd::ShowScrollBar(SB_VERT);
         SetScrollPosition(m_ptScroll.x, m_ptScroll.y);
         UpdateScrollBars();
@@ -133,14 +133,14 @@ void CBitmapWnd::ShowScrollBars(UINT bars)
 
 void CBitmapWnd::SetPaintProc(BitmapWndPaintProc proc, uintptr_t context)
 {
-    m_pfnPaint = proc;
-    m_nPaintContext = context;
+    m_paintProc = proc;
+    m_paintContext = context;
 }
 
 void CBitmapWnd::SetMessageProc(BitmapWndMessageProc proc, uintptr_t context)
 {
-    m_pfnMessage = proc;
-    m_nMessageContext = context;
+    m_messageProc = proc;
+    m_messageContext = context;
     if (m_hWnd)
         ModifyStyle(0, kMessageProcStyle);
 }
@@ -150,7 +150,7 @@ bool CBitmapWnd::SetBufferSize(int width, int height)
     if (!canvas::ValidBufferSide(width) || !canvas::ValidBufferSide(height))
         return false;
     SIZE size;
-    if (m_bFixedSize) {
+    if (m_fixedSize) {
         m_sizeMin = SIZE{width, height};
         size = m_sizeMin;
     } else {
@@ -191,7 +191,7 @@ int CBitmapWnd::UnlockBuffer()
     }
     // Posted, never sent: the resize must not run on the unlocking thread.
     if (released) {
-        if (const HWND target = m_hPostTarget.load())
+        if (const HWND target = m_postTarget.load())
             ::PostMessageA(target, WM_COMMAND, BWM_DEFERREDRESIZE, 0);
     }
     return count;
@@ -199,7 +199,7 @@ int CBitmapWnd::UnlockBuffer()
 
 bool CBitmapWnd::RecreateBuffer(int width, int height)
 {
-    if (!canvas::ValidBufferSide(width) || !canvas::ValidBufferSide(height) || !m_pScreenDC)
+    if (!canvas::ValidBufferSide(width) || !canvas::ValidBufferSide(height) || !m_screenDc)
         return false;
     const uint32_t depth = canvas::BufferDepthForScreen(int(m_nScreenBits));
     BufferInfo info = {};
@@ -208,7 +208,7 @@ bool CBitmapWnd::RecreateBuffer(int width, int height)
     PALETTEENTRY system[kMaxPaletteEntries] = {};
     if (depth <= 8) {
         const UINT count = 1u << depth;
-        const UINT got = GetSystemPaletteEntries(m_pScreenDC->m_hDC, 0, count, system);
+        const UINT got = GetSystemPaletteEntries(m_screenDc->m_hDC, 0, count, system);
         if (got < count) {
             // Not a palette device after all: the image's default palette
             // serves both the DIB section and the image.
@@ -224,7 +224,7 @@ bool CBitmapWnd::RecreateBuffer(int width, int height)
         std::memcpy(info.colours, masks, sizeof masks);
     }
     void* bits = nullptr;
-    const HBITMAP dib = CreateDIBSection(m_pScreenDC->m_hDC, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
+    const HBITMAP dib = CreateDIBSection(m_screenDc->m_hDC, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
                                          &bits, nullptr, 0);
     if (!dib || !bits) {
         if (dib)
@@ -244,11 +244,11 @@ bool CBitmapWnd::RecreateBuffer(int width, int height)
     if (m_pImage->m_pBits)
         image->DrawImage(*m_pImage, 0, 0, 0);
     const HBITMAP previous = m_dcMemory.SelectObject(dib);
-    if (!m_hOriginalBitmap)
-        m_hOriginalBitmap = previous;
-    if (m_hDibSection)
-        DeleteObject(m_hDibSection);
-    m_hDibSection = dib;
+    if (!m_originalBitmap)
+        m_originalBitmap = previous;
+    if (m_dibSection)
+        DeleteObject(m_dibSection);
+    m_dibSection = dib;
     delete m_pImage;
     m_pImage = image.release();
     return true;

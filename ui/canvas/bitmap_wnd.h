@@ -13,7 +13,7 @@
 #include "platform/framework/dc.h"
 #include "platform/framework/sync.h"
 #include "platform/framework/wnd.h"
-#include "ui/canvas/canvas_geometry.h"
+#include "ui/canvas/bitmap_wnd_logic.h"
 
 // (context, message, key flags, x, y) with x and y in picture coordinates.
 typedef void (*BitmapWndMessageProc)(uintptr_t context, UINT message, UINT keyFlags, int x, int y);
@@ -62,27 +62,27 @@ public:
     static constexpr DWORD kMessageProcStyle = 0x100;
 
 protected:
-    uintptr_t m_nMessageContext = 0;
-    BitmapWndMessageProc m_pfnMessage = nullptr;
-    uintptr_t m_nPaintContext = 0;
-    BitmapWndPaintProc m_pfnPaint = nullptr;
+    uintptr_t m_messageContext = 0;
+    BitmapWndMessageProc m_messageProc = nullptr;
+    uintptr_t m_paintContext = 0;
+    BitmapWndPaintProc m_paintProc = nullptr;
 
 public:
     CGraphicsImage* m_pImage;  // the back buffer; read it after LockBuffer on other threads
 
 protected:
-    CWnd* m_pScreenWnd;
-    CDC* m_pScreenDC;
+    CWnd* m_screenWnd;
+    CDC* m_screenDc;
     CDC m_dcMemory;
-    uint32_t m_bHScrollAlways = 0;
-    uint32_t m_bVScrollAlways = 0;
-    uint32_t m_bHScroll = 0;
-    uint32_t m_bVScroll = 0;
-    uint32_t m_bPinSmall = 0;
-    uint32_t m_bFixedSize = 0;
-    uint32_t m_bCenter = 0;
-    HBITMAP m_hDibSection = nullptr;
-    HCURSOR m_hCursor;
+    uint32_t m_horzScrollAlways = 0;
+    uint32_t m_vertScrollAlways = 0;
+    uint32_t m_horzScroll = 0;
+    uint32_t m_vertScroll = 0;
+    uint32_t m_pinSmall = 0;
+    uint32_t m_fixedSize = 0;
+    uint32_t m_center = 0;
+    HBITMAP m_dibSection = nullptr;
+    HCURSOR m_cursor;
     CCriticalSection m_lock;  // buffer re-creation and m_nLockCount
 
 public:
@@ -114,10 +114,10 @@ protected:
     void PaintBuffer(CDC& dc, const RECT& paint, const RECT& client);
 
 private:
-    HBITMAP m_hOriginalBitmap = nullptr;  // the memory DC's own bitmap, selected back before the DIB goes
-    bool m_bHBarPrimed = false;           // an "always" bar got its first range
-    bool m_bVBarPrimed = false;
-    std::atomic<HWND> m_hPostTarget{nullptr};  // where UnlockBuffer posts from any thread
+    HBITMAP m_originalBitmap = nullptr;  // the memory DC's own bitmap, selected back before the DIB goes
+    bool m_horzBarPrimed = false;         // an "always" bar got its first range
+    bool m_vertBarPrimed = false;
+    std::atomic<HWND> m_postTarget{nullptr};  // where UnlockBuffer posts from any thread
 
     SIZE PictureExtent() const;
     // OnSize's buffer step: under the lock, re-creates the buffer for that

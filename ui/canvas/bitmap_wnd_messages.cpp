@@ -18,7 +18,7 @@ END_MESSAGE_MAP()
 bool CBitmapWnd::FollowClientSize(int cx, int cy)
 {
     CLockGuard hold(m_lock);
-    const SIZE size = canvas::BufferSizeForClient(cx, cy, m_sizeMin, m_sizeMax, m_bFixedSize);
+    const SIZE size = canvas::BufferSizeForClient(cx, cy, m_sizeMin, m_sizeMax, m_fixedSize);
     if (size.cx <= 0 || size.cy <= 0 || m_nLockCount != 0)
         return false;
     if (m_pImage->m_nWidth == uint32_t(size.cx) && m_pImage->m_nHeight == uint32_t(size.cy))
@@ -60,9 +60,9 @@ void CBitmapWnd::OnPaint()
         dc.SelectClipRgn(clip);
     }
     PaintBuffer(dc, paint, client);
-    if (m_pfnPaint) {
+    if (m_paintProc) {
         dc.OffsetWindowOrg(m_ptScroll.x, m_ptScroll.y);
-        m_pfnPaint(m_nPaintContext, &dc, &dc.m_ps);
+        m_paintProc(m_paintContext, &dc, &dc.m_ps);
     }
     if (clip) {
         dc.SelectClipRgn(nullptr);
@@ -104,19 +104,19 @@ void CBitmapWnd::Scroll(int bar, UINT code, UINT position)
 
 void CBitmapWnd::OnHScroll(UINT code, UINT position, CWnd*)
 {
-    if (m_bHScroll)
+    if (m_horzScroll)
         Scroll(SB_HORZ, code, position);
 }
 
 void CBitmapWnd::OnVScroll(UINT code, UINT position, CWnd*)
 {
-    if (m_bVScroll)
+    if (m_vertScroll)
         Scroll(SB_VERT, code, position);
 }
 
 void CBitmapWnd::OnDestroy()
 {
-    m_hPostTarget = nullptr;
+    m_postTarget = nullptr;
     m_sizeClient = SIZE{0, 0};
     Default();
 }
@@ -128,25 +128,25 @@ BOOL CBitmapWnd::OnSetCursor(CWnd* wnd, UINT hitTest, UINT)
     // Over the window's own scroll bars and border the system's cursor stays.
     if (hitTest != HTCLIENT)
         return BOOL(Default());
-    ::SetCursor(m_hCursor);
+    ::SetCursor(m_cursor);
     return TRUE;
 }
 
 LRESULT CBitmapWnd::OnMouseMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (m_pfnMessage)
-        m_pfnMessage(m_nMessageContext, message, UINT(wParam), framework_detail::LowSigned(lParam) + m_ptScroll.x,
+    if (m_messageProc)
+        m_messageProc(m_messageContext, message, UINT(wParam), framework_detail::LowSigned(lParam) + m_ptScroll.x,
                      framework_detail::HighSigned(lParam) + m_ptScroll.y);
     return 0;
 }
 
 BOOL CBitmapWnd::OnMouseWheel(UINT keys, short delta, POINT screenPoint)
 {
-    if (!m_pfnMessage)
+    if (!m_messageProc)
         return FALSE;
     POINT point = screenPoint;
     ScreenToClient(&point);
     const UINT flags = (UINT(uint16_t(delta)) << 16) | keys;
-    m_pfnMessage(m_nMessageContext, WM_MOUSEWHEEL, flags, point.x + m_ptScroll.x, point.y + m_ptScroll.y);
+    m_messageProc(m_messageContext, WM_MOUSEWHEEL, flags, point.x + m_ptScroll.x, point.y + m_ptScroll.y);
     return TRUE;
 }

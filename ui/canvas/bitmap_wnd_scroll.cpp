@@ -14,20 +14,20 @@ bool CBitmapWnd::SetScrollPosition(int x, int y)
 {
     if (m_pImage->m_pBits) {
         const SIZE picture = PictureExtent();
-        x = canvas::ClampScrollAxis(x, picture.cx, m_sizeClient.cx, m_bCenter, m_bPinSmall);
-        y = canvas::ClampScrollAxis(y, picture.cy, m_sizeClient.cy, m_bCenter, m_bPinSmall);
+        x = canvas::ClampScrollAxis(x, picture.cx, m_sizeClient.cx, m_center, m_pinSmall);
+        y = canvas::ClampScrollAxis(y, picture.cy, m_sizeClient.cy, m_center, m_pinSmall);
     } else {
         x = y = 0;
     }
     bool changed = false;
     if (x != m_ptScroll.x) {
-        if (m_bHScroll && m_hWnd)
+        if (m_horzScroll && m_hWnd)
             CWnd::SetScrollPos(SB_HORZ, x, TRUE);
         m_ptScroll.x = x;
         changed = true;
     }
     if (y != m_ptScroll.y) {
-        if (m_bVScroll && m_hWnd)
+        if (m_vertScroll && m_hWnd)
             CWnd::SetScrollPos(SB_VERT, y, TRUE);
         m_ptScroll.y = y;
         changed = true;
@@ -50,13 +50,13 @@ void CBitmapWnd::UpdateScrollBars()
         LONG* position;
     };
     const Axis axes[] = {
-        {m_bHScroll, m_bHScrollAlways, &m_bHBarPrimed, SB_HORZ, picture.cx, m_sizeClient.cx, &m_ptScroll.x},
-        {m_bVScroll, m_bVScrollAlways, &m_bVBarPrimed, SB_VERT, picture.cy, m_sizeClient.cy, &m_ptScroll.y},
+        {m_horzScroll, m_horzScrollAlways, &m_horzBarPrimed, SB_HORZ, picture.cx, m_sizeClient.cx, &m_ptScroll.x},
+        {m_vertScroll, m_vertScrollAlways, &m_vertBarPrimed, SB_VERT, picture.cy, m_sizeClient.cy, &m_ptScroll.y},
     };
     for (const Axis& axis : axes) {
         if (!axis.has)
             continue;
-        const canvas::ScrollBarState state = canvas::ComputeScrollBar(axis.picture, axis.client, *axis.position, m_bCenter);
+        const canvas::ScrollBarState state = canvas::ComputeScrollBar(axis.picture, axis.client, *axis.position, m_center);
         *axis.position = state.position;
         SCROLLINFO info = {};
         info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
@@ -121,9 +121,9 @@ void CBitmapWnd::InvalidateRectOffset(const RECT& rect, BOOL erase)
 
 HCURSOR CBitmapWnd::SetCursor(HCURSOR cursor)
 {
-    const HCURSOR previous = m_hCursor;
-    if (cursor && cursor != m_hCursor) {
-        m_hCursor = cursor;
+    const HCURSOR previous = m_cursor;
+    if (cursor && cursor != m_cursor) {
+        m_cursor = cursor;
         ::SetCursor(cursor);
     }
     return previous;

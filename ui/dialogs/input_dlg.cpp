@@ -1,7 +1,7 @@
 #include "ui/dialogs/input_dlg.h"
 
 #include "text/text_services.h"
-#include "ui/dialogs/input_number.h"
+#include "ui/dialogs/input_dlg_logic.h"
 
 namespace {
 
@@ -43,12 +43,12 @@ CInputDlg::CInputDlg(CWnd* parent, int password)
 
 int CInputDlg::GetText(char* buffer, int size) const
 {
-    return size < 1 ? 0 : StrCopyBoundedA(buffer, m_strText, size);
+    return size < 1 ? 0 : StrCopyBoundedA(buffer, m_text, size);
 }
 
 void CInputDlg::DoDataExchange(CDataExchange* dx)
 {
-    DDX_Text(dx, kInputEditId, m_strText);
+    DDX_Text(dx, kInputEditId, m_text);
 }
 
 void CInputDlg::ReplaceWithPasswordEdit()
@@ -75,8 +75,8 @@ void CInputDlg::ApplyWidth()
     RECT window;
     GetWindowRect(&window);
     const int width = window.right - window.left;
-    const int change = InputWidthChange(width, m_nWidth);
-    m_nWidthChange = change;
+    const int change = InputWidthChange(width, m_width);
+    m_widthChange = change;
     if (change == 0)
         return;
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, width + change, window.bottom - window.top,
@@ -99,25 +99,25 @@ void CInputDlg::InitInput(LONG marker, bool password)
     SetWindowLongA(m_hWnd, GWL_USERDATA, marker);
     if (password)
         ReplaceWithPasswordEdit();
-    if (m_bFocus)
+    if (m_focus)
         PostMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(m_hWnd, kInputEditId)), 1);
     ApplyWidth();
     CDialog::OnInitDialog();
-    if (!m_strTitle.IsEmpty())
-        SetWindowText(m_strTitle);
-    if (!m_strPrompt.IsEmpty())
-        ::SetDlgItemTextA(m_hWnd, kInputPromptId, m_strPrompt);
+    if (!m_title.IsEmpty())
+        SetWindowText(m_title);
+    if (!m_prompt.IsEmpty())
+        ::SetDlgItemTextA(m_hWnd, kInputPromptId, m_prompt);
 }
 
 BOOL CInputDlg::OnInitDialog()
 {
-    InitInput(kInputDlgMarker, m_bPassword != 0);
+    InitInput(kInputDlgMarker, m_password != 0);
     return TRUE;
 }
 
 CInputNumDlg::CInputNumDlg(CWnd* parent) : CInputDlg(parent, 0)
 {
-    m_strText = CString("0");  // a move: GCC 12 warns wrongly on assigning the literal
+    m_text = CString("0");  // a move: GCC 12 warns wrongly on assigning the literal
 }
 
 BOOL CInputNumDlg::OnInitDialog()
@@ -130,6 +130,6 @@ void CInputNumDlg::OnOK()
 {
     if (!UpdateData(TRUE))
         return;
-    m_nNumber = ParseInputNumber(m_strText);
+    m_number = ParseInputNumber(m_text);
     EndDialog(IDOK);
 }

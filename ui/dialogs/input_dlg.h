@@ -16,23 +16,23 @@ public:
     // A non-zero password flag makes the edit hide what is typed.
     explicit CInputDlg(CWnd* parent = nullptr, int password = 0);
 
-    void SetTitle(const char* text) { m_strTitle = text; }
-    void SetPrompt(const char* text) { m_strPrompt = text; }
-    void SetText(const char* text) { m_strText = text; }
-    const char* GetText() const { return m_strText; }
+    void SetTitle(const char* text) { m_title = text; }
+    void SetPrompt(const char* text) { m_prompt = text; }
+    void SetText(const char* text) { m_text = text; }
+    const char* GetText() const { return m_text; }
     // At most size - 1 characters and a NUL; the number copied (0 for a
     // size below 1, the buffer untouched).
     int GetText(char* buffer, int size) const;
 
-    CString m_strText;
-    CString m_strTitle;
-    CString m_strPrompt;
-    int m_bPassword = 0;  // switch the edit to password mode when the dialog opens
-    int m_bFocus = 0;     // put the focus into the edit
-    int m_nWidth = 0;     // width option (input_number.h); 0 keeps the template's width
+    CString m_text;
+    CString m_title;
+    CString m_prompt;
+    int m_password = 0;  // switch the edit to password mode when the dialog opens
+    int m_focus = 0;     // put the focus into the edit
+    int m_width = 0;     // width option (input_dlg_logic.h); 0 keeps the template's width
     // The pixels the option added at the last opening (the option itself
     // stays, so a second run on the object applies it to the template again).
-    int m_nWidthChange = 0;
+    int m_widthChange = 0;
 
 protected:
     BOOL OnInitDialog() override;
@@ -49,8 +49,8 @@ class CInputNumDlg : public CInputDlg {
 public:
     explicit CInputNumDlg(CWnd* parent = nullptr);
 
-    int32_t GetNumber() const { return m_nNumber; }
-    int32_t m_nNumber = 0;  // the result after OK
+    int32_t GetNumber() const { return m_number; }
+    int32_t m_number = 0;  // the result after OK
 
 protected:
     BOOL OnInitDialog() override;

@@ -111,7 +111,7 @@ int CChoiceDlg::FindItem(const char* text, int noCase)
 {
     const int found = m_entries.Find(text, noCase != 0);
     if (found >= 0)
-        m_nCurrent = found;
+        m_current = found;
     return found;
 }
 
@@ -123,24 +123,24 @@ void CChoiceDlg::SortItems(bool byData)
         m_entries.SortByText();
 }
 
-int CChoiceDlg::GetText(char* buffer, int size) const { return ChoiceCopyText(m_strText, buffer, size); }
+int CChoiceDlg::GetText(char* buffer, int size) const { return ChoiceCopyText(m_text, buffer, size); }
 
 void CChoiceDlg::ShowTexts()
 {
-    if (!m_strTitle.IsEmpty())
-        SetWindowText(m_strTitle);
+    if (!m_title.IsEmpty())
+        SetWindowText(m_title);
     const HWND prompt = ::GetDlgItem(m_hWnd, kChoicePromptId);
-    if (m_strPrompt.IsEmpty())
+    if (m_prompt.IsEmpty())
         ::ShowWindow(prompt, SW_HIDE);
     else
-        ::SetWindowTextA(prompt, m_strPrompt);
+        ::SetWindowTextA(prompt, m_prompt);
 }
 
 void CChoiceDlg::TakeResult(int index)
 {
     const ChoiceEntry* e = m_entries.At(index);
-    m_strText = e ? e->text.c_str() : "";
-    m_dwData = e ? e->data : 0;
+    m_text = e ? e->text.c_str() : "";
+    m_data = e ? e->data : 0;
 }
 
 void CChoiceDlg::MoveToLastPlace(int width, int height)
@@ -174,13 +174,13 @@ CListSelectDlg::CListSelectDlg(CWnd* parent) : CChoiceDlg(m_table)
 
 CListSelectDlg::~CListSelectDlg() = default;
 
-HWND CListSelectDlg::List() const { return ::GetDlgItem(m_hWnd, kChoiceListFirstId + m_nMode); }
+HWND CListSelectDlg::List() const { return ::GetDlgItem(m_hWnd, kChoiceListFirstId + m_mode); }
 
 void CListSelectDlg::MeasureLayout()
 {
     RECT client;
     GetClientRect(&client);
-    const RECT list = ChildRect(m_hWnd, kChoiceListFirstId + m_nMode);
+    const RECT list = ChildRect(m_hWnd, kChoiceListFirstId + m_mode);
     const RECT ok = ChildRect(m_hWnd, IDOK);
     const RECT cancel = ChildRect(m_hWnd, IDCANCEL);
     m_margin = list.left;
@@ -189,7 +189,7 @@ void CListSelectDlg::MeasureLayout()
     m_buttonWidth = ok.right - ok.left;
     m_buttonHeight = ok.bottom - ok.top;
     m_buttonsBelow = client.bottom - ok.top;
-    m_buttonGap = m_bCancelAllowed ? cancel.left - ok.right : 0;
+    m_buttonGap = m_cancelAllowed ? cancel.left - ok.right : 0;
     RECT window;
     GetWindowRect(&window);
     m_minSize = {window.right - window.left, window.bottom - window.top};
@@ -201,7 +201,7 @@ void CListSelectDlg::Layout(int cx, int cy)
     if (!m_measured || cx <= 0 || cy <= 0)
         return;
     ::MoveWindow(List(), m_margin, m_listTop, cx - 2 * m_margin, std::max(cy - m_listBelow - m_listTop, 0), TRUE);
-    const ChoiceButtons row = ChoiceButtonRow(cx, m_buttonWidth, m_buttonGap, m_bCancelAllowed != 0);
+    const ChoiceButtons row = ChoiceButtonRow(cx, m_buttonWidth, m_buttonGap, m_cancelAllowed != 0);
     const int top = cy - m_buttonsBelow;
     ::MoveWindow(::GetDlgItem(m_hWnd, IDOK), row.okX, top, m_buttonWidth, m_buttonHeight, TRUE);
     ::MoveWindow(::GetDlgItem(m_hWnd, IDCANCEL), row.cancelX, top, m_buttonWidth, m_buttonHeight, TRUE);
@@ -224,21 +224,21 @@ BOOL CListSelectDlg::OnInitDialog()
     ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     for (int i = 0; i < m_entries.Count(); ++i) {
         ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m_entries.At(i)->text.c_str()));
-        if (m_nMode == 1)
+        if (m_mode == 1)
             ::SendMessageA(list, LB_SETSEL, m_entries.At(i)->selected, i);
     }
-    if (m_nMode == 2 && !m_entries.Valid(m_nCurrent)) {
+    if (m_mode == 2 && !m_entries.Valid(m_current)) {
         // Single choice by check mark: the first checked entry is the choice.
-        for (int i = 0; i < m_entries.Count() && !m_entries.Valid(m_nCurrent); ++i)
+        for (int i = 0; i < m_entries.Count() && !m_entries.Valid(m_current); ++i)
             if (m_entries.At(i)->selected)
-                m_nCurrent = i;
+                m_current = i;
     }
-    if (m_nMode == 1)
-        ::SendMessageA(list, LB_SETCARETINDEX, std::max(m_nCurrent, 0), FALSE);
+    if (m_mode == 1)
+        ::SendMessageA(list, LB_SETCARETINDEX, std::max(m_current, 0), FALSE);
     else
-        ::SendMessageA(list, LB_SETCURSEL, m_nCurrent, 0);
-    if (m_nMode == 2 && m_entries.Valid(m_nCurrent))
-        MoveCheck(m_nCurrent);
+        ::SendMessageA(list, LB_SETCURSEL, m_current, 0);
+    if (m_mode == 2 && m_entries.Valid(m_current))
+        MoveCheck(m_current);
     ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     m_before.clear();
     for (int i = 0; i < m_entries.Count(); ++i)
@@ -249,7 +249,7 @@ BOOL CListSelectDlg::OnInitDialog()
     CDialog::OnInitDialog();
     SetWindowLongA(m_hWnd, GWL_USERDATA, kListSelectDlgMarker);
     ShowTexts();
-    if (!m_bCancelAllowed)
+    if (!m_cancelAllowed)
         ::ShowWindow(::GetDlgItem(m_hWnd, IDCANCEL), SW_HIDE);
     RECT client;
     GetClientRect(&client);
@@ -268,14 +268,14 @@ void CListSelectDlg::OnOK()
 {
     SaveRect();
     const HWND list = List();
-    if (m_nMode == 1)
-        m_nCurrent = int(::SendMessageA(list, LB_GETCARETINDEX, 0, 0));
-    else if (m_nMode != 2)
-        m_nCurrent = int(::SendMessageA(list, LB_GETCURSEL, 0, 0));
-    if (!m_entries.Valid(m_nCurrent))
-        m_nCurrent = -1;
-    TakeResult(m_nCurrent);
-    if (m_nMode <= 1)
+    if (m_mode == 1)
+        m_current = int(::SendMessageA(list, LB_GETCARETINDEX, 0, 0));
+    else if (m_mode != 2)
+        m_current = int(::SendMessageA(list, LB_GETCURSEL, 0, 0));
+    if (!m_entries.Valid(m_current))
+        m_current = -1;
+    TakeResult(m_current);
+    if (m_mode <= 1)
         for (int i = 0; i < m_entries.Count(); ++i)
             m_entries.At(i)->selected = ::SendMessageA(list, LB_GETSEL, i, 0) > 0;
     EndDialog(IDOK);
@@ -283,16 +283,16 @@ void CListSelectDlg::OnOK()
 
 void CListSelectDlg::OnCancel()
 {
-    if (!m_bCancelAllowed)
+    if (!m_cancelAllowed)
         return;
     SaveRect();
     // The check marks changed while the dialog ran go back: Cancel changes
     // nothing the caller gave.
     for (int i = 0; i < m_entries.Count() && size_t(i) < m_before.size(); ++i)
         m_entries.At(i)->selected = m_before[size_t(i)];
-    m_strText = "";
-    m_dwData = 0;
-    m_nCurrent = -1;
+    m_text = "";
+    m_data = 0;
+    m_current = -1;
     EndDialog(IDCANCEL);
 }
 
@@ -321,7 +321,7 @@ void CListSelectDlg::MoveCheck(int index)
                 ::InvalidateRect(List(), &row, TRUE);
         }
     }
-    m_nCurrent = index;
+    m_current = index;
 }
 
 void CListSelectDlg::SelectEvery(bool on)
@@ -329,10 +329,10 @@ void CListSelectDlg::SelectEvery(bool on)
     const HWND list = List();
     bool changed = false;
     for (int i = m_entries.Count() - 1; i >= 0; --i) {
-        if (m_nMode == 1)
+        if (m_mode == 1)
             ::SendMessageA(list, LB_SETSEL, on, i);
         ChoiceEntry* e = m_entries.At(i);
-        if (m_nMode == 3 && e->selected != uint8_t(on)) {
+        if (m_mode == 3 && e->selected != uint8_t(on)) {
             e->selected = on;
             changed = true;
         }
@@ -343,7 +343,7 @@ void CListSelectDlg::SelectEvery(bool on)
 
 void CListSelectDlg::ShowMenu()
 {
-    if (m_nMode != 1 && m_nMode != 3)
+    if (m_mode != 1 && m_mode != 3)
         return;
     const HMENU menu = CreatePopupMenu();
     if (!menu)
@@ -359,16 +359,16 @@ void CListSelectDlg::ShowMenu()
 void CListSelectDlg::Search(unsigned char ch)
 {
     const HWND list = List();
-    const int caret = int(::SendMessageA(list, m_nMode == 1 ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0));
+    const int caret = int(::SendMessageA(list, m_mode == 1 ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0));
     const int row = ChoiceSearchType(m_search, m_entries, ch, GetTickCount(), caret);
     if (row < 0)
         return;
-    if (m_nMode == 1) {
+    if (m_mode == 1) {
         ::SendMessageA(list, LB_SETCARETINDEX, row, FALSE);  // the multiple-choice list has no single selection
         return;
     }
     ::SendMessageA(list, LB_SETCURSEL, row, 0);
-    if (m_nMode == 2)
+    if (m_mode == 2)
         MoveCheck(row);
 }
 
@@ -376,16 +376,16 @@ void CListSelectDlg::OnListCommand(UINT code)
 {
     const int current = int(::SendMessageA(List(), LB_GETCURSEL, 0, 0));
     if (code == LBN_SELCHANGE) {
-        if (m_nMode == 0 && !m_inKey)
+        if (m_mode == 0 && !m_inKey)
             OnOK();  // a click chooses; arrow keys only move
-        else if (m_nMode == 2)
+        else if (m_mode == 2)
             MoveCheck(current);
     } else if (code == LBN_DBLCLK) {
-        if (m_nMode == 3)
+        if (m_mode == 3)
             Toggle(current);
-        else if (m_nMode == 2)
+        else if (m_mode == 2)
             MoveCheck(current);
-        else if (m_nMode == 0)
+        else if (m_mode == 0)
             OnOK();
     }
 }
@@ -429,13 +429,13 @@ LRESULT CListSelectDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_DRAWITEM: {
         auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-        if (di->CtlType != ODT_LISTBOX || int(di->CtlID) != kChoiceListFirstId + m_nMode)
+        if (di->CtlType != ODT_LISTBOX || int(di->CtlID) != kChoiceListFirstId + m_mode)
             break;
         DrawRow(*di);
         return TRUE;
     }
     case WM_COMMAND:
-        if (LOWORD(wParam) == kChoiceListFirstId + m_nMode && lParam) {
+        if (LOWORD(wParam) == kChoiceListFirstId + m_mode && lParam) {
             OnListCommand(HIWORD(wParam));
             return 0;
         }
@@ -488,7 +488,7 @@ LRESULT CListSelectDlg::OnListMessage(HWND list, UINT message, WPARAM wParam, LP
     const int x = int16_t(LOWORD(lParam));
     switch (message) {
     case WM_LBUTTONDOWN:
-        if (m_nMode == 3 && x < kCheckZone) {
+        if (m_mode == 3 && x < kCheckZone) {
             const LRESULT hit = ::SendMessageA(list, LB_ITEMFROMPOINT, 0, lParam);
             const LRESULT result = CallWindowProcA(previous, list, message, wParam, lParam);
             if (!HIWORD(hit))
@@ -506,9 +506,9 @@ LRESULT CListSelectDlg::OnListMessage(HWND list, UINT message, WPARAM wParam, LP
     case WM_KEYDOWN:
         if (wParam == VK_SPACE) {
             const int caret = int(::SendMessageA(list, LB_GETCARETINDEX, 0, 0));
-            if (m_nMode == 0)
+            if (m_mode == 0)
                 ::SendMessageA(list, LB_SETCURSEL, caret, 0);
-            else if (m_nMode == 1)
+            else if (m_mode == 1)
                 ::SendMessageA(list, LB_SETSEL, ::SendMessageA(list, LB_GETSEL, caret, 0) <= 0, caret);
             else
                 OnListCommand(LBN_DBLCLK);
@@ -549,7 +549,7 @@ BOOL CComboSelectDlg::OnInitDialog()
     const HWND combo = ::GetDlgItem(m_hWnd, ComboId());
     for (int i = 0; i < m_entries.Count(); ++i)
         ::SendMessageA(combo, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(m_entries.At(i)->text.c_str()));
-    ::SendMessageA(combo, CB_SETCURSEL, m_nCurrent, 0);
+    ::SendMessageA(combo, CB_SETCURSEL, m_current, 0);
     ::ShowWindow(combo, SW_SHOW);
     CDialog::OnInitDialog();
     SetWindowLongA(m_hWnd, GWL_USERDATA, kComboSelectDlgMarker);
@@ -562,13 +562,13 @@ void CComboSelectDlg::OnOK()
 {
     SaveLastPlace();
     const HWND combo = ::GetDlgItem(m_hWnd, ComboId());
-    m_nCurrent = int(::SendMessageA(combo, CB_GETCURSEL, 0, 0));
-    if (m_entries.Valid(m_nCurrent)) {
-        TakeResult(m_nCurrent);
+    m_current = int(::SendMessageA(combo, CB_GETCURSEL, 0, 0));
+    if (m_entries.Valid(m_current)) {
+        TakeResult(m_current);
     } else {
-        m_nCurrent = -1;
-        m_strText = GetControlText(combo);  // typed, no entry
-        m_dwData = 0;
+        m_current = -1;
+        m_text = GetControlText(combo);  // typed, no entry
+        m_data = 0;
     }
     EndDialog(IDOK);
 }
@@ -576,8 +576,8 @@ void CComboSelectDlg::OnOK()
 void CComboSelectDlg::OnCancel()
 {
     SaveLastPlace();
-    m_strText = "";
-    m_dwData = 0;
-    m_nCurrent = -1;
+    m_text = "";
+    m_data = 0;
+    m_current = -1;
     EndDialog(IDCANCEL);
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/framework/dialog.h"
-#include "ui/dialogs/choice_entries.h"
+#include "ui/dialogs/choice_dlg_logic.h"
 
 constexpr int kChoicePromptId = 1131;
 constexpr int kChoiceComboListId = 1132;  // drop-down list
@@ -26,8 +26,8 @@ RECT ChoiceChildRect(HWND dialog, HWND child);
 // What the choice dialogs share: the entries and the result.
 class CChoiceDlg : public CDialog {
 public:
-    void SetTitle(const char* text) { m_strTitle = text; }
-    void SetPrompt(const char* text) { m_strPrompt = text; }
+    void SetTitle(const char* text) { m_title = text; }
+    void SetPrompt(const char* text) { m_prompt = text; }
     int AddItem(int position, uint32_t data, const char* text, int selected = 0);
     uint32_t GetItemData(int index) const;
     const char* GetItemText(int index) const;
@@ -39,16 +39,16 @@ public:
     void SortItems(bool byData);
     void Clear() { m_entries.Clear(); }
     int GetCount() const { return m_entries.Count(); }
-    const char* GetText() const { return m_strText; }
+    const char* GetText() const { return m_text; }
     // At most size - 1 characters and a NUL; the number copied.
     int GetText(char* buffer, int size) const;
-    uint32_t GetData() const { return m_dwData; }
+    uint32_t GetData() const { return m_data; }
 
-    CString m_strText;   // the chosen text after OK, else empty
-    CString m_strTitle;
-    CString m_strPrompt;
-    uint32_t m_dwData = 0;
-    int m_nCurrent = -1;  // the entry to show first; after OK the chosen one
+    CString m_text;  // the chosen text after OK, else empty
+    CString m_title;
+    CString m_prompt;
+    uint32_t m_data = 0;
+    int m_current = -1;  // the entry to show first; after OK the chosen one
 
 protected:
     // The table lives in the derived dialog.
@@ -73,10 +73,10 @@ public:
 
     // 0 single choice, 1 multiple choice, 2 single choice by a check mark,
     // 3 multiple choice by check marks.
-    void SetMode(int mode) { m_nMode = mode >= 0 && mode <= 3 ? mode : 0; }
-    int GetMode() const { return m_nMode; }
+    void SetMode(int mode) { m_mode = mode >= 0 && mode <= 3 ? mode : 0; }
+    int GetMode() const { return m_mode; }
 
-    int m_bCancelAllowed = 1;  // 0 hides "Abbrechen" and ignores Escape
+    int m_cancelAllowed = 1;  // 0 hides "Abbrechen" and ignores Escape
 
 protected:
     BOOL OnInitDialog() override;
@@ -97,11 +97,11 @@ private:
     void Layout(int cx, int cy);
     void MeasureLayout();
     void SaveRect();
-    bool OwnerDrawn() const { return m_nMode >= 2; }
+    bool OwnerDrawn() const { return m_mode >= 2; }
     HWND List() const;
 
     ChoiceEntries m_table;
-    int m_nMode = 0;
+    int m_mode = 0;
     ChoiceSearch m_search;
     bool m_inKey = false;    // a selection change now comes from a key
     bool m_inWheel = false;
@@ -117,8 +117,8 @@ public:
     explicit CComboSelectDlg(CWnd* parent = nullptr);
     // Non-zero shows the editable combo box, where the user may also type a
     // text that is no entry.
-    void SetEditable(int editable) { m_bEditable = editable; }
-    int m_bEditable = 0;
+    void SetEditable(int editable) { m_editable = editable; }
+    int m_editable = 0;
 
 protected:
     BOOL OnInitDialog() override;
@@ -127,5 +127,5 @@ protected:
 
 private:
     ChoiceEntries m_table;
-    int ComboId() const { return m_bEditable ? kChoiceComboEditId : kChoiceComboListId; }
+    int ComboId() const { return m_editable ? kChoiceComboEditId : kChoiceComboListId; }
 };

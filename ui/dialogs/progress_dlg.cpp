@@ -28,10 +28,10 @@ constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAM
 // The character widths path lines are shortened with, shared by every
 // progress dialog of the process, and the width of the last dialog's line.
 enum WidthSource { kWidthsNone, kWidthsDialogFont, kWidthsStockFont };
-std::mutex s_pathLineLock;
-uint8_t s_widths[256];
-WidthSource s_widthSource = kWidthsNone;
-int s_lastLineWidth = 0;
+std::mutex g_pathLineLock;
+uint8_t g_widths[256];
+WidthSource g_widthSource = kWidthsNone;
+int g_lastLineWidth = 0;
 
 }  // namespace
 
@@ -66,7 +66,7 @@ void CProgressDlg::RunWorker(CWorker& worker)
     int result = -1;
     if (m_threadProc)
         result = int(m_threadProc(this));
-    m_nThreadResult = result;
+    m_threadResult = result;
     // The end must arrive, or the dialog never closes: post again while the
     // queue is full, until it is taken, the window is gone or the dialog
     // object goes.
@@ -163,13 +163,13 @@ void CProgressDlg::SetTextPath(int line, const char* format, const char* path, i
     std::memcpy(composed, text, size_t(kept));
     composed[kept] = 0;
     {
-        std::lock_guard<std::mutex> shared(s_pathLineLock);
-        if (s_widthSource == kWidthsNone && GetStockFontCharWidths(s_widths, -1))
-            s_widthSource = kWidthsStockFont;
+        std::lock_guard<std::mutex> hold(g_pathLineLock);
+        if (g_widthSource == kWidthsNone && GetStockFontCharWidths(g_widths, -1))
+            g_widthSource = kWidthsStockFont;
         // Before any dialog has measured its line there is no width to keep to.
-        const int width = s_lastLineWidth > 0 ? s_lastLineWidth - 5 : INT_MAX / 2;
+        const int width = g_lastLineWidth > 0 ? g_lastLineWidth - 5 : INT_MAX / 2;
         ShortenPathEx(path ? path : "", composed, kProgressLineSize, width,
-                      s_widthSource != kWidthsNone ? s_widths : nullptr, keepFirst, composed, suffix, -1);
+                      g_widthSource != kWidthsNone ? g_widths : nullptr, keepFirst, composed, suffix, -1);
     }
     StoreLine(line, composed);
     PostLine(line);
@@ -207,7 +207,7 @@ void CProgressDlg::RequestLines(int count)
 
 void CProgressDlg::SetTitle(const char* title)
 {
-    m_strTitle = title;
+    m_title = title;
 }
 
 void CProgressDlg::SetMarquee(int interval)
@@ -223,7 +223,7 @@ void CProgressDlg::SetThreadProc(ProgressThreadProc proc, DWORD_PTR a0, DWORD_PT
 {
     m_threadProc = proc;
     const DWORD_PTR args[5] = {a0, a1, a2, a3, a4};
-    std::memcpy(m_dwArgs, args, sizeof args);
+    std::memcpy(m_args, args, sizeof args);
 }
 
 void CProgressDlg::SetTimerProc(ProgressProc proc, UINT interval, DWORD_PTR argument)
@@ -323,11 +323,11 @@ BOOL CProgressDlg::OnInitDialog()
     {
         // The path lines of every progress dialog measure with the first
         // dialog font seen, the stock font only until then.
-        std::lock_guard<std::mutex> shared(s_pathLineLock);
-        s_lastLineWidth = m_lineWidth;
-        if (s_widthSource != kWidthsDialogFont &&
-            GetFontCharWidths(s_widths, reinterpret_cast<HFONT>(::SendMessageA(line, WM_GETFONT, 0, 0))))
-            s_widthSource = kWidthsDialogFont;
+        std::lock_guard<std::mutex> hold(g_pathLineLock);
+        g_lastLineWidth = m_lineWidth;
+        if (g_widthSource != kWidthsDialogFont &&
+            GetFontCharWidths(g_widths, reinterpret_cast<HFONT>(::SendMessageA(line, WM_GETFONT, 0, 0))))
+            g_widthSource = kWidthsDialogFont;
     }
 
     int initial;
@@ -338,15 +338,15 @@ BOOL CProgressDlg::OnInitDialog()
     SetLineCount(initial);
     CDialog::OnInitDialog();
 
-    if (m_nIconId) {
-        m_hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIconId));
-        if (m_hIcon)
-            SendDlgItemMessageA(m_hWnd, kProgressIconId, STM_SETICON, WPARAM(m_hIcon), 0);
+    if (m_iconId) {
+        m_icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_iconId));
+        if (m_icon)
+            SendDlgItemMessageA(m_hWnd, kProgressIconId, STM_SETICON, WPARAM(m_icon), 0);
     }
     if (m_bNoCancel)
         ::ShowWindow(::GetDlgItem(m_hWnd, IDCANCEL), SW_HIDE);
-    if (!m_strTitle.IsEmpty())
-        SetWindowText(m_strTitle);
+    if (!m_title.IsEmpty())
+        SetWindowText(m_title);
 
     {
         CLockGuard hold(m_worker.SharedLock());
@@ -361,17 +361,17 @@ BOOL CProgressDlg::OnInitDialog()
     HandleRequest(kProcTimer, 0);
     HandleRequest(kPollTimer, 0);
 
-    if (!m_worker.Start([this](CWorker& worker) { RunWorker(worker); }, m_nPriority)) {
+    if (!m_worker.Start([this](CWorker& worker) { RunWorker(worker); }, m_priority)) {
         m_ended = true;
         m_target = nullptr;
         EndDialog(-1);
         return TRUE;
     }
-    if (m_nShowDelay) {
+    if (m_showDelay) {
         ::GetWindowRect(m_hWnd, &m_delayedRect);
         EnableWindow(FALSE);
         SetCursor(LoadCursor(nullptr, IDC_WAIT));
-        SetTimer(kProgressDelayedShowTimer, m_nShowDelay);
+        SetTimer(kProgressDelayedShowTimer, m_showDelay);
         ::SetWindowPos(m_hWnd, nullptr, 28672, 28672, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     return TRUE;

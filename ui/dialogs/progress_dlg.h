@@ -11,7 +11,7 @@
 
 #include "platform/framework/dialog.h"
 #include "platform/framework/worker.h"
-#include "ui/dialogs/progress_scale.h"
+#include "ui/dialogs/progress_dlg_logic.h"
 
 class CProgressDlg;
 
@@ -89,8 +89,8 @@ public:
     void SetTimerProc(ProgressProc proc, UINT interval, DWORD_PTR argument);
     void SetCancelProc(ProgressProc proc, DWORD_PTR argument);
     void SetPollSource(int mode, UINT interval, void* positionSource, void* totalSource);
-    void SetWorkerPriority(int priority) { m_nPriority = priority; }
-    void SetIcon(UINT resourceId) { m_nIconId = resourceId; }
+    void SetWorkerPriority(int priority) { m_priority = priority; }
+    void SetIcon(UINT resourceId) { m_iconId = resourceId; }
     void Cancel();
     // From the worker: the answer, or IDCANCEL (-1 for a dialog) at once
     // when the dialog is gone or ending.
@@ -99,14 +99,14 @@ public:
 
     INT_PTR DoModal() override;
 
-    std::atomic<int> m_nMarquee{0};     // marquee interval in ms, 0 the normal bar
-    std::atomic<int> m_bCancelled{0};   // read by the worker
-    int m_bNoCancel = 0;                // hide the Cancel button
-    DWORD_PTR m_dwArgs[5] = {};         // the worker's argument words
-    std::atomic<int> m_nPhaseCount{0};  // a progress split into phases
-    std::atomic<int> m_nPhase{0};
-    UINT m_nShowDelay = 0;  // ms the dialog stays hidden after opening
-    int m_nThreadResult = -1;
+    std::atomic<int> m_nMarquee{0};    // marquee interval in ms, 0 the normal bar
+    std::atomic<int> m_bCancelled{0};  // read by the worker
+    int m_bNoCancel = 0;               // hide the Cancel button
+    DWORD_PTR m_args[5] = {};          // the worker's argument words
+    std::atomic<int> m_phaseCount{0};  // a progress split into phases
+    std::atomic<int> m_phase{0};
+    UINT m_showDelay = 0;  // ms the dialog stays hidden after opening
+    int m_threadResult = -1;
 
 protected:
     BOOL OnInitDialog() override;
@@ -153,7 +153,7 @@ private:
     int m_lineWidth = 0;
 
     ProgressThreadProc m_threadProc = nullptr;
-    int m_nPriority = 0;
+    int m_priority = 0;
     std::atomic<bool> m_ended{false};
     std::atomic<HWND> m_target{nullptr};  // where the worker posts; null once ending
 
@@ -188,9 +188,9 @@ private:
     uint32_t m_marqueeStep = 0;
     uint32_t m_marqueeDrawn = 0;
 
-    CString m_strTitle;
-    UINT m_nIconId = 0;
-    HICON m_hIcon = nullptr;
+    CString m_title;
+    UINT m_iconId = 0;
+    HICON m_icon = nullptr;
     RECT m_delayedRect = {};
 
     DECLARE_MESSAGE_MAP()

@@ -218,7 +218,7 @@ void CProgressDlg::ShowPosition()
         scaled = m_scale.Scaled();
     }
     if (m_taskbar) {
-        const TaskbarValue value = m_taskbarProgress.Next(scaled, maximum, m_nPhase, m_nPhaseCount);
+        const TaskbarValue value = m_taskbarProgress.Next(scaled, maximum, m_phase, m_phaseCount);
         if (value.update)
             m_taskbar->SetValue(m_taskbarWnd, value.value, value.maximum);
     }
@@ -472,7 +472,7 @@ void CProgressDlg::RunRequest(int command)
 void CProgressDlg::Finish()
 {
     {
-        std::lock_guard<std::mutex> guard(g_placeLock);
+        std::lock_guard<std::mutex> hold(g_placeLock);
         g_lastRectValid = ::GetWindowRect(m_hWnd, &g_lastRect) != FALSE;
     }
     m_ended = true;
@@ -485,7 +485,7 @@ void CProgressDlg::PlaceAtLastRect()
 {
     RECT rect;
     {
-        std::lock_guard<std::mutex> guard(g_placeLock);
+        std::lock_guard<std::mutex> hold(g_placeLock);
         if (!g_lastRectValid)
             return;
         rect = g_lastRect;

@@ -117,7 +117,7 @@ uint32_t CTreeSelectDlg::InsertRow(const char* text, uint32_t entry) const
 uint32_t CTreeSelectDlg::InsertAddRow() const
 {
     const LPARAM entry = LPARAM(m_model.entries.Count());
-    if (!(m_nOptions & kTreeSelectCheckBoxes))
+    if (!(m_options & kTreeSelectCheckBoxes))
         return InsertRow("", uint32_t(entry));
     return m_list->InsertItem(TVIF_TEXT | TVIF_PARAM | TVIF_STATE, "", 0, 0, kAddRowLock, kCheckMask | kAddRowLock,
                               entry, kTreeListRoot, kTreeListLast);
@@ -161,7 +161,7 @@ void CTreeSelectDlg::Measure()
     m_buttonTop = h - cancel.top;
     m_buttonBottom = h - cancel.bottom;
     m_gap = cancel.left - ok.right;
-    m_minWidth = (m_bCancelAllowed ? cancel.right : cancel.left) + kExtraWidth - ok.left;
+    m_minWidth = (m_cancelAllowed ? cancel.right : cancel.left) + kExtraWidth - ok.left;
     m_minHeight = h - ok.top + kExtraHeight;
 }
 
@@ -184,14 +184,14 @@ void CTreeSelectDlg::Place()
         width = m_savedSize.cx;
         height = m_savedSize.cy;
         placed = true;
-    } else if (m_nWidth || m_nHeight) {
-        const int wider = ChoiceSizeChange(m_nWidth, width, kWidthBase, m_minWidth);
-        const int higher = ChoiceSizeChange(m_nHeight, height, kHeightBase, m_minHeight);
+    } else if (m_width || m_height) {
+        const int wider = ChoiceSizeChange(m_width, width, kWidthBase, m_minWidth);
+        const int higher = ChoiceSizeChange(m_height, height, kHeightBase, m_minHeight);
         width += wider;
         height += higher;
         // The settings now hold the changes they made, in pixels.
-        m_nWidth = uint32_t(wider);
-        m_nHeight = uint32_t(higher);
+        m_width = uint32_t(wider);
+        m_height = uint32_t(higher);
         placed = true;
     }
     if (placed)
@@ -202,14 +202,14 @@ void CTreeSelectDlg::Place()
 // inserted, so no row is looked up again.
 void CTreeSelectDlg::FillRows()
 {
-    const bool boxes = m_nOptions & kTreeSelectCheckBoxes;
-    const bool multiple = m_nOptions & kTreeSelectMultiple;
+    const bool boxes = m_options & kTreeSelectCheckBoxes;
+    const bool multiple = m_options & kTreeSelectMultiple;
     const int count = m_model.entries.Count();
-    if (m_nCurrent <= -2)
-        m_nCurrent = -1;  // nothing preselected
-    else if (!multiple && (m_nCurrent < 0 || m_nCurrent >= count))
-        m_nCurrent = 0;
-    const int preselect = multiple ? -1 : m_nCurrent;
+    if (m_current <= -2)
+        m_current = -1;  // nothing preselected
+    else if (!multiple && (m_current < 0 || m_current >= count))
+        m_current = 0;
+    const int preselect = multiple ? -1 : m_current;
     uint32_t preselectRow = 0;
     for (int i = 0; i < count; ++i) {
         const ChoiceEntry& e = *m_model.entries.At(i);
@@ -228,26 +228,26 @@ void CTreeSelectDlg::FillRows()
         SetRowState(preselectRow, kChecked, kCheckMask);
     else if (preselectRow)
         List(TLM_SELECTCELL, 0, LPARAM(preselectRow));
-    if (m_nOptions & kTreeSelectAddRow)
+    if (m_options & kTreeSelectAddRow)
         InsertAddRow();
 }
 
 BOOL CTreeSelectDlg::OnInitDialog()
 {
     m_redrawPending = false;
-    m_nOptions = TreeSelectOpeningOptions(m_nOptions, m_model.columns);
+    m_options = TreeSelectOpeningOptions(m_options, m_model.columns);
     DWORD style = kListStyle;
-    if (m_nOptions & kTreeSelectCheckBoxes)
+    if (m_options & kTreeSelectCheckBoxes)
         style |= TVS_CHECKBOXES;
-    if (m_nOptions & kTreeSelectEditing)
+    if (m_options & kTreeSelectEditing)
         style |= TVS_EDITLABELS;
     m_list = std::make_unique<CTreeListCtrl>();
     if (!m_list->CreateOverControl(WS_EX_CLIENTEDGE, style, kTreeSelectPlaceholderId, this, kTreeSelectListId)) {
         EndDialog(-1);
         return FALSE;
     }
-    List(TVM_SETEXTENDEDSTYLE, 0, LPARAM(TreeSelectExtendedStyle(m_nOptions, !m_model.columns.empty())));
-    if (m_nOptions & kTreeSelectCheckBoxes)
+    List(TVM_SETEXTENDEDSTYLE, 0, LPARAM(TreeSelectExtendedStyle(m_options, !m_model.columns.empty())));
+    if (m_options & kTreeSelectCheckBoxes)
         List(TLM_OPTION, kTreeListOptionSet | kCheckLockOption, LPARAM(kAddRowLock));
     for (size_t i = 0; i < m_model.columns.size(); ++i) {
         const TreeSelectColumn& c = m_model.columns[i];
@@ -256,14 +256,14 @@ BOOL CTreeSelectDlg::OnInitDialog()
             List(TLM_SETCOLUMNEDIT, ((i % 64) << kColumnEditShift) | kColumnEditWord, 0);
     }
     Measure();
-    if (m_bFocusList)
+    if (m_focusList)
         PostMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_list->m_hWnd), TRUE);
-    if (m_strPrompt.IsEmpty()) {
+    if (m_prompt.IsEmpty()) {
         m_minHeight -= kPromptHeight;
         m_listTop -= kPromptHeight;
     }
     Place();
-    if (!m_bCancelAllowed) {
+    if (!m_cancelAllowed) {
         m_gap = 0;
         ::ShowWindow(::GetDlgItem(m_hWnd, IDCANCEL), SW_HIDE);
     }
@@ -285,9 +285,9 @@ void CTreeSelectDlg::OnSize(int cx, int cy)
     m_list->MoveWindow(m_listLeft, m_listTop, cx - 2 * m_listLeft, cy - m_listBottom - m_listTop, TRUE);
     const int top = cy - m_buttonTop;
     const int height = m_buttonTop - m_buttonBottom;
-    const ChoiceButtons row = ChoiceButtonRow(cx, m_buttonWidth, m_gap, m_bCancelAllowed != 0);
+    const ChoiceButtons row = ChoiceButtonRow(cx, m_buttonWidth, m_gap, m_cancelAllowed != 0);
     ::MoveWindow(::GetDlgItem(m_hWnd, IDOK), row.okX, top, m_buttonWidth, height, TRUE);
-    if (m_bCancelAllowed)
+    if (m_cancelAllowed)
         ::MoveWindow(::GetDlgItem(m_hWnd, IDCANCEL), row.cancelX, top, m_buttonWidth, height, TRUE);
 }
 
@@ -303,8 +303,8 @@ void CTreeSelectDlg::SaveRect()
 void CTreeSelectDlg::OnOK()
 {
     SaveRect();
-    m_nCurrent = -1;
-    const bool boxes = m_nOptions & kTreeSelectCheckBoxes;
+    m_current = -1;
+    const bool boxes = m_options & kTreeSelectCheckBoxes;
     const int count = m_model.entries.Count();
     for (uint32_t row = uint32_t(List(TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(kTreeListRoot))); row;
          row = uint32_t(List(TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(row)))) {
@@ -318,21 +318,21 @@ void CTreeSelectDlg::OnOK()
         if (entry < uint32_t(count)) {
             m_model.entries.At(int(entry))->selected = flag ? 1 : 0;
             if (flag)
-                m_nCurrent = int(entry);
+                m_current = int(entry);
         }
     }
-    TakeResult(m_nCurrent);
+    TakeResult(m_current);
     CDialog::OnOK();
 }
 
 void CTreeSelectDlg::OnCancel()
 {
-    if (!m_bCancelAllowed)
+    if (!m_cancelAllowed)
         return;
     SaveRect();
-    m_strText = "";
-    m_dwData = 0;
-    m_nCurrent = -1;
+    m_text = "";
+    m_data = 0;
+    m_current = -1;
     EndDialog(IDCANCEL);
 }
 
@@ -341,7 +341,7 @@ void CTreeSelectDlg::OnDoubleClick(const NMTREEVIEWA& nm)
     const uint32_t row = Handle(nm.itemNew.hItem);
     if (!m_model.entries.Valid(int(nm.itemNew.lParam)))
         return;
-    switch (TreeSelectDoubleClickAction(m_nOptions)) {
+    switch (TreeSelectDoubleClickAction(m_options)) {
     case kDoubleClickCheckAndChoose:
         // The double-clicked row alone is checked: it is the choice.
         for (uint32_t r = uint32_t(List(TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(kTreeListRoot))); r;
@@ -369,7 +369,7 @@ void CTreeSelectDlg::OnRightClick()
     const HMENU menu = CreatePopupMenu();
     if (!menu)
         return;
-    for (const TreeSelectMenuEntry entry : TreeSelectMenu(m_nOptions)) {
+    for (const TreeSelectMenuEntry entry : TreeSelectMenu(m_options)) {
         switch (entry) {
         case kMenuCopyField: AppendMenuA(menu, MF_STRING, kTreeSelectCopyField, GetMessageBoxText(1291)); break;
         case kMenuDeleteRow: AppendMenuA(menu, MF_STRING, kTreeSelectDeleteRow, GetMessageBoxText(1290)); break;
@@ -396,9 +396,9 @@ void CTreeSelectDlg::OnCopyField()
 
 void CTreeSelectDlg::SelectEvery(bool on)
 {
-    if (!(m_nOptions & kTreeSelectMultiple))
+    if (!(m_options & kTreeSelectMultiple))
         return;
-    const bool boxes = m_nOptions & kTreeSelectCheckBoxes;
+    const bool boxes = m_options & kTreeSelectCheckBoxes;
     const uint32_t count = uint32_t(m_model.entries.Count());
     for (uint32_t r = uint32_t(List(TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(kTreeListRoot))); r;
          r = uint32_t(List(TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(r)))) {
@@ -413,7 +413,7 @@ void CTreeSelectDlg::SelectEvery(bool on)
 
 void CTreeSelectDlg::OnDeleteRow()
 {
-    if (!(m_nOptions & kTreeSelectDelete))
+    if (!(m_options & kTreeSelectDelete))
         return;
     const uint32_t row = uint32_t(List(TVM_GETNEXTITEM, TVGN_FOCUS, 0));
     if (!row)
@@ -437,7 +437,7 @@ void CTreeSelectDlg::OnDeleteRow()
 
 void CTreeSelectDlg::OnHeaderClick(int column)
 {
-    if (m_nOptions & kTreeSelectNoSort)
+    if (m_options & kTreeSelectNoSort)
         return;
     const TreeSelectSort sort = TreeSelectHeaderClick(uint32_t(column));
     m_sortColumn = sort.column;
@@ -473,12 +473,12 @@ void CTreeSelectDlg::OnEndLabelEdit(const NMTVDISPINFOA& nm)
     const char* text = nm.item.pszText ? nm.item.pszText : "";
     const uint32_t row = Handle(nm.item.hItem);
     if (entry >= m_model.entries.Count() || entry < 0) {
-        if (!(m_nOptions & kTreeSelectAddRow) || !*text)
+        if (!(m_options & kTreeSelectAddRow) || !*text)
             return;
-        if ((m_nOptions & (kTreeSelectMultiple | kTreeSelectCheckBoxes)) == kTreeSelectMultiple)
+        if ((m_options & (kTreeSelectMultiple | kTreeSelectCheckBoxes)) == kTreeSelectMultiple)
             SetRowState(row, 0, TVIS_SELECTED);
-        entry = m_model.AddItem(-1, m_dwEditData, column == 0 ? text : "", false);
-        if (m_nOptions & kTreeSelectCheckBoxes)
+        entry = m_model.AddItem(-1, m_editData, column == 0 ? text : "", false);
+        if (m_options & kTreeSelectCheckBoxes)
             SetRowState(row, kUnchecked, kCheckMask | kAddRowLock);  // an entry now: it gets its box
         const uint32_t added = InsertAddRow();
         List(TLM_SELECTCHILDREN, 2, LPARAM(kTreeListRoot));
@@ -487,7 +487,7 @@ void CTreeSelectDlg::OnEndLabelEdit(const NMTVDISPINFOA& nm)
             return;
     }
     m_model.SetCellText(entry, text, column);
-    if (!*text && (m_nOptions & kTreeSelectDelete) && (m_nOptions & kTreeSelectDeleteEmptied) && m_model.RowEmpty(entry))
+    if (!*text && (m_options & kTreeSelectDelete) && (m_options & kTreeSelectDeleteEmptied) && m_model.RowEmpty(entry))
         PostMessage(kDeleteEditedRow, WPARAM(row), LPARAM(entry));
 }
 
@@ -516,7 +516,7 @@ LRESULT CTreeSelectDlg::OnNotifyFromList(NMHDR& header)
         return 0;
     default:
         if (header.code == TLN_EDITQUERY)
-            return m_model.columns.empty() && (m_nOptions & kTreeSelectEditing) ? kQueryOpenEditor : 0;
+            return m_model.columns.empty() && (m_options & kTreeSelectEditing) ? kQueryOpenEditor : 0;
         return 0;
     }
 }

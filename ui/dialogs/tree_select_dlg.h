@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "ui/dialogs/list_select_dlg.h"
-#include "ui/dialogs/tree_select_model.h"
+#include "ui/dialogs/tree_select_dlg_logic.h"
 #include "ui/treelist/win32/treelist_ctrl.h"
 
 constexpr int kTreeSelectListId = 1007;
@@ -35,15 +35,15 @@ public:
     void Clear() { m_model.ClearEntries(); }
     CTreeListCtrl* GetList() const { return m_list.get(); }
 
-    // m_nCurrent before DoModal: -1 preselects the first entry, -2 none.
-    uint32_t m_nOptions = 0;
-    int m_bCancelAllowed = 1;
-    uint32_t m_dwEditData = 0xFFFFFFFF;  // the data word of rows added by the user
+    // m_current before DoModal: -1 preselects the first entry, -2 none.
+    uint32_t m_options = 0;
+    int m_cancelAllowed = 1;
+    uint32_t m_editData = 0xFFFFFFFF;  // the data word of rows added by the user
     // A first size change: 0x1234nnnn scales the template's size to nnnn/347
     // (width) or nnnn/301 (height), any other value adds that share. The
     // opening replaces each with the change it made in pixels.
-    uint32_t m_nWidth = 0, m_nHeight = 0;
-    int m_bFocusList = 0;
+    uint32_t m_width = 0, m_height = 0;
+    int m_focusList = 0;
 
 protected:
     BOOL OnInitDialog() override;

@@ -281,7 +281,7 @@ void CFolderTreeCtrl::ContinueSelect()
     SendMessage(TVM_SELECTITEM, TVGN_CARET, LPARAM(item));
     SendMessage(TVM_ENSUREVISIBLE, 0, LPARAM(item));
     m_quiet = false;
-    m_strSelectedPath = m_nodes[NodeOf(item)].path.c_str();
+    m_selectedPath = m_nodes[NodeOf(item)].path.c_str();
 }
 
 bool CFolderTreeCtrl::RemoveIfGone(uint32_t item)
@@ -325,15 +325,15 @@ BOOL CFolderTreeCtrl::HandleNotify(NMHDR* header, LRESULT* result)
             PostRemoval(node);  // the host hears of the parent instead
             return TRUE;
         }
-        m_strSelectedPath = m_nodes[node].path.c_str();
+        m_selectedPath = m_nodes[node].path.c_str();
         // A cleared selection has no path to report.
-        if (!m_quiet && !m_strSelectedPath.IsEmpty())
-            SendPathNotify(m_hWnd, kFolderTreeSelChanged, m_strSelectedPath);
+        if (!m_quiet && !m_selectedPath.IsEmpty())
+            SendPathNotify(m_hWnd, kFolderTreeSelChanged, m_selectedPath);
         return TRUE;
     }
     case NM_DBLCLK:
-        if (!m_strSelectedPath.IsEmpty())
-            SendPathNotify(m_hWnd, kFolderTreeDblClk, m_strSelectedPath);
+        if (!m_selectedPath.IsEmpty())
+            SendPathNotify(m_hWnd, kFolderTreeDblClk, m_selectedPath);
         return TRUE;
     default:
         return FALSE;

@@ -46,7 +46,7 @@ public:
     bool IsBusy() const;
 
     // The selected item's path, read after kFolderTreeSelChanged.
-    CString m_strSelectedPath;
+    CString m_selectedPath;
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

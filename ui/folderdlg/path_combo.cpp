@@ -57,7 +57,7 @@ HWND CPathComboBox::Edit() const
 
 void CPathComboBox::SetBreadCrumb(BOOL on)
 {
-    if (m_bEditing)
+    if (m_editing)
         EndEdit(0);
     m_breadCrumb = on;
     PlaceBar();
@@ -69,7 +69,7 @@ void CPathComboBox::PlaceBar()
     const HWND edit = Edit();
     if (!m_bar.m_hWnd || !edit)
         return;
-    const bool bar = m_breadCrumb && !m_bEditing;
+    const bool bar = m_breadCrumb && !m_editing;
     RECT r;
     ::GetWindowRect(edit, &r);
     MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
@@ -100,10 +100,10 @@ void CPathComboBox::DrawItem(const DRAWITEMSTRUCT* item)
 
 void CPathComboBox::StartEdit()
 {
-    if (m_bEditing)
+    if (m_editing)
         return;
     m_beforeEdit = WindowTextOf(m_hWnd);
-    m_bEditing = TRUE;
+    m_editing = TRUE;
     PlaceBar();
     if (const HWND edit = Edit()) {
         ::SetFocus(edit);
@@ -113,9 +113,9 @@ void CPathComboBox::StartEdit()
 
 BOOL CPathComboBox::EndEdit(int flag)
 {
-    if (!m_bEditing)
+    if (!m_editing)
         return FALSE;
-    m_bEditing = FALSE;
+    m_editing = FALSE;
     const std::string typed = WindowTextOf(m_hWnd);
     if (flag == 1)
         ::SetWindowTextA(m_hWnd, m_beforeEdit.c_str());

@@ -43,7 +43,7 @@ public:
     bool ClickSegment(size_t i);
     size_t SegmentCount() const { return m_segments.size(); }
 
-    BOOL m_bEditing = FALSE;
+    BOOL m_editing = FALSE;
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

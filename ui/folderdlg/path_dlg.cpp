@@ -177,7 +177,7 @@ void CPathDlg::LoadRecent(const char* entry, int flags)
         CRecordArray stored;
         reg.ReadMultiString(stored, (value + "Last").c_str());
         m_recent = std::make_unique<CRecordArray>();
-        for (int i = 0; i < stored.m_nCount && i < kRecentReadLimit; ++i)
+        for (int i = 0; i < stored.m_count && i < kRecentReadLimit; ++i)
             m_recent->AddString(stored.GetString(i));
     }
 }
@@ -381,7 +381,7 @@ BOOL CPathDlg::OnInitDialog()
     ApplyLayout(client.right, client.bottom);
     // 7. The recent list.
     if (m_recent)
-        for (int i = 0; i < m_recent->m_nCount; ++i)
+        for (int i = 0; i < m_recent->m_count; ++i)
             SendDlgItemMessageA(dlg, kIdPath, CB_ADDSTRING, 0, LPARAM(m_recent->GetString(i)));
     // 8. The start path.
     const StartPath start = ClassifyStartPath(m_path, m_options, FileSystem());
@@ -532,7 +532,7 @@ void CPathDlg::DrawRow(const DRAWITEMSTRUCT* item)
         indent = row.indent;
     } else {
         CLockGuard hold(m_worker.SharedLock());
-        if (int(item->itemData) >= 0 && int(item->itemData) < m_drives.m_nCount) {
+        if (int(item->itemData) >= 0 && int(item->itemData) < m_drives.m_count) {
             text = m_drives.GetString(int(item->itemData));
             icon = static_cast<const DriveHeader*>(m_drives.GetHeaderPtr(int(item->itemData)))->icon;
         }
@@ -604,7 +604,7 @@ void CPathDlg::OnOK()
         return;
     }
     // 2. An open breadcrumb edit ends first.
-    if (m_breadCrumb && m_combo && (m_combo->m_bEditing || inCombo) && m_combo->EndEdit(0)) {
+    if (m_breadCrumb && m_combo && (m_combo->m_editing || inCombo) && m_combo->EndEdit(0)) {
         ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, WPARAM(::GetDlgItem(m_hWnd, IDOK)), TRUE);
         return;
     }
@@ -663,7 +663,7 @@ void CPathDlg::WriteRecent()
 
 void CPathDlg::OnCancel()
 {
-    if (m_breadCrumb && m_combo && m_combo->m_bEditing) {
+    if (m_breadCrumb && m_combo && m_combo->m_editing) {
         m_combo->EndEdit(1);
         return;
     }

@@ -252,7 +252,7 @@ void CPathDlg::OnFillTimer()
     if (m_pending)
         MoveRecords();
     if (m_treeMode && m_treeCountdown > 0 && --m_treeCountdown == 0 && m_tree) {
-        m_path = m_tree->m_strSelectedPath.GetString();
+        m_path = m_tree->m_selectedPath.GetString();
         ShowPath();
     }
 }

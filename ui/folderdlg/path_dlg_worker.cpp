@@ -112,7 +112,7 @@ void CPathDlg::FillFolders(const std::string& path)
         CLockGuard hold(m_worker.SharedLock());
         for (const auto& [text, header] : records)
             m_folders.AddString(text.c_str(), -1, &header);
-        m_currentIndex = m_folders.m_nCount - 1;
+        m_currentIndex = m_folders.m_count - 1;
     }
     CFileList list(path.c_str(), CFileList::kListFolders);
     std::vector<std::string> names;
@@ -172,20 +172,20 @@ void CPathDlg::MoveRecords()
         batch.clear();
         {
             CLockGuard hold(m_worker.SharedLock());
-            if (m_generation != m_shownGeneration || shown > m_folders.m_nCount) {
+            if (m_generation != m_shownGeneration || shown > m_folders.m_count) {
                 m_shownGeneration = m_generation;
                 ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
                 m_rows.clear();
                 continue;
             }
-            for (int i = shown; i < m_folders.m_nCount && i < shown + kRecordBatch; ++i) {
+            for (int i = shown; i < m_folders.m_count && i < shown + kRecordBatch; ++i) {
                 const FolderHeader* h = static_cast<const FolderHeader*>(m_folders.GetHeaderPtr(i));
                 batch.push_back({m_folders.GetString(i), h->icon, h->indent});
             }
-            more = shown + int(batch.size()) < m_folders.m_nCount;
+            more = shown + int(batch.size()) < m_folders.m_count;
             current = m_currentIndex;
             m_listLevels.clear();
-            for (int i = 0; i <= current && i < m_folders.m_nCount; ++i)
+            for (int i = 0; i <= current && i < m_folders.m_count; ++i)
                 m_listLevels.push_back(m_folders.GetString(i));
             if (!m_listLevels.empty() && m_listLevels[0] == kNetworkRoot)
                 m_listLevels[0] = "\\\\";
@@ -232,7 +232,7 @@ void CPathDlg::OnDrivesReady()
     const HWND drives = ::GetDlgItem(m_hWnd, kIdDrives);
     {
         CLockGuard hold(m_worker.SharedLock());
-        for (int i = int(::SendMessageA(drives, CB_GETCOUNT, 0, 0)); i < m_drives.m_nCount; ++i)
+        for (int i = int(::SendMessageA(drives, CB_GETCOUNT, 0, 0)); i < m_drives.m_count; ++i)
             ::SendMessageA(drives, CB_ADDSTRING, 0, LPARAM(i));
     }
     SelectDriveOfPath();
@@ -245,7 +245,7 @@ void CPathDlg::SelectDriveOfPath()
     std::vector<DriveRecordText> drives;
     {
         CLockGuard hold(m_worker.SharedLock());
-        for (int i = 0; i < m_drives.m_nCount; ++i)
+        for (int i = 0; i < m_drives.m_count; ++i)
             drives.push_back({m_drives.GetString(i), static_cast<const DriveHeader*>(m_drives.GetHeaderPtr(i))->kind});
     }
     const int found = FindDriveForPath(drives, m_path);
@@ -264,7 +264,7 @@ void CPathDlg::OnDriveChange()
     int kind;
     {
         CLockGuard hold(m_worker.SharedLock());
-        if (chosen < 0 || chosen >= m_drives.m_nCount)
+        if (chosen < 0 || chosen >= m_drives.m_count)
             return;
         text = m_drives.GetString(chosen);
         kind = static_cast<const DriveHeader*>(m_drives.GetHeaderPtr(chosen))->kind;
@@ -280,7 +280,7 @@ void CPathDlg::OnDriveChange()
             return;
         CLockGuard hold(m_worker.SharedLock());
         std::vector<DriveRecordText> drives;
-        for (int i = 0; i < m_drives.m_nCount; ++i)
+        for (int i = 0; i < m_drives.m_count; ++i)
             drives.push_back({m_drives.GetString(i), static_cast<const DriveHeader*>(m_drives.GetHeaderPtr(i))->kind});
         const int previous = FindDriveForPath(drives, m_path);
         if (previous >= 0)

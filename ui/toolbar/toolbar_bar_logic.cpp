@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "ui/toolbar/toolbar_model.h"
+#include "ui/toolbar/toolbar_control_logic.h"
 
 namespace toolbar {
 

@@ -23,7 +23,7 @@ int CGdiCacheTable::FindIndex(const GdiCacheKey& key, int* insertAt) const
         *insertAt = i;
     if (found == nullptr)
         return -1;
-    for (; i < m_records.m_nCount; ++i) {
+    for (; i < m_records.m_count; ++i) {
         const auto* record = static_cast<const Record*>(m_records.At(i));
         if (record->key.words[kSortWord] != key.words[kSortWord])
             break;
@@ -53,7 +53,7 @@ bool CGdiCacheTable::Add(const GdiCacheKey& key, void* object)
 std::vector<std::pair<GdiCacheKey, void*>> CGdiCacheTable::TakeAll()
 {
     std::vector<std::pair<GdiCacheKey, void*>> all;
-    for (int i = 0; i < m_records.m_nCount; ++i) {
+    for (int i = 0; i < m_records.m_count; ++i) {
         const auto* record = static_cast<const Record*>(m_records.At(i));
         all.emplace_back(record->key, record->object);
     }

@@ -25,7 +25,7 @@ public:
     bool Add(const GdiCacheKey& key, void* object);
     // Removes every entry and hands back the objects with their keys.
     std::vector<std::pair<GdiCacheKey, void*>> TakeAll();
-    int Count() const { return m_records.m_nCount; }
+    int Count() const { return m_records.m_count; }
 
 private:
     struct Record {

@@ -12,12 +12,12 @@ struct Table {
     RECT rects[kMaxMonitors];
 };
 
-std::mutex g_lock;
+std::mutex g_tableLock;
 Table g_table;
 
 Table Snapshot()
 {
-    std::lock_guard<std::mutex> hold(g_lock);
+    std::lock_guard<std::mutex> hold(g_tableLock);
     return g_table;
 }
 
@@ -46,7 +46,7 @@ void SetMonitorTable(int number, const RECT* rects, int count)
         count = 0;
     for (int i = 0; i < table.number; ++i)
         table.rects[i] = i < count ? rects[i] : RECT{-1, -1, -1, -1};
-    std::lock_guard<std::mutex> hold(g_lock);
+    std::lock_guard<std::mutex> hold(g_tableLock);
     g_table = table;
 }
 

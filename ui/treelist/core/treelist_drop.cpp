@@ -158,6 +158,75 @@ void TreeListCancelDrag(TreeListData& d, WPARAM keys)
         NotifyEndDrag(d, 0, item, 0, keys, POINT{0, 0});
 }
 
+namespace {
+
+// The items a drop moves: the topmost selected ones when several are
+// dragged (not the target itself), else the dragged item. False when there
+// is none or no memory for the list.
+bool ItemsToMove(const TreeListData& d, bool several, uint32_t target, uint32_t dragged,
+                 std::vector<TreeListHeld>& moving)
+{
+    try {
+        if (several) {
+            moving = TopmostSelected(d, target);
+            return true;
+        }
+        const TreeListItem* item = TreeListItemOf(d, dragged);
+        if (!item)
+            return false;
+        moving.push_back({dragged, item->serial});
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+struct DropMoves {
+    uint32_t count = 0, first = 0;
+    int lastResult = 0;
+};
+
+// Moves the items one by one: the first to the drop place, each further
+// one behind the one moved before. Moves send no notifications; the rows
+// are renumbered once, lazily, when something reads them after the last
+// move.
+DropMoves MoveDropped(TreeListData& d, const std::vector<TreeListHeld>& moving, uint32_t target,
+                      TreeListHeld targetHeld, uint32_t mode)
+{
+    const bool last = target == kTreeListLast;
+    DropMoves done;
+    TreeListHeld previous{0, 0};
+    for (const TreeListHeld& m : moving) {
+        if (!TreeListAlive(d, m) || !TreeListAlive(d, targetHeld))
+            continue;
+        uint32_t to, how, newParent;
+        if (done.count == 0) {
+            to = target;
+            how = mode;
+            newParent = (last || mode <= kBehind) ? d.items[targetHeld.h]->parent : target;
+            if (last)
+                newParent = 0;
+        } else {
+            to = previous.h;
+            how = kBehind;
+            newParent = d.items[previous.h]->parent;
+        }
+        if (!MayMove(d, m.h, newParent))
+            continue;
+        const int result = TreeListMoveItem(d, m.h, to, how);
+        done.lastResult = result;
+        if (result == 0)
+            continue;
+        if (done.count == 0)
+            done.first = m.h;
+        ++done.count;
+        previous = m;
+    }
+    return done;
+}
+
+}  // namespace
+
 int TreeListDropItems(TreeListData& d, uint32_t target, uint32_t dragged, WPARAM keys, POINT pt)
 {
     const uint32_t option = d.option3;
@@ -188,58 +257,18 @@ int TreeListDropItems(TreeListData& d, uint32_t target, uint32_t dragged, WPARAM
     const TreeListHeld targetHeld = last ? TreeListHeld{d.lastRoot, d.items[d.lastRoot]->serial} : TreeListHeld{target, targetItem->serial};
 
     std::vector<TreeListHeld> moving;
-    try {
-        if (several) {
-            moving = TopmostSelected(d, last ? 0 : target);
-        } else {
-            const TreeListItem* item = TreeListItemOf(d, dragged);
-            if (!item)
-                return 0;
-            moving.push_back({dragged, item->serial});
-        }
-    } catch (const std::bad_alloc&) {
+    if (!ItemsToMove(d, several, last ? 0 : target, dragged, moving))
         return 0;
-    }
-
-    // Moves send no notifications; the rows are renumbered once, lazily,
-    // when something reads them after the last move.
-    uint32_t count = 0, first = 0;
-    int lastResult = 0;
-    TreeListHeld previous{0, 0};
-    for (const TreeListHeld& m : moving) {
-        if (!TreeListAlive(d, m) || !TreeListAlive(d, targetHeld))
-            continue;
-        uint32_t to, how, newParent;
-        if (count == 0) {
-            to = last ? kTreeListLast : target;
-            how = mode;
-            newParent = (last || mode <= kBehind) ? d.items[targetHeld.h]->parent : target;
-            if (last)
-                newParent = 0;
-        } else {
-            to = previous.h;
-            how = kBehind;
-            newParent = d.items[previous.h]->parent;
-        }
-        if (!MayMove(d, m.h, newParent))
-            continue;
-        const int result = TreeListMoveItem(d, m.h, to, how);
-        lastResult = result;
-        if (result == 0)
-            continue;
-        if (count == 0)
-            first = m.h;
-        ++count;
-        previous = m;
-    }
-    if (count && mode >= kFirstChild && TreeListAlive(d, targetHeld)) {
+    const DropMoves done = MoveDropped(d, moving, target, targetHeld, mode);
+    if (done.count && mode >= kFirstChild && TreeListAlive(d, targetHeld)) {
         const TreeListItem* item = d.items[targetHeld.h];
         if (TreeListMayHaveChildren(*item) && !(item->state & TVIS_EXPANDED))
             TreeListExpand(d, targetHeld.h, kTreeListExpandAction, true);
     }
-    const UINT action = (count & TLED_COUNTMASK) | (mode << TLED_MODESHIFT) | (UINT(lastResult & 3) << TLED_RESULTSHIFT);
-    NotifyEndDrag(d, target, first, action, keys, pt);
-    return int(count);
+    const UINT action = (done.count & TLED_COUNTMASK) | (mode << TLED_MODESHIFT) |
+                        (UINT(done.lastResult & 3) << TLED_RESULTSHIFT);
+    NotifyEndDrag(d, target, done.first, action, keys, pt);
+    return int(done.count);
 }
 
 uint32_t TreeListSetInsertMark(TreeListData& d, uint32_t h, bool before)

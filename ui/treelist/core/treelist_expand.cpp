@@ -120,44 +120,41 @@ int TreeListExpand(TreeListData& d, uint32_t h, uint32_t actionWord, bool notify
     return 0;
 }
 
-LRESULT TreeListExpandMessage(TreeListData& d, uint32_t h, uint32_t code)
+namespace {
+
+LRESULT QueueExpand(TreeListData& d, uint32_t h, uint32_t code)
 {
-    if (code & TVE_DEFERRED) {
-        const TreeListItem* item = TreeListItemOf(d, h);
-        if (!item && !(h == kTreeListRoot && (code & TVE_ALLCHILDREN)))
-            return 0;
-        TreeListDeferred record{};
-        record.action = kDeferExpand;
-        record.item = h;
-        record.serial = item ? item->serial : 0;
-        record.arg1 = code & ~TVE_DEFERRED;
-        TreeListQueueDeferred(d, record);
-        return 1;
-    }
-    const bool notify = !(code & TVE_NONOTIFY);
-    const bool subtree = (code & TVE_ALLCHILDREN) != 0;
-
-    if (h == kTreeListRoot) {
-        if (!subtree)
-            return 0;
-        // Every item, in tree order.
-        bool done = false;
-        for (uint32_t cur = d.firstRoot; cur;) {
-            const uint32_t serial = d.items[cur]->serial;
-            done = ExpandOne(d, cur, code, notify);
-            if (!TreeListItemOf(d, cur, serial))
-                break;
-            cur = TreeListNextInTree(d, cur);
-        }
-        return done;
-    }
-    TreeListItem* item = TreeListItemOf(d, h);
-    if (!item)
+    const TreeListItem* item = TreeListItemOf(d, h);
+    if (!item && !(h == kTreeListRoot && (code & TVE_ALLCHILDREN)))
         return 0;
+    TreeListDeferred record{};
+    record.action = kDeferExpand;
+    record.item = h;
+    record.serial = item ? item->serial : 0;
+    record.arg1 = code & ~TVE_DEFERRED;
+    TreeListQueueDeferred(d, record);
+    return 1;
+}
 
-    // The group: the item, its following siblings or its parent's level,
-    // each with its subtree on request, or the item and its ancestors.
-    std::vector<TreeListHeld> starts;
+// Every item, in tree order.
+bool ExpandEveryItem(TreeListData& d, uint32_t code, bool notify)
+{
+    bool done = false;
+    for (uint32_t cur = d.firstRoot; cur;) {
+        const uint32_t serial = d.items[cur]->serial;
+        done = ExpandOne(d, cur, code, notify);
+        if (!TreeListItemOf(d, cur, serial))
+            break;
+        cur = TreeListNextInTree(d, cur);
+    }
+    return done;
+}
+
+// The group: the item, its following siblings or its parent's level, or the
+// item and its ancestors. False when there is no memory for it.
+bool GroupOf(const TreeListData& d, uint32_t h, uint32_t code, std::vector<TreeListHeld>& starts)
+{
+    const TreeListItem* item = d.items[h];
     try {
         if (code & TVE_PARENTLEVEL) {
             const TreeListItem* parent = TreeListItemOf(d, item->parent);
@@ -173,35 +170,57 @@ LRESULT TreeListExpandMessage(TreeListData& d, uint32_t h, uint32_t code)
             starts.push_back({h, item->serial});
         }
     } catch (const std::bad_alloc&) {
-        return 0;
+        return false;
     }
+    return true;
+}
 
+// Pre-order walk of the subtree; stops when an item vanishes under it or
+// the parent moves it out of the subtree (the climb back would then pass
+// the root).
+bool ExpandSubtree(TreeListData& d, TreeListHeld start, uint32_t code, bool notify)
+{
+    bool done = false;
+    uint32_t cur = start.h;
+    while (cur) {
+        const uint32_t serial = d.items[cur]->serial;
+        done = ExpandOne(d, cur, code, notify);
+        if (!TreeListItemOf(d, cur, serial) || !TreeListItemOf(d, start.h, start.serial) ||
+            !TreeListIsInSubtree(d, start.h, cur))
+            break;
+        uint32_t next = d.items[cur]->firstChild;
+        while (!next && cur != start.h) {
+            next = d.items[cur]->nextSibling;
+            if (!next)
+                cur = d.items[cur]->parent;
+        }
+        cur = next;
+    }
+    return done;
+}
+
+}  // namespace
+
+LRESULT TreeListExpandMessage(TreeListData& d, uint32_t h, uint32_t code)
+{
+    if (code & TVE_DEFERRED)
+        return QueueExpand(d, h, code);
+    const bool notify = !(code & TVE_NONOTIFY);
+    const bool subtree = (code & TVE_ALLCHILDREN) != 0;
+    if (h == kTreeListRoot)
+        return subtree && ExpandEveryItem(d, code, notify);
+    if (!TreeListItemOf(d, h))
+        return 0;
+
+    // Each item of the group, with its subtree on request.
+    std::vector<TreeListHeld> starts;
+    if (!GroupOf(d, h, code, starts))
+        return 0;
     bool done = false;
     for (const TreeListHeld& start : starts) {
         if (!TreeListItemOf(d, start.h, start.serial))
             continue;
-        if (!subtree) {
-            done = ExpandOne(d, start.h, code, notify);
-            continue;
-        }
-        // Pre-order walk of the subtree; stops when an item vanishes under it
-        // or the parent moves it out of the subtree (the climb back would
-        // then pass the root).
-        uint32_t cur = start.h;
-        while (cur) {
-            const uint32_t serial = d.items[cur]->serial;
-            done = ExpandOne(d, cur, code, notify);
-            if (!TreeListItemOf(d, cur, serial) || !TreeListItemOf(d, start.h, start.serial) ||
-                !TreeListIsInSubtree(d, start.h, cur))
-                break;
-            uint32_t next = d.items[cur]->firstChild;
-            while (!next && cur != start.h) {
-                next = d.items[cur]->nextSibling;
-                if (!next)
-                    cur = d.items[cur]->parent;
-            }
-            cur = next;
-        }
+        done = subtree ? ExpandSubtree(d, start, code, notify) : ExpandOne(d, start.h, code, notify);
     }
     return done;
 }

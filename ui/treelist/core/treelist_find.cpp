@@ -111,85 +111,107 @@ LRESULT TreeListCountItems(TreeListData& d, uint32_t h, const TVITEMA& desc)
     return count;
 }
 
-uint32_t TreeListFindItem(TreeListData& d, uint32_t start, TLFINDITEM& find)
+namespace {
+
+FindWalk WalkOf(uint32_t flags)
 {
-    uint32_t flags = find.flags;
-    const bool root = start == kTreeListRoot;
-    if (flags & TLFI_SHOWNONLY)
-        TreeListEnsureRows(d);
-    uint32_t cur;
     FindWalk walk{};
-    if (root) {
-        if (!(flags & TLFI_CHILDFIRST) && (!(flags & TLFI_TREE) || (flags & TLFI_NEXT)))
-            return 0;
-        flags &= ~(TLFI_MINLEVELMASK | TLFI_CHILDFIRST | TLFI_NEXT | TLFI_SUBTREE);
-        cur = d.firstRoot;
-    } else {
-        const TreeListItem* item = TreeListItemOf(d, start);
-        if (!item)
-            return 0;
-        if ((flags & TLFI_SUBTREE) && !(flags & TLFI_NEXT)) {
-            // The start item's subtree only: the level rule keeps the walk
-            // from moving to the start's level or above. A continuation
-            // (with TLFI_NEXT) keeps the level written back.
-            if ((flags & TLFI_SHOWNONLY) && item->row == 0)
-                return 0;
-            const uint32_t maxLevel = (flags & TLFI_MAXLEVELMASK) >> 8;
-            if (maxLevel != 0 && maxLevel <= item->level)
-                return 0;
-            flags = (flags & ~TLFI_MINLEVELMASK) | (uint32_t(item->level) << 16);
-        }
-        walk.flags = flags;
-        walk.minLevel = (flags & TLFI_MINLEVELMASK) >> 16;
-        walk.limited = walk.minLevel != 0 || (flags & TLFI_SUBTREE);
-        walk.maxLevel = (flags & TLFI_MAXLEVELMASK) >> 8;
-        if (flags & TLFI_CHILDFIRST)
-            cur = item->firstChild;
-        else if (flags & TLFI_NEXT)
-            cur = Step(d, walk, start);
-        else
-            cur = start;
-    }
     walk.flags = flags;
     walk.minLevel = (flags & TLFI_MINLEVELMASK) >> 16;
     walk.limited = walk.minLevel != 0 || (flags & TLFI_SUBTREE);
     walk.maxLevel = (flags & TLFI_MAXLEVELMASK) >> 8;
-    if (flags & TLFI_TREE)
-        find.flags = flags;
+    return walk;
+}
 
+// The first item a search looks at and the flags it walks with; false when
+// the search finds nothing from this start.
+bool StartOf(const TreeListData& d, uint32_t start, uint32_t& flags, uint32_t& first)
+{
+    if (start == kTreeListRoot) {
+        if (!(flags & TLFI_CHILDFIRST) && (!(flags & TLFI_TREE) || (flags & TLFI_NEXT)))
+            return false;
+        flags &= ~(TLFI_MINLEVELMASK | TLFI_CHILDFIRST | TLFI_NEXT | TLFI_SUBTREE);
+        first = d.firstRoot;
+        return true;
+    }
+    const TreeListItem* item = TreeListItemOf(d, start);
+    if (!item)
+        return false;
+    if ((flags & TLFI_SUBTREE) && !(flags & TLFI_NEXT)) {
+        // The start item's subtree only: the level rule keeps the walk
+        // from moving to the start's level or above. A continuation
+        // (with TLFI_NEXT) keeps the level written back.
+        if ((flags & TLFI_SHOWNONLY) && item->row == 0)
+            return false;
+        const uint32_t maxLevel = (flags & TLFI_MAXLEVELMASK) >> 8;
+        if (maxLevel != 0 && maxLevel <= item->level)
+            return false;
+        flags = (flags & ~TLFI_MINLEVELMASK) | (uint32_t(item->level) << 16);
+    }
+    if (flags & TLFI_CHILDFIRST)
+        first = item->firstChild;
+    else if (flags & TLFI_NEXT)
+        first = Step(d, WalkOf(flags), start);
+    else
+        first = start;
+    return true;
+}
+
+enum class Match { kNo, kYes, kGone };
+
+// Whether the item has the data, state and text asked for; kGone when the
+// parent deleted it while the control asked for its text.
+Match MatchOf(TreeListData& d, uint32_t h, const TLFINDITEM& find, uint32_t flags)
+{
+    const TreeListItem* item = d.items[h];
+    if ((flags & TLFI_DATA) && item->data != find.data)
+        return Match::kNo;
+    if ((flags & TLFI_STATE) && ((item->state ^ find.state) & find.stateMask))
+        return Match::kNo;
+    if (!(flags & TLFI_TEXT))
+        return Match::kYes;
     const bool noCase = (flags & TLFI_NOCASE) != 0;
     const char* wanted = find.text ? find.text : "";
-    char buffer[kTreeListMaxTextLength + 1];
-    while (cur) {
-        const TreeListItem* item = d.items[cur];
-        bool match = true;
-        if ((flags & TLFI_DATA) && item->data != find.data)
-            match = false;
-        if (match && (flags & TLFI_STATE) && ((item->state ^ find.state) & find.stateMask))
-            match = false;
-        if (match && (flags & TLFI_TEXT)) {
-            if (find.column != 0 && find.column >= d.columnCount) {
-                match = false;
-            } else if (find.column == 0) {
-                if (item->callbackFlags & kTreeListTextCallback) {
-                    const uint32_t serial = item->serial;
-                    const char* text = TreeListCallbackText(d, cur, 0, buffer, int(sizeof(buffer)));
-                    item = TreeListItemOf(d, cur, serial);
-                    if (!item)
-                        return 0;  // the parent deleted the item under the walk
-                    match = TextsEqual(text, std::strlen(text), wanted, noCase);
-                } else {
-                    match = TextsEqual(item->text, item->textLength, wanted, noCase);
-                }
-            } else {
-                const TreeListCell* cell = TreeListCellOf(d, cur, find.column);
-                match = cell && cell->text ? TextsEqual(cell->text, cell->textLength, wanted, noCase)
-                                           : wanted[0] == 0;
-            }
+    bool match;
+    if (find.column != 0 && find.column >= d.columnCount) {
+        match = false;
+    } else if (find.column == 0) {
+        if (item->callbackFlags & kTreeListTextCallback) {
+            char buffer[kTreeListMaxTextLength + 1];
+            const uint32_t serial = item->serial;
+            const char* text = TreeListCallbackText(d, h, 0, buffer, int(sizeof(buffer)));
+            if (!TreeListItemOf(d, h, serial))
+                return Match::kGone;
+            match = TextsEqual(text, std::strlen(text), wanted, noCase);
+        } else {
+            match = TextsEqual(item->text, item->textLength, wanted, noCase);
         }
-        if (match)
+    } else {
+        const TreeListCell* cell = TreeListCellOf(d, h, find.column);
+        match = cell && cell->text ? TextsEqual(cell->text, cell->textLength, wanted, noCase) : wanted[0] == 0;
+    }
+    return match ? Match::kYes : Match::kNo;
+}
+
+}  // namespace
+
+uint32_t TreeListFindItem(TreeListData& d, uint32_t start, TLFINDITEM& find)
+{
+    uint32_t flags = find.flags;
+    if (flags & TLFI_SHOWNONLY)
+        TreeListEnsureRows(d);
+    uint32_t cur = 0;
+    if (!StartOf(d, start, flags, cur))
+        return 0;
+    const FindWalk walk = WalkOf(flags);
+    if (flags & TLFI_TREE)
+        find.flags = flags;
+    for (; cur; cur = Step(d, walk, cur)) {
+        const Match match = MatchOf(d, cur, find, flags);
+        if (match == Match::kGone)
+            return 0;  // the parent deleted the item under the walk
+        if (match == Match::kYes)
             return cur;
-        cur = Step(d, walk, cur);
     }
     return 0;
 }

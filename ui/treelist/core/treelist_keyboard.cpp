@@ -113,92 +113,113 @@ uint32_t JoinedColumn(const TreeListData& d, const TreeListItem& item, uint32_t 
     return end + 1 < d.columnCount ? end + 1 : old;
 }
 
-void MoveCaret(TreeListData& d, int key, Keys keys)
+// Where a caret key leads from the caret (row, column) to; `move` is false
+// when the key acted on its own (a check toggle, an expand or collapse) or
+// is no caret key.
+struct CaretMove {
+    bool move = false;
+    bool hadCaret = false;
+    uint32_t fromItem = 0, fromRow = 0, fromColumn = 0;
+    int64_t row = 0;
+    uint32_t column = 0;
+    bool right = false;  // towards the right, past a joined group
+};
+
+CaretMove CaretMoveOf(TreeListData& d, int key)
 {
-    TreeListEnsureRows(d);
-    if (d.rowCount == 0)
-        return;
     const uint32_t caretItem = d.caretItem;
     const TreeListItem* caret = TreeListItemOf(d, caretItem);
     const uint32_t row = TreeListCaretRow(d);
     const uint32_t column = d.caretColumn;
-    const bool cellSelect = (d.extStyle & TLS_EX_CELLSELECT) != 0;
-    const bool stepColumns = cellSelect && d.columnCount > 1;
-    int64_t newRow = row;
-    uint32_t newColumn = column;
-    bool right = false;
+    const bool stepColumns = (d.extStyle & TLS_EX_CELLSELECT) && d.columnCount > 1;
+    CaretMove m;
+    m.hadCaret = caret != nullptr;
+    m.fromItem = caretItem;
+    m.fromRow = row;
+    m.fromColumn = column;
+    m.row = row;
+    m.column = column;
     auto parentRow = [&]() -> int64_t {
         const TreeListItem* parent = caret ? TreeListItemOf(d, caret->parent) : nullptr;
         return (parent && parent->row) ? int64_t(parent->row) - 1 : int64_t(row);
     };
     switch (key) {
     case VK_BACK:
-        newRow = parentRow();
+        m.row = parentRow();
         break;
     case VK_SPACE:
         if (caret && column == 0 && (d.style & TVS_CHECKBOXES))
             TreeListToggleCheck(d, caretItem, 0, 0);
-        return;
+        return m;
     case VK_PRIOR:
     case VK_NEXT: {
         const int64_t page = std::max<int64_t>(int64_t(d.visibleCount) - 1, 1);
-        newRow += key == VK_NEXT ? page : -page;
+        m.row += key == VK_NEXT ? page : -page;
         break;
     }
     case VK_END:
-        newRow = int64_t(d.rowCount) - 1;
+        m.row = int64_t(d.rowCount) - 1;
         break;
     case VK_HOME:
-        newRow = row > d.option4 ? d.option4 : 0;
+        m.row = row > d.option4 ? d.option4 : 0;
         break;
     case VK_LEFT:
         if (stepColumns) {
-            newColumn = StepColumn(d, column, -1);
+            m.column = StepColumn(d, column, -1);
         } else if (caret && (caret->state & TVIS_EXPANDED) && TreeListMayHaveChildren(*caret)) {
             TreeListExpand(d, caretItem, kCollapseAction, true);
-            return;
+            return m;
         } else {
-            newRow = parentRow();
+            m.row = parentRow();
         }
         break;
     case VK_RIGHT:
         if (stepColumns) {
-            newColumn = StepColumn(d, column, 1);
-            right = true;
+            m.column = StepColumn(d, column, 1);
+            m.right = true;
         } else if (caret && (caret->state & TVIS_EXPANDED)) {
             const TreeListItem* child = TreeListItemOf(d, caret->firstChild);
             if (child && child->row)
-                newRow = int64_t(child->row) - 1;
+                m.row = int64_t(child->row) - 1;
         } else if (caret && TreeListMayHaveChildren(*caret)) {
             TreeListExpand(d, caretItem, kTreeListExpandAction, true);
-            return;
+            return m;
         }
         break;
     case VK_UP:
-        --newRow;
+        --m.row;
         break;
     case VK_DOWN:
-        ++newRow;
+        ++m.row;
         break;
     default:
-        return;
+        return m;
     }
+    m.move = true;
+    return m;
+}
+
+// Selects the cell a caret key leads to: clamped to the rows and columns,
+// off a joined column, with Shift as a range from the anchor.
+void SelectCaretMove(TreeListData& d, const CaretMove& m, Keys keys)
+{
     TreeListEnsureRows(d);
     if (d.rowCount == 0)
         return;
-    newRow = std::clamp<int64_t>(newRow, 0, int64_t(d.rowCount) - 1);
-    if (!cellSelect || d.columnCount == 0)
+    const int64_t newRow = std::clamp<int64_t>(m.row, 0, int64_t(d.rowCount) - 1);
+    uint32_t newColumn = m.column;
+    if (!(d.extStyle & TLS_EX_CELLSELECT) || d.columnCount == 0)
         newColumn = 0;
     newColumn = std::min(newColumn, d.columnCount ? d.columnCount - 1 : 0);
     const uint32_t newItem = d.rowItems[newRow];
-    newColumn = JoinedColumn(d, *d.items[newItem], newColumn, column, right);
+    newColumn = JoinedColumn(d, *d.items[newItem], newColumn, m.fromColumn, m.right);
     // Without a caret any key that reaches a row sets one.
-    if (caret && uint32_t(newRow) == row && newColumn == column)
+    if (m.hadCaret && uint32_t(newRow) == m.fromRow && newColumn == m.fromColumn)
         return;
 
     const uint32_t serial = d.items[newItem]->serial;
     if (d.selectedCount <= 1)
-        TreeListSetAnchor(d, caretItem, column);
+        TreeListSetAnchor(d, m.fromItem, m.fromColumn);
     else
         TreeListDeselectOthers(d, kTreeListSelectKeyboard);
     const TreeListItem* item = TreeListItemOf(d, newItem, serial);
@@ -215,6 +236,16 @@ void MoveCaret(TreeListData& d, int key, Keys keys)
         const uint32_t from = TreeListItemOf(d, d.anchorItem) ? d.anchorItem : newItem;
         TreeListSelectRange(d, from, newItem, newColumn, kTreeListSelectKeyboard);
     }
+}
+
+void MoveCaret(TreeListData& d, int key, Keys keys)
+{
+    TreeListEnsureRows(d);
+    if (d.rowCount == 0)
+        return;
+    const CaretMove m = CaretMoveOf(d, key);
+    if (m.move)
+        SelectCaretMove(d, m, keys);
 }
 
 void HandleKey(TreeListData& d, int key, LPARAM flags, Keys keys)

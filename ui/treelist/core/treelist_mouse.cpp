@@ -123,14 +123,21 @@ void DoubleClick(TreeListData& d, TreeListHeld item, POINT pt)
         TreeListExpand(d, item.h, kTreeListToggleAction, true);
 }
 
-LRESULT Release(TreeListData& d, POINT pt)
+// A button's release ends its drag start and tells the parent of the
+// click (NM_CLICK or NM_RCLICK) on what lies under the point; the answer.
+LRESULT NotifyRelease(TreeListData& d, uint8_t button, UINT code, POINT pt)
 {
-    if (d.mouseButton == kLeftButton)
+    if (d.mouseButton == button)
         d.mouseButton = 0;
     TVHITTESTINFO hit{};
     hit.pt = pt;
     const uint32_t h = TreeListHitTest(d, hit);
-    const LRESULT stop = NotifyMouse(d, NM_CLICK, h, h ? hit.flags >> kColumnShift : 0, pt);
+    return NotifyMouse(d, code, h, h ? hit.flags >> kColumnShift : 0, pt);
+}
+
+LRESULT Release(TreeListData& d, POINT pt)
+{
+    const LRESULT stop = NotifyRelease(d, kLeftButton, NM_CLICK, pt);
     if (!d.pendingClick)
         return 0;
     d.pendingClick = false;
@@ -139,6 +146,52 @@ LRESULT Release(TreeListData& d, POINT pt)
     if (!stop && TreeListAlive(d, pending))
         ClickItem(d, true, 0, pending, d.pendingColumn);
     return 1;
+}
+
+// A press while an item is dragged: a right or double click on a button
+// opens or closes that item, elsewhere it cancels the drag.
+void PressWhileDragging(TreeListData& d, UINT message, WPARAM keys, uint32_t h, UINT part)
+{
+    if (message != WM_RBUTTONDOWN && message != WM_RBUTTONDBLCLK && message != WM_LBUTTONDBLCLK)
+        return;
+    if ((part & TVHT_ONITEMBUTTON) && h && TreeListMayHaveChildren(*d.items[h]))
+        TreeListExpand(d, h, kTreeListToggleAction, true);
+    else
+        TreeListCancelDrag(d, keys);
+}
+
+// A press on an item's icon, text or cell: remembers where a drag may
+// start, then selects, or defers the click on an item of a multiple
+// selection until the release; a double click then acts on the item.
+void PressOnItem(TreeListData& d, UINT message, WPARAM keys, TreeListHeld item, uint32_t column, POINT pt)
+{
+    const bool left = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK;
+    const bool right = !left;
+    const bool down = message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN;
+    if (down && !(d.style & TVS_DISABLEDRAGDROP)) {
+        d.mouseButton = left ? kLeftButton : kRightButton;
+        d.mouseItem = item.h;
+        d.mouseSerial = item.serial;
+        d.mouseColumn = column;
+        d.mousePoint = pt;
+    }
+    if (right && (d.extStyle & TLS_EX_NORIGHTSELECT))
+        return;
+    const bool selected = (d.items[item.h]->state & TVIS_SELECTED) != 0;
+    if ((d.extStyle & TLS_EX_MULTISELECT) && selected) {
+        if (message == WM_RBUTTONDOWN && d.selectedCount > 1)
+            return;
+        if (message == WM_LBUTTONDOWN && !(keys & (MK_SHIFT | MK_CONTROL))) {
+            d.pendingClick = true;
+            d.pendingItem = item.h;
+            d.pendingSerial = item.serial;
+            d.pendingColumn = column;
+            return;
+        }
+    }
+    ClickItem(d, left, keys, item, column);
+    if (message == WM_LBUTTONDBLCLK)
+        DoubleClick(d, item, pt);
 }
 
 }  // namespace
@@ -150,12 +203,7 @@ LRESULT TreeListMouseButton(TreeListData& d, UINT message, WPARAM keys, POINT pt
     if (message == WM_LBUTTONUP)
         return Release(d, pt);
     if (message == WM_RBUTTONUP) {
-        if (d.mouseButton == kRightButton)
-            d.mouseButton = 0;
-        TVHITTESTINFO hit{};
-        hit.pt = pt;
-        const uint32_t h = TreeListHitTest(d, hit);
-        NotifyMouse(d, NM_RCLICK, h, h ? hit.flags >> kColumnShift : 0, pt);
+        NotifyRelease(d, kRightButton, NM_RCLICK, pt);
         return 0;
     }
     const bool left = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK;
@@ -172,12 +220,7 @@ LRESULT TreeListMouseButton(TreeListData& d, UINT message, WPARAM keys, POINT pt
     const UINT part = hit.flags & kPartMask;
     const uint32_t column = item.h ? hit.flags >> kColumnShift : 0;
     if (d.dragItem) {
-        if (message == WM_RBUTTONDOWN || message == WM_RBUTTONDBLCLK || message == WM_LBUTTONDBLCLK) {
-            if ((part & TVHT_ONITEMBUTTON) && item.h && TreeListMayHaveChildren(*d.items[item.h]))
-                TreeListExpand(d, item.h, kTreeListToggleAction, true);
-            else
-                TreeListCancelDrag(d, keys);
-        }
+        PressWhileDragging(d, message, keys, item.h, part);
         return 0;
     }
     if (message == WM_LBUTTONDBLCLK) {
@@ -200,33 +243,7 @@ LRESULT TreeListMouseButton(TreeListData& d, UINT message, WPARAM keys, POINT pt
         return 0;
     }
     const UINT hits = kItemHits | ((d.style & TVS_FULLROWSELECT) ? kFullRowHits : 0);
-    if (!(part & hits))
-        return 0;
-
-    const bool down = message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN;
-    if (down && !(d.style & TVS_DISABLEDRAGDROP)) {
-        d.mouseButton = left ? kLeftButton : kRightButton;
-        d.mouseItem = item.h;
-        d.mouseSerial = item.serial;
-        d.mouseColumn = column;
-        d.mousePoint = pt;
-    }
-    if (right && (d.extStyle & TLS_EX_NORIGHTSELECT))
-        return 0;
-    const bool selected = (d.items[item.h]->state & TVIS_SELECTED) != 0;
-    if ((d.extStyle & TLS_EX_MULTISELECT) && selected) {
-        if (message == WM_RBUTTONDOWN && d.selectedCount > 1)
-            return 0;
-        if (message == WM_LBUTTONDOWN && !(keys & (MK_SHIFT | MK_CONTROL))) {
-            d.pendingClick = true;
-            d.pendingItem = item.h;
-            d.pendingSerial = item.serial;
-            d.pendingColumn = column;
-            return 0;
-        }
-    }
-    ClickItem(d, left, keys, item, column);
-    if (message == WM_LBUTTONDBLCLK)
-        DoubleClick(d, item, pt);
+    if (part & hits)
+        PressOnItem(d, message, keys, item, column, pt);
     return 0;
 }

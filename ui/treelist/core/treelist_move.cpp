@@ -44,68 +44,64 @@ void ShiftLevels(TreeListData& d, uint32_t h, int32_t delta)
     }
 }
 
-}  // namespace
+// Where a move puts the item: behind `prev` (0 = first) under `parent`.
+// An `answer` of 0 or more is what the move returns at once instead.
+struct Place {
+    uint32_t parent = 0, prev = 0;
+    int answer = -1;
+};
 
-int TreeListMoveItem(TreeListData& d, uint32_t h, uint32_t target, uint32_t mode)
+Place PlaceOf(const TreeListData& d, uint32_t h, uint32_t target, uint32_t mode)
 {
-    if (d.sorting || mode > kLastChild)
-        return 0;
-    TreeListItem* item = TreeListItemOf(d, h);
-    if (!Usable(item))
-        return 0;
-
-    // The new place: behind `prev` (0 = first) under `parent`.
-    uint32_t parent, prev;
+    Place p;
     if (target == kTreeListLast) {
-        parent = 0;
-        prev = d.lastRoot;
-    } else if (target == kTreeListRoot) {
-        parent = 0;
-        if (mode == kFirstChild)
-            prev = 0;
-        else if (mode == kLastChild)
-            prev = d.lastRoot;
-        else
-            return 0;
-    } else {
-        const TreeListItem* t = TreeListItemOf(d, target);
-        if (!Usable(t))
-            return 0;
-        if (target == h)
-            return 1;
-        if (TreeListIsInSubtree(d, h, target))
-            return 0;
-        switch (mode) {
-        case kInFront:
-            parent = t->parent;
-            prev = t->prevSibling;
-            break;
-        case kBehind:
-            parent = t->parent;
-            prev = target;
-            break;
-        case kFirstChild:
-            parent = target;
-            prev = 0;
-            break;
-        default:
-            parent = target;
-            prev = t->lastChild;
-            break;
-        }
+        p.prev = d.lastRoot;
+        return p;
     }
-    // Already there?
-    if (item->parent == parent && (prev == h || item->prevSibling == prev))
-        return 1;
-    TreeListItem* newParent = TreeListItemOf(d, parent);
-    if (parent && !Usable(newParent))
-        return 0;
-    const uint32_t newLevel = newParent ? newParent->level + 1u : 0u;
-    if (newLevel > item->level && newLevel + SubtreeDepth(d, h) > kMaxLevel)
-        return 0;
+    if (target == kTreeListRoot) {
+        if (mode == kFirstChild)
+            p.prev = 0;
+        else if (mode == kLastChild)
+            p.prev = d.lastRoot;
+        else
+            p.answer = 0;
+        return p;
+    }
+    const TreeListItem* t = TreeListItemOf(d, target);
+    if (!Usable(t)) {
+        p.answer = 0;
+        return p;
+    }
+    if (target == h || TreeListIsInSubtree(d, h, target)) {
+        p.answer = target == h ? 1 : 0;
+        return p;
+    }
+    switch (mode) {
+    case kInFront:
+        p.parent = t->parent;
+        p.prev = t->prevSibling;
+        break;
+    case kBehind:
+        p.parent = t->parent;
+        p.prev = target;
+        break;
+    case kFirstChild:
+        p.parent = target;
+        p.prev = 0;
+        break;
+    default:
+        p.parent = target;
+        p.prev = t->lastChild;
+        break;
+    }
+    return p;
+}
 
-    TreeListRowsChangedAt(d, h);  // the old place
-    // Unlink.
+// Takes the item with its subtree out of its siblings; a parent left
+// without children loses its button.
+void Unlink(TreeListData& d, uint32_t h)
+{
+    TreeListItem* item = d.items[h];
     TreeListItem* oldParent = TreeListItemOf(d, item->parent);
     uint32_t& oldFirst = oldParent ? oldParent->firstChild : d.firstRoot;
     uint32_t& oldLast = oldParent ? oldParent->lastChild : d.lastRoot;
@@ -121,7 +117,13 @@ int TreeListMoveItem(TreeListData& d, uint32_t h, uint32_t target, uint32_t mode
         oldParent->flags &= ~kTreeListHasChildren;
         TreeListInvalidateItem(d, item->parent);
     }
-    // Link.
+}
+
+// Puts the unlinked item behind `prev` (0 = first) under `parent`.
+void Link(TreeListData& d, uint32_t h, uint32_t parent, uint32_t prev)
+{
+    TreeListItem* item = d.items[h];
+    TreeListItem* newParent = TreeListItemOf(d, parent);
     uint32_t& first = newParent ? newParent->firstChild : d.firstRoot;
     uint32_t& last = newParent ? newParent->lastChild : d.lastRoot;
     item->parent = parent;
@@ -139,6 +141,33 @@ int TreeListMoveItem(TreeListData& d, uint32_t h, uint32_t target, uint32_t mode
         newParent->flags |= kTreeListHasChildren;
         TreeListInvalidateItem(d, parent);
     }
+}
+
+}  // namespace
+
+int TreeListMoveItem(TreeListData& d, uint32_t h, uint32_t target, uint32_t mode)
+{
+    if (d.sorting || mode > kLastChild)
+        return 0;
+    TreeListItem* item = TreeListItemOf(d, h);
+    if (!Usable(item))
+        return 0;
+    const Place place = PlaceOf(d, h, target, mode);
+    if (place.answer >= 0)
+        return place.answer;
+    // Already there?
+    if (item->parent == place.parent && (place.prev == h || item->prevSibling == place.prev))
+        return 1;
+    const TreeListItem* newParent = TreeListItemOf(d, place.parent);
+    if (place.parent && !Usable(newParent))
+        return 0;
+    const uint32_t newLevel = newParent ? newParent->level + 1u : 0u;
+    if (newLevel > item->level && newLevel + SubtreeDepth(d, h) > kMaxLevel)
+        return 0;
+
+    TreeListRowsChangedAt(d, h);  // the old place
+    Unlink(d, h);
+    Link(d, h, place.parent, place.prev);
     if (newLevel != item->level)
         ShiftLevels(d, h, int32_t(newLevel) - int32_t(item->level));
     // The old row number must not pass for a place in the rows: the item may

@@ -86,6 +86,24 @@ uint32_t Counted(const TreeListData& d, uint32_t h, bool root, uint32_t code)
     return x;
 }
 
+// The item of the row below or above, only from a row of the page in view.
+uint32_t VisibleNeighbour(TreeListData& d, uint32_t h, bool root, bool next)
+{
+    TreeListEnsureRows(d);
+    const uint64_t first = d.firstRow, last = uint64_t(d.firstRow) + d.visibleCount;
+    if (root) {
+        const TreeListItem* top = TreeListItemOf(d, d.firstRoot);
+        return (next && top && top->row > first) ? d.firstRoot : 0;
+    }
+    const TreeListItem* item = TreeListItemOf(d, h);
+    if (!item || item->row == 0)
+        return 0;
+    const uint64_t row = next ? item->row : uint64_t(item->row) - 1;
+    if (row <= first || row > last)
+        return 0;
+    return next ? RowItem(d, row) : RowItem(d, row - 1);
+}
+
 }  // namespace
 
 LRESULT TreeListGetNextItem(TreeListData& d, uint32_t h, uint32_t code)
@@ -116,21 +134,9 @@ LRESULT TreeListGetNextItem(TreeListData& d, uint32_t h, uint32_t code)
         TreeListEnsureRows(d);
         return RowItem(d, d.firstRow);
     case TVGN_NEXTVISIBLE:
-    case TVGN_PREVIOUSVISIBLE: {
-        TreeListEnsureRows(d);
-        // Only from a row of the page in view.
-        const uint64_t first = d.firstRow, last = uint64_t(d.firstRow) + d.visibleCount;
-        if (root) {
-            const TreeListItem* top = TreeListItemOf(d, d.firstRoot);
-            return (code == TVGN_NEXTVISIBLE && top && top->row > first) ? d.firstRoot : 0;
-        }
-        if (!item || item->row == 0)
-            return 0;
-        const uint64_t row = code == TVGN_NEXTVISIBLE ? item->row : uint64_t(item->row) - 1;
-        if (row <= first || row > last)
-            return 0;
-        return code == TVGN_NEXTVISIBLE ? RowItem(d, row) : RowItem(d, row - 1);
-    }
+        return VisibleNeighbour(d, h, root, true);
+    case TVGN_PREVIOUSVISIBLE:
+        return VisibleNeighbour(d, h, root, false);
     case TVGN_DROPHILITE:
         return LRESULT(d.dropItem);
     case TVGN_CARET:

@@ -131,6 +131,83 @@ int TreeListSetVPos(TreeListData& d, uint32_t firstRow, uint32_t reason)
     return 1;
 }
 
+namespace {
+
+// Gives a hidden item a row by expanding its collapsed ancestors, from the
+// parent upwards. False when it still has none or went away.
+bool ExpandToRow(TreeListData& d, uint32_t h, uint32_t serial)
+{
+    for (uint32_t a = d.items[h]->parent; a;) {
+        TreeListItem* ancestor = TreeListItemOf(d, a);
+        if (!ancestor)
+            return false;
+        const uint32_t next = ancestor->parent;
+        const uint32_t nextSerial = next ? d.items[next]->serial : 0;
+        if (!(ancestor->state & TVIS_EXPANDED) && TreeListExpand(d, a, kTreeListExpandAction, true) != 0)
+            return false;
+        if (next && !TreeListItemOf(d, next, nextSerial))
+            return false;
+        a = next;
+    }
+    const TreeListItem* item = TreeListItemOf(d, h, serial);
+    if (!item)
+        return false;
+    TreeListEnsureRows(d);
+    return item->row != 0;
+}
+
+// Scrolls the row into the unpinned rows, keeping the margin rows around it
+// when there is room (or to the top for kTreeListColumnToTop).
+void ScrollToRow(TreeListData& d, uint32_t line, uint32_t column)
+{
+    const uint32_t pinned = d.option4;
+    const uint32_t margin = (d.visibleCount > d.option13 + kKeepMarginSlack) ? d.option13 : 0;
+    int64_t first = d.firstRow;
+    const bool toTop = column == kTreeListColumnToTop;
+    if (line < d.firstRow + pinned) {
+        first = int64_t(line) - pinned;
+        if (toTop)
+            first -= margin;
+    } else if (toTop) {
+        first = int64_t(line) - pinned;
+    } else if (line >= d.firstRow + d.visibleCount && d.visibleCount > 0) {
+        first = int64_t(line) - d.visibleCount + 1 + margin;
+        first = std::min<int64_t>(first, int64_t(d.rowCount) - d.visibleCount + 1);
+    }
+    first = std::max<int64_t>(first, 0);
+    if (uint32_t(first) != d.firstRow && TreeListSetVPos(d, uint32_t(first), kTreeListReasonEnsureVisible) == 1)
+        TreeListInvalidateList(d);
+}
+
+// Scrolls the column's span of the item into view; of a first column wider
+// than the window only the item's text.
+void ScrollToColumn(TreeListData& d, const TreeListItem& item, uint32_t column)
+{
+    const uint32_t pos = d.columns[column].position;
+    int32_t left = d.columnEdges[pos];
+    int32_t right = d.columnEdges[pos + 1];
+    if (column == 0 && right - left > d.clientWidth) {
+        int32_t textStart = left + item.level * d.indent + (d.linesAtRoot ? d.indent : 0) +
+                            (d.stateImages ? d.stateImageCx : 0);
+        int32_t textEnd = textStart + std::max(item.textWidth + kTextExtentPadding, kMinTextExtent);
+        if (item.flags & kTreeListShowsImage)
+            textEnd += d.imageCx;
+        left = textStart;
+        right = std::min(right, textEnd);
+    }
+    int32_t x = d.scrollX;
+    if (right - x > d.clientWidth)
+        x = right - d.clientWidth;
+    if (left < x)
+        x = left;
+    const int32_t limit = std::max(d.columnEdges[d.columnCount] - d.clientWidth / 2, 0);
+    x = std::clamp(x, 0, limit);
+    if (x != d.scrollX && TreeListSetHPos(d, x, kTreeListReasonEnsureVisible) == 1)
+        TreeListInvalidateList(d);
+}
+
+}  // namespace
+
 int TreeListEnsureVisible(TreeListData& d, uint32_t h, uint32_t column)
 {
     if (h == kTreeListCaret)
@@ -140,75 +217,17 @@ int TreeListEnsureVisible(TreeListData& d, uint32_t h, uint32_t column)
         return -1;
     const uint32_t serial = item->serial;
     TreeListEnsureRows(d);
-    if (item->row == 0) {
-        // Expand the collapsed ancestors, from the parent upwards.
-        for (uint32_t a = item->parent; a;) {
-            TreeListItem* ancestor = TreeListItemOf(d, a);
-            if (!ancestor)
-                return 0;
-            const uint32_t next = ancestor->parent;
-            const uint32_t nextSerial = next ? d.items[next]->serial : 0;
-            if (!(ancestor->state & TVIS_EXPANDED) && TreeListExpand(d, a, kTreeListExpandAction, true) != 0)
-                return 0;
-            if (next && !TreeListItemOf(d, next, nextSerial))
-                return 0;
-            a = next;
-        }
-        item = TreeListItemOf(d, h, serial);
-        if (!item)
-            return 0;
-        TreeListEnsureRows(d);
-        if (item->row == 0)
-            return 0;
-    }
-
-    const uint32_t line = item->row - 1;
-    const uint32_t pinned = d.option4;
-    if (line >= pinned) {
-        const uint32_t margin = (d.visibleCount > d.option13 + kKeepMarginSlack) ? d.option13 : 0;
-        int64_t first = d.firstRow;
-        const bool toTop = column == kTreeListColumnToTop;
-        if (line < d.firstRow + pinned) {
-            first = int64_t(line) - pinned;
-            if (toTop)
-                first -= margin;
-        } else if (toTop) {
-            first = int64_t(line) - pinned;
-        } else if (line >= d.firstRow + d.visibleCount && d.visibleCount > 0) {
-            first = int64_t(line) - d.visibleCount + 1 + margin;
-            first = std::min<int64_t>(first, int64_t(d.rowCount) - d.visibleCount + 1);
-        }
-        first = std::max<int64_t>(first, 0);
-        if (uint32_t(first) != d.firstRow &&
-            TreeListSetVPos(d, uint32_t(first), kTreeListReasonEnsureVisible) == 1)
-            TreeListInvalidateList(d);
+    if (item->row == 0 && !ExpandToRow(d, h, serial))
+        return 0;
+    item = d.items[h];
+    if (item->row - 1 >= d.option4) {
+        ScrollToRow(d, item->row - 1, column);
         item = TreeListItemOf(d, h, serial);
         if (!item)
             return 0;
     }
-
     if (column < d.columnCount) {
-        const uint32_t pos = d.columns[column].position;
-        int32_t left = d.columnEdges[pos];
-        int32_t right = d.columnEdges[pos + 1];
-        if (column == 0 && right - left > d.clientWidth) {
-            int32_t textStart = left + item->level * d.indent + (d.linesAtRoot ? d.indent : 0) +
-                                (d.stateImages ? d.stateImageCx : 0);
-            int32_t textEnd = textStart + std::max(item->textWidth + kTextExtentPadding, kMinTextExtent);
-            if (item->flags & kTreeListShowsImage)
-                textEnd += d.imageCx;
-            left = textStart;
-            right = std::min(right, textEnd);
-        }
-        int32_t x = d.scrollX;
-        if (right - x > d.clientWidth)
-            x = right - d.clientWidth;
-        if (left < x)
-            x = left;
-        const int32_t limit = std::max(d.columnEdges[d.columnCount] - d.clientWidth / 2, 0);
-        x = std::clamp(x, 0, limit);
-        if (x != d.scrollX && TreeListSetHPos(d, x, kTreeListReasonEnsureVisible) == 1)
-            TreeListInvalidateList(d);
+        ScrollToColumn(d, *item, column);
         if (!TreeListItemOf(d, h, serial))
             return 0;
     }

@@ -83,7 +83,7 @@ LRESULT TreeListChar(TreeListData& d, WPARAM ch, LPARAM flags)
     unsigned char chars[kIncrementalSearchMaxChars];
     uint32_t count, startRow;
     {
-        std::lock_guard<std::mutex> guard(g_searchLock);
+        std::lock_guard<std::mutex> hold(g_searchLock);
         TreeListSearchState& s = g_search;
         // The count is tested before a character is stored: the 17th starts
         // a new search instead of writing behind the buffer.
@@ -120,7 +120,7 @@ LRESULT TreeListChar(TreeListData& d, WPARAM ch, LPARAM flags)
 LRESULT TreeListGetSearchString(TreeListData& d, char* buffer)
 {
     const DWORD now = d.host->TickCount();
-    std::lock_guard<std::mutex> guard(g_searchLock);
+    std::lock_guard<std::mutex> hold(g_searchLock);
     const bool fresh = g_search.count > 0 && now - g_search.tick <= kSearchStringLife;
     if (!buffer)
         return fresh ? LRESULT(g_search.count) : 0;
@@ -135,6 +135,6 @@ LRESULT TreeListGetSearchString(TreeListData& d, char* buffer)
 
 void TreeListResetSearch()
 {
-    std::lock_guard<std::mutex> guard(g_searchLock);
+    std::lock_guard<std::mutex> hold(g_searchLock);
     g_search = TreeListSearchState{};
 }

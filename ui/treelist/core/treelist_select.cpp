@@ -154,6 +154,37 @@ void TreeListInvalidateCaretCell(TreeListData& d, uint32_t h, uint32_t column)
         TreeListInvalidateCell(d, h, column);
 }
 
+namespace {
+
+// Puts the caret on the cell, selecting or deselecting its item; a single
+// selection also deselects the item the caret leaves.
+void MoveCaretTo(TreeListData& d, uint32_t h, uint32_t column, bool single, bool select)
+{
+    // The caret as it stands now: the parent may have moved it meanwhile.
+    const uint32_t old = d.caretItem;
+    if (TreeListItem* oldItem = TreeListItemOf(d, old)) {
+        TreeListInvalidateCaretCell(d, old, d.caretColumn);
+        if (single && old != h && Selected(*oldItem)) {
+            oldItem->state &= ~TVIS_SELECTED;
+            --d.selectedCount;
+        }
+    }
+    if (h) {
+        TreeListItem* item = d.items[h];
+        if (select != Selected(*item)) {
+            item->state ^= TVIS_SELECTED;
+            select ? ++d.selectedCount : --d.selectedCount;
+        }
+        if (column != 0)
+            TreeListMakeCell(d, h, column);
+        TreeListInvalidateCaretCell(d, h, column);
+    }
+    d.caretItem = h;
+    d.caretColumn = h ? column : 0;
+}
+
+}  // namespace
+
 int TreeListSelect(TreeListData& d, uint32_t h, uint32_t column, uint32_t flags)
 {
     if ((column != 0 && column >= d.columnCount) || (h != 0 && h > d.itemsSize))
@@ -195,27 +226,7 @@ int TreeListSelect(TreeListData& d, uint32_t h, uint32_t column, uint32_t flags)
     if (column != 0 && column >= d.columnCount)
         return 0;  // the parent took the column away meanwhile
 
-    // The caret as it stands now: the parent may have moved it meanwhile.
-    const uint32_t old = d.caretItem;
-    if (TreeListItem* oldItem = TreeListItemOf(d, old)) {
-        TreeListInvalidateCaretCell(d, old, d.caretColumn);
-        if (single && old != h && Selected(*oldItem)) {
-            oldItem->state &= ~TVIS_SELECTED;
-            --d.selectedCount;
-        }
-    }
-    if (h) {
-        TreeListItem* item = d.items[h];
-        if (select != Selected(*item)) {
-            item->state ^= TVIS_SELECTED;
-            select ? ++d.selectedCount : --d.selectedCount;
-        }
-        if (column != 0)
-            TreeListMakeCell(d, h, column);
-        TreeListInvalidateCaretCell(d, h, column);
-    }
-    d.caretItem = h;
-    d.caretColumn = h ? column : 0;
+    MoveCaretTo(d, h, column, single, select);
 
     nm.hdr = NMHDR{};
     nm.hdr.code = TVN_SELCHANGEDA;

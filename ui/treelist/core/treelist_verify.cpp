@@ -83,18 +83,11 @@ bool CheckSelectionModel(const TreeListData& d, std::string* why)
     return true;
 }
 
-}  // namespace
-
-bool TreeListVerify(const TreeListData& d, std::string* why)
+// Walks the whole tree in order into `order`, marking each item in `seen`;
+// no item may be reached twice, and sibling links must agree.
+bool CheckTree(const TreeListData& d, std::vector<uint32_t>& order, std::vector<uint8_t>& seen, std::string* why)
 {
-    if (d.itemCount > d.itemsSize)
-        return Fail(why, "itemCount above itemsSize");
-    if (d.items[0])
-        return Fail(why, "slot 0 is used");
-
-    // Walk the whole tree in order; every item must be reached exactly once.
-    std::vector<uint32_t> order;
-    std::vector<uint8_t> seen(size_t(d.itemsSize) + 1, 0);
+    seen.assign(size_t(d.itemsSize) + 1, 0);
     std::vector<uint32_t> level;
     if (!CheckSiblings(d, 0, d.firstRoot, d.lastRoot, level, why))
         return false;
@@ -111,6 +104,13 @@ bool TreeListVerify(const TreeListData& d, std::string* why)
             return false;
         stack.insert(stack.end(), children.rbegin(), children.rend());
     }
+    return true;
+}
+
+// Every used slot was reached by the walk; the counts of used and selected
+// slots, the rows items claim, the caret.
+bool CheckSlots(const TreeListData& d, const std::vector<uint8_t>& seen, std::string* why)
+{
     uint32_t used = 0, selected = 0;
     for (uint32_t h = 1; h <= d.itemsSize; ++h) {
         if (!d.items[h])
@@ -130,37 +130,42 @@ bool TreeListVerify(const TreeListData& d, std::string* why)
         return Fail(why, "selectedCount " + Num(d.selectedCount) + " but " + Num(selected) + " are selected");
     if (d.caretItem && !TreeListItemOf(d, d.caretItem))
         return Fail(why, "caret names an empty slot");
-    if (!CheckSelectionModel(d, why))
-        return false;
+    return true;
+}
 
-    if (!d.rowsDirty) {
-        std::vector<uint32_t> rows;
-        for (size_t i = 0; i < order.size(); ++i) {
-            const uint32_t h = order[i];
-            const TreeListItem* item = d.items[h];
-            bool shown = !TreeListIsHidden(d, *item);
-            for (const TreeListItem* a = TreeListItemOf(d, item->parent); shown && a;
-                 a = TreeListItemOf(d, a->parent))
-                shown = (a->state & TVIS_EXPANDED) && !TreeListIsHidden(d, *a);
-            if (shown)
-                rows.push_back(h);
-        }
-        if (rows.size() != d.rowCount)
-            return Fail(why, "rowCount " + Num(d.rowCount) + ", expected " + Num(rows.size()));
-        for (uint32_t r = 0; r < d.itemsSize; ++r) {
-            const uint32_t expected = r < rows.size() ? rows[r] : 0;
-            if (d.rowItems[r] != expected)
-                return Fail(why, "row slot " + Num(r) + " holds " + Num(d.rowItems[r]) + ", expected " +
-                                     Num(expected));
-            if (expected && d.items[expected]->row != r + 1)
-                return Fail(why, "item " + Num(expected) + " has row " + Num(d.items[expected]->row) +
-                                     ", expected " + Num(r + 1));
-        }
-        for (uint32_t h : order)
-            if (d.items[h]->row > rows.size())
-                return Fail(why, "item " + Num(h) + " keeps a row behind the row count");
+// Up-to-date rows hold exactly the shown items in tree order.
+bool CheckRows(const TreeListData& d, const std::vector<uint32_t>& order, std::string* why)
+{
+    std::vector<uint32_t> rows;
+    for (size_t i = 0; i < order.size(); ++i) {
+        const uint32_t h = order[i];
+        const TreeListItem* item = d.items[h];
+        bool shown = !TreeListIsHidden(d, *item);
+        for (const TreeListItem* a = TreeListItemOf(d, item->parent); shown && a; a = TreeListItemOf(d, a->parent))
+            shown = (a->state & TVIS_EXPANDED) && !TreeListIsHidden(d, *a);
+        if (shown)
+            rows.push_back(h);
     }
+    if (rows.size() != d.rowCount)
+        return Fail(why, "rowCount " + Num(d.rowCount) + ", expected " + Num(rows.size()));
+    for (uint32_t r = 0; r < d.itemsSize; ++r) {
+        const uint32_t expected = r < rows.size() ? rows[r] : 0;
+        if (d.rowItems[r] != expected)
+            return Fail(why, "row slot " + Num(r) + " holds " + Num(d.rowItems[r]) + ", expected " + Num(expected));
+        if (expected && d.items[expected]->row != r + 1)
+            return Fail(why, "item " + Num(expected) + " has row " + Num(d.items[expected]->row) + ", expected " +
+                                 Num(r + 1));
+    }
+    for (uint32_t h : order)
+        if (d.items[h]->row > rows.size())
+            return Fail(why, "item " + Num(h) + " keeps a row behind the row count");
+    return true;
+}
 
+// The display order is a permutation that the columns' positions mirror;
+// each column but the first has its cell table.
+bool CheckColumns(const TreeListData& d, std::string* why)
+{
     if (d.columnCount > kTreeListMaxColumns)
         return Fail(why, "columnCount above 32");
     uint32_t positions = 0;
@@ -177,4 +182,21 @@ bool TreeListVerify(const TreeListData& d, std::string* why)
         if ((d.cells[c] != nullptr) != (c < d.columnCount))
             return Fail(why, "cell table of column " + Num(c) + " does not match the column count");
     return true;
+}
+
+}  // namespace
+
+bool TreeListVerify(const TreeListData& d, std::string* why)
+{
+    if (d.itemCount > d.itemsSize)
+        return Fail(why, "itemCount above itemsSize");
+    if (d.items[0])
+        return Fail(why, "slot 0 is used");
+    std::vector<uint32_t> order;
+    std::vector<uint8_t> seen;
+    if (!CheckTree(d, order, seen, why) || !CheckSlots(d, seen, why) || !CheckSelectionModel(d, why))
+        return false;
+    if (!d.rowsDirty && !CheckRows(d, order, why))
+        return false;
+    return CheckColumns(d, why);
 }

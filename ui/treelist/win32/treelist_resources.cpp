@@ -7,7 +7,7 @@ namespace {
 constexpr int kCheckerSide = 8;
 const WORD kCheckerRows[kCheckerSide] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
 
-std::mutex g_lock;
+std::mutex g_sharedLock;
 long g_count = -1;  // -1: no control holds the objects
 TreeListShared g_shared{};
 bool g_themeLoaded = false;
@@ -71,14 +71,14 @@ void Delete()
 
 void TreeListAcquireShared()
 {
-    std::lock_guard<std::mutex> hold(g_lock);
+    std::lock_guard<std::mutex> hold(g_sharedLock);
     if (++g_count == 0)
         Create();
 }
 
 void TreeListReleaseShared()
 {
-    std::lock_guard<std::mutex> hold(g_lock);
+    std::lock_guard<std::mutex> hold(g_sharedLock);
     if (g_count < 0)
         return;  // more releases than acquisitions: nothing to give back
     if (--g_count < 0)
@@ -92,6 +92,6 @@ const TreeListShared& TreeListSharedObjects()
 
 long TreeListSharedCount()
 {
-    std::lock_guard<std::mutex> hold(g_lock);
+    std::lock_guard<std::mutex> hold(g_sharedLock);
     return g_count;
 }

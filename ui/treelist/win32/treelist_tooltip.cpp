@@ -194,6 +194,85 @@ void TreeListHideItemTooltip(TreeListData& d)
     d.host->KillTimer(kTreeListTooltipTimer);
 }
 
+namespace {
+
+// The cell under the mouse whose tooltip is asked for.
+struct TipCell {
+    uint32_t h, column, serial;
+    UINT state;
+    RECT part;     // its text in client coordinates
+    POINT screen;  // the text's top left on the screen
+    std::string text;
+    bool bold;
+    LPARAM data;
+};
+
+// TLN_GETTOOLTIP: the parent gives the text and its place, to be shown now
+// or after a delay it asks for; a zero answer shows none.
+void AskParentForTip(TreeListData& d, const TipCell& c)
+{
+    TreeListWindow& w = TreeListWindowOf(d);
+    std::string asked = c.text;
+    asked.resize(std::max(asked.size(), kMaxInfoTip));
+    NMTLTOOLTIP nm{};
+    nm.tree.hdr.code = TLN_GETTOOLTIP;
+    nm.tree.itemNew.mask = kTooltipRecordMask;
+    nm.tree.itemNew.hItem = TreeListHtreeOf(c.h);
+    nm.tree.itemNew.state = c.state;
+    nm.tree.itemNew.stateMask = 0xFFFFFFFF;
+    nm.tree.itemNew.pszText = asked.data();
+    nm.tree.itemNew.cchTextMax = int(c.text.size());
+    nm.tree.itemNew.cChildren = int(c.column);
+    nm.tree.itemNew.lParam = c.data;
+    nm.left = c.part.left;
+    nm.top = c.part.top;
+    const LRESULT answer = TreeListSend(d, nm.tree.hdr);
+    if (!TreeListItemOf(d, c.h, c.serial) || !answer)
+        return TreeListHideItemTooltip(d);
+    const char* given = nm.tree.itemNew.pszText ? nm.tree.itemNew.pszText : "";
+    POINT at = {nm.left, nm.top};
+    ClientToScreen(w.hwnd, &at);
+    const std::string shown(given, strnlen(given, kTreeListMaxTextLength));
+    if ((nm.tree.itemNew.mask & kParentDelayMask) && nm.tree.itemNew.lParam > 0) {
+        // Shown after the delay, in ticks of the 500 ms timer.
+        TreeListHideItemTooltip(d);
+        w.tipItem = c.h;
+        w.tipColumn = c.column;
+        w.tipText = shown;
+        w.tipBold = c.bold;
+        w.tipPosition = at;
+        w.tipCountdown = int((nm.tree.itemNew.lParam + kDelayTickMs - 1) / kDelayTickMs);
+        d.host->SetTimer(kTreeListTooltipTimer, kDelayTickMs);
+        return;
+    }
+    w.tipItem = c.h;
+    w.tipColumn = c.column;
+    Show(d, shown, c.bold, at);
+}
+
+// TVN_GETINFOTIP for the first column: the parent may replace the text.
+void AskInfoTip(TreeListData& d, const TipCell& c)
+{
+    TreeListWindow& w = TreeListWindowOf(d);
+    char buffer[kMaxInfoTip] = {};
+    std::memcpy(buffer, c.text.data(), std::min(c.text.size(), kMaxInfoTip - 1));
+    NMTVGETINFOTIPA nm{};
+    nm.hdr.code = TVN_GETINFOTIPA;
+    nm.pszText = buffer;
+    nm.cchTextMax = int(kMaxInfoTip);
+    nm.hItem = TreeListHtreeOf(c.h);
+    nm.lParam = c.data;
+    TreeListSend(d, nm.hdr);
+    if (!TreeListItemOf(d, c.h, c.serial))
+        return TreeListHideItemTooltip(d);
+    buffer[kMaxInfoTip - 1] = 0;
+    w.tipItem = c.h;
+    w.tipColumn = c.column;
+    Show(d, buffer, c.bold, c.screen);
+}
+
+}  // namespace
+
 void TreeListUpdateTooltip(TreeListData& d, uint32_t h, UINT hitFlags)
 {
     TreeListWindow& w = TreeListWindowOf(d);
@@ -203,91 +282,38 @@ void TreeListUpdateTooltip(TreeListData& d, uint32_t h, UINT hitFlags)
         TreeListHideItemTooltip(d);
         return;
     }
-    const uint32_t column = onCell ? hitFlags >> kColumnShift : 0;
-    if ((w.tipShown || w.tipCountdown > 0) && h == w.tipItem && column == w.tipColumn)
+    TipCell c{};
+    c.h = h;
+    c.column = onCell ? hitFlags >> kColumnShift : 0;
+    if ((w.tipShown || w.tipCountdown > 0) && h == w.tipItem && c.column == w.tipColumn)
         return;
-    RECT part = {};
-    std::memcpy(&part, &h, sizeof(h));
-    if (!TreeListGetItemRect(d, h, kTreeListRectText | (column ? kTreeListRectCell | (column << kColumnShift) : 0), part))
+    std::memcpy(&c.part, &h, sizeof(h));
+    const uint32_t rectCode = kTreeListRectText | (c.column ? kTreeListRectCell | (c.column << kColumnShift) : 0);
+    if (!TreeListGetItemRect(d, h, rectCode, c.part))
         return TreeListHideItemTooltip(d);
-    part.right = std::min<LONG>(part.right, d.clientWidth);
-    POINT screen = {part.left, part.top};
-    ClientToScreen(w.hwnd, &screen);
-    std::string text;
-    bool bold = false;
-    LPARAM data = 0;
-    if (!FullText(d, h, column, text, bold, data))
+    c.part.right = std::min<LONG>(c.part.right, d.clientWidth);
+    c.screen = {c.part.left, c.part.top};
+    ClientToScreen(w.hwnd, &c.screen);
+    if (!FullText(d, h, c.column, c.text, c.bold, c.data))
         return TreeListHideItemTooltip(d);
     const TreeListItem* item = TreeListItemOf(d, h);
     if (!item)
         return TreeListHideItemTooltip(d);
-    const uint32_t serial = item->serial;
+    c.serial = item->serial;
+    c.state = item->state;
 
-    if (d.extStyle & TLS_EX_GETTOOLTIP) {
-        std::string asked = text;
-        asked.resize(std::max(asked.size(), kMaxInfoTip));
-        NMTLTOOLTIP nm{};
-        nm.tree.hdr.code = TLN_GETTOOLTIP;
-        nm.tree.itemNew.mask = kTooltipRecordMask;
-        nm.tree.itemNew.hItem = TreeListHtreeOf(h);
-        nm.tree.itemNew.state = item->state;
-        nm.tree.itemNew.stateMask = 0xFFFFFFFF;
-        nm.tree.itemNew.pszText = asked.data();
-        nm.tree.itemNew.cchTextMax = int(text.size());
-        nm.tree.itemNew.cChildren = int(column);
-        nm.tree.itemNew.lParam = data;
-        nm.left = part.left;
-        nm.top = part.top;
-        const LRESULT answer = TreeListSend(d, nm.tree.hdr);
-        if (!TreeListItemOf(d, h, serial) || !answer)
-            return TreeListHideItemTooltip(d);
-        const char* given = nm.tree.itemNew.pszText ? nm.tree.itemNew.pszText : "";
-        POINT at = {nm.left, nm.top};
-        ClientToScreen(w.hwnd, &at);
-        const std::string shown(given, strnlen(given, kTreeListMaxTextLength));
-        if ((nm.tree.itemNew.mask & kParentDelayMask) && nm.tree.itemNew.lParam > 0) {
-            // Shown after the delay, in ticks of the 500 ms timer.
-            TreeListHideItemTooltip(d);
-            w.tipItem = h;
-            w.tipColumn = column;
-            w.tipText = shown;
-            w.tipBold = bold;
-            w.tipPosition = at;
-            w.tipCountdown = int((nm.tree.itemNew.lParam + kDelayTickMs - 1) / kDelayTickMs);
-            d.host->SetTimer(kTreeListTooltipTimer, kDelayTickMs);
-            return;
-        }
-        w.tipItem = h;
-        w.tipColumn = column;
-        Show(d, shown, bold, at);
-        return;
-    }
-    if (column == 0 && (d.style & TVS_INFOTIP)) {
-        char buffer[kMaxInfoTip] = {};
-        std::memcpy(buffer, text.data(), std::min(text.size(), kMaxInfoTip - 1));
-        NMTVGETINFOTIPA nm{};
-        nm.hdr.code = TVN_GETINFOTIPA;
-        nm.pszText = buffer;
-        nm.cchTextMax = int(kMaxInfoTip);
-        nm.hItem = TreeListHtreeOf(h);
-        nm.lParam = data;
-        TreeListSend(d, nm.hdr);
-        if (!TreeListItemOf(d, h, serial))
-            return TreeListHideItemTooltip(d);
-        buffer[kMaxInfoTip - 1] = 0;
-        w.tipItem = h;
-        w.tipColumn = column;
-        Show(d, buffer, bold, screen);
-        return;
-    }
+    if (d.extStyle & TLS_EX_GETTOOLTIP)
+        return AskParentForTip(d, c);
+    if (c.column == 0 && (d.style & TVS_INFOTIP))
+        return AskInfoTip(d, c);
     // Only a text that its column cuts off.
-    if (part.right - part.left > StoredWidth(d, h, column) + kFitSlack) {
+    if (c.part.right - c.part.left > StoredWidth(d, h, c.column) + kFitSlack) {
         TreeListHideItemTooltip(d);
         return;
     }
     w.tipItem = h;
-    w.tipColumn = column;
-    Show(d, text, bold, screen);
+    w.tipColumn = c.column;
+    Show(d, c.text, c.bold, c.screen);
 }
 
 void TreeListTooltipTimer(TreeListData& d)

@@ -223,6 +223,41 @@ LRESULT TreeListHeaderNotify(TreeListData& d, NMHDR& header)
     }
 }
 
+namespace {
+
+// The control's side of a column's format: the alignment its cells are
+// drawn with and the two column options, each repainting the column when
+// it changes.
+void SetColumnFormat(TreeListData& d, uint32_t column, const LVCOLUMNA& in)
+{
+    TreeListColumn& col = d.columns[column];
+    if (in.mask & LVCF_FMT) {
+        const int align = in.fmt & HDF_JUSTIFYMASK;
+        const uint8_t value = align == 1 ? 2 : align == 2 ? 1 : 0;
+        if (value != col.align) {
+            col.align = value;
+            TreeListInvalidateColumn(d, column);
+        }
+    }
+    if (in.mask & TLCF_OPTION1) {
+        const uint8_t on = (in.fmt & TLCF_OPTION1) ? 1 : 0;
+        if (on != col.option10000000) {
+            d.option10000000Count += on ? 1 : -1;
+            col.option10000000 = on;
+            TreeListInvalidateColumn(d, column);
+        }
+    }
+    if (in.mask & TLCF_OPTION2) {
+        const uint8_t on = in.fmt < 0 ? 1 : 0;
+        if (on != col.option80000000) {
+            col.option80000000 = on;
+            TreeListInvalidateColumn(d, column);
+        }
+    }
+}
+
+}  // namespace
+
 LRESULT TreeListSetColumn(TreeListData& d, uint32_t column, const LVCOLUMNA& in)
 {
     if (!d.header || column >= d.columnCount)
@@ -264,29 +299,7 @@ LRESULT TreeListSetColumn(TreeListData& d, uint32_t column, const LVCOLUMNA& in)
     if (column >= d.columnCount)
         return answer;  // the header's answer may have come back through the parent
 
-    if (mask & LVCF_FMT) {
-        const int align = in.fmt & HDF_JUSTIFYMASK;
-        const uint8_t value = align == 1 ? 2 : align == 2 ? 1 : 0;
-        if (value != col.align) {
-            col.align = value;
-            TreeListInvalidateColumn(d, column);
-        }
-    }
-    if (mask & TLCF_OPTION1) {
-        const uint8_t on = (in.fmt & TLCF_OPTION1) ? 1 : 0;
-        if (on != col.option10000000) {
-            d.option10000000Count += on ? 1 : -1;
-            col.option10000000 = on;
-            TreeListInvalidateColumn(d, column);
-        }
-    }
-    if (mask & TLCF_OPTION2) {
-        const uint8_t on = in.fmt < 0 ? 1 : 0;
-        if (on != col.option80000000) {
-            col.option80000000 = on;
-            TreeListInvalidateColumn(d, column);
-        }
-    }
+    SetColumnFormat(d, column, in);
     if ((mask & TLCF_RESHARE) && (mask & LVCF_WIDTH) && d.proportionalCount) {
         if (in.fmt & TLCF_RESHARE) {
             for (uint32_t c = 0; c < d.columnCount; ++c)

@@ -200,13 +200,13 @@ TEST_F(PathDlgTest, TreeFollowsComboAndComboFollowsTree)
     dialog.SetPath(Root().c_str());
     const std::string b = Root() + "\\a\\b", c = Root() + "\\a\\c";
     const INT_PTR result = RunDialog(dialog, 3,
-        {[&](CPathDlg& d, HWND) { return d.IsTreeMode() && SamePathText(d.Tree()->m_strSelectedPath, Root()); },
+        {[&](CPathDlg& d, HWND) { return d.IsTreeMode() && SamePathText(d.Tree()->m_selectedPath, Root()); },
          [&](CPathDlg& d, HWND dlg) {
              d.PathCombo()->StartEdit();
              SetDlgItemTextA(dlg, 1017, b.c_str());
              return d.PathCombo()->EndEdit(0) != FALSE;
          },
-         [&](CPathDlg& d, HWND) { return SamePathText(d.Tree()->m_strSelectedPath, b); },
+         [&](CPathDlg& d, HWND) { return SamePathText(d.Tree()->m_selectedPath, b); },
          [&](CPathDlg& d, HWND) {
              // A click selects the sibling: the combo follows three ticks later.
              const HTREEITEM item = TreeView_GetSelection(d.Tree()->m_hWnd);
@@ -377,7 +377,7 @@ HTREEITEM ChildNamed(HWND tree, HTREEITEM parent, const std::string& name)
 
 DlgStep TreeSelected(const std::string& path)
 {
-    return [=](CPathDlg& d, HWND) { return !d.Tree()->IsBusy() && SamePathText(d.Tree()->m_strSelectedPath, path); };
+    return [=](CPathDlg& d, HWND) { return !d.Tree()->IsBusy() && SamePathText(d.Tree()->m_selectedPath, path); };
 }
 
 TEST_F(PathDlgTest, ListInLocaleOrderAndTypeAheadBlindToCaseWithBlanks)
@@ -602,7 +602,7 @@ TEST_F(PathDlgTest, TreeRemovesANodeWhoseFolderHasGone)
              [&](CPathDlg& d, HWND) {
                  const HWND tree = d.Tree()->m_hWnd;
                  left = ChildTexts(tree, TreeView_GetSelection(tree));
-                 return SamePathText(d.Tree()->m_strSelectedPath, parent) &&
+                 return SamePathText(d.Tree()->m_selectedPath, parent) &&
                         std::count(left.begin(), left.end(), name) == 0;
              },
              Click(IDCANCEL)});

@@ -1,7 +1,7 @@
 // The canvas window's painting and scrolling under Wine.
 #include <vector>
 
-#include "tests/ui/canvas_test_support.h"
+#include "tests/canvas/canvas_test_support.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The control: the "ToolbarExWindow32" window, its state, painting, mouse
 // and its message table (the packed arguments in toolbar_messages.h).
-#include "ui/toolbar/toolbar_ex.h"
+#include "ui/toolbar/toolbar_control.h"
 
 #include <commctrl.h>
 
@@ -13,7 +13,7 @@
 
 #include "platform/framework/message_routes.h"
 #include "system/heap_dib.h"
-#include "ui/toolbar/toolbar_model.h"
+#include "ui/toolbar/toolbar_control_logic.h"
 
 using toolbar::Button;
 using toolbar::ToolbarModel;

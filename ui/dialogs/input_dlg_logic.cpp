@@ -1,4 +1,4 @@
-#include "ui/dialogs/input_number.h"
+#include "ui/dialogs/input_dlg_logic.h"
 
 #include <cstring>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "ui/dialogs/tree_select_model.h"
+#include "ui/dialogs/tree_select_dlg_logic.h"
 
 #include <algorithm>
 #include <mutex>
@@ -136,7 +136,7 @@ std::vector<TreeSelectMenuEntry> TreeSelectMenu(uint32_t options)
 
 TreeSelectSort TreeSelectHeaderClick(uint32_t column)
 {
-    std::lock_guard<std::mutex> guard(g_sortLock);
+    std::lock_guard<std::mutex> hold(g_sortLock);
     if (uint8_t(column) != g_sort.column)
         g_sort = {uint8_t(column), false};
     else

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "ui/dialogs/choice_entries.h"
+#include "ui/dialogs/choice_dlg_logic.h"
 
 namespace {
 

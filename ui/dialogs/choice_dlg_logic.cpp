@@ -1,4 +1,4 @@
-#include "ui/dialogs/choice_entries.h"
+#include "ui/dialogs/choice_dlg_logic.h"
 
 #include <algorithm>
 #include <cstring>
@@ -126,7 +126,7 @@ int ChoiceSearchType(ChoiceSearch& s, const ChoiceEntries& entries, unsigned cha
 
 void ChoiceSavedPosition::Save(int32_t x, int32_t y)
 {
-    std::lock_guard<std::mutex> guard(m_lock);
+    std::lock_guard<std::mutex> hold(m_lock);
     m_saved = true;
     m_x = x;
     m_y = y;
@@ -134,7 +134,7 @@ void ChoiceSavedPosition::Save(int32_t x, int32_t y)
 
 bool ChoiceSavedPosition::Load(int32_t& x, int32_t& y) const
 {
-    std::lock_guard<std::mutex> guard(m_lock);
+    std::lock_guard<std::mutex> hold(m_lock);
     if (m_saved) {
         x = m_x;
         y = m_y;

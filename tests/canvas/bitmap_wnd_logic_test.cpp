@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "tests/support/test_support.h"
-#include "ui/canvas/canvas_geometry.h"
+#include "ui/canvas/bitmap_wnd_logic.h"
 
 namespace {
 

@@ -11,14 +11,14 @@
 
 #include "platform/framework/control_bar.h"
 #include "platform/framework/menu.h"
-#include "ui/toolbar/toolbar_ex.h"
+#include "ui/toolbar/toolbar_control.h"
 
 class CToolBarNew;
 
 // The command-update object of one button.
 class ToolbarCmdUI : public CCmdUI {
 public:
-    CWnd* m_pBar = nullptr;
+    CWnd* m_bar = nullptr;
     void Enable(BOOL on = TRUE) override;
     void SetCheck(int check = 1) override;
 };

@@ -16,9 +16,9 @@ namespace canvas_test {
 
 class TestCanvas : public CBitmapWnd {
 public:
-    using CBitmapWnd::m_bCenter;
+    using CBitmapWnd::m_center;
     using CBitmapWnd::m_dcMemory;
-    using CBitmapWnd::m_hDibSection;
+    using CBitmapWnd::m_dibSection;
     using CBitmapWnd::m_nLockCount;
     using CBitmapWnd::m_nScreenBits;
     using CBitmapWnd::m_sizeMax;

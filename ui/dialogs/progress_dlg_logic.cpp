@@ -1,4 +1,4 @@
-#include "ui/dialogs/progress_scale.h"
+#include "ui/dialogs/progress_dlg_logic.h"
 
 #include <cstring>
 #include <limits>

@@ -1,7 +1,7 @@
 // The canvas window's mouse, wheel and cursor handling under Wine.
 #include <vector>
 
-#include "tests/ui/canvas_test_support.h"
+#include "tests/canvas/canvas_test_support.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "tests/winharness/message_pump.h"
 #include "tests/winharness/notify_parent.h"
-#include "ui/toolbar/toolbar_ex.h"
-#include "ui/toolbar/toolbar_model.h"
+#include "ui/toolbar/toolbar_control.h"
+#include "ui/toolbar/toolbar_control_logic.h"
 
 namespace {
 

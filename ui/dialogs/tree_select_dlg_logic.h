@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialogs/choice_entries.h"
+#include "ui/dialogs/choice_dlg_logic.h"
 
 enum TreeSelectOption : uint32_t {
     kTreeSelectMultiple = 0x01,

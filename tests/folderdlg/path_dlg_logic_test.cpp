@@ -108,7 +108,7 @@ TEST(PathDlgRules, RecentListAndOptions)
         AddRecentPath(recent, "C:\\T" + std::to_string(i) + "\\");
     AddRecentPath(recent, "c:\\t5");
     AddRecentPath(recent, "D:\\");
-    ASSERT_EQ(recent.m_nCount, kRecentLimit);
+    ASSERT_EQ(recent.m_count, kRecentLimit);
     EXPECT_STREQ(recent.GetString(0), "D:\\");
     EXPECT_STREQ(recent.GetString(1), "C:\\T5");  // moved, its spelling kept
     EXPECT_STREQ(recent.GetString(2), "C:\\T16");

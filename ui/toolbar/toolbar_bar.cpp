@@ -1,5 +1,5 @@
 // The bar: CToolBarNew, the framework control bar over the control.
-#include "ui/toolbar/toolbar_new.h"
+#include "ui/toolbar/toolbar_bar.h"
 
 #include <commctrl.h>
 
@@ -11,7 +11,7 @@
 #include "platform/framework/frame.h"
 #include "platform/framework/wnd_class.h"
 #include "ui/toolbar/toolbar_bar_logic.h"
-#include "ui/toolbar/toolbar_model.h"
+#include "ui/toolbar/toolbar_control_logic.h"
 
 namespace {
 
@@ -79,21 +79,21 @@ const CRuntimeClass* CToolBarNew::GetRuntimeClass() const
 
 void ToolbarCmdUI::Enable(BOOL on)
 {
-    if (m_pBar)
-        m_pBar->SendMessage(TBX_SETSTATE, m_nID, on ? kEnableWord : kDisableWord);
+    if (m_bar)
+        m_bar->SendMessage(TBX_SETSTATE, m_nID, on ? kEnableWord : kDisableWord);
     m_bEnableChanged = TRUE;
 }
 
 void ToolbarCmdUI::SetCheck(int check)
 {
-    if (!m_pBar)
+    if (!m_bar)
         return;
-    const LRESULT state = m_pBar->SendMessage(TBX_GETSTATE, m_nID);
+    const LRESULT state = m_bar->SendMessage(TBX_GETSTATE, m_nID);
     if (state < 0)
         return;
     DWORD word = DWORD(state) & ~(kCheckedWord | kIndeterminateWord);
     word |= check == 1 ? kCheckedWord : check == 2 ? kIndeterminateWord : 0;
-    m_pBar->SendMessage(TBX_SETSTATE, m_nID, LPARAM(word | toolbar::kStateMaskAll));
+    m_bar->SendMessage(TBX_SETSTATE, m_nID, LPARAM(word | toolbar::kStateMaskAll));
 }
 
 CToolBarNew::CToolBarNew()
@@ -541,7 +541,7 @@ void CToolBarNew::RecalcBar()
 void CToolBarNew::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler)
 {
     ToolbarCmdUI state;
-    state.m_pBar = this;
+    state.m_bar = this;
     const int count = int(SendMessage(TB_BUTTONCOUNT));
     for (int index = 0; index < count; ++index) {
         ToolbarExButtonInfo info = ButtonInfoRequest(TBIF_STYLE | TBIF_COMMAND | kButtonInfoByIndex);

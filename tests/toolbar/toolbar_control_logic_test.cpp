@@ -1,4 +1,4 @@
-#include "ui/toolbar/toolbar_model.h"
+#include "ui/toolbar/toolbar_control_logic.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/canvas/canvas_geometry.h"
+#include "ui/canvas/bitmap_wnd_logic.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/ui/canvas_test_support.h"
+#include "tests/canvas/canvas_test_support.h"
 
 namespace {
 
@@ -68,9 +68,9 @@ TEST(CanvasBufferTest, SizeLimitsAndSetBufferSize)
                   std::make_pair(c.expectedWidth, c.expectedHeight)) << c.width << "x" << c.height;
     }
     EXPECT_EQ(f.canvas->m_sizeMin.cx, 250) << "not stored without BWS_FIXEDSIZE";
-    const HBITMAP dib = f.canvas->m_hDibSection;
+    const HBITMAP dib = f.canvas->m_dibSection;
     EXPECT_TRUE(f.canvas->SetBufferSize(260, 200));
-    EXPECT_EQ(f.canvas->m_hDibSection, dib) << "the same size makes no new buffer";
+    EXPECT_EQ(f.canvas->m_dibSection, dib) << "the same size makes no new buffer";
 
     CanvasFixture fixed;
     ASSERT_TRUE(fixed.Create(BWS_FIXEDSIZE, 400, 100));
@@ -153,7 +153,7 @@ TEST(CanvasBufferTest, ABufferThatCannotBeMadeLeavesTheOldOneInUse)
     ASSERT_TRUE(f.Create(BWS_FIXEDSIZE, 200, 100));
     ASSERT_TRUE(f.canvas->SetBufferSize(200, 100));
     f.PaintGradient();
-    const HBITMAP dib = f.canvas->m_hDibSection;
+    const HBITMAP dib = f.canvas->m_dibSection;
     const CGraphicsImage* image = f.canvas->m_pImage;
     {
         // 16000 x 16000 x 32 bits is 1 GB: never there once every 256 MB
@@ -163,7 +163,7 @@ TEST(CanvasBufferTest, ABufferThatCannotBeMadeLeavesTheOldOneInUse)
         EXPECT_FALSE(f.canvas->RecreateBuffer(16000, 16000));
     }
     EXPECT_EQ(f.canvas->m_pImage, image);
-    EXPECT_EQ(f.canvas->m_hDibSection, dib);
+    EXPECT_EQ(f.canvas->m_dibSection, dib);
     EXPECT_EQ(f.canvas->m_pImage->m_nWidth, 200u);
     f.canvas->Invalidate(FALSE);
     const winharness::Screenshot shot = f.Shot();
@@ -182,7 +182,7 @@ TEST(CanvasBufferTest, SixteenAndFifteenBitScreensMatchTheImageLayout)
         ASSERT_TRUE(f.Create(0, 64, 32, c.bits));
         ASSERT_EQ(f.canvas->m_pImage->m_nBitCount, uint32_t(c.bits));
         DIBSECTION section = {};
-        ASSERT_EQ(GetObjectA(f.canvas->m_hDibSection, sizeof section, &section), int(sizeof section));
+        ASSERT_EQ(GetObjectA(f.canvas->m_dibSection, sizeof section, &section), int(sizeof section));
         EXPECT_EQ(section.dsBm.bmBitsPixel, 16);
         EXPECT_EQ(section.dsBmih.biCompression, DWORD(BI_BITFIELDS)) << c.bits;
         EXPECT_EQ(std::vector<DWORD>(section.dsBitfields, section.dsBitfields + 3),
@@ -204,7 +204,7 @@ TEST(CanvasBufferTest, PaletteScreensGiveTheImageTheDibColourTable)
     const CGraphicsImage& image = *f.canvas->m_pImage;
     ASSERT_EQ(image.m_nBitCount, 8u);
     RGBQUAD table[256] = {};
-    const HGDIOBJ previous = f.canvas->m_dcMemory.SelectObject(f.canvas->m_hDibSection);
+    const HGDIOBJ previous = f.canvas->m_dcMemory.SelectObject(f.canvas->m_dibSection);
     ASSERT_EQ(GetDIBColorTable(f.canvas->m_dcMemory.m_hDC, 0, 256, table), 256u);
     f.canvas->m_dcMemory.SelectObject(previous);
     for (int i = 0; i < 256; ++i)
@@ -265,7 +265,7 @@ TEST(CanvasBufferTest, DestructionFreesEveryGdiObject)
             ASSERT_TRUE(canvas.SetBufferSize(300, 200));
             canvas.Invalidate(FALSE);
             canvas.UpdateWindow();
-            dib = canvas.m_hDibSection;
+            dib = canvas.m_dibSection;
             memory = canvas.m_dcMemory.m_hDC;
             ASSERT_NE(dib, nullptr);
         }
@@ -301,7 +301,7 @@ TEST(CanvasCreateTest, CreateOverControlTakesThePlaceholdersPlace)
     EXPECT_EQ(Fields(rect), Fields(RECT{20, 30, 120, 80}));
     EXPECT_EQ(GetWindow(placeholder, GW_HWNDNEXT), canvas.m_hWnd) << "right after the placeholder";
     EXPECT_EQ(GetDlgCtrlID(canvas.m_hWnd), 51);
-    EXPECT_TRUE(canvas.m_bCenter);
+    EXPECT_TRUE(canvas.m_center);
     EXPECT_EQ(canvas.m_pImage->m_nWidth, 100u);
 
     TestCanvas missing;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "ui/dialogs/tree_select_model.h"
+#include "ui/dialogs/tree_select_dlg_logic.h"
 
 namespace {
 
