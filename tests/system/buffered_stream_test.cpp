@@ -263,7 +263,7 @@ TEST_P(StreamSource, PeekBufferedShowsWhatIsInMemory)
             EXPECT_EQ(0, std::memcmp(p, data.data() + st.seek, 10));
         }
         EXPECT_EQ(s.Tell(), st.seek);
-        EXPECT_EQ(s.m_bEof, 0);
+        EXPECT_EQ(s.m_eof, 0);
     }
 }
 
