@@ -89,6 +89,9 @@ public:
     // The state at the start of a strip.
     void BeginStrip();
     void DecodeRow(CTiffStripSource& source, uint8_t* row, int64_t n);
+    // True when the next row may come without another byte of the strip: a
+    // string runs on into it, or a whole code waits in the bit buffer.
+    bool Pending() const { return m_waiting > 0 || m_bits >= m_width; }
 
 private:
     // One entry per code, together so that a string walk touches one line.

@@ -537,7 +537,7 @@ void CTiffReader::Read(CBufferedStream& stream, CGraphicsImage& image)
                     StoreRow(layout, ifd, decoded, image, y);
                 ++y;
                 Progress(int(int64_t(y) * 100 / height));
-            } while (y < height && uint32_t(y) % rowsPerStrip != 0 && (!source.Exhausted() || fax.Pending()));
+            } while (y < height && uint32_t(y) % rowsPerStrip != 0 && (!source.Exhausted() || fax.Pending() || (lzw && lzw->Pending())));
         }
     } catch (...) {
         ClearFrom(image, y);

@@ -184,6 +184,30 @@ TEST(TiffPeer, ModifiedHuffmanDecodesAsImageMagickDoes)
 // Our files at every depth and compression: tiffinfo says nothing, libtiff
 // reads every strip, the twin tiffcp writes holds the same pixels, and
 // ImageMagick decodes our pixels.
+// Flat images make long LZW strings: the last rows of a strip may come
+// wholly from a string or from codes the decoder has already taken in, after
+// the strip's last byte has been read.
+TEST(TiffPeer, LzwStripsEndingInsideAStringDecodeAsImageMagickDoes)
+{
+    REQUIRE_PEERS();
+    const struct {
+        int width, height;
+        const char* options;
+    } cases[] = {
+        {1, 5, "-type Grayscale"}, {1, 33, "-type Grayscale"}, {3, 64, "-type Grayscale"},
+        {8, 64, "-type Grayscale"}, {1, 100, "-type Grayscale"}, {5, 40, "-type TrueColor"},
+        {2, 77, "-type TrueColor -define tiff:predictor=1"},
+    };
+    for (const auto& c : cases) {
+        const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
+        const std::string file = Path("flat-" + size + ".tif");
+        int status = 0;
+        Shell("convert -size " + size + " xc:white -depth 8 " + c.options + " -compress LZW '" + file + "'", &status);
+        ASSERT_EQ(0, status) << size;
+        ExpectSamePixels(file, 0);
+    }
+}
+
 TEST(TiffPeer, PeersReadOurFiles)
 {
     REQUIRE_PEERS();

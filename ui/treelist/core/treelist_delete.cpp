@@ -12,9 +12,7 @@
 
 #include <cstdlib>
 
-namespace {
-
-void Unlink(TreeListData& d, uint32_t h)
+void TreeListUnlink(TreeListData& d, uint32_t h)
 {
     TreeListItem* item = d.items[h];
     TreeListItem* parent = TreeListItemOf(d, item->parent);
@@ -34,6 +32,8 @@ void Unlink(TreeListData& d, uint32_t h)
         TreeListInvalidateItem(d, item->parent);
     }
 }
+
+namespace {
 
 void Free(TreeListData& d, uint32_t h)
 {
@@ -133,7 +133,7 @@ int DeleteOne(TreeListData& d, uint32_t h, uint32_t flags, bool adopt)
     }
     ClearReferences(d, h);
     TreeListRowsChangedAt(d, h);
-    Unlink(d, h);
+    TreeListUnlink(d, h);
     Free(d, h);
     return 1;
 }

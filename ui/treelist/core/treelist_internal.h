@@ -152,6 +152,9 @@ int TreeListScreenLine(const TreeListData& d, uint32_t row);
 void TreeListCellSpan(const TreeListData& d, const TreeListItem& item, uint32_t column, int32_t& left,
                       int32_t& right);
 int TreeListInvalidateItem(TreeListData& d, uint32_t h);
+// Takes an item with its subtree out of its siblings; a parent left without
+// children loses its button.
+void TreeListUnlink(TreeListData& d, uint32_t h);
 int TreeListInvalidateCell(TreeListData& d, uint32_t h, uint32_t column);
 int TreeListInvalidateColumn(TreeListData& d, uint32_t column);
 int TreeListInvalidateList(TreeListData& d);

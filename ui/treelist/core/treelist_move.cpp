@@ -97,28 +97,6 @@ Place PlaceOf(const TreeListData& d, uint32_t h, uint32_t target, uint32_t mode)
     return p;
 }
 
-// Takes the item with its subtree out of its siblings; a parent left
-// without children loses its button.
-void Unlink(TreeListData& d, uint32_t h)
-{
-    TreeListItem* item = d.items[h];
-    TreeListItem* oldParent = TreeListItemOf(d, item->parent);
-    uint32_t& oldFirst = oldParent ? oldParent->firstChild : d.firstRoot;
-    uint32_t& oldLast = oldParent ? oldParent->lastChild : d.lastRoot;
-    if (item->prevSibling)
-        d.items[item->prevSibling]->nextSibling = item->nextSibling;
-    else
-        oldFirst = item->nextSibling;
-    if (item->nextSibling)
-        d.items[item->nextSibling]->prevSibling = item->prevSibling;
-    else
-        oldLast = item->prevSibling;
-    if (oldParent && !oldParent->firstChild) {
-        oldParent->flags &= ~kTreeListHasChildren;
-        TreeListInvalidateItem(d, item->parent);
-    }
-}
-
 // Puts the unlinked item behind `prev` (0 = first) under `parent`.
 void Link(TreeListData& d, uint32_t h, uint32_t parent, uint32_t prev)
 {
@@ -166,7 +144,7 @@ int TreeListMoveItem(TreeListData& d, uint32_t h, uint32_t target, uint32_t mode
         return 0;
 
     TreeListRowsChangedAt(d, h);  // the old place
-    Unlink(d, h);
+    TreeListUnlink(d, h);
     Link(d, h, place.parent, place.prev);
     if (newLevel != item->level)
         ShiftLevels(d, h, int32_t(newLevel) - int32_t(item->level));
