@@ -169,37 +169,35 @@ TEST(CharClasses, SpanStopsAtAMatchingClassOrTheNul)
         EXPECT_EQ(StrSpanNotClassA(c.text, c.mask), c.want) << c.text << " mask " << std::hex << c.mask;
 }
 
+// Two texts compared over n characters, and the sign-carrying result.
+struct CompareCase {
+    const char* a;
+    const char* b;
+    int n;
+    int want;
+};
+
 TEST(PathCompare, FoldsAsciiCaseAndSeparators)
 {
-    struct Case {
-        const char* a;
-        const char* b;
-        int n;
-        int want;
-    } cases[] = {
+    const CompareCase cases[] = {
         {"C:\\Maps\\Tiles", "c:/maps/tiles", 260, 0}, {"C:\\Maps", "C:\\Maps\\Tiles", 7, 0},
         {"C:\\Maps", "C:\\Maps\\Tiles", 8, -'\\'}, {"abc", "abd", 3, 'c' - 'd'}, {"abc", "abd", 2, 0},
         {"abc", "xyz", 0, 0}, {"abc", "xyz", -1, 0}, {"A_", "a[", 2, '_' - '['}, {"_", "A", 1, '_' - 'a'},
         {"Ä", "ä", 1, 0xC4 - 0xE4}, {"\xFF", "a", 1, 0xFF - 'a'}, {"ab", "ab", 100, 0}, {"ab", "abc", 100, -'c'},
     };
-    for (const Case& c : cases)
+    for (const CompareCase& c : cases)
         EXPECT_EQ(PathCompareNA(c.a, c.b, c.n), c.want) << c.a << " / " << c.b << " n " << c.n;
 }
 
 TEST(NoCaseText, FoldsTheCodePagesLetters)
 {
-    struct Case {
-        const char* a;
-        const char* b;
-        int n;
-        int want;
-    } cases[] = {
+    const CompareCase cases[] = {
         {"Übersicht", "übersicht", -1, 0}, {"ALLGÄU.GPX", "allgäu.gpx", -1, 0}, {"\x8A\x8C\x8E\x9F", "\x9A\x9C\x9E\xFF", -1, 0},
         {"STRAßE", "straße", -1, 0}, {"Berge m", "berge mit", 7, 0}, {"Berge m", "bergem", 7, ' ' - 'm'},
         {"abc", "abd", 2, 0}, {"abc", "abd", -1, 'c' - 'd'}, {"ab", "abc", -1, -'c'}, {"x", "y", 0, 0},
         {"\xD7", "\xF7", -1, 0xD7 - 0xF7},  // × and ÷ are no letters
     };
-    for (const Case& c : cases)
+    for (const CompareCase& c : cases)
         EXPECT_EQ(StrCompareNoCaseNA(c.a, c.b, c.n), c.want) << c.a << " / " << c.b << " n " << c.n;
 
     struct Find {
