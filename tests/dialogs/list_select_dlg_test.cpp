@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/dialogs/popup_menu_reader.h"
+#include "tests/winharness/popup_menu_reader.h"
 #include "tests/winharness/modal_driver.h"
 #include "ui/dialogs/list_select_dlg.h"
 
@@ -290,7 +290,7 @@ TEST(ListChoiceWindow, PopupMenuOfTheMultipleModes)
         dialog.m_current = 1;
         // Without a menu the reader gives up soon; with one, the menu's loop
         // holds the step until the reader has closed it.
-        std::optional<choice_test::PopupMenuReader> reader;
+        std::optional<winharness::PopupMenuReader> reader;
         Drive(dialog, [&](HWND top) {
             const HWND list = GetDlgItem(top, kChoiceListFirstId + c.mode);
             reader.emplace(c.pick, c.texts.empty() ? 500 : 3000);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/dialogs/popup_menu_reader.h"
+#include "tests/winharness/popup_menu_reader.h"
 #include "tests/winharness/message_pump.h"
 #include "tests/winharness/modal_driver.h"
 #include "ui/dialogs/list_select_dlg.h"
@@ -199,24 +199,6 @@ TEST(TreeSelectWindow, PreselectionAndResults)
     }
 }
 
-std::vector<std::string> g_menuTexts;
-
-// Reads the open popup menu's texts and closes it.
-void CALLBACK ReadMenu(HWND, UINT, UINT_PTR id, DWORD)
-{
-    const HWND menuWnd = FindWindowA("#32768", nullptr);
-    if (!menuWnd)
-        return;  // not open yet
-    KillTimer(nullptr, id);
-    const HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWnd, MN_GETHMENU, 0, 0));
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        char text[64] = {};
-        GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION);
-        g_menuTexts.push_back(text);
-    }
-    EndMenu();
-}
-
 TEST(TreeSelectWindow, PopupMenuShowsTheEntriesThatAct)
 {
     struct Case {
@@ -232,15 +214,16 @@ TEST(TreeSelectWindow, PopupMenuShowsTheEntriesThatAct)
         CTreeSelectDlg dialog;
         dialog.m_options = c.options;
         Fill(dialog, false);
-        g_menuTexts.clear();
-        RunSteps(dialog, {[](HWND top) {
-                         // The menu's loop runs inside this step; the timer reads and closes it.
-                         SetTimer(nullptr, 0, 100, &ReadMenu);
+        std::optional<winharness::PopupMenuReader> reader;
+        RunSteps(dialog, {[&](HWND top) {
+                         // The menu's loop runs inside this step; the reader reads and closes it.
+                         reader.emplace();
                          NMHDR nm = {ListOf(top), UINT_PTR(kTreeSelectListId), UINT(NM_RCLICK)};
                          SendMessageA(top, WM_NOTIFY, kTreeSelectListId, reinterpret_cast<LPARAM>(&nm));
                      },
                      [](HWND top) { PostMessageA(top, WM_COMMAND, IDCANCEL, 0); }});
-        EXPECT_EQ(g_menuTexts, c.texts) << c.options;
+        ASSERT_TRUE(reader);
+        EXPECT_EQ(reader->Texts(), c.texts) << c.options;
     }
 }
 
@@ -536,7 +519,7 @@ TEST(TreeSelectWindow, PopupMenuCommandsChosenFromTheMenu)
         dialog.m_options = c.options;
         Fill(dialog, false);
         dialog.m_current = -2;
-        std::optional<choice_test::PopupMenuReader> reader;
+        std::optional<winharness::PopupMenuReader> reader;
         RunSteps(dialog, {[&](HWND top) {
             const HWND list = ListOf(top);
             SendMessageA(list, TLM_SELECTCELL, 0, LPARAM(Rows(list)[1]));
@@ -568,7 +551,7 @@ TEST(TreeSelectWindow, CopyFieldCopiesTheClickedCell)
         Fill(dialog, false);
         SetClipboardText("vorher", -1);
         bool pointed = false;
-        std::optional<choice_test::PopupMenuReader> reader;
+        std::optional<winharness::PopupMenuReader> reader;
         RunSteps(dialog, {[&](HWND top) {
             const HWND list = ListOf(top);
             POINT pt = HitPoint(list, Rows(list)[size_t(c.row)], uint32_t(c.column),

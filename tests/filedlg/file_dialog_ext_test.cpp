@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/winharness/modal_driver.h"
+#include "tests/winharness/popup_menu_reader.h"
 #include "tests/winharness/screenshot.h"
 #include "ui/filedlg/edit_extensions.h"
 #include "ui/filedlg/file_dialog_ext.h"
@@ -13,11 +14,10 @@
 #include "tests/winharness/thread_count.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -536,60 +536,6 @@ TEST_F(FileDialogExt, RecentListKeepsOneSpellingPerFolder)
     }
 }
 
-struct MenuItem {
-    UINT id;
-    std::string text;
-    bool operator==(const MenuItem& o) const { return id == o.id && text == o.text; }
-};
-
-// Reads the menu the UI thread has open, from another thread as a user's
-// tool would (MN_GETHMENU), then chooses its first item with the keys.
-class MenuReader {
-public:
-    explicit MenuReader(DWORD uiThread) : m_thread([this, uiThread] { Read(uiThread); }) {}
-    ~MenuReader() { Join(); }
-    void Join()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    bool Done() const { return m_done; }
-    std::vector<MenuItem> items;
-
-private:
-    static BOOL CALLBACK FindMenu(HWND wnd, LPARAM found)
-    {
-        char name[16] = "";
-        GetClassNameA(wnd, name, sizeof name);
-        if (strcmp(name, "#32768") != 0 || !IsWindowVisible(wnd))
-            return TRUE;
-        *reinterpret_cast<HWND*>(found) = wnd;
-        return FALSE;
-    }
-    void Read(DWORD uiThread)
-    {
-        HWND menuWnd = nullptr;
-        for (int i = 0; i < 500 && !menuWnd; ++i) {
-            EnumThreadWindows(uiThread, FindMenu, reinterpret_cast<LPARAM>(&menuWnd));
-            if (!menuWnd)
-                Sleep(20);
-        }
-        if (menuWnd) {
-            HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWnd, MN_GETHMENU, 0, 0));
-            for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-                char text[64] = "";
-                GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION);
-                items.push_back({GetMenuItemID(menu, i), text});
-            }
-            PostMessageA(menuWnd, WM_KEYDOWN, VK_DOWN, 0);
-            PostMessageA(menuWnd, WM_KEYDOWN, VK_RETURN, 0);
-        }
-        m_done = true;
-    }
-    std::atomic<bool> m_done{false};
-    std::thread m_thread;
-};
-
 std::string ClipboardText()
 {
     std::string text;
@@ -604,11 +550,11 @@ std::string ClipboardText()
 TEST_F(FileDialogExt, ContextMenuCopiesTheFolder)
 {
     const std::string tree = TourTree();
-    const std::vector<MenuItem> expected = {{UINT(kCopyPathCommand), "Kopiere aktuellen Pfad"}};
+    const std::vector<winharness::MenuEntry> expected = {{UINT(kCopyPathCommand), "Kopiere aktuellen Pfad"}};
     char file[MAX_PATH] = "";
     OPENFILENAMEA ofn = OpenIn(tree, file, sizeof file);
     HWND dialog = nullptr;
-    std::unique_ptr<MenuReader> reader;
+    std::unique_ptr<winharness::PopupMenuReader> reader;
     std::string clip;
     DWORD since = 0;
     winharness::ModalDriver driver(20000);
@@ -619,7 +565,8 @@ TEST_F(FileDialogExt, ContextMenuCopiesTheFolder)
             EmptyClipboard();
             CloseClipboard();
         }
-        reader = std::make_unique<MenuReader>(GetCurrentThreadId());
+        // Read from another thread as a user's tool would; its one entry chosen.
+        reader = std::make_unique<winharness::PopupMenuReader>(expected[0].text, 10000);
         RECT r;
         GetWindowRect(dialog, &r);
         // Posted: the menu's own loop must not run inside this step.
@@ -632,8 +579,7 @@ TEST_F(FileDialogExt, ContextMenuCopiesTheFolder)
     }).Then([&](winharness::ModalDriver&) { return PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0) != 0; });
     driver.Run([&] { GetOpenFileNameA(&ofn); });
     ASSERT_TRUE(reader);
-    reader->Join();
-    EXPECT_EQ(reader->items, expected);
+    EXPECT_EQ(reader->Entries(), expected);
     EXPECT_EQ(clip, tree);
 }
 
