@@ -3,8 +3,6 @@
 // messages, the context menu, hostile counts and widths.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "platform/win32/win.h"
 
 #include <commctrl.h>
@@ -16,6 +14,7 @@
 #include "platform/framework/float_frame.h"
 #include "platform/framework/frame.h"
 #include "tests/winharness/message_pump.h"
+#include "tests/winharness/popup_menu_reader.h"
 #include "ui/toolbar/toolbar_bar_logic.h"
 #include "ui/toolbar/toolbar_control_logic.h"
 #include "ui/toolbar/toolbar_bar.h"
@@ -72,21 +71,10 @@ END_MESSAGE_MAP()
 // Runs inside the menu's loop: the up key wraps to the last entry. The keys
 // are posted to this thread's menu window, not injected as system input,
 // which would reach whatever window of another test has the foreground.
-BOOL CALLBACK FindThreadMenu(HWND wnd, LPARAM found)
-{
-    char name[16] = "";
-    GetClassNameA(wnd, name, sizeof name);
-    if (std::strcmp(name, "#32768") != 0)
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = wnd;
-    return FALSE;
-}
-
 void CALLBACK ChooseLastEntry(HWND, UINT, UINT_PTR id, DWORD)
 {
     KillTimer(nullptr, id);
-    HWND menu = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindThreadMenu, LPARAM(&menu));
+    const HWND menu = winharness::ThreadMenu(GetCurrentThreadId());
     if (!menu) {
         EndMenu();  // no menu to drive: end the loop, and the test fails on its checks
         return;
