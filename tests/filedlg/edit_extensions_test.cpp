@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "system/registry.h"
+#include "tests/winharness/dropped_files.h"
 #include "tests/winharness/message_pump.h"
 #include "tests/winharness/notify_parent.h"
 #include "tests/winharness/screenshot.h"
@@ -11,9 +12,6 @@
 #include "ui/filedlg/edit_extensions.h"
 #include "ui/utils/shell_utils.h"
 #include "tests/winharness/registry_lock.h"
-
-#include <shellapi.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <string>
@@ -176,32 +174,6 @@ TEST_F(EditExtensions, HistoryListKeepsIndexZeroPlusLimit)
     EXPECT_EQ(std::count(items.begin(), items.end(), "e5"), 0);
 }
 
-// An HDROP as the shell makes one: the DROPFILES header, then each name
-// with its NUL and a closing NUL, in ANSI or UTF-16.
-HDROP MakeDrop(const std::vector<std::string>& files, bool wide)
-{
-    std::vector<uint8_t> names;
-    for (const std::string& file : files) {
-        if (wide) {
-            std::vector<wchar_t> w(file.size() + 1);
-            int n = MultiByteToWideChar(1252, 0, file.c_str(), -1, w.data(), int(w.size()));
-            const uint8_t* bytes = reinterpret_cast<const uint8_t*>(w.data());
-            names.insert(names.end(), bytes, bytes + size_t(n) * sizeof(wchar_t));
-        } else {
-            names.insert(names.end(), file.begin(), file.end());
-            names.push_back(0);
-        }
-    }
-    names.insert(names.end(), wide ? 2 : 1, 0);
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = wide;
-    memcpy(header + 1, names.data(), names.size());
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
 const char kRunde[] = "C:\\Touren Ä\\Allgäu Runde.gpx";
 const char kUeber[] = "C:\\Über Berge\\Ärger.gpx";
 
@@ -252,7 +224,7 @@ TEST_F(EditExtensions, DroppedFilesBecomeTheText)
         }
         AttachSubclass(control, c.proc);
         SendMessageA(c.into == DropInto::kComboEdit ? edit : control, WM_DROPFILES,
-                     reinterpret_cast<WPARAM>(MakeDrop(c.files, c.wide)), 0);
+                     winharness::MakeDrop(c.files, c.wide), 0);
         parent.ClearLog();  // what the control sent on its own while setting the text
         winharness::PumpUntilIdle(500);
         std::vector<int> codes;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -12,14 +11,14 @@
 
 #include "system/path_text.h"
 #include "system/registry.h"
+#include "tests/winharness/dropped_files.h"
 #include "tests/winharness/modal_driver.h"
 #include "tests/winharness/thread_count.h"
 #include "ui/folderdlg/path_dlg.h"
 
-#include <shlobj.h>
-
 namespace {
 
+using winharness::MakeDrop;
 using winharness::ModalDriver;
 typedef std::function<bool(CPathDlg&, HWND)> DlgStep;
 
@@ -336,17 +335,6 @@ const std::string& NamesRoot()
 
 std::string Under(const std::string& name) { return NamesRoot() + "\\" + name; }
 
-// A drop of one file, as the shell hands it over; the receiver frees it.
-WPARAM MakeDrop(const std::string& file)
-{
-    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + file.size() + 2);
-    DROPFILES* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), file.c_str(), file.size());
-    GlobalUnlock(memory);
-    return reinterpret_cast<WPARAM>(memory);
-}
-
 std::string ItemText(HWND tree, HTREEITEM item)
 {
     char text[MAX_PATH] = "";
@@ -473,9 +461,9 @@ TEST_F(PathDlgTest, DroppedFilesGoToTheirFolder)
              for (const auto& [target, dropped, folder] : drops) {
                  const std::string before = Text(dlg, 1017);
                  if (target)
-                     SendDlgItemMessageA(dlg, target, WM_DROPFILES, MakeDrop(Under(dropped)), 0);
+                     SendDlgItemMessageA(dlg, target, WM_DROPFILES, MakeDrop({Under(dropped)}), 0);
                  else
-                     SendMessageA(dlg, CPathDlg::kDroppedFiles, MakeDrop(Under(dropped)), 0);
+                     SendMessageA(dlg, CPathDlg::kDroppedFiles, MakeDrop({Under(dropped)}), 0);
                  const std::string expected = folder.empty() ? before : Under(folder);
                  EXPECT_TRUE(SamePathText(Text(dlg, 1017).c_str(), expected)) << target << " " << dropped;
              }
@@ -508,7 +496,7 @@ TEST_F(PathDlgTest, FoldersAskedForDuringAListingEndWithTheLast)
             {[&](CPathDlg&, HWND dlg) { return !c.afterFirstRows || Item(dlg, 1015, LB_GETCOUNT) > LRESULT(levels); },
              [&](CPathDlg&, HWND dlg) {
                  for (const std::string& folder : c.dropped)
-                     SendMessageA(dlg, CPathDlg::kDroppedFiles, MakeDrop(folder), 0);
+                     SendMessageA(dlg, CPathDlg::kDroppedFiles, MakeDrop({folder}), 0);
                  return true;
              },
              Listed(levels + 1, 3),
