@@ -13,6 +13,7 @@
 #include "system/registry.h"
 #include "tests/winharness/dropped_files.h"
 #include "tests/winharness/modal_driver.h"
+#include "tests/winharness/registry_lock.h"
 #include "tests/winharness/thread_count.h"
 #include "ui/folderdlg/path_dlg.h"
 
@@ -106,19 +107,12 @@ class PathDlgTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_turn = CreateMutexA(nullptr, FALSE, "lindar-path-dlg-tests");
-        WaitForSingleObject(m_turn, INFINITE);
         SetMode("PathDlgTreeMode", 0);
         SetMode("PathDlgBreadCrumb", 1);
         levels = SplitPathLevels(Root()).size();
     }
-    void TearDown() override
-    {
-        ReleaseMutex(m_turn);
-        CloseHandle(m_turn);
-    }
+    winharness::RegistryLock m_turn;
     size_t levels = 0;
-    HANDLE m_turn = nullptr;
 };
 
 TEST_F(PathDlgTest, ClassicViewTypeAheadAndOk)
