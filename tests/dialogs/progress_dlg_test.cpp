@@ -200,14 +200,21 @@ TEST_F(ProgressDialog, PathLinesAreShortenedToTheLine)
     EXPECT_LE(width, room);
 }
 
+// Waits (bounded) on the worker's side for a condition the dialog's thread makes true.
+bool WaitUntil(const std::function<bool()>& done)
+{
+    for (const DWORD start = GetTickCount(); !done(); Sleep(5))
+        if (GetTickCount() - start > kWaitMs)
+            return false;
+    return true;
+}
+
 // Waits, on the worker's thread, until the dialog's first line shows the
 // text: the dialog has taken every request posted before it.
 void WaitForLine(CProgressDlg* d, const char* text)
 {
     const HWND line = GetDlgItem(d->m_hWnd, kProgressLineId);
-    for (const DWORD start = GetTickCount();
-         std::string(GetControlText(line)) != text && GetTickCount() - start < kWaitMs;)
-        Sleep(5);
+    WaitUntil([line, text] { return std::string(GetControlText(line)) == text; });
 }
 
 std::map<int, int> g_requests;
@@ -258,8 +265,7 @@ TEST_F(ProgressDialog, CancelCallsTheProcedureOnceAndEndsWhenTheWorkerReturns)
     const INT_PTR result = RunScript(dialog,
         [&](CProgressDlg* d, const Meet& meet) {
             meet();
-            for (const DWORD start = GetTickCount(); !d->m_bCancelled && GetTickCount() - start < kWaitMs;)
-                Sleep(5);
+            WaitUntil([d] { return d->m_bCancelled != 0; });
             meet();
             Sleep(200);
             returned = true;
@@ -367,18 +373,8 @@ TEST_F(ProgressDialog, WorkerRunsAtTheChosenPriority)
 // Keeps the dialog open until it is cancelled (bounded).
 UINT RunUntilCancelled(CProgressDlg* d)
 {
-    for (const DWORD start = GetTickCount(); !d->m_bCancelled && GetTickCount() - start < kWaitMs;)
-        Sleep(5);
+    WaitUntil([d] { return d->m_bCancelled != 0; });
     return 0;
-}
-
-// Waits (bounded) on the worker's side for a condition the dialog's thread makes true.
-bool WaitUntil(const std::function<bool()>& done)
-{
-    for (const DWORD start = GetTickCount(); !done(); Sleep(5))
-        if (GetTickCount() - start > kWaitMs)
-            return false;
-    return true;
 }
 
 // The poll sources; written on the dialog's thread only (or before it runs),
