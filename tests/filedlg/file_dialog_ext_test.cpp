@@ -58,6 +58,18 @@ HWND Popup(HWND dialog)
 
 using winharness::ThreadCount;
 
+// The clipboard's text as any program reads it.
+std::string ClipboardText()
+{
+    std::string text;
+    if (OpenClipboard(nullptr)) {
+        if (const char* data = static_cast<const char*>(GetClipboardData(CF_TEXT)))
+            text = data;
+        CloseClipboard();
+    }
+    return text;
+}
+
 OPENFILENAMEA Request(char* file, DWORD size)
 {
     OPENFILENAMEA ofn{};
@@ -124,11 +136,7 @@ TEST_F(FileDialogExt, OpenRunKeepsTheFolderAndOffersMatches)
         GetWindowTextA(combo, text, sizeof text);
         chosenByKey = text;
         SendMessageA(dialog, WM_COMMAND, kCopyPathCommand, 0);
-        if (OpenClipboard(nullptr)) {
-            if (const char* data = static_cast<const char*>(GetClipboardData(CF_TEXT)))
-                clip = data;
-            CloseClipboard();
-        }
+        clip = ClipboardText();
         std::string typed = folder + "/a.gpx";
         for (char& c : typed)
             c = c == '\\' ? '/' : c;
@@ -534,17 +542,6 @@ TEST_F(FileDialogExt, RecentListKeepsOneSpellingPerFolder)
             EXPECT_STRCASEEQ(after[i].c_str(), c.after[i].c_str()) << i;
         EXPECT_EQ(after[0], c.after[0]) << "the spelling kept";
     }
-}
-
-std::string ClipboardText()
-{
-    std::string text;
-    if (OpenClipboard(nullptr)) {
-        if (const char* data = static_cast<const char*>(GetClipboardData(CF_TEXT)))
-            text = data;
-        CloseClipboard();
-    }
-    return text;
 }
 
 TEST_F(FileDialogExt, ContextMenuCopiesTheFolder)
