@@ -475,8 +475,9 @@ TEST_F(FileDialogExt, ClosingDuringAListingEndsTheWorker)
         if (!c.typed.empty())
             run.TypeAndAwait(0, c.typed, [&c](const Texts& rows) { return !c.awaitOffers || !rows.empty(); }, 10000);
         run.Run();
-        if (c.awaitOffers)
+        if (c.awaitOffers) {
             EXPECT_FALSE(run.seen[0].empty()) << c.typed;
+        }
         EXPECT_EQ(PopupsLeft(), 0) << c.typed;
         // Wine starts helpers of its own with the first dialog.
         if (i == 0)
