@@ -22,8 +22,6 @@ constexpr UINT kRemoveGone = WM_APP + 0x614;
 // Insertion pauses after this long so the UI thread stays responsive.
 constexpr DWORD kInsertSliceMs = 15;
 
-bool SamePath(const std::string& a, const std::string& b) { return SamePathNoCase(a, b); }
-
 // A drive stays when it has no medium; a folder node goes with its folder.
 bool FolderGone(const std::string& path)
 {
@@ -233,7 +231,7 @@ uint32_t CFolderTreeCtrl::FindChild(uint32_t parent, const std::string& path) co
     }
     uint32_t child = uint32_t(SendMessage(TVM_GETNEXTITEM, parent ? TVGN_CHILD : TVGN_ROOT, LPARAM(parent)));
     while (child) {
-        if (SamePath(m_nodes[NodeOf(child)].path, path))
+        if (SamePathNoCase(m_nodes[NodeOf(child)].path, path))
             return child;
         child = uint32_t(SendMessage(TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(child)));
     }
