@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "tests/support/test_support.h"
 #include "tests/winharness/modal_driver.h"
 #include "tests/winharness/screenshot.h"
 #include "ui/dialogs/input_dlg.h"
@@ -20,6 +21,7 @@
 
 namespace {
 
+using lindar_test::Eventually;
 using winharness::ModalDriver;
 
 constexpr DWORD kWaitMs = 5000;
@@ -200,21 +202,12 @@ TEST_F(ProgressDialog, PathLinesAreShortenedToTheLine)
     EXPECT_LE(width, room);
 }
 
-// Waits (bounded) on the worker's side for a condition the dialog's thread makes true.
-bool WaitUntil(const std::function<bool()>& done)
-{
-    for (const DWORD start = GetTickCount(); !done(); Sleep(5))
-        if (GetTickCount() - start > kWaitMs)
-            return false;
-    return true;
-}
-
 // Waits, on the worker's thread, until the dialog's first line shows the
 // text: the dialog has taken every request posted before it.
 void WaitForLine(CProgressDlg* d, const char* text)
 {
     const HWND line = GetDlgItem(d->m_hWnd, kProgressLineId);
-    WaitUntil([line, text] { return std::string(GetControlText(line)) == text; });
+    Eventually([line, text] { return std::string(GetControlText(line)) == text; });
 }
 
 std::map<int, int> g_requests;
@@ -265,7 +258,7 @@ TEST_F(ProgressDialog, CancelCallsTheProcedureOnceAndEndsWhenTheWorkerReturns)
     const INT_PTR result = RunScript(dialog,
         [&](CProgressDlg* d, const Meet& meet) {
             meet();
-            WaitUntil([d] { return d->m_bCancelled != 0; });
+            Eventually([d] { return d->m_bCancelled != 0; });
             meet();
             Sleep(200);
             returned = true;
@@ -373,7 +366,7 @@ TEST_F(ProgressDialog, WorkerRunsAtTheChosenPriority)
 // Keeps the dialog open until it is cancelled (bounded).
 UINT RunUntilCancelled(CProgressDlg* d)
 {
-    WaitUntil([d] { return d->m_bCancelled != 0; });
+    Eventually([d] { return d->m_bCancelled != 0; });
     return 0;
 }
 
@@ -467,11 +460,11 @@ TEST_F(ProgressDialog, TimerProcedureRunsAtItsIntervalUntilStopped)
     dialog.SetTimerProc(&CountTimerCall, 100, 1);
     dialog.SetThreadProc([](CProgressDlg* d) -> UINT {
         const DWORD start = GetTickCount();
-        if (!WaitUntil([] { return g_timerCalls[1] >= 3; }))
+        if (!Eventually([] { return g_timerCalls[1] >= 3; }))
             return 1;
         seen.firstThree = GetTickCount() - start;
         d->SetTimerProc(&CountTimerCall, 20, 2);
-        seen.switched = WaitUntil([] { return g_timerCalls[2] >= 3; });
+        seen.switched = Eventually([] { return g_timerCalls[2] >= 3; });
         seen.firstAfterSwitch = g_timerCalls[1];
         d->SetTimerProc(nullptr, 0, 0);
         d->SetText(0, "Halt");

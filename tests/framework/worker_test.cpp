@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/framework/worker.h"
+#include "tests/support/test_support.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -18,20 +19,11 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr auto kPatience = std::chrono::seconds(5);
+using lindar_test::Eventually;
 // A wait of kRunOutMs that took kRanOutMs or more ran out its time: no
 // prompt return takes that long even on a loaded machine.
 constexpr uint32_t kRunOutMs = 300;
 constexpr long long kRanOutMs = 250;
-
-// Waits (bounded) for a condition another thread makes true.
-bool Eventually(const std::function<bool()>& done)
-{
-    for (const auto start = Clock::now(); !done(); std::this_thread::sleep_for(std::chrono::milliseconds(1)))
-        if (Clock::now() - start > kPatience)
-            return false;
-    return true;
-}
 
 long long MsSince(Clock::time_point start)
 {

@@ -1,8 +1,10 @@
 #include "tests/support/test_support.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #ifdef _WIN32
 #include <process.h>
@@ -27,6 +29,15 @@ std::string TempDir()
         return base.string();
     }();
     return dir;
+}
+
+bool Eventually(const std::function<bool()>& done, uint32_t patienceMs)
+{
+    const auto start = std::chrono::steady_clock::now();
+    for (; !done(); std::this_thread::sleep_for(std::chrono::milliseconds(1)))
+        if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(patienceMs))
+            return false;
+    return true;
 }
 
 }  // namespace lindar_test

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,11 @@ namespace lindar_test {
 
 // A folder for files a test writes; made on first use, unique per process.
 std::string TempDir();
+
+// Waits (bounded) for a condition another thread makes true, looking each
+// millisecond; false when it still does not hold after the patience.
+constexpr uint32_t kPatienceMs = 5000;
+bool Eventually(const std::function<bool()>& done, uint32_t patienceMs = kPatienceMs);
 
 // Deterministic pseudo-random numbers for table and property tests.
 class Rng {
