@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win32/win.h"
+#include "tests/support/test_support.h"
 
 namespace winharness {
 
@@ -76,9 +77,7 @@ private:
     void Read()
     {
         HWND menuWindow = nullptr;
-        for (const DWORD start = GetTickCount(); !(menuWindow = ThreadMenu(m_owner)) && GetTickCount() - start < m_waitMs;)
-            Sleep(20);
-        if (menuWindow)
+        if (lindar_test::Eventually([&] { return (menuWindow = ThreadMenu(m_owner)) != nullptr; }, m_waitMs))
             Answer(menuWindow);
         m_done = true;
     }
