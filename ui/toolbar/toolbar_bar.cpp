@@ -482,11 +482,16 @@ SIZE CToolBarNew::Insets(BOOL horz) const
     return SIZE{-(inside.right - inside.left), -(inside.bottom - inside.top)};
 }
 
+SIZE CToolBarNew::Needed(WPARAM limit, LPARAM flags, SIZE insets)
+{
+    const toolbar::NeededSize needed = toolbar::DecodeNeededSize(uint32_t(SendMessage(TBX_NEEDEDSIZE, limit, flags)));
+    return SIZE{needed.cx + insets.cx, needed.cy + insets.cy};
+}
+
 SIZE CToolBarNew::CalcSize(SIZE* out, BOOL apply, int minWidth)
 {
-    const LRESULT needed = SendMessage(TBX_NEEDEDSIZE, toolbar::kOneRow, toolbar::kLayoutCommit);
-    const SIZE insets = Insets(TRUE);
-    SIZE size = {std::max<LONG>(LOWORD(needed) + insets.cx, minWidth), HIWORD(needed) + insets.cy};
+    SIZE size = Needed(toolbar::kOneRow, toolbar::kLayoutCommit, Insets(TRUE));
+    size.cx = std::max<LONG>(size.cx, minWidth);
     if (apply)
         SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (out)
@@ -496,26 +501,24 @@ SIZE CToolBarNew::CalcSize(SIZE* out, BOOL apply, int minWidth)
 
 SIZE CToolBarNew::CalcFixedLayout(BOOL, BOOL horz)
 {
-    const LRESULT needed = SendMessage(TBX_NEEDEDSIZE, horz ? toolbar::kOneRow : 0, toolbar::kLayoutCommit);
-    const SIZE insets = Insets(horz);
-    return SIZE{LOWORD(needed) + insets.cx, HIWORD(needed) + insets.cy};
+    return Needed(horz ? toolbar::kOneRow : 0, toolbar::kLayoutCommit, Insets(horz));
 }
 
 SIZE CToolBarNew::CalcDynamicLayout(int length, DWORD mode)
 {
-    const LPARAM commit = toolbar::EncodeLayoutFlags((mode & LM_COMMIT) != 0, false);
+    const bool commit = (mode & LM_COMMIT) != 0;
     const BOOL horz = (mode & (LM_HORZ | LM_HORZDOCK)) != 0;
     const SIZE insets = Insets(horz);
-    LRESULT needed;
+    SIZE size;
     if (mode & (LM_HORZDOCK | LM_VERTDOCK))
-        needed = SendMessage(TBX_NEEDEDSIZE, (mode & LM_HORZDOCK) ? toolbar::kOneRow : 0, commit);
+        size = Needed((mode & LM_HORZDOCK) ? toolbar::kOneRow : 0, toolbar::EncodeLayoutFlags(commit, false), insets);
     else if (mode & LM_LENGTHY)
-        needed = SendMessage(TBX_NEEDEDSIZE, WPARAM(std::max(length, 0) + insets.cy), toolbar::kLayoutByHeight | commit);
+        size = Needed(WPARAM(std::max(length, 0) + insets.cy), toolbar::EncodeLayoutFlags(commit, true), insets);
     else
-        needed = SendMessage(TBX_NEEDEDSIZE,
-                             WPARAM(std::max((mode & LM_MRUWIDTH) ? m_mruWidth : length, 0) + insets.cx), commit);
-    SIZE size = {std::max<LONG>(LOWORD(needed) + insets.cx, buttonSize), HIWORD(needed) + insets.cy};
-    if (mode & LM_COMMIT) {
+        size = Needed(WPARAM(std::max((mode & LM_MRUWIDTH) ? m_mruWidth : length, 0) + insets.cx),
+                      toolbar::EncodeLayoutFlags(commit, false), insets);
+    size.cx = std::max<LONG>(size.cx, buttonSize);
+    if (commit) {
         m_mruWidth = size.cx;
         m_layoutDelayed = false;
     }

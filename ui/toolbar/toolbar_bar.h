@@ -97,6 +97,8 @@ private:
     void SizeAfterLoad();
     BOOL InfoOf(WPARAM button, DWORD mask, UINT* outId, UINT* styleState, int* image);
     SIZE Insets(BOOL horz) const;
+    // The control's size for a layout (TBX_NEEDEDSIZE) with the insets added.
+    SIZE Needed(WPARAM limit, LPARAM flags, SIZE insets);
 
     int m_mruWidth = 32767;
     bool m_layoutDelayed = false;
