@@ -118,15 +118,12 @@ BOOL RunWrapped(OPENFILENAMEA* ofn, bool saveDialog, bool saveThroughOpen)
     // The extension needs the Explorer-style dialog; a hook without this
     // flag would bring the old style.
     flags |= OFN_ENABLEHOOK | OFN_EXPLORER;
-    if (!FirstDialogSized() && (flags & OFN_ENABLESIZING)) {
-        run.busy = true;
+    if (!FirstDialogSized() && (flags & OFN_ENABLESIZING))
         run.settings.extraHeight = ofn->lpTemplateName ? kTemplateExtraHeight : 0;
-    }
     ofn->Flags = flags;
     SetPendingRun(&run);
     BOOL ok = real(ofn);
     ForgetPendingRun(&run);
-    run.busy = false;
     RestoreCaller(ofn, original);
     return ok;
 }

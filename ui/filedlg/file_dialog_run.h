@@ -42,7 +42,6 @@ struct OfnWorker {
 
 struct OfnRun {
     OfnSettings settings;
-    bool busy = false;         // this call sizes the first dialog of the process
     bool sizingGuard = false;  // against re-entry while the dialog is sized
     std::unique_ptr<CFileDialogNew> object;
     HWND dialog = nullptr;
