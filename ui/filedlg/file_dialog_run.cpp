@@ -74,15 +74,15 @@ void BuildCombo(OfnRun& run)
     StartWorker(run.worker.get());
 }
 
+// The flag is set before the sizing, so a message the sizing brings back
+// here finds it set.
 void SizeFirstDialog(OfnRun& run)
 {
-    if (run.sizingGuard || g_firstDialogSized.exchange(true))
+    if (g_firstDialogSized.exchange(true))
         return;
-    run.sizingGuard = true;
     int w = 0, h = 0;
     FirstDialogSize(run.settings.extraHeight, GetSystemMetrics(SM_CXICON), &w, &h);
     SetWindowPos(run.dialog, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
-    run.sizingGuard = false;
 }
 
 void ShowCaption(OfnRun& run)

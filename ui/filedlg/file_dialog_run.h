@@ -42,7 +42,6 @@ struct OfnWorker {
 
 struct OfnRun {
     OfnSettings settings;
-    bool sizingGuard = false;  // against re-entry while the dialog is sized
     std::unique_ptr<CFileDialogNew> object;
     HWND dialog = nullptr;
     std::unique_ptr<OfnWorker> worker;  // from WM_INITDIALOG to WM_DESTROY, unless mode none
