@@ -9,6 +9,10 @@
 //   m_worker.Start([this](CWorker& w) { while (w.WaitForWake()) if (w.TakeRequest()) List(); });
 //   { CLockGuard hold(m_worker.SharedLock()); m_path = path; }  m_worker.Request();
 //
+// A request raised or taken apart from the state it goes with may be taken
+// twice for one state (the flag of one request, the state of the next);
+// where that matters both sides raise and take it under the lock.
+//
 // Portable: std::thread underneath, so the same code is tested on both builds.
 #pragma once
 

@@ -67,9 +67,11 @@ TEST(WorkerTest, WakeUpsRequestsAndTheQuitAsSeenByWaits)
     }
 }
 
-// The three-line usage: the owner writes under the lock and requests; the
-// worker takes each request and reads under the lock. No request is lost,
-// and Stop ends a worker that waits without a time-out.
+// The owner writes and requests under the lock; the worker takes each
+// request and reads under the lock. No request is lost, none is taken twice
+// for one state (the flag goes with the state in one hold on both sides: a
+// flag taken apart from its state could be taken again for the state a later
+// request brought), and Stop ends a worker that waits without a time-out.
 TEST(WorkerTest, RequestsCarryStateUnderTheSharedLockUntilStopped)
 {
     CWorker worker;
@@ -77,19 +79,18 @@ TEST(WorkerTest, RequestsCarryStateUnderTheSharedLockUntilStopped)
     std::vector<int> seen;
     std::atomic<int> last{0};
     ASSERT_TRUE(worker.Start([&](CWorker& w) {
-        while (w.WaitForWake())
+        while (w.WaitForWake()) {
+            CLockGuard hold(w.SharedLock());
             if (w.TakeRequest()) {
-                CLockGuard hold(w.SharedLock());
                 seen.push_back(path);
                 last = path;
             }
+        }
     }));
     EXPECT_TRUE(worker.Running());
     for (int i = 1; i <= 200; ++i) {
-        {
-            CLockGuard hold(worker.SharedLock());
-            path = i;
-        }
+        CLockGuard hold(worker.SharedLock());
+        path = i;
         worker.Request();
     }
     EXPECT_TRUE(Eventually([&] { return last == 200; }));
