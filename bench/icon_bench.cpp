@@ -14,7 +14,6 @@
 #include <magick/MagickCore.h>
 
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <string>
 

@@ -2,7 +2,7 @@
 
 #include "system/path_text.h"
 #include "system/shell_icons.h"
-#include "text/char_class.h"
+#include "text/text_services.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -20,18 +20,6 @@ constexpr DWORD kShareBufferBytes = 16384;
 uint64_t FileTimeValue(const FILETIME& time)
 {
     return (uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-int CompareNoCase(const std::string& a, const std::string& b)
-{
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const int ca = CharToLower(static_cast<unsigned char>(a[i]));
-        const int cb = CharToLower(static_cast<unsigned char>(b[i]));
-        if (ca != cb)
-            return ca - cb;
-    }
-    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
 // A search or network enumeration handle, closed on every way out of the
@@ -288,9 +276,9 @@ void CFileList::Sort(int key, unsigned flags)
         else if (key == kSortWriteTime)
             c = a.writeTime < b.writeTime ? -1 : a.writeTime > b.writeTime ? 1 : 0;
         else if (key == kSortExtension)
-            c = CompareNoCase(Extension(a.name), Extension(b.name));
+            c = StrCompareNoCaseNA(Extension(a.name).c_str(), Extension(b.name).c_str(), -1);
         if (c == 0)
-            c = CompareNoCase(a.name, b.name);
+            c = StrCompareNoCaseNA(a.name.c_str(), b.name.c_str(), -1);
         if (c == 0)
             c = a.folder - b.folder;
         return descending ? c > 0 : c < 0;

@@ -1,6 +1,6 @@
 #include "system/record_array.h"
 
-#include "text/char_class.h"
+#include "text/text_services.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -14,14 +14,7 @@ bool TextsEqual(const char* a, const char* b, int caseMode)
 {
     if (caseMode == CRecordArray::kCaseExact)
         return std::strcmp(a, b) == 0;
-    for (;; ++a, ++b) {
-        const unsigned char ca = CharToLower(static_cast<unsigned char>(*a));
-        const unsigned char cb = CharToLower(static_cast<unsigned char>(*b));
-        if (ca != cb)
-            return false;
-        if (ca == 0)
-            return true;
-    }
+    return StrCompareNoCaseNA(a, b, -1) == 0;
 }
 
 }  // namespace

@@ -214,12 +214,20 @@ private:
     int64_t m_visited = 0;
 };
 
+// A block copied from the file whole (a resource section, an NE resource):
+// a read past its end is a fault of the entry that gave its size, such as a
+// cursor image too short for its hot spot, and so the format error.
+CSpanCursor SpanOf(const std::vector<uint8_t>& block)
+{
+    return CSpanCursor(block.data(), int64_t(block.size()), FailFormat, FailFormat);
+}
+
 // The .rsrc section of a PE file, copied, with its leaves.
 struct PeResources {
     std::vector<uint8_t> section;
     std::vector<ResourceLeaf> leaves;
 
-    CSpanCursor Section() const { return CSpanCursor(section.data(), int64_t(section.size()), FailExeRead, FailFormat); }
+    CSpanCursor Section() const { return SpanOf(section); }
     // The first `bytes` of a leaf's data (the walk kept only leaves inside the section).
     CSpanCursor Data(const ResourceLeaf& leaf, int64_t bytes) const { return Section().SpanAt(leaf.offset, bytes); }
 };
@@ -363,11 +371,6 @@ const NeResource* FindNeId(const std::vector<NeResource>& list, int64_t id)
         if ((r.id & kNeIntegerId) && (r.id & ~kNeIntegerId) == id)
             return &r;
     return nullptr;
-}
-
-CSpanCursor SpanOf(const std::vector<uint8_t>& block)
-{
-    return CSpanCursor(block.data(), int64_t(block.size()), FailExeRead, FailFormat);
 }
 
 std::vector<uint8_t> ReadNeBlock(CReadCursor& in, int64_t start, const NeResource& r)

@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr uint8_t kBlank = 0x20;
-
 bool StartsWith(const uint8_t* header, std::string_view signature)
 {
     return !signature.empty() && std::memcmp(header, signature.data(), signature.size()) == 0;
@@ -31,7 +29,7 @@ FormatId ClassifyGraphicsHeader(const uint8_t* header, HeaderSource source)
 {
     uint8_t text[kGraphicsHeaderSize];
     for (size_t i = 0; i < kGraphicsHeaderSize; ++i)
-        text[i] = header[i] ? header[i] : kBlank;
+        text[i] = header[i] ? header[i] : GraphicsHeader::kBlank;
     const GraphicsHeader h{header, text, source};
 
     for (int id = 0; id < kFormatCount; ++id)

@@ -1,6 +1,7 @@
 #include "graphics/formats/format_framework.h"
 
 #include "graphics/image.h"
+#include "graphics/image_convert_support.h"
 #include "system/buffered_stream.h"
 #include "system/safe_save.h"
 
@@ -112,7 +113,7 @@ void GraphicsFileErrors::WriteFailed()
 
 bool HasPixels(const CGraphicsImage& image)
 {
-    return image.m_pBits && image.m_nWidth != 0 && image.m_nHeight != 0;
+    return graphics_detail::HasPicture(image);
 }
 
 namespace {

@@ -70,7 +70,8 @@ struct GraphicsFileErrors {
     [[noreturn]] static void WriteFailed();   // EGraphicsException "Fehler beim Schreiben"
 };
 
-// True when the image has pixels and a width and height above 0.
+// True when the image has pixels and a width and height above 0 (what the
+// image operations call a picture).
 bool HasPixels(const CGraphicsImage& image);
 
 // A reader of one image format. The derived constructor sets up m_info.

@@ -68,7 +68,7 @@ int32_t GifTransparentIndex(const CGraphicsReader& reader)
 
 constexpr uint32_t kBitmapInfoHeaderSize = 40;
 constexpr int kMaxIconImages = 32;
-constexpr uint8_t kBlank = 0x20;
+constexpr uint8_t kBlank = GraphicsHeader::kBlank;
 constexpr uint8_t kXwdVersions[] = {6, 7};  // X10 and X11 dumps
 
 // ICONDIR: reserved 0, type 1 (icon) or 2 (cursor), 1 to 32 images.

@@ -39,8 +39,9 @@ enum class HeaderSource { File, Memory };
 
 // The first kGraphicsHeaderSize bytes as the header tests see them.
 struct GraphicsHeader {
+    static constexpr uint8_t kBlank = 0x20;  // what a zero byte is in `text`
     const uint8_t* bytes;  // as read
-    const uint8_t* text;   // the same with every zero byte a blank
+    const uint8_t* text;   // the same with every zero byte kBlank
     HeaderSource source;   // "char" counts only in files
     // True when `word` occurs anywhere in `text`.
     bool Contains(const char* word) const;

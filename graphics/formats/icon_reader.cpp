@@ -395,6 +395,16 @@ void CIconReader::Read(CBufferedStream& stream, CGraphicsImage& image)
     ReadIcon(stream, image, nullptr, -1, 0);
 }
 
+void CIconReader::LoadW(const WCHAR* path, CGraphicsImage& image)
+{
+    LoadIconW(path, image, nullptr, -1, 0);
+}
+
+void CIconReader::LoadA(const char* path, CGraphicsImage& image)
+{
+    LoadIconA(path, image, nullptr, -1, 0);
+}
+
 void CIconReader::ReadIcon(CBufferedStream& stream, CGraphicsImage& image, CGraphicsImage* mask, int32_t selector,
                            int32_t group)
 {

@@ -47,8 +47,11 @@ struct IconReaderErrors : GraphicsFileErrors {
 class CIconReader : public CFormatReader<IconReaderErrors> {
 public:
     CIconReader() = default;
-    // The largest, deepest icon (selector -1, group 0, no mask image).
+    // The largest, deepest icon (selector -1, group 0, no mask image),
+    // through ReadIcon and LoadIconW / LoadIconA.
     void Read(CBufferedStream& stream, CGraphicsImage& image) override;
+    void LoadW(const WCHAR* path, CGraphicsImage& image) override;
+    void LoadA(const char* path, CGraphicsImage& image) override;
 
     virtual void ReadIcon(CBufferedStream& stream, CGraphicsImage& image, CGraphicsImage* mask, int32_t selector,
                           int32_t group);

@@ -99,6 +99,16 @@ void CPngWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
     WriteWithAlpha(stream, image, m_options);
 }
 
+void CPngWriter::SaveW(const WCHAR* path, CGraphicsImage& image)
+{
+    SaveWithAlphaW(path, image, m_options);
+}
+
+void CPngWriter::SaveA(const char* path, CGraphicsImage& image)
+{
+    SaveWithAlphaA(path, image, m_options);
+}
+
 void CPngWriter::WriteWithAlpha(CBufferedStream& stream, CGraphicsImage& image, uint32_t options)
 {
     m_stream = &stream;

@@ -22,8 +22,11 @@ struct PngWriterErrors : GraphicsFileErrors {
 class CPngWriter : public CFormatWriter<PngWriterErrors> {
 public:
     CPngWriter() = default;
-    // The base operations write with the stored option word.
+    // The base operations write with the stored option word, through
+    // WriteWithAlpha and SaveWithAlphaW / SaveWithAlphaA.
     void Write(CBufferedStream& stream, CGraphicsImage& image) override;
+    void SaveW(const WCHAR* path, CGraphicsImage& image) override;
+    void SaveA(const char* path, CGraphicsImage& image) override;
 
     virtual void WriteWithAlpha(CBufferedStream& stream, CGraphicsImage& image, uint32_t options);
     // Save by path ("Fehler beim Erzeugen der Datei" when the file cannot be

@@ -155,11 +155,13 @@ void CTiffStripSource::Skip(int64_t n)
 namespace {
 
 // Copies a string that lies wholly before `to` in 8-byte steps; the last
-// step may write up to 7 bytes past the string.
+// step may write up to 7 bytes past the string. A step may overlap the
+// bytes it writes (a string ending less than 8 bytes before `to`), so it
+// moves rather than copies; the string's own bytes are never written over.
 inline void CopyEarlierString(uint8_t* to, const uint8_t* from, int length)
 {
     for (int i = 0; i < length; i += 8)
-        std::memcpy(to + i, from + i, 8);
+        std::memmove(to + i, from + i, 8);
 }
 
 // PackBits runs are at most 128 bytes. A literal run is copied as 128

@@ -33,7 +33,7 @@ public:
         return *m_p++;
     }
     // The next n bytes when the block holds them all (consumed), else null
-    // (nothing consumed): the decoders' fast path.
+    // (nothing consumed): uncompressed rows read in place.
     const uint8_t* Contiguous(int64_t n)
     {
         if (m_end - m_p < n)

@@ -38,6 +38,23 @@ struct CodeWriter {
     }
 };
 
+// Counts one more code and widens as a decoder will when it meets the same
+// code; at the table's end writes a Clear instead and returns true: the
+// table starts over.
+inline bool CountCode(int& next, int& width, int& limit, CodeWriter& w)
+{
+    const int code = next++;
+    if (code < limit)
+        return false;
+    if (code >= kLzwLastCode) {
+        w.Put(kLzwClear, width);
+        return true;
+    }
+    ++width;
+    limit = std::min((1 << width) - 1, kLzwLastCode);
+    return false;
+}
+
 }  // namespace
 
 uint8_t* CTiffStripBuffer::Room(size_t n)
@@ -103,20 +120,11 @@ void CTiffLzwEncoder::EncodeRow(const uint8_t* row, int64_t n, CTiffStripBuffer&
         }
         w.Put(prefix, width);
         slots[h] = key << kKeyShift | uint32_t(next);
-        // One more code; widen (or clear at the table's end) as the decoder
-        // will when it meets the same code.
-        const int code = next++;
-        if (code >= limit) {
-            if (code >= kLzwLastCode) {
-                w.Put(kLzwClear, width);
-                ResetTable();
-                next = m_next;
-                width = m_width;
-                limit = m_limit;
-            } else {
-                ++width;
-                limit = std::min((1 << width) - 1, kLzwLastCode);
-            }
+        if (CountCode(next, width, limit, w)) {
+            ResetTable();
+            next = m_next;
+            width = m_width;
+            limit = m_limit;
         }
         prefix = byte;
     }
@@ -136,16 +144,8 @@ void CTiffLzwEncoder::EndStrip(CTiffStripBuffer& out)
         w.Put(uint32_t(m_prefix), m_width);
         // A decoder enters a string for this code too, which may widen the
         // end code that follows.
-        const int code = m_next++;
-        if (code >= m_limit) {
-            if (code >= kLzwLastCode) {
-                w.Put(kLzwClear, m_width);
-                ResetTable();
-            } else {
-                ++m_width;
-                m_limit = std::min((1 << m_width) - 1, kLzwLastCode);
-            }
-        }
+        if (CountCode(m_next, m_width, m_limit, w))
+            ResetTable();
         m_prefix = -1;
     }
     w.Put(kLzwEnd, m_width);

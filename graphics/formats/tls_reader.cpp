@@ -52,6 +52,16 @@ void CTlsReader::Read(CBufferedStream& stream, CGraphicsImage& image)
     ReadIndex(stream, image, m_defaultIndex);
 }
 
+void CTlsReader::LoadW(const WCHAR* path, CGraphicsImage& image)
+{
+    LoadIndexW(path, image, m_defaultIndex);
+}
+
+void CTlsReader::LoadA(const char* path, CGraphicsImage& image)
+{
+    LoadIndexA(path, image, m_defaultIndex);
+}
+
 // Load by path runs Read, which reads the default index: the given index
 // stands in for it during the load.
 void CTlsReader::LoadIndexA(const char* path, CGraphicsImage& image, uint32_t index)

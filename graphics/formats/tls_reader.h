@@ -21,8 +21,11 @@ struct TlsReaderErrors : GraphicsFileErrors {
 class CTlsReader : public CFormatReader<TlsReaderErrors> {
 public:
     CTlsReader() = default;
-    // Reads image m_defaultIndex.
+    // Read and load by path take image m_defaultIndex, through
+    // ReadIndex and LoadIndexW / LoadIndexA.
     void Read(CBufferedStream& stream, CGraphicsImage& image) override;
+    void LoadW(const WCHAR* path, CGraphicsImage& image) override;
+    void LoadA(const char* path, CGraphicsImage& image) override;
 
     // Image number `index` (0-based) of the TLS data at the stream's position.
     virtual void ReadIndex(CBufferedStream& stream, CGraphicsImage& image, uint32_t index);

@@ -95,9 +95,9 @@ public:
         if (!NextLine()) return false;
         return SkipFill() >= 0;
     }
-    // Decimal number after blanks within the line; -1 when none is there.
     // Bytes taken from the stream so far, this line included.
     int64_t Consumed() const { return m_text.Consumed(); }
+    // Decimal number after blanks within the line; -1 when none is there.
     int64_t Number()
     {
         SkipBlanks();

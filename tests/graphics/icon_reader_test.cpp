@@ -241,9 +241,10 @@ TEST(IconReader, FilesAndExecutablesReadOrRefuse)
     PutAt(shortDib, 14, 60, 4);
     Bytes mz = MzHeader(), mzLow = mz;
     PutAt(mzLow, 0x3C, 0x38, 4);
-    std::vector<Resource> overCount = res, bigEntry = res;
+    std::vector<Resource> overCount = res, bigEntry = res, noHotSpot = res;
     PutAt(overCount[4].data, 4, 3, 2);
     PutAt(bigEntry[4].data, 6 + 14 + 8, 100000, 4);
+    PutAt(noHotSpot[5].data, 6 + 8, 3, 4);  // the cursor's image: 3 bytes, short of its hot spot
     Bytes selfLoop = MakeResourceSection(res, 0x1000);
     PutAt(selfLoop, 16 + 8 * 3 + 4, 0x80000000u, 4);  // the cursor groups' type entry points at the root
     const std::vector<Resource> ne = {{0x8003, 1, 0, MakeDib(a)}, {0x800E, 5, 0, MakeGroup(false, {IconEntry(a, 1)})}};
@@ -284,6 +285,7 @@ TEST(IconReader, FilesAndExecutablesReadOrRefuse)
         {"PE cursors only, no icon group asked", pe, 0x02000000, -100, kTextNotFound, 0},
         {"PE count beyond its group", MakePe(overCount), int32_t(0xFDFFFFFF), 1, kTextNotFound, 0},
         {"PE entry larger than its image", MakePe(bigEntry), 1, 1, kTextFormat, 0},
+        {"PE cursor shorter than its hot spot", MakePe(noHotSpot), 0x02000000, -200, kTextFormat, 0},
         {"PE self-referencing root", MakePe(selfLoop), -1, 0, "", 5},
         {"NE group 5", MakeNe(ne), -1, -5, "", 5},
         {"NE ignores kind bits", MakeNe(ne), 0x02000000, 0, "", 5},
