@@ -97,11 +97,10 @@ TEST(WorkerTest, RequestsCarryStateUnderTheSharedLockUntilStopped)
     worker.Stop();
     EXPECT_FALSE(worker.Running());
     ASSERT_FALSE(seen.empty());
-    // Requests coalesce: a request taken late already sees the next value,
-    // and the next request may see it again. What holds is that no value is
-    // seen after a newer one.
+    // Requests coalesce, but with each flag raised and taken together with
+    // its value no value is seen twice or after a newer one.
     for (size_t i = 1; i < seen.size(); ++i)
-        EXPECT_LE(seen[i - 1], seen[i]);
+        EXPECT_LT(seen[i - 1], seen[i]);
 }
 
 // A worker that waits for its owner (a message only the owner's thread can
