@@ -33,6 +33,25 @@ step_result() {
   return 0
 }
 
+# failed_outputs LOG [LINES]: each failed test of a ctest log written with
+# --output-on-failure: its result line, then the last LINES lines of what it
+# printed (all of them when LINES is not given).
+failed_outputs() {
+  awk -v keep="${2:-0}" '
+    function flush(  i) {
+      if (name != "") {
+        print name
+        for (i = (keep > 0 && n > keep) ? n - keep : 0; i < n; i++) print "    " out[i]
+      }
+      name = ""; n = 0
+    }
+    /^ *[0-9]+\/[0-9]+ Test +#[0-9]+: / { flush(); if (/\*\*\*/) name = $0; next }
+    /^ *Start +[0-9]+: / || /^[0-9]+% tests passed/ { flush(); next }
+    name != "" { out[n++] = $0 }
+    END { flush() }
+  ' "$1"
+}
+
 # What every test run shares (test.sh, stress-ctest.sh): the limit per test,
 # so a hung test (a modal window under Wine, say) fails instead of stalling
 # the run, and the sanitizer suite's options.

@@ -50,17 +50,6 @@ load=$!
 trap 'kill "$load" 2>/dev/null; wait "$load" 2>/dev/null' EXIT
 echo "stress-ctest: $kind suite, $runs runs, load stress-ng --cpu $workers on $jobs cores"
 
-# failures LOG: the name and output of each failed test of a ctest log
-# written with --output-on-failure: its result line and what follows up to
-# the next test's line.
-failures() {
-  awk '
-    /^ *[0-9]+\/[0-9]+ Test +#[0-9]+: / { show = /\*\*\*/ }
-    /^ *Start +[0-9]+: / || /^[0-9]+% tests passed/ { show = 0 }
-    show { print "    " $0 }
-  ' "$1"
-}
-
 start=$SECONDS
 failed_runs=0
 failed_tests=()
@@ -80,7 +69,7 @@ for ((i = 1; i <= runs; i++)); do
                              { on = 0 }' "$log")
     failed_tests+=("${names[@]}")
     [ "${#names[@]}" = 0 ] && tail -n 20 "$log" | sed 's/^/    /'
-    failures "$log"
+    failed_outputs "$log" | sed 's/^/    /'
     echo "    full output: $log"
   fi
 done

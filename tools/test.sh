@@ -23,6 +23,7 @@ export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-10G}"
 passed=0
 failed=0
 summary=()
+failed_logs=()
 
 # cmake_build DIR TARGET [CMAKE_ARGS...]: configures DIR and builds TARGET.
 cmake_build() {
@@ -73,6 +74,7 @@ run_tests() {
   passed=$((passed + good))
   failed=$((failed + bad))
   summary+=("$name: $counts ($((SECONDS - start)) s)")
+  [ "$bad" != 0 ] && failed_logs+=("$log")
   step_result "$bad" "$log" "$counts, $((SECONDS - start)) s"
 }
 
@@ -116,5 +118,11 @@ fi
 hits="$(ccache -s 2>/dev/null | awk '/^ *Hits:/ {print $2 " of " $4; exit}')"
 printf '\nsummary: %s s, ccache hits %s\n' "$((SECONDS - run_start))" "${hits:-unknown}"
 printf '%s\n' "${summary[@]}"
+# What the failed tests printed, last: a CI report that keeps only the end of
+# the output still shows why they failed.
+if [ "${#failed_logs[@]}" -gt 0 ]; then
+  echo "failed tests, the end of what each printed:"
+  for log in "${failed_logs[@]}"; do failed_outputs "$log" 12; done | head -n 40
+fi
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

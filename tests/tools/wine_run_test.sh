@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# tools/wine-run.sh against a stand-in for wine that follows a plan, one step
+# per start: a status, "segv" (killed by a signal) or "lost" (the server
+# connection lost). Wine's own failures are run once more, the program's
+# never; the status passes through.
+set -uo pipefail
+script="$1"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/bin" "$work/prefix"
+touch "$work/prefix/.lindar-ready-unmanaged"
+cat >"$work/bin/wine" <<'FAKE'
+#!/usr/bin/env bash
+n=$(($(cat "$WORK/starts" 2>/dev/null || echo 0) + 1))
+echo "$n" >"$WORK/starts"
+IFS=, read -ra plan <<<"$PLAN"
+step="${plan[n - 1]:-0}"
+echo "start $n"
+case "$step" in
+  segv) kill -SEGV $$ ;;
+  lost) echo "wine client error:4c: write: Bad file descriptor" >&2; exit 1 ;;
+  *) exit "$step" ;;
+esac
+FAKE
+chmod +x "$work/bin/wine"
+
+failed=0
+# plan | status | starts
+while IFS='|' read -r plan want_status want_starts; do
+  rm -f "$work/starts"
+  status=0
+  WORK="$work" PLAN="$plan" PATH="$work/bin:$PATH" LINDAR_WINEPREFIX="$work/prefix" \
+    bash "$script" program.exe >/dev/null 2>&1 || status=$?
+  starts="$(cat "$work/starts")"
+  if [ "$status" != "$want_status" ] || [ "$starts" != "$want_starts" ]; then
+    echo "plan $plan: status $status, $starts starts; want $want_status, $want_starts"
+    failed=1
+  fi
+done <<'CASES'
+0|0|1
+1|1|1
+5|5|1
+3|3|1
+segv,0|0|2
+lost,0|0|2
+lost,1|1|2
+segv,segv|139|2
+lost,lost|1|2
+segv,5|5|2
+CASES
+[ "$failed" = 0 ] && echo "all cases passed"
+exit "$failed"
