@@ -1,21 +1,27 @@
 #!/usr/bin/env bash
 # Shows an image file in the example viewer, or one page of the gallery (a
 # dialog or control by name), under Wine on a virtual X display and saves a
-# screenshot of its window.
-#   bash tools/screenshot.sh FILE OUT.png
-#   bash tools/screenshot.sh --gallery NAME OUT.png
+# screenshot of its window; with --screen, of the whole screen, so that the
+# window's popups and floating bars show too.
+#   bash tools/screenshot.sh [--screen] FILE OUT.png
+#   bash tools/screenshot.sh [--screen] --gallery NAME OUT.png
 # The Windows build is $LINDAR_WIN_BUILD (default build-win); the viewer is
 # built there first when missing. Wine runs in a prefix of its own inside
 # that build folder, ended with `wineserver -k` when done.
 set -euo pipefail
 
+screen="${LINDAR_SCREENSHOT_SCREEN:-}"
+if [ "${1:-}" = "--screen" ]; then
+  screen=1
+  shift
+fi
 gallery=""
 if [ "${1:-}" = "--gallery" ]; then
   gallery="${2:-}"
   shift 2 || true
 fi
 if [ $# -ne 2 ] && { [ -z "$gallery" ] || [ $# -ne 1 ]; }; then
-  echo "usage: screenshot.sh FILE OUT.png | --gallery NAME OUT.png" >&2
+  echo "usage: screenshot.sh [--screen] FILE OUT.png | [--screen] --gallery NAME OUT.png" >&2
   exit 2
 fi
 here="$(cd "$(dirname "$0")/.." && pwd)"
@@ -40,7 +46,7 @@ if [ -z "${LINDAR_IN_XVFB:-}" ]; then
     cmake --build "$build" --target "$target" >/dev/null
   fi
   if [ -n "$gallery" ]; then set -- --gallery "$gallery" "$out"; else set -- "$file" "$out"; fi
-  exec env LINDAR_IN_XVFB=1 LINDAR_WIN_BUILD="$build" xvfb-run -a -s "-screen 0 1280x1024x24" \
+  exec env LINDAR_IN_XVFB=1 LINDAR_WIN_BUILD="$build" LINDAR_SCREENSHOT_SCREEN="$screen" xvfb-run -a -s "-screen 0 1280x1024x24" \
     bash "$0" "$@"
 fi
 
@@ -80,5 +86,5 @@ for _ in $(seq 1 300); do
 done
 [ -n "$window" ] || { echo "screenshot.sh: no window \"$title\" after 30 s" >&2; exit 1; }
 sleep 1 # the first paint
-import -window "$window" "$out"
+if [ -n "$screen" ]; then import -window root "$out"; else import -window "$window" "$out"; fi
 echo "$out"
