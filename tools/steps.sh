@@ -45,7 +45,7 @@ failed_outputs() {
       }
       name = ""; n = 0
     }
-    /^ *[0-9]+\/[0-9]+ Test +#[0-9]+: / { flush(); if (/\*\*\*/) name = $0; next }
+    /^ *[0-9]+\/[0-9]+ Test +#[0-9]+: / { flush(); if (/\*\*\*/ && !/\*\*\*(Skipped|Not Run \(Disabled\))/) name = $0; next }
     /^ *Start +[0-9]+: / || /^[0-9]+% tests passed/ { flush(); next }
     name != "" { out[n++] = $0 }
     END { flush() }
