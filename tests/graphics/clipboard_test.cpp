@@ -32,8 +32,9 @@ protected:
         else if (p)
             std::memcpy(p, put.data(), put.size());
         GlobalUnlock(data);
-        if (!put.empty())
+        if (!put.empty()) {
             EXPECT_TRUE(EmptyClipboard() && SetClipboardData(CF_DIB, data));
+        }
         CloseClipboard();
         return out;
     }

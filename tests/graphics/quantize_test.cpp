@@ -32,8 +32,9 @@ TEST_P(QuantizeExact, ReproducesEveryColour)
     ExpectSameColours(result, source);
     const size_t colours = std::set<uint32_t>(c.pixels.begin(), c.pixels.end()).size();
     for (uint32_t i = 0; i < 256; ++i)
-        if (i < c.palette.size() || i >= colours)
+        if (i < c.palette.size() || i >= colours) {
             EXPECT_EQ(Entry(result, i), i < c.palette.size() ? c.palette[i] : Entry(defaults, i)) << i;
+        }
     EXPECT_TRUE(!result.m_pQuantHistogram && !result.m_pQuantBoxes && !result.m_nQuantBoxCount);
 }
 

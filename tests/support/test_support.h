@@ -16,6 +16,12 @@ std::string TempDir();
 constexpr uint32_t kPatienceMs = 5000;
 bool Eventually(const std::function<bool()>& done, uint32_t patienceMs = kPatienceMs);
 
+#ifdef _WIN32
+// Whether every other thread of this process has reached its start routine;
+// the tests' main waits for it before the process ends.
+bool AllThreadsStarted();
+#endif
+
 // Deterministic pseudo-random numbers for table and property tests.
 class Rng {
 public:

@@ -168,4 +168,27 @@ TEST(ScreenshotTest, CapturesWhatTheWindowShowsAndSavesPng)
     EXPECT_FALSE(winharness::SavePng(winharness::Screenshot{}, path, &error));
 }
 
+DWORD WINAPI WaitForRelease(LPVOID event)
+{
+    return WaitForSingleObject(HANDLE(event), INFINITE);
+}
+
+// The tests' main waits for threads still starting before the process ends:
+// one counts as started once it runs, and no longer matters once it ends.
+TEST(TestMainTest, AThreadCountsAsStartedOnceItRuns)
+{
+    ASSERT_TRUE(lindar_test::Eventually(lindar_test::AllThreadsStarted));
+    const HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const HANDLE thread = CreateThread(nullptr, 0, WaitForRelease, release, CREATE_SUSPENDED, nullptr);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_FALSE(lindar_test::AllThreadsStarted()) << "a suspended thread has not started";
+    ResumeThread(thread);
+    EXPECT_TRUE(lindar_test::Eventually(lindar_test::AllThreadsStarted)) << "running, waiting for the event";
+    SetEvent(release);
+    EXPECT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
+    EXPECT_TRUE(lindar_test::AllThreadsStarted());
+    CloseHandle(thread);
+    CloseHandle(release);
+}
+
 }  // namespace
