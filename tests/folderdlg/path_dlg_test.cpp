@@ -11,6 +11,7 @@
 
 #include "system/path_text.h"
 #include "system/registry.h"
+#include "tests/support/test_support.h"
 #include "tests/winharness/dropped_files.h"
 #include "tests/winharness/modal_driver.h"
 #include "tests/winharness/registry_lock.h"
@@ -539,6 +540,45 @@ TEST_F(PathDlgTest, TreeListsEveryNodeExpandedAtOnce)
         30000);
     EXPECT_EQ(small, (std::vector<std::string>{"b", "c", "Cello"}));
     EXPECT_EQ(bigCount, size_t(kBigCount));
+}
+
+// A listing is due from its request until it is in the tree, also while the
+// worker has taken the request and its result waits in the queue.
+TEST_F(PathDlgTest, TreeIsBusyWhileAListingWaitsInTheQueue)
+{
+    SetMode("PathDlgTreeMode", 1);
+    CPathDlg dialog;
+    dialog.SetPath(Root().c_str());
+    bool posted = false, busyWhilePosted = false;
+    std::vector<std::string> children;
+    RunDialog(dialog, 3,
+        {TreeSelected(Root()),
+         [&](CPathDlg& d, HWND) {
+             const HWND tree = d.Tree()->m_hWnd;
+             const HTREEITEM root = TreeView_GetSelection(tree);
+             TreeView_Expand(tree, root, TVE_EXPAND);
+             const HTREEITEM a = ChildNamed(tree, root, "a");
+             if (!a || d.Tree()->IsBusy())
+                 return false;
+             TreeView_Expand(tree, a, TVE_EXPAND);
+             // Not pumping: the listing the worker posts (the tree's only
+             // application message now) stays in the queue.
+             MSG msg;
+             posted = lindar_test::Eventually(
+                 [&] { return PeekMessageA(&msg, tree, WM_APP, 0xBFFF, PM_NOREMOVE) != FALSE; });
+             busyWhilePosted = d.Tree()->IsBusy();
+             return true;
+         },
+         [&](CPathDlg& d, HWND) {
+             const HWND tree = d.Tree()->m_hWnd;
+             children = ChildTexts(tree, ChildNamed(tree, TreeView_GetSelection(tree), "a"));
+             return !d.Tree()->IsBusy();
+         },
+         Click(IDCANCEL)},
+        30000);
+    EXPECT_TRUE(posted);
+    EXPECT_TRUE(busyWhilePosted);
+    EXPECT_EQ(children, (std::vector<std::string>{"b", "c", "Cello"}));
 }
 
 TEST_F(PathDlgTest, TreeRemovesANodeWhoseFolderHasGone)

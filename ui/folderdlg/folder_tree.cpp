@@ -60,6 +60,7 @@ void CFolderTreeCtrl::StopWorker()
         while (PeekMessageA(&msg, m_hWnd, kListingDone, kListingDone, PM_REMOVE))
             delete reinterpret_cast<Listing*>(msg.lParam);
     m_pending.clear();
+    m_listingsDue = 0;
 }
 
 void CFolderTreeCtrl::Request(size_t node)
@@ -68,6 +69,7 @@ void CFolderTreeCtrl::Request(size_t node)
     if (n.requested)
         return;
     n.requested = true;
+    ++m_listingsDue;
     {
         CLockGuard hold(m_worker.SharedLock());
         m_requests.emplace_back(node, n.path);
@@ -75,11 +77,9 @@ void CFolderTreeCtrl::Request(size_t node)
     m_worker.Wake();
 }
 
-bool CFolderTreeCtrl::IsBusy() const
-{
-    CLockGuard hold(m_worker.SharedLock());
-    return !m_requests.empty() || !m_pending.empty() || !m_target.empty();
-}
+// A listing is due from its request until it is in the tree: the worker may
+// hold it, or its message may wait in the queue, with nothing queued here.
+bool CFolderTreeCtrl::IsBusy() const { return m_listingsDue != 0 || !m_target.empty(); }
 
 bool CFolderTreeCtrl::TakeRequest(std::pair<size_t, std::string>* request)
 {
@@ -171,6 +171,7 @@ void CFolderTreeCtrl::InsertPending()
         const uint32_t parentItem = listing.node == 0 ? 0 : FindChild(UINT32_MAX, m_nodes[listing.node].path);
         if (listing.node != 0 && parentItem == 0) {
             m_pending.pop_front();  // its node was removed meanwhile
+            --m_listingsDue;
             continue;
         }
         TVINSERTSTRUCTA insert = {};
@@ -204,6 +205,7 @@ void CFolderTreeCtrl::InsertPending()
             SendMessage(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
         }
         m_pending.pop_front();
+        --m_listingsDue;
     }
     ContinueSelect();
 }

@@ -42,7 +42,7 @@ public:
     void SelectPath(const char* path, int reserved, unsigned option);
     // The host passes the tree's WM_NOTIFY records; true when taken.
     BOOL HandleNotify(NMHDR* header, LRESULT* result);
-    // Whether a selection or listing is still on its way (tests).
+    // Whether a selection or listing is still on its way (tests; UI thread).
     bool IsBusy() const;
 
     // The selected item's path, read after kFolderTreeSelChanged.
@@ -88,6 +88,7 @@ private:
 
     std::vector<Node> m_nodes;  // [0] is the invisible root (the drives)
     std::deque<std::unique_ptr<Listing>> m_pending;  // UI thread only
+    size_t m_listingsDue = 0;  // requested, not yet in the tree (UI thread only)
     std::string m_target;                            // path SelectPath goes to
     bool m_quietSelect = false;
     bool m_quiet = false;
