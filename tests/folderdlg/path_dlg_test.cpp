@@ -358,6 +358,15 @@ HTREEITEM ChildNamed(HWND tree, HTREEITEM parent, const std::string& name)
     return nullptr;
 }
 
+// The selected node's child of that name, the node expanded first (null
+// until its listing is in).
+HTREEITEM ExpandedChild(HWND tree, const std::string& name)
+{
+    const HTREEITEM selected = TreeView_GetSelection(tree);
+    TreeView_Expand(tree, selected, TVE_EXPAND);
+    return ChildNamed(tree, selected, name);
+}
+
 DlgStep TreeSelected(const std::string& path)
 {
     return [=](CPathDlg& d, HWND) { return !d.Tree()->IsBusy() && SamePathText(d.Tree()->m_selectedPath, path); };
@@ -520,9 +529,7 @@ TEST_F(PathDlgTest, TreeListsEveryNodeExpandedAtOnce)
         {TreeSelected(Root()),
          [&](CPathDlg& d, HWND) {
              const HWND tree = d.Tree()->m_hWnd;
-             const HTREEITEM root = TreeView_GetSelection(tree);
-             TreeView_Expand(tree, root, TVE_EXPAND);
-             const HTREEITEM a = ChildNamed(tree, root, "a"), big = ChildNamed(tree, root, "big");
+             const HTREEITEM a = ExpandedChild(tree, "a"), big = ExpandedChild(tree, "big");
              if (!a || !big)
                  return false;
              TreeView_Expand(tree, big, TVE_EXPAND);
@@ -555,9 +562,7 @@ TEST_F(PathDlgTest, TreeIsBusyWhileAListingWaitsInTheQueue)
         {TreeSelected(Root()),
          [&](CPathDlg& d, HWND) {
              const HWND tree = d.Tree()->m_hWnd;
-             const HTREEITEM root = TreeView_GetSelection(tree);
-             TreeView_Expand(tree, root, TVE_EXPAND);
-             const HTREEITEM a = ChildNamed(tree, root, "a");
+             const HTREEITEM a = ExpandedChild(tree, "a");
              if (!a || d.Tree()->IsBusy())
                  return false;
              TreeView_Expand(tree, a, TVE_EXPAND);
