@@ -119,7 +119,14 @@ Outcome RunWithInput(CDialog& dialog, const Looks& looks, const std::vector<Phas
     const DWORD start = GetTickCount();
     driver.Then([&](winharness::ModalDriver& d) {
         const HWND top = d.TopDialog();
-        return top && IsWindowVisible(top) && winharness::Activated(top, start, kActiveWithinMs);
+        if (!top || !IsWindowVisible(top) || !winharness::Activated(top, start, kActiveWithinMs))
+            return false;
+        // The pointer rests away from the dialog: a menu that opens under it
+        // would take its highlight from the pointer, not from the keys.
+        POINT away = {GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1};
+        ScreenToClient(top, &away);
+        input.MoveTo(top, away);
+        return true;
     });
     for (const Phase& phase : phases)
         driver.Then([&](winharness::ModalDriver& d) {
