@@ -1,7 +1,5 @@
 #include "tests/dialogs/choice_input.h"
 
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <sstream>
 
