@@ -1,8 +1,10 @@
 // The choice dialogs' decisions: sorted adding, the incremental search, the
-// saved position, the size settings and the minimum size.
+// saved position, the size settings, the minimum size, the work area and
+// the place of a menu opened by the keyboard.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "ui/dialogs/choice_dlg_logic.h"
 
@@ -146,6 +148,56 @@ TEST(ChoiceEntries, MinimumSizeMovesTheDraggedEdge)
     EXPECT_EQ(ChoiceButtonRow(300, 80, 20, true).okX, 60);
     EXPECT_EQ(ChoiceButtonRow(300, 80, 20, true).cancelX, 160);
     EXPECT_EQ(ChoiceButtonRow(300, 80, 20, false).okX, 110);
+}
+
+std::vector<int> Corners(const ChoiceRect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+// A window that would open partly off the work area is moved into it.
+TEST(ChoiceEntries, WindowsKeepInsideTheWorkArea)
+{
+    const ChoiceRect work = {0, 0, 800, 570};  // 800 x 600 with a taskbar below
+    struct Case {
+        const char* name;
+        ChoiceRect in, out;
+    };
+    const Case cases[] = {
+        {"inside", {10, 20, 410, 320}, {10, 20, 410, 320}},
+        {"off the right and the bottom", {600, 400, 1000, 700}, {400, 270, 800, 570}},
+        {"off the left and the top", {-20, -20, 380, 280}, {0, 0, 400, 300}},
+        {"wider and higher than the area", {-50, 100, 850, 700}, {0, 0, 900, 600}},
+        {"far right of the area", {1700, 50, 2100, 350}, {400, 50, 800, 350}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Corners(ChoiceKeepInside(c.in, work)), Corners(c.out)) << c.name;
+    const ChoiceRect right = {1280, 0, 2560, 1024};  // a monitor right of the first
+    EXPECT_EQ(Corners(ChoiceKeepInside({2400, 900, 2700, 1100}, right)), Corners({2260, 824, 2560, 1024}));
+}
+
+// A menu opened by the keyboard lies on the caret row, inside the list.
+TEST(ChoiceEntries, KeyboardMenuOpensOnTheCaretRow)
+{
+    const ChoiceRect client = {0, 0, 300, 200};
+    struct Case {
+        const char* name;
+        bool haveRow;
+        ChoiceRect cell;
+        ChoicePoint at;
+    };
+    const Case cases[] = {
+        {"row shown", true, {0, 32, 300, 48}, {16, 40}},
+        {"cell of a later column", true, {120, 32, 200, 48}, {136, 40}},
+        {"no caret row", false, {}, {0, 0}},
+        {"scrolled away above", true, {0, -32, 300, -16}, {0, 0}},
+        {"scrolled away below", true, {0, 208, 300, 224}, {0, 0}},
+        {"half shown at the top", true, {0, -12, 300, 4}, {16, 0}},
+        {"scrolled to the left", true, {-100, 32, -10, 48}, {0, 40}},
+        {"past the right edge", true, {295, 32, 400, 48}, {299, 40}},
+        {"empty cell", true, {0, 32, 300, 32}, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        const ChoicePoint p = ChoiceMenuPlace(c.haveRow ? &c.cell : nullptr, client);
+        EXPECT_EQ(std::vector<int>({p.x, p.y}), std::vector<int>({c.at.x, c.at.y})) << c.name;
+    }
 }
 
 }  // namespace

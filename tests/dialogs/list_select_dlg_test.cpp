@@ -3,6 +3,7 @@
 // commands and the saved place across two runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "tests/winharness/popup_menu_reader.h"
 #include "tests/winharness/modal_driver.h"
 #include "ui/dialogs/list_select_dlg.h"
+#include "ui/dialogs/tree_select_dlg.h"
 
 namespace {
 
@@ -301,6 +303,79 @@ TEST(ListChoiceWindow, PopupMenuOfTheMultipleModes)
         ASSERT_TRUE(reader);
         EXPECT_EQ(reader->Texts(), c.texts) << c.mode;
         EXPECT_EQ(Flags(dialog), c.flags) << c.mode;
+    }
+}
+
+// A work area with a taskbar of this height along the bottom of the screen,
+// for the test's life.
+class TaskbarBelow {
+public:
+    explicit TaskbarBelow(int height)
+    {
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &m_old, 0);
+        RECT area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) - height};
+        SystemParametersInfoA(SPI_SETWORKAREA, 0, &area, 0);
+    }
+    ~TaskbarBelow() { SystemParametersInfoA(SPI_SETWORKAREA, 0, &m_old, 0); }
+    TaskbarBelow(const TaskbarBelow&) = delete;
+    TaskbarBelow& operator=(const TaskbarBelow&) = delete;
+
+private:
+    RECT m_old = {};
+};
+
+// Where the last dialog closed, or the size asked for, would put a dialog
+// partly off the work area: it opens moved into it.
+TEST(ChoicePlace, DialogsOpenInsideTheWorkArea)
+{
+    enum Kind { kList, kCombo, kTree };
+    struct Case {
+        const char* name;
+        Kind kind;
+        POINT place;         // where the run before closed
+        uint32_t width;      // the tree's width setting
+        POINT expectedFrom;  // the opened corner: >= 0 from the top left, < 0 right or bottom aligned
+    };
+    constexpr int kTaskbar = 60;
+    const TaskbarBelow taskbar(kTaskbar);
+    const int w = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    const int h = screenHeight - kTaskbar;
+    const Case cases[] = {
+        {"list near the bottom right", kList, {w - 80, screenHeight - 80}, 0, {-1, -1}},
+        {"combo near the bottom right", kCombo, {w - 80, screenHeight - 80}, 0, {-1, -1}},
+        {"tree near the bottom right", kTree, {w - 60, screenHeight - 60}, 0, {-1, -1}},
+        {"tree just off the top left", kTree, {-20, -20}, 0, {0, 0}},  // a usable place, yet moved in
+        {"tree wider than the screen", kTree, {10, 10}, 0x12340000 | 2000, {0, 10}},
+    };
+    auto make = [](Kind kind, uint32_t width) -> std::unique_ptr<CChoiceDlg> {
+        std::unique_ptr<CChoiceDlg> dialog;
+        if (kind == kTree) {
+            auto tree = std::make_unique<CTreeSelectDlg>();
+            tree->m_width = width;
+            dialog = std::move(tree);
+        } else if (kind == kCombo) {
+            dialog = std::make_unique<CComboSelectDlg>();
+        } else {
+            dialog = std::make_unique<CListSelectDlg>();
+        }
+        dialog->AddItem(-1, 1, "eins", 0);
+        return dialog;
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<CChoiceDlg> first = make(c.kind, 0), second = make(c.kind, c.width);
+        Drive(*first, [&](HWND top) {
+            SetWindowPos(top, nullptr, c.place.x, c.place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            PostMessageA(top, WM_COMMAND, IDOK, 0);
+        });
+        RECT opened = {};
+        Drive(*second, [&](HWND top) {
+            GetWindowRect(top, &opened);
+            PostMessageA(top, WM_COMMAND, IDCANCEL, 0);
+        });
+        const POINT corner = {c.expectedFrom.x < 0 ? opened.right - w : opened.left,
+                              c.expectedFrom.y < 0 ? opened.bottom - h : opened.top};
+        const POINT expected = {std::max<LONG>(c.expectedFrom.x, 0), std::max<LONG>(c.expectedFrom.y, 0)};
+        EXPECT_EQ(std::vector<LONG>({corner.x, corner.y}), std::vector<LONG>({expected.x, expected.y})) << c.name;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "ui/dialogs/tree_select_dlg_logic.h"
 
@@ -94,6 +95,35 @@ TEST(TreeSelectModel, OptionDecisions)
         EXPECT_EQ(TreeSelectDoubleClickAction(opened), c.dbl) << c.options;
         EXPECT_EQ(TreeSelectMenu(opened).size(), c.menuEntries) << c.options;
     }
+}
+
+// Enter opens the caret cell's editor where the list would; everywhere
+// else it presses OK.
+TEST(TreeSelectModel, EnterEditsOnlyAnEditableCaretCell)
+{
+    const std::vector<TreeSelectColumn> columns = {{"Name", 80, 0, 0}, {"Ort", 80, 0, 1}};
+    struct Case {
+        const char* name;
+        bool withColumns;
+        uint32_t options;
+        bool haveCaret;
+        uint32_t column;
+        bool edits;
+    };
+    const Case cases[] = {
+        {"plain column", true, kTreeSelectEditing, true, 0, false},
+        {"editable column", true, kTreeSelectEditing, true, 1, true},
+        {"column past the last", true, kTreeSelectEditing, true, 2, false},
+        {"no caret row", true, kTreeSelectEditing, false, 1, false},
+        {"no columns, editing on", false, kTreeSelectEditing | kTreeSelectAddRow, true, 0, true},
+        {"no columns, editing off", false, kTreeSelectMultiple, true, 0, false},
+        {"no columns, no caret row", false, kTreeSelectEditing, false, 0, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TreeSelectEnterEdits(c.withColumns ? columns : std::vector<TreeSelectColumn>{}, c.options,
+                                       c.haveCaret, c.column),
+                  c.edits)
+            << c.name;
 }
 
 TEST(TreeSelectModel, HeaderClicksAndRowOrder)

@@ -35,6 +35,7 @@ constexpr int kCheckZone = 20;      // a click this near the left edge toggles
 constexpr int kTextIndent = 30;
 constexpr COLORREF kGreen = RGB(0, 0x80, 0);
 constexpr COLORREF kLime = RGB(0, 0xFF, 0);
+constexpr UINT kMoveChild = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS;
 
 ChoiceSavedPosition g_lastPosition;  // of the list and combo choices
 
@@ -69,6 +70,43 @@ RECT ChoiceChildRect(HWND dialog, HWND child)
     GetWindowRect(child, &r);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
     return r;
+}
+
+void ChoiceMoveChild(HWND child, int x, int y, int width, int height)
+{
+    SetWindowPos(child, nullptr, x, y, width, height, kMoveChild);
+}
+
+RECT ChoiceInsideWorkArea(const RECT& window)
+{
+    RECT work = {};
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    const bool known = GetMonitorInfoA(MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST), &info) != FALSE;
+    if (known && !(info.dwFlags & MONITORINFOF_PRIMARY))
+        work = info.rcWork;
+    // The primary monitor's as the system parameter holds it: the same on
+    // Windows, and where Wine keeps a work area that was set.
+    else if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
+        work = known ? info.rcWork : RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const ChoiceRect r = ChoiceKeepInside({window.left, window.top, window.right, window.bottom},
+                                          {work.left, work.top, work.right, work.bottom});
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
+
+POINT ChoiceKeyboardMenuPoint(HWND list, const RECT* caretCell, int rowsTop)
+{
+    RECT client = {};
+    GetClientRect(list, &client);
+    client.top = std::min<LONG>(client.top + std::max(rowsTop, 0), client.bottom);
+    ChoiceRect cell = {};
+    if (caretCell)
+        cell = {caretCell->left, caretCell->top, caretCell->right, caretCell->bottom};
+    const ChoicePoint at = ChoiceMenuPlace(caretCell ? &cell : nullptr,
+                                           {client.left, client.top, client.right, client.bottom});
+    POINT pt = {at.x, at.y};
+    ClientToScreen(list, &pt);
+    return pt;
 }
 
 // ---- entries ----
@@ -151,10 +189,10 @@ void CChoiceDlg::MoveToLastPlace(int width, int height)
     int32_t x, y;
     if (g_lastPosition.Load(x, y))
         at = {x, y};
-    // Kept inside the screen, so a position saved on a larger one still shows.
-    at.x = std::clamp<int>(at.x, 0, std::max(GetSystemMetrics(SM_CXSCREEN) - width, 0));
-    at.y = std::clamp<int>(at.y, 0, std::max(GetSystemMetrics(SM_CYSCREEN) - height, 0));
-    MoveWindow(at.x, at.y, width, height, FALSE);
+    // Kept inside the work area, so a position saved on a larger screen
+    // still shows, and no taskbar covers the buttons.
+    const RECT placed = ChoiceInsideWorkArea({at.x, at.y, at.x + width, at.y + height});
+    MoveWindow(placed.left, placed.top, width, height, FALSE);
 }
 
 RECT CChoiceDlg::SaveLastPlace()
@@ -200,11 +238,11 @@ void CListSelectDlg::Layout(int cx, int cy)
 {
     if (!m_measured || cx <= 0 || cy <= 0)
         return;
-    ::MoveWindow(List(), m_margin, m_listTop, cx - 2 * m_margin, std::max(cy - m_listBelow - m_listTop, 0), TRUE);
+    ChoiceMoveChild(List(), m_margin, m_listTop, cx - 2 * m_margin, std::max(cy - m_listBelow - m_listTop, 0));
     const ChoiceButtons row = ChoiceButtonRow(cx, m_buttonWidth, m_buttonGap, m_cancelAllowed != 0);
     const int top = cy - m_buttonsBelow;
-    ::MoveWindow(::GetDlgItem(m_hWnd, IDOK), row.okX, top, m_buttonWidth, m_buttonHeight, TRUE);
-    ::MoveWindow(::GetDlgItem(m_hWnd, IDCANCEL), row.cancelX, top, m_buttonWidth, m_buttonHeight, TRUE);
+    ChoiceMoveChild(::GetDlgItem(m_hWnd, IDOK), row.okX, top, m_buttonWidth, m_buttonHeight);
+    ChoiceMoveChild(::GetDlgItem(m_hWnd, IDCANCEL), row.cancelX, top, m_buttonWidth, m_buttonHeight);
 }
 
 BOOL CListSelectDlg::OnInitDialog()
@@ -341,7 +379,7 @@ void CListSelectDlg::SelectEvery(bool on)
         ::InvalidateRect(list, nullptr, TRUE);
 }
 
-void CListSelectDlg::ShowMenu()
+void CListSelectDlg::ShowMenu(POINT at)
 {
     if (m_mode != 1 && m_mode != 3)
         return;
@@ -350,10 +388,18 @@ void CListSelectDlg::ShowMenu()
         return;
     AppendMenuA(menu, MF_STRING, kChoiceSelectAll, GetMessageBoxText(1294));
     AppendMenuA(menu, MF_STRING, kChoiceSelectNone, GetMessageBoxText(1295));
-    POINT pt;
-    GetCursorPos(&pt);
-    TrackPopupMenu(menu, 0, pt.x, pt.y, 0, m_hWnd, nullptr);
+    TrackPopupMenu(menu, 0, at.x, at.y, 0, m_hWnd, nullptr);
     DestroyMenu(menu);
+}
+
+void CListSelectDlg::ShowMenuAtCaret()
+{
+    const HWND list = List();
+    const LRESULT caret = ::SendMessageA(list, LB_GETCARETINDEX, 0, 0);
+    RECT row = {};
+    const bool shown = caret >= 0 && ::SendMessageA(list, LB_GETITEMRECT, WPARAM(caret),
+                                                     reinterpret_cast<LPARAM>(&row)) != LB_ERR;
+    ShowMenu(ChoiceKeyboardMenuPoint(list, shown ? &row : nullptr));
 }
 
 void CListSelectDlg::Search(unsigned char ch)
@@ -440,10 +486,23 @@ LRESULT CListSelectDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         switch (LOWORD(wParam)) {
-        case kChoiceContextMenu: ShowMenu(); return 0;
+        case kChoiceContextMenu: {
+            POINT pt;
+            GetCursorPos(&pt);
+            ShowMenu(pt);
+            return 0;
+        }
         case kChoiceSelectAll: SelectEvery(true); return 0;
         case kChoiceSelectNone: SelectEvery(false); return 0;
         default: break;
+        }
+        break;
+    case WM_CONTEXTMENU:
+        // The right button has its own way in (the list's WM_RBUTTONUP);
+        // Shift+F10 and the menu key come here.
+        if (reinterpret_cast<HWND>(wParam) == List() && lParam == kChoiceMenuFromKeyboard) {
+            ShowMenuAtCaret();
+            return 0;
         }
         break;
     case WM_MOUSEWHEEL:

@@ -22,6 +22,19 @@ constexpr LONG kComboSelectDlgMarker = 198;
 
 // A child's window rectangle in the dialog's client coordinates.
 RECT ChoiceChildRect(HWND dialog, HWND child);
+// Moves a child of a dialog being resized; the whole child repaints, as
+// bits copied from its old place may be erased by the parent's repaint of
+// the newly exposed area.
+void ChoiceMoveChild(HWND child, int x, int y, int width, int height);
+// The window rectangle moved into its monitor's work area.
+RECT ChoiceInsideWorkArea(const RECT& window);
+// The screen point where a popup menu opened from the keyboard goes: on the
+// caret row's cell (in the list's client coordinates, null when there is
+// none), else at the top of the rows, which start `rowsTop` pixels down the
+// client area (below a header).
+POINT ChoiceKeyboardMenuPoint(HWND list, const RECT* caretCell, int rowsTop = 0);
+// WM_CONTEXTMENU's lParam when the keyboard (Shift+F10, the menu key) asks.
+constexpr LPARAM kChoiceMenuFromKeyboard = -1;
 
 // What the choice dialogs share: the entries and the result.
 class CChoiceDlg : public CDialog {
@@ -59,7 +72,7 @@ protected:
     void TakeResult(int index);
     // The list and combo choices share one place for the process, so the
     // next opens where the last closed: moves there at this size, kept
-    // inside the screen.
+    // inside the work area of its monitor.
     void MoveToLastPlace(int width, int height);
     // Saves the place; the window rectangle.
     RECT SaveLastPlace();
@@ -92,7 +105,9 @@ private:
     void Toggle(int index);
     void MoveCheck(int index);
     void SelectEvery(bool on);
-    void ShowMenu();
+    // The popup menu of the multiple modes at a screen point.
+    void ShowMenu(POINT at);
+    void ShowMenuAtCaret();
     void Search(unsigned char ch);
     void Layout(int cx, int cy);
     void MeasureLayout();

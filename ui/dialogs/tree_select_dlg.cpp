@@ -42,6 +42,8 @@ constexpr UINT kRedrawAll = RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN;  // 0x
 // Posted so a row emptied by an edit goes after the edit's notification.
 constexpr UINT kDeleteEditedRow = WM_APP + 0x1A;
 constexpr int kCellRefreshColumn = -1;
+constexpr WPARAM kCellRect = 0x80;  // TVM_GETITEMRECT: the cell of the column in the top byte
+constexpr int kCellRectColumnShift = 24;
 
 ChoiceSavedPosition g_lastPosition;  // of the tree choices, apart from the list choices'
 
@@ -194,8 +196,12 @@ void CTreeSelectDlg::Place()
         m_height = uint32_t(higher);
         placed = true;
     }
-    if (placed)
-        MoveWindow(x, y, width, height, FALSE);
+    // Kept inside the work area: a saved place near an edge, or a size
+    // setting, would leave the buttons off the screen or under a taskbar.
+    const RECT wanted = {x, y, x + width, y + height};
+    const RECT inside = ChoiceInsideWorkArea(wanted);
+    if (placed || !EqualRect(&inside, &window))
+        MoveWindow(inside.left, inside.top, width, height, FALSE);
 }
 
 // One pass in table order: each row gets its state and cells as it is
@@ -282,13 +288,13 @@ void CTreeSelectDlg::OnSize(int cx, int cy)
 {
     if (cx <= 0 || cy <= 0 || !m_list || !m_list->m_hWnd)
         return;
-    m_list->MoveWindow(m_listLeft, m_listTop, cx - 2 * m_listLeft, cy - m_listBottom - m_listTop, TRUE);
+    ChoiceMoveChild(m_list->m_hWnd, m_listLeft, m_listTop, cx - 2 * m_listLeft, cy - m_listBottom - m_listTop);
     const int top = cy - m_buttonTop;
     const int height = m_buttonTop - m_buttonBottom;
     const ChoiceButtons row = ChoiceButtonRow(cx, m_buttonWidth, m_gap, m_cancelAllowed != 0);
-    ::MoveWindow(::GetDlgItem(m_hWnd, IDOK), row.okX, top, m_buttonWidth, height, TRUE);
+    ChoiceMoveChild(::GetDlgItem(m_hWnd, IDOK), row.okX, top, m_buttonWidth, height);
     if (m_cancelAllowed)
-        ::MoveWindow(::GetDlgItem(m_hWnd, IDCANCEL), row.cancelX, top, m_buttonWidth, height, TRUE);
+        ChoiceMoveChild(::GetDlgItem(m_hWnd, IDCANCEL), row.cancelX, top, m_buttonWidth, height);
 }
 
 void CTreeSelectDlg::SaveRect()
@@ -366,6 +372,26 @@ void CTreeSelectDlg::OnRightClick()
     ::ScreenToClient(m_list->m_hWnd, &hit.pt);
     m_contextItem = uint32_t(List(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     m_contextColumn = hit.flags >> 24;
+    ShowMenu(pt);
+}
+
+void CTreeSelectDlg::OnKeyboardMenu()
+{
+    m_contextItem = uint32_t(List(TVM_GETNEXTITEM, TVGN_CARET, 0));
+    m_contextColumn = m_contextItem ? uint32_t(List(TVM_GETNEXTITEM, TVGN_CARETCOLUMN, 0)) : 0;
+    RECT cell = {};
+    std::memcpy(&cell, &m_contextItem, sizeof m_contextItem);  // the item goes in, as TVM_GETITEMRECT takes it
+    const WPARAM form = kCellRect | (WPARAM(m_contextColumn) << kCellRectColumnShift);
+    const bool shown = m_contextItem && List(TVM_GETITEMRECT, form, reinterpret_cast<LPARAM>(&cell));
+    const HWND header = reinterpret_cast<HWND>(List(TLM_GETHEADER));
+    RECT headerRect = {};
+    if (header && ::IsWindowVisible(header))
+        ::GetWindowRect(header, &headerRect);
+    ShowMenu(ChoiceKeyboardMenuPoint(m_list->m_hWnd, shown ? &cell : nullptr, headerRect.bottom - headerRect.top));
+}
+
+void CTreeSelectDlg::ShowMenu(POINT at)
+{
     const HMENU menu = CreatePopupMenu();
     if (!menu)
         return;
@@ -378,8 +404,19 @@ void CTreeSelectDlg::OnRightClick()
         case kMenuSelectNone: AppendMenuA(menu, MF_STRING, kChoiceSelectNone, GetMessageBoxText(1295)); break;
         }
     }
-    TrackPopupMenu(menu, 0, pt.x, pt.y, 0, m_hWnd, nullptr);
+    TrackPopupMenu(menu, 0, at.x, at.y, 0, m_hWnd, nullptr);
     DestroyMenu(menu);
+}
+
+// Enter reaches the list when it asks for the key; an editable caret cell
+// opens its editor with it, anywhere else Enter presses OK as the dialog
+// manager would. Posted, so the list has finished with the key first.
+void CTreeSelectDlg::OnEnter()
+{
+    const bool caret = List(TVM_GETNEXTITEM, TVGN_CARET, 0) != 0;
+    const uint32_t column = uint32_t(List(TVM_GETNEXTITEM, TVGN_CARETCOLUMN, 0));
+    if (!TreeSelectEnterEdits(m_model.columns, m_options, caret, column))
+        PostMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(m_hWnd, IDOK)));
 }
 
 void CTreeSelectDlg::OnCopyField()
@@ -497,6 +534,9 @@ LRESULT CTreeSelectDlg::OnNotifyFromList(NMHDR& header)
     case NM_RCLICK:
         OnRightClick();
         return 1;
+    case NM_RETURN:
+        OnEnter();
+        return 0;
     case NM_DBLCLK: {
         const bool open = ::IsWindow(m_hWnd);
         OnDoubleClick(reinterpret_cast<NMTREEVIEWA&>(header));
@@ -539,6 +579,13 @@ LRESULT CTreeSelectDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         case kTreeSelectCopyField: OnCopyField(); return 0;
         case kTreeSelectDeleteRow: OnDeleteRow(); return 0;
         default: break;
+        }
+        break;
+    case WM_CONTEXTMENU:
+        // The right button comes as NM_RCLICK; Shift+F10 and the menu key here.
+        if (m_list && reinterpret_cast<HWND>(wParam) == m_list->m_hWnd && lParam == kChoiceMenuFromKeyboard) {
+            OnKeyboardMenu();
+            return 0;
         }
         break;
     case kDeleteEditedRow: {

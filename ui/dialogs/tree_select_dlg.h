@@ -57,6 +57,10 @@ private:
     void OnSize(int cx, int cy);
     void OnDoubleClick(const NMTREEVIEWA& nm);
     void OnRightClick();
+    // Shift+F10 and the menu key: the menu of the caret cell, on its row.
+    void OnKeyboardMenu();
+    void ShowMenu(POINT at);
+    void OnEnter();
     void OnHeaderClick(int column);
     void OnEndLabelEdit(const NMTVDISPINFOA& nm);
     void OnDeleteRow();

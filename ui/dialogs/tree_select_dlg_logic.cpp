@@ -109,6 +109,16 @@ uint32_t TreeSelectExtendedStyle(uint32_t options, bool haveColumns)
     return style | kAlwaysStyle;
 }
 
+bool TreeSelectEnterEdits(const std::vector<TreeSelectColumn>& columns, uint32_t options, bool haveCaret,
+                          uint32_t caretColumn)
+{
+    if (!haveCaret)
+        return false;
+    if (columns.empty())
+        return (options & kTreeSelectEditing) != 0;
+    return caretColumn < columns.size() && columns[caretColumn].editable;
+}
+
 TreeSelectDoubleClick TreeSelectDoubleClickAction(uint32_t options)
 {
     // Only the choice bits count: sorting, editing or style bits do not

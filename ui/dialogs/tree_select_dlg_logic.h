@@ -59,6 +59,12 @@ uint32_t TreeSelectOpeningOptions(uint32_t options, const std::vector<TreeSelect
 // The list's extended style for these options.
 uint32_t TreeSelectExtendedStyle(uint32_t options, bool haveColumns);
 
+// Whether Enter on the list opens the caret cell's editor (an editable
+// column, or with no columns the editing option, which the list asks the
+// dialog about); otherwise Enter presses OK.
+bool TreeSelectEnterEdits(const std::vector<TreeSelectColumn>& columns, uint32_t options, bool haveCaret,
+                          uint32_t caretColumn);
+
 enum TreeSelectDoubleClick { kDoubleClickNothing, kDoubleClickChoose, kDoubleClickCheckAndChoose };
 TreeSelectDoubleClick TreeSelectDoubleClickAction(uint32_t options);
 

@@ -1,0 +1,194 @@
+// The list choice dialog driven by real mouse and keyboard input: clicks and
+// double clicks, the dialog manager's Enter and Escape, the popup menu by
+// the right button, Shift+F10 and the menu key, and a drag of its size
+// border.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/dialogs/choice_input.h"
+#include "ui/dialogs/list_select_dlg.h"
+
+namespace {
+
+using choice_input::Outcome;
+using choice_input::Scene;
+using winharness::kShift;
+
+const char* const kNames[] = {"Alm", "Berg", "Gipfel", "Hütte"};
+const std::vector<std::string> kMenu = {"&Alles auswählen", "&Alles abwählen"};
+
+HWND ShownList(HWND top)
+{
+    for (int mode = 0; mode < 4; ++mode)
+        if (const HWND list = GetDlgItem(top, kChoiceListFirstId + mode); IsWindowVisible(list))
+            return list;
+    return nullptr;
+}
+
+RECT RowRect(HWND list, int row)
+{
+    RECT r = {};
+    SendMessageA(list, LB_GETITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+POINT RowPoint(HWND list, int row, int x = 60)
+{
+    const RECT r = RowRect(list, row);
+    return {x, (r.top + r.bottom) / 2};
+}
+
+const choice_input::Looks kLooks = {
+    &ShownList,
+    [](HWND) { return false; },
+    [](HWND list, POINT screen) {
+        ScreenToClient(list, &screen);
+        const int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
+        for (int row = 0; row < count; ++row) {
+            const RECT r = RowRect(list, row);
+            if (PtInRect(&r, screen))
+                return row;
+        }
+        return -1;
+    },
+};
+
+void Fill(CListSelectDlg& dialog, int mode)
+{
+    dialog.SetMode(mode);
+    for (int i = 0; i < 4; ++i)
+        dialog.AddItem(-1, uint32_t(10 + i), kNames[i], i == 1);
+    dialog.m_current = 1;
+}
+
+std::string Flags(const CChoiceDlg& dialog)
+{
+    std::string out;
+    for (int i = 0; i < dialog.GetCount(); ++i)
+        out += dialog.IsItemSelected(i) ? '1' : '0';
+    return out;
+}
+
+struct Row {
+    const char* name;
+    int mode;
+    bool cancelAllowed;
+    choice_input::Action act;
+    const char* pick;  // the menu entry to choose
+    Outcome expected;
+};
+
+// Closed by OK after the look unless the action ended the dialog.
+Outcome Open(int current, const char* flags, std::vector<std::string> menu = {}, int menuRow = -1)
+{
+    return {true, IDOK, current, flags, std::move(menu), menuRow, false};
+}
+Outcome Ended(INT_PTR result, int current, const char* flags) { return {false, result, current, flags, {}, -1, false}; }
+
+const Row kRows[] = {
+    {"ClickChooses", 0, true, [](Scene& s) { s.input.Click(s.list, RowPoint(s.list, 2)); }, "", Ended(IDOK, 2, "0010")},
+    {"DoubleClickChooses", 0, true, [](Scene& s) { s.input.DoubleClick(s.list, RowPoint(s.list, 3)); }, "",
+     Ended(IDOK, 3, "0001")},
+    {"DoubleClickMovesTheCheckMark", 2, true, [](Scene& s) { s.input.DoubleClick(s.list, RowPoint(s.list, 3)); }, "",
+     Open(3, "0001")},
+    {"DoubleClickTogglesACheckMark", 3, true, [](Scene& s) { s.input.DoubleClick(s.list, RowPoint(s.list, 2)); }, "",
+     Open(2, "0110")},
+    {"ClickInTheCheckZoneTogglesOnce", 3, true, [](Scene& s) { s.input.Click(s.list, RowPoint(s.list, 0, 8)); }, "",
+     Open(0, "1100")},
+    {"SpaceTogglesTheCaretRow", 3, true,
+     [](Scene& s) {
+         s.input.Key(VK_DOWN);
+         s.input.Key(VK_SPACE);
+     },
+     "", Open(2, "0110")},
+    {"EnterChoosesTheSelectedRow", 0, true,
+     [](Scene& s) {
+         s.input.Key(VK_DOWN);
+         s.input.Key(VK_RETURN);
+     },
+     "", Ended(IDOK, 2, "0010")},
+    {"EnterKeepsTheCheckMarks", 3, true,
+     [](Scene& s) {
+         s.input.Key(VK_SPACE);
+         s.input.Key(VK_RETURN);
+     },
+     "", Ended(IDOK, 1, "0000")},
+    {"EscapeCancels", 0, true,
+     [](Scene& s) {
+         s.input.Key(VK_DOWN);
+         s.input.Key(VK_ESCAPE);
+     },
+     "", Ended(IDCANCEL, -1, "0100")},
+    {"EscapeTakesBackTheCheckMarks", 3, true,
+     [](Scene& s) {
+         s.input.Key(VK_SPACE);
+         s.input.Key(VK_ESCAPE);
+     },
+     "", Ended(IDCANCEL, -1, "0100")},
+    {"EscapeStaysWithoutCancel", 0, false, [](Scene& s) { s.input.Key(VK_ESCAPE); }, "", Open(1, "0100")},
+    {"RightClickOpensTheMenuAtThePointer", 1, true, [](Scene& s) { s.input.RightClick(s.list, RowPoint(s.list, 2)); },
+     "", Open(1, "0100", kMenu, 2)},
+    {"RightClickNoMenuInSingleChoice", 0, true, [](Scene& s) { s.input.RightClick(s.list, RowPoint(s.list, 2)); }, "",
+     Open(1, "0100")},
+    {"ShiftF10OpensTheMenuAtTheCaretRow", 3, true, [](Scene& s) { s.input.Key(VK_F10, kShift); }, "",
+     Open(1, "0100", kMenu, 1)},
+    {"MenuKeyOpensTheMenuAtTheCaretRow", 1, true,
+     [](Scene& s) {
+         s.input.Key(VK_DOWN);
+         s.input.Key(VK_APPS);
+     },
+     "", Open(2, "0100", kMenu, 2)},
+    {"MenuKeyChoosesSelectAll", 3, true, [](Scene& s) { s.input.Key(VK_APPS); }, "&Alles auswählen",
+     Open(1, "1111", kMenu, 1)},
+    {"ShiftF10NoMenuInSingleChoice", 2, true, [](Scene& s) { s.input.Key(VK_F10, kShift); }, "", Open(1, "0100")},
+};
+
+void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
+
+class ListChoiceInput : public testing::TestWithParam<Row> {};
+
+TEST_P(ListChoiceInput, ActionGivesItsOutcome)
+{
+    const Row& row = GetParam();
+    CListSelectDlg dialog;
+    Fill(dialog, row.mode);
+    dialog.m_cancelAllowed = row.cancelAllowed ? 1 : 0;
+    Outcome outcome = choice_input::RunWithInput(dialog, kLooks, row.act, row.expected.open, row.pick);
+    outcome.current = dialog.m_current;
+    outcome.flags = Flags(dialog);
+    EXPECT_EQ(outcome, row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ListChoiceInput, testing::ValuesIn(kRows),
+                         [](const testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
+
+// Enlarging the dialog by its size border leaves every control drawn as a
+// full repaint draws it, with no repaint after the drag.
+TEST(ListChoiceInputSize, DragOfTheSizeBorderLeavesNothingStale)
+{
+    struct Case {
+        const char* name;
+        int edge;
+        SIZE by, grown;
+    };
+    const Case cases[] = {
+        {"corner", WMSZ_BOTTOMRIGHT, {250, 150}, {250, 150}},
+        {"right", WMSZ_RIGHT, {180, 0}, {180, 0}},
+        {"bottom", WMSZ_BOTTOM, {0, 120}, {0, 120}},
+        {"left", WMSZ_LEFT, {-60, 0}, {60, 0}},
+    };
+    for (const Case& c : cases) {
+        CListSelectDlg dialog;
+        Fill(dialog, 3);
+        dialog.SetPrompt("Ebenen, die gezeichnet werden :");
+        const choice_input::SizeDragSeen seen =
+            choice_input::DragSizeBorder(dialog, kLooks, {200, 100}, c.edge, c.by, std::string("list-size-") + c.name);
+        EXPECT_EQ(std::vector<int>({seen.grown.cx, seen.grown.cy}), std::vector<int>({c.grown.cx, c.grown.cy}))
+            << c.name;
+        EXPECT_TRUE(seen.same) << c.name << ": " << seen.why;
+    }
+}
+
+}  // namespace

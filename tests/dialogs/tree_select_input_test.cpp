@@ -1,0 +1,256 @@
+// The tree choice dialog driven by real mouse and keyboard input: double
+// clicks, Enter on plain and editable cells, Escape, the popup menu by the
+// right button, Shift+F10 and the menu key, Space and clicks on check
+// boxes, and drags of the size border and of a column divider.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/dialogs/choice_input.h"
+#include "ui/dialogs/tree_select_dlg.h"
+
+namespace {
+
+using choice_input::Outcome;
+using choice_input::Scene;
+using winharness::kShift;
+
+HWND ListOf(HWND top) { return GetDlgItem(top, kTreeSelectListId); }
+
+std::vector<uint32_t> Rows(HWND list)
+{
+    std::vector<uint32_t> rows;
+    for (LRESULT r = SendMessageA(list, TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(kTreeListRoot)); r;
+         r = SendMessageA(list, TVM_GETNEXTITEM, TVGN_NEXTITEM, r))
+        rows.push_back(uint32_t(r));
+    return rows;
+}
+
+// The rectangle of a row (column < 0) or of one of its cells.
+RECT CellRect(HWND list, uint32_t row, int column)
+{
+    RECT r = {};
+    std::memcpy(&r, &row, sizeof row);
+    const WPARAM form = column < 0 ? 0 : 0x80 | (WPARAM(column) << 24);
+    SendMessageA(list, TVM_GETITEMRECT, form, reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+// A point of the row's cell where the hit test finds one of the flags.
+POINT HitPoint(HWND list, int rowIndex, int column, UINT flags)
+{
+    const uint32_t row = Rows(list)[size_t(rowIndex)];
+    const RECT r = CellRect(list, row, -1);
+    for (int x = 0; x < r.right; ++x) {
+        TVHITTESTINFO hit = {};
+        hit.pt = {x, (r.top + r.bottom) / 2};
+        if (uint32_t(SendMessageA(list, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit))) == row &&
+            int(hit.flags >> 24) == column && (hit.flags & flags))
+            return hit.pt;
+    }
+    ADD_FAILURE() << "no point of row " << rowIndex << " column " << column << " with flags " << flags;
+    return {0, 0};
+}
+POINT Label(HWND list, int row) { return HitPoint(list, row, 0, TVHT_ONITEMLABEL); }
+POINT Cell(HWND list, int row, int column) { return HitPoint(list, row, column, TVHT_ONCELL); }
+POINT Box(HWND list, int row) { return HitPoint(list, row, 0, TVHT_ONITEMSTATEICON); }
+
+const choice_input::Looks kLooks = {
+    &ListOf,
+    [](HWND list) { return SendMessageA(list, TVM_GETEDITCONTROL, 0, 0) != 0; },
+    [](HWND list, POINT screen) {
+        ScreenToClient(list, &screen);
+        const std::vector<uint32_t> rows = Rows(list);
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const RECT r = CellRect(list, rows[i], -1);
+            if (PtInRect(&r, screen))
+                return int(i);
+        }
+        return -1;
+    },
+};
+
+enum Editable { kNoEditing, kSecondColumn, kBothColumns };
+
+void Fill(CTreeSelectDlg& dialog, uint32_t options, Editable editable)
+{
+    dialog.m_options = options;
+    dialog.m_focusList = 1;
+    dialog.AddColumn("Name", 90, 0, uint8_t(editable == kBothColumns));
+    dialog.AddColumn("Ort", 90, 0, uint8_t(editable != kNoEditing));
+    const char* const names[] = {"Alm", "Berg", "Gipfel", "Hütte"};
+    for (int i = 0; i < 4; ++i) {
+        const int index = dialog.AddItem(-1, uint32_t(100 + i), names[i], 0);
+        dialog.SetCellText(index, i % 2 ? "Tal" : "Höhe", 1);
+    }
+}
+
+std::string Flags(const CChoiceDlg& dialog)
+{
+    std::string out;
+    for (int i = 0; i < dialog.GetCount(); ++i)
+        out += dialog.IsItemSelected(i) ? '1' : '0';
+    return out;
+}
+
+struct Row {
+    const char* name;
+    uint32_t options;
+    Editable editable;
+    bool cancelAllowed;
+    choice_input::Action act;
+    const char* pick;  // the menu entry to choose
+    Outcome expected;
+};
+void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
+
+Outcome Open(int current, const char* flags, bool editor = false, std::vector<std::string> menu = {},
+             int menuRow = -1)
+{
+    return {true, IDOK, current, flags, std::move(menu), menuRow, editor};
+}
+Outcome Ended(INT_PTR result, int current, const char* flags) { return {false, result, current, flags, {}, -1, false}; }
+
+const std::vector<std::string> kCopy = {"Feld kopieren"};
+const std::vector<std::string> kCopyDelete = {"Feld kopieren", "Zeile löschen"};
+const std::vector<std::string> kCopyAll = {"Feld kopieren", "", "&Alles auswählen", "&Alles abwählen"};
+constexpr uint32_t kMultiple = kTreeSelectMultiple;
+constexpr uint32_t kBoxes = kTreeSelectCheckBoxes;
+constexpr uint32_t kMultipleBoxes = kTreeSelectMultiple | kTreeSelectCheckBoxes;
+
+const Row kRows[] = {
+    {"DoubleClickChooses", 0, kNoEditing, true, [](Scene& s) { s.input.DoubleClick(s.list, Label(s.list, 2)); }, "",
+     Ended(IDOK, 2, "0010")},
+    {"DoubleClickChecksAndChooses", kBoxes, kNoEditing, true,
+     [](Scene& s) { s.input.DoubleClick(s.list, Label(s.list, 3)); }, "", Ended(IDOK, 3, "0001")},
+    {"DoubleClickLeavesMultipleChoiceOpen", kMultiple, kNoEditing, true,
+     [](Scene& s) { s.input.DoubleClick(s.list, Label(s.list, 2)); }, "", Open(2, "0010")},
+    {"EnterOnAPlainCellPressesOk", 0, kSecondColumn, true,
+     [](Scene& s) {
+         s.input.Key(VK_DOWN);
+         s.input.Key(VK_DOWN);
+         s.input.Key(VK_RETURN);
+     },
+     "", Ended(IDOK, 2, "0010")},
+    {"EnterOnAPlainListPressesOk", kMultiple, kNoEditing, true,
+     [](Scene& s) {
+         s.input.Key(VK_DOWN);
+         s.input.Key(VK_RETURN);
+     },
+     "", Ended(IDOK, 1, "0100")},
+    {"EnterOnAnEditableCellOpensItsEditor", 0, kSecondColumn, true,
+     [](Scene& s) {
+         s.input.Click(s.list, Cell(s.list, 2, 1));
+         s.input.Key(VK_RETURN);
+     },
+     "", Open(2, "0010", true)},
+    {"EnterOnAnEditableFirstColumnWithBoxesOpensItsEditor", kMultipleBoxes, kBothColumns, true,
+     [](Scene& s) {
+         s.input.Key(VK_DOWN);
+         s.input.Key(VK_RETURN);
+     },
+     "", Open(-1, "0000", true)},
+    {"EnterInTheEditorEndsTheEditNotTheDialog", 0, kSecondColumn, true,
+     [](Scene& s) {
+         s.input.Click(s.list, Cell(s.list, 1, 1));
+         s.input.Key(VK_RETURN);
+         s.input.Type("Hof");
+         s.input.Key(VK_RETURN);
+     },
+     "", Open(1, "0100")},
+    {"EscapeCancels", 0, kNoEditing, true,
+     [](Scene& s) {
+         s.input.Key(VK_DOWN);
+         s.input.Key(VK_ESCAPE);
+     },
+     "", Ended(IDCANCEL, -1, "0000")},
+    {"EscapeStaysWithoutCancel", 0, kNoEditing, false, [](Scene& s) { s.input.Key(VK_ESCAPE); }, "",
+     Open(0, "1000")},
+    {"RightClickOpensTheMenuAtThePointer", 0, kNoEditing, true,
+     [](Scene& s) { s.input.RightClick(s.list, Label(s.list, 2)); }, "", Open(2, "0010", false, kCopy, 2)},
+    {"ShiftF10OpensTheMenuAtTheCaretRow", kMultiple, kNoEditing, true,
+     [](Scene& s) {
+         s.input.Key(VK_DOWN);
+         s.input.Key(VK_F10, kShift);
+     },
+     "", Open(1, "0100", false, kCopyAll, 1)},
+    {"MenuKeyOpensTheMenuAtTheCaretRow", kTreeSelectDelete, kNoEditing, true,
+     [](Scene& s) {
+         s.input.Key(VK_DOWN);
+         s.input.Key(VK_DOWN);
+         s.input.Key(VK_APPS);
+     },
+     "", Open(2, "0010", false, kCopyDelete, 2)},
+    {"MenuKeyOnAnEditableCellOpensTheMenu", 0, kSecondColumn, true,
+     [](Scene& s) {
+         s.input.Click(s.list, Cell(s.list, 3, 1));
+         s.input.Key(VK_APPS);
+     },
+     "", Open(3, "0001", false, kCopy, 3)},
+    {"MenuKeyDeletesTheCaretRow", kTreeSelectDelete, kNoEditing, true,
+     [](Scene& s) {
+         s.input.Key(VK_DOWN);
+         s.input.Key(VK_APPS);
+     },
+     "Zeile löschen", Open(1, "010", false, kCopyDelete, 1)},
+    // No caret row yet: the menu opens at the top of the rows.
+    {"ShiftF10ChecksEveryBox", kMultipleBoxes, kNoEditing, true, [](Scene& s) { s.input.Key(VK_F10, kShift); },
+     "&Alles auswählen", Open(3, "1111", false, kCopyAll, 0)},
+    {"SpaceTogglesTheCheckBox", kMultipleBoxes, kNoEditing, true,
+     [](Scene& s) {
+         s.input.Key(VK_DOWN);
+         s.input.Key(VK_SPACE);
+     },
+     "", Open(1, "0100")},
+    {"ClickOnTheCheckBoxToggles", kMultipleBoxes, kNoEditing, true,
+     [](Scene& s) { s.input.Click(s.list, Box(s.list, 2)); }, "", Open(2, "0010")},
+};
+
+class TreeChoiceInput : public testing::TestWithParam<Row> {};
+
+TEST_P(TreeChoiceInput, ActionGivesItsOutcome)
+{
+    const Row& row = GetParam();
+    CTreeSelectDlg dialog;
+    Fill(dialog, row.options, row.editable);
+    dialog.m_cancelAllowed = row.cancelAllowed ? 1 : 0;
+    Outcome outcome = choice_input::RunWithInput(dialog, kLooks, row.act, row.expected.open, row.pick, [&](HWND top) {
+        std::string why;
+        choice_input::ShowsWhatARepaintDraws(top, std::string("tree-") + row.name, &why);
+    });
+    outcome.current = dialog.m_current;
+    outcome.flags = Flags(dialog);
+    EXPECT_EQ(outcome, row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, TreeChoiceInput, testing::ValuesIn(kRows),
+                         [](const testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
+
+// Resizing by the size border leaves nothing stale: the dialog repaints
+// itself whole when the drag ends.
+TEST(TreeChoiceInputSize, DragOfTheSizeBorderLeavesNothingStale)
+{
+    struct Case {
+        const char* name;
+        int edge;
+        SIZE by, grown;
+    };
+    const Case cases[] = {
+        {"corner", WMSZ_BOTTOMRIGHT, {250, 150}, {250, 150}},
+        {"left", WMSZ_LEFT, {-60, 0}, {60, 0}},
+    };
+    for (const Case& c : cases) {
+        CTreeSelectDlg dialog;
+        Fill(dialog, kMultipleBoxes, kSecondColumn);
+        dialog.SetPrompt("Kartenebenen und ihre Quellen :");
+        const choice_input::SizeDragSeen seen =
+            choice_input::DragSizeBorder(dialog, kLooks, {200, 100}, c.edge, c.by, std::string("tree-size-") + c.name);
+        EXPECT_EQ(std::vector<int>({seen.grown.cx, seen.grown.cy}), std::vector<int>({c.grown.cx, c.grown.cy}))
+            << c.name;
+        EXPECT_TRUE(seen.same) << c.name << ": " << seen.why;
+    }
+}
+
+}  // namespace
