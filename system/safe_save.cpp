@@ -93,6 +93,22 @@ std::wstring FullPath(const std::wstring& path)
     return full;
 }
 
+// Whether the caller may write the existing file: a new file in its place
+// must not get round a protection a direct write would meet.
+bool MayWrite(const std::wstring& path, DWORD attributes)
+{
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        return false;
+    // Opening for writing changes nothing; only a refused access counts (a
+    // file another program holds is the replace's to judge, as before).
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return GetLastError() != ERROR_ACCESS_DENIED;
+    CloseHandle(h);
+    return true;
+}
+
 std::wstring Widen(const char* path)
 {
     const int n = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
@@ -127,6 +143,8 @@ bool CSafeSave::Open(Path target, CBufferedStream& stream)
     if (m_targetExists && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     m_mode = m_targetExists ? attributes : 0;
+    if (m_targetExists && !MayWrite(m_target, attributes))
+        return false;
     const Path folder = FolderOf(m_target, "\\/:");
     DWORD error = ERROR_SUCCESS;
     for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
@@ -234,6 +252,10 @@ bool CSafeSave::Open(Path target, CBufferedStream& stream)
     m_group = m_targetExists ? long(st.st_gid) : -1;
     // A folder cannot take a file's place; a FIFO would block the save.
     if (m_targetExists && (S_ISDIR(st.st_mode) || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)))
+        return false;
+    // A file the effective user may not write is not replaced either: the
+    // folder's rights alone would let a new file take its place (and owner).
+    if (m_targetExists && ::faccessat(AT_FDCWD, m_target.c_str(), W_OK, AT_EACCESS) != 0)
         return false;
     // A device or FIFO is written, never replaced by a file.
     const bool regular = !m_targetExists || S_ISREG(st.st_mode);

@@ -9,7 +9,10 @@
 // is short, so that names near the file system's limit still save. Where no
 // temporary can be made beside the target (a writable file in a read-only
 // folder) or the target is no regular file (a device), the target itself is
-// written, as a plain writer would.
+// written, as a plain writer would. A target the caller may not write (the
+// effective user's write permission; on Windows the read-only attribute or a
+// refused access) is refused before anything is written, as a direct write
+// would be: the folder's rights must not get round the file's.
 #pragma once
 
 #include "platform/win32/win.h"
@@ -33,7 +36,8 @@ public:
     CSafeSave& operator=(const CSafeSave&) = delete;
 
     // Opens `stream` (kModeCreate) on the file the data goes to. False when
-    // nothing could be created; the stream is then closed.
+    // nothing could be created or the target may not be written; the stream
+    // is then closed.
     bool OpenA(const char* path, CBufferedStream& stream);
     bool OpenW(const WCHAR* path, CBufferedStream& stream);
     // Writes the stream through to the disk, closes it and puts the file in

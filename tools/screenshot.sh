@@ -73,14 +73,17 @@ finish() {
 trap finish EXIT
 
 # The viewer's X window carries the file name as its title, a gallery page
-# its caption.
+# its caption; a file the viewer cannot show gives its message box "Fehler".
 window=""
 for _ in $(seq 1 300); do
   if ! kill -0 "$viewer" 2>/dev/null; then
-    echo "screenshot.sh: the program ended without a window${file:+ (is $file a picture it reads?)}" >&2
+    echo "screenshot.sh: the program ended without a window" >&2
     exit 1
   fi
-  window="$(xwininfo -root -tree 2>/dev/null | awk -v t="\"$title\":" 'index($0, t) {print $1; exit}')"
+  for t in "$title" ${file:+Fehler}; do
+    window="$(xwininfo -root -tree 2>/dev/null | awk -v t="\"$t\":" 'index($0, t) {print $1; exit}')"
+    [ -n "$window" ] && break
+  done
   [ -n "$window" ] && break
   sleep 0.1
 done

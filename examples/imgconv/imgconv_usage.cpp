@@ -1,5 +1,6 @@
 #include "examples/imgconv/imgconv_usage.h"
 
+#include "examples/imgconv/imgconv_convert.h"
 #include "graphics/formats/format_dispatch.h"
 #include "graphics/formats/format_registry.h"
 
@@ -74,6 +75,9 @@ std::string ImgconvUsage()
             text.pop_back();
         text += '\n';
     }
+    text += "\nalpha\n  " + AlphaFormatNames() +
+            " keep the alpha of a 32-bit picture; the other formats write its\n"
+            "  colours only. Fourth bytes that are all 0, or a TLS file's, are no alpha.\n";
     text += "\nexit status\n";
     for (const ExitMeaning& e : kExitMeanings)
         text += "  " + Padded(std::to_string(e.status), 4) + e.meaning + '\n';

@@ -1,4 +1,5 @@
-// viewer.exe FILE: shows an image file in a window.
+// viewer.exe FILE: shows an image file in a window, or in a message box why
+// it cannot.
 #include <cstdio>
 #include <cstring>
 
@@ -12,7 +13,7 @@ int main(int argc, char** argv)
         return 2;
     }
     CGraphicsImage image;
-    const int loaded = LoadViewerImage(argv[1], &image);
+    const int loaded = LoadViewerImageOrReport(nullptr, argv[1], &image);
     if (loaded != 0) {
         std::fprintf(stderr, "viewer: %s cannot be shown (%d)\n", argv[1], loaded);
         return 1;

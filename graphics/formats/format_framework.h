@@ -118,11 +118,12 @@ protected:
     // Writes through a kFormatStreamBufferSize stream into a new file beside
     // the target and puts it in the target's place only when Write returned
     // and everything reached the disk (CSafeSave: links, permissions and
-    // owner kept; the target written in place where no file can be added). On any failure the new file is
-    // removed and an existing target is left as it was: Write's exception
-    // passes on unchanged; createFailed() throws when the file cannot be
-    // created or cannot replace the target, writeFailed() when the final
-    // flush fails.
+    // owner kept; the target written in place where no file can be added).
+    // On any failure the new file is removed and an existing target is left
+    // as it was: Write's exception passes on unchanged; createFailed() throws
+    // when the target may not be written (before anything is), when the file
+    // cannot be created or cannot replace the target, writeFailed() when the
+    // final flush fails.
     void SavePathW(const WCHAR* path, CGraphicsImage& image, FormatErrorThrower createFailed,
                    FormatErrorThrower writeFailed);
     void SavePathA(const char* path, CGraphicsImage& image, FormatErrorThrower createFailed,

@@ -1,17 +1,24 @@
 // The example viewer: a known picture appears centred, or with scroll bars
-// when larger than the screen.
+// when larger than the screen; a file it cannot show is reported in a
+// message box.
 #include <gtest/gtest.h>
+
+#include <png.h>
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "examples/viewer/viewer_frame.h"
 #include "examples/viewer/viewer_load.h"
 #include "graphics/formats/bmp_writer.h"
 #include "graphics/formats/png_writer.h"
+#include "platform/framework/dialog.h"
+#include "tests/graphics/codec_test_files.h"
 #include "tests/support/test_support.h"
 #include "tests/winharness/message_pump.h"
+#include "tests/winharness/modal_driver.h"
 #include "tests/winharness/screenshot.h"
 
 namespace {
@@ -107,6 +114,74 @@ TEST(ViewerTest, UnreadableFilesAreReported)
     std::fclose(out);
     EXPECT_EQ(LoadViewerImage(text.c_str(), &image), -2);
     EXPECT_EQ(image.m_pBits, nullptr);
+}
+
+// An RGB PNG of the bit depth (8 or 16 per channel).
+codec_test::Bytes RgbPng(int bitDepth)
+{
+    codec_test::PngSpec spec;
+    spec.width = spec.height = 16;
+    spec.bitDepth = bitDepth;
+    spec.colorType = PNG_COLOR_TYPE_RGB;
+    codec_test::FillRandomRows(spec, 7);
+    return codec_test::EncodePng(spec);
+}
+
+// The PNG cut in the middle of its image data.
+codec_test::Bytes CutPng()
+{
+    codec_test::Bytes png = RgbPng(8);
+    const size_t idat = codec_test::FindPngChunk(png, "IDAT");
+    const size_t length = size_t(png[idat]) << 24 | size_t(png[idat + 1]) << 16 | size_t(png[idat + 2]) << 8 |
+                          png[idat + 3];
+    png.resize(idat + 8 + length / 2);
+    return png;
+}
+
+// A file the viewer cannot show (no bytes: no file at all).
+struct UnshownCase {
+    const char* file;
+    codec_test::Bytes bytes;
+    int result;
+    const char* reason;  // the library's text
+};
+
+// The box names the file and gives the library's reason; it is shown
+// before any window, owned by none, and the load's result comes back.
+TEST(ViewerTest, AFileItCannotShowIsReportedInAMessageBox)
+{
+    const UnshownCase cases[] = {
+        {"rgb16.png", RgbPng(16), -5, "Falsches Farbformat"},
+        {"cut.png", CutPng(), -1, "Fehler beim Lesen"},
+        {"missing.png", {}, -3, "Kann Datei nicht \xF6" "ffnen."},
+    };
+    for (const UnshownCase& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = lindar_test::TempDir() + "/" + c.file;
+        std::remove(path.c_str());
+        if (!c.bytes.empty())
+            codec_test::WriteFile(path, c.bytes);
+        std::string caption, text;
+        winharness::ModalDriver driver;
+        driver.Then([&](winharness::ModalDriver& d) {
+            const HWND box = d.TopDialog();
+            if (!box)
+                return false;
+            char title[64] = {};
+            GetWindowTextA(box, title, sizeof title);
+            caption = title;
+            text = std::string(GetControlText(GetDlgItem(box, 0xFFFF)));
+            winharness::Screenshot shot;
+            EXPECT_TRUE(winharness::CaptureWindow(box, &shot, false));
+            EXPECT_TRUE(winharness::SavePng(shot, path + ".box.png"));
+            return d.Post(IDOK);
+        });
+        CGraphicsImage image;
+        int result = 0;
+        driver.Run([&] { result = LoadViewerImageOrReport(nullptr, path.c_str(), &image); });
+        EXPECT_EQ(std::make_tuple(result, caption, text),
+                  std::make_tuple(c.result, std::string("Fehler"), path + "\n\n" + c.reason));
+    }
 }
 
 }  // namespace
