@@ -195,6 +195,7 @@ private:
     UINT m_iconId = 0;
     HICON m_icon = nullptr;
     RECT m_delayedRect = {};
+    bool m_awaitingShow = false;  // parked off the screen until the delayed show
 
     DECLARE_MESSAGE_MAP()
 };
