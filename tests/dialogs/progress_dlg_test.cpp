@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <climits>
 #include <functional>
 #include <map>
 #include <memory>
@@ -485,20 +486,34 @@ TEST_F(ProgressDialog, TimerProcedureRunsAtItsIntervalUntilStopped)
 // A progress dialog opens where the last one was closed, unless that place
 // is off the screen: its left edge more than 100 pixels outside the left or
 // inside the right of the screen, or its top outside the top by 10 or more or
-// within 100 of the bottom.
+// within 100 of the bottom. A place it keeps that lies partly off the work
+// area is moved into it, to the nearest edge.
 TEST_F(ProgressDialog, OpensWhereTheLastOneClosedUnlessThatIsOffTheScreen)
 {
     const int right = GetSystemMetrics(SM_CXSCREEN), bottom = GetSystemMetrics(SM_CYSCREEN);
+    RECT area;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    // Where the next dialog opens: where this one closed, where a dialog with
+    // no place remembered opens, or flush with the work area's right or
+    // bottom edge.
+    constexpr LONG kFresh = INT_MIN, kFlush = INT_MIN + 1;
     const struct {
         POINT closedAt;
-        bool kept;
+        POINT opensAt;
     } cases[] = {
-        {{-5000, -5000}, false},     {{123, 77}, true},           {{-99, 50}, true},   {{-100, 50}, false},
-        {{50, -9}, true},            {{50, -10}, false},          {{right - 101, 50}, true},
-        {{right - 100, 50}, false},  {{50, bottom - 101}, true},  {{50, bottom - 100}, false},
-        {{200, 150}, true},
+        {{-5000, -5000}, {kFresh, kFresh}},
+        {{123, 77}, {123, 77}},
+        {{-99, 50}, {area.left, 50}},
+        {{-100, 50}, {kFresh, kFresh}},
+        {{50, -9}, {50, area.top}},
+        {{50, -10}, {kFresh, kFresh}},
+        {{right - 101, 50}, {kFlush, 50}},
+        {{right - 100, 50}, {kFresh, kFresh}},
+        {{50, bottom - 101}, {50, kFlush}},
+        {{50, bottom - 100}, {kFresh, kFresh}},
+        {{200, 150}, {200, 150}},
     };
-    std::vector<POINT> opened;
+    std::vector<RECT> opened;
     for (const auto& c : cases) {
         CProgressDlg run;
         run.SetThreadProc(&RunUntilCancelled);
@@ -506,7 +521,7 @@ TEST_F(ProgressDialog, OpensWhereTheLastOneClosedUnlessThatIsOffTheScreen)
         driver.Then([&](ModalDriver& d) {
             RECT rect;
             GetWindowRect(d.TopDialog(), &rect);
-            opened.push_back({rect.left, rect.top});
+            opened.push_back(rect);
             SetWindowPos(d.TopDialog(), nullptr, c.closedAt.x, c.closedAt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             return d.Post(IDCANCEL);
         });
@@ -514,10 +529,13 @@ TEST_F(ProgressDialog, OpensWhereTheLastOneClosedUnlessThatIsOffTheScreen)
     }
     ASSERT_EQ(opened.size(), std::size(cases));
     // After the first case the dialog opens where a dialog opens with no place remembered.
-    const POINT fresh = opened[1];
+    const RECT fresh = opened[1];
+    const LONG width = fresh.right - fresh.left, height = fresh.bottom - fresh.top;
     for (size_t i = 1; i < std::size(cases); ++i) {
-        const POINT want = cases[i - 1].kept ? cases[i - 1].closedAt : fresh;
-        EXPECT_EQ(std::make_pair(opened[i].x, opened[i].y), std::make_pair(want.x, want.y))
+        const POINT at = cases[i - 1].opensAt;
+        const LONG x = at.x == kFresh ? fresh.left : at.x == kFlush ? area.right - width : at.x;
+        const LONG y = at.y == kFresh ? fresh.top : at.y == kFlush ? area.bottom - height : at.y;
+        EXPECT_EQ(std::make_pair(opened[i].left, opened[i].top), std::make_pair(x, y))
             << "after closing at " << cases[i - 1].closedAt.x << "," << cases[i - 1].closedAt.y;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "text/text_services.h"
 #include "ui/dialogs/input_dlg_logic.h"
+#include "ui/utils/work_area.h"
 
 namespace {
 
@@ -75,7 +76,9 @@ void CInputDlg::ApplyWidth()
     RECT window;
     GetWindowRect(&window);
     const int width = window.right - window.left;
-    const int change = InputWidthChange(width, m_width);
+    // No wider than the screen's work area, so the buttons stay on it.
+    const RECT area = WorkAreaOf(m_hWnd);
+    const int change = FitGrowth(width, InputWidthChange(width, m_width), area.right - area.left);
     m_widthChange = change;
     if (change == 0)
         return;
@@ -102,6 +105,7 @@ void CInputDlg::InitInput(LONG marker, bool password)
     if (m_focus)
         PostMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(m_hWnd, kInputEditId)), 1);
     ApplyWidth();
+    KeepWindowInWorkArea(m_hWnd);
     CDialog::OnInitDialog();
     if (!m_title.IsEmpty())
         SetWindowText(m_title);

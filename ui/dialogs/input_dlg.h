@@ -29,7 +29,9 @@ public:
     CString m_prompt;
     int m_password = 0;  // switch the edit to password mode when the dialog opens
     int m_focus = 0;     // put the focus into the edit
-    int m_width = 0;     // width option (input_dlg_logic.h); 0 keeps the template's width
+    // Width option (input_dlg_logic.h); 0 keeps the template's width. The
+    // window grows no wider than the work area of its monitor.
+    int m_width = 0;
     // The pixels the option added at the last opening (the option itself
     // stays, so a second run on the object applies it to the template again).
     int m_widthChange = 0;

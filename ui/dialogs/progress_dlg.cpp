@@ -10,6 +10,7 @@
 #include "text/text_services.h"
 #include "ui/utils/path_shorten.h"
 #include "ui/utils/shell_utils.h"
+#include "ui/utils/work_area.h"
 
 namespace {
 
@@ -311,6 +312,7 @@ BOOL CProgressDlg::OnInitDialog()
     m_throttle.Reset(GetTickCount());
     m_bTextTimer = false;
     m_ended = false;
+    m_awaitingShow = false;
     m_taskbarProgress.Reset();
     m_shownLines = 1;
     PlaceAtLastRect();
@@ -336,6 +338,7 @@ BOOL CProgressDlg::OnInitDialog()
         initial = m_initialLines;
     }
     SetLineCount(initial);
+    KeepWindowInWorkArea(m_hWnd);
     CDialog::OnInitDialog();
 
     if (m_iconId) {
@@ -372,6 +375,7 @@ BOOL CProgressDlg::OnInitDialog()
         EnableWindow(FALSE);
         SetCursor(LoadCursor(nullptr, IDC_WAIT));
         SetTimer(kProgressDelayedShowTimer, m_showDelay);
+        m_awaitingShow = true;
         ::SetWindowPos(m_hWnd, nullptr, 28672, 28672, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     return TRUE;

@@ -110,6 +110,9 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    // Enter gives IDOK from the dialog manager (there is no OK button): it
+    // is ignored, the dialog ends only when the worker has returned.
+    void OnOK() override {}
     void OnCancel() override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     void DoDataExchange(CDataExchange*) override {}
@@ -192,6 +195,7 @@ private:
     UINT m_iconId = 0;
     HICON m_icon = nullptr;
     RECT m_delayedRect = {};
+    bool m_awaitingShow = false;  // parked off the screen until the delayed show
 
     DECLARE_MESSAGE_MAP()
 };

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "ui/utils/work_area.h"
+
 namespace {
 
 constexpr UINT_PTR kTimerProc = 6548;
@@ -257,6 +259,9 @@ void CProgressDlg::SetLineCount(int count)
         m_shownLines = line + 1;
         ShowLine(line);
     }
+    // Grown down past the task bar or the screen's edge: moved up.
+    if (!m_awaitingShow)
+        KeepWindowInWorkArea(m_hWnd);
 }
 
 void CProgressDlg::SwitchMarquee(int oldInterval, int newInterval)
@@ -359,6 +364,8 @@ void CProgressDlg::OnTimer(UINT_PTR id)
         if (PlaceFits(m_delayedRect))
             ::SetWindowPos(m_hWnd, nullptr, m_delayedRect.left, m_delayedRect.top, 0, 0,
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        m_awaitingShow = false;
+        KeepWindowInWorkArea(m_hWnd);
         ShowLine(0);
         break;
     case kTimerLines:
