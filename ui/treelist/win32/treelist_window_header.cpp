@@ -28,7 +28,8 @@ void Relayout(TreeListData& d)
 {
     const int32_t changed = TreeListRecomputeEdges(d);
     if (changed != kTreeListEdgesUnchanged) {
-        const RECT rect = {changed - d.scrollX, d.headerHeight, d.clientWidth, d.clientHeight};
+        // A grid line stands in the last pixel left of its edge.
+        const RECT rect = {changed - d.scrollX - 1, d.headerHeight, d.clientWidth, d.clientHeight};
         if (rect.left < rect.right && rect.top < rect.bottom)
             d.host->Invalidate(&rect, false);
         TreeListInvalidateHeader(d);
