@@ -238,6 +238,9 @@ struct TreeListData {
     // box, Ctrl+Space on an item with children), 0 = none: that character
     // neither types nor searches.
     uint8_t keyCharUsed;
+    // A drag the left button held was cancelled: the button's release that
+    // follows ends nothing and reports no click.
+    bool releaseAfterCancel;
 
     // Sorting: set while a level's comparisons run with the lock released.
     bool sorting;
