@@ -399,22 +399,12 @@ LRESULT Notify(TreeListData& d, NMHDR* header)
     return 0;
 }
 
-// Enter belongs to the dialog's default button unless the control has a use
-// for it: an editor is open, a drag runs (it owns the keys until it ends),
-// or the caret cell opens its column's editor on Enter.
-bool UsesEnter(const TreeListData& d)
-{
-    if (d.editWindow || d.dragItem)
-        return true;
-    const uint32_t column = d.caretColumn;
-    return d.caretItem && column < d.columnCount && d.columns[column].editKind != 0 &&
-           !TreeListCheckBoxColumn(d, column);
-}
-
+// Enter is the control's in a dialog too: its key down tells the parent
+// (NM_RETURN) before the key is offered to the in-place editing. Escape is
+// the control's only while a drag runs (the key cancels it).
 LRESULT DialogCode(const TreeListData& d, const MSG* msg)
 {
-    if (msg && msg->message == WM_KEYDOWN &&
-        ((msg->wParam == VK_RETURN && UsesEnter(d)) || (msg->wParam == VK_ESCAPE && d.dragItem)))
+    if (msg && msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || (msg->wParam == VK_ESCAPE && d.dragItem)))
         return DLGC_WANTALLKEYS;
     return DLGC_WANTARROWS | DLGC_WANTCHARS;
 }
