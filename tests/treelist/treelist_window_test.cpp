@@ -169,7 +169,8 @@ TEST(TreeListWindowMessages, TableResultsAndNotifications)
         {"TLM_SORTCHILDRENEX", [](Fixture& f, const Tree&) {
              TVSORTCB sort = {};
              sort.hParent = TVI_ROOT;
-             sort.lpfnCompare = reinterpret_cast<PFNTVCOMPARE>(&ByDataDescending);
+             // The six-argument form travels in the SDK's three-argument field.
+             sort.lpfnCompare = reinterpret_cast<PFNTVCOMPARE>(reinterpret_cast<void (*)()>(&ByDataDescending));
              f.SendRecord(TLM_SORTCHILDRENEX, 0, &sort);
              return f.Send(TVM_GETNEXTITEM, TVGN_ROOT);
          },
