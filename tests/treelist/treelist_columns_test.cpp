@@ -2,6 +2,7 @@
 // edges, cells following their columns.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -183,6 +184,29 @@ TEST(TreeListColumns, EdgesWidthsAndHorizontalBar)
     EXPECT_FALSE(c.d->hScrollNeeded);
     EXPECT_EQ(c.Send(TLM_SETCOLUMNWIDTH, 2, 20), 0);
     EXPECT_EQ(c.Send(TLM_SETCOLUMNWIDTH, 1, -5), 0);
+}
+
+// A grid line stands in the last pixel left of its edge: a width change
+// repaints from the old line and the new one, whichever lies further left.
+TEST(TreeListColumns, AWidthChangeRepaintsBothGridLines)
+{
+    const struct {
+        const char* name; int from, to;
+    } cases[] = {{"wider", 60, 90}, {"narrower", 60, 30}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Control c(TVS_HASBUTTONS, 400, 200);
+        c.SetExStyle(TLS_EX_GRIDLINES);
+        c.Columns({100, k.from, 60});
+        const int oldLine = c.d->columnEdges[2] - 1;
+        c.host.Clear();
+        c.Send(TLM_SETCOLUMNWIDTH, 1, k.to);
+        const int newLine = c.d->columnEdges[2] - 1;
+        ASSERT_FALSE(c.host.invalidated.empty());
+        const RECT& r = c.host.invalidated.back();
+        EXPECT_LE(r.left, std::min(oldLine, newLine));
+        EXPECT_GE(r.right, std::max(oldLine, newLine) + 1);
+    }
 }
 
 TEST(TreeListColumns, OptimalWidthFromShownRows)

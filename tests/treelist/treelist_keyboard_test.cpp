@@ -313,6 +313,44 @@ TEST(TreeListKeys, SpaceTogglesTheCaretsCheckBoxInTheFirstColumn)
     EXPECT_EQ(c.State(a) & TVIS_STATEIMAGEMASK, 0x2000u);
 }
 
+// The character a key down produces belongs to that key: when the key down
+// used it (a box ticked, an expansion toggled), the character neither opens
+// the typing editor nor searches; else a space types as any letter does.
+TEST(TreeListKeys, TheCharacterOfAUsedKeyIsNoTyping)
+{
+    constexpr UINT kLock = 0x0800;  // overlay image 8, a state bit the lock option names
+    const struct {
+        const char* name; DWORD style; UINT state; bool ctrl; const char* typed; UINT stateAfter;
+        std::vector<uint32_t> started;  // the editor starts, by their codes
+    } cases[] = {
+        {"Space ticks the box", TVS_CHECKBOXES, 0x1000, false, " ", 0x2000, {}},
+        {"then a letter types", TVS_CHECKBOXES, 0x1000, false, " x", 0x2000, {'x'}},
+        {"a locked box that shows", TVS_CHECKBOXES, 0x1000 | kLock, false, " ", 0x1000, {}},
+        {"a row without a box", TVS_CHECKBOXES, kLock, false, " ", 0, {' '}},
+        {"no check boxes", 0, 0, false, " ", 0, {' '}},
+        {"Ctrl+Space toggles the expansion", 0, 0, true, " ", 0, {}},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Control c(TVS_HASBUTTONS | k.style);
+        c.InsertColumn(0, 200);
+        c.Send(TLM_OPTION, 12 | kTreeListOptionSet, kLock);
+        const uint32_t a = c.InsertState(0, "a", k.state, TVIS_STATEIMAGEMASK | TVIS_OVERLAYMASK);
+        c.Insert(a, "a1");
+        c.Select(a);
+        c.d->columns[0].editKind = 1;
+        c.Key(VK_SPACE, false, k.ctrl);
+        for (const char* p = k.typed; *p; ++p)
+            c.Char(static_cast<unsigned char>(*p));
+        EXPECT_EQ(c.State(a) & TVIS_STATEIMAGEMASK, k.stateAfter);
+        std::vector<uint32_t> started;
+        for (const EditCall& e : c.host.edits)
+            if (e.kind == EditCall::kStart)
+                started.push_back(e.code);
+        EXPECT_EQ(started, k.started);
+    }
+}
+
 TEST(TreeListKeys, EmptyDisabledOrUnfocused)
 {
     Control c;

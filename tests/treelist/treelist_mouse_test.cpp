@@ -4,6 +4,7 @@
 // cancelling a drag, and the insert mark.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -290,6 +291,48 @@ TEST(TreeListDrag, RightPressCancelsOrTogglesAButton)
     EXPECT_EQ(c.host.sent[0].newItem, q);
     EXPECT_EQ(c.host.sent[0].oldData, LPARAM(MK_SHIFT));
     EXPECT_EQ(c.d->caretItem, 0u);  // the press selects nothing
+}
+
+// A drag of the held left button ends without a drop however it is
+// cancelled; the button's release that follows reports no click, and the
+// next press is a click again. A left press during the drag means its
+// release went elsewhere: it cancels, it never drops.
+TEST(TreeListDrag, TheReleaseAfterACancelReportsNothing)
+{
+    const struct {
+        const char* name; std::function<void(Roots&)> cancel;
+    } cases[] = {
+        {"Escape", [](Roots& r) { r.c.Key(VK_ESCAPE); }},
+        {"a right press", [](Roots& r) {
+             const POINT pt = r.c.RowPoint(r.h[4], kTextX);
+             r.c.Mouse(WM_RBUTTONDOWN, pt.x, pt.y, MK_LBUTTON | MK_RBUTTON);
+         }},
+        {"a left press elsewhere", [](Roots& r) {
+             const POINT pt = r.c.RowPoint(r.h[4], kTextX);
+             r.c.Mouse(WM_LBUTTONDOWN, pt.x, pt.y, MK_LBUTTON);
+         }},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Roots r;
+        Control& c = r.c;
+        c.Send(TLM_OPTION, 3 | kTreeListOptionSet, TLO3_ENDDRAGNOTIFY);
+        c.d->dragItem = r.h[1];
+        c.d->dragState = kTreeListDragLeftButton;
+        c.Send(TLM_SETDROPTARGET, 0, LPARAM(r.h[3]));
+        k.cancel(r);
+        EXPECT_EQ(c.d->dragItem, 0u);
+        ASSERT_FALSE(c.host.sent.empty());
+        EXPECT_EQ(c.host.sent[0].code, TLN_ENDDRAG);
+        EXPECT_EQ(c.host.sent[0].oldItem, 0u);  // no target: cancelled
+        EXPECT_EQ(c.Children(0), r.h);  // nothing moved
+        c.host.Clear();
+        const POINT pt = c.RowPoint(r.h[4], kTextX);
+        EXPECT_EQ(c.Mouse(WM_LBUTTONUP, pt.x, pt.y), 1);  // taken: the window reports no release either
+        EXPECT_TRUE(c.host.sent.empty());
+        r.Click(r.h[5]);
+        EXPECT_EQ(c.host.Codes(), (std::vector<UINT>{TVN_SELCHANGINGA, TVN_SELCHANGEDA, NM_CLICK}));
+    }
 }
 
 TEST(TreeListDrop, HighlightTimerAndTheStripBehindTheLastRow)

@@ -282,6 +282,37 @@ TEST(TreeListExpand, CollapseMovesTheCaretUp)
     EXPECT_EQ(c.State(t.a21) & TVIS_SELECTED, 0u);
 }
 
+// The button in the item's own row changes with its expansion: that row
+// repaints with the rows behind it, whichever way the expansion goes.
+TEST(TreeListExpand, TheItemsOwnRowRepaints)
+{
+    const struct {
+        const char* name; bool expandedBefore; UINT code;
+    } cases[] = {
+        {"expand", false, TVE_EXPAND},
+        {"collapse", true, TVE_COLLAPSE},
+        {"toggle open", false, TVE_TOGGLE},
+        {"toggle closed", true, TVE_TOGGLE},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Control c;
+        const Tree t = Build(c);
+        c.Expand(t.a);
+        if (k.expandedBefore)
+            c.Expand(t.a2);
+        ASSERT_TRUE(c.Verify());
+        c.host.Clear();
+        c.Expand(t.a2, k.code);
+        ASSERT_TRUE(c.Verify());
+        const LONG top = (c.Row(t.a2)) * kRow;
+        const bool covered = std::any_of(c.host.invalidated.begin(), c.host.invalidated.end(), [&](const RECT& r) {
+            return r.top <= top && r.bottom >= top + kRow && r.left <= 0;
+        });
+        EXPECT_TRUE(covered);
+    }
+}
+
 TEST(TreeListVisibility, Codes)
 {
     Control c(TVS_HASBUTTONS, 200, 5 * kRow + 8);  // five whole lines and a partial one

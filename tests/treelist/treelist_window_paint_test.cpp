@@ -163,6 +163,32 @@ TEST(TreeListPaint, HeaderStaysDrawn)
     EXPECT_NE(shot.At(x, y), background);
 }
 
+// The scroll-bar timer after a burst of inserts draws the bars only: rows
+// repaint where they changed, so a missed invalidation is not hidden by a
+// whole repaint a moment later.
+TEST(TreeListPaint, TheBarTimerLeavesTheRowsAlone)
+{
+    Fixture f;
+    for (int i = 0; i < 40; ++i)
+        f.Insert(0, "Eintrag");
+    winharness::PumpUntilIdle(500);  // the bar has come, with the layout it takes
+    for (int i = 0; i < 5; ++i)
+        f.Insert(0, "Eintrag");
+    ASSERT_TRUE(f.Window().barTimer);
+    winharness::PumpUntil([&] { return GetQueueStatus(QS_POSTMESSAGE | QS_PAINT) == 0; }, 500);
+    // A mark the rows' painting would cover.
+    const HDC dc = GetDC(f.tl);
+    const RECT mark = {100, 60, 110, 70};
+    const HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(dc, &mark, red);
+    DeleteObject(red);
+    ReleaseDC(f.tl, dc);
+    ASSERT_TRUE(winharness::PumpUntil([&] { return !f.Window().barTimer; }, 2000));
+    winharness::Screenshot shot;
+    ASSERT_TRUE(winharness::CaptureWindow(f.tl, &shot));
+    EXPECT_EQ(shot.At(105, 65), Pixel(RGB(255, 0, 0)));
+}
+
 TEST(TreeListPaint, ScreenshotOfAPopulatedControl)
 {
     Fixture f(kTreeStyle | TVS_CHECKBOXES | TVS_FULLROWSELECT, 420, 260);

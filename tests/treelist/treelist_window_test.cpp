@@ -169,7 +169,8 @@ TEST(TreeListWindowMessages, TableResultsAndNotifications)
         {"TLM_SORTCHILDRENEX", [](Fixture& f, const Tree&) {
              TVSORTCB sort = {};
              sort.hParent = TVI_ROOT;
-             sort.lpfnCompare = reinterpret_cast<PFNTVCOMPARE>(&ByDataDescending);
+             // The six-argument form travels in the SDK's three-argument field.
+             sort.lpfnCompare = reinterpret_cast<PFNTVCOMPARE>(reinterpret_cast<void (*)()>(&ByDataDescending));
              f.SendRecord(TLM_SORTCHILDRENEX, 0, &sort);
              return f.Send(TVM_GETNEXTITEM, TVGN_ROOT);
          },
@@ -486,9 +487,9 @@ TEST(TreeListWindowStyles, FocusRedrawAndDialogCodes)
     DeleteObject(font);
 }
 
-// Enter goes to the dialog's default button unless the control has a use for
-// it; Escape only while a drag runs.
-TEST(TreeListWindowStyles, EnterIsWantedOnlyWhenTheListUsesIt)
+// Enter is always the control's (its key down sends NM_RETURN to the
+// parent, whatever the caret cell); Escape only while a drag runs.
+TEST(TreeListWindowStyles, EnterIsAlwaysWantedEscapeOnlyDuringADrag)
 {
     constexpr LRESULT kAll = DLGC_WANTALLKEYS, kArrows = DLGC_WANTARROWS | DLGC_WANTCHARS;
     constexpr uint32_t kNone = 0xFF;  // no caret cell
@@ -500,11 +501,11 @@ TEST(TreeListWindowStyles, EnterIsWantedOnlyWhenTheListUsesIt)
         LRESULT enter, escape;
     };
     const Case cases[] = {
-        {"no caret", 1, kNone, false, false, kArrows, kArrows},
-        {"caret on a plain cell", 1, 0, false, false, kArrows, kArrows},
+        {"no caret", 1, kNone, false, false, kAll, kArrows},
+        {"caret on a plain cell", 1, 0, false, false, kAll, kArrows},
         {"caret on an editable cell", 1, 1, false, false, kAll, kArrows},
-        {"caret on a column without an editor", 0, 1, false, false, kArrows, kArrows},
-        {"caret on a check-box cell", 6, 1, false, false, kArrows, kArrows},
+        {"caret on a column without an editor", 0, 1, false, false, kAll, kArrows},
+        {"caret on a check-box cell", 6, 1, false, false, kAll, kArrows},
         {"editor open", 0, 0, true, false, kAll, kArrows},
         {"drag running", 0, 0, false, true, kAll, kAll},
     };

@@ -32,7 +32,8 @@ void Repaint(TreeListData& d, int32_t firstChangedEdge)
 {
     if (firstChangedEdge == kTreeListEdgesUnchanged)
         return;
-    const RECT rect = {firstChangedEdge - d.scrollX, d.headerHeight, d.clientWidth, d.clientHeight};
+    // A grid line stands in the last pixel left of its edge.
+    const RECT rect = {firstChangedEdge - d.scrollX - 1, d.headerHeight, d.clientWidth, d.clientHeight};
     if (rect.left < rect.right && rect.top < rect.bottom)
         d.host->Invalidate(&rect, false);
     TreeListInvalidateHeader(d);

@@ -12,7 +12,6 @@ namespace {
 constexpr int32_t kStripHeight = 3;     // the place behind the last row
 constexpr uint32_t kMinAutoScroll = 30;  // ms
 constexpr uint32_t kMaxAutoScroll = 900;
-constexpr uint8_t kDragByMessage = 0x80;
 constexpr uint32_t kInsertMarkColorSlot = 10;
 // The insert-mark item and its cells carry this bit: their colour is the
 // insert-mark colour.
@@ -148,12 +147,14 @@ void TreeListCancelDrag(TreeListData& d, WPARAM keys)
     const uint32_t item = d.dragItem;
     if (!item)
         return;
+    // Over before the visuals end: giving up the capture reports back here.
+    d.dragItem = 0;
+    d.dragMode = 0;
+    d.releaseAfterCancel = (d.dragState & kTreeListDragLeftButton) != 0;
+    d.dragState = 0;
     TreeListSetDropTarget(d, 0, 0);
     d.host->EndDragVisuals();
     TreeListSetAutoScroll(d, 0, 0);
-    d.dragItem = 0;
-    d.dragState = 0;
-    d.dragMode = 0;
     if (d.option3 & TLO3_ENDDRAGNOTIFY)
         NotifyEndDrag(d, 0, item, 0, keys, POINT{0, 0});
 }
@@ -234,7 +235,7 @@ int TreeListDropItems(TreeListData& d, uint32_t target, uint32_t dragged, WPARAM
     if (last && (option & TLO3_NOLAST))
         return 0;
     const TreeListItem* targetItem = last ? nullptr : TreeListItemOf(d, target);
-    const bool several = !(d.dragState & kDragByMessage) && d.selectedCount > 1;
+    const bool several = !(d.dragState & kTreeListDragByMessage) && d.selectedCount > 1;
     if (!last && !targetItem) {
         // Dropped outside the window: reported, nothing moves.
         const bool outside = pt.x < 0 || pt.y < 0 || pt.x >= d.clientWidth || pt.y >= d.clientHeight;

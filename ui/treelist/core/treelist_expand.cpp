@@ -115,8 +115,9 @@ int TreeListExpand(TreeListData& d, uint32_t h, uint32_t actionWord, bool notify
     } else {
         item->state |= TVIS_EXPANDEDONCE;
     }
-    if (!changed)
-        TreeListInvalidateCell(d, h, 0);
+    // The rows behind the item repaint with the row change; its own row
+    // shows the button that changed.
+    TreeListInvalidateCell(d, h, 0);
     return 0;
 }
 

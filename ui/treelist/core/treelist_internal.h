@@ -302,7 +302,12 @@ int TreeListSetAutoScroll(TreeListData& d, uint32_t mode, uint32_t interval);
 // The end of the control's own drag inside the window: moves the dragged
 // items; the number of moved items.
 int TreeListDropItems(TreeListData& d, uint32_t target, uint32_t dragged, WPARAM keys, POINT point);
-// Escape or a right press during a drag.
+// The drag state's bits: started by TLM_BEGINDRAG, the left button held at
+// the start.
+constexpr uint8_t kTreeListDragByMessage = 0x80;
+constexpr uint8_t kTreeListDragLeftButton = 0x01;
+// Ends a drag without a drop (Escape, a right press, a release that never
+// came), reported as cancelled.
 void TreeListCancelDrag(TreeListData& d, WPARAM keys);
 uint32_t TreeListSetInsertMark(TreeListData& d, uint32_t h, bool before);
 

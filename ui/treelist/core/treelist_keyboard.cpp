@@ -52,8 +52,10 @@ void CtrlScroll(TreeListData& d, int key)
 {
     if (key == VK_SPACE) {
         const TreeListItem* caret = TreeListItemOf(d, d.caretItem);
-        if (caret && TreeListMayHaveChildren(*caret))
+        if (caret && TreeListMayHaveChildren(*caret)) {
+            d.keyCharUsed = ' ';
             TreeListExpand(d, d.caretItem, kTreeListToggleAction, true);
+        }
         return;
     }
     TreeListEnsureRows(d);
@@ -148,8 +150,13 @@ CaretMove CaretMoveOf(TreeListData& d, int key)
         m.row = parentRow();
         break;
     case VK_SPACE:
-        if (caret && column == 0 && (d.style & TVS_CHECKBOXES))
-            TreeListToggleCheck(d, caretItem, 0, 0);
+        if (caret && column == 0 && (d.style & TVS_CHECKBOXES)) {
+            // Space meant the box when it ticks it, or when the box shows but
+            // is locked; a row without a box takes the space as typing.
+            const bool boxShown = (caret->state & TVIS_STATEIMAGEMASK) != 0;
+            if (TreeListToggleCheck(d, caretItem, 0, 0) || boxShown)
+                d.keyCharUsed = ' ';
+        }
         return m;
     case VK_PRIOR:
     case VK_NEXT: {
@@ -307,6 +314,7 @@ LRESULT TreeListKeyDown(TreeListData& d, WPARAM key, LPARAM flags)
     if (!d.enabled || !TreeListTakeFocus(d))
         return 0;
     const Keys keys{d.host->KeyHeld(VK_SHIFT), d.host->KeyHeld(VK_CONTROL)};
+    d.keyCharUsed = 0;
     HandleKey(d, int(key), flags, keys);
     NMTVKEYDOWN nm{};
     nm.hdr.code = TVN_KEYDOWN;

@@ -149,9 +149,15 @@ LRESULT Release(TreeListData& d, POINT pt)
 }
 
 // A press while an item is dragged: a right or double click on a button
-// opens or closes that item, elsewhere it cancels the drag.
+// opens or closes that item, elsewhere it cancels the drag. A left press
+// means the drag's release never came (another window took it): it ends
+// the drag as cancelled and never drops the item.
 void PressWhileDragging(TreeListData& d, UINT message, WPARAM keys, uint32_t h, UINT part)
 {
+    if (message == WM_LBUTTONDOWN) {
+        TreeListCancelDrag(d, keys);
+        return;
+    }
     if (message != WM_RBUTTONDOWN && message != WM_RBUTTONDBLCLK && message != WM_LBUTTONDBLCLK)
         return;
     if ((part & TVHT_ONITEMBUTTON) && h && TreeListMayHaveChildren(*d.items[h]))
@@ -200,8 +206,16 @@ LRESULT TreeListMouseButton(TreeListData& d, UINT message, WPARAM keys, POINT pt
 {
     if (!d.enabled)
         return 0;
-    if (message == WM_LBUTTONUP)
+    if (message == WM_LBUTTONUP) {
+        if (d.releaseAfterCancel) {
+            // The button of a cancelled drag comes up: no click to report.
+            d.releaseAfterCancel = false;
+            if (d.mouseButton == kLeftButton)
+                d.mouseButton = 0;
+            return 1;
+        }
         return Release(d, pt);
+    }
     if (message == WM_RBUTTONUP) {
         NotifyRelease(d, kRightButton, NM_RCLICK, pt);
         return 0;
@@ -211,6 +225,8 @@ LRESULT TreeListMouseButton(TreeListData& d, UINT message, WPARAM keys, POINT pt
     if (!left && !right)
         return 0;
     d.pendingClick = false;  // a new press forgets an old pending click
+    if (left)
+        d.releaseAfterCancel = false;  // its release is this press's
     if (!TreeListTakeFocus(d))
         return 0;
 

@@ -234,6 +234,13 @@ struct TreeListData {
     uint32_t autoScrollTicks;
     // The parent answered the last TVN_KEYDOWN: the next character is not searched.
     bool keyHandled;
+    // The character of a key the key down already used (Space on a check
+    // box, Ctrl+Space on an item with children), 0 = none: that character
+    // neither types nor searches.
+    uint8_t keyCharUsed;
+    // A drag the left button held was cancelled: the button's release that
+    // follows ends nothing and reports no click.
+    bool releaseAfterCancel;
 
     // Sorting: set while a level's comparisons run with the lock released.
     bool sorting;

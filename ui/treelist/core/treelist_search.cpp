@@ -65,7 +65,10 @@ LRESULT TreeListChar(TreeListData& d, WPARAM ch, LPARAM flags)
 {
     const bool parentTookKey = d.keyHandled;
     d.keyHandled = false;
-    if (ch < kFirstPrintable || ch > kLastCharCode || parentTookKey || !d.enabled)
+    // The character of a key the key down already acted on is no typing.
+    const bool keyUsed = d.keyCharUsed != 0 && ch == d.keyCharUsed;
+    d.keyCharUsed = 0;
+    if (ch < kFirstPrintable || ch > kLastCharCode || parentTookKey || keyUsed || !d.enabled)
         return 0;
     const uint32_t column = d.caretColumn;
     if (d.caretItem && column < d.columnCount && TreeListTypingEditor(d.columns[column])) {

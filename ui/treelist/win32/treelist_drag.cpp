@@ -62,6 +62,8 @@ int TreeListStartDrag(TreeListData& d, uint32_t h, uint32_t keyState, POINT poin
     d.dropBehind = 0;
     d.mouseButton = 0;
     d.pendingClick = false;
+    d.releaseAfterCancel = false;
+    TreeListHideItemTooltip(d);  // it would cover the drop highlight
     SetCapture(w.hwnd);
     StartDragImage(d, w, h, point);
     TreeListDragFeedback(d, d.dragMode, keyState);

@@ -50,6 +50,11 @@ LRESULT CALLBACK TooltipProc(HWND tip, UINT message, WPARAM wParam, LPARAM lPara
         ::SetFocus(reinterpret_cast<HWND>(lParam));  // the tooltip never keeps the focus
         return 0;
     }
+    if (message == WM_MOUSEWHEEL) {
+        // The wheel over the tooltip scrolls the control (its point is on
+        // the screen already).
+        return TreeListProc(w.hwnd, message, wParam, lParam);
+    }
     if (message >= WM_MOUSEFIRST && message <= WM_MBUTTONDBLCLK) {
         // The pointer over the tooltip is over the control's text below it.
         POINT pt = {int16_t(LOWORD(lParam)), int16_t(HIWORD(lParam))};
@@ -319,6 +324,10 @@ void TreeListUpdateTooltip(TreeListData& d, uint32_t h, UINT hitFlags)
 void TreeListTooltipTimer(TreeListData& d)
 {
     TreeListWindow& w = TreeListWindowOf(d);
+    if (d.dragItem) {
+        TreeListHideItemTooltip(d);
+        return;
+    }
     POINT cursor = {};
     GetCursorPos(&cursor);
     const HWND under = WindowFromPoint(cursor);

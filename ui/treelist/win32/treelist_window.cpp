@@ -269,7 +269,9 @@ void TreeListWindow::RedrawBars()
     ::KillTimer(hwnd, kTreeListBarTimer);
     barTimer = false;
     lastBarRedraw[0] = lastBarRedraw[1] = GetTickCount();
-    RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN);
+    // The frame alone: the rows are repainted where they changed, not all
+    // of them with every burst.
+    SendMessageA(hwnd, WM_NCPAINT, 1, 0);
 }
 
 bool TreeListWindow::GetScrollInfo(int bar, SCROLLINFO& info)

@@ -129,6 +129,13 @@ public:
     bool trackReposted = false;
     bool columnTracking = false;
     int trackColumn = -1;
+    // Where the tracked column's header item began when tracking started:
+    // the width follows the pointer's travel from there, even as columns
+    // left of it give or take width.
+    int trackStartLeft = 0;
+    // The header's own width change right after HDN_ENDTRACK is refused:
+    // the control set the width already.
+    bool trackEnded = false;
 
     // Pointer state.
     POINT lastMouse = {};          // every move stores its position

@@ -5,6 +5,7 @@
 #include "ui/treelist/win32/treelist_window.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -12,6 +13,7 @@ constexpr int32_t kStoredWidth = 0x44332211;  // TLM_SETCOLUMN: the column's own
 constexpr uint16_t kDefaultFillWeight = 100;
 constexpr int32_t kMaxColumnWidth = 0x7FFF;
 constexpr int kRepostInset = 2;  // the re-posted press lies this far left of the divider
+constexpr int kDividerReach = 10;  // a press this close to a divider grabs it
 constexpr UINT kHeaderFormatMask = 0xFFFF;
 
 bool ProportionalShare(const TreeListColumn& c) { return c.weight != 0 && c.fillWeight == 0; }
@@ -28,7 +30,8 @@ void Relayout(TreeListData& d)
 {
     const int32_t changed = TreeListRecomputeEdges(d);
     if (changed != kTreeListEdgesUnchanged) {
-        const RECT rect = {changed - d.scrollX, d.headerHeight, d.clientWidth, d.clientHeight};
+        // A grid line stands in the last pixel left of its edge.
+        const RECT rect = {changed - d.scrollX - 1, d.headerHeight, d.clientWidth, d.clientHeight};
         if (rect.left < rect.right && rect.top < rect.bottom)
             d.host->Invalidate(&rect, false);
         TreeListInvalidateHeader(d);
@@ -106,22 +109,49 @@ LRESULT BeginTrack(TreeListData& d, const NMHEADERA& nm)
     const TreeListColumn& col = d.columns[column];
     if (ProportionalShare(col) && col.width > 0)
         return 1;
+    RECT item = {};
+    const bool haveRect = SendMessageA(d.header, HDM_GETITEMRECT, WPARAM(column), reinterpret_cast<LPARAM>(&item));
     if (w.trackReposted) {
         // The press the control re-posted: the header tracks from the divider.
         w.trackReposted = false;
         w.columnTracking = true;
         w.trackColumn = int(column);
+        w.trackStartLeft = item.left;
         return 0;
     }
-    RECT item = {};
-    if (!SendMessageA(d.header, HDM_GETITEMRECT, WPARAM(column), reinterpret_cast<LPARAM>(&item)))
+    if (!haveRect)
         return 0;
     // Once: the header's own tracking stops and starts again at the divider.
     w.trackReposted = true;
-    const LPARAM at = MAKELPARAM(item.right - kRepostInset, (item.top + item.bottom) / 2);
+    // At the press that grabbed the divider, so the header counts the width
+    // from where the user holds it; a notification from elsewhere gets the
+    // place just left of the divider.
+    const DWORD pos = GetMessagePos();
+    POINT press = {int16_t(LOWORD(pos)), int16_t(HIWORD(pos))};
+    ScreenToClient(d.header, &press);
+    if (std::abs(press.x - item.right) > kDividerReach || press.y < item.top || press.y >= item.bottom)
+        press = {item.right - kRepostInset, (item.top + item.bottom) / 2};
+    const LPARAM at = MAKELPARAM(press.x, press.y);
     PostMessageA(d.header, WM_LBUTTONUP, 0, at);
     PostMessageA(d.header, WM_LBUTTONDOWN, MK_LBUTTON, at);
     return 1;
+}
+
+// The width a tracking step asks for. The header counts it from where the
+// column's item begins now; when proportional columns left of it took up
+// the last step's difference, that place has moved, and counting from it
+// would feed each step back into the next. The control counts from where
+// the item began when tracking started.
+int32_t TrackedWidth(TreeListData& d, const NMHEADERA& nm)
+{
+    TreeListWindow& w = TreeListWindowOf(d);
+    const int32_t asked = nm.pitem->cxy;
+    if (!w.columnTracking || nm.iItem != w.trackColumn)
+        return asked;
+    RECT item = {};
+    if (!SendMessageA(d.header, HDM_GETITEMRECT, WPARAM(nm.iItem), reinterpret_cast<LPARAM>(&item)))
+        return asked;
+    return asked + (item.left - w.trackStartLeft);
 }
 
 // The optimal width reads stored text widths; rows not painted yet have
@@ -197,6 +227,8 @@ LRESULT TreeListHeaderNotify(TreeListData& d, NMHDR& header)
     if (w.headerCalls > 0)
         return 0;  // caused by the control's own header call
     NMHEADERA& nm = reinterpret_cast<NMHEADERA&>(header);
+    const bool trackJustEnded = w.trackEnded;
+    w.trackEnded = false;
     switch (int(header.code)) {
     case int(HDN_ITEMCHANGEDA):
         if (nm.pitem && (nm.pitem->mask & HDI_WIDTH) && uint32_t(nm.iItem) < d.columnCount &&
@@ -213,11 +245,19 @@ LRESULT TreeListHeaderNotify(TreeListData& d, NMHDR& header)
         return DividerDoubleClick(d, nm);
     case int(HDN_TRACKA):
     case int(HDN_ENDTRACKA):
-        if (header.code == HDN_ENDTRACKA)
-            w.columnTracking = false;
         if (nm.pitem && (nm.pitem->mask & HDI_WIDTH))
-            ApplyWidth(d, uint32_t(nm.iItem), nm.pitem->cxy);
+            ApplyWidth(d, uint32_t(nm.iItem), TrackedWidth(d, nm));
+        if (header.code == HDN_ENDTRACKA) {
+            w.trackEnded = w.columnTracking && !d.destroyed;
+            w.columnTracking = false;
+        }
         return 0;
+    case int(HDN_ITEMCHANGINGA):
+        // The header sets the tracked item's width itself after
+        // HDN_ENDTRACK, counted its own way; the control's stands.
+        if (trackJustEnded && nm.iItem == w.trackColumn)
+            return 1;
+        return Forward(d, header);
     default:
         return Forward(d, header);
     }

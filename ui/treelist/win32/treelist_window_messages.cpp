@@ -13,8 +13,6 @@ namespace {
 constexpr UINT kStyleCheckBoxLook = TVS_CHECKBOXES | TVS_NONEVENHEIGHT;
 constexpr UINT kStyleLines = TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_CHECKBOXES;
 constexpr int kHorizontalLine = 16;  // pixels per scroll-bar arrow click
-constexpr uint8_t kDragByMessage = 0x80;
-constexpr uint8_t kDragLeftButton = 0x01;
 constexpr uint8_t kDragCopyModes = 5;  // modes below this show copying with Ctrl
 constexpr UINT kIgnoredMessage = 0x2006;
 // TLM_SETCOLUMNEDIT's word.
@@ -66,6 +64,10 @@ void SetFont(TreeListData& d, HFONT font, bool redraw)
 void Focus(TreeListData& d, bool gained)
 {
     d.hasFocus = gained;
+    // A drag does not outlive the focus (a window that pops up takes the
+    // keys and the button's release with it).
+    if (!gained && d.dragItem)
+        TreeListCancelDrag(d, KeyState());
     if (d.selectedCount > 1)
         TreeListInvalidateList(d);
     else if (d.caretItem)
@@ -314,7 +316,7 @@ LRESULT BeginDrag(TreeListData& d, uint32_t item)
     POINT pt = {};
     GetCursorPos(&pt);
     ScreenToClient(w.hwnd, &pt);
-    const uint32_t keys = kDragByMessage | (GetKeyState(VK_LBUTTON) < 0 ? kDragLeftButton : 0);
+    const uint32_t keys = kTreeListDragByMessage | (GetKeyState(VK_LBUTTON) < 0 ? kTreeListDragLeftButton : 0);
     return TreeListStartDrag(d, item, keys, pt);
 }
 
@@ -397,24 +399,21 @@ LRESULT Notify(TreeListData& d, NMHDR* header)
     return 0;
 }
 
-// Enter belongs to the dialog's default button unless the control has a use
-// for it: an editor is open, a drag runs (it owns the keys until it ends),
-// or the caret cell opens its column's editor on Enter.
-bool UsesEnter(const TreeListData& d)
-{
-    if (d.editWindow || d.dragItem)
-        return true;
-    const uint32_t column = d.caretColumn;
-    return d.caretItem && column < d.columnCount && d.columns[column].editKind != 0 &&
-           !TreeListCheckBoxColumn(d, column);
-}
-
+// Enter is the control's in a dialog too: its key down tells the parent
+// (NM_RETURN) before the key is offered to the in-place editing. Escape is
+// the control's only while a drag runs (the key cancels it).
 LRESULT DialogCode(const TreeListData& d, const MSG* msg)
 {
-    if (msg && msg->message == WM_KEYDOWN &&
-        ((msg->wParam == VK_RETURN && UsesEnter(d)) || (msg->wParam == VK_ESCAPE && d.dragItem)))
+    if (msg && msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || (msg->wParam == VK_ESCAPE && d.dragItem)))
         return DLGC_WANTALLKEYS;
     return DLGC_WANTARROWS | DLGC_WANTCHARS;
+}
+
+// Another window took the capture: the drag's release will never come.
+void CaptureChanged(TreeListData& d, HWND capture)
+{
+    if (d.dragItem && capture != TreeListWindowOf(d).hwnd)
+        TreeListCancelDrag(d, KeyState());
 }
 
 LRESULT KeyUp(TreeListData& d, WPARAM key, LPARAM flags)
@@ -509,6 +508,7 @@ constexpr TreeListRoute kRows[] = {
     // The pointer: the window's tracking around the core's button decisions.
     TL_DO(WM_MOUSEMOVE, TreeListPointerMove(d, m.wParam, TreeListPointOf(m.lParam))),
     TL_DO(WM_MOUSELEAVE, TreeListPointerLeave(d)),
+    TL_DO(WM_CAPTURECHANGED, CaptureChanged(d, reinterpret_cast<HWND>(m.lParam))),
     TL_ROW(WM_LBUTTONDOWN, TreeListPointerLeftDown(d, m.wParam, m.lParam)),
     TL_ROW(WM_LBUTTONUP, TreeListPointerLeftUp(d, m.wParam, m.lParam)),
     TL_ROW(WM_RBUTTONUP, TreeListPointerRightUp(d, m.wParam, m.lParam)),

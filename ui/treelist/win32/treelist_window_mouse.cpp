@@ -145,8 +145,15 @@ void TreeListPointerMove(TreeListData& d, WPARAM keys, POINT pt)
 {
     TreeListWindow& w = TreeListWindowOf(d);
     w.lastMouse = pt;
+    // A drag of the held left button whose release went elsewhere.
+    if (d.dragItem && (d.dragState & kTreeListDragLeftButton) && !(keys & MK_LBUTTON))
+        TreeListCancelDrag(d, keys);
     Hit hit = HitTest(d, pt);
-    if (!(d.style & TVS_NOTOOLTIPS)) {
+    if (d.dragItem) {
+        // No tooltip over the drop highlight.
+        if (w.tipShown)
+            TreeListHideItemTooltip(d);
+    } else if (!(d.style & TVS_NOTOOLTIPS)) {
         if (d.enabled) {
             TreeListUpdateTooltip(d, hit.item, hit.flags);
             hit = HitTest(d, pt);  // the parent may have changed the tree meanwhile
@@ -176,7 +183,7 @@ void TreeListPointerMove(TreeListData& d, WPARAM keys, POINT pt)
 LRESULT TreeListPointerLeftDown(TreeListData& d, WPARAM keys, LPARAM lParam)
 {
     TreeListWindow& w = TreeListWindowOf(d);
-    if (d.dragItem && (d.dragState & 0x80))
+    if (d.dragItem && (d.dragState & kTreeListDragByMessage))
         return 0;  // a drag started by message ignores presses
     const POINT pt = TreeListPointOf(lParam);
     const DWORD now = GetTickCount();
@@ -329,7 +336,8 @@ void TreeListPointerLeave(TreeListData& d)
     POINT cursor = {};
     GetCursorPos(&cursor);
     ScreenToClient(w.hwnd, &cursor);
-    TreeListPointerMove(d, 0, cursor);
+    // No keys, but a button still held is no lost release.
+    TreeListPointerMove(d, GetKeyState(VK_LBUTTON) < 0 ? MK_LBUTTON : 0, cursor);
 }
 
 bool TreeListWindow::WindowTimer(UINT_PTR id)
