@@ -5,6 +5,9 @@
 // inside the section.
 #include "fuzz/fuzz_options.h"
 #include "graphics/formats/icon_decode.h"
+#include "graphics/formats/icon_reader.h"
+#include "graphics/image.h"
+#include "system/buffered_stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,6 +1,8 @@
 // Icon and cursor groups of PE and NE executables, read from the file's
 // bytes. Offsets in the file count from where the read began.
+#include "graphics/formats/graphics_exceptions.h"
 #include "graphics/formats/icon_decode.h"
+#include "graphics/formats/icon_reader.h"
 #include "graphics/formats/read_cursor.h"
 #include "system/buffered_stream.h"
 
@@ -251,7 +253,7 @@ void LoadPeResources(CBufferedStream& stream, int64_t start, int64_t header, PeR
                             sizeof kResourceSection) == 0;
     }
     if (!found)
-        Fail(kTextNotFound);
+        throw EIconNotFound();
     const uint32_t rva = s.U32LEAt(kSectionRva), rawSize = s.U32LEAt(kSectionRawSize);
     in.SeekTo(start + s.U32LEAt(kSectionRawOffset));
     if (!in.Fits(rawSize))
@@ -259,7 +261,7 @@ void LoadPeResources(CBufferedStream& stream, int64_t start, int64_t header, PeR
     try {
         res.section.resize(rawSize);
     } catch (const std::bad_alloc&) {
-        Fail(kTextMemory);
+        throw EIconMemory();
     }
     in.Bytes(res.section.data(), rawSize);
     int64_t path[kResourceLevels];
@@ -306,16 +308,16 @@ void ReadPeIcon(CBufferedStream& stream, int64_t start, int64_t header, CGraphic
         return found;
     });
     if (!found)
-        Fail(kTextNotFound);
+        throw EIconNotFound();
     const GroupEntry& entry = chosen[size_t(ChooseImage(Candidates(chosen), selector))];
     const uint32_t imageType = cursor ? kRtCursor : kRtIcon;
     const auto leaf = std::find_if(res.leaves.begin(), res.leaves.end(), [&](const ResourceLeaf& l) {
         return l.type == imageType && !l.namedId && l.id == entry.id;
     });
     if (leaf == res.leaves.end())
-        Fail(kTextNotFound);
+        throw EIconNotFound();
     if (entry.bytes > leaf->size || entry.bytes > kIconMaxEntryBytes)
-        Fail(kTextFormat);
+        throw EIconCorruptFile();
     DecodeGroupImage(res.Data(*leaf, entry.bytes), entry, cursor, image, mask, colours);
 }
 
@@ -390,29 +392,29 @@ void ReadNeIcon(CBufferedStream& stream, int64_t start, int64_t header, CGraphic
     NeTable table;
     ReadNeTable(in, start, header, table);
     if (!table.hasGroups)
-        Fail(kTextNotFound);
+        throw EIconNotFound();
     const NeResource* g = nullptr;
     if (group >= 0) {
         if (size_t(group) >= table.groups.size())
-            Fail(kTextNotFound);
+            throw EIconNotFound();
         g = &table.groups[size_t(group)];
     } else if (!(g = FindNeId(table.groups, -int64_t(group)))) {
         FailExeRead();
     }
     if (g->length > kNeMaxGroupBytes)
-        Fail(kTextTooBig);
+        throw EIconTooBig();
     const std::vector<uint8_t> groupData = ReadNeBlock(in, start, *g);
     std::vector<GroupEntry> entries;
     if (!ParseGroup(SpanOf(groupData), false, entries))
         FailFormat();
     const GroupEntry& entry = entries[size_t(ChooseImage(Candidates(entries), selector))];
     if (!table.hasIcons)
-        Fail(kTextNotFound);
+        throw EIconNotFound();
     const NeResource* icon = FindNeId(table.icons, entry.id);
     if (!icon)
         FailExeRead();
     if (icon->length > kNeMaxImageBytes)
-        Fail(kTextTooBig);
+        throw EIconTooBig();
     const std::vector<uint8_t> block = ReadNeBlock(in, start, *icon);
     DecodeGroupImage(SpanOf(block), entry, false, image, mask, colours);
 }

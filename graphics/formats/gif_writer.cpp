@@ -194,9 +194,9 @@ struct WriteScope {
     CGifWriter& writer;
     ~WriteScope()
     {
-        writer.m_images = nullptr;
-        writer.m_imageCount = 1;
-        writer.m_stream = nullptr;
+        writer.images = nullptr;
+        writer.imageCount = 1;
+        writer.stream = nullptr;
     }
 };
 
@@ -207,8 +207,8 @@ void WriteList(CGifWriter& writer, CGraphicsImage** images, uint32_t count, Writ
     WriteScope scope{writer};
     if (!images || !images[0])
         throw EGifError(kNoImages);
-    writer.m_images = images;
-    writer.m_imageCount = count;
+    writer.images = images;
+    writer.imageCount = count;
     write(*images[0]);
 }
 
@@ -232,9 +232,9 @@ void CGifWriter::SaveSequenceW(const WCHAR* path, CGraphicsImage** images, uint3
 void CGifWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
 {
     WriteScope scope{*this};
-    m_stream = &stream;
-    CGraphicsImage** const list = m_images;
-    const uint32_t count = list ? std::max<uint32_t>(m_imageCount, 1) : 1;
+    this->stream = &stream;
+    CGraphicsImage** const list = images;
+    const uint32_t count = list ? std::max<uint32_t>(imageCount, 1) : 1;
 
     RequireImage(image);
     CGraphicsImage firstTemp;
@@ -242,7 +242,7 @@ void CGifWriter::Write(CBufferedStream& stream, CGraphicsImage& image)
     GifScreen screen{image.m_nWidth, image.m_nHeight, TableBits(first), {}, count,
                      transparentIndex < kNoTransparency, transparentIndex, delay};
     screen.globalTable = TableOf(first, screen.globalBits);
-    WriteScreen(stream, screen, m_background, m_info.comment);
+    WriteScreen(stream, screen, background, m_info.comment);
 
     FrameWriter frames(stream, screen, m_info);
     for (uint32_t i = 0; i < count; ++i) {

@@ -38,10 +38,10 @@ public:
     virtual void SaveSequenceW(const WCHAR* path, CGraphicsImage** images, uint32_t count);
 
     // The stream of the running write; null outside it.
-    CBufferedStream* m_stream = nullptr;
-    CGraphicsImage** m_images = nullptr;
-    uint32_t m_imageCount = 1;
-    uint8_t m_background = 0;
+    CBufferedStream* stream = nullptr;
+    CGraphicsImage** images = nullptr;
+    uint32_t imageCount = 1;
+    uint8_t background = 0;
     // The transparent palette index; kNoTransparency or above (-1 too): none.
     uint32_t transparentIndex = kNoTransparency;
     uint16_t delay = kDefaultDelay;

@@ -57,8 +57,18 @@ public:
     FIXED(EBmpFileReadError, EGraphicsException, 0, "Fehler beim Lesen der BMP-Datei !")              \
     FIXED(EBmpFileWriteError, EGraphicsException, 0, "Fehler beim Schreiben BMP-Datei !")             \
     FIXED(EBmpDataError, EGraphicsException, 0, "Falsche Bild-Daten !")                               \
-    /* ICO/CUR */                                                                                     \
+    /* ICO/CUR: an icon's PNG fails with the PNG reader's own text */                                \
     FREE(EIconError, EGraphicsException)                                                              \
+    FIXED(EIconFileOpenError, EIconError, 0, "Datei konnte nicht geöffnet werden !")                  \
+    FIXED(EIconNotFound, EIconError, 0, "Das Icon konnte in der Datei nicht gefunden werden !")       \
+    FIXED(EIconFileReadError, EIconError, 0, "Fehler beim lesen aus der Datei !")                     \
+    FIXED(EIconPngReadError, EIconError, 0, "Fehler beim Lesen aus der Datei !")                      \
+    FIXED(EIconExeReadError, EIconError, 0, "Fehler beim Lesen der Datei !")                          \
+    FIXED(EIconCorruptFile, EIconError, 0, "Fehlerhaftes Dateiformat !")                              \
+    FIXED(EIconCompressed, EIconError, 0, "Komprimierte Icons werden nicht unterstützt !")           \
+    FIXED(EIconWrongColor, EIconError, 0, "Das Farbformat wird nicht unterstützt !")                 \
+    FIXED(EIconMemory, EIconError, 0, "Zu wenig Speicher")                                            \
+    FIXED(EIconTooBig, EIconError, 0, "Zugroßer Datenblock !")                                       \
     /* TLS */                                                                                         \
     FIXED(ETlsFileOpenError, EGraphicsException, 0, "Fehler beim Öffnen der TLS-Datei !")            \
     FIXED(ETlsCrcError, EGraphicsException, 0, "Falsche CRC-Summe !")                                 \

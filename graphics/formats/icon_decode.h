@@ -1,27 +1,17 @@
-// Shared inside the icon reader: its texts, the choice of one image, the
-// decode of one image's data block, and the executable walks.
+// Shared inside the icon reader: the throwers its cursors call, the choice
+// of one image, the decode of one image's data block, and the executable
+// walks.
 #pragma once
-
-#include "graphics/formats/icon_reader.h"
 
 #include <cstdint>
 #include <vector>
 
+class CBufferedStream;
 class CGraphicsImage;
+struct IconEntryInfo;
 
 namespace icon_detail {
 
-extern const char kTextOpen[];
-extern const char kTextNotFound[];
-extern const char kTextFileRead[];
-extern const char kTextExeRead[];
-extern const char kTextFormat[];
-extern const char kTextCompressed[];
-extern const char kTextColour[];
-extern const char kTextMemory[];
-extern const char kTextTooBig[];
-
-[[noreturn]] void Fail(const char* text);
 [[noreturn]] void FailExeRead();
 [[noreturn]] void FailFormat();
 
@@ -55,7 +45,7 @@ struct IconCandidate {
     uint32_t depth;
 };
 
-// Index of the image the selector (kind bits cleared) picks, or kTextNotFound.
+// Index of the image the selector (kind bits cleared) picks, else EIconNotFound.
 int32_t ChooseImage(const std::vector<IconCandidate>& candidates, int32_t selector);
 
 // How a DIB is checked against its directory entry.

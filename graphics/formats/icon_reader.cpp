@@ -12,29 +12,14 @@
 
 namespace icon_detail {
 
-const char kTextOpen[] = "Datei konnte nicht geöffnet werden !";
-const char kTextNotFound[] = "Das Icon konnte in der Datei nicht gefunden werden !";
-const char kTextFileRead[] = "Fehler beim lesen aus der Datei !";
-const char kTextExeRead[] = "Fehler beim Lesen der Datei !";
-const char kTextFormat[] = "Fehlerhaftes Dateiformat !";
-const char kTextCompressed[] = "Komprimierte Icons werden nicht unterstützt !";
-const char kTextColour[] = "Das Farbformat wird nicht unterstützt !";
-const char kTextMemory[] = "Zu wenig Speicher";
-const char kTextTooBig[] = "Zugroßer Datenblock !";
-
-void Fail(const char* text)
-{
-    throw EIconError(text, 0);
-}
-
 void FailExeRead()
 {
-    Fail(kTextExeRead);
+    throw EIconExeReadError();
 }
 
 void FailFormat()
 {
-    Fail(kTextFormat);
+    throw EIconCorruptFile();
 }
 
 bool IsPngData(const uint8_t* data, int64_t size)
@@ -67,7 +52,7 @@ int32_t ChooseImage(const std::vector<IconCandidate>& c, int32_t selector)
         }
     }
     if (best < 0)
-        Fail(kTextNotFound);
+        throw EIconNotFound();
     return best;
 }
 
@@ -106,7 +91,7 @@ uint32_t IndexAt(const uint8_t* row, uint32_t x, uint32_t depth)
 void CreateMask(CGraphicsImage* mask, uint32_t width, uint32_t height)
 {
     if (mask && !mask->Create(1, width, height, 0))
-        Fail(kTextMemory);
+        throw EIconMemory();
 }
 
 void ReadPngIcon(const uint8_t* data, int64_t size, CGraphicsImage& image, CGraphicsImage* mask)
@@ -114,16 +99,16 @@ void ReadPngIcon(const uint8_t* data, int64_t size, CGraphicsImage& image, CGrap
     CBufferedStream stream(4096);
     if (size > CBufferedStream::kMaxStreamLength ||
         !stream.OpenMemory(data, int32_t(size), CBufferedStream::kModeRead, nullptr))
-        Fail(kTextMemory);
+        throw EIconMemory();
     CPngReader png;
     try {
         png.Read(stream, image);
     } catch (const EIconError&) {
         throw;
     } catch (const EGraphicsException& e) {
-        Fail(e.text);  // the PNG reader's own text, as an icon error
+        throw EIconError(e.text, 0);  // the PNG reader's own text, as an icon error
     } catch (...) {
-        Fail("Fehler beim Lesen aus der Datei !");
+        throw EIconPngReadError();
     }
     if (mask) {
         CreateMask(mask, image.m_nWidth, image.m_nHeight);
@@ -160,7 +145,7 @@ struct DibBlocks {
 DibBlocks ReadDibBlocks(const CSpanCursor& dib, uint32_t width, uint32_t height, const DibRules& rules)
 {
     if (!dib.Fits(kDibHeaderSize) || width == 0 || height == 0)
-        Fail(kTextFormat);
+        throw EIconCorruptFile();
     const int64_t biWidth = dib.S32LEAt(kDibWidth), biHeight = dib.S32LEAt(kDibHeight);
     const uint32_t planes = dib.U16LEAt(kDibPlanes), bits = dib.U16LEAt(kDibBitCount);
 
@@ -176,13 +161,13 @@ DibBlocks ReadDibBlocks(const CSpanCursor& dib, uint32_t width, uint32_t height,
     }
     if (dib.U32LEAt(kDibSize) != kDibHeaderSize || biWidth != int64_t(width) ||
         biHeight != int64_t(hasMask ? 2 : 1) * height)
-        Fail(kTextFormat);
+        throw EIconCorruptFile();
     if (dib.U32LEAt(kDibCompression) != 0)
-        Fail(kTextCompressed);
+        throw EIconCompressed();
     const uint32_t depth = bits >= 1 && bits <= 32 ? bits : rules.depthHint;
     const bool planesOk = planes == 1 || !rules.planesFor4And8 || depth == 4 || depth == 8;
     if (!IsIconDepth(depth) || !planesOk)
-        Fail(kTextColour);
+        throw EIconWrongColor();
 
     DibBlocks b{width, height, depth, 0, 0, 0, nullptr, nullptr, nullptr};
     const int64_t fullTable = depth <= 8 ? int64_t(1) << depth : 0;
@@ -279,7 +264,7 @@ void DecodeIconData(const uint8_t* data, int64_t size, uint32_t width, uint32_t 
         return ReadPngIcon(data, size, image, mask);
     const DibBlocks dib = ReadDibBlocks(CSpanCursor(data, size, FailFormat, FailFormat), width, height, rules);
     if (!image.Create(mask ? dib.depth : std::max<uint32_t>(dib.depth, 8), dib.width, dib.height, 0))
-        Fail(kTextMemory);
+        throw EIconMemory();
     CreateMask(mask, dib.width, dib.height);
     CopyDibPixels(dib, image);
     if (!dib.andMask)
@@ -298,7 +283,7 @@ using namespace icon_detail;
 
 void IconReaderErrors::OpenFailed()
 {
-    Fail(kTextOpen);
+    throw EIconFileOpenError();
 }
 
 namespace {
@@ -319,7 +304,7 @@ constexpr FormatErrorThrower FailOpen = IconReaderErrors::OpenFailed;
 
 [[noreturn]] void FailFileRead()
 {
-    Fail(kTextFileRead);
+    throw EIconFileReadError();
 }
 
 struct IcoEntry {
@@ -364,7 +349,7 @@ int32_t CheckIcoHeader(const uint8_t (&bytes)[kIconHeaderBytes], bool* cursor)
     const CSpanCursor h(bytes, kIconHeaderBytes, FailFileRead, FailFormat);
     const uint32_t type = h.U16LEAt(kIcoType), count = h.U16LEAt(kIcoCount);
     if ((type != kIcoTypeIcon && type != kIcoTypeCursor) || count < 1 || count > kMaxDirEntries)
-        Fail(kTextNotFound);
+        throw EIconNotFound();
     *cursor = type == kIcoTypeCursor;
     return int32_t(count);
 }
@@ -375,7 +360,7 @@ int64_t LocateExeHeader(CReadCursor& in, int64_t start, bool* pe)
     in.SeekTo(start + kExeHeaderOffsetField);
     const int64_t offset = in.U32LE();
     if (offset <= kMinExeHeaderOffset)
-        Fail(kTextNotFound);
+        throw EIconNotFound();
     in.SeekTo(start + offset);
     uint8_t sig[4];
     in.Bytes(sig, 4);
@@ -384,7 +369,7 @@ int64_t LocateExeHeader(CReadCursor& in, int64_t start, bool* pe)
     else if (sig[0] == 'N' && sig[1] == 'E')
         *pe = false;
     else
-        Fail(kTextNotFound);
+        throw EIconNotFound();
     return offset;
 }
 
@@ -425,11 +410,11 @@ void CIconReader::ReadIcon(CBufferedStream& stream, CGraphicsImage& image, CGrap
         return ReadExeIcon(stream, start, header, pe, image, mask, selector, group, colours);
     }
     if (h[0] != 0 || h[1] != 0)
-        Fail(kTextNotFound);
+        throw EIconNotFound();
     bool cursor = false;
     const uint32_t count = uint32_t(CheckIcoHeader(h, &cursor));
     if (group != 0)
-        Fail(kTextNotFound);
+        throw EIconNotFound();
 
     CReadCursor file(stream, FailFileRead, FailFormat);
     const std::vector<IcoEntry> entries = ReadDirectory(file, start, count, cursor);
@@ -438,9 +423,9 @@ void CIconReader::ReadIcon(CBufferedStream& stream, CGraphicsImage& image, CGrap
         candidates.push_back(e.size);
     const IcoEntry& chosen = entries[size_t(ChooseImage(candidates, selector))];
     if (!IsIconDepth(chosen.size.depth))
-        Fail(kTextColour);
+        throw EIconWrongColor();
     if (chosen.bytes > kIconMaxEntryBytes)
-        Fail(kTextFormat);
+        throw EIconCorruptFile();
     file.SeekTo(start + chosen.offset);
     if (!file.Fits(chosen.bytes))
         FailFileRead();

@@ -454,6 +454,70 @@ void StorePredictedRow(const Layout& layout, const TiffIfd& ifd, uint8_t* row, C
     StoreRow(layout, ifd, row, image, y);
 }
 
+// What the row decoders work on: the strip's bytes, the decoders whose
+// state runs on from row to row, the row buffer and the image.
+struct RowContext {
+    CTiffStripSource& source;
+    CTiffLzwDecoder* lzw;  // null unless the image is LZW
+    CTiffFaxDecoder& fax;
+    const Layout& layout;
+    const TiffIfd& ifd;
+    CGraphicsImage& image;
+    uint8_t* row;  // layout.rowBytes and the decoders' spare bytes
+};
+
+// Decodes row y of the strip: answers where its bytes are (the row buffer,
+// or the stream's own memory), or null when they went into the image.
+using RowDecoder = const uint8_t* (*)(RowContext& c, int y);
+
+// Uncompressed RGB goes from the stream's memory into the image.
+const uint8_t* UncompressedRgbRow(RowContext& c, int y)
+{
+    c.source.Convert(c.image.RowAt(y), c.layout.rowBytes, 3, CopySwapRedBlue24);
+    return nullptr;
+}
+
+// Other uncompressed rows are converted from the stream's memory when it
+// holds them whole.
+const uint8_t* UncompressedRow(RowContext& c, int)
+{
+    if (const uint8_t* inPlace = c.source.Contiguous(c.layout.rowBytes))
+        return inPlace;
+    c.source.Bytes(c.row, c.layout.rowBytes);
+    return c.row;
+}
+
+const uint8_t* FaxRow(RowContext& c, int)
+{
+    c.fax.DecodeRow(c.source, c.row, c.layout.rowBytes, c.ifd.width);
+    return c.row;
+}
+
+const uint8_t* LzwRow(RowContext& c, int)
+{
+    c.lzw->DecodeRow(c.source, c.row, c.layout.rowBytes);
+    return c.row;
+}
+
+const uint8_t* PackBitsRow(RowContext& c, int)
+{
+    DecodePackBitsRow(c.source, c.row, c.layout.rowBytes);
+    return c.row;
+}
+
+// The decoder of every row of the image, by compression (LayoutOf has
+// refused any other).
+RowDecoder RowDecoderFor(const TiffIfd& ifd, const Layout& layout)
+{
+    switch (ifd.compression) {
+    case kTiffCompressionNone:
+        return layout.kind == StripKind::Rgb && ifd.samples == 3 ? UncompressedRgbRow : UncompressedRow;
+    case kTiffCompressionFax: return FaxRow;
+    case kTiffCompressionLzw: return LzwRow;
+    default: return PackBitsRow;
+    }
+}
+
 }  // namespace
 
 void CTiffReader::Read(CBufferedStream& stream, CGraphicsImage& image)
@@ -495,6 +559,8 @@ void CTiffReader::Read(CBufferedStream& stream, CGraphicsImage& image)
     if (ifd.compression == kTiffCompressionLzw)
         lzw.reset(new CTiffLzwDecoder());
     CTiffFaxDecoder fax;
+    RowContext rows{source, lzw.get(), fax, layout, ifd, image, row.data()};
+    const RowDecoder decode = RowDecoderFor(ifd, layout);
     const bool mirror = layout.kind == StripKind::Bilevel && ifd.fillOrder != 1;
     const uint32_t rowsPerStrip = std::min(ifd.rowsPerStrip, ifd.height);
     const int height = int(ifd.height);
@@ -509,30 +575,10 @@ void CTiffReader::Read(CBufferedStream& stream, CGraphicsImage& image)
                 lzw->BeginStrip();
             fax.BeginStrip();
             do {
-                uint8_t* r = row.data();
-                const uint8_t* decoded = r;
-                switch (ifd.compression) {
-                case kTiffCompressionNone:
-                    // RGB rows go from the stream's memory into the image;
-                    // others are converted from there when it holds them whole.
-                    if (layout.kind == StripKind::Rgb && ifd.samples == 3) {
-                        source.Convert(image.RowAt(y), layout.rowBytes, 3, CopySwapRedBlue24);
-                        decoded = nullptr;
-                        break;
-                    }
-                    decoded = source.Contiguous(layout.rowBytes);
-                    if (!decoded) {
-                        source.Bytes(r, layout.rowBytes);
-                        decoded = r;
-                    }
-                    break;
-                case kTiffCompressionFax: fax.DecodeRow(source, r, layout.rowBytes, ifd.width); break;
-                case kTiffCompressionLzw: lzw->DecodeRow(source, r, layout.rowBytes); break;
-                default: DecodePackBitsRow(source, r, layout.rowBytes); break;
-                }
+                const uint8_t* decoded = decode(rows, y);
                 // Only LZW rows (in `row`) carry the predictor.
                 if (ifd.predictor == kTiffPredictorHorizontal)
-                    StorePredictedRow(layout, ifd, r, image, y);
+                    StorePredictedRow(layout, ifd, rows.row, image, y);
                 else if (decoded)
                     StoreRow(layout, ifd, decoded, image, y);
                 ++y;

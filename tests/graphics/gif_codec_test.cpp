@@ -300,7 +300,7 @@ TEST(GifWriter, ErrorsLeaveNoListBehind)
     EXPECT_EQ(ThrownText<EGifError>([&] { WriteToBytes(w, none, "e.gif"); }), "Das Bils ist leer");
     EXPECT_EQ(ThrownText<EGifError>([&] { w.SaveSequenceA(path.c_str(), nullptr, 2); }), "Es wurden keine Bilder angegeben");
     EXPECT_EQ(ThrownText<EGifError>([&] { w.SaveSequenceA(path.c_str(), hole, 2); }), "Ein Bild Fehlt in der Liste");
-    EXPECT_EQ(w.m_images, nullptr);
+    EXPECT_EQ(w.images, nullptr);
     w.m_info.proc = [](void*, uintptr_t, int, int, int, unsigned char* cancel) { *cancel = 1; };
     EXPECT_EQ(ThrownText<EGraphicsAbort>([&] { WriteToBytes(w, a, "e.gif"); }), "Benutzer Abbruch");
 }

@@ -86,7 +86,7 @@ TEST(IconReader, ChoosesBySelector)
     };
     for (const Case& c : cases) {
         CGraphicsImage image, mask;
-        EXPECT_EQ(Read(kThree, image, &mask, int32_t(c.selector)), c.width ? "" : kTextNotFound) << std::hex << c.selector;
+        EXPECT_EQ(Read(kThree, image, &mask, int32_t(c.selector)), c.width ? "" : EIconNotFound::kText) << std::hex << c.selector;
         if (c.width) {
             EXPECT_EQ(std::make_pair(image.m_nWidth, image.m_nBitCount), std::make_pair(c.width, c.bits));
         }
@@ -94,7 +94,7 @@ TEST(IconReader, ChoosesBySelector)
     // A size request never matches a 256-pixel entry; the largest does.
     const Bytes big = MakeIco(1, {IconEntry(Pattern(256, 256, 1)), IconEntry(Pattern(255, 255, 1))});
     CGraphicsImage image;
-    EXPECT_EQ(Read(big, image, nullptr, int32_t(0x80FF0000)), kTextNotFound);
+    EXPECT_EQ(Read(big, image, nullptr, int32_t(0x80FF0000)), EIconNotFound::kText);
     EXPECT_EQ(Read(big, image), "");
     EXPECT_EQ(image.m_nWidth, 256u);
     IconEntryInfo first{};
@@ -260,40 +260,40 @@ TEST(IconReader, FilesAndExecutablesReadOrRefuse)
         const char* text;
         uint32_t width;  // of the image read
     } const cases[] = {
-        {"33 entries", many, -1, 0, kTextNotFound, 0},
-        {"group of a file", kThree, -1, 1, kTextNotFound, 0},
-        {"5 bytes", Bytes(kThree.begin(), kThree.begin() + 5), -1, 0, kTextOpen, 0},
-        {"unknown header", Bytes{'A', 'B', 1, 0, 1, 0}, -1, 0, kTextNotFound, 0},
-        {"over the size cap", capped, -1, 0, kTextFormat, 0},
-        {"data cut short", cut, -1, 0, kTextFileRead, 0},
-        {"DIB shorter than declared", shortDib, -1, 0, kTextFormat, 0},
-        {"compressed", MakeIco(1, {IconEntry(compressed)}), -1, 0, kTextCompressed, 0},
-        {"directory depth 16", deep, -1, 0, kTextColour, 0},
-        {"DIB depth 16, planes 1", MakeIco(1, {Entry{4, 4, 8, MakeDib(wide)}}), -1, 0, kTextColour, 0},
+        {"33 entries", many, -1, 0, EIconNotFound::kText, 0},
+        {"group of a file", kThree, -1, 1, EIconNotFound::kText, 0},
+        {"5 bytes", Bytes(kThree.begin(), kThree.begin() + 5), -1, 0, EIconFileOpenError::kText, 0},
+        {"unknown header", Bytes{'A', 'B', 1, 0, 1, 0}, -1, 0, EIconNotFound::kText, 0},
+        {"over the size cap", capped, -1, 0, EIconCorruptFile::kText, 0},
+        {"data cut short", cut, -1, 0, EIconFileReadError::kText, 0},
+        {"DIB shorter than declared", shortDib, -1, 0, EIconCorruptFile::kText, 0},
+        {"compressed", MakeIco(1, {IconEntry(compressed)}), -1, 0, EIconCompressed::kText, 0},
+        {"directory depth 16", deep, -1, 0, EIconWrongColor::kText, 0},
+        {"DIB depth 16, planes 1", MakeIco(1, {Entry{4, 4, 8, MakeDib(wide)}}), -1, 0, EIconWrongColor::kText, 0},
         {"DIB planes 2", MakeIco(1, {IconEntry(planes)}), -1, 0, "", 4},
-        {"DIB planes 2, depth 16", MakeIco(1, {Entry{4, 4, 8, MakeDib(widePlanes)}}), -1, 0, kTextColour, 0},
+        {"DIB planes 2, depth 16", MakeIco(1, {Entry{4, 4, 8, MakeDib(widePlanes)}}), -1, 0, EIconWrongColor::kText, 0},
         {"PE DIB planes 2 at 4 bits", peOf(planes4), -1, 0, "", 5},
-        {"PE DIB planes 2 at 32 bits", peOf(planes32), -1, 0, kTextColour, 0},
-        {"MZ header offset 0x38", mzLow, -1, 0, kTextNotFound, 0},
-        {"MZ without header offset", Bytes(mz.begin(), mz.begin() + 0x3D), -1, 0, kTextOpen, 0},
-        {"MZ header offset past the end", mz, -1, 0, kTextOpen, 0},
+        {"PE DIB planes 2 at 32 bits", peOf(planes32), -1, 0, EIconWrongColor::kText, 0},
+        {"MZ header offset 0x38", mzLow, -1, 0, EIconNotFound::kText, 0},
+        {"MZ without header offset", Bytes(mz.begin(), mz.begin() + 0x3D), -1, 0, EIconFileOpenError::kText, 0},
+        {"MZ header offset past the end", mz, -1, 0, EIconFileOpenError::kText, 0},
         {"PE group -100", pe, -1, -100, "", 5},
-        {"PE section beyond the file", hugeSection, -1, 0, kTextExeRead, 0},
-        {"PE 17 sections", MakePe(res, 16), -1, 0, kTextNotFound, 0},
+        {"PE section beyond the file", hugeSection, -1, 0, EIconExeReadError::kText, 0},
+        {"PE 17 sections", MakePe(res, 16), -1, 0, EIconNotFound::kText, 0},
         {"PE 16 sections", MakePe(res, 15), -1, -100, "", 5},
-        {"PE missing id", pe, -1, -5, kTextNotFound, 0},
-        {"PE cursors only, no icon group asked", pe, 0x02000000, -100, kTextNotFound, 0},
-        {"PE count beyond its group", MakePe(overCount), int32_t(0xFDFFFFFF), 1, kTextNotFound, 0},
-        {"PE entry larger than its image", MakePe(bigEntry), 1, 1, kTextFormat, 0},
-        {"PE cursor shorter than its hot spot", MakePe(noHotSpot), 0x02000000, -200, kTextFormat, 0},
+        {"PE missing id", pe, -1, -5, EIconNotFound::kText, 0},
+        {"PE cursors only, no icon group asked", pe, 0x02000000, -100, EIconNotFound::kText, 0},
+        {"PE count beyond its group", MakePe(overCount), int32_t(0xFDFFFFFF), 1, EIconNotFound::kText, 0},
+        {"PE entry larger than its image", MakePe(bigEntry), 1, 1, EIconCorruptFile::kText, 0},
+        {"PE cursor shorter than its hot spot", MakePe(noHotSpot), 0x02000000, -200, EIconCorruptFile::kText, 0},
         {"PE self-referencing root", MakePe(selfLoop), -1, 0, "", 5},
         {"NE group 5", MakeNe(ne), -1, -5, "", 5},
         {"NE ignores kind bits", MakeNe(ne), 0x02000000, 0, "", 5},
-        {"NE missing id", MakeNe(ne), -1, -6, kTextExeRead, 0},
-        {"NE group ordinal 1", MakeNe(ne), -1, 1, kTextNotFound, 0},
-        {"NE no group type", MakeNe(neNoGroup), -1, 0, kTextNotFound, 0},
-        {"NE group over 264 bytes", MakeNe(neBig), -1, 0, kTextTooBig, 0},
-        {"NE shift 40", neShift, -1, 0, kTextFormat, 0},
+        {"NE missing id", MakeNe(ne), -1, -6, EIconExeReadError::kText, 0},
+        {"NE group ordinal 1", MakeNe(ne), -1, 1, EIconNotFound::kText, 0},
+        {"NE no group type", MakeNe(neNoGroup), -1, 0, EIconNotFound::kText, 0},
+        {"NE group over 264 bytes", MakeNe(neBig), -1, 0, EIconTooBig::kText, 0},
+        {"NE shift 40", neShift, -1, 0, EIconCorruptFile::kText, 0},
     };
     for (const Case& k : cases) {
         CGraphicsImage out;
