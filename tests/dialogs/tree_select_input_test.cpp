@@ -204,6 +204,13 @@ const Row kRows[] = {
          s.input.Key(VK_SPACE);
      },
      "", Open(1, "0100")},
+    // The space that ticked the box is not typed into the editable name.
+    {"SpaceOnTheBoxOfAnEditableNameOpensNoEditor", kMultipleBoxes, kBothColumns, true,
+     [](Scene& s) {
+         s.input.Key(VK_DOWN);
+         s.input.Key(VK_SPACE);
+     },
+     "", Open(1, "0100")},
     {"ClickOnTheCheckBoxToggles", kMultipleBoxes, kNoEditing, true,
      [](Scene& s) { s.input.Click(s.list, Box(s.list, 2)); }, "", Open(2, "0010")},
 };
