@@ -175,12 +175,15 @@ TEST(TiffWriter, DirectoryIsSortedWithInlineValues)
             EXPECT_LT(U16At(file, ifd + 2 + 12 * (i - 1)), U16At(file, ifd + 2 + 12 * i));
         for (uint16_t i = 0; i < count; ++i) {
             const size_t e = ifd + 2 + 12 * i;
-            if (U16At(file, e) == 273)
+            if (U16At(file, e) == 273) {
                 EXPECT_EQ(8u, U32At(file, e + 8));
-            if (U16At(file, e) == 279)
+            }
+            if (U16At(file, e) == 279) {
                 EXPECT_EQ(45u, U32At(file, e + 8));
-            if (U16At(file, e) == 270 && std::strlen(comment) < 4)
+            }
+            if (U16At(file, e) == 270 && std::strlen(comment) < 4) {
                 EXPECT_EQ(0, std::memcmp(&file[e + 8], comment, 4));
+            }
         }
         CTiffReader reader;
         CGraphicsImage back;

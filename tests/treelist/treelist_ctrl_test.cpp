@@ -172,8 +172,9 @@ TEST(TreeListCtrl, InsertColumnPacksItsArguments)
         EXPECT_EQ(w.spy.column.cx, c.cx) << c.name;
         EXPECT_EQ(w.spy.column.fmt, c.fmt) << c.name;
         EXPECT_EQ(w.spy.column.iOrder, c.order) << c.name;
-        if (c.text)
+        if (c.text) {
             EXPECT_EQ(w.spy.column.cchTextMax, 256) << c.name;
+        }
     }
     EXPECT_EQ(w.Send(TLM_GETCOLUMNCOUNT), 4);
     EXPECT_EQ(w.ctl.InsertColumn(0, "x", 5, 10), 1);  // the tree column stays first

@@ -169,7 +169,8 @@ TEST(TreeListWindowMessages, TableResultsAndNotifications)
         {"TLM_SORTCHILDRENEX", [](Fixture& f, const Tree&) {
              TVSORTCB sort = {};
              sort.hParent = TVI_ROOT;
-             sort.lpfnCompare = reinterpret_cast<PFNTVCOMPARE>(&ByDataDescending);
+             // The record carries the TreeList's own comparer in the tree view's slot.
+             sort.lpfnCompare = reinterpret_cast<PFNTVCOMPARE>(reinterpret_cast<void (*)()>(&ByDataDescending));
              f.SendRecord(TLM_SORTCHILDRENEX, 0, &sort);
              return f.Send(TVM_GETNEXTITEM, TVGN_ROOT);
          },
