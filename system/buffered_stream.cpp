@@ -12,7 +12,6 @@ namespace {
 
 constexpr char kResourcePrefix[] = "RES:";
 constexpr int kResourcePrefixLength = 4;
-constexpr char kResourceSeparator = '/';
 constexpr int32_t kZeroChunk = 4096;
 
 const BYTE kEmptyBlock[1] = {0};
@@ -32,6 +31,8 @@ int StreamSink(void* ctx, const char* data, int n)
 }
 
 #ifdef _WIN32
+constexpr char kResourceSeparator = '/';
+
 // "type/name" after the prefix; FindResource itself reads "#123" as id 123.
 template <class Char>
 bool SplitResourcePath(const Char* spec, std::basic_string<Char>& type, std::basic_string<Char>& name)

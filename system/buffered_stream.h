@@ -92,8 +92,10 @@ public:
     // Formatted output through the library's engine (text/format_output.h).
     // Returns the number of characters written, -1 on failure.
     int PrintfA(const char* format, ...)
-#if defined(__GNUC__)
-        __attribute__((format(gnu_printf, 2, 3)))
+#if defined(__clang__)
+        __attribute__((format(printf, 2, 3)))
+#elif defined(__GNUC__)
+        __attribute__((format(gnu_printf, 2, 3)))  // mingw's printf would mean msvcrt's
 #endif
         ;
     // Writes out a dirty buffer. False on failure or when nothing is open. A

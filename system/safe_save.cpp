@@ -218,10 +218,8 @@ std::string FollowLinks(std::string path)
 
 void SyncFolder(const std::string& file)
 {
-    std::string folder = FolderOf(file, "/");
-    if (folder.empty())
-        folder = ".";
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const std::string folder = FolderOf(file, "/");
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;
     ::fsync(fd);

@@ -15,7 +15,7 @@ packages=(
   libpng-dev libjpeg62-turbo-dev libturbojpeg0-dev zlib1g-dev libpixman-1-dev libgd-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix libz-mingw-w64-dev
-  wine wine64 wine32:i386 xvfb xauth
+  wine wine64 wine32:i386 fonts-wine xvfb xauth
   imagemagick netpbm libtiff-tools giflib-tools libjpeg-turbo-progs python3-pil fonts-dejavu-core
   icoutils ghostscript dpkg-dev
   libimagequant-dev

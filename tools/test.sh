@@ -26,6 +26,7 @@ summary=()
 failed_logs=()
 
 # cmake_build DIR TARGET [CMAKE_ARGS...]: configures DIR and builds TARGET.
+# Every build treats compiler warnings as errors: a warning fails the run.
 cmake_build() {
   local dir="$1" target="$2"
   shift 2
@@ -34,7 +35,7 @@ cmake_build() {
     rm -rf "$dir"
   fi
   mkdir -p "$dir" &&
-    cmake -S "$here" -B "$dir" -G Ninja "$@" &&
+    cmake -S "$here" -B "$dir" -G Ninja -DLINDAR_WERROR=ON "$@" &&
     cmake --build "$dir" -j "$jobs" --target "$target"
 }
 

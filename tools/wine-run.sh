@@ -62,6 +62,23 @@ if [ ! -f "$ready" ]; then
   exec 9>&-
 fi
 
+# Wine draws caption buttons, check marks and arrows with glyphs of the Marlett
+# font and dialogs in Tahoma. Debian ships them apart (fonts-wine), and this
+# Wine does not look in their folder: linked into the prefix's Fonts folder
+# they are found as on Windows. Also for a prefix made before they came.
+fonts="${LINDAR_WINE_FONTS:-/usr/share/wine/fonts}"
+win_fonts="$prefix/drive_c/windows/Fonts"
+if [ -f "$fonts/marlett.ttf" ] && [ -d "$win_fonts" ] && [ ! -e "$win_fonts/marlett.ttf" ]; then
+  exec 9>"$prefix.lock"
+  flock 9
+  for font in "$fonts"/*; do
+    # A font of the prefix's own (a test may install one) stays.
+    [ -e "$win_fonts/${font##*/}" ] || ln -s "$font" "$win_fonts/${font##*/}"
+  done
+  flock -u 9
+  exec 9>&-
+fi
+
 [ "$init_only" = 1 ] && exit 0
 # Wine hands every process it starts the Unix stderr of the process that
 # started it, whatever the program asked for. The desktop process

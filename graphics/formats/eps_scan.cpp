@@ -19,7 +19,8 @@ struct HexTable {
             value['0' + i] = int8_t(i);
         for (int i = 0; i < 6; ++i)
             value['a' + i] = value['A' + i] = int8_t(10 + i);
-        value[' '] = value['\t'] = value['\r'] = value['\n'] = kSpace;
+        for (const uint8_t c : {' ', '\t', '\r', '\n'})
+            value[c] = kSpace;
     }
 };
 constexpr HexTable kHex;

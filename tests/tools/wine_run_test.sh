@@ -44,5 +44,23 @@ segv,0|0|2
 segv,segv|139|2
 segv,5|5|2
 CASES
+
+# Wine's own fonts, shipped apart, are linked into a prefix that lacks them;
+# a font the prefix has of its own stays.
+fonts="$work/fonts"
+win_fonts="$work/prefix/drive_c/windows/Fonts"
+mkdir -p "$fonts" "$win_fonts"
+touch "$fonts/marlett.ttf" "$fonts/tahoma.ttf" "$fonts/own.ttf"
+echo mine >"$win_fonts/own.ttf"
+for run in 1 2; do
+  rm -f "$work/starts"
+  WORK="$work" PLAN=0 PATH="$work/bin:$PATH" LINDAR_WINEPREFIX="$work/prefix" LINDAR_WINE_FONTS="$fonts" \
+    bash "$script" program.exe >/dev/null 2>&1 || { echo "fonts, run $run: failed"; failed=1; }
+done
+for font in marlett.ttf tahoma.ttf; do
+  [ "$(readlink "$win_fonts/$font")" = "$fonts/$font" ] || { echo "fonts: $font not linked"; failed=1; }
+done
+[ ! -L "$win_fonts/own.ttf" ] && [ "$(cat "$win_fonts/own.ttf")" = mine ] || { echo "fonts: own.ttf replaced"; failed=1; }
+
 [ "$failed" = 0 ] && echo "all cases passed"
 exit "$failed"

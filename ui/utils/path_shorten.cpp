@@ -69,7 +69,7 @@ int ShortenPath(const char* path, char* out, int size, int width, const uint8_t*
     int lastStart = total;
     while (lastStart > root && !IsSeparator(path[lastStart - 1]))
         --lastStart;
-    const int dots = widths != nullptr ? 3 * widths['.'] + widths['\\'] : kEllipsisLength;
+    const int dots = widths != nullptr ? 3 * widths[uint8_t('.')] + widths[uint8_t('\\')] : kEllipsisLength;
     int used = TextWidthFromTable(path, widths, root) + dots + TextWidthFromTable(path + lastStart, widths);
     int frontEnd = root;
     for (int kept = 0; kept < keepFirst && frontEnd < lastStart; ++kept) {
