@@ -240,7 +240,8 @@ bool Reachable(HWND wnd)
     RECT r;
     GetWindowRect(wnd, &r);
     const POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    return IsWindowVisible(wnd) && WindowFromPoint(centre) == wnd;
+    const HWND hit = WindowFromPoint(centre);
+    return IsWindowVisible(wnd) && (hit == wnd || IsChild(wnd, hit));
 }
 
 Outcome PathDlgInput::Run(const Row& row, bool treeMode)
@@ -256,7 +257,8 @@ Outcome PathDlgInput::Run(const Row& row, bool treeMode)
     HWND dlg = nullptr;
     driver.Then([&](ModalDriver& d) {
         dlg = d.TopDialog();
-        if (!dlg || !winharness::Activated(dlg, start) || !Reachable(treeMode ? dialog.Tree()->m_hWnd : GetDlgItem(dlg, CPathDlg::kIdList)))
+        const HWND view = dlg ? (treeMode ? dialog.Tree()->m_hWnd : GetDlgItem(dlg, CPathDlg::kIdList)) : nullptr;
+        if (!dlg || !winharness::Activated(dlg, start) || !Reachable(view))
             return false;
         if (treeMode)
             return !dialog.Tree()->IsBusy() && Relative(dialog.Tree()->m_selectedPath.GetString()) == "Alpen";
@@ -391,7 +393,8 @@ TEST_F(PathDlgInput, TreeAfterABoxClickShowsTheListedChild)
     std::vector<std::string> children;
     driver.Then([&](ModalDriver& d) {
               const HWND dlg = d.TopDialog();
-              return dlg && winharness::Activated(dlg, start) && !dialog.Tree()->IsBusy() &&
+              return dlg && winharness::Activated(dlg, start) && Reachable(dialog.Tree()->m_hWnd) &&
+                     !dialog.Tree()->IsBusy() &&
                      Relative(dialog.Tree()->m_selectedPath.GetString()) == "Alpen";
           })
         .Then([&](ModalDriver&) {
