@@ -3,6 +3,7 @@
 // through Open with a caption, and workers that end with their dialogs.
 #include <gtest/gtest.h>
 
+#include "tests/filedlg/file_dialog_test_support.h"
 #include "tests/winharness/modal_driver.h"
 #include "tests/winharness/popup_menu_reader.h"
 #include "tests/winharness/screenshot.h"
@@ -35,26 +36,8 @@ std::string TempFolder()
     return folder;
 }
 
-// The system dialog of a run: the recorded dialog holding our combo.
-HWND ExtendedDialog(const winharness::ModalDriver& d)
-{
-    for (HWND wnd : d.Dialogs()) {
-        char cls[16] = "";
-        if (IsWindow(wnd) && GetClassNameA(GetDlgItem(wnd, kFileNameId), cls, sizeof cls) &&
-            lstrcmpiA(cls, "ComboBox") == 0 && IsWindowVisible(wnd))
-            return wnd;
-    }
-    return nullptr;
-}
-
-HWND Popup(HWND dialog)
-{
-    HWND popup = nullptr;
-    while ((popup = FindWindowExA(nullptr, popup, kPopupListClass, nullptr)))
-        if (GetWindow(popup, GW_OWNER) == dialog)
-            return popup;
-    return nullptr;
-}
+using filedlg_test::ExtendedDialog;
+using filedlg_test::Popup;
 
 using winharness::ThreadCount;
 
@@ -300,10 +283,7 @@ OPENFILENAMEA OpenIn(const std::string& folder, char* file, DWORD size)
     return ofn;
 }
 
-HWND ComboEditOf(HWND dialog)
-{
-    return FindWindowExA(GetDlgItem(dialog, kFileNameId), nullptr, "Edit", nullptr);
-}
+using filedlg_test::ComboEditOf;
 
 // Types the text into the combo's edit as keys would, after emptying it.
 void Type(HWND dialog, const std::string& text)

@@ -20,7 +20,15 @@ typedef std::vector<std::string> Texts;
 class MemoryFolders : public FolderEntries {
 public:
     std::map<std::string, Texts> folders;
+    std::map<std::string, uint64_t> stamps;  // changed with the entries
     int listings = 0;
+
+    void Add(const std::string& folder, const Texts& names)
+    {
+        folders[folder].insert(folders[folder].end(), names.begin(), names.end());
+        ++stamps[folder];
+    }
+    uint64_t Stamp(const std::string& folder) override { return stamps[folder]; }
 
     bool First(const std::string& folder, std::string* name) override
     {
@@ -90,7 +98,20 @@ Texts ManyFolders()
     return names;
 }
 
+// "0000", "0001", ... as the recipe's folder holds them.
+Texts Numbered(int count)
+{
+    Texts names;
+    for (int i = 0; i < count; ++i) {
+        char name[8];
+        std::snprintf(name, sizeof name, "%04d", i);
+        names.push_back(name);
+    }
+    return names;
+}
+
 const char kTree[] = "D:\\Touren Ä";
+const char kLate[] = "D:\\Später gefüllt";
 const char kMany[] = "D:\\Viele Ordner";
 
 MemoryFolders Folders()
@@ -99,6 +120,7 @@ MemoryFolders Folders()
     f.folders[kTree] = {"Allgäu.gpx", "Ärger Tour.gpx", "Bergem.gpx", "Berge mit Leerzeichen", "Übersicht",
                         "ALLGEMEIN", ".versteckt"};
     f.folders[kMany] = ManyFolders();
+    f.folders[kLate] = {};
     return f;
 }
 
@@ -154,7 +176,7 @@ TEST(TypeAhead, OffersTheNamesThatBeginWithTheText)
 // that fails once.
 struct SequenceCase {
     const char* name;
-    std::function<void(TypeAheadModel&, Popup&)> run;
+    std::function<void(TypeAheadModel&, Popup&, MemoryFolders&)> run;
     size_t rows;
     std::string first;
     int listings;
@@ -164,7 +186,7 @@ TEST(TypeAhead, RequestsArriveAtAnyRound)
 {
     const SequenceCase cases[] = {
         {"typed while listing",
-         [](TypeAheadModel& m, Popup& p) {
+         [](TypeAheadModel& m, Popup& p, MemoryFolders& f) {
              m.NewFolder(kMany);
              for (int i = 0; i < 10; ++i)
                  m.Round(true);
@@ -173,7 +195,7 @@ TEST(TypeAhead, RequestsArriveAtAnyRound)
          },
          100, "Ordner 3000", 2},
         {"typed after listing, then more",
-         [](TypeAheadModel& m, Popup& p) {
+         [](TypeAheadModel& m, Popup& p, MemoryFolders& f) {
              m.NewFolder(kMany);
              RunUntilIdle(m, p);
              m.NewText("ordner 2");
@@ -183,7 +205,7 @@ TEST(TypeAhead, RequestsArriveAtAnyRound)
          },
          100, "Ordner 2700", 3},
         {"text emptied",
-         [](TypeAheadModel& m, Popup& p) {
+         [](TypeAheadModel& m, Popup& p, MemoryFolders& f) {
              m.NewFolder(kMany);
              m.NewText("ordner 1");
              RunUntilIdle(m, p);
@@ -192,7 +214,7 @@ TEST(TypeAhead, RequestsArriveAtAnyRound)
          },
          0, "", 1},
         {"folder changed",
-         [](TypeAheadModel& m, Popup& p) {
+         [](TypeAheadModel& m, Popup& p, MemoryFolders& f) {
              m.NewFolder(kMany);
              m.NewText("ordner 4");
              RunUntilIdle(m, p);
@@ -201,8 +223,38 @@ TEST(TypeAhead, RequestsArriveAtAnyRound)
              RunUntilIdle(m, p);
          },
          1, "Allgäu.gpx", 3},
+        {"names made after the listing, then typed (the recipe filled late)",
+         [](TypeAheadModel& m, Popup& p, MemoryFolders& f) {
+             m.NewFolder(kLate);
+             RunUntilIdle(m, p);
+             f.Add(kLate, Numbered(150));
+             m.NewText("0");
+             RunUntilIdle(m, p);
+         },
+         100, "0000", 2},
+        {"names made while the listing runs",
+         [](TypeAheadModel& m, Popup& p, MemoryFolders& f) {
+             m.NewFolder(kLate);
+             m.Round(true);
+             f.Add(kLate, Numbered(150));
+             RunUntilIdle(m, p);
+             m.NewText("01");
+             RunUntilIdle(m, p);
+         },
+         50, "0100", 2},
+        {"an unchanged folder is not listed again per text",
+         [](TypeAheadModel& m, Popup& p, MemoryFolders& f) {
+             m.NewFolder(kTree);
+             m.NewText("a");
+             RunUntilIdle(m, p);
+             m.NewText("al");
+             RunUntilIdle(m, p);
+             m.NewText("allgä");
+             RunUntilIdle(m, p);
+         },
+         1, "Allgäu.gpx", 1},
         {"post refused once each",
-         [](TypeAheadModel& m, Popup& p) {
+         [](TypeAheadModel& m, Popup& p, MemoryFolders& f) {
              p.refuse = 1;
              m.NewFolder(kTree);
              m.NewText("BERGE");
@@ -214,7 +266,7 @@ TEST(TypeAhead, RequestsArriveAtAnyRound)
         MemoryFolders folders = Folders();
         TypeAheadModel model(folders);
         Popup popup;
-        c.run(model, popup);
+        c.run(model, popup, folders);
         ASSERT_EQ(popup.rows.size(), c.rows) << c.name;
         if (c.rows) {
             EXPECT_EQ(popup.rows.front(), c.first) << c.name;

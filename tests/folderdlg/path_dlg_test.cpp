@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -209,8 +210,17 @@ TEST_F(PathDlgTest, TreeFollowsComboAndComboFollowsTree)
          },
          [&](CPathDlg&, HWND dlg) { return SamePathText(Text(dlg, 1017).c_str(), c); },
          [&](CPathDlg& d, HWND dlg) {
-             // A double click confirms the node, as the TreeList reports it.
-             NMHDR nm = {d.Tree()->m_hWnd, UINT_PTR(1099), UINT(NM_DBLCLK)};
+             // A double click on the node's label confirms it, as the
+             // TreeList reports it.
+             const HWND tree = d.Tree()->m_hWnd;
+             RECT label = {};
+             const HTREEITEM selected = TreeView_GetSelection(tree);
+             std::memcpy(&label, &selected, sizeof selected);  // the item goes in the rectangle
+             SendMessageA(tree, TVM_GETITEMRECT, TRUE, LPARAM(&label));
+             NMTREEVIEWA nm = {};
+             nm.hdr = {tree, UINT_PTR(1099), UINT(NM_DBLCLK)};
+             nm.itemNew.hItem = selected;
+             nm.ptDrag = {(label.left + label.right) / 2, (label.top + label.bottom) / 2};
              SendMessageA(dlg, WM_NOTIFY, 1099, LPARAM(&nm));
              return true;
          }});
@@ -370,6 +380,26 @@ HTREEITEM ExpandedChild(HWND tree, const std::string& name)
 DlgStep TreeSelected(const std::string& path)
 {
     return [=](CPathDlg& d, HWND) { return !d.Tree()->IsBusy() && SamePathText(d.Tree()->m_selectedPath, path); };
+}
+
+// A tree that takes Enter itself tells the dialog by NM_RETURN: Enter
+// there chooses as OK does.
+TEST_F(PathDlgTest, EnterReportedByTheTreeChoosesItsFolder)
+{
+    SetMode("PathDlgTreeMode", 1);
+    CPathDlg dialog;
+    dialog.SetPath((Root() + "\\a").c_str());
+    const INT_PTR result = RunDialog(dialog, 3,
+        {TreeSelected(Root() + "\\a"),
+         [&](CPathDlg& d, HWND dlg) {
+             NMKEY nm = {};
+             nm.hdr = {d.Tree()->m_hWnd, UINT_PTR(1099), UINT(NM_RETURN)};
+             nm.nVKey = VK_RETURN;
+             SendMessageA(dlg, WM_NOTIFY, 1099, LPARAM(&nm));
+             return true;
+         }});
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(dialog.GetPath(1), Root() + "\\a\\");
 }
 
 TEST_F(PathDlgTest, ListInLocaleOrderAndTypeAheadBlindToCaseWithBlanks)

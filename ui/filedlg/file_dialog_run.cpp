@@ -132,6 +132,15 @@ public:
             FindClose(m_search);
         m_search = INVALID_HANDLE_VALUE;
     }
+    // A folder's last write time changes when an entry is made, removed or
+    // renamed in it.
+    uint64_t Stamp(const std::string& folder) override
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!GetFileAttributesExA(folder.c_str(), GetFileExInfoStandard, &data))
+            return 0;
+        return uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
+    }
 
 private:
     bool Take(bool found, std::string* name)

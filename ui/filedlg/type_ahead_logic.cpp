@@ -15,8 +15,16 @@ void TypeAheadModel::NewText(const std::string& typed)
     m_typed = typed;
     m_cursor.Reset();
     m_reset = true;
-    if (m_cut && !typed.empty())
+    if (typed.empty() || m_folder.empty())
+        return;
+    if (!m_start && m_entries.Stamp(m_folder) != m_stamp) {
+        // Listed before its entries changed: all of it again, cut anew.
+        m_filter.clear();
+        m_cut = false;
+        m_start = true;
+    } else if (m_cut) {
         ListAgainFor(typed);
+    }
 }
 
 void TypeAheadModel::ListAgainFor(const std::string& typed)
@@ -62,8 +70,10 @@ TypeAheadRound TypeAheadModel::Round(bool compare)
         m_start = false;
         Close();
         m_names.clear();
-        if (!m_folder.empty())
+        if (!m_folder.empty()) {
+            m_stamp = m_entries.Stamp(m_folder);
             have = m_open = m_entries.First(m_folder, &name);
+        }
     } else if (m_open) {
         have = m_entries.Next(&name);
         if (!have)

@@ -6,6 +6,7 @@
 
 #include "ui/filedlg/ofn_logic.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ public:
     virtual bool First(const std::string& folder, std::string* name) = 0;
     virtual bool Next(std::string* name) = 0;
     virtual void Close() = 0;
+    // What tells a change of the folder's entries (its last write time), 0
+    // when unknown.
+    virtual uint64_t Stamp(const std::string& folder) = 0;
 };
 
 // What one round asks of the popup.
@@ -30,7 +34,9 @@ struct TypeAheadRound {
 // The folder is listed once into at most kMaxFolderNames names. A folder
 // of more is cut there, and each typed text then lists it again keeping only
 // the names that begin with that text, so a match past the first 2000
-// entries is still offered.
+// entries is still offered. A folder whose entries changed after it was
+// listed (names made while the dialog shows it) is listed again for the
+// next typed text, so the popup offers what it holds now.
 class TypeAheadModel {
 public:
     explicit TypeAheadModel(FolderEntries& entries) : m_entries(entries) {}
@@ -65,4 +71,5 @@ private:
     bool m_open = false;   // a listing is under way
     bool m_cut = false;    // the folder holds more names than are kept
     bool m_reset = false;  // the next round empties the popup
+    uint64_t m_stamp = 0;  // the folder's stamp when its listing started
 };

@@ -9,6 +9,7 @@
 #include "system/path_text.h"
 #include "system/shell_icons.h"
 #include "text/text_services.h"
+#include "ui/folderdlg/folder_tree_logic.h"
 #include "ui/folderdlg/path_dlg_logic.h"
 
 namespace {
@@ -299,6 +300,23 @@ bool CFolderTreeCtrl::RemoveIfGone(uint32_t item)
 
 void CFolderTreeCtrl::PostRemoval(size_t node) { PostMessage(kRemoveGone, WPARAM(node)); }
 
+// The TreeList reports the double click before it acts on it: on a folder's
+// icon or label the folder is chosen and the tree does nothing more (the
+// host closes); on its box the tree toggles it as for a click.
+LRESULT CFolderTreeCtrl::ChooseByDoubleClick(POINT at)
+{
+    TVHITTESTINFO hit = {};
+    hit.pt = at;
+    const uint32_t item = uint32_t(SendMessage(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    const bool fullRow = (GetStyle() & TVS_FULLROWSELECT) != 0;
+    const size_t node = NodeOf(item);
+    if (!node || !DoubleClickChooses(hit.flags, fullRow))
+        return 0;
+    const std::string path = m_nodes[node].path;
+    SendPathNotify(m_hWnd, kFolderTreeDblClk, path.c_str());
+    return 1;
+}
+
 BOOL CFolderTreeCtrl::HandleNotify(NMHDR* header, LRESULT* result)
 {
     if (!header || header->hwndFrom != m_hWnd)
@@ -306,8 +324,10 @@ BOOL CFolderTreeCtrl::HandleNotify(NMHDR* header, LRESULT* result)
     *result = 0;
     switch (header->code) {
     case TVN_ITEMEXPANDINGA: {
+        // A click on the box, a double click on it and Ctrl+Space toggle:
+        // a toggle that opens a node lists it like an expand.
         const NMTREEVIEWA* tv = reinterpret_cast<const NMTREEVIEWA*>(header);
-        if ((tv->action & TVE_ACTIONMASK) == TVE_EXPAND) {
+        if (ExpandingOpens(tv->action, tv->itemNew.state)) {
             const size_t node = NodeOf(uint32_t(reinterpret_cast<UINT_PTR>(tv->itemNew.hItem)));
             if (node && FolderGone(m_nodes[node].path)) {
                 *result = TRUE;  // no expanding; the node goes after this notification
@@ -332,8 +352,7 @@ BOOL CFolderTreeCtrl::HandleNotify(NMHDR* header, LRESULT* result)
         return TRUE;
     }
     case NM_DBLCLK:
-        if (!m_selectedPath.IsEmpty())
-            SendPathNotify(m_hWnd, kFolderTreeDblClk, m_selectedPath);
+        *result = ChooseByDoubleClick(reinterpret_cast<const NMTREEVIEWA*>(header)->ptDrag);
         return TRUE;
     default:
         return FALSE;

@@ -8,7 +8,8 @@
 // The TreeList notifies the host, not itself: the host passes the tree's
 // notifications to HandleNotify. The tree then tells the host by WM_NOTIFY
 // with its id: kFolderTreeSelChanged, kFolderTreeDropped,
-// kFolderTreeDblClk, the record (PathNotifyRecord) carrying the item's path.
+// kFolderTreeDblClk (a double click on a folder's icon or label), the
+// record (PathNotifyRecord) carrying the item's path.
 #pragma once
 
 #include <deque>
@@ -83,6 +84,9 @@ private:
     // selection); true when removed.
     bool RemoveIfGone(uint32_t item);
     void PostRemoval(size_t node);
+    // NM_DBLCLK at the point: 1 when it chose a folder (the tree then does
+    // nothing more), 0 when the tree goes on with it.
+    LRESULT ChooseByDoubleClick(POINT at);
     size_t NodeOf(uint32_t item) const;
     void StopWorker();
 

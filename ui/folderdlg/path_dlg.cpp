@@ -477,6 +477,8 @@ void CPathDlg::OnTreeSwitch()
 void CPathDlg::OnUp()
 {
     if (m_treeMode) {
+        if (m_treeCountdown > 0)
+            TakeTreeSelection();
         if (m_path.size() > PathRootLength(m_path.c_str())) {
             RemoveFileNameStr(m_path);
             m_path = TrimDialogPath(m_path);
@@ -617,7 +619,9 @@ void CPathDlg::OnOK()
         SendDlgItemMessageA(m_hWnd, kIdDrives, CB_SHOWDROPDOWN, TRUE, 0);
         return;
     }
-    // 5. to 8.
+    // 5. to 8. A tree selection the path has not followed yet is the choice.
+    if (m_treeCountdown > 0)
+        TakeTreeSelection();
     UpdateData(TRUE);
     std::string path = m_path;
     if (!(m_options & kPathPlain) && IsNetworkPathText(path))

@@ -134,6 +134,7 @@ private:
     void GoTo(const std::string& path);
     void ShowPath();
     void TreeFollow();
+    void TakeTreeSelection();
     void OnTreeSwitch();
     void OnUp();
     void OnDropped(const char* file);

@@ -106,6 +106,8 @@ const Route<CPathDlg::RouteHandler>* CPathDlg::RouteOf(UINT message, WPARAM wPar
         PD_MAY(WM_NOTIFY, TVN_ITEMEXPANDINGA, kIdTree, d.OnTreeNotify(P<NMHDR>(m.lParam), m.result)),
         PD_MAY(WM_NOTIFY, TVN_SELCHANGEDA, kIdTree, d.OnTreeNotify(P<NMHDR>(m.lParam), m.result)),
         PD_MAY(WM_NOTIFY, NM_DBLCLK, kIdTree, d.OnTreeNotify(P<NMHDR>(m.lParam), m.result)),
+        // Enter in a tree that takes the key itself chooses as OK does.
+        PD_DO(WM_NOTIFY, NM_RETURN, kIdTree, d.PostMessage(WM_COMMAND, IDOK)),
         PD_DO(WM_NOTIFY, kFolderTreeSelChanged, kIdTree, d.m_treeCountdown = kTreeTicks),
         PD_PATH(kFolderTreeDblClk, kIdTree, d.OnTreeDoubleClick(path)),
         PD_PATH(kFolderTreeDropped, kIdTree, d.OnDropped(path)),
@@ -251,10 +253,19 @@ void CPathDlg::OnFillTimer()
 {
     if (m_pending)
         MoveRecords();
-    if (m_treeMode && m_treeCountdown > 0 && --m_treeCountdown == 0 && m_tree) {
-        m_path = m_tree->m_selectedPath.GetString();
-        ShowPath();
-    }
+    if (m_treeMode && m_treeCountdown > 0 && --m_treeCountdown == 0)
+        TakeTreeSelection();
+}
+
+// The path becomes the tree's selection now, as the countdown's end would
+// make it: OK and Up act on the folder the user selected last.
+void CPathDlg::TakeTreeSelection()
+{
+    m_treeCountdown = 0;
+    if (!m_treeMode || !m_tree || m_tree->m_selectedPath.IsEmpty())
+        return;
+    m_path = m_tree->m_selectedPath.GetString();
+    ShowPath();
 }
 
 void CPathDlg::OnDestroyDialog()

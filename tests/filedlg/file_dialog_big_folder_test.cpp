@@ -1,0 +1,144 @@
+// The extended Open dialog in a folder of 5,000 subfolders named 0000 to
+// 4999, as a user reported it: the dialog opened in the folder, '0' typed
+// 1.5 s after the popup exists, the text cleared and '0' typed again. The
+// popup offers 0000 to 0099 each time, as it does when the dialog is opened
+// in the parent and sent to the folder, and also when the folder's entries
+// were made after the dialog had listed it.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/filedlg/file_dialog_test_support.h"
+#include "tests/winharness/registry_lock.h"
+#include "ui/filedlg/ofn_logic.h"
+
+namespace {
+
+using namespace filedlg_test;
+using winharness::ModalDriver;
+typedef std::vector<std::string> Texts;
+
+constexpr int kLateCount = 150;
+// The user's pause between the popup's showing up and the first key.
+constexpr DWORD kPauseMs = 1500;
+constexpr DWORD kRowsMs = 5000, kRetypedRowsMs = 8000;
+
+Texts First100()
+{
+    Texts rows;
+    for (int i = 0; i < 100; ++i) {
+        char name[8];
+        std::snprintf(name, sizeof name, "%04d", i);
+        rows.push_back(name);
+    }
+    return rows;
+}
+
+struct RecipeCase {
+    const char* name;
+    std::string openIn;                // the dialog's initial folder
+    std::string goTo;                  // typed into 1152 with IDOK, or empty
+    std::function<void()> whenShown;   // once the popup exists
+};
+
+// The popup's rows after '0' is typed, and after the text is cleared and
+// '0' typed again.
+struct Seen {
+    Texts typed, retyped;
+};
+
+Seen RunRecipe(const RecipeCase& c)
+{
+    char file[260] = "";
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.lpstrFilter = "Alle Dateien\0*.*\0";
+    ofn.lpstrDefExt = "gpx";
+    ofn.lpstrInitialDir = c.openIn.c_str();
+    ofn.Flags = OFN_EXPLORER;
+    HWND dialog = nullptr;
+    DWORD since = 0;
+    Seen seen;
+    const Texts full = First100();
+    auto typeZero = [&] {
+        SendMessageA(ComboEditOf(dialog), WM_CHAR, '0', 0);
+        since = GetTickCount();
+    };
+    ModalDriver driver(40000);
+    driver.Then([&](ModalDriver& d) { return (dialog = ExtendedDialog(d)) && Popup(dialog); });
+    if (!c.goTo.empty()) {
+        driver.Then([&](ModalDriver&) {
+            SetWindowTextA(GetDlgItem(dialog, kFileNameId), c.goTo.c_str());
+            return PostMessageA(dialog, WM_COMMAND, IDOK, 0) != FALSE;
+        });
+        driver.Then([&](ModalDriver&) {
+            char folder[MAX_PATH] = "";
+            SendMessageA(dialog, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder));
+            return lstrcmpiA(folder, c.goTo.c_str()) == 0;
+        });
+    }
+    driver.Then([&](ModalDriver&) {
+        if (c.whenShown)
+            c.whenShown();
+        since = GetTickCount();
+        return true;
+    });
+    driver.Then([&](ModalDriver&) {
+        if (GetTickCount() - since < kPauseMs)
+            return false;
+        typeZero();
+        return true;
+    });
+    driver.Then([&](ModalDriver&) {
+        seen.typed = PopupRows(Popup(dialog));
+        if (seen.typed != full && GetTickCount() - since < kRowsMs)
+            return false;
+        SetWindowTextA(ComboEditOf(dialog), "");
+        typeZero();
+        return true;
+    });
+    driver.Then([&](ModalDriver&) {
+        seen.retyped = PopupRows(Popup(dialog));
+        if (seen.retyped != full && GetTickCount() - since < kRetypedRowsMs)
+            return false;
+        return PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0) != FALSE;
+    });
+    driver.Run([&] { GetOpenFileNameA(&ofn); });
+    return seen;
+}
+
+class BigFolderPopup : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { HookFileDialogs(nullptr); }
+    winharness::RegistryLock m_turn;  // the recent list lives in the registry
+};
+
+TEST_F(BigFolderPopup, OffersTheFirstHundredBeginningsHoweverTheFolderWasReached)
+{
+    const std::string big = RecipeFolder(), parent = RecipeParent();
+    // A folder of its own per run, empty when the dialog lists it.
+    const std::string late = parent + "\\später " + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(late.c_str(), nullptr);
+    const RecipeCase cases[] = {
+        {"opened in the folder", big, "", nullptr},
+        {"opened in the parent, sent to the folder", parent, big, nullptr},
+        {"its folders made once the popup exists", late, "", [&] { MakeNumberedFolders(late, kLateCount); }},
+    };
+    for (const RecipeCase& c : cases) {
+        const Seen seen = RunRecipe(c);
+        EXPECT_EQ(seen.typed, First100()) << c.name;
+        EXPECT_EQ(seen.retyped, First100()) << c.name;
+    }
+    for (int i = 0; i < kLateCount; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "\\%04d", i);
+        RemoveDirectoryA((late + name).c_str());
+    }
+    RemoveDirectoryA(late.c_str());
+}
+
+}  // namespace

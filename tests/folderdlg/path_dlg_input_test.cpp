@@ -1,0 +1,425 @@
+// The folder dialog under a user's hand: real clicks, double clicks and
+// keys through the input queue, in the folder tree and in the classic
+// view. Each row runs the dialog on a small map-data tree opened at
+// "Alpen", performs its gestures and compares what the dialog then shows
+// (or chose) with what the user expects.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "system/path_text.h"
+#include "system/registry.h"
+#include "tests/support/test_support.h"
+#include "tests/winharness/modal_driver.h"
+#include "tests/winharness/real_input.h"
+#include "tests/winharness/registry_lock.h"
+#include "tests/winharness/screenshot.h"
+#include "ui/folderdlg/path_dlg.h"
+
+namespace {
+
+using winharness::kCtrl;
+using winharness::ModalDriver;
+using winharness::RealInput;
+
+// The folders below the root, each with its subfolders in the order the
+// dialog lists them.
+const std::vector<std::pair<std::string, std::vector<std::string>>> kFolders = {
+    {"", {"Alpen", "Harz", "Schwarzwald", "Touren 2026"}},
+    {"Alpen", {"Ötztal", "Watzmann", "Zugspitze"}},
+    {"Harz", {"Brocken"}},
+};
+
+const std::string& Root()
+{
+    static const std::string root = [] {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        std::string r = TrimDialogPath(std::string(temp) + "lindar-input Karten");
+        for (const auto& [folder, children] : kFolders)
+            for (const std::string& child : children)
+                CreateDirectoryTreeA((r + (folder.empty() ? "" : "\\" + folder) + "\\" + child).c_str());
+        return r;
+    }();
+    return root;
+}
+
+std::string Full(const std::string& relative) { return relative == "." ? Root() : Root() + "\\" + relative; }
+
+// A full path as the rows write it: "." for the root, else below it.
+std::string Relative(std::string path)
+{
+    if (path.size() > 3 && path.back() == '\\')
+        path.pop_back();
+    if (lstrcmpiA(path.c_str(), Root().c_str()) == 0)
+        return ".";
+    if (path.size() > Root().size() && PathStartsWithNoCase(path, Root() + "\\"))
+        return path.substr(Root().size() + 1);
+    return "?" + path;
+}
+
+// What the user sees or got when a row has run: whether the dialog ended
+// with OK, the path (the result after OK, else the path box), the selection
+// (the tree's node or the list's row) and, in the tree, one node's state.
+struct Outcome {
+    bool ok = false;
+    std::string path;
+    std::string selected;
+    std::string node;  // the node looked at, "" for none
+    bool expanded = false;
+    std::vector<std::string> children;
+
+    bool operator==(const Outcome& o) const
+    {
+        return std::tie(ok, path, selected, node, expanded, children) ==
+               std::tie(o.ok, o.path, o.selected, o.node, o.expanded, o.children);
+    }
+};
+
+void PrintTo(const Outcome& o, std::ostream* out)
+{
+    *out << (o.ok ? "OK " : "open ") << "path=" << o.path << " selected=" << o.selected;
+    if (!o.node.empty()) {
+        *out << " " << o.node << (o.expanded ? " open {" : " closed {");
+        for (const std::string& c : o.children)
+            *out << c << ";";
+        *out << "}";
+    }
+}
+
+// The gestures of the rows. A target is a folder below the root: a tree
+// node, or in the classic view the list row of that name.
+enum class Act { kClickBox, kDoubleClickBox, kClickLabel, kDoubleClickLabel, kDoubleClickIcon, kKey, kType, kUp, kIdle };
+struct Gesture {
+    Act act;
+    std::string target;  // the folder, or the text typed
+    WORD key = 0;
+    unsigned modifiers = 0;
+};
+
+Gesture ClickBox(const std::string& t) { return {Act::kClickBox, t}; }
+Gesture DoubleClickBox(const std::string& t) { return {Act::kDoubleClickBox, t}; }
+Gesture ClickLabel(const std::string& t) { return {Act::kClickLabel, t}; }
+Gesture DoubleClickLabel(const std::string& t) { return {Act::kDoubleClickLabel, t}; }
+Gesture DoubleClickIcon(const std::string& t) { return {Act::kDoubleClickIcon, t}; }
+Gesture Key(WORD key, unsigned modifiers = 0) { return {Act::kKey, "", key, modifiers}; }
+Gesture Type(const std::string& text) { return {Act::kType, text}; }
+Gesture Up() { return {Act::kUp, ""}; }
+// Waits until the tree has every listing it asked for, as a user sees it.
+Gesture Idle() { return {Act::kIdle, ""}; }
+
+struct Row {
+    const char* action;
+    std::vector<Gesture> gestures;
+    Outcome expected;
+};
+
+// ---- the tree ----
+
+std::string ItemText(HWND tree, HTREEITEM item)
+{
+    char text[MAX_PATH] = "";
+    TVITEMA tv = {};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = sizeof text;
+    TreeView_GetItem(tree, &tv);
+    return text;
+}
+
+// The node of a folder, down from its drive along the levels of its path.
+HTREEITEM TreeItem(HWND tree, const std::string& relative)
+{
+    HTREEITEM item = nullptr;
+    HTREEITEM level = TreeView_GetRoot(tree);
+    for (const std::string& part : SplitPathLevels(Full(relative))) {
+        item = level;
+        while (item && lstrcmpiA(ItemText(tree, item).c_str(), part.c_str()) != 0)
+            item = TreeView_GetNextSibling(tree, item);
+        if (!item)
+            return nullptr;
+        level = TreeView_GetChild(tree, item);
+    }
+    return item;
+}
+
+// A point of the item's row on the part the hit test names (box, icon,
+// label), found by walking along the row.
+POINT PartPoint(HWND tree, HTREEITEM item, UINT part)
+{
+    RECT label = {};
+    std::memcpy(&label, &item, sizeof item);  // TVM_GETITEMRECT takes the item in the rectangle
+    SendMessageA(tree, TVM_GETITEMRECT, TRUE, LPARAM(&label));
+    const int y = (label.top + label.bottom) / 2;
+    for (int x = 0; x < label.right; ++x) {
+        TVHITTESTINFO hit = {};
+        hit.pt = {x, y};
+        if (TreeView_HitTest(tree, &hit) == item && (hit.flags & part)) {
+            int end = x;
+            for (hit.pt.x = x + 1; TreeView_HitTest(tree, &hit) == item && (hit.flags & part); ++hit.pt.x)
+                end = hit.pt.x;
+            return {(x + end) / 2, y};
+        }
+    }
+    ADD_FAILURE() << "no part " << part << " on " << ItemText(tree, item);
+    return {label.left, y};
+}
+
+class PathDlgInput : public ::testing::Test {
+protected:
+    void SetUp() override { SetModes(); }
+    static void SetModes(DWORD tree = 1)
+    {
+        CRegistry reg;
+        ASSERT_TRUE(reg.Open(HKEY_CURRENT_USER, "Software\\Velk\\Common", CRegistry::kModeWrite));
+        const DWORD crumbs = 1;
+        reg.WriteValue(&tree, 4, "PathDlgTreeMode", REG_DWORD);
+        reg.WriteValue(&crumbs, 4, "PathDlgBreadCrumb", REG_DWORD);
+    }
+    // Runs the dialog at "Alpen", the row's gestures in order, and what
+    // the dialog then shows or chose.
+    Outcome Run(const Row& row, bool tree);
+    winharness::RegistryLock m_turn;
+};
+
+// What the dialog shows now.
+Outcome Observe(CPathDlg& d, HWND dlg, const std::string& node)
+{
+    Outcome o;
+    char text[MAX_PATH * 2] = "";
+    GetDlgItemTextA(dlg, CPathDlg::kIdPath, text, sizeof text);
+    o.path = Relative(text);
+    if (d.IsTreeMode()) {
+        const HWND tree = d.Tree()->m_hWnd;
+        o.selected = Relative(d.Tree()->m_selectedPath.GetString());
+        if (!node.empty()) {
+            o.node = node;
+            const HTREEITEM item = TreeItem(tree, node);
+            o.expanded = item && (TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED);
+            for (HTREEITEM c = item ? TreeView_GetChild(tree, item) : nullptr; c; c = TreeView_GetNextSibling(tree, c))
+                o.children.push_back(ItemText(tree, c));
+        }
+    } else {
+        const LRESULT sel = SendDlgItemMessageA(dlg, CPathDlg::kIdList, LB_GETCURSEL, 0, 0);
+        o.selected = "#" + std::to_string(sel);
+    }
+    return o;
+}
+
+// The row of the list showing the folder `shown` (relative) that names the
+// folder `target` (relative): a level of the path, or a subfolder.
+int ListRow(const std::string& shown, const std::string& target)
+{
+    const std::vector<std::string> levels = SplitPathLevels(Full(shown));
+    const std::vector<std::string> want = SplitPathLevels(Full(target));
+    if (want.size() <= levels.size())
+        return int(want.size()) - 1;
+    for (const auto& [folder, children] : kFolders)
+        if (Full(folder.empty() ? "." : folder) == Full(shown))
+            for (size_t i = 0; i < children.size(); ++i)
+                if (children[i] == want.back())
+                    return int(levels.size() + i);
+    ADD_FAILURE() << "no row for " << target << " in " << shown;
+    return -1;
+}
+
+// Input sent and not yet taken by the modal loop: the next gesture waits,
+// as a hand's next move follows what the screen showed.
+bool InputPending() { return GetQueueStatus(QS_INPUT) != 0; }
+
+// Whether the pointer reaches the window: shown, in place and on top
+// (a dialog shows once its modal loop first idles).
+bool Reachable(HWND wnd)
+{
+    RECT r;
+    GetWindowRect(wnd, &r);
+    const POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    const HWND hit = WindowFromPoint(centre);
+    return IsWindowVisible(wnd) && (hit == wnd || IsChild(wnd, hit));
+}
+
+Outcome PathDlgInput::Run(const Row& row, bool treeMode)
+{
+    SetModes(treeMode ? 1 : 0);
+    CPathDlg dialog;
+    dialog.SetPath(Full("Alpen").c_str());
+    const std::string node = treeMode && !row.expected.node.empty() ? row.expected.node : "";
+    Outcome seen;
+    RealInput input(RealInput::Pump::kNo);
+    ModalDriver driver(15000);
+    DWORD start = GetTickCount();
+    HWND dlg = nullptr;
+    driver.Then([&](ModalDriver& d) {
+        dlg = d.TopDialog();
+        const HWND view = dlg ? (treeMode ? dialog.Tree()->m_hWnd : GetDlgItem(dlg, CPathDlg::kIdList)) : nullptr;
+        if (!dlg || !winharness::Activated(dlg, start) || !Reachable(view))
+            return false;
+        if (treeMode)
+            return !dialog.Tree()->IsBusy() && Relative(dialog.Tree()->m_selectedPath.GetString()) == "Alpen";
+        return SendDlgItemMessageA(dlg, CPathDlg::kIdList, LB_GETCURSEL, 0, 0) == ListRow("Alpen", "Alpen");
+    });
+    for (const Gesture& g : row.gestures)
+        driver.Then([&, g](ModalDriver&) {
+            if (InputPending())
+                return false;
+            const HWND tree = treeMode ? dialog.Tree()->m_hWnd : nullptr;
+            const HWND list = GetDlgItem(dlg, CPathDlg::kIdList);
+            auto point = [&](UINT part) {
+                if (tree)
+                    return PartPoint(tree, TreeItem(tree, g.target), part);
+                char shown[MAX_PATH * 2] = "";
+                GetDlgItemTextA(dlg, CPathDlg::kIdPath, shown, sizeof shown);
+                RECT r = {};
+                SendMessageA(list, LB_GETITEMRECT, WPARAM(ListRow(Relative(shown), g.target)), LPARAM(&r));
+                return POINT{r.left + 40, (r.top + r.bottom) / 2};
+            };
+            const HWND target = tree ? tree : list;
+            switch (g.act) {
+            case Act::kClickBox: input.Click(target, point(TVHT_ONITEMBUTTON)); break;
+            case Act::kDoubleClickBox: input.DoubleClick(target, point(TVHT_ONITEMBUTTON)); break;
+            case Act::kClickLabel: input.Click(target, point(TVHT_ONITEMLABEL)); break;
+            case Act::kDoubleClickLabel: input.DoubleClick(target, point(TVHT_ONITEMLABEL)); break;
+            case Act::kDoubleClickIcon: input.DoubleClick(target, point(TVHT_ONITEMICON)); break;
+            case Act::kKey: input.Key(g.key, g.modifiers); break;
+            case Act::kType: input.Type(g.target); break;
+            case Act::kUp: {
+                const HWND up = GetDlgItem(dlg, CPathDlg::kIdUp);
+                RECT r;
+                GetClientRect(up, &r);
+                input.Click(up, {r.right / 2, r.bottom / 2});
+                break;
+            }
+            case Act::kIdle: return !tree || !dialog.Tree()->IsBusy();
+            }
+            return true;
+        });
+    if (!row.expected.ok)
+        driver.Then([&](ModalDriver&) {
+            // The listings and the path's following of the tree take a few
+            // of the dialog's timer ticks.
+            if (InputPending())
+                return false;
+            seen = Observe(dialog, dlg, node);
+            if (!(seen == row.expected) && GetTickCount() - start < 8000)
+                return false;
+            return PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0) != FALSE;
+        });
+    start = GetTickCount();
+    INT_PTR result = 0;
+    driver.Run([&] { result = dialog.DoModalEx(nullptr, 3); });
+    if (result == IDOK) {
+        seen = Outcome{};
+        seen.ok = true;
+        seen.path = Relative(dialog.GetPath(1));
+    }
+    return seen;
+}
+
+Outcome Open(const std::string& path, const std::string& selected, const std::string& node = "", bool expanded = false,
+             std::vector<std::string> children = {})
+{
+    return {false, path, selected, node, expanded, std::move(children)};
+}
+Outcome Chosen(const std::string& path) { return {true, path, "", "", false, {}}; }
+
+// The tree: a click or double click on a box only opens or closes the node
+// and lists it; a double click on a label or icon chooses the folder; keys
+// act on the caret node.
+TEST_F(PathDlgInput, FolderTree)
+{
+    const std::vector<std::string> brocken = {"Brocken"}, alpen = {"Ötztal", "Watzmann", "Zugspitze"};
+    const Row rows[] = {
+        {"click [+] of Harz", {ClickBox("Harz")}, Open("Alpen", "Alpen", "Harz", true, brocken)},
+        {"double click [+] of Harz", {DoubleClickBox("Harz")}, Open("Alpen", "Alpen", "Harz", false, brocken)},
+        {"click [+] of Alpen, then [-]", {ClickBox("Alpen"), Idle(), ClickBox("Alpen")},
+         Open("Alpen", "Alpen", "Alpen", false, alpen)},
+        {"double click label of Harz", {DoubleClickLabel("Harz")}, Chosen("Harz")},
+        {"double click icon of Harz", {DoubleClickIcon("Harz")}, Chosen("Harz")},
+        {"click Harz, Ctrl+Space", {ClickLabel("Harz"), Key(VK_SPACE, kCtrl)},
+         Open("Harz", "Harz", "Harz", true, brocken)},
+        {"click Harz, click [+] of Harz, Right", {ClickLabel("Harz"), ClickBox("Harz"), Idle(), Key(VK_RIGHT)},
+         Open("Harz\\Brocken", "Harz\\Brocken", "Harz", true, brocken)},
+        {"type \"sch\"", {ClickLabel("Alpen"), Type("sch")}, Open("Schwarzwald", "Schwarzwald")},
+        {"click Aufwärts", {Up()}, Open(".", ".")},
+        {"click Harz, Enter at once", {ClickLabel("Harz"), Key(VK_RETURN)}, Chosen("Harz")},
+        {"open Harz, click Brocken, Aufwärts at once",
+         {ClickBox("Harz"), Idle(), ClickLabel("Harz\\Brocken"), Up()}, Open("Harz", "Harz")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.action);
+        EXPECT_EQ(Run(row, true), row.expected) << row.action;
+    }
+}
+
+// The classic view: the list's rows by keys and double clicks, "Aufwärts",
+// Enter on the folder shown.
+TEST_F(PathDlgInput, FolderList)
+{
+    const auto row = [](const std::string& shown, const std::string& target) {
+        return "#" + std::to_string(ListRow(shown, target));
+    };
+    const Row rows[] = {
+        {"type \"wa\"", {ClickLabel("Alpen"), Type("wa")}, Open("Alpen", row("Alpen", "Alpen\\Watzmann"))},
+        {"double click Zugspitze", {DoubleClickLabel("Alpen\\Zugspitze")},
+         Open("Alpen\\Zugspitze", row("Alpen\\Zugspitze", "Alpen\\Zugspitze"))},
+        {"click Aufwärts", {Up()}, Open(".", row(".", "."))},
+        {"click Watzmann, Enter", {ClickLabel("Alpen\\Watzmann"), Key(VK_RETURN)},
+         Open("Alpen\\Watzmann", row("Alpen\\Watzmann", "Alpen\\Watzmann"))},
+        {"click Alpen, Enter", {ClickLabel("Alpen"), Key(VK_RETURN)}, Chosen("Alpen")},
+        {"double click Alpen", {DoubleClickLabel("Alpen")}, Chosen("Alpen")},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.action);
+        EXPECT_EQ(Run(r, false), r.expected) << r.action;
+    }
+}
+
+// A picture of the tree after a click on a box: the node open with its
+// listed child, the box drawn as [-].
+TEST_F(PathDlgInput, TreeAfterABoxClickShowsTheListedChild)
+{
+    CPathDlg dialog;
+    dialog.SetPath(Full("Alpen").c_str());
+    RealInput input(RealInput::Pump::kNo);
+    ModalDriver driver(15000);
+    const DWORD start = GetTickCount();
+    winharness::Screenshot shot;
+    std::vector<std::string> children;
+    driver.Then([&](ModalDriver& d) {
+              const HWND dlg = d.TopDialog();
+              return dlg && winharness::Activated(dlg, start) && Reachable(dialog.Tree()->m_hWnd) &&
+                     !dialog.Tree()->IsBusy() &&
+                     Relative(dialog.Tree()->m_selectedPath.GetString()) == "Alpen";
+          })
+        .Then([&](ModalDriver&) {
+            const HWND tree = dialog.Tree()->m_hWnd;
+            input.Click(tree, PartPoint(tree, TreeItem(tree, "Harz"), TVHT_ONITEMBUTTON));
+            return true;
+        })
+        .Then([&](ModalDriver& d) {
+            const HWND tree = dialog.Tree()->m_hWnd;
+            const HTREEITEM harz = TreeItem(tree, "Harz");
+            children.clear();
+            for (HTREEITEM c = TreeView_GetChild(tree, harz); c; c = TreeView_GetNextSibling(tree, c))
+                children.push_back(ItemText(tree, c));
+            if (dialog.Tree()->IsBusy() || children.empty())
+                return GetTickCount() - start > 8000;
+            EXPECT_TRUE(winharness::CaptureWindow(d.TopDialog(), &shot, false));
+            return true;
+        })
+        .Then([&](ModalDriver& d) { return d.Post(IDCANCEL); });
+    driver.Run([&] { dialog.DoModalEx(nullptr, 3); });
+    EXPECT_EQ(children, std::vector<std::string>{"Brocken"});
+    const std::string path = lindar_test::TempDir() + "/foldertree_box_click.png";
+    std::string error;
+    EXPECT_TRUE(winharness::SavePng(shot, path, &error)) << error;
+    std::printf("screenshot: %s\n", path.c_str());
+}
+
+}  // namespace
