@@ -120,6 +120,8 @@ void CFrameWnd::FloatControlBar(CControlBar* bar, POINT point)
         return;
     floating->SetWindowPos(nullptr, point.x, point.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     floating->RecalcLayout();
+    // The point is taken as it is only where the whole bar can be seen.
+    floating->KeepOnWorkArea();
     if (bar->GetStyle() & WS_VISIBLE)
         floating->ShowWindow(SW_SHOWNOACTIVATE);
     RecalcLayout();
