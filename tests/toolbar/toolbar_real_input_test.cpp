@@ -155,6 +155,19 @@ TEST_P(ToolbarRealInput, ButtonsComboMenuAndFloatingBar)
              t.input.Key(VK_UP);
          },
          {kScales + 1}, docked},
+        // (Shift+F10 sends no WM_CONTEXTMENU under Wine 8.)
+        {"combo focused: the menu key opens the bar's menu below it",
+         [](ToolbarRealInput& t) {
+             t.input.Focus(t.frame.combo.m_hWnd);
+             MenuPlaceReader reader;
+             t.input.Key(VK_APPS);
+             RECT menu, combo;
+             ASSERT_TRUE(reader.Place(&menu)) << "no menu opened";
+             t.frame.combo.GetWindowRect(&combo);
+             EXPECT_EQ(menu.left, combo.left);
+             EXPECT_EQ(menu.top, combo.bottom);
+         },
+         {}, docked},
         {"menu of the small bar: Mittel", [](ToolbarRealInput& t) { t.Choose(0, "Mittel"); }, {0xD001}, docked},
         // Both docked bars were once left blank until the pointer passed
         // over them; the view kept pieces of a bar.

@@ -9,11 +9,15 @@
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <iterator>
+#include <thread>
 #include <vector>
 
 #include "platform/framework/float_frame.h"
 #include "platform/framework/frame.h"
+#include "tests/support/test_support.h"
+#include "tests/winharness/popup_menu_reader.h"
 #include "tests/winharness/screenshot.h"
 #include "ui/toolbar/toolbar_bar.h"
 
@@ -151,6 +155,44 @@ private:
         combo.SendMessage(CB_SETCURSEL, 0);
         return bars[0].AddControl(&combo, kCombo) >= 0;
     }
+};
+
+// Where the next popup menu of this thread opens, read from a thread of its
+// own (the opening call stays in the menu's loop); the menu is then closed.
+class MenuPlaceReader {
+public:
+    MenuPlaceReader() : m_owner(GetCurrentThreadId()), m_thread([this] { Read(); }) {}
+    ~MenuPlaceReader() { Join(); }
+    MenuPlaceReader(const MenuPlaceReader&) = delete;
+    MenuPlaceReader& operator=(const MenuPlaceReader&) = delete;
+    // False when no menu opened.
+    bool Place(RECT* place)
+    {
+        Join();
+        *place = m_place;
+        return m_opened;
+    }
+
+private:
+    void Join()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    void Read()
+    {
+        HWND menu = nullptr;
+        if (!lindar_test::Eventually([&] { return (menu = winharness::ThreadMenu(m_owner)) != nullptr; }, 3000))
+            return;
+        GetWindowRect(menu, &m_place);
+        m_opened = true;
+        PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+
+    DWORD m_owner;
+    RECT m_place = {};
+    std::atomic<bool> m_opened{false};
+    std::thread m_thread;  // last: starts when the rest is ready
 };
 
 // What a window shows now; pending paints run first, nothing else.
