@@ -13,7 +13,6 @@
 #include "tests/support/test_support.h"
 #include "tests/toolbar/toolbar_test_support.h"
 #include "tests/winharness/message_pump.h"
-#include "tests/winharness/popup_menu_reader.h"
 #include "tests/winharness/real_input.h"
 
 namespace {
@@ -42,12 +41,16 @@ public:
     }
     CToolBarNew& Bar(int n) { return frame.bars[n]; }
     HWND Floating() { return Bar(2).GetFloatingFrame() ? Bar(2).GetFloatingFrame()->m_hWnd : nullptr; }
-    // A right click on the bar, answered by choosing the entry.
+    // A right click on the bar, answered by a click on the entry.
     void Choose(int bar, const char* entry)
     {
-        winharness::PopupMenuReader reader(entry);
+        MenuClicker clicker(entry);
         input.RightClick(Bar(bar).m_hWnd, {Right(bar) - 4, 4});
-        ASSERT_FALSE(reader.Entries().empty()) << "no menu opened";
+        ASSERT_TRUE(clicker.Clicked()) << "no menu with the entry opened";
+        // The test program's string 0x4001 names the first two entries.
+        const std::vector<std::string> texts = {"Klein", "Mittel", "Große Icons", "", "Flache Symbolleiste", "",
+                                                "ausblenden"};
+        EXPECT_EQ(clicker.Texts(), texts);
     }
     int Right(int bar)
     {
