@@ -291,7 +291,10 @@ TEST_F(ToolbarBar, ContextMenuEntriesAndHiding)
     }
     EXPECT_TRUE(GetMenuState(menu, 0xD000, MF_BYCOMMAND) & MF_CHECKED);
     EXPECT_TRUE(GetMenuState(menu, 0xD003, MF_BYCOMMAND) & MF_CHECKED);  // flat
-    // The real menu, driven by keys: up wraps to "ausblenden".
+    // The real menu, driven by keys: up wraps to "ausblenden". The pointer
+    // goes out of the menu's way first: a menu that opens under it selects
+    // the entry there, and up would go from that one.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     SetTimer(nullptr, 0, 300, &ChooseLastEntry);
     bar.SendMessage(WM_CONTEXTMENU, WPARAM(bar.m_hWnd), MAKELPARAM(20, 20));
     EXPECT_FALSE(bar.GetStyle() & WS_VISIBLE);
