@@ -95,13 +95,15 @@ public:
         CToolBarNew& first = bars[0];
         first.SetButtonColor(kSwatch, RGB(220, 40, 40));
         first.SendMessage(TBX_SETIMAGE, kSwatch, -1);
+        // Made in the bar: a control tells the parent it was made with, and
+        // the bar passes its commands on, with one for the chosen scale.
         combo.CreateEx(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST,
-                       RECT{0, 0, 120, 160}, this, kComboWindow);
+                       RECT{0, 0, 120, 160}, &first, kComboWindow);
         for (const char* scale : {"1 : 25 000", "1 : 50 000", "1 : 100 000"})
             combo.SendMessage(CB_ADDSTRING, 0, LPARAM(scale));
         combo.SendMessage(CB_SETCURSEL, 1);
         edit.CreateEx(WS_EX_CLIENTEDGE, "EDIT", "Zugspitze", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL,
-                      RECT{0, 0, 110, 21}, this, kEditWindow);
+                      RECT{0, 0, 110, 21}, &first, kEditWindow);
         first.AddControl(&combo, kCombo);
         first.AddControl(&edit, kEdit);
         view.CreateEx(WS_EX_CLIENTEDGE, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_WHITERECT,

@@ -5,6 +5,7 @@
 #include "platform/framework/control_bar.h"
 #include "platform/framework/frame.h"
 #include "platform/framework/wnd_class.h"
+#include "platform/framework/work_area_fit.h"
 
 namespace {
 
@@ -57,6 +58,21 @@ void CFloatingFrame::FitToBar()
     SetWindowPos(nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     m_bar->SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CFloatingFrame::KeepOnWorkArea()
+{
+    if (!m_hWnd)
+        return;
+    RECT place;
+    GetWindowRect(&place);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromRect(&place, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const RECT fitted = FitRectInArea(place, monitor.rcWork);
+    if (fitted.left != place.left || fitted.top != place.top)
+        SetWindowPos(nullptr, fitted.left, fitted.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CFloatingFrame::ReleaseBar(CFrameWnd* dockSite)

@@ -24,6 +24,9 @@ public:
     void RecalcLayout();
     // Fits the window around the bar as it is now.
     void FitToBar();
+    // Moves the window, as little as it takes, onto the work area of the
+    // monitor nearest to it.
+    void KeepOnWorkArea();
     // Gives the bar back to its dock site and destroys the window.
     void ReleaseBar(CFrameWnd* dockSite);
 

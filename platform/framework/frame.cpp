@@ -15,6 +15,21 @@ bool IsIdleMessage(const MSG& msg)
     return msg.message != WM_PAINT && msg.message != 0x0118 && msg.message != WM_TIMER;
 }
 
+// Puts a child of the frame at its place in the layout. A child that moves
+// or changes its size is drawn anew rather than from its copied pixels: a
+// bar shown an instant before may cover part of its old place, and Wine
+// copies that part too, so the bar's unpainted pixels would stay there as
+// the child's own until something else repaints it.
+void PlaceChild(CWnd& child, HWND frame, int x, int y, int cx, int cy)
+{
+    RECT now;
+    ::GetWindowRect(child.m_hWnd, &now);
+    MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&now), 2);
+    if (now.left == x && now.top == y && now.right - now.left == cx && now.bottom - now.top == cy)
+        return;
+    child.SetWindowPos(nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+}
+
 }  // namespace
 
 const CRuntimeClass CFrameWnd::classCFrameWnd = {"CFrameWnd", int(sizeof(CFrameWnd)), &g_classCWnd};
@@ -61,19 +76,19 @@ void CFrameWnd::RecalcLayout(BOOL)
             const SIZE size = bar->CalcDynamicLayout(height, LM_VERTDOCK | LM_COMMIT);
             const int cx = std::min<int>(size.cx, width);
             const int x = (align & CBRS_ALIGN_LEFT) ? rest.left : rest.right - cx;
-            bar->SetWindowPos(nullptr, x, rest.top, cx, height, SWP_NOZORDER | SWP_NOACTIVATE);
+            PlaceChild(*bar, m_hWnd, x, rest.top, cx, height);
             ((align & CBRS_ALIGN_LEFT) ? rest.left : rest.right) += (align & CBRS_ALIGN_LEFT) ? cx : -cx;
         } else {
             const SIZE size = bar->CalcDynamicLayout(width, LM_HORZ | LM_HORZDOCK | LM_COMMIT);
             const int cy = std::min<int>(size.cy, height);
             const bool bottom = (align & CBRS_ALIGN_BOTTOM) != 0;
             const int y = bottom ? rest.bottom - cy : rest.top;
-            bar->SetWindowPos(nullptr, rest.left, y, width, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+            PlaceChild(*bar, m_hWnd, rest.left, y, width, cy);
             (bottom ? rest.bottom : rest.top) += bottom ? -cy : cy;
         }
     }
     if (m_activeView && m_activeView->m_hWnd && ::GetParent(m_activeView->m_hWnd) == m_hWnd)
-        m_activeView->MoveWindow(rest.left, rest.top, rest.right - rest.left, rest.bottom - rest.top);
+        PlaceChild(*m_activeView, m_hWnd, rest.left, rest.top, rest.right - rest.left, rest.bottom - rest.top);
     m_inLayout = false;
 }
 
@@ -105,6 +120,8 @@ void CFrameWnd::FloatControlBar(CControlBar* bar, POINT point)
         return;
     floating->SetWindowPos(nullptr, point.x, point.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     floating->RecalcLayout();
+    // The point is taken as it is only where the whole bar can be seen.
+    floating->KeepOnWorkArea();
     if (bar->GetStyle() & WS_VISIBLE)
         floating->ShowWindow(SW_SHOWNOACTIVATE);
     RecalcLayout();

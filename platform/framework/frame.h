@@ -34,8 +34,9 @@ public:
     // layout waits for the next idle.
     void ShowControlBar(CControlBar* bar, BOOL show, BOOL delay);
     // Moves a bar of this frame into a floating frame whose top left corner
-    // is the screen point (or moves that frame there); the docked bars close
-    // up. A hidden bar floats hidden.
+    // is the screen point (or moves that frame there), moved onto the work
+    // area of the nearest monitor where it would reach past it; the docked
+    // bars close up. A hidden bar floats hidden.
     void FloatControlBar(CControlBar* bar, POINT point);
     // Puts a floating bar back at its edge, in its place among the bars.
     void DockControlBar(CControlBar* bar);

@@ -291,7 +291,10 @@ TEST_F(ToolbarBar, ContextMenuEntriesAndHiding)
     }
     EXPECT_TRUE(GetMenuState(menu, 0xD000, MF_BYCOMMAND) & MF_CHECKED);
     EXPECT_TRUE(GetMenuState(menu, 0xD003, MF_BYCOMMAND) & MF_CHECKED);  // flat
-    // The real menu, driven by keys: up wraps to "ausblenden".
+    // The real menu, driven by keys: up wraps to "ausblenden". The pointer
+    // goes out of the menu's way first: a menu that opens under it selects
+    // the entry there, and up would go from that one.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     SetTimer(nullptr, 0, 300, &ChooseLastEntry);
     bar.SendMessage(WM_CONTEXTMENU, WPARAM(bar.m_hWnd), MAKELPARAM(20, 20));
     EXPECT_FALSE(bar.GetStyle() & WS_VISIBLE);
@@ -573,6 +576,38 @@ TEST_F(ToolbarFloat, FloatsDocksBackAndCloses)
         Check(step.floating, step.shown);
     }
     EXPECT_EQ(InFrame(bar).top, 0);
+}
+
+// A bar floated where its frame would reach past the work area opens wholly
+// on it, as near to the point asked for as it can.
+TEST_F(ToolbarFloat, OpensOnTheWorkArea)
+{
+    RECT work;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+    frame.FloatControlBar(&bar, POINT{work.left + 50, work.top + 50});
+    ASSERT_TRUE(bar.GetFloatingFrame());
+    RECT place;
+    bar.GetFloatingFrame()->GetWindowRect(&place);
+    const LONG cx = place.right - place.left, cy = place.bottom - place.top;
+    ASSERT_LT(cx, work.right - work.left);
+    const struct {
+        const char* what;
+        POINT at;
+        POINT expected;
+    } cases[] = {
+        {"inside", {work.left + 60, work.top + 70}, {work.left + 60, work.top + 70}},
+        {"past the right and the bottom", {work.right - 10, work.bottom - 10}, {work.right - cx, work.bottom - cy}},
+        {"left of and above the area", {work.left - 400, work.top - 300}, {work.left, work.top}},
+        {"far past the right", {work.right + 3000, work.top + 40}, {work.right - cx, work.top + 40}},
+        {"half below the bottom", {work.left + 90, work.bottom - cy / 2}, {work.left + 90, work.bottom - cy}},
+    };
+    for (const auto& c : cases) {
+        frame.FloatControlBar(&bar, c.at);
+        bar.GetFloatingFrame()->GetWindowRect(&place);
+        EXPECT_EQ(place.left, c.expected.x) << c.what;
+        EXPECT_EQ(place.top, c.expected.y) << c.what;
+        EXPECT_EQ(place.right - place.left, cx) << c.what;
+    }
 }
 
 // The floating frame goes with the bar, and with the frame it belongs to.

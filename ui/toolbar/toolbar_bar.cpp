@@ -67,6 +67,21 @@ bool ResolveEntry(const char* name, bool inMemory, HINSTANCE instance, Entry* en
     return true;
 }
 
+// A menu opened from the keyboard (the menu key in a control of the bar)
+// opens below that control, not wherever the mouse pointer was left; with
+// no control of the bar focused, at the bar's top left corner.
+POINT KeyboardMenuPoint(HWND bar)
+{
+    RECT place;
+    const HWND focus = GetFocus();
+    if (focus && IsChild(bar, focus)) {
+        GetWindowRect(focus, &place);
+        return POINT{place.left, place.bottom};
+    }
+    GetWindowRect(bar, &place);
+    return POINT{place.left, place.top};
+}
+
 }  // namespace
 
 const CRuntimeClass CToolBarNew::classCToolBarNew = {"CToolBarNew", int(sizeof(CToolBarNew)),
@@ -652,7 +667,7 @@ LRESULT CToolBarNew::OnContextMenu(WPARAM, LPARAM lParam)
         return 0;
     POINT at = {short(LOWORD(lParam)), short(HIWORD(lParam))};
     if (lParam == -1)
-        GetCursorPos(&at);
+        at = KeyboardMenuPoint(m_hWnd);
     // The chosen entry comes back here, so the bar can act on its own one.
     const UINT id = UINT(menu.TrackPopupMenu(TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, frame));
     OnMenuCommand(id);

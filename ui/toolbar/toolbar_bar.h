@@ -54,6 +54,9 @@ public:
                     UINT firstId);
     CWnd* GetControl(int index);
     CWnd* FindControl(int id, int occurrence = 0);
+    // child: a window made with the bar as its parent. Controls send their
+    // notifications to the parent they were made with, so one made
+    // elsewhere and moved in would bypass the bar.
     int AddControl(CWnd* child, UINT button, int slot = -1, BOOL setFont = TRUE);
     void SetButtonColors(int count, UINT firstId, const COLORREF* colors, COLORREF extra = COLORREF(-1));
     LRESULT SetButtonColorList(int count, const uint16_t* ids, const COLORREF* colors, COLORREF extra = COLORREF(-1));

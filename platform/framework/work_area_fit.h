@@ -1,0 +1,12 @@
+// Where a window goes so that it lies on a monitor's work area (the
+// monitor less its task bars): portable arithmetic, no window needed.
+#pragma once
+
+#include "platform/win32/win.h"
+
+// The rectangle moved, its size kept, by as little as puts it inside the
+// area. One wider or higher than the area starts at the area's left or top
+// edge, where a window's caption and the start of its contents are. An
+// empty area leaves the rectangle as it is; so does a side of negative
+// extent.
+RECT FitRectInArea(const RECT& rect, const RECT& area);
