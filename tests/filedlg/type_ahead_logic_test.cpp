@@ -103,7 +103,7 @@ Texts Numbered(int count)
 {
     Texts names;
     for (int i = 0; i < count; ++i) {
-        char name[8];
+        char name[16];
         std::snprintf(name, sizeof name, "%04d", i);
         names.push_back(name);
     }
