@@ -9,6 +9,15 @@
 //   static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
 //   if (const auto* route = FindRoute(kRoutes, message)) ...
 //
+// Rows are written with the makers of RouteRows below, "message → handler",
+// the handler taking typed arguments that the row's decoders take from the
+// message:
+//
+//   using Rows = RouteRows<TreeListData, TreeListMessage>;
+//   Rows::On(WM_SIZE).Act<Size, LParamLow, LParamHigh>(),
+//   Rows::On(TVM_GETCOUNT).Answer<ItemCount>(),
+//   Rows::On(CommandKey(kIdUp, BN_CLICKED)).Act<&CPathDlg::OnUp>(),
+//
 // No Windows headers: the portable cores route the same way.
 #pragma once
 
@@ -16,6 +25,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <type_traits>
 
 // Wide enough for a window's own composite keys (message, id and code).
 typedef uint64_t RouteKey;
@@ -77,3 +88,137 @@ const typename Table::value_type* FindRoute(const Table& sorted, RouteKey key)
     --after;
     return key <= after->last ? &*after : nullptr;
 }
+
+// ---- typed argument decoders ----
+// Each takes one argument of a handler from the message, which has the
+// fields message, wParam, lParam and result.
+
+namespace route_detail {
+template <class T, class Raw>
+T Cast(Raw raw)
+{
+    if constexpr (std::is_pointer_v<T>)
+        return reinterpret_cast<T>(raw);
+    else if constexpr (std::is_same_v<T, bool>)
+        return raw != 0;
+    else
+        return static_cast<T>(raw);
+}
+}  // namespace route_detail
+
+// wParam or lParam as T: an integer, a flag, a handle or a pointer.
+template <class T>
+struct WParamAs {
+    template <class M>
+    static T Of(M& m) { return route_detail::Cast<T>(m.wParam); }
+};
+template <class T>
+struct LParamAs {
+    template <class M>
+    static T Of(M& m) { return route_detail::Cast<T>(m.lParam); }
+};
+// The 16-bit halves of a parameter (sizes, command ids and codes, scroll
+// codes); the signed ones for client coordinates.
+struct WParamLow {
+    template <class M>
+    static uint16_t Of(M& m) { return uint16_t(uintptr_t(m.wParam) & 0xFFFF); }
+};
+struct WParamHigh {
+    template <class M>
+    static uint16_t Of(M& m) { return uint16_t(uintptr_t(m.wParam) >> 16 & 0xFFFF); }
+};
+struct LParamLow {
+    template <class M>
+    static uint16_t Of(M& m) { return uint16_t(uintptr_t(m.lParam) & 0xFFFF); }
+};
+struct LParamHigh {
+    template <class M>
+    static uint16_t Of(M& m) { return uint16_t(uintptr_t(m.lParam) >> 16 & 0xFFFF); }
+};
+struct LParamX {
+    template <class M>
+    static int Of(M& m) { return int16_t(LParamLow::Of(m)); }
+};
+struct LParamY {
+    template <class M>
+    static int Of(M& m) { return int16_t(LParamHigh::Of(m)); }
+};
+// The message itself, for one handler over several messages.
+struct MessageId {
+    template <class M>
+    static auto Of(M& m) { return m.message; }
+};
+// The answer, for a handler that sets it and may still decline.
+struct ResultSlot {
+    template <class M>
+    static auto& Of(M& m) { return m.result; }
+};
+
+// ---- row makers ----
+// RouteRows<Owner, Message>::On(key) or On(first, last) names the keys; its
+// maker names the handler and the decoders of its arguments after the
+// owner. A handler is a function or a member function of Owner.
+template <class Owner, class Message>
+struct RouteRows {
+    // False: the message goes on to the default handling.
+    using Handler = bool (*)(Owner& owner, Message& m);
+    using Row = Route<Handler>;
+    using Result = decltype(Message::result);
+
+    struct Keys {
+        RouteKey first, last;
+
+        // The handler's value is the answer.
+        template <auto F, class... Args>
+        constexpr Row Answer() const
+        {
+            return {first, last, [](Owner& o, Message& m) {
+                        m.result = Result(std::invoke(F, o, Args::Of(m)...));
+                        return true;
+                    }};
+        }
+        // The handler only acts; the answer is 0.
+        template <auto F, class... Args>
+        constexpr Row Act() const
+        {
+            return {first, last, [](Owner& o, Message& m) {
+                        std::invoke(F, o, Args::Of(m)...);
+                        m.result = 0;
+                        return true;
+                    }};
+        }
+        // The handler acts, then the default handling has the message too.
+        template <auto F, class... Args>
+        constexpr Row ActThenPass() const
+        {
+            return {first, last, [](Owner& o, Message& m) {
+                        std::invoke(F, o, Args::Of(m)...);
+                        return false;
+                    }};
+        }
+        // The handler may decline (false); taken, the answer is 0 unless it
+        // set one through ResultSlot.
+        template <auto F, class... Args>
+        constexpr Row May() const
+        {
+            return {first, last, [](Owner& o, Message& m) {
+                        m.result = 0;
+                        return bool(std::invoke(F, o, Args::Of(m)...));
+                    }};
+        }
+        // A fixed answer with no call.
+        template <auto Value>
+        constexpr Row Constant() const
+        {
+            return {first, last, [](Owner&, Message& m) {
+                        m.result = Result(Value);
+                        return true;
+                    }};
+        }
+    };
+
+    static constexpr Keys On(RouteKey key) { return {key, key}; }
+    static constexpr Keys On(RouteKey first, RouteKey last) { return {first, last}; }
+    // Every notification code of a command id.
+    static constexpr Keys OnAnyCode(uint16_t id) { return {CommandKey(id, 0), CommandKey(id, 0xFFFF)}; }
+};

@@ -119,4 +119,78 @@ TEST(MessageRoutesTest, DisjointCheckRefusesTwoRowsForAKey)
     static_assert(!RoutesDisjoint(SortRoutes(kTwice)), "a key with two rows is seen");
 }
 
+// ---- rows made by RouteRows: what each maker answers and passes on ----
+
+// A window's message as its table sees it (the Win32 parameter types).
+struct Msg {
+    uint32_t message;
+    uintptr_t wParam;
+    intptr_t lParam;
+    intptr_t result;
+};
+// The owner records what its handlers were called with.
+struct Owner {
+    std::vector<long long> calls;
+
+    int Twice(int w) { calls.push_back(w); return 2 * w; }
+    void Size(uint16_t width, uint16_t height) { calls.insert(calls.end(), {width, height}); }
+    bool Declines(const char* text) { calls.push_back(text[0]); return false; }
+};
+void Point(Owner& o, int x, int y) { o.calls.insert(o.calls.end(), {x, y}); }
+bool SetsAnswer(Owner& o, intptr_t& answer, uint32_t message)
+{
+    o.calls.push_back(message);
+    answer = 77;
+    return true;
+}
+void Halves(Owner& o, uint16_t low, uint16_t high) { o.calls.insert(o.calls.end(), {low, high}); }
+long long Flag(Owner& o, bool on) { o.calls.push_back(on); return on ? 1 : 0; }
+
+using Rows = RouteRows<Owner, Msg>;
+constexpr Rows::Row kMade[] = {
+    Rows::On(1).Answer<&Owner::Twice, WParamAs<int>>(),
+    Rows::On(2).Act<&Owner::Size, LParamLow, LParamHigh>(),
+    Rows::On(3).ActThenPass<Point, LParamX, LParamY>(),
+    Rows::On(4).May<&Owner::Declines, LParamAs<const char*>>(),
+    Rows::On(5, 6).May<SetsAnswer, ResultSlot, MessageId>(),
+    Rows::On(7).Constant<-2>(),
+    Rows::On(8).Act<Halves, WParamLow, WParamHigh>(),
+    Rows::On(9).Answer<Flag, WParamAs<bool>>(),
+    Rows::OnAnyCode(0x40).Act<Halves, WParamLow, WParamHigh>(),
+};
+constexpr auto kMadeSorted = SortRoutes(kMade);
+static_assert(RoutesDisjoint(kMadeSorted), "the made rows overlap");
+
+TEST(MessageRoutesTest, MadeRowsDecodeCallAndAnswer)
+{
+    static const char kText[] = "Karte";
+    const struct {
+        const char* what;
+        RouteKey key;
+        Msg in;
+        bool taken;
+        intptr_t answer;
+        std::vector<long long> calls;
+    } cases[] = {
+        {"the value is the answer", 1, {1, 21, 0, -1}, true, 42, {21}},
+        {"a size from lParam's halves", 2, {2, 0, 0x00300140, -1}, true, 0, {0x140, 0x30}},
+        {"signed coordinates, then the default", 3, {3, 0, intptr_t(0xFFF6FFFBu), -1}, false, -1, {-5, -10}},
+        {"a decline", 4, {4, 0, intptr_t(kText), -1}, false, 0, {'K'}},
+        {"an answer set through the slot", 6, {6, 0, 0, -1}, true, 77, {6}},
+        {"a fixed answer", 7, {7, 0, 0, -1}, true, -2, {}},
+        {"wParam's halves", 8, {8, 0xBEEF0012u, 0, -1}, true, 0, {0x12, 0xBEEF}},
+        {"any non-zero word is a set flag", 9, {9, 0x10000, 0, -1}, true, 1, {1}},
+        {"any code of an id", CommandKey(0x40, 0x300), {0x111, 0x03000040, 0, -1}, true, 0, {0x40, 0x300}},
+    };
+    for (const auto& c : cases) {
+        const Rows::Row* row = FindRoute(kMadeSorted, c.key);
+        ASSERT_NE(row, nullptr) << c.what;
+        Owner owner;
+        Msg m = c.in;
+        EXPECT_EQ(row->handler(owner, m), c.taken) << c.what;
+        EXPECT_EQ(m.result, c.answer) << c.what;
+        EXPECT_EQ(owner.calls, c.calls) << c.what;
+    }
+}
+
 }  // namespace
