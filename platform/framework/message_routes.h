@@ -1,7 +1,7 @@
 // Message tables: rows {first key, last key, handler} sorted at compile
 // time, held free of duplicates and overlaps by a static_assert and searched
-// by halving. A key is a message, a notification code or a command's
-// (id, code) word; a row of one key is written {key, handler}. Each window
+// by halving. A key is a message, or DialogKey's (message, id, code) for a
+// window that routes commands and notifications by control. Each window
 // keeps its table and its handler type in its own file:
 //
 //   constexpr Route<Handler> kRows[] = {{WM_SIZE, OnSize}, {0x17E, 0x1A6, OnListMessage}};
@@ -16,7 +16,7 @@
 //   using Rows = RouteRows<TreeListData, TreeListMessage>;
 //   Rows::On(WM_SIZE).Act<Size, LParamLow, LParamHigh>(),
 //   Rows::On(TVM_GETCOUNT).Answer<ItemCount>(),
-//   Rows::On(CommandKey(kIdUp, BN_CLICKED)).Act<&CPathDlg::OnUp>(),
+//   Rows::OnCommand(kIdUp, BN_CLICKED).Act<&CPathDlg::OnUp>(),
 //
 // No Windows headers: the portable cores route the same way.
 #pragma once
@@ -42,8 +42,16 @@ struct Route {
     constexpr Route(RouteKey from, RouteKey to, Handler call) : first(from), last(to), handler(call) {}
 };
 
-// The key of WM_COMMAND's wParam: the id above, the notification code below,
-// so the rows of one id lie together and "any code" is one row of a range.
+// One key over a window's messages, commands and notifications: the message
+// in the top 16 bits, the control id in the next 16, the command's or
+// notification's code below (WM_NOTIFY's codes take 32 bits). A plain
+// message is DialogKey(message); the rows of one control lie together.
+constexpr RouteKey DialogKey(uint32_t message, uint32_t id = 0, uint32_t code = 0)
+{
+    return RouteKey(message) << 48 | RouteKey(id & 0xFFFF) << 32 | code;
+}
+
+// The file dialog's key of WM_COMMAND's wParam, until its table is keyed as above.
 constexpr uint32_t CommandKey(uint16_t id, uint16_t code)
 {
     return uint32_t(id) << 16 | code;
@@ -52,6 +60,31 @@ template <class Handler>
 constexpr Route<Handler> AnyCommandCode(uint16_t id, Handler handler)
 {
     return Route<Handler>{CommandKey(id, 0), CommandKey(id, 0xFFFF), handler};
+}
+
+// The messages that carry a control id and a code.
+constexpr uint32_t kRouteCommand = 0x0111;  // WM_COMMAND: id and code in wParam
+constexpr uint32_t kRouteNotify = 0x004E;   // WM_NOTIFY: both in the header lParam points to
+
+// The key of a message as DialogKey packs it. False for a message or control
+// id wider than the key's field: no row has one.
+template <class NotifyHeader>
+bool DialogKeyOf(uint32_t message, uintptr_t wParam, intptr_t lParam, RouteKey* key)
+{
+    uint32_t id = 0, code = 0;
+    if (message == kRouteCommand) {
+        id = uint32_t(wParam & 0xFFFF);
+        code = uint32_t(wParam >> 16 & 0xFFFF);
+    } else if (message == kRouteNotify) {
+        if (const auto* header = reinterpret_cast<const NotifyHeader*>(lParam)) {
+            if (header->idFrom > 0xFFFF)
+                return false;
+            id = uint32_t(header->idFrom);
+            code = uint32_t(header->code);
+        }
+    }
+    *key = DialogKey(message, id, code);
+    return message <= 0xFFFF;
 }
 
 template <class Handler, size_t N>
@@ -219,6 +252,12 @@ struct RouteRows {
 
     static constexpr Keys On(RouteKey key) { return {key, key}; }
     static constexpr Keys On(RouteKey first, RouteKey last) { return {first, last}; }
-    // Every notification code of a command id.
-    static constexpr Keys OnAnyCode(uint16_t id) { return {CommandKey(id, 0), CommandKey(id, 0xFFFF)}; }
+    // A command or a notification of a control, as DialogKey packs them.
+    static constexpr Keys OnCommand(uint32_t id, uint32_t code) { return On(DialogKey(kRouteCommand, id, code)); }
+    static constexpr Keys OnNotify(uint32_t id, uint32_t code) { return On(DialogKey(kRouteNotify, id, code)); }
+    // Every code of a command id.
+    static constexpr Keys OnAnyCode(uint32_t id)
+    {
+        return On(DialogKey(kRouteCommand, id, 0), DialogKey(kRouteCommand, id, 0xFFFF));
+    }
 };

@@ -229,21 +229,22 @@ TEST(OfnLogic, FolderChangeKeepsTheTextOfTheFirstAndTheSameFolder)
 // The routing tables: ranges, gaps and "any code" rows of a command id.
 TEST(OfnLogic, RoutesFindTheRowOfAKey)
 {
+    constexpr auto Command = [](uint32_t id, uint32_t code) { return DialogKey(kRouteCommand, id, code); };
     typedef int (*Handler)();
     constexpr Route<Handler> rows[] = {
         {30, 30, [] { return 3; }},
         {0x17E, 0x1B2, [] { return 4; }},
         {5, 5, [] { return 1; }},
-        AnyCommandCode<Handler>(1, [] { return 5; }),
-        {CommandKey(1152, 5), CommandKey(1152, 5), [] { return 6; }},
+        {Command(1, 0), Command(1, 0xFFFF), [] { return 5; }},
+        {Command(1152, 5), [] { return 6; }},
     };
     constexpr auto sorted = SortRoutes(rows);
     static_assert(RoutesDisjoint(sorted), "rows overlap");
     constexpr Route<Handler> overlapping[] = {{1, 9, nullptr}, {9, 9, nullptr}};
     static_assert(!RoutesDisjoint(SortRoutes(overlapping)), "the overlap is seen");
-    const std::pair<uint32_t, int> keys[] = {
+    const std::pair<RouteKey, int> keys[] = {
         {5, 1}, {30, 3}, {0x17E, 4}, {0x190, 4}, {0x1B2, 4}, {0x1B3, 0}, {4, 0}, {31, 0},
-        {CommandKey(1, 0), 5}, {CommandKey(1, 0xFFFF), 5}, {CommandKey(1152, 5), 6}, {CommandKey(1152, 4), 0},
+        {Command(1, 0), 5}, {Command(1, 0xFFFF), 5}, {Command(1152, 5), 6}, {Command(1152, 4), 0},
     };
     for (const auto& k : keys) {
         const Route<Handler>* route = FindRoute(sorted, k.first);

@@ -18,10 +18,7 @@ Label Found(const Row* row) { return row ? row->handler : '-'; }
 
 // A key past 32 bits, as a window packs a message with a control id and a
 // 32-bit notification code.
-constexpr RouteKey Wide(uint32_t message, uint16_t id, uint32_t code)
-{
-    return RouteKey(message) << 48 | RouteKey(id) << 32 | code;
-}
+constexpr RouteKey Wide(uint32_t message, uint16_t id, uint32_t code) { return DialogKey(message, id, code); }
 
 constexpr Row kRows[] = {
     {0x0111, 'c'},
@@ -109,7 +106,7 @@ TEST(MessageRoutesTest, DisjointCheckRefusesTwoRowsForAKey)
         {"an inverted range", {{9, 1, 'a'}}, false},
         {"wide keys a code apart", {{Wide(0x4E, 1, 2), 'a'}, {Wide(0x4E, 1, 3), 'b'}}, true},
         {"any code of an id, then one of its codes",
-         {AnyCommandCode<Label>(1152, 'a'), {CommandKey(1152, 5), 'b'}},
+         {{Wide(kRouteCommand, 1152, 0), Wide(kRouteCommand, 1152, 0xFFFF), 'a'}, {Wide(kRouteCommand, 1152, 5), 'b'}},
          false},
     };
     for (const auto& c : cases)
@@ -157,6 +154,8 @@ constexpr Rows::Row kMade[] = {
     Rows::On(8).Act<Halves, WParamLow, WParamHigh>(),
     Rows::On(9).Answer<Flag, WParamAs<bool>>(),
     Rows::OnAnyCode(0x40).Act<Halves, WParamLow, WParamHigh>(),
+    Rows::OnCommand(0x41, 2).Act<Halves, WParamLow, WParamHigh>(),
+    Rows::OnNotify(7, 0xFFFFFFF4u).Act<[](Owner&) {}>(),
 };
 constexpr auto kMadeSorted = SortRoutes(kMade);
 static_assert(RoutesDisjoint(kMadeSorted), "the made rows overlap");
@@ -180,7 +179,9 @@ TEST(MessageRoutesTest, MadeRowsDecodeCallAndAnswer)
         {"a fixed answer", 7, {7, 0, 0, -1}, true, -2, {}},
         {"wParam's halves", 8, {8, 0xBEEF0012u, 0, -1}, true, 0, {0x12, 0xBEEF}},
         {"any non-zero word is a set flag", 9, {9, 0x10000, 0, -1}, true, 1, {1}},
-        {"any code of an id", CommandKey(0x40, 0x300), {0x111, 0x03000040, 0, -1}, true, 0, {0x40, 0x300}},
+        {"any code of an id", Wide(kRouteCommand, 0x40, 0x300), {0x111, 0x03000040, 0, -1}, true, 0, {0x40, 0x300}},
+        {"a command by id and code", Wide(kRouteCommand, 0x41, 2), {0x111, 0x00020041, 0, -1}, true, 0, {0x41, 2}},
+        {"a notification by id and code", Wide(kRouteNotify, 7, 0xFFFFFFF4u), {0x4E, 7, 0, -1}, true, 0, {}},
     };
     for (const auto& c : cases) {
         const Rows::Row* row = FindRoute(kMadeSorted, c.key);
@@ -190,6 +191,41 @@ TEST(MessageRoutesTest, MadeRowsDecodeCallAndAnswer)
         EXPECT_EQ(row->handler(owner, m), c.taken) << c.what;
         EXPECT_EQ(m.result, c.answer) << c.what;
         EXPECT_EQ(owner.calls, c.calls) << c.what;
+    }
+}
+
+// The key of a message with a control: WM_COMMAND's id and code from wParam,
+// WM_NOTIFY's from the header; ids past 16 bits and messages past the key's
+// field find no row.
+TEST(MessageRoutesTest, DialogKeysOfCommandsAndNotifications)
+{
+    struct Header {
+        void* hwndFrom;
+        uintptr_t idFrom;
+        uint32_t code;
+    };
+    const Header notify{nullptr, 1099, 0xFFFFFE6Eu}, wide{nullptr, 0x10000, 1};
+    const struct {
+        const char* what;
+        uint32_t message;
+        uintptr_t wParam;
+        const Header* header;
+        bool keyed;
+        RouteKey key;
+    } cases[] = {
+        {"a plain message", 0x0005, 3, nullptr, true, DialogKey(0x0005)},
+        {"a command", kRouteCommand, 0x0300047F, nullptr, true, DialogKey(kRouteCommand, 0x47F, 0x300)},
+        {"a notification", kRouteNotify, 0, &notify, true, Wide(kRouteNotify, 1099, 0xFFFFFE6Eu)},
+        {"a notification without a header", kRouteNotify, 0, nullptr, true, DialogKey(kRouteNotify)},
+        {"a control id past 16 bits", kRouteNotify, 0, &wide, false, 0},
+        {"a message past 16 bits", 0x10005, 0, nullptr, false, DialogKey(0x10005)},
+    };
+    for (const auto& c : cases) {
+        RouteKey key = 0;
+        EXPECT_EQ(DialogKeyOf<Header>(c.message, c.wParam, intptr_t(c.header), &key), c.keyed) << c.what;
+        if (c.keyed) {
+            EXPECT_EQ(key, c.key) << c.what;
+        }
     }
 }
 
