@@ -12,36 +12,6 @@ namespace {
 // Ticks of the fill timer before the path follows the tree's selection.
 constexpr int kTreeTicks = 3;
 
-// One key over the dialog's messages, commands and notifications: the
-// message in the top 16 bits, the control id in the next 16, the
-// notification code below (WM_NOTIFY's codes take 32 bits).
-constexpr RouteKey DialogKey(UINT message, UINT id = 0, UINT code = 0)
-{
-    return RouteKey(message) << 48 | RouteKey(id) << 32 | code;
-}
-
-// The routing key of a message: WM_COMMAND packs the notification code into
-// wParam's high word and the control id into its low word; WM_NOTIFY brings
-// both in the NMHDR that lParam points to. False for a message or control
-// id wider than the key's field: no row has one.
-bool KeyOf(UINT message, WPARAM wParam, LPARAM lParam, RouteKey* key)
-{
-    UINT id = 0, code = 0;
-    if (message == WM_COMMAND) {
-        id = LOWORD(wParam);
-        code = HIWORD(wParam);
-    } else if (message == WM_NOTIFY) {
-        if (const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam)) {
-            if (header->idFrom > 0xFFFF)
-                return false;
-            id = UINT(header->idFrom);
-            code = header->code;
-        }
-    }
-    *key = DialogKey(message, id, code);
-    return message <= 0xFFFF;
-}
-
 // The worker posts its "ready" commands without a control window.
 bool FromWorker(LPARAM control) { return control == 0; }
 
@@ -130,7 +100,7 @@ const Route<CPathDlg::RouteHandler>* CPathDlg::RouteOf(UINT message, WPARAM wPar
     static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
 
     RouteKey key = 0;
-    return KeyOf(message, wParam, lParam, &key) ? FindRoute(kRoutes, key) : nullptr;
+    return DialogKeyOf<NMHDR>(message, wParam, lParam, &key) ? FindRoute(kRoutes, key) : nullptr;
 }
 
 #undef PD_DO
