@@ -11,6 +11,7 @@
 #include "text/text_services.h"
 #include "ui/folderdlg/folder_tree_logic.h"
 #include "ui/folderdlg/path_dlg_logic.h"
+#include "ui/folderdlg/routed_message.h"
 
 namespace {
 
@@ -138,30 +139,37 @@ void CFolderTreeCtrl::ListRequests(CWorker& worker)
 
 LRESULT CFolderTreeCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case kListingDone:
-        m_pending.emplace_back(reinterpret_cast<Listing*>(lParam));
-        InsertPending();
-        return 0;
-    case kInsertMore:
-        m_continuePosted = false;
-        InsertPending();
-        return 0;
-    case kRemoveGone:
-        if (wParam < m_nodes.size())
-            RemoveIfGone(FindChild(UINT32_MAX, m_nodes[wParam].path));
-        return 0;
-    case WM_DESTROY:
-        StopWorker();
-        break;
-    case WM_DROPFILES: {
-        SendPathNotify(m_hWnd, kFolderTreeDropped, TakeFirstDroppedFile(wParam).c_str());
-        return 0;
-    }
-    default:
-        break;
-    }
-    return CTreeListCtrl::WindowProc(message, wParam, lParam);
+    using Rows = RouteRows<CFolderTreeCtrl, RoutedMessage>;
+    static constexpr Rows::Row kRows[] = {
+        Rows::On(kListingDone).Act<&CFolderTreeCtrl::OnListingDone, LParamAs<Listing*>>(),
+        Rows::On(kInsertMore).Act<&CFolderTreeCtrl::OnInsertMore>(),
+        Rows::On(kRemoveGone).Act<&CFolderTreeCtrl::OnRemoveGone, WParamAs<size_t>>(),
+        Rows::On(WM_DROPFILES).Act<NotifyDroppedFile<kFolderTreeDropped>, WParamAs<HDROP>>(),
+        Rows::On(WM_DESTROY).ActThenPass<&CFolderTreeCtrl::StopWorker>(),
+    };
+    static constexpr auto kRoutes = SortRoutes(kRows);
+    static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
+    return RouteOrDefault(FindRoute(kRoutes, message), *this, message, wParam, lParam,
+                          [&] { return CTreeListCtrl::WindowProc(message, wParam, lParam); });
+}
+
+// The worker's listing, posted to this window, is now the UI thread's.
+void CFolderTreeCtrl::OnListingDone(Listing* listing)
+{
+    m_pending.emplace_back(listing);
+    InsertPending();
+}
+
+void CFolderTreeCtrl::OnInsertMore()
+{
+    m_continuePosted = false;
+    InsertPending();
+}
+
+void CFolderTreeCtrl::OnRemoveGone(size_t node)
+{
+    if (node < m_nodes.size())
+        RemoveIfGone(FindChild(UINT32_MAX, m_nodes[node].path));
 }
 
 void CFolderTreeCtrl::InsertPending()

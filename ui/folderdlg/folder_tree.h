@@ -78,6 +78,10 @@ private:
     static std::unique_ptr<Listing> List(size_t node, const std::string& path, const FolderIcons& icons);
     void ListRequests(CWorker& worker);
     void InsertPending();
+    // Messages of this window (folder_tree.cpp's route table).
+    void OnListingDone(Listing* listing);
+    void OnInsertMore();
+    void OnRemoveGone(size_t node);
     void ContinueSelect();
     uint32_t FindChild(uint32_t parent, const std::string& path) const;
     // Removes the item when its folder has gone (its parent takes a lost

@@ -23,12 +23,17 @@ std::string WindowTextOf(HWND wnd)
     return text;
 }
 
+// The message as sent, for a row whose handler gives it to the default
+// handling first.
+struct SentMessage {
+    static const RoutedMessage& Of(const RoutedMessage& m) { return m; }
+};
+
 }  // namespace
 
 CPathComboBox::~CPathComboBox()
 {
-    if (m_bar.m_hWnd)
-        m_bar.DestroyWindow();
+    DestroyBar();
     if (m_hWnd)
         UnsubclassWindow();
 }
@@ -201,49 +206,62 @@ void CPathComboBox::Click(int x)
 
 LRESULT CPathComboBox::CrumbBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        const HDC dc = BeginPaint(m_hWnd, &ps);
-        m_owner.Paint(dc);
-        EndPaint(m_hWnd, &ps);
-        return 0;
-    }
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_LBUTTONDOWN:
-        m_owner.Click(short(LOWORD(lParam)));
-        return 0;
-    default:
-        return CWnd::WindowProc(message, wParam, lParam);
-    }
+    using Rows = RouteRows<CrumbBar, RoutedMessage>;
+    static constexpr Rows::Row kRows[] = {
+        Rows::On(WM_PAINT).Act<&CrumbBar::OnPaint>(),
+        Rows::On(WM_ERASEBKGND).Constant<1>(),
+        Rows::On(WM_LBUTTONDOWN).Act<&CrumbBar::OnClick, LParamX>(),
+    };
+    static constexpr auto kRoutes = SortRoutes(kRows);
+    static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
+    return RouteOrDefault(FindRoute(kRoutes, message), *this, message, wParam, lParam,
+                          [&] { return CWnd::WindowProc(message, wParam, lParam); });
 }
+
+void CPathComboBox::CrumbBar::OnPaint()
+{
+    PAINTSTRUCT ps;
+    const HDC dc = BeginPaint(m_hWnd, &ps);
+    m_owner.Paint(dc);
+    EndPaint(m_hWnd, &ps);
+}
+
+void CPathComboBox::CrumbBar::OnClick(int x) { m_owner.Click(x); }
 
 LRESULT CPathComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_SETTEXT: {
-        const LRESULT result = CWnd::WindowProc(message, wParam, lParam);
-        if (m_bar.m_hWnd)
-            m_bar.Invalidate();
-        return result;
-    }
-    case WM_SIZE:
-    case WM_WINDOWPOSCHANGED: {
-        const LRESULT result = CWnd::WindowProc(message, wParam, lParam);
-        PlaceBar();
-        return result;
-    }
-    case WM_DROPFILES: {
-        SendPathNotify(m_hWnd, kPathComboDropped, TakeFirstDroppedFile(wParam).c_str());
-        return 0;
-    }
-    case WM_DESTROY:
-        if (m_bar.m_hWnd)
-            m_bar.DestroyWindow();
-        break;
-    default:
-        break;
-    }
-    return CWnd::WindowProc(message, wParam, lParam);
+    using Rows = RouteRows<CPathComboBox, RoutedMessage>;
+    constexpr auto kShowText = &CPathComboBox::DefaultThen<&CPathComboBox::InvalidateBar>;
+    constexpr auto kFollowEdit = &CPathComboBox::DefaultThen<&CPathComboBox::PlaceBar>;
+    static constexpr Rows::Row kRows[] = {
+        Rows::On(WM_SETTEXT).Answer<kShowText, SentMessage>(),
+        Rows::On(WM_SIZE).Answer<kFollowEdit, SentMessage>(),
+        Rows::On(WM_WINDOWPOSCHANGED).Answer<kFollowEdit, SentMessage>(),
+        Rows::On(WM_DROPFILES).Act<NotifyDroppedFile<kPathComboDropped>, WParamAs<HDROP>>(),
+        Rows::On(WM_DESTROY).ActThenPass<&CPathComboBox::DestroyBar>(),
+    };
+    static constexpr auto kRoutes = SortRoutes(kRows);
+    static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
+    return RouteOrDefault(FindRoute(kRoutes, message), *this, message, wParam, lParam,
+                          [&] { return CWnd::WindowProc(message, wParam, lParam); });
+}
+
+template <void (CPathComboBox::*Follow)()>
+LRESULT CPathComboBox::DefaultThen(const RoutedMessage& m)
+{
+    const LRESULT result = CWnd::WindowProc(m.message, m.wParam, m.lParam);
+    (this->*Follow)();
+    return result;
+}
+
+void CPathComboBox::InvalidateBar()
+{
+    if (m_bar.m_hWnd)
+        m_bar.Invalidate();
+}
+
+void CPathComboBox::DestroyBar()
+{
+    if (m_bar.m_hWnd)
+        m_bar.DestroyWindow();
 }

@@ -13,6 +13,7 @@
 
 #include "platform/framework/wnd.h"
 #include "ui/folderdlg/path_notify.h"
+#include "ui/folderdlg/routed_message.h"
 
 constexpr UINT kPathComboChanged = 4616;
 constexpr UINT kPathComboDropped = 4617;
@@ -58,6 +59,9 @@ private:
         LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     private:
+        void OnPaint();
+        void OnClick(int x);
+
         CPathComboBox& m_owner;
     };
     struct Segment {
@@ -67,6 +71,12 @@ private:
 
     HWND Edit() const;
     void PlaceBar();
+    void InvalidateBar();
+    void DestroyBar();
+    // The default handling's answer to the message, after which the bar
+    // follows: the new text (WM_SETTEXT) or the edit's place.
+    template <void (CPathComboBox::*Follow)()>
+    LRESULT DefaultThen(const RoutedMessage& m);
     void Layout(HDC dc);
     void Paint(HDC dc);
     void Click(int x);

@@ -87,6 +87,11 @@ bool NetworkListable(const std::string& path)
     return true;
 }
 
+// WM_MOUSEWHEEL's turn, negative towards the user.
+struct WheelTurn {
+    static int Of(const RoutedMessage& m) { return int16_t(WParamHigh::Of(m)); }
+};
+
 }  // namespace
 
 CPathDlg::CPathDlg(CWnd* parent, const char* registryEntry)
@@ -555,43 +560,50 @@ void CPathDlg::DrawRow(const DRAWITEMSTRUCT* item)
     ImageList_Draw(m_images, icon, item->hDC, r.left + 4 + indent, r.top + 1, ILD_TRANSPARENT);
 }
 
-void CPathDlg::ListKey(char c)
+void CPathDlg::OnListWheel(int delta)
 {
     const HWND list = ::GetDlgItem(m_hWnd, kIdList);
-    const bool next = m_typeAhead.Key(c, GetTickCount());
+    const int top = int(::SendMessageA(list, LB_GETTOPINDEX, 0, 0));
+    ::SendMessageA(list, LB_SETTOPINDEX, WPARAM(std::max(0, top + (delta < 0 ? 1 : -1))), 0);
+}
+
+LRESULT CPathDlg::ForwardDroppedFiles(WPARAM drop, LPARAM lParam)
+{
+    return ::SendMessageA(m_hWnd, kDroppedFiles, drop, lParam);
+}
+
+bool CPathDlg::OnListChar(unsigned character)
+{
+    if (!TypeAheadTakes(character))
+        return false;
+    const HWND list = ::GetDlgItem(m_hWnd, kIdList);
+    const bool next = m_typeAhead.Key(char(character), GetTickCount());
     const int selected = std::max(0, int(::SendMessageA(list, LB_GETCURSEL, 0, 0)));
     const int row = FindPrefixRow(int(m_rows.size()), selected + (next ? 1 : 0), m_typeAhead.text,
                                   [this](int i) { return m_rows[size_t(i)].text.c_str(); });
-    if (row < 0) {
+    if (row < 0)
         MessageBeep(MB_ICONASTERISK);
-        return;
-    }
-    ::SendMessageA(list, LB_SETCURSEL, WPARAM(row), 0);
+    else
+        ::SendMessageA(list, LB_SETCURSEL, WPARAM(row), 0);
+    return true;
 }
 
+// The list is the dialog's child: its subclass finds the dialog through the
+// parent's user data and routes to the dialog's handlers.
 LRESULT CALLBACK CPathDlg::ListProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CPathDlg* self = reinterpret_cast<CPathDlg*>(GetWindowLongPtrA(::GetParent(wnd), GWLP_USERDATA));
     if (!self)
         return ::DefWindowProcA(wnd, message, wParam, lParam);
-    switch (message) {
-    case WM_MOUSEWHEEL: {
-        const int top = int(::SendMessageA(wnd, LB_GETTOPINDEX, 0, 0));
-        ::SendMessageA(wnd, LB_SETTOPINDEX, WPARAM(std::max(0, top + (short(HIWORD(wParam)) < 0 ? 1 : -1))), 0);
-        return 0;
-    }
-    case WM_DROPFILES:
-        return ::SendMessageA(::GetParent(wnd), kDroppedFiles, wParam, lParam);
-    case WM_CHAR:
-        if (TypeAheadTakes(unsigned(wParam))) {
-            self->ListKey(char(wParam));
-            return 0;
-        }
-        break;
-    default:
-        break;
-    }
-    return CallWindowProcA(self->m_listProc, wnd, message, wParam, lParam);
+    static constexpr Rows::Row kRows[] = {
+        Rows::On(WM_MOUSEWHEEL).Act<&CPathDlg::OnListWheel, WheelTurn>(),
+        Rows::On(WM_DROPFILES).Answer<&CPathDlg::ForwardDroppedFiles, WParamAs<WPARAM>, LParamAs<LPARAM>>(),
+        Rows::On(WM_CHAR).May<&CPathDlg::OnListChar, WParamAs<unsigned>>(),
+    };
+    static constexpr auto kRoutes = SortRoutes(kRows);
+    static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
+    return RouteOrDefault(FindRoute(kRoutes, message), *self, message, wParam, lParam,
+                          [&] { return CallWindowProcA(self->m_listProc, wnd, message, wParam, lParam); });
 }
 
 void CPathDlg::OnOK()

@@ -20,6 +20,7 @@
 #include "ui/folderdlg/path_combo.h"
 #include "ui/folderdlg/path_dlg_logic.h"
 #include "ui/folderdlg/folder_tree.h"
+#include "ui/folderdlg/routed_message.h"
 
 class CPathDlg : public CDialog {
 public:
@@ -77,17 +78,11 @@ private:
     struct DriveHeader {
         int32_t icon, kind;
     };
-    // One message as its table row sees it; the row sets the answer.
-    struct RoutedMessage {
-        WPARAM wParam;
-        LPARAM lParam;
-        LRESULT result;
-    };
-    // The message table's handlers: WM_COMMAND and WM_NOTIFY route by their
-    // notification code and control id too, other messages by the message
-    // alone. False from the handler: the default handling.
-    typedef bool (*RouteHandler)(CPathDlg& dialog, RoutedMessage& m);
-    static const Route<RouteHandler>* RouteOf(UINT message, WPARAM wParam, LPARAM lParam);
+    // The message table's rows: WM_COMMAND and WM_NOTIFY route by their
+    // control id and code too (DialogKey), other messages by the message
+    // alone. The list's subclass has a table of the same rows.
+    using Rows = RouteRows<CPathDlg, RoutedMessage>;
+    static const Rows::Row* RouteOf(UINT message, WPARAM wParam, LPARAM lParam);
     // The controls' rectangles and the client size at the first layout of a
     // run, and the minimum size taken from them.
     struct LayoutState {
@@ -108,21 +103,25 @@ private:
     void SelectDriveOfPath();
     void OnDriveChange();
 
-    // Message handlers (path_dlg_messages.cpp).
+    // Message handlers (path_dlg_messages.cpp); those returning bool
+    // decline with false.
+    void OpenListSelection();
     void OnRecentChosen();
     void OnCrumbSwitch();
+    void PostOk();
+    void OnTreeSelChanged();
     void OnComboChanged(const std::string& path);
     void OnTreeDoubleClick(const char* path);
+    void OnDroppedFiles(HDROP drop);
     bool OnTreeNotify(NMHDR* header, LRESULT& result);
-    bool OnMeasureItem(MEASUREITEMSTRUCT* item);
-    void OnDrawItem(const DRAWITEMSTRUCT* item);
+    bool OnMeasureItem(LRESULT& answer, MEASUREITEMSTRUCT* item);
+    BOOL OnDrawItem(const DRAWITEMSTRUCT* item);
     bool OnSysCommand(WPARAM command);
-    void OnSizing(int edge, RECT* rect);
+    BOOL OnSizing(int edge, RECT* rect);
     void OnSize(int cx, int cy);
     void OnExitSizeMove();
-    void OnFillTimer();
+    bool OnTimer(UINT_PTR timer);
     void OnDestroyDialog();
-    int ListSelection() const;
 
     // UI side (path_dlg.cpp).
     void CreateTree();
@@ -139,7 +138,11 @@ private:
     void OnUp();
     void OnDropped(const char* file);
     void DrawRow(const DRAWITEMSTRUCT* item);
-    void ListKey(char c);
+    // The list's subclass: a wheel turn scrolls by one row, dropped files go
+    // to the dialog, typed characters select by their beginning.
+    void OnListWheel(int delta);
+    LRESULT ForwardDroppedFiles(WPARAM drop, LPARAM lParam);
+    bool OnListChar(unsigned character);
     void TakeLayout(bool withMinimum);
     void ApplyLayout(int cx, int cy);
     void SaveModes();

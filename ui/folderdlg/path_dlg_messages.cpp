@@ -1,9 +1,13 @@
-// The folder dialog's message table and its handlers. Each row decodes its
-// message once and makes one call; a row answering false leaves the message
-// to the dialog's default handling, as do messages without a row.
+// The folder dialog's message table and its handlers. A row names the
+// message (commands and notifications by control id and code) and the
+// handler with the decoders of its arguments; a handler that declines, and
+// a message without a row, leave the message to the dialog's default
+// handling.
 #include "ui/folderdlg/path_dlg.h"
 
 #include <commctrl.h>
+
+#include <functional>
 
 #include "system/path_text.h"
 
@@ -12,142 +16,95 @@ namespace {
 // Ticks of the fill timer before the path follows the tree's selection.
 constexpr int kTreeTicks = 3;
 
-// One key over the dialog's messages, commands and notifications: the
-// message in the top 16 bits, the control id in the next 16, the
-// notification code below (WM_NOTIFY's codes take 32 bits).
-constexpr RouteKey DialogKey(UINT message, UINT id = 0, UINT code = 0)
+// The worker posts its "ready" commands without a control window; a
+// control's command of the same id goes on to the default handling.
+template <void (CPathDlg::*Ready)()>
+bool FromWorker(CPathDlg& dialog, HWND control)
 {
-    return RouteKey(message) << 48 | RouteKey(id) << 32 | code;
+    if (control)
+        return false;
+    (dialog.*Ready)();
+    return true;
 }
-
-// The routing key of a message: WM_COMMAND packs the notification code into
-// wParam's high word and the control id into its low word; WM_NOTIFY brings
-// both in the NMHDR that lParam points to. False for a message or control
-// id wider than the key's field: no row has one.
-bool KeyOf(UINT message, WPARAM wParam, LPARAM lParam, RouteKey* key)
-{
-    UINT id = 0, code = 0;
-    if (message == WM_COMMAND) {
-        id = LOWORD(wParam);
-        code = HIWORD(wParam);
-    } else if (message == WM_NOTIFY) {
-        if (const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam)) {
-            if (header->idFrom > 0xFFFF)
-                return false;
-            id = UINT(header->idFrom);
-            code = header->code;
-        }
-    }
-    *key = DialogKey(message, id, code);
-    return message <= 0xFFFF;
-}
-
-// The worker posts its "ready" commands without a control window.
-bool FromWorker(LPARAM control) { return control == 0; }
 
 // The path of a folder tree or path combo notification, or null.
-const char* PathOf(LPARAM lParam) { return reinterpret_cast<const PathNotifyRecord*>(lParam)->path; }
+struct NotifiedPath {
+    static const char* Of(const RoutedMessage& m)
+    {
+        return reinterpret_cast<const PathNotifyRecord*>(m.lParam)->path;
+    }
+};
 
-template <class T>
-T* P(LPARAM lParam)
+// A notification with a path goes to Take; one without goes on to the
+// default handling.
+template <auto Take>
+bool WithPath(CPathDlg& dialog, const char* path)
 {
-    return reinterpret_cast<T*>(lParam);
+    if (!path)
+        return false;
+    std::invoke(Take, dialog, path);
+    return true;
 }
 
 }  // namespace
 
-// A row that always answers 0.
-#define PD_DO(message, code, id, statement)                                          \
-    {DialogKey(message, id, code), [](CPathDlg& d, RoutedMessage& m) {               \
-         (void)d;                                                                    \
-         (void)m;                                                                    \
-         statement;                                                                  \
-         m.result = 0;                                                               \
-         return true;                                                                \
-     }}
-// A row that always answers the expression.
-#define PD_ROW(message, expression)                                             \
-    {DialogKey(message), [](CPathDlg& d, RoutedMessage& m) {                    \
-         (void)d;                                                               \
-         m.result = LRESULT(expression);                                        \
-         return true;                                                           \
-     }}
-// A row whose call may leave the message to the default handling.
-#define PD_MAY(message, code, id, call)                                        \
-    {DialogKey(message, id, code), [](CPathDlg& d, RoutedMessage& m) {         \
-         (void)d;                                                              \
-         (void)m;                                                              \
-         return bool(call);                                                    \
-     }}
-// A notification with a path (answered 0); one without a path goes on.
-#define PD_PATH(code, id, call)                                                 \
-    {DialogKey(WM_NOTIFY, id, code), [](CPathDlg& d, RoutedMessage& m) {        \
-         const char* path = PathOf(m.lParam);                                   \
-         if (path)                                                              \
-             call;                                                              \
-         m.result = 0;                                                          \
-         return path != nullptr;                                                \
-     }}
-
-const Route<CPathDlg::RouteHandler>* CPathDlg::RouteOf(UINT message, WPARAM wParam, LPARAM lParam)
+const CPathDlg::Rows::Row* CPathDlg::RouteOf(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    static constexpr Route<RouteHandler> kRows[] = {
-        PD_DO(WM_COMMAND, CBN_SELCHANGE, kIdDrives, d.OnDriveChange()),
-        PD_DO(WM_COMMAND, CBN_SELCHANGE, kIdPath, d.OnRecentChosen()),
-        PD_DO(WM_COMMAND, LBN_DBLCLK, kIdList, d.OpenEntry(d.ListSelection())),
-        PD_DO(WM_COMMAND, BN_CLICKED, kIdFollowTree, d.TreeFollow()),
-        PD_DO(WM_COMMAND, BN_CLICKED, kIdCrumbCheck, d.OnCrumbSwitch()),
-        PD_DO(WM_COMMAND, BN_CLICKED, kIdTreeCheck, d.OnTreeSwitch()),
-        PD_DO(WM_COMMAND, BN_CLICKED, kIdUp, d.OnUp()),
-        PD_MAY(WM_COMMAND, BN_CLICKED, kDrivesReady, FromWorker(m.lParam) && (d.OnDrivesReady(), true)),
-        PD_MAY(WM_COMMAND, BN_CLICKED, kFoldersReady, FromWorker(m.lParam) && (d.OnFoldersReady(), true)),
+    static constexpr Rows::Row kRows[] = {
+        Rows::OnCommand(kIdDrives, CBN_SELCHANGE).Act<&CPathDlg::OnDriveChange>(),
+        Rows::OnCommand(kIdPath, CBN_SELCHANGE).Act<&CPathDlg::OnRecentChosen>(),
+        Rows::OnCommand(kIdList, LBN_DBLCLK).Act<&CPathDlg::OpenListSelection>(),
+        Rows::OnCommand(kIdFollowTree, BN_CLICKED).Act<&CPathDlg::TreeFollow>(),
+        Rows::OnCommand(kIdCrumbCheck, BN_CLICKED).Act<&CPathDlg::OnCrumbSwitch>(),
+        Rows::OnCommand(kIdTreeCheck, BN_CLICKED).Act<&CPathDlg::OnTreeSwitch>(),
+        Rows::OnCommand(kIdUp, BN_CLICKED).Act<&CPathDlg::OnUp>(),
+        Rows::OnCommand(kDrivesReady, BN_CLICKED).May<FromWorker<&CPathDlg::OnDrivesReady>, LParamAs<HWND>>(),
+        Rows::OnCommand(kFoldersReady, BN_CLICKED).May<FromWorker<&CPathDlg::OnFoldersReady>, LParamAs<HWND>>(),
 
         // The TreeList's own notifications go to the folder tree.
-        PD_MAY(WM_NOTIFY, TVN_ITEMEXPANDINGA, kIdTree, d.OnTreeNotify(P<NMHDR>(m.lParam), m.result)),
-        PD_MAY(WM_NOTIFY, TVN_SELCHANGEDA, kIdTree, d.OnTreeNotify(P<NMHDR>(m.lParam), m.result)),
-        PD_MAY(WM_NOTIFY, NM_DBLCLK, kIdTree, d.OnTreeNotify(P<NMHDR>(m.lParam), m.result)),
+        Rows::OnNotify(kIdTree, TVN_ITEMEXPANDINGA).May<&CPathDlg::OnTreeNotify, LParamAs<NMHDR*>, ResultSlot>(),
+        Rows::OnNotify(kIdTree, TVN_SELCHANGEDA).May<&CPathDlg::OnTreeNotify, LParamAs<NMHDR*>, ResultSlot>(),
+        Rows::OnNotify(kIdTree, NM_DBLCLK).May<&CPathDlg::OnTreeNotify, LParamAs<NMHDR*>, ResultSlot>(),
         // Enter in a tree that takes the key itself chooses as OK does.
-        PD_DO(WM_NOTIFY, NM_RETURN, kIdTree, d.PostMessage(WM_COMMAND, IDOK)),
-        PD_DO(WM_NOTIFY, kFolderTreeSelChanged, kIdTree, d.m_treeCountdown = kTreeTicks),
-        PD_PATH(kFolderTreeDblClk, kIdTree, d.OnTreeDoubleClick(path)),
-        PD_PATH(kFolderTreeDropped, kIdTree, d.OnDropped(path)),
-        PD_PATH(kPathComboChanged, kIdPath, d.OnComboChanged(path)),
-        PD_PATH(kPathComboDropped, kIdPath, d.OnDropped(path)),
+        Rows::OnNotify(kIdTree, NM_RETURN).Act<&CPathDlg::PostOk>(),
+        Rows::OnNotify(kIdTree, kFolderTreeSelChanged).Act<&CPathDlg::OnTreeSelChanged>(),
+        Rows::OnNotify(kIdTree, kFolderTreeDblClk).May<WithPath<&CPathDlg::OnTreeDoubleClick>, NotifiedPath>(),
+        Rows::OnNotify(kIdTree, kFolderTreeDropped).May<WithPath<&CPathDlg::OnDropped>, NotifiedPath>(),
+        Rows::OnNotify(kIdPath, kPathComboChanged).May<WithPath<&CPathDlg::OnComboChanged>, NotifiedPath>(),
+        Rows::OnNotify(kIdPath, kPathComboDropped).May<WithPath<&CPathDlg::OnDropped>, NotifiedPath>(),
 
         // The list's dropped files, sent on by its subclass.
-        PD_DO(kDroppedFiles, 0, 0, d.OnDropped(TakeFirstDroppedFile(m.wParam).c_str())),
-        PD_MAY(WM_MEASUREITEM, 0, 0, d.OnMeasureItem(P<MEASUREITEMSTRUCT>(m.lParam)) && (m.result = TRUE)),
-        PD_ROW(WM_DRAWITEM, (d.OnDrawItem(P<const DRAWITEMSTRUCT>(m.lParam)), TRUE)),
-        PD_MAY(WM_SYSCOMMAND, 0, 0, d.OnSysCommand(m.wParam)),
-        PD_ROW(WM_SIZING, (d.OnSizing(int(m.wParam), P<RECT>(m.lParam)), TRUE)),
-        PD_MAY(WM_TIMER, 0, 0, m.wParam == kFillTimer && (d.OnFillTimer(), true)),
+        Rows::On(DialogKey(kDroppedFiles)).Act<&CPathDlg::OnDroppedFiles, WParamAs<HDROP>>(),
+        Rows::On(DialogKey(WM_MEASUREITEM)).May<&CPathDlg::OnMeasureItem, ResultSlot, LParamAs<MEASUREITEMSTRUCT*>>(),
+        Rows::On(DialogKey(WM_DRAWITEM)).Answer<&CPathDlg::OnDrawItem, LParamAs<const DRAWITEMSTRUCT*>>(),
+        Rows::On(DialogKey(WM_SYSCOMMAND)).May<&CPathDlg::OnSysCommand, WParamAs<WPARAM>>(),
+        Rows::On(DialogKey(WM_SIZING)).Answer<&CPathDlg::OnSizing, WParamAs<int>, LParamAs<RECT*>>(),
+        Rows::On(DialogKey(WM_TIMER)).May<&CPathDlg::OnTimer, WParamAs<UINT_PTR>>(),
         // These go on to the default handling after the call.
-        PD_MAY(WM_SIZE, 0, 0, (d.OnSize(LOWORD(m.lParam), HIWORD(m.lParam)), false)),
-        PD_MAY(WM_EXITSIZEMOVE, 0, 0, (d.OnExitSizeMove(), false)),
-        PD_MAY(WM_DESTROY, 0, 0, (d.OnDestroyDialog(), false)),
+        Rows::On(DialogKey(WM_SIZE)).ActThenPass<&CPathDlg::OnSize, LParamLow, LParamHigh>(),
+        Rows::On(DialogKey(WM_EXITSIZEMOVE)).ActThenPass<&CPathDlg::OnExitSizeMove>(),
+        Rows::On(DialogKey(WM_DESTROY)).ActThenPass<&CPathDlg::OnDestroyDialog>(),
     };
     static constexpr auto kRoutes = SortRoutes(kRows);
     static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
 
     RouteKey key = 0;
-    return KeyOf(message, wParam, lParam, &key) ? FindRoute(kRoutes, key) : nullptr;
+    return DialogKeyOf<NMHDR>(message, wParam, lParam, &key) ? FindRoute(kRoutes, key) : nullptr;
 }
-
-#undef PD_DO
-#undef PD_ROW
-#undef PD_MAY
-#undef PD_PATH
 
 LRESULT CPathDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    RoutedMessage m{wParam, lParam, 0};
-    const Route<RouteHandler>* route = RouteOf(message, wParam, lParam);
-    if (route && route->handler(*this, m))
-        return m.result;
-    return CDialog::WindowProc(message, wParam, lParam);
+    return RouteOrDefault(RouteOf(message, wParam, lParam), *this, message, wParam, lParam,
+                          [&] { return CDialog::WindowProc(message, wParam, lParam); });
 }
 
-int CPathDlg::ListSelection() const { return int(SendDlgItemMessageA(m_hWnd, kIdList, LB_GETCURSEL, 0, 0)); }
+void CPathDlg::OpenListSelection() { OpenEntry(int(SendDlgItemMessageA(m_hWnd, kIdList, LB_GETCURSEL, 0, 0))); }
+
+void CPathDlg::PostOk() { PostMessage(WM_COMMAND, IDOK); }
+
+void CPathDlg::OnTreeSelChanged() { m_treeCountdown = kTreeTicks; }
+
+void CPathDlg::OnDroppedFiles(HDROP drop) { OnDropped(TakeFirstDroppedFile(drop).c_str()); }
 
 // A recent folder chosen in the path box's list.
 void CPathDlg::OnRecentChosen()
@@ -187,25 +144,29 @@ void CPathDlg::OnComboChanged(const std::string& path)
 void CPathDlg::OnTreeDoubleClick(const char* path)
 {
     GoTo(path);
-    PostMessage(WM_COMMAND, IDOK);
+    PostOk();
 }
 
 bool CPathDlg::OnTreeNotify(NMHDR* header, LRESULT& result) { return m_tree && m_tree->HandleNotify(header, &result); }
 
-bool CPathDlg::OnMeasureItem(MEASUREITEMSTRUCT* item)
+// The path box's rows only; the others keep the height they have.
+bool CPathDlg::OnMeasureItem(LRESULT& answer, MEASUREITEMSTRUCT* item)
 {
     if (item->CtlID != UINT(kIdPath))
         return false;
     item->itemHeight = UINT(CPathComboBox::GetItemHeight());
+    answer = TRUE;
     return true;
 }
 
-void CPathDlg::OnDrawItem(const DRAWITEMSTRUCT* item)
+// TRUE: drawn, the list's rows and the path box's alike.
+BOOL CPathDlg::OnDrawItem(const DRAWITEMSTRUCT* item)
 {
     if (item->CtlID != UINT(kIdPath))
         DrawRow(item);
     else if (m_combo)
         m_combo->DrawItem(item);
+    return TRUE;
 }
 
 // Closing ends an open breadcrumb edit first; the extension item goes to
@@ -222,13 +183,15 @@ bool CPathDlg::OnSysCommand(WPARAM command)
     return true;
 }
 
-void CPathDlg::OnSizing(int edge, RECT* rect)
+// The rectangle kept at least the minimum size; TRUE: it may have changed.
+BOOL CPathDlg::OnSizing(int edge, RECT* rect)
 {
     if (!m_layout.taken)
         TakeLayout(false);
     IntRect r = {rect->left, rect->top, rect->right, rect->bottom};
     ClampSizingRect(edge, r, m_layout.minWidth, m_layout.minHeight);
     *rect = {r.left, r.top, r.right, r.bottom};
+    return TRUE;
 }
 
 // A minimised dialog drops its layout; the next WM_SIZING takes it anew.
@@ -247,14 +210,18 @@ void CPathDlg::OnExitSizeMove()
     m_moved = false;
 }
 
-// Moves the worker's records into the list; in tree mode the path follows
-// the tree's selection once the countdown ends.
-void CPathDlg::OnFillTimer()
+// The fill timer moves the worker's records into the list; in tree mode the
+// path follows the tree's selection once the countdown ends. Other timers go
+// on to the default handling.
+bool CPathDlg::OnTimer(UINT_PTR timer)
 {
+    if (timer != kFillTimer)
+        return false;
     if (m_pending)
         MoveRecords();
     if (m_treeMode && m_treeCountdown > 0 && --m_treeCountdown == 0)
         TakeTreeSelection();
+    return true;
 }
 
 // The path becomes the tree's selection now, as the countdown's end would

@@ -3,6 +3,7 @@
 // folder-order helpers they share with the folder dialog.
 #pragma once
 
+#include "platform/framework/wnd.h"
 #include "platform/win32/win.h"
 
 #include <shellapi.h>
@@ -28,12 +29,19 @@ inline LRESULT SendPathNotify(HWND control, UINT code, const char* path)
 }
 
 // The first file of a WM_DROPFILES (the drop handle is finished).
-inline std::string TakeFirstDroppedFile(WPARAM drop)
+inline std::string TakeFirstDroppedFile(HDROP drop)
 {
     char file[MAX_PATH + 1] = "";
-    DragQueryFileA(reinterpret_cast<HDROP>(drop), 0, file, sizeof file);
-    DragFinish(reinterpret_cast<HDROP>(drop));
+    DragQueryFileA(drop, 0, file, sizeof file);
+    DragFinish(drop);
     return file;
+}
+
+// A control's WM_DROPFILES: its parent has the first file as notification Code.
+template <UINT Code>
+void NotifyDroppedFile(CWnd& control, HDROP drop)
+{
+    SendPathNotify(control.m_hWnd, Code, TakeFirstDroppedFile(drop).c_str());
 }
 
 // Folder names in the user's locale order without case ("äpfel, Ärger,
