@@ -51,17 +51,6 @@ constexpr RouteKey DialogKey(uint32_t message, uint32_t id = 0, uint32_t code = 
     return RouteKey(message) << 48 | RouteKey(id & 0xFFFF) << 32 | code;
 }
 
-// The file dialog's key of WM_COMMAND's wParam, until its table is keyed as above.
-constexpr uint32_t CommandKey(uint16_t id, uint16_t code)
-{
-    return uint32_t(id) << 16 | code;
-}
-template <class Handler>
-constexpr Route<Handler> AnyCommandCode(uint16_t id, Handler handler)
-{
-    return Route<Handler>{CommandKey(id, 0), CommandKey(id, 0xFFFF), handler};
-}
-
 // The messages that carry a control id and a code.
 constexpr uint32_t kRouteCommand = 0x0111;  // WM_COMMAND: id and code in wParam
 constexpr uint32_t kRouteNotify = 0x004E;   // WM_NOTIFY: both in the header lParam points to

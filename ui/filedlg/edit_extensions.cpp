@@ -1,5 +1,6 @@
 #include "ui/filedlg/edit_extensions.h"
 
+#include "platform/framework/message_routes.h"
 #include "ui/filedlg/combo_history_logic.h"
 
 #include <shellapi.h>
@@ -316,6 +317,122 @@ std::string TwinComboText(HWND combo)
     return edit ? WindowText(edit) : std::string();
 }
 
+// A message to the twin combo on its way through the table.
+struct TwinComboMessage {
+    HWND wnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result;
+};
+
+// The combo and its edit.
+struct TwinCombo {
+    HWND wnd;
+    HWND edit;
+};
+
+// The procedure the combo chains to, with the message as it came: for a
+// handler that answers with the chain's answer and acts after it.
+struct NextCall {
+    const TwinComboMessage& m;
+    LRESULT operator()() const { return Chain(m.wnd, m.message, m.wParam, m.lParam); }
+};
+struct NextProc {
+    static NextCall Of(TwinComboMessage& m) { return {m}; }
+};
+
+// The edit's notifications go on as the combo's; EN_CHANGE mirrors the
+// text to the twin first.
+bool RelayEditCommand(TwinCombo& c, LRESULT& answer, NextCall next, uint16_t code, HWND from)
+{
+    if (!c.edit || from != c.edit || !IsRelayedEditCode(code))
+        return false;
+    answer = next();
+    if (code == EN_CHANGE)
+        MirrorToTwin(Twin(c.wnd), WindowText(c.edit));
+    SendMessageA(GetParent(c.wnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c.wnd), code), reinterpret_cast<LPARAM>(from));
+    return true;
+}
+
+bool RelayEditNotify(TwinCombo& c, LRESULT& answer, NextCall next, WPARAM id, NMHDR* header)
+{
+    if (!c.edit || header->hwndFrom != c.edit)
+        return false;
+    answer = next();
+    SendMessageA(GetParent(c.wnd), WM_NOTIFY, id, reinterpret_cast<LPARAM>(header));
+    return true;
+}
+
+// The text goes to the twin and to the edit.
+LRESULT SetTwinText(TwinCombo& c, NextCall next, const char* given)
+{
+    LRESULT answer = next();
+    const char* text = given ? given : "";
+    MirrorToTwin(Twin(c.wnd), text);
+    if (c.edit && WindowText(c.edit) != text)
+        SendMessageA(c.edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(given));
+    return answer;
+}
+
+LRESULT GetTwinText(TwinCombo& c, size_t size, char* out)
+{
+    if (size == 0 || !out)
+        return 0;
+    std::string text = TwinComboText(c.wnd);
+    size_t n = std::min(text.size(), size - 1);
+    memcpy(out, text.data(), n);
+    out[n] = '\0';
+    return static_cast<LRESULT>(n);
+}
+
+LRESULT TwinTextLength(TwinCombo& c)
+{
+    return static_cast<LRESULT>(TwinComboText(c.wnd).size());
+}
+
+bool DropIntoTwin(TwinCombo& c, HDROP drop)
+{
+    if (!(GetWindowLongA(c.wnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES))
+        return false;
+    std::string file = DroppedFile(drop);
+    SendMessageA(c.wnd, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SendMessageA(c.wnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
+    int id = GetDlgCtrlID(c.wnd);
+    PostCommand(GetParent(c.wnd), id, CBN_EDITCHANGE, c.wnd);
+    PostCommand(GetParent(c.wnd), id, EN_CHANGE, c.wnd);
+    PostCommand(GetParent(c.wnd), id, kNotifyFileDropped, c.wnd);
+    return true;
+}
+
+bool SwallowTwinComboKey(TwinCombo& c, WPARAM key, LPARAM keyData)
+{
+    return SwallowKey(kTwinCombo, c.wnd, NM_KEYDOWN, key, keyData);
+}
+
+// The edit messages go to the edit.
+bool ToEdit(TwinCombo& c, LRESULT& answer, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!c.edit)
+        return false;
+    answer = SendMessageA(c.edit, message, wParam, lParam);
+    return true;
+}
+
+using TwinComboRows = RouteRows<TwinCombo, TwinComboMessage>;
+constexpr TwinComboRows::Row kTwinComboRows[] = {
+    TwinComboRows::On(WM_COMMAND).May<RelayEditCommand, ResultSlot, NextProc, WParamHigh, LParamAs<HWND>>(),
+    TwinComboRows::On(WM_NOTIFY).May<RelayEditNotify, ResultSlot, NextProc, WParamAs<WPARAM>, LParamAs<NMHDR*>>(),
+    TwinComboRows::On(WM_SETTEXT).Answer<SetTwinText, NextProc, LParamAs<const char*>>(),
+    TwinComboRows::On(WM_GETTEXT).Answer<GetTwinText, WParamAs<size_t>, LParamAs<char*>>(),
+    TwinComboRows::On(WM_GETTEXTLENGTH).Answer<TwinTextLength>(),
+    TwinComboRows::On(WM_DROPFILES).May<DropIntoTwin, WParamAs<HDROP>>(),
+    TwinComboRows::On(WM_KEYDOWN).May<SwallowTwinComboKey, WParamAs<WPARAM>, LParamAs<LPARAM>>(),
+    TwinComboRows::On(EM_GETSEL, 0xD9).May<ToEdit, ResultSlot, MessageId, WParamAs<WPARAM>, LParamAs<LPARAM>>(),
+};
+constexpr auto kTwinComboRoutes = SortRoutes(kTwinComboRows);
+static_assert(RoutesDisjoint(kTwinComboRoutes), "a message has two rows");
+
 }  // namespace
 
 LRESULT CALLBACK TwinComboProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -323,63 +440,11 @@ LRESULT CALLBACK TwinComboProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lPa
     if (message == kMsgAttach)
         return AttachComboAndEdit(wnd, lParam, TwinComboProc, TwinComboEditProc);
     SUBCLASS_HEAD(TwinComboProc, kTwinCombo)
-    HWND edit = ComboEdit(wnd);
-    switch (message) {
-    case WM_COMMAND:
-        if (edit && reinterpret_cast<HWND>(lParam) == edit && IsRelayedEditCode(HIWORD(wParam))) {
-            LRESULT result = Chain(wnd, message, wParam, lParam);
-            if (HIWORD(wParam) == EN_CHANGE)
-                MirrorToTwin(Twin(wnd), WindowText(edit));
-            SendMessageA(GetParent(wnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(wnd), HIWORD(wParam)), lParam);
-            return result;
-        }
-        break;
-    case WM_SETTEXT: {
-        LRESULT result = Chain(wnd, message, wParam, lParam);
-        const char* text = lParam ? reinterpret_cast<const char*>(lParam) : "";
-        MirrorToTwin(Twin(wnd), text);
-        if (edit && WindowText(edit) != text)
-            SendMessageA(edit, WM_SETTEXT, 0, lParam);
-        return result;
-    }
-    case WM_GETTEXT: {
-        if (wParam == 0 || !lParam)
-            return 0;
-        std::string text = TwinComboText(wnd);
-        size_t n = std::min(text.size(), static_cast<size_t>(wParam) - 1);
-        memcpy(reinterpret_cast<char*>(lParam), text.data(), n);
-        reinterpret_cast<char*>(lParam)[n] = '\0';
-        return static_cast<LRESULT>(n);
-    }
-    case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(TwinComboText(wnd).size());
-    case WM_DROPFILES:
-        if (GetWindowLongA(wnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) {
-            std::string file = DroppedFile(reinterpret_cast<HDROP>(wParam));
-            SendMessageA(wnd, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-            SendMessageA(wnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
-            int id = GetDlgCtrlID(wnd);
-            PostCommand(GetParent(wnd), id, CBN_EDITCHANGE, wnd);
-            PostCommand(GetParent(wnd), id, EN_CHANGE, wnd);
-            PostCommand(GetParent(wnd), id, kNotifyFileDropped, wnd);
-            return 0;
-        }
-        break;
-    case WM_KEYDOWN:
-        if (SwallowKey(kTwinCombo, wnd, NM_KEYDOWN, wParam, lParam))
-            return 0;
-        break;
-    case WM_NOTIFY:
-        if (edit && reinterpret_cast<NMHDR*>(lParam)->hwndFrom == edit) {
-            LRESULT result = Chain(wnd, message, wParam, lParam);
-            SendMessageA(GetParent(wnd), WM_NOTIFY, wParam, lParam);
-            return result;
-        }
-        break;
-    default:
-        if (message >= EM_GETSEL && message <= 0xD9 && edit)
-            return SendMessageA(edit, message, wParam, lParam);
-        break;
+    TwinComboMessage m{wnd, message, wParam, lParam, 0};
+    if (const auto* route = FindRoute(kTwinComboRoutes, message)) {
+        TwinCombo combo{wnd, ComboEdit(wnd)};
+        if (route->handler(combo, m))
+            return m.result;
     }
     return Chain(wnd, message, wParam, lParam);
 }

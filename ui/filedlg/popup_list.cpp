@@ -11,6 +11,7 @@ const char kPopupListClass[] = "OfnPopupList";
 namespace {
 
 struct PopupState {
+    HWND frame = nullptr;
     HWND list = nullptr;
     HWND bar = nullptr;
     WNDPROC listProc = nullptr;
@@ -34,22 +35,13 @@ bool OwnsText(UINT message, WPARAM wParam, LPARAM lParam)
            (wParam & 0x7FFF0000) == kPopupOwnedText;
 }
 
-void Layout(HWND frame, PopupState* s)
-{
-    PopupRects r = PopupLayout(s->width, s->height, s->barWidth);
-    MoveWindow(s->list, 0, 0, r.listWidth, r.listHeight, TRUE);
-    MoveWindow(s->bar, r.barX, 0, s->barWidth, r.barHeight, TRUE);
-    PopupListUpdateScroll(frame);
-}
-
-void ScrollTo(HWND frame, PopupState* s, int top)
+void ScrollTo(PopupState& s, int top)
 {
     if (top < 0)
         top = 0;
-    SetScrollPos(s->bar, SB_CTL, top, TRUE);
-    SendMessageA(s->list, LB_SETTOPINDEX, top, 0);
-    s->top = int(SendMessageA(s->list, LB_GETTOPINDEX, 0, 0));
-    (void)frame;
+    SetScrollPos(s.bar, SB_CTL, top, TRUE);
+    SendMessageA(s.list, LB_SETTOPINDEX, top, 0);
+    s.top = int(SendMessageA(s.list, LB_GETTOPINDEX, 0, 0));
 }
 
 LRESULT CALLBACK PopupListBoxProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -65,46 +57,51 @@ LRESULT CALLBACK PopupListBoxProc(HWND wnd, UINT message, WPARAM wParam, LPARAM 
     return CallWindowProcA(next, wnd, message, wParam, lParam);
 }
 
-// One message to the frame on its way through the table.
-struct PopupMessage {
-    HWND frame;
-    PopupState& s;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    LRESULT result;
-};
-// False: the message goes on to the default procedure.
-typedef bool (*PopupHandler)(PopupMessage& m);
+// ---- the frame's messages ----
 
-POINT PointOf(LPARAM lParam)
+void Resized(PopupState& s, uint16_t width, uint16_t height)
 {
-    return POINT{short(LOWORD(lParam)), short(HIWORD(lParam))};
+    s.width = width;
+    s.height = height;
+    PopupRects r = PopupLayout(s.width, s.height, s.barWidth);
+    MoveWindow(s.list, 0, 0, r.listWidth, r.listHeight, TRUE);
+    MoveWindow(s.bar, r.barX, 0, s.barWidth, r.barHeight, TRUE);
+    PopupListUpdateScroll(s.frame);
 }
 
-void Destroy(HWND frame, PopupState* s)
+BOOL ShowSizingCursor(PopupState&)
 {
-    if (s->sizing)
+    SetCursor(LoadCursor(nullptr, IDC_SIZENWSE));
+    return TRUE;
+}
+
+// The state goes with the frame.
+void Destroy(PopupState& s)
+{
+    HWND frame = s.frame;
+    if (s.sizing)
         ReleaseCapture();
     DiscardPopupMessages(frame);
     SetWindowLongPtrA(frame, GWLP_USERDATA, 0);
-    delete s;
+    delete &s;
 }
 
-void PaintGrip(HWND frame, const PopupState& s, HDC given)
+void PaintGrip(PopupState& s, HDC given)
 {
     PAINTSTRUCT ps;
-    HDC dc = given ? given : BeginPaint(frame, &ps);
+    HDC dc = given ? given : BeginPaint(s.frame, &ps);
     RECT grip{s.width - s.barWidth, s.height - s.barWidth, s.width, s.height};
     DrawFrameControl(dc, &grip, DFC_SCROLL, DFCS_SCROLLSIZEGRIP | DFCS_MONO);
     if (!given)
-        EndPaint(frame, &ps);
+        EndPaint(s.frame, &ps);
 }
 
 // The list's notifications go to the parent as the frame's; a new
 // selection may have scrolled the list.
-void ListCommand(HWND frame, PopupState& s, WORD code)
+bool ListCommand(PopupState& s, uint16_t id, uint16_t code)
 {
+    if (id != kPopupListId)
+        return false;
     if (code == LBN_SELCHANGE) {
         int top = int(SendMessageA(s.list, LB_GETTOPINDEX, 0, 0));
         if (top != s.top) {
@@ -112,37 +109,38 @@ void ListCommand(HWND frame, PopupState& s, WORD code)
             SetScrollPos(s.bar, SB_CTL, top, TRUE);
         }
     }
-    SendMessageA(GetParent(frame), WM_COMMAND, MAKEWPARAM(s.id, code), reinterpret_cast<LPARAM>(frame));
+    SendMessageA(GetParent(s.frame), WM_COMMAND, MAKEWPARAM(s.id, code), reinterpret_cast<LPARAM>(s.frame));
+    return true;
 }
 
-void Scroll(HWND frame, PopupState& s, WORD request, WORD thumb)
+void Scroll(PopupState& s, uint16_t request, uint16_t thumb)
 {
     static const int kCodes[] = {kLineUp, kLineDown, kPageUp, kPageDown, kThumbPosition, kThumbTrack, kTop,
                                  kBottom, kEnd};
     int code = request < 9 ? kCodes[request] : kEnd;
     int top = PopupScrollTarget(code, s.top, s.linesPerPage, thumb);
     if (top >= 0)
-        ScrollTo(frame, &s, top);
+        ScrollTo(s, top);
 }
 
 // A press in the grip square starts sizing with the mouse captured.
-void StartDrag(HWND frame, PopupState& s, POINT at)
+void StartDrag(PopupState& s, int x, int y)
 {
     RECT r;
-    GetWindowRect(frame, &r);
+    GetWindowRect(s.frame, &r);
     s.startWidth = r.right - r.left;
     s.startHeight = r.bottom - r.top;
-    POINT p = at;
-    ClientToScreen(frame, &p);
+    POINT p{x, y};
+    ClientToScreen(s.frame, &p);
     s.startX = p.x;
     s.startY = p.y;
-    if (at.x >= s.width - s.barWidth && at.y >= s.height - s.barWidth) {
+    if (x >= s.width - s.barWidth && y >= s.height - s.barWidth) {
         s.sizing = true;
-        SetCapture(frame);
+        SetCapture(s.frame);
     }
 }
 
-void Drag(HWND frame, PopupState& s, WPARAM keys, POINT at)
+void Drag(PopupState& s, WPARAM keys, int x, int y)
 {
     if (!s.sizing)
         return;
@@ -151,25 +149,38 @@ void Drag(HWND frame, PopupState& s, WPARAM keys, POINT at)
         ReleaseCapture();
         return;
     }
-    ClientToScreen(frame, &at);
+    POINT at{x, y};
+    ClientToScreen(s.frame, &at);
     int w = 0, h = 0;
     PopupDragSize(s.startWidth, s.startHeight, at.x - s.startX, at.y - s.startY, s.barWidth, &w, &h);
-    SetWindowPos(frame, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(frame, nullptr, TRUE);
+    SetWindowPos(s.frame, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(s.frame, nullptr, TRUE);
 }
 
-void EndDrag(HWND frame, PopupState& s)
+void EndDrag(PopupState& s)
 {
     if (!s.sizing)
         return;
     s.sizing = false;
     ReleaseCapture();
-    RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    RedrawWindow(s.frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+// The wheel's turn, signed, from wParam's high word.
+struct WheelDelta {
+    template <class M>
+    static int Of(M& m) { return int16_t(WParamHigh::Of(m)); }
+};
+
+void Wheel(PopupState& s, int delta)
+{
+    if (int lines = PopupWheelLines(delta))
+        ScrollTo(s, s.top - lines);
 }
 
 // The list box's messages pass through, 0x017E and 0x017F as its add and
 // insert; a text the popup owns is freed once the list box has copied it.
-LRESULT ForwardToList(HWND frame, PopupState& s, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT ForwardToList(PopupState& s, UINT message, WPARAM wParam, LPARAM lParam)
 {
     UINT forwarded = message == kPopupAddString ? LB_ADDSTRING : message == kPopupInsertString ? LB_INSERTSTRING
                                                                                                : message;
@@ -178,61 +189,46 @@ LRESULT ForwardToList(HWND frame, PopupState& s, UINT message, WPARAM wParam, LP
         free(reinterpret_cast<void*>(lParam));
     if (forwarded == LB_ADDSTRING || forwarded == LB_INSERTSTRING || forwarded == LB_DELETESTRING ||
         forwarded == LB_RESETCONTENT || forwarded == LB_SETCURSEL)
-        PopupListUpdateScroll(frame);
+        PopupListUpdateScroll(s.frame);
     return answer;
 }
 
-// A row that answers `value` after its statement.
-#define POPUP_ROW(message, value, ...)            \
-    {message, message, [](PopupMessage& m) {      \
-         __VA_ARGS__;                             \
-         m.result = (value);                      \
-         return true;                             \
-     }}
-
-constexpr Route<PopupHandler> kPopupRows[] = {
-    POPUP_ROW(WM_ACTIVATE, 0, (void)m),
-    POPUP_ROW(WM_MOUSEACTIVATE, MA_NOACTIVATE, (void)m),
-    {WM_SIZE, WM_SIZE, [](PopupMessage& m) {
-         m.s.width = LOWORD(m.lParam);
-         m.s.height = HIWORD(m.lParam);
-         Layout(m.frame, &m.s);
-         return false;
-     }},
-    POPUP_ROW(WM_ERASEBKGND, 1, (void)m),  // the children cover all but the grip, which WM_PAINT draws
-    POPUP_ROW(WM_SETCURSOR, TRUE, SetCursor(LoadCursor(nullptr, IDC_SIZENWSE))),
-    POPUP_ROW(WM_DESTROY, 0, Destroy(m.frame, &m.s)),
-    POPUP_ROW(WM_PAINT, 0, PaintGrip(m.frame, m.s, reinterpret_cast<HDC>(m.wParam))),
-    {WM_COMMAND, WM_COMMAND, [](PopupMessage& m) {
-         if (LOWORD(m.wParam) != kPopupListId)
-             return false;
-         ListCommand(m.frame, m.s, HIWORD(m.wParam));
-         m.result = 0;
-         return true;
-     }},
-    POPUP_ROW(WM_VSCROLL, 0, Scroll(m.frame, m.s, LOWORD(m.wParam), HIWORD(m.wParam))),
-    POPUP_ROW(WM_LBUTTONDOWN, 0, StartDrag(m.frame, m.s, PointOf(m.lParam))),
-    POPUP_ROW(WM_MOUSEMOVE, 0, Drag(m.frame, m.s, m.wParam, PointOf(m.lParam))),
-    POPUP_ROW(WM_LBUTTONUP, 0, EndDrag(m.frame, m.s)),
-    POPUP_ROW(WM_MOUSEWHEEL, 0, if (int lines = PopupWheelLines(short(HIWORD(m.wParam)))) ScrollTo(m.frame, &m.s, m.s.top - lines)),
-    {kPopupAddString, LB_GETLISTBOXINFO, [](PopupMessage& m) {
-         m.result = ForwardToList(m.frame, m.s, m.message, m.wParam, m.lParam);
-         return true;
-     }},
+// One message to the frame on its way through the table.
+struct PopupMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result;
 };
-#undef POPUP_ROW
+
+using Rows = RouteRows<PopupState, PopupMessage>;
+constexpr Rows::Row kPopupRows[] = {
+    Rows::On(WM_ACTIVATE).Constant<0>(),
+    Rows::On(WM_MOUSEACTIVATE).Constant<MA_NOACTIVATE>(),
+    Rows::On(WM_SIZE).ActThenPass<Resized, LParamLow, LParamHigh>(),
+    Rows::On(WM_ERASEBKGND).Constant<1>(),  // the children cover all but the grip, which WM_PAINT draws
+    Rows::On(WM_SETCURSOR).Answer<ShowSizingCursor>(),
+    Rows::On(WM_DESTROY).Act<Destroy>(),
+    Rows::On(WM_PAINT).Act<PaintGrip, WParamAs<HDC>>(),
+    Rows::On(WM_COMMAND).May<ListCommand, WParamLow, WParamHigh>(),
+    Rows::On(WM_VSCROLL).Act<Scroll, WParamLow, WParamHigh>(),
+    Rows::On(WM_LBUTTONDOWN).Act<StartDrag, LParamX, LParamY>(),
+    Rows::On(WM_MOUSEMOVE).Act<Drag, WParamAs<WPARAM>, LParamX, LParamY>(),
+    Rows::On(WM_LBUTTONUP).Act<EndDrag>(),
+    Rows::On(WM_MOUSEWHEEL).Act<Wheel, WheelDelta>(),
+    Rows::On(kPopupAddString, LB_GETLISTBOXINFO).Answer<ForwardToList, MessageId, WParamAs<WPARAM>, LParamAs<LPARAM>>(),
+};
 constexpr auto kPopupRoutes = SortRoutes(kPopupRows);
 static_assert(RoutesDisjoint(kPopupRoutes), "a message has two rows");
 
 LRESULT CALLBACK PopupListFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
 {
     PopupState* s = State(frame);
-    const Route<PopupHandler>* route = s ? FindRoute(kPopupRoutes, message) : nullptr;
-    if (!route)
+    const Rows::Row* route = s ? FindRoute(kPopupRoutes, message) : nullptr;
+    PopupMessage m{message, wParam, lParam, 0};
+    // WM_DESTROY's row frees the state: after a row only m is read.
+    if (!route || !route->handler(*s, m))
         return DefWindowProcA(frame, message, wParam, lParam);
-    PopupMessage m{frame, *s, message, wParam, lParam, 0};
-    if (!route->handler(m))
-        return DefWindowProcA(frame, message, wParam, lParam);  // the state may be gone: m is not read
     return m.result;
 }
 
@@ -283,6 +279,7 @@ HWND CreatePopupList(DWORD exStyle, DWORD style, const RECT* rect, HWND parent, 
     if (!frame)
         return nullptr;
     auto* s = new PopupState;
+    s->frame = frame;
     s->id = WORD(id);
     s->barWidth = GetSystemMetrics(SM_CXVSCROLL);
     RECT client;
