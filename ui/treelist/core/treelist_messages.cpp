@@ -21,7 +21,6 @@ constexpr uint32_t kItemMask24 = 0x00FFFFFF;
 constexpr uint32_t kTextSlot = 4;
 constexpr uint32_t kLineSlot = 5;
 constexpr uint32_t kInsertMarkSlot = 10;
-constexpr uint32_t kOptionProcedure = 11;
 // Extended styles whose change repaints the whole window.
 constexpr uint32_t kExtStyleRepaint = 0x040E0002;
 
@@ -40,68 +39,68 @@ LRESULT Option(TreeListData& d, WPARAM wParam, uint32_t value)
         }
     };
     switch (uint32_t(wParam & ~kTreeListOptionSet)) {
-    case 1:
-        apply(d.option1, int32_t(value));
+    case kTreeListOptionKeptNumber:
+        apply(d.keptNumber, int32_t(value));
         if (changed && d.rowCount)
             TreeListInvalidateList(d);
         return old;
-    case 2:
-        apply(d.option2, value);
+    case kTreeListOptionNoDragStates:
+        apply(d.noDragStates, value);
         return old;
-    case 3:
-        apply(d.option3, value);
+    case kTreeListOptionDragRules:
+        apply(d.dragRules, value);
         return old;
-    case 4:
-        apply(d.option4, value);
+    case kTreeListOptionPinnedRows:
+        apply(d.pinnedRows, value);
         if (changed)
             TreeListInvalidateList(d);
         return old;
-    case 5: {
-        const uint32_t was = d.option5;
-        apply(d.option5, value ? 0x80000000u : 0u);
+    case kTreeListOptionKeptFlag: {
+        const uint32_t was = d.keptFlag;
+        apply(d.keptFlag, value ? 0x80000000u : 0u);
         if (changed)
             TreeListInvalidateList(d);
         return set ? LRESULT(was != 0) : LRESULT(was);
     }
-    case 6:
+    case kTreeListOptionSelectedCount:
         return d.selectedCount;
-    case 7:
-        apply(d.option7, int8_t(value));
+    case kTreeListOptionKeptByte:
+        apply(d.keptByte, int8_t(value));
         return old;
-    case 8:
-        apply(d.option8, value);
+    case kTreeListOptionThemes:
+        apply(d.themeRequested, value);
         return old;
-    case 9:
-        old = d.option9;
+    case kTreeListOptionKeptWord:
+        old = d.keptWord;
         if (set)
-            d.option9 = value;
+            d.keptWord = value;
         return old;
-    case 10:
-        apply(d.option10, int8_t(value));
+    case kTreeListOptionMinRowHeight:
+        apply(d.minRowHeight, int8_t(value));
         if (changed)
             TreeListUpdateRowHeight(d);
         return old;
-    case 12:
-        apply(d.option12, value);
+    case kTreeListOptionWindowProcedure:
+        return d.windowProcedure;
+    case kTreeListOptionCheckLockStates:
+        apply(d.checkLockStates, value);
         return old;
-    case 13:
-        apply(d.option13, uint8_t(value));
+    case kTreeListOptionKeepMargin:
+        apply(d.keepMargin, uint8_t(value));
         return old;
-    case 14:
-        apply(d.option14, uint16_t(value));
+    case kTreeListOptionJoinableColumns:
+        apply(d.joinableColumns, uint16_t(value));
         if (changed)
             TreeListRecomputeJoinedMask(d);
         return old;
-    case 15:
-        apply(d.option15, uint8_t(value));
+    case kTreeListOptionAutoWidthMargin:
+        apply(d.autoWidthMargin, uint8_t(value));
         if (changed)
             TreeListRowsChanged(d, 0);
         return old;
-    case 16:
-        apply(d.option16, uint8_t(value != 0));
+    case kTreeListOptionKeptSwitch:
+        apply(d.keptSwitch, uint8_t(value != 0));
         return old;
-    case kOptionProcedure:
-        return d.windowProcedure;
     default:
         return 0;
     }

@@ -173,7 +173,7 @@ void VScroll(TreeListData& d, int code, uint16_t thumb)
 {
     TreeListEnsureRows(d);
     const int64_t limit = std::max<int64_t>(int64_t(d.rowCount) - d.visibleCount + 1, 0);
-    const int64_t page = std::max<int64_t>(int64_t(d.visibleCount) - d.option4, 1);
+    const int64_t page = std::max<int64_t>(int64_t(d.visibleCount) - d.pinnedRows, 1);
     int64_t first = d.firstRow;
     switch (code) {
     case SB_LINEUP:
