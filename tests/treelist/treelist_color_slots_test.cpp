@@ -100,7 +100,7 @@ TEST(TreeListColorSlots, ThemedNeedsOptionEightAndNoCallerLineGridOrCellColour)
         {0, -1, 0}, {1, -1, 1}, {1, 5, 0}, {1, 6, 0}, {1, 11, 0}, {1, 4, 1}};
     for (const Case& c : cases) {
         Defaults t({});
-        t.d.option8 = c.option8;
+        t.d.themeRequested = c.option8;
         if (c.setSlot >= 0)
             t.d.colorSet[c.setSlot] = 1;
         TreeListMakeDefaultColors(t.d);

@@ -230,7 +230,7 @@ POINT Control::RowPoint(uint32_t h, int x)
 {
     const int row = Row(h);
     int line = row;
-    if (uint32_t(row) >= d->option4)
+    if (uint32_t(row) >= d->pinnedRows)
         line = row - int(d->firstRow);
     return POINT{x, d->headerHeight + line * d->itemHeight + d->itemHeight / 2};
 }

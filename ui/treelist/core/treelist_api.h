@@ -224,7 +224,7 @@ constexpr UINT TVGN_CHILDN = 0x6A000000;
 constexpr UINT TVGN_SIBLINGN = 0x6B000000;
 constexpr UINT TVGN_COUNTMASK = 0x003FFFFF;
 
-// ---- Option 3: behaviour of mouse, keyboard, drag and drop ----
+// ---- Option 3, the drag rules: behaviour of mouse, keyboard, drag and drop ----
 constexpr UINT TLO3_NOINTO = 0x0001;         // Ctrl does not drop into the target
 constexpr UINT TLO3_SAMELEVEL = 0x0002;      // a dropped item keeps its level
 constexpr UINT TLO3_SAMEPARENT = 0x0004;     // a dropped item keeps its parent
@@ -273,3 +273,21 @@ typedef int(CALLBACK* TreeListInsertCompareProc)(HWND, HTREEITEM, LPCSTR, LPCSTR
 
 // ---- Options of TLM_OPTION (number, + kTreeListOptionSet to write) ----
 constexpr WPARAM kTreeListOptionSet = 0x80000000u;
+enum TreeListOption : WPARAM {
+    kTreeListOptionKeptNumber = 1,        // the caller's (starts at 1); a change repaints
+    kTreeListOptionNoDragStates = 2,      // item state bits that keep it from the control's own drag
+    kTreeListOptionDragRules = 3,         // TLO3_* bits
+    kTreeListOptionPinnedRows = 4,        // rows at the top that never scroll
+    kTreeListOptionKeptFlag = 5,          // the caller's switch; a write answers whether it was on
+    kTreeListOptionSelectedCount = 6,     // read only
+    kTreeListOptionKeptByte = 7,          // the caller's signed byte
+    kTreeListOptionThemes = 8,            // the themed look, unless the caller's colours forbid it
+    kTreeListOptionKeptWord = 9,          // the caller's word
+    kTreeListOptionMinRowHeight = 10,     // the automatic row height is at least this (signed byte)
+    kTreeListOptionWindowProcedure = 11,  // read only: the window procedure, 0 without a window
+    kTreeListOptionCheckLockStates = 12,  // item state bits that keep its check box as it is
+    kTreeListOptionKeepMargin = 13,       // rows kept around an item scrolled into view (starts at 3)
+    kTreeListOptionJoinableColumns = 14,  // bit c: column c's cells may join the next column's
+    kTreeListOptionAutoWidthMargin = 15,  // non-zero: column 0 widens to its texts plus this
+    kTreeListOptionKeptSwitch = 16,       // the caller's switch, 0 or 1
+};

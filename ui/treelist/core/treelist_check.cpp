@@ -1,6 +1,7 @@
 // Check boxes: toggling an item's box as the user does, with the lock mask
-// (option 12), the mode in which state image 1 means checked, and the radio
-// mode in which checking one item unchecks the one checked before.
+// (checkLockStates, option 12), the mode in which state image 1 means
+// checked, and the radio mode in which checking one item unchecks the one
+// checked before.
 #include "ui/treelist/core/treelist_internal.h"
 
 #include <string>
@@ -52,7 +53,7 @@ void Describe(const TreeListData& d, uint32_t h, TVITEMA& tv, std::string& text)
 int TreeListToggleCheck(TreeListData& d, uint32_t h, int x, int y)
 {
     TreeListItem* item = TreeListItemOf(d, h);
-    if (!item || (item->state & d.option12))
+    if (!item || (item->state & d.checkLockStates))
         return 0;
     const uint32_t serial = item->serial;
     const UINT unchecked = CheckZero(d) ? 0 : kImageOne;

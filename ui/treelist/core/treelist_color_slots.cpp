@@ -88,7 +88,7 @@ void TreeListMakeDefaultColors(TreeListData& d)
     put(15, Quarters(h.SysColor(COLOR_SCROLLBAR)) + 3 * Quarters(window));
     put(16, (h.SysColor(COLOR_MENU) >> 1) & 0x7F7F7F);
     put(17, 3 * Quarters(face) + Quarters(highlight));
-    bool themed = d.option8 != 0;
+    bool themed = d.themeRequested != 0;
     for (uint32_t slot : kThemeBlockers)
         themed = themed && !d.colorSet[slot];
     d.themed = themed;

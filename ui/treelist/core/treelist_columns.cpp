@@ -371,7 +371,7 @@ void TreeListRecomputeJoinedMask(TreeListData& d)
     uint16_t mask = 0;
     const uint32_t limit = std::min(d.columnCount ? d.columnCount - 1 : 0, kMaxJoinedColumns);
     for (uint32_t c = 0; c < limit; ++c)
-        if ((d.option14 & (1u << c)) && d.columns[c].position == c)
+        if ((d.joinableColumns & (1u << c)) && d.columns[c].position == c)
             mask |= uint16_t(1u << c);
     if (mask != d.joinedMask) {
         d.joinedMask = mask;

@@ -177,7 +177,7 @@ int TreeListDeleteItem(TreeListData& d, uint32_t h, uint32_t flags)
     int deleted = 0;
 
     if (h == kTreeListRoot || h == kTreeListUnpinned) {
-        const uint32_t keep = h == kTreeListUnpinned ? d.option4 : 0;
+        const uint32_t keep = h == kTreeListUnpinned ? d.pinnedRows : 0;
         while (d.lastRoot && d.lastRoot != LastKeptRoot(d, keep))
             deleted |= DeleteOne(d, d.lastRoot, flags, true);
         if (quiet) {

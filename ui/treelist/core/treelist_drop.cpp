@@ -29,7 +29,7 @@ void RepaintTarget(TreeListData& d, uint32_t h)
     TreeListEnsureRows(d);
     int64_t line = 0;
     if (d.rowCount > 0)
-        line = d.rowCount <= d.option4 ? int64_t(d.rowCount) : int64_t(d.rowCount) - d.firstRow;
+        line = d.rowCount <= d.pinnedRows ? int64_t(d.rowCount) : int64_t(d.rowCount) - d.firstRow;
     int64_t top = d.headerHeight + line * d.itemHeight;
     top = std::max<int64_t>(std::min<int64_t>(top, int64_t(d.clientHeight) - kStripHeight), d.headerHeight);
     const RECT rect = {0, LONG(top), d.clientWidth, LONG(top + kStripHeight)};
@@ -78,15 +78,15 @@ std::vector<TreeListHeld> TopmostSelected(const TreeListData& d, uint32_t target
     return out;
 }
 
-// The level rule of option 3 and the leaves-only rule.
+// The drag rules on levels, parents and leaves (option 3).
 bool MayMove(const TreeListData& d, uint32_t h, uint32_t newParent)
 {
     const TreeListItem* item = d.items[h];
-    if ((d.option3 & TLO3_LEAVESONLY) && item->firstChild)
+    if ((d.dragRules & TLO3_LEAVESONLY) && item->firstChild)
         return false;
-    if ((d.option3 & TLO3_SAMEPARENT) && item->parent != newParent)
+    if ((d.dragRules & TLO3_SAMEPARENT) && item->parent != newParent)
         return false;
-    if (d.option3 & TLO3_SAMELEVEL) {
+    if (d.dragRules & TLO3_SAMELEVEL) {
         const TreeListItem* parent = TreeListItemOf(d, newParent);
         if ((parent ? parent->level + 1u : 0u) != item->level)
             return false;
@@ -155,7 +155,7 @@ void TreeListCancelDrag(TreeListData& d, WPARAM keys)
     TreeListSetDropTarget(d, 0, 0);
     d.host->EndDragVisuals();
     TreeListSetAutoScroll(d, 0, 0);
-    if (d.option3 & TLO3_ENDDRAGNOTIFY)
+    if (d.dragRules & TLO3_ENDDRAGNOTIFY)
         NotifyEndDrag(d, 0, item, 0, keys, POINT{0, 0});
 }
 
@@ -230,16 +230,16 @@ DropMoves MoveDropped(TreeListData& d, const std::vector<TreeListHeld>& moving, 
 
 int TreeListDropItems(TreeListData& d, uint32_t target, uint32_t dragged, WPARAM keys, POINT pt)
 {
-    const uint32_t option = d.option3;
+    const uint32_t rules = d.dragRules;
     const bool last = target == kTreeListLast;
-    if (last && (option & TLO3_NOLAST))
+    if (last && (rules & TLO3_NOLAST))
         return 0;
     const TreeListItem* targetItem = last ? nullptr : TreeListItemOf(d, target);
     const bool several = !(d.dragState & kTreeListDragByMessage) && d.selectedCount > 1;
     if (!last && !targetItem) {
         // Dropped outside the window: reported, nothing moves.
         const bool outside = pt.x < 0 || pt.y < 0 || pt.x >= d.clientWidth || pt.y >= d.clientHeight;
-        if ((option & TLO3_DROPOUTSIDE) && outside)
+        if ((rules & TLO3_DROPOUTSIDE) && outside)
             NotifyEndDrag(d, 0, several ? d.caretItem : dragged, TLED_OUTSIDE, keys, pt);
         return 0;
     }
@@ -248,11 +248,11 @@ int TreeListDropItems(TreeListData& d, uint32_t target, uint32_t dragged, WPARAM
     uint32_t mode = d.dropBehind ? kBehind : kInFront;
     if (last)
         mode = kBehind;
-    else if (!(option & TLO3_NOINTO) && (keys & MK_CONTROL))
+    else if (!(rules & TLO3_NOINTO) && (keys & MK_CONTROL))
         mode = (keys & MK_SHIFT) ? kFirstChild : kLastChild;
-    if (targetItem && (option & TLO3_PINNEDFIXED) && d.option4) {
+    if (targetItem && (rules & TLO3_PINNEDFIXED) && d.pinnedRows) {
         TreeListEnsureRows(d);
-        if (targetItem->row && targetItem->row <= d.option4)
+        if (targetItem->row && targetItem->row <= d.pinnedRows)
             return 0;
     }
     const TreeListHeld targetHeld = last ? TreeListHeld{d.lastRoot, d.items[d.lastRoot]->serial} : TreeListHeld{target, targetItem->serial};

@@ -135,7 +135,7 @@ uint32_t TreeListHitTest(TreeListData& d, TVHITTESTINFO& info)
     TreeListEnsureRows(d);
     const uint32_t line = uint32_t((y - d.headerHeight) / d.itemHeight);
     // Pinned lines show the first rows; the lines below them scroll.
-    const uint64_t row = line >= d.option4 ? uint64_t(line) + d.firstRow : line;
+    const uint64_t row = line >= d.pinnedRows ? uint64_t(line) + d.firstRow : line;
     if (row >= d.rowCount) {
         info.flags = TVHT_NOWHERE;
         return 0;

@@ -334,8 +334,9 @@ LRESULT TreeListColumnTextColor(TreeListData& d, WPARAM wParam, COLORREF color);
 
 // ================= Messages =================
 
-// One message on its way through the table: the handler decodes wParam and
-// lParam, makes one call and leaves the answer in result.
+// One message on its way through the table: the row's decoders take the
+// handler's arguments from wParam and lParam, the row leaves the answer in
+// result.
 struct TreeListMessage {
     UINT message;
     WPARAM wParam;
@@ -344,6 +345,17 @@ struct TreeListMessage {
 };
 // False: the message goes on to the default window procedure.
 using TreeListHandler = bool (*)(TreeListData& d, TreeListMessage& m);
+// Both tables' rows: "message → handler", the handler's arguments taken by
+// the decoders of message_routes.h and these two.
+using TreeListRows = RouteRows<TreeListData, TreeListMessage>;
+// The item handle lParam carries (32 bits, as every handle is read).
+struct TreeListItemParam {
+    static uint32_t Of(const TreeListMessage& m) { return uint32_t(uintptr_t(m.lParam)); }
+};
+// The client point of a mouse message.
+struct TreeListPointParam {
+    static POINT Of(const TreeListMessage& m) { return TreeListPointOf(m.lParam); }
+};
 // The core's rows need no window; the window's rows are the Win32 shell's.
 enum class TreeListLayer : uint8_t { kCore, kWindow };
 // A row of one of the two tables, each sorted by message at compile time.

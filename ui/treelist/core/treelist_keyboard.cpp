@@ -168,7 +168,7 @@ CaretMove CaretMoveOf(TreeListData& d, int key)
         m.row = int64_t(d.rowCount) - 1;
         break;
     case VK_HOME:
-        m.row = row > d.option4 ? d.option4 : 0;
+        m.row = row > d.pinnedRows ? d.pinnedRows : 0;
         break;
     case VK_LEFT:
         if (stepColumns) {

@@ -1,7 +1,8 @@
-// The TreeList's message table, the core's rows: each row decodes wParam
-// and lParam, calls one operation and encodes its result. The window adds
-// its own rows (win32/treelist_window.cpp); TreeListDispatch holds the lock
-// and a reference for the whole message and lets no exception leave.
+// The TreeList's message table, the core's rows: each row names the
+// operation and the decoders of its arguments, and answers with its result.
+// The window adds its own rows (win32/treelist_window_messages.cpp);
+// TreeListDispatch holds the lock and a reference for the whole message and
+// lets no exception leave.
 #include "ui/treelist/core/treelist_internal.h"
 
 #include <algorithm>
@@ -20,18 +21,14 @@ constexpr uint32_t kItemMask24 = 0x00FFFFFF;
 constexpr uint32_t kTextSlot = 4;
 constexpr uint32_t kLineSlot = 5;
 constexpr uint32_t kInsertMarkSlot = 10;
-constexpr uint32_t kOptionProcedure = 11;
 // Extended styles whose change repaints the whole window.
 constexpr uint32_t kExtStyleRepaint = 0x040E0002;
 
 std::atomic<bool> g_verifyEachMessage{false};
 
-uint32_t Handle(LPARAM value) { return uint32_t(uintptr_t(value)); }
-
-LRESULT Option(TreeListData& d, WPARAM wParam, LPARAM lParam)
+LRESULT Option(TreeListData& d, WPARAM wParam, uint32_t value)
 {
     const bool set = (wParam & kTreeListOptionSet) != 0;
-    const uint32_t value = uint32_t(lParam);
     LRESULT old = 0;
     bool changed = false;
     auto apply = [&](auto& field, auto newValue) {
@@ -42,78 +39,78 @@ LRESULT Option(TreeListData& d, WPARAM wParam, LPARAM lParam)
         }
     };
     switch (uint32_t(wParam & ~kTreeListOptionSet)) {
-    case 1:
-        apply(d.option1, int32_t(value));
+    case kTreeListOptionKeptNumber:
+        apply(d.keptNumber, int32_t(value));
         if (changed && d.rowCount)
             TreeListInvalidateList(d);
         return old;
-    case 2:
-        apply(d.option2, value);
+    case kTreeListOptionNoDragStates:
+        apply(d.noDragStates, value);
         return old;
-    case 3:
-        apply(d.option3, value);
+    case kTreeListOptionDragRules:
+        apply(d.dragRules, value);
         return old;
-    case 4:
-        apply(d.option4, value);
+    case kTreeListOptionPinnedRows:
+        apply(d.pinnedRows, value);
         if (changed)
             TreeListInvalidateList(d);
         return old;
-    case 5: {
-        const uint32_t was = d.option5;
-        apply(d.option5, value ? 0x80000000u : 0u);
+    case kTreeListOptionKeptFlag: {
+        const uint32_t was = d.keptFlag;
+        apply(d.keptFlag, value ? 0x80000000u : 0u);
         if (changed)
             TreeListInvalidateList(d);
         return set ? LRESULT(was != 0) : LRESULT(was);
     }
-    case 6:
+    case kTreeListOptionSelectedCount:
         return d.selectedCount;
-    case 7:
-        apply(d.option7, int8_t(value));
+    case kTreeListOptionKeptByte:
+        apply(d.keptByte, int8_t(value));
         return old;
-    case 8:
-        apply(d.option8, value);
+    case kTreeListOptionThemes:
+        apply(d.themeRequested, value);
         return old;
-    case 9:
-        old = d.option9;
+    case kTreeListOptionKeptWord:
+        old = d.keptWord;
         if (set)
-            d.option9 = value;
+            d.keptWord = value;
         return old;
-    case 10:
-        apply(d.option10, int8_t(value));
+    case kTreeListOptionMinRowHeight:
+        apply(d.minRowHeight, int8_t(value));
         if (changed)
             TreeListUpdateRowHeight(d);
         return old;
-    case 12:
-        apply(d.option12, value);
+    case kTreeListOptionWindowProcedure:
+        return d.windowProcedure;
+    case kTreeListOptionCheckLockStates:
+        apply(d.checkLockStates, value);
         return old;
-    case 13:
-        apply(d.option13, uint8_t(value));
+    case kTreeListOptionKeepMargin:
+        apply(d.keepMargin, uint8_t(value));
         return old;
-    case 14:
-        apply(d.option14, uint16_t(value));
+    case kTreeListOptionJoinableColumns:
+        apply(d.joinableColumns, uint16_t(value));
         if (changed)
             TreeListRecomputeJoinedMask(d);
         return old;
-    case 15:
-        apply(d.option15, uint8_t(value));
+    case kTreeListOptionAutoWidthMargin:
+        apply(d.autoWidthMargin, uint8_t(value));
         if (changed)
             TreeListRowsChanged(d, 0);
         return old;
-    case 16:
-        apply(d.option16, uint8_t(value != 0));
+    case kTreeListOptionKeptSwitch:
+        apply(d.keptSwitch, uint8_t(value != 0));
         return old;
-    case kOptionProcedure:
-        return d.windowProcedure;
     default:
         return 0;
     }
 }
 
-LRESULT SetExtendedStyle(TreeListData& d, WPARAM mask, LPARAM bits)
+LRESULT SetExtendedStyle(TreeListData& d, WPARAM mask, uint32_t bits)
 {
     const uint32_t old = d.extStyle;
     const uint32_t m = mask ? uint32_t(mask) : 0xFFFFFFFFu;
-    d.extStyle = (old & ~m) | (uint32_t(bits) & m);
+    d.extStyle = (old & ~m) | (bits & m);
     const uint32_t changes = old ^ d.extStyle;
     if (changes & (TLS_EX_HIDDENITEMS | TLS_EX_NOHSCROLL))
         TreeListRowsChanged(d, 0);
@@ -143,7 +140,7 @@ LRESULT SetExtendedStyle(TreeListData& d, WPARAM mask, LPARAM bits)
 
 // The colour messages: the background ones name their slot in wParam, the
 // others have a fixed slot.
-LRESULT ColorSlot(TreeListData& d, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT ColorSlot(TreeListData& d, UINT message, uint32_t wParamSlot, COLORREF color)
 {
     uint32_t slot;
     bool set = false;
@@ -152,7 +149,7 @@ LRESULT ColorSlot(TreeListData& d, UINT message, WPARAM wParam, LPARAM lParam)
         set = true;
         [[fallthrough]];
     case TVM_GETBKCOLOR:
-        slot = uint32_t(wParam);
+        slot = wParamSlot;
         break;
     case TVM_SETTEXTCOLOR:
         set = true;
@@ -173,7 +170,7 @@ LRESULT ColorSlot(TreeListData& d, UINT message, WPARAM wParam, LPARAM lParam)
         slot = kInsertMarkSlot;
         break;
     }
-    const COLORREF old = set ? TreeListSetColorSlot(d, slot, COLORREF(lParam)) : TreeListGetColorSlot(d, slot);
+    const COLORREF old = set ? TreeListSetColorSlot(d, slot, color) : TreeListGetColorSlot(d, slot);
     return LRESULT(int32_t(old));
 }
 
@@ -202,25 +199,33 @@ LRESULT SelectItem(TreeListData& d, WPARAM code, uint32_t h)
     }
 }
 
-LRESULT Sort(TreeListData& d, WPARAM recurse, uint32_t parent, TreeListComparer::Kind kind, const TVSORTCB* sort)
+// TVM_SORTCHILDREN: the children of lParam's item by their texts.
+LRESULT SortByText(TreeListData& d, bool recurse, uint32_t parent)
 {
     TreeListComparer comparer{};
-    comparer.kind = kind;
-    if (kind != TreeListComparer::kText) {
-        if (!sort || !sort->lpfnCompare)
-            return 0;
-        parent = TreeListHandleOf(sort->hParent);
-        comparer.callback = sort->lpfnCompare;
-        comparer.treeListProc = reinterpret_cast<TreeListCompareProc>(reinterpret_cast<void (*)()>(sort->lpfnCompare));
-        comparer.parameter = sort->lParam;
-    }
-    return TreeListSortChildren(d, parent, comparer, recurse != 0);
+    comparer.kind = TreeListComparer::kText;
+    return TreeListSortChildren(d, parent, comparer, recurse);
 }
 
-LRESULT SetIndent(TreeListData& d, WPARAM indent)
+// TVM_SORTCHILDRENCB and TLM_SORTCHILDRENEX: the parent and the function in
+// the record; none, or no function, sorts nothing.
+template <TreeListComparer::Kind kKind>
+LRESULT SortByFunction(TreeListData& d, bool recurse, const TVSORTCB* sort)
+{
+    if (!sort || !sort->lpfnCompare)
+        return 0;
+    TreeListComparer comparer{};
+    comparer.kind = kKind;
+    comparer.callback = sort->lpfnCompare;
+    comparer.treeListProc = reinterpret_cast<TreeListCompareProc>(reinterpret_cast<void (*)()>(sort->lpfnCompare));
+    comparer.parameter = sort->lParam;
+    return TreeListSortChildren(d, TreeListHandleOf(sort->hParent), comparer, recurse);
+}
+
+LRESULT SetIndent(TreeListData& d, int32_t indent)
 {
     const LRESULT old = d.indent;
-    d.indent = std::clamp<int32_t>(int32_t(indent), kMinIndent, kMaxIndent);
+    d.indent = std::clamp<int32_t>(indent, kMinIndent, kMaxIndent);
     if (d.indent != old)
         TreeListInvalidateList(d);
     return old;
@@ -252,6 +257,18 @@ LRESULT SetItemData(TreeListData& d, uint32_t h, LPARAM data)
     if (item)
         item->data = data;
     return item != nullptr;
+}
+
+LRESULT ItemData(TreeListData& d, uint32_t h)
+{
+    const TreeListItem* item = TreeListItemOf(d, h);
+    return item ? item->data : 0;
+}
+
+LRESULT ItemState(TreeListData& d, uint32_t h)
+{
+    const TreeListItem* item = TreeListItemOf(d, h);
+    return item ? item->state : 0;
 }
 
 LRESULT SetItemExtraSize(TreeListData& d, LPARAM size)
@@ -288,14 +305,14 @@ LRESULT RowCount(TreeListData& d)
     return d.rowCount;
 }
 
-LRESULT GetItemRect(TreeListData& d, WPARAM flags, RECT* rect)
+LRESULT GetItemRect(TreeListData& d, uint32_t flags, RECT* rect)
 {
     if (!rect)
         return 0;
     // The item handle comes in the RECT, as the SDK passes it.
     HTREEITEM h;
     std::memcpy(&h, rect, sizeof(h));
-    return TreeListGetItemRect(d, TreeListHandleOf(h), uint32_t(flags), *rect);
+    return TreeListGetItemRect(d, TreeListHandleOf(h), flags, *rect);
 }
 
 LRESULT ColumnOrder(TreeListData& d, WPARAM count, int* order)
@@ -305,6 +322,69 @@ LRESULT ColumnOrder(TreeListData& d, WPARAM count, int* order)
     return d.host->HeaderGetOrder(int(count), order);
 }
 
+// The rows whose record lParam points to: no record answers 0, or -1 where
+// the message's failure is -1.
+LRESULT InsertItem(TreeListData& d, const TVINSERTSTRUCTA* insert)
+{
+    return insert ? TreeListInsertItem(d, *insert) : 0;
+}
+LRESULT GetItem(TreeListData& d, TVITEMA* item) { return item ? TreeListGetItemInfo(d, *item) : 0; }
+LRESULT SetItem(TreeListData& d, const TVITEMA* item) { return item ? TreeListSetItemInfo(d, *item) : 0; }
+LRESULT HitTest(TreeListData& d, TVHITTESTINFO* hit) { return hit ? TreeListHitTest(d, *hit) : 0; }
+LRESULT FindItem(TreeListData& d, uint32_t start, TLFINDITEM* find)
+{
+    return find ? TreeListFindItem(d, start, *find) : 0;
+}
+LRESULT CountItems(TreeListData& d, const TVITEMA* group)
+{
+    return group ? TreeListCountItems(d, TreeListHandleOf(group->hItem), *group) : -1;
+}
+LRESULT SetItems(TreeListData& d, const TVITEMA* group) { return group ? TreeListSetItems(d, *group) : -1; }
+LRESULT InsertColumn(TreeListData& d, uint32_t index, const LVCOLUMNA* column)
+{
+    return column ? TreeListInsertColumn(d, index, *column) : -1;
+}
+LRESULT SetItemColor(TreeListData& d, uint32_t h, const TLITEMCOLOR* color)
+{
+    if (!color)
+        return -1;
+    return int32_t(TreeListSetItemColor(d, h, color->column, color->color, color->which ? kTreeListColorText : 0));
+}
+
+// TLM_GETITEMTEXTCOLOR and TLM_GETITEMBKCOLOR.
+template <bool kText>
+LRESULT ItemColor(TreeListData& d, uint32_t h, uint32_t column)
+{
+    return int32_t(TreeListGetItemColor(d, h, column, kText));
+}
+// TLM_SETITEMTEXTCOLOR and TLM_SETITEMBKCOLOR: the item in the low 24 bits
+// of wParam, the column in the high 8.
+template <uint32_t kFlags>
+LRESULT SetItemColorOf(TreeListData& d, uint32_t itemAndColumn, COLORREF color)
+{
+    return int32_t(TreeListSetItemColor(d, itemAndColumn & kItemMask24, itemAndColumn >> 24, color, kFlags));
+}
+
+// TLM_MOVEITEM and the three after it: the message names the placement.
+LRESULT MoveItem(TreeListData& d, UINT message, uint32_t h, uint32_t target)
+{
+    return TreeListMoveItem(d, h, target, message - TLM_MOVEITEM);
+}
+
+LRESULT DeleteItem(TreeListData& d, uint32_t h) { return TreeListDeleteItem(d, h, kTreeListDeleteRecompute); }
+
+LRESULT SetAutoScroll(TreeListData& d, uint32_t mode, uint32_t interval)
+{
+    return TreeListSetAutoScroll(d, mode & 0xFF, interval);
+}
+
+// The cell's column only with cell selection.
+LRESULT SelectCell(TreeListData& d, uint32_t h, uint32_t column)
+{
+    return TreeListSelect(d, h, (d.extStyle & TLS_EX_CELLSELECT) ? column : 0, 0);
+}
+
+// Only the timers of the control: the others go on.
 bool Timer(TreeListData& d, UINT_PTR id)
 {
     if (id != kTreeListDropTimer)
@@ -313,116 +393,90 @@ bool Timer(TreeListData& d, UINT_PTR id)
     return true;
 }
 
-// Typed views of lParam.
-template <class T>
-T* P(const TreeListMessage& m)
-{
-    return reinterpret_cast<T*>(m.lParam);
-}
-uint32_t H(const TreeListMessage& m) { return Handle(m.lParam); }
-uint32_t W(const TreeListMessage& m) { return uint32_t(m.wParam); }
-
-// A row whose operation always answers.
-#define TL_ROW(message, expression) \
-    {message, [](TreeListData& d, TreeListMessage& m) { \
-         m.result = LRESULT(expression); \
-         return true; \
-     }}
+using Rows = TreeListRows;
+using Item = TreeListItemParam;
+using WParam32 = WParamAs<uint32_t>;  // an item, a column or a code in wParam
 
 constexpr TreeListRoute kRows[] = {
-    TL_ROW(TVM_INSERTITEMA, P<const TVINSERTSTRUCTA>(m) ? TreeListInsertItem(d, *P<const TVINSERTSTRUCTA>(m)) : 0),
-    TL_ROW(TVM_DELETEITEM, TreeListDeleteItem(d, H(m), kTreeListDeleteRecompute)),
-    TL_ROW(TVM_EXPAND, TreeListExpandMessage(d, H(m), W(m))),
-    TL_ROW(TVM_GETITEMRECT, GetItemRect(d, m.wParam, P<RECT>(m))),
-    TL_ROW(TVM_GETCOUNT, d.itemCount),
-    TL_ROW(TVM_GETINDENT, d.indent),
-    TL_ROW(TVM_SETINDENT, SetIndent(d, m.wParam)),
-    TL_ROW(TVM_SELECTITEM, SelectItem(d, m.wParam, H(m))),
-    TL_ROW(TVM_GETITEMA, P<TVITEMA>(m) ? TreeListGetItemInfo(d, *P<TVITEMA>(m)) : 0),
-    TL_ROW(TVM_SETITEMA, P<const TVITEMA>(m) ? TreeListSetItemInfo(d, *P<const TVITEMA>(m)) : 0),
-    TL_ROW(TVM_GETNEXTITEM, TreeListGetNextItem(d, H(m), W(m))),
-    TL_ROW(TVM_HITTEST, P<TVHITTESTINFO>(m) ? TreeListHitTest(d, *P<TVHITTESTINFO>(m)) : 0),
-    TL_ROW(TVM_SETINSERTMARK, TreeListSetInsertMark(d, H(m), m.wParam != 0)),
-    TL_ROW(TVM_GETISEARCHSTRINGA, TreeListGetSearchString(d, P<char>(m))),
-    TL_ROW(TVM_GETVISIBLECOUNT, d.visibleCount),
-    TL_ROW(TVM_SORTCHILDREN, Sort(d, m.wParam, H(m), TreeListComparer::kText, nullptr)),
-    TL_ROW(TVM_SORTCHILDRENCB, Sort(d, m.wParam, 0, TreeListComparer::kCallback, P<const TVSORTCB>(m))),
-    TL_ROW(TLM_SORTCHILDRENEX, Sort(d, m.wParam, 0, TreeListComparer::kTreeList, P<const TVSORTCB>(m))),
-    TL_ROW(TVM_ENSUREVISIBLE, TreeListEnsureVisible(d, H(m), W(m))),
-    TL_ROW(TVM_SETITEMHEIGHT, SetItemHeight(d, int32_t(m.wParam))),
-    TL_ROW(TVM_GETITEMHEIGHT, d.itemHeight),
-    TL_ROW(TVM_GETITEMSTATE, TreeListItemOf(d, W(m)) ? TreeListItemOf(d, W(m))->state : 0),
-    TL_ROW(TVM_SETEXTENDEDSTYLE, SetExtendedStyle(d, m.wParam, m.lParam)),
-    TL_ROW(TVM_GETEXTENDEDSTYLE, d.extStyle),
-    TL_ROW(TVM_SETBKCOLOR, ColorSlot(d, m.message, m.wParam, m.lParam)),
-    TL_ROW(TVM_GETBKCOLOR, ColorSlot(d, m.message, m.wParam, m.lParam)),
-    TL_ROW(TVM_SETTEXTCOLOR, ColorSlot(d, m.message, m.wParam, m.lParam)),
-    TL_ROW(TVM_GETTEXTCOLOR, ColorSlot(d, m.message, m.wParam, m.lParam)),
-    TL_ROW(TVM_SETLINECOLOR, ColorSlot(d, m.message, m.wParam, m.lParam)),
-    TL_ROW(TVM_GETLINECOLOR, ColorSlot(d, m.message, m.wParam, m.lParam)),
-    TL_ROW(TVM_SETINSERTMARKCOLOR, ColorSlot(d, m.message, m.wParam, m.lParam)),
-    TL_ROW(TVM_GETINSERTMARKCOLOR, ColorSlot(d, m.message, m.wParam, m.lParam)),
+    Rows::On(TVM_INSERTITEMA).Answer<InsertItem, LParamAs<const TVINSERTSTRUCTA*>>(),
+    Rows::On(TVM_DELETEITEM).Answer<DeleteItem, Item>(),
+    Rows::On(TVM_EXPAND).Answer<TreeListExpandMessage, Item, WParam32>(),
+    Rows::On(TVM_GETITEMRECT).Answer<GetItemRect, WParam32, LParamAs<RECT*>>(),
+    Rows::On(TVM_GETCOUNT).Answer<&TreeListData::itemCount>(),
+    Rows::On(TVM_GETINDENT).Answer<&TreeListData::indent>(),
+    Rows::On(TVM_SETINDENT).Answer<SetIndent, WParamAs<int32_t>>(),
+    Rows::On(TVM_SELECTITEM).Answer<SelectItem, WParamAs<WPARAM>, Item>(),
+    Rows::On(TVM_GETITEMA).Answer<GetItem, LParamAs<TVITEMA*>>(),
+    Rows::On(TVM_SETITEMA).Answer<SetItem, LParamAs<const TVITEMA*>>(),
+    Rows::On(TVM_GETNEXTITEM).Answer<TreeListGetNextItem, Item, WParam32>(),
+    Rows::On(TVM_HITTEST).Answer<HitTest, LParamAs<TVHITTESTINFO*>>(),
+    Rows::On(TVM_SETINSERTMARK).Answer<TreeListSetInsertMark, Item, WParamAs<bool>>(),
+    Rows::On(TVM_GETISEARCHSTRINGA).Answer<TreeListGetSearchString, LParamAs<char*>>(),
+    Rows::On(TVM_GETVISIBLECOUNT).Answer<&TreeListData::visibleCount>(),
+    Rows::On(TVM_SORTCHILDREN).Answer<SortByText, WParamAs<bool>, Item>(),
+    Rows::On(TVM_SORTCHILDRENCB)
+        .Answer<SortByFunction<TreeListComparer::kCallback>, WParamAs<bool>, LParamAs<const TVSORTCB*>>(),
+    Rows::On(TLM_SORTCHILDRENEX)
+        .Answer<SortByFunction<TreeListComparer::kTreeList>, WParamAs<bool>, LParamAs<const TVSORTCB*>>(),
+    Rows::On(TVM_ENSUREVISIBLE).Answer<TreeListEnsureVisible, Item, WParam32>(),
+    Rows::On(TVM_SETITEMHEIGHT).Answer<SetItemHeight, WParamAs<int32_t>>(),
+    Rows::On(TVM_GETITEMHEIGHT).Answer<&TreeListData::itemHeight>(),
+    Rows::On(TVM_GETITEMSTATE).Answer<ItemState, WParam32>(),
+    Rows::On(TVM_SETEXTENDEDSTYLE).Answer<SetExtendedStyle, WParamAs<WPARAM>, LParamAs<uint32_t>>(),
+    Rows::On(TVM_GETEXTENDEDSTYLE).Answer<&TreeListData::extStyle>(),
+    Rows::On(TVM_SETBKCOLOR).Answer<ColorSlot, MessageId, WParam32, LParamAs<COLORREF>>(),
+    Rows::On(TVM_GETBKCOLOR).Answer<ColorSlot, MessageId, WParam32, LParamAs<COLORREF>>(),
+    Rows::On(TVM_SETTEXTCOLOR).Answer<ColorSlot, MessageId, WParam32, LParamAs<COLORREF>>(),
+    Rows::On(TVM_GETTEXTCOLOR).Answer<ColorSlot, MessageId, WParam32, LParamAs<COLORREF>>(),
+    Rows::On(TVM_SETLINECOLOR).Answer<ColorSlot, MessageId, WParam32, LParamAs<COLORREF>>(),
+    Rows::On(TVM_GETLINECOLOR).Answer<ColorSlot, MessageId, WParam32, LParamAs<COLORREF>>(),
+    Rows::On(TVM_SETINSERTMARKCOLOR).Answer<ColorSlot, MessageId, WParam32, LParamAs<COLORREF>>(),
+    Rows::On(TVM_GETINSERTMARKCOLOR).Answer<ColorSlot, MessageId, WParam32, LParamAs<COLORREF>>(),
 
-    TL_ROW(TLM_SETITEMDATA, SetItemData(d, H(m), LPARAM(m.wParam))),
-    TL_ROW(TLM_GETITEMDATA, TreeListItemOf(d, H(m)) ? TreeListItemOf(d, H(m))->data : 0),
-    TL_ROW(TLM_COUNTITEMS, P<const TVITEMA>(m) ? TreeListCountItems(d, TreeListHandleOf(P<const TVITEMA>(m)->hItem),
-                                                                    *P<const TVITEMA>(m))
-                                               : -1),
-    TL_ROW(TLM_SETITEMS, P<const TVITEMA>(m) ? TreeListSetItems(d, *P<const TVITEMA>(m)) : -1),
-    TL_ROW(TLM_COLUMNTEXTCOLOR, TreeListColumnTextColor(d, m.wParam, COLORREF(m.lParam))),
-    TL_ROW(TLM_SETITEMCOLOR, P<const TLITEMCOLOR>(m)
-                                 ? int32_t(TreeListSetItemColor(d, W(m), P<const TLITEMCOLOR>(m)->column,
-                                                                P<const TLITEMCOLOR>(m)->color,
-                                                                P<const TLITEMCOLOR>(m)->which ? kTreeListColorText : 0))
-                                 : -1),
-    TL_ROW(TLM_DEFERREDUPDATE, (TreeListRunDeferred(d), 0)),
-    TL_ROW(TLM_MOVEITEM, TreeListMoveItem(d, H(m), W(m), m.message - TLM_MOVEITEM)),
-    TL_ROW(TLM_MOVEITEMAFTER, TreeListMoveItem(d, H(m), W(m), m.message - TLM_MOVEITEM)),
-    TL_ROW(TLM_MOVEITEMFIRSTCHILD, TreeListMoveItem(d, H(m), W(m), m.message - TLM_MOVEITEM)),
-    TL_ROW(TLM_MOVEITEMLASTCHILD, TreeListMoveItem(d, H(m), W(m), m.message - TLM_MOVEITEM)),
-    TL_ROW(TLM_SETCOLUMNORDER, TreeListSetColumnOrder(d, m.wParam, P<const uint32_t>(m))),
-    TL_ROW(TLM_GETCOLUMNORDER, ColumnOrder(d, m.wParam, P<int>(m))),
-    TL_ROW(TLM_SETFOCUSITEM, TreeListSetFocusItem(d, H(m), W(m))),
-    TL_ROW(TLM_SELECTCHILDREN, TreeListSelectChildren(d, H(m), W(m))),
-    TL_ROW(TLM_SETDROPTARGET, TreeListSetDropTarget(d, H(m), W(m))),
-    TL_ROW(TLM_SETDROPCELL, TreeListSetDropTarget(d, H(m), W(m))),
-    TL_ROW(TLM_SETAUTOSCROLL, TreeListSetAutoScroll(d, W(m) & 0xFF, uint32_t(m.lParam))),
-    TL_ROW(TLM_ISITEMVISIBLE, TreeListIsItemVisible(d, H(m), W(m))),
-    TL_ROW(TLM_OPTION, Option(d, m.wParam, m.lParam)),
-    TL_ROW(TLM_FINDITEM, P<TLFINDITEM>(m) ? TreeListFindItem(d, W(m), *P<TLFINDITEM>(m)) : 0),
-    TL_ROW(TLM_GETVISIBLEROWS, d.linesShown),
-    TL_ROW(TLM_GETITEMEXTRA, ItemExtra(d, H(m))),
-    TL_ROW(TLM_GETITEMEXTRASIZE, d.itemExtraBytes),
-    TL_ROW(TLM_SETITEMEXTRASIZE, SetItemExtraSize(d, m.lParam)),
-    TL_ROW(TLM_GETCOLUMNWIDTH, TreeListGetColumnWidth(d, W(m))),
-    TL_ROW(TLM_SETCOLUMNWIDTH, TreeListSetColumnWidth(d, W(m), int(m.lParam))),
-    TL_ROW(TLM_GETROWOFITEM, RowOfItem(d, H(m))),
-    TL_ROW(TLM_GETROWCOUNT, RowCount(d)),
-    TL_ROW(TLM_GETITEMOFROW, ItemOfRow(d, H(m))),
-    TL_ROW(TLM_GETITEMTEXTCOLOR, int32_t(TreeListGetItemColor(d, W(m), uint32_t(m.lParam), true))),
-    TL_ROW(TLM_GETITEMBKCOLOR, int32_t(TreeListGetItemColor(d, W(m), uint32_t(m.lParam), false))),
-    TL_ROW(TLM_SETITEMTEXTCOLOR, int32_t(TreeListSetItemColor(d, W(m) & kItemMask24, W(m) >> 24,
-                                                               COLORREF(m.lParam), kTreeListColorText))),
-    TL_ROW(TLM_SETITEMBKCOLOR,
-           int32_t(TreeListSetItemColor(d, W(m) & kItemMask24, W(m) >> 24, COLORREF(m.lParam), 0))),
-    TL_ROW(TLM_SELECTCELL, TreeListSelect(d, H(m), (d.extStyle & TLS_EX_CELLSELECT) ? W(m) : 0, 0)),
-    TL_ROW(TLM_INSERTCOLUMN, P<const LVCOLUMNA>(m) ? TreeListInsertColumn(d, W(m), *P<const LVCOLUMNA>(m)) : -1),
-    TL_ROW(TLM_DELETECOLUMN, TreeListDeleteColumn(d, W(m))),
-    TL_ROW(TLM_GETCOLUMNCOUNT, d.columnCount),
-    TL_ROW(TLM_GETHEADER, reinterpret_cast<LRESULT>(d.header)),
+    Rows::On(TLM_SETITEMDATA).Answer<SetItemData, Item, WParamAs<LPARAM>>(),
+    Rows::On(TLM_GETITEMDATA).Answer<ItemData, Item>(),
+    Rows::On(TLM_COUNTITEMS).Answer<CountItems, LParamAs<const TVITEMA*>>(),
+    Rows::On(TLM_SETITEMS).Answer<SetItems, LParamAs<const TVITEMA*>>(),
+    Rows::On(TLM_COLUMNTEXTCOLOR).Answer<TreeListColumnTextColor, WParamAs<WPARAM>, LParamAs<COLORREF>>(),
+    Rows::On(TLM_SETITEMCOLOR).Answer<SetItemColor, WParam32, LParamAs<const TLITEMCOLOR*>>(),
+    Rows::On(TLM_DEFERREDUPDATE).Act<TreeListRunDeferred>(),
+    Rows::On(TLM_MOVEITEM, TLM_MOVEITEMLASTCHILD).Answer<MoveItem, MessageId, Item, WParam32>(),
+    Rows::On(TLM_SETCOLUMNORDER).Answer<TreeListSetColumnOrder, WParamAs<WPARAM>, LParamAs<const uint32_t*>>(),
+    Rows::On(TLM_GETCOLUMNORDER).Answer<ColumnOrder, WParamAs<WPARAM>, LParamAs<int*>>(),
+    Rows::On(TLM_SETFOCUSITEM).Answer<TreeListSetFocusItem, Item, WParam32>(),
+    Rows::On(TLM_SELECTCHILDREN).Answer<TreeListSelectChildren, Item, WParam32>(),
+    Rows::On(TLM_SETDROPTARGET).Answer<TreeListSetDropTarget, Item, WParam32>(),
+    Rows::On(TLM_SETDROPCELL).Answer<TreeListSetDropTarget, Item, WParam32>(),
+    Rows::On(TLM_SETAUTOSCROLL).Answer<SetAutoScroll, WParam32, LParamAs<uint32_t>>(),
+    Rows::On(TLM_ISITEMVISIBLE).Answer<TreeListIsItemVisible, Item, WParam32>(),
+    Rows::On(TLM_OPTION).Answer<Option, WParamAs<WPARAM>, LParamAs<uint32_t>>(),
+    Rows::On(TLM_FINDITEM).Answer<FindItem, WParam32, LParamAs<TLFINDITEM*>>(),
+    Rows::On(TLM_GETVISIBLEROWS).Answer<&TreeListData::linesShown>(),
+    Rows::On(TLM_GETITEMEXTRA).Answer<ItemExtra, Item>(),
+    Rows::On(TLM_GETITEMEXTRASIZE).Answer<&TreeListData::itemExtraBytes>(),
+    Rows::On(TLM_SETITEMEXTRASIZE).Answer<SetItemExtraSize, LParamAs<LPARAM>>(),
+    Rows::On(TLM_GETCOLUMNWIDTH).Answer<TreeListGetColumnWidth, WParam32>(),
+    Rows::On(TLM_SETCOLUMNWIDTH).Answer<TreeListSetColumnWidth, WParam32, LParamAs<int>>(),
+    Rows::On(TLM_GETROWOFITEM).Answer<RowOfItem, Item>(),
+    Rows::On(TLM_GETROWCOUNT).Answer<RowCount>(),
+    Rows::On(TLM_GETITEMOFROW).Answer<ItemOfRow, LParamAs<uint32_t>>(),
+    Rows::On(TLM_GETITEMTEXTCOLOR).Answer<ItemColor<true>, WParam32, LParamAs<uint32_t>>(),
+    Rows::On(TLM_GETITEMBKCOLOR).Answer<ItemColor<false>, WParam32, LParamAs<uint32_t>>(),
+    Rows::On(TLM_SETITEMTEXTCOLOR).Answer<SetItemColorOf<kTreeListColorText>, WParam32, LParamAs<COLORREF>>(),
+    Rows::On(TLM_SETITEMBKCOLOR).Answer<SetItemColorOf<0>, WParam32, LParamAs<COLORREF>>(),
+    Rows::On(TLM_SELECTCELL).Answer<SelectCell, Item, WParam32>(),
+    Rows::On(TLM_INSERTCOLUMN).Answer<InsertColumn, WParam32, LParamAs<const LVCOLUMNA*>>(),
+    Rows::On(TLM_DELETECOLUMN).Answer<TreeListDeleteColumn, WParam32>(),
+    Rows::On(TLM_GETCOLUMNCOUNT).Answer<&TreeListData::columnCount>(),
+    Rows::On(TLM_GETHEADER).Answer<&TreeListData::header>(),
 
-    TL_ROW(WM_KEYDOWN, TreeListKeyDown(d, m.wParam, m.lParam)),
-    TL_ROW(WM_CHAR, TreeListChar(d, m.wParam, m.lParam)),
-    TL_ROW(WM_LBUTTONDOWN, TreeListMouseButton(d, m.message, m.wParam, TreeListPointOf(m.lParam))),
-    TL_ROW(WM_LBUTTONUP, TreeListMouseButton(d, m.message, m.wParam, TreeListPointOf(m.lParam))),
-    TL_ROW(WM_LBUTTONDBLCLK, TreeListMouseButton(d, m.message, m.wParam, TreeListPointOf(m.lParam))),
-    TL_ROW(WM_RBUTTONDOWN, TreeListMouseButton(d, m.message, m.wParam, TreeListPointOf(m.lParam))),
-    TL_ROW(WM_RBUTTONUP, TreeListMouseButton(d, m.message, m.wParam, TreeListPointOf(m.lParam))),
-    TL_ROW(WM_RBUTTONDBLCLK, TreeListMouseButton(d, m.message, m.wParam, TreeListPointOf(m.lParam))),
-    // Only the timers of the control: the others go on.
-    {WM_TIMER, [](TreeListData& d, TreeListMessage& m) { return Timer(d, UINT_PTR(m.wParam)); }},
+    Rows::On(WM_KEYDOWN).Answer<TreeListKeyDown, WParamAs<WPARAM>, LParamAs<LPARAM>>(),
+    Rows::On(WM_CHAR).Answer<TreeListChar, WParamAs<WPARAM>, LParamAs<LPARAM>>(),
+    // Left and right button, down, up and double click.
+    Rows::On(WM_LBUTTONDOWN, WM_RBUTTONDBLCLK)
+        .Answer<TreeListMouseButton, MessageId, WParamAs<WPARAM>, TreeListPointParam>(),
+    Rows::On(WM_TIMER).May<Timer, WParamAs<UINT_PTR>>(),
 };
-#undef TL_ROW
 
 constexpr auto kRoutes = SortRoutes(kRows);
 static_assert(RoutesDisjoint(kRoutes), "a message has two rows");

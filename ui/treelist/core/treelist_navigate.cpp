@@ -152,7 +152,7 @@ LRESULT TreeListGetNextItem(TreeListData& d, uint32_t h, uint32_t code)
         return d.caretColumn;
     case TVGN_FIRSTSCROLLVISIBLE:
         TreeListEnsureRows(d);
-        return RowItem(d, uint64_t(d.firstRow) + d.option4);
+        return RowItem(d, uint64_t(d.firstRow) + d.pinnedRows);
     case TVGN_FOCUS:
         return focusIsAnchor ? d.anchorItem : d.caretItem;
     case TVGN_FOCUSCOLUMN:
@@ -165,7 +165,7 @@ LRESULT TreeListGetNextItem(TreeListData& d, uint32_t h, uint32_t code)
         return root ? d.firstRoot : TreeListNextInTree(d, h);
     case TVGN_FIRSTUNPINNED:
         TreeListEnsureRows(d);
-        return RowItem(d, d.option4);
+        return RowItem(d, d.pinnedRows);
     case TVGN_NEXTCHECKED:
         return NextChecked(d, h, root);
     case TVGN_LEVEL:

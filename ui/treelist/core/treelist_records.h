@@ -141,7 +141,7 @@ struct TreeListData {
     bool destroying;              // WM_DESTROY has begun
     std::atomic<bool> destroyed;  // WM_NCDESTROY has run; freed with the last reference
     int messageDepth;             // routed messages in progress (the check runs when the last ends)
-    LPARAM windowProcedure;       // option 11: the window procedure, 0 without a window
+    LPARAM windowProcedure;       // option 11 (read only): the window procedure, 0 without a window
 
     HIMAGELIST stateImages, normalImages, cellStateImages, extraImages, headerImages;
     HWND editWindow, header, tooltip;
@@ -151,7 +151,10 @@ struct TreeListData {
     int32_t itemHeight;
     int32_t indent;
     int32_t layoutValue;
-    int32_t option1;
+    // The options of TLM_OPTION (TreeListOption) are named where they are
+    // stored; the caller's own ones (1, 5, 7, 9, 16) are kept and read back,
+    // nothing is drawn for them.
+    int32_t keptNumber;  // option 1
 
     uint32_t rowCount;
     uint32_t* rowItems;  // itemsSize entries
@@ -159,7 +162,7 @@ struct TreeListData {
     TreeListCell** cells[kTreeListMaxColumns];  // columns 1..31, itemsSize + 1 entries each
     uint32_t itemsSize, itemCount, freeHint;
     uint32_t itemExtraBytes;
-    uint32_t option12;
+    uint32_t checkLockStates;  // option 12: state bits that keep an item's check box as it is
     uint32_t firstRoot, lastRoot;
     uint32_t nextSerial;
 
@@ -184,7 +187,12 @@ struct TreeListData {
 
     uint32_t style;
     uint32_t extStyle;
-    uint32_t option2, option3, option4, option5, option8, option9;
+    uint32_t noDragStates;    // option 2: state bits that keep an item from the control's own drag
+    uint32_t dragRules;       // option 3: TLO3_* bits
+    uint32_t pinnedRows;      // option 4: rows at the top that never scroll
+    uint32_t keptFlag;        // option 5: 0x80000000 when on
+    uint32_t themeRequested;  // option 8: the themed look, unless the caller's colours forbid it
+    uint32_t keptWord;        // option 9
     uint32_t columnCount;
     uint32_t selectedCount;
     uint32_t caretItem, caretColumn;
@@ -193,7 +201,7 @@ struct TreeListData {
     uint32_t insertMarkItem;
     uint32_t radioItem;
     uint32_t editColumn;
-    uint16_t option14;
+    uint16_t joinableColumns;  // option 14: bit c, column c's cells may join the next column's
     uint16_t joinedMask;
 
     TreeListColumn columns[kTreeListMaxColumns];
@@ -206,17 +214,17 @@ struct TreeListData {
     uint32_t proportionalCount;
     uint32_t option10000000Count;
 
-    int8_t option7;
+    int8_t keptByte;  // option 7
     uint8_t itemHeightSet;
     uint8_t linesAtRoot;
     uint8_t enabled;
     uint8_t hasFocus;
     uint8_t themed;
-    int8_t option10;
+    int8_t minRowHeight;  // option 10: the automatic row height is at least this
     uint8_t redrawOff;
-    uint8_t option16;
-    uint8_t option13;
-    uint8_t option15;
+    uint8_t keptSwitch;       // option 16: 0 or 1
+    uint8_t keepMargin;       // option 13: rows kept around an item scrolled into view
+    uint8_t autoWidthMargin;  // option 15: non-zero, column 0 widens to its texts plus this
 
     // Mouse and drag. A press on an item records its button (1 left, 2
     // right), item and column for the drag start; a left press on a selected

@@ -59,7 +59,7 @@ void MeasureRows(TreeListData& d, uint32_t from)
         needed += d.indent;
     if (d.stateImages)
         needed += d.stateImageCx;
-    needed += d.option15 + kAutoWidthExtra;
+    needed += d.autoWidthMargin + kAutoWidthExtra;
     if (d.columnCount > 0 && needed > d.columns[0].width + 2 && needed > d.pendingWidth) {
         d.pendingWidth = needed;
         TreeListPend(d, kPendingWidenColumn);
@@ -143,11 +143,11 @@ void TreeListEnsureRows(TreeListData& d)
     d.rowsDirty = false;
 
     if (firstChanged != UINT32_MAX) {
-        if (d.option15)
+        if (d.autoWidthMargin)
             MeasureRows(d, firstChanged);
         // Repaint from the first changed row down.
         int64_t top = (int64_t(firstChanged) - int64_t(d.firstRow)) * d.itemHeight + d.headerHeight;
-        if (firstChanged < d.option4 || top < d.headerHeight)
+        if (firstChanged < d.pinnedRows || top < d.headerHeight)
             top = d.headerHeight;
         if (top < d.clientHeight) {
             const RECT rect = {0, LONG(top), d.clientWidth, d.clientHeight};
@@ -169,7 +169,7 @@ int TreeListUpdateRowHeight(TreeListData& d)
         height = std::max(height, d.stateImageCy);
     height = std::max({height, d.extraImageCy, d.imageCy});
     height += (d.extStyle & (TLS_EX_GRIDLINES | TLS_EX_ROWGAP)) ? 2 : 1;
-    height = std::max({height, d.host->TextHeight() + kTextPadding, int32_t(d.option10)});
+    height = std::max({height, d.host->TextHeight() + kTextPadding, int32_t(d.minRowHeight)});
     if (d.extStyle & TLS_EX_GRIDLINES)
         height += 1;
     if ((d.style & TVS_NONEVENHEIGHT) && (height & 1))
@@ -187,10 +187,10 @@ int64_t TreeListListLine(const TreeListData& d, uint32_t row)
 {
     if (row == 0)
         return -1;
-    if (row <= d.option4)
+    if (row <= d.pinnedRows)
         return row - 1;
     const int64_t line = int64_t(row) - 1 - d.firstRow;
-    return line < int64_t(d.option4) ? -1 : line;
+    return line < int64_t(d.pinnedRows) ? -1 : line;
 }
 
 int TreeListScreenLine(const TreeListData& d, uint32_t row)

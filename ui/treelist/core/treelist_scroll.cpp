@@ -160,8 +160,8 @@ bool ExpandToRow(TreeListData& d, uint32_t h, uint32_t serial)
 // when there is room (or to the top for kTreeListColumnToTop).
 void ScrollToRow(TreeListData& d, uint32_t line, uint32_t column)
 {
-    const uint32_t pinned = d.option4;
-    const uint32_t margin = (d.visibleCount > d.option13 + kKeepMarginSlack) ? d.option13 : 0;
+    const uint32_t pinned = d.pinnedRows;
+    const uint32_t margin = (d.visibleCount > d.keepMargin + kKeepMarginSlack) ? d.keepMargin : 0;
     int64_t first = d.firstRow;
     const bool toTop = column == kTreeListColumnToTop;
     if (line < d.firstRow + pinned) {
@@ -220,7 +220,7 @@ int TreeListEnsureVisible(TreeListData& d, uint32_t h, uint32_t column)
     if (item->row == 0 && !ExpandToRow(d, h, serial))
         return 0;
     item = d.items[h];
-    if (item->row - 1 >= d.option4) {
+    if (item->row - 1 >= d.pinnedRows) {
         ScrollToRow(d, item->row - 1, column);
         item = TreeListItemOf(d, h, serial);
         if (!item)

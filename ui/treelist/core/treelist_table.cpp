@@ -67,8 +67,8 @@ TreeListData* TreeListCreate(TreeListHost* host, DWORD style, int clientWidth, i
     d->references = 1;
     d->indent = kDefaultIndent;
     d->layoutValue = kDefaultLayoutValue;
-    d->option1 = 1;
-    d->option13 = kDefaultKeepMargin;
+    d->keptNumber = 1;
+    d->keepMargin = kDefaultKeepMargin;
     d->style = style;
     d->enabled = (style & kWsDisabled) == 0;
     d->linesAtRoot = (style & TVS_LINESATROOT) && (style & (TVS_HASBUTTONS | TVS_HASLINES));

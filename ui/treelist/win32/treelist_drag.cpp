@@ -49,7 +49,7 @@ int TreeListStartDrag(TreeListData& d, uint32_t h, uint32_t keyState, POINT poin
     TreeListWindow& w = TreeListWindowOf(d);
     if (!TreeListItemOf(d, h))
         return 0;
-    if (d.option3 & TLO3_NEEDTEXT) {
+    if (d.dragRules & TLO3_NEEDTEXT) {
         const TreeListItem* caret = TreeListItemOf(d, d.caretItem);
         if (!caret || (caret->textLength == 0 && !(caret->callbackFlags & kTreeListTextCallback)))
             return 0;

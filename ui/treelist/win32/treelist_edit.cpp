@@ -27,32 +27,48 @@ POINT Unpack(LPARAM value) { return POINT{int16_t(LOWORD(value)), int16_t(HIWORD
 
 // The editor's own procedure: Enter and Escape end the edit through the
 // control. Its previous procedure sits in the editor's user data.
+struct Editor {
+    HWND hwnd;
+    WNDPROC previous;
+};
+using EditorRows = RouteRows<Editor, TreeListMessage>;
+
+LRESULT WantAllKeys(Editor& e, WPARAM wParam, LPARAM lParam)
+{
+    return DLGC_WANTALLKEYS | CallWindowProcA(e.previous, e.hwnd, WM_GETDLGCODE, wParam, lParam);
+}
+
+bool EndByKey(Editor& e, WPARAM key)
+{
+    if (key != VK_RETURN && key != VK_ESCAPE)
+        return false;
+    const UINT code = key == VK_RETURN ? kTreeListEditorAccept : kTreeListEditorCancel;
+    // May destroy this editor: nothing of it is touched afterwards.
+    SendMessageA(GetParent(e.hwnd), WM_COMMAND, MAKEWPARAM(kTreeListEditorId, code), reinterpret_cast<LPARAM>(e.hwnd));
+    return true;
+}
+
+// No beep for the keys that ended the edit.
+bool SwallowEndingKey(Editor&, WPARAM ch) { return ch == '\r' || ch == 27; }
+
+void Unsubclass(Editor& e) { SetWindowLongPtrA(e.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(e.previous)); }
+
+constexpr EditorRows::Row kEditorRows[] = {
+    EditorRows::On(WM_GETDLGCODE).Answer<WantAllKeys, WParamAs<WPARAM>, LParamAs<LPARAM>>(),
+    EditorRows::On(WM_KEYDOWN).May<EndByKey, WParamAs<WPARAM>>(),
+    EditorRows::On(WM_CHAR).May<SwallowEndingKey, WParamAs<WPARAM>>(),
+    EditorRows::On(WM_NCDESTROY).ActThenPass<Unsubclass>(),
+};
+constexpr auto kEditorRoutes = SortRoutes(kEditorRows);
+static_assert(RoutesDisjoint(kEditorRoutes), "a message has two rows");
+
 LRESULT CALLBACK EditorProc(HWND editor, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(editor, GWLP_USERDATA));
-    switch (message) {
-    case WM_GETDLGCODE:
-        return DLGC_WANTALLKEYS | CallWindowProcA(previous, editor, message, wParam, lParam);
-    case WM_KEYDOWN:
-        if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
-            const UINT code = wParam == VK_RETURN ? kTreeListEditorAccept : kTreeListEditorCancel;
-            // May destroy this editor: nothing of it is touched afterwards.
-            SendMessageA(GetParent(editor), WM_COMMAND, MAKEWPARAM(kTreeListEditorId, code),
-                         reinterpret_cast<LPARAM>(editor));
-            return 0;
-        }
-        break;
-    case WM_CHAR:
-        if (wParam == '\r' || wParam == 27)
-            return 0;  // no beep for the keys that ended the edit
-        break;
-    case WM_NCDESTROY:
-        SetWindowLongPtrA(editor, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-        break;
-    default:
-        break;
-    }
-    return CallWindowProcA(previous, editor, message, wParam, lParam);
+    Editor e{editor, reinterpret_cast<WNDPROC>(GetWindowLongPtrA(editor, GWLP_USERDATA))};
+    TreeListMessage m{message, wParam, lParam, 0};
+    if (const auto* row = FindRoute(kEditorRoutes, message); row && row->handler(e, m))
+        return m.result;
+    return CallWindowProcA(e.previous, editor, message, wParam, lParam);
 }
 
 std::string CurrentText(TreeListData& d, uint32_t h, uint32_t column)

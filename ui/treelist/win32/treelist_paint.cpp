@@ -358,7 +358,7 @@ void TreeListPaint(TreeListData& d, HDC dc, const RECT* update)
         if (y >= p.clip.bottom || d.destroyed)
             break;
         TreeListEnsureRows(d);
-        const uint64_t row = line < d.option4 ? line : uint64_t(line) + d.firstRow;
+        const uint64_t row = line < d.pinnedRows ? line : uint64_t(line) + d.firstRow;
         if (row >= d.rowCount)
             break;
         if (y + d.itemHeight <= p.clip.top)

@@ -80,6 +80,24 @@ void NcDestroy(HWND hwnd, TreeListData* d)
     TreeListRelease(d);
 }
 
+// The window's rows first: a few of them wrap the core's (the buttons). No
+// exception may cross into the system's message code: one answers 0.
+bool Routed(TreeListData& d, TreeListMessage& m)
+{
+    TreeListLayer layer = TreeListLayer::kWindow;
+    const TreeListRoute* route = FindRoute(TreeListWindowRoutes(), m.message);
+    if (!route) {
+        layer = TreeListLayer::kCore;
+        route = FindRoute(TreeListCoreRoutes(), m.message);
+    }
+    try {
+        return route && TreeListDispatch(d, layer, *route, m);
+    } catch (...) {
+        m.result = 0;
+        return true;
+    }
+}
+
 }  // namespace
 
 BOOL TreeListRegister(HINSTANCE instance)
@@ -106,35 +124,19 @@ BOOL TreeListRegister(HINSTANCE instance)
 LRESULT CALLBACK TreeListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     TreeListData* d = reinterpret_cast<TreeListData*>(GetWindowLongPtrA(hwnd, 0));
-    if (!d) {
-        if (message == WM_CREATE)
-            return Create(hwnd);
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    switch (message) {
-    case WM_DESTROY:
+    if (!d)
+        return message == WM_CREATE ? Create(hwnd) : DefWindowProcA(hwnd, message, wParam, lParam);
+    // The records' end: outside the routed messages' lock and reference.
+    if (message == WM_DESTROY) {
         Destroy(*d);
         return 0;
-    case WM_NCDESTROY:
+    }
+    if (message == WM_NCDESTROY) {
         NcDestroy(hwnd, d);
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    default:
-        break;
-    }
-    // The window's rows first: a few of them wrap the core's (the buttons).
-    TreeListLayer layer = TreeListLayer::kWindow;
-    const TreeListRoute* route = FindRoute(TreeListWindowRoutes(), message);
-    if (!route) {
-        layer = TreeListLayer::kCore;
-        route = FindRoute(TreeListCoreRoutes(), message);
-    }
-    // No exception may cross into the system's message code.
-    try {
+    } else {
         TreeListMessage m{message, wParam, lParam, 0};
-        if (route && TreeListDispatch(*d, layer, *route, m))
+        if (Routed(*d, m))
             return m.result;
-    } catch (...) {
-        return 0;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }

@@ -2,8 +2,8 @@
 // painting, fonts, styles, dialog codes, the editor's commands, scrolling,
 // the clipboard messages, image lists, tooltips, the editing and drag
 // messages, the column editors, the header's column messages and the
-// pointer. Each row decodes wParam/lParam and makes one call; the core's
-// rows are in core/treelist_messages.cpp.
+// pointer. Each row names its handler and the decoders of the handler's
+// arguments; the core's rows are in core/treelist_messages.cpp.
 #include "ui/treelist/win32/treelist_window.h"
 
 #include <algorithm>
@@ -61,7 +61,8 @@ void SetFont(TreeListData& d, HFONT font, bool redraw)
         InvalidateRect(w.hwnd, nullptr, FALSE);
 }
 
-void Focus(TreeListData& d, bool gained)
+template <bool gained>
+void Focus(TreeListData& d)
 {
     d.hasFocus = gained;
     // A drag does not outlive the focus (a window that pops up takes the
@@ -93,9 +94,13 @@ void Enable(TreeListData& d, bool enable)
     }
 }
 
-void StyleChanged(TreeListData& d, DWORD style)
+// Only the window style's changes matter.
+void StyleChanged(TreeListData& d, WPARAM which, const STYLESTRUCT* change)
 {
+    if (which != WPARAM(GWL_STYLE) || !change)
+        return;
     TreeListWindow& w = TreeListWindowOf(d);
+    const DWORD style = change->styleNew;
     const DWORD changes = d.style ^ style;
     d.style = style;
     if (changes & kStyleCheckBoxLook) {
@@ -168,7 +173,7 @@ void VScroll(TreeListData& d, int code, uint16_t thumb)
 {
     TreeListEnsureRows(d);
     const int64_t limit = std::max<int64_t>(int64_t(d.rowCount) - d.visibleCount + 1, 0);
-    const int64_t page = std::max<int64_t>(int64_t(d.visibleCount) - d.option4, 1);
+    const int64_t page = std::max<int64_t>(int64_t(d.visibleCount) - d.pinnedRows, 1);
     int64_t first = d.firstRow;
     switch (code) {
     case SB_LINEUP:
@@ -237,9 +242,12 @@ void HScroll(TreeListData& d, int code, uint16_t thumb)
         TreeListInvalidateList(d);
 }
 
-// The editor's commands (control id 3).
-void EditorCommand(TreeListData& d, UINT code)
+// The editor's commands (control id 3); the control has no other child
+// that commands.
+void EditorCommand(TreeListData& d, uint16_t id, uint16_t code)
 {
+    if (id != kTreeListEditorId)
+        return;
     TreeListWindow& w = TreeListWindowOf(d);
     switch (code) {
     case EN_KILLFOCUS:
@@ -286,9 +294,8 @@ bool Clipboard(TreeListData& d, UINT message, LRESULT& result)
     return taken != 0;
 }
 
-LRESULT SetColumnEdit(TreeListData& d, WPARAM wParam, LPARAM choices)
+LRESULT SetColumnEdit(TreeListData& d, uint32_t word, LPARAM choices)
 {
-    const uint32_t word = uint32_t(wParam);
     const uint32_t column = (word >> kEditColumnShift) & kEditColumnMask;
     const uint8_t kind = uint8_t((word >> kEditKindShift) & kEditKindMask);
     if (column >= d.columnCount || (column == 0 && kind >= kTreeListEditFirstCheckBox))
@@ -377,14 +384,12 @@ void ShowWindow(TreeListData& d, bool shown)
 }
 
 // The header's owner-drawn items are the parent's to draw.
-bool DrawItem(TreeListData& d, TreeListMessage& m)
+bool DrawItem(TreeListData& d, LRESULT& result, WPARAM id, LPARAM item)
 {
-    if (m.wParam != WPARAM(kTreeListHeaderId))
+    if (id != WPARAM(kTreeListHeaderId))
         return false;
     const HWND hwnd = TreeListWindowOf(d).hwnd;
-    TreeListUnlocked(d, [&] {
-        m.result = SendMessageA(GetParent(hwnd), WM_DRAWITEM, WPARAM(GetDlgCtrlID(hwnd)), m.lParam);
-    });
+    TreeListUnlocked(d, [&] { result = SendMessageA(GetParent(hwnd), WM_DRAWITEM, WPARAM(GetDlgCtrlID(hwnd)), item); });
     return true;
 }
 
@@ -440,83 +445,75 @@ LRESULT SetColumnEditData(TreeListData& d, WPARAM column, LPARAM data)
     return 1;
 }
 
-template <class T>
-T* P(const TreeListMessage& m)
-{
-    return reinterpret_cast<T*>(m.lParam);
-}
-uint32_t H(const TreeListMessage& m) { return uint32_t(uintptr_t(m.lParam)); }
+HFONT Font(TreeListData& d) { return TreeListWindowOf(d).font; }
 
-// A row whose call always answers.
-#define TL_ROW(message, expression) \
-    {message, [](TreeListData& d, TreeListMessage& m) { \
-         m.result = LRESULT(expression); \
-         return true; \
-     }}
-// A row whose call answers nothing (0).
-#define TL_DO(message, statement) \
-    {message, [](TreeListData& d, TreeListMessage& m) { \
-         statement; \
-         m.result = 0; \
-         return true; \
-     }}
-// A row that may leave the message to the default procedure.
-#define TL_MAY(message, call) \
-    {message, [](TreeListData& d, TreeListMessage& m) { return call; }}
+HWND EditLabel(TreeListData& d, uint32_t h) { return TreeListEditLabel(d, h, 0, 0); }
+
+// TVM_ENDEDITLABELNOW: a non-zero wParam drops the text.
+LRESULT EndEditNow(TreeListData& d, bool cancel) { return TreeListEndEdit(d, cancel ? 0 : 1); }
+
+// No record in lParam answers 0.
+LRESULT SetColumn(TreeListData& d, uint32_t column, const LVCOLUMNA* description)
+{
+    return description ? TreeListSetColumn(d, column, *description) : 0;
+}
+LRESULT GetColumn(TreeListData& d, uint32_t column, LVCOLUMNA* description)
+{
+    return description ? TreeListGetColumn(d, column, *description) : 0;
+}
+
+using Rows = TreeListRows;
+using Item = TreeListItemParam;
+using Keys = WParamAs<WPARAM>;
 
 constexpr TreeListRoute kRows[] = {
-    TL_DO(WM_SIZE, Size(d, LOWORD(m.lParam), HIWORD(m.lParam))),
-    TL_DO(WM_ENABLE, Enable(d, m.wParam != 0)),
-    TL_DO(WM_SETFOCUS, Focus(d, true)),
-    TL_DO(WM_KILLFOCUS, Focus(d, false)),
-    TL_DO(WM_SETREDRAW, SetRedraw(d, m.wParam)),
-    TL_DO(WM_PAINT, Paint(d, reinterpret_cast<HDC>(m.wParam))),
+    Rows::On(WM_SIZE).Act<Size, LParamLow, LParamHigh>(),
+    Rows::On(WM_ENABLE).Act<Enable, WParamAs<bool>>(),
+    Rows::On(WM_SETFOCUS).Act<Focus<true>>(),
+    Rows::On(WM_KILLFOCUS).Act<Focus<false>>(),
+    Rows::On(WM_SETREDRAW).Act<SetRedraw, WParamAs<WPARAM>>(),
+    Rows::On(WM_PAINT).Act<Paint, WParamAs<HDC>>(),
     // The default procedure shows the window.
-    TL_MAY(WM_SHOWWINDOW, (ShowWindow(d, m.wParam != 0), false)),
-    TL_MAY(WM_DRAWITEM, DrawItem(d, m)),
-    TL_DO(WM_SYSCOLORCHANGE, SysColorChange(d)),
-    TL_DO(WM_SETFONT, SetFont(d, reinterpret_cast<HFONT>(m.wParam), m.lParam != 0)),
-    TL_ROW(WM_GETFONT, reinterpret_cast<LRESULT>(TreeListWindowOf(d).font)),
-    TL_DO(WM_STYLECHANGED, if (m.wParam == WPARAM(GWL_STYLE) && m.lParam) StyleChanged(d, P<const STYLESTRUCT>(m)->styleNew)),
-    TL_ROW(WM_NOTIFYFORMAT, NFR_ANSI),  // the header and the tooltip send the ANSI codes
-    TL_ROW(WM_NOTIFY, Notify(d, P<NMHDR>(m))),
-    TL_ROW(WM_GETDLGCODE, DialogCode(d, P<const MSG>(m))),
-    TL_ROW(WM_KEYUP, KeyUp(d, m.wParam, m.lParam)),
-    TL_DO(WM_COMMAND, if (LOWORD(m.wParam) == kTreeListEditorId) EditorCommand(d, HIWORD(m.wParam))),
-    TL_DO(WM_VSCROLL, VScroll(d, LOWORD(m.wParam), HIWORD(m.wParam))),
-    TL_DO(WM_HSCROLL, HScroll(d, LOWORD(m.wParam), HIWORD(m.wParam))),
-    TL_MAY(WM_CUT, Clipboard(d, m.message, m.result)),
-    TL_MAY(WM_COPY, Clipboard(d, m.message, m.result)),
-    TL_MAY(WM_PASTE, Clipboard(d, m.message, m.result)),
-    TL_MAY(WM_CLEAR, Clipboard(d, m.message, m.result)),
-    TL_DO(kIgnoredMessage, (void)d),
+    Rows::On(WM_SHOWWINDOW).ActThenPass<ShowWindow, WParamAs<bool>>(),
+    Rows::On(WM_DRAWITEM).May<DrawItem, ResultSlot, WParamAs<WPARAM>, LParamAs<LPARAM>>(),
+    Rows::On(WM_SYSCOLORCHANGE).Act<SysColorChange>(),
+    Rows::On(WM_SETFONT).Act<SetFont, WParamAs<HFONT>, LParamAs<bool>>(),
+    Rows::On(WM_GETFONT).Answer<Font>(),
+    Rows::On(WM_STYLECHANGED).Act<StyleChanged, WParamAs<WPARAM>, LParamAs<const STYLESTRUCT*>>(),
+    Rows::On(WM_NOTIFYFORMAT).Constant<NFR_ANSI>(),  // the header and the tooltip send the ANSI codes
+    Rows::On(WM_NOTIFY).Answer<Notify, LParamAs<NMHDR*>>(),
+    Rows::On(WM_GETDLGCODE).Answer<DialogCode, LParamAs<const MSG*>>(),
+    Rows::On(WM_KEYUP).Answer<KeyUp, WParamAs<WPARAM>, LParamAs<LPARAM>>(),
+    Rows::On(WM_COMMAND).Act<EditorCommand, WParamLow, WParamHigh>(),
+    Rows::On(WM_VSCROLL).Act<VScroll, WParamLow, WParamHigh>(),
+    Rows::On(WM_HSCROLL).Act<HScroll, WParamLow, WParamHigh>(),
+    // WM_CUT, WM_COPY, WM_PASTE and WM_CLEAR.
+    Rows::On(WM_CUT, WM_CLEAR).May<Clipboard, MessageId, ResultSlot>(),
+    Rows::On(kIgnoredMessage).Constant<0>(),
 
-    TL_ROW(TVM_GETIMAGELIST, reinterpret_cast<LRESULT>(TreeListGetImageList(d, m.wParam))),
-    TL_ROW(TVM_SETIMAGELIST, reinterpret_cast<LRESULT>(TreeListSetImageList(d, m.wParam, reinterpret_cast<HIMAGELIST>(m.lParam)))),
-    TL_ROW(TVM_EDITLABELA, reinterpret_cast<LRESULT>(TreeListEditLabel(d, H(m), 0, 0))),
-    TL_ROW(TVM_GETEDITCONTROL, reinterpret_cast<LRESULT>(d.editWindow)),
-    TL_ROW(TVM_ENDEDITLABELNOW, TreeListEndEdit(d, m.wParam ? 0 : 1)),
-    TL_ROW(TVM_CREATEDRAGIMAGE, reinterpret_cast<LRESULT>(TreeListCreateDragImage(d, H(m), uint32_t(m.wParam)))),
-    TL_ROW(TVM_SETTOOLTIPS, SetTooltips(d, reinterpret_cast<HWND>(m.wParam))),
-    TL_ROW(TVM_GETTOOLTIPS, reinterpret_cast<LRESULT>(d.tooltip)),
-    TL_ROW(TLM_BEGINDRAG, BeginDrag(d, H(m))),
-    TL_ROW(TLM_SETCOLUMNEDITDATA, SetColumnEditData(d, m.wParam, m.lParam)),
-    TL_ROW(TLM_SETCOLUMNEDIT, SetColumnEdit(d, m.wParam, m.lParam)),
-    TL_ROW(TLM_SETCOLUMN, P<const LVCOLUMNA>(m) ? TreeListSetColumn(d, uint32_t(m.wParam), *P<const LVCOLUMNA>(m)) : 0),
-    TL_ROW(TLM_GETCOLUMN, P<LVCOLUMNA>(m) ? TreeListGetColumn(d, uint32_t(m.wParam), *P<LVCOLUMNA>(m)) : 0),
+    Rows::On(TVM_GETIMAGELIST).Answer<TreeListGetImageList, WParamAs<WPARAM>>(),
+    Rows::On(TVM_SETIMAGELIST).Answer<TreeListSetImageList, WParamAs<WPARAM>, LParamAs<HIMAGELIST>>(),
+    Rows::On(TVM_EDITLABELA).Answer<EditLabel, Item>(),
+    Rows::On(TVM_GETEDITCONTROL).Answer<&TreeListData::editWindow>(),
+    Rows::On(TVM_ENDEDITLABELNOW).Answer<EndEditNow, WParamAs<bool>>(),
+    Rows::On(TVM_CREATEDRAGIMAGE).Answer<TreeListCreateDragImage, Item, WParamAs<uint32_t>>(),
+    Rows::On(TVM_SETTOOLTIPS).Answer<SetTooltips, WParamAs<HWND>>(),
+    Rows::On(TVM_GETTOOLTIPS).Answer<&TreeListData::tooltip>(),
+    Rows::On(TLM_BEGINDRAG).Answer<BeginDrag, Item>(),
+    Rows::On(TLM_SETCOLUMNEDITDATA).Answer<SetColumnEditData, WParamAs<WPARAM>, LParamAs<LPARAM>>(),
+    Rows::On(TLM_SETCOLUMNEDIT).Answer<SetColumnEdit, WParamAs<uint32_t>, LParamAs<LPARAM>>(),
+    Rows::On(TLM_SETCOLUMN).Answer<SetColumn, WParamAs<uint32_t>, LParamAs<const LVCOLUMNA*>>(),
+    Rows::On(TLM_GETCOLUMN).Answer<GetColumn, WParamAs<uint32_t>, LParamAs<LVCOLUMNA*>>(),
 
     // The pointer: the window's tracking around the core's button decisions.
-    TL_DO(WM_MOUSEMOVE, TreeListPointerMove(d, m.wParam, TreeListPointOf(m.lParam))),
-    TL_DO(WM_MOUSELEAVE, TreeListPointerLeave(d)),
-    TL_DO(WM_CAPTURECHANGED, CaptureChanged(d, reinterpret_cast<HWND>(m.lParam))),
-    TL_ROW(WM_LBUTTONDOWN, TreeListPointerLeftDown(d, m.wParam, m.lParam)),
-    TL_ROW(WM_LBUTTONUP, TreeListPointerLeftUp(d, m.wParam, m.lParam)),
-    TL_ROW(WM_RBUTTONUP, TreeListPointerRightUp(d, m.wParam, m.lParam)),
-    TL_ROW(WM_MOUSEWHEEL, TreeListPointerWheel(d, m.wParam)),
+    Rows::On(WM_MOUSEMOVE).Act<TreeListPointerMove, Keys, TreeListPointParam>(),
+    Rows::On(WM_MOUSELEAVE).Act<TreeListPointerLeave>(),
+    Rows::On(WM_CAPTURECHANGED).Act<CaptureChanged, LParamAs<HWND>>(),
+    Rows::On(WM_LBUTTONDOWN).Answer<TreeListPointerLeftDown, Keys, LParamAs<LPARAM>>(),
+    Rows::On(WM_LBUTTONUP).Answer<TreeListPointerLeftUp, Keys, LParamAs<LPARAM>>(),
+    Rows::On(WM_RBUTTONUP).Answer<TreeListPointerRightUp, Keys, LParamAs<LPARAM>>(),
+    Rows::On(WM_MOUSEWHEEL).Answer<TreeListPointerWheel, WParamAs<WPARAM>>(),
 };
-#undef TL_ROW
-#undef TL_DO
-#undef TL_MAY
 
 constexpr auto kRoutes = SortRoutes(kRows);
 static_assert(RoutesDisjoint(kRoutes), "a message has two rows");

@@ -129,12 +129,12 @@ void BeginDragFromPress(TreeListData& d, POINT pt)
     nm.ptDrag = pt;
     const LRESULT answer = TreeListSend(d, nm.hdr);
     item = TreeListItemOf(d, h, serial);
-    if (!item || answer == kParentRefusesDrag || !(d.style & kOwnDragStyle) || (item->state & d.option2))
+    if (!item || answer == kParentRefusesDrag || !(d.style & kOwnDragStyle) || (item->state & d.noDragStates))
         return;
     TreeListEnsureRows(d);
-    if ((d.option3 & TLO3_PINNEDFIXED) && item->row && item->row <= d.option4)
+    if ((d.dragRules & TLO3_PINNEDFIXED) && item->row && item->row <= d.pinnedRows)
         return;
-    if ((d.option3 & TLO3_ROOTONLY) && item->level != 0)
+    if ((d.dragRules & TLO3_ROOTONLY) && item->level != 0)
         return;
     TreeListStartDrag(d, h, MK_LBUTTON, pt);
 }
