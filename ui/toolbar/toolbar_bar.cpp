@@ -9,6 +9,7 @@
 
 #include "platform/framework/float_frame.h"
 #include "platform/framework/frame.h"
+#include "platform/framework/message_routes.h"
 #include "platform/framework/wnd_class.h"
 #include "ui/toolbar/toolbar_bar_logic.h"
 #include "ui/toolbar/toolbar_control_logic.h"
@@ -39,6 +40,14 @@ bool IsIndexForm(UINT button)
 {
     return (button >> 24) == 0x12;
 }
+
+// A message on its way through the bar's table.
+struct BarMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result;
+};
 
 // A resolved entry of LoadToolBar.
 struct Entry {
@@ -576,37 +585,58 @@ void CToolBarNew::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler)
     UpdateDialogControls(this, target);
 }
 
-BOOL CToolBarNew::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+// A command: the menu's hide entry sent as one (no control), or a child
+// control's, which goes once to the frame: its routing reaches the view.
+bool CToolBarNew::OnBarCommand(uint16_t id, uint16_t code, HWND child)
 {
     CFrameWnd* frame = TargetFrame();
-    if (message == WM_COMMAND && LOWORD(wParam) == menuSlots[4].id && !lParam && frame) {
+    if (!child) {
+        if (id != menuSlots[4].id || !frame)
+            return false;
         frame->ShowControlBar(this, FALSE, FALSE);
-        *result = 0;
-        return TRUE;
+        return true;
     }
-    if (message == WM_COMMAND && lParam && SendMessage(TBX_CHILDINDEX, 0, lParam) >= 0) {
-        HWND child = reinterpret_cast<HWND>(lParam);
-        int derived = 0;
-        if (HIWORD(wParam) == CBN_SELCHANGE) {
-            const int selected = int(::SendMessageA(child, CB_GETCURSEL, 0, 0));
-            const intptr_t data = selected >= 0 ? intptr_t(::SendMessageA(child, CB_GETITEMDATA, WPARAM(selected), 0)) : 0;
-            derived = toolbar::DerivedCommand(selected, data, ::GetDlgCtrlID(child));
-        }
-        // Once, to the frame: its routing reaches the view.
-        if (frame) {
-            frame->PostMessage(WM_COMMAND, wParam, lParam);
-            if (derived)
-                frame->PostMessage(WM_COMMAND, MAKEWPARAM(derived, 0), 0);
-        }
-        *result = 0;
-        return TRUE;
+    if (SendMessage(TBX_CHILDINDEX, 0, LPARAM(child)) < 0)
+        return false;
+    int derived = 0;
+    if (code == CBN_SELCHANGE) {
+        const int selected = int(::SendMessageA(child, CB_GETCURSEL, 0, 0));
+        const intptr_t data = selected >= 0 ? intptr_t(::SendMessageA(child, CB_GETITEMDATA, WPARAM(selected), 0)) : 0;
+        derived = toolbar::DerivedCommand(selected, data, ::GetDlgCtrlID(child));
     }
-    if (message == WM_NOTIFY && lParam) {
-        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->hwndFrom && SendMessage(TBX_CHILDINDEX, 0, LPARAM(header->hwndFrom)) >= 0) {
-            *result = frame ? frame->SendMessage(WM_NOTIFY, wParam, lParam) : 0;
-            return TRUE;
-        }
+    if (frame) {
+        frame->PostMessage(WM_COMMAND, MAKEWPARAM(id, code), LPARAM(child));
+        if (derived)
+            frame->PostMessage(WM_COMMAND, MAKEWPARAM(derived, 0), 0);
+    }
+    return true;
+}
+
+// A child control's notification goes to the frame, its answer back.
+bool CToolBarNew::OnChildNotify(LRESULT& answer, WPARAM id, NMHDR* header)
+{
+    if (!header || !header->hwndFrom || SendMessage(TBX_CHILDINDEX, 0, LPARAM(header->hwndFrom)) < 0)
+        return false;
+    CFrameWnd* frame = TargetFrame();
+    answer = frame ? frame->SendMessage(WM_NOTIFY, id, LPARAM(header)) : 0;
+    return true;
+}
+
+BOOL CToolBarNew::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    using Rows = RouteRows<CToolBarNew, BarMessage>;
+    using Self = CToolBarNew;
+    static constexpr Rows::Row kRows[] = {
+        Rows::On(WM_COMMAND).May<&Self::OnBarCommand, WParamLow, WParamHigh, LParamAs<HWND>>(),
+        Rows::On(WM_NOTIFY).May<&Self::OnChildNotify, ResultSlot, WParamAs<WPARAM>, LParamAs<NMHDR*>>(),
+    };
+    static constexpr auto kRoutes = SortRoutes(kRows);
+    static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
+
+    BarMessage m{message, wParam, lParam, 0};
+    if (const auto* row = FindRoute(kRoutes, message); row && row->handler(*this, m)) {
+        *result = m.result;
+        return TRUE;
     }
     return CToolBar::OnWndMsg(message, wParam, lParam, result);
 }

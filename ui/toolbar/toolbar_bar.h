@@ -94,6 +94,9 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The messages the bar takes before its base: false leaves one to it.
+    bool OnBarCommand(uint16_t id, uint16_t code, HWND child);
+    bool OnChildNotify(LRESULT& answer, WPARAM id, NMHDR* header);
     CFrameWnd* TargetFrame() const;
     // The size after loading buttons: a popup parent's width, else one row
     // when the bar has no size yet.
