@@ -171,9 +171,9 @@ protected:
 
 TEST_F(ToolbarBar, CreatesDocksAndLoads)
 {
-    EXPECT_EQ(bar.buttonSize, toolbar::ButtonSizeFromIcon(GetSystemMetrics(SM_CYICON)));
-    EXPECT_EQ(bar.barStyle, 0x1F0000u);
-    EXPECT_EQ(bar.imageWidth, 8u);
+    EXPECT_EQ(bar.m_buttonSize, toolbar::ButtonSizeFromIcon(GetSystemMetrics(SM_CYICON)));
+    EXPECT_EQ(bar.m_barStyle, 0x1F0000u);
+    EXPECT_EQ(bar.m_imageWidth, 8u);
     EXPECT_EQ(bar.m_dwStyle & CBRS_HIDE_INPLACE, CBRS_HIDE_INPLACE);
     EXPECT_EQ(bar.GetStyle() & (WS_HSCROLL | WS_VSCROLL), 0u);
     EXPECT_EQ(bar.SendMessage(TB_BUTTONCOUNT), 5);
@@ -303,7 +303,7 @@ TEST_F(ToolbarBar, ContextMenuEntriesAndHiding)
     frame.ScreenToClient(&viewRect);
     EXPECT_EQ(viewRect.top, 0);
     bar.OnMenuCommand(0xD002);
-    EXPECT_EQ(bar.iconMode, 2u);
+    EXPECT_EQ(bar.m_iconMode, 2u);
     EXPECT_EQ(g_commands[0xD002], 1);
     // Without the menu bits the bar leaves the menu to default handling.
     CToolBarNew plain;

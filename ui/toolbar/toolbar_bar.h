@@ -34,11 +34,11 @@ public:
         const char* text;  // null: the built-in text
         uint16_t id;
     };
-    MenuSlot menuSlots[5];
-    uint32_t barStyle = 0;   // the control style's high word, in place
-    uint32_t iconMode = 0;   // the checked icon-size entry, 0..2
-    int buttonSize = 16;
-    uint32_t imageWidth = 0;
+    MenuSlot m_menuSlots[5];
+    uint32_t m_barStyle = 0;  // the control style's high word, in place
+    uint32_t m_iconMode = 0;  // the checked icon-size entry, 0..2
+    int m_buttonSize = 16;
+    uint32_t m_imageWidth = 0;
 
     BOOL Create(CWnd* parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP, UINT id = AFX_IDW_TOOLBAR);
     BOOL CreateEx(CWnd* parent, DWORD controlStyle = 0, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP,
