@@ -423,9 +423,9 @@ struct WidthCase {
 TEST_F(ToolbarBar, WidthsBelowOneAreAutomatic)
 {
     const WidthCase cases[] = {
-        {"0x477 with 0", [](CToolBarNew& b) { b.SendMessage(TBX_SETBUTTONWIDTH, 101, 0); }, 0},
-        {"0x477 with -7", [](CToolBarNew& b) { b.SendMessage(TBX_SETBUTTONWIDTH, 101, -7); }, 0},
-        {"0x477 past the limit", [](CToolBarNew& b) { b.SendMessage(TBX_SETBUTTONWIDTH, 101, 5000); },
+        {"TBX_SETBUTTONWIDTH with 0", [](CToolBarNew& b) { b.SendMessage(TBX_SETBUTTONWIDTH, 101, 0); }, 0},
+        {"TBX_SETBUTTONWIDTH with -7", [](CToolBarNew& b) { b.SendMessage(TBX_SETBUTTONWIDTH, 101, -7); }, 0},
+        {"TBX_SETBUTTONWIDTH past the limit", [](CToolBarNew& b) { b.SendMessage(TBX_SETBUTTONWIDTH, 101, 5000); },
          toolbar::kMaxButtonWidth},
         {"SetButtonInfo with -1", [](CToolBarNew& b) { b.SetButtonInfo(101, -1, -1, -1); }, 0},
         {"SetButtonInfo with -2 keeps", [](CToolBarNew& b) { b.SetButtonInfo(101, -1, -1, -2); }, 40},

@@ -22,7 +22,7 @@ constexpr DWORD kInfoMask = TBIF_IMAGE | TBIF_STATE | TBIF_STYLE | TBIF_COMMAND;
 constexpr uint32_t kMenuBits = 0x1F0000;
 constexpr int kHotTickMs = 250;
 constexpr uint8_t kGroupStartStyle = toolbar::kStyleGroupStart | toolbar::kStyleGroup;
-// The update cycle's state words (0x473's form).
+// The update cycle's state words (TBX_SETSTATE's form).
 constexpr uint32_t kEnableWord = toolbar::PackState(toolbar::kStateEnabled, toolbar::kStateEnabled);
 constexpr uint32_t kDisableWord = toolbar::PackState(0, toolbar::kStateEnabled | toolbar::kStatePressed);
 constexpr uint32_t kCheckedWord = toolbar::PackState(toolbar::kStateChecked, 0);

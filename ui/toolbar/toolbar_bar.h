@@ -62,7 +62,7 @@ public:
     LRESULT SetButtonColorList(int count, const uint16_t* ids, const COLORREF* colors, COLORREF extra = COLORREF(-1));
     LRESULT SetButtonColor(UINT button, COLORREF color, int mode = 0);
     LRESULT SetExtraColors(COLORREF first, COLORREF second);
-    // state in 0x474's form (bits 16..23), -1 keeps it.
+    // state in TBX_GETSTATE's form (bits 16..23), -1 keeps it.
     LRESULT SetButtonInfo(UINT id, int image, int state, int width);
     LRESULT SetButtonInfoEx(UINT id, int image, int state, int width, int size, int secondSize);
     // styleState: style in bits 16..23 (the 0x40000 bit inverted), state in 0..7.
