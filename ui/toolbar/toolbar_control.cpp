@@ -688,6 +688,33 @@ LRESULT OnEraseBackground(ToolbarState& s, HDC dc)
     return 1;
 }
 
+bool MakeState(HWND wnd)
+{
+    // The bar's creation style carries bits that would be scroll bars
+    // here: they go before the frame is built.
+    SetWindowLongA(wnd, GWL_STYLE, GetWindowLongA(wnd, GWL_STYLE) & ~(WS_HSCROLL | WS_VSCROLL));
+    auto* state = new (std::nothrow) ToolbarState;
+    if (!state)
+        return false;
+    state->wnd = wnd;
+    UpdateMetrics(*state);
+    SetWindowLongPtrA(wnd, 0, LONG_PTR(state));
+    return true;
+}
+
+void OnCreate(ToolbarState& s)
+{
+    s.tooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, s.wnd, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+void FreeState(HWND wnd, ToolbarState* state)
+{
+    RemoveBitmaps(*state);
+    SetWindowLongPtrA(wnd, 0, 0);
+    delete state;
+}
+
 using Rows = RouteRows<ToolbarState, ToolbarMessage>;
 
 constexpr Rows::Row kRows[] = {
@@ -722,6 +749,7 @@ constexpr Rows::Row kRows[] = {
     Rows::On(TBX_ADDBUTTON).Answer<AddButton, WParamBy<toolbar::DecodeInsert>, LParamAs<const TBBUTTON*>>(),
     Rows::On(TBX_EXTRACOLOR).Answer<OnExtraColor, WParamBy<toolbar::DecodeExtraColor>, LParamBy<toolbar::UnpackColor>>(),
     // The window's own.
+    Rows::On(WM_CREATE).Act<OnCreate>(),
     Rows::On(WM_PAINT).Act<OnPaint>(),
     Rows::On(WM_SIZE).Act<OnSize>(),
     Rows::On(WM_MOUSEMOVE).Act<OnMouseMove, WParamAs<WPARAM>, LParamAs<LPARAM>, LParamX, LParamY>(),
@@ -747,33 +775,17 @@ LRESULT Dispatch(ToolbarState& s, UINT message, WPARAM wParam, LPARAM lParam)
     return m.result;
 }
 
+// The state lives from WM_NCCREATE to WM_NCDESTROY; the table has the
+// messages in between.
 LRESULT CALLBACK ToolbarExProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        // The bar's creation style carries bits that would be scroll bars
-        // here: they go before the frame is built.
-        SetWindowLongA(wnd, GWL_STYLE, GetWindowLongA(wnd, GWL_STYLE) & ~(WS_HSCROLL | WS_VSCROLL));
-        auto* state = new (std::nothrow) ToolbarState;
-        if (!state)
-            return FALSE;
-        state->wnd = wnd;
-        UpdateMetrics(*state);
-        SetWindowLongPtrA(wnd, 0, LONG_PTR(state));
-        return DefWindowProcA(wnd, message, wParam, lParam);
-    }
+    if (message == WM_NCCREATE)
+        return MakeState(wnd) ? DefWindowProcA(wnd, message, wParam, lParam) : FALSE;
     ToolbarState* state = StateOf(wnd);
     if (!state)
         return DefWindowProcA(wnd, message, wParam, lParam);
-    if (message == WM_CREATE) {
-        state->tooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, wnd, nullptr,
-                                         GetModuleHandleA(nullptr), nullptr);
-        return 0;
-    }
     if (message == WM_NCDESTROY) {
-        RemoveBitmaps(*state);
-        SetWindowLongPtrA(wnd, 0, 0);
-        delete state;
+        FreeState(wnd, state);
         return DefWindowProcA(wnd, message, wParam, lParam);
     }
     try {
