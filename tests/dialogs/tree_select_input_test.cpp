@@ -260,4 +260,36 @@ TEST(TreeChoiceInputSize, DragOfTheSizeBorderLeavesNothingStale)
     }
 }
 
+// A real drag of the divider between "Name" and "Ort" widens "Name" by the
+// drag and leaves no stale divider line behind: the list then shows what a
+// full repaint draws.
+TEST(TreeChoiceInputSize, DragOfTheColumnDividerLeavesNothingStale)
+{
+    constexpr int kDividerDrag = 30;
+    const auto nameWidth = [](HWND list) { return int(SendMessageA(list, TLM_GETCOLUMNWIDTH, 0, 0)); };
+    CTreeSelectDlg dialog;
+    Fill(dialog, kMultipleBoxes, kSecondColumn);
+    int before = 0, after = 0;
+    bool same = false;
+    std::string why;
+    const Outcome outcome = choice_input::RunWithInput(
+        dialog, kLooks,
+        [&](Scene& s) {
+            before = nameWidth(s.list);
+            const HWND header = reinterpret_cast<HWND>(SendMessageA(s.list, TLM_GETHEADER, 0, 0));
+            RECT name = {};
+            ASSERT_TRUE(SendMessageA(header, HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&name)));
+            const POINT divider = {name.right - 1, (name.top + name.bottom) / 2};
+            s.input.Drag(header, divider, {divider.x + kDividerDrag, divider.y});
+        },
+        true, "",
+        [&](HWND top) {
+            after = nameWidth(ListOf(top));
+            same = choice_input::ShowsWhatARepaintDraws(ListOf(top), "tree-divider-drag", &why);
+        });
+    EXPECT_TRUE(outcome.open);
+    EXPECT_EQ(after - before, kDividerDrag);
+    EXPECT_TRUE(same) << why;
+}
+
 }  // namespace

@@ -171,9 +171,9 @@ protected:
 
 TEST_F(ToolbarBar, CreatesDocksAndLoads)
 {
-    EXPECT_EQ(bar.buttonSize, toolbar::ButtonSizeFromIcon(GetSystemMetrics(SM_CYICON)));
-    EXPECT_EQ(bar.barStyle, 0x1F0000u);
-    EXPECT_EQ(bar.imageWidth, 8u);
+    EXPECT_EQ(bar.m_buttonSize, toolbar::ButtonSizeFromIcon(GetSystemMetrics(SM_CYICON)));
+    EXPECT_EQ(bar.m_barStyle, 0x1F0000u);
+    EXPECT_EQ(bar.m_imageWidth, 8u);
     EXPECT_EQ(bar.m_dwStyle & CBRS_HIDE_INPLACE, CBRS_HIDE_INPLACE);
     EXPECT_EQ(bar.GetStyle() & (WS_HSCROLL | WS_VSCROLL), 0u);
     EXPECT_EQ(bar.SendMessage(TB_BUTTONCOUNT), 5);
@@ -303,7 +303,7 @@ TEST_F(ToolbarBar, ContextMenuEntriesAndHiding)
     frame.ScreenToClient(&viewRect);
     EXPECT_EQ(viewRect.top, 0);
     bar.OnMenuCommand(0xD002);
-    EXPECT_EQ(bar.iconMode, 2u);
+    EXPECT_EQ(bar.m_iconMode, 2u);
     EXPECT_EQ(g_commands[0xD002], 1);
     // Without the menu bits the bar leaves the menu to default handling.
     CToolBarNew plain;
@@ -423,9 +423,9 @@ struct WidthCase {
 TEST_F(ToolbarBar, WidthsBelowOneAreAutomatic)
 {
     const WidthCase cases[] = {
-        {"0x477 with 0", [](CToolBarNew& b) { b.SendMessage(TBX_SETBUTTONWIDTH, 101, 0); }, 0},
-        {"0x477 with -7", [](CToolBarNew& b) { b.SendMessage(TBX_SETBUTTONWIDTH, 101, -7); }, 0},
-        {"0x477 past the limit", [](CToolBarNew& b) { b.SendMessage(TBX_SETBUTTONWIDTH, 101, 5000); },
+        {"TBX_SETBUTTONWIDTH with 0", [](CToolBarNew& b) { b.SendMessage(TBX_SETBUTTONWIDTH, 101, 0); }, 0},
+        {"TBX_SETBUTTONWIDTH with -7", [](CToolBarNew& b) { b.SendMessage(TBX_SETBUTTONWIDTH, 101, -7); }, 0},
+        {"TBX_SETBUTTONWIDTH past the limit", [](CToolBarNew& b) { b.SendMessage(TBX_SETBUTTONWIDTH, 101, 5000); },
          toolbar::kMaxButtonWidth},
         {"SetButtonInfo with -1", [](CToolBarNew& b) { b.SetButtonInfo(101, -1, -1, -1); }, 0},
         {"SetButtonInfo with -2 keeps", [](CToolBarNew& b) { b.SetButtonInfo(101, -1, -1, -2); }, 40},

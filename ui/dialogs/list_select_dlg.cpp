@@ -1,8 +1,10 @@
 #include "ui/dialogs/list_select_dlg.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "system/message_box.h"
+#include "ui/dialogs/choice_dlg_routes.h"
 
 namespace {
 
@@ -107,6 +109,13 @@ POINT ChoiceKeyboardMenuPoint(HWND list, const RECT* caretCell, int rowsTop)
     POINT pt = {at.x, at.y};
     ClientToScreen(list, &pt);
     return pt;
+}
+
+void ChoiceKeepMinimumSize(RECT& window, unsigned edge, int minWidth, int minHeight)
+{
+    ChoiceRect c{window.left, window.top, window.right, window.bottom};
+    ChoiceKeepMinimum(c, edge, minWidth, minHeight);
+    window = RECT{c.left, c.top, c.right, c.bottom};
 }
 
 // ---- entries ----
@@ -463,71 +472,112 @@ void CListSelectDlg::DrawRow(const DRAWITEMSTRUCT& item)
         DrawFocusRect(dc, &r);
 }
 
+// ---- messages ----
+
+bool CListSelectDlg::OnMeasureItem(LRESULT& answer, MEASUREITEMSTRUCT& item)
+{
+    if (item.CtlType != ODT_LISTBOX)
+        return false;
+    item.itemHeight = std::max(item.itemHeight, kMinRowHeight);
+    answer = TRUE;
+    return true;
+}
+
+bool CListSelectDlg::OnDrawItem(LRESULT& answer, const DRAWITEMSTRUCT& item)
+{
+    if (item.CtlType != ODT_LISTBOX || int(item.CtlID) != kChoiceListFirstId + m_mode)
+        return false;
+    DrawRow(item);
+    answer = TRUE;
+    return true;
+}
+
+// The lists of the other modes stay hidden: theirs go to the default.
+bool CListSelectDlg::OnListNotice(uint16_t id, uint16_t code, HWND from)
+{
+    if (id != kChoiceListFirstId + m_mode || !from)
+        return false;
+    OnListCommand(code);
+    return true;
+}
+
+void CListSelectDlg::ShowMenuAtPointer()
+{
+    POINT pt;
+    GetCursorPos(&pt);
+    ShowMenu(pt);
+}
+
+// The right button has its own way in (the list's WM_RBUTTONUP); Shift+F10
+// and the menu key come here.
+bool CListSelectDlg::OnContextMenu(HWND from, LPARAM at)
+{
+    if (from != List() || at != kChoiceMenuFromKeyboard)
+        return false;
+    ShowMenuAtCaret();
+    return true;
+}
+
+// The wheel over any part of the dialog scrolls the list.
+void CListSelectDlg::OnMouseWheel(WPARAM wParam, LPARAM lParam)
+{
+    if (m_inWheel)
+        return;
+    m_inWheel = true;
+    ::SendMessageA(List(), WM_MOUSEWHEEL, wParam, lParam);
+    m_inWheel = false;
+}
+
+BOOL CListSelectDlg::OnSizing(unsigned edge, RECT* window)
+{
+    if (m_measured)
+        ChoiceKeepMinimumSize(*window, edge, m_minSize.cx, m_minSize.cy);
+    return TRUE;
+}
+
 LRESULT CListSelectDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_MEASUREITEM: {
-        auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-        if (mi->CtlType != ODT_LISTBOX)
-            break;
-        mi->itemHeight = std::max(mi->itemHeight, kMinRowHeight);
-        return TRUE;
-    }
-    case WM_DRAWITEM: {
-        auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-        if (di->CtlType != ODT_LISTBOX || int(di->CtlID) != kChoiceListFirstId + m_mode)
-            break;
-        DrawRow(*di);
-        return TRUE;
-    }
-    case WM_COMMAND:
-        if (LOWORD(wParam) == kChoiceListFirstId + m_mode && lParam) {
-            OnListCommand(HIWORD(wParam));
-            return 0;
-        }
-        switch (LOWORD(wParam)) {
-        case kChoiceContextMenu: {
-            POINT pt;
-            GetCursorPos(&pt);
-            ShowMenu(pt);
-            return 0;
-        }
-        case kChoiceSelectAll: SelectEvery(true); return 0;
-        case kChoiceSelectNone: SelectEvery(false); return 0;
-        default: break;
-        }
-        break;
-    case WM_CONTEXTMENU:
-        // The right button has its own way in (the list's WM_RBUTTONUP);
-        // Shift+F10 and the menu key come here.
-        if (reinterpret_cast<HWND>(wParam) == List() && lParam == kChoiceMenuFromKeyboard) {
-            ShowMenuAtCaret();
-            return 0;
-        }
-        break;
-    case WM_MOUSEWHEEL:
-        if (!m_inWheel) {
-            m_inWheel = true;
-            ::SendMessageA(List(), message, wParam, lParam);
-            m_inWheel = false;
-        }
-        return 0;
-    case WM_SIZING:
-        if (m_measured) {
-            auto* r = reinterpret_cast<RECT*>(lParam);
-            ChoiceRect c{r->left, r->top, r->right, r->bottom};
-            ChoiceKeepMinimum(c, unsigned(wParam), m_minSize.cx, m_minSize.cy);
-            *r = RECT{c.left, c.top, c.right, c.bottom};
-        }
-        return TRUE;
-    case WM_SIZE:
-        Layout(LOWORD(lParam), HIWORD(lParam));
-        return 0;
-    default:
-        break;
-    }
+    using Rows = RouteRows<CListSelectDlg, ChoiceMessage>;
+    using Self = CListSelectDlg;
+    // The commands of the four lists: one shows, by the mode.
+    constexpr RouteKey kListsFirst = DialogKey(WM_COMMAND, kChoiceListFirstId);
+    constexpr RouteKey kListsLast = DialogKey(WM_COMMAND, kChoiceListFirstId + 3, 0xFFFF);
+    static constexpr Rows::Row kRows[] = {
+        Rows::On(DialogKey(WM_MEASUREITEM)).May<&Self::OnMeasureItem, ResultSlot, LParamRecord<MEASUREITEMSTRUCT>>(),
+        Rows::On(DialogKey(WM_DRAWITEM)).May<&Self::OnDrawItem, ResultSlot, LParamRecord<DRAWITEMSTRUCT>>(),
+        Rows::On(kListsFirst, kListsLast).May<&Self::OnListNotice, WParamLow, WParamHigh, LParamAs<HWND>>(),
+        Rows::OnAnyCode(kChoiceContextMenu).Act<&Self::ShowMenuAtPointer>(),
+        Rows::OnAnyCode(kChoiceSelectAll).Act<&Self::SelectEvery, Fixed<true>>(),
+        Rows::OnAnyCode(kChoiceSelectNone).Act<&Self::SelectEvery, Fixed<false>>(),
+        Rows::On(DialogKey(WM_CONTEXTMENU)).May<&Self::OnContextMenu, WParamAs<HWND>, LParamAs<LPARAM>>(),
+        Rows::On(DialogKey(WM_MOUSEWHEEL)).Act<&Self::OnMouseWheel, WParamAs<WPARAM>, LParamAs<LPARAM>>(),
+        Rows::On(DialogKey(WM_SIZING)).Answer<&Self::OnSizing, WParamAs<unsigned>, LParamAs<RECT*>>(),
+        Rows::On(DialogKey(WM_SIZE)).Act<&Self::Layout, LParamLow, LParamHigh>(),
+    };
+    static constexpr auto kRoutes = SortRoutes(kRows);
+    static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
+
+    ChoiceMessage m{message, wParam, lParam, 0};
+    RouteKey key = 0;
+    if (DialogKeyOf<NMHDR>(message, wParam, lParam, &key))
+        if (const auto* row = FindRoute(kRoutes, key); row && row->handler(*this, m))
+            return m.result;
     return CChoiceDlg::WindowProc(message, wParam, lParam);
 }
+
+// ---- the list's own messages ----
+
+// A message of the list; Pass gives it to the list's own procedure.
+struct CListSelectDlg::ListMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result;
+    HWND list;
+    WNDPROC previous;
+
+    LRESULT Pass() const { return CallWindowProcA(previous, list, message, wParam, lParam); }
+};
 
 LRESULT CALLBACK CListSelectDlg::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -541,56 +591,72 @@ LRESULT CALLBACK CListSelectDlg::ListProc(HWND list, UINT message, WPARAM wParam
     return self->OnListMessage(list, message, wParam, lParam);
 }
 
+// A press in the check zone of the multiple-choice list toggles the row
+// under it, once per click, after the list has taken the press.
+bool CListSelectDlg::OnListPress(LRESULT& answer, const ListMessage& m, int x)
+{
+    if (m_mode != 3 || x >= kCheckZone)
+        return false;
+    const LRESULT hit = ::SendMessageA(m.list, LB_ITEMFROMPOINT, 0, m.lParam);
+    answer = m.Pass();
+    if (!HIWORD(hit))
+        Toggle(LOWORD(hit));
+    return true;
+}
+
+// The first click of the pair already counted in the check zone.
+bool CListSelectDlg::OnListDoubleClick(int x) { return OwnerDrawn() && x < kCheckZone; }
+
+void CListSelectDlg::OnListRightUp() { ::SendMessageA(m_hWnd, WM_COMMAND, kChoiceContextMenu, 0); }
+
+// Space chooses or toggles the caret row; other keys move it, and the
+// selection changes they cause are told apart from clicks.
+LRESULT CListSelectDlg::OnListKey(const ListMessage& m, WPARAM key)
+{
+    if (key != VK_SPACE) {
+        const bool outer = std::exchange(m_inKey, true);
+        const LRESULT result = m.Pass();
+        m_inKey = outer;
+        return result;
+    }
+    const int caret = int(::SendMessageA(m.list, LB_GETCARETINDEX, 0, 0));
+    if (m_mode == 0)
+        ::SendMessageA(m.list, LB_SETCURSEL, caret, 0);
+    else if (m_mode == 1)
+        ::SendMessageA(m.list, LB_SETSEL, ::SendMessageA(m.list, LB_GETSEL, caret, 0) <= 0, caret);
+    else
+        OnListCommand(LBN_DBLCLK);
+    return 0;
+}
+
+bool CListSelectDlg::OnListChar(WPARAM ch)
+{
+    if (ch == ' ')
+        return true;  // taken by the key
+    if (ch < ' ')
+        return false;
+    Search(static_cast<unsigned char>(ch));
+    return true;
+}
+
 LRESULT CListSelectDlg::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    using Rows = RouteRows<CListSelectDlg, ListMessage>;
+    using Self = CListSelectDlg;
+    static constexpr Rows::Row kRows[] = {
+        Rows::On(WM_LBUTTONDOWN).May<&Self::OnListPress, ResultSlot, WholeMessage, LParamX>(),
+        Rows::On(WM_LBUTTONDBLCLK).May<&Self::OnListDoubleClick, LParamX>(),
+        Rows::On(WM_RBUTTONUP).Act<&Self::OnListRightUp>(),
+        Rows::On(WM_KEYDOWN).Answer<&Self::OnListKey, WholeMessage, WParamAs<WPARAM>>(),
+        Rows::On(WM_CHAR).May<&Self::OnListChar, WParamAs<WPARAM>>(),
+    };
+    static constexpr auto kRoutes = SortRoutes(kRows);
+    static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
+
     const WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(list, GWLP_USERDATA));
-    const int x = int16_t(LOWORD(lParam));
-    switch (message) {
-    case WM_LBUTTONDOWN:
-        if (m_mode == 3 && x < kCheckZone) {
-            const LRESULT hit = ::SendMessageA(list, LB_ITEMFROMPOINT, 0, lParam);
-            const LRESULT result = CallWindowProcA(previous, list, message, wParam, lParam);
-            if (!HIWORD(hit))
-                Toggle(LOWORD(hit));  // once per click in the check zone
-            return result;
-        }
-        break;
-    case WM_LBUTTONDBLCLK:
-        if (OwnerDrawn() && x < kCheckZone)
-            return 0;  // the first click of the pair already counted
-        break;
-    case WM_RBUTTONUP:
-        ::SendMessageA(m_hWnd, WM_COMMAND, kChoiceContextMenu, 0);
-        return 0;
-    case WM_KEYDOWN:
-        if (wParam == VK_SPACE) {
-            const int caret = int(::SendMessageA(list, LB_GETCARETINDEX, 0, 0));
-            if (m_mode == 0)
-                ::SendMessageA(list, LB_SETCURSEL, caret, 0);
-            else if (m_mode == 1)
-                ::SendMessageA(list, LB_SETSEL, ::SendMessageA(list, LB_GETSEL, caret, 0) <= 0, caret);
-            else
-                OnListCommand(LBN_DBLCLK);
-            return 0;
-        } else {
-            const bool outer = m_inKey;
-            m_inKey = true;
-            const LRESULT result = CallWindowProcA(previous, list, message, wParam, lParam);
-            m_inKey = outer;
-            return result;
-        }
-    case WM_CHAR:
-        if (wParam == ' ')
-            return 0;  // taken by the key above
-        if (wParam > ' ') {
-            Search(static_cast<unsigned char>(wParam));
-            return 0;
-        }
-        break;
-    default:
-        break;
-    }
-    return CallWindowProcA(previous, list, message, wParam, lParam);
+    ListMessage m{message, wParam, lParam, 0, list, previous};
+    const auto* row = FindRoute(kRoutes, message);
+    return row && row->handler(*this, m) ? m.result : m.Pass();
 }
 
 // ---- combo choice ----

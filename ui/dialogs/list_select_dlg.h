@@ -33,6 +33,8 @@ RECT ChoiceInsideWorkArea(const RECT& window);
 // none), else at the top of the rows, which start `rowsTop` pixels down the
 // client area (below a header).
 POINT ChoiceKeyboardMenuPoint(HWND list, const RECT* caretCell, int rowsTop = 0);
+// WM_SIZING's rectangle kept at the minimum size, moved at the dragged edge.
+void ChoiceKeepMinimumSize(RECT& window, unsigned edge, int minWidth, int minHeight);
 // WM_CONTEXTMENU's lParam when the keyboard (Shift+F10, the menu key) asks.
 constexpr LPARAM kChoiceMenuFromKeyboard = -1;
 
@@ -98,8 +100,23 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    struct ListMessage;
+
     static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+    // The dialog's messages: false leaves one to the dialog's default.
+    bool OnMeasureItem(LRESULT& answer, MEASUREITEMSTRUCT& item);
+    bool OnDrawItem(LRESULT& answer, const DRAWITEMSTRUCT& item);
+    bool OnListNotice(uint16_t id, uint16_t code, HWND from);
+    bool OnContextMenu(HWND from, LPARAM at);
+    void OnMouseWheel(WPARAM wParam, LPARAM lParam);
+    BOOL OnSizing(unsigned edge, RECT* window);
+    // The list's messages: false leaves one to the list's own procedure.
+    bool OnListPress(LRESULT& answer, const ListMessage& m, int x);
+    bool OnListDoubleClick(int x);
+    void OnListRightUp();
+    LRESULT OnListKey(const ListMessage& m, WPARAM key);
+    bool OnListChar(WPARAM ch);
     void OnListCommand(UINT code);
     void DrawRow(const DRAWITEMSTRUCT& item);
     void Toggle(int index);
@@ -107,6 +124,7 @@ private:
     void SelectEvery(bool on);
     // The popup menu of the multiple modes at a screen point.
     void ShowMenu(POINT at);
+    void ShowMenuAtPointer();
     void ShowMenuAtCaret();
     void Search(unsigned char ch);
     void Layout(int cx, int cy);

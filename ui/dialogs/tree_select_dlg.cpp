@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "system/message_box.h"
+#include "ui/dialogs/choice_dlg_routes.h"
 #include "ui/dialogs/list_select_dlg.h"
 #include "ui/utils/shell_utils.h"
 
@@ -342,28 +343,28 @@ void CTreeSelectDlg::OnCancel()
     EndDialog(IDCANCEL);
 }
 
-void CTreeSelectDlg::OnDoubleClick(const NMTREEVIEWA& nm)
+// 1 once the double click closed the dialog: the list does nothing more
+// with it.
+LRESULT CTreeSelectDlg::OnDoubleClick(const NMTREEVIEWA& nm)
 {
+    const bool open = ::IsWindow(m_hWnd);
     const uint32_t row = Handle(nm.itemNew.hItem);
-    if (!m_model.entries.Valid(int(nm.itemNew.lParam)))
-        return;
-    switch (TreeSelectDoubleClickAction(m_options)) {
-    case kDoubleClickCheckAndChoose:
+    const TreeSelectDoubleClick action = m_model.entries.Valid(int(nm.itemNew.lParam))
+                                             ? TreeSelectDoubleClickAction(m_options)
+                                             : kDoubleClickNothing;
+    if (action == kDoubleClickCheckAndChoose) {
         // The double-clicked row alone is checked: it is the choice.
         for (uint32_t r = uint32_t(List(TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(kTreeListRoot))); r;
              r = uint32_t(List(TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(r))))
             SetRowState(r, r == row ? kChecked : kUnchecked, kCheckMask);
-        OnOK();
-        break;
-    case kDoubleClickChoose:
-        OnOK();
-        break;
-    default:
-        break;
     }
+    if (action != kDoubleClickNothing)
+        OnOK();
+    return open && !::IsWindowVisible(m_hWnd) ? 1 : 0;
 }
 
-void CTreeSelectDlg::OnRightClick()
+// 1: the list sends no WM_CONTEXTMENU after the click.
+LRESULT CTreeSelectDlg::OnRightClick()
 {
     POINT pt;
     GetCursorPos(&pt);
@@ -373,6 +374,7 @@ void CTreeSelectDlg::OnRightClick()
     m_contextItem = uint32_t(List(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     m_contextColumn = hit.flags >> 24;
     ShowMenu(pt);
+    return 1;
 }
 
 void CTreeSelectDlg::OnKeyboardMenu()
@@ -472,11 +474,11 @@ void CTreeSelectDlg::OnDeleteRow()
     }
 }
 
-void CTreeSelectDlg::OnHeaderClick(int column)
+void CTreeSelectDlg::OnHeaderClick(const NMHEADERA& nm)
 {
     if (m_options & kTreeSelectNoSort)
         return;
-    const TreeSelectSort sort = TreeSelectHeaderClick(uint32_t(column));
+    const TreeSelectSort sort = TreeSelectHeaderClick(uint32_t(nm.iItem));
     m_sortColumn = sort.column;
     m_sortDescending = sort.descending;
     TVSORTCB cb = {};
@@ -528,94 +530,101 @@ void CTreeSelectDlg::OnEndLabelEdit(const NMTVDISPINFOA& nm)
         PostMessage(kDeleteEditedRow, WPARAM(row), LPARAM(entry));
 }
 
-LRESULT CTreeSelectDlg::OnNotifyFromList(NMHDR& header)
+// Delete removes the focused row; 1: no incremental search from the key.
+LRESULT CTreeSelectDlg::OnListKeyDown(const NMTVKEYDOWN& nm)
 {
-    switch (header.code) {
-    case NM_RCLICK:
-        OnRightClick();
-        return 1;
-    case NM_RETURN:
-        OnEnter();
+    if (nm.wVKey != VK_DELETE)
         return 0;
-    case NM_DBLCLK: {
-        const bool open = ::IsWindow(m_hWnd);
-        OnDoubleClick(reinterpret_cast<NMTREEVIEWA&>(header));
-        return open && !::IsWindowVisible(m_hWnd) ? 1 : 0;
+    OnDeleteRow();
+    return 1;
+}
+
+LRESULT CTreeSelectDlg::OnEditQuery() const
+{
+    return m_model.columns.empty() && (m_options & kTreeSelectEditing) ? kQueryOpenEditor : 0;
+}
+
+// The right button comes as NM_RCLICK; Shift+F10 and the menu key here.
+bool CTreeSelectDlg::OnContextMenu(HWND from, LPARAM at)
+{
+    if (!m_list || from != m_list->m_hWnd || at != kChoiceMenuFromKeyboard)
+        return false;
+    OnKeyboardMenu();
+    return true;
+}
+
+// Still the same row of the same entry after the edit has ended?
+void CTreeSelectDlg::OnDeleteEditedRow(uint32_t row, LPARAM entry)
+{
+    if (List(TLM_GETITEMDATA, 0, LPARAM(row)) == entry && m_model.RowEmpty(int(entry))) {
+        List(TLM_SETFOCUSITEM, WPARAM(kCellRefreshColumn), LPARAM(row));
+        OnDeleteRow();
     }
-    case HDN_ITEMCLICKA:
-        OnHeaderClick(reinterpret_cast<NMHEADERA&>(header).iItem);
-        return 0;
-    case TVN_ENDLABELEDITA:
-        OnEndLabelEdit(reinterpret_cast<NMTVDISPINFOA&>(header));
-        return 0;  // the control stores the new text
-    case TVN_KEYDOWN:
-        if (reinterpret_cast<NMTVKEYDOWN&>(header).wVKey == VK_DELETE) {
-            OnDeleteRow();
-            return 1;  // no incremental search from the key
-        }
-        return 0;
-    default:
-        if (header.code == TLN_EDITQUERY)
-            return m_model.columns.empty() && (m_options & kTreeSelectEditing) ? kQueryOpenEditor : 0;
-        return 0;
+}
+
+BOOL CTreeSelectDlg::OnSizing(unsigned edge, RECT* window)
+{
+    ChoiceKeepMinimumSize(*window, edge, m_minWidth, m_minHeight);
+    m_redrawPending = true;
+    return TRUE;
+}
+
+void CTreeSelectDlg::OnExitSizeMove()
+{
+    if (m_redrawPending) {
+        m_redrawPending = false;
+        RedrawWindow(nullptr, nullptr, kRedrawAll);
     }
+}
+
+// The list's notifications and its header's (which reach the dialog
+// through the list) count as the list's, whatever their id.
+bool CTreeSelectDlg::KeyOf(UINT message, WPARAM wParam, LPARAM lParam, RouteKey* key) const
+{
+    if (message != WM_NOTIFY)
+        return DialogKeyOf<NMHDR>(message, wParam, lParam, key);
+    const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+    const HWND list = m_list ? m_list->m_hWnd : nullptr;
+    const HWND headerWnd = list ? reinterpret_cast<HWND>(List(TLM_GETHEADER)) : nullptr;
+    if (!list || (header.hwndFrom != list && (!headerWnd || header.hwndFrom != headerWnd)))
+        return false;
+    *key = DialogKey(WM_NOTIFY, kTreeSelectListId, header.code);
+    return true;
 }
 
 LRESULT CTreeSelectDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_NOTIFY: {
-        auto& header = *reinterpret_cast<NMHDR*>(lParam);
-        const HWND list = m_list ? m_list->m_hWnd : nullptr;
-        const HWND headerWnd = list ? reinterpret_cast<HWND>(List(TLM_GETHEADER)) : nullptr;
-        if (list && (header.hwndFrom == list || (headerWnd && header.hwndFrom == headerWnd)))
-            return OnNotifyFromList(header);
-        break;
-    }
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case kChoiceSelectAll: SelectEvery(true); return 0;
-        case kChoiceSelectNone: SelectEvery(false); return 0;
-        case kTreeSelectCopyField: OnCopyField(); return 0;
-        case kTreeSelectDeleteRow: OnDeleteRow(); return 0;
-        default: break;
-        }
-        break;
-    case WM_CONTEXTMENU:
-        // The right button comes as NM_RCLICK; Shift+F10 and the menu key here.
-        if (m_list && reinterpret_cast<HWND>(wParam) == m_list->m_hWnd && lParam == kChoiceMenuFromKeyboard) {
-            OnKeyboardMenu();
-            return 0;
-        }
-        break;
-    case kDeleteEditedRow: {
-        // Still the same row of the same entry after the edit has ended?
-        const uint32_t row = uint32_t(wParam);
-        if (List(TLM_GETITEMDATA, 0, LPARAM(row)) == lParam && m_model.RowEmpty(int(lParam))) {
-            List(TLM_SETFOCUSITEM, WPARAM(kCellRefreshColumn), LPARAM(row));
-            OnDeleteRow();
-        }
-        return 0;
-    }
-    case WM_SIZE:
-        OnSize(LOWORD(lParam), HIWORD(lParam));
-        return 0;
-    case WM_SIZING: {
-        auto* r = reinterpret_cast<RECT*>(lParam);
-        ChoiceRect c{r->left, r->top, r->right, r->bottom};
-        ChoiceKeepMinimum(c, unsigned(wParam), m_minWidth, m_minHeight);
-        *r = RECT{c.left, c.top, c.right, c.bottom};
-        m_redrawPending = true;
-        return TRUE;
-    }
-    case WM_EXITSIZEMOVE:
-        if (m_redrawPending) {
-            m_redrawPending = false;
-            RedrawWindow(nullptr, nullptr, kRedrawAll);
-        }
-        return 0;
-    default:
-        break;
-    }
-    return CDialog::WindowProc(message, wParam, lParam);
+    using Rows = RouteRows<CTreeSelectDlg, ChoiceMessage>;
+    using Self = CTreeSelectDlg;
+    constexpr int kList = kTreeSelectListId;
+    static constexpr Rows::Row kRows[] = {
+        Rows::OnNotify(kList, NM_RCLICK).Answer<&Self::OnRightClick>(),
+        Rows::OnNotify(kList, NM_RETURN).Act<&Self::OnEnter>(),
+        Rows::OnNotify(kList, NM_DBLCLK).Answer<&Self::OnDoubleClick, LParamRecord<NMTREEVIEWA>>(),
+        Rows::OnNotify(kList, HDN_ITEMCLICKA).Act<&Self::OnHeaderClick, LParamRecord<NMHEADERA>>(),
+        // Answered 0: the control stores the new text.
+        Rows::OnNotify(kList, TVN_ENDLABELEDITA).Act<&Self::OnEndLabelEdit, LParamRecord<NMTVDISPINFOA>>(),
+        Rows::OnNotify(kList, TVN_KEYDOWN).Answer<&Self::OnListKeyDown, LParamRecord<NMTVKEYDOWN>>(),
+        Rows::OnNotify(kList, TLN_EDITQUERY).Answer<&Self::OnEditQuery>(),
+        Rows::OnAnyCode(kChoiceSelectAll).Act<&Self::SelectEvery, Fixed<true>>(),
+        Rows::OnAnyCode(kChoiceSelectNone).Act<&Self::SelectEvery, Fixed<false>>(),
+        Rows::OnAnyCode(kTreeSelectCopyField).Act<&Self::OnCopyField>(),
+        Rows::OnAnyCode(kTreeSelectDeleteRow).Act<&Self::OnDeleteRow>(),
+        Rows::On(DialogKey(WM_CONTEXTMENU)).May<&Self::OnContextMenu, WParamAs<HWND>, LParamAs<LPARAM>>(),
+        Rows::On(DialogKey(kDeleteEditedRow)).Act<&Self::OnDeleteEditedRow, WParamAs<uint32_t>, LParamAs<LPARAM>>(),
+        Rows::On(DialogKey(WM_SIZE)).Act<&Self::OnSize, LParamLow, LParamHigh>(),
+        Rows::On(DialogKey(WM_SIZING)).Answer<&Self::OnSizing, WParamAs<unsigned>, LParamAs<RECT*>>(),
+        Rows::On(DialogKey(WM_EXITSIZEMOVE)).Act<&Self::OnExitSizeMove>(),
+    };
+    static constexpr auto kRoutes = SortRoutes(kRows);
+    static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
+
+    ChoiceMessage m{message, wParam, lParam, 0};
+    RouteKey key = 0;
+    if (!KeyOf(message, wParam, lParam, &key))
+        return CDialog::WindowProc(message, wParam, lParam);
+    if (const auto* row = FindRoute(kRoutes, key); row && row->handler(*this, m))
+        return m.result;
+    // The list's other notifications end here too.
+    return message == WM_NOTIFY ? 0 : CDialog::WindowProc(message, wParam, lParam);
 }

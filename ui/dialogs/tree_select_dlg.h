@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/framework/message_routes.h"
 #include "ui/dialogs/list_select_dlg.h"
 #include "ui/dialogs/tree_select_dlg_logic.h"
 #include "ui/treelist/win32/treelist_ctrl.h"
@@ -53,15 +54,23 @@ protected:
 
 private:
     static int CALLBACK CompareRows(HWND, HTREEITEM item1, HTREEITEM item2, LPARAM, LPARAM, LPARAM self);
-    LRESULT OnNotifyFromList(NMHDR& header);
+    // The key of a message in the dialog's table; false for none.
+    bool KeyOf(UINT message, WPARAM wParam, LPARAM lParam, RouteKey* key) const;
     void OnSize(int cx, int cy);
-    void OnDoubleClick(const NMTREEVIEWA& nm);
-    void OnRightClick();
+    BOOL OnSizing(unsigned edge, RECT* window);
+    void OnExitSizeMove();
+    bool OnContextMenu(HWND from, LPARAM at);
+    void OnDeleteEditedRow(uint32_t row, LPARAM entry);
+    // The list's notifications.
+    LRESULT OnDoubleClick(const NMTREEVIEWA& nm);
+    LRESULT OnRightClick();
+    LRESULT OnListKeyDown(const NMTVKEYDOWN& nm);
+    LRESULT OnEditQuery() const;
     // Shift+F10 and the menu key: the menu of the caret cell, on its row.
     void OnKeyboardMenu();
     void ShowMenu(POINT at);
     void OnEnter();
-    void OnHeaderClick(int column);
+    void OnHeaderClick(const NMHEADERA& nm);
     void OnEndLabelEdit(const NMTVDISPINFOA& nm);
     void OnDeleteRow();
     void OnCopyField();

@@ -9,6 +9,7 @@
 
 #include "platform/framework/float_frame.h"
 #include "platform/framework/frame.h"
+#include "platform/framework/message_routes.h"
 #include "platform/framework/wnd_class.h"
 #include "ui/toolbar/toolbar_bar_logic.h"
 #include "ui/toolbar/toolbar_control_logic.h"
@@ -21,7 +22,7 @@ constexpr DWORD kInfoMask = TBIF_IMAGE | TBIF_STATE | TBIF_STYLE | TBIF_COMMAND;
 constexpr uint32_t kMenuBits = 0x1F0000;
 constexpr int kHotTickMs = 250;
 constexpr uint8_t kGroupStartStyle = toolbar::kStyleGroupStart | toolbar::kStyleGroup;
-// The update cycle's state words (0x473's form).
+// The update cycle's state words (TBX_SETSTATE's form).
 constexpr uint32_t kEnableWord = toolbar::PackState(toolbar::kStateEnabled, toolbar::kStateEnabled);
 constexpr uint32_t kDisableWord = toolbar::PackState(0, toolbar::kStateEnabled | toolbar::kStatePressed);
 constexpr uint32_t kCheckedWord = toolbar::PackState(toolbar::kStateChecked, 0);
@@ -39,6 +40,14 @@ bool IsIndexForm(UINT button)
 {
     return (button >> 24) == 0x12;
 }
+
+// A message on its way through the bar's table.
+struct BarMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result;
+};
 
 // A resolved entry of LoadToolBar.
 struct Entry {
@@ -114,7 +123,7 @@ void ToolbarCmdUI::SetCheck(int check)
 CToolBarNew::CToolBarNew()
 {
     for (int slot = 0; slot < toolbar::kMenuSlots; ++slot)
-        menuSlots[slot] = MenuSlot{nullptr, uint16_t(0xD000 + slot)};
+        m_menuSlots[slot] = MenuSlot{nullptr, uint16_t(0xD000 + slot)};
 }
 
 BOOL CToolBarNew::Create(CWnd* parent, DWORD style, UINT id)
@@ -126,8 +135,8 @@ BOOL CToolBarNew::Create(CWnd* parent, DWORD style, UINT id)
 BOOL CToolBarNew::CreateEx(CWnd* parent, DWORD controlStyle, DWORD style, const RECT& borders, UINT id)
 {
     // The high word stays in place: its bits 16..20 are the menu entries.
-    barStyle = controlStyle & 0xFFFF0000;
-    buttonSize = toolbar::ButtonSizeFromIcon(GetSystemMetrics(SM_CYICON));
+    m_barStyle = controlStyle & 0xFFFF0000;
+    m_buttonSize = toolbar::ButtonSizeFromIcon(GetSystemMetrics(SM_CYICON));
     // Registration also registers the common bar classes the framework
     // would otherwise get from a throw-away toolbar.
     ToolbarExRegister(AfxGetInstanceHandle());
@@ -141,8 +150,8 @@ BOOL CToolBarNew::CreateEx(CWnd* parent, DWORD controlStyle, DWORD style, const 
         SendMessage(TB_SETPARENT, WPARAM(frame->m_hWnd), kSetParentFrame);
         SendMessage(TB_SETPARENT, WPARAM(-1), kSetParentFinish);
     }
-    m_sizeButton = SIZE{buttonSize + 7, buttonSize + 6};
-    m_sizeImage = SIZE{buttonSize, buttonSize};
+    m_sizeButton = SIZE{m_buttonSize + 7, m_buttonSize + 6};
+    m_sizeImage = SIZE{m_buttonSize, m_buttonSize};
     SetTimer(kToolbarTimer, kHotTickMs);
     return TRUE;
 }
@@ -189,8 +198,8 @@ BOOL CToolBarNew::LoadToolBar(const char* const* entries, const uint16_t* ids, i
             break;
         }
         const uint32_t width = entry.record.imageWidth;
-        if ((accepted.empty() && width != uint32_t(kImageWidthAuto)) || imageWidth == 0)
-            imageWidth = width == uint32_t(kImageWidthAuto) ? imageWidth : width;
+        if ((accepted.empty() && width != uint32_t(kImageWidthAuto)) || m_imageWidth == 0)
+            m_imageWidth = width == uint32_t(kImageWidthAuto) ? m_imageWidth : width;
         accepted.push_back(entry.block.ids);
     }
     std::vector<toolbar::ButtonPlan> buttons;
@@ -244,7 +253,7 @@ BOOL CToolBarNew::SetBitmap(HBITMAP bitmap, int width, BOOL deleteOnFailure, con
     if (!m_hWnd || !bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmHeight < 1)
         return fail();
     if (width < 1)
-        width = int(imageWidth);
+        width = int(m_imageWidth);
     // No width known yet: the control decides rather than a division by 0.
     if (width < 1)
         width = kImageWidthAuto;
@@ -532,7 +541,7 @@ SIZE CToolBarNew::CalcDynamicLayout(int length, DWORD mode)
     else
         size = Needed(WPARAM(std::max((mode & LM_MRUWIDTH) ? m_mruWidth : length, 0) + insets.cx),
                       toolbar::EncodeLayoutFlags(commit, false), insets);
-    size.cx = std::max<LONG>(size.cx, buttonSize);
+    size.cx = std::max<LONG>(size.cx, m_buttonSize);
     if (commit) {
         m_mruWidth = size.cx;
         m_layoutDelayed = false;
@@ -576,37 +585,58 @@ void CToolBarNew::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler)
     UpdateDialogControls(this, target);
 }
 
-BOOL CToolBarNew::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+// A command: the menu's hide entry sent as one (no control), or a child
+// control's, which goes once to the frame: its routing reaches the view.
+bool CToolBarNew::OnBarCommand(uint16_t id, uint16_t code, HWND child)
 {
     CFrameWnd* frame = TargetFrame();
-    if (message == WM_COMMAND && LOWORD(wParam) == menuSlots[4].id && !lParam && frame) {
+    if (!child) {
+        if (id != m_menuSlots[4].id || !frame)
+            return false;
         frame->ShowControlBar(this, FALSE, FALSE);
-        *result = 0;
-        return TRUE;
+        return true;
     }
-    if (message == WM_COMMAND && lParam && SendMessage(TBX_CHILDINDEX, 0, lParam) >= 0) {
-        HWND child = reinterpret_cast<HWND>(lParam);
-        int derived = 0;
-        if (HIWORD(wParam) == CBN_SELCHANGE) {
-            const int selected = int(::SendMessageA(child, CB_GETCURSEL, 0, 0));
-            const intptr_t data = selected >= 0 ? intptr_t(::SendMessageA(child, CB_GETITEMDATA, WPARAM(selected), 0)) : 0;
-            derived = toolbar::DerivedCommand(selected, data, ::GetDlgCtrlID(child));
-        }
-        // Once, to the frame: its routing reaches the view.
-        if (frame) {
-            frame->PostMessage(WM_COMMAND, wParam, lParam);
-            if (derived)
-                frame->PostMessage(WM_COMMAND, MAKEWPARAM(derived, 0), 0);
-        }
-        *result = 0;
-        return TRUE;
+    if (SendMessage(TBX_CHILDINDEX, 0, LPARAM(child)) < 0)
+        return false;
+    int derived = 0;
+    if (code == CBN_SELCHANGE) {
+        const int selected = int(::SendMessageA(child, CB_GETCURSEL, 0, 0));
+        const intptr_t data = selected >= 0 ? intptr_t(::SendMessageA(child, CB_GETITEMDATA, WPARAM(selected), 0)) : 0;
+        derived = toolbar::DerivedCommand(selected, data, ::GetDlgCtrlID(child));
     }
-    if (message == WM_NOTIFY && lParam) {
-        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->hwndFrom && SendMessage(TBX_CHILDINDEX, 0, LPARAM(header->hwndFrom)) >= 0) {
-            *result = frame ? frame->SendMessage(WM_NOTIFY, wParam, lParam) : 0;
-            return TRUE;
-        }
+    if (frame) {
+        frame->PostMessage(WM_COMMAND, MAKEWPARAM(id, code), LPARAM(child));
+        if (derived)
+            frame->PostMessage(WM_COMMAND, MAKEWPARAM(derived, 0), 0);
+    }
+    return true;
+}
+
+// A child control's notification goes to the frame, its answer back.
+bool CToolBarNew::OnChildNotify(LRESULT& answer, WPARAM id, NMHDR* header)
+{
+    if (!header || !header->hwndFrom || SendMessage(TBX_CHILDINDEX, 0, LPARAM(header->hwndFrom)) < 0)
+        return false;
+    CFrameWnd* frame = TargetFrame();
+    answer = frame ? frame->SendMessage(WM_NOTIFY, id, LPARAM(header)) : 0;
+    return true;
+}
+
+BOOL CToolBarNew::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    using Rows = RouteRows<CToolBarNew, BarMessage>;
+    using Self = CToolBarNew;
+    static constexpr Rows::Row kRows[] = {
+        Rows::On(WM_COMMAND).May<&Self::OnBarCommand, WParamLow, WParamHigh, LParamAs<HWND>>(),
+        Rows::On(WM_NOTIFY).May<&Self::OnChildNotify, ResultSlot, WParamAs<WPARAM>, LParamAs<NMHDR*>>(),
+    };
+    static constexpr auto kRoutes = SortRoutes(kRows);
+    static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
+
+    BarMessage m{message, wParam, lParam, 0};
+    if (const auto* row = FindRoute(kRoutes, message); row && row->handler(*this, m)) {
+        *result = m.result;
+        return TRUE;
     }
     return CToolBar::OnWndMsg(message, wParam, lParam, result);
 }
@@ -621,23 +651,23 @@ void CToolBarNew::OnTimer(UINT_PTR id)
 
 BOOL CToolBarNew::BuildContextMenu(CMenu& menu)
 {
-    if (!(barStyle & kMenuBits) || !menu.CreatePopupMenu())
+    if (!(m_barStyle & kMenuBits) || !menu.CreatePopupMenu())
         return FALSE;
     char resource[5 * 64 + 8] = "";
     LoadStringA(AfxGetInstanceHandle(), kMenuTextResource, resource, sizeof resource);
     const auto texts = toolbar::MenuTexts(resource);
-    const auto text = [&](int slot) { return menuSlots[slot].text ? menuSlots[slot].text : texts[size_t(slot)].c_str(); };
-    const auto has = [&](int slot) { return (barStyle & (0x10000u << slot)) != 0; };
+    const auto text = [&](int slot) { return m_menuSlots[slot].text ? m_menuSlots[slot].text : texts[size_t(slot)].c_str(); };
+    const auto has = [&](int slot) { return (m_barStyle & (0x10000u << slot)) != 0; };
     for (int slot = 0; slot < 3; ++slot)
         if (has(slot))
-            menu.AppendMenu(MF_STRING | (uint32_t(slot) == iconMode ? MF_CHECKED : 0), menuSlots[slot].id, text(slot));
+            menu.AppendMenu(MF_STRING | (uint32_t(slot) == m_iconMode ? MF_CHECKED : 0), m_menuSlots[slot].id, text(slot));
     for (int slot = 3; slot < 5; ++slot) {
         if (!has(slot))
             continue;
         if (menu.GetMenuItemCount() > 0)
             menu.AppendMenu(MF_SEPARATOR);
         const bool checked = slot == 3 && (GetStyle() & TBSTYLE_FLAT);
-        menu.AppendMenu(MF_STRING | (checked ? MF_CHECKED : 0), menuSlots[slot].id, text(slot));
+        menu.AppendMenu(MF_STRING | (checked ? MF_CHECKED : 0), m_menuSlots[slot].id, text(slot));
     }
     return TRUE;
 }
@@ -647,19 +677,19 @@ void CToolBarNew::OnMenuCommand(UINT id)
     CFrameWnd* frame = TargetFrame();
     if (!id || !frame)
         return;
-    if (id == menuSlots[4].id) {
+    if (id == m_menuSlots[4].id) {
         frame->ShowControlBar(this, FALSE, FALSE);
         return;
     }
     for (uint32_t slot = 0; slot < 3; ++slot)
-        if (id == menuSlots[slot].id)
-            iconMode = slot;
+        if (id == m_menuSlots[slot].id)
+            m_iconMode = slot;
     frame->SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
 LRESULT CToolBarNew::OnContextMenu(WPARAM, LPARAM lParam)
 {
-    if (!(barStyle & kMenuBits))
+    if (!(m_barStyle & kMenuBits))
         return Default();
     CFrameWnd* frame = TargetFrame();
     CMenu menu;

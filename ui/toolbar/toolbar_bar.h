@@ -34,11 +34,11 @@ public:
         const char* text;  // null: the built-in text
         uint16_t id;
     };
-    MenuSlot menuSlots[5];
-    uint32_t barStyle = 0;   // the control style's high word, in place
-    uint32_t iconMode = 0;   // the checked icon-size entry, 0..2
-    int buttonSize = 16;
-    uint32_t imageWidth = 0;
+    MenuSlot m_menuSlots[5];
+    uint32_t m_barStyle = 0;  // the control style's high word, in place
+    uint32_t m_iconMode = 0;  // the checked icon-size entry, 0..2
+    int m_buttonSize = 16;
+    uint32_t m_imageWidth = 0;
 
     BOOL Create(CWnd* parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP, UINT id = AFX_IDW_TOOLBAR);
     BOOL CreateEx(CWnd* parent, DWORD controlStyle = 0, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP,
@@ -62,7 +62,7 @@ public:
     LRESULT SetButtonColorList(int count, const uint16_t* ids, const COLORREF* colors, COLORREF extra = COLORREF(-1));
     LRESULT SetButtonColor(UINT button, COLORREF color, int mode = 0);
     LRESULT SetExtraColors(COLORREF first, COLORREF second);
-    // state in 0x474's form (bits 16..23), -1 keeps it.
+    // state in TBX_GETSTATE's form (bits 16..23), -1 keeps it.
     LRESULT SetButtonInfo(UINT id, int image, int state, int width);
     LRESULT SetButtonInfoEx(UINT id, int image, int state, int width, int size, int secondSize);
     // styleState: style in bits 16..23 (the 0x40000 bit inverted), state in 0..7.
@@ -94,6 +94,9 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The messages the bar takes before its base: false leaves one to it.
+    bool OnBarCommand(uint16_t id, uint16_t code, HWND child);
+    bool OnChildNotify(LRESULT& answer, WPARAM id, NMHDR* header);
     CFrameWnd* TargetFrame() const;
     // The size after loading buttons: a popup parent's width, else one row
     // when the bar has no size yet.

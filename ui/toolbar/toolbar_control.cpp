@@ -190,9 +190,10 @@ std::vector<uint16_t> BlockIds(const uint16_t* block)
     return std::vector<uint16_t>(block + 4, block + 4 + block[3]);
 }
 
-LRESULT OnAddBitmap(ToolbarState& s, const ToolbarBitmapEntry* entry)
+// TB_ADDBITMAP with the control's block marker; -1 for any other form.
+LRESULT OnAddBitmap(ToolbarState& s, WPARAM form, const ToolbarBitmapEntry* entry)
 {
-    if (!entry)
+    if (form != kAddBitmapBlock || !entry)
         return -1;
     const int first = s.images ? ImageList_GetImageCount(s.images) : 0;
     int added;
@@ -417,70 +418,91 @@ void Click(ToolbarState& s, int index)
     SendMessageA(target, WM_COMMAND, MAKEWPARAM(s.model.At(index).id, BN_CLICKED), LPARAM(s.wnd));
 }
 
-LRESULT OnNotify(ToolbarState& s, NMHDR* header)
+// The tooltip asks for a button's text.
+void OnNotify(ToolbarState& s, NMHDR* header)
 {
     if (header->hwndFrom != s.tooltip || header->code != TTN_GETDISPINFOA)
-        return 0;
+        return;
     auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
     const Button* button = s.model.Find(int(header->idFrom) - 1);
     info->szText[0] = 0;
     info->lpszText = info->szText;
     if (!button || !button->id)
-        return 0;
+        return;
     // The command's string: "status text\ntooltip" or the tooltip alone.
     char text[256];
     if (LoadStringA(GetModuleHandleA(nullptr), button->id, text, sizeof text) < 1)
-        return 0;
+        return;
     const char* tip = std::strchr(text, '\n');
     lstrcpynA(info->szText, tip ? tip + 1 : text, sizeof info->szText);
-    return 0;
 }
 
 // ================= Messages =================
-// Each handler decodes its arguments once (the packed forms are in
-// toolbar_messages.h), makes one call and encodes the answer.
+// Each handler takes its arguments decoded by its row (the packed forms
+// through their decoders in toolbar_messages.h) and makes one call.
 
-uint32_t Word(uintptr_t value)
-{
-    return uint32_t(value);  // every packed form is a 32-bit word
-}
-template <class T>
-T* Pointer(uintptr_t value)
-{
-    return reinterpret_cast<T*>(value);
-}
+// A message on its way through the table.
+struct ToolbarMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result;
+};
 
-LRESULT OnCommandToIndex(ToolbarState& s, WPARAM wParam, LPARAM)
+// A packed argument through its decoder: every packed form is a 32-bit
+// word, in wParam, in lParam, or one in each.
+template <auto Decode>
+struct WParamBy {
+    static auto Of(const ToolbarMessage& m) { return Decode(uint32_t(m.wParam)); }
+};
+template <auto Decode>
+struct LParamBy {
+    static auto Of(const ToolbarMessage& m) { return Decode(uint32_t(uintptr_t(m.lParam))); }
+};
+template <auto Decode>
+struct ParamsBy {
+    static auto Of(const ToolbarMessage& m) { return Decode(uint32_t(m.wParam), uint32_t(uintptr_t(m.lParam))); }
+};
+// TBX_ADDIMAGES' source, a bitmap and the width of its images.
+struct ImageSourceArg {
+    static toolbar::ImageSource Of(const ToolbarMessage& m)
+    {
+        return toolbar::DecodeImageSource(m.wParam, m.lParam, kImageWidthAuto);
+    }
+};
+
+int ButtonCount(ToolbarState& s) { return s.model.Count(); }
+
+LRESULT OnCommandToIndex(ToolbarState& s, toolbar::CommandQuery query)
 {
-    const toolbar::CommandQuery query = toolbar::DecodeCommandQuery(Word(wParam));
     return s.model.IndexOfCommand(query.id, query.nth);
 }
 
-LRESULT OnSetParent(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+LRESULT OnSetParent(ToolbarState& s, HWND frame, LPARAM step)
 {
-    if (lParam != kSetParentFrame)
+    if (step != kSetParentFrame)
         return 0;  // the finishing call has nothing to do
-    return LRESULT(std::exchange(s.frame, reinterpret_cast<HWND>(wParam)));
+    return LRESULT(std::exchange(s.frame, frame));
 }
 
-LRESULT OnTimerTick(ToolbarState& s, WPARAM, LPARAM)
+void ClearHot(ToolbarState& s) { SetHot(s, -1); }
+
+void OnTimerTick(ToolbarState& s)
 {
     POINT point;
     GetCursorPos(&point);
     if (WindowFromPoint(point) != s.wnd)
-        SetHot(s, -1);
-    return 0;
+        ClearHot(s);
 }
 
-LRESULT OnItemRecord(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+void OnItemRecord(ToolbarState& s, const ToolbarItemRecord* record, LPARAM value)
 {
-    if (wParam)
-        std::memcpy(&s.record, Pointer<const void>(wParam), sizeof s.record);
-    s.recordValue = lParam;
-    return 0;
+    if (record)
+        std::memcpy(&s.record, record, sizeof s.record);
+    s.recordValue = value;
 }
 
-LRESULT OnRelayout(ToolbarState& s, WPARAM, LPARAM hidden)
+LRESULT OnRelayout(ToolbarState& s, bool hidden)
 {
     s.dirty = true;
     if (!hidden)
@@ -488,257 +510,257 @@ LRESULT OnRelayout(ToolbarState& s, WPARAM, LPARAM hidden)
     return 1;
 }
 
-LRESULT OnSetState(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+LRESULT OnSetState(ToolbarState& s, uint16_t id, uint32_t word)
 {
-    const uint16_t id = uint16_t(wParam);
     bool found;
-    if (s.model.SetState(id, Word(uintptr_t(lParam)), &found))
+    if (s.model.SetState(id, word, &found))
         InvalidateCommand(s, id);
     return found ? 1 : 0;
 }
 
-LRESULT OnSetImage(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+LRESULT GetStateWord(ToolbarState& s, uint16_t id) { return LRESULT(s.model.GetStateWord(id)); }
+
+LRESULT OnSetImage(ToolbarState& s, uint16_t id, int image)
 {
-    const uint16_t id = uint16_t(wParam);
     bool found;
-    if (s.model.SetImage(id, int(lParam), &found))
+    if (s.model.SetImage(id, image, &found))
         InvalidateButton(s, s.model.IndexOfCommand(id));
     return found ? 1 : 0;
 }
 
-LRESULT OnSetButtonWidth(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+LRESULT OnSetButtonWidth(ToolbarState& s, uint16_t id, int width)
 {
-    if (!s.model.SetButtonWidth(uint16_t(wParam), int(lParam)))
+    if (!s.model.SetButtonWidth(id, width))
         return 0;
     s.dirty = true;
     return 1;
 }
 
-LRESULT OnFitChild(ToolbarState& s, WPARAM wParam, LPARAM)
+LRESULT OnFitChild(ToolbarState& s, int index)
 {
-    if (!s.model.Find(toolbar::DecodeFitChild(Word(wParam))))
+    if (!s.model.Find(index))
         return 0;
     s.dirty = true;
     EnsureLayout(s);
     return 1;
 }
 
-LRESULT OnGroup(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+LRESULT OnGroup(ToolbarState& s, toolbar::StyleRange range)
 {
-    const toolbar::StyleRange range = toolbar::DecodeStyleRange(Word(wParam), Word(uintptr_t(lParam)));
     return s.model.SetStyles(range.index, range.count, range.bits, range.mask);
 }
 
-LRESULT OnAddImages(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+LRESULT OnAddImages(ToolbarState& s, toolbar::ImageSource source)
 {
-    const toolbar::ImageSource source = toolbar::DecodeImageSource(wParam, lParam, kImageWidthAuto);
     return AddBitmapImages(s, reinterpret_cast<HBITMAP>(source.bitmap), source.width);
 }
 
-LRESULT OnHasBitmap(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+LRESULT OnHasBitmap(ToolbarState& s, WPARAM form, const ToolbarIdList* list)
 {
-    const auto* list = Pointer<const ToolbarIdList>(uintptr_t(lParam));
-    if (wParam != kHasBitmapQuery || !list || !s.images || s.strips.empty())
+    if (form != kHasBitmapQuery || !list || !s.images || s.strips.empty())
         return 0;
     const std::vector<uint16_t>& ids = s.strips.front().ids;
     return ids.size() == list->count && std::equal(ids.begin(), ids.end(), list->ids) ? 1 : 0;
 }
 
-LRESULT OnGetIds(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+LRESULT OnGetIds(ToolbarState& s, int room, uint16_t* ids)
 {
-    auto* ids = Pointer<uint16_t>(uintptr_t(lParam));
-    if (!ids || int(wParam) < 0)
+    if (!ids || room < 0)
         return -1;
-    return s.model.CopyIds(ids, int(wParam));
+    return s.model.CopyIds(ids, room);
 }
 
-LRESULT OnRemoveBitmaps(ToolbarState& s, WPARAM, LPARAM)
+LRESULT OnRemoveBitmaps(ToolbarState& s)
 {
     RemoveBitmaps(s);
     InvalidateRect(s.wnd, nullptr, TRUE);
     return 1;
 }
 
-LRESULT OnSetSizes(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+LRESULT OnSetSizes(ToolbarState& s, uint16_t id, toolbar::SizeLimits limits)
 {
-    if (!s.model.SetSizeLimits(uint16_t(wParam), toolbar::DecodeSizeLimits(Word(uintptr_t(lParam)))))
+    if (!s.model.SetSizeLimits(id, limits))
         return 0;
     s.dirty = true;
     return 1;
 }
 
-LRESULT OnGetChild(ToolbarState& s, WPARAM wParam, LPARAM)
-{
-    const int slot = toolbar::DecodeSlotQuery(Word(wParam));
-    return slot < 0 ? 0 : LRESULT(s.slots[slot]);
-}
+LRESULT OnGetChild(ToolbarState& s, int slot) { return slot < 0 ? 0 : LRESULT(s.slots[slot]); }
 
 // The tag tells a colour from a window; a colour value can be a valid
 // window handle by chance.
-LRESULT OnAttach(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+LRESULT OnAttach(ToolbarState& s, toolbar::AttachTarget target, uint32_t color, HWND child)
 {
-    const toolbar::AttachTarget target = toolbar::DecodeAttachTarget(Word(wParam));
     if (target.color)
-        return AttachColor(s, target.value, Word(uintptr_t(lParam)));
-    return AttachChild(s, target.value, reinterpret_cast<HWND>(lParam));
+        return AttachColor(s, target.value, color);
+    return AttachChild(s, target.value, child);
 }
 
-LRESULT OnSetWidths(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+LRESULT OnSetWidths(ToolbarState& s, int id, int width)
 {
-    const int id = toolbar::DecodeWidthTarget(Word(wParam));
     if (id != -1 && s.model.IndexOfCommand(uint16_t(id)) < 0)
         return 0;
     s.dirty = true;
     InvalidateRect(s.wnd, nullptr, TRUE);
-    return s.model.SetWidth(id, int(lParam));
+    return s.model.SetWidth(id, width);
 }
 
-LRESULT OnNeededSize(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+LRESULT OnNeededSize(ToolbarState& s, int limit, toolbar::LayoutRequest request)
 {
-    const toolbar::LayoutRequest request = toolbar::DecodeLayoutFlags(Word(uintptr_t(lParam)));
-    return NeededSize(s, int(wParam), request.byHeight, request.commit);
+    return NeededSize(s, limit, request.byHeight, request.commit);
 }
 
-LRESULT OnExtraColor(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+LRESULT OnExtraColor(ToolbarState& s, int which, uint32_t color)
 {
-    const int which = toolbar::DecodeExtraColor(Word(wParam));
     if (which < 0)
         return -1;
-    const COLORREF old = std::exchange(s.extra[which], toolbar::UnpackColor(Word(uintptr_t(lParam))));
+    const COLORREF old = std::exchange(s.extra[which], color);
     InvalidateRect(s.wnd, nullptr, TRUE);
     return LRESULT(old);
 }
 
-LRESULT OnPaint(ToolbarState& s, WPARAM, LPARAM)
+void OnPaint(ToolbarState& s)
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(s.wnd, &paint);
     Paint(s, dc);
     EndPaint(s.wnd, &paint);
-    return 0;
 }
 
-LRESULT OnMouseMove(ToolbarState& s, WPARAM wParam, LPARAM lParam)
+void OnSize(ToolbarState& s) { InvalidateRect(s.wnd, nullptr, TRUE); }
+
+// The move goes to the tooltip as it came.
+void OnMouseMove(ToolbarState& s, WPARAM keys, LPARAM at, int x, int y)
 {
     if (s.tooltip) {
-        MSG relay = {s.wnd, WM_MOUSEMOVE, wParam, lParam, 0, {}};
+        MSG relay = {s.wnd, WM_MOUSEMOVE, keys, at, 0, {}};
         SendMessageA(s.tooltip, TTM_RELAYEVENT, 0, LPARAM(&relay));
     }
-    SetHot(s, s.model.HitTest(short(LOWORD(lParam)), short(HIWORD(lParam))));
+    SetHot(s, s.model.HitTest(x, y));
     TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, s.wnd, 0};
     TrackMouseEvent(&track);
-    return 0;
 }
 
-LRESULT OnButtonDown(ToolbarState& s, WPARAM, LPARAM lParam)
+void OnButtonDown(ToolbarState& s, int x, int y)
 {
-    const int index = s.model.HitTest(short(LOWORD(lParam)), short(HIWORD(lParam)));
+    const int index = s.model.HitTest(x, y);
     Button* button = s.model.Find(index);
     if (!button || (button->style & toolbar::kStyleSeparator) || !(button->state & toolbar::kStateEnabled))
-        return 0;
+        return;
     s.pressed = index;
     button->state |= toolbar::kStatePressed;
     InvalidateButton(s, index);
     SetCapture(s.wnd);
-    return 0;
 }
 
-LRESULT OnButtonUp(ToolbarState& s, WPARAM, LPARAM lParam)
+void OnButtonUp(ToolbarState& s, int x, int y)
 {
     const int pressed = std::exchange(s.pressed, -1);
     if (GetCapture() == s.wnd)
         ReleaseCapture();
     Button* button = s.model.Find(pressed);
     if (!button)
-        return 0;
+        return;
     button->state &= uint8_t(~toolbar::kStatePressed);
     InvalidateButton(s, pressed);
-    if (s.model.HitTest(short(LOWORD(lParam)), short(HIWORD(lParam))) == pressed)
+    if (s.model.HitTest(x, y) == pressed)
         Click(s, pressed);
-    return 0;
 }
 
-LRESULT OnEraseBackground(ToolbarState& s, WPARAM wParam, LPARAM)
+void OnParentNotify(ToolbarState& s, uint16_t event, HWND child)
+{
+    if (event == WM_DESTROY)
+        ForgetChild(s, child);
+}
+
+// No scroll bars, whatever style the bar sets.
+void OnStyleChanging(ToolbarState&, int which, STYLESTRUCT* style)
+{
+    if (which == GWL_STYLE)
+        style->styleNew &= ~DWORD(WS_HSCROLL | WS_VSCROLL);
+}
+
+LRESULT OnEraseBackground(ToolbarState& s, HDC dc)
 {
     RECT client;
     GetClientRect(s.wnd, &client);
-    FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     return 1;
 }
 
-using Handler = LRESULT (*)(ToolbarState& s, WPARAM wParam, LPARAM lParam);
+bool MakeState(HWND wnd)
+{
+    // The bar's creation style carries bits that would be scroll bars
+    // here: they go before the frame is built.
+    SetWindowLongA(wnd, GWL_STYLE, GetWindowLongA(wnd, GWL_STYLE) & ~(WS_HSCROLL | WS_VSCROLL));
+    auto* state = new (std::nothrow) ToolbarState;
+    if (!state)
+        return false;
+    state->wnd = wnd;
+    UpdateMetrics(*state);
+    SetWindowLongPtrA(wnd, 0, LONG_PTR(state));
+    return true;
+}
 
-constexpr Route<Handler> kRows[] = {
+void OnCreate(ToolbarState& s)
+{
+    s.tooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, s.wnd, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+void FreeState(HWND wnd, ToolbarState* state)
+{
+    RemoveBitmaps(*state);
+    SetWindowLongPtrA(wnd, 0, 0);
+    delete state;
+}
+
+using Rows = RouteRows<ToolbarState, ToolbarMessage>;
+
+constexpr Rows::Row kRows[] = {
     // The common toolbar messages the bar sends.
-    {TB_ADDBITMAP, [](ToolbarState& s, WPARAM w, LPARAM l) -> LRESULT {
-         return w == kAddBitmapBlock ? OnAddBitmap(s, Pointer<const ToolbarBitmapEntry>(uintptr_t(l))) : -1;
-     }},
-    {TB_BUTTONCOUNT, [](ToolbarState& s, WPARAM, LPARAM) -> LRESULT { return s.model.Count(); }},
-    {TB_COMMANDTOINDEX, OnCommandToIndex},
-    {TB_SETPARENT, OnSetParent},
-    {TB_REPLACEBITMAP, [](ToolbarState& s, WPARAM, LPARAM l) -> LRESULT {
-         return OnReplaceBitmap(s, Pointer<const ToolbarBitmapEntry>(uintptr_t(l)));
-     }},
-    {TB_GETBUTTONINFOA, [](ToolbarState& s, WPARAM w, LPARAM l) -> LRESULT {
-         return OnGetButtonInfo(s, w, Pointer<ToolbarExButtonInfo>(uintptr_t(l)));
-     }},
+    Rows::On(TB_ADDBITMAP).Answer<OnAddBitmap, WParamAs<WPARAM>, LParamAs<const ToolbarBitmapEntry*>>(),
+    Rows::On(TB_BUTTONCOUNT).Answer<ButtonCount>(),
+    Rows::On(TB_COMMANDTOINDEX).Answer<OnCommandToIndex, WParamBy<toolbar::DecodeCommandQuery>>(),
+    Rows::On(TB_SETPARENT).Answer<OnSetParent, WParamAs<HWND>, LParamAs<LPARAM>>(),
+    Rows::On(TB_REPLACEBITMAP).Answer<OnReplaceBitmap, LParamAs<const ToolbarBitmapEntry*>>(),
+    Rows::On(TB_GETBUTTONINFOA).Answer<OnGetButtonInfo, WParamAs<WPARAM>, LParamAs<ToolbarExButtonInfo*>>(),
     // The control's own.
-    {TBX_TIMERTICK, OnTimerTick},
-    {TBX_ITEMRECORD, OnItemRecord},
-    {TBX_RELAYOUT, OnRelayout},
-    {TBX_CHILDINDEX, [](ToolbarState& s, WPARAM, LPARAM l) -> LRESULT {
-         return SlotOfChild(s, reinterpret_cast<HWND>(l));
-     }},
-    {TBX_SETSTATE, OnSetState},
-    {TBX_GETSTATE, [](ToolbarState& s, WPARAM w, LPARAM) -> LRESULT {
-         return LRESULT(s.model.GetStateWord(uint16_t(w)));
-     }},
-    {TBX_SETIMAGE, OnSetImage},
-    {TBX_SETBUTTONWIDTH, OnSetButtonWidth},
-    {TBX_FITCHILD, OnFitChild},
-    {TBX_GROUP, OnGroup},
-    {TBX_ADDIMAGES, OnAddImages},
-    {TBX_HASBITMAP, OnHasBitmap},
-    {TBX_GETIDS, OnGetIds},
-    {TBX_REMOVEBITMAPS, OnRemoveBitmaps},
-    {TBX_REMOVEBUTTONS, [](ToolbarState& s, WPARAM w, LPARAM l) -> LRESULT {
-         return RemoveButtons(s, int(w), int(l));
-     }},
-    {TBX_SETSIZES, OnSetSizes},
-    {TBX_GETCHILD, OnGetChild},
-    {TBX_ATTACH, OnAttach},
-    {TBX_SETWIDTHS, OnSetWidths},
-    {TBX_NEEDEDSIZE, OnNeededSize},
-    {TBX_ADDBUTTON, [](ToolbarState& s, WPARAM w, LPARAM l) -> LRESULT {
-         return AddButton(s, toolbar::DecodeInsert(Word(w)), Pointer<const TBBUTTON>(uintptr_t(l)));
-     }},
-    {TBX_EXTRACOLOR, OnExtraColor},
+    Rows::On(TBX_TIMERTICK).Act<OnTimerTick>(),
+    Rows::On(TBX_ITEMRECORD).Act<OnItemRecord, WParamAs<const ToolbarItemRecord*>, LParamAs<LPARAM>>(),
+    Rows::On(TBX_RELAYOUT).Answer<OnRelayout, LParamAs<bool>>(),
+    Rows::On(TBX_CHILDINDEX).Answer<SlotOfChild, LParamAs<HWND>>(),
+    Rows::On(TBX_SETSTATE).Answer<OnSetState, WParamLow, LParamAs<uint32_t>>(),
+    Rows::On(TBX_GETSTATE).Answer<GetStateWord, WParamLow>(),
+    Rows::On(TBX_SETIMAGE).Answer<OnSetImage, WParamLow, LParamAs<int>>(),
+    Rows::On(TBX_SETBUTTONWIDTH).Answer<OnSetButtonWidth, WParamLow, LParamAs<int>>(),
+    Rows::On(TBX_FITCHILD).Answer<OnFitChild, WParamBy<toolbar::DecodeFitChild>>(),
+    Rows::On(TBX_GROUP).Answer<OnGroup, ParamsBy<toolbar::DecodeStyleRange>>(),
+    Rows::On(TBX_ADDIMAGES).Answer<OnAddImages, ImageSourceArg>(),
+    Rows::On(TBX_HASBITMAP).Answer<OnHasBitmap, WParamAs<WPARAM>, LParamAs<const ToolbarIdList*>>(),
+    Rows::On(TBX_GETIDS).Answer<OnGetIds, WParamAs<int>, LParamAs<uint16_t*>>(),
+    Rows::On(TBX_REMOVEBITMAPS).Answer<OnRemoveBitmaps>(),
+    Rows::On(TBX_REMOVEBUTTONS).Answer<RemoveButtons, WParamAs<int>, LParamAs<int>>(),
+    Rows::On(TBX_SETSIZES).Answer<OnSetSizes, WParamLow, LParamBy<toolbar::DecodeSizeLimits>>(),
+    Rows::On(TBX_GETCHILD).Answer<OnGetChild, WParamBy<toolbar::DecodeSlotQuery>>(),
+    Rows::On(TBX_ATTACH).Answer<OnAttach, WParamBy<toolbar::DecodeAttachTarget>, LParamAs<uint32_t>, LParamAs<HWND>>(),
+    Rows::On(TBX_SETWIDTHS).Answer<OnSetWidths, WParamBy<toolbar::DecodeWidthTarget>, LParamAs<int>>(),
+    Rows::On(TBX_NEEDEDSIZE).Answer<OnNeededSize, WParamAs<int>, LParamBy<toolbar::DecodeLayoutFlags>>(),
+    Rows::On(TBX_ADDBUTTON).Answer<AddButton, WParamBy<toolbar::DecodeInsert>, LParamAs<const TBBUTTON*>>(),
+    Rows::On(TBX_EXTRACOLOR).Answer<OnExtraColor, WParamBy<toolbar::DecodeExtraColor>, LParamBy<toolbar::UnpackColor>>(),
     // The window's own.
-    {WM_PAINT, OnPaint},
-    {WM_SIZE, [](ToolbarState& s, WPARAM, LPARAM) -> LRESULT {
-         InvalidateRect(s.wnd, nullptr, TRUE);
-         return 0;
-     }},
-    {WM_MOUSEMOVE, OnMouseMove},
-    {WM_MOUSELEAVE, [](ToolbarState& s, WPARAM, LPARAM) -> LRESULT {
-         SetHot(s, -1);
-         return 0;
-     }},
-    {WM_LBUTTONDOWN, OnButtonDown},
-    {WM_LBUTTONDBLCLK, OnButtonDown},
-    {WM_LBUTTONUP, OnButtonUp},
-    {WM_NOTIFY, [](ToolbarState& s, WPARAM, LPARAM l) -> LRESULT { return OnNotify(s, Pointer<NMHDR>(uintptr_t(l))); }},
-    {WM_PARENTNOTIFY, [](ToolbarState& s, WPARAM w, LPARAM l) -> LRESULT {
-         if (LOWORD(w) == WM_DESTROY)
-             ForgetChild(s, reinterpret_cast<HWND>(l));
-         return 0;
-     }},
-    {WM_STYLECHANGING, [](ToolbarState&, WPARAM w, LPARAM l) -> LRESULT {
-         if (w == WPARAM(GWL_STYLE))
-             Pointer<STYLESTRUCT>(uintptr_t(l))->styleNew &= ~DWORD(WS_HSCROLL | WS_VSCROLL);
-         return 0;
-     }},
-    {WM_ERASEBKGND, OnEraseBackground},
+    Rows::On(WM_CREATE).Act<OnCreate>(),
+    Rows::On(WM_PAINT).Act<OnPaint>(),
+    Rows::On(WM_SIZE).Act<OnSize>(),
+    Rows::On(WM_MOUSEMOVE).Act<OnMouseMove, WParamAs<WPARAM>, LParamAs<LPARAM>, LParamX, LParamY>(),
+    Rows::On(WM_MOUSELEAVE).Act<ClearHot>(),
+    Rows::On(WM_LBUTTONDOWN).Act<OnButtonDown, LParamX, LParamY>(),
+    Rows::On(WM_LBUTTONDBLCLK).Act<OnButtonDown, LParamX, LParamY>(),
+    Rows::On(WM_LBUTTONUP).Act<OnButtonUp, LParamX, LParamY>(),
+    Rows::On(WM_NOTIFY).Act<OnNotify, LParamAs<NMHDR*>>(),
+    Rows::On(WM_PARENTNOTIFY).Act<OnParentNotify, WParamLow, LParamAs<HWND>>(),
+    Rows::On(WM_STYLECHANGING).Act<OnStyleChanging, WParamAs<int>, LParamAs<STYLESTRUCT*>>(),
+    Rows::On(WM_ERASEBKGND).Answer<OnEraseBackground, WParamAs<HDC>>(),
 };
 
 constexpr auto kRoutes = SortRoutes(kRows);
@@ -746,39 +768,24 @@ static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
 
 LRESULT Dispatch(ToolbarState& s, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const Route<Handler>* route = FindRoute(kRoutes, message);
-    if (!route)
+    ToolbarMessage m{message, wParam, lParam, 0};
+    const Rows::Row* route = FindRoute(kRoutes, message);
+    if (!route || !route->handler(s, m))
         return DefWindowProcA(s.wnd, message, wParam, lParam);
-    return route->handler(s, wParam, lParam);
+    return m.result;
 }
 
+// The state lives from WM_NCCREATE to WM_NCDESTROY; the table has the
+// messages in between.
 LRESULT CALLBACK ToolbarExProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        // The bar's creation style carries bits that would be scroll bars
-        // here: they go before the frame is built.
-        SetWindowLongA(wnd, GWL_STYLE, GetWindowLongA(wnd, GWL_STYLE) & ~(WS_HSCROLL | WS_VSCROLL));
-        auto* state = new (std::nothrow) ToolbarState;
-        if (!state)
-            return FALSE;
-        state->wnd = wnd;
-        UpdateMetrics(*state);
-        SetWindowLongPtrA(wnd, 0, LONG_PTR(state));
-        return DefWindowProcA(wnd, message, wParam, lParam);
-    }
+    if (message == WM_NCCREATE)
+        return MakeState(wnd) ? DefWindowProcA(wnd, message, wParam, lParam) : FALSE;
     ToolbarState* state = StateOf(wnd);
     if (!state)
         return DefWindowProcA(wnd, message, wParam, lParam);
-    if (message == WM_CREATE) {
-        state->tooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, wnd, nullptr,
-                                         GetModuleHandleA(nullptr), nullptr);
-        return 0;
-    }
     if (message == WM_NCDESTROY) {
-        RemoveBitmaps(*state);
-        SetWindowLongPtrA(wnd, 0, 0);
-        delete state;
+        FreeState(wnd, state);
         return DefWindowProcA(wnd, message, wParam, lParam);
     }
     try {

@@ -61,13 +61,13 @@ inline ToolbarExButtonInfo ButtonInfoRequest(DWORD mask)
     return info;
 }
 
-// 0x484's record.
+// TBX_HASBITMAP's record.
 struct ToolbarIdList {
     uint32_t count;
     const uint16_t* ids;
 };
 
-// 0x46D's record.
+// TBX_ITEMRECORD's record.
 #pragma pack(push, 1)
 struct ToolbarItemRecord {
     uint32_t value;

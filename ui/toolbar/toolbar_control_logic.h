@@ -34,7 +34,7 @@ struct Button {
     uint8_t state = kStateEnabled;
     uint8_t style = 0;
     int width = 0;               // 0: the bar's button width
-    uint16_t minWidth = 0;       // 0x48C; kSizeFromChild takes the child's width
+    uint16_t minWidth = 0;       // TBX_SETSIZES; kSizeFromChild takes the child's width
     uint16_t maxWidth = 0;
     uint32_t color = kNoColor;   // a swatch button's colour
     int slot = -1;               // its child control's slot
@@ -61,7 +61,7 @@ public:
 
     // Changes the state of every button with the id; true when one changed.
     bool SetState(uint16_t id, uint32_t word, bool* found);
-    // The state in 0x473's form, or -1 for an unknown id.
+    // The state in TBX_SETSTATE's form, or -1 for an unknown id.
     int64_t GetStateWord(uint16_t id) const;
     // Styles of count buttons from index: (style & ~mask) | (bits & mask);
     // the count changed.

@@ -36,26 +36,27 @@ enum : uint32_t {
 namespace toolbar {
 
 // Markers of the packed forms.
-constexpr uint32_t kAppendIndex = 0x3FF;           // 0x493's 10-bit index field: append
-constexpr uint32_t kInsertTagMask = 0xFC00FFFF;    // what 0x493's wParam keeps besides the index
+constexpr uint32_t kAppendIndex = 0x3FF;           // TBX_ADDBUTTON's 10-bit index field: append
+constexpr uint32_t kInsertTagMask = 0xFC00FFFF;    // what TBX_ADDBUTTON's wParam keeps besides the index
 constexpr uint32_t kInsertTag = 0x50000001;
-constexpr uint32_t kColorTag = 0x12480000;         // 0x48E: wParam is a command id, lParam a colour
+constexpr uint32_t kColorTag = 0x12480000;         // TBX_ATTACH: wParam is a command id, lParam a colour
 constexpr uint32_t kNthCommandTag = 0x12800000;    // TB_COMMANDTOINDEX: the n-th button of an id
-constexpr uint32_t kSlotTag = 0x12802E7E;          // 0x48D: a child-control slot in bits 16..22
-constexpr uint32_t kSizeFromChild = 0x2000;        // 0x48C: a size taken from the child window
-constexpr int kOneRow = 17000;                     // 0x491: lay out in one row
+constexpr uint32_t kSlotTag = 0x12802E7E;          // TBX_GETCHILD: a child-control slot in bits 16..22
+constexpr uint32_t kSizeFromChild = 0x2000;        // TBX_SETSIZES: a size taken from the child window
+constexpr int kOneRow = 17000;                     // TBX_NEEDEDSIZE: lay out in one row
 constexpr int kSlotCount = 128;                    // child-control slots
 constexpr uint32_t kNoColor = 0xFFFFFFFF;
 constexpr uint32_t kSlotBits = 0x7F;               // a slot or occurrence number: 7 bits from bit 16
 constexpr uint32_t kNthCommandMask = 0xFF800000;   // TB_COMMANDTOINDEX: the tag's bits
-constexpr uint32_t kSlotTagMask = 0xFF80FFFF;      // 0x48D: everything but the slot
-constexpr uint32_t kTagMask = 0xFFFF0000;          // 0x48E: the colour tag's bits
-constexpr uint32_t kExtraColorTag = 0x80000000;    // 0x494: wParam selects extra colour 0 or 1
-constexpr uint32_t kAllButtons = 0xFFFFFFFF;       // 0x48F: every button
-constexpr uint32_t kRelayoutButtons = 3;           // 0x46E's wParam
-constexpr uint32_t kChildSizes = kSizeFromChild | kSizeFromChild << 16;  // 0x48C/0x47F: sized by the child
-constexpr uint32_t kLayoutCommit = 1;              // 0x491's lParam: keep the rectangles
-constexpr uint32_t kLayoutByHeight = 2;            // 0x491's lParam: the limit is a height
+constexpr uint32_t kSlotTagMask = 0xFF80FFFF;      // TBX_GETCHILD: everything but the slot
+constexpr uint32_t kTagMask = 0xFFFF0000;          // TBX_ATTACH: the colour tag's bits
+constexpr uint32_t kExtraColorTag = 0x80000000;    // TBX_EXTRACOLOR: wParam selects extra colour 0 or 1
+constexpr uint32_t kAllButtons = 0xFFFFFFFF;       // TBX_SETWIDTHS: every button
+constexpr uint32_t kRelayoutButtons = 3;           // TBX_RELAYOUT's wParam
+// TBX_SETSIZES, TBX_FITCHILD: sized by the child.
+constexpr uint32_t kChildSizes = kSizeFromChild | kSizeFromChild << 16;
+constexpr uint32_t kLayoutCommit = 1;              // TBX_NEEDEDSIZE's lParam: keep the rectangles
+constexpr uint32_t kLayoutByHeight = 2;            // TBX_NEEDEDSIZE's lParam: the limit is a height
 
 // TB_COMMANDTOINDEX: the caller packs a command id, or the id with the tag
 // and the occurrence n (0..127) in bits 16..22.
@@ -74,8 +75,8 @@ constexpr CommandQuery DecodeCommandQuery(uint32_t word)
     return {uint16_t(word), 0};
 }
 
-// 0x48D: the caller packs a slot (0..127) in bits 16..22 beside the tag;
-// -1 for a word without the tag.
+// TBX_GETCHILD: the caller packs a slot (0..127) in bits 16..22 beside the
+// tag; -1 for a word without the tag.
 constexpr uint32_t EncodeSlotQuery(int slot)
 {
     return (uint32_t(slot) & kSlotBits) << 16 | kSlotTag;
@@ -85,8 +86,8 @@ constexpr int DecodeSlotQuery(uint32_t word)
     return (word & kSlotTagMask) == kSlotTag ? int((word >> 16) & kSlotBits) : -1;
 }
 
-// 0x48E: the caller packs a button index (a child window in lParam), or a
-// command id with the colour tag (a colour in lParam).
+// TBX_ATTACH: the caller packs a button index (a child window in lParam), or
+// a command id with the colour tag (a colour in lParam).
 struct AttachTarget {
     bool color;
     uint16_t value;  // the command id for a colour, else the index
@@ -100,8 +101,9 @@ constexpr AttachTarget DecodeAttachTarget(uint32_t word)
     return {(word & kTagMask) == kColorTag, uint16_t(word)};
 }
 
-// 0x493: the caller packs the insertion index (10 bits, kAppendIndex and
-// beyond append) in bits 16..25 of the tag; -1 for a word without the tag.
+// TBX_ADDBUTTON: the caller packs the insertion index (10 bits, kAppendIndex
+// and beyond append) in bits 16..25 of the tag; -1 for a word without the
+// tag.
 constexpr uint32_t EncodeInsert(uint32_t index)
 {
     return std::min(index, kAppendIndex) << 16 | kInsertTag;
@@ -111,9 +113,9 @@ constexpr int64_t DecodeInsert(uint32_t word)
     return (word & kInsertTagMask) == kInsertTag ? int64_t((word >> 16) & kAppendIndex) : -1;
 }
 
-// 0x473/0x474: the caller packs state bits in bits 16..23 and the mask of
-// the bits to change in 24..31. The idle update, SetCheck and SetButtonInfo
-// all speak this form.
+// TBX_SETSTATE/TBX_GETSTATE: the caller packs state bits in bits 16..23 and
+// the mask of the bits to change in 24..31. The idle update, SetCheck and
+// SetButtonInfo all speak this form.
 constexpr uint32_t PackState(uint8_t state, uint8_t mask = 0xFF)
 {
     return uint32_t(state) << 16 | uint32_t(mask) << 24;
@@ -127,8 +129,8 @@ constexpr uint8_t ApplyStateWord(uint8_t state, uint32_t word)
 // the bar always sent it.
 constexpr uint32_t kStateMaskAll = 0xFF00FF00;
 
-// 0x48E, 0x494: the caller packs a COLORREF, or a colour in 16-bit form
-// (red in bits 0..4, green 5..10, blue 11..15) minus 0x10000.
+// TBX_ATTACH, TBX_EXTRACOLOR: the caller packs a COLORREF, or a colour in
+// 16-bit form (red in bits 0..4, green 5..10, blue 11..15) minus 0x10000.
 constexpr bool IsPackedColor(uint32_t value)
 {
     return value >= 0xFFFF0000u;
@@ -151,8 +153,8 @@ constexpr uint32_t UnpackColor(uint32_t value)
     return red | green << 8 | blue << 16;
 }
 
-// 0x494: the caller packs which extra colour (0 or 1) beside the tag; -1
-// for any other word.
+// TBX_EXTRACOLOR: the caller packs which extra colour (0 or 1) beside the
+// tag; -1 for any other word.
 constexpr uint32_t EncodeExtraColor(int which)
 {
     return kExtraColorTag | (uint32_t(which) & 1);
@@ -162,9 +164,9 @@ constexpr int DecodeExtraColor(uint32_t word)
     return (word & ~1u) == kExtraColorTag ? int(word & 1) : -1;
 }
 
-// 0x480: the caller packs the first index in the low word and the count in
-// the high word of wParam, the style bits in the low byte and their mask in
-// bits 16..23 of lParam.
+// TBX_GROUP: the caller packs the first index in the low word and the count
+// in the high word of wParam, the style bits in the low byte and their mask
+// in bits 16..23 of lParam.
 struct StyleRange {
     int index, count;
     uint8_t bits, mask;
@@ -182,8 +184,9 @@ constexpr StyleRange DecodeStyleRange(uint32_t range, uint32_t change)
     return {int(range & 0xFFFF), int(range >> 16), uint8_t(change), uint8_t(change >> 16)};
 }
 
-// 0x48C: the caller packs a button's minimum width in the low word and its
-// maximum in the high word (kSizeFromChild: the child window's width).
+// TBX_SETSIZES: the caller packs a button's minimum width in the low word
+// and its maximum in the high word (kSizeFromChild: the child window's
+// width).
 struct SizeLimits {
     uint16_t minWidth, maxWidth;
 };
@@ -196,7 +199,7 @@ constexpr SizeLimits DecodeSizeLimits(uint32_t word)
     return {uint16_t(word), uint16_t(word >> 16)};
 }
 
-// 0x47F: the caller packs the button index in the high word.
+// TBX_FITCHILD: the caller packs the button index in the high word.
 constexpr uint32_t EncodeFitChild(uint32_t index)
 {
     return index << 16;
@@ -206,8 +209,8 @@ constexpr int DecodeFitChild(uint32_t word)
     return int(word >> 16);
 }
 
-// 0x491: the caller packs the commit and by-height flags in lParam; the
-// control answers the width in the low word and the height in the high
+// TBX_NEEDEDSIZE: the caller packs the commit and by-height flags in lParam;
+// the control answers the width in the low word and the height in the high
 // word, each at most 0xFFFF.
 struct LayoutRequest {
     bool commit, byHeight;
@@ -232,14 +235,14 @@ constexpr NeededSize DecodeNeededSize(uint32_t word)
     return {int(word & 0xFFFF), int(word >> 16)};
 }
 
-// 0x48F: the caller packs a command id, or kAllButtons; -1 for all.
+// TBX_SETWIDTHS: the caller packs a command id, or kAllButtons; -1 for all.
 constexpr int DecodeWidthTarget(uint32_t word)
 {
     return word == kAllButtons ? -1 : int(uint16_t(word));
 }
 
-// 0x483: the caller packs kSquareImages and a bitmap (square images of its
-// height), or a bitmap and an image width.
+// TBX_ADDIMAGES: the caller packs kSquareImages and a bitmap (square images
+// of its height), or a bitmap and an image width.
 constexpr uintptr_t kSquareImages = 65535;
 struct ImageSource {
     uintptr_t bitmap;
