@@ -8,7 +8,7 @@
 #include "graphics/formats/png_writer.h"
 #include "graphics/image.h"
 #include "system/buffered_stream.h"
-#include "tests/graphics/icon_test_files.h"
+#include "tests/graphics/formats/icon_test_files.h"
 
 #include <benchmark/benchmark.h>
 #include <magick/MagickCore.h>

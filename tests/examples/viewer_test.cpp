@@ -15,7 +15,7 @@
 #include "graphics/formats/bmp_writer.h"
 #include "graphics/formats/png_writer.h"
 #include "platform/framework/dialog.h"
-#include "tests/graphics/codec_test_files.h"
+#include "tests/graphics/formats/codec_test_files.h"
 #include "tests/support/test_support.h"
 #include "tests/winharness/message_pump.h"
 #include "tests/winharness/modal_driver.h"

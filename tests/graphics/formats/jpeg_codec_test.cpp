@@ -6,7 +6,7 @@
 #include "graphics/formats/png_writer.h"
 #include "graphics/image.h"
 #include "system/buffered_stream.h"
-#include "tests/graphics/codec_test_files.h"
+#include "tests/graphics/formats/codec_test_files.h"
 
 #include <gtest/gtest.h>
 

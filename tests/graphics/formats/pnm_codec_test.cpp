@@ -3,7 +3,7 @@
 #include "graphics/formats/pnm_reader.h"
 #include "graphics/formats/pnm_writer.h"
 #include "system/buffered_stream.h"
-#include "tests/graphics/xformats_test_util.h"
+#include "tests/graphics/formats/xformats_test_util.h"
 
 #include <gtest/gtest.h>
 

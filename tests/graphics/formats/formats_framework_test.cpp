@@ -2,7 +2,7 @@
 
 #include "graphics/image.h"
 #include "system/buffered_stream.h"
-#include "tests/graphics/codec_test_files.h"
+#include "tests/graphics/formats/codec_test_files.h"
 #include "tests/system/stream_test_files.h"
 
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 #include "graphics/formats/png_writer.h"
 #include "graphics/formats/tls_writer.h"
 #include "graphics/image.h"
-#include "tests/graphics/codec_test_files.h"
+#include "tests/graphics/formats/codec_test_files.h"
 #include "tests/system/stream_test_files.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "graphics/formats/xpm_colour_names.h"
 #include "graphics/formats/xpm_reader.h"
 #include "graphics/formats/xpm_writer.h"
-#include "tests/graphics/xformats_test_util.h"
+#include "tests/graphics/formats/xformats_test_util.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "graphics/formats/format_framework.h"
 #include "graphics/image.h"
-#include "tests/graphics/codec_test_files.h"
+#include "tests/graphics/formats/codec_test_files.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 #include "graphics/formats/format_registry.h"
 #include "graphics/formats/png_writer.h"
 #include "graphics/image.h"
-#include "tests/graphics/codec_test_files.h"
+#include "tests/graphics/formats/codec_test_files.h"
 
 #include <gtest/gtest.h>
 

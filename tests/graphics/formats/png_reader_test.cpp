@@ -3,7 +3,7 @@
 #include "graphics/formats/png_palette.h"
 #include "graphics/formats/png_reader.h"
 #include "graphics/image.h"
-#include "tests/graphics/codec_test_files.h"
+#include "tests/graphics/formats/codec_test_files.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include "graphics/formats/xpm_writer.h"
 #include "graphics/formats/xwd_reader.h"
 #include "graphics/formats/xwd_writer.h"
-#include "tests/graphics/xformats_test_util.h"
+#include "tests/graphics/formats/xformats_test_util.h"
 
 #include <gtest/gtest.h>
 

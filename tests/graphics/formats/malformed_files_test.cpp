@@ -6,7 +6,7 @@
 #include "graphics/formats/format_dispatch.h"
 #include "graphics/formats/jpeg_binding.h"
 #include "graphics/image.h"
-#include "tests/graphics/codec_test_files.h"
+#include "tests/graphics/formats/codec_test_files.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include "graphics/formats/icon_reader.h"
 #include "graphics/image.h"
 #include "system/buffered_stream.h"
-#include "tests/graphics/codec_test_files.h"
-#include "tests/graphics/icon_test_files.h"
+#include "tests/graphics/formats/codec_test_files.h"
+#include "tests/graphics/formats/icon_test_files.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // do: every result is right and each thread sees its own messages.
 #include "graphics/formats/format_dispatch.h"
 #include "graphics/image.h"
-#include "tests/graphics/codec_test_files.h"
+#include "tests/graphics/formats/codec_test_files.h"
 
 #include <gtest/gtest.h>
 

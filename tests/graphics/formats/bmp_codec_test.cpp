@@ -9,7 +9,7 @@
 #include "graphics/formats/format_dispatch.h"
 #include "graphics/image.h"
 #include "system/buffered_stream.h"
-#include "tests/graphics/codec_test_files.h"
+#include "tests/graphics/formats/codec_test_files.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>

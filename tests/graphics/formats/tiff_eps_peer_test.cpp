@@ -11,7 +11,7 @@
 #include "graphics/formats/tiff_writer.h"
 #include "graphics/formats/tiff_writer_seam.h"
 #include "graphics/image.h"
-#include "tests/graphics/codec_test_files.h"
+#include "tests/graphics/formats/codec_test_files.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "graphics/formats/gif_reader.h"
 #include "graphics/formats/gif_writer.h"
 #include "graphics/image.h"
-#include "tests/graphics/codec_test_files.h"
+#include "tests/graphics/formats/codec_test_files.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>

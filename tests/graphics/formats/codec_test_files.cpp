@@ -1,4 +1,4 @@
-#include "tests/graphics/codec_test_files.h"
+#include "tests/graphics/formats/codec_test_files.h"
 
 #include "graphics/formats/format_framework.h"
 #include "graphics/image.h"
