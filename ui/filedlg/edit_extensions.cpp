@@ -158,12 +158,14 @@ LRESULT AttachComboAndEdit(HWND combo, LPARAM lParam, WNDPROC comboProc, WNDPROC
 }
 
 // The common head of every procedure: attach, detach and swallowed keys.
-#define SUBCLASS_HEAD(self, kind)                                               \
-    LRESULT attachResult = 0;                                                   \
-    if (HandleAttach(wnd, message, lParam, self, &attachResult))               \
-        return attachResult;                                                    \
-    if ((kind) < kKinds && t_swallowed[kind].Drop(message, static_cast<uint32_t>(wParam))) \
-        return 0;
+// True: the message ends here with *result.
+bool SubclassHead(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC self, int kind, LRESULT* result)
+{
+    if (HandleAttach(wnd, message, lParam, self, result))
+        return true;
+    *result = 0;
+    return kind < kKinds && t_swallowed[kind].Drop(message, static_cast<uint32_t>(wParam));
+}
 
 }  // namespace
 
@@ -225,7 +227,8 @@ DWORD GetKeptEditSelection(HWND edit)
 
 LRESULT CALLBACK ComboEditFocusProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    SUBCLASS_HEAD(ComboEditFocusProc, kKinds)
+    if (LRESULT head; SubclassHead(wnd, message, wParam, lParam, ComboEditFocusProc, kKinds, &head))
+        return head;
     if (message != WM_SETFOCUS && message != WM_KILLFOCUS)
         return Chain(wnd, message, wParam, lParam);
     LRESULT result = Chain(wnd, message, wParam, lParam);
@@ -239,7 +242,8 @@ LRESULT CALLBACK ComboEditFocusProc(HWND wnd, UINT message, WPARAM wParam, LPARA
 
 LRESULT CALLBACK ComboEditKeyProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    SUBCLASS_HEAD(ComboEditKeyProc, kComboEditKey)
+    if (LRESULT head; SubclassHead(wnd, message, wParam, lParam, ComboEditKeyProc, kComboEditKey, &head))
+        return head;
     if (message == WM_KEYDOWN) {
         HWND combo = GetParent(wnd);
         if (wParam == VK_TAB || wParam == VK_RETURN) {
@@ -257,7 +261,8 @@ LRESULT CALLBACK ComboKeyProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lPar
 {
     if (message == kMsgAttach)
         return AttachComboAndEdit(wnd, lParam, ComboKeyProc, ComboEditKeyProc);
-    SUBCLASS_HEAD(ComboKeyProc, kComboKey)
+    if (LRESULT head; SubclassHead(wnd, message, wParam, lParam, ComboKeyProc, kComboKey, &head))
+        return head;
     if (message == WM_KEYDOWN) {
         if (wParam == VK_TAB) {
             SendMessageA(wnd, CB_SHOWDROPDOWN, FALSE, 0);
@@ -272,7 +277,8 @@ LRESULT CALLBACK ComboKeyProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lPar
 
 LRESULT CALLBACK TwinComboEditProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    SUBCLASS_HEAD(TwinComboEditProc, kTwinComboEdit)
+    if (LRESULT head; SubclassHead(wnd, message, wParam, lParam, TwinComboEditProc, kTwinComboEdit, &head))
+        return head;
     HWND combo = GetParent(wnd);
     if (message == WM_SETTEXT) {
         LRESULT result = Chain(wnd, message, wParam, lParam);
@@ -439,7 +445,8 @@ LRESULT CALLBACK TwinComboProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lPa
 {
     if (message == kMsgAttach)
         return AttachComboAndEdit(wnd, lParam, TwinComboProc, TwinComboEditProc);
-    SUBCLASS_HEAD(TwinComboProc, kTwinCombo)
+    if (LRESULT head; SubclassHead(wnd, message, wParam, lParam, TwinComboProc, kTwinCombo, &head))
+        return head;
     TwinComboMessage m{wnd, message, wParam, lParam, 0};
     if (const auto* route = FindRoute(kTwinComboRoutes, message)) {
         TwinCombo combo{wnd, ComboEdit(wnd)};
@@ -469,7 +476,8 @@ LRESULT DropInto(HWND target, HWND notifyAs, bool combo, WPARAM drop)
 
 LRESULT CALLBACK ComboEditDropProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    SUBCLASS_HEAD(ComboEditDropProc, kKinds)
+    if (LRESULT head; SubclassHead(wnd, message, wParam, lParam, ComboEditDropProc, kKinds, &head))
+        return head;
     if (message == WM_DROPFILES)
         return DropInto(wnd, GetParent(wnd), true, wParam);
     return Chain(wnd, message, wParam, lParam);
@@ -479,7 +487,8 @@ LRESULT CALLBACK ComboDropProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lPa
 {
     if (message == kMsgAttach)
         return AttachComboAndEdit(wnd, lParam, ComboDropProc, ComboEditDropProc);
-    SUBCLASS_HEAD(ComboDropProc, kKinds)
+    if (LRESULT head; SubclassHead(wnd, message, wParam, lParam, ComboDropProc, kKinds, &head))
+        return head;
     if (message == WM_DROPFILES) {
         HWND edit = ComboEdit(wnd);
         return DropInto(edit ? edit : wnd, wnd, true, wParam);
@@ -489,7 +498,8 @@ LRESULT CALLBACK ComboDropProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lPa
 
 LRESULT CALLBACK EditDropProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    SUBCLASS_HEAD(EditDropProc, kKinds)
+    if (LRESULT head; SubclassHead(wnd, message, wParam, lParam, EditDropProc, kKinds, &head))
+        return head;
     if (message == WM_DROPFILES)
         return DropInto(wnd, wnd, false, wParam);
     return Chain(wnd, message, wParam, lParam);
@@ -497,7 +507,8 @@ LRESULT CALLBACK EditDropProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lPar
 
 LRESULT CALLBACK EnabledLookProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    SUBCLASS_HEAD(EnabledLookProc, kKinds)
+    if (LRESULT head; SubclassHead(wnd, message, wParam, lParam, EnabledLookProc, kKinds, &head))
+        return head;
     bool disabled = !IsWindowEnabled(wnd);
     if (message == WM_GETDLGCODE && disabled)
         return DLGC_STATIC;  // 0x100: the dialog passes over it like a label
@@ -510,7 +521,8 @@ LRESULT CALLBACK EnabledLookProc(HWND wnd, UINT message, WPARAM wParam, LPARAM l
 
 LRESULT CALLBACK EditKeyNotifyProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    SUBCLASS_HEAD(EditKeyNotifyProc, kEditKeyNotify)
+    if (LRESULT head; SubclassHead(wnd, message, wParam, lParam, EditKeyNotifyProc, kEditKeyNotify, &head))
+        return head;
     if (message == WM_KEYDOWN && (wParam == VK_TAB || wParam == VK_RETURN) &&
         SwallowKey(kEditKeyNotify, wnd, NM_KEYDOWN, wParam, lParam))
         return 0;
@@ -528,7 +540,8 @@ bool IsEditingKey(UINT message, WPARAM wParam)
 
 LRESULT CALLBACK ReadOnlyLookProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    SUBCLASS_HEAD(ReadOnlyLookProc, kKinds)
+    if (LRESULT head; SubclassHead(wnd, message, wParam, lParam, ReadOnlyLookProc, kKinds, &head))
+        return head;
     bool disabled = !IsWindowEnabled(wnd);
     if (message == WM_GETDLGCODE && !disabled)
         return DLGC_WANTARROWS;
@@ -541,7 +554,8 @@ LRESULT CALLBACK ReadOnlyLookProc(HWND wnd, UINT message, WPARAM wParam, LPARAM 
 
 LRESULT CALLBACK ReadOnlyEditProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    SUBCLASS_HEAD(ReadOnlyEditProc, kKinds)
+    if (LRESULT head; SubclassHead(wnd, message, wParam, lParam, ReadOnlyEditProc, kKinds, &head))
+        return head;
     if (message == WM_GETDLGCODE)
         return DLGC_WANTARROWS;
     if (message == WM_CUT || message == WM_PASTE || message == WM_CLEAR || IsEditingKey(message, wParam))
@@ -551,7 +565,8 @@ LRESULT CALLBACK ReadOnlyEditProc(HWND wnd, UINT message, WPARAM wParam, LPARAM 
 
 LRESULT CALLBACK TwinEditProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    SUBCLASS_HEAD(TwinEditProc, kTwinEdit)
+    if (LRESULT head; SubclassHead(wnd, message, wParam, lParam, TwinEditProc, kTwinEdit, &head))
+        return head;
     if (message == kMsgSetOwnText)
         return Chain(wnd, WM_SETTEXT, wParam, lParam);
     if (message == kMsgGetOwnText)
