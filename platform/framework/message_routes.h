@@ -165,6 +165,11 @@ struct LParamY {
     template <class M>
     static int Of(M& m) { return int16_t(LParamHigh::Of(m)); }
 };
+// WM_MOUSEWHEEL's turn: wParam's high word, signed, negative towards the user.
+struct WheelDelta {
+    template <class M>
+    static int Of(M& m) { return int16_t(WParamHigh::Of(m)); }
+};
 // The message itself, for one handler over several messages.
 struct MessageId {
     template <class M>
@@ -174,6 +179,28 @@ struct MessageId {
 struct ResultSlot {
     template <class M>
     static auto& Of(M& m) { return m.result; }
+};
+
+// The record lParam points to (WM_DRAWITEM's, a notification's), for a
+// handler taking it by reference.
+template <class T>
+struct LParamRecord {
+    template <class M>
+    static T& Of(M& m) { return *reinterpret_cast<T*>(m.lParam); }
+};
+
+// A fixed argument, for one handler behind rows that differ only in it.
+template <auto Value>
+struct Fixed {
+    template <class M>
+    static constexpr auto Of(M&) { return Value; }
+};
+
+// The message itself, for a handler that passes it on to another
+// procedure around what it does.
+struct WholeMessage {
+    template <class M>
+    static M& Of(M& m) { return m; }
 };
 
 // ---- row makers ----

@@ -156,6 +156,9 @@ constexpr Rows::Row kMade[] = {
     Rows::OnAnyCode(0x40).Act<Halves, WParamLow, WParamHigh>(),
     Rows::OnCommand(0x41, 2).Act<Halves, WParamLow, WParamHigh>(),
     Rows::OnNotify(7, 0xFFFFFFF4u).Act<[](Owner&) {}>(),
+    Rows::On(10).Act<Point, WheelDelta, Fixed<3>>(),
+    Rows::On(11).Answer<[](Owner&, const char& first, Msg& m) { return first + m.message; }, LParamRecord<const char>,
+                        WholeMessage>(),
 };
 constexpr auto kMadeSorted = SortRoutes(kMade);
 static_assert(RoutesDisjoint(kMadeSorted), "the made rows overlap");
@@ -181,6 +184,8 @@ TEST(MessageRoutesTest, MadeRowsDecodeCallAndAnswer)
         {"any non-zero word is a set flag", 9, {9, 0x10000, 0, -1}, true, 1, {1}},
         {"any code of an id", Wide(kRouteCommand, 0x40, 0x300), {0x111, 0x03000040, 0, -1}, true, 0, {0x40, 0x300}},
         {"a command by id and code", Wide(kRouteCommand, 0x41, 2), {0x111, 0x00020041, 0, -1}, true, 0, {0x41, 2}},
+        {"a wheel turn towards the user, and a fixed argument", 10, {10, 0xFF880000u, 0, -1}, true, 0, {-120, 3}},
+        {"the record lParam points to, and the message itself", 11, {11, 0, intptr_t(kText), -1}, true, 'K' + 11, {}},
         {"a notification by id and code", Wide(kRouteNotify, 7, 0xFFFFFFF4u), {0x4E, 7, 0, -1}, true, 0, {}},
     };
     for (const auto& c : cases) {

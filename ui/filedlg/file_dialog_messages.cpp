@@ -7,6 +7,7 @@
 #include "text/text_services.h"
 #include "ui/filedlg/edit_extensions.h"
 #include "platform/framework/message_routes.h"
+#include "platform/framework/routed_message.h"
 #include "ui/utils/shell_utils.h"
 
 namespace {
@@ -25,12 +26,7 @@ struct ExtDialog {
 };
 
 // One message on its way through the table.
-struct ExtMessage {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    LRESULT result;
-};
+using ExtMessage = RoutedMessage;
 
 // ---- helpers of the rows ----
 

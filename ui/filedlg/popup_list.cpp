@@ -2,6 +2,7 @@
 
 #include "system/shell_icons.h"
 #include "platform/framework/message_routes.h"
+#include "platform/framework/routed_message.h"
 #include "ui/filedlg/ofn_logic.h"
 
 #include <cstdlib>
@@ -166,12 +167,6 @@ void EndDrag(PopupState& s)
     RedrawWindow(s.frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
-// The wheel's turn, signed, from wParam's high word.
-struct WheelDelta {
-    template <class M>
-    static int Of(M& m) { return int16_t(WParamHigh::Of(m)); }
-};
-
 void Wheel(PopupState& s, int delta)
 {
     if (int lines = PopupWheelLines(delta))
@@ -194,12 +189,7 @@ LRESULT ForwardToList(PopupState& s, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 // One message to the frame on its way through the table.
-struct PopupMessage {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    LRESULT result;
-};
+using PopupMessage = RoutedMessage;
 
 using Rows = RouteRows<PopupState, PopupMessage>;
 constexpr Rows::Row kPopupRows[] = {

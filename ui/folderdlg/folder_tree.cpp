@@ -11,7 +11,7 @@
 #include "text/text_services.h"
 #include "ui/folderdlg/folder_tree_logic.h"
 #include "ui/folderdlg/path_dlg_logic.h"
-#include "ui/folderdlg/routed_message.h"
+#include "platform/framework/routed_message.h"
 
 namespace {
 

@@ -23,12 +23,6 @@ std::string WindowTextOf(HWND wnd)
     return text;
 }
 
-// The message as sent, for a row whose handler gives it to the default
-// handling first.
-struct SentMessage {
-    static const RoutedMessage& Of(const RoutedMessage& m) { return m; }
-};
-
 }  // namespace
 
 CPathComboBox::~CPathComboBox()
@@ -234,9 +228,9 @@ LRESULT CPathComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     constexpr auto kShowText = &CPathComboBox::DefaultThen<&CPathComboBox::InvalidateBar>;
     constexpr auto kFollowEdit = &CPathComboBox::DefaultThen<&CPathComboBox::PlaceBar>;
     static constexpr Rows::Row kRows[] = {
-        Rows::On(WM_SETTEXT).Answer<kShowText, SentMessage>(),
-        Rows::On(WM_SIZE).Answer<kFollowEdit, SentMessage>(),
-        Rows::On(WM_WINDOWPOSCHANGED).Answer<kFollowEdit, SentMessage>(),
+        Rows::On(WM_SETTEXT).Answer<kShowText, WholeMessage>(),
+        Rows::On(WM_SIZE).Answer<kFollowEdit, WholeMessage>(),
+        Rows::On(WM_WINDOWPOSCHANGED).Answer<kFollowEdit, WholeMessage>(),
         Rows::On(WM_DROPFILES).Act<NotifyDroppedFile<kPathComboDropped>, WParamAs<HDROP>>(),
         Rows::On(WM_DESTROY).ActThenPass<&CPathComboBox::DestroyBar>(),
     };

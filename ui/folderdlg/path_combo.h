@@ -13,7 +13,7 @@
 
 #include "platform/framework/wnd.h"
 #include "ui/folderdlg/path_notify.h"
-#include "ui/folderdlg/routed_message.h"
+#include "platform/framework/routed_message.h"
 
 constexpr UINT kPathComboChanged = 4616;
 constexpr UINT kPathComboDropped = 4617;

@@ -87,11 +87,6 @@ bool NetworkListable(const std::string& path)
     return true;
 }
 
-// WM_MOUSEWHEEL's turn, negative towards the user.
-struct WheelTurn {
-    static int Of(const RoutedMessage& m) { return int16_t(WParamHigh::Of(m)); }
-};
-
 }  // namespace
 
 CPathDlg::CPathDlg(CWnd* parent, const char* registryEntry)
@@ -596,7 +591,7 @@ LRESULT CALLBACK CPathDlg::ListProc(HWND wnd, UINT message, WPARAM wParam, LPARA
     if (!self)
         return ::DefWindowProcA(wnd, message, wParam, lParam);
     static constexpr Rows::Row kRows[] = {
-        Rows::On(WM_MOUSEWHEEL).Act<&CPathDlg::OnListWheel, WheelTurn>(),
+        Rows::On(WM_MOUSEWHEEL).Act<&CPathDlg::OnListWheel, WheelDelta>(),
         Rows::On(WM_DROPFILES).Answer<&CPathDlg::ForwardDroppedFiles, WParamAs<WPARAM>, LParamAs<LPARAM>>(),
         Rows::On(WM_CHAR).May<&CPathDlg::OnListChar, WParamAs<unsigned>>(),
     };

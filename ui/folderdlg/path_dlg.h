@@ -20,7 +20,7 @@
 #include "ui/folderdlg/path_combo.h"
 #include "ui/folderdlg/path_dlg_logic.h"
 #include "ui/folderdlg/folder_tree.h"
-#include "ui/folderdlg/routed_message.h"
+#include "platform/framework/routed_message.h"
 
 class CPathDlg : public CDialog {
 public:

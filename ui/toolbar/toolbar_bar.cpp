@@ -10,6 +10,7 @@
 #include "platform/framework/float_frame.h"
 #include "platform/framework/frame.h"
 #include "platform/framework/message_routes.h"
+#include "platform/framework/routed_message.h"
 #include "platform/framework/wnd_class.h"
 #include "ui/toolbar/toolbar_bar_logic.h"
 #include "ui/toolbar/toolbar_control_logic.h"
@@ -42,12 +43,7 @@ bool IsIndexForm(UINT button)
 }
 
 // A message on its way through the bar's table.
-struct BarMessage {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    LRESULT result;
-};
+using BarMessage = RoutedMessage;
 
 // A resolved entry of LoadToolBar.
 struct Entry {

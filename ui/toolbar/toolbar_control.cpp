@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/framework/message_routes.h"
+#include "platform/framework/routed_message.h"
 #include "system/heap_dib.h"
 #include "ui/toolbar/toolbar_control_logic.h"
 
@@ -442,12 +443,7 @@ void OnNotify(ToolbarState& s, NMHDR* header)
 // through their decoders in toolbar_messages.h) and makes one call.
 
 // A message on its way through the table.
-struct ToolbarMessage {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    LRESULT result;
-};
+using ToolbarMessage = RoutedMessage;
 
 // A packed argument through its decoder: every packed form is a 32-bit
 // word, in wParam, in lParam, or one in each.

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "platform/framework/message_routes.h"
+#include "platform/framework/routed_message.h"
 #include "ui/treelist/core/treelist_api.h"
 #include "ui/treelist/core/treelist_host.h"
 #include "ui/treelist/core/treelist_records.h"
@@ -337,12 +338,7 @@ LRESULT TreeListColumnTextColor(TreeListData& d, WPARAM wParam, COLORREF color);
 // One message on its way through the table: the row's decoders take the
 // handler's arguments from wParam and lParam, the row leaves the answer in
 // result.
-struct TreeListMessage {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    LRESULT result;
-};
+using TreeListMessage = RoutedMessage;
 // False: the message goes on to the default window procedure.
 using TreeListHandler = bool (*)(TreeListData& d, TreeListMessage& m);
 // Both tables' rows: "message → handler", the handler's arguments taken by

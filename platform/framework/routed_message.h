@@ -1,7 +1,6 @@
-// The message as the route tables of the folder dialog and its controls see
-// it (RouteRows<Window, RoutedMessage>), and the one way their window
-// procedures answer: the row's answer, or the default handling's when the
-// message has no row or its row declines.
+// A window message as route tables see it (RouteRows<Window, RoutedMessage>),
+// and one way a window procedure answers: the row's answer, or the default
+// handling's when the message has no row or its row declines.
 #pragma once
 
 #include "platform/framework/message_routes.h"
