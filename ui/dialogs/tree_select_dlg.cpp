@@ -30,7 +30,6 @@ constexpr UINT kCheckShift = 13;
 // image list of the dialog shows) locks the box through the control's
 // check-lock option, so neither a click nor Space gives it one.
 constexpr UINT kAddRowLock = INDEXTOOVERLAYMASK(8);
-constexpr WPARAM kCheckLockOption = 12;
 constexpr UINT kTextChanged = 0x20000000;
 constexpr LRESULT kQueryOpenEditor = LRESULT(0x80000000u);
 constexpr WPARAM kColumnEditWord = 0x106;   // editor kind 1, option bits 6
@@ -255,7 +254,7 @@ BOOL CTreeSelectDlg::OnInitDialog()
     }
     List(TVM_SETEXTENDEDSTYLE, 0, LPARAM(TreeSelectExtendedStyle(m_options, !m_model.columns.empty())));
     if (m_options & kTreeSelectCheckBoxes)
-        List(TLM_OPTION, kTreeListOptionSet | kCheckLockOption, LPARAM(kAddRowLock));
+        List(TLM_OPTION, kTreeListOptionSet | kTreeListOptionCheckLockStates, LPARAM(kAddRowLock));
     for (size_t i = 0; i < m_model.columns.size(); ++i) {
         const TreeSelectColumn& c = m_model.columns[i];
         m_list->InsertColumn(uint32_t(i), c.text.c_str(), c.align, c.width);
