@@ -5,6 +5,8 @@
 // full repaint.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <ostream>
 #include <string>
@@ -81,10 +83,33 @@ struct SizeDragSeen {
 SizeDragSeen DragSizeBorder(CDialog& dialog, const Looks& looks, POINT place, int edge, SIZE by,
                             const std::string& name);
 
+// A drag of the size border (edge: a WMSZ_ code) and how far it grows the
+// dialog.
+struct SizeDrag {
+    const char* name;
+    int edge;
+    SIZE by, grown;
+};
+// Each drag on a dialog of its own, filled by `fill` and moved to 200,100:
+// it grows as the drag says and then shows what a full repaint draws, with
+// no repaint after the drag (the pictures saved as prefix + name).
+template <class Dialog>
+void ExpectSizeDragsLeaveNothingStale(const Looks& looks, const std::vector<SizeDrag>& drags,
+                                      const std::function<void(Dialog&)>& fill, const std::string& prefix)
+{
+    for (const SizeDrag& c : drags) {
+        Dialog dialog;
+        fill(dialog);
+        const SizeDragSeen seen = DragSizeBorder(dialog, looks, {200, 100}, c.edge, c.by, prefix + c.name);
+        EXPECT_EQ(std::vector<int>({seen.grown.cx, seen.grown.cy}), std::vector<int>({c.grown.cx, c.grown.cy}))
+            << c.name;
+        EXPECT_TRUE(seen.same) << c.name << ": " << seen.why;
+    }
+}
+
 // Whether the window's client area shows what a full repaint would draw;
 // on a difference the first few differing pixels are described in *why and
 // the pictures saved under the name in the test's temporary folder.
 bool ShowsWhatARepaintDraws(HWND wnd, const std::string& name, std::string* why);
-
 
 }  // namespace choice_input
