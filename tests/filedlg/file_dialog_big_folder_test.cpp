@@ -52,14 +52,7 @@ struct Seen {
 Seen RunRecipe(const RecipeCase& c)
 {
     char file[260] = "";
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrFilter = "Alle Dateien\0*.*\0";
-    ofn.lpstrDefExt = "gpx";
-    ofn.lpstrInitialDir = c.openIn.c_str();
-    ofn.Flags = OFN_EXPLORER;
+    OPENFILENAMEA ofn = OpenIn(c.openIn, file, sizeof file);
     HWND dialog = nullptr;
     DWORD since = 0;
     Seen seen;
@@ -126,7 +119,8 @@ TEST_F(BigFolderPopup, OffersTheFirstHundredBeginningsHoweverTheFolderWasReached
     const RecipeCase cases[] = {
         {"opened in the folder", big, "", nullptr},
         {"opened in the parent, sent to the folder", parent, big, nullptr},
-        {"its folders made once the popup exists", late, "", [&] { MakeNumberedFolders(late, kLateCount); }},
+        {"its folders made once the popup exists", late, "",
+         [&] { winharness::MakeNumberedFolders(late, kLateCount); }},
     };
     for (const RecipeCase& c : cases) {
         const Seen seen = RunRecipe(c);

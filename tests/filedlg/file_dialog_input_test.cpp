@@ -19,7 +19,9 @@
 namespace {
 
 using namespace filedlg_test;
+using winharness::InputPending;
 using winharness::ModalDriver;
+using winharness::Reachable;
 using winharness::RealInput;
 typedef std::vector<std::string> Texts;
 
@@ -118,14 +120,7 @@ protected:
 Outcome RunRow(const Row& row, const std::string& folder)
 {
     char file[MAX_PATH] = "";
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrFilter = "Alle Dateien\0*.*\0";
-    ofn.lpstrDefExt = "gpx";
-    ofn.lpstrInitialDir = folder.c_str();
-    ofn.Flags = OFN_EXPLORER;
+    OPENFILENAMEA ofn = OpenIn(folder, file, sizeof file);
     RealInput input(RealInput::Pump::kNo);
     ModalDriver driver(20000);
     HWND dialog = nullptr;
@@ -133,13 +128,13 @@ Outcome RunRow(const Row& row, const std::string& folder)
     Outcome seen;
     driver.Then([&](ModalDriver& d) {
         dialog = ExtendedDialog(d);
-        return dialog && winharness::Activated(dialog, start) && Reachable(GetDlgItem(dialog, kFileNameId)) &&
+        return winharness::ShownAndActive(dialog, start) && Reachable(GetDlgItem(dialog, kFileNameId)) &&
                Popup(dialog) && GetFocus() == ComboEditOf(dialog);
     });
     // The pointer rests away from where the popup shows: a row under it
     // would take the selection, as the user's hand on it would.
     driver.Then([&](ModalDriver&) {
-        input.MoveTo(dialog, {4, 4});
+        input.Park();
         return true;
     });
     for (const Gesture& g : row.gestures)
