@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "tests/dialogs/choice_test_support.h"
 #include "tests/winharness/modal_driver.h"
 #include "tests/winharness/popup_menu_reader.h"
 
@@ -55,7 +56,7 @@ void PrintTo(const Outcome& o, std::ostream* os)
     *os << "], menuRow " << o.menuRow << ", editor " << o.editor << "}";
 }
 
-Outcome RunWithInput(CDialog& dialog, const Looks& looks, const Action& act, bool staysOpen, const std::string& pick,
+Outcome RunWithInput(CChoiceDlg& dialog, const Looks& looks, const Action& act, bool staysOpen, const std::string& pick,
                      const std::function<void(HWND top)>& lookMore)
 {
     const Phase once = [&act](Scene& scene) {
@@ -65,7 +66,7 @@ Outcome RunWithInput(CDialog& dialog, const Looks& looks, const Action& act, boo
     return RunWithInput(dialog, looks, std::vector<Phase>{once}, staysOpen, pick, lookMore);
 }
 
-Outcome RunWithInput(CDialog& dialog, const Looks& looks, const std::vector<Phase>& phases, bool staysOpen,
+Outcome RunWithInput(CChoiceDlg& dialog, const Looks& looks, const std::vector<Phase>& phases, bool staysOpen,
                      const std::string& pick, const std::function<void(HWND top)>& lookMore)
 {
     Outcome outcome;
@@ -106,6 +107,8 @@ Outcome RunWithInput(CDialog& dialog, const Looks& looks, const std::vector<Phas
         });
     driver.Run([&] { outcome.result = dialog.DoModal(); });
     outcome.menu = menu.Texts();
+    outcome.current = dialog.m_current;
+    outcome.flags = choice_test::Flags(dialog);
     return outcome;
 }
 
@@ -167,7 +170,7 @@ std::vector<Phase> SizeBorderDrag(int edge, SIZE by)
     };
 }
 
-SizeDragSeen DragSizeBorder(CDialog& dialog, const Looks& looks, POINT place, int edge, SIZE by,
+SizeDragSeen DragSizeBorder(CChoiceDlg& dialog, const Looks& looks, POINT place, int edge, SIZE by,
                             const std::string& name)
 {
     SizeDragSeen seen;

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/framework/dialog.h"
 #include "platform/win32/win.h"
 #include "tests/winharness/real_input.h"
 #include "tests/winharness/screenshot.h"
+#include "ui/dialogs/list_select_dlg.h"
 
 namespace choice_input {
 
@@ -61,9 +61,11 @@ typedef std::function<bool(Scene&)> Phase;
 // closed by OK. `staysOpen` says whether the action leaves the dialog open:
 // a dialog that the action ended has no look. `lookMore` looks further at
 // the open dialog before it closes.
-Outcome RunWithInput(CDialog& dialog, const Looks& looks, const Action& act, bool staysOpen,
+// The dialog's current index and selected flags after the run complete the
+// outcome.
+Outcome RunWithInput(CChoiceDlg& dialog, const Looks& looks, const Action& act, bool staysOpen,
                      const std::string& pick = "", const std::function<void(HWND top)>& lookMore = {});
-Outcome RunWithInput(CDialog& dialog, const Looks& looks, const std::vector<Phase>& phases, bool staysOpen,
+Outcome RunWithInput(CChoiceDlg& dialog, const Looks& looks, const std::vector<Phase>& phases, bool staysOpen,
                      const std::string& pick = "", const std::function<void(HWND top)>& lookMore = {});
 
 // A drag of the window's size border at the corner or edge `edge` (a WMSZ_
@@ -80,7 +82,7 @@ struct SizeDragSeen {
     bool same = false;
     std::string why;
 };
-SizeDragSeen DragSizeBorder(CDialog& dialog, const Looks& looks, POINT place, int edge, SIZE by,
+SizeDragSeen DragSizeBorder(CChoiceDlg& dialog, const Looks& looks, POINT place, int edge, SIZE by,
                             const std::string& name);
 
 // A drag of the size border (edge: a WMSZ_ code) and how far it grows the

@@ -8,14 +8,12 @@
 #include <vector>
 
 #include "tests/dialogs/choice_input.h"
-#include "tests/dialogs/choice_test_support.h"
 #include "ui/dialogs/list_select_dlg.h"
 
 namespace {
 
 using choice_input::Outcome;
 using choice_input::Scene;
-using choice_test::Flags;
 using winharness::kShift;
 
 const char* const kNames[] = {"Alm", "Berg", "Gipfel", "Hütte"};
@@ -149,9 +147,7 @@ TEST_P(ListChoiceInput, ActionGivesItsOutcome)
     CListSelectDlg dialog;
     Fill(dialog, row.mode);
     dialog.m_cancelAllowed = row.cancelAllowed ? 1 : 0;
-    Outcome outcome = choice_input::RunWithInput(dialog, kLooks, row.act, row.expected.open, row.pick);
-    outcome.current = dialog.m_current;
-    outcome.flags = Flags(dialog);
+    const Outcome outcome = choice_input::RunWithInput(dialog, kLooks, row.act, row.expected.open, row.pick);
     EXPECT_EQ(outcome, row.expected);
 }
 

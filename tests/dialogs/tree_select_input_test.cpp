@@ -15,7 +15,6 @@ namespace {
 
 using choice_input::Outcome;
 using choice_input::Scene;
-using choice_test::Flags;
 using choice_test::ListOf;
 using choice_test::Rows;
 using winharness::kShift;
@@ -190,12 +189,10 @@ TEST_P(TreeChoiceInput, ActionGivesItsOutcome)
     CTreeSelectDlg dialog;
     Fill(dialog, row.options, row.editable);
     dialog.m_cancelAllowed = row.cancelAllowed ? 1 : 0;
-    Outcome outcome = choice_input::RunWithInput(dialog, kLooks, row.act, row.expected.open, row.pick, [&](HWND top) {
+    const Outcome outcome = choice_input::RunWithInput(dialog, kLooks, row.act, row.expected.open, row.pick, [&](HWND top) {
         std::string why;
         choice_input::ShowsWhatARepaintDraws(top, std::string("tree-") + row.name, &why);
     });
-    outcome.current = dialog.m_current;
-    outcome.flags = Flags(dialog);
     EXPECT_EQ(outcome, row.expected);
 }
 

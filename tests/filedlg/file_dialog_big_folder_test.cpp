@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/filedlg/file_dialog_test_support.h"
+#include "tests/support/test_support.h"
 #include "tests/winharness/registry_lock.h"
 #include "ui/filedlg/ofn_logic.h"
 
@@ -25,16 +26,7 @@ constexpr int kLateCount = 150;
 constexpr DWORD kPauseMs = 1500;
 constexpr DWORD kRowsMs = 5000, kRetypedRowsMs = 8000;
 
-Texts First100()
-{
-    Texts rows;
-    for (int i = 0; i < 100; ++i) {
-        char name[8];
-        std::snprintf(name, sizeof name, "%04d", i);
-        rows.push_back(name);
-    }
-    return rows;
-}
+Texts First100() { return lindar_test::NumberedNames(0, 100); }
 
 struct RecipeCase {
     const char* name;
@@ -127,11 +119,8 @@ TEST_F(BigFolderPopup, OffersTheFirstHundredBeginningsHoweverTheFolderWasReached
         EXPECT_EQ(seen.typed, First100()) << c.name;
         EXPECT_EQ(seen.retyped, First100()) << c.name;
     }
-    for (int i = 0; i < kLateCount; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "\\%04d", i);
-        RemoveDirectoryA((late + name).c_str());
-    }
+    for (const std::string& name : lindar_test::NumberedNames(0, kLateCount))
+        RemoveDirectoryA((late + "\\" + name).c_str());
     RemoveDirectoryA(late.c_str());
 }
 

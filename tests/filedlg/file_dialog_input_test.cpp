@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/filedlg/file_dialog_test_support.h"
+#include "tests/support/test_support.h"
 #include "tests/winharness/real_input.h"
 #include "tests/winharness/registry_lock.h"
 #include "ui/filedlg/ofn_logic.h"
@@ -214,22 +215,11 @@ TEST_F(FileDialogInput, Popup)
     }
 }
 
-Texts Numbered(int from, int count)
-{
-    Texts names;
-    for (int i = from; i < from + count; ++i) {
-        char name[8];
-        std::snprintf(name, sizeof name, "%04d", i);
-        names.push_back(name);
-    }
-    return names;
-}
-
 // The folder of 5,000 subfolders: beginnings within the first 2000 names
 // listed and past them.
 TEST_F(FileDialogInput, BigFolder)
 {
-    const Texts zero = Numbered(0, 100), fortyNine = Numbered(4900, 100);
+    const Texts zero = lindar_test::NumberedNames(0, 100), fortyNine = lindar_test::NumberedNames(4900, 100);
     const Row rows[] = {
         {"type \"0\"", {Type("0")}, Showing("0", true, zero)},
         {"type \"49\", Down", {Type("49"), AwaitRows(fortyNine), Key(VK_DOWN)}, Showing("4900", true, fortyNine)},

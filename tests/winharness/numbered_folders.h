@@ -3,12 +3,12 @@
 // program of a run would otherwise make them again.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/win32/win.h"
+#include "tests/support/test_support.h"
 
 namespace winharness {
 
@@ -19,21 +19,19 @@ inline void MakeNumberedFolders(const std::string& folder, int count, const std:
 {
     constexpr int kThreads = 4;
     CreateDirectoryA(folder.c_str(), nullptr);
-    auto name = [&](int i) {
-        char number[16];
-        std::snprintf(number, sizeof number, "%04d", i);
-        return folder + "\\" + prefix + number;
-    };
+    std::vector<std::string> paths = lindar_test::NumberedNames(0, count, prefix);
+    for (std::string& path : paths)
+        path = folder + "\\" + path;
     bool made = true;
     for (int i = count - 1; i >= 0 && i >= count - kThreads; --i)
-        made = made && GetFileAttributesA(name(i).c_str()) != INVALID_FILE_ATTRIBUTES;
+        made = made && GetFileAttributesA(paths[size_t(i)].c_str()) != INVALID_FILE_ATTRIBUTES;
     if (made)
         return;
     std::vector<std::thread> makers;
     for (int t = 0; t < kThreads; ++t)
-        makers.emplace_back([&, t] {
+        makers.emplace_back([&paths, count, t] {
             for (int i = t; i < count; i += kThreads)
-                CreateDirectoryA(name(i).c_str(), nullptr);
+                CreateDirectoryA(paths[size_t(i)].c_str(), nullptr);
         });
     for (std::thread& maker : makers)
         maker.join();
