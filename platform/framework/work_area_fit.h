@@ -1,5 +1,7 @@
 // Where a window goes so that it lies on a monitor's work area (the
-// monitor less its task bars): portable arithmetic, no window needed.
+// monitor less its task bars): portable arithmetic, no window needed. The
+// floating bars, the windows kept in their work area (ui/utils/work_area.h)
+// and the choice dialogs all place themselves by it.
 #pragma once
 
 #include "platform/win32/win.h"

@@ -1,12 +1,10 @@
 // The canvas window driven by a real mouse: its scroll bars' arrows, trough
 // and thumb, and the clicks, drags and wheel it passes to its owner.
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "tests/canvas/canvas_test_support.h"
-#include "tests/support/test_support.h"
 #include "tests/winharness/real_input.h"
 
 namespace {
@@ -197,9 +195,7 @@ TEST(CanvasRealInputTest, ScrollBarsClicksDragsAndWheel)
     }
     winharness::Screenshot shot;
     ASSERT_TRUE(winharness::CaptureWindow(f.parent.Handle(), &shot));
-    const std::string path = lindar_test::TempDir() + "/canvas_scrolled.png";
-    EXPECT_TRUE(winharness::SavePng(shot, path));
-    std::printf("screenshot: %s\n", path.c_str());
+    EXPECT_TRUE(winharness::SavePicture(shot, "canvas_scrolled.png"));
 }
 
 }  // namespace

@@ -150,29 +150,6 @@ TEST(ChoiceEntries, MinimumSizeMovesTheDraggedEdge)
     EXPECT_EQ(ChoiceButtonRow(300, 80, 20, false).okX, 110);
 }
 
-std::vector<int> Corners(const ChoiceRect& r) { return {r.left, r.top, r.right, r.bottom}; }
-
-// A window that would open partly off the work area is moved into it.
-TEST(ChoiceEntries, WindowsKeepInsideTheWorkArea)
-{
-    const ChoiceRect work = {0, 0, 800, 570};  // 800 x 600 with a taskbar below
-    struct Case {
-        const char* name;
-        ChoiceRect in, out;
-    };
-    const Case cases[] = {
-        {"inside", {10, 20, 410, 320}, {10, 20, 410, 320}},
-        {"off the right and the bottom", {600, 400, 1000, 700}, {400, 270, 800, 570}},
-        {"off the left and the top", {-20, -20, 380, 280}, {0, 0, 400, 300}},
-        {"wider and higher than the area", {-50, 100, 850, 700}, {0, 0, 900, 600}},
-        {"far right of the area", {1700, 50, 2100, 350}, {400, 50, 800, 350}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(Corners(ChoiceKeepInside(c.in, work)), Corners(c.out)) << c.name;
-    const ChoiceRect right = {1280, 0, 2560, 1024};  // a monitor right of the first
-    EXPECT_EQ(Corners(ChoiceKeepInside({2400, 900, 2700, 1100}, right)), Corners({2260, 824, 2560, 1024}));
-}
-
 // A menu opened by the keyboard lies on the caret row, inside the list.
 TEST(ChoiceEntries, KeyboardMenuOpensOnTheCaretRow)
 {

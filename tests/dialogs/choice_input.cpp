@@ -1,9 +1,8 @@
 #include "tests/dialogs/choice_input.h"
 
 #include <memory>
-#include <sstream>
 
-#include "tests/support/test_support.h"
+#include "tests/dialogs/choice_test_support.h"
 #include "tests/winharness/modal_driver.h"
 #include "tests/winharness/popup_menu_reader.h"
 
@@ -12,37 +11,6 @@ namespace choice_input {
 namespace {
 
 constexpr DWORD kActiveWithinMs = 2000;
-constexpr int kShownDifferences = 4;
-constexpr UINT kFullRepaint = RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW;
-
-// The popup menu an action opened: read from a step that runs inside the
-// menu's own loop, then answered by keys as a user would.
-struct MenuSeen {
-    std::vector<std::string> texts;
-    RECT place = {};
-    bool answered = false;
-};
-
-void AnswerMenu(HWND menuWindow, const std::string& pick, MenuSeen& seen)
-{
-    GetWindowRect(menuWindow, &seen.place);
-    const HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
-    int downs = 0, target = 0;
-    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
-        char text[64] = {};
-        GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION);
-        seen.texts.push_back(text);
-        if (!(GetMenuState(menu, UINT(i), MF_BYPOSITION) & MF_SEPARATOR))
-            ++downs;  // the arrow key passes over separators
-        if (!pick.empty() && pick == text)
-            target = downs;
-    }
-    // The first arrow key marks the first entry; Enter chooses it.
-    for (int i = 0; i < target; ++i)
-        PostMessageA(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
-    PostMessageA(menuWindow, WM_KEYDOWN, target ? VK_RETURN : VK_ESCAPE, 0);
-    seen.answered = true;
-}
 
 // The GUI_ state flags of this thread: its move, size and menu loops.
 DWORD LoopFlags()
@@ -53,15 +21,18 @@ DWORD LoopFlags()
 }
 
 // The action's input handled: nothing left in the queue, no size loop
-// running and no menu open (one that opened is read and answered first).
-bool InputHandled(const std::string& pick, MenuSeen& seen)
+// running and no menu open. A menu that opened is read into `menu` from
+// this step, inside the menu's own loop, and answered by keys as a user
+// would.
+bool InputHandled(const std::string& pick, winharness::OpenMenu& menu)
 {
-    if (HIWORD(GetQueueStatus(QS_INPUT)) != 0 || (LoopFlags() & GUI_INMOVESIZE))
+    if (winharness::InputPending() || (LoopFlags() & GUI_INMOVESIZE))
         return false;
-    const HWND menuWindow = winharness::ThreadMenu(GetCurrentThreadId());
-    if (menuWindow) {
-        if (!seen.answered)
-            AnswerMenu(menuWindow, pick, seen);
+    if (const HWND menuWindow = winharness::ThreadMenu(GetCurrentThreadId())) {
+        if (!menu.window) {
+            menu = winharness::ReadMenu(menuWindow);
+            winharness::AnswerByKeys(menu, menu.Find(pick));
+        }
         return false;
     }
     if (LoopFlags() & GUI_INMENUMODE) {
@@ -72,18 +43,6 @@ bool InputHandled(const std::string& pick, MenuSeen& seen)
         return false;
     }
     return true;
-}
-
-std::string Describe(const winharness::Screenshot& now, const winharness::Screenshot& repainted)
-{
-    std::ostringstream out;
-    int differing = 0;
-    for (int y = 0; y < now.height; ++y)
-        for (int x = 0; x < now.width; ++x)
-            if (now.At(x, y) != repainted.At(x, y) && ++differing <= kShownDifferences)
-                out << " (" << x << "," << y << ") " << std::hex << now.At(x, y) << " instead of "
-                    << repainted.At(x, y) << std::dec;
-    return std::to_string(differing) + " pixels differ:" + out.str();
 }
 
 }  // namespace
@@ -97,7 +56,7 @@ void PrintTo(const Outcome& o, std::ostream* os)
     *os << "], menuRow " << o.menuRow << ", editor " << o.editor << "}";
 }
 
-Outcome RunWithInput(CDialog& dialog, const Looks& looks, const Action& act, bool staysOpen, const std::string& pick,
+Outcome RunWithInput(CChoiceDlg& dialog, const Looks& looks, const Action& act, bool staysOpen, const std::string& pick,
                      const std::function<void(HWND top)>& lookMore)
 {
     const Phase once = [&act](Scene& scene) {
@@ -107,23 +66,20 @@ Outcome RunWithInput(CDialog& dialog, const Looks& looks, const Action& act, boo
     return RunWithInput(dialog, looks, std::vector<Phase>{once}, staysOpen, pick, lookMore);
 }
 
-Outcome RunWithInput(CDialog& dialog, const Looks& looks, const std::vector<Phase>& phases, bool staysOpen,
+Outcome RunWithInput(CChoiceDlg& dialog, const Looks& looks, const std::vector<Phase>& phases, bool staysOpen,
                      const std::string& pick, const std::function<void(HWND top)>& lookMore)
 {
     Outcome outcome;
-    MenuSeen menu;
+    winharness::OpenMenu menu;
     winharness::RealInput input(winharness::RealInput::Pump::kNo);
     winharness::ModalDriver driver;
-    const DWORD start = GetTickCount();
+    DWORD start = GetTickCount();
     driver.Then([&](winharness::ModalDriver& d) {
-        const HWND top = d.TopDialog();
-        if (!top || !IsWindowVisible(top) || !winharness::Activated(top, start, kActiveWithinMs))
+        if (!winharness::ShownAndActive(d.TopDialog(), start, kActiveWithinMs))
             return false;
-        // The pointer rests away from the dialog: a menu that opens under it
-        // would take its highlight from the pointer, not from the keys.
-        POINT away = {GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1};
-        ScreenToClient(top, &away);
-        input.MoveTo(top, away);
+        // A menu that opens under the pointer would take its highlight from
+        // the pointer, not from the keys.
+        input.Park();
         return true;
     });
     for (const Phase& phase : phases)
@@ -142,7 +98,7 @@ Outcome RunWithInput(CDialog& dialog, const Looks& looks, const std::vector<Phas
             const HWND list = looks.list(top);
             outcome.open = IsWindow(top) && IsWindowVisible(top);
             outcome.editor = looks.editorOpen(list);
-            if (menu.answered)
+            if (menu.window)
                 outcome.menuRow = looks.rowAt(list, POINT{menu.place.left, menu.place.top});
             if (lookMore)
                 lookMore(top);
@@ -150,26 +106,24 @@ Outcome RunWithInput(CDialog& dialog, const Looks& looks, const std::vector<Phas
             return true;
         });
     driver.Run([&] { outcome.result = dialog.DoModal(); });
-    outcome.menu = menu.texts;
+    outcome.menu = menu.Texts();
+    outcome.current = dialog.m_current;
+    outcome.flags = choice_test::Flags(dialog);
     return outcome;
 }
 
 bool ShowsWhatARepaintDraws(HWND wnd, const std::string& name, std::string* why)
 {
-    winharness::Screenshot now, repainted;
-    if (!winharness::CaptureWindow(wnd, &now)) {
+    winharness::RepaintDiff diff;
+    if (!winharness::CompareWithRepaint(wnd, &diff)) {
         *why = "no window";
         return false;
     }
-    RedrawWindow(wnd, nullptr, nullptr, kFullRepaint);
-    winharness::CaptureWindow(wnd, &repainted);
-    const std::string folder = lindar_test::TempDir() + "/";
-    winharness::SavePng(now, folder + name + ".png");
-    if (now.pixels == repainted.pixels && now.width == repainted.width)
+    winharness::SavePicture(diff.shown, name + ".png");
+    if (diff.Same())
         return true;
-    winharness::SavePng(repainted, folder + name + "-repainted.png");
-    *why = now.width != repainted.width || now.height != repainted.height ? "the size changed"
-                                                                          : Describe(now, repainted);
+    winharness::SavePicture(diff.repainted, name + "-repainted.png");
+    *why = diff.Describe();
     return false;
 }
 
@@ -208,15 +162,15 @@ std::vector<Phase> SizeBorderDrag(int edge, SIZE by)
         [by, from](Scene& s) {
             if (!(LoopFlags() & GUI_INMOVESIZE))
                 return false;
-            for (int i = 1; i <= kDragMoves; ++i)
-                s.input.MoveTo(s.top, {from->x + by.cx * i / kDragMoves, from->y + by.cy * i / kDragMoves});
-            s.input.Release(s.top, {from->x + by.cx, from->y + by.cy});
+            const POINT to = {from->x + by.cx, from->y + by.cy};
+            s.input.MoveAlong(s.top, *from, to, kDragMoves);
+            s.input.Release(s.top, to);
             return true;
         },
     };
 }
 
-SizeDragSeen DragSizeBorder(CDialog& dialog, const Looks& looks, POINT place, int edge, SIZE by,
+SizeDragSeen DragSizeBorder(CChoiceDlg& dialog, const Looks& looks, POINT place, int edge, SIZE by,
                             const std::string& name)
 {
     SizeDragSeen seen;

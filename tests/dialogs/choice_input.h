@@ -5,15 +5,17 @@
 // full repaint.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "platform/framework/dialog.h"
 #include "platform/win32/win.h"
 #include "tests/winharness/real_input.h"
 #include "tests/winharness/screenshot.h"
+#include "ui/dialogs/list_select_dlg.h"
 
 namespace choice_input {
 
@@ -59,9 +61,11 @@ typedef std::function<bool(Scene&)> Phase;
 // closed by OK. `staysOpen` says whether the action leaves the dialog open:
 // a dialog that the action ended has no look. `lookMore` looks further at
 // the open dialog before it closes.
-Outcome RunWithInput(CDialog& dialog, const Looks& looks, const Action& act, bool staysOpen,
+// The dialog's current index and selected flags after the run complete the
+// outcome.
+Outcome RunWithInput(CChoiceDlg& dialog, const Looks& looks, const Action& act, bool staysOpen,
                      const std::string& pick = "", const std::function<void(HWND top)>& lookMore = {});
-Outcome RunWithInput(CDialog& dialog, const Looks& looks, const std::vector<Phase>& phases, bool staysOpen,
+Outcome RunWithInput(CChoiceDlg& dialog, const Looks& looks, const std::vector<Phase>& phases, bool staysOpen,
                      const std::string& pick = "", const std::function<void(HWND top)>& lookMore = {});
 
 // A drag of the window's size border at the corner or edge `edge` (a WMSZ_
@@ -78,13 +82,36 @@ struct SizeDragSeen {
     bool same = false;
     std::string why;
 };
-SizeDragSeen DragSizeBorder(CDialog& dialog, const Looks& looks, POINT place, int edge, SIZE by,
+SizeDragSeen DragSizeBorder(CChoiceDlg& dialog, const Looks& looks, POINT place, int edge, SIZE by,
                             const std::string& name);
+
+// A drag of the size border (edge: a WMSZ_ code) and how far it grows the
+// dialog.
+struct SizeDrag {
+    const char* name;
+    int edge;
+    SIZE by, grown;
+};
+// Each drag on a dialog of its own, filled by `fill` and moved to 200,100:
+// it grows as the drag says and then shows what a full repaint draws, with
+// no repaint after the drag (the pictures saved as prefix + name).
+template <class Dialog>
+void ExpectSizeDragsLeaveNothingStale(const Looks& looks, const std::vector<SizeDrag>& drags,
+                                      const std::function<void(Dialog&)>& fill, const std::string& prefix)
+{
+    for (const SizeDrag& c : drags) {
+        Dialog dialog;
+        fill(dialog);
+        const SizeDragSeen seen = DragSizeBorder(dialog, looks, {200, 100}, c.edge, c.by, prefix + c.name);
+        EXPECT_EQ(std::vector<int>({seen.grown.cx, seen.grown.cy}), std::vector<int>({c.grown.cx, c.grown.cy}))
+            << c.name;
+        EXPECT_TRUE(seen.same) << c.name << ": " << seen.why;
+    }
+}
 
 // Whether the window's client area shows what a full repaint would draw;
 // on a difference the first few differing pixels are described in *why and
 // the pictures saved under the name in the test's temporary folder.
 bool ShowsWhatARepaintDraws(HWND wnd, const std::string& name, std::string* why);
-
 
 }  // namespace choice_input

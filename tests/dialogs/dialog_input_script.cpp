@@ -4,19 +4,8 @@
 
 namespace dialog_input {
 
-namespace {
-
 using winharness::ModalDriver;
 using winharness::RealInput;
-
-struct Taken {
-    UINT message;
-    WPARAM key;
-};
-// The hook and what it saw belong to the thread that runs the dialogs.
-thread_local std::vector<Taken> t_taken;
-
-}  // namespace
 
 Action Press(WORD key, unsigned modifiers)
 {
@@ -44,43 +33,8 @@ Action ClickOn(int controlId)
             WM_LBUTTONUP, 0, 1};
 }
 
-InputLog::InputLog() : m_hook(SetWindowsHookExA(WH_GETMESSAGE, &Hook, nullptr, GetCurrentThreadId()))
-{
-    t_taken.clear();
-}
-
-InputLog::~InputLog()
-{
-    UnhookWindowsHookEx(m_hook);
-}
-
-LRESULT CALLBACK InputLog::Hook(int code, WPARAM wParam, LPARAM lParam)
-{
-    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
-    if (code == HC_ACTION && wParam == PM_REMOVE) {
-        if (msg->message == WM_KEYUP || msg->message == WM_SYSKEYUP)
-            t_taken.push_back({WM_KEYUP, msg->wParam});
-        else if (msg->message == WM_LBUTTONUP)
-            t_taken.push_back({WM_LBUTTONUP, 0});
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-int InputLog::Count(UINT endMessage, WPARAM endKey) const
-{
-    int count = 0;
-    for (const Taken& taken : t_taken)
-        count += taken.message == endMessage && taken.key == endKey;
-    return count;
-}
-
-void InputLog::Clear()
-{
-    t_taken.clear();
-}
-
 DialogScript::DialogScript(ModalDriver& driver)
-    : m_driver(driver), m_log(std::make_shared<InputLog>()),
+    : m_driver(driver), m_log(std::make_shared<winharness::InputLog>()),
       m_input(std::make_shared<RealInput>(RealInput::Pump::kNo))
 {
 }
@@ -88,13 +42,8 @@ DialogScript::DialogScript(ModalDriver& driver)
 void DialogScript::Send(const Action& action, bool wait)
 {
     // Shown and active first: keys go to the active window's focus.
-    auto since = std::make_shared<DWORD>(0);
-    m_driver.Then([since](ModalDriver& d) {
-        const HWND top = d.TopDialog();
-        if (!top || !IsWindowVisible(top))
-            return false;
-        *since = *since ? *since : GetTickCount();
-        return winharness::Activated(top, *since, 2000);
+    m_driver.Then([since = DWORD(0)](ModalDriver& d) mutable {
+        return winharness::ShownAndActive(d.TopDialog(), since, 2000);
     });
     auto base = std::make_shared<int>(0);
     auto log = m_log;

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/winharness/message_hook.h"
 #include "tests/winharness/modal_driver.h"
 #include "tests/winharness/real_input.h"
 
@@ -36,23 +37,6 @@ Action Typing(const std::string& text);
 // A left click in the middle of the dialog's control.
 Action ClickOn(int controlId);
 
-// The input messages this thread takes from its queue while it lives.
-class InputLog {
-public:
-    InputLog();
-    ~InputLog();
-    InputLog(const InputLog&) = delete;
-    InputLog& operator=(const InputLog&) = delete;
-
-    // How many messages ending an action have been taken.
-    int Count(UINT endMessage, WPARAM endKey) const;
-    void Clear();
-
-private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
-    HHOOK m_hook;
-};
-
 class DialogScript {
 public:
     explicit DialogScript(winharness::ModalDriver& driver);
@@ -71,7 +55,7 @@ private:
     void Send(const Action& action, bool wait);
 
     winharness::ModalDriver& m_driver;
-    std::shared_ptr<InputLog> m_log;
+    std::shared_ptr<winharness::InputLog> m_log;
     std::shared_ptr<winharness::RealInput> m_input;
 };
 

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "tests/dialogs/dialog_input_script.h"
-#include "tests/support/test_support.h"
 #include "tests/winharness/screenshot.h"
 #include "ui/dialogs/input_dlg.h"
 #include "ui/dialogs/input_dlg_logic.h"
@@ -45,7 +44,7 @@ INT_PTR Play(CDialog& dialog, const std::vector<Action>& actions, const Action& 
         *shown = TextOf(GetDlgItem(top, kInputEditId));
         winharness::Screenshot picture;
         if (!shot.empty() && winharness::CaptureWindow(top, &picture, false))
-            winharness::SavePng(picture, lindar_test::TempDir() + "/" + shot + ".png");
+            winharness::SavePicture(picture, shot + ".png");
     });
     script.Finally(last);
     driver.Run([&] { result = dialog.DoModal(); });

@@ -30,11 +30,11 @@ std::string Text(HWND wnd)
 INT_PTR Drive(CDialog& dialog, Seen* seen, const char* typed, int button)
 {
     ModalDriver driver;
-    const DWORD start = GetTickCount();
+    DWORD start = GetTickCount();
     driver.Then([&](ModalDriver& d) {
         // Other test programs on the display may delay the activation.
         const HWND top = d.TopDialog();
-        if (!top || !IsWindowVisible(top) || !winharness::Activated(top, start))
+        if (!winharness::ShownAndActive(top, start))
             return false;
         const HWND edit = GetDlgItem(top, kInputEditId), prompt = GetDlgItem(top, kInputPromptId);
         RECT r[5];

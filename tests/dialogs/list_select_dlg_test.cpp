@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/dialogs/choice_test_support.h"
 #include "tests/winharness/popup_menu_reader.h"
 #include "tests/winharness/modal_driver.h"
 #include "ui/dialogs/list_select_dlg.h"
@@ -46,10 +47,10 @@ void Type(HWND list, char ch) { SendMessageA(list, WM_CHAR, WPARAM(static_cast<u
 INT_PTR Drive(CDialog& dialog, const std::function<void(HWND)>& step)
 {
     ModalDriver driver;
-    const DWORD start = GetTickCount();
+    DWORD start = GetTickCount();
     driver.Then([&](ModalDriver& d) {
         const HWND top = d.TopDialog();
-        if (!top || !IsWindowVisible(top) || !winharness::Activated(top, start, 2000))
+        if (!winharness::ShownAndActive(top, start, 2000))
             return false;
         step(top);
         return true;
@@ -59,13 +60,7 @@ INT_PTR Drive(CDialog& dialog, const std::function<void(HWND)>& step)
     return result;
 }
 
-std::string Flags(const CChoiceDlg& dialog)
-{
-    std::string out;
-    for (int i = 0; i < dialog.GetCount(); ++i)
-        out += dialog.IsItemSelected(i) ? '1' : '0';
-    return out;
-}
+using choice_test::Flags;
 
 struct ListCase {
     const char* name;

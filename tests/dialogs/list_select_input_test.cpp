@@ -63,14 +63,6 @@ void Fill(CListSelectDlg& dialog, int mode)
     dialog.m_current = 1;
 }
 
-std::string Flags(const CChoiceDlg& dialog)
-{
-    std::string out;
-    for (int i = 0; i < dialog.GetCount(); ++i)
-        out += dialog.IsItemSelected(i) ? '1' : '0';
-    return out;
-}
-
 struct Row {
     const char* name;
     int mode;
@@ -155,9 +147,7 @@ TEST_P(ListChoiceInput, ActionGivesItsOutcome)
     CListSelectDlg dialog;
     Fill(dialog, row.mode);
     dialog.m_cancelAllowed = row.cancelAllowed ? 1 : 0;
-    Outcome outcome = choice_input::RunWithInput(dialog, kLooks, row.act, row.expected.open, row.pick);
-    outcome.current = dialog.m_current;
-    outcome.flags = Flags(dialog);
+    const Outcome outcome = choice_input::RunWithInput(dialog, kLooks, row.act, row.expected.open, row.pick);
     EXPECT_EQ(outcome, row.expected);
 }
 
@@ -168,27 +158,19 @@ INSTANTIATE_TEST_SUITE_P(Rows, ListChoiceInput, testing::ValuesIn(kRows),
 // full repaint draws it, with no repaint after the drag.
 TEST(ListChoiceInputSize, DragOfTheSizeBorderLeavesNothingStale)
 {
-    struct Case {
-        const char* name;
-        int edge;
-        SIZE by, grown;
-    };
-    const Case cases[] = {
-        {"corner", WMSZ_BOTTOMRIGHT, {250, 150}, {250, 150}},
-        {"right", WMSZ_RIGHT, {180, 0}, {180, 0}},
-        {"bottom", WMSZ_BOTTOM, {0, 120}, {0, 120}},
-        {"left", WMSZ_LEFT, {-60, 0}, {60, 0}},
-    };
-    for (const Case& c : cases) {
-        CListSelectDlg dialog;
-        Fill(dialog, 3);
-        dialog.SetPrompt("Ebenen, die gezeichnet werden :");
-        const choice_input::SizeDragSeen seen =
-            choice_input::DragSizeBorder(dialog, kLooks, {200, 100}, c.edge, c.by, std::string("list-size-") + c.name);
-        EXPECT_EQ(std::vector<int>({seen.grown.cx, seen.grown.cy}), std::vector<int>({c.grown.cx, c.grown.cy}))
-            << c.name;
-        EXPECT_TRUE(seen.same) << c.name << ": " << seen.why;
-    }
+    choice_input::ExpectSizeDragsLeaveNothingStale<CListSelectDlg>(
+        kLooks,
+        {
+            {"corner", WMSZ_BOTTOMRIGHT, {250, 150}, {250, 150}},
+            {"right", WMSZ_RIGHT, {180, 0}, {180, 0}},
+            {"bottom", WMSZ_BOTTOM, {0, 120}, {0, 120}},
+            {"left", WMSZ_LEFT, {-60, 0}, {60, 0}},
+        },
+        [](CListSelectDlg& dialog) {
+            Fill(dialog, 3);
+            dialog.SetPrompt("Ebenen, die gezeichnet werden :");
+        },
+        "list-size-");
 }
 
 }  // namespace

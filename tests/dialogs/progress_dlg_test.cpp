@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/support/test_support.h"
+#include "tests/winharness/message_hook.h"
 #include "tests/winharness/modal_driver.h"
 #include "tests/winharness/screenshot.h"
 #include "ui/dialogs/input_dlg.h"
@@ -211,19 +212,13 @@ void WaitForLine(CProgressDlg* d, const char* text)
     Eventually([line, text] { return std::string(GetControlText(line)) == text; });
 }
 
-std::map<int, int> g_requests;
-LRESULT CALLBACK CountRequests(int code, WPARAM wParam, LPARAM lParam)
-{
-    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
-    if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == WM_COMMAND && msg->wParam == kProgressRequest)
-        ++g_requests[int(msg->lParam & 0xFF)];
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 TEST_F(ProgressDialog, RequestsDoNotFloodTheQueue)
 {
-    g_requests.clear();
-    const HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, &CountRequests, nullptr, GetCurrentThreadId());
+    std::map<int, int> requests;
+    const winharness::MessageHook counter([&requests](MSG& msg) {
+        if (msg.message == WM_COMMAND && msg.wParam == kProgressRequest)
+            ++requests[int(msg.lParam & 0xFF)];
+    });
     DWORD burstMs = 0;
     std::string last;
     RunScript(dialog,
@@ -240,12 +235,11 @@ TEST_F(ProgressDialog, RequestsDoNotFloodTheQueue)
             meet();
         },
         {[](HWND, ModalDriver&) {}, [&](HWND top, ModalDriver&) { last = Read(top).text[0]; }});
-    UnhookWindowsHookEx(hook);
     EXPECT_EQ(last, "Datei 299");
-    EXPECT_EQ(g_requests[kShowPos], 512);  // scaled 1..511, then the full bar
-    EXPECT_EQ(g_requests[kSetBarRange], 1);
-    EXPECT_LE(g_requests[kShowLine], 2 + int(burstMs / LineThrottle::kShowIntervalMs));
-    EXPECT_LE(g_requests[kLinePending], 1);
+    EXPECT_EQ(requests[kShowPos], 512);  // scaled 1..511, then the full bar
+    EXPECT_EQ(requests[kSetBarRange], 1);
+    EXPECT_LE(requests[kShowLine], 2 + int(burstMs / LineThrottle::kShowIntervalMs));
+    EXPECT_LE(requests[kLinePending], 1);
 }
 
 int g_cancelCalls = 0;

@@ -98,7 +98,7 @@ TEST_P(ProgressRealInput, ActionWhileTheWorkerRuns)
                          IsWindowEnabled(GetDlgItem(top, IDCANCEL)) != FALSE};
                 winharness::Screenshot shot;
                 if (winharness::CaptureWindow(top, &shot, false))
-                    winharness::SavePng(shot, lindar_test::TempDir() + "/progress_" + row.name + ".png");
+                    winharness::SavePicture(shot, std::string("progress_") + row.name + ".png");
                 returnedBeforeEnd = g_returned;
                 g_release = true;
             });

@@ -3,12 +3,12 @@
 // emptied row, the Delete key, multiple preselection and the popup menu.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/dialogs/choice_test_support.h"
 #include "tests/winharness/popup_menu_reader.h"
 #include "tests/winharness/message_pump.h"
 #include "tests/winharness/modal_driver.h"
@@ -21,16 +21,10 @@ namespace {
 using winharness::ModalDriver;
 
 
-HWND ListOf(HWND top) { return GetDlgItem(top, kTreeSelectListId); }
-
-std::vector<uint32_t> Rows(HWND list)
-{
-    std::vector<uint32_t> rows;
-    for (LRESULT r = SendMessageA(list, TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(kTreeListRoot)); r;
-         r = SendMessageA(list, TVM_GETNEXTITEM, TVGN_NEXTITEM, r))
-        rows.push_back(uint32_t(r));
-    return rows;
-}
+using choice_test::Flags;
+using choice_test::HitPoint;
+using choice_test::ListOf;
+using choice_test::Rows;
 std::vector<uint32_t> RowData(HWND list)
 {
     std::vector<uint32_t> data;
@@ -53,11 +47,8 @@ void EditCaretCell(HWND list, const char* text)
 void RunSteps(CTreeSelectDlg& dialog, std::vector<std::function<void(HWND)>> steps, INT_PTR* result = nullptr)
 {
     ModalDriver driver;
-    const DWORD start = GetTickCount();
-    driver.Then([&](ModalDriver& d) {
-        const HWND top = d.TopDialog();
-        return top && IsWindowVisible(top) && winharness::Activated(top, start, 2000);
-    });
+    DWORD start = GetTickCount();
+    driver.Then([&](ModalDriver& d) { return winharness::ShownAndActive(d.TopDialog(), start, 2000); });
     for (auto& step : steps)
         driver.Then([&step](ModalDriver& d) {
             winharness::PumpUntilIdle(50);  // what the last step posted comes first
@@ -190,10 +181,7 @@ TEST(TreeSelectWindow, PreselectionAndResults)
             dialog.SetItemSelected(i, c.selected[i] == '1');
         dialog.m_current = c.current;
         RunSteps(dialog, {[](HWND top) { PostMessageA(top, WM_COMMAND, IDOK, 0); }});
-        std::string flags;
-        for (int i = 0; i < 4; ++i)
-            flags += dialog.IsItemSelected(i) ? '1' : '0';
-        EXPECT_EQ(flags, c.flags) << c.options << " " << c.current;
+        EXPECT_EQ(Flags(dialog), c.flags) << c.options << " " << c.current;
         EXPECT_EQ(dialog.m_current, c.chosen);
         EXPECT_EQ(dialog.GetData(), c.chosen >= 0 ? uint32_t(100 + c.chosen) : 0u);
     }
@@ -263,10 +251,7 @@ TEST(TreeSelectWindow, DoubleClickChoosesByTheChoiceBitsAlone)
                 PostMessageA(top, WM_COMMAND, IDCANCEL, 0);
         }});
         EXPECT_EQ(open, !c.ends) << c.options;
-        std::string flags;
-        for (int i = 0; i < 4; ++i)
-            flags += dialog.IsItemSelected(i) ? '1' : '0';
-        EXPECT_EQ(flags, c.flags) << c.options;
+        EXPECT_EQ(Flags(dialog), c.flags) << c.options;
         EXPECT_EQ(dialog.m_current, c.ends ? 2 : -1);
     }
 }
@@ -299,23 +284,6 @@ TEST(TreeSelectWindow, SizeOfTheObjectAndPlaceOfTheProcessCarryOver)
 namespace {
 
 UINT StateImage(HWND list, uint32_t row) { return UINT(SendMessageA(list, TVM_GETITEMSTATE, row, 0xF000)) & 0xF000; }
-
-// A point of the row where the hit test finds the column with one of the
-// flags; {-1, -1} when none.
-POINT HitPoint(HWND list, uint32_t row, uint32_t column, UINT flags)
-{
-    RECT r = {};
-    std::memcpy(&r, &row, sizeof row);
-    SendMessageA(list, TVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
-    for (int x = 0; x < r.right; ++x) {
-        TVHITTESTINFO hit = {};
-        hit.pt = {x, (r.top + r.bottom) / 2};
-        if (uint32_t(SendMessageA(list, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit))) == row &&
-            (hit.flags >> 24) == column && (hit.flags & flags))
-            return hit.pt;
-    }
-    return {-1, -1};
-}
 
 void ClickAt(HWND list, POINT pt)
 {
@@ -531,10 +499,7 @@ TEST(TreeSelectWindow, PopupMenuCommandsChosenFromTheMenu)
         ASSERT_TRUE(reader);
         EXPECT_EQ(reader->Texts(), c.texts) << c.options;
         EXPECT_EQ(dialog.GetCount(), c.count) << c.options;
-        std::string flags;
-        for (int i = 0; i < dialog.GetCount(); ++i)
-            flags += dialog.IsItemSelected(i) ? '1' : '0';
-        EXPECT_EQ(flags, c.flags) << c.options;
+        EXPECT_EQ(Flags(dialog), c.flags) << c.options;
     }
 }
 

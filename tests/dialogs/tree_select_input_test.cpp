@@ -4,54 +4,28 @@
 // boxes, and drags of the size border and of a column divider.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "tests/dialogs/choice_input.h"
+#include "tests/dialogs/choice_test_support.h"
 #include "ui/dialogs/tree_select_dlg.h"
 
 namespace {
 
 using choice_input::Outcome;
 using choice_input::Scene;
+using choice_test::ListOf;
+using choice_test::Rows;
 using winharness::kShift;
 
-HWND ListOf(HWND top) { return GetDlgItem(top, kTreeSelectListId); }
-
-std::vector<uint32_t> Rows(HWND list)
-{
-    std::vector<uint32_t> rows;
-    for (LRESULT r = SendMessageA(list, TVM_GETNEXTITEM, TVGN_NEXTITEM, LPARAM(kTreeListRoot)); r;
-         r = SendMessageA(list, TVM_GETNEXTITEM, TVGN_NEXTITEM, r))
-        rows.push_back(uint32_t(r));
-    return rows;
-}
-
-// The rectangle of a row (column < 0) or of one of its cells.
-RECT CellRect(HWND list, uint32_t row, int column)
-{
-    RECT r = {};
-    std::memcpy(&r, &row, sizeof row);
-    const WPARAM form = column < 0 ? 0 : 0x80 | (WPARAM(column) << 24);
-    SendMessageA(list, TVM_GETITEMRECT, form, reinterpret_cast<LPARAM>(&r));
-    return r;
-}
-
-// A point of the row's cell where the hit test finds one of the flags.
+// A point of the row (by index) where the hit test finds one of the flags.
 POINT HitPoint(HWND list, int rowIndex, int column, UINT flags)
 {
-    const uint32_t row = Rows(list)[size_t(rowIndex)];
-    const RECT r = CellRect(list, row, -1);
-    for (int x = 0; x < r.right; ++x) {
-        TVHITTESTINFO hit = {};
-        hit.pt = {x, (r.top + r.bottom) / 2};
-        if (uint32_t(SendMessageA(list, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit))) == row &&
-            int(hit.flags >> 24) == column && (hit.flags & flags))
-            return hit.pt;
-    }
-    ADD_FAILURE() << "no point of row " << rowIndex << " column " << column << " with flags " << flags;
-    return {0, 0};
+    const POINT at = choice_test::HitPoint(list, Rows(list)[size_t(rowIndex)], uint32_t(column), flags);
+    if (at.x < 0)
+        ADD_FAILURE() << "no point of row " << rowIndex << " column " << column << " with flags " << flags;
+    return at;
 }
 POINT Label(HWND list, int row) { return HitPoint(list, row, 0, TVHT_ONITEMLABEL); }
 POINT Cell(HWND list, int row, int column) { return HitPoint(list, row, column, TVHT_ONCELL); }
@@ -64,7 +38,7 @@ const choice_input::Looks kLooks = {
         ScreenToClient(list, &screen);
         const std::vector<uint32_t> rows = Rows(list);
         for (size_t i = 0; i < rows.size(); ++i) {
-            const RECT r = CellRect(list, rows[i], -1);
+            const RECT r = choice_test::RowRect(list, rows[i]);
             if (PtInRect(&r, screen))
                 return int(i);
         }
@@ -85,14 +59,6 @@ void Fill(CTreeSelectDlg& dialog, uint32_t options, Editable editable)
         const int index = dialog.AddItem(-1, uint32_t(100 + i), names[i], 0);
         dialog.SetCellText(index, i % 2 ? "Tal" : "Höhe", 1);
     }
-}
-
-std::string Flags(const CChoiceDlg& dialog)
-{
-    std::string out;
-    for (int i = 0; i < dialog.GetCount(); ++i)
-        out += dialog.IsItemSelected(i) ? '1' : '0';
-    return out;
 }
 
 struct Row {
@@ -223,12 +189,10 @@ TEST_P(TreeChoiceInput, ActionGivesItsOutcome)
     CTreeSelectDlg dialog;
     Fill(dialog, row.options, row.editable);
     dialog.m_cancelAllowed = row.cancelAllowed ? 1 : 0;
-    Outcome outcome = choice_input::RunWithInput(dialog, kLooks, row.act, row.expected.open, row.pick, [&](HWND top) {
+    const Outcome outcome = choice_input::RunWithInput(dialog, kLooks, row.act, row.expected.open, row.pick, [&](HWND top) {
         std::string why;
         choice_input::ShowsWhatARepaintDraws(top, std::string("tree-") + row.name, &why);
     });
-    outcome.current = dialog.m_current;
-    outcome.flags = Flags(dialog);
     EXPECT_EQ(outcome, row.expected);
 }
 
@@ -239,25 +203,17 @@ INSTANTIATE_TEST_SUITE_P(Rows, TreeChoiceInput, testing::ValuesIn(kRows),
 // itself whole when the drag ends.
 TEST(TreeChoiceInputSize, DragOfTheSizeBorderLeavesNothingStale)
 {
-    struct Case {
-        const char* name;
-        int edge;
-        SIZE by, grown;
-    };
-    const Case cases[] = {
-        {"corner", WMSZ_BOTTOMRIGHT, {250, 150}, {250, 150}},
-        {"left", WMSZ_LEFT, {-60, 0}, {60, 0}},
-    };
-    for (const Case& c : cases) {
-        CTreeSelectDlg dialog;
-        Fill(dialog, kMultipleBoxes, kSecondColumn);
-        dialog.SetPrompt("Kartenebenen und ihre Quellen :");
-        const choice_input::SizeDragSeen seen =
-            choice_input::DragSizeBorder(dialog, kLooks, {200, 100}, c.edge, c.by, std::string("tree-size-") + c.name);
-        EXPECT_EQ(std::vector<int>({seen.grown.cx, seen.grown.cy}), std::vector<int>({c.grown.cx, c.grown.cy}))
-            << c.name;
-        EXPECT_TRUE(seen.same) << c.name << ": " << seen.why;
-    }
+    choice_input::ExpectSizeDragsLeaveNothingStale<CTreeSelectDlg>(
+        kLooks,
+        {
+            {"corner", WMSZ_BOTTOMRIGHT, {250, 150}, {250, 150}},
+            {"left", WMSZ_LEFT, {-60, 0}, {60, 0}},
+        },
+        [](CTreeSelectDlg& dialog) {
+            Fill(dialog, kMultipleBoxes, kSecondColumn);
+            dialog.SetPrompt("Kartenebenen und ihre Quellen :");
+        },
+        "tree-size-");
 }
 
 // A real drag of the divider between "Name" and "Ort" widens "Name" by the

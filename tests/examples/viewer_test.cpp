@@ -77,7 +77,7 @@ TEST_P(ViewerFileTest, ShowsAKnownPictureCentred)
     EXPECT_EQ(shot.At(left, top + 40), margin);
     winharness::Screenshot whole;
     ASSERT_TRUE(winharness::CaptureWindow(frame.m_hWnd, &whole, false));
-    EXPECT_TRUE(winharness::SavePng(whole, lindar_test::TempDir() + (png ? "/viewer_png.png" : "/viewer_bmp.png")));
+    EXPECT_TRUE(winharness::SavePicture(whole, png ? "viewer_png.png" : "viewer_bmp.png"));
 }
 
 INSTANTIATE_TEST_SUITE_P(BmpAndPng, ViewerFileTest, ::testing::Bool());
@@ -173,7 +173,7 @@ TEST(ViewerTest, AFileItCannotShowIsReportedInAMessageBox)
             text = std::string(GetControlText(GetDlgItem(box, 0xFFFF)));
             winharness::Screenshot shot;
             EXPECT_TRUE(winharness::CaptureWindow(box, &shot, false));
-            EXPECT_TRUE(winharness::SavePng(shot, path + ".box.png"));
+            EXPECT_TRUE(winharness::SavePicture(shot, std::string(c.file) + ".box.png"));
             return d.Post(IDOK);
         });
         CGraphicsImage image;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/filedlg/file_dialog_test_support.h"
+#include "tests/support/test_support.h"
 #include "tests/winharness/registry_lock.h"
 #include "ui/filedlg/ofn_logic.h"
 
@@ -25,16 +26,7 @@ constexpr int kLateCount = 150;
 constexpr DWORD kPauseMs = 1500;
 constexpr DWORD kRowsMs = 5000, kRetypedRowsMs = 8000;
 
-Texts First100()
-{
-    Texts rows;
-    for (int i = 0; i < 100; ++i) {
-        char name[8];
-        std::snprintf(name, sizeof name, "%04d", i);
-        rows.push_back(name);
-    }
-    return rows;
-}
+Texts First100() { return lindar_test::NumberedNames(0, 100); }
 
 struct RecipeCase {
     const char* name;
@@ -52,14 +44,7 @@ struct Seen {
 Seen RunRecipe(const RecipeCase& c)
 {
     char file[260] = "";
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrFilter = "Alle Dateien\0*.*\0";
-    ofn.lpstrDefExt = "gpx";
-    ofn.lpstrInitialDir = c.openIn.c_str();
-    ofn.Flags = OFN_EXPLORER;
+    OPENFILENAMEA ofn = OpenIn(c.openIn, file, sizeof file);
     HWND dialog = nullptr;
     DWORD since = 0;
     Seen seen;
@@ -126,18 +111,16 @@ TEST_F(BigFolderPopup, OffersTheFirstHundredBeginningsHoweverTheFolderWasReached
     const RecipeCase cases[] = {
         {"opened in the folder", big, "", nullptr},
         {"opened in the parent, sent to the folder", parent, big, nullptr},
-        {"its folders made once the popup exists", late, "", [&] { MakeNumberedFolders(late, kLateCount); }},
+        {"its folders made once the popup exists", late, "",
+         [&] { winharness::MakeNumberedFolders(late, kLateCount); }},
     };
     for (const RecipeCase& c : cases) {
         const Seen seen = RunRecipe(c);
         EXPECT_EQ(seen.typed, First100()) << c.name;
         EXPECT_EQ(seen.retyped, First100()) << c.name;
     }
-    for (int i = 0; i < kLateCount; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "\\%04d", i);
-        RemoveDirectoryA((late + name).c_str());
-    }
+    for (const std::string& name : lindar_test::NumberedNames(0, kLateCount))
+        RemoveDirectoryA((late + "\\" + name).c_str());
     RemoveDirectoryA(late.c_str());
 }
 

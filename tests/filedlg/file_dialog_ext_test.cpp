@@ -38,6 +38,7 @@ std::string TempFolder()
 
 using filedlg_test::ExtendedDialog;
 using filedlg_test::Popup;
+using filedlg_test::Request;
 
 using winharness::ThreadCount;
 
@@ -51,15 +52,6 @@ std::string ClipboardText()
         CloseClipboard();
     }
     return text;
-}
-
-OPENFILENAMEA Request(char* file, DWORD size)
-{
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = size;
-    return ofn;
 }
 
 class FileDialogExt : public ::testing::Test {
@@ -262,28 +254,13 @@ std::string ManyFolders()
 {
     char base[MAX_PATH] = "";
     GetTempPathA(sizeof base, base);
-    std::string folder = std::string(base) + "Viele Ordner";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    if (GetFileAttributesA((folder + "\\Ordner 4999").c_str()) == INVALID_FILE_ATTRIBUTES)
-        for (int i = 0; i < 5000; ++i) {
-            char name[32];
-            std::snprintf(name, sizeof name, "\\Ordner %04d", i);
-            CreateDirectoryA((folder + name).c_str(), nullptr);
-        }
+    const std::string folder = std::string(base) + "Viele Ordner";
+    winharness::MakeNumberedFolders(folder, 5000, "Ordner ");
     return folder;
 }
 
-OPENFILENAMEA OpenIn(const std::string& folder, char* file, DWORD size)
-{
-    OPENFILENAMEA ofn = Request(file, size);
-    ofn.lpstrFilter = "Alle\0*.*\0";
-    ofn.lpstrDefExt = "gpx";
-    ofn.lpstrInitialDir = folder.c_str();
-    ofn.Flags = OFN_EXPLORER;
-    return ofn;
-}
-
 using filedlg_test::ComboEditOf;
+using filedlg_test::OpenIn;
 
 // Types the text into the combo's edit as keys would, after emptying it.
 void Type(HWND dialog, const std::string& text)

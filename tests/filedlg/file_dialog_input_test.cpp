@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/filedlg/file_dialog_test_support.h"
+#include "tests/support/test_support.h"
 #include "tests/winharness/real_input.h"
 #include "tests/winharness/registry_lock.h"
 #include "ui/filedlg/ofn_logic.h"
@@ -19,7 +20,9 @@
 namespace {
 
 using namespace filedlg_test;
+using winharness::InputPending;
 using winharness::ModalDriver;
+using winharness::Reachable;
 using winharness::RealInput;
 typedef std::vector<std::string> Texts;
 
@@ -118,14 +121,7 @@ protected:
 Outcome RunRow(const Row& row, const std::string& folder)
 {
     char file[MAX_PATH] = "";
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrFilter = "Alle Dateien\0*.*\0";
-    ofn.lpstrDefExt = "gpx";
-    ofn.lpstrInitialDir = folder.c_str();
-    ofn.Flags = OFN_EXPLORER;
+    OPENFILENAMEA ofn = OpenIn(folder, file, sizeof file);
     RealInput input(RealInput::Pump::kNo);
     ModalDriver driver(20000);
     HWND dialog = nullptr;
@@ -133,13 +129,13 @@ Outcome RunRow(const Row& row, const std::string& folder)
     Outcome seen;
     driver.Then([&](ModalDriver& d) {
         dialog = ExtendedDialog(d);
-        return dialog && winharness::Activated(dialog, start) && Reachable(GetDlgItem(dialog, kFileNameId)) &&
+        return winharness::ShownAndActive(dialog, start) && Reachable(GetDlgItem(dialog, kFileNameId)) &&
                Popup(dialog) && GetFocus() == ComboEditOf(dialog);
     });
     // The pointer rests away from where the popup shows: a row under it
     // would take the selection, as the user's hand on it would.
     driver.Then([&](ModalDriver&) {
-        input.MoveTo(dialog, {4, 4});
+        input.Park();
         return true;
     });
     for (const Gesture& g : row.gestures)
@@ -219,22 +215,11 @@ TEST_F(FileDialogInput, Popup)
     }
 }
 
-Texts Numbered(int from, int count)
-{
-    Texts names;
-    for (int i = from; i < from + count; ++i) {
-        char name[8];
-        std::snprintf(name, sizeof name, "%04d", i);
-        names.push_back(name);
-    }
-    return names;
-}
-
 // The folder of 5,000 subfolders: beginnings within the first 2000 names
 // listed and past them.
 TEST_F(FileDialogInput, BigFolder)
 {
-    const Texts zero = Numbered(0, 100), fortyNine = Numbered(4900, 100);
+    const Texts zero = lindar_test::NumberedNames(0, 100), fortyNine = lindar_test::NumberedNames(4900, 100);
     const Row rows[] = {
         {"type \"0\"", {Type("0")}, Showing("0", true, zero)},
         {"type \"49\", Down", {Type("49"), AwaitRows(fortyNine), Key(VK_DOWN)}, Showing("4900", true, fortyNine)},

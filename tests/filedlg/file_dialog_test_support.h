@@ -1,14 +1,13 @@
 // What the file dialog tests share: finding the extended dialog, its popup
-// list and the combo's edit, reading the popup's rows, and the waits of
-// tests driven by real input.
+// list and the combo's edit, reading the popup's rows, the request that
+// opens the dialog in a folder, and the folder of 5,000 subfolders.
 #pragma once
 
-#include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/winharness/modal_driver.h"
+#include "tests/winharness/numbered_folders.h"
 #include "ui/filedlg/file_dialog_ext.h"
 #include "ui/filedlg/popup_list.h"
 
@@ -54,45 +53,26 @@ inline std::vector<std::string> PopupRows(HWND popup)
     return rows;
 }
 
-// Real input sent and not yet taken by the modal loop: the next gesture
-// waits for it, as a hand's next move follows what the screen showed.
-inline bool InputPending() { return GetQueueStatus(QS_INPUT) != 0; }
-
-// Whether the pointer reaches the window: shown, in place and on top.
-inline bool Reachable(HWND wnd)
+// A request for a file dialog that writes the chosen name into `file`.
+inline OPENFILENAMEA Request(char* file, DWORD size)
 {
-    RECT r;
-    GetWindowRect(wnd, &r);
-    const POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    const HWND hit = WindowFromPoint(centre);
-    return IsWindowVisible(wnd) && (hit == wnd || IsChild(wnd, hit));
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = size;
+    return ofn;
 }
 
-// Subfolders named 0000, 0001, ... below the folder (made with it), unless
-// an earlier run made them all: each maker's last one is there. The server
-// takes one call per folder; a few threads keep it busy.
-inline void MakeNumberedFolders(const std::string& folder, int count)
+// A request for the Open dialog in the folder, all files offered, "gpx"
+// the default extension.
+inline OPENFILENAMEA OpenIn(const std::string& folder, char* file, DWORD size)
 {
-    constexpr int kThreads = 4;
-    CreateDirectoryA(folder.c_str(), nullptr);
-    auto name = [&](int i) {
-        char part[16];
-        std::snprintf(part, sizeof part, "\\%04d", i);
-        return folder + part;
-    };
-    bool made = true;
-    for (int i = count - 1; i >= 0 && i >= count - kThreads; --i)
-        made = made && GetFileAttributesA(name(i).c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (made)
-        return;
-    std::vector<std::thread> makers;
-    for (int t = 0; t < kThreads; ++t)
-        makers.emplace_back([&, t] {
-            for (int i = t; i < count; i += kThreads)
-                CreateDirectoryA(name(i).c_str(), nullptr);
-        });
-    for (std::thread& maker : makers)
-        maker.join();
+    OPENFILENAMEA ofn = Request(file, size);
+    ofn.lpstrFilter = "Alle\0*.*\0";
+    ofn.lpstrDefExt = "gpx";
+    ofn.lpstrInitialDir = folder.c_str();
+    ofn.Flags = OFN_EXPLORER;
+    return ofn;
 }
 
 // The folder a user reported the popup with: 5,000 subfolders named 0000
@@ -108,7 +88,7 @@ inline std::string RecipeFolder()
 {
     const std::string folder = RecipeParent() + "\\0000 bis 4999";
     CreateDirectoryA(RecipeParent().c_str(), nullptr);
-    MakeNumberedFolders(folder, kRecipeCount);
+    winharness::MakeNumberedFolders(folder, kRecipeCount);
     return folder;
 }
 

@@ -5,12 +5,13 @@
 
 #include "ui/filedlg/type_ahead_logic.h"
 
-#include <cstdio>
 #include <functional>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -87,28 +88,6 @@ void RunUntilIdle(TypeAheadModel& model, Popup& popup, int bound = 200000)
     ADD_FAILURE() << "the rounds never came to rest";
 }
 
-Texts ManyFolders()
-{
-    Texts names;
-    for (int i = 0; i < 5000; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "Ordner %04d", i);
-        names.push_back(name);
-    }
-    return names;
-}
-
-// "0000", "0001", ... as the recipe's folder holds them.
-Texts Numbered(int count)
-{
-    Texts names;
-    for (int i = 0; i < count; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "%04d", i);
-        names.push_back(name);
-    }
-    return names;
-}
 
 const char kTree[] = "D:\\Touren Ä";
 const char kLate[] = "D:\\Später gefüllt";
@@ -119,7 +98,7 @@ MemoryFolders Folders()
     MemoryFolders f;
     f.folders[kTree] = {"Allgäu.gpx", "Ärger Tour.gpx", "Bergem.gpx", "Berge mit Leerzeichen", "Übersicht",
                         "ALLGEMEIN", ".versteckt"};
-    f.folders[kMany] = ManyFolders();
+    f.folders[kMany] = lindar_test::NumberedNames(0, 5000, "Ordner ");
     f.folders[kLate] = {};
     return f;
 }
@@ -227,7 +206,7 @@ TEST(TypeAhead, RequestsArriveAtAnyRound)
          [](TypeAheadModel& m, Popup& p, MemoryFolders& f) {
              m.NewFolder(kLate);
              RunUntilIdle(m, p);
-             f.Add(kLate, Numbered(150));
+             f.Add(kLate, lindar_test::NumberedNames(0, 150));
              m.NewText("0");
              RunUntilIdle(m, p);
          },
@@ -236,7 +215,7 @@ TEST(TypeAhead, RequestsArriveAtAnyRound)
          [](TypeAheadModel& m, Popup& p, MemoryFolders& f) {
              m.NewFolder(kLate);
              m.Round(true);
-             f.Add(kLate, Numbered(150));
+             f.Add(kLate, lindar_test::NumberedNames(0, 150));
              RunUntilIdle(m, p);
              m.NewText("01");
              RunUntilIdle(m, p);

@@ -5,7 +5,6 @@
 // (or chose) with what the user expects.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <ostream>
 #include <string>
@@ -13,8 +12,7 @@
 #include <vector>
 
 #include "system/path_text.h"
-#include "system/registry.h"
-#include "tests/support/test_support.h"
+#include "tests/folderdlg/path_dlg_test_support.h"
 #include "tests/winharness/modal_driver.h"
 #include "tests/winharness/real_input.h"
 #include "tests/winharness/registry_lock.h"
@@ -23,8 +21,13 @@
 
 namespace {
 
+using pathdlg_test::ChildTexts;
+using pathdlg_test::ItemText;
+using pathdlg_test::SetMode;
+using winharness::InputPending;
 using winharness::kCtrl;
 using winharness::ModalDriver;
+using winharness::Reachable;
 using winharness::RealInput;
 
 // The folders below the root, each with its subfolders in the order the
@@ -121,18 +124,6 @@ struct Row {
 
 // ---- the tree ----
 
-std::string ItemText(HWND tree, HTREEITEM item)
-{
-    char text[MAX_PATH] = "";
-    TVITEMA tv = {};
-    tv.mask = TVIF_TEXT;
-    tv.hItem = item;
-    tv.pszText = text;
-    tv.cchTextMax = sizeof text;
-    TreeView_GetItem(tree, &tv);
-    return text;
-}
-
 // The node of a folder, down from its drive along the levels of its path.
 HTREEITEM TreeItem(HWND tree, const std::string& relative)
 {
@@ -176,11 +167,8 @@ protected:
     void SetUp() override { SetModes(); }
     static void SetModes(DWORD tree = 1)
     {
-        CRegistry reg;
-        ASSERT_TRUE(reg.Open(HKEY_CURRENT_USER, "Software\\Velk\\Common", CRegistry::kModeWrite));
-        const DWORD crumbs = 1;
-        reg.WriteValue(&tree, 4, "PathDlgTreeMode", REG_DWORD);
-        reg.WriteValue(&crumbs, 4, "PathDlgBreadCrumb", REG_DWORD);
+        SetMode("PathDlgTreeMode", tree);
+        SetMode("PathDlgBreadCrumb", 1);
     }
     // Runs the dialog at "Alpen", the row's gestures in order, and what
     // the dialog then shows or chose.
@@ -202,8 +190,8 @@ Outcome Observe(CPathDlg& d, HWND dlg, const std::string& node)
             o.node = node;
             const HTREEITEM item = TreeItem(tree, node);
             o.expanded = item && (TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED);
-            for (HTREEITEM c = item ? TreeView_GetChild(tree, item) : nullptr; c; c = TreeView_GetNextSibling(tree, c))
-                o.children.push_back(ItemText(tree, c));
+            if (item)
+                o.children = ChildTexts(tree, item);
         }
     } else {
         const LRESULT sel = SendDlgItemMessageA(dlg, CPathDlg::kIdList, LB_GETCURSEL, 0, 0);
@@ -229,21 +217,6 @@ int ListRow(const std::string& shown, const std::string& target)
     return -1;
 }
 
-// Input sent and not yet taken by the modal loop: the next gesture waits,
-// as a hand's next move follows what the screen showed.
-bool InputPending() { return GetQueueStatus(QS_INPUT) != 0; }
-
-// Whether the pointer reaches the window: shown, in place and on top
-// (a dialog shows once its modal loop first idles).
-bool Reachable(HWND wnd)
-{
-    RECT r;
-    GetWindowRect(wnd, &r);
-    const POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    const HWND hit = WindowFromPoint(centre);
-    return IsWindowVisible(wnd) && (hit == wnd || IsChild(wnd, hit));
-}
-
 Outcome PathDlgInput::Run(const Row& row, bool treeMode)
 {
     SetModes(treeMode ? 1 : 0);
@@ -258,7 +231,7 @@ Outcome PathDlgInput::Run(const Row& row, bool treeMode)
     driver.Then([&](ModalDriver& d) {
         dlg = d.TopDialog();
         const HWND view = dlg ? (treeMode ? dialog.Tree()->m_hWnd : GetDlgItem(dlg, CPathDlg::kIdList)) : nullptr;
-        if (!dlg || !winharness::Activated(dlg, start) || !Reachable(view))
+        if (!winharness::ShownAndActive(dlg, start) || !Reachable(view))
             return false;
         if (treeMode)
             return !dialog.Tree()->IsBusy() && Relative(dialog.Tree()->m_selectedPath.GetString()) == "Alpen";
@@ -388,12 +361,12 @@ TEST_F(PathDlgInput, TreeAfterABoxClickShowsTheListedChild)
     dialog.SetPath(Full("Alpen").c_str());
     RealInput input(RealInput::Pump::kNo);
     ModalDriver driver(15000);
-    const DWORD start = GetTickCount();
+    DWORD start = GetTickCount();
     winharness::Screenshot shot;
     std::vector<std::string> children;
     driver.Then([&](ModalDriver& d) {
               const HWND dlg = d.TopDialog();
-              return dlg && winharness::Activated(dlg, start) && Reachable(dialog.Tree()->m_hWnd) &&
+              return winharness::ShownAndActive(dlg, start) && Reachable(dialog.Tree()->m_hWnd) &&
                      !dialog.Tree()->IsBusy() &&
                      Relative(dialog.Tree()->m_selectedPath.GetString()) == "Alpen";
           })
@@ -404,10 +377,7 @@ TEST_F(PathDlgInput, TreeAfterABoxClickShowsTheListedChild)
         })
         .Then([&](ModalDriver& d) {
             const HWND tree = dialog.Tree()->m_hWnd;
-            const HTREEITEM harz = TreeItem(tree, "Harz");
-            children.clear();
-            for (HTREEITEM c = TreeView_GetChild(tree, harz); c; c = TreeView_GetNextSibling(tree, c))
-                children.push_back(ItemText(tree, c));
+            children = ChildTexts(tree, TreeItem(tree, "Harz"));
             if (dialog.Tree()->IsBusy() || children.empty())
                 return GetTickCount() - start > 8000;
             EXPECT_TRUE(winharness::CaptureWindow(d.TopDialog(), &shot, false));
@@ -416,10 +386,8 @@ TEST_F(PathDlgInput, TreeAfterABoxClickShowsTheListedChild)
         .Then([&](ModalDriver& d) { return d.Post(IDCANCEL); });
     driver.Run([&] { dialog.DoModalEx(nullptr, 3); });
     EXPECT_EQ(children, std::vector<std::string>{"Brocken"});
-    const std::string path = lindar_test::TempDir() + "/foldertree_box_click.png";
     std::string error;
-    EXPECT_TRUE(winharness::SavePng(shot, path, &error)) << error;
-    std::printf("screenshot: %s\n", path.c_str());
+    EXPECT_TRUE(winharness::SavePicture(shot, "foldertree_box_click.png", &error)) << error;
 }
 
 }  // namespace

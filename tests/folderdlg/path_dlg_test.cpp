@@ -12,15 +12,20 @@
 
 #include "system/path_text.h"
 #include "system/registry.h"
+#include "tests/folderdlg/path_dlg_test_support.h"
 #include "tests/support/test_support.h"
 #include "tests/winharness/dropped_files.h"
 #include "tests/winharness/modal_driver.h"
+#include "tests/winharness/numbered_folders.h"
 #include "tests/winharness/registry_lock.h"
 #include "tests/winharness/thread_count.h"
 #include "ui/folderdlg/path_dlg.h"
 
 namespace {
 
+using pathdlg_test::ChildTexts;
+using pathdlg_test::ItemText;
+using pathdlg_test::SetMode;
 using winharness::MakeDrop;
 using winharness::ModalDriver;
 typedef std::function<bool(CPathDlg&, HWND)> DlgStep;
@@ -36,21 +41,10 @@ const std::string& Root()
         std::string r = TrimDialogPath(std::string(temp) + "lindar-pathdlg");
         for (const char* sub : {"\\a\\b", "\\a\\c", "\\a\\Cello"})
             CreateDirectoryTreeA((r + sub).c_str());
-        char name[16];
-        for (int i = 0; i < kBigCount; ++i) {
-            std::snprintf(name, sizeof name, "\\big\\%04d", i);
-            CreateDirectoryTreeA((r + name).c_str());
-        }
+        winharness::MakeNumberedFolders(r + "\\big", kBigCount);
         return r;
     }();
     return root;
-}
-
-void SetMode(const char* name, DWORD value)
-{
-    CRegistry reg;
-    ASSERT_TRUE(reg.Open(HKEY_CURRENT_USER, "Software\\Velk\\Common", CRegistry::kModeWrite));
-    reg.WriteValue(&value, 4, name, REG_DWORD);
 }
 
 DWORD Mode(const char* name)
@@ -339,26 +333,6 @@ const std::string& NamesRoot()
 }
 
 std::string Under(const std::string& name) { return NamesRoot() + "\\" + name; }
-
-std::string ItemText(HWND tree, HTREEITEM item)
-{
-    char text[MAX_PATH] = "";
-    TVITEMA tv = {};
-    tv.mask = TVIF_TEXT;
-    tv.hItem = item;
-    tv.pszText = text;
-    tv.cchTextMax = sizeof text;
-    SendMessageA(tree, TVM_GETITEMA, 0, LPARAM(&tv));
-    return text;
-}
-
-std::vector<std::string> ChildTexts(HWND tree, HTREEITEM parent)
-{
-    std::vector<std::string> texts;
-    for (HTREEITEM c = TreeView_GetChild(tree, parent); c; c = TreeView_GetNextSibling(tree, c))
-        texts.push_back(ItemText(tree, c));
-    return texts;
-}
 
 HTREEITEM ChildNamed(HWND tree, HTREEITEM parent, const std::string& name)
 {

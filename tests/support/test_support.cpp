@@ -1,6 +1,7 @@
 #include "tests/support/test_support.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -29,6 +30,17 @@ std::string TempDir()
         return base.string();
     }();
     return dir;
+}
+
+std::vector<std::string> NumberedNames(int from, int count, const std::string& prefix)
+{
+    std::vector<std::string> names;
+    for (int i = from; i < from + count; ++i) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%04d", i);
+        names.push_back(prefix + number);
+    }
+    return names;
 }
 
 bool Eventually(const std::function<bool()>& done, uint32_t patienceMs)

@@ -16,6 +16,11 @@ std::string TempDir();
 constexpr uint32_t kPatienceMs = 5000;
 bool Eventually(const std::function<bool()>& done, uint32_t patienceMs = kPatienceMs);
 
+// Names numbered on from `from`, four digits after the prefix ("0000",
+// "Ordner 0001", ...): the subfolders of the big-folder tests and what the
+// dialogs offer of them.
+std::vector<std::string> NumberedNames(int from, int count, const std::string& prefix = "");
+
 #ifdef _WIN32
 // Whether every other thread of this process has reached its start routine;
 // the tests' main waits for it before the process ends.

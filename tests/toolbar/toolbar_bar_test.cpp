@@ -15,6 +15,7 @@
 #include "platform/framework/frame.h"
 #include "tests/winharness/message_pump.h"
 #include "tests/winharness/popup_menu_reader.h"
+#include "tests/winharness/real_input.h"
 #include "ui/toolbar/toolbar_bar_logic.h"
 #include "ui/toolbar/toolbar_control_logic.h"
 #include "ui/toolbar/toolbar_bar.h"
@@ -294,7 +295,7 @@ TEST_F(ToolbarBar, ContextMenuEntriesAndHiding)
     // The real menu, driven by keys: up wraps to "ausblenden". The pointer
     // goes out of the menu's way first: a menu that opens under it selects
     // the entry there, and up would go from that one.
-    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    winharness::RealInput().Park();
     SetTimer(nullptr, 0, 300, &ChooseLastEntry);
     bar.SendMessage(WM_CONTEXTMENU, WPARAM(bar.m_hWnd), MAKELPARAM(20, 20));
     EXPECT_FALSE(bar.GetStyle() & WS_VISIBLE);

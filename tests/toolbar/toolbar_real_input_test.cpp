@@ -13,6 +13,7 @@
 #include "tests/support/test_support.h"
 #include "tests/toolbar/toolbar_test_support.h"
 #include "tests/winharness/message_pump.h"
+#include "tests/winharness/popup_menu_reader.h"
 #include "tests/winharness/real_input.h"
 
 namespace {
@@ -44,9 +45,12 @@ public:
     // A right click on the bar, answered by a click on the entry.
     void Choose(int bar, const char* entry)
     {
-        MenuClicker clicker(entry);
+        // A click, not keys: the menu opens under the pointer, and the
+        // pointer's move onto the menu's edge may clear a selection the keys
+        // have made.
+        winharness::PopupMenuReader clicker(entry, 3000, winharness::PopupMenuReader::Answer::kClick);
         input.RightClick(Bar(bar).m_hWnd, {Right(bar) - 4, 4});
-        ASSERT_TRUE(clicker.Clicked()) << "no menu with the entry opened";
+        ASSERT_TRUE(clicker.Picked()) << "no menu with the entry opened";
         // The test program's string 0x4001 names the first two entries.
         const std::vector<std::string> texts = {"Klein", "Mittel", "Große Icons", "", "Flache Symbolleiste", "",
                                                 "ausblenden"};
@@ -162,7 +166,7 @@ TEST_P(ToolbarRealInput, ButtonsComboMenuAndFloatingBar)
         {"combo focused: the menu key opens the bar's menu below it",
          [](ToolbarRealInput& t) {
              t.input.Focus(t.frame.combo.m_hWnd);
-             MenuPlaceReader reader;
+             winharness::PopupMenuReader reader;  // closes the menu
              t.input.Key(VK_APPS);
              RECT menu, combo;
              ASSERT_TRUE(reader.Place(&menu)) << "no menu opened";

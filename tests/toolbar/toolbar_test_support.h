@@ -9,18 +9,12 @@
 
 #include <commctrl.h>
 
-#include <atomic>
 #include <cstdint>
 #include <iterator>
-#include <string>
-#include <thread>
-#include <utility>
 #include <vector>
 
 #include "platform/framework/float_frame.h"
 #include "platform/framework/frame.h"
-#include "tests/support/test_support.h"
-#include "tests/winharness/popup_menu_reader.h"
 #include "tests/winharness/screenshot.h"
 #include "ui/toolbar/toolbar_bar.h"
 
@@ -158,115 +152,6 @@ private:
         combo.SendMessage(CB_SETCURSEL, 0);
         return bars[0].AddControl(&combo, kCombo) >= 0;
     }
-};
-
-// Where the next popup menu of this thread opens, read from a thread of its
-// own (the opening call stays in the menu's loop); the menu is then closed.
-class MenuPlaceReader {
-public:
-    MenuPlaceReader() : m_owner(GetCurrentThreadId()), m_thread([this] { Read(); }) {}
-    ~MenuPlaceReader() { Join(); }
-    MenuPlaceReader(const MenuPlaceReader&) = delete;
-    MenuPlaceReader& operator=(const MenuPlaceReader&) = delete;
-    // False when no menu opened.
-    bool Place(RECT* place)
-    {
-        Join();
-        *place = m_place;
-        return m_opened;
-    }
-
-private:
-    void Join()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    void Read()
-    {
-        HWND menu = nullptr;
-        if (!lindar_test::Eventually([&] { return (menu = winharness::ThreadMenu(m_owner)) != nullptr; }, 3000))
-            return;
-        GetWindowRect(menu, &m_place);
-        m_opened = true;
-        PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-    }
-
-    DWORD m_owner;
-    RECT m_place = {};
-    std::atomic<bool> m_opened{false};
-    std::thread m_thread;  // last: starts when the rest is ready
-};
-
-// Chooses an entry of the popup menu this thread is about to open by a real
-// click on it, from a thread of its own (the opening call stays in the
-// menu's loop). A click, not keys: the menu opens under the pointer, and
-// the pointer's move onto the menu's edge may clear a selection the keys
-// have made.
-class MenuClicker {
-public:
-    explicit MenuClicker(std::string pick)
-        : m_pick(std::move(pick)), m_owner(GetCurrentThreadId()), m_thread([this] { Run(); })
-    {
-    }
-    ~MenuClicker() { Join(); }
-    MenuClicker(const MenuClicker&) = delete;
-    MenuClicker& operator=(const MenuClicker&) = delete;
-    // The texts of the menu's entries (a separator reads ""); empty when
-    // no menu opened.
-    std::vector<std::string> Texts()
-    {
-        Join();
-        return m_texts;
-    }
-    bool Clicked()
-    {
-        Join();
-        return m_clicked;
-    }
-
-private:
-    void Join()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    void Run()
-    {
-        HWND window = nullptr;
-        if (!lindar_test::Eventually([&] { return (window = winharness::ThreadMenu(m_owner)) != nullptr; }, 3000))
-            return;
-        DWORD_PTR answer = 0;
-        SendMessageTimeoutA(window, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer);
-        const HMENU menu = reinterpret_cast<HMENU>(answer);
-        RECT target = {};
-        for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
-            char text[64] = {};
-            GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION);
-            m_texts.push_back(text);
-            if (m_pick == text && GetMenuItemRect(nullptr, menu, UINT(i), &target))
-                m_clicked = true;
-        }
-        if (!m_clicked) {
-            PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
-            return;
-        }
-        const POINT at = {(target.left + target.right) / 2, (target.top + target.bottom) / 2};
-        for (DWORD flags : {DWORD(0), DWORD(MOUSEEVENTF_LEFTDOWN), DWORD(MOUSEEVENTF_LEFTUP)}) {
-            INPUT input = {};
-            input.type = INPUT_MOUSE;
-            input.mi.dx = LONG((int64_t(2 * at.x + 1) * 65536) / (2 * int64_t(GetSystemMetrics(SM_CXSCREEN))));
-            input.mi.dy = LONG((int64_t(2 * at.y + 1) * 65536) / (2 * int64_t(GetSystemMetrics(SM_CYSCREEN))));
-            input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-            SendInput(1, &input, sizeof input);
-        }
-    }
-
-    std::string m_pick;
-    DWORD m_owner;
-    std::vector<std::string> m_texts;
-    bool m_clicked = false;
-    std::thread m_thread;  // last: starts when the rest is ready
 };
 
 // What a window shows now; pending paints run first, nothing else.

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/framework/dialog_template.h"
-#include "tests/support/test_support.h"
 #include "tests/treelist/treelist_window_fixture.h"
+#include "tests/winharness/message_hook.h"
 #include "tests/winharness/modal_driver.h"
 #include "tests/winharness/real_input.h"
 #include "tests/winharness/screenshot.h"
@@ -193,38 +193,6 @@ struct Scene {
     }
 };
 
-// Eats messages of this thread before they are dispatched: a release that
-// another program took, moves that never came.
-class Swallow {
-public:
-    explicit Swallow(std::vector<UINT> messages)
-    {
-        t_messages = std::move(messages);
-        m_hook = SetWindowsHookExA(WH_GETMESSAGE, &Hook, nullptr, GetCurrentThreadId());
-    }
-    ~Swallow()
-    {
-        UnhookWindowsHookEx(m_hook);
-        t_messages.clear();
-    }
-    Swallow(const Swallow&) = delete;
-    Swallow& operator=(const Swallow&) = delete;
-
-private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
-    {
-        MSG* msg = reinterpret_cast<MSG*>(lParam);
-        if (code == HC_ACTION && wParam == PM_REMOVE)
-            for (UINT m : t_messages)
-                if (msg->message == m)
-                    msg->message = WM_NULL;
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-    static thread_local std::vector<UINT> t_messages;
-    HHOOK m_hook = nullptr;
-};
-thread_local std::vector<UINT> Swallow::t_messages;
-
 // A drag of "Luftbild" with the left button held, its pointer over the third
 // filler; false when no drag runs.
 bool StartDrag(Scene& s, RealInput& input)
@@ -232,8 +200,7 @@ bool StartDrag(Scene& s, RealInput& input)
     const POINT from = s.Text(s.luftbild);
     const POINT to = s.Below(s.fillers[2]);
     input.Press(s.f.tl, from);
-    for (int i = 1; i <= 4; ++i)
-        input.MoveTo(s.f.tl, {from.x + (to.x - from.x) * i / 4, from.y + (to.y - from.y) * i / 4});
+    input.MoveAlong(s.f.tl, from, to, 4);
     return s.Dragging();
 }
 
@@ -254,26 +221,15 @@ std::vector<int> Heard(const Fixture& f, const std::vector<int>& listened)
 // in-place editor is left out (its caret blinks).
 void ExpectNoStalePixels(const Scene& s, const char* name)
 {
-    winharness::Screenshot shown, repainted;
-    ASSERT_TRUE(winharness::CaptureWindow(s.f.tl, &shown));
-    RedrawWindow(s.f.tl, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    ASSERT_TRUE(winharness::CaptureWindow(s.f.tl, &repainted));
-    ASSERT_EQ(shown.pixels.size(), repainted.pixels.size());
     RECT editor = {};
     if (const HWND edit = HWND(s.f.Send(TVM_GETEDITCONTROL))) {
         GetWindowRect(edit, &editor);
         MapWindowPoints(nullptr, s.f.tl, reinterpret_cast<POINT*>(&editor), 2);
     }
-    int stale = 0;
-    POINT first = {-1, -1};
-    for (int y = 0; y < shown.height; ++y)
-        for (int x = 0; x < shown.width; ++x) {
-            const POINT p = {x, y};
-            if (!PtInRect(&editor, p) && shown.At(x, y) != repainted.At(x, y) && stale++ == 0)
-                first = p;
-        }
-    EXPECT_EQ(stale, 0) << name << ": pixels that only a repaint puts right, the first at " << first.x << ","
-                        << first.y;
+    winharness::RepaintDiff diff;
+    ASSERT_TRUE(winharness::CompareWithRepaint(s.f.tl, &diff, &editor));
+    ASSERT_EQ(diff.shown.pixels.size(), diff.repainted.pixels.size());
+    EXPECT_EQ(diff.differing, 0) << name << ": pixels that only a repaint puts right: " << diff.Describe();
 }
 
 void SavePicture(const Scene& s, const char* file)
@@ -281,9 +237,7 @@ void SavePicture(const Scene& s, const char* file)
     winharness::Screenshot shot;
     ASSERT_TRUE(winharness::CaptureWindow(s.f.parent.Handle(), &shot));
     std::string error;
-    const std::string path = lindar_test::TempDir() + "/" + file;
-    EXPECT_TRUE(winharness::SavePng(shot, path, &error)) << error;
-    std::printf("screenshot: %s\n", path.c_str());
+    EXPECT_TRUE(winharness::SavePicture(shot, file, &error)) << error;
 }
 
 struct Row {
@@ -471,7 +425,7 @@ const std::vector<Row>& Rows()
          [](Scene& s, RealInput& in) {
              EXPECT_TRUE(StartDrag(s, in));
              {
-                 Swallow lost({WM_LBUTTONUP});
+                 winharness::Swallow lost({WM_LBUTTONUP});
                  in.Release(s.f.tl, s.Below(s.fillers[2]));
              }
              in.MoveTo(s.f.tl, s.Text(s.fillers[5]));
@@ -482,11 +436,11 @@ const std::vector<Row>& Rows()
          [](Scene& s, RealInput& in) {
              EXPECT_TRUE(StartDrag(s, in));
              {
-                 Swallow lost({WM_LBUTTONUP, WM_MOUSEMOVE});
+                 winharness::Swallow lost({WM_LBUTTONUP, WM_MOUSEMOVE});
                  in.Release(s.f.tl, s.Below(s.fillers[2]));
              }
              // The press comes first: no move tells of the lost release.
-             Swallow moves({WM_MOUSEMOVE});
+             winharness::Swallow moves({WM_MOUSEMOVE});
              in.Click(s.f.tl, s.Text(s.fillers[5]));
          },
          [](const Scene& s) { return s.Place() + ", " + s.DragEnd(); }, "Luftbild nach Karten, abgebrochen",
@@ -534,7 +488,7 @@ TEST(TreeListRealInput, Actions)
         if (row.picture)
             SavePicture(s, row.picture);
         // No pointer left over an item: the next row's first move is its own.
-        input.MoveTo(f.parent.Handle(), {310, 215});
+        input.Park();
     }
 }
 
@@ -595,36 +549,6 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     }
 }
 
-// Sees this thread take a key's release from its queue: the key before it
-// has been handled by then.
-class KeyUpWatch {
-public:
-    explicit KeyUpWatch(WORD key)
-    {
-        t_key = key;
-        t_seen = false;
-        m_hook = SetWindowsHookExA(WH_GETMESSAGE, &Hook, nullptr, GetCurrentThreadId());
-    }
-    ~KeyUpWatch() { UnhookWindowsHookEx(m_hook); }
-    KeyUpWatch(const KeyUpWatch&) = delete;
-    KeyUpWatch& operator=(const KeyUpWatch&) = delete;
-    bool Seen() const { return t_seen; }
-
-private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
-    {
-        const MSG* msg = reinterpret_cast<const MSG*>(lParam);
-        if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == WM_KEYUP && msg->wParam == t_key)
-            t_seen = true;
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-    static thread_local WORD t_key;
-    static thread_local bool t_seen;
-    HHOOK m_hook = nullptr;
-};
-thread_local WORD KeyUpWatch::t_key = 0;
-thread_local bool KeyUpWatch::t_seen = false;
-
 // The focus is on the list; the key goes through the dialog's own loop.
 TEST(TreeListRealInput, KeysInADialog)
 {
@@ -653,17 +577,13 @@ TEST(TreeListRealInput, KeysInADialog)
         bool editor = false, focusOnOk = false, stillOpen = false;
         HWND top = nullptr;
         DWORD start = 0;
-        KeyUpWatch keyUp(row.vk);
+        winharness::InputLog taken;
         winharness::ModalDriver driver;
         driver
             .Then([&](winharness::ModalDriver& d) {
                 top = d.TopDialog();
-                if (!top)
-                    return false;
-                if (!start)
-                    start = GetTickCount();
                 // Keys go to the foreground window: the dialog must be it.
-                return winharness::Activated(top, start) && GetForegroundWindow() == top &&
+                return winharness::ShownAndActive(top, start) && GetForegroundWindow() == top &&
                        GetFocus() == GetDlgItem(top, kListId);
             })
             .Then([&](winharness::ModalDriver&) {
@@ -673,7 +593,7 @@ TEST(TreeListRealInput, KeysInADialog)
         // A key that ends the dialog leaves nothing to look at.
         if (!row.ends)
             driver.Then([&](winharness::ModalDriver&) {
-                if (!keyUp.Seen() || GetQueueStatus(QS_INPUT | QS_POSTMESSAGE) != 0)
+                if (taken.Count(WM_KEYUP, row.vk) == 0 || GetQueueStatus(QS_INPUT | QS_POSTMESSAGE) != 0)
                     return false;  // the key is not through yet
                 stillOpen = IsWindow(top) != 0;
                 if (stillOpen) {

@@ -2,7 +2,6 @@
 // a populated control with columns, check boxes and colours.
 #include <gtest/gtest.h>
 
-#include "tests/support/test_support.h"
 #include "tests/treelist/treelist_window_fixture.h"
 #include "tests/winharness/screenshot.h"
 
@@ -228,9 +227,7 @@ TEST(TreeListPaint, ScreenshotOfAPopulatedControl)
     const RECT bold = f.ItemRect(items[4]);
     EXPECT_EQ(shot.At(230, (bold.top + bold.bottom) / 2), Pixel(RGB(255, 240, 200)));
     std::string error;
-    const std::string path = lindar_test::TempDir() + "/treelist_populated.png";
-    EXPECT_TRUE(winharness::SavePng(shot, path, &error)) << error;
-    std::printf("screenshot: %s\n", path.c_str());
+    EXPECT_TRUE(winharness::SavePicture(shot, "treelist_populated.png", &error)) << error;
 }
 
 }  // namespace

@@ -90,4 +90,17 @@ inline bool Activated(HWND top, DWORD start, DWORD limitMs = 4000)
     return waited >= limitMs;
 }
 
+// Whether the dialog is shown and has become active as Activated tells, the
+// limit counted from `since`: a GetTickCount value, or 0 to count from the
+// first call that finds the dialog shown. Keys go to the active window's
+// focus, so a step waits for this before it sends any.
+inline bool ShownAndActive(HWND top, DWORD& since, DWORD limitMs = 4000)
+{
+    if (!top || !IsWindowVisible(top))
+        return false;
+    if (!since)
+        since = GetTickCount();
+    return Activated(top, since, limitMs);
+}
+
 }  // namespace winharness

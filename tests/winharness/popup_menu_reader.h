@@ -1,8 +1,10 @@
-// Reads the popup menu that a thread is about to open, from a thread of its
-// own: the opening call stays in the menu's loop until the menu closes, so
-// nothing on the opening thread could look at it. The reader finds the menu
-// window among that thread's windows (not another test's), reads its
-// entries with MN_GETHMENU, then picks an entry by keys or closes the menu.
+// Popup menus in tests: reading what a menu window shows and answering it as
+// a user would. The call that opens a menu stays in the menu's loop until the
+// menu closes, so either a step that runs inside that loop reads the menu
+// (ReadMenu), or a PopupMenuReader does from a thread of its own: it finds
+// the menu window among the opening thread's windows (not another test's),
+// reads its entries with MN_GETHMENU, then picks an entry by keys or by a
+// click, or closes the menu.
 #pragma once
 
 #include <atomic>
@@ -11,27 +13,11 @@
 #include <vector>
 
 #include "platform/win32/win.h"
-#include "tests/support/test_support.h"
 
 namespace winharness {
 
-inline BOOL CALLBACK FindVisibleMenu(HWND window, LPARAM found)
-{
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (std::string(name) != "#32768" || !IsWindowVisible(window))
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
 // The visible menu window of the thread, or null.
-inline HWND ThreadMenu(DWORD thread)
-{
-    HWND found = nullptr;
-    EnumThreadWindows(thread, &FindVisibleMenu, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
+HWND ThreadMenu(DWORD thread);
 
 struct MenuEntry {
     UINT id;
@@ -39,12 +25,37 @@ struct MenuEntry {
     bool operator==(const MenuEntry&) const = default;
 };
 
+// What a menu window shows: its entries in order and where it lies on the
+// screen. `menu` is valid while the menu is open.
+struct OpenMenu {
+    HWND window = nullptr;
+    HMENU menu = nullptr;
+    RECT place = {};
+    std::vector<MenuEntry> entries;
+
+    std::vector<std::string> Texts() const;
+    // The position of the entry with the text; -1 for none and for "".
+    int Find(const std::string& text) const;
+};
+OpenMenu ReadMenu(HWND menuWindow);
+
+// Chooses the entry at the position by keys posted to the menu window for
+// its loop: the first arrow key marks the first entry, the arrows pass over
+// separators, Enter chooses. A position < 0 closes the menu (Escape).
+void AnswerByKeys(const OpenMenu& menu, int position);
+// Chooses the entry at the position by a real click on its middle: a menu
+// that opens under the pointer may lose a selection made by keys when the
+// pointer moves onto its edge. False, and the menu closed, for no entry.
+bool AnswerByClick(const OpenMenu& menu, int position);
+
 class PopupMenuReader {
 public:
+    enum class Answer { kKeys, kClick };
     // `pick`: the text of the entry to choose; empty closes the menu. The
     // reader gives up after `waitMs` when no menu of this thread opens.
-    explicit PopupMenuReader(std::string pick = "", DWORD waitMs = 3000)
-        : m_pick(std::move(pick)), m_waitMs(waitMs), m_owner(GetCurrentThreadId()), m_thread([this] { Read(); })
+    explicit PopupMenuReader(std::string pick = "", DWORD waitMs = 3000, Answer answer = Answer::kKeys)
+        : m_pick(std::move(pick)), m_waitMs(waitMs), m_answer(answer), m_owner(GetCurrentThreadId()),
+          m_thread([this] { Read(); })
     {
     }
     ~PopupMenuReader() { Join(); }
@@ -57,14 +68,25 @@ public:
     const std::vector<MenuEntry>& Entries()
     {
         Join();
-        return m_entries;
+        return m_seen.entries;
     }
     std::vector<std::string> Texts()
     {
-        std::vector<std::string> texts;
-        for (const MenuEntry& entry : Entries())
-            texts.push_back(entry.text);
-        return texts;
+        Join();
+        return m_seen.Texts();
+    }
+    // Where the menu lay on the screen; false when no menu opened.
+    bool Place(RECT* place)
+    {
+        Join();
+        *place = m_seen.place;
+        return m_seen.window != nullptr;
+    }
+    // Whether the menu had the entry to pick, and it was chosen.
+    bool Picked()
+    {
+        Join();
+        return m_picked;
     }
 
 private:
@@ -73,40 +95,14 @@ private:
         if (m_thread.joinable())
             m_thread.join();
     }
-
-    void Read()
-    {
-        HWND menuWindow = nullptr;
-        if (lindar_test::Eventually([&] { return (menuWindow = ThreadMenu(m_owner)) != nullptr; }, m_waitMs))
-            Answer(menuWindow);
-        m_done = true;
-    }
-
-    void Answer(HWND menuWindow)
-    {
-        DWORD_PTR answer = 0;
-        SendMessageTimeoutA(menuWindow, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer);
-        const HMENU menu = reinterpret_cast<HMENU>(answer);
-        int downs = 0, target = 0;
-        for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
-            char text[64] = {};
-            GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION);
-            m_entries.push_back({GetMenuItemID(menu, i), text});
-            if (!(GetMenuState(menu, UINT(i), MF_BYPOSITION) & MF_SEPARATOR))
-                ++downs;  // the arrow key passes over separators
-            if (!m_pick.empty() && m_pick == text)
-                target = downs;
-        }
-        // The first arrow key marks the first entry; Enter chooses.
-        for (int i = 0; i < target; ++i)
-            PostMessageA(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
-        PostMessageA(menuWindow, WM_KEYDOWN, target ? VK_RETURN : VK_ESCAPE, 0);
-    }
+    void Read();
 
     std::string m_pick;
     DWORD m_waitMs;
+    Answer m_answer;
     DWORD m_owner;
-    std::vector<MenuEntry> m_entries;
+    OpenMenu m_seen;
+    bool m_picked = false;
     std::atomic<bool> m_done{false};
     std::thread m_thread;  // last: starts when the rest is ready
 };

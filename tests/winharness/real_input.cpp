@@ -162,16 +162,40 @@ void RealInput::Drag(HWND wnd, POINT from, POINT to, unsigned modifiers, int ste
     SendMouse(0, start);
     SendMouse(MOUSEEVENTF_LEFTDOWN, start);
     Settle();
+    MoveSteps(start, end, steps);
+    SendMouse(MOUSEEVENTF_LEFTUP, end);
+    Modifiers(modifiers, true);
+    m_lastClick = start;
+    m_lastClickTime = GetTickCount();
+    Settle();
+}
+
+void RealInput::MoveSteps(POINT start, POINT end, int steps)
+{
     steps = steps < 1 ? 1 : steps;
     for (int i = 1; i <= steps; ++i) {
         const POINT at = {start.x + (end.x - start.x) * i / steps, start.y + (end.y - start.y) * i / steps};
         SendMouse(0, at);
         Settle();  // each move handled before the next, as a hand moves
     }
-    SendMouse(MOUSEEVENTF_LEFTUP, end);
-    Modifiers(modifiers, true);
-    m_lastClick = start;
-    m_lastClickTime = GetTickCount();
+}
+
+void RealInput::MoveAlong(HWND wnd, POINT from, POINT to, int steps)
+{
+    MoveSteps(ScreenPoint(wnd, from), ScreenPoint(wnd, to), steps);
+}
+
+void RealInput::ClickAt(POINT screen)
+{
+    SendMouse(0, screen);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, screen);
+    SendMouse(MOUSEEVENTF_LEFTUP, screen);
+    Settle();
+}
+
+void RealInput::Park()
+{
+    SendMouse(0, POINT{GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1});
     Settle();
 }
 
@@ -248,6 +272,22 @@ void RealInput::Drain()
 {
     PumpUntil([] { return GetQueueStatus(QS_INPUT) == 0; }, kDrainMs);
     PumpUntilIdle(kDrainMs);
+}
+
+bool Reachable(HWND wnd)
+{
+    RECT r;
+    GetWindowRect(wnd, &r);
+    const POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    const HWND hit = WindowFromPoint(centre);
+    return IsWindowVisible(wnd) && (hit == wnd || IsChild(wnd, hit));
+}
+
+bool InputPending()
+{
+    // The high word: what is in the queue now, not what came since the
+    // last look.
+    return HIWORD(GetQueueStatus(QS_INPUT)) != 0;
 }
 
 }  // namespace winharness

@@ -57,6 +57,16 @@ public:
     // The halves of a click, for drags that end some other way.
     void Press(HWND wnd, POINT client, Button button = Button::kLeft);
     void Release(HWND wnd, POINT client, Button button = Button::kLeft);
+    // The moves of a drag between its press and its release: from `from`
+    // to `to` in `steps` moves, the buttons as they are.
+    void MoveAlong(HWND wnd, POINT from, POINT to, int steps = 8);
+    // A left click at a screen point with nothing activated first: an entry
+    // of a popup menu, which never becomes the active window.
+    void ClickAt(POINT screen);
+    // Moves the pointer to the screen's bottom-right corner, away from the
+    // windows tests make: a menu or list that opens under the pointer takes
+    // its highlight from it, and a row under it shows a tip.
+    void Park();
     // Wheel notches at the point: positive away from the user (scrolls up).
     void Wheel(HWND wnd, POINT client, int notches);
 
@@ -77,6 +87,9 @@ public:
 
 private:
     void SendMouse(DWORD flags, POINT screen, DWORD data = 0);
+    // Moves in steps between two screen points, each handled before the next
+    // when pumping, as a hand moves.
+    void MoveSteps(POINT start, POINT end, int steps);
     void SendKey(WORD virtualKey, bool up);
     void Modifiers(unsigned modifiers, bool up);
     void Settle()
@@ -92,5 +105,15 @@ private:
     POINT m_lastClick = {-1000000, -1000000};
     DWORD m_lastClickTime = 0;
 };
+
+// Whether the pointer reaches the window: it is shown, and the window at its
+// centre is it or one of its children, not another's window on top (a
+// dialog shows once its modal loop first idles).
+bool Reachable(HWND wnd);
+
+// Whether input sent is still waiting in this thread's queue: a step of a
+// modal loop waits until it was taken, as a hand's next move follows what
+// the screen showed.
+bool InputPending();
 
 }  // namespace winharness

@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <sstream>
+
+#include "tests/support/test_support.h"
 
 namespace winharness {
 
@@ -128,6 +131,48 @@ bool SavePng(const Screenshot& shot, const std::string& path, std::string* error
         return fail(pngError.text);
     if (std::fflush(file.get()) != 0)
         return fail("cannot write the file");
+    return true;
+}
+
+bool SavePicture(const Screenshot& shot, const std::string& file, std::string* error)
+{
+    const std::string path = lindar_test::TempDir() + "/" + file;
+    const bool saved = SavePng(shot, path, error);
+    std::printf("screenshot: %s\n", path.c_str());
+    return saved;
+}
+
+std::string RepaintDiff::Describe(int listed) const
+{
+    if (SizeChanged())
+        return "the size changed";
+    std::ostringstream out;
+    int count = 0;
+    for (int y = 0; y < shown.height && count < listed; ++y)
+        for (int x = 0; x < shown.width && count < listed; ++x) {
+            if (!Differs(x, y))
+                continue;
+            ++count;
+            out << " (" << x << "," << y << ") " << std::hex << shown.At(x, y) << " instead of " << repainted.At(x, y)
+                << std::dec;
+        }
+    return std::to_string(differing) + " pixels differ:" + out.str();
+}
+
+bool CompareWithRepaint(HWND wnd, RepaintDiff* diff, const RECT* ignore)
+{
+    *diff = RepaintDiff{};
+    if (ignore)
+        diff->ignored = *ignore;
+    if (!CaptureWindow(wnd, &diff->shown))
+        return false;
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    CaptureWindow(wnd, &diff->repainted);
+    if (diff->SizeChanged())
+        return true;
+    for (int y = 0; y < diff->shown.height; ++y)
+        for (int x = 0; x < diff->shown.width; ++x)
+            diff->differing += diff->Differs(x, y);
     return true;
 }
 

@@ -28,4 +28,31 @@ bool CaptureDC(HDC dc, int x, int y, int width, int height, Screenshot* shot);
 // An 8-bit RGB PNG; false with the reason in *error when writing failed.
 bool SavePng(const Screenshot& shot, const std::string& path, std::string* error = nullptr);
 
+// A picture for a person to look at: saved as `file` in the test's
+// temporary folder, its path printed so the run's output leads to it.
+bool SavePicture(const Screenshot& shot, const std::string& file, std::string* error = nullptr);
+
+// What a window's client area shows against what a full repaint of it
+// draws (erased, its frame and children included): a picture that only a
+// repaint puts right shows a missed invalidation.
+struct RepaintDiff {
+    Screenshot shown, repainted;
+    RECT ignored = {};  // left out of the comparison
+    int differing = 0;  // pixels
+
+    bool SizeChanged() const { return shown.width != repainted.width || shown.height != repainted.height; }
+    bool Same() const { return !SizeChanged() && differing == 0; }
+    bool Differs(int x, int y) const
+    {
+        return shown.At(x, y) != repainted.At(x, y) && !PtInRect(&ignored, POINT{x, y});
+    }
+    // "the size changed", or the count and the first few differing pixels
+    // with both colours.
+    std::string Describe(int listed = 4) const;
+};
+// Captures, repaints and captures again; `ignore` is a rectangle in client
+// coordinates left out of the count (an editor whose caret blinks). False
+// when the window is gone.
+bool CompareWithRepaint(HWND wnd, RepaintDiff* diff, const RECT* ignore = nullptr);
+
 }  // namespace winharness

@@ -189,15 +189,6 @@ ChoiceButtons ChoiceButtonRow(int clientWidth, int buttonWidth, int gap, bool ca
     return {ok, ok + buttonWidth + gap};
 }
 
-ChoiceRect ChoiceKeepInside(const ChoiceRect& window, const ChoiceRect& workArea)
-{
-    const int32_t width = window.right - window.left, height = window.bottom - window.top;
-    // The far edge first, then the near one wins for a window too large.
-    const int32_t left = std::max(std::min(window.left, workArea.right - width), workArea.left);
-    const int32_t top = std::max(std::min(window.top, workArea.bottom - height), workArea.top);
-    return {left, top, left + width, top + height};
-}
-
 ChoicePoint ChoiceMenuPlace(const ChoiceRect* caretCell, const ChoiceRect& client)
 {
     const bool shows = caretCell && caretCell->bottom > client.top && caretCell->top < client.bottom &&

@@ -102,11 +102,6 @@ struct ChoiceRect {
 };
 void ChoiceKeepMinimum(ChoiceRect& r, unsigned edge, int minWidth, int minHeight);
 
-// A window rectangle moved into the work area of its monitor, keeping its
-// size; one larger than the area keeps its top-left corner in it, so the
-// caption stays within reach.
-ChoiceRect ChoiceKeepInside(const ChoiceRect& window, const ChoiceRect& workArea);
-
 // Where a popup menu opened from the keyboard goes, in the list's client
 // coordinates: inside the caret row, a row's height from the left of its
 // cell, so that the menu's corner lies on the row it acts on; the client

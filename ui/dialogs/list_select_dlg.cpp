@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/framework/work_area_fit.h"
 #include "system/message_box.h"
 #include "ui/dialogs/choice_dlg_routes.h"
 
@@ -91,9 +92,7 @@ RECT ChoiceInsideWorkArea(const RECT& window)
     // Windows, and where Wine keeps a work area that was set.
     else if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
         work = known ? info.rcWork : RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    const ChoiceRect r = ChoiceKeepInside({window.left, window.top, window.right, window.bottom},
-                                          {work.left, work.top, work.right, work.bottom});
-    return RECT{r.left, r.top, r.right, r.bottom};
+    return FitRectInArea(window, work);
 }
 
 POINT ChoiceKeyboardMenuPoint(HWND list, const RECT* caretCell, int rowsTop)

@@ -1,36 +1,6 @@
 #include "ui/utils/work_area.h"
 
-#include <limits>
-
-namespace {
-
-// The start of a span of `size` moved into [low, high): first so its end
-// fits, then so its start does, which wins for a span wider than the range.
-long long FitSpan(long long start, long long size, long long low, long long high)
-{
-    if (start + size > high)
-        start = high - size;
-    return start < low ? low : start;
-}
-
-LONG Saturate(long long value)
-{
-    constexpr long long low = std::numeric_limits<LONG>::min(), high = std::numeric_limits<LONG>::max();
-    return LONG(value < low ? low : value > high ? high : value);
-}
-
-}  // namespace
-
-RECT FitRectIntoArea(const RECT& rect, const RECT& area)
-{
-    const long long width = (long long)rect.right - rect.left;
-    const long long height = (long long)rect.bottom - rect.top;
-    if (area.right <= area.left || area.bottom <= area.top || width < 0 || height < 0)
-        return rect;
-    const long long left = FitSpan(rect.left, width, area.left, area.right);
-    const long long top = FitSpan(rect.top, height, area.top, area.bottom);
-    return RECT{Saturate(left), Saturate(top), Saturate(left + width), Saturate(top + height)};
-}
+#include "platform/framework/work_area_fit.h"
 
 int FitGrowth(int width, int growth, int areaWidth)
 {
@@ -60,7 +30,7 @@ bool KeepWindowInWorkArea(HWND window)
     // A child window lies in its parent, not on a monitor.
     if (!window || (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) || !GetWindowRect(window, &rect))
         return false;
-    const RECT fitted = FitRectIntoArea(rect, WorkAreaOf(window));
+    const RECT fitted = FitRectInArea(rect, WorkAreaOf(window));
     if (fitted.left == rect.left && fitted.top == rect.top)
         return false;
     return SetWindowPos(window, nullptr, fitted.left, fitted.top, 0, 0,
