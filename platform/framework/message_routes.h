@@ -1,22 +1,18 @@
 // Message tables: rows {first key, last key, handler} sorted at compile
 // time, held free of duplicates and overlaps by a static_assert and searched
 // by halving. A key is a message, or DialogKey's (message, id, code) for a
-// window that routes commands and notifications by control. Each window
-// keeps its table and its handler type in its own file:
+// window that routes commands and notifications by control. Rows are written
+// with the makers of RouteRows below, "message → handler", the handler taking
+// typed arguments that the row's decoders take from the message:
 //
-//   constexpr Route<Handler> kRows[] = {{WM_SIZE, OnSize}, {0x17E, 0x1A6, OnListMessage}};
+//   using Rows = RouteRows<CPathDlg, RoutedMessage>;
+//   constexpr Rows::Row kRows[] = {
+//       Rows::On(DialogKey(WM_SIZE)).ActThenPass<&CPathDlg::OnSize, LParamLow, LParamHigh>(),
+//       Rows::OnCommand(kIdUp, BN_CLICKED).Act<&CPathDlg::OnUp>(),
+//   };
 //   constexpr auto kRoutes = SortRoutes(kRows);
 //   static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
-//   if (const auto* route = FindRoute(kRoutes, message)) ...
-//
-// Rows are written with the makers of RouteRows below, "message → handler",
-// the handler taking typed arguments that the row's decoders take from the
-// message:
-//
-//   using Rows = RouteRows<TreeListData, TreeListMessage>;
-//   Rows::On(WM_SIZE).Act<Size, LParamLow, LParamHigh>(),
-//   Rows::On(TVM_GETCOUNT).Answer<ItemCount>(),
-//   Rows::OnCommand(kIdUp, BN_CLICKED).Act<&CPathDlg::OnUp>(),
+//   if (const auto* route = FindRoute(kRoutes, key)) ...
 //
 // No Windows headers: the portable cores route the same way.
 #pragma once
