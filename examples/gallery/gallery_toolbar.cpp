@@ -85,7 +85,7 @@ public:
             CToolBarNew& bar = bars[n];
             bar.CreateEx(this, 0x1F0000 | TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_TOP, RECT{4, 2, 0, 2},
                          AFX_IDW_TOOLBAR + UINT(n));
-            bar.m_iconMode = uint32_t(n);
+            bar.iconMode = uint32_t(n);
             if (n == 0)
                 bar.SetButtons(ids, int(sizeof ids / sizeof ids[0]));
             else
@@ -122,7 +122,7 @@ public:
         HBITMAP strip = DrawStrip(kSizes[mode]);
         bar.SetBitmap(strip, kSizes[mode], TRUE, kImageIds, kImages, 0);
         DeleteObject(strip);
-        bar.m_iconMode = uint32_t(mode);
+        bar.iconMode = uint32_t(mode);
         bar.RecalcBar();
     }
 
@@ -132,7 +132,7 @@ public:
         if (HIWORD(wParam) == 0 && !lParam && id >= 0xD000 && id <= 0xD002) {
             // The bar that showed the menu set its icon mode first.
             for (CToolBarNew& bar : bars)
-                if (bar.m_iconMode == id - 0xD000 && bar.m_hWnd)
+                if (bar.iconMode == id - 0xD000 && bar.m_hWnd)
                     SetIconSize(bar, int(id - 0xD000));
             return TRUE;
         }

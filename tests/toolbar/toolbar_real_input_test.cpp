@@ -73,7 +73,7 @@ public:
 testing::AssertionResult ShowsPictures(CToolBarNew& bar)
 {
     const winharness::Screenshot shot = Shot(bar.m_hWnd);
-    const int side = kIconSizes[bar.m_iconMode] - 2;
+    const int side = kIconSizes[bar.iconMode] - 2;
     for (int n : {0, 1, 3}) {
         const int count = CountPixels(shot, Pixel(kImageColours[n]));
         if (count != side * side)
