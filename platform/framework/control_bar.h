@@ -5,6 +5,7 @@
 // commands.
 #pragma once
 
+#include "platform/framework/bar_styles.h"
 #include "platform/framework/cmd_ui.h"
 #include "platform/framework/runtime_class.h"
 #include "platform/framework/wnd.h"
@@ -12,31 +13,6 @@
 class CFloatingFrame;
 class CFrameWnd;
 
-// Bar styles (m_dwStyle).
-constexpr DWORD CBRS_HIDE_INPLACE = 0x0008;
-constexpr DWORD CBRS_TOOLTIPS = 0x0010;
-constexpr DWORD CBRS_FLYBY = 0x0020;
-constexpr DWORD CBRS_ALIGN_LEFT = 0x1000;
-constexpr DWORD CBRS_ALIGN_TOP = 0x2000;
-constexpr DWORD CBRS_ALIGN_RIGHT = 0x4000;
-constexpr DWORD CBRS_ALIGN_BOTTOM = 0x8000;
-constexpr DWORD CBRS_ALIGN_ANY = 0xF000;
-constexpr DWORD CBRS_BORDER_LEFT = 0x0100;
-constexpr DWORD CBRS_BORDER_TOP = 0x0200;
-constexpr DWORD CBRS_BORDER_RIGHT = 0x0400;
-constexpr DWORD CBRS_BORDER_BOTTOM = 0x0800;
-constexpr DWORD CBRS_TOP = CBRS_ALIGN_TOP | CBRS_BORDER_BOTTOM;
-constexpr DWORD CBRS_SIZE_DYNAMIC = 0x0004;
-constexpr UINT AFX_IDW_TOOLBAR = 0xE800;
-
-// Layout modes of CalcDynamicLayout.
-constexpr DWORD LM_STRETCH = 0x01;
-constexpr DWORD LM_HORZ = 0x02;
-constexpr DWORD LM_MRUWIDTH = 0x04;
-constexpr DWORD LM_HORZDOCK = 0x08;
-constexpr DWORD LM_VERTDOCK = 0x10;
-constexpr DWORD LM_LENGTHY = 0x20;
-constexpr DWORD LM_COMMIT = 0x40;
 
 class CControlBar : public CWnd {
 public:
