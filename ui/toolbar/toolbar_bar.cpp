@@ -539,10 +539,20 @@ SIZE CToolBarNew::CalcDynamicLayout(int length, DWORD mode)
                       toolbar::EncodeLayoutFlags(commit, false), insets);
     size.cx = std::max<LONG>(size.cx, buttonSize);
     if (commit) {
-        m_mruWidth = size.cx;
+        // The width remembered is the floating one: a bar docked in a
+        // column floats again as wide as it last floated.
+        if (!(mode & (LM_HORZDOCK | LM_VERTDOCK)))
+            m_mruWidth = size.cx;
         m_layoutDelayed = false;
     }
     return size;
+}
+
+int CToolBarNew::OnToolHitTest(POINT client) const
+{
+    // A separator is empty space too, as it is between the buttons.
+    const LRESULT index = SendMessage(TB_HITTEST, 0, LPARAM(&client));
+    return index >= 0 ? int(index) : -1;
 }
 
 void CToolBarNew::RecalcBar()

@@ -87,6 +87,8 @@ public:
 
     SIZE CalcFixedLayout(BOOL stretch, BOOL horz) override;
     SIZE CalcDynamicLayout(int length, DWORD mode) override;
+    // A button of the control; separators and the rest drag the bar.
+    int OnToolHitTest(POINT client) const override;
     void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) override;
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
