@@ -117,9 +117,9 @@ bool ToolbarPage::Build()
             return false;
         bar.SetWindowText(kBarNames[n]);
         bar.EnableDocking(CBRS_ALIGN_ANY);
-        if (!(n == 0 ? bar.SetButtons(ids, int(sizeof ids / sizeof ids[0])) : bar.SetButtons(kImageIds, kImages)) ||
-            !SetIconSize(bar, n))
+        if (!(n == 0 ? bar.SetButtons(ids, int(sizeof ids / sizeof ids[0])) : bar.SetButtons(kImageIds, kImages)))
             return false;
+        SetIconSize(bar, n);
     }
     CToolBarNew& first = bars[0];
     first.SetButtonColor(kSwatch, RGB(220, 40, 40));
@@ -148,14 +148,13 @@ bool ToolbarPage::Build()
     return bars[2].IsFloating() != FALSE;
 }
 
-bool ToolbarPage::SetIconSize(CToolBarNew& bar, int mode)
+void ToolbarPage::SetIconSize(CToolBarNew& bar, int mode)
 {
     HBITMAP strip = DrawStrip(kSizes[mode]);
-    const BOOL set = bar.SetBitmap(strip, kSizes[mode], TRUE, kImageIds, kImages, 0);
+    bar.SetBitmap(strip, kSizes[mode], TRUE, kImageIds, kImages, 0);
     DeleteObject(strip);
     bar.iconMode = uint32_t(mode);
     bar.RecalcBar();
-    return set != FALSE;
 }
 
 // The context menu's icon sizes and flat look come here as commands (its

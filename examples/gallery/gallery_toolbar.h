@@ -40,5 +40,5 @@ public:
     DECLARE_MESSAGE_MAP()
 
 private:
-    bool SetIconSize(CToolBarNew& bar, int mode);
+    void SetIconSize(CToolBarNew& bar, int mode);
 };

@@ -381,6 +381,20 @@ public:
         winharness::PumpUntilIdle();
         return outline;
     }
+    // A bar's menu opened by a right click on its empty end and answered by
+    // a click on the entry given (none closes it): the entries it showed
+    // checked.
+    std::vector<std::string> BarMenu(int bar, const char* entry)
+    {
+        RECT client;
+        Bar(bar).GetClientRect(&client);
+        winharness::PopupMenuReader reader(entry, 3000, winharness::PopupMenuReader::Answer::kClick);
+        input.RightClick(Bar(bar).m_hWnd, {client.right - 4, 4});
+        if (*entry) {
+            EXPECT_TRUE(reader.Picked()) << "no menu with " << entry;
+        }
+        return reader.Checked();
+    }
     // The entries of the "Ansicht" menu as opened by a click, answered by a
     // click on the entry given.
     std::vector<std::string> ViewMenu(const char* entry)
@@ -564,17 +578,16 @@ TEST_F(ToolbarPageInput, BarsDragDockFloatHideAndShow)
              EXPECT_EQ(t.ViewMenu("Symbolleiste &3"), checked);
          },
          [&](ToolbarPageInput& t) { return FloatsAt(t.Bar(2), thirdFloatedAt); }},
-        {"Ansicht: the first bar's entry, checked, hides it",
+        {"the first bar's menu: ausblenden hides it",
          [&](ToolbarPageInput& t) {
              firstPlace = ScreenRectOf(t.Bar(0).m_hWnd);
-             const std::vector<std::string> checked = {"Symbolleiste &1", "Symbolleiste &2", "Symbolleiste &3"};
-             EXPECT_EQ(t.ViewMenu("Symbolleiste &1"), checked);
+             t.BarMenu(0, "ausblenden");
          },
          [](ToolbarPageInput& t) {
              return !(t.Bar(0).GetStyle() & WS_VISIBLE) ? testing::AssertionSuccess()
                                                         : testing::AssertionFailure() << "still shown";
          }},
-        {"and shows it again, docked where it was",
+        {"Ansicht: its entry, unchecked, shows it again, docked where it was",
          [](ToolbarPageInput& t) {
              const std::vector<std::string> checked = {"Symbolleiste &2", "Symbolleiste &3"};
              EXPECT_EQ(t.ViewMenu("Symbolleiste &1"), checked);
@@ -582,6 +595,15 @@ TEST_F(ToolbarPageInput, BarsDragDockFloatHideAndShow)
          [&](ToolbarPageInput& t) {
              EXPECT_EQ(Fields(ScreenRectOf(t.Bar(0).m_hWnd)), Fields(firstPlace));
              return DockedAt(t.Bar(0), CBRS_ALIGN_TOP);
+         }},
+        {"Ansicht: the second bar's entry, checked, hides it",
+         [](ToolbarPageInput& t) {
+             const std::vector<std::string> checked = {"Symbolleiste &1", "Symbolleiste &2", "Symbolleiste &3"};
+             EXPECT_EQ(t.ViewMenu("Symbolleiste &2"), checked);
+         },
+         [](ToolbarPageInput& t) {
+             return !(t.Bar(1).GetStyle() & WS_VISIBLE) ? testing::AssertionSuccess()
+                                                        : testing::AssertionFailure() << "still shown";
          }},
         {"Escape while its gripper is dragged leaves the first bar where it was",
          [](ToolbarPageInput& t) {
@@ -615,19 +637,7 @@ bool DrawnRaised(CToolBarNew& bar)
 
 TEST_F(ToolbarPageInput, FlatLookFromTheBarsMenu)
 {
-    // The bar's menu opened by a right click on its empty end, the entry
-    // clicked; what the menu showed checked.
-    const auto choose = [this](const char* entry) {
-        CToolBarNew& bar = Bar(0);
-        RECT client;
-        bar.GetClientRect(&client);
-        winharness::PopupMenuReader reader(entry, 3000, winharness::PopupMenuReader::Answer::kClick);
-        input.RightClick(bar.m_hWnd, {client.right - 4, 4});
-        if (*entry) {
-            EXPECT_TRUE(reader.Picked()) << "no menu with " << entry;
-        }
-        return reader.Checked();
-    };
+    const auto choose = [this](const char* entry) { return BarMenu(0, entry); };
     const auto flat = [this] { return (Bar(0).GetStyle() & TBSTYLE_FLAT) != 0; };
     ASSERT_TRUE(flat());
     EXPECT_FALSE(DrawnRaised(Bar(0)));
