@@ -4,6 +4,8 @@
 
 void CCmdUI::Enable(BOOL on)
 {
+    if (m_pMenu)
+        EnableMenuItem(m_pMenu, m_nIndex, MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
     if (m_pOther && m_pOther->m_hWnd && bool(IsWindowEnabled(m_pOther->m_hWnd)) != bool(on))
         m_pOther->EnableWindow(on);
     m_bEnableChanged = TRUE;
@@ -11,6 +13,8 @@ void CCmdUI::Enable(BOOL on)
 
 void CCmdUI::SetCheck(int check)
 {
+    if (m_pMenu)
+        CheckMenuItem(m_pMenu, m_nIndex, MF_BYPOSITION | (check ? MF_CHECKED : MF_UNCHECKED));
     if (m_pOther && m_pOther->m_hWnd)
         m_pOther->SendMessage(BM_SETCHECK, WPARAM(check));
 }

@@ -19,6 +19,7 @@ public:
     UINT m_nID = 0;
     UINT m_nIndex = 0;
     CWnd* m_pOther = nullptr;  // a control that shows the state, or null
+    HMENU m_pMenu = nullptr;   // a menu whose entry m_nIndex shows it, or null
     BOOL m_bEnableChanged = FALSE;
     BOOL m_bContinueRouting = FALSE;  // a handler passes the request on
 

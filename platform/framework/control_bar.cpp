@@ -2,12 +2,23 @@
 
 #include <algorithm>
 
+#include "platform/framework/dock_context.h"
 #include "platform/framework/float_frame.h"
 #include "platform/framework/frame.h"
 
 namespace {
 
 constexpr int kEdge = 2;  // a CBRS_BORDER_* edge
+// The gripper: a raised line of this width with a gap on either side.
+constexpr int kGripperWidth = 3;
+constexpr int kGripperGap = 2;
+constexpr int kGripperSpace = kGripperGap + kGripperWidth + kGripperGap;
+
+UINT EdgeFlags(DWORD style)
+{
+    return ((style & CBRS_BORDER_LEFT) ? BF_LEFT : 0) | ((style & CBRS_BORDER_TOP) ? BF_TOP : 0) |
+           ((style & CBRS_BORDER_RIGHT) ? BF_RIGHT : 0) | ((style & CBRS_BORDER_BOTTOM) ? BF_BOTTOM : 0);
+}
 
 }  // namespace
 
@@ -54,23 +65,34 @@ void CControlBar::SetBorders(int left, int top, int right, int bottom)
 
 void CControlBar::CalcInsideRect(RECT& rect, BOOL horz) const
 {
-    const DWORD style = m_dwStyle;
-    rect.left += (style & CBRS_BORDER_LEFT) ? kEdge : 0;
-    rect.top += (style & CBRS_BORDER_TOP) ? kEdge : 0;
-    rect.right -= (style & CBRS_BORDER_RIGHT) ? kEdge : 0;
-    rect.bottom -= (style & CBRS_BORDER_BOTTOM) ? kEdge : 0;
+    const RECT insets = BorderInsets(m_dwStyle, horz, IsFloating() != FALSE);
+    rect.left += insets.left;
+    rect.top += insets.top;
+    rect.right -= insets.right;
+    rect.bottom -= insets.bottom;
+}
+
+// A floating bar shows neither edges nor a gripper: its frame's border
+// frames it, its caption drags it.
+RECT CControlBar::BorderInsets(DWORD style, BOOL horz, bool floating) const
+{
+    const DWORD edges = floating ? 0 : style;
+    RECT insets = {(edges & CBRS_BORDER_LEFT) ? kEdge : 0, (edges & CBRS_BORDER_TOP) ? kEdge : 0,
+                   (edges & CBRS_BORDER_RIGHT) ? kEdge : 0, (edges & CBRS_BORDER_BOTTOM) ? kEdge : 0};
+    const int gripper = (style & CBRS_GRIPPER) && !floating ? kGripperSpace : 0;
     // The leading border lies where the bar begins.
     if (horz) {
-        rect.left += m_cxLeftBorder;
-        rect.top += m_cyTopBorder;
-        rect.right -= m_cxRightBorder;
-        rect.bottom -= m_cyBottomBorder;
+        insets.left += m_cxLeftBorder + gripper;
+        insets.top += m_cyTopBorder;
+        insets.right += m_cxRightBorder;
+        insets.bottom += m_cyBottomBorder;
     } else {
-        rect.left += m_cyTopBorder;
-        rect.top += m_cxLeftBorder;
-        rect.right -= m_cyBottomBorder;
-        rect.bottom -= m_cxRightBorder;
+        insets.left += m_cyTopBorder;
+        insets.top += m_cxLeftBorder + gripper;
+        insets.right += m_cyBottomBorder;
+        insets.bottom += m_cxRightBorder;
     }
+    return insets;
 }
 
 SIZE CControlBar::CalcFixedLayout(BOOL stretch, BOOL horz)
@@ -86,6 +108,96 @@ SIZE CControlBar::CalcFixedLayout(BOOL stretch, BOOL horz)
 SIZE CControlBar::CalcDynamicLayout(int, DWORD mode)
 {
     return CalcFixedLayout((mode & LM_STRETCH) != 0, (mode & LM_HORZ) != 0);
+}
+
+void CControlBar::EnableDocking(DWORD sides)
+{
+    m_dwDockStyle = sides & CBRS_ALIGN_ANY;
+    if (m_dwDockStyle && !m_pDockContext)
+        m_pDockContext = std::make_unique<CDockContext>(this);
+    else if (!m_dwDockStyle)
+        m_pDockContext.reset();
+}
+
+int CControlBar::OnToolHitTest(POINT) const
+{
+    return -1;
+}
+
+void CControlBar::FrameChanged()
+{
+    if (m_hWnd)
+        SetWindowPos(nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+// The borders and the gripper are the window's frame: the contents keep
+// their own coordinates, and a press there is a press on empty space.
+LRESULT CControlBar::OnNcCalcSize(WPARAM wParam, LPARAM lParam)
+{
+    RECT* rect = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
+    const RECT window = *rect;
+    CalcInsideRect(*rect, IsHorizontalNow());
+    // A window smaller than its borders has an empty client, not an inverted one.
+    rect->left = std::min(rect->left, window.right);
+    rect->top = std::min(rect->top, window.bottom);
+    rect->right = std::max(rect->right, rect->left);
+    rect->bottom = std::max(rect->bottom, rect->top);
+    return 0;
+}
+
+LRESULT CControlBar::OnNcPaint(WPARAM, LPARAM)
+{
+    RECT window, client;
+    GetWindowRect(&window);
+    GetClientRect(&client);
+    ClientToScreen(&client);
+    OffsetRect(&client, -window.left, -window.top);
+    OffsetRect(&window, -window.left, -window.top);
+    HDC dc = ::GetWindowDC(m_hWnd);
+    if (!dc)
+        return 0;
+    ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+    FillRect(dc, &window, GetSysColorBrush(COLOR_BTNFACE));
+    RECT inside = window;
+    if (const UINT edges = IsFloating() ? 0 : EdgeFlags(m_dwStyle))
+        DrawEdge(dc, &inside, EDGE_ETCHED, edges | BF_ADJUST);
+    if ((m_dwStyle & CBRS_GRIPPER) && !IsFloating()) {
+        RECT grip;
+        if (IsHorizontalNow())
+            grip = RECT{inside.left + kGripperGap, inside.top + m_cyTopBorder, inside.left + kGripperGap + kGripperWidth,
+                        inside.bottom - m_cyBottomBorder};
+        else
+            grip = RECT{inside.left + m_cyTopBorder, inside.top + kGripperGap, inside.right - m_cyBottomBorder,
+                        inside.top + kGripperGap + kGripperWidth};
+        DrawEdge(dc, &grip, BDR_RAISEDINNER, BF_RECT);
+    }
+    ::ReleaseDC(m_hWnd, dc);
+    return 0;
+}
+
+LRESULT CControlBar::OnNcHitTest(WPARAM, LPARAM)
+{
+    return HTCLIENT;
+}
+
+void CControlBar::OnLButtonDown(UINT, POINT point)
+{
+    if (!m_pDockContext || OnToolHitTest(point) >= 0) {
+        Default();
+        return;
+    }
+    ClientToScreen(&point);
+    m_pDockContext->StartDrag(point);
+}
+
+void CControlBar::OnLButtonDblClk(UINT, POINT point)
+{
+    if (!m_pDockContext || OnToolHitTest(point) >= 0) {
+        Default();
+        return;
+    }
+    m_pDockContext->ToggleDocking();
 }
 
 void CControlBar::AttachToFrame(CWnd* parent)
@@ -111,6 +223,11 @@ void CControlBar::OnDestroy()
 BEGIN_MESSAGE_MAP(CControlBar, CWnd)
     ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdate)
     ON_WM_DESTROY()
+    ON_MESSAGE(WM_NCCALCSIZE, OnNcCalcSize)
+    ON_MESSAGE(WM_NCPAINT, OnNcPaint)
+    ON_MESSAGE(WM_NCHITTEST, OnNcHitTest)
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONDBLCLK()
 END_MESSAGE_MAP()
 
 CToolBar::CToolBar()

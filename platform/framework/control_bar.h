@@ -1,42 +1,22 @@
 // CControlBar and CToolBar: windows docked at an edge of their frame, or
 // floating in a small frame of their own. A bar has alignment and behaviour
-// bits (m_dwStyle), borders around its contents and reports the size it
+// bits (m_dwStyle), borders around its contents (its non-client area, with
+// a gripper while docked when it asks for one) and reports the size it
 // needs for a docking position; the frame's idle loop asks it to update its
-// commands.
+// commands. A bar the user may move is dragged by its gripper or empty
+// space (CDockContext).
 #pragma once
 
+#include <memory>
+
+#include "platform/framework/bar_styles.h"
 #include "platform/framework/cmd_ui.h"
 #include "platform/framework/runtime_class.h"
 #include "platform/framework/wnd.h"
 
+class CDockContext;
 class CFloatingFrame;
 class CFrameWnd;
-
-// Bar styles (m_dwStyle).
-constexpr DWORD CBRS_HIDE_INPLACE = 0x0008;
-constexpr DWORD CBRS_TOOLTIPS = 0x0010;
-constexpr DWORD CBRS_FLYBY = 0x0020;
-constexpr DWORD CBRS_ALIGN_LEFT = 0x1000;
-constexpr DWORD CBRS_ALIGN_TOP = 0x2000;
-constexpr DWORD CBRS_ALIGN_RIGHT = 0x4000;
-constexpr DWORD CBRS_ALIGN_BOTTOM = 0x8000;
-constexpr DWORD CBRS_ALIGN_ANY = 0xF000;
-constexpr DWORD CBRS_BORDER_LEFT = 0x0100;
-constexpr DWORD CBRS_BORDER_TOP = 0x0200;
-constexpr DWORD CBRS_BORDER_RIGHT = 0x0400;
-constexpr DWORD CBRS_BORDER_BOTTOM = 0x0800;
-constexpr DWORD CBRS_TOP = CBRS_ALIGN_TOP | CBRS_BORDER_BOTTOM;
-constexpr DWORD CBRS_SIZE_DYNAMIC = 0x0004;
-constexpr UINT AFX_IDW_TOOLBAR = 0xE800;
-
-// Layout modes of CalcDynamicLayout.
-constexpr DWORD LM_STRETCH = 0x01;
-constexpr DWORD LM_HORZ = 0x02;
-constexpr DWORD LM_MRUWIDTH = 0x04;
-constexpr DWORD LM_HORZDOCK = 0x08;
-constexpr DWORD LM_VERTDOCK = 0x10;
-constexpr DWORD LM_LENGTHY = 0x20;
-constexpr DWORD LM_COMMIT = 0x40;
 
 class CControlBar : public CWnd {
 public:
@@ -49,13 +29,23 @@ public:
     int m_cxLeftBorder = 6, m_cxRightBorder = 0, m_cyTopBorder = 2, m_cyBottomBorder = 2;
     CFrameWnd* m_pDockSite = nullptr;
     CFloatingFrame* m_floatFrame = nullptr;  // set while the bar floats
+    // The sides the user may drag the bar to (CBRS_ALIGN_ bits); the drag
+    // exists once docking is enabled.
+    DWORD m_dwDockStyle = 0;
+    std::unique_ptr<CDockContext> m_pDockContext;
+    // Where the bar's floating frame stood when it last docked.
+    POINT m_lastFloatPos = {0, 0};
+    bool m_hasFloatPos = false;
 
     void SetBorders(int left, int top, int right, int bottom);
     void SetBorders(const RECT& borders) { SetBorders(borders.left, borders.top, borders.right, borders.bottom); }
     DWORD GetBarStyle() const { return m_dwStyle; }
     void SetBarStyle(DWORD style) { m_dwStyle = style; }
     BOOL IsHorizontal() const { return (m_dwStyle & (CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT)) == 0; }
-    // Shrinks a rectangle by the borders (the inside where contents go).
+    // Lies in a row now: docked at the top or bottom, or floating.
+    BOOL IsHorizontalNow() const { return IsFloating() || IsHorizontal(); }
+    // Shrinks a rectangle by the borders and, while docked, the gripper
+    // (the inside where contents go).
     virtual void CalcInsideRect(RECT& rect, BOOL horz) const;
     virtual SIZE CalcFixedLayout(BOOL stretch, BOOL horz);
     virtual SIZE CalcDynamicLayout(int length, DWORD mode);
@@ -65,6 +55,17 @@ public:
     CFrameWnd* GetDockingFrame() const { return m_pDockSite; }
     BOOL IsFloating() const { return m_floatFrame != nullptr; }
     CFloatingFrame* GetFloatingFrame() const { return m_floatFrame; }
+    // Lets the user drag the bar to the sides given (CBRS_ALIGN_ bits) and
+    // off them to float; 0 leaves it where the program puts it.
+    void EnableDocking(DWORD sides);
+    // The item under a client point, -1 for the bar's empty space, where a
+    // press drags the bar.
+    virtual int OnToolHitTest(POINT client) const;
+    // The widths around the contents (left, top, right, bottom) for a bar
+    // style, in a row or a column, docked or floating.
+    RECT BorderInsets(DWORD style, BOOL horz, bool floating) const;
+    // Tells the window its borders changed (docked, floating, another side).
+    void FrameChanged();
 
     BOOL DestroyWindow() override;
 
@@ -73,6 +74,11 @@ protected:
     void AttachToFrame(CWnd* parent);
     LRESULT OnIdleUpdate(WPARAM wParam, LPARAM lParam);
     void OnDestroy();
+    LRESULT OnNcCalcSize(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcPaint(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcHitTest(WPARAM wParam, LPARAM lParam);
+    void OnLButtonDown(UINT keys, POINT point);
+    void OnLButtonDblClk(UINT keys, POINT point);
 
     DECLARE_MESSAGE_MAP()
 };

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "platform/framework/control_bar.h"
+#include "platform/framework/dock_context.h"
 #include "platform/framework/frame.h"
 #include "platform/framework/wnd_class.h"
 #include "platform/framework/work_area_fit.h"
@@ -86,6 +87,13 @@ void CFloatingFrame::ReleaseBar(CFrameWnd* dockSite)
     DestroyWindow();
 }
 
+RECT CFloatingFrame::Insets()
+{
+    RECT outer = {0, 0, 0, 0};
+    AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
+    return RECT{-outer.left, -outer.top, outer.right, outer.bottom};
+}
+
 CFrameWnd* CFloatingFrame::DockSite() const
 {
     return m_bar ? m_bar->GetDockingFrame() : nullptr;
@@ -119,6 +127,26 @@ void CFloatingFrame::OnClose()
         ShowWindow(SW_HIDE);
 }
 
+// The caption drags a bar the user may dock; the window may be gone when
+// the drag ends (the bar docked), so nothing of it is used afterwards.
+LRESULT CFloatingFrame::OnNcLButtonDown(WPARAM hit, LPARAM point)
+{
+    CDockContext* drag = m_bar ? m_bar->m_pDockContext.get() : nullptr;
+    if (hit != HTCAPTION || !drag)
+        return Default();
+    drag->StartDrag(POINT{short(LOWORD(point)), short(HIWORD(point))});
+    return 0;
+}
+
+LRESULT CFloatingFrame::OnNcLButtonDblClk(WPARAM hit, LPARAM point)
+{
+    CDockContext* drag = m_bar ? m_bar->m_pDockContext.get() : nullptr;
+    if (hit != HTCAPTION || !drag)
+        return Default();
+    drag->ToggleDocking();
+    return 0;
+}
+
 void CFloatingFrame::PostNcDestroy()
 {
     if (m_bar && m_bar->m_floatFrame == this)
@@ -129,4 +157,6 @@ void CFloatingFrame::PostNcDestroy()
 
 BEGIN_MESSAGE_MAP(CFloatingFrame, CWnd)
     ON_WM_CLOSE()
+    ON_MESSAGE(WM_NCLBUTTONDOWN, OnNcLButtonDown)
+    ON_MESSAGE(WM_NCLBUTTONDBLCLK, OnNcLButtonDblClk)
 END_MESSAGE_MAP()

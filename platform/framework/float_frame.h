@@ -2,8 +2,10 @@
 // control bar away from its frame's edges. Its frame floats and docks the
 // bar (CFrameWnd::FloatControlBar, DockControlBar); the bar keeps that
 // frame as its dock site, so commands and the idle update go there as
-// before. Closing the window hides the bar as ShowControlBar does. Bars
-// are not dragged in or out with the mouse.
+// before. Closing the window (its ×) hides the bar as ShowControlBar does.
+// A bar that may be docked by the user is dragged by the caption (onto an
+// edge to dock it, elsewhere to move it), and a double click on the
+// caption docks it back at its last place.
 #pragma once
 
 #include "platform/framework/wnd.h"
@@ -29,12 +31,17 @@ public:
     void KeepOnWorkArea();
     // Gives the bar back to its dock site and destroys the window.
     void ReleaseBar(CFrameWnd* dockSite);
+    // The widths of the window's borders and caption around its client:
+    // left, top, right, bottom.
+    static RECT Insets();
 
 protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     void PostNcDestroy() override;
     void OnClose();
+    LRESULT OnNcLButtonDown(WPARAM hit, LPARAM point);
+    LRESULT OnNcLButtonDblClk(WPARAM hit, LPARAM point);
     DECLARE_MESSAGE_MAP()
 
 private:

@@ -67,24 +67,29 @@ void CFrameWnd::RecalcLayout(BOOL)
     ++m_layouts;
     RECT rest;
     GetClientRect(&rest);
-    for (CControlBar* bar : m_bars) {
-        if (!bar->m_hWnd || !(bar->GetStyle() & WS_VISIBLE) || bar->IsFloating())
-            continue;
-        const DWORD align = bar->m_dwStyle & CBRS_ALIGN_ANY;
-        const int width = rest.right - rest.left, height = rest.bottom - rest.top;
-        if (align & (CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT)) {
-            const SIZE size = bar->CalcDynamicLayout(height, LM_VERTDOCK | LM_COMMIT);
-            const int cx = std::min<int>(size.cx, width);
-            const int x = (align & CBRS_ALIGN_LEFT) ? rest.left : rest.right - cx;
-            PlaceChild(*bar, m_hWnd, x, rest.top, cx, height);
-            ((align & CBRS_ALIGN_LEFT) ? rest.left : rest.right) += (align & CBRS_ALIGN_LEFT) ? cx : -cx;
-        } else {
-            const SIZE size = bar->CalcDynamicLayout(width, LM_HORZ | LM_HORZDOCK | LM_COMMIT);
-            const int cy = std::min<int>(size.cy, height);
-            const bool bottom = (align & CBRS_ALIGN_BOTTOM) != 0;
-            const int y = bottom ? rest.bottom - cy : rest.top;
-            PlaceChild(*bar, m_hWnd, rest.left, y, width, cy);
-            (bottom ? rest.bottom : rest.top) += bottom ? -cy : cy;
+    // The rows at the top and bottom span the frame; the columns at the
+    // left and right stand between them.
+    for (const bool rows : {true, false}) {
+        for (CControlBar* bar : m_bars) {
+            if (!bar->m_hWnd || !(bar->GetStyle() & WS_VISIBLE) || bar->IsFloating())
+                continue;
+            const DWORD side = SideOf(bar);
+            if ((side == CBRS_ALIGN_TOP || side == CBRS_ALIGN_BOTTOM) != rows)
+                continue;
+            const int width = rest.right - rest.left, height = rest.bottom - rest.top;
+            if (!rows) {
+                const SIZE size = bar->CalcDynamicLayout(height, LM_VERTDOCK | LM_COMMIT);
+                const int cx = std::min<int>(size.cx, width);
+                const bool left = side == CBRS_ALIGN_LEFT;
+                PlaceChild(*bar, m_hWnd, left ? rest.left : rest.right - cx, rest.top, cx, height);
+                (left ? rest.left : rest.right) += left ? cx : -cx;
+            } else {
+                const SIZE size = bar->CalcDynamicLayout(width, LM_HORZ | LM_HORZDOCK | LM_COMMIT);
+                const int cy = std::min<int>(size.cy, height);
+                const bool bottom = side == CBRS_ALIGN_BOTTOM;
+                PlaceChild(*bar, m_hWnd, rest.left, bottom ? rest.bottom - cy : rest.top, width, cy);
+                (bottom ? rest.bottom : rest.top) += bottom ? -cy : cy;
+            }
         }
     }
     if (m_activeView && m_activeView->m_hWnd && ::GetParent(m_activeView->m_hWnd) == m_hWnd)
@@ -116,8 +121,11 @@ void CFrameWnd::FloatControlBar(CControlBar* bar, POINT point)
         return;
     AddControlBar(bar);
     CFloatingFrame* floating = bar->GetFloatingFrame();
-    if (!floating && !(floating = CFloatingFrame::Create(this, bar, point)))
-        return;
+    if (!floating) {
+        if (!(floating = CFloatingFrame::Create(this, bar, point)))
+            return;
+        bar->FrameChanged();  // no gripper while it floats
+    }
     floating->SetWindowPos(nullptr, point.x, point.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     floating->RecalcLayout();
     // The point is taken as it is only where the whole bar can be seen.
@@ -132,9 +140,77 @@ void CFrameWnd::DockControlBar(CControlBar* bar)
     if (!m_hWnd || !bar || !bar->m_hWnd)
         return;
     AddControlBar(bar);
-    if (CFloatingFrame* floating = bar->GetFloatingFrame())
+    if (CFloatingFrame* floating = bar->GetFloatingFrame()) {
+        RECT place;
+        floating->GetWindowRect(&place);
+        bar->m_lastFloatPos = POINT{place.left, place.top};
+        bar->m_hasFloatPos = true;
         floating->ReleaseBar(this);
+    }
+    bar->FrameChanged();
     RecalcLayout();
+}
+
+void CFrameWnd::DockControlBar(CControlBar* bar, DWORD side, const RECT& drop)
+{
+    if (!m_hWnd || !bar || !bar->m_hWnd || dock::SideIndex(side) < 0)
+        return;
+    AddControlBar(bar);
+    std::vector<RECT> rows;
+    const std::vector<CControlBar*> docked = DockedAt(side, bar);
+    for (CControlBar* other : docked) {
+        RECT rect;
+        other->GetWindowRect(&rect);
+        rows.push_back(rect);
+    }
+    const size_t row = dock::LandingRow(side, drop, rows);
+    // Before the bar of that row, or after the side's last bar; the other
+    // sides' bars keep their order.
+    m_bars.erase(std::find(m_bars.begin(), m_bars.end(), bar));
+    auto at = m_bars.end();
+    if (row < docked.size())
+        at = std::find(m_bars.begin(), m_bars.end(), docked[row]);
+    else if (!docked.empty())
+        at = std::find(m_bars.begin(), m_bars.end(), docked.back()) + 1;
+    m_bars.insert(at, bar);
+    bar->m_dwStyle = dock::StyleDockedAt(bar->m_dwStyle, side);
+    DockControlBar(bar);
+}
+
+DWORD CFrameWnd::SideOf(const CControlBar* bar)
+{
+    const DWORD align = bar->m_dwStyle & CBRS_ALIGN_ANY;
+    if (align & CBRS_ALIGN_LEFT)
+        return CBRS_ALIGN_LEFT;
+    if (align & CBRS_ALIGN_RIGHT)
+        return CBRS_ALIGN_RIGHT;
+    return (align & CBRS_ALIGN_BOTTOM) ? CBRS_ALIGN_BOTTOM : CBRS_ALIGN_TOP;
+}
+
+std::vector<CControlBar*> CFrameWnd::DockedAt(DWORD side, const CControlBar* except) const
+{
+    std::vector<CControlBar*> docked;
+    for (CControlBar* bar : m_bars)
+        if (bar != except && bar->m_hWnd && (bar->GetStyle() & WS_VISIBLE) && !bar->IsFloating() &&
+            SideOf(bar) == side)
+            docked.push_back(bar);
+    return docked;
+}
+
+dock::DockSite CFrameWnd::DockSiteFor(const CControlBar* bar) const
+{
+    dock::DockSite site = {};
+    GetClientRect(&site.client);
+    ClientToScreen(&site.client);
+    site.sides = m_dwDockStyle & (bar ? bar->m_dwDockStyle : 0) & CBRS_ALIGN_ANY;
+    for (int n = 0; n < 4; ++n) {
+        for (CControlBar* docked : DockedAt(dock::kSides[n], nullptr)) {
+            RECT rect;
+            docked->GetWindowRect(&rect);
+            UnionRect(&site.bands[n], &site.bands[n], &rect);
+        }
+    }
+    return site;
 }
 
 void CFrameWnd::AddControlBar(CControlBar* bar)
@@ -172,7 +248,7 @@ BOOL CFrameWnd::HasCommandHandler(UINT id) const
 {
     if (m_activeView && m_activeView->HasCommandEntry(id))
         return TRUE;
-    if (HasCommandEntry(id))
+    if (HasCommandEntry(id) || BarOfId(id))
         return TRUE;
     const CWinApp* app = AfxGetApp();
     return app && app->HasCommandHandler(id);
@@ -184,8 +260,38 @@ BOOL CFrameWnd::OnCommand(WPARAM wParam, LPARAM lParam)
         return TRUE;
     if (CWnd::OnCommand(wParam, lParam))
         return TRUE;
+    if (OnBarCommand(LOWORD(wParam), HIWORD(wParam), lParam))
+        return TRUE;
     CWinApp* app = AfxGetApp();
     return app && app->OnCommand(wParam, lParam);
+}
+
+CControlBar* CFrameWnd::BarOfId(UINT id) const
+{
+    if (id < AFX_IDW_CONTROLBAR_FIRST || id > AFX_IDW_CONTROLBAR_LAST)
+        return nullptr;
+    for (CControlBar* bar : m_bars)
+        if (bar->m_hWnd && UINT(bar->GetDlgCtrlID()) == id)
+            return bar;
+    return nullptr;
+}
+
+// The view menu's entry of a bar: checked while the bar shows, and chosen
+// it shows or hides the bar.
+bool CFrameWnd::OnBarCommand(UINT id, UINT code, LPARAM lParam)
+{
+    CControlBar* bar = BarOfId(id);
+    if (!bar || (code != 0 && code != CN_UPDATE_COMMAND_UI))
+        return false;
+    const bool shown = (bar->GetStyle() & WS_VISIBLE) != 0;
+    if (code == CN_UPDATE_COMMAND_UI) {
+        auto* ui = reinterpret_cast<CCmdUI*>(lParam);
+        ui->Enable(TRUE);
+        ui->SetCheck(shown ? 1 : 0);
+        return true;
+    }
+    ShowControlBar(bar, !shown, FALSE);
+    return true;
 }
 
 BOOL CFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
@@ -216,10 +322,32 @@ LRESULT CFrameWnd::OnIdleMessage(WPARAM, LPARAM)
     return 0;
 }
 
+// A menu of the frame's menu bar opens: each entry asks the routing whether
+// it is enabled and checked now.
+LRESULT CFrameWnd::OnInitMenuPopup(WPARAM wParam, LPARAM lParam)
+{
+    if (HIWORD(lParam))
+        return Default();  // the window menu
+    const HMENU menu = reinterpret_cast<HMENU>(wParam);
+    const int count = GetMenuItemCount(menu);
+    for (int index = 0; index < count; ++index) {
+        const UINT id = GetMenuItemID(menu, index);
+        if (id == 0 || id == UINT(-1))
+            continue;  // a separator or a submenu
+        CCmdUI ui;
+        ui.m_nID = id;
+        ui.m_nIndex = UINT(index);
+        ui.m_pMenu = menu;
+        ui.DoUpdate(this, TRUE);
+    }
+    return 0;
+}
+
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_WM_SIZE()
     ON_WM_DESTROY()
     ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleMessage)
+    ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup)
 END_MESSAGE_MAP()
 
 CWinApp::CWinApp()

@@ -4,14 +4,18 @@
 //
 // Commands reach the active view first, then the frame's own handlers, then
 // the application; notifications the frame does not answer go on to the
-// view. Bars dock at the frame's edges or float in a small frame of their
-// own; they are not docked or floated by dragging.
+// view. A command with a bar's id shows or hides that bar, and its menu
+// entry is checked while the bar shows; menu entries are updated as they
+// open. Bars dock at the frame's edges or float in a small frame of their
+// own; where the frame and a bar enable docking, the user drags the bar off
+// an edge to float it and onto an edge to dock it (CDockContext).
 #pragma once
 
 #include <algorithm>
 #include <vector>
 
 #include "platform/framework/cmd_ui.h"
+#include "platform/framework/dock_geometry.h"
 #include "platform/framework/runtime_class.h"
 #include "platform/framework/wnd.h"
 
@@ -40,6 +44,16 @@ public:
     void FloatControlBar(CControlBar* bar, POINT point);
     // Puts a floating bar back at its edge, in its place among the bars.
     void DockControlBar(CControlBar* bar);
+    // Docks a bar at a side (a CBRS_ALIGN_ bit), in the row that a bar
+    // dropped as the screen rectangle lands in.
+    void DockControlBar(CControlBar* bar, DWORD side, const RECT& drop);
+    // The sides bars may be dragged to (CBRS_ALIGN_ bits).
+    void EnableDocking(DWORD sides) { m_dwDockStyle = sides & CBRS_ALIGN_ANY; }
+    // Where the bar could dock now: the client area, the sides both allow
+    // and what the docked bars cover at each side, on the screen.
+    dock::DockSite DockSiteFor(const CControlBar* bar) const;
+    // The side a docked bar lies at (its alignment; none counts as the top).
+    static DWORD SideOf(const CControlBar* bar);
     CFrameWnd* GetActiveFrame() { return this; }
     CWnd* GetActiveView() const { return m_activeView; }
     void SetActiveView(CWnd* view) { m_activeView = view; }
@@ -60,14 +74,24 @@ protected:
     void OnSize(UINT type, int cx, int cy);
     void OnDestroy();
     LRESULT OnIdleMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
     std::vector<CControlBar*> m_bars;
     CWnd* m_activeView = nullptr;
+    DWORD m_dwDockStyle = 0;
     bool m_layoutPending = false;
     bool m_inLayout = false;
     int m_layouts = 0;
+
+private:
+    // The bar with the id (a control-bar id), or null.
+    CControlBar* BarOfId(UINT id) const;
+    // A command or update request for a bar's id; false for other ids.
+    bool OnBarCommand(UINT id, UINT code, LPARAM lParam);
+    // The docked bars shown at a side, from the edge inward, but one.
+    std::vector<CControlBar*> DockedAt(DWORD side, const CControlBar* except) const;
 };
 
 class CWinApp {

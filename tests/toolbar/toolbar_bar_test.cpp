@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "platform/framework/float_frame.h"
@@ -172,9 +173,9 @@ protected:
 
 TEST_F(ToolbarBar, CreatesDocksAndLoads)
 {
-    EXPECT_EQ(bar.m_buttonSize, toolbar::ButtonSizeFromIcon(GetSystemMetrics(SM_CYICON)));
-    EXPECT_EQ(bar.m_barStyle, 0x1F0000u);
-    EXPECT_EQ(bar.m_imageWidth, 8u);
+    EXPECT_EQ(bar.buttonSize, toolbar::ButtonSizeFromIcon(GetSystemMetrics(SM_CYICON)));
+    EXPECT_EQ(bar.barStyle, 0x1F0000u);
+    EXPECT_EQ(bar.imageWidth, 8u);
     EXPECT_EQ(bar.m_dwStyle & CBRS_HIDE_INPLACE, CBRS_HIDE_INPLACE);
     EXPECT_EQ(bar.GetStyle() & (WS_HSCROLL | WS_VSCROLL), 0u);
     EXPECT_EQ(bar.SendMessage(TB_BUTTONCOUNT), 5);
@@ -304,12 +305,27 @@ TEST_F(ToolbarBar, ContextMenuEntriesAndHiding)
     frame.ScreenToClient(&viewRect);
     EXPECT_EQ(viewRect.top, 0);
     bar.OnMenuCommand(0xD002);
-    EXPECT_EQ(bar.m_iconMode, 2u);
+    EXPECT_EQ(bar.iconMode, 2u);
     EXPECT_EQ(g_commands[0xD002], 1);
     // Without the menu bits the bar leaves the menu to default handling.
     CToolBarNew plain;
     ASSERT_TRUE(plain.CreateEx(&frame, 0, WS_CHILD, RECT{0, 0, 0, 0}, 0xE801));
     EXPECT_FALSE(plain.BuildContextMenu(menu));
+}
+
+// A caller gives a menu slot a text of its own by writing the slot: it
+// stands in the menu in place of the built-in text and the resource's line.
+TEST_F(ToolbarBar, ASlotsOwnTextShowsInTheMenu)
+{
+    bar.menuSlots[1].text = "Mittelgroße Symbole";
+    bar.menuSlots[4].text = "Leiste schließen";
+    winharness::RealInput().Park();
+    winharness::PopupMenuReader reader;  // reads the menu, then closes it
+    bar.SendMessage(WM_CONTEXTMENU, WPARAM(bar.m_hWnd), MAKELPARAM(20, 20));
+    const std::vector<std::string> expected = {"Klein", "Mittelgroße Symbole", "Große Icons", "",
+                                               "Flache Symbolleiste", "", "Leiste schließen"};
+    EXPECT_EQ(reader.Texts(), expected);
+    EXPECT_TRUE(bar.GetStyle() & WS_VISIBLE);  // closed without a choice
 }
 
 TEST_F(ToolbarBar, ColoursWidthsGroupsAndBitmaps)

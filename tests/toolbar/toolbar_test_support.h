@@ -103,7 +103,7 @@ public:
         HBITMAP strip = DrawStrip(kIconSizes[mode]);
         const BOOL set = bar.SetBitmap(strip, kIconSizes[mode], TRUE, kImageIds, kImages, 0);
         DeleteObject(strip);
-        bar.m_iconMode = uint32_t(mode);
+        bar.iconMode = uint32_t(mode);
         bar.RecalcBar();
         return set != FALSE;
     }
@@ -121,7 +121,7 @@ public:
         if (!lParam && id >= 0xD000 && id <= 0xD002) {
             // The bar that showed the menu has set its icon mode already.
             for (CToolBarNew& bar : bars)
-                if (bar.m_hWnd && bar.m_iconMode == id - 0xD000)
+                if (bar.m_hWnd && bar.iconMode == id - 0xD000)
                     SetIconSize(bar, int(id - 0xD000));
         }
         return TRUE;
@@ -182,7 +182,7 @@ inline POINT ButtonCentre(CToolBarNew& bar, int index)
     }
     bar.SendMessage(TB_GETBUTTONINFOA, WPARAM(index), LPARAM(&info));
     // A button is its image with a border of 3 above and below.
-    return POINT{x + info.cx / 2, (kIconSizes[bar.m_iconMode] + 6) / 2};
+    return POINT{x + info.cx / 2, (kIconSizes[bar.iconMode] + 6) / 2};
 }
 
 }  // namespace toolbar_test

@@ -54,6 +54,8 @@ OpenMenu ReadMenu(HWND menuWindow)
         char text[64] = {};
         GetMenuStringA(seen.menu, UINT(i), text, sizeof text, MF_BYPOSITION);
         seen.entries.push_back({GetMenuItemID(seen.menu, i), text});
+        if (GetMenuState(seen.menu, UINT(i), MF_BYPOSITION) & MF_CHECKED)
+            seen.checked.push_back(text);
     }
     return seen;
 }

@@ -32,6 +32,7 @@ struct OpenMenu {
     HMENU menu = nullptr;
     RECT place = {};
     std::vector<MenuEntry> entries;
+    std::vector<std::string> checked;  // the texts of the entries shown checked
 
     std::vector<std::string> Texts() const;
     // The position of the entry with the text; -1 for none and for "".
@@ -74,6 +75,12 @@ public:
     {
         Join();
         return m_seen.Texts();
+    }
+    // The texts of the entries the menu showed checked.
+    std::vector<std::string> Checked()
+    {
+        Join();
+        return m_seen.checked;
     }
     // Where the menu lay on the screen; false when no menu opened.
     bool Place(RECT* place)

@@ -119,7 +119,7 @@ void ToolbarCmdUI::SetCheck(int check)
 CToolBarNew::CToolBarNew()
 {
     for (int slot = 0; slot < toolbar::kMenuSlots; ++slot)
-        m_menuSlots[slot] = MenuSlot{nullptr, uint16_t(0xD000 + slot)};
+        menuSlots[slot] = MenuSlot{nullptr, uint16_t(0xD000 + slot)};
 }
 
 BOOL CToolBarNew::Create(CWnd* parent, DWORD style, UINT id)
@@ -131,8 +131,8 @@ BOOL CToolBarNew::Create(CWnd* parent, DWORD style, UINT id)
 BOOL CToolBarNew::CreateEx(CWnd* parent, DWORD controlStyle, DWORD style, const RECT& borders, UINT id)
 {
     // The high word stays in place: its bits 16..20 are the menu entries.
-    m_barStyle = controlStyle & 0xFFFF0000;
-    m_buttonSize = toolbar::ButtonSizeFromIcon(GetSystemMetrics(SM_CYICON));
+    barStyle = controlStyle & 0xFFFF0000;
+    buttonSize = toolbar::ButtonSizeFromIcon(GetSystemMetrics(SM_CYICON));
     // Registration also registers the common bar classes the framework
     // would otherwise get from a throw-away toolbar.
     ToolbarExRegister(AfxGetInstanceHandle());
@@ -146,8 +146,8 @@ BOOL CToolBarNew::CreateEx(CWnd* parent, DWORD controlStyle, DWORD style, const 
         SendMessage(TB_SETPARENT, WPARAM(frame->m_hWnd), kSetParentFrame);
         SendMessage(TB_SETPARENT, WPARAM(-1), kSetParentFinish);
     }
-    m_sizeButton = SIZE{m_buttonSize + 7, m_buttonSize + 6};
-    m_sizeImage = SIZE{m_buttonSize, m_buttonSize};
+    m_sizeButton = SIZE{buttonSize + 7, buttonSize + 6};
+    m_sizeImage = SIZE{buttonSize, buttonSize};
     SetTimer(kToolbarTimer, kHotTickMs);
     return TRUE;
 }
@@ -194,8 +194,8 @@ BOOL CToolBarNew::LoadToolBar(const char* const* entries, const uint16_t* ids, i
             break;
         }
         const uint32_t width = entry.record.imageWidth;
-        if ((accepted.empty() && width != uint32_t(kImageWidthAuto)) || m_imageWidth == 0)
-            m_imageWidth = width == uint32_t(kImageWidthAuto) ? m_imageWidth : width;
+        if ((accepted.empty() && width != uint32_t(kImageWidthAuto)) || imageWidth == 0)
+            imageWidth = width == uint32_t(kImageWidthAuto) ? imageWidth : width;
         accepted.push_back(entry.block.ids);
     }
     std::vector<toolbar::ButtonPlan> buttons;
@@ -249,7 +249,7 @@ BOOL CToolBarNew::SetBitmap(HBITMAP bitmap, int width, BOOL deleteOnFailure, con
     if (!m_hWnd || !bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmHeight < 1)
         return fail();
     if (width < 1)
-        width = int(m_imageWidth);
+        width = int(imageWidth);
     // No width known yet: the control decides rather than a division by 0.
     if (width < 1)
         width = kImageWidthAuto;
@@ -537,12 +537,22 @@ SIZE CToolBarNew::CalcDynamicLayout(int length, DWORD mode)
     else
         size = Needed(WPARAM(std::max((mode & LM_MRUWIDTH) ? m_mruWidth : length, 0) + insets.cx),
                       toolbar::EncodeLayoutFlags(commit, false), insets);
-    size.cx = std::max<LONG>(size.cx, m_buttonSize);
+    size.cx = std::max<LONG>(size.cx, buttonSize);
     if (commit) {
-        m_mruWidth = size.cx;
+        // The width remembered is the floating one: a bar docked in a
+        // column floats again as wide as it last floated.
+        if (!(mode & (LM_HORZDOCK | LM_VERTDOCK)))
+            m_mruWidth = size.cx;
         m_layoutDelayed = false;
     }
     return size;
+}
+
+int CToolBarNew::OnToolHitTest(POINT client) const
+{
+    // A separator is empty space too, as it is between the buttons.
+    const LRESULT index = SendMessage(TB_HITTEST, 0, LPARAM(&client));
+    return index >= 0 ? int(index) : -1;
 }
 
 void CToolBarNew::RecalcBar()
@@ -587,7 +597,7 @@ bool CToolBarNew::OnBarCommand(uint16_t id, uint16_t code, HWND child)
 {
     CFrameWnd* frame = TargetFrame();
     if (!child) {
-        if (id != m_menuSlots[4].id || !frame)
+        if (id != menuSlots[4].id || !frame)
             return false;
         frame->ShowControlBar(this, FALSE, FALSE);
         return true;
@@ -647,23 +657,23 @@ void CToolBarNew::OnTimer(UINT_PTR id)
 
 BOOL CToolBarNew::BuildContextMenu(CMenu& menu)
 {
-    if (!(m_barStyle & kMenuBits) || !menu.CreatePopupMenu())
+    if (!(barStyle & kMenuBits) || !menu.CreatePopupMenu())
         return FALSE;
     char resource[5 * 64 + 8] = "";
     LoadStringA(AfxGetInstanceHandle(), kMenuTextResource, resource, sizeof resource);
     const auto texts = toolbar::MenuTexts(resource);
-    const auto text = [&](int slot) { return m_menuSlots[slot].text ? m_menuSlots[slot].text : texts[size_t(slot)].c_str(); };
-    const auto has = [&](int slot) { return (m_barStyle & (0x10000u << slot)) != 0; };
+    const auto text = [&](int slot) { return menuSlots[slot].text ? menuSlots[slot].text : texts[size_t(slot)].c_str(); };
+    const auto has = [&](int slot) { return (barStyle & (0x10000u << slot)) != 0; };
     for (int slot = 0; slot < 3; ++slot)
         if (has(slot))
-            menu.AppendMenu(MF_STRING | (uint32_t(slot) == m_iconMode ? MF_CHECKED : 0), m_menuSlots[slot].id, text(slot));
+            menu.AppendMenu(MF_STRING | (uint32_t(slot) == iconMode ? MF_CHECKED : 0), menuSlots[slot].id, text(slot));
     for (int slot = 3; slot < 5; ++slot) {
         if (!has(slot))
             continue;
         if (menu.GetMenuItemCount() > 0)
             menu.AppendMenu(MF_SEPARATOR);
         const bool checked = slot == 3 && (GetStyle() & TBSTYLE_FLAT);
-        menu.AppendMenu(MF_STRING | (checked ? MF_CHECKED : 0), m_menuSlots[slot].id, text(slot));
+        menu.AppendMenu(MF_STRING | (checked ? MF_CHECKED : 0), menuSlots[slot].id, text(slot));
     }
     return TRUE;
 }
@@ -673,19 +683,19 @@ void CToolBarNew::OnMenuCommand(UINT id)
     CFrameWnd* frame = TargetFrame();
     if (!id || !frame)
         return;
-    if (id == m_menuSlots[4].id) {
+    if (id == menuSlots[4].id) {
         frame->ShowControlBar(this, FALSE, FALSE);
         return;
     }
     for (uint32_t slot = 0; slot < 3; ++slot)
-        if (id == m_menuSlots[slot].id)
-            m_iconMode = slot;
+        if (id == menuSlots[slot].id)
+            iconMode = slot;
     frame->SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
 LRESULT CToolBarNew::OnContextMenu(WPARAM, LPARAM lParam)
 {
-    if (!(m_barStyle & kMenuBits))
+    if (!(barStyle & kMenuBits))
         return Default();
     CFrameWnd* frame = TargetFrame();
     CMenu menu;

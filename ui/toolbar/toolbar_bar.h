@@ -30,15 +30,17 @@ public:
 
     CToolBarNew();
 
+    // The bar's own members, read and written by callers as they are: a
+    // context-menu slot gets a text of its own by writing its text pointer.
     struct MenuSlot {
         const char* text;  // null: the built-in text
         uint16_t id;
     };
-    MenuSlot m_menuSlots[5];
-    uint32_t m_barStyle = 0;  // the control style's high word, in place
-    uint32_t m_iconMode = 0;  // the checked icon-size entry, 0..2
-    int m_buttonSize = 16;
-    uint32_t m_imageWidth = 0;
+    MenuSlot menuSlots[5];
+    uint32_t barStyle = 0;  // the control style's high word, in place
+    uint32_t iconMode = 0;  // the checked icon-size entry, 0..2
+    int buttonSize = 16;
+    uint32_t imageWidth = 0;
 
     BOOL Create(CWnd* parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP, UINT id = AFX_IDW_TOOLBAR);
     BOOL CreateEx(CWnd* parent, DWORD controlStyle = 0, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP,
@@ -48,9 +50,9 @@ public:
     // keeps the control's ids.
     BOOL LoadToolBar(const char* const* entries, const uint16_t* ids = nullptr, int count = 0,
                      const uint8_t* inMemory = nullptr, HINSTANCE instance = nullptr);
-    BOOL SetBitmap(HBITMAP bitmap, int imageWidth, BOOL deleteOnFailure, const uint16_t* ids, int count,
+    BOOL SetBitmap(HBITMAP bitmap, int width, BOOL deleteOnFailure, const uint16_t* ids, int count,
                    UINT firstId);
-    BOOL LoadBitmap(const char* name, int imageWidth, HINSTANCE instance, const uint16_t* ids, int count,
+    BOOL LoadBitmap(const char* name, int width, HINSTANCE instance, const uint16_t* ids, int count,
                     UINT firstId);
     CWnd* GetControl(int index);
     CWnd* FindControl(int id, int occurrence = 0);
@@ -85,6 +87,8 @@ public:
 
     SIZE CalcFixedLayout(BOOL stretch, BOOL horz) override;
     SIZE CalcDynamicLayout(int length, DWORD mode) override;
+    // A button of the control; separators and the rest drag the bar.
+    int OnToolHitTest(POINT client) const override;
     void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) override;
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 

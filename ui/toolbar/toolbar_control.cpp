@@ -474,6 +474,19 @@ LRESULT OnCommandToIndex(ToolbarState& s, toolbar::CommandQuery query)
     return s.model.IndexOfCommand(query.id, query.nth);
 }
 
+// The button under a client point; negative off every button, the
+// complement of the index on a separator.
+LRESULT OnHitTest(ToolbarState& s, const POINT* point)
+{
+    if (!point)
+        return -1;
+    EnsureLayout(s);
+    const int index = s.model.HitTest(point->x, point->y);
+    if (index < 0)
+        return -1;
+    return (s.model.At(index).style & toolbar::kStyleSeparator) ? ~index : index;
+}
+
 LRESULT OnSetParent(ToolbarState& s, HWND frame, LPARAM step)
 {
     if (step != kSetParentFrame)
@@ -721,6 +734,7 @@ constexpr Rows::Row kRows[] = {
     Rows::On(TB_SETPARENT).Answer<OnSetParent, WParamAs<HWND>, LParamAs<LPARAM>>(),
     Rows::On(TB_REPLACEBITMAP).Answer<OnReplaceBitmap, LParamAs<const ToolbarBitmapEntry*>>(),
     Rows::On(TB_GETBUTTONINFOA).Answer<OnGetButtonInfo, WParamAs<WPARAM>, LParamAs<ToolbarExButtonInfo*>>(),
+    Rows::On(TB_HITTEST).Answer<OnHitTest, LParamAs<const POINT*>>(),
     // The control's own.
     Rows::On(TBX_TIMERTICK).Act<OnTimerTick>(),
     Rows::On(TBX_ITEMRECORD).Act<OnItemRecord, WParamAs<const ToolbarItemRecord*>, LParamAs<LPARAM>>(),
