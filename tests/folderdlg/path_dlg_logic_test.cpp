@@ -174,14 +174,16 @@ TEST(PathDlgCase, PathsDrivesAndOkCompareBlindToCase)
     EXPECT_EQ(FindDriveForPath(drives, "\\\\SRV\\ärger\\Weg"), 1);
 
     // Path, shown folder; outcome (options 0: nothing asked of the files).
-    const std::string longPath = "C:\\" + std::string(kMaxDialogPath - 3, 'x');
+    // The longest folder chosen: its result with the separator fills a
+    // MAX_PATH buffer.
+    const std::string longest = "C:\\" + std::string(kMaxDialogPath - 4, 'x');
     const std::tuple<std::string, std::string, bool, OkOutcome> oks[] = {
         {"C:\\Übersicht", "c:\\übersicht", false, OkOutcome::kAccept},
         {"C:\\Übersicht", "c:\\ubersicht", false, OkOutcome::kNavigate},
-        {longPath, longPath, false, OkOutcome::kAccept},
-        {longPath + "y", longPath + "y", false, OkOutcome::kCreateFailed},
-        {longPath + "y", "C:\\", false, OkOutcome::kCreateFailed},  // refused, not gone to again
-        {longPath + std::string(41, 'y'), "", true, OkOutcome::kCreateFailed}};
+        {longest, longest, false, OkOutcome::kAccept},
+        {longest + "y", longest + "y", false, OkOutcome::kTooLong},
+        {longest + "y", "C:\\", false, OkOutcome::kTooLong},  // refused, not gone to again
+        {longest + std::string(42, 'y'), "", true, OkOutcome::kTooLong}};
     for (const auto& [path, shown, tree, outcome] : oks) {
         FakeFs fake;
         EXPECT_EQ(DecideOk(path, shown, tree, 0, fake.Get()).outcome, outcome) << path.size();

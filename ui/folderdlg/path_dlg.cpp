@@ -639,6 +639,9 @@ void CPathDlg::OnOK()
     case OkOutcome::kNavigate:
         GoTo(d.path);
         return;
+    case OkOutcome::kTooLong:
+        LibMessageBox(m_hWnd, "Der Pfad ist zu lang !", "Fehler", MB_ICONHAND);
+        return;
     case OkOutcome::kCreateFailed:
         LibMessageBox(m_hWnd, "Der Pfad kann nicht erzeugt werden !", "Fehler", MB_ICONHAND);
         return;

@@ -102,6 +102,14 @@ private:
     void OnDrivesReady();
     void SelectDriveOfPath();
     void OnDriveChange();
+    // The drive box's list ends chosen (Enter, a click) or cancelled
+    // (Escape, a click elsewhere); systems differ in whether that comes
+    // before or after the list has closed, so it is kept until both are in.
+    enum class DriveListEnd { kNone, kChosen, kCancelled };
+    void OnDriveListEnd(DriveListEnd end);
+    template <DriveListEnd End>
+    void OnDriveListEndAs() { OnDriveListEnd(End); }
+    void OnDriveListClosed();
 
     // Message handlers (path_dlg_messages.cpp); those returning bool
     // decline with false.
@@ -167,11 +175,12 @@ private:
     bool m_browsingNetwork = false, m_inOpen = false, m_moved = false;
     TypeAhead m_typeAhead;
     int m_treeCountdown = 0;
+    DriveListEnd m_driveListEnd = DriveListEnd::kNone;
     LayoutState m_layout;
 
     // Shared with the worker, under its lock; its request flag says the
-    // request buffer holds a path to list.
-    char m_request[kMaxPathText + 1] = "";
+    // request holds a path to list (whole: a cut one would list another).
+    std::string m_request;
     CRecordArray m_folders{sizeof(FolderHeader)};
     CRecordArray m_drives{sizeof(DriveHeader)};
     CRecordArray m_drivePaths{0};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "system/path_text.h"
 #include "system/record_array.h"
@@ -311,9 +312,12 @@ OkDecision DecideOk(std::string path, const std::string& shown, bool treeMode, u
     if (path.size() == 2 && path[1] == ':')
         path += '\\';
     OkDecision d{OkOutcome::kAccept, path, {}};
-    // Going there would list a cut path and leave OK going there again.
-    if (path.size() > kMaxDialogPath) {
-        d.outcome = OkOutcome::kCreateFailed;
+    // Refused before anything else: the folder cannot be listed, made or
+    // handed on in a MAX_PATH buffer.
+    std::string result = path;
+    AppendBackslashStr(result);
+    if (result.size() > kMaxDialogPath) {
+        d.outcome = OkOutcome::kTooLong;
         return d;
     }
     if (!treeMode && !SamePathNoCase(path, shown)) {
@@ -335,7 +339,6 @@ OkDecision DecideOk(std::string path, const std::string& shown, bool treeMode, u
             return d;
         }
     }
-    d.result = path;
-    AppendBackslashStr(d.result);
+    d.result = std::move(result);
     return d;
 }

@@ -75,8 +75,9 @@ void AddRecentPath(CRecordArray& list, const std::string& path);
 bool SamePathNoCase(const std::string& a, const std::string& b);
 bool PathStartsWithNoCase(const std::string& path, const std::string& prefix);
 
-// The longest path the dialog hands on: a MAX_PATH buffer with its NUL. OK
-// refuses a longer one, as the file system cannot take it.
+// The longest path the file functions take, and the longest result the
+// dialog hands on (the folder with its trailing separator): a MAX_PATH
+// buffer with its NUL. OK refuses a folder whose result is longer.
 constexpr size_t kMaxDialogPath = 259;
 
 // Folder names in the order of a comparison (the platform's locale order
@@ -154,7 +155,7 @@ struct StartPath {
 StartPath ClassifyStartPath(const std::string& path, unsigned options, const PathDlgFileSystem& fs);
 
 // The outcome of OK once the focus rules have passed.
-enum class OkOutcome { kNavigate, kCreateFailed, kMissing, kAccept };
+enum class OkOutcome { kNavigate, kTooLong, kCreateFailed, kMissing, kAccept };
 struct OkDecision {
     OkOutcome outcome;
     std::string path;    // the path to go to or keep ("D:" becomes "D:\")

@@ -52,6 +52,9 @@ const CPathDlg::Rows::Row* CPathDlg::RouteOf(UINT message, WPARAM wParam, LPARAM
 {
     static constexpr Rows::Row kRows[] = {
         Rows::OnCommand(kIdDrives, CBN_SELCHANGE).Act<&CPathDlg::OnDriveChange>(),
+        Rows::OnCommand(kIdDrives, CBN_SELENDOK).Act<&CPathDlg::OnDriveListEndAs<DriveListEnd::kChosen>>(),
+        Rows::OnCommand(kIdDrives, CBN_SELENDCANCEL).Act<&CPathDlg::OnDriveListEndAs<DriveListEnd::kCancelled>>(),
+        Rows::OnCommand(kIdDrives, CBN_CLOSEUP).Act<&CPathDlg::OnDriveListClosed>(),
         Rows::OnCommand(kIdPath, CBN_SELCHANGE).Act<&CPathDlg::OnRecentChosen>(),
         Rows::OnCommand(kIdList, LBN_DBLCLK).Act<&CPathDlg::OpenListSelection>(),
         Rows::OnCommand(kIdFollowTree, BN_CLICKED).Act<&CPathDlg::TreeFollow>(),
@@ -102,7 +105,14 @@ void CPathDlg::OpenListSelection() { OpenEntry(int(SendDlgItemMessageA(m_hWnd, k
 
 void CPathDlg::PostOk() { PostMessage(WM_COMMAND, IDOK); }
 
-void CPathDlg::OnTreeSelChanged() { m_treeCountdown = kTreeTicks; }
+// The user's pick in the tree becomes the path a few ticks later. The
+// tree's own walk to the path leaves the path as it is, also where it ends
+// at the nearest folder that exists (a new folder typed in the path box).
+void CPathDlg::OnTreeSelChanged()
+{
+    if (!m_tree || !m_tree->SelectingPath())
+        m_treeCountdown = kTreeTicks;
+}
 
 void CPathDlg::OnDroppedFiles(HDROP drop) { OnDropped(TakeFirstDroppedFile(drop).c_str()); }
 
@@ -127,11 +137,13 @@ void CPathDlg::OnCrumbSwitch()
         m_combo->SetBreadCrumb(m_breadCrumb);
 }
 
-// The path combo's new path: the tree selects it, the list goes there
-// unless only a trailing separator was added; "X:" means "X:\".
+// The path combo's new path: the tree selects it (a pick in the tree not
+// yet taken is older), the list goes there unless only a trailing
+// separator was added; "X:" means "X:\".
 void CPathDlg::OnComboChanged(const std::string& path)
 {
     if (m_treeMode) {
+        m_treeCountdown = 0;
         SetPath(path.c_str());
         if (m_tree)
             m_tree->SelectPath(m_path.c_str(), 0, kSelectFromCombo);
