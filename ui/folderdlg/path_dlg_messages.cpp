@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <climits>
 #include <functional>
 
 #include "system/path_text.h"
@@ -81,6 +82,7 @@ const CPathDlg::Rows::Row* CPathDlg::RouteOf(UINT message, WPARAM wParam, LPARAM
         Rows::On(DialogKey(WM_MEASUREITEM)).May<&CPathDlg::OnMeasureItem, ResultSlot, LParamAs<MEASUREITEMSTRUCT*>>(),
         Rows::On(DialogKey(WM_DRAWITEM)).Answer<&CPathDlg::OnDrawItem, LParamAs<const DRAWITEMSTRUCT*>>(),
         Rows::On(DialogKey(WM_SYSCOMMAND)).May<&CPathDlg::OnSysCommand, WParamAs<WPARAM>>(),
+        Rows::On(DialogKey(WM_GETMINMAXINFO)).May<&CPathDlg::OnGetMinMaxInfo, LParamAs<MINMAXINFO*>>(),
         Rows::On(DialogKey(WM_SIZING)).Answer<&CPathDlg::OnSizing, WParamAs<int>, LParamAs<RECT*>>(),
         Rows::On(DialogKey(WM_TIMER)).May<&CPathDlg::OnTimer, WParamAs<UINT_PTR>>(),
         // These go on to the default handling after the call.
@@ -195,11 +197,23 @@ bool CPathDlg::OnSysCommand(WPARAM command)
     return true;
 }
 
+// While the dialog is made, the system would cut a window higher or wider
+// than the screen to its largest tracking size, with the controls placed for
+// the template's whole size: it is made at that size, and opens at the work
+// area's size with its layout (PlaceOpening). Afterwards the system's limits
+// hold.
+bool CPathDlg::OnGetMinMaxInfo(MINMAXINFO* info)
+{
+    if (!m_opening)
+        return false;
+    info->ptMaxTrackSize = {SHRT_MAX, SHRT_MAX};
+    return true;
+}
+
 // The rectangle kept at least the minimum size; TRUE: it may have changed.
 BOOL CPathDlg::OnSizing(int edge, RECT* rect)
 {
-    if (!m_layout.taken)
-        TakeLayout(false);
+    TakeLayout();
     IntRect r = {rect->left, rect->top, rect->right, rect->bottom};
     ClampSizingRect(edge, r, m_layout.minWidth, m_layout.minHeight);
     *rect = {r.left, r.top, r.right, r.bottom};
