@@ -112,7 +112,8 @@ if [ -n "$screen$dpi" ]; then
   variant="$prefix-dpi$dpi"
   exec 8>"$variant.lock"
   flock 8
-  if [ ! -f "$variant/.lindar-ready-screen" ]; then
+  # Made again when the main prefix was made again after it.
+  if ! [ "$variant/.lindar-ready-screen" -nt "$ready" ]; then
     rm -rf "$variant"
     cp -al "$prefix" "$variant" 2>/dev/null || { rm -rf "$variant"; cp -a "$prefix" "$variant"; }
     for part in system.reg user.reg userdef.reg; do
