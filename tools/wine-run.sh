@@ -80,6 +80,71 @@ if [ -f "$fonts/marlett.ttf" ] && [ -d "$win_fonts" ] && [ ! -e "$win_fonts/marl
 fi
 
 [ "$init_only" = 1 ] && exit 0
+
+# A test may ask for another screen: LINDAR_WINE_DPI (the resolution Wine
+# gives its programs, 96 by default) and LINDAR_WINE_SCREEN (WxH, a display
+# of its own of that size). Wine reads the resolution once per process from
+# the prefix's registry, and a program's desktop belongs to the display it
+# started on, so such a program runs in a prefix of its own ("-dpiN" beside
+# the main one, made once from it: the Windows folder shared by hard links,
+# the registry and the users' folders copied), one such run at a time, its
+# server ended after it.
+screen="${LINDAR_WINE_SCREEN:-}"
+dpi="${LINDAR_WINE_DPI:-}"
+# Listing a test program's cases shows nothing: it runs as any other.
+if [ "${1:-}" = --gtest_list_tests ]; then
+  screen=""
+  dpi=""
+fi
+xvfb=""
+files=()
+# shellcheck disable=SC2317 # run by the trap
+end_run() {
+  if [ -n "$screen$dpi" ]; then
+    timeout 30 wineserver -k 2>/dev/null || true
+    [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+  fi
+  rm -f "${files[@]}"
+}
+trap end_run EXIT
+if [ -n "$screen$dpi" ]; then
+  dpi="${dpi:-96}"
+  variant="$prefix-dpi$dpi"
+  exec 8>"$variant.lock"
+  flock 8
+  # Made again when the main prefix was made again after it.
+  if ! [ "$variant/.lindar-ready-screen" -nt "$ready" ]; then
+    rm -rf "$variant"
+    cp -al "$prefix" "$variant" 2>/dev/null || { rm -rf "$variant"; cp -a "$prefix" "$variant"; }
+    for part in system.reg user.reg userdef.reg; do
+      cp --remove-destination "$prefix/$part" "$variant/$part"
+    done
+    rm -rf "$variant/drive_c/users"
+    cp -a "$prefix/drive_c/users" "$variant/drive_c/users"
+    # The lock's descriptor is not handed on: a server outliving the run
+    # would hold it.
+    WINEPREFIX="$variant" wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+      </dev/null >/dev/null 2>&1 8>&-
+    WINEPREFIX="$variant" timeout 120 wineserver -w 8>&- || true
+    touch "$variant/.lindar-ready-screen"
+  fi
+  export WINEPREFIX="$variant"
+  if [ -n "$screen" ]; then
+    shown="$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")"
+    files+=("$shown")
+    # The server picks a free display and writes its number once it takes
+    # connections.
+    Xvfb -displayfd 7 -screen 0 "${screen}x24" -nolisten tcp 7>"$shown" </dev/null >/dev/null 2>&1 8>&- &
+    xvfb=$!
+    for _ in $(seq 1 100); do
+      [ -s "$shown" ] && break
+      sleep 0.1
+    done
+    [ -s "$shown" ] || { echo "wine-run.sh: no display of $screen" >&2; exit 1; }
+    DISPLAY=":$(head -n 1 "$shown")"
+    export DISPLAY
+  fi
+fi
 # Wine hands every process it starts the Unix stderr of the process that
 # started it, whatever the program asked for. The desktop process
 # (explorer.exe), which the first program to need a window starts when none
@@ -89,15 +154,13 @@ fi
 # tests, up to the time-out. The program writes to files instead, copied
 # out as they grow (each to its own stream) and no longer once it has ended.
 # Sets $status.
-files=()
-trap 'rm -f "${files[@]}"' EXIT
 run_program() {
   local out err pid copies=()
   status=0
   out="$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")"
   err="$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")"
   files+=("$out" "$err")
-  wine "$exe" "$@" <&0 >"$out" 2>"$err" & # <&0: a background job's input is /dev/null by default
+  wine "$exe" "$@" <&0 >"$out" 2>"$err" 8>&- & # <&0: a background job's input is /dev/null by default
   pid=$!
   tail -n +1 -s 0.05 -f --pid="$pid" "$out" &
   copies+=($!)

@@ -23,11 +23,26 @@ Span FitSpan(Span span, Span area)
     return Span{LONG(start), LONG(end)};
 }
 
-}  // namespace
-
-RECT FitRectInArea(const RECT& rect, const RECT& area)
+// The span's extent at most the area's (64 bits, as above).
+Span CutSpan(Span span, Span area)
 {
-    const Span x = FitSpan({rect.left, rect.right}, {area.left, area.right});
-    const Span y = FitSpan({rect.top, rect.bottom}, {area.top, area.bottom});
+    const int64_t size = int64_t(span.end) - span.start, room = int64_t(area.end) - area.start;
+    if (size < 0 || room <= 0 || size <= room)
+        return span;
+    return Span{span.start, LONG(span.start + room)};
+}
+
+// Each side on its own: the horizontal span, then the vertical one.
+template <Span (*OnSpan)(Span, Span)>
+RECT BySides(const RECT& rect, const RECT& area)
+{
+    const Span x = OnSpan({rect.left, rect.right}, {area.left, area.right});
+    const Span y = OnSpan({rect.top, rect.bottom}, {area.top, area.bottom});
     return RECT{x.start, y.start, x.end, y.end};
 }
+
+}  // namespace
+
+RECT FitRectInArea(const RECT& rect, const RECT& area) { return BySides<FitSpan>(rect, area); }
+
+RECT CutRectToAreaSize(const RECT& rect, const RECT& area) { return BySides<CutSpan>(rect, area); }

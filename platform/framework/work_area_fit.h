@@ -12,3 +12,10 @@
 // empty area leaves the rectangle as it is; so does a side of negative
 // extent.
 RECT FitRectInArea(const RECT& rect, const RECT& area);
+
+// The rectangle cut to the area's width where it is wider and to the area's
+// height where it is higher, its left and top kept: a window that would open
+// larger than the work area takes the area's size (then FitRectInArea moves
+// it inside). An empty area leaves the rectangle as it is; so does a side of
+// negative extent.
+RECT CutRectToAreaSize(const RECT& rect, const RECT& area);

@@ -1,8 +1,8 @@
 // The folder dialog under a user's hand: real clicks, double clicks and
 // keys through the input queue, in the folder tree and in the classic
 // view. Each row runs the dialog on a small map-data tree opened at
-// "Alpen", performs its gestures and compares what the dialog then shows
-// (or chose) with what the user expects.
+// "Alpen" (or the row's own start), performs its gestures and compares what
+// the dialog then shows (or chose) with what the user expects.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -33,7 +33,7 @@ using winharness::RealInput;
 // The folders below the root, each with its subfolders in the order the
 // dialog lists them.
 const std::vector<std::pair<std::string, std::vector<std::string>>> kFolders = {
-    {"", {"Alpen", "Harz", "Schwarzwald", "Touren 2026"}},
+    {"", {"Alpen", "Harz", "Schwarzwald", "Tief", "Touren 2026"}},
     {"Alpen", {"Ötztal", "Watzmann", "Zugspitze"}},
     {"Harz", {"Brocken"}},
 };
@@ -53,6 +53,36 @@ const std::string& Root()
 }
 
 std::string Full(const std::string& relative) { return relative == "." ? Root() : Root() + "\\" + relative; }
+
+// A folder whose path passes the 259 characters the file functions take:
+// its parent below "Tief" (240 characters) lists it, it cannot be listed.
+struct LongFolder {
+    std::string parent, name;
+    std::string Path() const { return parent + "\\" + name; }
+};
+
+const LongFolder& Long()
+{
+    static const LongFolder folder = [] {
+        constexpr size_t kParentLength = 240;
+        LongFolder f;
+        f.parent = Full("Tief") + "\\Sammlung ";
+        f.parent.resize(kParentLength, 'x');
+        f.name = "Gipfelbuch mit einem sehr langen Namen";
+        // Only the wide functions take such a path, marked as long.
+        std::string parts = "\\\\?\\";
+        for (const std::string& part : SplitPathLevels(f.Path())) {
+            parts += part;
+            WCHAR wide[1024] = L"";
+            MultiByteToWideChar(CP_ACP, 0, parts.c_str(), -1, wide, 1024);
+            CreateDirectoryW(wide, nullptr);
+            if (parts.back() != '\\')
+                parts += '\\';
+        }
+        return f;
+    }();
+    return folder;
+}
 
 // A full path as the rows write it: "." for the root, else below it.
 std::string Relative(std::string path)
@@ -76,11 +106,13 @@ struct Outcome {
     std::string node;  // the node looked at, "" for none
     bool expanded = false;
     std::vector<std::string> children;
+    std::string drive;    // the drive box's row ("#n"), "" when not looked at
+    std::string message;  // the text of a message box the dialog showed
 
     bool operator==(const Outcome& o) const
     {
-        return std::tie(ok, path, selected, node, expanded, children) ==
-               std::tie(o.ok, o.path, o.selected, o.node, o.expanded, o.children);
+        return std::tie(ok, path, selected, node, expanded, children, drive, message) ==
+               std::tie(o.ok, o.path, o.selected, o.node, o.expanded, o.children, o.drive, o.message);
     }
 };
 
@@ -93,11 +125,27 @@ void PrintTo(const Outcome& o, std::ostream* out)
             *out << c << ";";
         *out << "}";
     }
+    if (!o.drive.empty())
+        *out << " drive=" << o.drive;
+    if (!o.message.empty())
+        *out << " message=\"" << o.message << "\"";
 }
 
 // The gestures of the rows. A target is a folder below the root: a tree
 // node, or in the classic view the list row of that name.
-enum class Act { kClickBox, kDoubleClickBox, kClickLabel, kDoubleClickLabel, kDoubleClickIcon, kKey, kType, kUp, kIdle };
+enum class Act {
+    kClickBox,
+    kDoubleClickBox,
+    kClickLabel,
+    kDoubleClickLabel,
+    kDoubleClickIcon,
+    kClickPathBox,
+    kKey,
+    kType,
+    kUp,
+    kIdle,
+    kMessage
+};
 struct Gesture {
     Act act;
     std::string target;  // the folder, or the text typed
@@ -110,16 +158,24 @@ Gesture DoubleClickBox(const std::string& t) { return {Act::kDoubleClickBox, t};
 Gesture ClickLabel(const std::string& t) { return {Act::kClickLabel, t}; }
 Gesture DoubleClickLabel(const std::string& t) { return {Act::kDoubleClickLabel, t}; }
 Gesture DoubleClickIcon(const std::string& t) { return {Act::kDoubleClickIcon, t}; }
+// A click into the path box behind its text (in breadcrumb mode behind the
+// last segment, which opens the box for typing).
+Gesture ClickPathBox() { return {Act::kClickPathBox, ""}; }
 Gesture Key(WORD key, unsigned modifiers = 0) { return {Act::kKey, "", key, modifiers}; }
 Gesture Type(const std::string& text) { return {Act::kType, text}; }
 Gesture Up() { return {Act::kUp, ""}; }
-// Waits until the tree has every listing it asked for, as a user sees it.
+// Waits until the tree has every listing it asked for, or the list shows
+// the folder in the path box, as a user sees it.
 Gesture Idle() { return {Act::kIdle, ""}; }
+// Waits for a message box over the dialog, reads its text and closes it
+// with Enter.
+Gesture Message() { return {Act::kMessage, ""}; }
 
 struct Row {
     const char* action;
     std::vector<Gesture> gestures;
     Outcome expected;
+    std::string start = "Alpen";  // the folder the dialog opens at
 };
 
 // ---- the tree ----
@@ -165,30 +221,49 @@ POINT PartPoint(HWND tree, HTREEITEM item, UINT part)
 class PathDlgInput : public ::testing::Test {
 protected:
     void SetUp() override { SetModes(); }
-    static void SetModes(DWORD tree = 1)
+    static void SetModes(DWORD tree = 1, DWORD crumb = 1)
     {
         SetMode("PathDlgTreeMode", tree);
-        SetMode("PathDlgBreadCrumb", 1);
+        SetMode("PathDlgBreadCrumb", crumb);
     }
-    // Runs the dialog at "Alpen", the row's gestures in order, and what
-    // the dialog then shows or chose.
-    Outcome Run(const Row& row, bool tree);
+    // Runs the dialog at the row's start in the modes, the row's gestures
+    // in order, and what the dialog then shows or chose.
+    Outcome Run(const Row& row, bool tree, bool crumb = true);
     winharness::RegistryLock m_turn;
 };
 
-// What the dialog shows now.
-Outcome Observe(CPathDlg& d, HWND dlg, const std::string& node)
+// The drive box's row of the drive (the box lists the drives in the order
+// of their letters).
+std::string DriveRow(char letter)
+{
+    char drives[256] = "";
+    GetLogicalDriveStringsA(sizeof drives, drives);
+    int row = 0;
+    for (const char* d = drives; *d; d += std::strlen(d) + 1, ++row)
+        if ((*d | 0x20) == (letter | 0x20))
+            return "#" + std::to_string(row);
+    return "none";
+}
+
+std::string DlgText(HWND dlg, int id)
+{
+    char text[MAX_PATH * 2] = "";
+    GetDlgItemTextA(dlg, id, text, sizeof text);
+    return text;
+}
+
+// What the dialog shows now; the node and drive box are looked at as the
+// expected outcome names them.
+Outcome Observe(CPathDlg& d, HWND dlg, const Outcome& expected)
 {
     Outcome o;
-    char text[MAX_PATH * 2] = "";
-    GetDlgItemTextA(dlg, CPathDlg::kIdPath, text, sizeof text);
-    o.path = Relative(text);
+    o.path = Relative(DlgText(dlg, CPathDlg::kIdPath));
     if (d.IsTreeMode()) {
         const HWND tree = d.Tree()->m_hWnd;
         o.selected = Relative(d.Tree()->m_selectedPath.GetString());
-        if (!node.empty()) {
-            o.node = node;
-            const HTREEITEM item = TreeItem(tree, node);
+        if (!expected.node.empty()) {
+            o.node = expected.node;
+            const HTREEITEM item = TreeItem(tree, expected.node);
             o.expanded = item && (TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED);
             if (item)
                 o.children = ChildTexts(tree, item);
@@ -197,6 +272,8 @@ Outcome Observe(CPathDlg& d, HWND dlg, const std::string& node)
         const LRESULT sel = SendDlgItemMessageA(dlg, CPathDlg::kIdList, LB_GETCURSEL, 0, 0);
         o.selected = "#" + std::to_string(sel);
     }
+    if (!expected.drive.empty())
+        o.drive = "#" + std::to_string(SendDlgItemMessageA(dlg, CPathDlg::kIdDrives, CB_GETCURSEL, 0, 0));
     return o;
 }
 
@@ -217,16 +294,35 @@ int ListRow(const std::string& shown, const std::string& target)
     return -1;
 }
 
-Outcome PathDlgInput::Run(const Row& row, bool treeMode)
+// Whether the list shows the folder in the path box: its levels listed, the
+// last one selected.
+bool ListShowsPathBox(HWND dlg)
 {
-    SetModes(treeMode ? 1 : 0);
+    const LRESULT current = LRESULT(SplitPathLevels(DlgText(dlg, CPathDlg::kIdPath)).size()) - 1;
+    return SendDlgItemMessageA(dlg, CPathDlg::kIdList, LB_GETCURSEL, 0, 0) == current &&
+           SendDlgItemMessageA(dlg, CPathDlg::kIdList, LB_GETCOUNT, 0, 0) > current;
+}
+
+// A point in the path box behind its text: the right end of its edit.
+POINT PathBoxEnd(HWND dlg)
+{
+    const HWND combo = GetDlgItem(dlg, CPathDlg::kIdPath);
+    COMBOBOXINFO info = {};
+    info.cbSize = sizeof info;
+    GetComboBoxInfo(combo, &info);
+    return {info.rcItem.right - 4, (info.rcItem.top + info.rcItem.bottom) / 2};
+}
+
+Outcome PathDlgInput::Run(const Row& row, bool treeMode, bool crumb)
+{
+    SetModes(treeMode ? 1 : 0, crumb ? 1 : 0);
     CPathDlg dialog;
-    dialog.SetPath(Full("Alpen").c_str());
-    const std::string node = treeMode && !row.expected.node.empty() ? row.expected.node : "";
+    dialog.SetPath(Full(row.start).c_str());
     Outcome seen;
+    std::string message;
     RealInput input(RealInput::Pump::kNo);
     ModalDriver driver(15000);
-    DWORD start = GetTickCount();
+    DWORD start = GetTickCount(), messageShown = 0;
     HWND dlg = nullptr;
     driver.Then([&](ModalDriver& d) {
         dlg = d.TopDialog();
@@ -234,11 +330,11 @@ Outcome PathDlgInput::Run(const Row& row, bool treeMode)
         if (!winharness::ShownAndActive(dlg, start) || !Reachable(view))
             return false;
         if (treeMode)
-            return !dialog.Tree()->IsBusy() && Relative(dialog.Tree()->m_selectedPath.GetString()) == "Alpen";
-        return SendDlgItemMessageA(dlg, CPathDlg::kIdList, LB_GETCURSEL, 0, 0) == ListRow("Alpen", "Alpen");
+            return !dialog.Tree()->IsBusy() && Relative(dialog.Tree()->m_selectedPath.GetString()) == row.start;
+        return SendDlgItemMessageA(dlg, CPathDlg::kIdList, LB_GETCURSEL, 0, 0) == ListRow(row.start, row.start);
     });
     for (const Gesture& g : row.gestures)
-        driver.Then([&, g](ModalDriver&) {
+        driver.Then([&, g](ModalDriver& d) {
             if (InputPending())
                 return false;
             const HWND tree = treeMode ? dialog.Tree()->m_hWnd : nullptr;
@@ -246,10 +342,9 @@ Outcome PathDlgInput::Run(const Row& row, bool treeMode)
             auto point = [&](UINT part) {
                 if (tree)
                     return PartPoint(tree, TreeItem(tree, g.target), part);
-                char shown[MAX_PATH * 2] = "";
-                GetDlgItemTextA(dlg, CPathDlg::kIdPath, shown, sizeof shown);
+                const std::string shown = Relative(DlgText(dlg, CPathDlg::kIdPath));
                 RECT r = {};
-                SendMessageA(list, LB_GETITEMRECT, WPARAM(ListRow(Relative(shown), g.target)), LPARAM(&r));
+                SendMessageA(list, LB_GETITEMRECT, WPARAM(ListRow(shown, g.target)), LPARAM(&r));
                 return POINT{r.left + 40, (r.top + r.bottom) / 2};
             };
             const HWND target = tree ? tree : list;
@@ -259,6 +354,7 @@ Outcome PathDlgInput::Run(const Row& row, bool treeMode)
             case Act::kClickLabel: input.Click(target, point(TVHT_ONITEMLABEL)); break;
             case Act::kDoubleClickLabel: input.DoubleClick(target, point(TVHT_ONITEMLABEL)); break;
             case Act::kDoubleClickIcon: input.DoubleClick(target, point(TVHT_ONITEMICON)); break;
+            case Act::kClickPathBox: input.Click(GetDlgItem(dlg, CPathDlg::kIdPath), PathBoxEnd(dlg)); break;
             case Act::kKey: input.Key(g.key, g.modifiers); break;
             case Act::kType: input.Type(g.target); break;
             case Act::kUp: {
@@ -268,17 +364,26 @@ Outcome PathDlgInput::Run(const Row& row, bool treeMode)
                 input.Click(up, {r.right / 2, r.bottom / 2});
                 break;
             }
-            case Act::kIdle: return !tree || !dialog.Tree()->IsBusy();
+            case Act::kIdle: return tree ? !dialog.Tree()->IsBusy() : ListShowsPathBox(dlg);
+            case Act::kMessage: {
+                const HWND box = d.TopDialog();
+                if (box == dlg || !winharness::ShownAndActive(box, messageShown))
+                    return false;
+                message = DlgText(box, 0xFFFF);
+                input.Key(VK_RETURN);
+                return true;
+            }
             }
             return true;
         });
     if (!row.expected.ok)
-        driver.Then([&](ModalDriver&) {
+        driver.Then([&](ModalDriver& d) {
             // The listings and the path's following of the tree take a few
             // of the dialog's timer ticks.
-            if (InputPending())
+            if (InputPending() || d.TopDialog() != dlg)
                 return false;
-            seen = Observe(dialog, dlg, node);
+            seen = Observe(dialog, dlg, row.expected);
+            seen.message = message;
             if (!(seen == row.expected) && GetTickCount() - start < 8000)
                 return false;
             return PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0) != FALSE;
@@ -290,6 +395,7 @@ Outcome PathDlgInput::Run(const Row& row, bool treeMode)
         seen = Outcome{};
         seen.ok = true;
         seen.path = Relative(dialog.GetPath(1));
+        seen.message = message;
     }
     return seen;
 }
@@ -297,9 +403,9 @@ Outcome PathDlgInput::Run(const Row& row, bool treeMode)
 Outcome Open(const std::string& path, const std::string& selected, const std::string& node = "", bool expanded = false,
              std::vector<std::string> children = {})
 {
-    return {false, path, selected, node, expanded, std::move(children)};
+    return {false, path, selected, node, expanded, std::move(children), "", ""};
 }
-Outcome Chosen(const std::string& path) { return {true, path, "", "", false, {}}; }
+Outcome Chosen(const std::string& path) { return {true, path, "", "", false, {}, "", ""}; }
 
 // The tree: a click or double click on a box only opens or closes the node
 // and lists it; a double click on a label or icon chooses the folder; keys
@@ -350,6 +456,83 @@ TEST_F(PathDlgInput, FolderList)
     for (const Row& r : rows) {
         SCOPED_TRACE(r.action);
         EXPECT_EQ(Run(r, false), r.expected) << r.action;
+    }
+}
+
+// A folder typed into the path box that does not exist yet is made and
+// chosen on OK in each pair of modes. In the tree the walk toward it ends at
+// the nearest folder that exists; the typed path stays the path until the
+// user picks another folder.
+TEST_F(PathDlgInput, TypedNewFolderIsMadeInEveryMode)
+{
+    const std::vector<Gesture> typed = {ClickPathBox(), Key(VK_HOME), Key(VK_END, winharness::kShift),
+                                        Type(Full("Neu"))};
+    const auto then = [&](std::vector<Gesture> more) {
+        std::vector<Gesture> all = typed;
+        all.insert(all.end(), more.begin(), more.end());
+        return all;
+    };
+    const Gesture enter = Key(VK_RETURN);
+    // Tree mode, breadcrumb mode, the row.
+    const std::tuple<bool, bool, Row> rows[] = {
+        {true, true, {"tree, breadcrumb: type, Enter, Enter", then({enter, enter}), Chosen("Neu")}},
+        {true, false, {"tree: type, Enter", then({enter}), Chosen("Neu")}},
+        {false, true, {"list, breadcrumb: type, Enter, Enter", then({enter, Idle(), enter}), Chosen("Neu")}},
+        {false, false, {"list: type, Enter, Enter", then({enter, Idle(), enter}), Chosen("Neu")}},
+        {true, true, {"tree, breadcrumb: type, Enter, click Harz", then({enter, Idle(), ClickLabel("Harz")}),
+                      Open("Harz", "Harz")}},
+    };
+    for (const auto& [tree, crumb, row] : rows) {
+        SCOPED_TRACE(row.action);
+        RemoveDirectoryA(Full("Neu").c_str());
+        EXPECT_EQ(Run(row, tree, crumb), row.expected) << row.action;
+        EXPECT_EQ(GetPathTypeA(Full("Neu").c_str()) == kPathFolder, row.expected.ok) << row.action;
+    }
+    RemoveDirectoryA(Full("Neu").c_str());
+}
+
+// The drive box of the classic view by keyboard: a drive chosen in the open
+// list is gone to when the list closes with Enter, not with Escape; Down on
+// the closed box goes at once.
+TEST_F(PathDlgInput, DriveBoxByKeyboard)
+{
+    const std::vector<Gesture> opened = {ClickLabel("Alpen"), Key(VK_TAB), Key(VK_DOWN, winharness::kAlt),
+                                         Key(VK_DOWN)};
+    const auto then = [&](Gesture last) {
+        std::vector<Gesture> all = opened;
+        all.push_back(last);
+        return all;
+    };
+    Outcome onZ = Open("?Z:\\", "#0"), stayed = Open("Alpen", "#" + std::to_string(ListRow("Alpen", "Alpen")));
+    onZ.drive = DriveRow('Z');
+    stayed.drive = DriveRow('C');
+    const Row rows[] = {
+        {"open list, Down, Enter", then(Key(VK_RETURN)), onZ},
+        {"open list, Down, Escape", then(Key(VK_ESCAPE)), stayed},
+        {"closed box, Down", {ClickLabel("Alpen"), Key(VK_TAB), Key(VK_DOWN)}, onZ},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.action);
+        EXPECT_EQ(Run(row, false), row.expected) << row.action;
+    }
+}
+
+// A folder too long to be handed on stays in the tree when picked, and OK
+// says why it cannot be chosen instead of choosing another.
+TEST_F(PathDlgInput, FolderTooLongStaysAndOkSaysWhy)
+{
+    const std::string parent = Relative(Long().parent), folder = Relative(Long().Path());
+    const std::vector<std::string> children = {Long().name};
+    const Outcome kept = {false, folder, folder, parent, true, children, "", "Der Pfad ist zu lang !"};
+    const Row rows[] = {
+        {"open its parent, click it, Enter",
+         {ClickBox(parent), Idle(), ClickLabel(folder), Key(VK_RETURN), Message()}, kept, parent},
+        {"open its parent, double click it", {ClickBox(parent), Idle(), DoubleClickLabel(folder), Message()}, kept,
+         parent},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.action);
+        EXPECT_EQ(Run(row, true), row.expected) << row.action;
     }
 }
 

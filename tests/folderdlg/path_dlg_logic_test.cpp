@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "system/record_array.h"
 #include "text/text_services.h"
@@ -157,6 +159,71 @@ TEST(PathDlgRules, TypeAheadSizingAndDrives)
         EXPECT_EQ(FindDriveForPath(drives, path), index) << path;
 }
 
+// Where the dialog opens: the window the template makes at the screen's
+// resolution (as Wine makes it), or the one kept from the last run, on
+// monitors of the usual sizes. A window larger than its work area opens at
+// the area's size inside it; everything else as it is.
+constexpr IntRect kAt96 = {0, 0, 434, 480}, kAt120 = {0, 0, 576, 590}, kAt144 = {0, 0, 649, 736},
+                  kAt192 = {0, 0, 868, 960};
+struct Screen {
+    IntRect monitor, work;
+};
+constexpr Screen k800 = {{0, 0, 800, 600}, {0, 0, 800, 600}}, k1024 = {{0, 0, 1024, 768}, {0, 0, 1024, 768}},
+                 k1280 = {{0, 0, 1280, 1024}, {0, 0, 1280, 1024}},
+                 k800Bar = {{0, 0, 800, 600}, {0, 0, 800, 570}},          // a task bar at the bottom
+                 kRightOf1280 = {{1280, 0, 2080, 600}, {1280, 0, 2080, 600}};  // a second monitor
+struct OpeningRow {
+    const char* what;
+    IntRect first;
+    std::vector<Screen> screens;  // the first holds what lies on none
+    std::optional<IntRect> kept;
+    IntRect rect;
+    int minWidth, minHeight;
+};
+
+TEST(PathDlgOpening, LargerThanTheWorkAreaOpensAtItsSize)
+{
+    const OpeningRow rows[] = {
+        {"96 dpi on 800x600", kAt96, {k800}, {}, kAt96, 334, 180},
+        {"120 dpi on 800x600", kAt120, {k800}, {}, kAt120, 476, 290},
+        {"144 dpi on 800x600", kAt144, {k800}, {}, {0, 0, 649, 600}, 549, 436},
+        {"144 dpi on 800x600 with a task bar", kAt144, {k800Bar}, {}, {0, 0, 649, 570}, 549, 436},
+        {"96 dpi on 1024x768", kAt96, {k1024}, {}, kAt96, 334, 180},
+        {"120 dpi on 1024x768", kAt120, {k1024}, {}, kAt120, 476, 290},
+        {"144 dpi on 1024x768", kAt144, {k1024}, {}, kAt144, 549, 436},
+        {"96 dpi on 1280x1024", kAt96, {k1280}, {}, kAt96, 334, 180},
+        {"120 dpi on 1280x1024", kAt120, {k1280}, {}, kAt120, 476, 290},
+        {"144 dpi on 1280x1024", kAt144, {k1280}, {}, kAt144, 549, 436},
+        {"192 dpi on 800x600: the minimum as high as the area", kAt192, {k800}, {}, {0, 0, 800, 600}, 768, 600},
+        {"kept larger than 800x600 at 144 dpi", kAt144, {k800}, IntRect{120, 20, 1020, 820}, {0, 0, 800, 600}, 549,
+         436},
+        {"kept higher than 1024x768 at 96 dpi: moved inside", kAt96, {k1024}, IntRect{150, 60, 1150, 900},
+         {24, 0, 1024, 768}, 334, 180},
+        {"kept higher than 1280x1024 at 120 dpi", kAt120, {k1280}, IntRect{300, 50, 1000, 1200}, {300, 0, 1000, 1024},
+         476, 290},
+        {"kept larger than the second monitor", kAt96, {k1280, kRightOf1280}, IntRect{1400, 50, 2300, 900},
+         {1280, 0, 2080, 600}, 334, 180},
+        {"kept in place where it fits, even partly off", kAt96, {k1024}, IntRect{650, 400, 1150, 800},
+         {650, 400, 1150, 800}, 334, 180},
+        {"kept too near the monitor's edge: the first", kAt144, {k800}, IntRect{50, 20, 950, 820}, {0, 0, 649, 600},
+         549, 436},
+    };
+    for (const OpeningRow& row : rows) {
+        const auto monitorOf = [&](const IntRect& r) {
+            const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+            for (const Screen& s : row.screens)
+                if (x >= s.monitor.left && x < s.monitor.right && y >= s.monitor.top && y < s.monitor.bottom)
+                    return MonitorAreas{s.monitor, s.work};
+            return MonitorAreas{row.screens[0].monitor, row.screens[0].work};
+        };
+        const DialogOpening o = DecideOpening(row.first, row.kept ? &*row.kept : nullptr, monitorOf);
+        EXPECT_EQ(std::make_tuple(o.rect.left, o.rect.top, o.rect.right, o.rect.bottom, o.minWidth, o.minHeight),
+                  std::make_tuple(row.rect.left, row.rect.top, row.rect.right, row.rect.bottom, row.minWidth,
+                                  row.minHeight))
+            << row.what;
+    }
+}
+
 // Case-blind means the code page's mapping: national letters as well as A-Z.
 TEST(PathDlgCase, PathsDrivesAndOkCompareBlindToCase)
 {
@@ -174,14 +241,16 @@ TEST(PathDlgCase, PathsDrivesAndOkCompareBlindToCase)
     EXPECT_EQ(FindDriveForPath(drives, "\\\\SRV\\ärger\\Weg"), 1);
 
     // Path, shown folder; outcome (options 0: nothing asked of the files).
-    const std::string longPath = "C:\\" + std::string(kMaxDialogPath - 3, 'x');
+    // The longest folder chosen: its result with the separator fills a
+    // MAX_PATH buffer.
+    const std::string longest = "C:\\" + std::string(kMaxDialogPath - 4, 'x');
     const std::tuple<std::string, std::string, bool, OkOutcome> oks[] = {
         {"C:\\Übersicht", "c:\\übersicht", false, OkOutcome::kAccept},
         {"C:\\Übersicht", "c:\\ubersicht", false, OkOutcome::kNavigate},
-        {longPath, longPath, false, OkOutcome::kAccept},
-        {longPath + "y", longPath + "y", false, OkOutcome::kCreateFailed},
-        {longPath + "y", "C:\\", false, OkOutcome::kCreateFailed},  // refused, not gone to again
-        {longPath + std::string(41, 'y'), "", true, OkOutcome::kCreateFailed}};
+        {longest, longest, false, OkOutcome::kAccept},
+        {longest + "y", longest + "y", false, OkOutcome::kTooLong},
+        {longest + "y", "C:\\", false, OkOutcome::kTooLong},  // refused, not gone to again
+        {longest + std::string(42, 'y'), "", true, OkOutcome::kTooLong}};
     for (const auto& [path, shown, tree, outcome] : oks) {
         FakeFs fake;
         EXPECT_EQ(DecideOk(path, shown, tree, 0, fake.Get()).outcome, outcome) << path.size();

@@ -423,13 +423,15 @@ TEST_F(PathDlgTest, TreeInLocaleOrder)
 
 TEST_F(PathDlgTest, OkOnAPathTooLongForTheFileSystemShowsTheMessage)
 {
-    // Options; length of the typed path.
-    const std::tuple<int, size_t> cases[] = {{3, 300}, {3, 260}, {1 | 16, 300}};
+    // Options; length of the typed path (259: the result with its separator
+    // passes a MAX_PATH buffer).
+    const std::tuple<int, size_t> cases[] = {{3, 300}, {3, 260}, {3, 259}, {1 | 16, 300}};
     for (const auto& [options, length] : cases) {
         std::string typed = NamesRoot();
         while (typed.size() < length)
             typed += "\\Über Berg und Tal";
-        typed.resize(length);
+        typed.resize(length - 1);
+        typed += 'x';  // not cut as a trailing blank or separator
         CPathDlg dialog;
         dialog.SetPath(NamesRoot().c_str());
         HWND main = nullptr;
@@ -449,7 +451,7 @@ TEST_F(PathDlgTest, OkOnAPathTooLongForTheFileSystemShowsTheMessage)
                  return PostMessageA(top, WM_COMMAND, IDOK, 0) != FALSE;
              },
              [&](CPathDlg&, HWND top) { return top == main && PostMessageA(top, WM_COMMAND, IDCANCEL, 0); }});
-        const std::string message = "Der Pfad kann nicht erzeugt werden !", fehler = "Fehler";
+        const std::string message = "Der Pfad ist zu lang !", fehler = "Fehler";
         EXPECT_EQ(std::make_tuple(result, caption, text), std::make_tuple(INT_PTR(IDCANCEL), fehler, message))
             << options << " " << length;
     }

@@ -1,7 +1,9 @@
 // A window rectangle moved onto a work area: the size kept, the smallest
-// move, the near edge first when it does not fit. One table for every
-// window that keeps inside its monitor's work area (the floating bars, the
-// dialogs that grow, the choice dialogs); each row is a test of its own.
+// move, the near edge first when it does not fit; and cut to the area's
+// size where it is larger. One table for every window that keeps inside its
+// monitor's work area (the floating bars, the dialogs that grow, the choice
+// dialogs), one for those that open at most as large as the area; each row
+// is a test of its own.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -104,5 +106,28 @@ TEST_P(WorkAreaFit, MovesOntoTheAreaKeepingTheSize)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, WorkAreaFit, testing::ValuesIn(kCases), NameOf);
+
+// A window that would open larger than the work area takes the area's size,
+// side by side; its left and top stay (FitRectInArea moves it after).
+const FitCase kCutCases[] = {
+    {"smaller stays", {100, 100, 300, 200}, kSmall, {100, 100, 300, 200}},
+    {"the area's size stays", {-5, -5, 795, 565}, kSmall, {-5, -5, 795, 565}},
+    {"higher: the area's height, the top kept", {0, 0, 649, 736}, kSmall, {0, 0, 649, 570}},
+    {"wider: the area's width, the left kept", {300, 10, 1300, 110}, kSmall, {300, 10, 1100, 110}},
+    {"wider and higher than an area below a task bar", {150, 60, 1250, 900}, kWork, {150, 60, 1174, 798}},
+    {"an empty area leaves it", {0, 0, 900, 700}, {0, 0, 0, 0}, {0, 0, 900, 700}},
+    {"a negative width is kept, the height cut", {300, 0, 200, 800}, kSmall, {300, 0, 200, 570}},
+    {"the widest rectangle does not overflow", {kMin, 0, kMax, 10}, kSmall, {kMin, 0, kMin + 800, 10}},
+};
+
+class WorkAreaCut : public testing::TestWithParam<FitCase> {};
+
+TEST_P(WorkAreaCut, TakesTheAreasSizeWhereLarger)
+{
+    const FitCase& c = GetParam();
+    EXPECT_EQ(Fields(CutRectToAreaSize(c.rect, c.area)), Fields(c.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, WorkAreaCut, testing::ValuesIn(kCutCases), NameOf);
 
 }  // namespace

@@ -25,9 +25,12 @@ constexpr UINT kRemoveGone = WM_APP + 0x614;
 constexpr DWORD kInsertSliceMs = 15;
 
 // A drive stays when it has no medium; a folder node goes with its folder.
+// A path longer than the file functions take cannot be asked about: its
+// node stays (the dialog says why it cannot be chosen).
 bool FolderGone(const std::string& path)
 {
-    return PathRootLength(path.c_str()) < path.size() && GetPathTypeA(path.c_str()) < kPathFolder;
+    return PathRootLength(path.c_str()) < path.size() && path.size() <= kMaxDialogPath &&
+           GetPathTypeA(path.c_str()) < kPathFolder;
 }
 
 HTREEITEM Handle(uint32_t item) { return reinterpret_cast<HTREEITEM>(static_cast<UINT_PTR>(item)); }
@@ -258,6 +261,17 @@ void CFolderTreeCtrl::SelectPath(const char* path, int, unsigned option)
     ContinueSelect();
 }
 
+template <typename Step>
+auto CFolderTreeCtrl::Walk(Step step)
+{
+    struct Mark {
+        bool& walking;
+        ~Mark() { walking = false; }
+    } mark{m_walking};
+    m_walking = true;
+    return step();
+}
+
 // Walks from the drives down the target path; stops where a node still has
 // to be listed (its listing calls this again) and selects the deepest node
 // found.
@@ -274,9 +288,8 @@ void CFolderTreeCtrl::ContinueSelect()
             return;
         }
         const uint32_t child = FindChild(item, JoinPathLevels(levels, i));
-        m_quiet = m_quietSelect;  // a removal's move to the parent as quiet as the walk
-        const bool gone = child != UINT32_MAX && RemoveIfGone(child);
-        m_quiet = false;
+        // A removal's move to the parent is the walk's too.
+        const bool gone = child != UINT32_MAX && Walk([&] { return RemoveIfGone(child); });
         if (child == UINT32_MAX || gone)
             break;
         if (item)
@@ -286,10 +299,10 @@ void CFolderTreeCtrl::ContinueSelect()
     m_target.clear();
     if (!item)
         return;
-    m_quiet = m_quietSelect;
-    SendMessage(TVM_SELECTITEM, TVGN_CARET, LPARAM(item));
-    SendMessage(TVM_ENSUREVISIBLE, 0, LPARAM(item));
-    m_quiet = false;
+    Walk([&] {
+        SendMessage(TVM_SELECTITEM, TVGN_CARET, LPARAM(item));
+        SendMessage(TVM_ENSUREVISIBLE, 0, LPARAM(item));
+    });
     m_selectedPath = m_nodes[NodeOf(item)].path.c_str();
 }
 
@@ -355,7 +368,7 @@ BOOL CFolderTreeCtrl::HandleNotify(NMHDR* header, LRESULT* result)
         }
         m_selectedPath = m_nodes[node].path.c_str();
         // A cleared selection has no path to report.
-        if (!m_quiet && !m_selectedPath.IsEmpty())
+        if (!(m_walking && m_quietSelect) && !m_selectedPath.IsEmpty())
             SendPathNotify(m_hWnd, kFolderTreeSelChanged, m_selectedPath);
         return TRUE;
     }

@@ -45,6 +45,10 @@ public:
     BOOL HandleNotify(NMHDR* header, LRESULT* result);
     // Whether a selection or listing is still on its way (tests; UI thread).
     bool IsBusy() const;
+    // Whether the selection changes now because SelectPath's walk selects
+    // (the host's own path, or the nearest folder of it that exists), not
+    // because the user picked a node.
+    bool SelectingPath() const { return m_walking; }
 
     // The selected item's path, read after kFolderTreeSelChanged.
     CString m_selectedPath;
@@ -84,6 +88,10 @@ private:
     void OnRemoveGone(size_t node);
     void ContinueSelect();
     uint32_t FindChild(uint32_t parent, const std::string& path) const;
+    // Runs a step of SelectPath's walk that may change the selection: the
+    // change is the walk's, notified unless the walk is quiet; its answer.
+    template <typename Step>
+    auto Walk(Step step);
     // Removes the item when its folder has gone (its parent takes a lost
     // selection); true when removed.
     bool RemoveIfGone(uint32_t item);
@@ -98,8 +106,8 @@ private:
     std::deque<std::unique_ptr<Listing>> m_pending;  // UI thread only
     size_t m_listingsDue = 0;  // requested, not yet in the tree (UI thread only)
     std::string m_target;                            // path SelectPath goes to
-    bool m_quietSelect = false;
-    bool m_quiet = false;
+    bool m_quietSelect = false;  // the walk notifies no selection change
+    bool m_walking = false;
     bool m_continuePosted = false;
 
     std::deque<std::pair<size_t, std::string>> m_requests;  // under the worker's lock

@@ -239,7 +239,9 @@ INT_PTR CPathDlg::DoModalEx(const char* registryEntry, int options)
     m_drives.RemoveAll();
     m_drivePaths.RemoveAll();
     SetCursor(old);
+    m_opening = true;
     const INT_PTR result = CDialog::DoModal();
+    m_opening = false;
     StopWorker();
     m_entry = ownEntry;
     m_hasEntry = ownHas;
@@ -328,6 +330,7 @@ void CPathDlg::SetUpList()
     DragAcceptFiles(listWnd, TRUE);
     int iconW = 16, iconH = 16;
     ImageList_GetIconSize(m_images, &iconW, &iconH);
+    m_textLeft = iconW + 8;
     const int rowHeight = int(::SendMessageA(listWnd, LB_GETITEMHEIGHT, 0, 0));
     m_textOffset = 2;
     if (rowHeight < iconH + 2) {
@@ -338,18 +341,43 @@ void CPathDlg::SetUpList()
     SendDlgItemMessageA(dlg, kIdDrives, CB_SETITEMHEIGHT, WPARAM(-1), iconH + 2);
 }
 
-// Step 3: where the last dialog of this process closed, when that place is
-// still well inside a monitor. Runs after the layout is taken, so the
-// controls follow a kept size.
-void CPathDlg::RestoreLastRect()
+namespace {
+
+// The monitor holding the rectangle's centre, and the work area of the
+// monitor nearest to it.
+MonitorAreas MonitorAreasOf(const IntRect& r)
 {
-    if (!g_lastRectSet)
-        return;
+    const RECT rect = {r.left, r.top, r.right, r.bottom};
+    MonitorAreas areas = {};
     InitMonitorTable(0);
     RECT monitor;
-    const RECT& k = g_lastRect;
-    if (GetMonitorRect(MonitorIndexFromRect(k), &monitor) && KeptRectUsable(ToIntRect(k), ToIntRect(monitor)))
-        ::MoveWindow(m_hWnd, k.left, k.top, k.right - k.left, k.bottom - k.top, TRUE);
+    if (GetMonitorRect(MonitorIndexFromRect(rect), &monitor))
+        areas.monitor = ToIntRect(monitor);
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &info))
+        areas.work = ToIntRect(info.rcWork);
+    return areas;
+}
+
+}  // namespace
+
+// Steps 2 and 3: where the last dialog of this process closed, when that
+// place is still well inside a monitor, at a size the work area holds; and
+// the minimum size. Runs after the layout is taken, so the controls follow
+// the size.
+void CPathDlg::PlaceOpening()
+{
+    RECT window;
+    ::GetWindowRect(m_hWnd, &window);
+    const IntRect kept = ToIntRect(g_lastRect);
+    const DialogOpening opening = DecideOpening(ToIntRect(window), g_lastRectSet ? &kept : nullptr, MonitorAreasOf);
+    m_layout.minWidth = opening.minWidth;
+    m_layout.minHeight = opening.minHeight;
+    m_opening = false;
+    const IntRect& r = opening.rect;
+    if (r.left != window.left || r.top != window.top || r.right != window.right || r.bottom != window.bottom)
+        ::MoveWindow(m_hWnd, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
 void CPathDlg::KeepLastRect()
@@ -373,9 +401,9 @@ BOOL CPathDlg::OnInitDialog()
     m_folderIcon = GetFolderIconIndex(kIconSmall);
     m_openIcon = GetFolderIconIndex(kIconSmall | kIconOpen);
     SetUpList();
-    // The layout from the controls as placed, then the kept place and size.
-    TakeLayout(true);
-    RestoreLastRect();
+    // The layout from the controls as placed, then the place and size.
+    TakeLayout();
+    PlaceOpening();
     RECT client;
     ::GetClientRect(dlg, &client);
     ApplyLayout(client.right, client.bottom);
@@ -401,24 +429,17 @@ BOOL CPathDlg::OnInitDialog()
     return result;
 }
 
-void CPathDlg::TakeLayout(bool withMinimum)
+void CPathDlg::TakeLayout()
 {
-    RECT client, window;
+    if (m_layout.taken)
+        return;
+    RECT client;
     ::GetClientRect(m_hWnd, &client);
-    ::GetWindowRect(m_hWnd, &window);
-    if (!m_layout.taken) {
-        for (int i = 0; i < kLayoutRows; ++i)
-            m_layout.rects[i] = ToIntRect(ItemRect(m_hWnd, kLayoutRules[i].id));
-        m_layout.clientWidth = client.right;
-        m_layout.clientHeight = client.bottom;
-        m_layout.taken = true;
-    }
-    // The minimum comes from the first layout only, so it never drifts.
-    if (withMinimum && !m_layout.minimumTaken) {
-        m_layout.minWidth = window.right - window.left - 100;
-        m_layout.minHeight = window.bottom - window.top - 300;
-        m_layout.minimumTaken = true;
-    }
+    for (int i = 0; i < kLayoutRows; ++i)
+        m_layout.rects[i] = ToIntRect(ItemRect(m_hWnd, kLayoutRules[i].id));
+    m_layout.clientWidth = client.right;
+    m_layout.clientHeight = client.bottom;
+    m_layout.taken = true;
 }
 
 void CPathDlg::ApplyLayout(int cx, int cy)
@@ -550,8 +571,8 @@ void CPathDlg::DrawRow(const DRAWITEMSTRUCT* item)
     SetBkColor(item->hDC, back);
     SetTextColor(item->hDC, GetSysColor(COLOR_WINDOWTEXT));
     const RECT& r = item->rcItem;
-    ExtTextOutA(item->hDC, r.left + 24 + indent, r.top + m_textOffset, ETO_OPAQUE | ETO_CLIPPED, &r, shown.data(),
-                UINT(text.size()), nullptr);
+    ExtTextOutA(item->hDC, r.left + m_textLeft + indent, r.top + m_textOffset, ETO_OPAQUE | ETO_CLIPPED, &r,
+                shown.data(), UINT(text.size()), nullptr);
     ImageList_Draw(m_images, icon, item->hDC, r.left + 4 + indent, r.top + 1, ILD_TRANSPARENT);
 }
 
@@ -638,6 +659,9 @@ void CPathDlg::OnOK()
     switch (d.outcome) {
     case OkOutcome::kNavigate:
         GoTo(d.path);
+        return;
+    case OkOutcome::kTooLong:
+        LibMessageBox(m_hWnd, "Der Pfad ist zu lang !", "Fehler", MB_ICONHAND);
         return;
     case OkOutcome::kCreateFailed:
         LibMessageBox(m_hWnd, "Der Pfad kann nicht erzeugt werden !", "Fehler", MB_ICONHAND);

@@ -84,9 +84,10 @@ private:
     using Rows = RouteRows<CPathDlg, RoutedMessage>;
     static const Rows::Row* RouteOf(UINT message, WPARAM wParam, LPARAM lParam);
     // The controls' rectangles and the client size at the first layout of a
-    // run, and the minimum size taken from them.
+    // run, and the minimum size set when the dialog opens (so it never
+    // drifts when the layout is taken again).
     struct LayoutState {
-        bool taken = false, minimumTaken = false;
+        bool taken = false;
         IntRect rects[kLayoutRows] = {};
         int clientWidth = 0, clientHeight = 0, minWidth = 0, minHeight = 0;
     };
@@ -102,6 +103,14 @@ private:
     void OnDrivesReady();
     void SelectDriveOfPath();
     void OnDriveChange();
+    // The drive box's list ends chosen (Enter, a click) or cancelled
+    // (Escape, a click elsewhere); systems differ in whether that comes
+    // before or after the list has closed, so it is kept until both are in.
+    enum class DriveListEnd { kNone, kChosen, kCancelled };
+    void OnDriveListEnd(DriveListEnd end);
+    template <DriveListEnd End>
+    void OnDriveListEndAs() { OnDriveListEnd(End); }
+    void OnDriveListClosed();
 
     // Message handlers (path_dlg_messages.cpp); those returning bool
     // decline with false.
@@ -117,6 +126,7 @@ private:
     bool OnMeasureItem(LRESULT& answer, MEASUREITEMSTRUCT* item);
     BOOL OnDrawItem(const DRAWITEMSTRUCT* item);
     bool OnSysCommand(WPARAM command);
+    bool OnGetMinMaxInfo(MINMAXINFO* info);
     BOOL OnSizing(int edge, RECT* rect);
     void OnSize(int cx, int cy);
     void OnExitSizeMove();
@@ -127,7 +137,7 @@ private:
     void CreateTree();
     void CreatePathCombo();
     void SetUpList();
-    void RestoreLastRect();
+    void PlaceOpening();
     void KeepLastRect();
     void OpenEntry(int index);
     void GoTo(const std::string& path);
@@ -143,7 +153,7 @@ private:
     void OnListWheel(int delta);
     LRESULT ForwardDroppedFiles(WPARAM drop, LPARAM lParam);
     bool OnListChar(unsigned character);
-    void TakeLayout(bool withMinimum);
+    void TakeLayout();
     void ApplyLayout(int cx, int cy);
     void SaveModes();
     void WriteRecent();
@@ -163,15 +173,18 @@ private:
     WNDPROC m_listProc = nullptr;
     HIMAGELIST m_images = nullptr;
     int m_folderIcon = 0, m_openIcon = 0, m_driveIcon = 0, m_textOffset = 2;
+    int m_textLeft = 24;  // 4 pixels each side of the icon (16 pixels at 96 dpi)
     int m_startKind = 0;
     bool m_browsingNetwork = false, m_inOpen = false, m_moved = false;
+    bool m_opening = false;  // made, not yet placed
     TypeAhead m_typeAhead;
     int m_treeCountdown = 0;
+    DriveListEnd m_driveListEnd = DriveListEnd::kNone;
     LayoutState m_layout;
 
     // Shared with the worker, under its lock; its request flag says the
-    // request buffer holds a path to list.
-    char m_request[kMaxPathText + 1] = "";
+    // request holds a path to list (whole: a cut one would list another).
+    std::string m_request;
     CRecordArray m_folders{sizeof(FolderHeader)};
     CRecordArray m_drives{sizeof(DriveHeader)};
     CRecordArray m_drivePaths{0};

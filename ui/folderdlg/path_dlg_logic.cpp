@@ -1,8 +1,11 @@
 #include "ui/folderdlg/path_dlg_logic.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
+#include <utility>
 
+#include "platform/framework/work_area_fit.h"
 #include "system/path_text.h"
 #include "system/record_array.h"
 #include "text/char_class.h"
@@ -260,6 +263,32 @@ bool KeptRectUsable(const IntRect& kept, const IntRect& monitor)
            kept.top < monitor.bottom - 100 && kept.right - kept.left > 16 && kept.bottom - kept.top > 16;
 }
 
+namespace {
+
+RECT ToRect(const IntRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+IntRect FromRect(const RECT& r) { return IntRect{r.left, r.top, r.right, r.bottom}; }
+
+// How far the minimum lies below the first size.
+constexpr int kMinWidthLess = 100, kMinHeightLess = 300;
+
+}  // namespace
+
+DialogOpening DecideOpening(const IntRect& first, const IntRect* kept, const MonitorOfRect& monitorOf)
+{
+    IntRect rect = first;
+    if (kept && KeptRectUsable(*kept, monitorOf(*kept).monitor))
+        rect = *kept;
+    const RECT work = ToRect(monitorOf(rect).work);
+    const RECT cut = CutRectToAreaSize(ToRect(rect), work);
+    if (cut.right != rect.right || cut.bottom != rect.bottom)
+        rect = FromRect(FitRectInArea(cut, work));
+    // An empty work area (unknown) bounds nothing.
+    const int roomX = work.right > work.left ? work.right - work.left : INT_MAX;
+    const int roomY = work.bottom > work.top ? work.bottom - work.top : INT_MAX;
+    return {rect, std::min(first.right - first.left - kMinWidthLess, roomX),
+            std::min(first.bottom - first.top - kMinHeightLess, roomY)};
+}
+
 uint32_t MixRowColour(uint32_t a, uint32_t b)
 {
     uint32_t mixed = 0;
@@ -311,9 +340,12 @@ OkDecision DecideOk(std::string path, const std::string& shown, bool treeMode, u
     if (path.size() == 2 && path[1] == ':')
         path += '\\';
     OkDecision d{OkOutcome::kAccept, path, {}};
-    // Going there would list a cut path and leave OK going there again.
-    if (path.size() > kMaxDialogPath) {
-        d.outcome = OkOutcome::kCreateFailed;
+    // Refused before anything else: the folder cannot be listed, made or
+    // handed on in a MAX_PATH buffer.
+    std::string result = path;
+    AppendBackslashStr(result);
+    if (result.size() > kMaxDialogPath) {
+        d.outcome = OkOutcome::kTooLong;
         return d;
     }
     if (!treeMode && !SamePathNoCase(path, shown)) {
@@ -335,7 +367,6 @@ OkDecision DecideOk(std::string path, const std::string& shown, bool treeMode, u
             return d;
         }
     }
-    d.result = path;
-    AppendBackslashStr(d.result);
+    d.result = std::move(result);
     return d;
 }

@@ -75,8 +75,9 @@ void AddRecentPath(CRecordArray& list, const std::string& path);
 bool SamePathNoCase(const std::string& a, const std::string& b);
 bool PathStartsWithNoCase(const std::string& path, const std::string& prefix);
 
-// The longest path the dialog hands on: a MAX_PATH buffer with its NUL. OK
-// refuses a longer one, as the file system cannot take it.
+// The longest path the file functions take, and the longest result the
+// dialog hands on (the folder with its trailing separator): a MAX_PATH
+// buffer with its NUL. OK refuses a folder whose result is longer.
 constexpr size_t kMaxDialogPath = 259;
 
 // Folder names in the order of a comparison (the platform's locale order
@@ -122,6 +123,23 @@ struct LayoutRule {
 IntRect LayoutRect(const LayoutRule& rule, const IntRect& first, int dx, int dy);
 // Whether a kept window rectangle may be restored on the monitor.
 bool KeptRectUsable(const IntRect& kept, const IntRect& monitor);
+// A monitor as the dialog's opening sees it: the whole monitor (which a
+// kept place must lie well inside) and its work area.
+struct MonitorAreas {
+    IntRect monitor, work;
+};
+typedef std::function<MonitorAreas(const IntRect&)> MonitorOfRect;
+// Where the dialog opens, and the least size the user may drag it to.
+struct DialogOpening {
+    IntRect rect;
+    int minWidth, minHeight;
+};
+// The kept rectangle when the monitor holding it takes it, else the first
+// one (the template at the screen's resolution). One wider or higher than
+// its monitor's work area opens at the area's width or height, moved
+// inside; one that fits opens where it is. The minimum is the first size
+// less 100 by 300, never more than the work area holds.
+DialogOpening DecideOpening(const IntRect& first, const IntRect* kept, const MonitorOfRect& monitorOf);
 // A row background: each channel a / 4 + 3 * (b / 4) of two 0x00BBGGRR
 // colours.
 uint32_t MixRowColour(uint32_t a, uint32_t b);
@@ -154,7 +172,7 @@ struct StartPath {
 StartPath ClassifyStartPath(const std::string& path, unsigned options, const PathDlgFileSystem& fs);
 
 // The outcome of OK once the focus rules have passed.
-enum class OkOutcome { kNavigate, kCreateFailed, kMissing, kAccept };
+enum class OkOutcome { kNavigate, kTooLong, kCreateFailed, kMissing, kAccept };
 struct OkDecision {
     OkOutcome outcome;
     std::string path;    // the path to go to or keep ("D:" becomes "D:\")

@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <climits>
 #include <functional>
 
 #include "system/path_text.h"
@@ -52,6 +53,9 @@ const CPathDlg::Rows::Row* CPathDlg::RouteOf(UINT message, WPARAM wParam, LPARAM
 {
     static constexpr Rows::Row kRows[] = {
         Rows::OnCommand(kIdDrives, CBN_SELCHANGE).Act<&CPathDlg::OnDriveChange>(),
+        Rows::OnCommand(kIdDrives, CBN_SELENDOK).Act<&CPathDlg::OnDriveListEndAs<DriveListEnd::kChosen>>(),
+        Rows::OnCommand(kIdDrives, CBN_SELENDCANCEL).Act<&CPathDlg::OnDriveListEndAs<DriveListEnd::kCancelled>>(),
+        Rows::OnCommand(kIdDrives, CBN_CLOSEUP).Act<&CPathDlg::OnDriveListClosed>(),
         Rows::OnCommand(kIdPath, CBN_SELCHANGE).Act<&CPathDlg::OnRecentChosen>(),
         Rows::OnCommand(kIdList, LBN_DBLCLK).Act<&CPathDlg::OpenListSelection>(),
         Rows::OnCommand(kIdFollowTree, BN_CLICKED).Act<&CPathDlg::TreeFollow>(),
@@ -78,6 +82,7 @@ const CPathDlg::Rows::Row* CPathDlg::RouteOf(UINT message, WPARAM wParam, LPARAM
         Rows::On(DialogKey(WM_MEASUREITEM)).May<&CPathDlg::OnMeasureItem, ResultSlot, LParamAs<MEASUREITEMSTRUCT*>>(),
         Rows::On(DialogKey(WM_DRAWITEM)).Answer<&CPathDlg::OnDrawItem, LParamAs<const DRAWITEMSTRUCT*>>(),
         Rows::On(DialogKey(WM_SYSCOMMAND)).May<&CPathDlg::OnSysCommand, WParamAs<WPARAM>>(),
+        Rows::On(DialogKey(WM_GETMINMAXINFO)).May<&CPathDlg::OnGetMinMaxInfo, LParamAs<MINMAXINFO*>>(),
         Rows::On(DialogKey(WM_SIZING)).Answer<&CPathDlg::OnSizing, WParamAs<int>, LParamAs<RECT*>>(),
         Rows::On(DialogKey(WM_TIMER)).May<&CPathDlg::OnTimer, WParamAs<UINT_PTR>>(),
         // These go on to the default handling after the call.
@@ -102,7 +107,14 @@ void CPathDlg::OpenListSelection() { OpenEntry(int(SendDlgItemMessageA(m_hWnd, k
 
 void CPathDlg::PostOk() { PostMessage(WM_COMMAND, IDOK); }
 
-void CPathDlg::OnTreeSelChanged() { m_treeCountdown = kTreeTicks; }
+// The user's pick in the tree becomes the path a few ticks later. The
+// tree's own walk to the path leaves the path as it is, also where it ends
+// at the nearest folder that exists (a new folder typed in the path box).
+void CPathDlg::OnTreeSelChanged()
+{
+    if (!m_tree || !m_tree->SelectingPath())
+        m_treeCountdown = kTreeTicks;
+}
 
 void CPathDlg::OnDroppedFiles(HDROP drop) { OnDropped(TakeFirstDroppedFile(drop).c_str()); }
 
@@ -127,11 +139,13 @@ void CPathDlg::OnCrumbSwitch()
         m_combo->SetBreadCrumb(m_breadCrumb);
 }
 
-// The path combo's new path: the tree selects it, the list goes there
-// unless only a trailing separator was added; "X:" means "X:\".
+// The path combo's new path: the tree selects it (a pick in the tree not
+// yet taken is older), the list goes there unless only a trailing
+// separator was added; "X:" means "X:\".
 void CPathDlg::OnComboChanged(const std::string& path)
 {
     if (m_treeMode) {
+        m_treeCountdown = 0;
         SetPath(path.c_str());
         if (m_tree)
             m_tree->SelectPath(m_path.c_str(), 0, kSelectFromCombo);
@@ -183,11 +197,23 @@ bool CPathDlg::OnSysCommand(WPARAM command)
     return true;
 }
 
+// While the dialog is made, the system would cut a window higher or wider
+// than the screen to its largest tracking size, with the controls placed for
+// the template's whole size: it is made at that size, and opens at the work
+// area's size with its layout (PlaceOpening). Afterwards the system's limits
+// hold.
+bool CPathDlg::OnGetMinMaxInfo(MINMAXINFO* info)
+{
+    if (!m_opening)
+        return false;
+    info->ptMaxTrackSize = {SHRT_MAX, SHRT_MAX};
+    return true;
+}
+
 // The rectangle kept at least the minimum size; TRUE: it may have changed.
 BOOL CPathDlg::OnSizing(int edge, RECT* rect)
 {
-    if (!m_layout.taken)
-        TakeLayout(false);
+    TakeLayout();
     IntRect r = {rect->left, rect->top, rect->right, rect->bottom};
     ClampSizingRect(edge, r, m_layout.minWidth, m_layout.minHeight);
     *rect = {r.left, r.top, r.right, r.bottom};

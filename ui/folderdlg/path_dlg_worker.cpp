@@ -3,7 +3,7 @@
 // to the controls and owns what they show (m_rows), so no item data dangles
 // and no message crosses threads while the lock is held.
 #include <algorithm>
-#include <cstring>
+#include <utility>
 
 #include "system/file_list.h"
 #include "system/shell_icons.h"
@@ -131,8 +131,7 @@ void CPathDlg::RequestFill()
 {
     {
         CLockGuard hold(m_worker.SharedLock());
-        std::strncpy(m_request, m_path.c_str(), sizeof m_request - 1);
-        m_request[sizeof m_request - 1] = 0;
+        m_request = m_path;
         m_selectCurrent = true;
         ++m_requestSerial;
     }
@@ -252,6 +251,24 @@ void CPathDlg::SelectDriveOfPath()
     const HWND box = ::GetDlgItem(m_hWnd, kIdDrives);
     if (found >= 0 && ::SendMessageA(box, CB_GETCURSEL, 0, 0) != found)
         ::SendMessageA(box, CB_SETCURSEL, WPARAM(found), 0);
+}
+
+void CPathDlg::OnDriveListEnd(DriveListEnd end)
+{
+    m_driveListEnd = end;
+    if (!SendDlgItemMessageA(m_hWnd, kIdDrives, CB_GETDROPPEDSTATE, 0, 0))
+        OnDriveListClosed();
+}
+
+// A choice goes to its drive; a cancel puts the box back on the path's
+// drive, which the keys moved away from while the list was open.
+void CPathDlg::OnDriveListClosed()
+{
+    switch (std::exchange(m_driveListEnd, DriveListEnd::kNone)) {
+    case DriveListEnd::kChosen: OnDriveChange(); break;
+    case DriveListEnd::kCancelled: SelectDriveOfPath(); break;
+    case DriveListEnd::kNone: break;
+    }
 }
 
 void CPathDlg::OnDriveChange()

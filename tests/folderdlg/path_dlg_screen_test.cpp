@@ -1,0 +1,133 @@
+// The folder dialog on a small screen at a high resolution: 144 dpi on
+// 800 x 600 (the program runs on a display of its own, see
+// tests/CMakeLists.txt). The template's size at that resolution is higher
+// than the screen; the dialog opens at the work area's size with every
+// control inside it, in both views, and so does a dialog whose kept size
+// is larger than the screen.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "system/path_text.h"
+#include "tests/folderdlg/path_dlg_test_support.h"
+#include "tests/winharness/modal_driver.h"
+#include "tests/winharness/registry_lock.h"
+#include "tests/winharness/screenshot.h"
+#include "ui/folderdlg/path_dlg.h"
+
+namespace {
+
+using winharness::ModalDriver;
+
+constexpr int kDpi = 144, kScreenWidth = 800, kScreenHeight = 600;
+
+RECT WorkArea(HWND wnd)
+{
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    GetMonitorInfoA(MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST), &info);
+    return info.rcWork;
+}
+
+bool Inside(const RECT& r, const RECT& area)
+{
+    return r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom;
+}
+
+std::string Describe(const RECT& r)
+{
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ")-(" + std::to_string(r.right) + ", " +
+           std::to_string(r.bottom) + ")";
+}
+
+// The shown controls (by id) that do not lie wholly inside the work area
+// and the dialog's client area, with their rectangles; empty when all do.
+std::vector<std::string> ControlsOutside(HWND dlg)
+{
+    const RECT work = WorkArea(dlg);
+    RECT client;
+    GetClientRect(dlg, &client);
+    MapWindowPoints(dlg, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    std::vector<std::string> outside;
+    for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        RECT r;
+        GetWindowRect(c, &r);
+        if (IsWindowVisible(c) && !(Inside(r, work) && Inside(r, client)))
+            outside.push_back(std::to_string(GetDlgCtrlID(c)) + " at " + Describe(r));
+    }
+    return outside;
+}
+
+class PathDlgScreen : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const HDC screen = GetDC(nullptr);
+        const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        ASSERT_EQ(std::make_tuple(dpi, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)),
+                  std::make_tuple(kDpi, kScreenWidth, kScreenHeight))
+            << "run by ctest: the program asks for its screen";
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        m_folder = TrimDialogPath(std::string(temp) + "lindar-screen Karten\\Alpen");
+        CreateDirectoryTreeA(m_folder.c_str());
+    }
+
+    // Opens the dialog in the view, checks where it and its controls lie;
+    // `resize` (when not null) runs on the shown dialog before it closes.
+    void Open(bool tree, const char* picture, const std::function<void(HWND)>& resize = nullptr)
+    {
+        pathdlg_test::SetMode("PathDlgTreeMode", tree ? 1 : 0);
+        pathdlg_test::SetMode("PathDlgBreadCrumb", 1);
+        CPathDlg dialog;
+        dialog.SetPath(m_folder.c_str());
+        ModalDriver driver(10000);
+        winharness::Screenshot shot;
+        driver
+            .Then([&](ModalDriver& d) {
+                const HWND dlg = d.TopDialog();
+                if (!dlg || !IsWindowVisible(dlg))
+                    return false;
+                RECT window;
+                GetWindowRect(dlg, &window);
+                EXPECT_TRUE(Inside(window, WorkArea(dlg))) << Describe(window);
+                EXPECT_EQ(ControlsOutside(dlg), std::vector<std::string>{}) << (tree ? "tree" : "list");
+                EXPECT_TRUE(winharness::CaptureWindow(dlg, &shot, false));
+                if (resize)
+                    resize(dlg);
+                return true;
+            })
+            .Then([&](ModalDriver& d) { return d.Post(IDCANCEL); });
+        driver.Run([&] { dialog.DoModalEx(nullptr, 3); });
+        std::string error;
+        EXPECT_TRUE(winharness::SavePicture(shot, picture, &error)) << error;
+    }
+
+    winharness::RegistryLock m_turn;
+    std::string m_folder;
+};
+
+TEST_F(PathDlgScreen, OpensAtTheWorkAreasSizeWithEveryControlInside)
+{
+    Open(false, "folderdlg_144dpi_800x600_list.png");
+    Open(true, "folderdlg_144dpi_800x600_tree.png");
+}
+
+// The dialog keeps its last place and size for the next one in the
+// process: a size larger than the screen opens at the area's.
+TEST_F(PathDlgScreen, KeptSizeLargerThanTheScreenOpensInside)
+{
+    Open(false, "folderdlg_144dpi_800x600_before.png", [](HWND dlg) {
+        SetWindowPos(dlg, nullptr, 150, 40, 1000, 900, SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT r;
+        GetWindowRect(dlg, &r);
+        EXPECT_GT(r.bottom, kScreenHeight) << "the kept rectangle passes the screen";
+    });
+    Open(false, "folderdlg_144dpi_800x600_kept.png");
+}
+
+}  // namespace
