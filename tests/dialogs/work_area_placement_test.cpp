@@ -167,4 +167,50 @@ TEST(WorkAreaPlacement, ProgressDialogGrowingAtTheBottomStaysOnTheScreen)
     }
 }
 
+// At the place the last dialog closed, which the rule takes though part of
+// it lies off the screen, a dialog keeps its left edge, and its top unless
+// it grows: then its lines and its button are kept on the work area.
+TEST(WorkAreaPlacement, ProgressDialogAtItsRememberedPlaceKeepsItsLeftEdge)
+{
+    const RECT area = WorkArea();
+    const int screenBottom = GetSystemMetrics(SM_CYSCREEN);
+    const POINT remembered = {-99, screenBottom - 101};  // the rule's far corner
+    const struct {
+        const char* what;
+        int linesBefore, lines;
+    } cases[] = {
+        {"one line", 1, 1},
+        {"four lines asked for before it opens", 4, 4},
+        {"grown to four lines while it runs", 1, 4},
+    };
+    for (const auto& c : cases) {
+        g_release = false;
+        CProgressDlg first;
+        first.SetThreadProc(&ShowLines, 1);
+        Place(
+            first, IDCANCEL,
+            [&](HWND top) {
+                SetWindowPos(top, nullptr, remembered.x, remembered.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+                return true;
+            },
+            [] { g_release = true; });
+        g_release = false;
+        CProgressDlg dialog;
+        dialog.RequestLines(c.linesBefore);
+        dialog.SetThreadProc(&ShowLines, DWORD_PTR(c.lines));
+        const int lines = c.lines;
+        const Placed placed = Place(
+            dialog, IDCANCEL, [lines](HWND top) { return LastLineShown(top, lines); }, [] { g_release = true; });
+        g_release = true;
+        EXPECT_EQ(placed.dialog.left, remembered.x) << c.what << ": " << Describe(placed.dialog);
+        if (c.lines == 1) {
+            EXPECT_EQ(placed.dialog.top, remembered.y) << c.what << ": " << Describe(placed.dialog);
+        } else {
+            EXPECT_TRUE(placed.dialog.top >= area.top && placed.dialog.bottom <= area.bottom)
+                << c.what << ": " << Describe(placed.dialog);
+            EXPECT_LE(placed.button.bottom, area.bottom) << c.what << ": Abbrechen at " << Describe(placed.button);
+        }
+    }
+}
+
 }  // namespace

@@ -109,7 +109,7 @@ void ChoiceMoveChild(HWND child, int x, int y, int width, int height)
     SetWindowPos(child, nullptr, x, y, width, height, kMoveChild);
 }
 
-RECT ChoiceInsideWorkArea(const RECT& window)
+RECT ChoiceWorkArea(const RECT& window)
 {
     RECT work = {};
     MONITORINFO info = {};
@@ -121,8 +121,10 @@ RECT ChoiceInsideWorkArea(const RECT& window)
     // Windows, and where Wine keeps a work area that was set.
     else if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
         work = known ? info.rcWork : RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    return FitRectInArea(window, work);
+    return work;
 }
+
+RECT ChoiceInsideWorkArea(const RECT& window) { return FitRectInArea(window, ChoiceWorkArea(window)); }
 
 POINT ChoiceKeyboardMenuPoint(HWND list, const RECT* caretCell, int rowsTop)
 {
