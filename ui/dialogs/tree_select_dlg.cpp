@@ -276,6 +276,7 @@ BOOL CTreeSelectDlg::OnInitDialog()
     List(WM_SETREDRAW, TRUE);
     CDialog::OnInitDialog();
     ShowTexts();
+    m_okButton.SubclassDlgItem(IDOK, this);
     return TRUE;
 }
 
@@ -301,8 +302,27 @@ void CTreeSelectDlg::SaveRect()
     g_lastPosition.Save(window.left, window.top);
 }
 
+void CTreeSelectDlg::EndEditKeeping()
+{
+    if (!List(TVM_GETEDITCONTROL))
+        return;
+    List(TVM_ENDEDITLABELNOW, FALSE);
+    // A row the edit emptied goes now, not after the dialog has read its rows.
+    MSG msg;
+    while (::PeekMessageA(&msg, m_hWnd, kDeleteEditedRow, kDeleteEditedRow, PM_REMOVE))
+        OnDeleteEditedRow(uint32_t(msg.wParam), msg.lParam);
+}
+
+LRESULT CTreeSelectDlg::OkButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK)
+        m_dialog.EndEditKeeping();
+    return CWnd::WindowProc(message, wParam, lParam);
+}
+
 void CTreeSelectDlg::OnOK()
 {
+    EndEditKeeping();
     SaveRect();
     m_current = -1;
     const bool boxes = m_options & kTreeSelectCheckBoxes;
