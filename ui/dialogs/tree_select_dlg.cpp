@@ -192,8 +192,8 @@ void CTreeSelectDlg::Place()
     const ChoicePoint savedAt = {savedX, savedY};
     // The work area of the monitor the saved place lies on, if any.
     const RECT area = ChoiceWorkArea(saved ? RECT{savedX, savedY, savedX + width, savedY + height} : window);
-    const ChoiceRect at = TreeSelectPlace({window.left, window.top, window.left + width, window.top + height},
-                                          saved ? &savedAt : nullptr, GetSystemMetrics(SM_CXSCREEN),
+    const ChoiceRect made = {window.left, window.top, window.left + width, window.top + height};
+    const ChoiceRect at = TreeSelectPlace(made, saved ? &savedAt : nullptr, GetSystemMetrics(SM_CXSCREEN),
                                           GetSystemMetrics(SM_CYSCREEN), {area.left, area.top, area.right, area.bottom});
     if (placed || at.left != window.left || at.top != window.top)
         MoveWindow(at.left, at.top, width, height, FALSE);
