@@ -13,10 +13,10 @@
 
 #include <cstdio>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "bench/bench_items.h"
+#include "bench/modal_bench.h"
 #include "ui/dialogs/tree_select_dlg.h"
 #include "ui/treelist/win32/treelist_window.h"
 
@@ -53,51 +53,11 @@ const RowTexts& Texts()
     return texts;
 }
 
-benchmark::State* g_timed = nullptr;  // the dialog's run, until it has opened
-
-// The dialogs' owner: when a dialog's loop first goes idle (it has just been
-// shown), its windows are painted, the clock stops and it ends.
-LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_ENTERIDLE && wParam == MSGF_DIALOGBOX) {
-        const HWND dialog = reinterpret_cast<HWND>(lParam);
-        RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        if (g_timed)
-            std::exchange(g_timed, nullptr)->PauseTiming();
-        EndDialog(dialog, IDCANCEL);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND Owner()
-{
-    static const HWND owner = [] {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = &OwnerProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "TreeSelectBenchOwner";
-        RegisterClassA(&wc);
-        return CreateWindowExA(0, wc.lpszClassName, "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300,
-                               nullptr, nullptr, wc.hInstance, nullptr);
-    }();
-    return owner;
-}
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
 void OpenDialog(benchmark::State& state)
 {
     const RowTexts& t = Texts();
     CWnd owner;
-    owner.Attach(Owner());
+    owner.Attach(BenchDialogOwner());
     for (auto _ : state) {
         state.PauseTiming();
         CTreeSelectDlg dialog(&owner);
@@ -108,12 +68,18 @@ void OpenDialog(benchmark::State& state)
             dialog.SetCellText(index, t.size[size_t(i)].c_str(), 1);
             dialog.SetCellText(index, "Datei", 2);
         }
-        g_timed = &state;
+        // The clock stops once the dialog is shown and painted.
+        bool timing = true;
+        BenchIdleStep() = [&](HWND) {
+            state.PauseTiming();
+            timing = false;
+        };
         state.ResumeTiming();
         dialog.DoModal();
-        if (g_timed)
-            std::exchange(g_timed, nullptr)->PauseTiming();  // it never went idle
-        Pump();
+        if (timing)
+            state.PauseTiming();  // it never went idle
+        BenchIdleStep() = nullptr;
+        PumpBenchMessages();
         state.ResumeTiming();
     }
     owner.Detach();
@@ -125,7 +91,7 @@ void InsertIntoTreeList(benchmark::State& state)
     const RowTexts& t = Texts();
     for (auto _ : state) {
         const HWND list = CreateWindowExA(WS_EX_CLIENTEDGE, "TreeList", nullptr, kListStyle, 0, 0, kListWidth,
-                                          kListHeight, Owner(), nullptr, GetModuleHandleA(nullptr), nullptr);
+                                          kListHeight, BenchDialogOwner(), nullptr, GetModuleHandleA(nullptr), nullptr);
         for (int c = 0; c < 3; ++c) {
             LVCOLUMNA lv = {};
             lv.mask = LVCF_WIDTH | LVCF_TEXT;
@@ -155,7 +121,7 @@ void InsertIntoTreeList(benchmark::State& state)
         UpdateWindow(list);
         state.PauseTiming();
         DestroyWindow(list);
-        Pump();
+        PumpBenchMessages();
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * Rows());

@@ -57,22 +57,22 @@ void PrintTo(const Outcome& o, std::ostream* os)
 }
 
 Outcome RunWithInput(CChoiceDlg& dialog, const Looks& looks, const Action& act, bool staysOpen, const std::string& pick,
-                     const std::function<void(HWND top)>& lookMore)
+                     const std::function<void(HWND top)>& lookMore, DWORD patienceMs)
 {
     const Phase once = [&act](Scene& scene) {
         act(scene);
         return true;
     };
-    return RunWithInput(dialog, looks, std::vector<Phase>{once}, staysOpen, pick, lookMore);
+    return RunWithInput(dialog, looks, std::vector<Phase>{once}, staysOpen, pick, lookMore, patienceMs);
 }
 
 Outcome RunWithInput(CChoiceDlg& dialog, const Looks& looks, const std::vector<Phase>& phases, bool staysOpen,
-                     const std::string& pick, const std::function<void(HWND top)>& lookMore)
+                     const std::string& pick, const std::function<void(HWND top)>& lookMore, DWORD patienceMs)
 {
     Outcome outcome;
     winharness::OpenMenu menu;
     winharness::RealInput input(winharness::RealInput::Pump::kNo);
-    winharness::ModalDriver driver;
+    winharness::ModalDriver driver(patienceMs);
     DWORD start = GetTickCount();
     driver.Then([&](winharness::ModalDriver& d) {
         if (!winharness::ShownAndActive(d.TopDialog(), start, kActiveWithinMs))

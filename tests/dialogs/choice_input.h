@@ -62,11 +62,14 @@ typedef std::function<bool(Scene&)> Phase;
 // a dialog that the action ended has no look. `lookMore` looks further at
 // the open dialog before it closes.
 // The dialog's current index and selected flags after the run complete the
-// outcome.
+// outcome. A run not done within `patienceMs` fails the test.
+constexpr DWORD kRunPatienceMs = 5000;
 Outcome RunWithInput(CChoiceDlg& dialog, const Looks& looks, const Action& act, bool staysOpen,
-                     const std::string& pick = "", const std::function<void(HWND top)>& lookMore = {});
+                     const std::string& pick = "", const std::function<void(HWND top)>& lookMore = {},
+                     DWORD patienceMs = kRunPatienceMs);
 Outcome RunWithInput(CChoiceDlg& dialog, const Looks& looks, const std::vector<Phase>& phases, bool staysOpen,
-                     const std::string& pick = "", const std::function<void(HWND top)>& lookMore = {});
+                     const std::string& pick = "", const std::function<void(HWND top)>& lookMore = {},
+                     DWORD patienceMs = kRunPatienceMs);
 
 // A drag of the window's size border at the corner or edge `edge` (a WMSZ_
 // code) by `by` pixels. The moves and the release wait until the system's

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -319,28 +320,38 @@ private:
     RECT m_old = {};
 };
 
-// Where the last dialog closed, or the size asked for, would put a dialog
-// partly off the work area: it opens moved into it.
-TEST(ChoicePlace, DialogsOpenInsideTheWorkArea)
+// The list and combo choices open where the last one closed, moved into the
+// work area. The tree choice opens at its saved place as it is when the
+// rule takes it (x and y at least -20 and below the screen's size - 50),
+// else where it was made; the work area keeps a side on which it is larger
+// than the area.
+TEST(ChoicePlace, DialogsOpenAtTheSavedPlaceTheirRuleTakes)
 {
     enum Kind { kList, kCombo, kTree };
+    constexpr LONG kFlush = INT_MIN;  // flush with the work area's right or bottom edge
     struct Case {
         const char* name;
         Kind kind;
-        POINT place;         // where the run before closed
-        uint32_t width;      // the tree's width setting
-        POINT expectedFrom;  // the opened corner: >= 0 from the top left, < 0 right or bottom aligned
+        POINT place;     // where the run before closed
+        uint32_t width;  // the tree's width setting
+        POINT expected;  // where the next run opens
     };
     constexpr int kTaskbar = 60;
     const TaskbarBelow taskbar(kTaskbar);
     const int w = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
     const int h = screenHeight - kTaskbar;
+    const POINT made = {0, 0};  // the template's place, where a dialog without a usable saved place opens
     const Case cases[] = {
-        {"list near the bottom right", kList, {w - 80, screenHeight - 80}, 0, {-1, -1}},
-        {"combo near the bottom right", kCombo, {w - 80, screenHeight - 80}, 0, {-1, -1}},
-        {"tree near the bottom right", kTree, {w - 60, screenHeight - 60}, 0, {-1, -1}},
-        {"tree just off the top left", kTree, {-20, -20}, 0, {0, 0}},  // a usable place, yet moved in
+        {"list near the bottom right", kList, {w - 80, screenHeight - 80}, 0, {kFlush, kFlush}},
+        {"combo near the bottom right", kCombo, {w - 80, screenHeight - 80}, 0, {kFlush, kFlush}},
+        {"tree at the rule's top left", kTree, {-20, -20}, 0, {-20, -20}},
+        {"tree at the rule's bottom right", kTree, {w - 51, screenHeight - 51}, 0, {w - 51, screenHeight - 51}},
+        {"tree too far left", kTree, {-21, 10}, 0, made},
+        {"tree too far up", kTree, {10, -21}, 0, made},
+        {"tree too far right", kTree, {w - 50, 10}, 0, made},
+        {"tree too far down", kTree, {10, screenHeight - 50}, 0, made},
         {"tree wider than the screen", kTree, {10, 10}, 0x12340000 | 2000, {0, 10}},
+        {"tree wider than the screen off the left", kTree, {-20, 10}, 0x12340000 | 2000, {0, 10}},
     };
     auto make = [](Kind kind, uint32_t width) -> std::unique_ptr<CChoiceDlg> {
         std::unique_ptr<CChoiceDlg> dialog;
@@ -367,10 +378,9 @@ TEST(ChoicePlace, DialogsOpenInsideTheWorkArea)
             GetWindowRect(top, &opened);
             PostMessageA(top, WM_COMMAND, IDCANCEL, 0);
         });
-        const POINT corner = {c.expectedFrom.x < 0 ? opened.right - w : opened.left,
-                              c.expectedFrom.y < 0 ? opened.bottom - h : opened.top};
-        const POINT expected = {std::max<LONG>(c.expectedFrom.x, 0), std::max<LONG>(c.expectedFrom.y, 0)};
-        EXPECT_EQ(std::vector<LONG>({corner.x, corner.y}), std::vector<LONG>({expected.x, expected.y})) << c.name;
+        const POINT expected = {c.expected.x == kFlush ? w - (opened.right - opened.left) : c.expected.x,
+                                c.expected.y == kFlush ? h - (opened.bottom - opened.top) : c.expected.y};
+        EXPECT_EQ(std::vector<LONG>({opened.left, opened.top}), std::vector<LONG>({expected.x, expected.y})) << c.name;
     }
 }
 

@@ -154,6 +154,37 @@ TEST_P(ListChoiceInput, ActionGivesItsOutcome)
 INSTANTIATE_TEST_SUITE_P(Rows, ListChoiceInput, testing::ValuesIn(kRows),
                          [](const testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
 
+// "Alles auswählen" and "Alles abwählen" on 10,000 rows are done at once:
+// the list scrolls and paints once for the range (a repaint a row took a
+// minute), and then shows what a full repaint draws.
+TEST(ListChoiceInputRange, SelectAllOnTenThousandRowsIsDoneAtOnce)
+{
+    constexpr int kRowCount = 10000;
+    constexpr DWORD kPatienceMs = 20000;  // for a loaded machine; a repaint a row takes minutes there
+    const struct {
+        const char* pick;
+        bool selectedBefore;
+        char flag;
+    } cases[] = {{"&Alles auswählen", false, '1'}, {"&Alles abwählen", true, '0'}};
+    for (const auto& c : cases) {
+        CListSelectDlg dialog;
+        dialog.SetMode(1);
+        for (int i = 0; i < kRowCount; ++i)
+            dialog.AddItem(-1, uint32_t(i), ("Zeile " + std::to_string(i)).c_str(), c.selectedBefore);
+        std::string why;
+        bool same = false;
+        const Outcome outcome = choice_input::RunWithInput(
+            dialog, kLooks, [](Scene& s) { s.input.RightClick(s.list, RowPoint(s.list, 2)); }, true, c.pick,
+            [&](HWND top) {
+                same = choice_input::ShowsWhatARepaintDraws(ShownList(top), std::string("list-range-") + c.flag, &why);
+            },
+            kPatienceMs);
+        EXPECT_EQ(outcome.menu, kMenu) << c.pick;
+        EXPECT_EQ(outcome.flags, std::string(kRowCount, c.flag)) << c.pick;
+        EXPECT_TRUE(same) << c.pick << ": " << why;
+    }
+}
+
 // Enlarging the dialog by its size border leaves every control drawn as a
 // full repaint draws it, with no repaint after the drag.
 TEST(ListChoiceInputSize, DragOfTheSizeBorderLeavesNothingStale)

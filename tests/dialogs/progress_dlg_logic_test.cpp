@@ -105,4 +105,46 @@ TEST(ProgressPathLine, PlaceholderCharacterOrPosition)
     }
 }
 
+// The remembered place is used when its left lies strictly between the
+// monitor's left - 100 and right - 100 and its top strictly between the
+// monitor's top - 10 and bottom - 100; then it stays as it is, but for the
+// height a growth added. Other places are kept in the work area.
+TEST(ProgressPlace, RememberedPlaceByItsRuleWorkAreaForTheRest)
+{
+    const RECT monitor = {0, 0, 1024, 768}, right = {1024, 0, 2048, 768};
+    const struct {
+        POINT at;
+        const RECT& on;
+        bool usable;
+    } places[] = {
+        {{-100, 50}, monitor, false}, {{-99, 50}, monitor, true},   {{924, 50}, monitor, false},
+        {{923, 50}, monitor, true},   {{50, -10}, monitor, false},  {{50, -9}, monitor, true},
+        {{50, 668}, monitor, false},  {{50, 667}, monitor, true},   {{924, 50}, right, false},
+        {{925, 50}, right, true},     {{1947, 50}, right, true},    {{1948, 50}, right, false},
+    };
+    for (const auto& p : places)
+        EXPECT_EQ(ProgressPlaceUsable({p.at.x, p.at.y, p.at.x + 300, p.at.y + 120}, p.on), p.usable)
+            << p.at.x << "," << p.at.y << " on " << p.on.left;
+
+    const RECT area = {0, 0, 1024, 728};  // a taskbar below
+    const struct {
+        const char* name;
+        POINT at;
+        bool byRule, grown;
+        POINT expected;
+    } kept[] = {
+        {"no rule: into the area", {-99, 700}, false, false, {0, 608}},
+        {"no rule, grown", {1000, 50}, false, true, {724, 50}},
+        {"the rule's place", {-99, 667}, true, false, {-99, 667}},
+        {"the rule's place, grown: the height kept", {-99, 667}, true, true, {-99, 608}},
+        {"the rule's place at the top, grown", {923, -9}, true, true, {923, 0}},
+    };
+    for (const auto& k : kept) {
+        const RECT placed = ProgressKeptPlace({k.at.x, k.at.y, k.at.x + 300, k.at.y + 120}, k.byRule, k.grown, area);
+        EXPECT_EQ(std::vector<LONG>({placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top}),
+                  std::vector<LONG>({k.expected.x, k.expected.y, 300, 120}))
+            << k.name;
+    }
+}
+
 }  // namespace

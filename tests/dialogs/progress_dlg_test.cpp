@@ -477,33 +477,30 @@ TEST_F(ProgressDialog, TimerProcedureRunsAtItsIntervalUntilStopped)
               std::make_tuple(seen.firstAfterSwitch, seen.atStop, 0));
 }
 
-// A progress dialog opens where the last one was closed, unless that place
-// is off the screen: its left edge more than 100 pixels outside the left or
-// inside the right of the screen, or its top outside the top by 10 or more or
-// within 100 of the bottom. A place it keeps that lies partly off the work
-// area is moved into it, to the nearest edge.
+// A progress dialog opens where the last one was closed, as it is, unless
+// that place is off the screen: its left edge 100 pixels or more outside the
+// left or not 100 inside the right of the screen, or its top 10 or more
+// outside the top or not 100 above the bottom. Where it opens without such a
+// place is kept in the work area.
 TEST_F(ProgressDialog, OpensWhereTheLastOneClosedUnlessThatIsOffTheScreen)
 {
     const int right = GetSystemMetrics(SM_CXSCREEN), bottom = GetSystemMetrics(SM_CYSCREEN);
-    RECT area;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    // Where the next dialog opens: where this one closed, where a dialog with
-    // no place remembered opens, or flush with the work area's right or
-    // bottom edge.
-    constexpr LONG kFresh = INT_MIN, kFlush = INT_MIN + 1;
+    // Where the next dialog opens: where this one closed, or where a dialog
+    // with no place remembered opens.
+    constexpr LONG kFresh = INT_MIN;
     const struct {
         POINT closedAt;
         POINT opensAt;
     } cases[] = {
         {{-5000, -5000}, {kFresh, kFresh}},
         {{123, 77}, {123, 77}},
-        {{-99, 50}, {area.left, 50}},
+        {{-99, 50}, {-99, 50}},
         {{-100, 50}, {kFresh, kFresh}},
-        {{50, -9}, {50, area.top}},
+        {{50, -9}, {50, -9}},
         {{50, -10}, {kFresh, kFresh}},
-        {{right - 101, 50}, {kFlush, 50}},
+        {{right - 101, 50}, {right - 101, 50}},
         {{right - 100, 50}, {kFresh, kFresh}},
-        {{50, bottom - 101}, {50, kFlush}},
+        {{50, bottom - 101}, {50, bottom - 101}},
         {{50, bottom - 100}, {kFresh, kFresh}},
         {{200, 150}, {200, 150}},
     };
@@ -524,11 +521,10 @@ TEST_F(ProgressDialog, OpensWhereTheLastOneClosedUnlessThatIsOffTheScreen)
     ASSERT_EQ(opened.size(), std::size(cases));
     // After the first case the dialog opens where a dialog opens with no place remembered.
     const RECT fresh = opened[1];
-    const LONG width = fresh.right - fresh.left, height = fresh.bottom - fresh.top;
     for (size_t i = 1; i < std::size(cases); ++i) {
         const POINT at = cases[i - 1].opensAt;
-        const LONG x = at.x == kFresh ? fresh.left : at.x == kFlush ? area.right - width : at.x;
-        const LONG y = at.y == kFresh ? fresh.top : at.y == kFlush ? area.bottom - height : at.y;
+        const LONG x = at.x == kFresh ? fresh.left : at.x;
+        const LONG y = at.y == kFresh ? fresh.top : at.y;
         EXPECT_EQ(std::make_pair(opened[i].left, opened[i].top), std::make_pair(x, y))
             << "after closing at " << cases[i - 1].closedAt.x << "," << cases[i - 1].closedAt.y;
     }

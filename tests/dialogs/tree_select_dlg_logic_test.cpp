@@ -155,4 +155,44 @@ TEST(TreeSelectModel, HeaderClicksAndRowOrder)
     }
 }
 
+// A saved place the rule takes is used as it is, off the work area or not;
+// the work area keeps a window left where it was made and a side on which
+// the window is larger than the area.
+TEST(TreeSelectPlace, SavedPlaceByItsRuleWorkAreaForTheRest)
+{
+    constexpr int kScreenW = 800, kScreenH = 600;
+    const ChoiceRect area = {0, 0, kScreenW, kScreenH - 40};  // a taskbar below
+    const ChoiceRect made = {100, 80, 400, 280};              // 300 x 200
+    struct Extent {
+        int cx, cy;
+    };
+    struct Case {
+        const char* name;
+        bool saved;
+        ChoicePoint at;  // the saved place
+        Extent size;
+        ChoicePoint expected;
+    };
+    const Extent normal = {300, 200}, wide = {900, 200}, tall = {300, 700};
+    const Case cases[] = {
+        {"none saved", false, {}, normal, {100, 80}},
+        {"none saved, larger than the area", false, {}, wide, {0, 80}},
+        {"at the rule's top left", true, {-20, -20}, normal, {-20, -20}},
+        {"at the rule's bottom right, under the taskbar", true, {749, 549}, normal, {749, 549}},
+        {"too far left", true, {-21, 10}, normal, {100, 80}},
+        {"too far up", true, {10, -21}, normal, {100, 80}},
+        {"too far right", true, {750, 10}, normal, {100, 80}},
+        {"too far down", true, {10, 550}, normal, {100, 80}},
+        {"wider than the area", true, {-20, 30}, wide, {0, 30}},
+        {"higher than the area", true, {749, -20}, tall, {749, 0}},
+    };
+    for (const Case& c : cases) {
+        const ChoiceRect window = {made.left, made.top, made.left + c.size.cx, made.top + c.size.cy};
+        const ChoiceRect placed = TreeSelectPlace(window, c.saved ? &c.at : nullptr, kScreenW, kScreenH, area);
+        EXPECT_EQ(std::vector<int>({placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top}),
+                  std::vector<int>({c.expected.x, c.expected.y, c.size.cx, c.size.cy}))
+            << c.name;
+    }
+}
+
 }  // namespace

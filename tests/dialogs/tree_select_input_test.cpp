@@ -199,6 +199,139 @@ TEST_P(TreeChoiceInput, ActionGivesItsOutcome)
 INSTANTIATE_TEST_SUITE_P(Rows, TreeChoiceInput, testing::ValuesIn(kRows),
                          [](const testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
 
+// The layers of a map with their sources, both editable, and the empty row
+// through which the user adds one; a row whose cells an edit empties is
+// removed.
+void FillLayers(CTreeSelectDlg& dialog)
+{
+    dialog.m_options = kTreeSelectAddRow | kTreeSelectDelete | kTreeSelectDeleteEmptied;
+    dialog.m_focusList = 1;
+    dialog.AddColumn("Ebene", 130, 0, 1);
+    dialog.AddColumn("Quelle", 100, 0, 1);
+    dialog.SetCellText(dialog.AddItem(-1, 1, "Topographische Karte", 0), "Landesamt", 1);
+    dialog.SetCellText(dialog.AddItem(-1, 2, "Wanderwege", 0), "Satellit", 1);
+    dialog.AddItem(-1, 3, "Gipfel", 0);
+}
+
+// The entries after the run, "text/source" each.
+std::vector<std::string> Layers(const CTreeSelectDlg& dialog)
+{
+    std::vector<std::string> out;
+    for (int i = 0; i < dialog.GetCount(); ++i)
+        out.push_back(std::string(dialog.GetCellText(i, 0)) + "/" + dialog.GetCellText(i, 1));
+    return out;
+}
+
+POINT Middle(HWND wnd)
+{
+    RECT r = {};
+    GetClientRect(wnd, &r);
+    return {r.right / 2, r.bottom / 2};
+}
+HWND OkButton(const Scene& s) { return GetDlgItem(s.top, IDOK); }
+
+// How a row's run ends: the action leaves the dialog open (the run then
+// sends OK), the action ends it by OK, or once the action's input is
+// handled OK comes as the command a program or the dialog manager sends.
+enum class Ending { kStaysOpen, kByTheAction, kByCommand };
+
+struct EditRow {
+    const char* name;
+    choice_input::Action act;
+    Ending ending;
+    std::vector<std::string> layers;
+};
+void PrintTo(const EditRow& row, std::ostream* os) { *os << row.name; }
+
+const std::vector<std::string> kLayers = {"Topographische Karte/Landesamt", "Wanderwege/Satellit", "Gipfel/"};
+const std::vector<std::string> kSkitouren = {"Topographische Karte/Landesamt", "Wanderwege/Satellit", "Gipfel/",
+                                             "Skitouren/"};
+const std::vector<std::string> kNewSource = {"Topographische Karte/Landesamt", "Wanderwege/Satellit neu", "Gipfel/"};
+const std::vector<std::string> kNoGipfel = {"Topographische Karte/Landesamt", "Wanderwege/Satellit"};
+
+// Typing opens the editor of the add row, with what is typed.
+void TypeIntoTheAddRow(Scene& s, const char* text)
+{
+    s.input.Click(s.list, Label(s.list, 3));
+    s.input.Type(text);
+}
+
+// Enter opens the editor with the text selected; Delete empties it.
+void EmptyTheGipfelRow(Scene& s)
+{
+    s.input.Click(s.list, Label(s.list, 2));
+    s.input.Key(VK_RETURN);
+    s.input.Key(VK_DELETE);
+}
+
+const EditRow kEditRows[] = {
+    {"AddRowTypedThenOkClicked",
+     [](Scene& s) {
+         TypeIntoTheAddRow(s, "Skitouren");
+         s.input.Click(OkButton(s), Middle(OkButton(s)));
+     },
+     Ending::kByTheAction, kSkitouren},
+    {"CellChangedThenOkClicked",
+     [](Scene& s) {
+         s.input.Click(s.list, Cell(s.list, 1, 1));
+         s.input.Type("Satellit neu");
+         s.input.Click(OkButton(s), Middle(OkButton(s)));
+     },
+     Ending::kByTheAction, kNewSource},
+    // The editor takes every key, Tab too; Enter ends it keeping the text,
+    // then Tab reaches OK.
+    {"AddRowTypedThenTabEnterTabEnter",
+     [](Scene& s) {
+         TypeIntoTheAddRow(s, "Skitouren");
+         for (const WORD key : {VK_TAB, VK_RETURN, VK_TAB, VK_RETURN})
+             s.input.Key(key);
+     },
+     Ending::kByTheAction, kSkitouren},
+    {"AddRowTypedThenOkCommand", [](Scene& s) { TypeIntoTheAddRow(s, "Skitouren"); }, Ending::kByCommand, kSkitouren},
+    // The emptied row goes before the dialog reads its rows.
+    {"RowEmptiedThenOkClicked",
+     [](Scene& s) {
+         EmptyTheGipfelRow(s);
+         s.input.Click(OkButton(s), Middle(OkButton(s)));
+     },
+     Ending::kByTheAction, kNoGipfel},
+    {"RowEmptiedThenOkCommand", &EmptyTheGipfelRow, Ending::kByCommand, kNoGipfel},
+    // A focus loss elsewhere drops the text: typing starts the editor, and
+    // stray keys are not stored.
+    {"AddRowTypedThenAnotherRowClicked",
+     [](Scene& s) {
+         TypeIntoTheAddRow(s, "Skitouren");
+         s.input.Click(s.list, Label(s.list, 0));
+     },
+     Ending::kStaysOpen, kLayers},
+};
+
+class TreeChoiceEditInput : public testing::TestWithParam<EditRow> {};
+
+// OK is the user's word that an open editor's text counts: it is kept as
+// Enter keeps it, then the dialog reads its rows.
+TEST_P(TreeChoiceEditInput, OkKeepsWhatAnOpenEditorHolds)
+{
+    const EditRow& row = GetParam();
+    CTreeSelectDlg dialog;
+    FillLayers(dialog);
+    std::vector<choice_input::Phase> phases = {[&row](Scene& s) {
+        row.act(s);
+        return true;
+    }};
+    if (row.ending == Ending::kByCommand)
+        phases.push_back([](Scene& s) {
+            return !winharness::InputPending() && PostMessageA(s.top, WM_COMMAND, IDOK, 0);
+        });
+    const bool staysOpen = row.ending == Ending::kStaysOpen;
+    const Outcome outcome = choice_input::RunWithInput(dialog, kLooks, phases, staysOpen);
+    EXPECT_EQ(std::make_pair(outcome.open, outcome.result), std::make_pair(staysOpen, INT_PTR(IDOK)));
+    EXPECT_EQ(Layers(dialog), row.layers);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, TreeChoiceEditInput, testing::ValuesIn(kEditRows),
+                         [](const testing::TestParamInfo<EditRow>& info) { return std::string(info.param.name); });
+
 // Resizing by the size border leaves nothing stale: the dialog repaints
 // itself whole when the drag ends.
 TEST(TreeChoiceInputSize, DragOfTheSizeBorderLeavesNothingStale)

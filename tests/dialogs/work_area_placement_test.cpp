@@ -141,29 +141,70 @@ bool LastLineShown(HWND top, int lines)
     return line && std::string(GetControlText(line)) == "Zeile " + std::to_string(lines);
 }
 
+// The lines a progress dialog asks for before it opens, and the lines it
+// shows while it runs.
+struct LineCase {
+    const char* what;
+    int linesBefore, lines;
+};
+const LineCase kLineCases[] = {
+    {"one line", 1, 1},
+    {"four lines asked for before it opens", 4, 4},
+    {"grown to four lines while it runs", 1, 4},
+};
+
+// Runs a progress dialog until it shows its last line; where it is then.
+Placed PlaceGrowing(CWnd* owner, const LineCase& c)
+{
+    g_release = false;
+    CProgressDlg dialog(owner);
+    dialog.RequestLines(c.linesBefore);
+    dialog.SetThreadProc(&ShowLines, DWORD_PTR(c.lines));
+    const int lines = c.lines;
+    const Placed placed = Place(
+        dialog, IDCANCEL, [lines](HWND top) { return LastLineShown(top, lines); }, [] { g_release = true; });
+    g_release = true;
+    return placed;
+}
+
 TEST(WorkAreaPlacement, ProgressDialogGrowingAtTheBottomStaysOnTheScreen)
 {
     const RECT area = WorkArea();
-    const struct {
-        const char* what;
-        int linesBefore, lines;
-    } cases[] = {
-        {"one line", 1, 1},
-        {"four lines asked for before it opens", 4, 4},
-        {"grown to four lines while it runs", 1, 4},
-    };
-    for (const auto& c : cases) {
-        g_release = false;
+    for (const LineCase& c : kLineCases) {
         Owner owner({area.left + 200, area.bottom - 30});
-        CProgressDlg dialog(owner.Get());
-        dialog.RequestLines(c.linesBefore);
-        dialog.SetThreadProc(&ShowLines, DWORD_PTR(c.lines));
-        const int lines = c.lines;
-        const Placed placed = Place(
-            dialog, IDCANCEL, [lines](HWND top) { return LastLineShown(top, lines); }, [] { g_release = true; });
-        g_release = true;
+        const Placed placed = PlaceGrowing(owner.Get(), c);
         EXPECT_TRUE(Inside(placed.dialog, area)) << c.what << ": " << Describe(placed.dialog);
         EXPECT_TRUE(Inside(placed.button, area)) << c.what << ": Abbrechen at " << Describe(placed.button);
+    }
+}
+
+// At the place the last dialog closed, which the rule takes though part of
+// it lies off the screen, a dialog keeps its left edge, and its top unless
+// it grows: then its lines and its button are kept on the work area.
+TEST(WorkAreaPlacement, ProgressDialogAtItsRememberedPlaceKeepsItsLeftEdge)
+{
+    const RECT area = WorkArea();
+    const POINT remembered = {-99, GetSystemMetrics(SM_CYSCREEN) - 101};  // the rule's far corner
+    for (const LineCase& c : kLineCases) {
+        g_release = false;
+        CProgressDlg first;
+        first.SetThreadProc(&ShowLines, 1);
+        Place(
+            first, IDCANCEL,
+            [&](HWND top) {
+                SetWindowPos(top, nullptr, remembered.x, remembered.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+                return true;
+            },
+            [] { g_release = true; });
+        const Placed placed = PlaceGrowing(nullptr, c);
+        EXPECT_EQ(placed.dialog.left, remembered.x) << c.what << ": " << Describe(placed.dialog);
+        if (c.lines == 1) {
+            EXPECT_EQ(placed.dialog.top, remembered.y) << c.what << ": " << Describe(placed.dialog);
+        } else {
+            EXPECT_TRUE(placed.dialog.top >= area.top && placed.dialog.bottom <= area.bottom)
+                << c.what << ": " << Describe(placed.dialog);
+            EXPECT_LE(placed.button.bottom, area.bottom) << c.what << ": Abbrechen at " << Describe(placed.button);
+        }
     }
 }
 

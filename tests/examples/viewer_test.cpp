@@ -1,11 +1,13 @@
 // The example viewer: a known picture appears centred, or with scroll bars
-// when larger than the screen; a file it cannot show is reported in a
-// message box.
+// when larger than the screen, and scrolls by the wheel and the keys; a
+// file it cannot show is reported in a message box.
 #include <gtest/gtest.h>
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -19,6 +21,7 @@
 #include "tests/support/test_support.h"
 #include "tests/winharness/message_pump.h"
 #include "tests/winharness/modal_driver.h"
+#include "tests/winharness/real_input.h"
 #include "tests/winharness/screenshot.h"
 
 namespace {
@@ -102,6 +105,69 @@ TEST(ViewerTest, LargePicturesScroll)
     const int y = shot.height - 1;
     EXPECT_EQ(shot.At(x, y), QuadrantColour(canvas.m_ptScroll.x + x, canvas.m_ptScroll.y + y, 3000, 2000));
     EXPECT_EQ(shot.At(0, 0), QuadrantColour(canvas.m_ptScroll.x, canvas.m_ptScroll.y, 3000, 2000));
+}
+
+// A large picture scrolls by real input as in image viewers: the wheel by
+// the system's wheel lines (sideways with Shift), the arrow keys by the
+// scroll bars' line, Page Up and Down by a page, Home and End to the top
+// and the bottom.
+TEST(ViewerTest, WheelAndKeysScrollThePicture)
+{
+    constexpr int kWidth = 3000, kHeight = 2000;
+    CGraphicsImage image;
+    ASSERT_EQ(LoadViewerImage(WriteQuadrants("scroll.bmp", kWidth, kHeight, CBmpWriter()).c_str(), &image), 0);
+    CViewerFrame frame;
+    ASSERT_TRUE(frame.CreateFrame("scroll", kWidth, kHeight, false));
+    ASSERT_TRUE(frame.ShowImage(image));
+    frame.ShowWindow(SW_SHOWNORMAL);
+    winharness::PumpUntilIdle();
+    CBitmapWnd& canvas = frame.Canvas();
+    winharness::RealInput input;
+    ASSERT_TRUE(input.Activate(frame.m_hWnd));
+    EXPECT_EQ(GetFocus(), canvas.m_hWnd);
+
+    UINT lines = 3;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    const int notch = int(lines) * canvas::kLineStep;
+    const SIZE client = canvas.m_sizeClient;
+    const POINT last = {kWidth - client.cx, kHeight - client.cy};  // the far end of each axis
+    const POINT middle = {client.cx / 2, client.cy / 2};
+    const auto wheel = [&](int notches, unsigned modifiers) {
+        return [&input, &canvas, middle, notches, modifiers] {
+            if (modifiers & winharness::kShift)
+                input.KeyDown(VK_SHIFT);
+            input.Wheel(canvas.m_hWnd, middle, notches);
+            if (modifiers & winharness::kShift)
+                input.KeyUp(VK_SHIFT);
+        };
+    };
+    const auto key = [&input](WORD vk) { return [&input, vk] { input.Key(vk); }; };
+    const struct {
+        const char* name;
+        POINT from;
+        std::function<void()> act;
+        POINT to;
+    } rows[] = {
+        {"wheel towards the user", {100, 100}, wheel(-1, 0), {100, 100 + notch}},
+        {"wheel away, two notches", {100, 700}, wheel(2, 0), {100, 700 - 2 * notch}},
+        {"wheel away at the top", {100, 10}, wheel(1, 0), {100, 0}},
+        {"Shift+wheel towards the user", {100, 100}, wheel(-1, winharness::kShift), {100 + notch, 100}},
+        {"Shift+wheel away", {500, 100}, wheel(1, winharness::kShift), {500 - notch, 100}},
+        {"Down", {100, 100}, key(VK_DOWN), {100, 100 + canvas::kLineStep}},
+        {"Up", {100, 100}, key(VK_UP), {100, 100 - canvas::kLineStep}},
+        {"Right", {100, 100}, key(VK_RIGHT), {100 + canvas::kLineStep, 100}},
+        {"Left", {100, 100}, key(VK_LEFT), {100 - canvas::kLineStep, 100}},
+        {"Page Down", {100, 100}, key(VK_NEXT), {100, std::min<LONG>(100 + client.cy, last.y)}},
+        {"Page Up", {100, last.y}, key(VK_PRIOR), {100, std::max<LONG>(last.y - client.cy, 0)}},
+        {"End", {100, 100}, key(VK_END), {100, last.y}},
+        {"Home", {100, last.y}, key(VK_HOME), {100, 0}},
+    };
+    for (const auto& row : rows) {
+        canvas.ScrollTo(row.from.x, row.from.y, true);
+        row.act();
+        EXPECT_EQ(std::make_pair(canvas.m_ptScroll.x, canvas.m_ptScroll.y), std::make_pair(row.to.x, row.to.y))
+            << row.name;
+    }
 }
 
 TEST(ViewerTest, UnreadableFilesAreReported)

@@ -1,6 +1,7 @@
 #include "ui/dialogs/list_select_dlg.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "platform/framework/work_area_fit.h"
@@ -54,6 +55,34 @@ const CheckPens& Pens()
     return pens;
 }
 
+// Redraw off for a list box while a range of it changes, then one repaint
+// of it whole (its scroll bar too). Its own switch stops its painting; the
+// window's, which the list box's handling of WM_SETREDRAW does not pass on
+// under Wine, stops the scrolling each row's change does to show the row.
+class ListRedrawOff {
+public:
+    explicit ListRedrawOff(HWND list)
+        : m_list(list), m_shown((GetWindowLongA(list, GWL_STYLE) & WS_VISIBLE) != 0)
+    {
+        ::SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
+        if (m_shown)
+            ::DefWindowProcA(m_list, WM_SETREDRAW, FALSE, 0);
+    }
+    ~ListRedrawOff()
+    {
+        if (m_shown)
+            ::DefWindowProcA(m_list, WM_SETREDRAW, TRUE, 0);
+        ::SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
+        ::RedrawWindow(m_list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    }
+    ListRedrawOff(const ListRedrawOff&) = delete;
+    ListRedrawOff& operator=(const ListRedrawOff&) = delete;
+
+private:
+    HWND m_list;
+    bool m_shown;
+};
+
 RECT ChildRect(HWND dialog, int id) { return ChoiceChildRect(dialog, GetDlgItem(dialog, id)); }
 
 void Polyline3(HDC dc, const RECT& row, HPEN pen, int x0, int y0, int x1, int y1, int x2, int y2)
@@ -80,7 +109,7 @@ void ChoiceMoveChild(HWND child, int x, int y, int width, int height)
     SetWindowPos(child, nullptr, x, y, width, height, kMoveChild);
 }
 
-RECT ChoiceInsideWorkArea(const RECT& window)
+RECT ChoiceWorkArea(const RECT& window)
 {
     RECT work = {};
     MONITORINFO info = {};
@@ -92,8 +121,10 @@ RECT ChoiceInsideWorkArea(const RECT& window)
     // Windows, and where Wine keeps a work area that was set.
     else if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
         work = known ? info.rcWork : RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    return FitRectInArea(window, work);
+    return work;
 }
+
+RECT ChoiceInsideWorkArea(const RECT& window) { return FitRectInArea(window, ChoiceWorkArea(window)); }
 
 POINT ChoiceKeyboardMenuPoint(HWND list, const RECT* caretCell, int rowsTop)
 {
@@ -373,9 +404,15 @@ void CListSelectDlg::MoveCheck(int index)
 void CListSelectDlg::SelectEvery(bool on)
 {
     const HWND list = List();
+    // Each LB_SETSEL scrolls its row into view and repaints it: with redraw
+    // off the whole range scrolls and paints once, at the end.
+    const bool rowByRow = m_mode == 1;
+    std::optional<ListRedrawOff> off;
+    if (rowByRow)
+        off.emplace(list);
     bool changed = false;
     for (int i = m_entries.Count() - 1; i >= 0; --i) {
-        if (m_mode == 1)
+        if (rowByRow)
             ::SendMessageA(list, LB_SETSEL, on, i);
         ChoiceEntry* e = m_entries.At(i);
         if (m_mode == 3 && e->selected != uint8_t(on)) {
@@ -383,6 +420,7 @@ void CListSelectDlg::SelectEvery(bool on)
             changed = true;
         }
     }
+    off.reset();
     if (changed)
         ::InvalidateRect(list, nullptr, TRUE);
 }

@@ -26,7 +26,9 @@ RECT ChoiceChildRect(HWND dialog, HWND child);
 // bits copied from its old place may be erased by the parent's repaint of
 // the newly exposed area.
 void ChoiceMoveChild(HWND child, int x, int y, int width, int height);
-// The window rectangle moved into its monitor's work area.
+// The work area of the monitor nearest to the window rectangle, and the
+// rectangle moved into it.
+RECT ChoiceWorkArea(const RECT& window);
 RECT ChoiceInsideWorkArea(const RECT& window);
 // The screen point where a popup menu opened from the keyboard goes: on the
 // caret row's cell (in the list's client coordinates, null when there is

@@ -10,7 +10,6 @@
 #include "text/text_services.h"
 #include "ui/utils/path_shorten.h"
 #include "ui/utils/shell_utils.h"
-#include "ui/utils/work_area.h"
 
 namespace {
 
@@ -315,6 +314,7 @@ BOOL CProgressDlg::OnInitDialog()
     m_awaitingShow = false;
     m_taskbarProgress.Reset();
     m_shownLines = 1;
+    m_placedByRule = false;
     PlaceAtLastRect();
 
     const HWND line = ::GetDlgItem(m_hWnd, kProgressLineId);
@@ -338,7 +338,7 @@ BOOL CProgressDlg::OnInitDialog()
         initial = m_initialLines;
     }
     SetLineCount(initial);
-    KeepWindowInWorkArea(m_hWnd);
+    KeepOnScreen(false);
     CDialog::OnInitDialog();
 
     if (m_iconId) {

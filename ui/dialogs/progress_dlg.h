@@ -140,7 +140,12 @@ private:
     void RunRequest(int command);
     INT_PTR AwaitAnswer(int command, INT_PTR unanswered);
     void Finish();
+    // At the last dialog's place when the place rule accepts it.
     void PlaceAtLastRect();
+    // Into the work area, all but a place the rule chose: of that only the
+    // height a growth added.
+    void KeepOnScreen(bool grown);
+    bool GrownSince(const RECT& before) const;
     void RestartTimer(UINT_PTR id, UINT interval);
 
     // Its shared lock guards the scale, the lines, the procedures and the
@@ -196,6 +201,7 @@ private:
     HICON m_icon = nullptr;
     RECT m_delayedRect = {};
     bool m_awaitingShow = false;  // parked off the screen until the delayed show
+    bool m_placedByRule = false;  // at the last dialog's place, which the rule accepted
 
     DECLARE_MESSAGE_MAP()
 };

@@ -3,11 +3,15 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/framework/work_area_fit.h"
+
 namespace {
 
 constexpr int64_t kInt64Max = std::numeric_limits<int64_t>::max();
 constexpr int64_t kHoldLowBits = 65;  // a taskbar value this close above a phase start holds
 constexpr int64_t kPhaseUnit = 1024;
+// How far a remembered place may lie off its monitor's edges.
+constexpr LONG kPlaceLeftSlack = 100, kPlaceRightKeep = 100, kPlaceTopSlack = 10, kPlaceBottomKeep = 100;
 
 }  // namespace
 
@@ -150,4 +154,21 @@ int SplitPathFormat(const char* format, int placeholder, const char** suffix)
     }
     *suffix = format + at + skip;
     return at;
+}
+
+bool ProgressPlaceUsable(const RECT& place, const RECT& monitor)
+{
+    const int64_t left = place.left, top = place.top;
+    return left > int64_t(monitor.left) - kPlaceLeftSlack && left < int64_t(monitor.right) - kPlaceRightKeep &&
+           top > int64_t(monitor.top) - kPlaceTopSlack && top < int64_t(monitor.bottom) - kPlaceBottomKeep;
+}
+
+RECT ProgressKeptPlace(const RECT& window, bool placedByRule, bool grown, const RECT& workArea)
+{
+    if (!placedByRule)
+        return FitRectInArea(window, workArea);
+    if (!grown)
+        return window;
+    // The area spans the window's own columns: only the height is kept.
+    return FitRectInArea(window, {window.left, workArea.top, window.right, workArea.bottom});
 }

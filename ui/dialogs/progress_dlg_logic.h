@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/win32/win.h"
+
 constexpr int kProgressLines = 4;
 constexpr int64_t kProgressBarSteps = 1024;
 constexpr int64_t kProgressHeadroomFrom = 513;  // totals from here get total/256 more
@@ -103,3 +105,13 @@ void MarqueeBlockLefts(int clientWidth, uint32_t step, int lefts[kMarqueeBlocks]
 // the text. Returns the length of the text before the path; *suffix points
 // at the text after it.
 int SplitPathFormat(const char* format, int placeholder, const char** suffix);
+
+// Whether a progress dialog opens at the place the last one closed: its left
+// lies strictly between the monitor's left - 100 and right - 100, its top
+// strictly between the monitor's top - 10 and bottom - 100.
+bool ProgressPlaceUsable(const RECT& place, const RECT& monitor);
+// Where a progress dialog stays once it opened or grew by lines. A place the
+// rule above chose stays as it is, but for the height a growth added: the
+// work area keeps the dialog's top and bottom then, so its new lines and its
+// button show. Any other place is kept in the work area whole.
+RECT ProgressKeptPlace(const RECT& window, bool placedByRule, bool grown, const RECT& workArea);

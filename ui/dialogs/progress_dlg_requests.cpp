@@ -93,8 +93,7 @@ bool PlaceFits(const RECT& rect)
         if (GetMonitorInfoA(monitor, &info))
             screen = info.rcMonitor;
     }
-    return rect.left > screen.left - 100 && rect.left < screen.right - 100 && rect.top > screen.top - 10 &&
-           rect.top < screen.bottom - 100;
+    return ProgressPlaceUsable(rect, screen);
 }
 
 }  // namespace
@@ -261,7 +260,18 @@ void CProgressDlg::SetLineCount(int count)
     }
     // Grown down past the task bar or the screen's edge: moved up.
     if (!m_awaitingShow)
-        KeepWindowInWorkArea(m_hWnd);
+        KeepOnScreen(true);
+}
+
+void CProgressDlg::KeepOnScreen(bool grown)
+{
+    RECT window;
+    if (!::GetWindowRect(m_hWnd, &window))
+        return;
+    const RECT kept = ProgressKeptPlace(window, m_placedByRule, grown, WorkAreaOf(m_hWnd));
+    if (kept.left != window.left || kept.top != window.top)
+        ::SetWindowPos(m_hWnd, nullptr, kept.left, kept.top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE);
 }
 
 void CProgressDlg::SwitchMarquee(int oldInterval, int newInterval)
@@ -361,11 +371,12 @@ void CProgressDlg::OnTimer(UINT_PTR id)
         KillTimer(kTimerDelayedShow);
         SetCursor(LoadCursor(nullptr, IDC_ARROW));
         EnableWindow(TRUE);
-        if (PlaceFits(m_delayedRect))
+        m_placedByRule = PlaceFits(m_delayedRect);
+        if (m_placedByRule)
             ::SetWindowPos(m_hWnd, nullptr, m_delayedRect.left, m_delayedRect.top, 0, 0,
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         m_awaitingShow = false;
-        KeepWindowInWorkArea(m_hWnd);
+        KeepOnScreen(GrownSince(m_delayedRect));
         ShowLine(0);
         break;
     case kTimerLines:
@@ -497,6 +508,13 @@ void CProgressDlg::PlaceAtLastRect()
             return;
         rect = g_lastRect;
     }
-    if (PlaceFits(rect))
+    m_placedByRule = PlaceFits(rect);
+    if (m_placedByRule)
         ::SetWindowPos(m_hWnd, nullptr, rect.left, rect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool CProgressDlg::GrownSince(const RECT& before) const
+{
+    RECT now;
+    return ::GetWindowRect(m_hWnd, &now) && now.bottom - now.top > before.bottom - before.top;
 }

@@ -171,17 +171,10 @@ void CTreeSelectDlg::Place()
 {
     RECT window;
     GetWindowRect(&window);
-    int x = window.left, y = window.top;
     int width = window.right - window.left, height = window.bottom - window.top;
-    bool placed = false;
-    int32_t savedX, savedY;
-    if (g_lastPosition.Load(savedX, savedY)) {
-        placed = true;
-        if (ChoicePositionUsable(savedX, savedY, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN))) {
-            x = savedX;
-            y = savedY;
-        }
-    }
+    int32_t savedX = 0, savedY = 0;
+    const bool saved = g_lastPosition.Load(savedX, savedY);
+    bool placed = saved;
     if (m_sizeSaved) {
         width = m_savedSize.cx;
         height = m_savedSize.cy;
@@ -196,12 +189,14 @@ void CTreeSelectDlg::Place()
         m_height = uint32_t(higher);
         placed = true;
     }
-    // Kept inside the work area: a saved place near an edge, or a size
-    // setting, would leave the buttons off the screen or under a taskbar.
-    const RECT wanted = {x, y, x + width, y + height};
-    const RECT inside = ChoiceInsideWorkArea(wanted);
-    if (placed || !EqualRect(&inside, &window))
-        MoveWindow(inside.left, inside.top, width, height, FALSE);
+    const ChoicePoint savedAt = {savedX, savedY};
+    // The work area of the monitor the saved place lies on, if any.
+    const RECT area = ChoiceWorkArea(saved ? RECT{savedX, savedY, savedX + width, savedY + height} : window);
+    const ChoiceRect made = {window.left, window.top, window.left + width, window.top + height};
+    const ChoiceRect at = TreeSelectPlace(made, saved ? &savedAt : nullptr, GetSystemMetrics(SM_CXSCREEN),
+                                          GetSystemMetrics(SM_CYSCREEN), {area.left, area.top, area.right, area.bottom});
+    if (placed || at.left != window.left || at.top != window.top)
+        MoveWindow(at.left, at.top, width, height, FALSE);
 }
 
 // One pass in table order: each row gets its state and cells as it is
@@ -281,6 +276,7 @@ BOOL CTreeSelectDlg::OnInitDialog()
     List(WM_SETREDRAW, TRUE);
     CDialog::OnInitDialog();
     ShowTexts();
+    m_okButton.SubclassDlgItem(IDOK, this);
     return TRUE;
 }
 
@@ -306,8 +302,27 @@ void CTreeSelectDlg::SaveRect()
     g_lastPosition.Save(window.left, window.top);
 }
 
+void CTreeSelectDlg::EndEditKeeping()
+{
+    if (!List(TVM_GETEDITCONTROL))
+        return;
+    List(TVM_ENDEDITLABELNOW, FALSE);
+    // A row the edit emptied goes now, not after the dialog has read its rows.
+    MSG msg;
+    while (::PeekMessageA(&msg, m_hWnd, kDeleteEditedRow, kDeleteEditedRow, PM_REMOVE))
+        OnDeleteEditedRow(uint32_t(msg.wParam), msg.lParam);
+}
+
+LRESULT CTreeSelectDlg::OkButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK)
+        m_dialog.EndEditKeeping();
+    return CWnd::WindowProc(message, wParam, lParam);
+}
+
 void CTreeSelectDlg::OnOK()
 {
+    EndEditKeeping();
     SaveRect();
     m_current = -1;
     const bool boxes = m_options & kTreeSelectCheckBoxes;

@@ -53,6 +53,20 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // The OK button: a press of it ends an open editor keeping its text
+    // before the button takes the focus, whose loss would end the editor
+    // dropping the text.
+    class OkButton : public CWnd {
+    public:
+        explicit OkButton(CTreeSelectDlg& dialog) : m_dialog(dialog) {}
+
+    protected:
+        LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    private:
+        CTreeSelectDlg& m_dialog;
+    };
+
     static int CALLBACK CompareRows(HWND, HTREEITEM item1, HTREEITEM item2, LPARAM, LPARAM, LPARAM self);
     // The key of a message in the dialog's table; false for none.
     bool KeyOf(UINT message, WPARAM wParam, LPARAM lParam, RouteKey* key) const;
@@ -61,6 +75,9 @@ private:
     void OnExitSizeMove();
     bool OnContextMenu(HWND from, LPARAM at);
     void OnDeleteEditedRow(uint32_t row, LPARAM entry);
+    // An editor open when OK is pressed ends as Enter ends it: its text is
+    // kept, with the edit's notification and what the dialog does on it.
+    void EndEditKeeping();
     // The list's notifications.
     LRESULT OnDoubleClick(const NMTREEVIEWA& nm);
     LRESULT OnRightClick();
@@ -96,4 +113,5 @@ private:
     uint32_t m_contextItem = 0, m_contextColumn = 0;
     bool m_sortDescending = false;
     uint8_t m_sortColumn = 0;
+    OkButton m_okButton{*this};
 };

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <mutex>
 
+#include "platform/framework/work_area_fit.h"
+
 namespace {
 
 constexpr int kMaxColumns = 64;  // the column editor word holds 6 bits
@@ -164,4 +166,20 @@ int TreeSelectCompareRows(const char* text1, uint32_t index1, const char* text2,
     if (result == 0)
         result = index1 < index2 ? -1 : index1 > index2 ? 1 : 0;
     return descending ? -result : result;
+}
+
+ChoiceRect TreeSelectPlace(const ChoiceRect& window, const ChoicePoint* saved, int screenWidth, int screenHeight,
+                           const ChoiceRect& workArea)
+{
+    const int64_t width = int64_t(window.right) - window.left, height = int64_t(window.bottom) - window.top;
+    const bool usable = saved && ChoicePositionUsable(saved->x, saved->y, screenWidth, screenHeight);
+    const RECT wanted = usable ? RECT{saved->x, saved->y, LONG(saved->x + width), LONG(saved->y + height)}
+                               : RECT{window.left, window.top, window.right, window.bottom};
+    const RECT kept = FitRectInArea(wanted, {workArea.left, workArea.top, workArea.right, workArea.bottom});
+    if (!usable)
+        return {kept.left, kept.top, kept.right, kept.bottom};
+    const bool wider = width > int64_t(workArea.right) - workArea.left;
+    const bool higher = height > int64_t(workArea.bottom) - workArea.top;
+    return {wider ? kept.left : wanted.left, higher ? kept.top : wanted.top, wider ? kept.right : wanted.right,
+            higher ? kept.bottom : wanted.bottom};
 }

@@ -84,3 +84,12 @@ TreeSelectSort TreeSelectHeaderClick(uint32_t column);
 // in both directions.
 int TreeSelectCompareRows(const char* text1, uint32_t index1, const char* text2, uint32_t index2,
                           uint32_t entryCount, bool descending);
+
+// Where the tree choice dialog opens, at the size it opens with (`window`:
+// where it was made, at that size). A saved position the rule accepts
+// (ChoicePositionUsable, against the screen's size; null: none saved) is
+// used as it is; the work area keeps what no rule decides: a window left
+// where it was made, and a side on which the window is larger than the
+// work area (it then starts at the area's edge).
+ChoiceRect TreeSelectPlace(const ChoiceRect& window, const ChoicePoint* saved, int screenWidth, int screenHeight,
+                           const ChoiceRect& workArea);
