@@ -4,6 +4,7 @@
 #include "ui/filedlg/edit_extensions.h"
 #include "ui/filedlg/popup_list.h"
 #include "ui/filedlg/type_ahead_logic.h"
+#include "ui/utils/work_area.h"
 
 #include <cstdlib>
 #include <vector>
@@ -74,15 +75,24 @@ void BuildCombo(OfnRun& run)
     StartWorker(run.worker.get());
 }
 
-// The flag is set before the sizing, so a message the sizing brings back
-// here finds it set.
-void SizeFirstDialog(OfnRun& run)
+// The first dialog of the process takes its first size; any that is larger
+// than its work area (the first size at a high dpi, or a size the system
+// remembered) is fitted into it. The flag is set before the sizing, so a
+// message the sizing brings back here finds it set.
+void PlaceDialog(OfnRun& run)
 {
-    if (g_firstDialogSized.exchange(true))
+    const bool first = !g_firstDialogSized.exchange(true);
+    RECT made{};
+    if (!GetWindowRect(run.dialog, &made))
         return;
-    int w = 0, h = 0;
-    FirstDialogSize(run.settings.extraHeight, GetSystemMetrics(SM_CXICON), &w, &h);
-    SetWindowPos(run.dialog, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
+    const bool resizable = (GetWindowLongA(run.dialog, GWL_STYLE) & WS_THICKFRAME) != 0;
+    const RECT place = FileDialogRect(made, first, run.settings.extraHeight, GetSystemMetrics(SM_CXICON), resizable,
+                                      WorkAreaOf(run.dialog));
+    if (EqualRect(&place, &made))
+        return;
+    const UINT keepPlace = place.left == made.left && place.top == made.top ? SWP_NOMOVE : 0;
+    SetWindowPos(run.dialog, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                 keepPlace | SWP_NOZORDER);
 }
 
 void ShowCaption(OfnRun& run)
@@ -335,7 +345,7 @@ void OnHookInit(OfnRun& run, HWND child)
 
 void OnShow(OfnRun& run)
 {
-    SizeFirstDialog(run);
+    PlaceDialog(run);
     if (run.settings.hasCaption)
         ShowCaption(run);
     if (run.settings.mode != kOfnModeNone)
