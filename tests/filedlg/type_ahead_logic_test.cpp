@@ -1,10 +1,12 @@
 // The type-ahead worker's rounds over folders held in memory: what the
 // popup is offered for a typed text, in folders of umlaut and blank names
-// and in one of 5,000 subfolders, whose listing is cut at 2000 names.
+// and in one of 5,000 subfolders, whose listing is cut at 2000 names; and
+// the dialog's requests in every order that decides its first listing.
 #include <gtest/gtest.h>
 
 #include "ui/filedlg/type_ahead_logic.h"
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
@@ -253,6 +255,109 @@ TEST(TypeAhead, RequestsArriveAtAnyRound)
         EXPECT_EQ(folders.listings, c.listings) << c.name;
         EXPECT_EQ(std::set<std::string>(popup.rows.begin(), popup.rows.end()).size(), popup.rows.size()) << c.name;
     }
+}
+
+
+// The events of one dialog that decide its first listing: the folder-change
+// notification (its folder read right, read empty or as the parent before
+// the dialog knew it, or none reaching the worker's record), the popup's
+// creation with the
+// worker's start (which reads the dialog's folder), the first key '0', and
+// the folder's entries changing under the listing. Rounds run only once the
+// worker has started, each taking the requests first as the worker does.
+enum class Event { kNotified, kStarted, kTyped, kEntriesChanged };
+enum class Notice { kRight, kReadEmpty, kReadParent, kLost };
+constexpr int kUntilIdle = -1;
+
+class DialogRun {
+public:
+    explicit DialogRun(Notice notice) : m_notice(notice) { m_folders.Add(kMany, lindar_test::NumberedNames(0, 5000)); }
+
+    void Apply(Event e)
+    {
+        switch (e) {
+        case Event::kNotified:
+            if (m_notice != Notice::kLost)
+                m_requests.FolderShown(m_notice == Notice::kRight ? kMany : m_notice == Notice::kReadParent ? "D:\\" : "");
+            break;
+        case Event::kStarted:
+            m_requests.EnsureFolder(kMany);
+            m_started = true;
+            break;
+        case Event::kTyped: m_requests.Typed("0", kMany); break;
+        case Event::kEntriesChanged: m_folders.Add(kMany, {"Neu"}); break;
+        }
+    }
+    // Rounds of a started worker: a number, or until it waits for a request.
+    void Rounds(int count)
+    {
+        for (int i = 0; m_started && (count == kUntilIdle ? i < 100000 : i < count); ++i) {
+            m_requests.Take().Into(m_model);
+            TypeAheadRound round = m_model.Round(true);
+            if (round.reset)
+                m_popup.rows.clear();
+            if (round.match) {
+                m_popup.rows.push_back(*round.match);
+                m_model.Posted();
+            }
+            if (count == kUntilIdle && m_model.Idle())
+                return;
+        }
+    }
+    const Texts& Rows() const { return m_popup.rows; }
+
+private:
+    static constexpr const char* kMany = "D:\\0000 bis 4999";
+    Notice m_notice;
+    MemoryFolders m_folders;
+    TypeAheadModel m_model{m_folders};
+    TypeAheadRequests m_requests;
+    Popup m_popup;
+    bool m_started = false;
+};
+
+std::string Describe(const std::vector<Event>& order, const std::vector<int>& gaps, Notice notice)
+{
+    static const char* const kNames[] = {"notified", "started", "typed", "entries changed"};
+    static const char* const kNotices[] = {"right", "read empty", "read as the parent", "lost"};
+    std::string text = std::string("notice ") + kNotices[int(notice)] + ":";
+    for (size_t i = 0; i < order.size(); ++i)
+        text += std::string(" ") + kNames[int(order[i])] + ", " +
+                (gaps[i] == kUntilIdle ? "idle" : std::to_string(gaps[i]) + " rounds") + ";";
+    return text;
+}
+
+TEST(TypeAhead, NoOrderOfTheDialogsEventsLosesTheFirstListing)
+{
+    // No round, one, part of the first listing (before its cut at 2000),
+    // all the worker does until it waits.
+    const int gapChoices[] = {0, 1, 700, kUntilIdle};
+    const Texts first100 = lindar_test::NumberedNames(0, 100);
+    int runs = 0;
+    for (Notice notice : {Notice::kRight, Notice::kReadEmpty, Notice::kReadParent, Notice::kLost}) {
+        std::vector<Event> order = {Event::kNotified, Event::kStarted, Event::kTyped, Event::kEntriesChanged};
+        do {
+            // The combo that takes keys comes with the popup. A folder read
+            // wrong is the first notice's, sent while the dialog starts up;
+            // a later one is where the user went.
+            const auto at = [&](Event e) { return std::find(order.begin(), order.end(), e); };
+            const bool readWrong = notice == Notice::kReadEmpty || notice == Notice::kReadParent;
+            if (at(Event::kTyped) < at(Event::kStarted) || (readWrong && at(Event::kNotified) > at(Event::kStarted)))
+                continue;
+            for (int g = 0; g < 4 * 4 * 4; ++g) {
+                const std::vector<int> gaps = {gapChoices[g % 4], gapChoices[g / 4 % 4], gapChoices[g / 16],
+                                               kUntilIdle};
+                DialogRun run(notice);
+                for (size_t i = 0; i < order.size(); ++i) {
+                    run.Apply(order[i]);
+                    run.Rounds(gaps[i]);
+                }
+                ++runs;
+                ASSERT_EQ(run.Rows(), first100) << Describe(order, gaps, notice);
+            }
+        } while (std::next_permutation(order.begin(), order.end()));
+    }
+    EXPECT_EQ(runs, (12 + 4 + 4 + 12) * 64);
 }
 
 }  // namespace

@@ -115,13 +115,10 @@ void FolderChanged(ExtDialog& d)
     OfnWorker* worker = d.run.worker.get();
     if (!worker)
         return;
-    std::string folder = FolderOf(d.run.dialog);
+    const std::string folder = FolderOf(d.run.dialog);
     {
         CLockGuard hold(worker->thread.SharedLock());
-        if (!FolderChangeKeepsText(worker->folder, folder))
-            worker->typed[0] = '\0';
-        StrCopyBoundedA(worker->folder, folder.c_str(), sizeof worker->folder);
-        worker->folderRequest = worker->textRequest = true;
+        worker->requests.FolderShown(folder);
     }
     worker->thread.Wake();
 }
@@ -163,7 +160,7 @@ void ShowMatches(ExtDialog& d)
     bool typed;
     {
         CLockGuard hold(d.run.worker->thread.SharedLock());
-        typed = d.run.worker->typed[0] != '\0';
+        typed = !d.run.worker->requests.Text().empty();
     }
     HWND combo = d.Combo();
     if (!typed || IsWindowVisible(popup) || !combo || SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0))
@@ -187,11 +184,10 @@ void Typed(ExtDialog& d)
     OfnWorker* worker = d.run.worker.get();
     if (!worker)
         return;
-    std::string text = WindowTextOf(d.Combo());
+    const std::string text = WindowTextOf(d.Combo()), folder = FolderOf(d.dialog);
     {
         CLockGuard hold(worker->thread.SharedLock());
-        StrCopyBoundedA(worker->typed, text.c_str(), sizeof worker->typed);
-        worker->textRequest = true;
+        worker->requests.Typed(text, folder);
     }
     worker->thread.Wake();
     if (text.empty())

@@ -41,6 +41,12 @@ void StartWorker(OfnWorker* worker)
     if (!popup)
         return;
     worker->popup = popup;
+    {
+        // The folder the dialog shows now, should its notification have
+        // come before the worker's record or before the dialog knew it.
+        CLockGuard hold(worker->thread.SharedLock());
+        worker->requests.EnsureFolder(FolderOf(worker->dialog));
+    }
     worker->thread.Start([worker](CWorker& thread) { FileDialogListThread(worker, thread); });
 }
 
@@ -163,26 +169,15 @@ private:
     WIN32_FIND_DATAA m_found{};
 };
 
-// The requests taken under the worker's lock into the model.
+// The requests taken under the worker's lock, handed to the model outside.
 void TakeRequests(OfnWorker* worker, TypeAheadModel& model)
 {
-    bool folderRequest = false, textRequest = false;
-    char folder[kPathBuffer] = "", text[kPathBuffer] = "";
+    TypeAheadRequests taken;
     {
         CLockGuard hold(worker->thread.SharedLock());
-        if ((folderRequest = worker->folderRequest)) {
-            worker->folderRequest = false;
-            StrCopyBoundedA(folder, worker->folder, sizeof folder);
-        }
-        if ((textRequest = worker->textRequest)) {
-            worker->textRequest = false;
-            StrCopyBoundedA(text, worker->typed, sizeof text);
-        }
+        taken = worker->requests.Take();
     }
-    if (folderRequest)
-        model.NewFolder(folder);
-    if (textRequest)
-        model.NewText(text);
+    taken.Into(model);
 }
 
 // Posts one name to the popup; the heap text is the popup's once posted.
@@ -385,7 +380,7 @@ void StopWorker(OfnRun& run)
         return;
     {
         CLockGuard hold(worker->thread.SharedLock());
-        worker->folder[0] = '\0';
+        worker->requests.FolderShown("");
     }
     worker->thread.Stop(AnswerSentMessages);
     if (HWND popup = worker->popup.exchange(nullptr))

@@ -96,3 +96,49 @@ bool TypeAheadModel::Idle() const
         return false;
     return m_typed.empty() || m_cursor.position >= m_names.size() || m_cursor.posted >= kMaxMatches;
 }
+
+namespace {
+
+// Texts in the dialog's buffers: at most a path's length.
+std::string Bounded(const std::string& text)
+{
+    return text.substr(0, kPathChars);
+}
+
+}  // namespace
+
+void TypeAheadRequests::FolderShown(const std::string& folder)
+{
+    if (!FolderChangeKeepsText(m_folder, folder))
+        m_typed.clear();
+    m_folder = Bounded(folder);
+    m_folderRequest = m_textRequest = true;
+}
+
+void TypeAheadRequests::EnsureFolder(const std::string& folder)
+{
+    if (!folder.empty() && (m_folder.empty() || !FolderChangeKeepsText(m_folder, folder)))
+        FolderShown(folder);
+}
+
+void TypeAheadRequests::Typed(const std::string& text, const std::string& folder)
+{
+    EnsureFolder(folder);
+    m_typed = Bounded(text);
+    m_textRequest = true;
+}
+
+TypeAheadRequests TypeAheadRequests::Take()
+{
+    TypeAheadRequests taken = *this;
+    m_folderRequest = m_textRequest = false;
+    return taken;
+}
+
+void TypeAheadRequests::Into(TypeAheadModel& model) const
+{
+    if (m_folderRequest)
+        model.NewFolder(m_folder);
+    if (m_textRequest)
+        model.NewText(m_typed);
+}

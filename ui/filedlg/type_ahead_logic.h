@@ -73,3 +73,31 @@ private:
     bool m_reset = false;  // the next round empties the popup
     uint64_t m_stamp = 0;  // the folder's stamp when its listing started
 };
+
+// What the dialog asks of the worker, kept under the worker's lock: the
+// folder the dialog shows and the text typed, each with a flag the worker
+// takes. Every typed text comes with the folder the dialog shows then, so
+// the listing never hangs on its first folder-change notification alone:
+// one that came before the worker's record, or whose folder was read before
+// the dialog knew it, is made good by the next key.
+class TypeAheadRequests {
+public:
+    // The dialog shows this folder (its folder-change notification). The
+    // typed text stays for the folder asked for already and for the first.
+    void FolderShown(const std::string& folder);
+    // Asks for the folder unless it is the one asked for already.
+    void EnsureFolder(const std::string& folder);
+    // The text typed while the dialog shows `folder`.
+    void Typed(const std::string& text, const std::string& folder);
+    const std::string& Text() const { return m_typed; }
+    // What was asked since the last take, the flags then cleared: taken
+    // under the lock, handed to the model (Into) outside it.
+    TypeAheadRequests Take();
+    void Into(TypeAheadModel& model) const;
+
+private:
+    std::string m_folder;
+    std::string m_typed;
+    bool m_folderRequest = false;
+    bool m_textRequest = false;
+};
