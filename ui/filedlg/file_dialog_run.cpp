@@ -142,6 +142,7 @@ public:
     {
         return Take(m_search != INVALID_HANDLE_VALUE && FindNextFileA(m_search, &m_found), name);
     }
+    bool Failed() const override { return m_failed; }
     void Close() override
     {
         if (m_search != INVALID_HANDLE_VALUE)
@@ -163,9 +164,12 @@ private:
     {
         if (found)
             *name = m_found.cFileName;
+        const DWORD error = found ? ERROR_SUCCESS : GetLastError();
+        m_failed = !found && error != ERROR_NO_MORE_FILES && error != ERROR_FILE_NOT_FOUND;
         return found;
     }
     HANDLE m_search = INVALID_HANDLE_VALUE;
+    bool m_failed = false;
     WIN32_FIND_DATAA m_found{};
 };
 
@@ -215,9 +219,10 @@ void FileDialogListThread(OfnWorker* worker, CWorker& thread)
             PostMessageA(popup, LB_RESETCONTENT, 0, 0);
         if (round.match && PostMatch(worker, popup, *round.match, round.firstMatch))
             model.Posted();
-        if (model.Idle())
+        if (model.Idle()) {
             thread.WaitForWake(kIdleMs);  // woken by a request or the stop
-        else if ((++rounds % kRoundsPerYield) == 0)
+            model.Waited();
+        } else if ((++rounds % kRoundsPerYield) == 0)
             Sleep(kRetryMs);
     }
 }

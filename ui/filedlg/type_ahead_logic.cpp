@@ -5,6 +5,7 @@ void TypeAheadModel::NewFolder(const std::string& folder)
     m_folder = folder;
     m_filter.clear();
     m_cut = false;
+    m_failed = false;
     m_start = true;
     m_cursor.Reset();
     m_reset = true;
@@ -17,14 +18,28 @@ void TypeAheadModel::NewText(const std::string& typed)
     m_reset = true;
     if (typed.empty() || m_folder.empty())
         return;
-    if (!m_start && m_entries.Stamp(m_folder) != m_stamp) {
-        // Listed before its entries changed: all of it again, cut anew.
+    if (!m_start && (m_failed || m_entries.Stamp(m_folder) != m_stamp)) {
+        // Listed before its entries changed, or not to its end: all of it
+        // again, cut anew.
         m_filter.clear();
         m_cut = false;
+        m_failed = false;
         m_start = true;
     } else if (m_cut) {
         ListAgainFor(typed);
     }
+}
+
+void TypeAheadModel::Waited()
+{
+    if (!m_failed || m_typed.empty() || m_folder.empty() || m_start)
+        return;
+    m_filter.clear();
+    m_cut = false;
+    m_failed = false;
+    m_start = true;
+    m_cursor.Reset();
+    m_reset = true;
 }
 
 void TypeAheadModel::ListAgainFor(const std::string& typed)
@@ -73,11 +88,14 @@ TypeAheadRound TypeAheadModel::Round(bool compare)
         if (!m_folder.empty()) {
             m_stamp = m_entries.Stamp(m_folder);
             have = m_open = m_entries.First(m_folder, &name);
+            m_failed = !have && m_entries.Failed();
         }
     } else if (m_open) {
         have = m_entries.Next(&name);
-        if (!have)
+        if (!have) {
+            m_failed = m_entries.Failed();
             Close();
+        }
     }
     if (have && IsListedName(name.c_str()))
         Keep(name);

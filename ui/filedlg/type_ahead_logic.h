@@ -19,6 +19,9 @@ public:
     virtual bool First(const std::string& folder, std::string* name) = 0;
     virtual bool Next(std::string* name) = 0;
     virtual void Close() = 0;
+    // Whether the last First or Next that gave no entry failed, rather
+    // than found no more.
+    virtual bool Failed() const = 0;
     // What tells a change of the folder's entries (its last write time), 0
     // when unknown.
     virtual uint64_t Stamp(const std::string& folder) = 0;
@@ -35,8 +38,10 @@ struct TypeAheadRound {
 // of more is cut there, and each typed text then lists it again keeping only
 // the names that begin with that text, so a match past the first 2000
 // entries is still offered. A folder whose entries changed after it was
-// listed (names made while the dialog shows it) is listed again for the
-// next typed text, so the popup offers what it holds now.
+// listed (names made while the dialog shows it), or whose listing failed
+// on the way, is listed again for the next typed text, so the popup offers
+// what it holds now; a failed listing is also tried again after the
+// worker's idle wait while a text waits for its names.
 class TypeAheadModel {
 public:
     explicit TypeAheadModel(FolderEntries& entries) : m_entries(entries) {}
@@ -54,6 +59,9 @@ public:
     void Posted() { ::Posted(m_cursor); }
     // Nothing to read or compare until the next request.
     bool Idle() const;
+    // The worker waited while idle (a second passed, or a request woke it):
+    // a listing that failed is tried again while a text waits for names.
+    void Waited();
     const std::vector<std::string>& Names() const { return m_names; }
 
 private:
@@ -71,6 +79,7 @@ private:
     bool m_open = false;   // a listing is under way
     bool m_cut = false;    // the folder holds more names than are kept
     bool m_reset = false;  // the next round empties the popup
+    bool m_failed = false; // the last listing failed before its end
     uint64_t m_stamp = 0;  // the folder's stamp when its listing started
 };
 
