@@ -3,12 +3,7 @@
 void TypeAheadModel::NewFolder(const std::string& folder)
 {
     m_folder = folder;
-    m_filter.clear();
-    m_cut = false;
-    m_failed = false;
-    m_start = true;
-    m_cursor.Reset();
-    m_reset = true;
+    ListAll();
 }
 
 void TypeAheadModel::NewText(const std::string& typed)
@@ -18,28 +13,23 @@ void TypeAheadModel::NewText(const std::string& typed)
     m_reset = true;
     if (typed.empty() || m_folder.empty())
         return;
-    if (!m_start && (m_failed || m_entries.Stamp(m_folder) != m_stamp)) {
-        // Listed before its entries changed, or not to its end: all of it
-        // again, cut anew.
-        m_filter.clear();
-        m_cut = false;
-        m_failed = false;
-        m_start = true;
-    } else if (m_cut) {
+    if (!m_start && (m_failed || m_entries.Stamp(m_folder) != m_stamp))
+        ListAll();  // listed before its entries changed, or not to its end
+    else if (m_cut)
         ListAgainFor(typed);
-    }
 }
 
 void TypeAheadModel::Waited()
 {
-    if (!m_failed || m_typed.empty() || m_folder.empty() || m_start)
-        return;
-    m_filter.clear();
+    if (m_failed && !m_typed.empty() && !m_folder.empty() && !m_start)
+        ListAll();
+}
+
+void TypeAheadModel::ListAll()
+{
     m_cut = false;
     m_failed = false;
-    m_start = true;
-    m_cursor.Reset();
-    m_reset = true;
+    ListAgainFor("");
 }
 
 void TypeAheadModel::ListAgainFor(const std::string& typed)

@@ -67,6 +67,9 @@ public:
 private:
     void Close();
     void Keep(const std::string& name);
+    // The next round lists the folder anew: all of it, cut anew, or only
+    // the names beginning with a text.
+    void ListAll();
     void ListAgainFor(const std::string& typed);
 
     FolderEntries& m_entries;
