@@ -384,6 +384,20 @@ TEST(FileDialogPlace, OpensWithinTheWorkArea)
     for (const PlaceCase& c : cases)
         EXPECT_EQ(Sides(FileDialogRect(c.made, c.first, c.extra, c.icon, c.resizable, c.area)), Sides(c.expected))
             << c.what;
+    // The system's minimum is the size it made: at 144 dpi 814 x 602.
+    const struct {
+        POINT minimum;
+        RECT area;
+        POINT expected;
+    } minimums[] = {
+        {{814, 602}, k800, {800, 600}},   {{814, 602}, kBarBelow, {800, 570}}, {{814, 602}, k1280, {814, 602}},
+        {{430, 290}, k800, {430, 290}},   {{814, 602}, kUnknown, {814, 602}},
+    };
+    for (const auto& m : minimums) {
+        const POINT fitted = MinimumSizeInArea(m.minimum, m.area);
+        EXPECT_EQ(std::vector<LONG>({fitted.x, fitted.y}), std::vector<LONG>({m.expected.x, m.expected.y}))
+            << m.minimum.x << " x " << m.minimum.y << " in " << m.area.right << " x " << m.area.bottom;
+    }
 }
 
 }  // namespace

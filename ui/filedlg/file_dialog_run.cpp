@@ -391,3 +391,9 @@ void StopWorker(OfnRun& run)
     if (HWND popup = worker->popup.exchange(nullptr))
         DestroyWindow(popup);
 }
+
+void FitMinimumSize(HWND dialog, MINMAXINFO* info)
+{
+    if (info)
+        info->ptMinTrackSize = MinimumSizeInArea(info->ptMinTrackSize, WorkAreaOf(dialog));
+}

@@ -73,6 +73,9 @@ void OnShow(OfnRun& run);
 // still to read the file name (the selected entry would be its text).
 void Remember(OfnRun& run, const std::string& chosen, bool select);
 void StopWorker(OfnRun& run);
+// After the system answered WM_GETMINMAXINFO: its minimum kept within the
+// work area.
+void FitMinimumSize(HWND dialog, MINMAXINFO* info);
 
 // The dialog procedure's extension of the messages (the CDN codes come
 // through the hook); true when the message is answered with *result.

@@ -332,3 +332,11 @@ RECT FileDialogRect(const RECT& made, bool first, int extraHeight, int iconWidth
         rect.bottom = rect.top + areaHeight;
     return FitRectInArea(rect, workArea);
 }
+
+POINT MinimumSizeInArea(POINT minimum, const RECT& workArea)
+{
+    const LONG areaWidth = workArea.right - workArea.left, areaHeight = workArea.bottom - workArea.top;
+    if (areaWidth <= 0 || areaHeight <= 0)
+        return minimum;
+    return POINT{std::min(minimum.x, areaWidth), std::min(minimum.y, areaHeight)};
+}

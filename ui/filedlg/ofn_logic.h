@@ -134,3 +134,8 @@ void FirstDialogSize(int extraHeight, int iconWidth, int* width, int* height);
 // its place and size. An empty area (unknown) changes nothing.
 RECT FileDialogRect(const RECT& made, bool first, int extraHeight, int iconWidth, bool resizable,
                     const RECT& workArea);
+// The smallest size the user may size the dialog to (the system's is its
+// size as made, which at a high dpi may exceed a small screen), cut to the
+// work area so that a dialog cut to the area stays so. An empty area
+// changes nothing.
+POINT MinimumSizeInArea(POINT minimum, const RECT& workArea);
