@@ -1,11 +1,14 @@
 // The extended Open dialog in a folder of 5,000 subfolders named 0000 to
-// 4999, as a user reported it: the dialog opened in the folder, '0' typed
-// 1.5 s after the popup exists, the text cleared and '0' typed again. The
-// popup offers 0000 to 0099 each time, as it does when the dialog is opened
-// in the parent and sent to the folder, and also when the folder's entries
-// were made after the dialog had listed it.
+// 4999, as a user reported it: the folder made by this process just before,
+// beside folders named like it and one with files, the dialog opened in it
+// (no trailing separator), '0' typed 1.5 s after the popup exists, the text
+// cleared and '0' typed again. The popup offers 0000 to 0099 each time, as
+// it does when the dialog is opened in the parent and sent to the folder,
+// and also when the folder's entries were made after the dialog had listed
+// it.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,6 +31,39 @@ constexpr DWORD kRowsMs = 5000, kRetypedRowsMs = 8000;
 
 Texts First100() { return lindar_test::NumberedNames(0, 100); }
 
+// The user's tree, made anew by each run: the big folder and, beside it,
+// "big", "bigfoot" and "Alpen" with files. Removed at the end.
+class FreshTree {
+public:
+    FreshTree()
+    {
+        char base[MAX_PATH] = "";
+        GetTempPathA(sizeof base, base);
+        parent = std::string(base) + "lindar-recipe-" + std::to_string(GetCurrentProcessId());
+        big = parent + "\\0000 bis 4999";
+        CreateDirectoryA(parent.c_str(), nullptr);
+        for (const char* sibling : {"big", "bigfoot", "Alpen"})
+            CreateDirectoryA((parent + "\\" + sibling).c_str(), nullptr);
+        for (const char* file : kFiles)
+            std::ofstream(parent + "\\Alpen\\" + file) << "x";
+        winharness::MakeNumberedFolders(big, kRecipeCount);
+    }
+    ~FreshTree()
+    {
+        for (const std::string& name : lindar_test::NumberedNames(0, kRecipeCount))
+            RemoveDirectoryA((big + "\\" + name).c_str());
+        for (const char* file : kFiles)
+            DeleteFileA((parent + "\\Alpen\\" + file).c_str());
+        for (const char* folder : {"0000 bis 4999", "big", "bigfoot", "Alpen"})
+            RemoveDirectoryA((parent + "\\" + folder).c_str());
+        RemoveDirectoryA(parent.c_str());
+    }
+    std::string parent, big;
+
+private:
+    static constexpr const char* kFiles[] = {"Zugspitze.gpx", "Watzmann.gpx", "Touren.txt"};
+};
+
 struct RecipeCase {
     const char* name;
     std::string openIn;                // the dialog's initial folder
@@ -45,6 +81,7 @@ Seen RunRecipe(const RecipeCase& c)
 {
     char file[260] = "";
     OPENFILENAMEA ofn = OpenIn(c.openIn, file, sizeof file);
+    ofn.lpstrFilter = "Alle Dateien\0*.*\0";
     HWND dialog = nullptr;
     DWORD since = 0;
     Seen seen;
@@ -83,6 +120,8 @@ Seen RunRecipe(const RecipeCase& c)
         if (seen.typed != full && GetTickCount() - since < kRowsMs)
             return false;
         SetWindowTextA(ComboEditOf(dialog), "");
+        // The first typing's rows go, so only the second's count.
+        SendMessageA(Popup(dialog), LB_RESETCONTENT, 0, 0);
         typeZero();
         return true;
     });
@@ -104,7 +143,8 @@ protected:
 
 TEST_F(BigFolderPopup, OffersTheFirstHundredBeginningsHoweverTheFolderWasReached)
 {
-    const std::string big = RecipeFolder(), parent = RecipeParent();
+    const FreshTree tree;
+    const std::string &big = tree.big, &parent = tree.parent;
     // A folder of its own per run, empty when the dialog lists it.
     const std::string late = parent + "\\später " + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(late.c_str(), nullptr);

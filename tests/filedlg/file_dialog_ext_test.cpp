@@ -11,6 +11,7 @@
 #include "ui/filedlg/file_dialog_ext.h"
 #include "ui/filedlg/ofn_logic.h"
 #include "ui/filedlg/popup_list.h"
+#include "ui/utils/work_area.h"
 #include "tests/winharness/registry_lock.h"
 #include "tests/winharness/thread_count.h"
 
@@ -172,6 +173,35 @@ TEST_F(FileDialogExt, SaveThroughOpenCaptionsAndRestoresTheCaller)
         EXPECT_EQ(ofn.lpstrFilter, filter);
         EXPECT_EQ(ofn.Flags & ~OFN_READONLY, DWORD(OFN_EXPLORER | kOfnCaptionBit | kOfnModeNone));
     }
+}
+
+// The system remembers the size a dialog had for the next one; one sized
+// past the screen comes back cut to the work area, inside it.
+TEST_F(FileDialogExt, RememberedSizeLargerThanTheScreenOpensInTheWorkArea)
+{
+    char file[MAX_PATH] = "";
+    OPENFILENAMEA ofn = Request(file, sizeof file);
+    ofn.lpstrDefExt = "tst";
+    ofn.Flags = OFN_EXPLORER;
+    RECT area{}, grown{}, reopened{};
+    for (RECT* seen : {&grown, &reopened}) {
+        winharness::ModalDriver driver(15000);
+        driver.Then([&](winharness::ModalDriver& d) {
+            HWND dialog = ExtendedDialog(d);
+            if (!dialog)
+                return false;
+            area = WorkAreaOf(dialog);
+            if (seen == &grown)
+                SetWindowPos(dialog, nullptr, 0, 0, area.right - area.left + 300, area.bottom - area.top + 200,
+                             SWP_NOMOVE | SWP_NOZORDER);
+            GetWindowRect(dialog, seen);
+            return PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0) != FALSE;
+        });
+        driver.Run([&] { GetOpenFileNameA(&ofn); });
+    }
+    ASSERT_GT(grown.right - grown.left, area.right - area.left);  // the system took the size
+    EXPECT_EQ(std::vector<LONG>({reopened.left, reopened.top, reopened.right, reopened.bottom}),
+              std::vector<LONG>({area.left, area.top, area.right, area.bottom}));
 }
 
 TEST_F(FileDialogExt, QuickDialogsLeaveNoWorker)

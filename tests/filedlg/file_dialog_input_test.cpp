@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <ostream>
 #include <string>
@@ -42,11 +43,13 @@ std::string Folder()
 }
 
 // What the user sees or got: whether the dialog ended with a file (its name
-// in the folder), the combo's text, whether the popup shows and its rows,
-// and whether the keys still go to the combo.
+// in the folder; none when cancelled), the folder it shows (below the row's
+// folder, empty for that one), the combo's text, whether the popup shows and
+// its rows, and whether the keys still go to the combo.
 struct Outcome {
     bool ended = false;
     std::string file;
+    std::string folder;
     std::string text;
     bool shown = false;
     Texts rows;
@@ -54,18 +57,18 @@ struct Outcome {
 
     bool operator==(const Outcome& o) const
     {
-        return std::tie(ended, file, text, shown, rows, keysToCombo) ==
-               std::tie(o.ended, o.file, o.text, o.shown, o.rows, o.keysToCombo);
+        return std::tie(ended, file, folder, text, shown, rows, keysToCombo) ==
+               std::tie(o.ended, o.file, o.folder, o.text, o.shown, o.rows, o.keysToCombo);
     }
 };
 
 void PrintTo(const Outcome& o, std::ostream* out)
 {
     if (o.ended) {
-        *out << "ended with " << o.file;
+        *out << (o.file.empty() ? "cancelled" : "ended with " + o.file);
         return;
     }
-    *out << "text=\"" << o.text << "\" popup " << (o.shown ? "shown {" : "hidden {");
+    *out << "in \"" << o.folder << "\" text=\"" << o.text << "\" popup " << (o.shown ? "shown {" : "hidden {");
     for (const std::string& r : o.rows)
         *out << r << ";";
     *out << "} keys to " << (o.keysToCombo ? "combo" : "elsewhere");
@@ -73,11 +76,21 @@ void PrintTo(const Outcome& o, std::ostream* out)
 
 Outcome Showing(const std::string& text, bool shown, Texts rows = {})
 {
-    return {false, "", text, shown, std::move(rows), true};
+    return {false, "", "", text, shown, std::move(rows), true};
 }
-Outcome Ended(const std::string& file) { return {true, file, "", false, {}, false}; }
+// The dialog went into a subfolder of the row's folder; the keys go to the
+// combo unless OK took the focus (a click, its mnemonic).
+Outcome InFolder(const std::string& folder, bool keysToCombo)
+{
+    Outcome o = Showing("", false);
+    o.folder = folder;
+    o.keysToCombo = keysToCombo;
+    return o;
+}
+Outcome Ended(const std::string& file) { return {true, file, "", "", false, {}, false}; }
+Outcome Cancelled() { return Ended(""); }
 
-enum class Act { kType, kKey, kClickRow, kAwaitRows };
+enum class Act { kType, kKey, kClickRow, kAwaitRows, kClickOk, kOkMnemonic };
 struct Gesture {
     Act act;
     std::string text;  // typed, or the row clicked
@@ -87,6 +100,9 @@ struct Gesture {
 Gesture Type(const std::string& text) { return {Act::kType, text}; }
 Gesture Key(WORD key) { return {Act::kKey, "", key}; }
 Gesture ClickRow(const std::string& row) { return {Act::kClickRow, row}; }
+Gesture ClickOk() { return {Act::kClickOk, ""}; }
+// Alt and the underlined letter of the OK button ("&Open", "Ö&ffnen").
+Gesture OkMnemonic() { return {Act::kOkMnemonic, ""}; }
 // Waits until the popup shows these rows, as the user waits to see them
 // (each typed character empties and refills it).
 Gesture AwaitRows(const Texts& rows) { return {Act::kAwaitRows, "", 0, rows}; }
@@ -97,9 +113,24 @@ struct Row {
     Outcome expected;
 };
 
-Outcome Observe(HWND dialog)
+// The dialog's folder below `start`: empty for it, the rest for a subfolder,
+// else the whole path.
+std::string FolderBelow(HWND dialog, const std::string& start)
+{
+    char folder[MAX_PATH] = "";
+    SendMessageA(dialog, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder));
+    const std::string shown = folder;
+    if (lstrcmpiA(shown.c_str(), start.c_str()) == 0)
+        return "";
+    if (shown.size() > start.size() + 1 && lstrcmpiA(shown.substr(0, start.size()).c_str(), start.c_str()) == 0)
+        return shown.substr(start.size() + 1);
+    return shown;
+}
+
+Outcome Observe(HWND dialog, const std::string& start)
 {
     Outcome o;
+    o.folder = FolderBelow(dialog, start);
     const HWND combo = GetDlgItem(dialog, kFileNameId);
     char text[MAX_PATH] = "";
     GetWindowTextA(combo, text, sizeof text);
@@ -145,6 +176,22 @@ Outcome RunRow(const Row& row, const std::string& folder)
             switch (g.act) {
             case Act::kType: input.Type(g.text); break;
             case Act::kKey: input.Key(g.key); break;
+            case Act::kClickOk: {
+                const HWND ok = GetDlgItem(dialog, IDOK);
+                RECT r = {};
+                GetClientRect(ok, &r);
+                input.Click(ok, {r.right / 2, r.bottom / 2});
+                break;
+            }
+            case Act::kOkMnemonic: {
+                char caption[64] = "";
+                GetDlgItemTextA(dialog, IDOK, caption, sizeof caption);
+                const char* amp = strchr(caption, '&');
+                if (!amp || !amp[1])
+                    return false;
+                input.Key(VkKeyScanA(amp[1]) & 0xFF, winharness::kAlt);
+                break;
+            }
             case Act::kAwaitRows: {
                 const HWND popup = Popup(dialog);
                 return IsWindowVisible(popup) && PopupRows(popup) == g.rows;
@@ -167,7 +214,7 @@ Outcome RunRow(const Row& row, const std::string& folder)
         driver.Then([&](ModalDriver&) {
             if (InputPending())
                 return false;
-            seen = Observe(dialog);
+            seen = Observe(dialog, folder);
             if (!(seen == row.expected) && GetTickCount() - start < 10000)
                 return false;
             return PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0) != FALSE;
@@ -176,12 +223,13 @@ Outcome RunRow(const Row& row, const std::string& folder)
     BOOL ok = FALSE;
     driver.Run([&] { ok = GetOpenFileNameA(&ofn); });
     if (ok) {
-        seen = Outcome{};
-        seen.ended = true;
         const std::string chosen = file;
-        seen.file = chosen.size() > folder.size() && lstrcmpiA(chosen.substr(0, folder.size()).c_str(), folder.c_str()) == 0
-                        ? chosen.substr(folder.size() + 1)
-                        : chosen;
+        seen = Ended(chosen.size() > folder.size() &&
+                             lstrcmpiA(chosen.substr(0, folder.size()).c_str(), folder.c_str()) == 0
+                         ? chosen.substr(folder.size() + 1)
+                         : chosen);
+    } else if (row.expected.ended) {
+        seen = Cancelled();
     }
     return seen;
 }
@@ -208,6 +256,34 @@ TEST_F(FileDialogInput, Popup)
          Ended("alpha.gpx")},
         {"type \"alp\", click alpha.gpx, Enter", {Type("alp"), AwaitRows(alp), ClickRow("alpha.gpx"), Key(VK_RETURN)},
          Ended("alpha.gpx")},
+        // Escape closes the popup only, as completion lists do; the next one
+        // cancels.
+        {"type \"alp\", Escape", {Type("alp"), AwaitRows(alp), Key(VK_ESCAPE)}, Showing("alp", false)},
+        {"type \"alp\", Escape, type \"i\"", {Type("alp"), AwaitRows(alp), Key(VK_ESCAPE), Type("i")},
+         Showing("alpi", true, {"alpine.txt"})},
+        {"type \"alp\", Escape, Escape", {Type("alp"), AwaitRows(alp), Key(VK_ESCAPE), Key(VK_ESCAPE)}, Cancelled()},
+        {"Escape", {Key(VK_ESCAPE)}, Cancelled()},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.action);
+        EXPECT_EQ(RunRow(row, Folder()), row.expected) << row.action;
+    }
+}
+
+// A path typed with '/' opens as with '\\', however OK is given: Enter
+// (which the dialog manager turns into OK before the combo sees it), a click
+// on the button or its mnemonic.
+TEST_F(FileDialogInput, SlashedPath)
+{
+    std::string slashed = Folder();
+    for (char& c : slashed)
+        if (c == '\\')
+            c = '/';
+    const Row rows[] = {
+        {"type the slashed path, Enter", {Type(slashed + "/Alpen"), Key(VK_RETURN)}, InFolder("Alpen", true)},
+        {"type the slashed path, click OK", {Type(slashed + "/Alpen"), ClickOk()}, InFolder("Alpen", false)},
+        {"type the slashed path, Alt+mnemonic of OK", {Type(slashed + "/Alpen"), OkMnemonic()}, InFolder("Alpen", false)},
+        {"type the slashed path of a file, Enter", {Type(slashed + "/alpha.gpx"), Key(VK_RETURN)}, Ended("alpha.gpx")},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.action);

@@ -334,4 +334,70 @@ TEST(OfnLogic, MatchingStepAndPopupArithmetic)
     EXPECT_EQ(h, 825);
 }
 
+// Where the dialog opens at 96, 120 and 144 dpi (icons 32, 40, 48 wide) on
+// screens of several work areas, first sized or in a remembered size.
+struct PlaceCase {
+    const char* what;
+    int icon;
+    bool first;
+    int extra;
+    bool resizable;
+    RECT made, area, expected;
+};
+
+std::vector<LONG> Sides(const RECT& r)
+{
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+TEST(FileDialogPlace, OpensWithinTheWorkArea)
+{
+    constexpr RECT kMade = {100, 60, 530, 350};  // the system's template size
+    constexpr RECT k800 = {0, 0, 800, 600}, kBarBelow = {0, 0, 800, 570}, kBarAbove = {0, 30, 800, 600};
+    constexpr RECT k1280 = {0, 0, 1280, 1024}, kRightOf1280 = {1280, 0, 2080, 600}, kUnknown = {0, 0, 0, 0};
+    const PlaceCase cases[] = {
+        {"96 dpi on 800 x 600", 32, true, 0, true, kMade, k800, {100, 60, 700, 510}},
+        {"96 dpi above a task bar", 32, true, 0, true, kMade, kBarBelow, {100, 60, 700, 510}},
+        {"96 dpi on 1280 x 1024", 32, true, 0, true, kMade, k1280, {100, 60, 700, 510}},
+        // A size that fits is kept with its place, even across an edge.
+        {"120 dpi on 800 x 600", 40, true, 0, true, kMade, k800, {100, 60, 850, 622}},
+        {"120 dpi above a task bar", 40, true, 0, true, kMade, kBarBelow, {100, 60, 850, 622}},
+        {"120 dpi with a template's extra height", 40, true, 100, true, kMade, k800, {50, 0, 800, 600}},
+        {"144 dpi on 800 x 600", 48, true, 0, true, kMade, k800, {0, 0, 800, 600}},
+        {"144 dpi above a task bar", 48, true, 0, true, kMade, kBarBelow, {0, 0, 800, 570}},
+        {"144 dpi below a task bar", 48, true, 0, true, kMade, kBarAbove, {0, 30, 800, 600}},
+        {"144 dpi on 1280 x 1024", 48, true, 0, true, kMade, k1280, {100, 60, 1000, 735}},
+        {"144 dpi on a monitor right of another", 48, true, 0, true, {1300, 60, 1730, 350}, kRightOf1280,
+         {1280, 0, 2080, 600}},
+        {"144 dpi, not resizable", 48, true, 0, false, kMade, k800, {100, 60, 1000, 735}},
+        {"144 dpi, work area unknown", 48, true, 0, true, kMade, kUnknown, {100, 60, 1000, 735}},
+        // Later dialogs come in the size the system remembered.
+        {"remembered 700 x 500 on 800 x 600", 32, false, 0, true, {50, 40, 750, 540}, k800, {50, 40, 750, 540}},
+        {"remembered 1000 x 800 on 800 x 600", 32, false, 0, true, {50, 40, 1050, 840}, k800, {0, 0, 800, 600}},
+        {"remembered 1000 x 500: only the width cut", 32, false, 0, true, {50, 40, 1050, 540}, k800,
+         {0, 40, 800, 540}},
+        {"remembered 1000 x 800 above a task bar", 48, false, 0, true, {50, 40, 1050, 840}, kBarBelow,
+         {0, 0, 800, 570}},
+        {"remembered 900 x 675 on 1280 x 1024", 48, false, 0, true, {10, 20, 910, 695}, k1280, {10, 20, 910, 695}},
+        {"remembered too large, not resizable", 32, false, 0, false, {50, 40, 1050, 840}, k800, {50, 40, 1050, 840}},
+    };
+    for (const PlaceCase& c : cases)
+        EXPECT_EQ(Sides(FileDialogRect(c.made, c.first, c.extra, c.icon, c.resizable, c.area)), Sides(c.expected))
+            << c.what;
+    // The system's minimum is the size it made: at 144 dpi 814 x 602.
+    const struct {
+        POINT minimum;
+        RECT area;
+        POINT expected;
+    } minimums[] = {
+        {{814, 602}, k800, {800, 600}},   {{814, 602}, kBarBelow, {800, 570}}, {{814, 602}, k1280, {814, 602}},
+        {{430, 290}, k800, {430, 290}},   {{814, 602}, kUnknown, {814, 602}},
+    };
+    for (const auto& m : minimums) {
+        const POINT fitted = MinimumSizeInArea(m.minimum, m.area);
+        EXPECT_EQ(std::vector<LONG>({fitted.x, fitted.y}), std::vector<LONG>({m.expected.x, m.expected.y}))
+            << m.minimum.x << " x " << m.minimum.y << " in " << m.area.right << " x " << m.area.bottom;
+    }
+}
+
 }  // namespace

@@ -201,6 +201,8 @@ INT_PTR CALLBACK FileDialogExtProc(HWND dialog, UINT message, WPARAM wParam, LPA
     if (!viaHook && HandleExt(dialog, message, wParam, lParam, &result))
         return result;
     INT_PTR answer = previous ? CallWindowProcA(previous, dialog, message, wParam, lParam) : 0;
+    if (message == WM_GETMINMAXINFO && RunOf(dialog))
+        FitMinimumSize(dialog, reinterpret_cast<MINMAXINFO*>(lParam));
     if (message == WM_NCDESTROY) {
         RemovePropA(dialog, kPrevProcProp);
         ReleaseRun(dialog);  // the hook's child and its last messages are gone

@@ -2,8 +2,9 @@
 // imports of GetOpenFileNameA/GetSaveFileNameA to the wrappers below; these
 // hook every Explorer-style dialog and give it a recent list in a combo box
 // over the file-name box, a type-ahead popup fed by a worker thread, '/'
-// to '\' on Enter, the context command "Kopiere aktuellen Pfad", an
-// optional caption on the read-only box and Save through the Open dialog.
+// to '\' on OK, the context command "Kopiere aktuellen Pfad", an optional
+// caption on the read-only box, Save through the Open dialog, and a first
+// size that fits the work area.
 #pragma once
 
 #include "platform/framework/file_dialog.h"

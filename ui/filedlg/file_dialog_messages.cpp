@@ -115,13 +115,10 @@ void FolderChanged(ExtDialog& d)
     OfnWorker* worker = d.run.worker.get();
     if (!worker)
         return;
-    std::string folder = FolderOf(d.run.dialog);
+    const std::string folder = FolderOf(d.run.dialog);
     {
         CLockGuard hold(worker->thread.SharedLock());
-        if (!FolderChangeKeepsText(worker->folder, folder))
-            worker->typed[0] = '\0';
-        StrCopyBoundedA(worker->folder, folder.c_str(), sizeof worker->folder);
-        worker->folderRequest = worker->textRequest = true;
+        worker->requests.FolderShown(folder);
     }
     worker->thread.Wake();
 }
@@ -163,7 +160,7 @@ void ShowMatches(ExtDialog& d)
     bool typed;
     {
         CLockGuard hold(d.run.worker->thread.SharedLock());
-        typed = d.run.worker->typed[0] != '\0';
+        typed = !d.run.worker->requests.Text().empty();
     }
     HWND combo = d.Combo();
     if (!typed || IsWindowVisible(popup) || !combo || SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0))
@@ -187,11 +184,10 @@ void Typed(ExtDialog& d)
     OfnWorker* worker = d.run.worker.get();
     if (!worker)
         return;
-    std::string text = WindowTextOf(d.Combo());
+    const std::string text = WindowTextOf(d.Combo()), folder = FolderOf(d.dialog);
     {
         CLockGuard hold(worker->thread.SharedLock());
-        StrCopyBoundedA(worker->typed, text.c_str(), sizeof worker->typed);
-        worker->textRequest = true;
+        worker->requests.Typed(text, folder);
     }
     worker->thread.Wake();
     if (text.empty())
@@ -229,13 +225,30 @@ void MirrorToHidden(ExtDialog& d)
         SendMessageA(hidden, kMsgSetOwnText, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-// Enter or OK: the typed path is remembered before the dialog reads it;
-// the caller's own list takes files only from CDN_FILEOK.
-void RememberTyped(ExtDialog& d)
+// OK however it came (Enter reaches the dialog manager as IDOK before the
+// combo sees the key; the button; its mnemonic): the typed path's slashes
+// are turned before the system, which refuses them, reads it, and the path
+// is remembered; the caller's own list takes files only from CDN_FILEOK.
+void OkArrived(ExtDialog& d)
 {
     HWND combo = d.Combo();
-    if (d.Extended() && d.run.settings.mode != kOfnModeOwnList && combo)
+    if (!d.Extended() || !combo)
+        return;
+    TurnSlashes(combo);
+    if (d.run.settings.mode != kOfnModeOwnList)
         Remember(d.run, ComboText(combo), false);
+}
+
+// Escape while the popup shows closes the popup only, as completion lists
+// do; the next Escape cancels. Escape reaches the dialog as IDCANCEL, told
+// from the button and from a posted IDCANCEL by the key being down.
+bool CancelArrived(ExtDialog& d)
+{
+    HWND popup = PopupOf(d.run);
+    if (!popup || !IsWindowVisible(popup) || GetKeyState(VK_ESCAPE) >= 0)
+        return false;
+    HidePopup(d.run);
+    return true;
 }
 
 void CopyFolderPath(ExtDialog& d)
@@ -277,7 +290,8 @@ constexpr Rows::Row kRows[] = {
     Rows::OnCommand(kFileNameId, CBN_DROPDOWN).ActThenPass<HidePopupOf>(),
     Rows::OnCommand(kFileNameId, CBN_CLOSEUP).ActThenPass<OpenChosenFolder>(),
     Rows::OnCommand(kFileNameId, EN_CHANGE).ActThenPass<MirrorToHidden>(),
-    Rows::OnAnyCode(IDOK).ActThenPass<RememberTyped>(),
+    Rows::OnAnyCode(IDOK).ActThenPass<OkArrived>(),
+    Rows::OnAnyCode(IDCANCEL).May<CancelArrived>(),
     Rows::OnAnyCode(kCopyPathCommand).Act<CopyFolderPath>(),
 };
 constexpr auto kRoutes = SortRoutes(kRows);

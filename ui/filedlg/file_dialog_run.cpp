@@ -4,6 +4,7 @@
 #include "ui/filedlg/edit_extensions.h"
 #include "ui/filedlg/popup_list.h"
 #include "ui/filedlg/type_ahead_logic.h"
+#include "ui/utils/work_area.h"
 
 #include <cstdlib>
 #include <vector>
@@ -40,6 +41,12 @@ void StartWorker(OfnWorker* worker)
     if (!popup)
         return;
     worker->popup = popup;
+    {
+        // The folder the dialog shows now, should its notification have
+        // come before the worker's record or before the dialog knew it.
+        CLockGuard hold(worker->thread.SharedLock());
+        worker->requests.EnsureFolder(FolderOf(worker->dialog));
+    }
     worker->thread.Start([worker](CWorker& thread) { FileDialogListThread(worker, thread); });
 }
 
@@ -74,15 +81,24 @@ void BuildCombo(OfnRun& run)
     StartWorker(run.worker.get());
 }
 
-// The flag is set before the sizing, so a message the sizing brings back
-// here finds it set.
-void SizeFirstDialog(OfnRun& run)
+// The first dialog of the process takes its first size; any that is larger
+// than its work area (the first size at a high dpi, or a size the system
+// remembered) is fitted into it. The flag is set before the sizing, so a
+// message the sizing brings back here finds it set.
+void PlaceDialog(OfnRun& run)
 {
-    if (g_firstDialogSized.exchange(true))
+    const bool first = !g_firstDialogSized.exchange(true);
+    RECT made{};
+    if (!GetWindowRect(run.dialog, &made))
         return;
-    int w = 0, h = 0;
-    FirstDialogSize(run.settings.extraHeight, GetSystemMetrics(SM_CXICON), &w, &h);
-    SetWindowPos(run.dialog, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
+    const bool resizable = (GetWindowLongA(run.dialog, GWL_STYLE) & WS_THICKFRAME) != 0;
+    const RECT place = FileDialogRect(made, first, run.settings.extraHeight, GetSystemMetrics(SM_CXICON), resizable,
+                                      WorkAreaOf(run.dialog));
+    if (EqualRect(&place, &made))
+        return;
+    const UINT keepPlace = place.left == made.left && place.top == made.top ? SWP_NOMOVE : 0;
+    SetWindowPos(run.dialog, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                 keepPlace | SWP_NOZORDER);
 }
 
 void ShowCaption(OfnRun& run)
@@ -126,6 +142,7 @@ public:
     {
         return Take(m_search != INVALID_HANDLE_VALUE && FindNextFileA(m_search, &m_found), name);
     }
+    bool Failed() const override { return m_failed; }
     void Close() override
     {
         if (m_search != INVALID_HANDLE_VALUE)
@@ -147,32 +164,24 @@ private:
     {
         if (found)
             *name = m_found.cFileName;
+        const DWORD error = found ? ERROR_SUCCESS : GetLastError();
+        m_failed = !found && error != ERROR_NO_MORE_FILES && error != ERROR_FILE_NOT_FOUND;
         return found;
     }
     HANDLE m_search = INVALID_HANDLE_VALUE;
+    bool m_failed = false;
     WIN32_FIND_DATAA m_found{};
 };
 
-// The requests taken under the worker's lock into the model.
+// The requests taken under the worker's lock, handed to the model outside.
 void TakeRequests(OfnWorker* worker, TypeAheadModel& model)
 {
-    bool folderRequest = false, textRequest = false;
-    char folder[kPathBuffer] = "", text[kPathBuffer] = "";
+    TypeAheadRequests taken;
     {
         CLockGuard hold(worker->thread.SharedLock());
-        if ((folderRequest = worker->folderRequest)) {
-            worker->folderRequest = false;
-            StrCopyBoundedA(folder, worker->folder, sizeof folder);
-        }
-        if ((textRequest = worker->textRequest)) {
-            worker->textRequest = false;
-            StrCopyBoundedA(text, worker->typed, sizeof text);
-        }
+        taken = worker->requests.Take();
     }
-    if (folderRequest)
-        model.NewFolder(folder);
-    if (textRequest)
-        model.NewText(text);
+    taken.Into(model);
 }
 
 // Posts one name to the popup; the heap text is the popup's once posted.
@@ -210,9 +219,10 @@ void FileDialogListThread(OfnWorker* worker, CWorker& thread)
             PostMessageA(popup, LB_RESETCONTENT, 0, 0);
         if (round.match && PostMatch(worker, popup, *round.match, round.firstMatch))
             model.Posted();
-        if (model.Idle())
+        if (model.Idle()) {
             thread.WaitForWake(kIdleMs);  // woken by a request or the stop
-        else if ((++rounds % kRoundsPerYield) == 0)
+            model.Waited();
+        } else if ((++rounds % kRoundsPerYield) == 0)
             Sleep(kRetryMs);
     }
 }
@@ -335,7 +345,7 @@ void OnHookInit(OfnRun& run, HWND child)
 
 void OnShow(OfnRun& run)
 {
-    SizeFirstDialog(run);
+    PlaceDialog(run);
     if (run.settings.hasCaption)
         ShowCaption(run);
     if (run.settings.mode != kOfnModeNone)
@@ -375,9 +385,15 @@ void StopWorker(OfnRun& run)
         return;
     {
         CLockGuard hold(worker->thread.SharedLock());
-        worker->folder[0] = '\0';
+        worker->requests.FolderShown("");
     }
     worker->thread.Stop(AnswerSentMessages);
     if (HWND popup = worker->popup.exchange(nullptr))
         DestroyWindow(popup);
+}
+
+void FitMinimumSize(HWND dialog, MINMAXINFO* info)
+{
+    if (info)
+        info->ptMinTrackSize = MinimumSizeInArea(info->ptMinTrackSize, WorkAreaOf(dialog));
 }

@@ -8,6 +8,7 @@
 #include "platform/framework/worker.h"
 #include "ui/filedlg/file_dialog_ext.h"
 #include "ui/filedlg/ofn_logic.h"
+#include "ui/filedlg/type_ahead_logic.h"
 
 #include <atomic>
 #include <memory>
@@ -27,15 +28,12 @@ struct OfnSettings {
     int extraHeight = 0;
 };
 
-// The type-ahead worker's part, shared with its thread: the buffers and
-// request flags under the thread's lock, the popup it feeds.
+// The type-ahead worker's part, shared with its thread: the requests under
+// the thread's lock, the popup it feeds.
 struct OfnWorker {
     HWND dialog = nullptr;
     std::atomic<HWND> popup{nullptr};
-    char folder[kPathBuffer] = "";
-    char typed[kPathBuffer] = "";
-    bool folderRequest = false;
-    bool textRequest = false;
+    TypeAheadRequests requests;
     // Last, so it stops before what it shares goes.
     CWorker thread;
 };
@@ -75,6 +73,9 @@ void OnShow(OfnRun& run);
 // still to read the file name (the selected entry would be its text).
 void Remember(OfnRun& run, const std::string& chosen, bool select);
 void StopWorker(OfnRun& run);
+// After the system answered WM_GETMINMAXINFO: its minimum kept within the
+// work area.
+void FitMinimumSize(HWND dialog, MINMAXINFO* info);
 
 // The dialog procedure's extension of the messages (the CDN codes come
 // through the hook); true when the message is answered with *result.

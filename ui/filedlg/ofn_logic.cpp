@@ -1,5 +1,6 @@
 #include "ui/filedlg/ofn_logic.h"
 
+#include "platform/framework/work_area_fit.h"
 #include "text/text_services.h"
 
 #include <algorithm>
@@ -307,4 +308,35 @@ void FirstDialogSize(int extraHeight, int iconWidth, int* width, int* height)
         *width = *width * iconWidth / 32;
         *height = *height * iconWidth / 32;
     }
+}
+
+RECT FileDialogRect(const RECT& made, bool first, int extraHeight, int iconWidth, bool resizable,
+                    const RECT& workArea)
+{
+    RECT rect = made;
+    if (first) {
+        int width = 0, height = 0;
+        FirstDialogSize(extraHeight, iconWidth, &width, &height);
+        rect.right = rect.left + width;
+        rect.bottom = rect.top + height;
+    }
+    const LONG areaWidth = workArea.right - workArea.left, areaHeight = workArea.bottom - workArea.top;
+    if (!resizable || areaWidth <= 0 || areaHeight <= 0)
+        return rect;
+    const bool wide = rect.right - rect.left > areaWidth, high = rect.bottom - rect.top > areaHeight;
+    if (!wide && !high)
+        return rect;
+    if (wide)
+        rect.right = rect.left + areaWidth;
+    if (high)
+        rect.bottom = rect.top + areaHeight;
+    return FitRectInArea(rect, workArea);
+}
+
+POINT MinimumSizeInArea(POINT minimum, const RECT& workArea)
+{
+    const LONG areaWidth = workArea.right - workArea.left, areaHeight = workArea.bottom - workArea.top;
+    if (areaWidth <= 0 || areaHeight <= 0)
+        return minimum;
+    return POINT{std::min(minimum.x, areaWidth), std::min(minimum.y, areaHeight)};
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/win.h"
+
 // The caller's flag bits the system does not define.
 constexpr uint32_t kOfnCaptionBit = 0x80000000u;
 constexpr uint32_t kOfnModeMask = 0x70000000u;
@@ -124,3 +126,16 @@ int PopupWheelLines(int delta);
 void PopupDragSize(int startWidth, int startHeight, int dx, int dy, int bar, int* width, int* height);
 // The first dialog's size: 600 by 450 + extra, scaled by the icon size / 32.
 void FirstDialogSize(int extraHeight, int iconWidth, int* width, int* height);
+// Where a file dialog opens. `made` is its rectangle as the system made it
+// (in a size remembered from an earlier dialog, if any); the process's first
+// dialog takes the first size at that place. A resizable dialog longer on a
+// side than its monitor's work area is cut to the area on that side and
+// moved into it (the dialog lays its controls out anew); any other keeps
+// its place and size. An empty area (unknown) changes nothing.
+RECT FileDialogRect(const RECT& made, bool first, int extraHeight, int iconWidth, bool resizable,
+                    const RECT& workArea);
+// The smallest size the user may size the dialog to (the system's is its
+// size as made, which at a high dpi may exceed a small screen), cut to the
+// work area so that a dialog cut to the area stays so. An empty area
+// changes nothing.
+POINT MinimumSizeInArea(POINT minimum, const RECT& workArea);

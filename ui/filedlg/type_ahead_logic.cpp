@@ -3,11 +3,7 @@
 void TypeAheadModel::NewFolder(const std::string& folder)
 {
     m_folder = folder;
-    m_filter.clear();
-    m_cut = false;
-    m_start = true;
-    m_cursor.Reset();
-    m_reset = true;
+    ListAll();
 }
 
 void TypeAheadModel::NewText(const std::string& typed)
@@ -17,14 +13,23 @@ void TypeAheadModel::NewText(const std::string& typed)
     m_reset = true;
     if (typed.empty() || m_folder.empty())
         return;
-    if (!m_start && m_entries.Stamp(m_folder) != m_stamp) {
-        // Listed before its entries changed: all of it again, cut anew.
-        m_filter.clear();
-        m_cut = false;
-        m_start = true;
-    } else if (m_cut) {
+    if (!m_start && (m_failed || m_entries.Stamp(m_folder) != m_stamp))
+        ListAll();  // listed before its entries changed, or not to its end
+    else if (m_cut)
         ListAgainFor(typed);
-    }
+}
+
+void TypeAheadModel::Waited()
+{
+    if (m_failed && !m_typed.empty() && !m_folder.empty() && !m_start)
+        ListAll();
+}
+
+void TypeAheadModel::ListAll()
+{
+    m_cut = false;
+    m_failed = false;
+    ListAgainFor("");
 }
 
 void TypeAheadModel::ListAgainFor(const std::string& typed)
@@ -73,11 +78,14 @@ TypeAheadRound TypeAheadModel::Round(bool compare)
         if (!m_folder.empty()) {
             m_stamp = m_entries.Stamp(m_folder);
             have = m_open = m_entries.First(m_folder, &name);
+            m_failed = !have && m_entries.Failed();
         }
     } else if (m_open) {
         have = m_entries.Next(&name);
-        if (!have)
+        if (!have) {
+            m_failed = m_entries.Failed();
             Close();
+        }
     }
     if (have && IsListedName(name.c_str()))
         Keep(name);
@@ -95,4 +103,50 @@ bool TypeAheadModel::Idle() const
     if (m_start || m_open)
         return false;
     return m_typed.empty() || m_cursor.position >= m_names.size() || m_cursor.posted >= kMaxMatches;
+}
+
+namespace {
+
+// Texts in the dialog's buffers: at most a path's length.
+std::string Bounded(const std::string& text)
+{
+    return text.substr(0, kPathChars);
+}
+
+}  // namespace
+
+void TypeAheadRequests::FolderShown(const std::string& folder)
+{
+    if (!FolderChangeKeepsText(m_folder, folder))
+        m_typed.clear();
+    m_folder = Bounded(folder);
+    m_folderRequest = m_textRequest = true;
+}
+
+void TypeAheadRequests::EnsureFolder(const std::string& folder)
+{
+    if (!folder.empty() && (m_folder.empty() || !FolderChangeKeepsText(m_folder, folder)))
+        FolderShown(folder);
+}
+
+void TypeAheadRequests::Typed(const std::string& text, const std::string& folder)
+{
+    EnsureFolder(folder);
+    m_typed = Bounded(text);
+    m_textRequest = true;
+}
+
+TypeAheadRequests TypeAheadRequests::Take()
+{
+    TypeAheadRequests taken = *this;
+    m_folderRequest = m_textRequest = false;
+    return taken;
+}
+
+void TypeAheadRequests::Into(TypeAheadModel& model) const
+{
+    if (m_folderRequest)
+        model.NewFolder(m_folder);
+    if (m_textRequest)
+        model.NewText(m_typed);
 }
