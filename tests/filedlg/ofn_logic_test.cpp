@@ -400,4 +400,28 @@ TEST(FileDialogPlace, OpensWithinTheWorkArea)
     }
 }
 
+// Where the popup of typed names opens beside a combo 30 high: under it,
+// above it when only that side has room, else on the roomier side, cut.
+TEST(FileDialogPlace, PopupOpensWhereTheWorkAreaHasRoom)
+{
+    constexpr RECT k800 = {0, 0, 800, 600}, kBarAbove = {0, 30, 800, 600}, kUnknown = {0, 0, 0, 0};
+    const struct {
+        const char* what;
+        RECT combo, area, expected;
+    } cases[] = {
+        {"room below", {280, 300, 650, 330}, k800, {280, 330, 630, 450}},
+        {"exactly room below", {280, 450, 650, 480}, k800, {280, 480, 630, 600}},
+        {"144 dpi on 800 x 600: room above only", {282, 456, 672, 486}, k800, {282, 336, 632, 456}},
+        {"the Save dialog lower still", {282, 497, 672, 527}, k800, {282, 377, 632, 497}},
+        {"room on neither side, more below", {280, 200, 650, 230}, {0, 100, 800, 340}, {280, 230, 630, 340}},
+        {"room on neither side, more above", {280, 210, 650, 240}, {0, 100, 800, 340}, {280, 100, 630, 210}},
+        {"no room below, exactly room above", {280, 220, 650, 250}, {0, 100, 800, 340}, {280, 100, 630, 220}},
+        {"a task bar above: still room below", {280, 100, 650, 130}, kBarAbove, {280, 130, 630, 250}},
+        {"past the area's right edge", {600, 300, 970, 330}, k800, {450, 330, 800, 450}},
+        {"work area unknown", {282, 497, 672, 527}, kUnknown, {282, 527, 632, 647}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Sides(PopupRect(c.combo, 350, 120, c.area)), Sides(c.expected)) << c.what;
+}
+
 }  // namespace

@@ -15,61 +15,25 @@
 #include "tests/folderdlg/path_dlg_test_support.h"
 #include "tests/winharness/modal_driver.h"
 #include "tests/winharness/registry_lock.h"
+#include "tests/winharness/screen_fit.h"
 #include "tests/winharness/screenshot.h"
 #include "ui/folderdlg/path_dlg.h"
 
 namespace {
 
+using winharness::ControlsOutside;
+using winharness::Describe;
+using winharness::Inside;
 using winharness::ModalDriver;
+using winharness::WorkArea;
 
 constexpr int kDpi = 144, kScreenWidth = 800, kScreenHeight = 600;
-
-RECT WorkArea(HWND wnd)
-{
-    MONITORINFO info = {};
-    info.cbSize = sizeof info;
-    GetMonitorInfoA(MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST), &info);
-    return info.rcWork;
-}
-
-bool Inside(const RECT& r, const RECT& area)
-{
-    return r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom;
-}
-
-std::string Describe(const RECT& r)
-{
-    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ")-(" + std::to_string(r.right) + ", " +
-           std::to_string(r.bottom) + ")";
-}
-
-// The shown controls (by id) that do not lie wholly inside the work area
-// and the dialog's client area, with their rectangles; empty when all do.
-std::vector<std::string> ControlsOutside(HWND dlg)
-{
-    const RECT work = WorkArea(dlg);
-    RECT client;
-    GetClientRect(dlg, &client);
-    MapWindowPoints(dlg, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    std::vector<std::string> outside;
-    for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        RECT r;
-        GetWindowRect(c, &r);
-        if (IsWindowVisible(c) && !(Inside(r, work) && Inside(r, client)))
-            outside.push_back(std::to_string(GetDlgCtrlID(c)) + " at " + Describe(r));
-    }
-    return outside;
-}
 
 class PathDlgScreen : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const HDC screen = GetDC(nullptr);
-        const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-        ASSERT_EQ(std::make_tuple(dpi, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)),
-                  std::make_tuple(kDpi, kScreenWidth, kScreenHeight))
+        ASSERT_EQ(winharness::ScreenShape(), std::make_tuple(kDpi, kScreenWidth, kScreenHeight))
             << "run by ctest: the program asks for its screen";
         char temp[MAX_PATH];
         GetTempPathA(sizeof temp, temp);

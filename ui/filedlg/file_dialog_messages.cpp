@@ -9,6 +9,7 @@
 #include "platform/framework/message_routes.h"
 #include "platform/framework/routed_message.h"
 #include "ui/utils/shell_utils.h"
+#include "ui/utils/work_area.h"
 
 namespace {
 
@@ -150,8 +151,9 @@ void CopyPopupChoice(ExtDialog& d)
     }
 }
 
-// The worker found matches: the popup opens under the combo, unless the
-// text is gone, it is open already or the combo's own list is.
+// The worker found matches: the popup opens under the combo (above it when
+// the screen has no room below), unless the text is gone, it is open
+// already or the combo's own list is.
 void ShowMatches(ExtDialog& d)
 {
     HWND popup = PopupOf(d.run);
@@ -167,7 +169,8 @@ void ShowMatches(ExtDialog& d)
         return;
     RECT r;
     GetWindowRect(combo, &r);
-    SetWindowPos(popup, HWND_TOP, r.left, r.bottom, r.right - r.left - kPopupWidthLess, kPopupHeight, SWP_NOACTIVATE);
+    r = PopupRect(r, r.right - r.left - kPopupWidthLess, kPopupHeight, WorkAreaOf(d.dialog));
+    SetWindowPos(popup, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
     ShowWindow(popup, SW_SHOWNOACTIVATE);
     UpdateWindow(popup);
 }

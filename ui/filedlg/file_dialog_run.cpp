@@ -87,6 +87,7 @@ void BuildCombo(OfnRun& run)
 // message the sizing brings back here finds it set.
 void PlaceDialog(OfnRun& run)
 {
+    run.placed = true;
     const bool first = !g_firstDialogSized.exchange(true);
     RECT made{};
     if (!GetWindowRect(run.dialog, &made))
@@ -242,15 +243,70 @@ OfnRun* RunOf(HWND dialog)
     return reinterpret_cast<OfnRun*>(GetPropA(dialog, kRunProp));
 }
 
+namespace {
+
+// The system keeps a window within its largest tracking size (by default the
+// screen and a frame). The dialog's sizing frame is added in its
+// WM_INITDIALOG, after its controls were laid out for the template's size
+// and before it records its size for its layout: on a screen narrower than
+// the template (144 dpi on 800 x 600) that limit cut the window, and the
+// controls lay past its right edge at every later size. Until the dialog is
+// placed, its size is therefore not limited; the placing cuts it to the
+// work area through the dialog's own layout.
+constexpr LONG kUnlimitedTrack = 32767;  // the largest window coordinate
+const char kSetUpProcProp[] = "OfnSetUpProc";
+thread_local HHOOK t_creationHook = nullptr;
+
+LRESULT CALLBACK SetUpProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const auto next = reinterpret_cast<WNDPROC>(GetPropA(wnd, kSetUpProcProp));
+    const LRESULT result =
+        next ? CallWindowProcA(next, wnd, message, wParam, lParam) : DefWindowProcA(wnd, message, wParam, lParam);
+    const OfnRun* run = RunOf(wnd);
+    if (message == WM_GETMINMAXINFO && lParam && !(run && run->placed))
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMaxTrackSize = {kUnlimitedTrack, kUnlimitedTrack};
+    if (message == WM_NCDESTROY)
+        RemovePropA(wnd, kSetUpProcProp);
+    return result;
+}
+
+void EndCreationHook()
+{
+    if (t_creationHook)
+        UnhookWindowsHookEx(t_creationHook);
+    t_creationHook = nullptr;
+}
+
+// The first top-level dialog made while a call is pending is its dialog.
+LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    const HWND wnd = reinterpret_cast<HWND>(wParam);
+    char cls[16] = "";
+    if (code == HCBT_CREATEWND && t_pendingRun &&
+        !(reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs->style & WS_CHILD) &&
+        GetClassNameA(wnd, cls, sizeof cls) && lstrcmpA(cls, "#32770") == 0) {
+        EndCreationHook();
+        SetPropA(wnd, kSetUpProcProp, reinterpret_cast<HANDLE>(GetWindowLongPtrA(wnd, GWLP_WNDPROC)));
+        SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SetUpProc));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
 void SetPendingRun(OfnRun* run)
 {
     t_pendingRun = run;
+    if (!t_creationHook)
+        t_creationHook = SetWindowsHookExA(WH_CBT, &CreationHook, nullptr, GetCurrentThreadId());
 }
 
 void ForgetPendingRun(OfnRun* run)
 {
-    if (t_pendingRun == run)
+    if (t_pendingRun == run) {
         t_pendingRun = nullptr;  // its dialog was never made
+        EndCreationHook();
+    }
 }
 
 OfnRun* AdoptRun(HWND dialog)
@@ -258,6 +314,7 @@ OfnRun* AdoptRun(HWND dialog)
     OfnRun* run = RunOf(dialog);
     if (run || !t_pendingRun)
         return run;
+    EndCreationHook();
     run = t_pendingRun;
     t_pendingRun = nullptr;
     run->dialog = dialog;

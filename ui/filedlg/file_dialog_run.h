@@ -43,12 +43,14 @@ struct OfnRun {
     std::unique_ptr<CFileDialogNew> object;
     HWND dialog = nullptr;
     std::unique_ptr<OfnWorker> worker;  // from WM_INITDIALOG to WM_DESTROY, unless mode none
+    bool placed = false;  // its place and size were set when it was first shown
 };
 
 // The run of a system dialog, or null.
 OfnRun* RunOf(HWND dialog);
 // The pending call's record goes onto the dialog at the hook's first
-// message; later messages find it there.
+// message; later messages find it there. Its dialog is caught as it is made:
+// until it is placed, the system does not limit its size.
 void SetPendingRun(OfnRun* run);
 void ForgetPendingRun(OfnRun* run);
 OfnRun* AdoptRun(HWND dialog);

@@ -333,6 +333,22 @@ RECT FileDialogRect(const RECT& made, bool first, int extraHeight, int iconWidth
     return FitRectInArea(rect, workArea);
 }
 
+RECT PopupRect(const RECT& combo, int width, int height, const RECT& workArea)
+{
+    RECT rect = {combo.left, combo.bottom, combo.left + width, combo.bottom + height};
+    if (workArea.right <= workArea.left || workArea.bottom <= workArea.top)
+        return rect;
+    const LONG below = std::max<LONG>(workArea.bottom - combo.bottom, 0);
+    const LONG above = std::max<LONG>(combo.top - workArea.top, 0);
+    if (height > below && (height <= above || above > below)) {
+        rect.top = combo.top - std::min<LONG>(height, above);
+        rect.bottom = combo.top;
+    } else {
+        rect.bottom = combo.bottom + std::min<LONG>(height, below);
+    }
+    return FitRectInArea(rect, workArea);
+}
+
 POINT MinimumSizeInArea(POINT minimum, const RECT& workArea)
 {
     const LONG areaWidth = workArea.right - workArea.left, areaHeight = workArea.bottom - workArea.top;

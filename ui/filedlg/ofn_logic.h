@@ -134,6 +134,12 @@ void FirstDialogSize(int extraHeight, int iconWidth, int* width, int* height);
 // its place and size. An empty area (unknown) changes nothing.
 RECT FileDialogRect(const RECT& made, bool first, int extraHeight, int iconWidth, bool resizable,
                     const RECT& workArea);
+// Where the popup of typed names opens, `width` by `height`: under the
+// combo, or above it when the work area has no room below but room above
+// (as completion lists do); with room on neither side, on the side with
+// more, cut to it. It is kept within the area's sides. An empty area
+// (unknown) puts it under the combo.
+RECT PopupRect(const RECT& combo, int width, int height, const RECT& workArea);
 // The smallest size the user may size the dialog to (the system's is its
 // size as made, which at a high dpi may exceed a small screen), cut to the
 // work area so that a dialog cut to the area stays so. An empty area
