@@ -148,7 +148,9 @@ public:
     uint32_t pushedItem = 0, pushedSerial = 0, pushedColumn = 0;
     bool cellPushed = false;
 
-    // Item tooltip.
+    // Item tooltip: the one the control made (tooltip names the one in use,
+    // which the caller may replace) and its procedure before the control's.
+    HWND ownTooltip = nullptr;
     WNDPROC tooltipProc = nullptr;
     bool tipShown = false;
     uint32_t tipItem = 0, tipColumn = 0;

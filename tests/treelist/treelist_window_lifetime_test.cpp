@@ -1,0 +1,190 @@
+// The TreeList window's end: whichever way it is destroyed (by itself, from
+// inside one of its notifications, with its dialog) no window it made stays
+// behind; a chain of every level ends with its window as well.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/framework/dialog_template.h"
+#include "tests/treelist/treelist_chain_steps.h"
+#include "tests/treelist/treelist_window_fixture.h"
+
+namespace treelist_window_test {
+namespace {
+
+// The top-level windows of this thread; the tooltip is one of them (a popup
+// owned by the control's top-level window), the header and editor are the
+// control's children.
+BOOL CALLBACK Collect(HWND w, LPARAM set)
+{
+    reinterpret_cast<std::set<HWND>*>(set)->insert(w);
+    return TRUE;
+}
+
+std::set<HWND> ThreadWindows()
+{
+    std::set<HWND> windows;
+    EnumThreadWindows(GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+INT_PTR CALLBACK PlainDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+std::string ClassesOf(const std::set<HWND>& windows)
+{
+    std::string names;
+    for (HWND w : windows) {
+        char name[64] = {};
+        GetClassNameA(w, name, sizeof name);
+        names += (names.empty() ? "" : ", ") + std::string(name);
+    }
+    return names;
+}
+
+// The windows there now that were not there before.
+std::set<HWND> LeftBehind(const std::set<HWND>& before)
+{
+    std::set<HWND> left;
+    for (HWND w : ThreadWindows())
+        if (!before.count(w))
+            left.insert(w);
+    return left;
+}
+
+// A list with rows to scroll, an item to expand, a cut-off text under the
+// pointer (its tooltip shown) and an open editor.
+uint32_t Populate(Fixture& f)
+{
+    f.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_SCROLLNOTIFY, TLS_EX_SCROLLNOTIFY);
+    f.Columns({{60, "Name"}, {100, "Wert"}});
+    const uint32_t cut = f.Insert(0, "ein langer Name, den die Spalte abschneidet");
+    f.Insert(cut, "Kind");
+    f.FillRows(40);
+    f.Mouse(WM_MOUSEMOVE, f.TextPoint(cut));
+    EXPECT_TRUE(IsWindowVisible(HWND(f.Send(TVM_GETTOOLTIPS)))) << "the tooltip shows";
+    return cut;
+}
+
+struct EndCase {
+    const char* name;
+    int code;  // the notification inside which the parent destroys the list, 0 = none
+    std::function<void(Fixture&, uint32_t)> act;
+};
+
+TEST(TreeListWindowLifetime, NoWindowOfItsOwnStaysBehind)
+{
+    const EndCase cases[] = {
+        {"destroyed on its own", 0, [](Fixture& f, uint32_t) { DestroyWindow(f.tl); }},
+        {"destroyed in TVN_ITEMEXPANDED", int(TVN_ITEMEXPANDEDA),
+         [](Fixture& f, uint32_t item) { f.Send(TVM_EXPAND, TVE_EXPAND, LPARAM(item)); }},
+        {"destroyed in TLN_SCROLLING", int(TLN_SCROLLING),
+         [](Fixture& f, uint32_t) { f.Send(WM_VSCROLL, SB_PAGEDOWN); }},
+        {"destroyed in TVN_SELCHANGED", int(TVN_SELCHANGEDA),
+         [](Fixture& f, uint32_t item) { f.Send(TVM_SELECTITEM, TVGN_CARET, LPARAM(item)); }},
+        {"destroyed in TVN_DELETEITEM", int(TVN_DELETEITEMA),
+         [](Fixture& f, uint32_t) { f.Send(TVM_DELETEITEM, 0, LPARAM(kTreeListRoot)); }},
+        {"destroyed in TVN_BEGINLABELEDIT", int(TVN_BEGINLABELEDITA),
+         [](Fixture& f, uint32_t item) { f.Send(TVM_EDITLABELA, 0, LPARAM(item)); }},
+    };
+    Fixture f;
+    for (const EndCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        DestroyWindow(f.tl);
+        winharness::PumpUntilIdle(200);
+        const std::set<HWND> before = ThreadWindows();
+        f.Recreate();
+        const uint32_t item = Populate(f);
+        const HWND list = f.tl;
+        if (c.code)
+            f.parent.SetAnswer(c.code, [list](NMHDR*) {
+                DestroyWindow(list);
+                return LRESULT(0);
+            });
+        c.act(f, item);
+        if (c.code)
+            f.parent.SetAnswer(c.code, [](NMHDR*) { return LRESULT(0); });
+        winharness::PumpUntilIdle(200);
+        EXPECT_FALSE(IsWindow(list));
+        EXPECT_EQ(ClassesOf(LeftBehind(before)), "");
+    }
+}
+
+// A tooltip the caller gave stays the caller's; the control's own goes.
+TEST(TreeListWindowLifetime, TheCallersTooltipStaysItsOwnGoes)
+{
+    Fixture f;
+    DestroyWindow(f.tl);
+    const std::set<HWND> before = ThreadWindows();
+    f.Recreate();
+    const HWND own = HWND(f.Send(TVM_GETTOOLTIPS));
+    const HWND given = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, 0, 0, 0, 0, f.parent.Handle(), nullptr,
+                                       GetModuleHandleA(nullptr), nullptr);
+    EXPECT_EQ(HWND(f.Send(TVM_SETTOOLTIPS, WPARAM(given))), own);
+    DestroyWindow(f.tl);
+    EXPECT_FALSE(IsWindow(own));
+    EXPECT_EQ(LeftBehind(before), std::set<HWND>{given});
+    DestroyWindow(given);
+}
+
+// The list in a dialog that goes as a whole.
+TEST(TreeListWindowLifetime, NothingStaysWhenItsDialogGoes)
+{
+    constexpr int kListId = 100;
+    const DialogItem items[] = {
+        {"TreeList", kListId, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER, 5, 5, 150, 80, "", 0},
+    };
+    ASSERT_TRUE(TreeListRegister(GetModuleHandleA(nullptr)));
+    const DialogTemplate dialogTemplate(MakeDialogLayout(WS_POPUP | WS_CAPTION | WS_VISIBLE, 160, 95, "Liste", items));
+    const std::set<HWND> before = ThreadWindows();
+    const HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), dialogTemplate.Get(), nullptr,
+                                                   PlainDialog, 0);
+    ASSERT_NE(dialog, nullptr);
+    const HWND list = GetDlgItem(dialog, kListId);
+    ASSERT_NE(HWND(SendMessageA(list, TVM_GETTOOLTIPS, 0, 0)), nullptr);
+    winharness::PumpUntilIdle(200);
+    DestroyWindow(dialog);
+    winharness::PumpUntilIdle(200);
+    EXPECT_EQ(ClassesOf(LeftBehind(before)), "");
+}
+
+// The chain of every level through the window, and the window's end with a
+// whole chain in it: WM_DESTROY deletes every item, deepest first.
+TEST(TreeListWindowLifetime, ChainOfEveryLevel)
+{
+    Fixture f;
+    treelist_chain::VerifyAtCheckpoints checkpoints;
+    const std::set<HWND> before = ThreadWindows();
+    std::vector<uint32_t> deleted;
+    f.parent.SetAnswer(int(TVN_DELETEITEMA), [&](NMHDR* h) {
+        deleted.push_back(TreeListHandleOf(reinterpret_cast<NMTREEVIEWA*>(h)->itemOld.hItem));
+        return LRESULT(0);
+    });
+    const treelist_chain::Target t{
+        [&](UINT message, WPARAM wParam, LPARAM lParam) {
+            const LRESULT result = f.Send(message, wParam, lParam);
+            f.Clear();  // the log would keep every notification
+            return result;
+        },
+        [&] {
+            std::string why;
+            return TreeListVerify(f.Data(), &why) ? ::testing::AssertionSuccess() : ::testing::AssertionFailure()
+                                                                                        << why;
+        },
+        [&] { return std::exchange(deleted, {}); }};
+    treelist_chain::ChainSteps(t, treelist_chain::BuildChain(t));
+    const std::vector<uint32_t> chain = treelist_chain::BuildChain(t);
+    t.send(TVM_EXPAND, TVE_EXPAND | TVE_ALLCHILDREN, LPARAM(kTreeListRoot));
+    winharness::PumpUntilIdle(500);  // painted with the deepest rows
+    deleted.clear();
+    DestroyWindow(f.tl);
+    EXPECT_FALSE(IsWindow(f.tl));
+    EXPECT_EQ(deleted, treelist_chain::Reversed(chain));
+    EXPECT_EQ(LeftBehind(before), std::set<HWND>{});
+}
+
+}  // namespace
+}  // namespace treelist_window_test
