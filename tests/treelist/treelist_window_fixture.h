@@ -74,6 +74,12 @@ public:
     HWND tl = nullptr;
 };
 
+// Where an open editor stands against the text of its cell (item, column):
+// "über der Zelle" (at the cell's text, at least kEditorMinWidth wide),
+// "kein Editor", or where each stands.
+constexpr int kEditorMinWidth = 40;
+std::string EditorPlacement(const Fixture& f, uint32_t item, uint32_t column);
+
 // A small tree: a (a1, a2 (a21)), b (b1), c.
 struct Tree { uint32_t a, a1, a2, a21, b, b1, c; };
 Tree BuildTree(Fixture& f);

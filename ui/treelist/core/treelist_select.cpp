@@ -148,10 +148,14 @@ bool TreeListMayHaveChildren(const TreeListItem& item)
 
 void TreeListInvalidateCaretCell(TreeListData& d, uint32_t h, uint32_t column)
 {
-    if ((d.style & TVS_FULLROWSELECT) || (d.extStyle & TLS_EX_FULLROWFOCUS))
+    if ((d.style & TVS_FULLROWSELECT) || (d.extStyle & TLS_EX_FULLROWFOCUS)) {
         TreeListInvalidateItem(d, h);
-    else
-        TreeListInvalidateCell(d, h, column);
+        return;
+    }
+    TreeListInvalidateCell(d, h, column);
+    // A selected item shows its selection in the tree column as well.
+    if (column != 0)
+        TreeListInvalidateCell(d, h, 0);
 }
 
 namespace {

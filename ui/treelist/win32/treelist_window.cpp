@@ -80,8 +80,21 @@ void NcDestroy(HWND hwnd, TreeListData* d)
     TreeListRelease(d);
 }
 
+// Keeps the records for the message and what follows it.
+class Reference {
+public:
+    explicit Reference(TreeListData& d) : m_d(d) { TreeListAddRef(d); }
+    ~Reference() { TreeListReleaseRef(&m_d); }
+    Reference(const Reference&) = delete;
+    Reference& operator=(const Reference&) = delete;
+
+private:
+    TreeListData& m_d;
+};
+
 // The window's rows first: a few of them wrap the core's (the buttons). No
-// exception may cross into the system's message code: one answers 0.
+// exception may cross into the system's message code: one answers 0. When
+// the outermost message ends, an open editor follows its cell.
 bool Routed(TreeListData& d, TreeListMessage& m)
 {
     TreeListLayer layer = TreeListLayer::kWindow;
@@ -90,12 +103,20 @@ bool Routed(TreeListData& d, TreeListMessage& m)
         layer = TreeListLayer::kCore;
         route = FindRoute(TreeListCoreRoutes(), m.message);
     }
+    if (!route)
+        return false;
+    const Reference held(d);
+    bool handled = true;
     try {
-        return route && TreeListDispatch(d, layer, *route, m);
+        handled = TreeListDispatch(d, layer, *route, m);
+        if (d.editWindow && d.messageDepth == 0 && !d.destroyed) {
+            TreeListCall call(d);
+            TreeListFollowEditor(d);
+        }
     } catch (...) {
         m.result = 0;
-        return true;
     }
+    return handled;
 }
 
 }  // namespace

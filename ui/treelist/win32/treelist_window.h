@@ -159,9 +159,12 @@ public:
     std::string tipText;
     bool tipBold = false;
 
-    // In-place editor.
+    // In-place editor: the item it edits (its column is the records'
+    // editColumn, which the columns' changes keep in step) and where it
+    // stands.
     WNDPROC editorProc = nullptr;
-    uint32_t editItem = 0, editSerial = 0, editColumn = 0;
+    uint32_t editItem = 0, editSerial = 0;
+    RECT editPlace = {};
     bool editChanged = false;
 
     // The drag's image list (TVM_CREATEDRAGIMAGE of the dragged item).
@@ -220,6 +223,10 @@ HWND TreeListEditLabel(TreeListData& d, uint32_t item, uint32_t column, uint32_t
 // editor's own Enter does (the notification says so with 0x10000000).
 // Non-zero when an editor was open.
 int TreeListEndEdit(TreeListData& d, int keep);
+// After each outermost message: an open editor follows its cell when the
+// rows or columns under it moved, and ends as a focus loss ends it when its
+// cell left the view.
+void TreeListFollowEditor(TreeListData& d);
 LRESULT TreeListStartEdit(TreeListData& d, uint32_t column, uint32_t code, LPARAM keyData);
 LRESULT TreeListEditKeyHook(TreeListData& d, uint32_t item, uint32_t column, uint32_t key, LPARAM keyData);
 int TreeListStartDrag(TreeListData& d, uint32_t item, uint32_t keyState, POINT point);
