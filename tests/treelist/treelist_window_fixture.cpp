@@ -1,6 +1,5 @@
 #include "tests/treelist/treelist_window_fixture.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -170,27 +169,6 @@ int Fixture::Count(int code) const
     for (const winharness::LoggedMessage& entry : parent.Log())
         n += entry.code == code;
     return n;
-}
-
-std::string EditorPlacement(const Fixture& f, uint32_t item, uint32_t column)
-{
-    const HWND editor = reinterpret_cast<HWND>(f.Send(TVM_GETEDITCONTROL));
-    if (!editor)
-        return "kein Editor";
-    RECT e = {};
-    GetWindowRect(editor, &e);
-    MapWindowPoints(nullptr, f.tl, reinterpret_cast<POINT*>(&e), 2);
-    RECT c = {};
-    std::memcpy(&c, &item, sizeof(item));
-    if (!f.SendRecord(TVM_GETITEMRECT, 0x81 | (WPARAM(column) << 24), &c))
-        c = RECT{};
-    c.right = std::max<LONG>(c.right, c.left + kEditorMinWidth);
-    if (EqualRect(&e, &c))
-        return "über der Zelle";
-    char text[128];
-    std::snprintf(text, sizeof text, "bei (%ld, %ld)-(%ld, %ld), die Zelle bei (%ld, %ld)-(%ld, %ld)", long(e.left),
-                  long(e.top), long(e.right), long(e.bottom), long(c.left), long(c.top), long(c.right), long(c.bottom));
-    return text;
 }
 
 Tree BuildTree(Fixture& f)

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/treelist/treelist_editor_placement.h"
 #include "tests/winharness/message_pump.h"
 #include "tests/winharness/notify_parent.h"
 #include "ui/treelist/win32/treelist_window.h"
@@ -74,11 +75,11 @@ public:
     HWND tl = nullptr;
 };
 
-// Where an open editor stands against the text of its cell (item, column):
-// "über der Zelle" (at the cell's text, at least kEditorMinWidth wide),
-// "kein Editor", or where each stands.
-constexpr int kEditorMinWidth = 40;
-std::string EditorPlacement(const Fixture& f, uint32_t item, uint32_t column);
+// Where an open editor stands against the text of its cell (item, column).
+inline std::string EditorPlacement(const Fixture& f, uint32_t item, uint32_t column)
+{
+    return treelist_test::EditorPlacement(f.tl, item, column);
+}
 
 // A small tree: a (a1, a2 (a21)), b (b1), c.
 struct Tree { uint32_t a, a1, a2, a21, b, b1, c; };
