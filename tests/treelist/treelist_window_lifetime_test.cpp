@@ -1,6 +1,7 @@
 // The TreeList window's end: whichever way it is destroyed (by itself, from
-// inside one of its notifications, with its dialog) no window it made stays
-// behind; a chain of every level ends with its window as well.
+// inside one of its notifications or one of its header's, with its dialog)
+// no window it made stays behind, and none goes while it is still inside a
+// message of its own; a chain of every level ends with its window as well.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -110,6 +111,58 @@ TEST(TreeListWindowLifetime, NoWindowOfItsOwnStaysBehind)
         winharness::PumpUntilIdle(200);
         EXPECT_FALSE(IsWindow(list));
         EXPECT_EQ(ClassesOf(LeftBehind(before)), "");
+    }
+}
+
+// The header notifies from inside its own messages (a click on a column,
+// the end of a drag); a parent that destroys the control or deletes the
+// last column right then must not take the header away under its own feet:
+// the header goes when its message returns.
+TEST(TreeListWindowLifetime, TheHeaderOutlivesItsOwnMessage)
+{
+    struct Case {
+        const char* name;
+        int code;
+        bool destroyList;  // else the columns are deleted
+    };
+    const Case cases[] = {
+        {"destroyed in HDN_ITEMCLICK", int(HDN_ITEMCLICKA), true},
+        {"destroyed in NM_RELEASEDCAPTURE", int(NM_RELEASEDCAPTURE), true},
+        {"columns deleted in HDN_ITEMCLICK", int(HDN_ITEMCLICKA), false},
+    };
+    Fixture f;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        f.Recreate();
+        f.Columns({{100, "Name"}, {100, "Wert"}});
+        BuildTree(f);
+        const HWND list = f.tl, header = HWND(f.Send(TLM_GETHEADER));
+        ASSERT_NE(header, nullptr);
+        bool acted = false, headerInside = false;
+        f.parent.SetAnswer(c.code, [&](NMHDR*) {
+            if (acted)
+                return LRESULT(0);
+            acted = true;
+            if (c.destroyList) {
+                DestroyWindow(list);
+            } else {
+                SendMessageA(list, TLM_DELETECOLUMN, 1, 0);
+                SendMessageA(list, TLM_DELETECOLUMN, 0, 0);
+            }
+            headerInside = IsWindow(header) != 0;
+            return LRESULT(0);
+        });
+        RECT name = {};
+        SendMessageA(header, HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&name));
+        const LPARAM at = MAKELPARAM((name.left + name.right) / 2, (name.top + name.bottom) / 2);
+        PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(header, WM_LBUTTONUP, 0, at);
+        winharness::PumpUntilIdle(300);
+        f.parent.SetAnswer(c.code, [](NMHDR*) { return LRESULT(0); });
+        EXPECT_TRUE(acted);
+        EXPECT_TRUE(headerInside) << "the header went inside its own message";
+        EXPECT_FALSE(IsWindow(header)) << "the header stays behind";
+        EXPECT_EQ(IsWindow(list) != 0, !c.destroyList);
     }
 }
 

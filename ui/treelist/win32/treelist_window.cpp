@@ -94,7 +94,8 @@ private:
 
 // The window's rows first: a few of them wrap the core's (the buttons). No
 // exception may cross into the system's message code: one answers 0. When
-// the outermost message ends, an open editor follows its cell.
+// the outermost message ends, an open editor follows its cell (not after
+// the editor's own commands: it is inside a message of its own then).
 bool Routed(TreeListData& d, TreeListMessage& m)
 {
     TreeListLayer layer = TreeListLayer::kWindow;
@@ -109,7 +110,8 @@ bool Routed(TreeListData& d, TreeListMessage& m)
     bool handled = true;
     try {
         handled = TreeListDispatch(d, layer, *route, m);
-        if (d.editWindow && d.messageDepth == 0 && !d.destroyed) {
+        const bool fromEditor = m.message == WM_COMMAND && LOWORD(m.wParam) == kTreeListEditorId;
+        if (d.editWindow && d.messageDepth == 0 && !d.destroyed && !fromEditor) {
             TreeListCall call(d);
             TreeListFollowEditor(d);
         }
@@ -322,6 +324,53 @@ int TreeListWindow::MeasureText(const char* text, int length, bool bold)
     return size.cx;
 }
 
+namespace {
+
+// The header notifies the control from inside its own messages, and the
+// parent may destroy the control (or its columns) right then; the header's
+// own code goes on with its records when the notification returns. So a
+// header busy with a message of its own is not destroyed at once: it leaves
+// the control and goes when that message returns. Its count of messages in
+// progress lives with the header, which may outlive the control.
+const char kHeaderGuard[] = "TreeListHeaderGuard";
+
+struct HeaderGuard {
+    WNDPROC previous;
+    int depth = 0;          // the header's messages in progress
+    bool orphaned = false;  // destroy it when the last one returns
+    bool gone = false;      // destroyed meanwhile: free this when the last one returns
+};
+
+HeaderGuard* GuardOf(HWND header) { return static_cast<HeaderGuard*>(GetPropA(header, kHeaderGuard)); }
+
+LRESULT CALLBACK GuardedHeaderProc(HWND header, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HeaderGuard* guard = GuardOf(header);
+    if (!guard)
+        return DefWindowProcA(header, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        RemovePropA(header, kHeaderGuard);
+        SetWindowLongPtrA(header, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(guard->previous));
+        const LRESULT result = CallWindowProcA(guard->previous, header, message, wParam, lParam);
+        if (guard->depth == 0)
+            delete guard;
+        else
+            guard->gone = true;
+        return result;
+    }
+    ++guard->depth;
+    const LRESULT result = CallWindowProcA(guard->previous, header, message, wParam, lParam);
+    if (--guard->depth == 0) {
+        if (guard->gone)
+            delete guard;
+        else if (guard->orphaned)
+            DestroyWindow(header);
+    }
+    return result;
+}
+
+}  // namespace
+
 HWND TreeListWindow::CreateHeader(int height)
 {
     ++headerCalls;
@@ -329,16 +378,35 @@ HWND TreeListWindow::CreateHeader(int height)
     const HWND header = CreateWindowExA(0, WC_HEADERA, "", kHeaderStyle, 0, 0, width, height, hwnd,
                                        reinterpret_cast<HMENU>(INT_PTR(kTreeListHeaderId)),
                                        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE)), nullptr);
-    if (header)
+    if (header) {
+        HeaderGuard* guard = new (std::nothrow) HeaderGuard{};
+        if (guard && SetPropA(header, kHeaderGuard, guard)) {
+            guard->previous = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(header, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GuardedHeaderProc)));
+        } else {
+            delete guard;
+        }
         SendMessageA(header, WM_SETFONT, reinterpret_cast<WPARAM>(DrawFont()), 0);
+    }
     --headerCalls;
     return header;
 }
 
 void TreeListWindow::DestroyHeader()
 {
-    if (d && d->header)
-        DestroyWindow(d->header);
+    const HWND header = d ? d->header : nullptr;
+    if (!header || !IsWindow(header))
+        return;
+    HeaderGuard* guard = GuardOf(header);
+    if (guard && guard->depth > 0) {
+        // Out of the control, which may be going itself; destroyed when the
+        // header's own message returns.
+        ShowWindow(header, SW_HIDE);
+        SetParent(header, HWND_MESSAGE);
+        guard->orphaned = true;
+        return;
+    }
+    DestroyWindow(header);
 }
 
 void TreeListWindow::MoveHeader(int x, int y, int width, int height)
