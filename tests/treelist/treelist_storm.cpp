@@ -26,9 +26,17 @@
 #include "tests/support/test_support.h"
 #include "ui/treelist/win32/treelist_window.h"
 
+#include <dbghelp.h>
+
 namespace {
 
 using lindar_test::Rng;
+
+int EnvInt(const char* name, int fallback)
+{
+    const char* value = std::getenv(name);
+    return value && *value ? std::atoi(value) : fallback;
+}
 
 constexpr int kListId = 100;
 constexpr DWORD kBusyMs = 3000;      // a queue busy this long does not fall idle
@@ -38,12 +46,8 @@ constexpr int kMaxDepth = 4;         // notifications inside notifications
 constexpr int kMaxBoxes = 3;         // message boxes inside message boxes
 constexpr UINT_PTR kBoxTimer = 0x5701;
 constexpr int kBoxTicks = 4;         // storm steps inside a message box before it closes
+const uint64_t kCheckEvery = uint64_t(EnvInt("LINDAR_STORM_CHECKEVERY", 16));  // steps between window checks
 
-int EnvInt(const char* name, int fallback)
-{
-    const char* value = std::getenv(name);
-    return value && *value ? std::atoi(value) : fallback;
-}
 
 struct Storm;
 Storm* g_storm = nullptr;
@@ -55,17 +59,27 @@ LRESULT CALLBACK ParentProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void CALLBACK BoxTick(HWND, UINT, UINT_PTR, DWORD);
 
+void PrintStack(const CONTEXT& context);
+
 // An access violation (a heap check on a corrupt heap, say) ends the
 // process at once, saying after what: timer callbacks would swallow it.
 LONG CALLBACK AccessViolation(EXCEPTION_POINTERS* e)
 {
     if (e->ExceptionRecord->ExceptionCode != EXCEPTION_ACCESS_VIOLATION)
         return EXCEPTION_CONTINUE_SEARCH;
-    std::fprintf(stderr, "access violation at %p after \"%s\"\n", e->ExceptionRecord->ExceptionAddress,
-                 g_doing.load());
-    std::fflush(stderr);
+    std::fprintf(stderr, "access violation after \"%s\" ", g_doing.load());
+    PrintStack(*e->ContextRecord);
     TerminateProcess(GetCurrentProcess(), 4);
     return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// A crash says where it happened before the process ends.
+LONG WINAPI Crashed(EXCEPTION_POINTERS* e)
+{
+    std::fprintf(stderr, "exception %08lx after \"%s\" ", static_cast<unsigned long>(e->ExceptionRecord->ExceptionCode),
+                 g_doing.load());
+    PrintStack(*e->ContextRecord);
+    return EXCEPTION_EXECUTE_HANDLER;
 }
 
 // The tooltips among a thread's windows.
@@ -633,21 +647,26 @@ struct Storm {
     }
 
     // ---- Checks ----
-    // Every tooltip of this thread is one a live control owns or one that
-    // was never a control's; none lives on for a gone control.
+    // Every tooltip of this thread is the own tooltip of the live control it
+    // names: none outlives its control or is lost by it.
     bool NoWindowLeftBehind()
     {
         Found found;
         EnumThreadWindows(GetCurrentThreadId(), CollectTooltips, reinterpret_cast<LPARAM>(&found));
-        size_t owned = 0;
-        if (IsWindow(list))
-            if (const TreeListData* d = reinterpret_cast<const TreeListData*>(GetWindowLongPtrA(list, 0)))
-                owned = TreeListWindowOf(const_cast<TreeListData&>(*d)).ownTooltip != nullptr;
-        if (found.tips.size() <= owned)
-            return true;
-        failure = "step " + std::to_string(steps) + ": " + std::to_string(found.tips.size()) +
-                  " tooltips for " + std::to_string(owned) + " of a live control";
-        return false;
+        for (HWND tip : found.tips) {
+            const HWND of = reinterpret_cast<HWND>(GetWindowLongPtrA(tip, GWLP_USERDATA));
+            char cls[32] = "";
+            if (of && IsWindow(of))
+                GetClassNameA(of, cls, sizeof cls);
+            const TreeListData* d =
+                !std::strcmp(cls, "TreeList") ? reinterpret_cast<const TreeListData*>(GetWindowLongPtrA(of, 0)) : nullptr;
+            if (d && TreeListWindowOf(const_cast<TreeListData&>(*d)).ownTooltip == tip)
+                continue;
+            failure = "step " + std::to_string(steps) + ": a tooltip" + (IsWindowVisible(tip) ? ", shown," : "") +
+                      (of && !IsWindow(of) ? " outlives its control" : d ? " its control has lost" : " of no control");
+            return false;
+        }
+        return true;
     }
 
     // Dispatches until the queue is idle; false (with what kept it busy)
@@ -720,7 +739,7 @@ struct Storm {
             Step();
             BYTE keys[256] = {};
             GetKeyboardState(keys);
-            if (!Settle() || (steps % 16 == 0 && !NoWindowLeftBehind()))
+            if (!Settle() || (steps % kCheckEvery == 0 && !NoWindowLeftBehind()))
                 return false;
             // Modifiers last only for their step.
             keys[VK_SHIFT] = keys[VK_CONTROL] = keys[VK_LBUTTON] = 0;
@@ -740,10 +759,17 @@ struct Storm {
     }
 };
 
+// The system's menus and move loops wait for a hand the storm does not
+// have: a right click the list passes on as WM_CONTEXTMENU would open the
+// window menu over the caption.
+bool WaitsForAHand(UINT message) { return message == WM_CONTEXTMENU || message == WM_SYSCOMMAND; }
+
 LRESULT CALLBACK ParentProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NOTIFY && g_storm && lParam)
         return g_storm->Reaction(reinterpret_cast<NMHDR*>(lParam));
+    if (WaitsForAHand(message))
+        return 0;
     return DefWindowProcA(wnd, message, wParam, lParam);
 }
 
@@ -753,7 +779,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam)
         SetWindowLongPtrA(dialog, DWLP_MSGRESULT, g_storm->Reaction(reinterpret_cast<NMHDR*>(lParam)));
         return TRUE;
     }
-    return message == WM_INITDIALOG;
+    return message == WM_INITDIALOG || WaitsForAHand(message);
 }
 
 // Inside a message box: a few steps of the storm, then the box closes.
@@ -769,12 +795,93 @@ void CALLBACK BoxTick(HWND, UINT, UINT_PTR, DWORD)
     EnumThreadWindows(GetCurrentThreadId(), CloseMessageBox, 0);
 }
 
+// Where a thread stands: its instruction pointer (with the module) and the
+// words on its stack that point into this program's code (likely return
+// addresses, for addr2line).
+void PrintStack(const CONTEXT& context)
+{
+    const auto base = reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + uintptr_t(dos->e_lfanew));
+    const uintptr_t end = base + nt->OptionalHeader.SizeOfImage;
+#ifdef _M_IX86
+    const uintptr_t ip = context.Eip, sp = context.Esp;
+#else
+    const uintptr_t ip = context.Rip, sp = context.Rsp;
+#endif
+    HMODULE module = nullptr;
+    char name[MAX_PATH] = "?";
+    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           reinterpret_cast<LPCSTR>(ip), &module))
+        GetModuleFileNameA(module, name, sizeof name);
+    std::fprintf(stderr, "at %p in %s; return addresses on the stack:", reinterpret_cast<void*>(ip), name);
+    MEMORY_BASIC_INFORMATION region = {};
+    VirtualQuery(reinterpret_cast<void*>(sp), &region, sizeof region);
+    const uintptr_t top = reinterpret_cast<uintptr_t>(region.BaseAddress) + region.RegionSize;
+    int shown = 0;
+    uintptr_t last = 0;
+    for (uintptr_t at = sp; at + sizeof(uintptr_t) <= top && shown < 120; at += sizeof(uintptr_t)) {
+        const uintptr_t word = *reinterpret_cast<const uintptr_t*>(at);
+        if (word >= base + 0x1000 && word < end && word != last) {
+            last = word;
+            std::fprintf(stderr, " %p", reinterpret_cast<void*>(word));
+            ++shown;
+        }
+    }
+    std::fprintf(stderr, "\n");
+    // The frames as the system's stack walk finds them (module + offset).
+    static const bool symbols = SymInitialize(GetCurrentProcess(), nullptr, TRUE) != FALSE;
+    if (symbols) {
+        CONTEXT copy = context;
+        STACKFRAME64 frame = {};
+        frame.AddrPC.Offset = ip;
+        frame.AddrPC.Mode = AddrModeFlat;
+        frame.AddrStack.Offset = sp;
+        frame.AddrStack.Mode = AddrModeFlat;
+#ifdef _M_IX86
+        frame.AddrFrame.Offset = context.Ebp;
+        frame.AddrFrame.Mode = AddrModeFlat;
+        const DWORD machine = IMAGE_FILE_MACHINE_I386;
+#else
+        frame.AddrFrame.Offset = context.Rbp;
+        frame.AddrFrame.Mode = AddrModeFlat;
+        const DWORD machine = IMAGE_FILE_MACHINE_AMD64;
+#endif
+        std::fprintf(stderr, "frames:");
+        for (int n = 0; n < 64 && StackWalk64(machine, GetCurrentProcess(), GetCurrentThread(), &frame, &copy, nullptr,
+                                              SymFunctionTableAccess64, SymGetModuleBase64, nullptr);
+             ++n) {
+            const DWORD64 pc = frame.AddrPC.Offset;
+            char moduleName[MAX_PATH] = "?";
+            HMODULE m = nullptr;
+            if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                   reinterpret_cast<LPCSTR>(uintptr_t(pc)), &m))
+                GetModuleFileNameA(m, moduleName, sizeof moduleName);
+            const char* shortName = std::strrchr(moduleName, '\\');
+            std::fprintf(stderr, " %s+%lx", shortName ? shortName + 1 : moduleName,
+                         static_cast<unsigned long>(pc - uintptr_t(m)));
+        }
+        std::fprintf(stderr, "\n");
+    }
+    std::fflush(stderr);
+}
+
+void PrintStuckStack(HANDLE thread)
+{
+    if (SuspendThread(thread) == DWORD(-1))
+        return;
+    CONTEXT context = {};
+    context.ContextFlags = CONTEXT_CONTROL;
+    if (GetThreadContext(thread, &context))
+        PrintStack(context);
+}
+
 // Ends the process when the storm stops making progress (a step that never
 // returns), saying where it was.
 class Watchdog {
 public:
     explicit Watchdog(uint64_t seed)
-        : m_thread([seed] {
+        : m_thread([seed, main = MainThread()] {
               uint64_t last = g_progress.load();
               DWORD since = GetTickCount();
               while (!g_stop.load()) {
@@ -787,6 +894,8 @@ public:
                       std::fprintf(stderr, "storm seed %llu: no progress for %lu ms, doing \"%s\"\n",
                                    static_cast<unsigned long long>(seed), static_cast<unsigned long>(kStuckMs),
                                    g_doing.load());
+                      std::fprintf(stderr, "stuck ");
+                      PrintStuckStack(main);
                       std::fflush(stderr);
                       TerminateProcess(GetCurrentProcess(), 3);
                   }
@@ -802,6 +911,14 @@ public:
     }
 
 private:
+    static HANDLE MainThread()
+    {
+        HANDLE thread = nullptr;
+        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &thread, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS);
+        return thread;
+    }
+
     std::thread m_thread;
 };
 
@@ -821,6 +938,7 @@ bool RegisterParent()
 TEST(TreeListStorm, SeededRunsEndWithNothingLeftBehind)
 {
     ASSERT_TRUE(RegisterParent());
+    const LPTOP_LEVEL_EXCEPTION_FILTER before = SetUnhandledExceptionFilter(Crashed);
     TreeListVerifyEachMessage(true);
     const int seconds = EnvInt("LINDAR_STORM_SECONDS", 2);
     const int first = EnvInt("LINDAR_STORM_SEED", 1);
@@ -836,6 +954,7 @@ TEST(TreeListStorm, SeededRunsEndWithNothingLeftBehind)
         std::printf("%s\n", storm.Summary().c_str());
         EXPECT_TRUE(ok) << "seed " << seed << ": " << storm.failure;
     }
+    SetUnhandledExceptionFilter(before);
 }
 
 // The steps the first storms hung on, in a row: the list destroyed inside

@@ -174,7 +174,8 @@ void MakeRoom(TreeListData& d, uint32_t index, TreeListCell** table, const int32
 
 int TreeListInsertColumn(TreeListData& d, uint32_t index, const LVCOLUMNA& lv)
 {
-    if (d.columnCount >= kTreeListMaxColumns)
+    // Once the window is going no window (the header) is made for it.
+    if (d.columnCount >= kTreeListMaxColumns || d.destroying || d.destroyed)
         return -1;
     index = std::min(index, d.columnCount);
     // The tree column's data live in the items: column 0 stays the tree.

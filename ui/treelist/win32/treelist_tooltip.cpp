@@ -62,12 +62,15 @@ LRESULT CALLBACK TooltipProc(HWND tip, UINT message, WPARAM wParam, LPARAM lPara
                                lParam);
     TreeListWindow& w = TreeListWindowOf(*d);
     const WNDPROC previous = w.tooltipProc;
-    if (message == WM_NCDESTROY) {
-        // Destroyed from outside (with its owner, say): the control forgets it.
+    if (message == WM_DESTROY) {
+        // Destroyed from outside (with its owner, say): the control forgets
+        // it at once and sends it nothing more.
         w.ownTooltip = nullptr;
         w.tipShown = false;
         if (d->tooltip == tip)
             d->tooltip = nullptr;
+        SetWindowLongPtrA(tip, GWLP_USERDATA, 0);
+        SetWindowLongPtrA(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
         return CallWindowProcA(previous, tip, message, wParam, lParam);
     }
     if (message == WM_SETFOCUS) {
@@ -178,7 +181,8 @@ int32_t StoredWidth(TreeListData& d, uint32_t h, uint32_t column)
 void TreeListCreateTooltip(TreeListData& d)
 {
     TreeListWindow& w = TreeListWindowOf(d);
-    if (d.tooltip)
+    // None for a window that is going: its end destroyed the last one.
+    if (d.tooltip || d.destroying || d.destroyed)
         return;
     // The control makes one tooltip: one the caller took away comes back.
     if (w.ownTooltip) {

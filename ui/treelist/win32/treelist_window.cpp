@@ -55,6 +55,10 @@ void Destroy(TreeListData& d)
 {
     TreeListCall call(d);
     TreeListWindow& w = TreeListWindowOf(d);
+    // From here on the control makes no window: until WM_NCDESTROY its
+    // children's end may still reach it (an editor's lost focus, the
+    // header's notifications) and the parent may act on those.
+    d.destroying = true;
     if (d.editWindow) {
         // The window goes: the edit goes without a word to the parent.
         const HWND editor = d.editWindow;
@@ -74,9 +78,8 @@ void Destroy(TreeListData& d)
 void NcDestroy(HWND hwnd, TreeListData* d)
 {
     SetWindowLongPtrA(hwnd, 0, 0);
-    TreeListReleaseShared();
     // Frees the records when no message is in progress any more; the host
-    // goes with them (Released).
+    // and the shared drawing objects go with them (Released).
     TreeListRelease(d);
 }
 
@@ -155,6 +158,12 @@ LRESULT CALLBACK TreeListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     if (message == WM_NCDESTROY) {
+        if (!d->destroying) {
+            // No WM_DESTROY came first (a control made while its parent was
+            // already going): the same end, without a word to the parent.
+            d->destroyed = true;
+            Destroy(*d);
+        }
         NcDestroy(hwnd, d);
     } else {
         TreeListMessage m{message, wParam, lParam, 0};
@@ -338,6 +347,7 @@ struct HeaderGuard {
     WNDPROC previous;
     int depth = 0;          // the header's messages in progress
     bool orphaned = false;  // destroy it when the last one returns
+    bool ending = false;    // WM_DESTROY came: its records are gone, it only ends now
     bool gone = false;      // destroyed meanwhile: free this when the last one returns
 };
 
@@ -358,6 +368,11 @@ LRESULT CALLBACK GuardedHeaderProc(HWND header, UINT message, WPARAM wParam, LPA
             guard->gone = true;
         return result;
     }
+    // After its WM_DESTROY the header has freed its items: a paint or a
+    // click that still comes (a modal loop of the parent's) is not its.
+    if (guard->ending)
+        return DefWindowProcA(header, message, wParam, lParam);
+    guard->ending = message == WM_DESTROY;
     ++guard->depth;
     const LRESULT result = CallWindowProcA(guard->previous, header, message, wParam, lParam);
     if (--guard->depth == 0) {

@@ -80,7 +80,13 @@ public:
     LRESULT StartEdit(uint32_t column, uint32_t code, LPARAM keyData) override;
     void DragFeedback(uint32_t modeFlags, uint32_t keyState) override;
     void EndDragVisuals() override;
-    void Released() override { delete this; }
+    // The shared drawing objects are given back with the records: a message
+    // still in progress when the window went may yet draw.
+    void Released() override
+    {
+        TreeListReleaseShared();
+        delete this;
+    }
     bool WindowTimer(UINT_PTR id) override;
     // The bar timer: draws both scroll bars with their last values.
     void RedrawBars();
