@@ -73,6 +73,16 @@ LONG CALLBACK AccessViolation(EXCEPTION_POINTERS* e)
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
+LONG CALLBACK FirstChance(EXCEPTION_POINTERS* e)
+{
+    if (e->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION) {
+        std::fprintf(stderr, "first chance %08lx after \"%s\" ", static_cast<unsigned long>(e->ExceptionRecord->ExceptionCode),
+                     g_doing.load());
+        PrintStack(*e->ContextRecord);
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
 // A crash says where it happened before the process ends.
 LONG WINAPI Crashed(EXCEPTION_POINTERS* e)
 {
@@ -122,6 +132,7 @@ struct Storm {
     int depth = 0, boxes = 0;
     uint64_t steps = 0;
     std::map<std::string, uint64_t> counts;  // what was done, by name
+    std::map<HWND, uint64_t> firstSeen;      // the step each tooltip was first seen after
     std::string failure;
     // A scripted parent: on this notification code it destroys the list or
     // opens a message box, once, and does nothing else.
@@ -231,6 +242,10 @@ struct Storm {
                                    nullptr);
         }
         items.clear();
+        static const bool trace = EnvInt("LINDAR_STORM_TRACE", 0) != 0;
+        if (trace)
+            std::fprintf(stderr, "list %u tip %u parent %u\n", unsigned(uintptr_t(list)),
+                         unsigned(uintptr_t(Send(TVM_GETTOOLTIPS))), unsigned(uintptr_t(parent)));
         if (!list || given)
             return;
         Send(TVM_SETEXTENDEDSTYLE, 0, LPARAM(rng.Next() & 0x3FF7FF7F));
@@ -660,10 +675,18 @@ struct Storm {
                 GetClassNameA(of, cls, sizeof cls);
             const TreeListData* d =
                 !std::strcmp(cls, "TreeList") ? reinterpret_cast<const TreeListData*>(GetWindowLongPtrA(of, 0)) : nullptr;
+            if (!firstSeen.count(tip))
+                firstSeen[tip] = steps;
             if (d && TreeListWindowOf(const_cast<TreeListData&>(*d)).ownTooltip == tip)
                 continue;
             failure = "step " + std::to_string(steps) + ": a tooltip" + (IsWindowVisible(tip) ? ", shown," : "") +
-                      (of && !IsWindow(of) ? " outlives its control" : d ? " its control has lost" : " of no control");
+                      (of && !IsWindow(of) ? " outlives its control" : d ? " its control has lost" : " of no control") +
+                      " (first seen at step " + std::to_string(firstSeen[tip]) + ", id " +
+                      std::to_string(GetWindowLongPtrA(tip, GWLP_ID)) +
+                      (GetWindowLongPtrA(tip, GWLP_WNDPROC) == LONG_PTR(GetClassLongPtrA(tip, GCLP_WNDPROC))
+                           ? ", not subclassed"
+                           : ", subclassed") +
+                      ", tip " + std::to_string(uintptr_t(tip)) + " of " + std::to_string(uintptr_t(of)) + ")";
             return false;
         }
         return true;
@@ -939,6 +962,8 @@ TEST(TreeListStorm, SeededRunsEndWithNothingLeftBehind)
 {
     ASSERT_TRUE(RegisterParent());
     const LPTOP_LEVEL_EXCEPTION_FILTER before = SetUnhandledExceptionFilter(Crashed);
+    if (EnvInt("LINDAR_STORM_FIRSTCHANCE", 0))
+        AddVectoredExceptionHandler(1, FirstChance);
     TreeListVerifyEachMessage(true);
     const int seconds = EnvInt("LINDAR_STORM_SECONDS", 2);
     const int first = EnvInt("LINDAR_STORM_SEED", 1);
