@@ -257,7 +257,8 @@ TEST_P(TreeListRandom, InvariantsHoldWithAMeddlingParent)
 }
 
 // The control's end with a parent that acts inside its delete
-// notifications: deletes everything, inserts, expands, moves, selects.
+// notifications: deletes everything, ends it again, inserts, expands,
+// moves, sorts, selects.
 TEST_P(TreeListRandom, TheEndHoldsWithAMeddlingParent)
 {
     for (uint64_t round = 0; round < 40; ++round) {
@@ -270,10 +271,16 @@ TEST_P(TreeListRandom, TheEndHoldsWithAMeddlingParent)
             if (depth > 2 || rng.Next() % 3 || !c->d)
                 return 0;
             ++depth;
-            if (rng.Next() % 4 == 0)
+            const uint32_t act = rng.Next() % 16;
+            if (act < 4) {
                 c->Send(TVM_DELETEITEM, 0, kTreeListRoot);
-            else
+            } else if (act == 4) {
+                // WM_DESTROY again, as a second DestroyWindow inside the first sends it.
+                TreeListCall call(*c->d);
+                TreeListDestroy(*c->d);
+            } else {
                 Step(*c, rng, int(rng.Next() % kOps));
+            }
             --depth;
             return 0;
         };
