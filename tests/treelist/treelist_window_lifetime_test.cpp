@@ -166,6 +166,94 @@ TEST(TreeListWindowLifetime, TheHeaderOutlivesItsOwnMessage)
     }
 }
 
+// Once its end has begun the control makes no window: the parent that
+// asks for an editor, a column (the header) or the tooltip back from
+// inside the end gets none, and nothing stays behind.
+TEST(TreeListWindowLifetime, NothingIsMadeWhileItGoes)
+{
+    Fixture f;
+    DestroyWindow(f.tl);
+    winharness::PumpUntilIdle(200);
+    const std::set<HWND> before = ThreadWindows();
+    f.Recreate(kTreeStyle | TVS_NOTOOLTIPS);
+    const Tree t = BuildTree(f);
+    const HWND list = f.tl;
+    HWND editor = nullptr;
+    LRESULT column = 0;
+    bool asked = false;
+    f.parent.SetAnswer(int(TVN_DELETEITEMA), [&](NMHDR*) {
+        if (asked)
+            return LRESULT(0);
+        asked = true;
+        SetWindowLongA(list, GWL_STYLE, GetWindowLongA(list, GWL_STYLE) & ~TVS_NOTOOLTIPS);
+        editor = HWND(SendMessageA(list, TVM_EDITLABELA, 0, LPARAM(t.c)));
+        LVCOLUMNA lv = {};
+        lv.mask = LVCF_WIDTH;
+        lv.cx = 50;
+        column = SendMessageA(list, TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&lv));
+        return LRESULT(0);
+    });
+    DestroyWindow(list);
+    winharness::PumpUntilIdle(200);
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(editor, nullptr);
+    EXPECT_EQ(column, -1);
+    EXPECT_EQ(ClassesOf(LeftBehind(before)), "");
+}
+
+// A control made while its parent is already going (by a sibling that
+// goes first) gets no WM_DESTROY, only WM_NCDESTROY: it ends all the same,
+// its tooltip with it.
+LRESULT CALLBACK MakesAListWhileGoing(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DESTROY)
+        CreateWindowExA(0, "TreeList", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, GetParent(wnd), nullptr,
+                        GetModuleHandleA(nullptr), nullptr);
+    return DefWindowProcA(wnd, message, wParam, lParam);
+}
+
+TEST(TreeListWindowLifetime, AControlMadeWhileItsParentGoesEndsToo)
+{
+    ASSERT_TRUE(TreeListRegister(GetModuleHandleA(nullptr)));
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = MakesAListWhileGoing;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TLMakesAListWhileGoing";
+    RegisterClassA(&wc);
+    Fixture f;
+    const std::set<HWND> before = ThreadWindows();
+    const long shared = TreeListSharedCount();
+    const HWND parent = CreateWindowExA(0, "STATIC", "geht", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr, nullptr,
+                                        GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(parent, nullptr);
+    CreateWindowExA(0, wc.lpszClassName, nullptr, WS_CHILD, 0, 0, 10, 10, parent, nullptr, GetModuleHandleA(nullptr),
+                    nullptr);
+    DestroyWindow(parent);
+    winharness::PumpUntilIdle(200);
+    EXPECT_EQ(ClassesOf(LeftBehind(before)), "");
+    EXPECT_EQ(TreeListSharedCount(), shared) << "the shared drawing objects given back";
+}
+
+// The shared drawing objects stay while a message of the control still
+// runs after the window went (a parent that destroyed it from inside).
+TEST(TreeListWindowLifetime, SharedObjectsOutliveTheWindowUntilItsMessageReturns)
+{
+    Fixture f;
+    const Tree t = BuildTree(f);
+    const long shared = TreeListSharedCount();
+    const HWND list = f.tl;
+    long inside = -2;
+    f.parent.SetAnswer(int(TVN_SELCHANGEDA), [&](NMHDR*) {
+        DestroyWindow(list);
+        inside = TreeListSharedCount();
+        return LRESULT(0);
+    });
+    f.Send(TVM_SELECTITEM, TVGN_CARET, LPARAM(t.b));
+    EXPECT_FALSE(IsWindow(list));
+    EXPECT_EQ(inside, shared);
+    EXPECT_EQ(TreeListSharedCount(), shared - 1);
+}
+
 // A tooltip the caller gave stays the caller's; the control's own goes.
 TEST(TreeListWindowLifetime, TheCallersTooltipStaysItsOwnGoes)
 {
