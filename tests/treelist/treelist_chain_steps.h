@@ -13,6 +13,7 @@
 #include <functional>
 #include <vector>
 
+#include "tests/treelist/treelist_insert_record.h"
 #include "ui/treelist/core/treelist_internal.h"
 
 namespace treelist_chain {
@@ -42,12 +43,7 @@ public:
 
 inline uint32_t Insert(const Target& t, uint32_t parent, const char* text, LPARAM data = 0)
 {
-    TVINSERTSTRUCTA insert{};
-    insert.hParent = TreeListHtreeOf(parent ? parent : kTreeListRoot);
-    insert.hInsertAfter = TreeListHtreeOf(kTreeListLast);
-    insert.item.mask = TVIF_TEXT | TVIF_PARAM;
-    insert.item.pszText = const_cast<char*>(text);
-    insert.item.lParam = data;
+    TVINSERTSTRUCTA insert = treelist_test::InsertRecord(parent, text, kTreeListLast, data);
     return uint32_t(t.send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 

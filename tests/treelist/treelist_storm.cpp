@@ -89,7 +89,8 @@ LONG WINAPI Crashed(EXCEPTION_POINTERS* e)
     std::fprintf(stderr, "exception %08lx after \"%s\" ", static_cast<unsigned long>(e->ExceptionRecord->ExceptionCode),
                  g_doing.load());
     PrintStack(*e->ContextRecord);
-    return EXCEPTION_EXECUTE_HANDLER;
+    // On to the system's debugger when one is set up, for the full stack.
+    return EnvInt("LINDAR_STORM_JIT", 0) ? EXCEPTION_CONTINUE_SEARCH : EXCEPTION_EXECUTE_HANDLER;
 }
 
 // The tooltips among a thread's windows.
