@@ -10,6 +10,11 @@
 // from LINDAR_STORM_SEED on for LINDAR_STORM_SECONDS):
 //   LINDAR_STORM_SECONDS=300 LINDAR_STORM_SEED=7 xvfb-run -a tools/wine-run.sh
 //       build-win/tests/treelist/treelist_storm_tests.exe --gtest_filter='*Seeded*'
+// For finding a fault: LINDAR_STORM_TRACE=1 prints every action with its
+// depth, LINDAR_STORM_CHECKEVERY=1 checks the windows after every step,
+// LINDAR_STORM_HEAPCHECK=1 every heap before each step, LINDAR_STORM_FIRSTCHANCE=1
+// prints each access violation where it happens (handled or not), and
+// LINDAR_STORM_JIT=1 hands a crash on to the system's debugger.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -44,10 +49,9 @@ constexpr DWORD kStuckMs = 30000;    // no progress this long: a hang
 constexpr int kMaxItems = 600;       // the tree is emptied beyond this
 constexpr int kMaxDepth = 4;         // notifications inside notifications
 constexpr int kMaxBoxes = 3;         // message boxes inside message boxes
-constexpr UINT_PTR kBoxTimer = 0x5701;
 constexpr int kBoxTicks = 4;         // storm steps inside a message box before it closes
 const uint64_t kCheckEvery = uint64_t(EnvInt("LINDAR_STORM_CHECKEVERY", 16));  // steps between window checks
-
+const char kBoxTitle[] = "Sturmmeldung";
 
 struct Storm;
 Storm* g_storm = nullptr;
@@ -73,6 +77,7 @@ LONG CALLBACK AccessViolation(EXCEPTION_POINTERS* e)
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
+// Every access violation where it happens, also one a handler takes.
 LONG CALLBACK FirstChance(EXCEPTION_POINTERS* e)
 {
     if (e->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION) {
@@ -106,12 +111,12 @@ BOOL CALLBACK CollectTooltips(HWND w, LPARAM found)
     return TRUE;
 }
 
-// A message box (a dialog with OK but no list) is told OK.
+// The storm's message boxes are told OK.
 BOOL CALLBACK CloseMessageBox(HWND w, LPARAM)
 {
-    char name[16] = {};
-    GetClassNameA(w, name, sizeof name);
-    if (!std::strcmp(name, "#32770") && GetDlgItem(w, IDOK) && !GetDlgItem(w, kListId))
+    char title[32] = {};
+    GetWindowTextA(w, title, sizeof title);
+    if (!std::strcmp(title, kBoxTitle))
         PostMessageA(w, WM_COMMAND, IDOK, 0);
     return TRUE;
 }
@@ -657,7 +662,7 @@ struct Storm {
         const UINT_PTR timer = SetTimer(nullptr, 0, UINT(rng.Range(10, 40)), BoxTick);
         for (int n = rng.Range(0, 3); n > 0; --n)
             Keys();
-        MessageBoxA(IsWindow(parent) ? parent : nullptr, "Sturm", "Sturm", MB_OK);
+        MessageBoxA(IsWindow(parent) ? parent : nullptr, "Sturm", kBoxTitle, MB_OK);
         KillTimer(nullptr, timer);
         --boxes;
     }
