@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/treelist/treelist_insert_record.h"
 #include "ui/treelist/core/treelist_internal.h"
 
 namespace {
@@ -42,12 +43,7 @@ public:
     }
     uint32_t Insert(uint32_t parent, const char* text, uint32_t after = kTreeListLast, LPARAM data = 0)
     {
-        TVINSERTSTRUCTA ins{};
-        ins.hParent = TreeListHtreeOf(parent ? parent : kTreeListRoot);
-        ins.hInsertAfter = TreeListHtreeOf(after);
-        ins.item.mask = TVIF_TEXT | TVIF_PARAM;
-        ins.item.pszText = const_cast<char*>(text);
-        ins.item.lParam = data;
+        TVINSERTSTRUCTA ins = treelist_test::InsertRecord(parent, text, after, data);
         return uint32_t(Send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
     }
     // What the window's posted update would do: rows, bars, repaint.

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -180,6 +181,53 @@ void PaintPages(HWND w)
 }
 
 
+// Shift+End from the first row with multiple selection and the selection
+// always scrolled into view: the list-view peer selects the same range in
+// report mode.
+void HoldShift(bool down)
+{
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
+Case ShiftEnd(int rows, Kind kind)
+{
+    const std::string name = "ShiftEnd" + std::to_string(rows / 1000) + "k/showSelAlways";
+    Case c{nullptr, Kind::kListView, nullptr, nullptr};
+    static std::deque<std::string> names;  // the cases keep pointers to them
+    names.push_back(name);
+    c.name = names.back().c_str();
+    if (kind == Kind::kListView) {
+        c.setup = [rows](HWND w) {
+            SetWindowLongA(w, GWL_STYLE, GetWindowLongA(w, GWL_STYLE) | LVS_SHOWSELALWAYS);
+            AddColumns(w, Kind::kListView);
+            FillRows(w, Kind::kListView, rows);
+            LVITEMA item = {};
+            item.stateMask = item.state = LVIS_FOCUSED | LVIS_SELECTED;
+            SendMessageA(w, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+        };
+    } else {
+        c.setup = [rows](HWND w) {
+            SetWindowLongA(w, GWL_STYLE, GetWindowLongA(w, GWL_STYLE) | TVS_SHOWSELALWAYS);
+            SendMessageA(w, TVM_SETEXTENDEDSTYLE, TLS_EX_MULTISELECT, TLS_EX_MULTISELECT);
+            AddColumns(w, Kind::kTreeList);
+            FillRows(w, Kind::kTreeList, rows);
+            SendMessageA(w, TVM_SELECTITEM, TVGN_CARET, SendMessageA(w, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+        };
+    }
+    c.run = [](HWND w) {
+        SetFocus(w);
+        HoldShift(true);
+        SendMessageA(w, WM_KEYDOWN, VK_END, 0);
+        HoldShift(false);
+        UpdateWindow(w);
+        Pump();
+    };
+    return c;
+}
+
 const std::vector<std::string>& Texts()
 {
     static const std::vector<std::string> texts = RandomTexts(kBig, 1);
@@ -296,6 +344,8 @@ std::vector<std::pair<Case, Case>> Cases()
                    },
                    [](HWND w) { PaintPages(w); }};
     both.push_back({paintOurs, paintPeer});
+    for (const int rows : {kBig / 100, kTenth, kBig})
+        both.push_back({ShiftEnd(rows, Kind::kTreeList), ShiftEnd(rows, Kind::kListView)});
     return both;
 }
 

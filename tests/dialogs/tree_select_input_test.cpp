@@ -4,11 +4,14 @@
 // boxes, and drags of the size border and of a column divider.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "tests/dialogs/choice_input.h"
 #include "tests/dialogs/choice_test_support.h"
+#include "tests/treelist/treelist_editor_placement.h"
+#include "tests/winharness/screenshot.h"
 #include "ui/dialogs/tree_select_dlg.h"
 
 namespace {
@@ -379,6 +382,59 @@ TEST(TreeChoiceInputSize, DragOfTheColumnDividerLeavesNothingStale)
     EXPECT_TRUE(outcome.open);
     EXPECT_EQ(after - before, kDividerDrag);
     EXPECT_TRUE(same) << why;
+}
+
+// An editor open on "Quelle" while the dialog grows by its corner: the
+// proportional columns widen and move, and the editor moves with its cell.
+TEST(TreeChoiceInputEditor, TheEditorFollowsItsCellWhenTheDialogGrows)
+{
+    CTreeSelectDlg dialog;
+    dialog.SetPrompt("Kartenebenen und ihre Quellen :");
+    dialog.AddColumn("Ebene", -3, 0, 1);
+    dialog.AddColumn("Quelle", -2, 0, 1);
+    dialog.AddColumn("Zoom", 50, 1, 0);
+    for (const char* name : {"Topographische Karte", "Luftbild", "Wanderwege"}) {
+        const int index = dialog.AddItem(-1, 0, name, 0);
+        dialog.SetCellText(index, "Landesamt", 1);
+    }
+    uint32_t edited = 0;
+    LONG sourceBefore = 0, sourceAfter = 0;
+    std::string before, after;
+    const auto sourceLeft = [](HWND list, uint32_t item) {
+        RECT cell = {};
+        std::memcpy(&cell, &item, sizeof(item));
+        SendMessageA(list, TVM_GETITEMRECT, 0x80 | (1u << 24), reinterpret_cast<LPARAM>(&cell));
+        return cell.left;
+    };
+    std::vector<choice_input::Phase> phases = {
+        [&](Scene& s) {
+            edited = Rows(s.list)[1];
+            s.input.Click(s.list, Cell(s.list, 1, 1));
+            s.input.Key(VK_RETURN);
+            return true;
+        },
+        [&](Scene& s) {
+            if (winharness::InputPending() || !kLooks.editorOpen(s.list))
+                return false;
+            before = treelist_test::EditorPlacement(s.list, edited, 1);
+            sourceBefore = sourceLeft(s.list, edited);
+            return true;
+        }};
+    for (const choice_input::Phase& phase : choice_input::SizeBorderDrag(WMSZ_BOTTOMRIGHT, {250, 150}))
+        phases.push_back(phase);
+    choice_input::RunWithInput(dialog, kLooks, phases, true, "", [&](HWND top) {
+        const HWND list = ListOf(top);
+        after = treelist_test::EditorPlacement(list, edited, 1);
+        sourceAfter = sourceLeft(list, edited);
+        winharness::Screenshot shot;
+        std::string error;
+        EXPECT_TRUE(winharness::CaptureWindow(top, &shot) &&
+                    winharness::SavePicture(shot, "tree_choice_editor_after_resize.png", &error))
+            << error;
+    });
+    EXPECT_EQ(before, "über der Zelle");
+    EXPECT_GT(sourceAfter, sourceBefore) << "the column moved";
+    EXPECT_EQ(after, "über der Zelle");
 }
 
 }  // namespace

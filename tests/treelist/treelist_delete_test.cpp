@@ -5,6 +5,7 @@
 #include <set>
 #include <vector>
 
+#include "tests/treelist/treelist_chain_steps.h"
 #include "tests/treelist/treelist_fake_host.h"
 
 using namespace treelist_test;
@@ -112,6 +113,28 @@ TEST(TreeListDelete, PullsTheFirstShownRowBack)
     for (int i = 29; i >= 15; --i)
         c.Delete(items[size_t(i)]);
     EXPECT_EQ(c.d->firstRow, 6u);  // 15 rows - 10 per page + 1
+}
+
+// The deepest chain the levels allow, through the core's messages; the
+// window's destruction deletes a whole chain as well.
+TEST(TreeListDelete, ChainOfEveryLevel)
+{
+    Control c;
+    treelist_chain::VerifyAtCheckpoints checkpoints;
+    const treelist_chain::Target t{
+        [&](UINT message, WPARAM wParam, LPARAM lParam) { return c.Send(message, wParam, lParam); },
+        [&] { return c.Verify(); },
+        [&] {
+            const std::vector<uint32_t> deleted = Deleted(c.host.sent);
+            c.host.sent.clear();
+            return deleted;
+        }};
+    treelist_chain::ChainSteps(t, treelist_chain::BuildChain(t));
+    const std::vector<uint32_t> chain = treelist_chain::BuildChain(t);
+    c.host.sent.clear();
+    c.DestroyWindow();
+    EXPECT_EQ(Deleted(c.host.sent), treelist_chain::Reversed(chain));
+    EXPECT_EQ(c.host.releases, 1);
 }
 
 // Parents that change the control inside a notification.

@@ -1,5 +1,7 @@
 #include "tests/treelist/treelist_fake_host.h"
 
+#include "tests/treelist/treelist_insert_record.h"
+
 #include <cstring>
 
 namespace treelist_test {
@@ -190,12 +192,7 @@ void Control::Pump()
 
 uint32_t Control::Insert(uint32_t parent, const char* text, uint32_t after, LPARAM data)
 {
-    TVINSERTSTRUCTA ins{};
-    ins.hParent = TreeListHtreeOf(parent ? parent : kTreeListRoot);
-    ins.hInsertAfter = TreeListHtreeOf(after);
-    ins.item.mask = TVIF_TEXT | TVIF_PARAM;
-    ins.item.pszText = const_cast<char*>(text);
-    ins.item.lParam = data;
+    TVINSERTSTRUCTA ins = InsertRecord(parent, text, after, data);
     return uint32_t(Send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
 }
 

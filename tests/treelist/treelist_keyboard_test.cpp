@@ -4,6 +4,7 @@
 // character, national letters and the suppression by a TVN_KEYDOWN answer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -128,6 +129,44 @@ TEST(TreeListKeys, ShiftRangeEndsAtTheNewCaretWhateverTheParentDoes)
     c.Key(VK_HOME, true);
     c.host.parent = nullptr;
     EXPECT_EQ(c.d->caretItem, h[0]);
+}
+
+// With the selection always shown, a Shift range selects every row with
+// its notifications but scrolls once: to where its caret ends.
+TEST(TreeListKeys, ShiftRangesScrollOnceWithTheSelectionAlwaysShown)
+{
+    constexpr uint32_t kRows = 100;
+    const struct { const char* name; int start; int key; uint32_t firstRow; } cases[] = {
+        {"shift end", 0, VK_END, kRows - 10}, {"shift home", int(kRows) - 1, VK_HOME, 0},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Control c(TVS_HASBUTTONS | TVS_SHOWSELALWAYS, 300, 10 * 16);  // ten rows of 16 pixels
+        c.SetExStyle(TLS_EX_MULTISELECT | TLS_EX_SCROLLNOTIFY);
+        std::vector<uint32_t> h;
+        for (uint32_t i = 0; i < kRows; ++i)
+            h.push_back(c.Insert(0, "row"));
+        c.Select(h[size_t(k.start)]);
+        c.Pump();
+        c.host.Clear();
+        c.Key(k.key, true);
+        std::vector<uint32_t> changed;
+        int scrolls = 0;
+        for (const Sent& s : c.host.sent) {
+            scrolls += s.code == TLN_SCROLLING;
+            if (s.code == TVN_SELCHANGEDA && (changed.empty() || changed.back() != s.newItem))
+                changed.push_back(s.newItem);
+        }
+        EXPECT_EQ(scrolls, 1);
+        EXPECT_EQ(c.d->firstRow, k.firstRow);
+        EXPECT_EQ(c.SelectedItems().size(), size_t(kRows));
+        // Each row as the caret on the way, the new caret last.
+        ASSERT_GE(changed.size(), size_t(kRows));
+        std::vector<uint32_t> walked(changed.end() - kRows, changed.end());
+        if (k.key == VK_HOME)
+            std::reverse(walked.begin(), walked.end());
+        EXPECT_EQ(walked, h);
+    }
 }
 
 TEST(TreeListKeys, CellSelectionSkipsZeroWidthColumnsAndJoinedCells)

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,7 @@ void SelectionStep(Control& c, lindar_test::Rng& rng, int op, uint32_t h, uint32
             TreeListCall call(*c.d);
             TreeListDropItems(*c.d, target, h, keys[rng.Next() % 3], POINT{int(rng.Next() % 400) - 50, 10});
         }
+
         c.Send(TLM_SETDROPTARGET, 0, 0);
         c.d->dragItem = 0;
         c.d->dragState = 0;
@@ -252,6 +254,38 @@ TEST_P(TreeListRandom, InvariantsHoldWithAMeddlingParent)
         ASSERT_TRUE(c.Verify()) << "step " << step << " op " << op;
     }
     c.host.parent = nullptr;
+}
+
+// The control's end with a parent that acts inside its delete
+// notifications: deletes everything, ends it again, inserts, expands,
+// moves, sorts, selects.
+TEST_P(TreeListRandom, TheEndHoldsWithAMeddlingParent)
+{
+    for (uint64_t round = 0; round < 40; ++round) {
+        lindar_test::Rng rng(GetParam() * 1000 + round);
+        auto c = std::make_unique<Control>(kStyle);
+        for (int step = 0; step < 300; ++step)
+            Step(*c, rng, int(rng.Next() % kOps));
+        int depth = 0;
+        c->host.parent = [&](NMHDR&) -> LRESULT {
+            if (depth > 2 || rng.Next() % 3 || !c->d)
+                return 0;
+            ++depth;
+            const uint32_t act = rng.Next() % 16;
+            if (act < 4) {
+                c->Send(TVM_DELETEITEM, 0, kTreeListRoot);
+            } else if (act == 4) {
+                // WM_DESTROY again, as a second DestroyWindow inside the first sends it.
+                TreeListCall call(*c->d);
+                TreeListDestroy(*c->d);
+            } else {
+                Step(*c, rng, int(rng.Next() % kOps));
+            }
+            --depth;
+            return 0;
+        };
+        c->DestroyWindow();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, TreeListRandom, ::testing::Values(1u, 2u, 3u, 42u, 1234u));

@@ -40,7 +40,14 @@ enum Setup : unsigned {
     kDragging = 8,       // the control drags itself, reports the end of a drag
     kOpen = 16,          // "Karten" starts expanded
     kEditorOpen = 32,    // an editor is open on "Luftbild"
+    kSourceEditorOpen = 64,  // an editor is open on the "Quelle" cell of "Luftbild"
+    kLongList = 128,     // 10,000 rows more, the selection always shown
 };
+constexpr int kLongRows = 10000;
+// A Shift range over the long list shows in well under a second; the bound
+// holds on a loaded two-core machine and still tells apart a range that
+// scrolls row by row (17 s).
+constexpr DWORD kRangeBoundMs = 5000;
 
 // The columns and rows of the gallery's tree choice: two proportional
 // columns and a fixed "Zoom", grid lines, "Karten" with two children,
@@ -53,7 +60,8 @@ struct Scene {
 
     Scene(Fixture& fixture, unsigned s) : f(fixture)
     {
-        f.Recreate(kTreeStyle | ((s & kCheckBoxes) ? TVS_CHECKBOXES : 0) | ((s & kDragging) ? kOwnDrag : 0));
+        f.Recreate(kTreeStyle | ((s & kCheckBoxes) ? TVS_CHECKBOXES : 0) | ((s & kDragging) ? kOwnDrag : 0) |
+                   ((s & kLongList) ? TVS_SHOWSELALWAYS : 0));
         UINT ex = TLS_EX_GRIDLINES | TLS_EX_SCROLLNOTIFY | TLS_EX_COLUMNNOTIFY;
         if (s & kMultiple)
             ex |= TLS_EX_MULTISELECT;
@@ -70,6 +78,10 @@ struct Scene {
         for (int i = 1; i <= kFillers; ++i) {
             std::snprintf(text, sizeof text, "Eintrag %02d", i);
             fillers.push_back(Row(text));
+        }
+        for (int i = 1; (s & kLongList) && i <= kLongRows; ++i) {
+            std::snprintf(text, sizeof text, "Zeile %05d", i);
+            f.Insert(0, text);
         }
         if (s & kEditable)
             f.Send(TLM_SETCOLUMNEDIT, kEditColumnWord);
@@ -133,6 +145,16 @@ struct Scene {
         const TreeListData& d = f.Data();
         return {d.columnEdges[3] - d.scrollX - 1, d.headerHeight / 2};
     }
+    // A point on the vertical scroll bar: its down arrow, or the track just
+    // above it (below the thumb while the list shows its top).
+    POINT ScrollBar(bool arrow) const
+    {
+        RECT client = {};
+        GetClientRect(f.tl, &client);
+        const int arrowHeight = GetSystemMetrics(SM_CYVSCROLL);
+        return {client.right + GetSystemMetrics(SM_CXVSCROLL) / 2,
+                client.bottom - (arrow ? arrowHeight / 2 : arrowHeight + 4)};
+    }
     HWND Tooltip() const { return HWND(f.Send(TVM_GETTOOLTIPS)); }
     bool TipShown() const { return Tooltip() && IsWindowVisible(Tooltip()); }
     bool Dragging() const { return f.Data().dragItem != 0; }
@@ -173,6 +195,17 @@ struct Scene {
         return names;
     }
     std::string Caret() const { return "Caret " + Name(f.Next(0, TVGN_CARET)); }
+    std::string CaretShown() const
+    {
+        const RECT r = f.ItemRect(f.Next(0, TVGN_CARET));
+        return r.bottom > r.top ? "Caret sichtbar" : "Caret verdeckt";
+    }
+    std::string SelectedCount() const { return std::to_string(f.Send(TLM_OPTION, 6)) + " ausgewählt"; }
+    std::string EditorOver(uint32_t h, uint32_t column) const
+    {
+        const std::string placement = EditorPlacement(f, h, column);
+        return placement == "kein Editor" ? placement : "Editor " + placement;
+    }
     std::string FirstRow() const
     {
         const uint32_t first = f.Next(0, TVGN_FIRSTVISIBLE);
@@ -453,6 +486,40 @@ const std::vector<Row>& Rows()
          },
          [](const Scene& s) { return s.Place() + ", " + s.DragEnd(); }, "Luftbild nach Karten, abgebrochen",
          {kEndDrag, kClick}, {kEndDrag}},
+        {"click on the scroll bar's down arrow with the editor open", kEditable | kEditorOpen,
+         [](Scene& s, RealInput& in) { in.Click(s.f.tl, s.ScrollBar(true)); },
+         [](const Scene& s) { return s.EditorOver(s.luftbild, 0) + ", " + s.FirstRow(); },
+         "Editor über der Zelle, erste Zeile 1", {kScrolling, kEndEdit}, {kScrolling}},
+        {"click on the scroll bar below its thumb with the editor open", kEditable | kEditorOpen,
+         [](Scene& s, RealInput& in) { in.Click(s.f.tl, s.ScrollBar(false)); },
+         [](const Scene& s) { return s.EditorOver(s.luftbild, 0) + ", " + s.Name(s.luftbild); },
+         "kein Editor, Luftbild", {kScrolling, kEndEdit}, {kScrolling, kEndEdit}},
+        // Grabbing a divider takes the focus: the editor ends as a focus loss
+        // ends it, before any column moves.
+        {"drag the divider right of Zoom with an editor on Quelle", kSourceEditorOpen,
+         [](Scene& s, RealInput& in) {
+             const POINT from = s.Divider();
+             in.Drag(s.f.tl, from, {from.x + kDividerDrag, from.y});
+         },
+         [](const Scene& s) { return s.EditorOver(s.luftbild, 1) + ", " + s.Name(s.luftbild) + ", " + s.ZoomWidth(); },
+         "kein Editor, Luftbild, Zoom " + std::to_string(50 + kDividerDrag), {kColumn, kEndEdit},
+         {kEndEdit, kColumn}},
+        {"wheel with the editor open: the list stays", kEditable | kEditorOpen,
+         [](Scene& s, RealInput& in) { in.Wheel(s.f.tl, s.Text(s.fillers[0]), -1); },
+         [](const Scene& s) { return s.EditorOver(s.luftbild, 0) + ", " + s.FirstRow(); },
+         "Editor über der Zelle, erste Zeile 0", {kScrolling, kEndEdit}, {}},
+        {"Shift+End over 10,000 rows with the selection always shown", kMultiple | kLongList,
+         [](Scene& s, RealInput& in) {
+             in.Click(s.f.tl, s.Text(s.karten));
+             const DWORD start = GetTickCount();
+             in.Key(VK_END, kShift);
+             const DWORD took = GetTickCount() - start;
+             s.note = took <= kRangeBoundMs ? "rechtzeitig" : "nach " + std::to_string(took) + " ms";
+         },
+         [](const Scene& s) { return s.note + ", " + s.SelectedCount() + ", " + s.Caret() + ", " + s.CaretShown(); },
+         "rechtzeitig, " + std::to_string(kLongRows + kFillers + 3) + " ausgewählt, Caret Zeile " +
+             std::to_string(kLongRows) + ", Caret sichtbar",
+         {kScrolling}, {kScrolling}},
         {"drag over a cut-off name shows no tooltip", kDragging,
          [](Scene& s, RealInput& in) {
              EXPECT_TRUE(StartDrag(s, in));
@@ -478,6 +545,14 @@ TEST(TreeListRealInput, Actions)
         ASSERT_TRUE(input.Focus(s.f.tl));
         if (row.setup & kEditorOpen) {
             ASSERT_NE(f.Send(TVM_EDITLABELA, 0, LPARAM(s.luftbild)), 0);
+        }
+        if (row.setup & kSourceEditorOpen) {
+            // Enter on the caret cell opens its column's editor.
+            f.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_CELLSELECT, TLS_EX_CELLSELECT);
+            f.Send(TLM_SETCOLUMNEDIT, (1u << 11) | kEditColumnWord);
+            f.Send(TLM_SELECTCELL, 1, LPARAM(s.luftbild));
+            f.Send(WM_KEYDOWN, VK_RETURN, 0);
+            ASSERT_NE(f.Send(TVM_GETEDITCONTROL), 0);
         }
         f.Clear();
         row.act(s, input);

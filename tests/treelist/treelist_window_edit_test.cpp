@@ -1,7 +1,11 @@
 // In-place editing end to end under Wine: opening the editor, Enter and
 // Escape, TVN_ENDLABELEDIT with its answer, TVM_ENDEDITLABELNOW, typing into
-// a column with an editor, the double click, TLN_EDITQUERY, focus loss.
+// a column with an editor, the double click, TLN_EDITQUERY, focus loss; the
+// editor over its cell while the rows and columns under it move.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
 
 #include "tests/treelist/treelist_window_fixture.h"
 
@@ -217,6 +221,117 @@ TEST(TreeListWindowEdit, EditQueryAnswerOpensTheEditor)
         SendMessageA(editor, WM_KEYDOWN, VK_RETURN, 0);
         EXPECT_EQ(EndRecord(f).item.mask & 0x20000000u, c.message == WM_CHAR ? 0x20000000u : 0u);
         EXPECT_EQ(f.Next(0, TVGN_CARET), t.a);
+    }
+}
+
+// ---- An open editor and its cell ----
+
+// The cell an editor is open on: "Wert" (column 1) of a row, between a
+// proportional "Name" and a fixed "Zoom" (wide: three fixed columns wider
+// than the window).
+struct EditedCell {
+    Fixture& f;
+    uint32_t group = 0, row = 0;
+    EditedCell(Fixture& fixture, bool wide, bool inGroup) : f(fixture)
+    {
+        f.Recreate();
+        if (wide) {
+            f.Columns({{150, "Name"}, {150, "Wert"}, {400, "Zoom"}});
+        } else {
+            for (const auto& [text, weight] : {std::pair{"Name", 3}, std::pair{"Wert", 2}}) {
+                LVCOLUMNA lv = {};
+                lv.mask = TLCF_WEIGHT | LVCF_TEXT;
+                lv.cx = weight;
+                lv.pszText = const_cast<char*>(text);
+                f.SendRecord(TLM_INSERTCOLUMN, f.Send(TLM_GETCOLUMNCOUNT), &lv);
+            }
+            f.InsertColumn(2, 50, "Zoom");
+        }
+        group = f.Insert(0, "Gruppe");
+        char text[32];
+        for (int i = 0; i < 40; ++i) {
+            std::snprintf(text, sizeof text, "Zeile %02d", i);
+            const uint32_t h = f.Insert(i < 3 ? group : 0, text);
+            f.SetText(h, "Wert", 1);
+            if (i == (inGroup ? 1 : 5))
+                row = h;
+        }
+        f.Send(TVM_EXPAND, TVE_EXPAND, LPARAM(group));
+        f.Send(TVM_SETEXTENDEDSTYLE, TLS_EX_CELLSELECT, TLS_EX_CELLSELECT);
+        f.Send(TLM_SETCOLUMNEDIT, (1u << 11) | (1u << 8));
+        f.Send(TLM_SELECTCELL, 1, LPARAM(row));
+        SetFocus(f.tl);
+        f.Send(WM_KEYDOWN, VK_RETURN, 0);  // opens the editor on the caret cell
+        EXPECT_NE(Editor(f), nullptr);
+        f.Clear();
+    }
+    // The text part of the cell in the client area, as the control gives it.
+    RECT Cell(uint32_t column = 1) const
+    {
+        RECT r = {};
+        std::memcpy(&r, &row, sizeof(row));
+        if (!f.SendRecord(TVM_GETITEMRECT, 0x81 | (column << 24), &r))
+            return RECT{};
+        return r;
+    }
+    // Where the editor stands against its cell; "beendet" when it ended as a
+    // focus loss ends it.
+    std::string Placement(uint32_t column) const
+    {
+        if (!Editor(f) && f.Count(int(TVN_ENDLABELEDITA)) == 1)
+            return EndRecord(f).item.mask == 0x0100801Cu ? "beendet" : "beendet, Text behalten";
+        return EditorPlacement(f, row, column);
+    }
+};
+
+TEST(TreeListWindowEdit, AnOpenEditorFollowsItsCellOrEnds)
+{
+    struct Case {
+        const char* name;
+        bool wide, inGroup;
+        std::function<void(EditedCell&)> act;
+        const char* placement;
+        uint32_t column;  // where the edited cell stands afterwards
+    };
+    const Case cases[] = {
+        {"a line down on the scroll bar", false, false,
+         [](EditedCell& e) { e.f.Send(WM_VSCROLL, SB_LINEDOWN); }, "über der Zelle", 1},
+        {"a page down takes the row out of view", false, false,
+         [](EditedCell& e) { e.f.Send(WM_VSCROLL, SB_PAGEDOWN); }, "beendet", 1},
+        {"the window grows: the proportional columns widen", false, false,
+         [](EditedCell& e) { SetWindowPos(e.f.tl, nullptr, 0, 0, 420, 260, SWP_NOMOVE | SWP_NOZORDER); },
+         "über der Zelle", 1},
+        {"the first column narrower", true, false, [](EditedCell& e) { e.f.Send(TLM_SETCOLUMNWIDTH, 0, 90); },
+         "über der Zelle", 1},
+        {"a little sideways", true, false, [](EditedCell& e) { e.f.Send(WM_HSCROLL, SB_LINERIGHT); },
+         "über der Zelle", 1},
+        {"sideways out of view", true, false, [](EditedCell& e) { e.f.Send(WM_HSCROLL, SB_RIGHT); }, "beendet", 1},
+        {"a column inserted in front", false, false, [](EditedCell& e) { e.f.InsertColumn(1, 40, "neu"); },
+         "über der Zelle", 2},
+        {"its column deleted", false, false, [](EditedCell& e) { e.f.Send(TLM_DELETECOLUMN, 1); }, "beendet", 1},
+        {"a row inserted above", false, false,
+         [](EditedCell& e) { e.f.Insert(0, "oben", kTreeListFirst); }, "über der Zelle", 1},
+        {"its group collapsed", false, true,
+         [](EditedCell& e) { e.f.Send(TVM_EXPAND, TVE_COLLAPSE, LPARAM(e.group)); }, "beendet", 1},
+        {"its column widened", false, false,
+         [](EditedCell& e) { e.f.Send(TLM_SETCOLUMNWIDTH, 1, 120); }, "über der Zelle", 1},
+    };
+    Fixture f;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditedCell e(f, c.wide, c.inGroup);
+        const RECT before = e.Cell();
+        const std::string name = f.Text(e.row);
+        Type(Editor(f), "neu");
+        c.act(e);
+        winharness::PumpUntilIdle(200);
+        EXPECT_EQ(e.Placement(c.column), c.placement);
+        if (Editor(f)) {
+            const RECT after = e.Cell(c.column);
+            EXPECT_FALSE(EqualRect(&before, &after)) << "the cell did not move";
+            f.Send(TVM_ENDEDITLABELNOW, TRUE);
+        }
+        EXPECT_EQ(f.Text(e.row), name) << "nothing typed lands elsewhere";
     }
 }
 

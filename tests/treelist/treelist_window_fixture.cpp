@@ -1,5 +1,7 @@
 #include "tests/treelist/treelist_window_fixture.h"
 
+#include "tests/treelist/treelist_insert_record.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -64,12 +66,7 @@ Fixture::~Fixture()
 
 uint32_t Fixture::Insert(uint32_t parentItem, const char* text, uint32_t after, LPARAM data)
 {
-    TVINSERTSTRUCTA insert = {};
-    insert.hParent = parentItem ? TreeListHtreeOf(parentItem) : TVI_ROOT;
-    insert.hInsertAfter = TreeListHtreeOf(after);
-    insert.item.mask = TVIF_TEXT | TVIF_PARAM;
-    insert.item.pszText = const_cast<char*>(text);
-    insert.item.lParam = data;
+    TVINSERTSTRUCTA insert = treelist_test::InsertRecord(parentItem, text, after, data);
     return uint32_t(SendRecord(TVM_INSERTITEMA, 0, &insert));
 }
 

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/treelist/treelist_editor_placement.h"
 #include "tests/winharness/message_pump.h"
 #include "tests/winharness/notify_parent.h"
 #include "ui/treelist/win32/treelist_window.h"
@@ -73,6 +74,12 @@ public:
     winharness::NotifyParent parent;
     HWND tl = nullptr;
 };
+
+// Where an open editor stands against the text of its cell (item, column).
+inline std::string EditorPlacement(const Fixture& f, uint32_t item, uint32_t column)
+{
+    return treelist_test::EditorPlacement(f.tl, item, column);
+}
 
 // A small tree: a (a1, a2 (a21)), b (b1), c.
 struct Tree { uint32_t a, a1, a2, a21, b, b1, c; };

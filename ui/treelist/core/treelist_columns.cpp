@@ -42,7 +42,7 @@ void Repaint(TreeListData& d, int32_t firstChangedEdge)
 void ShiftColumnIndexes(TreeListData& d, uint32_t index, int delta)
 {
     for (uint32_t* c : {&d.caretColumn, &d.dropColumn, &d.anchorColumn, &d.editColumn})
-        if (*c >= index && *c != 0)
+        if (*c >= index && *c != 0 && *c != kTreeListColumnGone)
             *c = uint32_t(int(*c) + delta);
 }
 
@@ -174,7 +174,8 @@ void MakeRoom(TreeListData& d, uint32_t index, TreeListCell** table, const int32
 
 int TreeListInsertColumn(TreeListData& d, uint32_t index, const LVCOLUMNA& lv)
 {
-    if (d.columnCount >= kTreeListMaxColumns)
+    // Once the window is going no window (the header) is made for it.
+    if (d.columnCount >= kTreeListMaxColumns || d.destroying || d.destroyed)
         return -1;
     index = std::min(index, d.columnCount);
     // The tree column's data live in the items: column 0 stays the tree.
@@ -235,9 +236,13 @@ int TreeListDeleteColumn(TreeListData& d, uint32_t index)
             return 0;  // the parent changed the columns meanwhile
         d.caretColumn = 0;
     }
-    for (uint32_t* c : {&d.caretColumn, &d.editColumn, &d.anchorColumn, &d.dropColumn})
+    for (uint32_t* c : {&d.caretColumn, &d.anchorColumn, &d.dropColumn})
         if (*c == index)
             *c = 0;
+    // An open editor's cell goes with its column: the editor must not write
+    // into another one.
+    if (d.editColumn == index)
+        d.editColumn = d.editWindow ? kTreeListColumnGone : 0;
     d.host->HeaderDeleteItem(int(index));
     if (index > 0 && d.cells[index]) {
         TreeListCell** table = d.cells[index];

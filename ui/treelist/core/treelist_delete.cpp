@@ -76,66 +76,90 @@ void ClearReferences(TreeListData& d, uint32_t h)
         d.radioItem = 0;
 }
 
-// Deletes one item with its subtree; 1 when it is gone afterwards.
-int DeleteOne(TreeListData& d, uint32_t h, uint32_t flags, bool adopt)
+// Sends the selection and delete notices of an item whose children are
+// gone, each once; true when one was sent (the parent may have changed
+// anything meanwhile, so the caller looks again).
+bool NotifyDeleting(TreeListData& d, uint32_t h, uint32_t flags)
 {
-    TreeListItem* item = TreeListItemOf(d, h);
-    if (!item || ((item->deleteState & kTreeListDeleting) && !adopt))
-        return 0;
-    const uint32_t serial = item->serial;
+    TreeListItem* item = d.items[h];
     const bool quiet = (flags & kTreeListDeleteQuiet) != 0;
-    item->deleteState |= kTreeListDeleting;
-    for (;;) {
-        // Children first, the last one first. Nothing can be inserted under
-        // or moved into an item that is being deleted, so this ends.
-        while ((item = TreeListItemOf(d, h, serial)) != nullptr && item->lastChild)
-            DeleteOne(d, item->lastChild, flags, true);
-        if (!item)
-            return 1;
-        if ((item->state & TVIS_SELECTED) && !(item->deleteState & kTreeListSentSelChanged)) {
-            item->deleteState |= kTreeListSentSelChanged;
-            if (d.caretItem == h) {
-                d.caretItem = 0;
-                d.caretColumn = 0;
-            }
-            if (quiet) {
-                TreeListDeferred record{};
-                record.action = kDeferSelChanged;
-                record.item = h;
-                record.arg1 = item->state & ~TVIS_SELECTED;
-                record.data = item->data;
-                TreeListQueueDeferred(d, record);
-            } else {
-                NMTREEVIEWA nm{};
-                nm.hdr.code = TVN_SELCHANGEDA;
-                nm.itemOld.mask = TVIF_HANDLE | TVIF_STATE | TVIF_PARAM | TVIF_SUBITEM;
-                nm.itemOld.hItem = TreeListHtreeOf(h);
-                nm.itemOld.state = item->state & ~TVIS_SELECTED;
-                nm.itemOld.stateMask = 0xFFFFFFFF;
-                nm.itemOld.lParam = item->data;
-                TreeListSend(d, nm.hdr);
-                continue;  // look again: the parent may have changed things
-            }
+    if ((item->state & TVIS_SELECTED) && !(item->deleteState & kTreeListSentSelChanged)) {
+        item->deleteState |= kTreeListSentSelChanged;
+        if (d.caretItem == h) {
+            d.caretItem = 0;
+            d.caretColumn = 0;
         }
-        if (!quiet && !(item->deleteState & kTreeListSentDeleteItem)) {
-            item->deleteState |= kTreeListSentDeleteItem;
-            NMTREEVIEWA nm{};
-            nm.hdr.code = TVN_DELETEITEMA;
-            nm.itemOld.mask = TVIF_HANDLE | TVIF_STATE | TVIF_PARAM;
-            nm.itemOld.hItem = TreeListHtreeOf(h);
-            nm.itemOld.state = item->state;
-            nm.itemOld.stateMask = 0xFFFFFFFF;
-            nm.itemOld.lParam = item->data;
-            TreeListSend(d, nm.hdr);
+        if (quiet) {
+            TreeListDeferred record{};
+            record.action = kDeferSelChanged;
+            record.item = h;
+            record.arg1 = item->state & ~TVIS_SELECTED;
+            record.data = item->data;
+            TreeListQueueDeferred(d, record);
+            return false;
+        }
+        NMTREEVIEWA nm{};
+        nm.hdr.code = TVN_SELCHANGEDA;
+        nm.itemOld.mask = TVIF_HANDLE | TVIF_STATE | TVIF_PARAM | TVIF_SUBITEM;
+        nm.itemOld.hItem = TreeListHtreeOf(h);
+        nm.itemOld.state = item->state & ~TVIS_SELECTED;
+        nm.itemOld.stateMask = 0xFFFFFFFF;
+        nm.itemOld.lParam = item->data;
+        TreeListSend(d, nm.hdr);
+        return true;
+    }
+    if (!quiet && !(item->deleteState & kTreeListSentDeleteItem)) {
+        item->deleteState |= kTreeListSentDeleteItem;
+        NMTREEVIEWA nm{};
+        nm.hdr.code = TVN_DELETEITEMA;
+        nm.itemOld.mask = TVIF_HANDLE | TVIF_STATE | TVIF_PARAM;
+        nm.itemOld.hItem = TreeListHtreeOf(h);
+        nm.itemOld.state = item->state;
+        nm.itemOld.stateMask = 0xFFFFFFFF;
+        nm.itemOld.lParam = item->data;
+        TreeListSend(d, nm.hdr);
+        return true;
+    }
+    return false;
+}
+
+// Deletes one item with its subtree, children first and the last child
+// first; 1 when it is gone afterwards. The walk keeps no stack (a chain may
+// be 65,535 levels deep): it goes down the last children to a leaf, deletes
+// it and goes on from its parent. Nothing can be inserted under or moved
+// into an item that is being deleted, so it ends; when the item it stands on
+// vanishes inside a notification, it starts again from the top.
+int DeleteOne(TreeListData& d, uint32_t top, uint32_t flags, bool adopt)
+{
+    const TreeListItem* topItem = TreeListItemOf(d, top);
+    if (!topItem || ((topItem->deleteState & kTreeListDeleting) && !adopt))
+        return 0;
+    const TreeListHeld root{top, topItem->serial};
+    TreeListHeld at = root;
+    for (;;) {
+        TreeListItem* item = TreeListItemOf(d, at.h, at.serial);
+        if (!item) {
+            if (!TreeListAlive(d, root))
+                return 1;
+            at = root;
             continue;
         }
-        break;
+        item->deleteState |= kTreeListDeleting;
+        if (item->lastChild) {
+            at = TreeListHold(d, item->lastChild);
+            continue;
+        }
+        if (NotifyDeleting(d, at.h, flags))
+            continue;  // look again: the parent may have changed things
+        const TreeListHeld parent = TreeListHold(d, item->parent);
+        ClearReferences(d, at.h);
+        TreeListRowsChangedAt(d, at.h);
+        TreeListUnlink(d, at.h);
+        Free(d, at.h);
+        if (at.h == root.h)
+            return 1;
+        at = parent.h ? parent : root;
     }
-    ClearReferences(d, h);
-    TreeListRowsChangedAt(d, h);
-    TreeListUnlink(d, h);
-    Free(d, h);
-    return 1;
 }
 
 // After deletes: pull the first shown row back when it lies behind the end.

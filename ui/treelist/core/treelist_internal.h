@@ -225,6 +225,8 @@ void TreeListNotifyColumnChanged(TreeListData& d, uint32_t column);
 constexpr uint8_t kTreeListEditFirstCheckBox = 6;
 constexpr uint32_t kTreeListEditTypingKinds = (1u << 1) | (1u << 2) | (1u << 5) | (1u << 7);
 constexpr uint8_t kTreeListEditNoTyping = 0x10;  // editFlags
+// The column of an open editor whose column was deleted.
+constexpr uint32_t kTreeListColumnGone = 0xFFFFFFFF;
 inline bool TreeListTypingEditor(const TreeListColumn& column)
 {
     return ((kTreeListEditTypingKinds >> column.editKind) & 1) && !(column.editFlags & kTreeListEditNoTyping);

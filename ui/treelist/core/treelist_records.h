@@ -250,6 +250,10 @@ struct TreeListData {
     // follows ends nothing and reports no click.
     bool releaseAfterCancel;
 
+    // Shift ranges in progress: each row is selected as the caret, but the
+    // caret is scrolled into view once, when the outermost range ends.
+    uint32_t rangeDepth;
+
     // Sorting: set while a level's comparisons run with the lock released.
     bool sorting;
     char* sortText[2];  // callback texts of the pivot and of the other item

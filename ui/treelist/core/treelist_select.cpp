@@ -148,10 +148,14 @@ bool TreeListMayHaveChildren(const TreeListItem& item)
 
 void TreeListInvalidateCaretCell(TreeListData& d, uint32_t h, uint32_t column)
 {
-    if ((d.style & TVS_FULLROWSELECT) || (d.extStyle & TLS_EX_FULLROWFOCUS))
+    if ((d.style & TVS_FULLROWSELECT) || (d.extStyle & TLS_EX_FULLROWFOCUS)) {
         TreeListInvalidateItem(d, h);
-    else
-        TreeListInvalidateCell(d, h, column);
+        return;
+    }
+    TreeListInvalidateCell(d, h, column);
+    // A selected item shows its selection in the tree column as well.
+    if (column != 0)
+        TreeListInvalidateCell(d, h, 0);
 }
 
 namespace {
@@ -239,7 +243,7 @@ int TreeListSelect(TreeListData& d, uint32_t h, uint32_t column, uint32_t flags)
         SingleExpand(d, action, reported, target);
         result = 2;
     }
-    if (h && (d.style & TVS_SHOWSELALWAYS) && TreeListAlive(d, target) && d.caretItem == h)
+    if (h && (d.style & TVS_SHOWSELALWAYS) && !d.rangeDepth && TreeListAlive(d, target) && d.caretItem == h)
         TreeListEnsureVisible(d, h, d.caretColumn);
     return result;
 }
@@ -312,11 +316,12 @@ int TreeListSelectChildren(TreeListData& d, uint32_t h, uint32_t flags)
     return 1;
 }
 
-void TreeListSelectRange(TreeListData& d, uint32_t from, uint32_t to, uint32_t column, uint32_t cause)
+namespace {
+
+// Selects the rows of a Shift range one by one, towards the new caret.
+void SelectRows(TreeListData& d, uint32_t from, uint32_t to, uint32_t column, uint32_t cause)
 {
     const TreeListHeld target = TreeListHold(d, to);
-    if (!target.h)
-        return;
     TreeListEnsureRows(d);
     const TreeListItem* fromItem = TreeListItemOf(d, from);
     const uint32_t toRow = d.items[to]->row;
@@ -352,6 +357,28 @@ void TreeListSelectRange(TreeListData& d, uint32_t from, uint32_t to, uint32_t c
         if (item && Selected(*item) && h != d.caretItem && (item->row < lo || item->row > hi))
             TreeListToggleSelection(d, h, cause);
     }
+}
+
+}  // namespace
+
+void TreeListSelectRange(TreeListData& d, uint32_t from, uint32_t to, uint32_t column, uint32_t cause)
+{
+    if (!TreeListItemOf(d, to))
+        return;
+    // Every row is selected with its notifications, but the view does not
+    // follow each of them: scrolled (and so painted) once, for the caret the
+    // range ends on.
+    struct InRange {
+        explicit InRange(TreeListData& data) : d(data) { ++d.rangeDepth; }
+        ~InRange() { --d.rangeDepth; }
+        TreeListData& d;
+    };
+    {
+        const InRange range(d);
+        SelectRows(d, from, to, column, cause);
+    }
+    if (!d.rangeDepth && (d.style & TVS_SHOWSELALWAYS) && !d.destroyed && TreeListItemOf(d, d.caretItem))
+        TreeListEnsureVisible(d, d.caretItem, d.caretColumn);
 }
 
 void TreeListClearAnchorMark(TreeListData& d)

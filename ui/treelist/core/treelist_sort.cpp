@@ -312,9 +312,9 @@ int TreeListSortChildren(TreeListData& d, uint32_t parent, const TreeListCompare
         sorted &= SortLevel(d, level, comparer);
     if (!sorted)
         return 0;
-    if (d.destroyed || d.destroying)
-        return 1;
 
+    // The relinked levels' rows are out of date, whatever else goes on (the
+    // window's end among it: its deletes still read the rows).
     if (root) {
         TreeListRowsChanged(d, 0);
     } else {
@@ -324,7 +324,7 @@ int TreeListSortChildren(TreeListData& d, uint32_t parent, const TreeListCompare
         if (!d.rowsDirty || item->row <= d.rowsValid)
             TreeListRowsChanged(d, item->row);
     }
-    if ((d.style & TVS_SHOWSELALWAYS) && d.caretItem)
+    if ((d.style & TVS_SHOWSELALWAYS) && d.caretItem && !d.destroyed && !d.destroying)
         TreeListEnsureVisible(d, d.caretItem, d.caretColumn);
     return 1;
 }

@@ -87,6 +87,9 @@ TreeListData* TreeListCreate(TreeListHost* host, DWORD style, int clientWidth, i
 void TreeListDestroy(TreeListData& d)
 {
     d.destroying = true;
+    // An operation in progress as a message is: the messages a parent sends
+    // from its notifications are not checked half-way through it.
+    ++d.messageDepth;
     TreeListDeleteItem(d, kTreeListRoot, kTreeListDeleteRecompute);
     if (d.header) {
         d.host->DestroyHeader();
@@ -103,6 +106,7 @@ void TreeListDestroy(TreeListData& d)
     }
     d.columnCount = 0;
     TreeListFreeDeferred(d);
+    --d.messageDepth;
 }
 
 void TreeListRelease(TreeListData* d)

@@ -136,13 +136,14 @@ bool CheckSlots(const TreeListData& d, const std::vector<uint8_t>& seen, std::st
 // Up-to-date rows hold exactly the shown items in tree order.
 bool CheckRows(const TreeListData& d, const std::vector<uint32_t>& order, std::string* why)
 {
+    // In tree order every parent comes before its children: whether an
+    // item's children show is known when they are reached.
     std::vector<uint32_t> rows;
-    for (size_t i = 0; i < order.size(); ++i) {
-        const uint32_t h = order[i];
+    std::vector<uint8_t> childrenShown(size_t(d.itemsSize) + 1, 0);
+    for (const uint32_t h : order) {
         const TreeListItem* item = d.items[h];
-        bool shown = !TreeListIsHidden(d, *item);
-        for (const TreeListItem* a = TreeListItemOf(d, item->parent); shown && a; a = TreeListItemOf(d, a->parent))
-            shown = (a->state & TVIS_EXPANDED) && !TreeListIsHidden(d, *a);
+        const bool shown = !TreeListIsHidden(d, *item) && (!item->parent || childrenShown[item->parent]);
+        childrenShown[h] = shown && (item->state & TVIS_EXPANDED);
         if (shown)
             rows.push_back(h);
     }

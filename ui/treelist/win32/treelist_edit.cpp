@@ -99,12 +99,26 @@ void FillRecord(const TreeListItem& item, uint32_t h, uint32_t column, TVITEMA& 
     tv.cChildren = int(column);
 }
 
+// Where the editor of a cell stands (client coordinates): over the cell's
+// text, at least kMinEditorWidth wide. False when the cell is not in view:
+// its row scrolled away or hidden, its column scrolled out sideways or gone.
+bool EditorPlace(TreeListData& d, uint32_t h, uint32_t column, RECT& place)
+{
+    if (column != 0 && column >= d.columnCount)
+        return false;
+    const uint32_t flags = kTreeListRectText | (column ? kTreeListRectCell | (column << 24) : 0);
+    if (!TreeListGetItemRect(d, h, flags, place) || place.right <= 0 || place.left >= d.clientWidth)
+        return false;
+    place.right = std::max<LONG>(place.right, place.left + kMinEditorWidth);
+    return true;
+}
+
 }  // namespace
 
 HWND TreeListEditLabel(TreeListData& d, uint32_t h, uint32_t column, uint32_t flags)
 {
     TreeListWindow& w = TreeListWindowOf(d);
-    if (!TreeListItemOf(d, h) || (column != 0 && column >= d.columnCount))
+    if (!TreeListItemOf(d, h) || (column != 0 && column >= d.columnCount) || d.destroying || d.destroyed)
         return nullptr;
     if (d.editWindow)
         TreeListEndEdit(d, 1);
@@ -126,13 +140,11 @@ HWND TreeListEditLabel(TreeListData& d, uint32_t h, uint32_t column, uint32_t fl
     if (TreeListEnsureVisible(d, h, column) != 1 || !TreeListItemOf(d, h, serial))
         return nullptr;
     RECT part = {};
-    std::memcpy(&part, &h, sizeof(h));
-    const uint32_t rectFlags = kTreeListRectText | (column ? kTreeListRectCell | (column << 24) : 0);
-    if (!TreeListGetItemRect(d, h, rectFlags, part))
+    if (!EditorPlace(d, h, column, part))
         return nullptr;
-    const int width = std::max<int>(part.right - part.left, kMinEditorWidth);
-    const HWND editor = CreateWindowExA(0, "EDIT", text.c_str(), kEditorStyle, part.left, part.top, width,
-                                        part.bottom - part.top, w.hwnd, reinterpret_cast<HMENU>(INT_PTR(kTreeListEditorId)),
+    const HWND editor = CreateWindowExA(0, "EDIT", text.c_str(), kEditorStyle, part.left, part.top,
+                                        part.right - part.left, part.bottom - part.top, w.hwnd,
+                                        reinterpret_cast<HMENU>(INT_PTR(kTreeListEditorId)),
                                         reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(w.hwnd, GWLP_HINSTANCE)), nullptr);
     if (!editor)
         return nullptr;
@@ -143,7 +155,7 @@ HWND TreeListEditLabel(TreeListData& d, uint32_t h, uint32_t column, uint32_t fl
     d.editColumn = column;
     w.editItem = h;
     w.editSerial = serial;
-    w.editColumn = column;
+    w.editPlace = part;
     w.editChanged = false;
     SendMessageA(editor, EM_SETSEL, 0, -1);
     TreeListUnlocked(d, [&] { ::SetFocus(editor); });
@@ -163,7 +175,8 @@ int TreeListEndEdit(TreeListData& d, int keep)
     GetWindowTextA(editor, text.data(), length + 1);
     text.resize(strnlen(text.c_str(), size_t(length)));
     const bool changed = w.editChanged;
-    const uint32_t h = w.editItem, serial = w.editSerial, column = w.editColumn;
+    // The column as the columns' changes kept it (past the last when it went).
+    const uint32_t h = w.editItem, serial = w.editSerial, column = d.editColumn;
     // The editor goes first: its loss of the focus must not end the edit again.
     TreeListUnlocked(d, [&] { DestroyWindow(editor); });
     const TreeListItem* item = TreeListItemOf(d, h, serial);
@@ -189,6 +202,26 @@ int TreeListEndEdit(TreeListData& d, int keep)
     tv.pszText = text.data();
     TreeListSetItemInfo(d, tv);
     return 1;
+}
+
+void TreeListFollowEditor(TreeListData& d)
+{
+    TreeListWindow& w = TreeListWindowOf(d);
+    const HWND editor = d.editWindow;
+    if (!editor || d.destroyed)
+        return;
+    RECT place = {};
+    if (!TreeListItemOf(d, w.editItem, w.editSerial) || !EditorPlace(d, w.editItem, d.editColumn, place)) {
+        TreeListEndEdit(d, 0);  // as when it loses the focus
+        return;
+    }
+    if (EqualRect(&place, &w.editPlace))
+        return;
+    w.editPlace = place;
+    TreeListUnlocked(d, [&] {
+        SetWindowPos(editor, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    });
 }
 
 LRESULT TreeListStartEdit(TreeListData& d, uint32_t column, uint32_t code, LPARAM keyData)

@@ -40,12 +40,39 @@ TTTOOLINFOA Tool(TreeListWindow& w)
     return tool;
 }
 
+// The control a tooltip serves while that control lives: the tooltip keeps
+// the control's window, which must still be a TreeList that calls the
+// tooltip its own. The tooltip is a popup owned by the control's top-level
+// window, so it could outlast the control; then it is a plain tooltip.
+TreeListData* OwnerOf(HWND tip)
+{
+    const HWND owner = reinterpret_cast<HWND>(GetWindowLongPtrA(tip, GWLP_USERDATA));
+    if (!owner || !IsWindow(owner) ||
+        GetClassLongPtrA(owner, GCLP_WNDPROC) != reinterpret_cast<ULONG_PTR>(&TreeListProc))
+        return nullptr;
+    TreeListData* d = reinterpret_cast<TreeListData*>(GetWindowLongPtrA(owner, 0));
+    return d && !d->destroyed && TreeListWindowOf(*d).ownTooltip == tip ? d : nullptr;
+}
+
 LRESULT CALLBACK TooltipProc(HWND tip, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    TreeListData* d = reinterpret_cast<TreeListData*>(GetWindowLongPtrA(tip, GWLP_USERDATA));
+    TreeListData* d = OwnerOf(tip);
     if (!d)
-        return DefWindowProcA(tip, message, wParam, lParam);
+        return CallWindowProcA(reinterpret_cast<WNDPROC>(GetClassLongPtrA(tip, GCLP_WNDPROC)), tip, message, wParam,
+                               lParam);
     TreeListWindow& w = TreeListWindowOf(*d);
+    const WNDPROC previous = w.tooltipProc;
+    if (message == WM_DESTROY) {
+        // Destroyed from outside (with its owner, say): the control forgets
+        // it at once and sends it nothing more.
+        w.ownTooltip = nullptr;
+        w.tipShown = false;
+        if (d->tooltip == tip)
+            d->tooltip = nullptr;
+        SetWindowLongPtrA(tip, GWLP_USERDATA, 0);
+        SetWindowLongPtrA(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        return CallWindowProcA(previous, tip, message, wParam, lParam);
+    }
     if (message == WM_SETFOCUS) {
         ::SetFocus(reinterpret_cast<HWND>(lParam));  // the tooltip never keeps the focus
         return 0;
@@ -61,7 +88,7 @@ LRESULT CALLBACK TooltipProc(HWND tip, UINT message, WPARAM wParam, LPARAM lPara
         MapWindowPoints(tip, w.hwnd, &pt, 1);
         return TreeListProc(w.hwnd, message, wParam, MAKELPARAM(pt.x, pt.y));
     }
-    return CallWindowProcA(w.tooltipProc, tip, message, wParam, lParam);
+    return CallWindowProcA(previous, tip, message, wParam, lParam);
 }
 
 void KeepOnScreen(TreeListWindow& w, HWND tip)
@@ -154,8 +181,14 @@ int32_t StoredWidth(TreeListData& d, uint32_t h, uint32_t column)
 void TreeListCreateTooltip(TreeListData& d)
 {
     TreeListWindow& w = TreeListWindowOf(d);
-    if (d.tooltip)
+    // None for a window that is going: its end destroyed the last one.
+    if (d.tooltip || d.destroying || d.destroyed)
         return;
+    // The control makes one tooltip: one the caller took away comes back.
+    if (w.ownTooltip) {
+        d.tooltip = w.ownTooltip;
+        return;
+    }
     const HWND tip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                      CW_USEDEFAULT, w.hwnd, nullptr,
                                      reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(w.hwnd, GWLP_HINSTANCE)), nullptr);
@@ -167,18 +200,22 @@ void TreeListCreateTooltip(TreeListData& d)
     SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
     SetWindowLongPtrA(tip, GWLP_ID, kTreeListTooltipId);
-    SetWindowLongPtrA(tip, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&d));
+    SetWindowLongPtrA(tip, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(w.hwnd));
     w.tooltipProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TooltipProc)));
+    w.ownTooltip = tip;
     d.tooltip = tip;
 }
 
 void TreeListDestroyTooltip(TreeListData& d)
 {
     TreeListWindow& w = TreeListWindowOf(d);
-    const HWND tip = d.tooltip;
+    // A tooltip the caller gave (TVM_SETTOOLTIPS) stays the caller's; the
+    // control's own goes by its handle, wherever the system put it.
+    const HWND tip = w.ownTooltip;
+    w.ownTooltip = nullptr;
     d.tooltip = nullptr;
     w.tipShown = false;
-    if (!tip || GetParent(tip) != w.hwnd || !IsWindow(tip))
+    if (!tip || !IsWindow(tip))
         return;
     SetWindowLongPtrA(tip, GWLP_USERDATA, 0);
     if (GetWindowLongPtrA(tip, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&TooltipProc))

@@ -55,6 +55,10 @@ void Destroy(TreeListData& d)
 {
     TreeListCall call(d);
     TreeListWindow& w = TreeListWindowOf(d);
+    // From here on the control makes no window: until WM_NCDESTROY its
+    // children's end may still reach it (an editor's lost focus, the
+    // header's notifications) and the parent may act on those.
+    d.destroying = true;
     if (d.editWindow) {
         // The window goes: the edit goes without a word to the parent.
         const HWND editor = d.editWindow;
@@ -74,14 +78,27 @@ void Destroy(TreeListData& d)
 void NcDestroy(HWND hwnd, TreeListData* d)
 {
     SetWindowLongPtrA(hwnd, 0, 0);
-    TreeListReleaseShared();
     // Frees the records when no message is in progress any more; the host
-    // goes with them (Released).
+    // and the shared drawing objects go with them (Released).
     TreeListRelease(d);
 }
 
+// Keeps the records for the message and what follows it.
+class Reference {
+public:
+    explicit Reference(TreeListData& d) : m_d(d) { TreeListAddRef(d); }
+    ~Reference() { TreeListReleaseRef(&m_d); }
+    Reference(const Reference&) = delete;
+    Reference& operator=(const Reference&) = delete;
+
+private:
+    TreeListData& m_d;
+};
+
 // The window's rows first: a few of them wrap the core's (the buttons). No
-// exception may cross into the system's message code: one answers 0.
+// exception may cross into the system's message code: one answers 0. When
+// the outermost message ends, an open editor follows its cell (not after
+// the editor's own commands: it is inside a message of its own then).
 bool Routed(TreeListData& d, TreeListMessage& m)
 {
     TreeListLayer layer = TreeListLayer::kWindow;
@@ -90,12 +107,21 @@ bool Routed(TreeListData& d, TreeListMessage& m)
         layer = TreeListLayer::kCore;
         route = FindRoute(TreeListCoreRoutes(), m.message);
     }
+    if (!route)
+        return false;
+    const Reference held(d);
+    bool handled = true;
     try {
-        return route && TreeListDispatch(d, layer, *route, m);
+        handled = TreeListDispatch(d, layer, *route, m);
+        const bool fromEditor = m.message == WM_COMMAND && LOWORD(m.wParam) == kTreeListEditorId;
+        if (d.editWindow && d.messageDepth == 0 && !d.destroyed && !fromEditor) {
+            TreeListCall call(d);
+            TreeListFollowEditor(d);
+        }
     } catch (...) {
         m.result = 0;
-        return true;
     }
+    return handled;
 }
 
 }  // namespace
@@ -132,6 +158,12 @@ LRESULT CALLBACK TreeListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     if (message == WM_NCDESTROY) {
+        if (!d->destroying) {
+            // No WM_DESTROY came first (a control made while its parent was
+            // already going): the same end, without a word to the parent.
+            d->destroyed = true;
+            Destroy(*d);
+        }
         NcDestroy(hwnd, d);
     } else {
         TreeListMessage m{message, wParam, lParam, 0};
@@ -301,6 +333,59 @@ int TreeListWindow::MeasureText(const char* text, int length, bool bold)
     return size.cx;
 }
 
+namespace {
+
+// The header notifies the control from inside its own messages, and the
+// parent may destroy the control (or its columns) right then; the header's
+// own code goes on with its records when the notification returns. So a
+// header busy with a message of its own is not destroyed at once: it leaves
+// the control and goes when that message returns. Its count of messages in
+// progress lives with the header, which may outlive the control.
+const char kHeaderGuard[] = "TreeListHeaderGuard";
+
+struct HeaderGuard {
+    WNDPROC previous;
+    int depth = 0;          // the header's messages in progress
+    bool orphaned = false;  // destroy it when the last one returns
+    bool ending = false;    // WM_DESTROY came: its records are gone, it only ends now
+    bool gone = false;      // destroyed meanwhile: free this when the last one returns
+};
+
+HeaderGuard* GuardOf(HWND header) { return static_cast<HeaderGuard*>(GetPropA(header, kHeaderGuard)); }
+
+LRESULT CALLBACK GuardedHeaderProc(HWND header, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HeaderGuard* guard = GuardOf(header);
+    if (!guard)
+        return DefWindowProcA(header, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        RemovePropA(header, kHeaderGuard);
+        SetWindowLongPtrA(header, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(guard->previous));
+        const LRESULT result = CallWindowProcA(guard->previous, header, message, wParam, lParam);
+        if (guard->depth == 0)
+            delete guard;
+        else
+            guard->gone = true;
+        return result;
+    }
+    // After its WM_DESTROY the header has freed its items: a paint or a
+    // click that still comes (a modal loop of the parent's) is not its.
+    if (guard->ending)
+        return DefWindowProcA(header, message, wParam, lParam);
+    guard->ending = message == WM_DESTROY;
+    ++guard->depth;
+    const LRESULT result = CallWindowProcA(guard->previous, header, message, wParam, lParam);
+    if (--guard->depth == 0) {
+        if (guard->gone)
+            delete guard;
+        else if (guard->orphaned)
+            DestroyWindow(header);
+    }
+    return result;
+}
+
+}  // namespace
+
 HWND TreeListWindow::CreateHeader(int height)
 {
     ++headerCalls;
@@ -308,16 +393,35 @@ HWND TreeListWindow::CreateHeader(int height)
     const HWND header = CreateWindowExA(0, WC_HEADERA, "", kHeaderStyle, 0, 0, width, height, hwnd,
                                        reinterpret_cast<HMENU>(INT_PTR(kTreeListHeaderId)),
                                        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE)), nullptr);
-    if (header)
+    if (header) {
+        HeaderGuard* guard = new (std::nothrow) HeaderGuard{};
+        if (guard && SetPropA(header, kHeaderGuard, guard)) {
+            guard->previous = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(header, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GuardedHeaderProc)));
+        } else {
+            delete guard;
+        }
         SendMessageA(header, WM_SETFONT, reinterpret_cast<WPARAM>(DrawFont()), 0);
+    }
     --headerCalls;
     return header;
 }
 
 void TreeListWindow::DestroyHeader()
 {
-    if (d && d->header)
-        DestroyWindow(d->header);
+    const HWND header = d ? d->header : nullptr;
+    if (!header || !IsWindow(header))
+        return;
+    HeaderGuard* guard = GuardOf(header);
+    if (guard && guard->depth > 0) {
+        // Out of the control, which may be going itself; destroyed when the
+        // header's own message returns.
+        ShowWindow(header, SW_HIDE);
+        SetParent(header, HWND_MESSAGE);
+        guard->orphaned = true;
+        return;
+    }
+    DestroyWindow(header);
 }
 
 void TreeListWindow::MoveHeader(int x, int y, int width, int height)

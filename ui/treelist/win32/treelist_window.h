@@ -80,7 +80,13 @@ public:
     LRESULT StartEdit(uint32_t column, uint32_t code, LPARAM keyData) override;
     void DragFeedback(uint32_t modeFlags, uint32_t keyState) override;
     void EndDragVisuals() override;
-    void Released() override { delete this; }
+    // The shared drawing objects are given back with the records: a message
+    // still in progress when the window went may yet draw.
+    void Released() override
+    {
+        TreeListReleaseShared();
+        delete this;
+    }
     bool WindowTimer(UINT_PTR id) override;
     // The bar timer: draws both scroll bars with their last values.
     void RedrawBars();
@@ -148,7 +154,9 @@ public:
     uint32_t pushedItem = 0, pushedSerial = 0, pushedColumn = 0;
     bool cellPushed = false;
 
-    // Item tooltip.
+    // Item tooltip: the one the control made (tooltip names the one in use,
+    // which the caller may replace) and its procedure before the control's.
+    HWND ownTooltip = nullptr;
     WNDPROC tooltipProc = nullptr;
     bool tipShown = false;
     uint32_t tipItem = 0, tipColumn = 0;
@@ -157,9 +165,12 @@ public:
     std::string tipText;
     bool tipBold = false;
 
-    // In-place editor.
+    // In-place editor: the item it edits (its column is the records'
+    // editColumn, which the columns' changes keep in step) and where it
+    // stands.
     WNDPROC editorProc = nullptr;
-    uint32_t editItem = 0, editSerial = 0, editColumn = 0;
+    uint32_t editItem = 0, editSerial = 0;
+    RECT editPlace = {};
     bool editChanged = false;
 
     // The drag's image list (TVM_CREATEDRAGIMAGE of the dragged item).
@@ -218,6 +229,10 @@ HWND TreeListEditLabel(TreeListData& d, uint32_t item, uint32_t column, uint32_t
 // editor's own Enter does (the notification says so with 0x10000000).
 // Non-zero when an editor was open.
 int TreeListEndEdit(TreeListData& d, int keep);
+// After each outermost message: an open editor follows its cell when the
+// rows or columns under it moved, and ends as a focus loss ends it when its
+// cell left the view.
+void TreeListFollowEditor(TreeListData& d);
 LRESULT TreeListStartEdit(TreeListData& d, uint32_t column, uint32_t code, LPARAM keyData);
 LRESULT TreeListEditKeyHook(TreeListData& d, uint32_t item, uint32_t column, uint32_t key, LPARAM keyData);
 int TreeListStartDrag(TreeListData& d, uint32_t item, uint32_t keyState, POINT point);
