@@ -69,7 +69,8 @@ void PrintStack(const CONTEXT& context);
 // process at once, saying after what: timer callbacks would swallow it.
 LONG CALLBACK AccessViolation(EXCEPTION_POINTERS* e)
 {
-    if (e->ExceptionRecord->ExceptionCode != EXCEPTION_ACCESS_VIOLATION)
+    static std::atomic<bool> once{false};
+    if (e->ExceptionRecord->ExceptionCode != EXCEPTION_ACCESS_VIOLATION || once.exchange(true))
         return EXCEPTION_CONTINUE_SEARCH;
     std::fprintf(stderr, "access violation after \"%s\" ", g_doing.load());
     PrintStack(*e->ContextRecord);
@@ -91,11 +92,23 @@ LONG CALLBACK FirstChance(EXCEPTION_POINTERS* e)
 // A crash says where it happened before the process ends.
 LONG WINAPI Crashed(EXCEPTION_POINTERS* e)
 {
+    // The system's debugger, when one is set up, gives the full stack.
+    if (EnvInt("LINDAR_STORM_JIT", 0))
+        return EXCEPTION_CONTINUE_SEARCH;
     std::fprintf(stderr, "exception %08lx after \"%s\" ", static_cast<unsigned long>(e->ExceptionRecord->ExceptionCode),
                  g_doing.load());
     PrintStack(*e->ContextRecord);
-    // On to the system's debugger when one is set up, for the full stack.
-    return EnvInt("LINDAR_STORM_JIT", 0) ? EXCEPTION_CONTINUE_SEARCH : EXCEPTION_EXECUTE_HANDLER;
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+bool HeapsValid()
+{
+    HANDLE heaps[64];
+    const DWORD n = GetProcessHeaps(64, heaps);
+    for (DWORD i = 0; i < n && i < 64; ++i)
+        if (!HeapValidate(heaps[i], 0, nullptr))
+            return false;
+    return true;
 }
 
 // The tooltips among a thread's windows.
@@ -145,6 +158,8 @@ struct Storm {
     struct Script {
         UINT code = 0;
         bool box = false, done = false;
+        bool whole = false;   // the parent destroys its own window
+        HWND from = nullptr;  // only a notification of this window counts
     } script;
     char text[64] = {};
     alignas(8) unsigned char scratch[4096] = {};
@@ -582,12 +597,13 @@ struct Storm {
     LRESULT Reaction(NMHDR* header)
     {
         if (script.code) {
-            if (header && header->code == script.code && !script.done) {
+            if (header && header->code == script.code && (!script.from || header->hwndFrom == script.from) &&
+                !script.done) {
                 script.done = true;
                 if (script.box)
                     MessageBoxInside();
                 else
-                    DestroyWindow(list);
+                    DestroyWindow(script.whole ? parent : list);
             }
             return 0;
         }
@@ -749,13 +765,9 @@ struct Storm {
         std::fflush(stderr);
         static const PVOID handler = AddVectoredExceptionHandler(1, AccessViolation);
         (void)handler;
-        HANDLE heaps[64];
-        const DWORD n = GetProcessHeaps(64, heaps);
-        for (DWORD i = 0; i < n && i < 64; ++i) {
-            if (!HeapValidate(heaps[i], 0, nullptr)) {
-                failure = "step " + std::to_string(steps) + ": a heap is corrupt after \"" + g_doing.load() + "\"";
-                return false;
-            }
+        if (!HeapsValid()) {
+            failure = "step " + std::to_string(steps) + ": a heap is corrupt after \"" + g_doing.load() + "\"";
+            return false;
         }
         return true;
     }
@@ -838,12 +850,10 @@ void PrintStack(const CONTEXT& context)
 #else
     const uintptr_t ip = context.Rip, sp = context.Rsp;
 #endif
-    HMODULE module = nullptr;
-    char name[MAX_PATH] = "?";
-    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                           reinterpret_cast<LPCSTR>(ip), &module))
-        GetModuleFileNameA(module, name, sizeof name);
-    std::fprintf(stderr, "at %p in %s; return addresses on the stack:", reinterpret_cast<void*>(ip), name);
+    // The raw words first: the module lookups below may fail on a broken
+    // heap.
+    std::fprintf(stderr, "at %p (sp %p); return addresses on the stack:", reinterpret_cast<void*>(ip),
+                 reinterpret_cast<void*>(sp));
     MEMORY_BASIC_INFORMATION region = {};
     VirtualQuery(reinterpret_cast<void*>(sp), &region, sizeof region);
     const uintptr_t top = reinterpret_cast<uintptr_t>(region.BaseAddress) + region.RegionSize;
@@ -858,6 +868,12 @@ void PrintStack(const CONTEXT& context)
         }
     }
     std::fprintf(stderr, "\n");
+    HMODULE module = nullptr;
+    char name[MAX_PATH] = "?";
+    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           reinterpret_cast<LPCSTR>(ip), &module))
+        GetModuleFileNameA(module, name, sizeof name);
+    std::fprintf(stderr, "in %s\n", name);
     // The frames as the system's stack walk finds them (module + offset).
     static const bool symbols = SymInitialize(GetCurrentProcess(), nullptr, TRUE) != FALSE;
     if (symbols) {
@@ -967,6 +983,9 @@ bool RegisterParent()
 TEST(TreeListStorm, SeededRunsEndWithNothingLeftBehind)
 {
     ASSERT_TRUE(RegisterParent());
+    // The runtime buffers stderr when it is not a console: a crash would
+    // take its report with it.
+    std::setvbuf(stderr, nullptr, _IONBF, 0);
     const LPTOP_LEVEL_EXCEPTION_FILTER before = SetUnhandledExceptionFilter(Crashed);
     if (EnvInt("LINDAR_STORM_FIRSTCHANCE", 0))
         AddVectoredExceptionHandler(1, FirstChance);
@@ -988,9 +1007,18 @@ TEST(TreeListStorm, SeededRunsEndWithNothingLeftBehind)
     SetUnhandledExceptionFilter(before);
 }
 
-// The steps the first storms hung on, in a row: the list destroyed inside
-// TVN_ITEMEXPANDED and inside TLN_SCROLLING with its tooltip shown, and a
-// message box inside a notification; each ends with nothing left behind.
+void RepaintTheTooltip(Storm& s, uint32_t)
+{
+    const HWND tip = HWND(s.Send(TVM_GETTOOLTIPS));
+    InvalidateRect(tip, nullptr, TRUE);
+    UpdateWindow(tip);
+}
+
+// The steps the first storms hung on or broke the heap with, in a row: the
+// list destroyed inside TVN_ITEMEXPANDED and inside TLN_SCROLLING with its
+// tooltip shown, a message box inside a notification, and the list or the
+// parent's window destroyed inside the tooltip's own painting; each
+// ends with nothing left behind and the heaps sound.
 TEST(TreeListStorm, DestroyAndMessageBoxesInsideNotificationsEnd)
 {
     ASSERT_TRUE(RegisterParent());
@@ -1000,6 +1028,9 @@ TEST(TreeListStorm, DestroyAndMessageBoxesInsideNotificationsEnd)
         UINT code;
         bool box;  // a message box instead of the destruction
         std::function<void(Storm&, uint32_t)> act;
+        bool whole = false;        // the parent's own window is destroyed
+        bool fromTooltip = false;  // the notification of the list's tooltip
+
     };
     const Scripted steps[] = {
         {"destroy in TVN_ITEMEXPANDED", UINT(TVN_ITEMEXPANDEDA), false,
@@ -1010,6 +1041,11 @@ TEST(TreeListStorm, DestroyAndMessageBoxesInsideNotificationsEnd)
          [](Storm& s, uint32_t h) { s.Send(TVM_SELECTITEM, TVGN_CARET, LPARAM(h)); }},
         {"message box in TLN_SCROLLING", UINT(TLN_SCROLLING), true,
          [](Storm& s, uint32_t) { s.Post(WM_MOUSEWHEEL, MAKEWPARAM(0, -240), 0); }},
+        // The tooltip's custom draw goes to the window that owns it, the
+        // parent's: the tooltip is inside its own WM_PAINT then.
+        {"destroy in the tooltip's NM_CUSTOMDRAW", UINT(NM_CUSTOMDRAW), false, RepaintTheTooltip, false, true},
+        {"destroy the parent in the tooltip's NM_CUSTOMDRAW", UINT(NM_CUSTOMDRAW), false, RepaintTheTooltip, true,
+         true},
     };
     for (const Scripted& step : steps) {
         SCOPED_TRACE(step.name);
@@ -1031,7 +1067,8 @@ TEST(TreeListStorm, DestroyAndMessageBoxesInsideNotificationsEnd)
         storm.SendRecord(TVM_GETITEMRECT, TRUE, &row);
         storm.Send(WM_MOUSEMOVE, 0, MAKELPARAM(row.left + 2, (row.top + row.bottom) / 2));
         EXPECT_TRUE(IsWindowVisible(HWND(storm.Send(TVM_GETTOOLTIPS))));
-        storm.script = {step.code, step.box, false};
+        storm.script = {step.code, step.box, false, step.whole,
+                        step.fromTooltip ? HWND(storm.Send(TVM_GETTOOLTIPS)) : nullptr};
         g_storm = &storm;
         {
             Watchdog watchdog(1);
@@ -1039,6 +1076,7 @@ TEST(TreeListStorm, DestroyAndMessageBoxesInsideNotificationsEnd)
             EXPECT_TRUE(storm.Settle()) << storm.failure;
         }
         EXPECT_TRUE(storm.script.done) << "the notification came";
+        EXPECT_TRUE(HeapsValid());
         EXPECT_TRUE(storm.NoWindowLeftBehind()) << storm.failure;
         DestroyWindow(storm.parent);
         EXPECT_TRUE(storm.Settle()) << storm.failure;
