@@ -175,7 +175,7 @@ void MakeRoom(TreeListData& d, uint32_t index, TreeListCell** table, const int32
 int TreeListInsertColumn(TreeListData& d, uint32_t index, const LVCOLUMNA& lv)
 {
     // Once the window is going no window (the header) is made for it.
-    if (d.columnCount >= kTreeListMaxColumns || d.destroying || d.destroyed)
+    if (d.columnCount >= kTreeListMaxColumns || TreeListEnding(d))
         return -1;
     index = std::min(index, d.columnCount);
     // The tree column's data live in the items: column 0 stays the tree.

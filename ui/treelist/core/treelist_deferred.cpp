@@ -71,7 +71,7 @@ void RunRecord(TreeListData& d, const TreeListDeferred& r)
 
 void TreeListQueueDeferred(TreeListData& d, const TreeListDeferred& record)
 {
-    if (d.destroyed || d.destroying)
+    if (TreeListEnding(d))
         return;
     if (d.deferredCount == d.deferredCapacity) {
         const uint32_t capacity = d.deferredCapacity ? d.deferredCapacity * 2 : kFirstQueueSize;
@@ -100,10 +100,10 @@ void TreeListRunDeferred(TreeListData& d)
     const uint32_t count = d.deferredCount;
     d.deferred = nullptr;
     d.deferredCount = d.deferredCapacity = 0;
-    for (uint32_t i = 0; i < count && !d.destroyed && !d.destroying; ++i)
+    for (uint32_t i = 0; i < count && !TreeListEnding(d); ++i)
         RunRecord(d, records[i]);
     std::free(records);
-    if (d.destroyed || d.destroying) {
+    if (TreeListEnding(d)) {
         d.updatePosted = false;
         return;
     }

@@ -316,7 +316,7 @@ bool TreeListDecodeFields(const TreeListData& d, TreeListItem& item, const TVITE
 
 uint32_t TreeListInsertItem(TreeListData& d, const TVINSERTSTRUCTA& insert)
 {
-    if (d.sorting || d.destroying || d.destroyed)
+    if (d.sorting || TreeListEnding(d))
         return 0;
     Place place;
     bool sorted = false;

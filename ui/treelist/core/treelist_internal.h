@@ -32,6 +32,9 @@ void TreeListDestroy(TreeListData& d);
 void TreeListRelease(TreeListData* d);
 void TreeListAddRef(TreeListData& d);
 void TreeListReleaseRef(TreeListData* d);
+// The window's end has begun (WM_DESTROY, or WM_NCDESTROY without it):
+// what it would make, run later or scroll is left undone.
+inline bool TreeListEnding(const TreeListData& d) { return d.destroying || d.destroyed; }
 
 // Holds a reference and the lock for one message.
 class TreeListCall {

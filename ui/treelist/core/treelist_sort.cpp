@@ -324,7 +324,7 @@ int TreeListSortChildren(TreeListData& d, uint32_t parent, const TreeListCompare
         if (!d.rowsDirty || item->row <= d.rowsValid)
             TreeListRowsChanged(d, item->row);
     }
-    if ((d.style & TVS_SHOWSELALWAYS) && d.caretItem && !d.destroyed && !d.destroying)
+    if ((d.style & TVS_SHOWSELALWAYS) && d.caretItem && !TreeListEnding(d))
         TreeListEnsureVisible(d, d.caretItem, d.caretColumn);
     return 1;
 }

@@ -47,7 +47,7 @@ void StartDragImage(TreeListData& d, TreeListWindow& w, uint32_t h, POINT point)
 int TreeListStartDrag(TreeListData& d, uint32_t h, uint32_t keyState, POINT point)
 {
     TreeListWindow& w = TreeListWindowOf(d);
-    if (!TreeListItemOf(d, h) || d.destroying || d.destroyed)
+    if (!TreeListItemOf(d, h) || TreeListEnding(d))
         return 0;
     if (d.dragRules & TLO3_NEEDTEXT) {
         const TreeListItem* caret = TreeListItemOf(d, d.caretItem);

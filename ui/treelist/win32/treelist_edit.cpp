@@ -118,7 +118,7 @@ bool EditorPlace(TreeListData& d, uint32_t h, uint32_t column, RECT& place)
 HWND TreeListEditLabel(TreeListData& d, uint32_t h, uint32_t column, uint32_t flags)
 {
     TreeListWindow& w = TreeListWindowOf(d);
-    if (!TreeListItemOf(d, h) || (column != 0 && column >= d.columnCount) || d.destroying || d.destroyed)
+    if (!TreeListItemOf(d, h) || (column != 0 && column >= d.columnCount) || TreeListEnding(d))
         return nullptr;
     if (d.editWindow)
         TreeListEndEdit(d, 1);

@@ -182,7 +182,7 @@ void TreeListCreateTooltip(TreeListData& d)
 {
     TreeListWindow& w = TreeListWindowOf(d);
     // None for a window that is going: its end destroyed the last one.
-    if (d.tooltip || d.destroying || d.destroyed)
+    if (d.tooltip || TreeListEnding(d))
         return;
     // The control makes one tooltip: one the caller took away comes back.
     if (w.ownTooltip) {
