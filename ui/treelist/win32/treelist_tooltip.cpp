@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -54,25 +55,29 @@ TreeListData* OwnerOf(HWND tip)
     return d && !d->destroyed && TreeListWindowOf(*d).ownTooltip == tip ? d : nullptr;
 }
 
-LRESULT CALLBACK TooltipProc(HWND tip, UINT message, WPARAM wParam, LPARAM lParam)
+// What the subclass keeps of the tooltip itself, beside the control: its
+// messages in progress. The parent hears the tooltip's custom draw (and a
+// parent may end the control, or its own window, right then); the class
+// would free its records under its running message.
+struct TipGuard {
+    WNDPROC previous = nullptr;
+    int depth = 0;          // the tooltip's messages in progress
+    bool orphaned = false;  // the control let go of it: destroy it when the last one returns
+    bool ending = false;    // destroyed inside one of them: the class hears no more
+    bool gone = false;      // WM_NCDESTROY came: free this when the last one returns
+};
+
+const char kTipGuard[] = "TreeListTipGuard";
+
+TipGuard* GuardOf(HWND tip) { return static_cast<TipGuard*>(GetPropA(tip, kTipGuard)); }
+
+// A message of a live tooltip: the control's part, the rest the class's.
+LRESULT Serve(HWND tip, WNDPROC previous, UINT message, WPARAM wParam, LPARAM lParam)
 {
     TreeListData* d = OwnerOf(tip);
     if (!d)
-        return CallWindowProcA(reinterpret_cast<WNDPROC>(GetClassLongPtrA(tip, GCLP_WNDPROC)), tip, message, wParam,
-                               lParam);
-    TreeListWindow& w = TreeListWindowOf(*d);
-    const WNDPROC previous = w.tooltipProc;
-    if (message == WM_DESTROY) {
-        // Destroyed from outside (with its owner, say): the control forgets
-        // it at once and sends it nothing more.
-        w.ownTooltip = nullptr;
-        w.tipShown = false;
-        if (d->tooltip == tip)
-            d->tooltip = nullptr;
-        SetWindowLongPtrA(tip, GWLP_USERDATA, 0);
-        SetWindowLongPtrA(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
         return CallWindowProcA(previous, tip, message, wParam, lParam);
-    }
+    TreeListWindow& w = TreeListWindowOf(*d);
     if (message == WM_SETFOCUS) {
         ::SetFocus(reinterpret_cast<HWND>(lParam));  // the tooltip never keeps the focus
         return 0;
@@ -89,6 +94,54 @@ LRESULT CALLBACK TooltipProc(HWND tip, UINT message, WPARAM wParam, LPARAM lPara
         return TreeListProc(w.hwnd, message, wParam, MAKELPARAM(pt.x, pt.y));
     }
     return CallWindowProcA(previous, tip, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TooltipProc(HWND tip, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    TipGuard* guard = GuardOf(tip);
+    if (!guard)
+        return DefWindowProcA(tip, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        RemovePropA(tip, kTipGuard);
+        const WNDPROC previous = guard->previous;
+        const bool withheld = guard->ending;
+        if (guard->depth == 0)
+            delete guard;
+        else
+            guard->gone = true;
+        return withheld ? DefWindowProcA(tip, message, wParam, lParam)
+                        : CallWindowProcA(previous, tip, message, wParam, lParam);
+    }
+    if (guard->ending)
+        return DefWindowProcA(tip, message, wParam, lParam);
+    if (message == WM_DESTROY) {
+        // Destroyed from outside (with its owner, say): the control forgets
+        // it at once and sends it nothing more.
+        if (TreeListData* d = OwnerOf(tip)) {
+            TreeListWindow& w = TreeListWindowOf(*d);
+            w.ownTooltip = nullptr;
+            w.tipShown = false;
+            if (d->tooltip == tip)
+                d->tooltip = nullptr;
+        }
+        SetWindowLongPtrA(tip, GWLP_USERDATA, 0);
+        if (guard->depth > 0) {
+            // Inside one of its own messages the class keeps its records (a
+            // small loss) rather than free them under its running code.
+            guard->ending = true;
+            return DefWindowProcA(tip, message, wParam, lParam);
+        }
+        return CallWindowProcA(guard->previous, tip, message, wParam, lParam);
+    }
+    ++guard->depth;
+    const LRESULT result = Serve(tip, guard->previous, message, wParam, lParam);
+    if (--guard->depth == 0) {
+        if (guard->gone)
+            delete guard;
+        else if (guard->orphaned)
+            DestroyWindow(tip);  // its WM_NCDESTROY frees the guard
+    }
+    return result;
 }
 
 void KeepOnScreen(TreeListWindow& w, HWND tip)
@@ -200,8 +253,15 @@ void TreeListCreateTooltip(TreeListData& d)
     SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
     SetWindowLongPtrA(tip, GWLP_ID, kTreeListTooltipId);
+    TipGuard* guard = new (std::nothrow) TipGuard{};
+    if (!guard || !SetPropA(tip, kTipGuard, guard)) {
+        delete guard;
+        DestroyWindow(tip);
+        return;
+    }
     SetWindowLongPtrA(tip, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(w.hwnd));
-    w.tooltipProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TooltipProc)));
+    guard->previous =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TooltipProc)));
     w.ownTooltip = tip;
     d.tooltip = tip;
 }
@@ -218,8 +278,15 @@ void TreeListDestroyTooltip(TreeListData& d)
     if (!tip || !IsWindow(tip))
         return;
     SetWindowLongPtrA(tip, GWLP_USERDATA, 0);
-    if (GetWindowLongPtrA(tip, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&TooltipProc))
-        SetWindowLongPtrA(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(w.tooltipProc));
+    TipGuard* guard = GuardOf(tip);
+    if (guard && guard->depth > 0) {
+        // The control ends inside one of the tooltip's messages (the parent
+        // acted on its notification): hidden now, destroyed when that
+        // message returns.
+        ShowWindow(tip, SW_HIDE);
+        guard->orphaned = true;
+        return;
+    }
     DestroyWindow(tip);
 }
 

@@ -157,7 +157,6 @@ public:
     // Item tooltip: the one the control made (tooltip names the one in use,
     // which the caller may replace) and its procedure before the control's.
     HWND ownTooltip = nullptr;
-    WNDPROC tooltipProc = nullptr;
     bool tipShown = false;
     uint32_t tipItem = 0, tipColumn = 0;
     int tipCountdown = 0;
