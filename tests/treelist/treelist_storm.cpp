@@ -10,42 +10,33 @@
 // from LINDAR_STORM_SEED on for LINDAR_STORM_SECONDS):
 //   LINDAR_STORM_SECONDS=300 LINDAR_STORM_SEED=7 xvfb-run -a tools/wine-run.sh
 //       build-win/tests/treelist/treelist_storm_tests.exe --gtest_filter='*Seeded*'
-// For finding a fault: LINDAR_STORM_TRACE=1 prints every action with its
-// depth, LINDAR_STORM_CHECKEVERY=1 checks the windows after every step,
-// LINDAR_STORM_HEAPCHECK=1 every heap before each step, LINDAR_STORM_FIRSTCHANCE=1
-// prints each access violation where it happens (handled or not), and
-// LINDAR_STORM_JIT=1 hands a crash on to the system's debugger.
+// For finding a fault: LINDAR_STORM_CHECKEVERY=1 checks the windows after
+// every step; the harness's knobs (tests/winharness/storm.h) trace, check
+// the heaps and report where a fault happens.
+//
+// A dialog destroyed inside its own focus change breaks the platform's
+// dialog manager (its default procedure writes to the freed dialog once
+// the change returns; the platform's EDIT alone does it too), so the parent
+// puts such a destruction off until that change has returned.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/framework/dialog_template.h"
-#include "tests/support/test_support.h"
+#include "tests/winharness/storm.h"
 #include "ui/treelist/win32/treelist_window.h"
-
-#include <dbghelp.h>
 
 namespace {
 
-using lindar_test::Rng;
-
-int EnvInt(const char* name, int fallback)
-{
-    const char* value = std::getenv(name);
-    return value && *value ? std::atoi(value) : fallback;
-}
+using winharness::EnvInt;
 
 constexpr int kListId = 100;
-constexpr DWORD kBusyMs = 3000;      // a queue busy this long does not fall idle
-constexpr DWORD kStuckMs = 30000;    // no progress this long: a hang
 constexpr int kMaxItems = 600;       // the tree is emptied beyond this
 constexpr int kMaxDepth = 4;         // notifications inside notifications
 constexpr int kMaxBoxes = 3;         // message boxes inside message boxes
@@ -55,64 +46,10 @@ const char kBoxTitle[] = "Sturmmeldung";
 
 struct Storm;
 Storm* g_storm = nullptr;
-std::atomic<uint64_t> g_progress{0};
-std::atomic<const char*> g_doing{"start"};
-std::atomic<bool> g_stop{false};
 
 LRESULT CALLBACK ParentProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void CALLBACK BoxTick(HWND, UINT, UINT_PTR, DWORD);
-
-void PrintStack(const CONTEXT& context);
-
-// An access violation (a heap check on a corrupt heap, say) ends the
-// process at once, saying after what: timer callbacks would swallow it.
-LONG CALLBACK AccessViolation(EXCEPTION_POINTERS* e)
-{
-    static std::atomic<bool> once{false};
-    if (e->ExceptionRecord->ExceptionCode != EXCEPTION_ACCESS_VIOLATION || once.exchange(true))
-        return EXCEPTION_CONTINUE_SEARCH;
-    std::fprintf(stderr, "access violation after \"%s\" ", g_doing.load());
-    PrintStack(*e->ContextRecord);
-    TerminateProcess(GetCurrentProcess(), 4);
-    return EXCEPTION_CONTINUE_SEARCH;
-}
-
-// Every access violation where it happens, also one a handler takes.
-LONG CALLBACK FirstChance(EXCEPTION_POINTERS* e)
-{
-    static thread_local bool inside = false;  // the report's own lookups may fault
-    if (e->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && !inside) {
-        inside = true;
-        std::fprintf(stderr, "first chance %08lx after \"%s\" ", static_cast<unsigned long>(e->ExceptionRecord->ExceptionCode),
-                     g_doing.load());
-        PrintStack(*e->ContextRecord);
-        inside = false;
-    }
-    return EXCEPTION_CONTINUE_SEARCH;
-}
-
-// A crash says where it happened before the process ends.
-LONG WINAPI Crashed(EXCEPTION_POINTERS* e)
-{
-    // The system's debugger, when one is set up, gives the full stack.
-    if (EnvInt("LINDAR_STORM_JIT", 0))
-        return EXCEPTION_CONTINUE_SEARCH;
-    std::fprintf(stderr, "exception %08lx after \"%s\" ", static_cast<unsigned long>(e->ExceptionRecord->ExceptionCode),
-                 g_doing.load());
-    PrintStack(*e->ContextRecord);
-    return EXCEPTION_EXECUTE_HANDLER;
-}
-
-bool HeapsValid()
-{
-    HANDLE heaps[64];
-    const DWORD n = GetProcessHeaps(64, heaps);
-    for (DWORD i = 0; i < n && i < 64; ++i)
-        if (!HeapValidate(heaps[i], 0, nullptr))
-            return false;
-    return true;
-}
 
 // The tooltips among a thread's windows.
 struct Found {
@@ -143,19 +80,52 @@ const DialogItem kDialogItems[] = {
     {"BUTTON", IDOK, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 60, 130, 50, 14, "OK", 0},
 };
 
-struct Storm {
-    explicit Storm(uint64_t seed) : rng(seed), seed(seed) {}
+// The storm's dialogs (its dialog parent, its message boxes) inside a focus
+// change of their own, and how deep: what the dialog manager does there
+// goes on with the dialog after the parent's reaction returns.
+std::map<HWND, int> g_focusChanges;
 
-    Rng rng;
-    uint64_t seed;
+bool IsFocusChange(UINT message)
+{
+    return message == WM_ACTIVATE || message == WM_SETFOCUS || message == WM_NEXTDLGCTL;
+}
+
+LRESULT CALLBACK BeforeMessage(int code, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK AfterMessage(int code, WPARAM wParam, LPARAM lParam);
+
+// The focus changes followed while the object lives.
+class FocusChanges {
+public:
+    FocusChanges()
+        : m_before(SetWindowsHookExA(WH_CALLWNDPROC, BeforeMessage, nullptr, GetCurrentThreadId())),
+          m_after(SetWindowsHookExA(WH_CALLWNDPROCRET, AfterMessage, nullptr, GetCurrentThreadId()))
+    {
+    }
+    ~FocusChanges()
+    {
+        UnhookWindowsHookEx(m_before);
+        UnhookWindowsHookEx(m_after);
+        g_focusChanges.clear();
+    }
+    FocusChanges(const FocusChanges&) = delete;
+    FocusChanges& operator=(const FocusChanges&) = delete;
+
+private:
+    HHOOK m_before, m_after;
+};
+
+// The parent's own window destroyed when the message has come.
+constexpr UINT kDestroyLater = WM_APP + 1;
+
+struct Storm : winharness::StormSubject {
+    explicit Storm(uint64_t seed) : StormSubject(seed) {}
+
     HWND parent = nullptr, list = nullptr;
     bool dialogParent = false;
+    bool destroyPending = false;  // the parent's window goes when its dialogs' focus changes have returned
     std::vector<uint32_t> items;  // handles seen, some stale on purpose
-    int depth = 0, boxes = 0;
-    uint64_t steps = 0;
-    std::map<std::string, uint64_t> counts;  // what was done, by name
+    int boxes = 0;
     std::map<HWND, uint64_t> firstSeen;      // the step each tooltip was first seen after
-    std::string failure;
     // A scripted parent: on this notification code it destroys the list or
     // opens a message box, once, and does nothing else.
     struct Script {
@@ -164,21 +134,36 @@ struct Storm {
         bool whole = false;   // the parent destroys its own window
         HWND from = nullptr;  // only a notification of this window counts
         bool fromStayed = false;  // that window was still there when the destruction returned
+        bool parentStayed = false;  // the parent's window was still there then
     } script;
     char text[64] = {};
     alignas(8) unsigned char scratch[4096] = {};
 
-    bool Chance(int percent) { return rng.Range(0, 99) < percent; }
-    int Pick(int n) { return rng.Range(0, n - 1); }
-    void Count(const char* what)
+    // The parent's dialog or a message box it owns is inside a focus change.
+    bool InFocusChange() const
     {
-        ++counts[what];
-        g_doing = what;
-        static const bool trace = EnvInt("LINDAR_STORM_TRACE", 0) != 0;
-        if (trace) {
-            std::fprintf(stderr, "%*s%llu %s\n", depth * 2, "", static_cast<unsigned long long>(steps), what);
-            std::fflush(stderr);
-            HeapsSound();
+        for (const auto& [wnd, n] : g_focusChanges)
+            if (n > 0 && (wnd == parent || GetWindow(wnd, GW_OWNER) == parent))
+                return true;
+        return false;
+    }
+    // The parent destroys its own window: at once, or, inside a focus change
+    // of its dialogs, posted for when that has returned.
+    void DestroyParent()
+    {
+        if (IsWindow(parent) && InFocusChange()) {
+            Count("destroy put off");
+            destroyPending = true;
+            return;
+        }
+        destroyPending = false;
+        DestroyWindow(parent);
+    }
+    void FocusChangeReturned()
+    {
+        if (destroyPending && !InFocusChange() && IsWindow(parent)) {
+            destroyPending = false;
+            PostMessageA(parent, kDestroyLater, 0, 0);
         }
     }
 
@@ -235,12 +220,12 @@ struct Storm {
 
     // ---- The control and its window ----
     // A list with random styles, columns and items; with a style given, a
-    // plain one in a plain window.
-    void MakeList(DWORD given = 0)
+    // plain one in a plain window or in the dialog asked for.
+    void MakeList(DWORD given = 0, bool dialog = false)
     {
         Count("make");
         if (!IsWindow(parent)) {
-            dialogParent = !given && Chance(30);
+            dialogParent = dialog || (!given && Chance(30));
             if (dialogParent) {
                 static const DialogTemplate dialogTemplate(MakeDialogLayout(
                     WS_POPUP | WS_CAPTION | WS_VISIBLE | WS_THICKFRAME, 220, 150, "Sturm", kDialogItems));
@@ -554,18 +539,15 @@ struct Storm {
     {
         const bool whole = Chance(20);
         Count(whole ? "destroy parent" : "destroy list");
-        DestroyWindow(whole ? parent : list);
+        if (whole)
+            DestroyParent();
+        else
+            DestroyWindow(list);
     }
 
     // One step of the storm.
-    void Step()
+    void Act() override
     {
-        if (!HeapsSound()) {
-            std::fprintf(stderr, "%s\n", failure.c_str());
-            TerminateProcess(GetCurrentProcess(), 4);
-        }
-        ++steps;
-        ++g_progress;
         if (!IsWindow(list)) {
             MakeList();
             return;
@@ -606,13 +588,16 @@ struct Storm {
                 script.done = true;
                 if (script.box)
                     MessageBoxInside();
+                else if (script.whole)
+                    DestroyParent();
                 else
-                    DestroyWindow(script.whole ? parent : list);
+                    DestroyWindow(list);
                 script.fromStayed = script.from && IsWindow(script.from);
+                script.parentStayed = IsWindow(parent) != FALSE;
             }
             return 0;
         }
-        if (depth >= kMaxDepth)
+        if (depth >= kMaxDepth || winharness::StormTimeUp())
             return 0;
         ++depth;
         LRESULT answer = 0;
@@ -629,7 +614,7 @@ struct Storm {
             }
         } else if (r < 4 && Chance(20)) {
             Count("destroy parent inside");
-            DestroyWindow(parent);
+            DestroyParent();
         } else if (r < 8 && boxes < kMaxBoxes) {
             MessageBoxInside();
         } else if (r < 14 && header) {
@@ -719,89 +704,24 @@ struct Storm {
         return true;
     }
 
-    // Dispatches until the queue is idle; false (with what kept it busy)
-    // when it does not fall idle within kBusyMs.
-    bool Settle()
+    bool AfterStep() override
     {
-        const DWORD start = GetTickCount();
-        std::map<std::pair<std::string, UINT>, int> busy;
-        MSG msg;
-        for (;;) {
-            bool any = false;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                any = true;
-                ++g_progress;
-                if (GetTickCount() - start > kBusyMs / 2) {
-                    char name[32] = "-";
-                    if (msg.hwnd)
-                        GetClassNameA(msg.hwnd, name, sizeof name);
-                    ++busy[{name, msg.message}];
-                }
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-                if (GetTickCount() - start > kBusyMs)
-                    break;
-            }
-            if (!any && GetQueueStatus(QS_ALLINPUT) == 0)
-                return true;
-            if (GetTickCount() - start > kBusyMs) {
-                failure = "step " + std::to_string(steps) + ": the queue stays busy:";
-                for (const auto& [what, n] : busy)
-                    failure += " " + what.first + "/0x" + [](UINT m) {
-                        char b[16];
-                        std::snprintf(b, sizeof b, "%X", m);
-                        return std::string(b);
-                    }(what.second) + " x" + std::to_string(n);
-                return false;
-            }
-        }
+        // Modifiers last only for their step.
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = keys[VK_CONTROL] = keys[VK_LBUTTON] = 0;
+        SetKeyboardState(keys);
+        return steps % kCheckEvery != 0 || NoWindowLeftBehind();
     }
-
-    // With LINDAR_STORM_HEAPCHECK set every heap of the process is checked
-    // after each step (slow): a corruption shows at the step that made it.
-    bool HeapsSound()
+    bool Finish() override
     {
-        static const bool check = EnvInt("LINDAR_STORM_HEAPCHECK", 0) != 0;
-        if (!check)
-            return true;
-        // Said first: a corrupt heap may end the process inside the check.
-        std::fprintf(stderr, "heap check after step %llu, \"%s\" (depth %d, boxes %d)\n",
-                     static_cast<unsigned long long>(steps), g_doing.load(), depth, boxes);
-        std::fflush(stderr);
-        static const PVOID handler = AddVectoredExceptionHandler(1, AccessViolation);
-        (void)handler;
-        if (!HeapsValid()) {
-            failure = "step " + std::to_string(steps) + ": a heap is corrupt after \"" + g_doing.load() + "\"";
+        if (IsWindow(parent))
+            DestroyParent();
+        if (!Settle())
             return false;
-        }
-        return true;
-    }
-
-    // Runs for the time given; false with the failure when a check failed.
-    bool Run(DWORD milliseconds)
-    {
-        const DWORD start = GetTickCount();
-        while (GetTickCount() - start < milliseconds) {
-            Step();
-            BYTE keys[256] = {};
-            GetKeyboardState(keys);
-            if (!Settle() || (steps % kCheckEvery == 0 && !NoWindowLeftBehind()))
-                return false;
-            // Modifiers last only for their step.
-            keys[VK_SHIFT] = keys[VK_CONTROL] = keys[VK_LBUTTON] = 0;
-            SetKeyboardState(keys);
-        }
         if (IsWindow(parent))
             DestroyWindow(parent);
         return Settle() && NoWindowLeftBehind();
-    }
-
-    std::string Summary() const
-    {
-        std::string s = "seed " + std::to_string(seed) + ", " + std::to_string(steps) + " steps:";
-        for (const auto& [what, n] : counts)
-            s += " " + what + " " + std::to_string(n) + ",";
-        return s;
     }
 };
 
@@ -810,10 +730,50 @@ struct Storm {
 // window menu over the caption.
 bool WaitsForAHand(UINT message) { return message == WM_CONTEXTMENU || message == WM_SYSCOMMAND; }
 
+// A destruction put off comes back: at once, unless a focus change has begun
+// again.
+void DestroyLater(HWND wnd)
+{
+    if (g_storm && wnd == g_storm->parent)
+        g_storm->DestroyParent();
+    else
+        DestroyWindow(wnd);
+}
+
+LRESULT CALLBACK BeforeMessage(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && IsFocusChange(m->message)) {
+        char name[16] = {};
+        GetClassNameA(m->hwnd, name, sizeof name);
+        if (!std::strcmp(name, "#32770"))
+            ++g_focusChanges[m->hwnd];
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK AfterMessage(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* m = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && IsFocusChange(m->message)) {
+        const auto it = g_focusChanges.find(m->hwnd);
+        if (it != g_focusChanges.end() && --it->second <= 0) {
+            g_focusChanges.erase(it);
+            if (g_storm)
+                g_storm->FocusChangeReturned();
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 LRESULT CALLBACK ParentProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NOTIFY && g_storm && lParam)
         return g_storm->Reaction(reinterpret_cast<NMHDR*>(lParam));
+    if (message == kDestroyLater) {
+        DestroyLater(wnd);
+        return 0;
+    }
     if (WaitsForAHand(message))
         return 0;
     return DefWindowProcA(wnd, message, wParam, lParam);
@@ -825,152 +785,26 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam)
         SetWindowLongPtrA(dialog, DWLP_MSGRESULT, g_storm->Reaction(reinterpret_cast<NMHDR*>(lParam)));
         return TRUE;
     }
+    if (message == kDestroyLater) {
+        DestroyLater(dialog);
+        return TRUE;
+    }
     return message == WM_INITDIALOG || WaitsForAHand(message);
 }
 
-// Inside a message box: a few steps of the storm, then the box closes.
+// Inside a message box: a few steps of the storm, then the box closes; once
+// the time is up, at once.
 void CALLBACK BoxTick(HWND, UINT, UINT_PTR, DWORD)
 {
     static int ticks = 0;
     if (!g_storm)
         return;
-    if (++ticks % kBoxTicks) {
+    if (++ticks % kBoxTicks && !winharness::StormTimeUp()) {
         g_storm->Step();
         return;
     }
     EnumThreadWindows(GetCurrentThreadId(), CloseMessageBox, 0);
 }
-
-// Where a thread stands: its instruction pointer (with the module) and the
-// words on its stack that point into this program's code (likely return
-// addresses, for addr2line).
-void PrintStack(const CONTEXT& context)
-{
-    const auto base = reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr));
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + uintptr_t(dos->e_lfanew));
-    const uintptr_t end = base + nt->OptionalHeader.SizeOfImage;
-#ifdef _M_IX86
-    const uintptr_t ip = context.Eip, sp = context.Esp;
-#else
-    const uintptr_t ip = context.Rip, sp = context.Rsp;
-#endif
-    // The raw words first: the module lookups below may fail on a broken
-    // heap.
-    std::fprintf(stderr, "at %p (sp %p); return addresses on the stack:", reinterpret_cast<void*>(ip),
-                 reinterpret_cast<void*>(sp));
-    MEMORY_BASIC_INFORMATION region = {};
-    VirtualQuery(reinterpret_cast<void*>(sp), &region, sizeof region);
-    const uintptr_t top = reinterpret_cast<uintptr_t>(region.BaseAddress) + region.RegionSize;
-    int shown = 0;
-    uintptr_t last = 0;
-    for (uintptr_t at = sp; at + sizeof(uintptr_t) <= top && shown < 120; at += sizeof(uintptr_t)) {
-        const uintptr_t word = *reinterpret_cast<const uintptr_t*>(at);
-        if (word >= base + 0x1000 && word < end && word != last) {
-            last = word;
-            std::fprintf(stderr, " %p", reinterpret_cast<void*>(word));
-            ++shown;
-        }
-    }
-    std::fprintf(stderr, "\n");
-    HMODULE module = nullptr;
-    char name[MAX_PATH] = "?";
-    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                           reinterpret_cast<LPCSTR>(ip), &module))
-        GetModuleFileNameA(module, name, sizeof name);
-    std::fprintf(stderr, "in %s\n", name);
-    // The frames as the system's stack walk finds them (module + offset).
-    static const bool symbols = SymInitialize(GetCurrentProcess(), nullptr, TRUE) != FALSE;
-    if (symbols) {
-        CONTEXT copy = context;
-        STACKFRAME64 frame = {};
-        frame.AddrPC.Offset = ip;
-        frame.AddrPC.Mode = AddrModeFlat;
-        frame.AddrStack.Offset = sp;
-        frame.AddrStack.Mode = AddrModeFlat;
-#ifdef _M_IX86
-        frame.AddrFrame.Offset = context.Ebp;
-        frame.AddrFrame.Mode = AddrModeFlat;
-        const DWORD machine = IMAGE_FILE_MACHINE_I386;
-#else
-        frame.AddrFrame.Offset = context.Rbp;
-        frame.AddrFrame.Mode = AddrModeFlat;
-        const DWORD machine = IMAGE_FILE_MACHINE_AMD64;
-#endif
-        std::fprintf(stderr, "frames:");
-        for (int n = 0; n < 64 && StackWalk64(machine, GetCurrentProcess(), GetCurrentThread(), &frame, &copy, nullptr,
-                                              SymFunctionTableAccess64, SymGetModuleBase64, nullptr);
-             ++n) {
-            const DWORD64 pc = frame.AddrPC.Offset;
-            char moduleName[MAX_PATH] = "?";
-            HMODULE m = nullptr;
-            if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                                   reinterpret_cast<LPCSTR>(uintptr_t(pc)), &m))
-                GetModuleFileNameA(m, moduleName, sizeof moduleName);
-            const char* shortName = std::strrchr(moduleName, '\\');
-            std::fprintf(stderr, " %s+%lx", shortName ? shortName + 1 : moduleName,
-                         static_cast<unsigned long>(pc - uintptr_t(m)));
-        }
-        std::fprintf(stderr, "\n");
-    }
-    std::fflush(stderr);
-}
-
-void PrintStuckStack(HANDLE thread)
-{
-    if (SuspendThread(thread) == DWORD(-1))
-        return;
-    CONTEXT context = {};
-    context.ContextFlags = CONTEXT_CONTROL;
-    if (GetThreadContext(thread, &context))
-        PrintStack(context);
-}
-
-// Ends the process when the storm stops making progress (a step that never
-// returns), saying where it was.
-class Watchdog {
-public:
-    explicit Watchdog(uint64_t seed)
-        : m_thread([seed, main = MainThread()] {
-              uint64_t last = g_progress.load();
-              DWORD since = GetTickCount();
-              while (!g_stop.load()) {
-                  Sleep(200);
-                  const uint64_t now = g_progress.load();
-                  if (now != last) {
-                      last = now;
-                      since = GetTickCount();
-                  } else if (GetTickCount() - since > kStuckMs) {
-                      std::fprintf(stderr, "storm seed %llu: no progress for %lu ms, doing \"%s\"\n",
-                                   static_cast<unsigned long long>(seed), static_cast<unsigned long>(kStuckMs),
-                                   g_doing.load());
-                      std::fprintf(stderr, "stuck ");
-                      PrintStuckStack(main);
-                      std::fflush(stderr);
-                      TerminateProcess(GetCurrentProcess(), 3);
-                  }
-              }
-          })
-    {
-    }
-    ~Watchdog()
-    {
-        g_stop = true;
-        m_thread.join();
-        g_stop = false;
-    }
-
-private:
-    static HANDLE MainThread()
-    {
-        HANDLE thread = nullptr;
-        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &thread, 0, FALSE,
-                        DUPLICATE_SAME_ACCESS);
-        return thread;
-    }
-
-    std::thread m_thread;
-};
 
 bool RegisterParent()
 {
@@ -988,28 +822,14 @@ bool RegisterParent()
 TEST(TreeListStorm, SeededRunsEndWithNothingLeftBehind)
 {
     ASSERT_TRUE(RegisterParent());
-    // The runtime buffers stderr when it is not a console: a crash would
-    // take its report with it.
-    std::setvbuf(stderr, nullptr, _IONBF, 0);
-    const LPTOP_LEVEL_EXCEPTION_FILTER before = SetUnhandledExceptionFilter(Crashed);
-    if (EnvInt("LINDAR_STORM_FIRSTCHANCE", 0))
-        AddVectoredExceptionHandler(1, FirstChance);
     TreeListVerifyEachMessage(true);
-    const int seconds = EnvInt("LINDAR_STORM_SECONDS", 2);
-    const int first = EnvInt("LINDAR_STORM_SEED", 1);
-    for (int seed = first; seed < first + 2; ++seed) {
-        Storm storm{uint64_t(seed)};
-        g_storm = &storm;
-        bool ok = false;
-        {
-            Watchdog watchdog(storm.seed);
-            ok = storm.Run(DWORD(seconds) * 1000);
-        }
-        g_storm = nullptr;
-        std::printf("%s\n", storm.Summary().c_str());
-        EXPECT_TRUE(ok) << "seed " << seed << ": " << storm.failure;
-    }
-    SetUnhandledExceptionFilter(before);
+    FocusChanges focusChanges;
+    winharness::RunSeededStorms([](uint64_t seed) {
+        auto storm = std::make_unique<Storm>(seed);
+        g_storm = storm.get();
+        return storm;
+    });
+    g_storm = nullptr;
 }
 
 void RepaintTheTooltip(Storm& s, uint32_t)
@@ -1076,7 +896,7 @@ TEST(TreeListStorm, DestroyAndMessageBoxesInsideNotificationsEnd)
                         step.fromTooltip ? HWND(storm.Send(TVM_GETTOOLTIPS)) : nullptr};
         g_storm = &storm;
         {
-            Watchdog watchdog(1);
+            winharness::Watchdog watchdog(1);
             step.act(storm, h);
             EXPECT_TRUE(storm.Settle()) << storm.failure;
         }
@@ -1085,12 +905,62 @@ TEST(TreeListStorm, DestroyAndMessageBoxesInsideNotificationsEnd)
         if (step.fromTooltip && !step.whole) {
             EXPECT_TRUE(storm.script.fromStayed) << "the tooltip was destroyed inside its own message";
         }
-        EXPECT_TRUE(HeapsValid());
+        EXPECT_TRUE(winharness::HeapsValid());
         EXPECT_TRUE(storm.NoWindowLeftBehind()) << storm.failure;
         DestroyWindow(storm.parent);
         EXPECT_TRUE(storm.Settle()) << storm.failure;
         EXPECT_TRUE(storm.NoWindowLeftBehind()) << storm.failure;
         g_storm = nullptr;
+    }
+}
+
+// A parent that destroys its dialog inside the dialog's own focus change
+// (the list's NM_SETFOCUS while the dialog moves its focus, or restores it
+// as it is activated) has it destroyed once that change has returned; the
+// heaps stay sound.
+TEST(TreeListStorm, DialogDestroyedInItsFocusChangeGoesWhenItHasReturned)
+{
+    ASSERT_TRUE(RegisterParent());
+    FocusChanges focusChanges;
+    struct Case {
+        const char* name;
+        void (*act)(Storm&, HWND other);
+    };
+    const Case cases[] = {
+        {"WM_NEXTDLGCTL", [](Storm& s, HWND) { SendMessageA(s.parent, WM_NEXTDLGCTL, WPARAM(s.list), TRUE); }},
+        {"activation", [](Storm& s, HWND) { SetActiveWindow(s.parent); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Storm storm{1};
+        storm.MakeList(TVS_HASBUTTONS, true);
+        ASSERT_TRUE(storm.dialogParent && IsWindow(storm.list));
+        storm.Add(0, "Zeile");
+        // The focus elsewhere: in the dialog's button, or in another window.
+        const HWND other = CreateWindowExA(0, "TLStormParent", "anderes", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                                           200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        SetForegroundWindow(storm.parent);
+        SetFocus(GetDlgItem(storm.parent, IDOK));
+        if (!std::strcmp(c.name, "activation")) {
+            SetFocus(storm.list);
+            SetActiveWindow(other);
+        }
+        ASSERT_TRUE(storm.Settle()) << storm.failure;
+        storm.script = {UINT(NM_SETFOCUS), false, false, true, storm.list};
+        g_storm = &storm;
+        {
+            winharness::Watchdog watchdog(1);
+            c.act(storm, other);
+            EXPECT_TRUE(storm.Settle()) << storm.failure;
+        }
+        g_storm = nullptr;
+        EXPECT_TRUE(storm.script.done) << "the list's NM_SETFOCUS came";
+        EXPECT_TRUE(storm.script.parentStayed) << "the dialog was destroyed inside its focus change";
+        EXPECT_FALSE(IsWindow(storm.parent)) << "the dialog is gone once its focus change has returned";
+        EXPECT_EQ(storm.counts["destroy put off"], 1u);
+        EXPECT_TRUE(winharness::HeapsValid());
+        DestroyWindow(other);
+        EXPECT_TRUE(storm.Settle()) << storm.failure;
     }
 }
 
