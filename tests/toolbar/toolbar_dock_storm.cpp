@@ -42,7 +42,7 @@ constexpr int kBars = ToolbarPage::kBars;
 constexpr UINT kSmallIcons = 0xD000;
 // What another thread asks of the storm during a drag: wParam names it,
 // lParam the bar (kBars: the frame).
-constexpr UINT kFromOutside = WM_APP + 1;
+constexpr UINT kOutsideMessage = WM_APP + 1;
 enum Outside : WPARAM { kDestroy, kHide, kDock, kFloat };
 
 class DockStorm;
@@ -92,7 +92,6 @@ BOOL CALLBACK CollectWindow(HWND wnd, LPARAM windows)
 }
 
 LRESULT CALLBACK HelperProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam);
-
 class DockStorm : public winharness::StormSubject {
 public:
     explicit DockStorm(uint64_t seed) : StormSubject(seed)
@@ -127,8 +126,7 @@ public:
         } actions[] = {
             {&DockStorm::Dock, 8},   {&DockStorm::Float, 8},      {&DockStorm::Drag, 22},
             {&DockStorm::DoubleClick, 3}, {&DockStorm::Close, 5}, {&DockStorm::Show, 8},
-            {&DockStorm::IconSize, 7}, {&DockStorm::Frame, 6},    {&DockStorm::MidDrag, AllSteps() ? 6 : 0},
-            {&DockStorm::Destroy, 1},
+            {&DockStorm::IconSize, 7}, {&DockStorm::Frame, 6},    {&DockStorm::Destroy, 1},
         };
         int total = 0;
         for (const auto& a : actions)
@@ -145,6 +143,8 @@ public:
 
     bool AfterStep() override
     {
+        if (!failure.empty())
+            return false;
         if (page && page->m_hWnd) {
             page->OnIdleUpdateCmdUI();
             if (!Settle())
@@ -328,37 +328,92 @@ private:
         return wnd;
     }
 
-    // A real drag of a bar, sent whole before the bar's loop takes any of
-    // it (the loop runs inside the press's handling).
+    // A real drag of a bar: the press from here, the rest from a hand on
+    // another thread once the bar's loop holds the capture (input sent
+    // before would go to the windows under the pointer then, of this
+    // program or not). With all steps, the hand may also have another thread
+    // send the storm a message while the loop runs (destroy the bar or the
+    // frame, hide, dock or float the bar), before or after its release, or
+    // lose the release and move on with the button up.
     void Drag()
     {
-        CToolBarNew& bar = AnyBar();
+        const int n = Pick(kBars);
+        CToolBarNew& bar = page->bars[n];
         POINT from = {};
         const HWND wnd = Handle(bar, from);
         if (!wnd) {
             Count("drag: out of reach");
             return;
         }
-        const POINT to = ToClient(wnd, Chance(60) ? NearAnEdge() : AnyPoint());
+        enum End { kDropped, kEscape, kCtrl, kNoMove, kRightClick, kFromOutside, kLost };
+        const End end = End(Pick(AllSteps() ? 7 : 4));
+        const WPARAM what = WPARAM(Pick(4));
+        const LPARAM which = what == kDestroy && Chance(30) ? kBars : n;
+        static const char* const names[] = {"drag: dropped", "drag: Escape", "drag: Ctrl held", "drag: no move",
+                                            "drag: right click", "", "drag: release lost"};
+        static const char* const outside[] = {"drag: bar destroyed", "drag: hidden", "drag: docked", "drag: floated"};
+        Count(end != kFromOutside ? names[end] : which == kBars ? "drag: frame destroyed" : outside[what]);
+        const POINT start = RealInput::ScreenPoint(wnd, from);
+        const POINT to = end == kNoMove ? start : Chance(60) ? NearAnEdge() : AnyPoint();
+        const int moves = rng.Range(1, 8);
+        const bool releaseFirst = Chance(50);
         RealInput input;
         input.Activate(wnd);
         RealInput queued(RealInput::Pump::kNo);
-        const int end = Pick(AllSteps() ? 5 : 4);
-        static const char* const names[] = {"drag: dropped", "drag: Escape", "drag: Ctrl held", "drag: no move",
-                                            "drag: right click"};
-        Count(names[end]);
-        if (end == 2)
+        if (end == kCtrl)
             queued.KeyDown(VK_CONTROL);
         queued.Press(wnd, from);
-        queued.MoveAlong(wnd, from, end == 3 ? from : to, rng.Range(1, 8));
-        if (end == 1)
-            queued.Key(VK_ESCAPE);
-        if (end == 4)
-            queued.Click(wnd, to, winharness::kNoModifier, winharness::Button::kRight);
-        queued.Release(wnd, to);
-        if (end == 2)
-            queued.KeyUp(VK_CONTROL);
+        std::atomic<bool> done{false};
+        const HWND target = helper;
+        const DWORD thread = GetCurrentThreadId();
+        std::thread hand([&, target, thread] {
+            // The screen's own coordinates: the desktop's client.
+            const HWND screen = GetDesktopWindow();
+            RealInput moving(RealInput::Pump::kNo);
+            GUITHREADINFO info = {};
+            info.cbSize = sizeof info;
+            for (int wait = 0; wait < 100 && !(GetGUIThreadInfo(thread, &info) && info.hwndCapture); ++wait)
+                Sleep(10);
+            moving.MoveAlong(screen, start, to, moves);
+            const auto release = [&] {
+                if (end != kLost) {
+                    moving.Release(screen, to);
+                    return;
+                }
+                // The pointer moves on with the button up.
+                INPUT move = {};
+                move.type = INPUT_MOUSE;
+                move.mi.dx = 7;
+                move.mi.dy = 5;
+                move.mi.dwFlags = MOUSEEVENTF_MOVE;
+                SendInput(1, &move, sizeof move);
+            };
+            if (end == kEscape)
+                moving.Key(VK_ESCAPE);
+            if (end == kRightClick)
+                moving.Click(screen, to, winharness::kNoModifier, winharness::Button::kRight);
+            if (end == kFromOutside && releaseFirst)
+                release();
+            if (end == kFromOutside) {
+                DWORD_PTR answer = 0;
+                SendMessageTimeoutA(target, kOutsideMessage, what, which, SMTO_NORMAL, 5000, &answer);
+            }
+            if (end != kFromOutside || !releaseFirst)
+                release();
+            if (end == kCtrl)
+                moving.KeyUp(VK_CONTROL);
+            done = true;
+        });
+        // The drag runs here, inside the press's handling.
+        winharness::PumpUntil([&] { return done.load(); }, 10000);
+        hand.join();
         input.Drain();
+        // A drag that outlived its release follows the pointer until the
+        // next click.
+        if (const HWND held = GetCapture()) {
+            failure = "step " + std::to_string(steps) + ": the drag goes on after \"" + winharness::StormDoing() + "\"";
+            RealInput().Click(held, {0, 0});
+        }
     }
 
     void DoubleClick()
@@ -453,73 +508,6 @@ private:
         } else {
             Count("destroy a bar");
             AnyBar().DestroyWindow();
-        }
-    }
-
-    // A drag that meets something from outside: another thread sends the
-    // storm a message (destroy its bar or the frame, hide, dock or float its
-    // bar) while the loop runs, before or after its release; or the release
-    // never comes and the pointer moves on.
-    void MidDrag()
-    {
-        const int n = Pick(kBars);
-        CToolBarNew& bar = page->bars[n];
-        POINT from = {};
-        const HWND wnd = Handle(bar, from);
-        if (!wnd) {
-            Count("mid drag: out of reach");
-            return;
-        }
-        const WPARAM what = WPARAM(Pick(5));  // kFloat + 1: nothing, the release lost
-        const LPARAM which = what == kDestroy && Chance(30) ? kBars : n;
-        const bool releaseFirst = Chance(50);
-        static const char* const names[] = {"mid drag: destroyed", "mid drag: hidden", "mid drag: docked",
-                                            "mid drag: floated", "mid drag: release lost"};
-        Count(which == kBars ? "mid drag: frame destroyed" : names[what]);
-        const POINT to = RealInput::ScreenPoint(wnd, ToClient(wnd, NearAnEdge()));
-        RealInput input;
-        input.Activate(wnd);
-        RealInput queued(RealInput::Pump::kNo);
-        queued.Press(wnd, from);
-        queued.MoveAlong(wnd, from, ToClient(wnd, to), rng.Range(2, 6));
-        const DWORD delay = DWORD(rng.Range(20, 150));
-        std::atomic<bool> done{false};
-        const HWND target = helper;
-        std::thread outside([&, target] {
-            Sleep(delay);
-            const auto release = [&] {
-                if (what == kFloat + 1) {
-                    // The release lost: the pointer moves on with the button up.
-                    INPUT move = {};
-                    move.type = INPUT_MOUSE;
-                    move.mi.dx = 7;
-                    move.mi.dy = 5;
-                    move.mi.dwFlags = MOUSEEVENTF_MOVE;
-                    SendInput(1, &move, sizeof move);
-                    return;
-                }
-                RealInput(RealInput::Pump::kNo).Release(nullptr, to);
-            };
-            if (releaseFirst)
-                release();
-            if (what <= kFloat) {
-                DWORD_PTR answer = 0;
-                SendMessageTimeoutA(target, kFromOutside, what, which, SMTO_NORMAL, 5000, &answer);
-            }
-            if (!releaseFirst)
-                release();
-            done = true;
-        });
-        // The drag (or what is left of it) runs here; the thread's message
-        // comes in its loop.
-        winharness::PumpUntil([&] { return done.load(); }, 10000);
-        outside.join();
-        input.Drain();
-        // A drag that outlived its release follows the pointer until the
-        // next click.
-        if (GetCapture()) {
-            failure = "step " + std::to_string(steps) + ": the drag goes on after \"" + names[what] + "\"";
-            RealInput().Click(GetCapture(), {0, 0});
         }
     }
 
@@ -626,7 +614,7 @@ private:
 
 LRESULT CALLBACK HelperProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == kFromOutside && g_dockStorm) {
+    if (message == kOutsideMessage && g_dockStorm) {
         g_dockStorm->FromOutside(wParam, lParam);
         return 0;
     }
