@@ -328,6 +328,18 @@ private:
         return wnd;
     }
 
+    // The handle of a bar a hand can reach, from a random one on.
+    HWND AnyHandle(int& n, POINT& client)
+    {
+        const int first = Pick(kBars);
+        for (int k = 0; k < kBars; ++k) {
+            n = (first + k) % kBars;
+            if (const HWND wnd = Handle(page->bars[n], client))
+                return wnd;
+        }
+        return nullptr;
+    }
+
     // A real drag of a bar: the press from here, the rest from a hand on
     // another thread once the bar's loop holds the capture (input sent
     // before would go to the windows under the pointer then, of this
@@ -337,10 +349,9 @@ private:
     // lose the release and move on with the button up.
     void Drag()
     {
-        const int n = Pick(kBars);
-        CToolBarNew& bar = page->bars[n];
+        int n = 0;
         POINT from = {};
-        const HWND wnd = Handle(bar, from);
+        const HWND wnd = AnyHandle(n, from);
         if (!wnd) {
             Count("drag: out of reach");
             return;
@@ -418,9 +429,9 @@ private:
 
     void DoubleClick()
     {
-        CToolBarNew& bar = AnyBar();
+        int n = 0;
         POINT at = {};
-        const HWND wnd = Handle(bar, at);
+        const HWND wnd = AnyHandle(n, at);
         if (!wnd) {
             Count("double click: out of reach");
             return;
