@@ -690,10 +690,13 @@ TEST_F(ToolbarPageInput, BarsDragDockFloatHideAndShow)
 
 // Where the keyboard is after the first bar's edit had it and the bar was
 // hidden (or laid out anew), and what typing did to the edit.
+enum class Keys { kEdit, kView, kFrame };
+
 struct FocusRow {
     const char* action;
     std::function<void(ToolbarPageInput&)> setUp, act;
-    bool hides;  // the bar is gone: the view has the keyboard, the edit is as it was
+    bool shown;  // the bar afterwards
+    Keys keys;   // the window that has the keyboard; the edit only takes what is typed
 };
 
 std::string TextOf(HWND wnd)
@@ -703,30 +706,46 @@ std::string TextOf(HWND wnd)
     return text;
 }
 
+void HideByTheViewMenuKeys(ToolbarPageInput& t)
+{
+    // Queued whole: the menu's loop takes the second key.
+    RealInput queued(RealInput::Pump::kNo);
+    queued.Key('A', winharness::kAlt);
+    queued.Key('1');
+    t.input.Drain();
+}
+
 TEST_F(ToolbarPageInput, HiddenBarGivesUpTheKeyboard)
 {
     const auto docked = [](ToolbarPageInput& t) {
+        t.page.SetActiveView(&t.page.view);
         t.page.DockControlBar(&t.Bar(0));
         t.page.ShowControlBar(&t.Bar(0), TRUE, FALSE);
     };
     // In the view, away from the frame's edges.
     const auto floated = [](ToolbarPageInput& t) {
+        t.page.SetActiveView(&t.page.view);
         t.page.ShowControlBar(&t.Bar(0), TRUE, FALSE);
         t.page.FloatControlBar(&t.Bar(0), t.ClientPoint(150, 200));
     };
     const FocusRow rows[] = {
-        {"Ansicht, Symbolleiste &1 by the keyboard (Alt+A, 1)", docked,
-         [](ToolbarPageInput& t) {
-             // Queued whole: the menu's loop takes the second key.
-             RealInput queued(RealInput::Pump::kNo);
-             queued.Key('A', winharness::kAlt);
-             queued.Key('1');
-             t.input.Drain();
+        {"Ansicht, Symbolleiste &1 by the keyboard (Alt+A, 1)", docked, HideByTheViewMenuKeys, false, Keys::kView},
+        {"its menu: ausblenden", docked, [](ToolbarPageInput& t) { t.BarMenu(0, "ausblenden"); }, false, Keys::kView},
+        {"no active view: Alt+A, 1 leaves the keyboard to the frame",
+         [&](ToolbarPageInput& t) {
+             docked(t);
+             t.page.SetActiveView(nullptr);
          },
-         true},
-        {"its menu: ausblenden", docked, [](ToolbarPageInput& t) { t.BarMenu(0, "ausblenden"); }, true},
+         HideByTheViewMenuKeys, false, Keys::kFrame},
         {"its menu: Große Icons lays it out anew, the edit keeps the keyboard", docked,
-         [](ToolbarPageInput& t) { t.BarMenu(0, "Große Icons"); }, false},
+         [](ToolbarPageInput& t) { t.BarMenu(0, "Große Icons"); }, true, Keys::kEdit},
+        {"ausblenden, then shown by Ansicht once the application was idle: the view keeps the keyboard", docked,
+         [](ToolbarPageInput& t) {
+             t.BarMenu(0, "ausblenden");
+             t.page.OnIdleUpdateCmdUI();
+             t.ViewMenu("Symbolleiste &1");
+         },
+         true, Keys::kView},
         {"floating: the × of its frame", floated,
          [](ToolbarPageInput& t) {
              const HWND floating = t.FloatingOf(0);
@@ -734,7 +753,7 @@ TEST_F(ToolbarPageInput, HiddenBarGivesUpTheKeyboard)
              ASSERT_GE(close.x, 0) << "no close button";
              t.input.Click(floating, ToClient(floating, close));
          },
-         true},
+         false, Keys::kView},
     };
     const HWND edit = page.edit.m_hWnd;
     for (const FocusRow& row : rows) {
@@ -747,11 +766,12 @@ TEST_F(ToolbarPageInput, HiddenBarGivesUpTheKeyboard)
         ASSERT_EQ(GetFocus(), edit);
         row.act(*this);
         winharness::PumpUntilIdle();
-        EXPECT_EQ((Bar(0).GetStyle() & WS_VISIBLE) == 0, row.hides);
+        EXPECT_EQ((Bar(0).GetStyle() & WS_VISIBLE) != 0, row.shown);
         input.Type("abc");
         winharness::PumpUntilIdle();
-        EXPECT_EQ(TextOf(edit), row.hides ? "Zugspitze" : "Zugspitzeabc");
-        EXPECT_EQ(GetFocus(), row.hides ? page.view.m_hWnd : edit);
+        EXPECT_EQ(TextOf(edit), row.keys == Keys::kEdit ? "Zugspitzeabc" : "Zugspitze");
+        const HWND keys[] = {edit, page.view.m_hWnd, page.m_hWnd};
+        EXPECT_EQ(GetFocus(), keys[int(row.keys)]);
     }
 }
 
