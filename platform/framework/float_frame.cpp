@@ -52,16 +52,21 @@ void CFloatingFrame::FitToBar()
 {
     if (!m_hWnd || !m_bar || !m_bar->m_hWnd)
         return;
-    RECT bar;
+    RECT bar, before;
     m_bar->GetWindowRect(&bar);
+    GetWindowRect(&before);
     RECT outer = {0, 0, bar.right - bar.left, bar.bottom - bar.top};
     AdjustWindowRectEx(&outer, GetStyle(), FALSE, GetExStyle());
     SetWindowPos(nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     m_bar->SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // A window that grew (larger icons, more buttons) may reach past the
+    // work area it stood on; it stays on that monitor rather than go to
+    // the one it now reaches into.
+    KeepOnWorkArea(&before);
 }
 
-void CFloatingFrame::KeepOnWorkArea()
+void CFloatingFrame::KeepOnWorkArea(const RECT* monitorOf)
 {
     if (!m_hWnd)
         return;
@@ -69,7 +74,7 @@ void CFloatingFrame::KeepOnWorkArea()
     GetWindowRect(&place);
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
-    if (!GetMonitorInfoA(MonitorFromRect(&place, MONITOR_DEFAULTTONEAREST), &monitor))
+    if (!GetMonitorInfoA(MonitorFromRect(monitorOf ? monitorOf : &place, MONITOR_DEFAULTTONEAREST), &monitor))
         return;
     const RECT fitted = FitRectInArea(place, monitor.rcWork);
     if (fitted.left != place.left || fitted.top != place.top)

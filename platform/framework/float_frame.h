@@ -24,11 +24,12 @@ public:
     // Sizes the bar as it floats (its remembered width, one row or column)
     // and fits the window around it.
     void RecalcLayout();
-    // Fits the window around the bar as it is now.
+    // Fits the window around the bar as it is now, kept on the work area of
+    // the monitor it was on.
     void FitToBar();
     // Moves the window, as little as it takes, onto the work area of the
-    // monitor nearest to it.
-    void KeepOnWorkArea();
+    // monitor nearest to it (or to the screen rectangle given).
+    void KeepOnWorkArea(const RECT* monitorOf = nullptr);
     // Gives the bar back to its dock site and destroys the window.
     void ReleaseBar(CFrameWnd* dockSite);
     // The widths of the window's borders and caption around its client:

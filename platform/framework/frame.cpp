@@ -1,5 +1,7 @@
 #include "platform/framework/frame.h"
 
+#include <utility>
+
 #include "platform/framework/control_bar.h"
 #include "platform/framework/float_frame.h"
 #include "platform/framework/wnd_class.h"
@@ -101,18 +103,48 @@ void CFrameWnd::ShowControlBar(CControlBar* bar, BOOL show, BOOL delay)
 {
     if (!bar || !bar->m_hWnd)
         return;
+    if (!show)
+        TakeFocusFrom(bar);
     bar->ShowWindow(show ? SW_SHOWNOACTIVATE : SW_HIDE);
     if (CFloatingFrame* floating = bar->GetFloatingFrame()) {
         // The docked bars are as they were.
         if (show)
             floating->RecalcLayout();
         floating->ShowWindow(show ? SW_SHOWNOACTIVATE : SW_HIDE);
-        return;
-    }
-    if (delay)
+    } else if (delay) {
         m_layoutPending = true;
-    else
+    } else {
         RecalcLayout();
+    }
+    if (show)
+        GiveFocusBack(bar);
+}
+
+// Typed keys never go to a window nobody sees. The focus leaves before the
+// bar hides: a floating frame that hides while active would hand the
+// activation, and so the focus, to whichever window the system picks.
+void CFrameWnd::TakeFocusFrom(CControlBar* bar)
+{
+    const HWND focus = ::GetFocus();
+    const CFloatingFrame* floating = bar->GetFloatingFrame();
+    const HWND holder = floating && floating->m_hWnd ? floating->m_hWnd : bar->m_hWnd;
+    if (!focus || (focus != holder && !::IsChild(holder, focus)))
+        return;
+    HWND to = m_hWnd;
+    if (m_activeView && m_activeView->m_hWnd && ::IsWindowVisible(m_activeView->m_hWnd) &&
+        ::IsWindowEnabled(m_activeView->m_hWnd) && !::IsChild(holder, m_activeView->m_hWnd))
+        to = m_activeView->m_hWnd;
+    ::SetFocus(to);
+    m_takenFocus = TakenFocus{bar, focus, ::GetFocus()};
+}
+
+void CFrameWnd::GiveFocusBack(CControlBar* bar)
+{
+    const TakenFocus taken = std::exchange(m_takenFocus, TakenFocus{});
+    if (taken.bar != bar || ::GetFocus() != taken.to || !::IsWindow(taken.from) || !::IsWindowVisible(taken.from) ||
+        !::IsWindowEnabled(taken.from))
+        return;
+    ::SetFocus(taken.from);
 }
 
 void CFrameWnd::FloatControlBar(CControlBar* bar, POINT point)
@@ -228,6 +260,8 @@ void CFrameWnd::RemoveControlBar(CControlBar* bar)
         if (*at == bar) {
             m_bars.erase(at);
             bar->m_pDockSite = nullptr;
+            if (m_takenFocus.bar == bar)
+                m_takenFocus = TakenFocus{};
             return;
         }
     }
@@ -235,6 +269,8 @@ void CFrameWnd::RemoveControlBar(CControlBar* bar)
 
 void CFrameWnd::OnIdleUpdateCmdUI()
 {
+    // A bar hidden until now stays without the focus when it shows.
+    m_takenFocus = TakenFocus{};
     if (m_layoutPending)
         RecalcLayout();
     // A bar may leave the frame while it updates: walk a copy.

@@ -35,7 +35,9 @@ public:
     // edges and the active view in what is left.
     virtual void RecalcLayout(BOOL notify = TRUE);
     // Shows or hides a bar (a floating bar with its frame); with delay the
-    // layout waits for the next idle.
+    // layout waits for the next idle. The keyboard focus inside a bar that
+    // hides goes to the active view (else the frame); a bar shown again
+    // before the application goes idle (laid out anew) gets it back.
     void ShowControlBar(CControlBar* bar, BOOL show, BOOL delay);
     // Moves a bar of this frame into a floating frame whose top left corner
     // is the screen point (or moves that frame there), moved onto the work
@@ -92,6 +94,18 @@ private:
     bool OnBarCommand(UINT id, UINT code, LPARAM lParam);
     // The docked bars shown at a side, from the edge inward, but one.
     std::vector<CControlBar*> DockedAt(DWORD side, const CControlBar* except) const;
+    // Moves the focus out of a bar (or its floating frame) about to hide.
+    void TakeFocusFrom(CControlBar* bar);
+    // Gives a bar shown again the focus its hiding took, where nothing else
+    // has taken it since.
+    void GiveFocusBack(CControlBar* bar);
+
+    // The focus the last hiding took: from where, and where it went.
+    struct TakenFocus {
+        CControlBar* bar = nullptr;
+        HWND from = nullptr, to = nullptr;
+    };
+    TakenFocus m_takenFocus;
 };
 
 class CWinApp {

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -213,6 +214,69 @@ TEST_P(ToolbarRealInput, ButtonsComboMenuAndFloatingBar)
         winharness::PumpUntilIdle();  // the bar posts its controls' commands
         EXPECT_EQ(frame.commands, row.commands);
         EXPECT_TRUE(row.check(*this));
+    }
+}
+
+// The window lies wholly on the work area of its monitor.
+testing::AssertionResult OnItsWorkArea(HWND wnd)
+{
+    RECT place = {};
+    GetWindowRect(wnd, &place);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST), &monitor))
+        return testing::AssertionFailure() << "no monitor";
+    const RECT& work = monitor.rcWork;
+    if (place.left < work.left || place.top < work.top || place.right > work.right || place.bottom > work.bottom)
+        return testing::AssertionFailure() << "at " << place.left << ", " << place.top << " - " << place.right << ", "
+                                           << place.bottom << ", past the work area's " << work.right << ", "
+                                           << work.bottom;
+    return testing::AssertionSuccess();
+}
+
+struct GrowthRow {
+    const char* action;
+    int bar;
+    POINT floatAt;  // on the screen: past the work area's edge lands at it
+    std::function<void(ToolbarRealInput&)> grow;
+};
+
+// A floating frame at the work area's edge that grows with its bar stays on
+// the work area.
+TEST_P(ToolbarRealInput, FloatingFrameGrowsOnTheWorkArea)
+{
+    const GrowthRow rows[] = {
+        {"Große Icons from its menu", 0, {5000, 5000}, [](ToolbarRealInput& t) { t.Choose(0, "Große Icons"); }},
+        {"hidden, its icons made large, shown again", 1, {100, 5000},
+         [](ToolbarRealInput& t) {
+             t.frame.ShowControlBar(&t.Bar(1), FALSE, FALSE);
+             ASSERT_TRUE(t.frame.SetIconSize(t.Bar(1), 2));
+             t.frame.ShowControlBar(&t.Bar(1), TRUE, FALSE);
+         }},
+        {"more buttons at the right edge", 1, {5000, 100},
+         [](ToolbarRealInput& t) {
+             const uint16_t more[] = {kOpen, kSave, 0, kPrint, kGrid, 0, kOpen, kSave, kPrint, kGrid};
+             ASSERT_TRUE(t.Bar(1).SetButtons(more, int(std::size(more))));
+             t.Bar(1).RecalcBar();
+         }},
+    };
+    for (const GrowthRow& row : rows) {
+        SCOPED_TRACE(row.action);
+        frame.FloatControlBar(&Bar(row.bar), row.floatAt);
+        winharness::PumpUntilIdle();
+        const HWND floating = Bar(row.bar).GetFloatingFrame()->m_hWnd;
+        ASSERT_TRUE(OnItsWorkArea(floating));
+        RECT before, after;
+        GetWindowRect(floating, &before);
+        row.grow(*this);
+        winharness::PumpUntilIdle();
+        ASSERT_EQ(Bar(row.bar).GetFloatingFrame()->m_hWnd, floating);
+        GetWindowRect(floating, &after);
+        EXPECT_GT((after.right - after.left) * (after.bottom - after.top),
+                  (before.right - before.left) * (before.bottom - before.top));
+        EXPECT_TRUE(IsWindowVisible(floating));
+        EXPECT_TRUE(OnItsWorkArea(floating));
+        frame.DockControlBar(&Bar(row.bar));
     }
 }
 
@@ -621,6 +685,93 @@ TEST_F(ToolbarPageInput, BarsDragDockFloatHideAndShow)
         winharness::PumpUntilIdle();
         EXPECT_TRUE(row.check(*this));
         EXPECT_TRUE(Tiled(page));
+    }
+}
+
+// Where the keyboard is after the first bar's edit had it and the bar was
+// hidden (or laid out anew), and what typing did to the edit.
+enum class Keys { kEdit, kView, kFrame };
+
+struct FocusRow {
+    const char* action;
+    std::function<void(ToolbarPageInput&)> setUp, act;
+    bool shown;  // the bar afterwards
+    Keys keys;   // the window that has the keyboard; the edit only takes what is typed
+};
+
+std::string TextOf(HWND wnd)
+{
+    char text[64] = "";
+    GetWindowTextA(wnd, text, sizeof text);
+    return text;
+}
+
+void HideByTheViewMenuKeys(ToolbarPageInput& t)
+{
+    // Queued whole: the menu's loop takes the second key.
+    RealInput queued(RealInput::Pump::kNo);
+    queued.Key('A', winharness::kAlt);
+    queued.Key('1');
+    t.input.Drain();
+}
+
+TEST_F(ToolbarPageInput, HiddenBarGivesUpTheKeyboard)
+{
+    const auto docked = [](ToolbarPageInput& t) {
+        t.page.SetActiveView(&t.page.view);
+        t.page.DockControlBar(&t.Bar(0));
+        t.page.ShowControlBar(&t.Bar(0), TRUE, FALSE);
+    };
+    // In the view, away from the frame's edges.
+    const auto floated = [](ToolbarPageInput& t) {
+        t.page.SetActiveView(&t.page.view);
+        t.page.ShowControlBar(&t.Bar(0), TRUE, FALSE);
+        t.page.FloatControlBar(&t.Bar(0), t.ClientPoint(150, 200));
+    };
+    const FocusRow rows[] = {
+        {"Ansicht, Symbolleiste &1 by the keyboard (Alt+A, 1)", docked, HideByTheViewMenuKeys, false, Keys::kView},
+        {"its menu: ausblenden", docked, [](ToolbarPageInput& t) { t.BarMenu(0, "ausblenden"); }, false, Keys::kView},
+        {"no active view: Alt+A, 1 leaves the keyboard to the frame",
+         [&](ToolbarPageInput& t) {
+             docked(t);
+             t.page.SetActiveView(nullptr);
+         },
+         HideByTheViewMenuKeys, false, Keys::kFrame},
+        {"its menu: Große Icons lays it out anew, the edit keeps the keyboard", docked,
+         [](ToolbarPageInput& t) { t.BarMenu(0, "Große Icons"); }, true, Keys::kEdit},
+        {"ausblenden, then shown by Ansicht once the application was idle: the view keeps the keyboard", docked,
+         [](ToolbarPageInput& t) {
+             t.BarMenu(0, "ausblenden");
+             t.page.OnIdleUpdateCmdUI();
+             t.ViewMenu("Symbolleiste &1");
+         },
+         true, Keys::kView},
+        {"floating: the × of its frame", floated,
+         [](ToolbarPageInput& t) {
+             const HWND floating = t.FloatingOf(0);
+             const POINT close = FramePart(floating, HTCLOSE);
+             ASSERT_GE(close.x, 0) << "no close button";
+             t.input.Click(floating, ToClient(floating, close));
+         },
+         false, Keys::kView},
+    };
+    const HWND edit = page.edit.m_hWnd;
+    for (const FocusRow& row : rows) {
+        SCOPED_TRACE(row.action);
+        row.setUp(*this);
+        page.edit.SetWindowText("Zugspitze");
+        winharness::PumpUntilIdle();
+        input.Click(edit, {8, 8});
+        input.Key(VK_END);
+        ASSERT_EQ(GetFocus(), edit);
+        row.act(*this);
+        winharness::PumpUntilIdle();
+        EXPECT_EQ((Bar(0).GetStyle() & WS_VISIBLE) != 0, row.shown);
+        input.Type("abc");
+        winharness::PumpUntilIdle();
+        EXPECT_EQ(TextOf(edit), row.keys == Keys::kEdit ? "Zugspitzeabc" : "Zugspitze");
+        const HWND keys[] = {edit, page.view.m_hWnd, page.m_hWnd};
+        EXPECT_EQ(GetFocus(), keys[int(row.keys)]);
     }
 }
 
