@@ -14,8 +14,8 @@
 // LINDAR_DOCK_STORM_ALL=1 adds the steps whose faults are being mended:
 // what happens to a drag from outside (its bar or frame destroyed, or its
 // bar hidden, docked or floated, by a message another thread sends while
-// the drag runs; a release that never comes), a right click that cancels a
-// drag, and the icon sizes of floating bars.
+// the drag runs; a release that never comes) and a right click that
+// cancels a drag.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -477,10 +477,6 @@ private:
     void IconSize()
     {
         CToolBarNew& bar = AnyBar();
-        if (bar.IsFloating() && !AllSteps()) {
-            Float();
-            return;
-        }
         Count(bar.IsFloating() ? "icon size, floating" : "icon size");
         page->menuBar = &bar;
         bar.OnMenuCommand(kSmallIcons + UINT(Pick(3)));
