@@ -127,6 +127,7 @@ public:
             {&DockStorm::Dock, 8},   {&DockStorm::Float, 8},      {&DockStorm::Drag, 22},
             {&DockStorm::DoubleClick, 3}, {&DockStorm::Close, 5}, {&DockStorm::Show, 8},
             {&DockStorm::IconSize, 7}, {&DockStorm::Frame, 6},    {&DockStorm::Destroy, 1},
+            {&DockStorm::ClickIntoTheEdit, 3},
         };
         int total = 0;
         for (const auto& a : actions)
@@ -151,7 +152,7 @@ public:
                 return false;
         }
         return Checked(NothingHeld()) && Checked(WindowsAsRecorded()) && Checked(BarsAsRecorded()) &&
-               Checked(FloatingOnTheWorkArea());
+               Checked(FloatingOnTheWorkArea()) && Checked(KeyboardWhereSeen());
     }
 
     bool Finish() override
@@ -507,6 +508,20 @@ private:
         }
     }
 
+    // The keyboard into the first bar's edit, as a click puts it there.
+    void ClickIntoTheEdit()
+    {
+        const HWND edit = page->edit.m_hWnd;
+        RECT box = ScreenRectOf(edit);
+        const POINT at = {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+        if (!IsWindowVisible(edit) || WindowFromPoint(at) != edit) {
+            Count("click into the edit: out of reach");
+            return;
+        }
+        Count("click into the edit");
+        RealInput().Click(edit, ToClient(edit, at));
+    }
+
     void Destroy()
     {
         if (Chance(30)) {
@@ -598,6 +613,18 @@ private:
             return "the frame lists " + std::to_string(page->ControlBars().size()) + " bars, " +
                    std::to_string(live) + " live";
         return {};
+    }
+
+    // Typed keys never go to a window nobody sees (a minimised frame keeps
+    // its focus for when it is restored).
+    std::string KeyboardWhereSeen()
+    {
+        const HWND focus = GetFocus();
+        if (!focus || IsWindowVisible(focus) || (page && page->m_hWnd && ::IsIconic(page->m_hWnd)))
+            return {};
+        char name[64] = {};
+        GetClassNameA(focus, name, sizeof name);
+        return std::string("the keyboard is in a hidden window: ") + name;
     }
 
     std::string FloatingOnTheWorkArea()
