@@ -84,6 +84,24 @@ bool SystemWindow(HWND wnd)
            !std::strcmp(name, TOOLTIPS_CLASSA);
 }
 
+BOOL CALLBACK FindShownMenu(HWND wnd, LPARAM found)
+{
+    char name[16] = {};
+    GetClassNameA(wnd, name, sizeof name);
+    if (std::strcmp(name, "#32768") || !IsWindowVisible(wnd))
+        return TRUE;
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+
+// A popup menu of the thread shows.
+bool MenuShownBy(DWORD thread)
+{
+    bool found = false;
+    EnumThreadWindows(thread, FindShownMenu, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 BOOL CALLBACK CollectWindow(HWND wnd, LPARAM windows)
 {
     if (!SystemWindow(wnd))
@@ -375,7 +393,7 @@ private:
         if (end == kCtrl)
             queued.KeyDown(VK_CONTROL);
         queued.Press(wnd, from);
-        std::atomic<bool> done{false};
+        std::atomic<bool> done{false}, menuShown{false};
         const HWND target = helper;
         const DWORD thread = GetCurrentThreadId();
         std::thread hand([&, target, thread] {
@@ -414,12 +432,23 @@ private:
                 release();
             if (end == kCtrl)
                 moving.KeyUp(VK_CONTROL);
+            // The cancelling click is the drag's: no menu answers its release.
+            if (end == kRightClick) {
+                for (int wait = 0; wait < 30 && !menuShown; ++wait) {
+                    Sleep(10);
+                    menuShown = MenuShownBy(thread);
+                }
+                if (menuShown)
+                    moving.Key(VK_ESCAPE);
+            }
             done = true;
         });
         // The drag runs here, inside the press's handling.
         winharness::PumpUntil([&] { return done.load(); }, 10000);
         hand.join();
         input.Drain();
+        if (menuShown)
+            failure = "step " + std::to_string(steps) + ": the right click that cancelled the drag opened a menu";
         // A drag that outlived its release follows the pointer until the
         // next click.
         if (const HWND held = GetCapture()) {
