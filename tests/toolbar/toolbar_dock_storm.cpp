@@ -47,6 +47,18 @@ enum Outside : WPARAM { kDestroy, kHide, kDock, kFloat };
 
 class DockStorm;
 DockStorm* g_dockStorm = nullptr;
+// The next release of the left button is lost on its way, as a command that
+// hides, moves or docks the dragged bar can lose it under Wine: the button
+// is up, but no WM_LBUTTONUP comes.
+std::atomic<bool> g_loseRelease{false};
+
+LRESULT CALLBACK LoseRelease(int code, WPARAM removed, LPARAM lParam)
+{
+    MSG* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && removed == PM_REMOVE && msg->message == WM_LBUTTONUP && g_loseRelease.exchange(false))
+        msg->message = WM_NULL;
+    return CallNextHookEx(nullptr, code, removed, lParam);
+}
 
 bool AllSteps()
 {
@@ -119,6 +131,7 @@ public:
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "DockStormHelper";
         RegisterClassA(&wc);
+        loseRelease = SetWindowsHookExA(WH_GETMESSAGE, LoseRelease, nullptr, GetCurrentThreadId());
         helper = CreateWindowExA(0, "DockStormHelper", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
         g_dockStorm = this;
@@ -128,6 +141,7 @@ public:
         if (page && page->m_hWnd)
             page->DestroyWindow();
         DestroyWindow(helper);
+        UnhookWindowsHookEx(loseRelease);
         g_dockStorm = nullptr;
     }
 
@@ -212,6 +226,7 @@ private:
     std::unique_ptr<ToolbarPage> page;
     CWinApp app;
     HWND helper = nullptr;
+    HHOOK loseRelease = nullptr;
 
     bool Checked(const std::string& problem)
     {
@@ -406,10 +421,11 @@ private:
                 Sleep(10);
             moving.MoveAlong(screen, start, to, moves);
             const auto release = [&] {
-                if (end != kLost) {
-                    moving.Release(screen, to);
+                if (end == kLost)
+                    g_loseRelease = true;
+                moving.Release(screen, to);
+                if (end != kLost)
                     return;
-                }
                 // The pointer moves on with the button up.
                 INPUT move = {};
                 move.type = INPUT_MOUSE;
@@ -447,6 +463,7 @@ private:
         winharness::PumpUntil([&] { return done.load(); }, 10000);
         hand.join();
         input.Drain();
+        g_loseRelease = false;
         if (menuShown)
             failure = "step " + std::to_string(steps) + ": the right click that cancelled the drag opened a menu";
         // A drag that outlived its release follows the pointer until the
