@@ -193,6 +193,7 @@ public:
             page->DestroyWindow();
         if (!Settle())
             return false;
+        app.m_pMainWnd = nullptr;
         page.reset();
         return Checked(WindowsAsRecorded()) && Checked(NothingHeld());
     }
