@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -228,6 +229,8 @@ private:
     CWinApp app;
     HWND helper = nullptr;
     HHOOK loseRelease = nullptr;
+    POINT lastPress = {-1000, -1000};  // of a drag, on the screen
+    DWORD lastPressTime = 0;
 
     bool Checked(const std::string& problem)
     {
@@ -405,6 +408,14 @@ private:
         const bool releaseFirst = Chance(50);
         RealInput input;
         input.Activate(wnd);
+        // A press where the last one was, within the double-click time,
+        // would be a double click.
+        const DWORD since = GetTickCount() - lastPressTime;
+        if (std::abs(start.x - lastPress.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+            std::abs(start.y - lastPress.y) <= GetSystemMetrics(SM_CYDOUBLECLK) && since <= GetDoubleClickTime() + 50)
+            Sleep(GetDoubleClickTime() + 50 - since);
+        lastPress = start;
+        lastPressTime = GetTickCount();
         RealInput queued(RealInput::Pump::kNo);
         if (end == kCtrl)
             queued.KeyDown(VK_CONTROL);
@@ -421,24 +432,35 @@ private:
             for (int wait = 0; wait < 100 && !(GetGUIThreadInfo(thread, &info) && info.hwndCapture); ++wait)
                 Sleep(10);
             moving.MoveAlong(screen, start, to, moves);
+            if (!info.hwndCapture) {
+                // No drag took the press: the hand lets go.
+                moving.Release(screen, to);
+                if (end == kCtrl)
+                    moving.KeyUp(VK_CONTROL);
+                done = true;
+                return;
+            }
             const auto release = [&] {
                 if (end == kLost)
                     g_loseRelease = true;
                 moving.Release(screen, to);
                 if (end != kLost)
                     return;
-                // The pointer moves on with the button up.
-                INPUT move = {};
-                move.type = INPUT_MOUSE;
-                move.mi.dx = 7;
-                move.mi.dy = 5;
-                move.mi.dwFlags = MOUSEEVENTF_MOVE;
-                SendInput(1, &move, sizeof move);
+                // The pointer moves on with the button up, towards the
+                // middle of the screen (past its edge it would not move).
+                const POINT middle = {GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2};
+                moving.MoveAlong(screen, to, POINT{middle.x + (to.x == middle.x), middle.y}, 2);
             };
             if (end == kEscape)
                 moving.Key(VK_ESCAPE);
-            if (end == kRightClick)
-                moving.Click(screen, to, winharness::kNoModifier, winharness::Button::kRight);
+            if (end == kRightClick) {
+                // Where the pointer is, with no window brought forward.
+                INPUT press = {};
+                press.type = INPUT_MOUSE;
+                press.mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+                SendInput(1, &press, sizeof press);
+                moving.Release(screen, to, winharness::Button::kRight);
+            }
             if (end == kFromOutside && releaseFirst)
                 release();
             if (end == kFromOutside) {
