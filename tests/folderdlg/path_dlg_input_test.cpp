@@ -147,12 +147,11 @@ enum class Act {
     kClickPathBox,
     kKey,
     kType,
-    kUp,
+    kButton,
     kIdle,
     kMessage,
     kLook,
-    kLabelMnemonic,
-    kCancelButton
+    kLabelMnemonic
 };
 struct Gesture {
     Act act;
@@ -171,7 +170,9 @@ Gesture DoubleClickIcon(const std::string& t) { return {Act::kDoubleClickIcon, t
 Gesture ClickPathBox() { return {Act::kClickPathBox, ""}; }
 Gesture Key(WORD key, unsigned modifiers = 0) { return {Act::kKey, "", key, modifiers}; }
 Gesture Type(const std::string& text) { return {Act::kType, text}; }
-Gesture Up() { return {Act::kUp, ""}; }
+// A click on a button or check box of the dialog.
+Gesture Button(int id) { return {Act::kButton, "", WORD(id)}; }
+Gesture Up() { return Button(CPathDlg::kIdUp); }
 // Waits until the tree has every listing it asked for, or the list shows
 // the folder in the path box, as a user sees it.
 Gesture Idle() { return {Act::kIdle, ""}; }
@@ -183,8 +184,6 @@ Gesture Look() { return {Act::kLook, ""}; }
 // Gives the label "Verzeichnisname:" the mnemonic V, as a caller's own
 // template may.
 Gesture LabelMnemonic() { return {Act::kLabelMnemonic, ""}; }
-// A click on "Abbrechen".
-Gesture CancelButton() { return {Act::kCancelButton, ""}; }
 
 struct Row {
     const char* action;
@@ -373,12 +372,11 @@ Outcome PathDlgInput::Run(const Row& row, bool treeMode, bool crumb)
             case Act::kClickPathBox: input.Click(GetDlgItem(dlg, CPathDlg::kIdPath), PathBoxEnd(dlg)); break;
             case Act::kKey: input.Key(g.key, g.modifiers); break;
             case Act::kType: input.Type(g.target); break;
-            case Act::kUp:
-            case Act::kCancelButton: {
-                const HWND up = GetDlgItem(dlg, g.act == Act::kUp ? CPathDlg::kIdUp : IDCANCEL);
+            case Act::kButton: {
+                const HWND button = GetDlgItem(dlg, g.key);
                 RECT r;
-                GetClientRect(up, &r);
-                input.Click(up, {r.right / 2, r.bottom / 2});
+                GetClientRect(button, &r);
+                input.Click(button, {r.right / 2, r.bottom / 2});
                 break;
             }
             case Act::kIdle: return tree ? !dialog.Tree()->IsBusy() : ListShowsPathBox(dlg);
@@ -552,7 +550,7 @@ TEST_F(PathDlgInput, PathBoxTakesTheKeysItIsGiven)
             {"Escape, click the view, Tab round, type, Escape", back(round), typed},
             {"Escape, click the view, Alt+V, type, Escape", back({LabelMnemonic(), Key('V', winharness::kAlt)}), typed},
             {"click the view, Escape", {ClickLabel("Alpen"), Key(VK_ESCAPE)}, Cancelled()},
-            {"type at opening, click Abbrechen", {Type("Zugspitze"), CancelButton()}, Cancelled()},
+            {"type at opening, click Abbrechen", {Type("Zugspitze"), Button(IDCANCEL)}, Cancelled()},
         };
         for (const Row& row : rows) {
             SCOPED_TRACE(row.action);
@@ -581,10 +579,16 @@ TEST_F(PathDlgInput, TypedRelativeNameIsTakenFromTheShownFolder)
                 all.insert(all.end(), {Idle(), Key(VK_RETURN)});
             return all;
         };
-        const Row rows[] = {
+        std::vector<Row> rows = {
             {"at Harz type Brocken, Enter", typed("Brocken"), Chosen("Harz\\Brocken"), "Harz"},
             {"at Harz type .., Enter", typed(".."), Chosen("."), "Harz"},
         };
+        // Taken when the view switches, and not taken again on OK.
+        if (!tree && !crumb)
+            rows.push_back({"at Harz type Brocken, click Baum anzeigen, Enter",
+                            {ClickPathBox(), Key(VK_HOME), Key(VK_END, winharness::kShift), Type("Brocken"),
+                             Button(CPathDlg::kIdTreeCheck), Key(VK_RETURN)},
+                            Chosen("Harz\\Brocken"), "Harz"});
         for (const Row& row : rows) {
             SCOPED_TRACE(row.action);
             EXPECT_EQ(Run(row, tree, crumb), row.expected)
