@@ -50,7 +50,7 @@ std::string NormalizeDialogPath(const char* text, unsigned options,
                                 const std::function<std::string(const std::string&)>& resolveNetwork);
 // A text typed in the path box names a folder below or beside the one the
 // dialog shows when it has no drive and no leading separator ("Brocken",
-// "..\\Harz"); leading blanks do not count.
+// "..\Harz"); leading blanks do not count.
 bool IsRelativeTypedPath(const std::string& text);
 // A typed text as a path: a relative one joined with the folder shown, its
 // "." levels dropped and each ".." taking one level off, never the root's;
