@@ -546,6 +546,10 @@ TEST_F(PathDlgInput, PathBoxTakesTheKeysItIsGiven)
         const Row rows[] = {
             {"type at opening, Escape", {Type("Zugspitze"), Look(), Key(VK_ESCAPE)}, typed},
             {"Escape, Escape at opening", {Key(VK_ESCAPE), Look(), Key(VK_ESCAPE)}, Cancelled("(bar)")},
+            // The ended edit keeps no keys: they go to the view (no row
+            // starts with "q"), whose Enter chooses the folder shown, not a
+            // text typed where nobody saw it.
+            {"Escape at opening, type, Enter", {Key(VK_ESCAPE), Type("qq"), Key(VK_RETURN)}, Chosen("Alpen")},
             {"Escape, click the view, Shift+Tab, type, Escape", back({Key(VK_TAB, winharness::kShift)}), typed},
             {"Escape, click the view, Tab round, type, Escape", back(round), typed},
             {"Escape, click the view, Alt+V, type, Escape", back({LabelMnemonic(), Key('V', winharness::kAlt)}), typed},

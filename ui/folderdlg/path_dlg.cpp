@@ -713,6 +713,11 @@ void CPathDlg::OnCancel()
 {
     if (m_breadCrumb && m_combo && m_combo->m_editing && FocusInPathBox()) {
         m_combo->EndEdit(1);
+        // The edit now hides under the bar: keys typed into it would not
+        // show, yet Enter would act on them. The focus goes on as Tab takes it.
+        const HWND next = ::GetNextDlgTabItem(m_hWnd, ::GetDlgItem(m_hWnd, kIdPath), FALSE);
+        if (next && FocusInPathBox())
+            ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, WPARAM(next), TRUE);
         return;
     }
     StopWorker();
