@@ -97,7 +97,7 @@ std::string Relative(std::string path)
 }
 
 // What the user sees or got when a row has run: whether the dialog ended
-// with OK, the path (the result after OK, else the path box), the selection
+// with OK or was cancelled, the path (the result after OK, else the path box), the selection
 // (the tree's node or the list's row) and, in the tree, one node's state.
 struct Outcome {
     bool ok = false;
@@ -108,17 +108,20 @@ struct Outcome {
     std::vector<std::string> children;
     std::string drive;    // the drive box's row ("#n"), "" when not looked at
     std::string message;  // the text of a message box the dialog showed
+    std::string edit;     // what the path box showed at Look(): its open edit's text, or "(bar)"
+    bool cancelled = false;
 
     bool operator==(const Outcome& o) const
     {
-        return std::tie(ok, path, selected, node, expanded, children, drive, message) ==
-               std::tie(o.ok, o.path, o.selected, o.node, o.expanded, o.children, o.drive, o.message);
+        return std::tie(ok, cancelled, path, selected, node, expanded, children, drive, message, edit) ==
+               std::tie(o.ok, o.cancelled, o.path, o.selected, o.node, o.expanded, o.children, o.drive, o.message,
+                        o.edit);
     }
 };
 
 void PrintTo(const Outcome& o, std::ostream* out)
 {
-    *out << (o.ok ? "OK " : "open ") << "path=" << o.path << " selected=" << o.selected;
+    *out << (o.ok ? "OK " : o.cancelled ? "cancelled " : "open ") << "path=" << o.path << " selected=" << o.selected;
     if (!o.node.empty()) {
         *out << " " << o.node << (o.expanded ? " open {" : " closed {");
         for (const std::string& c : o.children)
@@ -129,6 +132,8 @@ void PrintTo(const Outcome& o, std::ostream* out)
         *out << " drive=" << o.drive;
     if (!o.message.empty())
         *out << " message=\"" << o.message << "\"";
+    if (!o.edit.empty())
+        *out << " edit=\"" << o.edit << "\"";
 }
 
 // The gestures of the rows. A target is a folder below the root: a tree
@@ -142,9 +147,11 @@ enum class Act {
     kClickPathBox,
     kKey,
     kType,
-    kUp,
+    kButton,
     kIdle,
-    kMessage
+    kMessage,
+    kLook,
+    kLabelMnemonic
 };
 struct Gesture {
     Act act;
@@ -163,13 +170,20 @@ Gesture DoubleClickIcon(const std::string& t) { return {Act::kDoubleClickIcon, t
 Gesture ClickPathBox() { return {Act::kClickPathBox, ""}; }
 Gesture Key(WORD key, unsigned modifiers = 0) { return {Act::kKey, "", key, modifiers}; }
 Gesture Type(const std::string& text) { return {Act::kType, text}; }
-Gesture Up() { return {Act::kUp, ""}; }
+// A click on a button or check box of the dialog.
+Gesture Button(int id) { return {Act::kButton, "", WORD(id)}; }
+Gesture Up() { return Button(CPathDlg::kIdUp); }
 // Waits until the tree has every listing it asked for, or the list shows
 // the folder in the path box, as a user sees it.
 Gesture Idle() { return {Act::kIdle, ""}; }
 // Waits for a message box over the dialog, reads its text and closes it
 // with Enter.
 Gesture Message() { return {Act::kMessage, ""}; }
+// Reads what the path box shows: the open edit's text, or "(bar)".
+Gesture Look() { return {Act::kLook, ""}; }
+// Gives the label "Verzeichnisname:" the mnemonic V, as a caller's own
+// template may.
+Gesture LabelMnemonic() { return {Act::kLabelMnemonic, ""}; }
 
 struct Row {
     const char* action;
@@ -319,7 +333,8 @@ Outcome PathDlgInput::Run(const Row& row, bool treeMode, bool crumb)
     CPathDlg dialog;
     dialog.SetPath(Full(row.start).c_str());
     Outcome seen;
-    std::string message;
+    std::string message, edit;
+    bool observed = false;
     RealInput input(RealInput::Pump::kNo);
     ModalDriver driver(15000);
     DWORD start = GetTickCount(), messageShown = 0;
@@ -357,11 +372,11 @@ Outcome PathDlgInput::Run(const Row& row, bool treeMode, bool crumb)
             case Act::kClickPathBox: input.Click(GetDlgItem(dlg, CPathDlg::kIdPath), PathBoxEnd(dlg)); break;
             case Act::kKey: input.Key(g.key, g.modifiers); break;
             case Act::kType: input.Type(g.target); break;
-            case Act::kUp: {
-                const HWND up = GetDlgItem(dlg, CPathDlg::kIdUp);
+            case Act::kButton: {
+                const HWND button = GetDlgItem(dlg, g.key);
                 RECT r;
-                GetClientRect(up, &r);
-                input.Click(up, {r.right / 2, r.bottom / 2});
+                GetClientRect(button, &r);
+                input.Click(button, {r.right / 2, r.bottom / 2});
                 break;
             }
             case Act::kIdle: return tree ? !dialog.Tree()->IsBusy() : ListShowsPathBox(dlg);
@@ -373,10 +388,18 @@ Outcome PathDlgInput::Run(const Row& row, bool treeMode, bool crumb)
                 input.Key(VK_RETURN);
                 return true;
             }
+            case Act::kLook: {
+                COMBOBOXINFO info = {};
+                info.cbSize = sizeof info;
+                GetComboBoxInfo(GetDlgItem(dlg, CPathDlg::kIdPath), &info);
+                edit = IsWindowVisible(info.hwndItem) ? DlgText(GetDlgItem(dlg, CPathDlg::kIdPath), 1001) : "(bar)";
+                break;
+            }
+            case Act::kLabelMnemonic: SetDlgItemTextA(dlg, 1007, "&Verzeichnisname:"); break;
             }
             return true;
         });
-    if (!row.expected.ok)
+    if (!row.expected.ok && !row.expected.cancelled)
         driver.Then([&](ModalDriver& d) {
             // The listings and the path's following of the tree take a few
             // of the dialog's timer ticks.
@@ -384,8 +407,10 @@ Outcome PathDlgInput::Run(const Row& row, bool treeMode, bool crumb)
                 return false;
             seen = Observe(dialog, dlg, row.expected);
             seen.message = message;
+            seen.edit = edit;
             if (!(seen == row.expected) && GetTickCount() - start < 8000)
                 return false;
+            observed = true;
             return PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0) != FALSE;
         });
     start = GetTickCount();
@@ -396,6 +421,10 @@ Outcome PathDlgInput::Run(const Row& row, bool treeMode, bool crumb)
         seen.ok = true;
         seen.path = Relative(dialog.GetPath(1));
         seen.message = message;
+    } else if (result == IDCANCEL && !observed) {
+        seen = Outcome{};
+        seen.cancelled = true;
+        seen.edit = edit;
     }
     return seen;
 }
@@ -403,9 +432,11 @@ Outcome PathDlgInput::Run(const Row& row, bool treeMode, bool crumb)
 Outcome Open(const std::string& path, const std::string& selected, const std::string& node = "", bool expanded = false,
              std::vector<std::string> children = {})
 {
-    return {false, path, selected, node, expanded, std::move(children), "", ""};
+    return {false, path, selected, node, expanded, std::move(children), "", "", "", false};
 }
-Outcome Chosen(const std::string& path) { return {true, path, "", "", false, {}, "", ""}; }
+Outcome Chosen(const std::string& path) { return {true, path, "", "", false, {}, "", "", "", false}; }
+// Cancelled; `edit` what the path box showed at Look().
+Outcome Cancelled(const std::string& edit = "") { return {false, "", "", "", false, {}, "", "", edit, true}; }
 
 // The tree: a click or double click on a box only opens or closes the node
 // and lists it; a double click on a label or icon chooses the folder; keys
@@ -491,6 +522,87 @@ TEST_F(PathDlgInput, TypedNewFolderIsMadeInEveryMode)
     RemoveDirectoryA(Full("Neu").c_str());
 }
 
+// In breadcrumb mode the path box takes the keys it is given as the dialog
+// opens and whenever the keyboard brings the focus to it (Shift+Tab, Tab
+// round the dialog, a label's mnemonic): its edit opens with the whole text
+// selected, so what is typed replaces it and shows; the first Escape ends
+// only the edit, the next one cancels. With the focus elsewhere Escape
+// and "Abbrechen" cancel at once.
+TEST_F(PathDlgInput, PathBoxTakesTheKeysItIsGiven)
+{
+    for (const bool tree : {false, true}) {
+        Outcome typed = Open("Alpen", tree ? "Alpen" : "#" + std::to_string(ListRow("Alpen", "Alpen")));
+        typed.edit = "Zugspitze";
+        // The edit ended, the focus in the view, then back by the keys.
+        const auto back = [](std::vector<Gesture> keys) {
+            std::vector<Gesture> all = {Key(VK_ESCAPE), ClickLabel("Alpen")};
+            all.insert(all.end(), keys.begin(), keys.end());
+            all.insert(all.end(), {Type("Zugspitze"), Look(), Key(VK_ESCAPE)});
+            return all;
+        };
+        // The view, the drive box (classic view), OK, Abbrechen, Aufwärts
+        // and the two check boxes lie between the view and the path box.
+        const std::vector<Gesture> round(tree ? 6 : 7, Key(VK_TAB));
+        const Row rows[] = {
+            {"type at opening, Escape", {Type("Zugspitze"), Look(), Key(VK_ESCAPE)}, typed},
+            {"Escape, Escape at opening", {Key(VK_ESCAPE), Look(), Key(VK_ESCAPE)}, Cancelled("(bar)")},
+            // The ended edit keeps no keys: they go to the view (no row
+            // starts with "q"), whose Enter chooses the folder shown, not a
+            // text typed where nobody saw it.
+            {"Escape at opening, type, Enter", {Key(VK_ESCAPE), Type("qq"), Key(VK_RETURN)}, Chosen("Alpen")},
+            {"Escape, click the view, Shift+Tab, type, Escape", back({Key(VK_TAB, winharness::kShift)}), typed},
+            {"Escape, click the view, Tab round, type, Escape", back(round), typed},
+            {"Escape, click the view, Alt+V, type, Escape", back({LabelMnemonic(), Key('V', winharness::kAlt)}), typed},
+            {"click the view, Escape", {ClickLabel("Alpen"), Key(VK_ESCAPE)}, Cancelled()},
+            {"type at opening, click Abbrechen", {Type("Zugspitze"), Button(IDCANCEL)}, Cancelled()},
+        };
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.action);
+            EXPECT_EQ(Run(row, tree), row.expected) << (tree ? "tree: " : "list: ") << row.action;
+        }
+    }
+}
+
+// A name typed in the path box is taken from the folder shown, whatever the
+// process's current directory: at Harz "Brocken" is Harz\Brocken and ".."
+// the folder above, in either view, with and without breadcrumbs.
+TEST_F(PathDlgInput, TypedRelativeNameIsTakenFromTheShownFolder)
+{
+    char before[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof before, before);
+    const std::string elsewhere = Full("Alpen\\Zugspitze");
+    ASSERT_TRUE(SetCurrentDirectoryA(elsewhere.c_str()));
+    // Tree mode, breadcrumb mode. The tree with a plain box chooses at the
+    // first Enter; the others go there first.
+    const std::pair<bool, bool> modes[] = {{false, true}, {true, true}, {false, false}, {true, false}};
+    for (const auto& [tree, crumb] : modes) {
+        const auto typed = [&, tree = tree, crumb = crumb](const std::string& text) {
+            std::vector<Gesture> all = {ClickPathBox(), Key(VK_HOME), Key(VK_END, winharness::kShift), Type(text),
+                                        Key(VK_RETURN)};
+            if (crumb || !tree)
+                all.insert(all.end(), {Idle(), Key(VK_RETURN)});
+            return all;
+        };
+        std::vector<Row> rows = {
+            {"at Harz type Brocken, Enter", typed("Brocken"), Chosen("Harz\\Brocken"), "Harz"},
+            {"at Harz type .., Enter", typed(".."), Chosen("."), "Harz"},
+        };
+        // Taken when the view switches, and not taken again on OK.
+        if (!tree && !crumb)
+            rows.push_back({"at Harz type Brocken, click Baum anzeigen, Enter",
+                            {ClickPathBox(), Key(VK_HOME), Key(VK_END, winharness::kShift), Type("Brocken"),
+                             Button(CPathDlg::kIdTreeCheck), Key(VK_RETURN)},
+                            Chosen("Harz\\Brocken"), "Harz"});
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.action);
+            EXPECT_EQ(Run(row, tree, crumb), row.expected)
+                << (tree ? "tree" : "list") << (crumb ? ", breadcrumb: " : ": ") << row.action;
+        }
+    }
+    SetCurrentDirectoryA(before);
+    RemoveDirectoryA((elsewhere + "\\Brocken").c_str());
+}
+
 // The drive box of the classic view by keyboard: a drive chosen in the open
 // list is gone to when the list closes with Enter, not with Escape; Down on
 // the closed box goes at once.
@@ -523,7 +635,7 @@ TEST_F(PathDlgInput, FolderTooLongStaysAndOkSaysWhy)
 {
     const std::string parent = Relative(Long().parent), folder = Relative(Long().Path());
     const std::vector<std::string> children = {Long().name};
-    const Outcome kept = {false, folder, folder, parent, true, children, "", "Der Pfad ist zu lang !"};
+    const Outcome kept = {false, folder, folder, parent, true, children, "", "Der Pfad ist zu lang !", "", false};
     const Row rows[] = {
         {"open its parent, click it, Enter",
          {ClickBox(parent), Idle(), ClickLabel(folder), Key(VK_RETURN), Message()}, kept, parent},

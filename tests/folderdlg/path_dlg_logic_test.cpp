@@ -56,6 +56,33 @@ TEST(PathDlgText, SetPathAppendAndCopy)
     }
 }
 
+// A text typed in the path box is taken from the folder shown unless it
+// names a drive or begins at a separator; ".." climbs, never past the root.
+TEST(PathDlgText, TypedTextIsTakenFromTheShownFolder)
+{
+    const char kHarz[] = "C:\\Karten\\Harz";
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        {kHarz, "Brocken", "C:\\Karten\\Harz\\Brocken"},
+        {kHarz, "  Brocken\\Gipfel/ ", "C:\\Karten\\Harz\\Brocken\\Gipfel"},
+        {kHarz, "..", "C:\\Karten"},
+        {kHarz, "..\\..\\..\\..", "C:\\"},
+        {kHarz, ".\\Brocken\\..\\Wurmberg", "C:\\Karten\\Harz\\Wurmberg"},
+        {kHarz, "...", "C:\\Karten\\Harz\\..."},
+        {"C:\\", "Karten", "C:\\Karten"},
+        {"\\\\srv\\share\\Karten", "..\\..", "\\\\srv\\share"},
+        {"\\\\", "srv", "\\\\srv"},
+        // Not relative: as typed.
+        {kHarz, "D:\\Daten", "D:\\Daten"},
+        {kHarz, "D:Daten", "D:Daten"},
+        {kHarz, "\\Daten", "\\Daten"},
+        {kHarz, "/Daten", "/Daten"},
+        {kHarz, "\\\\srv\\share", "\\\\srv\\share"},
+        {kHarz, "  ", "  "},
+    };
+    for (const auto& [shown, typed, out] : rows)
+        EXPECT_EQ(ResolveTypedPath(shown, typed), out) << shown << " + " << typed;
+}
+
 TEST(PathDlgText, RegistryEntryAndLevels)
 {
     RegistryEntryText e;

@@ -65,7 +65,9 @@ protected:
                     resize(dlg);
                 return true;
             })
-            .Then([&](ModalDriver& d) { return d.Post(IDCANCEL); });
+            // The first Cancel ends the path box's edit that opened with
+            // the dialog.
+            .Then([&](ModalDriver& d) { return d.Post(IDCANCEL) && d.Post(IDCANCEL); });
         driver.Run([&] { dialog.DoModalEx(nullptr, 3); });
         std::string error;
         EXPECT_TRUE(winharness::SavePicture(shot, picture, &error)) << error;

@@ -68,10 +68,17 @@ bool SamePathText(const char* a, const std::string& b) { return lstrcmpiA(a, b.c
 LRESULT Item(HWND dlg, int id, UINT message, WPARAM w = 0, LPARAM l = 0) { return SendDlgItemMessageA(dlg, id, message, w, l); }
 
 // Runs the dialog through the steps; each step sees the dialog object and
-// window and answers true when done.
+// window and answers true when done. The steps begin with the focus in the
+// path box and its edit closed (as Escape leaves the edit that opens with
+// the dialog), so OK and Cancel act at once.
 INT_PTR RunDialog(CPathDlg& dialog, int options, std::vector<DlgStep> steps, DWORD watchdog = 10000)
 {
     ModalDriver driver(watchdog);
+    driver.Then([&dialog](ModalDriver& d) {
+        if (d.TopDialog() && dialog.PathCombo())
+            dialog.PathCombo()->EndEdit(1);
+        return d.TopDialog() != nullptr;
+    });
     for (DlgStep& step : steps)
         driver.Then([&dialog, step](ModalDriver& d) {
             const HWND dlg = d.TopDialog();
@@ -110,6 +117,23 @@ protected:
     winharness::RegistryLock m_turn;
     size_t levels = 0;
 };
+
+// A caller's relative path is made absolute from the process's current
+// directory (only what the user types is taken from the folder shown).
+TEST(PathDlgSetPath, CallersRelativePathTakesTheCurrentDirectory)
+{
+    char before[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof before, before);
+    ASSERT_TRUE(SetCurrentDirectoryA((Root() + "\\a").c_str()));
+    CPathDlg dialog;
+    const std::tuple<const char*, std::string> rows[] = {
+        {"b", Root() + "\\a\\b"}, {" ..\\c/", Root() + "\\c"}, {"..", Root()}};
+    for (const auto& [text, path] : rows) {
+        dialog.SetPath((Root() + "\\a\\b").c_str());
+        EXPECT_EQ(std::string(dialog.SetPath(text)), path) << text;
+    }
+    SetCurrentDirectoryA(before);
+}
 
 TEST_F(PathDlgTest, ClassicViewTypeAheadAndOk)
 {
@@ -450,7 +474,12 @@ TEST_F(PathDlgTest, OkOnAPathTooLongForTheFileSystemShowsTheMessage)
                  text = Text(top, 0xFFFF);
                  return PostMessageA(top, WM_COMMAND, IDOK, 0) != FALSE;
              },
-             [&](CPathDlg&, HWND top) { return top == main && PostMessageA(top, WM_COMMAND, IDCANCEL, 0); }});
+             // Back from the message the focus opens the path box's edit
+             // again: the first Cancel ends it.
+             [&](CPathDlg&, HWND top) {
+                 return top == main && PostMessageA(top, WM_COMMAND, IDCANCEL, 0) &&
+                        PostMessageA(top, WM_COMMAND, IDCANCEL, 0);
+             }});
         const std::string message = "Der Pfad ist zu lang !", fehler = "Fehler";
         EXPECT_EQ(std::make_tuple(result, caption, text), std::make_tuple(INT_PTR(IDCANCEL), fehler, message))
             << options << " " << length;

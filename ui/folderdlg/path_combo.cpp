@@ -74,7 +74,11 @@ void CPathComboBox::PlaceBar()
     MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
     ::SetWindowPos(m_bar.m_hWnd, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
                    (bar ? SWP_SHOWWINDOW : SWP_HIDEWINDOW) | SWP_NOACTIVATE);
+    // Hiding the focused edit may hand the focus through the combo back to
+    // it: that is no user's doing and opens nothing.
+    m_placing = true;
     ::ShowWindow(edit, bar ? SW_HIDE : SW_SHOWNA);
+    m_placing = false;
     m_bar.Invalidate();
 }
 
@@ -231,6 +235,7 @@ LRESULT CPathComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         Rows::On(WM_SETTEXT).Answer<kShowText, WholeMessage>(),
         Rows::On(WM_SIZE).Answer<kFollowEdit, WholeMessage>(),
         Rows::On(WM_WINDOWPOSCHANGED).Answer<kFollowEdit, WholeMessage>(),
+        Rows::On(WM_COMMAND).Answer<&CPathComboBox::OnEditCommand, WholeMessage>(),
         Rows::On(WM_DROPFILES).Act<NotifyDroppedFile<kPathComboDropped>, WParamAs<HDROP>>(),
         Rows::On(WM_DESTROY).ActThenPass<&CPathComboBox::DestroyBar>(),
     };
@@ -238,6 +243,23 @@ LRESULT CPathComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     static_assert(RoutesDisjoint(kRoutes), "a message has two rows");
     return RouteOrDefault(FindRoute(kRoutes, message), *this, message, wParam, lParam,
                           [&] { return CWnd::WindowProc(message, wParam, lParam); });
+}
+
+// The edit taking the keyboard focus without a click (as the dialog opens,
+// by Tab or a mnemonic) opens as the click does, its whole text selected:
+// under the bar what is typed would not show, and Escape would find no edit
+// to end. Left with nothing typed, it closes again, so the dialog's keys
+// (Enter in its folder view) act on where the focus went.
+LRESULT CPathComboBox::OnEditCommand(const RoutedMessage& m)
+{
+    const LRESULT result = CWnd::WindowProc(m.message, m.wParam, m.lParam);
+    if (!m_breadCrumb || reinterpret_cast<HWND>(m.lParam) != Edit())
+        return result;
+    if (HIWORD(m.wParam) == EN_SETFOCUS && !m_editing && !m_placing)
+        StartEdit();
+    else if (HIWORD(m.wParam) == EN_KILLFOCUS && m_editing && WindowTextOf(m_hWnd) == m_beforeEdit)
+        EndEdit(1);
+    return result;
 }
 
 template <void (CPathComboBox::*Follow)()>

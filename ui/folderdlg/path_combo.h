@@ -77,6 +77,7 @@ private:
     // follows: the new text (WM_SETTEXT) or the edit's place.
     template <void (CPathComboBox::*Follow)()>
     LRESULT DefaultThen(const RoutedMessage& m);
+    LRESULT OnEditCommand(const RoutedMessage& m);
     void Layout(HDC dc);
     void Paint(HDC dc);
     void Click(int x);
@@ -87,4 +88,5 @@ private:
     CrumbBar m_bar{*this};
     std::vector<Segment> m_segments;
     std::string m_beforeEdit;
+    bool m_placing = false;  // showing or hiding the edit
 };

@@ -256,7 +256,12 @@ void CPathDlg::DoDataExchange(CDataExchange* dx)
     DDX_Check(dx, kIdTreeCheck, tree);
     DDX_Check(dx, kIdCrumbCheck, crumb);
     if (dx->m_bSaveAndValidate) {
-        m_path = TrimDialogPath(path.GetString());
+        // A relative name typed is taken from the folder shown, not from the
+        // process's current directory; the box then shows the folder it
+        // names, so a later exchange does not take it again.
+        m_path = TrimDialogPath(ResolveTypedPath(m_path, path.GetString()));
+        if (IsRelativeTypedPath(path.GetString()))
+            ShowPath();
         m_treeMode = tree == 1;
         m_breadCrumb = crumb == 1;
     }
@@ -622,11 +627,17 @@ LRESULT CALLBACK CPathDlg::ListProc(HWND wnd, UINT message, WPARAM wParam, LPARA
                           [&] { return CallWindowProcA(self->m_listProc, wnd, message, wParam, lParam); });
 }
 
-void CPathDlg::OnOK()
+bool CPathDlg::FocusInPathBox() const
 {
     const HWND focus = GetFocus();
     const HWND combo = ::GetDlgItem(m_hWnd, kIdPath);
-    const bool inCombo = focus && (focus == combo || ::GetParent(focus) == combo);
+    return focus && (focus == combo || ::GetParent(focus) == combo);
+}
+
+void CPathDlg::OnOK()
+{
+    const HWND focus = GetFocus();
+    const bool inCombo = FocusInPathBox();
     // 1. Ctrl+Enter in the path box: the tree follows.
     if ((GetKeyState(VK_CONTROL) & 0x8000) && inCombo) {
         UpdateData(TRUE);
@@ -696,10 +707,17 @@ void CPathDlg::WriteRecent()
     reg.WriteMultiString(stored, (value + "Last").c_str());
 }
 
+// Escape in an open breadcrumb edit ends only the edit; with the focus
+// elsewhere (a click on "Abbrechen") the dialog ends.
 void CPathDlg::OnCancel()
 {
-    if (m_breadCrumb && m_combo && m_combo->m_editing) {
+    if (m_breadCrumb && m_combo && m_combo->m_editing && FocusInPathBox()) {
         m_combo->EndEdit(1);
+        // The edit now hides under the bar: keys typed into it would not
+        // show, yet Enter would act on them. The focus goes on as Tab takes it.
+        const HWND next = ::GetNextDlgTabItem(m_hWnd, ::GetDlgItem(m_hWnd, kIdPath), FALSE);
+        if (next && FocusInPathBox())
+            ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, WPARAM(next), TRUE);
         return;
     }
     StopWorker();

@@ -139,6 +139,8 @@ private:
     void SetUpList();
     void PlaceOpening();
     void KeepLastRect();
+    // Whether the keyboard focus is in the path box (its edit included).
+    bool FocusInPathBox() const;
     void OpenEntry(int index);
     void GoTo(const std::string& path);
     void ShowPath();

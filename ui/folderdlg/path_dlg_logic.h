@@ -48,6 +48,14 @@ std::string TrimDialogPath(std::string text);
 std::string NormalizeDialogPath(const char* text, unsigned options,
                                 const std::function<std::string(const std::string&)>& makeAbsolute,
                                 const std::function<std::string(const std::string&)>& resolveNetwork);
+// A text typed in the path box names a folder below or beside the one the
+// dialog shows when it has no drive and no leading separator ("Brocken",
+// "..\Harz"); leading blanks do not count.
+bool IsRelativeTypedPath(const std::string& text);
+// A typed text as a path: a relative one joined with the folder shown, its
+// "." levels dropped and each ".." taking one level off, never the root's;
+// any other text as typed (SetPath makes it absolute).
+std::string ResolveTypedPath(const std::string& shown, const std::string& typed);
 // AppendPathPart: the part cleaned (blanks, '/', cut at ':', '*', '?',
 // trailing separators) and appended with '\' when something is left.
 std::string AppendDialogPathPart(const std::string& path, const char* part);

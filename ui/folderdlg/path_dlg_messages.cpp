@@ -141,12 +141,17 @@ void CPathDlg::OnCrumbSwitch()
 
 // The path combo's new path: the tree selects it (a pick in the tree not
 // yet taken is older), the list goes there unless only a trailing
-// separator was added; "X:" means "X:\".
-void CPathDlg::OnComboChanged(const std::string& path)
+// separator was added; "X:" means "X:\". A typed relative name is taken
+// from the folder shown, as the platform's own dialogs take it, and the box
+// shows the folder it names.
+void CPathDlg::OnComboChanged(const std::string& typed)
 {
+    const std::string path = ResolveTypedPath(m_path, typed);
     if (m_treeMode) {
         m_treeCountdown = 0;
         SetPath(path.c_str());
+        if (IsRelativeTypedPath(typed))
+            ShowPath();
         if (m_tree)
             m_tree->SelectPath(m_path.c_str(), 0, kSelectFromCombo);
     } else if (!(path.size() == m_path.size() + 1 && path.back() == '\\' && PathStartsWithNoCase(path, m_path))) {
