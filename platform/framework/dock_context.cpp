@@ -61,6 +61,8 @@ public:
         Invert();
         m_shown = true;
     }
+    // Where the outline is drawn now, if it is.
+    std::optional<RECT> Shown() const { return m_shown ? std::optional<RECT>(m_rect) : std::nullopt; }
     void Hide()
     {
         if (m_shown)
@@ -232,8 +234,17 @@ public:
             return IsKeyMessage(msg.message) ? Next::kGoOn : Next::kDispatch;
         }
     }
-    // Erases the outline and lets windows paint again.
-    void EndOutline() { m_frame.reset(); }
+    // Erases the outline and lets windows paint again. Where a window went
+    // under it, what was uncovered may have been drawn before the outline
+    // was inverted back there: with `repaint` everything under it paints
+    // again.
+    void EndOutline(bool repaint = false)
+    {
+        const std::optional<RECT> outline = m_frame ? m_frame->Shown() : std::nullopt;
+        m_frame.reset();
+        if (repaint && outline)
+            RedrawWindow(nullptr, &*outline, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
     bool Dragging() const { return m_frame.has_value(); }
     DWORD Side() const { return m_side; }
     const dock::DragShapes& Shapes() const { return m_shapes; }
@@ -340,7 +351,8 @@ void CDockContext::StartDrag(POINT press)
         if (next != DragState::Next::kGoOn)
             break;
     }
-    drag.EndOutline();
+    gone = gone || watch.Gone();  // also by a message the loop dispatched
+    drag.EndOutline(gone);
     if (::GetCapture() == bar)
         ReleaseCapture();
     if (!dropped || gone || watch.Gone())
