@@ -27,9 +27,11 @@ namespace {
 using winharness::RealInput;
 
 constexpr uint32_t kWhite = 0xFFFFFF;
-constexpr RECT kFramePlace = {60, 60, 560, 420};
-constexpr RECT kBackdropPlace = {620, 60, 1020, 420};
-constexpr POINT kFloatAt = {120, 470};
+// Low on the right of the screen, where other test programs that run at the
+// same time seldom put their windows.
+constexpr RECT kFramePlace = {560, 600, 900, 860};
+constexpr RECT kBackdropPlace = {960, 600, 1260, 860};
+constexpr POINT kFloatAt = {570, 890};
 // A drag that should have ended is given this long before the test ends it.
 constexpr DWORD kEndMs = 4000;
 constexpr DWORD kStartMs = 5000;
@@ -159,7 +161,7 @@ private:
         type.lpszClassName = "LindarDragBackdrop";
         RegisterClassA(&type);  // fails harmlessly the second time
         const RECT& r = kBackdropPlace;
-        const HWND wnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, type.lpszClassName, "",
+        const HWND wnd = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, type.lpszClassName, "",
                                          WS_POPUP | WS_VISIBLE, r.left, r.top, r.right - r.left, r.bottom - r.top,
                                          nullptr, nullptr, type.hInstance, nullptr);
         m_wnd = wnd;
