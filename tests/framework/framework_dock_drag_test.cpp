@@ -38,10 +38,11 @@ constexpr DWORD kStartMs = 5000;
 constexpr size_t kPage = 4096;
 constexpr int kLength = 160;  // the bar's contents, along it
 
-// The one bar a test may delete lies alone in pages of its own, which no
-// code may touch once it is deleted: they then allow no access. A touch is
-// counted and the pages open again, zeroed, so the code that touched them
-// reads a bar without a window and goes on: the test fails, not the program.
+// The one bar a test may delete lies alone in pages of its own that allow
+// no access once it is deleted: a stale pointer to it cannot read memory
+// that still looks like a bar. A touch is counted and the pages open again,
+// zeroed, so the code that touched them reads a bar without a window, goes
+// on, and the test fails.
 struct GuardedPages {
     std::atomic<char*> base{nullptr};
     std::atomic<int> touches{0};
