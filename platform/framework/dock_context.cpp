@@ -61,6 +61,8 @@ public:
         Invert();
         m_shown = true;
     }
+    // Where the outline is drawn now, if it is.
+    std::optional<RECT> Shown() const { return m_shown ? std::optional<RECT>(m_rect) : std::nullopt; }
     void Hide()
     {
         if (m_shown)
@@ -129,82 +131,237 @@ bool IsKeyMessage(UINT message)
     return message >= WM_KEYFIRST && message <= WM_KEYLAST;
 }
 
+bool IsMouseMessage(UINT message)
+{
+    return message >= WM_MOUSEFIRST && message <= WM_MOUSELAST;
+}
+
+// The buttons a mouse message says are held (the low word of wParam for
+// every client mouse message, the wheel's included).
+UINT HeldButtons(const MSG& msg)
+{
+    return LOWORD(msg.wParam);
+}
+
+// The windows a drag works on, by handle and by object: asking whether one
+// is gone touches neither, so a bar deleted under the drag is never used.
+class DragWatch {
+public:
+    DragWatch(const CControlBar& bar, const CFrameWnd& site)
+        : m_bar(bar.m_hWnd), m_site(site.m_hWnd), m_barObject(&bar), m_siteObject(&site),
+          m_floating(bar.GetFloatingFrame() ? bar.GetFloatingFrame()->m_hWnd : nullptr)
+    {
+    }
+    // The bar, its frame or the floating frame it was dragged from has been
+    // destroyed, or its window is no longer its object's.
+    bool Gone() const
+    {
+        return !Alive(m_bar, m_barObject) || !Alive(m_site, m_siteObject) || (m_floating && !IsWindow(m_floating));
+    }
+
+private:
+    static bool Alive(HWND wnd, const CWnd* object)
+    {
+        return IsWindow(wnd) && CWnd::FromHandlePermanent(wnd) == object;
+    }
+
+    HWND m_bar, m_site;
+    const CWnd* m_barObject;
+    const CWnd* m_siteObject;
+    HWND m_floating;
+};
+
+enum class Taken { kMessage, kGone, kQuit };
+
+// Takes the drag's next message. Messages other threads send are answered
+// while it waits, and any of them may destroy what the drag moves: the watch
+// is asked after each, so a drag whose bar went never waits on for a
+// release that will not come. What was taken as the bar went goes on as
+// usual, but input, which was the drag's.
+Taken TakeMessage(MSG& msg, const DragWatch& watch)
+{
+    for (;;) {
+        const bool got = PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE;
+        if (got && msg.message == WM_QUIT)
+            return Taken::kQuit;
+        if (watch.Gone()) {
+            if (got && !IsKeyMessage(msg.message) && !IsMouseMessage(msg.message))
+                DispatchMessageA(&msg);
+            return Taken::kGone;
+        }
+        if (got)
+            return Taken::kMessage;
+        MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+// One drag between its messages: where the pointer and the shapes are, the
+// side the bar would dock at, and the outline once the press has become a
+// drag. It touches no window but the screen.
+class DragState {
+public:
+    enum class Next {
+        kGoOn,
+        kDrop,
+        kCancel,
+        kCancelByRightClick,  // the right button's release is the drag's too
+        kDispatch,            // not the drag's: dispatched as usual
+    };
+
+    DragState(const dock::DockSite& docks, const dock::DragShapes& shapes, POINT press)
+        : m_docks(docks), m_shapes(shapes), m_press(press), m_at(press)
+    {
+    }
+
+    Next Take(const MSG& msg)
+    {
+        if (IsMouseMessage(msg.message))
+            return TakeMouse(msg);
+        switch (msg.message) {
+        case WM_KEYDOWN:
+            if (msg.wParam == VK_ESCAPE)
+                return Next::kCancel;
+            if (msg.wParam == VK_CONTROL)
+                Follow();
+            return Next::kGoOn;
+        case WM_KEYUP:
+            if (msg.wParam == VK_CONTROL)
+                Follow();
+            return Next::kGoOn;
+        default:
+            // Keys belong to the drag; everything else (paints, timers,
+            // sent messages) goes on as usual.
+            return IsKeyMessage(msg.message) ? Next::kGoOn : Next::kDispatch;
+        }
+    }
+    // Erases the outline and lets windows paint again. Where a window went
+    // under it, what was uncovered may have been drawn before the outline
+    // was inverted back there: with `repaint` everything under it paints
+    // again.
+    void EndOutline(bool repaint = false)
+    {
+        const std::optional<RECT> outline = m_frame ? m_frame->Shown() : std::nullopt;
+        m_frame.reset();
+        if (repaint && outline)
+            RedrawWindow(nullptr, &*outline, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+    bool Dragging() const { return m_frame.has_value(); }
+    DWORD Side() const { return m_side; }
+    const dock::DragShapes& Shapes() const { return m_shapes; }
+
+private:
+    Next TakeMouse(const MSG& msg)
+    {
+        switch (msg.message) {
+        case WM_RBUTTONDOWN:
+            return Next::kCancelByRightClick;
+        case WM_LBUTTONUP:
+            MoveTo(msg.pt);
+            return Next::kDrop;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            return Next::kCancel;  // a new press: this drag's release was lost
+        default:
+            // A release the system lost (under Wine a command that hides,
+            // moves or docks the bar during the drag can) shows as the
+            // button no longer held: the drag ends where the bar is now.
+            if (!(HeldButtons(msg) & MK_LBUTTON))
+                return Next::kCancel;
+            if (msg.message == WM_MOUSEMOVE)
+                MoveTo(msg.pt);
+            return Next::kGoOn;
+        }
+    }
+    void MoveTo(POINT pointer)
+    {
+        m_shapes = dock::MoveShapes(m_shapes, m_at, pointer);
+        m_at = pointer;
+        const SIZE threshold = {GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG)};
+        if (!m_frame && dock::PastDragThreshold(m_press, m_at, threshold))
+            m_frame.emplace();
+        Follow();
+    }
+    // Where the drag would put the bar now: Ctrl held floats it.
+    void Follow()
+    {
+        if (!m_frame)
+            return;
+        m_side = GetKeyState(VK_CONTROL) < 0 ? 0 : dock::DockSideAt(m_shapes, m_docks);
+        m_frame->Show(dock::ShapeFor(m_shapes, m_side), m_side == 0);
+    }
+
+    dock::DockSite m_docks;
+    dock::DragShapes m_shapes;
+    POINT m_press, m_at;
+    DWORD m_side = 0;
+    std::optional<DragFrame> m_frame;  // made once the press has become a drag
+};
+
+// After a right click cancelled the drag: whether the message ends the wait
+// for that click's release (its release, or the button seen up), which the
+// bar would otherwise answer with its menu.
+bool EndsRightClick(const MSG& msg)
+{
+    return msg.message == WM_RBUTTONUP || (IsMouseMessage(msg.message) && !(HeldButtons(msg) & MK_RBUTTON));
+}
+
 }  // namespace
 
 void CDockContext::StartDrag(POINT press)
 {
-    CFrameWnd* site = m_bar->GetDockingFrame();
-    const HWND bar = m_bar->m_hWnd;
+    // Only locals from here on: this context goes with its bar, and the bar
+    // may be deleted by a message handled while the drag runs.
+    CControlBar* const barObject = m_bar;
+    CFrameWnd* const site = barObject->GetDockingFrame();
+    const HWND bar = barObject->m_hWnd;
     if (!site || !site->m_hWnd || !bar)
         return;
+    const DragWatch watch(*barObject, *site);
     ::SetCapture(bar);
     if (::GetCapture() != bar)
         return;
-    const dock::DockSite docks = site->DockSiteFor(m_bar);
-    dock::DragShapes shapes = dock::StartShapes(ShapeOf(*m_bar), press);
-    const SIZE threshold = {GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG)};
-    std::optional<DragFrame> frame;  // made once the press has become a drag
-    POINT at = press;
-    DWORD side = 0;
-    bool released = false, cancelled = false;
-    // Where the drag would put the bar now: Ctrl held floats it.
-    const auto follow = [&] {
-        if (!frame)
-            return;
-        side = GetKeyState(VK_CONTROL) < 0 ? 0 : dock::DockSideAt(shapes, docks);
-        frame->Show(dock::ShapeFor(shapes, side), side == 0);
-    };
-    while (!released && !cancelled && ::GetCapture() == bar) {
+    DragState drag(site->DockSiteFor(barObject), dock::StartShapes(ShapeOf(*barObject), press), press);
+    bool dropped = false, gone = false, awaitingRightRelease = false;
+    while (::GetCapture() == bar) {
         MSG msg;
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            if (got == 0)
-                PostQuitMessage(int(msg.wParam));  // for the loop that runs the program
-            cancelled = true;
+        const Taken taken = TakeMessage(msg, watch);
+        if (taken == Taken::kQuit)
+            PostQuitMessage(int(msg.wParam));  // for the loop that runs the program
+        gone = taken == Taken::kGone;
+        if (taken != Taken::kMessage)
             break;
-        }
-        switch (msg.message) {
-        case WM_MOUSEMOVE:
-        case WM_LBUTTONUP:
-            shapes = dock::MoveShapes(shapes, at, msg.pt);
-            at = msg.pt;
-            if (!frame && dock::PastDragThreshold(press, at, threshold))
-                frame.emplace();
-            follow();
-            released = msg.message == WM_LBUTTONUP;
-            break;
-        case WM_RBUTTONDOWN:
-            cancelled = true;
-            break;
-        case WM_KEYDOWN:
-            cancelled = msg.wParam == VK_ESCAPE;
-            if (msg.wParam == VK_CONTROL)
-                follow();
-            break;
-        case WM_KEYUP:
-            if (msg.wParam == VK_CONTROL)
-                follow();
-            break;
-        default:
-            // Keys belong to the drag; everything else (paints, timers,
-            // sent messages) goes on as usual.
-            if (IsKeyMessage(msg.message))
+        if (awaitingRightRelease) {
+            if (EndsRightClick(msg))
                 break;
-            DispatchMessageA(&msg);
-            if (!IsWindow(bar))
-                return;  // gone with its frame: nothing left to move
+            if (!IsMouseMessage(msg.message) && !IsKeyMessage(msg.message))
+                DispatchMessageA(&msg);
+            continue;
         }
+        const DragState::Next next = drag.Take(msg);
+        if (next == DragState::Next::kDispatch) {
+            DispatchMessageA(&msg);
+            continue;
+        }
+        if (next == DragState::Next::kCancelByRightClick) {
+            drag.EndOutline();
+            awaitingRightRelease = true;
+            continue;
+        }
+        dropped = next == DragState::Next::kDrop && drag.Dragging();
+        if (next != DragState::Next::kGoOn)
+            break;
     }
-    const bool dropped = released && frame.has_value();
-    frame.reset();
+    gone = gone || watch.Gone();  // also by a message the loop dispatched
+    drag.EndOutline(gone);
     if (::GetCapture() == bar)
         ReleaseCapture();
-    if (!dropped)
+    if (!dropped || gone || watch.Gone())
         return;
+    const DWORD side = drag.Side();
     if (side)
-        site->DockControlBar(m_bar, side, dock::ShapeFor(shapes, side));
+        site->DockControlBar(barObject, side, dock::ShapeFor(drag.Shapes(), side));
     else
-        site->FloatControlBar(m_bar, POINT{shapes.floating.left, shapes.floating.top});
+        site->FloatControlBar(barObject, POINT{drag.Shapes().floating.left, drag.Shapes().floating.top});
 }
 
 void CDockContext::ToggleDocking()

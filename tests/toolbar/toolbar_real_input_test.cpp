@@ -390,18 +390,26 @@ public:
     HWND FloatingOf(int n) { return Bar(n).GetFloatingFrame() ? Bar(n).GetFloatingFrame()->m_hWnd : nullptr; }
     POINT ClientPoint(LONG x, LONG y) { return RealInput::ScreenPoint(page.m_hWnd, {x, y}); }
 
+    // How a drag ends besides its release: Escape, or a right click, before it.
+    enum class Cancel { kNone, kEscape, kRightClick };
     // A drag sent whole before the bar's loop takes any of it: the loop
     // runs inside the press's handling, where no later input would come.
-    void Drag(HWND wnd, POINT from, POINT to, unsigned modifiers = winharness::kNoModifier, bool escape = false)
+    void Drag(HWND wnd, POINT from, POINT to, unsigned modifiers = winharness::kNoModifier,
+              Cancel cancel = Cancel::kNone)
     {
         input.Activate(wnd);
         RealInput queued(RealInput::Pump::kNo);
-        if (!escape) {
+        if (cancel == Cancel::kNone) {
             queued.Drag(wnd, from, to, modifiers);
         } else {
             queued.Press(wnd, from);
             queued.MoveAlong(wnd, from, to);
-            queued.Key(VK_ESCAPE);
+            if (cancel == Cancel::kEscape) {
+                queued.Key(VK_ESCAPE);
+            } else {
+                queued.Press(wnd, to, winharness::Button::kRight);
+                queued.Release(wnd, to, winharness::Button::kRight);
+            }
             queued.Release(wnd, to);
         }
         input.Drain();
@@ -674,7 +682,24 @@ TEST_F(ToolbarPageInput, BarsDragDockFloatHideAndShow)
              CToolBarNew& bar = t.Bar(0);
              const RECT before = ScreenRectOf(bar.m_hWnd);
              const POINT from = GripperPoint(bar);
-             t.Drag(bar.m_hWnd, from, POINT{from.x + 200, from.y + 180}, winharness::kNoModifier, true);
+             t.Drag(bar.m_hWnd, from, POINT{from.x + 200, from.y + 180}, winharness::kNoModifier,
+                    ToolbarPageInput::Cancel::kEscape);
+             EXPECT_EQ(Fields(ScreenRectOf(bar.m_hWnd)), Fields(before));
+         },
+         [](ToolbarPageInput& t) { return DockedAt(t.Bar(0), CBRS_ALIGN_TOP); }},
+        // The click is the drag's, its release too: the bar under the
+        // pointer would answer that with its menu.
+        {"a right click while its gripper is dragged along the bar cancels the drag and opens no menu",
+         [](ToolbarPageInput& t) {
+             CToolBarNew& bar = t.Bar(0);
+             const RECT before = ScreenRectOf(bar.m_hWnd);
+             // Off the last row's press, which a press there would double.
+             const POINT from = {GripperPoint(bar).x, GripperPoint(bar).y - 2 * GetSystemMetrics(SM_CYDOUBLECLK)};
+             winharness::PopupMenuReader reader("", 1500);  // closes a menu that opens
+             t.Drag(bar.m_hWnd, from, POINT{from.x + 60, from.y}, winharness::kNoModifier,
+                    ToolbarPageInput::Cancel::kRightClick);
+             RECT menu;
+             EXPECT_FALSE(reader.Place(&menu)) << "the bar's menu opened";
              EXPECT_EQ(Fields(ScreenRectOf(bar.m_hWnd)), Fields(before));
          },
          [](ToolbarPageInput& t) { return DockedAt(t.Bar(0), CBRS_ALIGN_TOP); }},
