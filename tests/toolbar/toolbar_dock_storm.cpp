@@ -358,6 +358,18 @@ private:
         return wnd;
     }
 
+    // A press where the last one was, within the double-click time, would
+    // make a double click of them: the hand waits that out first.
+    void PressAt(POINT screen)
+    {
+        const DWORD since = GetTickCount() - lastPressTime;
+        if (std::abs(screen.x - lastPress.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+            std::abs(screen.y - lastPress.y) <= GetSystemMetrics(SM_CYDOUBLECLK) && since <= GetDoubleClickTime() + 50)
+            Sleep(GetDoubleClickTime() + 50 - since);
+        lastPress = screen;
+        lastPressTime = GetTickCount();
+    }
+
     // The handle of a bar a hand can reach, from a random one on.
     HWND AnyHandle(int& n, POINT& client)
     {
@@ -400,14 +412,7 @@ private:
         const bool releaseFirst = Chance(50);
         RealInput input;
         input.Activate(wnd);
-        // A press where the last one was, within the double-click time,
-        // would be a double click.
-        const DWORD since = GetTickCount() - lastPressTime;
-        if (std::abs(start.x - lastPress.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
-            std::abs(start.y - lastPress.y) <= GetSystemMetrics(SM_CYDOUBLECLK) && since <= GetDoubleClickTime() + 50)
-            Sleep(GetDoubleClickTime() + 50 - since);
-        lastPress = start;
-        lastPressTime = GetTickCount();
+        PressAt(start);
         RealInput queued(RealInput::Pump::kNo);
         if (end == kCtrl)
             queued.KeyDown(VK_CONTROL);
@@ -499,7 +504,9 @@ private:
             return;
         }
         Count("double click");
+        PressAt(RealInput::ScreenPoint(wnd, at));
         RealInput().DoubleClick(wnd, at);
+        lastPressTime = 0;  // the pair is done: a press after it starts a new one
     }
 
     // The × of a floating frame, clicked where the frame answers it.
@@ -523,6 +530,7 @@ private:
             return;
         }
         Count("close");
+        PressAt(close);
         RealInput().Click(wnd, ToClient(wnd, close));
     }
 
@@ -580,6 +588,7 @@ private:
             return;
         }
         Count("click into the edit");
+        PressAt(at);
         RealInput().Click(edit, ToClient(edit, at));
     }
 
@@ -598,8 +607,12 @@ private:
     // No capture left, the desktop not locked by a drag.
     std::string NothingHeld()
     {
-        if (GetCapture())
-            return "a window keeps the capture";
+        if (const HWND held = GetCapture()) {
+            char name[64] = {};
+            GetClassNameA(held, name, sizeof name);
+            return std::string("a window keeps the capture: ") + name +
+                   (IsWindowVisible(held) ? "" : ", hidden");
+        }
         if (!LockWindowUpdate(GetDesktopWindow()))
             return "the desktop stays locked";
         LockWindowUpdate(nullptr);
