@@ -64,6 +64,25 @@ size_t PathRootLength(const char* path)
     return IsPathSeparator(path[0]) ? 1 : 0;
 }
 
+std::vector<std::string> CollapsedLevels(const std::string& text, size_t from)
+{
+    std::vector<std::string> kept;
+    for (size_t at = from; at < text.size();) {
+        size_t end = at;
+        while (end < text.size() && !IsPathSeparator(text[end]))
+            ++end;
+        const std::string level = text.substr(at, end - at);
+        if (level == "..") {
+            if (!kept.empty())
+                kept.pop_back();
+        } else if (!level.empty() && level != ".") {
+            kept.push_back(level);
+        }
+        at = end + 1;
+    }
+    return kept;
+}
+
 size_t AppendBackslashStr(std::string& text)
 {
     if (text.empty() || !IsPathSeparator(text.back()))

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // Longest full path the dialogs handle (MAX_PATH without the NUL).
 constexpr int kMaxPathText = 260;
@@ -30,6 +31,10 @@ size_t RemoveTrailingSlashStr(std::string& text);
 size_t RemoveFileNameStr(std::string& text);
 // folder + one separator + name; onto an empty folder the name alone.
 size_t JoinPathStr(std::string& out, const char* folder, const char* name);
+// The levels of a path text below its root, from `from` on: empty levels
+// and "." go, and each ".." takes the level before it away (never past the
+// first).
+std::vector<std::string> CollapsedLevels(const std::string& text, size_t from = 0);
 
 // The file-name part of the first `length` characters of path (-1: up to
 // the NUL): behind the last '\', '/' or ':'. *nameLength gets its length.

@@ -61,6 +61,29 @@ TEST(PathText, Join)
     }
 }
 
+// "." and empty levels go, ".." takes one level back but never past the
+// first; both separators count; the part before `from` is not looked at.
+TEST(PathText, CollapsedLevels)
+{
+    const struct {
+        const char* text;
+        size_t from;
+        std::vector<std::string> levels;
+    } cases[] = {
+        {"a\\b\\c", 0, {"a", "b", "c"}},
+        {"a/./b//c\\", 0, {"a", "b", "c"}},
+        {"a\\b\\..\\c", 0, {"a", "c"}},
+        {"a\\..\\..\\..\\b", 0, {"b"}},
+        {"..\\..", 0, {}},
+        {"", 0, {}},
+        {"C:\\x\\..\\y", 3, {"y"}},
+        {"\\\\srv\\share\\..\\z", 13, {"z"}},
+        {"a\\...\\b", 0, {"a", "...", "b"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CollapsedLevels(c.text, c.from), c.levels) << c.text;
+}
+
 TEST(PathText, RootsAndFileNames)
 {
     const std::pair<const char*, size_t> roots[] = {

@@ -1,6 +1,7 @@
 #include "ui/filedlg/ofn_logic.h"
 
 #include "platform/framework/work_area_fit.h"
+#include "system/path_text.h"
 #include "text/text_services.h"
 
 #include <algorithm>
@@ -135,18 +136,7 @@ std::string CollapsePath(const std::string& path)
     const size_t root = RootLength(p);
     if (root == 0)
         return p;
-    std::vector<std::string> parts;
-    for (size_t at = root; at < p.size();) {
-        size_t end = std::min(p.find('\\', at), p.size());
-        std::string part = p.substr(at, end - at);
-        if (part == "..") {
-            if (!parts.empty())
-                parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        at = end + 1;
-    }
+    const std::vector<std::string> parts = CollapsedLevels(p, root);
     std::string out = p.substr(0, root);
     if (!parts.empty() && out.back() != '\\')
         out += '\\';  // "\\\\server\\share" followed by more

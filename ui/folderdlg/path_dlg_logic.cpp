@@ -88,23 +88,10 @@ std::string ResolveTypedPath(const std::string& shown, const std::string& typed)
     if (!IsRelativeTypedPath(typed))
         return typed;
     const size_t root = PathRootLength(shown.c_str());
-    std::vector<std::string> kept;
     // Blanks around the text go, as SetPath cuts them.
     const size_t first = typed.find_first_not_of(" \t"), last = typed.find_last_not_of(" \t");
-    const std::string rest = shown.substr(root) + "\\" + typed.substr(first, last + 1 - first);
-    for (size_t at = 0; at < rest.size();) {
-        size_t end = at;
-        while (end < rest.size() && !IsPathSeparator(rest[end]))
-            ++end;
-        const std::string level = rest.substr(at, end - at);
-        if (level == "..") {
-            if (!kept.empty())
-                kept.pop_back();
-        } else if (!level.empty() && level != ".") {
-            kept.push_back(level);
-        }
-        at = end + 1;
-    }
+    const std::vector<std::string> kept =
+        CollapsedLevels(shown.substr(root) + "\\" + typed.substr(first, last + 1 - first));
     std::string path = shown.substr(0, root);
     for (const std::string& level : kept) {
         if (!path.empty() && !IsPathSeparator(path.back()))
