@@ -154,17 +154,7 @@ public:
             {&DockStorm::IconSize, 7}, {&DockStorm::Frame, 6},    {&DockStorm::Destroy, 1},
             {&DockStorm::ClickIntoTheEdit, 3},
         };
-        int total = 0;
-        for (const auto& a : actions)
-            total += a.weight;
-        int r = Pick(total);
-        for (const auto& a : actions) {
-            if (r < a.weight) {
-                (this->*a.act)();
-                return;
-            }
-            r -= a.weight;
-        }
+        ActOneOf(*this, actions);
     }
 
     bool AfterStep() override

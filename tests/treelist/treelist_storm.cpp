@@ -565,17 +565,7 @@ struct Storm : winharness::StormSubject {
             {&Storm::Edit, 5},    {&Storm::Window, 3},  {&Storm::Timers, 3},  {&Storm::Drag, 3},
             {&Storm::AnyMessage, 6}, {&Storm::End, 1},
         };
-        int total = 0;
-        for (const auto& a : actions)
-            total += a.weight;
-        int r = Pick(total);
-        for (const auto& a : actions) {
-            if (r < a.weight) {
-                (this->*a.act)();
-                return;
-            }
-            r -= a.weight;
-        }
+        ActOneOf(*this, actions);
     }
 
     // What a parent does inside a notification (header null: a compare

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -96,6 +97,22 @@ public:
 
     bool Chance(int percent) { return rng.Range(0, 99) < percent; }
     int Pick(int n) { return rng.Range(0, n - 1); }
+    // One action of a table of {member, weight}, as likely as its weight.
+    template <class Subject, class Row, size_t N>
+    void ActOneOf(Subject& subject, const Row (&actions)[N])
+    {
+        int total = 0;
+        for (const Row& a : actions)
+            total += a.weight;
+        int r = Pick(total);
+        for (const Row& a : actions) {
+            if (r < a.weight) {
+                (subject.*a.act)();
+                return;
+            }
+            r -= a.weight;
+        }
+    }
     // Counts an action and names it for a report; with LINDAR_STORM_TRACE
     // printed at its depth (and the heaps checked when asked).
     void Count(const char* what);
