@@ -515,13 +515,19 @@ private:
         for (LONG x = window.right - 1; x >= window.left && close.x < 0; --x)
             if (SendMessageA(wnd, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE)
                 close = {x - 3, y};
-        if (close.x < 0 || WindowFromPoint(close) != wnd) {
-            Count("close: out of reach");
+        ClickIfReachable(wnd, close, "close", "close: out of reach");
+    }
+
+    // A real click at the screen point when it lands on the window.
+    void ClickIfReachable(HWND wnd, POINT at, const char* what, const char* outOfReach)
+    {
+        if (at.x < 0 || !IsWindowVisible(wnd) || WindowFromPoint(at) != wnd) {
+            Count(outOfReach);
             return;
         }
-        Count("close");
-        PressAt(close);
-        RealInput().Click(wnd, ToClient(wnd, close));
+        Count(what);
+        PressAt(at);
+        RealInput().Click(wnd, ToClient(wnd, at));
     }
 
     void Show()
@@ -573,13 +579,7 @@ private:
         const HWND edit = page->edit.m_hWnd;
         RECT box = ScreenRectOf(edit);
         const POINT at = {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
-        if (!IsWindowVisible(edit) || WindowFromPoint(at) != edit) {
-            Count("click into the edit: out of reach");
-            return;
-        }
-        Count("click into the edit");
-        PressAt(at);
-        RealInput().Click(edit, ToClient(edit, at));
+        ClickIfReachable(edit, at, "click into the edit", "click into the edit: out of reach");
     }
 
     void Destroy()
