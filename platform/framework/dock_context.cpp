@@ -171,13 +171,25 @@ private:
     HWND m_floating;
 };
 
-enum class Taken { kMessage, kGone, kQuit };
+enum class Taken { kMessage, kGone, kQuit, kQuiet };
+
+// How long the drag waits for a message before it looks at the buttons.
+constexpr DWORD kQuietMs = 100;
+
+// Whether the user holds the logical left (or right) button now: a release
+// lost on its way while the pointer rests sends no message to tell.
+bool ButtonHeld(bool left)
+{
+    const bool swapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
+    return GetAsyncKeyState(left != swapped ? VK_LBUTTON : VK_RBUTTON) < 0;
+}
 
 // Takes the drag's next message. Messages other threads send are answered
 // while it waits, and any of them may destroy what the drag moves: the watch
 // is asked after each, so a drag whose bar went never waits on for a
 // release that will not come. What was taken as the bar went goes on as
-// usual, but input, which was the drag's.
+// usual, but input, which was the drag's. kQuiet when nothing came for a
+// while.
 Taken TakeMessage(MSG& msg, const DragWatch& watch)
 {
     for (;;) {
@@ -191,7 +203,8 @@ Taken TakeMessage(MSG& msg, const DragWatch& watch)
         }
         if (got)
             return Taken::kMessage;
-        MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (MsgWaitForMultipleObjectsEx(0, nullptr, kQuietMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_TIMEOUT)
+            return Taken::kQuiet;
     }
 }
 
@@ -328,6 +341,13 @@ void CDockContext::StartDrag(POINT press)
         if (taken == Taken::kQuit)
             PostQuitMessage(int(msg.wParam));  // for the loop that runs the program
         gone = taken == Taken::kGone;
+        if (taken == Taken::kQuiet) {
+            // The button let go with its release lost and the pointer at
+            // rest: the drag ends as when a move says so.
+            if (!ButtonHeld(!awaitingRightRelease))
+                break;
+            continue;
+        }
         if (taken != Taken::kMessage)
             break;
         if (awaitingRightRelease) {

@@ -224,6 +224,7 @@ enum class Ending {
     kBarDeleted,       // the bar object deleted, its window with it
     kFrameDestroyed,   // the frame's window destroyed: the bars' with it
     kReleaseLost,      // the release never reaches the drag; a move follows
+    kReleaseLostAtRest,  // the same, and the pointer rests
 };
 
 struct DragCase {
@@ -320,7 +321,7 @@ protected:
         const HWND barWnd = bar->m_hWnd;
         std::atomic<bool> caused{false}, ended{false}, forced{false}, done{false};
         outlined = false;
-        const bool lost = GetParam().ending == Ending::kReleaseLost;
+        const bool lost = GetParam().ending == Ending::kReleaseLost || GetParam().ending == Ending::kReleaseLostAtRest;
         winharness::Swallow release(lost ? std::vector<UINT>{WM_LBUTTONUP} : std::vector<UINT>{});
         // The release, queued while the drag's loop waits: the message
         // handled inside that wait queues it before it ends the bar.
@@ -342,7 +343,8 @@ protected:
                 queued.MoveAlong(screen, fromScreen, to);
                 if (lost) {
                     queued.Release(screen, to);
-                    queued.MoveTo(screen, POINT{to.x + 6, to.y + 6});  // no button held
+                    if (GetParam().ending == Ending::kReleaseLost)
+                        queued.MoveTo(screen, POINT{to.x + 6, to.y + 6});  // no button held
                 } else {
                     outlined = WaitFor([&] { return NotWhite(target) > 0; }, kStartMs);
                     SendMessageA(frame.m_hWnd, EndMessage(), 0, 0);
@@ -391,7 +393,7 @@ TEST_P(DockDrag, EndsAtOnceAndLeavesNothingBehind)
     // The windows under the drag have painted: nothing paints over its outline.
     ASSERT_TRUE(winharness::PumpUntil([&] { return NotWhite(target) == 0; }, kStartMs)) << "not white before";
     EXPECT_TRUE(RunDrag()) << "the drag went on until the test ended it";
-    if (GetParam().ending != Ending::kReleaseLost) {
+    if (GetParam().ending != Ending::kReleaseLost && GetParam().ending != Ending::kReleaseLostAtRest) {
         EXPECT_TRUE(outlined) << "no outline was drawn: the drag had not begun";
     }
     EXPECT_EQ(GetCapture(), nullptr);
@@ -409,6 +411,7 @@ TEST_P(DockDrag, EndsAtOnceAndLeavesNothingBehind)
         EXPECT_FALSE(IsWindow(frame.m_hWnd));
         break;
     case Ending::kReleaseLost:
+    case Ending::kReleaseLostAtRest:
         // Where it was: the drag ended without a drop.
         EXPECT_EQ(bar->IsFloating(), floating);
         const RECT now = ScreenRectOf(bar->m_hWnd);
@@ -424,6 +427,8 @@ const DragCase kCases[] = {
     {"FrameDestroyedWhileFloatingDragged", Start::kCaption, Ending::kFrameDestroyed},
     {"ReleaseLostWhileDockedDragged", Start::kGripper, Ending::kReleaseLost},
     {"ReleaseLostWhileFloatingDragged", Start::kCaption, Ending::kReleaseLost},
+    {"ReleaseLostAtRestWhileDockedDragged", Start::kGripper, Ending::kReleaseLostAtRest},
+    {"ReleaseLostAtRestWhileFloatingDragged", Start::kCaption, Ending::kReleaseLostAtRest},
 };
 
 INSTANTIATE_TEST_SUITE_P(Endings, DockDrag, testing::ValuesIn(kCases),
